@@ -1,0 +1,50 @@
+#include "app/cli/CliSupport.h"
+
+#include <unistd.h>
+
+namespace plotra::cli {
+
+void CliPrompts::message(const std::string& text, const std::string& caption, PromptIcon) {
+    ++m_messages;
+    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+}
+
+bool CliPrompts::askYesNo(const std::string& text, const std::string& caption) {
+    std::fprintf(stderr, "%s: %s [%s]\n", caption.c_str(), text.c_str(), m_answerYes ? "Yes" : "No");
+    return m_answerYes;
+}
+
+CliProgress::CliProgress() : m_tty(isatty(STDERR_FILENO) != 0) {}
+
+void CliProgress::setPosition(int percent) {
+    if (percent == m_percent) return;
+    m_percent = percent;
+    Draw();
+}
+
+void CliProgress::setText(const std::string& text) {
+    m_text = text;
+    Draw();
+}
+
+void CliProgress::hide() {
+    if (m_tty && m_percent >= 0) std::fprintf(stderr, "\r\033[K");
+    m_percent = -1;
+}
+
+void CliProgress::Draw() {
+    if (!m_tty) return;
+    const int p = m_percent < 0 ? 0 : (m_percent > 100 ? 100 : m_percent);
+    char bar[31];
+    for (int i = 0; i < 30; ++i) bar[i] = i < p * 30 / 100 ? '#' : '.';
+    bar[30] = '\0';
+    std::fprintf(stderr, "\r\033[K[%s] %3d%% %s", bar, p, m_text.c_str());
+    std::fflush(stderr);
+}
+
+int UsageError(const std::string& text) {
+    std::fprintf(stderr, "plotra-cli: %s\nRun 'plotra-cli help' for usage.\n", text.c_str());
+    return kExitUsage;
+}
+
+} // namespace plotra::cli

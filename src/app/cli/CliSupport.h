@@ -1,0 +1,49 @@
+#pragma once
+/// \brief What every plotra-cli command shares: the argument cursor, prompts on stderr and exit codes.
+
+#include "model/Interfaces.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace plotra::cli {
+
+enum ExitCode { kExitOk = 0, kExitFailed = 1, kExitUsage = 2 };
+
+/// \brief Messages as "Caption: text" lines on stderr; questions take their default answer, or Yes
+/// with --yes.
+class CliPrompts : public UserPrompts {
+public:
+    explicit CliPrompts(bool answerYes = false) : m_answerYes(answerYes) {}
+    void message(const std::string& text, const std::string& caption, PromptIcon) override;
+    bool askYesNo(const std::string& text, const std::string& caption) override;
+    int MessageCount() const { return m_messages; }
+
+private:
+    bool m_answerYes;
+    int m_messages = 0;
+};
+
+/// \brief Progress as a bar on stderr when it is a terminal; silent otherwise.
+class CliProgress : public Progress {
+public:
+    CliProgress();
+    void setPosition(int percent) override;
+    void setText(const std::string& text) override;
+    void hide() override;
+
+private:
+    void Draw();
+    bool m_tty;
+    int m_percent = -1;
+    std::string m_text;
+};
+
+/// Prints a usage error and returns kExitUsage.
+int UsageError(const std::string& text);
+
+int RunInfo(const std::vector<std::string>& args);
+int RunSimulate(const std::vector<std::string>& args);
+
+} // namespace plotra::cli

@@ -1,0 +1,44 @@
+#include "app/cli/CliSupport.h"
+#include "sim/SurveyGenerator.h"
+
+#include <charconv>
+#include <cstdio>
+
+namespace plotra::cli {
+
+int RunSimulate(const std::vector<std::string>& args) {
+    std::vector<std::string> positional;
+    std::uint64_t seed = 1;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--seed") {
+            if (i + 1 >= args.size()) return UsageError("--seed needs a number");
+            const std::string& v = args[++i];
+            auto [p, ec] = std::from_chars(v.data(), v.data() + v.size(), seed);
+            if (ec != std::errc() || p != v.data() + v.size()) return UsageError("--seed needs a number");
+        } else if (!args[i].empty() && args[i][0] == '-') {
+            return UsageError("unknown option " + args[i]);
+        } else {
+            positional.push_back(args[i]);
+        }
+    }
+    if (positional.size() != 2) return UsageError("simulate needs SCENARIO and OUTDIR");
+    const auto params = sim::BuiltInScenario(positional[0]);
+    if (!params) {
+        std::string names;
+        for (const auto& n : sim::ScenarioNames()) names += " " + n;
+        return UsageError("unknown scenario '" + positional[0] + "'; known:" + names);
+    }
+    const auto survey = sim::Generate(*params, seed);
+    std::string error;
+    if (!sim::WriteSurvey(survey, positional[1], &error)) {
+        std::fprintf(stderr, "Simulate: %s\n", error.c_str());
+        return kExitFailed;
+    }
+    for (const auto& f : survey.files)
+        std::printf("%s/%s: %ld points, %ld readings, %ld AP markers\n", positional[1].c_str(), f.name.c_str(),
+                    f.points, f.readings, f.markers);
+    std::printf("%s/truth.json: %zu APs\n", positional[1].c_str(), survey.aps.size());
+    return kExitOk;
+}
+
+} // namespace plotra::cli

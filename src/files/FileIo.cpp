@@ -1,0 +1,75 @@
+#include "files/FileIo.h"
+
+#include <atomic>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+namespace plotra {
+
+namespace {
+std::atomic<long long> g_failAfter{-1};
+}
+
+void SetWriteFailureAfterBytesForTesting(long long bytes) { g_failAfter = bytes; }
+
+FileBytes ReadWholeFile(const std::string& path, std::uint64_t maxBytes) {
+    FileBytes out;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return out;
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) return out;
+    in.seekg(0, std::ios::end);
+    const std::streamoff size = in.tellg();
+    if (size < 0) return out;
+    if (static_cast<std::uint64_t>(size) > maxBytes) {
+        out.status = ReadStatus::TooLarge;
+        return out;
+    }
+    in.seekg(0, std::ios::beg);
+    out.bytes.resize(static_cast<std::size_t>(size));
+    if (size > 0 && !in.read(reinterpret_cast<char*>(out.bytes.data()), size)) {
+        out.bytes.clear();
+        return out;
+    }
+    out.status = ReadStatus::Ok;
+    return out;
+}
+
+bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes) {
+    namespace fs = std::filesystem;
+    const fs::path target(path);
+    fs::path tmp = target;
+    tmp += ".tmp-plotra";
+    {
+        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
+        if (!out) return false;
+        std::size_t n = bytes.size();
+        const long long failAfter = g_failAfter.load();
+        bool injectFailure = false;
+        if (failAfter >= 0 && static_cast<unsigned long long>(failAfter) < n) {
+            n = static_cast<std::size_t>(failAfter);
+            injectFailure = true;
+        }
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(n));
+        out.flush();
+        if (!out || injectFailure) {
+            out.close();
+            std::error_code ec;
+            fs::remove(tmp, ec);
+            return false;
+        }
+    }
+    std::error_code ec;
+    fs::rename(tmp, target, ec);
+    if (ec) {
+        fs::remove(tmp, ec);
+        return false;
+    }
+    return true;
+}
+
+std::string FileTitle(const std::string& path) { return std::filesystem::path(path).filename().string(); }
+
+} // namespace plotra

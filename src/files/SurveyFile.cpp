@@ -1,0 +1,165 @@
+#include "files/SurveyFile.h"
+
+#include "files/FileIo.h"
+#include "model/Bytes.h"
+#include "model/PlotraDoc.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <set>
+
+namespace plotra {
+
+namespace {
+constexpr std::size_t kTypeOffset = 12;
+constexpr std::size_t kTimeOffset = 13;
+constexpr std::size_t kBodyOffsetOffset = 21;
+} // namespace
+
+bool HasSurveyMagic(std::span<const std::uint8_t> file) {
+    return file.size() >= 8 && LoadU32(file.data() + 4) == kSurveyMagic;
+}
+
+std::string SurveyTimeText(std::int64_t secondsSince1970) {
+    const std::time_t t = static_cast<std::time_t>(secondsSince1970);
+    if (static_cast<std::int64_t>(t) != secondsSince1970) return {};
+    std::tm tm{};
+    if (!localtime_r(&t, &tm)) return {};
+    static const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+    static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    if (tm.tm_wday < 0 || tm.tm_wday > 6 || tm.tm_mon < 0 || tm.tm_mon > 11) return {};
+    char buf[64];
+    const long long year = 1900LL + tm.tm_year;
+    std::snprintf(buf, sizeof buf, "%.3s %.3s%3d %.2d:%.2d:%.2d %lld\n", kDays[tm.tm_wday], kMonths[tm.tm_mon],
+                  tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec, year);
+    return buf;
+}
+
+// The reader works on the file's bytes in memory and never trusts a size or count: a record or
+// reading is taken only when all of its bytes are there, and nothing is reserved beyond what the
+// remaining bytes can hold.
+bool CPlotraDoc::ReadSurveyFile(std::span<const std::uint8_t> file) {
+    // A file shorter than its fixed header has no defined type byte: refuse it like a short body header.
+    if (file.size() < kSurveyHeaderSize) return false;
+    const std::uint8_t type = file[kTypeOffset];
+    if (type != 0 && type != 1) {
+        Prompts().message(m_strCurrentFile + ": Unsupported HSS Filetype. May be for a different product.",
+                          "Invalid File", PromptIcon::Stop);
+        return false;
+    }
+    m_strSurveyTime = SurveyTimeText(LoadI64(file.data() + kTimeOffset));
+
+    const std::uint64_t bodyOffset = LoadU32(file.data() + kBodyOffsetOffset);
+    if (bodyOffset > file.size() || file.size() - bodyOffset < 8) return false;
+    const std::uint32_t P = LoadU32(file.data() + bodyOffset);
+    const std::uint32_t A = LoadU32(file.data() + bodyOffset + 4);
+    if (P == 0 || A == 0) return true;
+    // Records shorter than the structures they carry would leave fields undefined: such files are
+    // not produced by the receiver and are refused.
+    if (P < CPointRecord::kSize || A < CHssData::kSize) return false;
+
+    const std::size_t countBefore = m_aDataPoints.size();
+    std::size_t pos = static_cast<std::size_t>(bodyOffset) + 8;
+    const std::size_t end = file.size();
+    while (end - pos >= P) {
+        const std::uint8_t* rec = file.data() + pos;
+        pos += P;
+        const CPointRecord r = CPointRecord::Parse(rec);
+        if (r.m_byKind == 0) {
+            CDataPoint& point = m_aDataPoints.emplace_back();
+            point.m_rec = r;
+            // A count that runs past the end of the file yields the readings that are complete.
+            const std::size_t available = (end - pos) / A;
+            const std::size_t n = std::min<std::size_t>(r.m_wReadingCount, available);
+            point.m_aReadings.reserve(n);
+            for (std::size_t i = 0; i < n; ++i) {
+                point.m_aReadings.push_back(CHssData::Parse(file.data() + pos));
+                pos += A;
+            }
+            if (n < r.m_wReadingCount) pos = end; // the rest of the file was consumed by readings
+        } else if (r.m_byKind == 1) {
+            CAPMarker m;
+            m.m_nLatMas = r.m_nLatMas;
+            m.m_nLonMas = r.m_nLonMas;
+            m_aApMarkers.push_back(m);
+        }
+    }
+    m_aFilePointCount.push_back(static_cast<int>(m_aDataPoints.size() - countBefore));
+    return true;
+}
+
+std::optional<SurveyHeader> ParseSurveyHeader(std::span<const std::uint8_t> file) {
+    if (file.size() < kSurveyHeaderSize) return std::nullopt;
+    SurveyHeader h;
+    h.fileType = file[kTypeOffset];
+    h.surveyTime = LoadI64(file.data() + kTimeOffset);
+    h.bodyOffset = LoadU32(file.data() + kBodyOffsetOffset);
+    if (h.bodyOffset <= file.size() && file.size() - h.bodyOffset >= 8) {
+        h.hasRecordSizes = true;
+        h.pointSize = LoadU32(file.data() + h.bodyOffset);
+        h.readingSize = LoadU32(file.data() + h.bodyOffset + 4);
+    }
+    return h;
+}
+
+SurveyStats ComputeSurveyStats(std::span<const CDataPoint> points) {
+    SurveyStats s;
+    std::set<std::array<std::uint8_t, 6>> macs;
+    for (const auto& p : points) {
+        ++s.points;
+        s.readings += static_cast<long>(p.m_aReadings.size());
+        for (const auto& r : p.m_aReadings) macs.insert(r.m_abyMAC);
+        const double lat = p.m_rec.m_nLatMas / 3600000.0, lon = p.m_rec.m_nLonMas / 3600000.0;
+        if (!s.hasBounds) {
+            s.south = s.north = lat;
+            s.west = s.east = lon;
+            s.hasBounds = true;
+        } else {
+            s.south = std::min(s.south, lat);
+            s.north = std::max(s.north, lat);
+            s.west = std::min(s.west, lon);
+            s.east = std::max(s.east, lon);
+        }
+    }
+    s.distinctBssids = static_cast<long>(macs.size());
+    return s;
+}
+
+std::vector<std::uint8_t> EncodeSurveyFile(const SurveyFileImage& image) {
+    const std::size_t P = std::max<std::size_t>(image.pointSize, CPointRecord::kSize);
+    const std::size_t A = std::max<std::size_t>(image.readingSize, CHssData::kSize);
+    ByteWriter w;
+    w.Zeros(4);
+    w.U32(kSurveyMagic);
+    w.Zeros(4);
+    w.U8(image.fileType);
+    w.I64(image.surveyTime);
+    w.U32(static_cast<std::uint32_t>(kSurveyHeaderSize));
+    w.U32(static_cast<std::uint32_t>(P));
+    w.U32(static_cast<std::uint32_t>(A));
+    std::uint8_t rec[CPointRecord::kSize];
+    std::uint8_t reading[CHssData::kSize];
+    for (const auto& r : image.records) {
+        CPointRecord header = r.m_rec;
+        if (header.m_byKind == 0) header.m_wReadingCount = static_cast<std::uint16_t>(r.m_aReadings.size());
+        header.Serialize(rec);
+        w.Bytes(rec, sizeof rec);
+        w.Zeros(P - sizeof rec);
+        if (header.m_byKind != 0) continue;
+        for (const auto& d : r.m_aReadings) {
+            d.Serialize(reading);
+            w.Bytes(reading, sizeof reading);
+            w.Zeros(A - sizeof reading);
+        }
+    }
+    return std::move(w.Buffer());
+}
+
+bool WriteSurveyFile(const std::string& path, const SurveyFileImage& image) {
+    const auto bytes = EncodeSurveyFile(image);
+    return WriteFileAtomically(path, bytes);
+}
+
+} // namespace plotra

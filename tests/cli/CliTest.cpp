@@ -1,0 +1,88 @@
+// Runs plotra-cli as a user would and checks exit codes and outputs.
+#include "support/Fixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <sys/wait.h>
+
+using namespace plotra::test;
+
+namespace {
+
+struct CliRun {
+    int status = -1;
+    std::string out;
+};
+
+CliRun RunCli(const std::string& args, const std::string& errFile = "/dev/null") {
+    CliRun r;
+    const std::string cmd = std::string(PLOTRA_CLI) + " " + args + " 2>" + errFile;
+    FILE* p = popen(cmd.c_str(), "r");
+    if (!p) return r;
+    char buf[4096];
+    std::size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
+    const int st = pclose(p);
+    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    return r;
+}
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::vector<long> AllInts(const std::string& text, const std::string& key) {
+    std::vector<long> out;
+    const std::regex re("\"" + key + "\": (-?[0-9]+)");
+    for (std::sregex_iterator it(text.begin(), text.end(), re), end; it != end; ++it) out.push_back(std::stol((*it)[1]));
+    return out;
+}
+
+} // namespace
+
+TEST(Cli, SimulateThenInfoAgreesWithTruth) {
+    TempDir dir;
+    ASSERT_EQ(RunCli("simulate demo " + dir.Path()).status, 0);
+    const CliRun info = RunCli("info --json " + dir.File("demo1.hsd") + " " + dir.File("demo2.hsd"));
+    ASSERT_EQ(info.status, 0);
+    const std::string truth = Slurp(dir.File("truth.json"));
+    // truth.json lists points, readings and apMarkers per file, then the totals; info lists them per file.
+    for (const char* key : {"points", "readings", "apMarkers"}) {
+        auto expected = AllInts(truth, key);
+        ASSERT_GE(expected.size(), 3u) << key;
+        expected.resize(2); // the two files come first in truth.json
+        EXPECT_EQ(AllInts(info.out, key), expected) << key;
+    }
+}
+
+TEST(Cli, RefusedFileGivesCaptionTextOnStderrAndExitOne) {
+    TempDir dir;
+    ASSERT_EQ(RunCli("simulate tiny " + dir.Path()).status, 0);
+    // Corrupt the type byte.
+    {
+        std::fstream f(dir.File("tiny1.hsd"), std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(12);
+        f.put(5);
+    }
+    const CliRun r = RunCli("info " + dir.File("tiny1.hsd"), dir.File("err.txt"));
+    EXPECT_EQ(r.status, 1);
+    const std::string err = Slurp(dir.File("err.txt"));
+    EXPECT_NE(err.find("Invalid File: " + dir.File("tiny1.hsd") + ": Unsupported HSS Filetype. May be for a different product."),
+              std::string::npos)
+        << err;
+}
+
+TEST(Cli, UsageErrorsExitTwo) {
+    EXPECT_EQ(RunCli("").status, 2);
+    EXPECT_EQ(RunCli("frobnicate").status, 2);
+    EXPECT_EQ(RunCli("simulate nowhere /tmp/x").status, 2);
+    EXPECT_EQ(RunCli("info").status, 2);
+    EXPECT_EQ(RunCli("info /nonexistent/file.hsd").status, 1);
+}

@@ -1,0 +1,126 @@
+#include "model/Bytes.h"
+#include "model/PlotraDoc.h"
+#include "model/Records.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+
+using namespace plotra;
+
+TEST(Colours, HueSequenceStartsAt174AndStepsBy52) {
+    CPlotraDoc doc;
+    const int expected[] = {174, 226, 26, 78, 130, 182};
+    for (int hue : expected) {
+        const COLORREF c = doc.NextApColour();
+        EXPECT_EQ(doc.m_nHue, hue);
+        EXPECT_EQ(c, HsvToRgb(hue, 224, 176));
+    }
+}
+
+TEST(Colours, HsvToRgbSectorsAndGrey) {
+    EXPECT_EQ(HsvToRgb(100, 0, 77), Rgb(77, 77, 77));
+    // Hue 0, full saturation: red at value v, the others at p = (256 - 255) * v / 256 = 0.
+    EXPECT_EQ(HsvToRgb(0, 255, 200), Rgb(200, 0, 0));
+    // 252 and above wrap to 0.
+    EXPECT_EQ(HsvToRgb(252, 255, 200), HsvToRgb(0, 255, 200));
+    // Sector 2 (green to cyan): (p, v, t).
+    const COLORREF c = HsvToRgb(84, 224, 176);
+    EXPECT_EQ(RedOf(c), (256 - 224) * 176 / 256);
+    EXPECT_EQ(GreenOf(c), 176);
+    // f = 0 in sector 2: t = (256 - 42 * 224 / 42) * 176 / 256
+    EXPECT_EQ(BlueOf(c), (256 - 224) * 176 / 256);
+    // Hue 174 is sector 4: (t, p, v) with f = 6.
+    const COLORREF d = HsvToRgb(174, 224, 176);
+    EXPECT_EQ(RedOf(d), ((256 - (42 - 6) * 224 / 42) * 176 / 256) & 0xFF);
+    EXPECT_EQ(GreenOf(d), (256 - 224) * 176 / 256);
+    EXPECT_EQ(BlueOf(d), 176);
+}
+
+TEST(Colours, PaletteRunsFromRedToBlue) {
+    CPlotraDoc doc;
+    EXPECT_EQ(doc.m_crPalette.front(), Rgb(255, 0, 0));
+    EXPECT_EQ(doc.m_crPalette.back(), Rgb(0, 0, 255));
+    EXPECT_EQ(doc.m_crPalette[3], 0x228B22u);
+}
+
+TEST(Texts, MacIsUpperCaseHexJoinedByDashes) {
+    EXPECT_EQ(MacText({0x00, 0x1a, 0xFF, 0x0b, 0x10, 0xc0}), "00-1A-FF-0B-10-C0");
+}
+
+TEST(Texts, SsidEndsAtNulOrAfter32Characters) {
+    const std::string full = "ABCDEFGHIJKLMNOPQRSTUVWXYZ012345";
+    ASSERT_EQ(full.size(), 32u);
+    EXPECT_EQ(SsidText(MakeSsid(full)), full);
+    EXPECT_EQ(SsidText(MakeSsid(full + "overflow")), full);
+    std::array<char, 32> withNul = MakeSsid("abc");
+    withNul[5] = 'x'; // bytes after the first NUL do not count
+    EXPECT_EQ(SsidText(withNul), "abc");
+    EXPECT_EQ(SsidText(MakeSsid("")), "");
+}
+
+TEST(Records, PointRecordRoundTripKeepsUninterpretedBytes) {
+    std::uint8_t raw[CPointRecord::kSize];
+    for (std::size_t i = 0; i < sizeof raw; ++i) raw[i] = static_cast<std::uint8_t>(i * 37 + 11);
+    const CPointRecord r = CPointRecord::Parse(raw);
+    EXPECT_EQ(r.m_nLatMas, LoadI32(raw));
+    EXPECT_EQ(r.m_nAltitudeCm, LoadI32(raw + 19));
+    EXPECT_EQ(r.m_wSpeedCms, LoadU16(raw + 23));
+    EXPECT_EQ(r.m_byFix, raw[29]);
+    EXPECT_EQ(r.m_wReadingCount, LoadU16(raw + 30));
+    EXPECT_EQ(r.m_anNoise[13], LoadI16(raw + 58));
+    EXPECT_EQ(r.m_byKind, raw[60]);
+    std::uint8_t back[CPointRecord::kSize] = {};
+    r.Serialize(back);
+    EXPECT_EQ(0, std::memcmp(raw, back, sizeof raw));
+}
+
+TEST(Records, ReadingRoundTripAndRssiScale) {
+    std::uint8_t raw[CHssData::kSize];
+    for (std::size_t i = 0; i < sizeof raw; ++i) raw[i] = static_cast<std::uint8_t>(200 - i);
+    raw[1] = 0x00;
+    raw[2] = 0xBA; // -17920 / 256 = -70 dBm
+    const CHssData d = CHssData::Parse(raw);
+    EXPECT_EQ(d.m_nRssi256, -17920);
+    EXPECT_DOUBLE_EQ(d.RssiDbm(), -70.0);
+    std::uint8_t back[CHssData::kSize] = {};
+    d.Serialize(back);
+    EXPECT_EQ(0, std::memcmp(raw, back, sizeof raw));
+}
+
+TEST(ByteReader, RefusesReadsPastTheEnd) {
+    const std::uint8_t data[] = {1, 2, 3};
+    ByteReader r(data);
+    EXPECT_EQ(r.U16(), 0x0201);
+    EXPECT_EQ(r.U32(), 0u);
+    EXPECT_TRUE(r.Failed());
+    EXPECT_EQ(r.Remaining(), 0u);
+}
+
+// The core must build without Qt: no file of a core folder may include a Qt header.
+TEST(Layering, CoreFoldersIncludeNoQtHeader) {
+    namespace fs = std::filesystem;
+    const std::regex qtInclude(R"(^\s*#\s*include\s*[<"](Q[A-Za-z]|qt))");
+    int scanned = 0;
+    for (const char* folder : {"src/model", "src/files", "src/analysis", "src/table", "src/sim"}) {
+        const fs::path dir = fs::path(PLOTRA_SOURCE_DIR) / folder;
+        if (!fs::exists(dir)) continue;
+        for (const auto& entry : fs::directory_iterator(dir)) {
+            if (!entry.is_regular_file()) continue;
+            const auto ext = entry.path().extension().string();
+            if (ext != ".h" && ext != ".cpp") continue;
+            // Windows of a mixed folder live in its gui/ subfolder, which directory_iterator skips.
+            std::ifstream in(entry.path());
+            std::string line;
+            int lineNo = 0;
+            while (std::getline(in, line)) {
+                ++lineNo;
+                EXPECT_FALSE(std::regex_search(line, qtInclude)) << entry.path() << ":" << lineNo << ": " << line;
+            }
+            ++scanned;
+        }
+    }
+    EXPECT_GT(scanned, 5);
+}
