@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -56,6 +57,40 @@ public:
     /// Appends the points of one survey file image (the whole file's bytes) to the model.
     /// Returns false when the file is refused; \c m_strCurrentFile names it in messages.
     bool ReadSurveyFile(std::span<const std::uint8_t> file);
+
+    // ---- projection file and geo transformation (src/files/Projection.cpp) ---------------------
+    /// Latitude/longitude in degrees to map metres; the result is (Y, X) = (m_dY, m_dX).
+    CDataGeo GeoToMap(double lat, double lon) const;
+    /// Map metres to latitude/longitude (m_dY = latitude, m_dX = longitude); shows
+    /// "Invalid Transformation Matrix" and returns nothing when the transformation cannot be inverted.
+    std::optional<CDataGeo> MapToGeo(double x, double y) const;
+    /// Parses a projection file image and loads its map; false when refused.
+    bool ReadProjectionFile(std::span<const std::uint8_t> file);
+    /// The "Load the map of the measured area" command (file chooser through the prompts).
+    void OpenProjectionFile();
+
+    // ---- workspace (src/files/Workspace.cpp) ----------------------------------------------------
+    /// The workspace file image of the whole project.
+    std::vector<std::uint8_t> EncodeWorkspace() const;
+    /// Writes the workspace; on failure reports "Can not open the file!" and keeps any previous file.
+    bool WriteWorkspace(const std::string& path);
+    /// Restores the project from a workspace file image; false (document unchanged) when refused.
+    bool ReadWorkspace(std::span<const std::uint8_t> file);
+    void OnSaveProject();
+    void OnSaveProjectAs();
+    void OnOpenProject();
+    bool OnOpenDocument(const std::string& path);
+
+    // ---- new project, loading and processing (src/files/NewProject.cpp, src/analysis) -----------
+    bool OnNewDocument();
+    /// Reads every ticked file of m_aFiles and rebuilds the model; true if at least one was read.
+    bool LoadSurveyFiles();
+    /// Builds APs, samples and paths from m_aDataPoints, then starts processing.
+    void BuildAccessPoints();
+    /// Merges one file's raw positions (m_aMeasurements and the raw lists) into the path lists.
+    void MergePathPositions();
+    /// The combined rectangle and display frame; width/height below 1 ask the host for its size.
+    void ComputeExtent(int width, int height, int mode);
 
     // ================= survey input =================
     std::vector<CDataFile> m_aFiles;

@@ -148,6 +148,8 @@ public:
 
     std::string SsidText() const;
     std::string MacText() const;
+    /// Merges runs of consecutive samples at one position (within \p eps) into m_aApPoints.
+    void MergeCoincidentSamples(double eps);
 };
 
 /// \brief Member of an AP group: the AP's MAC and its index in the AP list.
