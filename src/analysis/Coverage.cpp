@@ -1,0 +1,438 @@
+#include "analysis/Coverage.h"
+
+#include "analysis/Contour.h"
+#include "analysis/CoverageColours.h"
+#include "analysis/Numeric.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <mutex>
+
+namespace plotra {
+
+std::pair<double, double> GridRectangleMetres(const CPlotraDoc& doc) {
+    if (doc.m_bMetricXY) return {doc.m_dGridSpanX, doc.m_dGridSpanY};
+    const double oy = doc.m_dGridOriginY, ox = doc.m_dGridOriginX;
+    return {GeoDistance(oy, ox, oy, ox + doc.m_dGridSpanX), GeoDistance(oy, ox, oy + doc.m_dGridSpanY, ox)};
+}
+
+COLORREF BlendColour(COLORREF a, COLORREF b, double w) {
+    auto ch = [w](int x, int y) {
+        return static_cast<int>(std::lround(x * (1.0 - w)) + std::lround(y * w));
+    };
+    return Rgb(ch(RedOf(a), RedOf(b)), ch(GreenOf(a), GreenOf(b)), ch(BlueOf(a), BlueOf(b)));
+}
+
+namespace {
+
+/// Node count along one axis from its length and resolution, clamped to 50..400 with the resolution
+/// following the clamp.
+int ClampNodes(double length, double& resolution) {
+    const double raw = length / resolution;
+    const int n = std::isfinite(raw) && raw < 1e9 && raw > -1e9 ? static_cast<int>(raw) : (raw > 0 ? 1000000000 : 0);
+    if (n < 50) {
+        resolution = length / 50.0;
+        return 50;
+    }
+    if (n > 400) {
+        resolution = length / 400.0;
+        return 400;
+    }
+    return n;
+}
+
+} // namespace
+
+std::optional<CoverageSnapshot> PrepareCoverage(CPlotraDoc& doc) {
+    Progress& progress = doc.ProgressSink();
+    doc.Host().resetZoom();
+    progress.setPosition(0);
+    progress.clearCancel();
+    progress.show();
+    progress.setText("Beginning Data Processing...");
+    doc.m_bShowLegend = 0;
+
+    std::string listed;
+    int invalid = 0, valid = 0;
+    for (const CAPInfo& ap : doc.m_aAPs) {
+        if (!ap.m_bSelected) continue;
+        if (ap.m_aApPoints.size() <= 20) {
+            listed += ap.MacText() + ", " + ap.SsidText() + " \n";
+            ++invalid;
+        } else {
+            ++valid;
+        }
+    }
+    if (valid == 0) {
+        doc.Prompts().message("Please Select Valid AP!", "No Valid AP", PromptIcon::Information);
+        doc.m_bCombined = 0;
+        doc.m_bCoverageReady = 0;
+        progress.hide();
+        return std::nullopt;
+    }
+    if (invalid > 0) {
+        const std::string text = invalid == 1
+                                     ? "No enough points for the following AP: \n " + listed + " \n Remove it in the processing?"
+                                     : "No enough points for the following APs: \n " + listed + " \n Remove them in the processing?";
+        if (doc.Prompts().askYesNo(text, "Invalid AP")) {
+            for (CAPInfo& ap : doc.m_aAPs)
+                if (ap.m_bSelected && ap.m_aApPoints.size() <= 20) ap.m_bSelected = 0;
+            doc.Host().refreshPanel();
+        }
+    }
+
+    doc.ComputeExtent(0, 0, 0);
+    progress.setText("Calculating Coverage...");
+
+    const auto [wm, hm] = GridRectangleMetres(doc);
+    const double w = wm / doc.m_dUnitFactor, h = hm / doc.m_dUnitFactor;
+    doc.m_nGridCols = ClampNodes(w, doc.m_dResolutionX);
+    doc.m_nGridRows = ClampNodes(h, doc.m_dResolutionY);
+    doc.Host().refreshPanel(); // resolution ranges W/400 .. W/50 and their unit labels
+
+    CoverageSnapshot s;
+    s.metric = doc.m_bMetricXY != 0;
+    s.cols = doc.m_nGridCols;
+    s.rows = doc.m_nGridRows;
+    s.originY = doc.m_dGridOriginY;
+    s.originX = doc.m_dGridOriginX;
+    s.spanY = doc.m_dGridSpanY;
+    s.spanX = doc.m_dGridSpanX;
+    s.meanRssi = doc.m_dMeanRssi;
+    s.meanSnr = doc.m_dMeanSnr;
+    s.palette = doc.m_crPalette;
+    for (const CAPInfo& ap : doc.m_aAPs) {
+        if (!ap.m_bSelected || ap.m_aApPoints.size() <= 20) continue;
+        CoverageAp c;
+        c.colour = ap.m_crColour;
+        c.posY = ap.m_posAP.m_dY;
+        c.posX = ap.m_posAP.m_dX;
+        c.slope = ap.m_dSlope;
+        c.intercept = ap.m_dIntercept;
+        c.originY = ap.m_areaOrigin.m_dY;
+        c.originX = ap.m_areaOrigin.m_dX;
+        c.sizeY = ap.m_areaSize.m_dY;
+        c.sizeX = ap.m_areaSize.m_dX;
+        for (const CData& p : ap.m_aApPoints) {
+            c.y.push_back(p.m_dY);
+            c.x.push_back(p.m_dX);
+            c.rssi.push_back(p.m_dRssi);
+            c.noise.push_back(static_cast<double>(p.m_nNoise));
+        }
+        s.aps.push_back(std::move(c));
+    }
+    return s;
+}
+
+namespace {
+
+double NodeDistance(bool metric, double y1, double x1, double y2, double x2) {
+    if (metric) {
+        const double dy = y1 - y2, dx = x1 - x2;
+        return std::sqrt(dx * dx + dy * dy);
+    }
+    return GeoDistance(y1, x1, y2, x2);
+}
+
+/// Shade of a node in the four power/SNR pictures.
+COLORREF Shade(COLORREF colour, double value, double max, double min) {
+    const double x = (max - value) * 10.0 / (max - min);
+    // An empty range (max == min) gives 0/0 at its own value: count it as the top of the scale.
+    const int q = !(x > 0.0) ? 0 : (x > 10.0 ? 10 : static_cast<int>(x));
+    const double f = q / 10.0;
+    if (f >= 0.5) return BlendColour(colour, Rgb(255, 255, 255), 2.0 * f - 1.0);
+    return BlendColour(colour, Rgb(0, 0, 0), 0.6 - 1.2 * f);
+}
+
+int Trunc(double v) { return static_cast<int>(std::clamp(v, -1e6, 1e6)); }
+int Hi(double v) { return Trunc(v) / 10 * 10; }
+int Lo(double v) { return Trunc(v) / 10 * 10 - 10; }
+
+/// Contour lines, below-level pieces and level records for the first ten levels, then the two
+/// threshold areas.
+void ContourGraph(const NodeGrid& g, const double* levels, const std::array<COLORREF, 10>& palette, double lowLevel,
+                  double highLevel, ContourLayerSet& out) {
+    for (int k = 0; k < 10; ++k) {
+        const std::size_t lines = ContourLines(g, levels[k], out.m_aLines);
+        const std::size_t areas = ContourBelow(g, levels[k], out.m_aLevelAreas);
+        const COLORREF c = palette[static_cast<std::size_t>(k)];
+        CData_Pos lp;
+        lp.m_nRed = RedOf(c), lp.m_nGreen = GreenOf(c), lp.m_nBlue = BlueOf(c);
+        lp.m_nCount = static_cast<std::int32_t>(lines);
+        out.m_aLineLevels.push_back(lp);
+        lp.m_nCount = static_cast<std::int32_t>(areas);
+        out.m_aAreaLevels.push_back(lp);
+    }
+    ContourBelow(g, lowLevel, out.m_aAreaLow);
+    ContourBelow(g, highLevel, out.m_aAreaHigh);
+}
+
+} // namespace
+
+CoverageResult RunCoverage(const CoverageSnapshot& s, Progress& progress, unsigned threads) {
+    CoverageResult r;
+    r.cols = s.cols;
+    r.rows = s.rows;
+    const std::size_t cols = static_cast<std::size_t>(s.cols), rows = static_cast<std::size_t>(s.rows);
+    const std::size_t nodes = cols * rows;
+    r.power.assign(nodes, -101.0);
+    r.snr.assign(nodes, -101.0);
+    std::vector<double> countValue(nodes, 0.01);
+    r.count.assign(nodes, 0);
+    r.dominant.assign(nodes, Rgb(255, 255, 255));
+    r.mixed.assign(nodes, Rgb(255, 255, 255));
+
+    // Nodes are independent: columns are shared out among threads, each column written by one thread.
+    std::atomic<std::size_t> nextColumn{0}, columnsDone{0};
+    std::atomic<bool> cancelled{false};
+    std::mutex trackMutex;
+    double powerMax = s.meanRssi, powerMin = s.meanRssi, snrMax = s.meanSnr, snrMin = s.meanSnr;
+
+    auto worker = [&] {
+        double pMax = s.meanRssi, pMin = s.meanRssi, sMax = s.meanSnr, sMin = s.meanSnr;
+        std::vector<double> d;
+        std::vector<COLORREF> colours;
+        for (;;) {
+            const std::size_t ix = nextColumn.fetch_add(1);
+            if (ix >= cols || cancelled.load()) break;
+            const double x = s.originX + static_cast<double>(ix) * s.spanX / static_cast<double>(s.cols - 1);
+            for (std::size_t iy = 0; iy < rows && !cancelled.load(); ++iy) {
+                const double y = s.originY + static_cast<double>(iy) * s.spanY / static_cast<double>(s.rows - 1);
+                double bestPower = -101.0, bestSnr = -101.0;
+                COLORREF dominant = Rgb(255, 255, 255);
+                colours.clear();
+                for (const CoverageAp& ap : s.aps) {
+                    if (!(ap.originY <= y && y <= ap.originY + ap.sizeY && ap.originX <= x && x <= ap.originX + ap.sizeX))
+                        continue;
+                    const double dAp = NodeDistance(s.metric, y, x, ap.posY, ap.posX);
+                    const double model = ap.slope * Log10Distance(dAp) + ap.intercept;
+                    const std::size_t n = ap.y.size();
+                    d.resize(n);
+                    for (std::size_t i = 0; i < n; ++i) d[i] = NodeDistance(s.metric, y, x, ap.y[i], ap.x[i]);
+                    double power = IdwNearest(d.data(), ap.rssi.data(), n, 3, 2);
+                    if (ap.slope < 0) power = 0.6 * model + 0.4 * power;
+                    const double noise = IdwNearest(d.data(), ap.noise.data(), n, 3, 2);
+                    const double snr = power - noise;
+                    colours.push_back(ap.colour);
+                    if (power > bestPower) bestPower = power, dominant = ap.colour;
+                    if (snr > bestSnr) bestSnr = snr;
+                    if (progress.cancelRequested()) {
+                        cancelled = true;
+                        break;
+                    }
+                }
+                const std::size_t idx = ix * rows + iy;
+                if (colours.empty()) continue;
+                r.power[idx] = bestPower;
+                r.snr[idx] = bestSnr;
+                countValue[idx] = static_cast<double>(colours.size()) + 0.01;
+                r.dominant[idx] = dominant;
+                COLORREF mixed = colours[0];
+                if (colours.size() >= 2) {
+                    mixed = BlendColour(colours[0], colours[1], 0.5);
+                    for (std::size_t k = 2; k < colours.size(); ++k)
+                        mixed = BlendColour(mixed, colours[k], 1.0 / static_cast<double>(k + 1));
+                }
+                r.mixed[idx] = mixed;
+                pMax = std::max(pMax, bestPower), pMin = std::min(pMin, bestPower);
+                sMax = std::max(sMax, bestSnr), sMin = std::min(sMin, bestSnr);
+            }
+            const std::size_t done = columnsDone.fetch_add(1) + 1;
+            progress.setPosition(static_cast<int>((done - 1) * 65 / std::max<std::size_t>(1, cols - 1) + 5));
+        }
+        std::lock_guard lock(trackMutex);
+        powerMax = std::max(powerMax, pMax), powerMin = std::min(powerMin, pMin);
+        snrMax = std::max(snrMax, sMax), snrMin = std::min(snrMin, sMin);
+    };
+    unsigned n = threads ? threads : std::max(1u, std::thread::hardware_concurrency());
+    n = static_cast<unsigned>(std::min<std::size_t>(n, cols));
+    std::vector<std::thread> pool;
+    for (unsigned t = 1; t < n; ++t) pool.emplace_back(worker);
+    worker();
+    for (auto& t : pool) t.join();
+    if (cancelled.load() || progress.cancelRequested()) {
+        r.cancelled = true;
+        return r;
+    }
+
+    // Ranges of the pictures.
+    if (powerMax > -30) powerMax = -30;
+    if (powerMin < -100) powerMin = -100;
+    progress.setPosition(70);
+    for (std::size_t i = 0; i < nodes; ++i) r.count[i] = static_cast<int>(countValue[i]);
+    for (auto& p : r.pictures) p.assign(nodes, Rgb(255, 255, 255));
+    for (std::size_t ix = 0; ix < cols; ++ix) {
+        for (std::size_t iy = 0; iy < rows; ++iy) {
+            const std::size_t idx = ix * rows + iy, px = (rows - 1 - iy) * cols + ix;
+            if (r.power[idx] > -100.0) {
+                r.pictures[CPlotraDoc::kPowerDominant][px] = Shade(r.dominant[idx], r.power[idx], powerMax, powerMin);
+                r.pictures[CPlotraDoc::kPowerMixed][px] = Shade(r.mixed[idx], r.power[idx], powerMax, powerMin);
+                r.pictures[CPlotraDoc::kSnrDominant][px] = Shade(r.dominant[idx], r.snr[idx], snrMax, snrMin);
+                r.pictures[CPlotraDoc::kSnrMixed][px] = Shade(r.mixed[idx], r.snr[idx], snrMax, snrMin);
+            }
+            const int k = r.count[idx];
+            r.pictures[CPlotraDoc::kApCount][px] = k <= 9 ? s.palette[static_cast<std::size_t>(std::max(0, k))] : kTenOrMoreApsColour;
+        }
+    }
+    progress.setPosition(90);
+    if (progress.cancelRequested()) {
+        r.cancelled = true;
+        return r;
+    }
+
+    // Contours of the three graphs with the rounded ranges.
+    std::vector<double> xs(cols), ys(rows);
+    Linspace(xs.data(), s.originX, s.originX + s.spanX, cols);
+    Linspace(ys.data(), s.originY, s.originY + s.spanY, rows);
+    double levels[11];
+    {
+        const int hi = Hi(powerMax);
+        const int lo = std::max(-100, Lo(powerMin));
+        r.powerMax = hi, r.powerMin = lo;
+        Linspace(levels, lo, hi, 11);
+        ContourGraph({r.power.data(), s.cols, s.rows, xs.data(), ys.data()}, levels, s.palette, static_cast<int>(r.powerMin),
+                     static_cast<int>(r.powerMax), r.contours[kGraphPower]);
+    }
+    if (progress.cancelRequested()) return r.cancelled = true, r;
+    {
+        const int hi = Hi(snrMax), lo = Lo(snrMin);
+        r.snrMax = hi, r.snrMin = lo;
+        Linspace(levels, lo, hi, 11);
+        ContourGraph({r.snr.data(), s.cols, s.rows, xs.data(), ys.data()}, levels, s.palette, static_cast<int>(r.snrMin),
+                     static_cast<int>(r.snrMax), r.contours[kGraphSnr]);
+    }
+    if (progress.cancelRequested()) return r.cancelled = true, r;
+    for (int k = 0; k < 11; ++k) levels[k] = k + 1;
+    ContourGraph({countValue.data(), s.cols, s.rows, xs.data(), ys.data()}, levels, s.palette, 1.0, 10.0,
+                 r.contours[kGraphCount]);
+    if (progress.cancelRequested()) return r.cancelled = true, r;
+    progress.setPosition(100);
+    return r;
+}
+
+void ApplyCoverage(CPlotraDoc& doc, CoverageResult&& r) {
+    doc.ProgressSink().hide();
+    if (r.cancelled) {
+        doc.m_bCoverageReady = 0;
+        for (auto& c : doc.m_aContours) c.Clear();
+        doc.m_workContours.Clear();
+        doc.Host().updateAllViews();
+        return;
+    }
+    doc.m_nGridCols = r.cols;
+    doc.m_nGridRows = r.rows;
+    doc.m_aGridPower = std::move(r.power);
+    doc.m_aGridSnr = std::move(r.snr);
+    doc.m_aGridCount = std::move(r.count);
+    doc.m_aDominantColour = std::move(r.dominant);
+    doc.m_aMixedColour = std::move(r.mixed);
+    doc.m_dPowerMax = r.powerMax, doc.m_dPowerMin = r.powerMin;
+    doc.m_dSnrMax = r.snrMax, doc.m_dSnrMin = r.snrMin;
+    doc.m_aCoveragePictures = std::move(r.pictures);
+    doc.m_aContours = std::move(r.contours);
+    doc.m_workContours.Clear();
+    // End state: back to the power graph with the contour range over the power range.
+    doc.m_nGraphType = 1;
+    doc.m_panel.m_nContourLow = static_cast<int>(doc.m_dPowerMin);
+    doc.m_panel.m_nContourHigh = static_cast<int>(doc.m_dPowerMax);
+    doc.m_panel.m_bExpandGraph = 0;
+    doc.m_nAlpha = 192;
+    doc.m_bCoveragePlotted = 1;
+    doc.m_bCombined = 1;
+    doc.m_bDataLoaded = 1;
+    doc.m_bCoverageReady = 1;
+    doc.m_bShowContour = 0;
+    doc.m_bMultiContours = 0;
+    ++doc.m_nChangeCounter;
+    doc.Host().refreshPanel();
+    doc.Host().updateAllViews();
+}
+
+bool CalculateCoverage(CPlotraDoc& doc, unsigned threads) {
+    auto snapshot = PrepareCoverage(doc);
+    if (!snapshot) return false;
+    CoverageResult r = RunCoverage(*snapshot, doc.ProgressSink(), threads);
+    const bool ok = !r.cancelled;
+    ApplyCoverage(doc, std::move(r));
+    return ok;
+}
+
+CoverageJob::CoverageJob(CoverageSnapshot snapshot, Progress& progress, unsigned threads)
+    : m_thread([this, s = std::move(snapshot), &progress, threads] {
+          m_result = RunCoverage(s, progress, threads);
+          m_done = true;
+      }) {}
+
+CoverageJob::~CoverageJob() {
+    if (m_thread.joinable()) m_thread.join();
+}
+
+CoverageResult CoverageJob::Wait() {
+    if (m_thread.joinable()) m_thread.join();
+    return std::move(m_result);
+}
+
+void UpdateThresholdArea(CPlotraDoc& doc, bool highThumb, double level) {
+    if (!doc.m_bCombined) return;
+    const std::size_t cols = static_cast<std::size_t>(doc.m_nGridCols), rows = static_cast<std::size_t>(doc.m_nGridRows);
+    std::vector<double> grid(cols * rows, 0.0);
+    for (std::size_t i = 0; i < grid.size(); ++i) {
+        if (doc.m_nGraphType == 1 && i < doc.m_aGridPower.size()) grid[i] = doc.m_aGridPower[i];
+        else if (doc.m_nGraphType == 2 && i < doc.m_aGridSnr.size()) grid[i] = doc.m_aGridSnr[i];
+        else if (doc.m_nGraphType == 3 && i < doc.m_aGridCount.size()) grid[i] = doc.m_aGridCount[i] + 0.01;
+    }
+    (highThumb ? doc.m_panel.m_nContourHigh : doc.m_panel.m_nContourLow) = static_cast<int>(level);
+    doc.m_bShowContour = 1;
+    doc.m_bMultiContours = 0;
+    doc.m_bCoveragePlotted = 0;
+    doc.m_bShowCellRadius = 0;
+    const int graph = std::clamp(doc.m_nGraphType - 1, 0, 2);
+    auto& target = highThumb ? doc.m_aContours[static_cast<std::size_t>(graph)].m_aAreaHigh
+                             : doc.m_aContours[static_cast<std::size_t>(graph)].m_aAreaLow;
+    target.clear();
+    if (cols >= 2 && rows >= 2) {
+        std::vector<double> xs(cols), ys(rows);
+        Linspace(xs.data(), doc.m_dGridOriginX, doc.m_dGridOriginX + doc.m_dGridSpanX, cols);
+        Linspace(ys.data(), doc.m_dGridOriginY, doc.m_dGridOriginY + doc.m_dGridSpanY, rows);
+        auto& scratch = doc.m_workContours.m_aAreaLow;
+        scratch.clear();
+        ContourBelow({grid.data(), doc.m_nGridCols, doc.m_nGridRows, xs.data(), ys.data()}, level, scratch);
+        target = std::move(scratch);
+        scratch.clear();
+    }
+    ++doc.m_nChangeCounter;
+    doc.Host().updateAllViews();
+}
+
+void ChangeDisplayUnit(CPlotraDoc& doc, bool metres) {
+    const double oldFactor = doc.m_dUnitFactor;
+    const double newFactor = metres ? 1.0 : 0.3048;
+    doc.m_dUnitFactor = newFactor;
+    doc.m_bUnitUnchanged = oldFactor == newFactor;
+    if (!doc.m_bDataLoaded || doc.m_bUnitUnchanged) return;
+
+    const auto [wm, hm] = GridRectangleMetres(doc);
+    doc.m_dResolutionX = wm / newFactor / 50.0;
+    doc.m_dResolutionY = hm / newFactor / 50.0;
+    // A shown reliability radius is rewritten in the new unit.
+    float& radius = doc.m_panel.m_afReliability[0];
+    if (radius > 0) {
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "%3.1f", radius * oldFactor / newFactor);
+        radius = std::strtof(buf, nullptr);
+    }
+    for (CApFile& note : doc.m_aApNotes) {
+        float v = 0;
+        if (std::sscanf(note.m_strHeight.c_str(), "%f", &v) == 1 && v > 0) {
+            const double converted = metres ? v * 0.3048 : v / 0.3048;
+            char buf[64];
+            std::snprintf(buf, sizeof buf, "%5.2f", converted);
+            note.m_strHeight = buf;
+        }
+    }
+    doc.Host().refreshPanel();
+    doc.Host().updateAllViews();
+}
+
+} // namespace plotra

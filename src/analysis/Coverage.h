@@ -1,0 +1,101 @@
+#pragma once
+/// \brief The combined coverage: strongest power, best SNR and number of covering APs at every node
+/// of a grid over the selected APs, the five coverage pictures and the contour data of the three
+/// graphs. The calculation works on a snapshot of its inputs and returns a result that the caller
+/// applies to the document (on the user-interface thread), so the worker never touches live state.
+
+#include "model/PlotraDoc.h"
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <thread>
+#include <vector>
+
+namespace plotra {
+
+/// Width (along x) and height (along y) of the combined rectangle in metres: great-circle lengths of
+/// its bottom and left edges without a map, the spans with one.
+std::pair<double, double> GridRectangleMetres(const CPlotraDoc& doc);
+
+/// \brief An AP as the coverage needs it.
+struct CoverageAp {
+    COLORREF colour = 0;
+    double posY = 0, posX = 0;
+    double slope = 0, intercept = 0;
+    double originY = 0, originX = 0, sizeY = 0, sizeX = 0;
+    std::vector<double> y, x, rssi, noise; ///< working points
+};
+
+/// \brief Everything the calculation reads, copied from the document.
+struct CoverageSnapshot {
+    bool metric = false;
+    int cols = 50, rows = 50;
+    double originY = 0, originX = 0, spanY = 0, spanX = 0;
+    double meanRssi = 0, meanSnr = 0;
+    std::array<COLORREF, 10> palette{};
+    std::vector<CoverageAp> aps; ///< the APs that take part, in index order
+};
+
+/// \brief Everything the calculation writes.
+struct CoverageResult {
+    bool cancelled = false;
+    int cols = 0, rows = 0;
+    std::vector<double> power, snr;
+    std::vector<int> count;
+    std::vector<COLORREF> dominant, mixed;
+    double powerMax = 0, powerMin = 0, snrMax = 0, snrMin = 0;
+    std::array<std::vector<COLORREF>, CPlotraDoc::kPictureCount> pictures;
+    std::array<ContourLayerSet, 3> contours;
+};
+
+/// Per channel round(a * (1 - w)) + round(b * w).
+COLORREF BlendColour(COLORREF a, COLORREF b, double w);
+
+/// Colour of number-of-APs nodes covered by ten or more APs: the palette has ten entries (0..9
+/// covering APs), so these nodes get a dedicated eleventh colour, dark purple.
+inline constexpr COLORREF kTenOrMoreApsColour = 0x600060;
+
+/// The steps before the worker: validity check with its messages (a Yes answer deselects the invalid
+/// APs), ComputeExtent, the grid size with its 50..400 clamp and resolution updates. Returns nothing
+/// when no valid AP is selected (m_bCombined and m_bCoverageReady are then cleared).
+std::optional<CoverageSnapshot> PrepareCoverage(CPlotraDoc& doc);
+
+/// The worker: grids, ranges, pictures and contours. Honours progress.cancelRequested().
+/// \p threads 0 uses the hardware concurrency; results are identical for any thread count.
+CoverageResult RunCoverage(const CoverageSnapshot& snapshot, Progress& progress, unsigned threads = 0);
+
+/// Writes a finished result into the document (end state: graph power, alpha 192, flags), or for a
+/// cancelled run clears m_bCoverageReady and empties every contour list.
+void ApplyCoverage(CPlotraDoc& doc, CoverageResult&& result);
+
+/// The whole calculation, blocking (command-line tool and tests). Returns false when nothing was
+/// computed (no valid AP, or cancelled).
+bool CalculateCoverage(CPlotraDoc& doc, unsigned threads = 0);
+
+/// \brief The calculation on a worker thread; the caller polls or waits and then applies the result
+/// on its own thread. A job runs once.
+class CoverageJob {
+public:
+    CoverageJob(CoverageSnapshot snapshot, Progress& progress, unsigned threads = 0);
+    ~CoverageJob();
+    CoverageJob(const CoverageJob&) = delete;
+    CoverageJob& operator=(const CoverageJob&) = delete;
+    bool Finished() const { return m_done.load(); }
+    /// Blocks until the worker ends and hands over its result.
+    CoverageResult Wait();
+
+private:
+    std::thread m_thread;
+    std::atomic<bool> m_done{false};
+    CoverageResult m_result;
+};
+
+/// Recomputes the threshold areas of a graph's contour range control at \p level (low or high thumb).
+void UpdateThresholdArea(CPlotraDoc& doc, bool highThumb, double level);
+
+/// The "Select the metric" command with the new unit given: 1.0 metres, 0.3048 feet.
+void ChangeDisplayUnit(CPlotraDoc& doc, bool metres);
+
+} // namespace plotra
