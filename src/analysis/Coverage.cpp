@@ -26,9 +26,9 @@ COLORREF BlendColour(COLORREF a, COLORREF b, double w) {
 
 namespace {
 
-/// Node count along one axis from its length and resolution, clamped to 50..400 with the resolution
-/// following the clamp.
-int ClampNodes(double length, double& resolution) {
+} // namespace
+
+int CoverageNodeCount(double length, double& resolution) {
     const double raw = length / resolution;
     const int n = std::isfinite(raw) && raw < 1e9 && raw > -1e9 ? static_cast<int>(raw) : (raw > 0 ? 1000000000 : 0);
     if (n < 50) {
@@ -41,8 +41,6 @@ int ClampNodes(double length, double& resolution) {
     }
     return n;
 }
-
-} // namespace
 
 std::optional<CoverageSnapshot> PrepareCoverage(CPlotraDoc& doc) {
     Progress& progress = doc.ProgressSink();
@@ -87,8 +85,8 @@ std::optional<CoverageSnapshot> PrepareCoverage(CPlotraDoc& doc) {
 
     const auto [wm, hm] = GridRectangleMetres(doc);
     const double w = wm / doc.m_dUnitFactor, h = hm / doc.m_dUnitFactor;
-    doc.m_nGridCols = ClampNodes(w, doc.m_dResolutionX);
-    doc.m_nGridRows = ClampNodes(h, doc.m_dResolutionY);
+    doc.m_nGridCols = CoverageNodeCount(w, doc.m_dResolutionX);
+    doc.m_nGridRows = CoverageNodeCount(h, doc.m_dResolutionY);
     doc.Host().refreshPanel(); // resolution ranges W/400 .. W/50 and their unit labels
 
     CoverageSnapshot s;

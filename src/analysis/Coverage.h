@@ -50,6 +50,10 @@ struct CoverageResult {
     std::array<ContourLayerSet, 3> contours;
 };
 
+/// Nodes along one axis: trunc(length / resolution), raised to 50 or lowered to 400 with the
+/// resolution changed to length / 50 or length / 400.
+int CoverageNodeCount(double length, double& resolution);
+
 /// Per channel round(a * (1 - w)) + round(b * w).
 COLORREF BlendColour(COLORREF a, COLORREF b, double w);
 
