@@ -1,0 +1,161 @@
+#include "files/FileIo.h"
+#include "report/ReportWriter.h"
+#include "support/Fixtures.h"
+#include "support/PromptRecorder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+using namespace plotra;
+using namespace plotra::test;
+
+namespace {
+
+/// Records what the writer asked for and writes tiny placeholder files.
+class RecordingSink : public ReportPictureSink {
+public:
+    bool SaveReportPicture(CPlotraDoc& doc, int graphType, const ReportPictureSwitches& s, const std::string& path) override {
+        calls.push_back("picture " + std::to_string(graphType) + (s.map ? " map" : "") + (s.coverage ? " coverage" : "") +
+                        (s.contourLevels ? " levels" : "") + (s.path ? " path" : "") + (doc.m_bCombined ? " combined" : "") +
+                        " " + std::filesystem::path(path).filename().string());
+        return Touch(path);
+    }
+    bool SaveColourSwatch(COLORREF c, int w, int h, const std::string& path) override {
+        calls.push_back("swatch " + std::to_string(c) + " " + std::to_string(w) + "x" + std::to_string(h) + " " +
+                        std::filesystem::path(path).filename().string());
+        return Touch(path);
+    }
+    bool SaveLineSwatch(COLORREF c, int w, int h, const std::string& path) override {
+        calls.push_back("line " + std::to_string(c) + " " + std::to_string(w) + "x" + std::to_string(h) + " " +
+                        std::filesystem::path(path).filename().string());
+        return Touch(path);
+    }
+    bool SaveLogo(const std::string&, const std::string& path) override { return Touch(path); }
+    std::vector<std::string> calls;
+
+private:
+    static bool Touch(const std::string& path) { return static_cast<bool>(std::ofstream(path) << "BM"); }
+};
+
+CAPInfo Ap(const std::string& ssid, std::size_t points, double slope, bool selected, std::uint8_t tail) {
+    CAPInfo ap;
+    ap.m_szSSID = MakeSsid(ssid);
+    ap.m_abyMAC = {0xAA, 0xBB, 0xCC, 0x00, 0x01, tail};
+    ap.m_aApPoints.resize(points);
+    ap.m_dSlope = slope;
+    ap.m_bSelected = selected ? 1 : 0;
+    ap.m_byChannel = 6;
+    ap.m_posAP = CDataGeo(46.94812345, 7.44751234);
+    ap.m_crColour = Rgb(10, 20, 30 + tail);
+    return ap;
+}
+
+struct Project {
+    CPlotraDoc doc;
+    ProgressRecorder progress;
+    Project() {
+        doc.SetOutside(nullptr, &progress, nullptr);
+        CDataFile a, b;
+        a.m_strName = "walk1.hsd", a.m_strPath = "/surveys/walk1.hsd", a.m_strCreated = "Mon Oct 26 07:33:20 2026\n";
+        a.m_strNotes = "first floor\nnorth wing";
+        b.m_strName = "walk2.hsd", b.m_strPath = "/surveys/walk2.hsd", b.m_bUse = 0;
+        doc.m_aFiles = {a, b};
+        doc.m_aFileColor = {Rgb(1, 2, 3)};
+        doc.m_aAPs = {Ap("Lobby", 80, -10.0, true, 1), Ap("Hall", 80, -10.5, true, 2), Ap("Few", 20, -20, true, 3),
+                      Ap("Enough", 21, -20, true, 4), Ap("Off", 100, -30, false, 5)};
+        doc.m_aApNotes.resize(doc.m_aAPs.size());
+        doc.m_aApNotes[1].m_strTxPower = "20";
+        doc.m_aApNotes[1].m_strNotes = "ceiling\nmounted";
+    }
+    ReportOptions Options() const {
+        ReportOptions o;
+        o.reportTime = "Sun Dec  6 12:00:00 2026\n";
+        return o;
+    }
+};
+
+std::string Slurp(const std::string& path) {
+    const auto b = ReadWholeFile(path).bytes;
+    return std::string(b.begin(), b.end());
+}
+
+} // namespace
+
+TEST(ReportWriter, PositionRulesAndLegendSplitAt20Points) {
+    Project p;
+    TempDir dir;
+    RecordingSink sink;
+    ASSERT_TRUE(WriteReport(p.doc, dir.File("r.html"), p.Options(), sink));
+    const std::string html = Slurp(dir.File("r.html"));
+    // 80 points with slope -10.0: "Need More Points"; -10.5: its position.
+    const auto lobby = html.find("Lobby");
+    ASSERT_NE(lobby, std::string::npos);
+    EXPECT_NE(html.find("Need More Points", lobby), std::string::npos);
+    EXPECT_NE(html.find("<td class=\"Position\" align =\"Center\">46.94812</td>"), std::string::npos);
+    EXPECT_NE(html.find("Not Enough Points"), std::string::npos); // 20 and 21 points, not fixed
+    // The 20-point AP is listed under the (N < 20) headers, the 21-point one in the main list.
+    const auto few = html.find("MAC of APs (N < 20)");
+    ASSERT_NE(few, std::string::npos);
+    EXPECT_LT(html.find("AA-BB-CC-00-01-04</td>", html.find("MAC of APs</th>")), few);
+    EXPECT_GT(html.find("AA-BB-CC-00-01-03</td>", html.find("MAC of APs</th>")), few);
+    // Unticked AP rows come last and without the leading line breaks.
+    EXPECT_NE(html.find("<tr><td class=\"Index\" align =\"Center\">5</td><td class=\"SSID\" align =\"Center\">Off</td>"),
+              std::string::npos);
+    // Notes keep their line breaks as <br>.
+    EXPECT_NE(html.find("first floor<br>north wing"), std::string::npos);
+    EXPECT_NE(html.find("ceiling<br>mounted"), std::string::npos);
+    // Without a combined coverage the two contour sections are left out.
+    EXPECT_EQ(html.find("Coverage of Signal Strength"), std::string::npos);
+    EXPECT_TRUE(html.starts_with("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n <html>\n <head>\n<link href=\"r/report.css\""));
+    EXPECT_TRUE(html.ends_with("\n </body>\n </html>\n"));
+}
+
+TEST(ReportWriter, PicturesAreNumberedInWritingOrder) {
+    Project p;
+    p.doc.m_bCoverageReady = 1;
+    p.doc.m_bCombined = 1;
+    p.doc.m_dPowerMin = -100, p.doc.m_dPowerMax = -30;
+    TempDir dir;
+    RecordingSink sink;
+    ASSERT_TRUE(WriteReport(p.doc, dir.File("r.html"), p.Options(), sink));
+    ASSERT_GE(sink.calls.size(), 4u);
+    EXPECT_EQ(sink.calls[0], "picture 1 path combined bmp2.bmp");
+    EXPECT_EQ(sink.calls[1].substr(0, 5), "line ");
+    EXPECT_NE(sink.calls[1].find("bmp3.bmp"), std::string::npos);
+    EXPECT_EQ(sink.calls[2], "picture 1 coverage bmp4.bmp"); // drawn per AP, not combined
+    const std::string html = Slurp(dir.File("r.html"));
+    EXPECT_NE(html.find("-100/-93"), std::string::npos);
+    EXPECT_NE(html.find("<td class=\"legendLabel\"> >= 10 </td>"), std::string::npos);
+    EXPECT_EQ(p.progress.texts.back(), "Launching Report...");
+    EXPECT_EQ(p.doc.m_bCombined, 1); // restored after the per-AP coverage picture
+}
+
+TEST(ReportWriter, SelectedOnlyAnswersDropTheSelectedColumn) {
+    Project p;
+    TempDir dir;
+    RecordingSink sink;
+    auto o = p.Options();
+    o.selectedFilesOnly = true;
+    o.selectedApsOnly = true;
+    ASSERT_TRUE(WriteReport(p.doc, dir.File("r.html"), o, sink));
+    const std::string html = Slurp(dir.File("r.html"));
+    EXPECT_EQ(html.find("Selected?"), std::string::npos);
+    EXPECT_EQ(html.find("walk2.hsd"), std::string::npos);
+    EXPECT_EQ(html.find(">Off<"), std::string::npos);
+}
+
+TEST(ReportWriter, HostileTextsAppearAsText) {
+    Project p;
+    p.doc.m_aAPs[0].m_szSSID = MakeSsid("<script>x\"&'\xff");
+    p.doc.m_aFiles[0].m_strNotes = "<b>bold</b>";
+    TempDir dir;
+    RecordingSink sink;
+    ASSERT_TRUE(WriteReport(p.doc, dir.File("r.html"), p.Options(), sink));
+    const std::string html = Slurp(dir.File("r.html"));
+    EXPECT_EQ(html.find("<script>"), std::string::npos);
+    EXPECT_EQ(html.find("<b>bold"), std::string::npos);
+    EXPECT_NE(html.find("&lt;script&gt;x&quot;&amp;&#39;\xC3\xBF"), std::string::npos); // 0xFF read as Latin-1
+    EXPECT_EQ(HtmlText("caf\xC3\xA9"), "caf\xC3\xA9");                              // valid UTF-8 kept
+}
