@@ -159,3 +159,20 @@ TEST(ReportWriter, HostileTextsAppearAsText) {
     EXPECT_NE(html.find("&lt;script&gt;x&quot;&amp;&#39;\xC3\xBF"), std::string::npos); // 0xFF read as Latin-1
     EXPECT_EQ(HtmlText("caf\xC3\xA9"), "caf\xC3\xA9");                              // valid UTF-8 kept
 }
+
+// The whole page of a small project against a reviewed golden file (clock injected). Set
+// PLOTRA_UPDATE_GOLDEN=1 to rewrite the golden after a deliberate change.
+TEST(ReportWriter, SmallProjectMatchesTheGolden) {
+    Project p;
+    p.doc.m_bMetricXY = 1;
+    p.doc.m_dUnitFactor = 1.0;
+    p.doc.m_strProjectionPath = "/maps/campus.hpf";
+    p.doc.m_aAPs[1].m_posAP = CDataGeo(120.5, 340.25);
+    TempDir dir;
+    RecordingSink sink;
+    ASSERT_TRUE(WriteReport(p.doc, dir.File("small.html"), p.Options(), sink));
+    const std::string html = Slurp(dir.File("small.html"));
+    const std::string golden = std::string(PLOTRA_SOURCE_DIR) + "/tests/report/golden/small_report.html";
+    if (std::getenv("PLOTRA_UPDATE_GOLDEN")) std::ofstream(golden, std::ios::binary) << html;
+    EXPECT_EQ(html, Slurp(golden));
+}
