@@ -1,6 +1,7 @@
 #include "app/cli/CliSupport.h"
 #include "files/FileIo.h"
 #include "files/SurveyFile.h"
+#include "files/Workspace.h"
 #include "model/Bytes.h"
 #include "model/Json.h"
 #include "model/PlotraDoc.h"
@@ -59,6 +60,57 @@ bool InfoSurvey(const std::string& path, std::span<const std::uint8_t> bytes, Cl
     return true;
 }
 
+/// Summarises one workspace file; false when it is refused.
+bool InfoWorkspace(const std::string& path, std::span<const std::uint8_t> bytes, CliPrompts& prompts,
+                   JsonWriter& json, bool asJson) {
+    CPlotraDoc doc;
+    doc.SetOutside(&prompts, nullptr, nullptr);
+    const WorkspaceRefusal refusal = ReadWorkspaceImage(doc, bytes);
+    if (refusal != WorkspaceRefusal::None) {
+        if (refusal == WorkspaceRefusal::Malformed) // the file type refusal has been reported already
+            prompts.message("File is not recognized as a HWS file.", "Invalid File", PromptIcon::Stop);
+        return false;
+    }
+    long readings = 0;
+    for (const auto& p : doc.m_aDataPoints)
+        readings += static_cast<long>(p.m_aReadings.size());
+    long valid = 0;
+    for (const auto& ap : doc.m_aAPs)
+        valid += ap.m_aApPoints.size() > 20 ? 1 : 0;
+    if (asJson) {
+        json.BeginObject();
+        json.String(path, "path").String("workspace", "kind");
+        json.Int(static_cast<long long>(doc.m_aFiles.size()), "files");
+        json.Int(static_cast<long long>(doc.m_aDataPoints.size()), "points").Int(readings, "readings");
+        json.Int(static_cast<long long>(doc.m_aPoints.size()), "pathPoints");
+        json.Int(static_cast<long long>(doc.m_aAPs.size()), "aps").Int(valid, "apsOver20Points");
+        json.BeginObject("map");
+        json.Int(doc.m_nMapImageSize, "bytes")
+            .Int(doc.m_nImageWidth, "width")
+            .Int(doc.m_nImageHeight, "height");
+        json.EndObject();
+        json.Bool(doc.m_bDataLoaded != 0, "dataLoaded").Bool(doc.m_bCoverageReady != 0, "coverageReady");
+        json.Bool(doc.m_bMetricXY != 0, "metric");
+        json.Int(doc.m_nGridCols, "gridCols").Int(doc.m_nGridRows, "gridRows");
+        json.EndObject();
+    } else {
+        auto yesNo = [](int flag) { return flag ? "yes" : "no"; };
+        std::printf("%s: workspace file\n", path.c_str());
+        std::printf("  %zu survey files, %zu points, %ld readings, %zu path points\n", doc.m_aFiles.size(),
+                    doc.m_aDataPoints.size(), readings, doc.m_aPoints.size());
+        std::printf("  %zu APs, %ld with more than 20 points\n", doc.m_aAPs.size(), valid);
+        if (doc.m_nMapImageSize > 0)
+            std::printf("  map: %d x %d pixels, %d bytes\n", doc.m_nImageWidth, doc.m_nImageHeight,
+                        doc.m_nMapImageSize);
+        else
+            std::printf("  map: none\n");
+        std::printf("  data loaded %s, coverage ready %s, metric %s\n", yesNo(doc.m_bDataLoaded),
+                    yesNo(doc.m_bCoverageReady), yesNo(doc.m_bMetricXY));
+        std::printf("  coverage grid: %d x %d nodes\n", doc.m_nGridCols, doc.m_nGridRows);
+    }
+    return true;
+}
+
 } // namespace
 
 int RunInfo(const std::vector<std::string>& args) {
@@ -86,6 +138,8 @@ int RunInfo(const std::vector<std::string>& args) {
         }
         if (HasSurveyMagic(file.bytes)) {
             allOk = InfoSurvey(path, file.bytes, prompts, json, asJson) && allOk;
+        } else if (HasWorkspaceMagic(file.bytes)) {
+            allOk = InfoWorkspace(path, file.bytes, prompts, json, asJson) && allOk;
         } else {
             prompts.message("File is not recognized as a survey, projection or workspace file: \"" + path + "\".",
                             "Invalid File", PromptIcon::Stop);

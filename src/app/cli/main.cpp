@@ -10,7 +10,7 @@ namespace {
 const char kUsage[] =
     "Usage:\n"
     "  plotra-cli info FILE... [--json]\n"
-    "      Summary of survey data files (.hsd).\n"
+    "      Summary of survey data files (.hsd) and workspace files (.hws).\n"
     "  plotra-cli simulate SCENARIO OUTDIR [--seed N]\n"
     "      Write synthetic survey files and truth.json. Scenarios: demo, city, tiny, single.\n"
     "  plotra-cli help\n"

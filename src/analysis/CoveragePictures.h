@@ -1,0 +1,38 @@
+#pragma once
+/// \brief The five combined coverage pictures, built from the combined grids of a finished coverage
+/// calculation: power and SNR each shaded in the dominant and in the mixed colour, and the number of
+/// covering APs in palette colours. Used by the coverage calculation and by reopening a workspace.
+
+#include "model/Records.h"
+
+namespace plotra {
+
+class CPlotraDoc;
+
+/// Colour of number-of-APs nodes covered by ten or more APs. The palette has ten entries (0..9 APs);
+/// the legend's last row ("N>=10") needs an eleventh colour, a dark purple that no palette entry uses.
+inline constexpr COLORREF kCountTenOrMoreColour = Rgb(96, 0, 96);
+
+/// Nodes whose strongest power is at or below this (dBm) are white in the four shaded pictures.
+inline constexpr double kPictureWhiteBelowPower = -100.0;
+
+/// Per channel round(a * (1 - w)) + round(b * w), each product rounded to the nearest integer
+/// before adding (the result is kept within 0..255).
+COLORREF BlendColour(COLORREF a, COLORREF b, double w);
+
+/// Shade step of \p value in the range [minimum, maximum]: trunc((maximum - value) * 10 / (maximum -
+/// minimum)). Values above the maximum (a negative step) count as 0; a step beyond 10 (a value under the
+/// minimum) is held at 10, and an empty range's 0/0 counts as 0.
+int ShadeStep(double value, double minimum, double maximum);
+
+/// The shaded pixel: f = step / 10; f >= 0.5 mixes \p colour with white by 2f - 1, otherwise with
+/// black by 0.6 - 1.2f.
+COLORREF ShadeColour(COLORREF colour, int step);
+
+/// Rebuilds doc.m_aCoveragePictures from m_aGridPower, m_aGridSnr, m_aGridCount, m_aDominantColour and
+/// m_aMixedColour over m_nGridCols x m_nGridRows nodes, with the ranges m_dPowerMin/Max and
+/// m_dSnrMin/Max. Node (ix, iy) (index ix * rows + iy) is the pixel at column ix, row rows - 1 - iy;
+/// pictures are stored row by row from the top. Missing grid entries count as uncovered nodes.
+void BuildCoveragePictures(CPlotraDoc& doc);
+
+} // namespace plotra

@@ -1,0 +1,895 @@
+#include "files/Workspace.h"
+
+#include "analysis/CoverageColours.h"
+#include "analysis/CoveragePictures.h"
+#include "files/FileIo.h"
+#include "model/Bytes.h"
+#include "model/PlotraDoc.h"
+
+#include <cstdlib>
+#include <limits>
+
+namespace plotra {
+
+namespace {
+
+// Stored record sizes. The area and contour records start with 8 bytes and the level records with
+// 4 bytes that carry nothing; they are written as zeros and skipped when read.
+constexpr std::size_t kAreaSize = CData_Area::kStoredSize;       // 8 + 4 corners x (x, y) + int32 + 4
+constexpr std::size_t kContourSize = CData_Contour::kStoredSize; // 8 + x1, y1, x2, y2
+constexpr std::size_t kPosSize = CData_Pos::kStoredSize;         // 4 + count, red, green, blue
+constexpr std::size_t kSampleSize = 4 + 3 * 8;                   // int32 noise + three doubles
+constexpr std::size_t kPathExtraSize = 4 + 4;                    // altitude, velocity
+// Smallest possible stored sizes of the variable records, to bound their counts before reading.
+constexpr std::size_t kMinStringSize = 4 + 1;
+constexpr std::size_t kMinFileSize = 4 * kMinStringSize + 4;
+constexpr std::size_t kMinApNoteSize = 5 * kMinStringSize;
+constexpr std::size_t kMinPointSize = CPointRecord::kSize + 4;
+constexpr std::size_t kMinApSize = 1 + 4 + 4 + 6 + 32 + 4 + 1 + 4 + 1 + 9 * 8 + 4 + 4 + 4 + 2 * 8 + 4 + 4;
+constexpr std::size_t kGridNodeSize = 4 + 4 + 8 + 8 + 4; // both colours, power, SNR, count
+
+/// Nodes of a grid whose axes may hold anything: a non-positive axis means no nodes.
+std::uint64_t NodeCount(std::int32_t cols, std::int32_t rows) {
+    if (cols <= 0 || rows <= 0) return 0;
+    return static_cast<std::uint64_t>(cols) * static_cast<std::uint64_t>(rows);
+}
+
+std::uint32_t Bool32(int v) {
+    return v != 0 ? 1u : 0u;
+}
+
+template <class T> T ValueOr(const std::vector<T>& v, std::size_t i) {
+    return i < v.size() ? v[i] : T{};
+}
+
+// ------------------------------------------------------------------------------------------------
+// Writing
+// ------------------------------------------------------------------------------------------------
+
+class Encoder {
+  public:
+    explicit Encoder(const CPlotraDoc& doc) : d(doc) {}
+
+    std::vector<std::uint8_t> Run() {
+        Header();
+        Map();
+        Files();
+        ApNotes();
+        w.U32(Bool32(d.m_bMerge));
+        w.U32(Bool32(d.m_bShowLegend));
+        FilePaths();
+        Count(d.m_aGpsState.size());
+        for (int s : d.m_aGpsState)
+            w.I32(s);
+        RawPoints();
+        Geometry();
+        Path();
+        AccessPoints();
+        Flags();
+        Display();
+        Panel();
+        for (const auto& set : d.m_aContours)
+            Contours(set);
+        Grids();
+        return std::move(w.Buffer());
+    }
+
+  private:
+    void Count(std::size_t n) { w.U32(static_cast<std::uint32_t>(n)); }
+    void String(const std::string& s) {
+        w.U32(static_cast<std::uint32_t>(s.size() + 1));
+        w.Bytes(s.data(), s.size());
+        w.U8(0);
+    }
+    void Sample(const CData& s) { // noise, Y, X, RSSI: the order of AP point records
+        w.I32(s.m_nNoise);
+        w.F64(s.m_dY);
+        w.F64(s.m_dX);
+        w.F64(s.m_dRssi);
+    }
+
+    void Header() {
+        w.U32(static_cast<std::uint32_t>(kWorkspaceHeaderSize));
+        w.U32(kWorkspaceMagic);
+        w.U16(1);
+        w.U16(0);
+        w.U8(d.m_byProjType);
+        for (double c : d.m_adProj)
+            w.F64(c);
+        w.U32(0);
+    }
+    void Map() {
+        const std::size_t size = d.m_nMapImageSize > 0 ? static_cast<std::size_t>(d.m_nMapImageSize) : 0;
+        w.U32(static_cast<std::uint32_t>(d.m_nImageWidth));
+        w.U32(static_cast<std::uint32_t>(d.m_nImageHeight));
+        w.U32(static_cast<std::uint32_t>(size));
+        const std::size_t have = std::min(size, d.m_aMapImage.size());
+        w.Bytes(d.m_aMapImage.data(), have);
+        w.Zeros(size - have);
+    }
+    void Files() {
+        Count(d.m_aFiles.size());
+        for (const auto& f : d.m_aFiles) {
+            String(f.m_strName);
+            String(f.m_strPath);
+            String(f.m_strCreated);
+            String(f.m_strNotes);
+            w.U32(Bool32(f.m_bUse));
+        }
+    }
+    void ApNotes() {
+        Count(d.m_aApNotes.size());
+        for (const auto& n : d.m_aApNotes) {
+            String(n.m_strDirection);
+            String(n.m_strHeight);
+            String(n.m_strAntennaGain);
+            String(n.m_strNotes);
+            String(n.m_strTxPower);
+        }
+    }
+    void FilePaths() {
+        Count(d.m_aFilePathCount.size());
+        for (std::size_t i = 0; i < d.m_aFilePathCount.size(); ++i) {
+            w.I32(d.m_aFilePathCount[i]);
+            w.U32(ValueOr(d.m_aFileColor, i));
+        }
+    }
+    void RawPoints() {
+        Count(d.m_aDataPoints.size());
+        std::uint8_t rec[CPointRecord::kSize];
+        std::uint8_t reading[CHssData::kSize];
+        for (const auto& p : d.m_aDataPoints) {
+            p.m_rec.Serialize(rec);
+            w.Bytes(rec, sizeof rec);
+            Count(p.m_aReadings.size());
+            for (const auto& r : p.m_aReadings) {
+                r.Serialize(reading);
+                w.Bytes(reading, sizeof reading);
+            }
+        }
+    }
+    void Geometry() {
+        w.U32(Bool32(d.m_bMetricXY));
+        for (double v :
+             {d.m_dMetersPerPixelX, d.m_dMetersPerPixelY, d.m_dMapHeight, d.m_dMapWidth, d.m_dMapOriginY,
+              d.m_dMapOriginX, d.m_dGridSpanY, d.m_dGridSpanX, d.m_dGridOriginY, d.m_dGridOriginX,
+              d.m_dFrameSpanY, d.m_dFrameSpanX, d.m_dFrameOriginY, d.m_dFrameOriginX})
+            w.F64(v);
+    }
+    void Path() {
+        Count(d.m_aPoints.size());
+        for (const auto& p : d.m_aPoints) { // noise, RSSI, Y, X: the path's own order
+            w.I32(p.m_nNoise);
+            w.F64(p.m_dRssi);
+            w.F64(p.m_dY);
+            w.F64(p.m_dX);
+        }
+        for (std::size_t i = 0; i < d.m_aPoints.size(); ++i) {
+            w.I32(ValueOr(d.m_aAltitude, i));
+            w.I32(ValueOr(d.m_aVelocity, i));
+        }
+    }
+    void AccessPoints() {
+        Count(d.m_aAPs.size());
+        for (const auto& ap : d.m_aAPs) {
+            w.U8(ap.m_bFixed);
+            w.I32(ap.m_nIconOption);
+            w.I32(ap.m_nIconId);
+            w.Bytes(ap.m_abyMAC.data(), ap.m_abyMAC.size());
+            w.Bytes(ap.m_szSSID.data(), ap.m_szSSID.size());
+            w.I32(ap.m_nGroupIndex);
+            w.U8(ap.m_bSelected);
+            w.U32(ap.m_crColour);
+            w.U8(ap.m_byChannel);
+            for (double v :
+                 {ap.m_dSlope, ap.m_dIntercept, ap.m_dShadowStd, ap.m_posAP.m_dY, ap.m_posAP.m_dX,
+                  ap.m_areaOrigin.m_dY, ap.m_areaOrigin.m_dX, ap.m_areaSize.m_dY, ap.m_areaSize.m_dX})
+                w.F64(v);
+            w.I32(ap.m_nApGridRows);
+            w.I32(ap.m_nApGridCols);
+            w.F32(ap.m_fReliability);
+            w.F64(ap.m_dGridMax);
+            w.F64(ap.m_dGridMin);
+            // The grid has no count of its own; a grid shorter than its size is padded with zeros.
+            const std::uint64_t nodes = NodeCount(ap.m_nApGridCols, ap.m_nApGridRows);
+            for (std::uint64_t i = 0; i < nodes; ++i)
+                w.F64(ValueOr(ap.m_aGrid, static_cast<std::size_t>(i)));
+            Count(ap.m_aApPoints.size());
+            for (const auto& s : ap.m_aApPoints)
+                Sample(s);
+            Count(ap.m_aSamples.size());
+            for (const auto& s : ap.m_aSamples)
+                Sample(s);
+        }
+    }
+    void Flags() {
+        w.U8(d.m_bStarted);
+        // Every save has a name by the time it is written, so a reopened workspace saves back in place.
+        w.U8(1);
+        w.Zeros(2);
+        for (int f :
+             {d.m_bDataLoaded, d.m_bShowApMarkers, d.m_bCoverageReady, d.m_bCombined, d.m_bShowCellRadius,
+              d.m_bShowContour, d.m_bMultiContours, d.m_bCoveragePlotted, d.m_bMapLoaded})
+            w.U32(Bool32(f));
+        w.U32(d.Host().mapShown() ? 1u : 0u);
+        w.U8(d.m_bCoverageOverlay != 0 ? 1 : 0);
+        w.Zeros(3);
+    }
+    void Display() {
+        w.F64(d.m_dUnitFactor);
+        w.I32(d.m_nGridDivisions);
+        w.U32(Bool32(d.m_bYGrid));
+        w.U32(Bool32(d.m_bXGrid));
+        w.I32(d.m_nAlpha);
+        w.Zeros(8); // a double nothing uses
+        w.U32(Bool32(d.m_bShowPath));
+        for (int v : {d.m_nGridRows, d.m_nGridCols, d.m_nGraphType, d.m_nAnalysisMode, d.m_nSortMode,
+                      d.m_nColourMode, d.m_nPowerRangeHigh, d.m_nPowerRangeLow})
+            w.I32(v);
+        for (double v : {d.m_dPowerMax, d.m_dPowerMin, d.m_dSnrMax, d.m_dSnrMin, d.m_dResolutionX,
+                         d.m_dResolutionY, d.m_dMeanRssi, d.m_dMeanSnr})
+            w.F64(v);
+    }
+    void Panel() {
+        const PanelState& p = d.m_panel;
+        for (float v : p.m_afReliability)
+            w.F32(v);
+        w.I32(p.m_nSelectedAP);
+        w.U32(Bool32(p.m_bExpandSorting));
+        w.U32(Bool32(p.m_bExpandMeasurement));
+        w.U32(Bool32(p.m_bExpandReliability));
+        if (d.m_bCoverageReady) {
+            w.U32(Bool32(p.m_bExpandGraph));
+            w.I32(p.m_nContourLow);
+            w.I32(p.m_nContourHigh);
+        }
+    }
+    void Areas(const std::vector<CData_Area>& areas) {
+        Count(areas.size());
+        for (const auto& a : areas) {
+            w.Zeros(8);
+            for (std::size_t i = 0; i < 4; ++i) {
+                w.F64(a.m_adX[i]);
+                w.F64(a.m_adY[i]);
+            }
+            w.I32(a.m_nCorners);
+            w.Zeros(4);
+        }
+    }
+    void Levels(const std::vector<CData_Pos>& levels) {
+        Count(levels.size());
+        for (const auto& p : levels) {
+            w.Zeros(4);
+            w.I32(p.m_nCount);
+            w.I32(p.m_nRed);
+            w.I32(p.m_nGreen);
+            w.I32(p.m_nBlue);
+        }
+    }
+    void Contours(const ContourLayerSet& set) {
+        Areas(set.m_aAreaLow);
+        Areas(set.m_aAreaHigh);
+        Count(set.m_aLines.size());
+        for (const auto& c : set.m_aLines) {
+            w.Zeros(8);
+            for (double v : {c.m_dX1, c.m_dY1, c.m_dX2, c.m_dY2})
+                w.F64(v);
+        }
+        Levels(set.m_aLineLevels);
+        Areas(set.m_aLevelAreas);
+        Levels(set.m_aAreaLevels);
+    }
+    void Grids() {
+        // Every grid is written at the full grid size; before a coverage exists the arrays are shorter
+        // and the missing nodes are zeros, which a reader ignores while no coverage is marked ready.
+        const std::size_t g = static_cast<std::size_t>(NodeCount(d.m_nGridCols, d.m_nGridRows));
+        for (std::size_t i = 0; i < g; ++i)
+            w.U32(ValueOr(d.m_aDominantColour, i));
+        for (std::size_t i = 0; i < g; ++i)
+            w.U32(ValueOr(d.m_aMixedColour, i));
+        for (std::size_t i = 0; i < g; ++i)
+            w.F64(ValueOr(d.m_aGridPower, i));
+        for (std::size_t i = 0; i < g; ++i)
+            w.F64(ValueOr(d.m_aGridSnr, i));
+        for (std::size_t i = 0; i < g; ++i)
+            w.I32(ValueOr(d.m_aGridCount, i));
+    }
+
+    const CPlotraDoc& d;
+    ByteWriter w;
+};
+
+// ------------------------------------------------------------------------------------------------
+// Reading
+// ------------------------------------------------------------------------------------------------
+
+/// \brief Mirrors the Encoder into a scratch document. Every count is checked against the bytes that
+/// remain (at the smallest size its elements can have) before anything is allocated.
+class Decoder {
+  public:
+    Decoder(std::span<const std::uint8_t> file, CPlotraDoc& scratch) : r(file), d(scratch) {}
+
+    bool mapShown = false;  ///< the map view's map toggle as stored
+    bool wrongType = false; ///< refused for its file type byte
+
+    bool Run() {
+        return Header() && Map() && Files() && ApNotes() && Bool(d.m_bMerge) && Bool(d.m_bShowLegend) &&
+               FilePaths() && GpsStates() && RawPoints() && Geometry() && Path() && AccessPoints() &&
+               Flags() && Display() && Panel() && Contours(d.m_aContours[0]) && Contours(d.m_aContours[1]) &&
+               Contours(d.m_aContours[2]) && Grids();
+    }
+
+  private:
+    bool Ok() const { return !r.Failed(); }
+    /// Reads a count whose elements take at least \p minSize bytes each.
+    bool Count(std::size_t minSize, std::size_t& n) {
+        const std::uint32_t v = r.U32();
+        if (r.Failed() || v > r.Remaining() / minSize) return false;
+        n = v;
+        return true;
+    }
+    bool String(std::string& out) {
+        const std::uint32_t n = r.U32();
+        if (r.Failed() || n == 0 || n > r.Remaining()) return false; // the length counts the NUL
+        const std::uint8_t* p = r.Take(n);
+        if (!p || p[n - 1] != 0) return false;
+        out.assign(p, p + (n - 1));
+        return true;
+    }
+    bool Bool(int& out) {
+        out = r.U32() != 0 ? 1 : 0;
+        return Ok();
+    }
+    void Sample(CData& s) {
+        s.m_nNoise = r.I32();
+        s.m_dY = r.F64();
+        s.m_dX = r.F64();
+        s.m_dRssi = r.F64();
+    }
+    bool Samples(std::vector<CData>& out) {
+        std::size_t n = 0;
+        if (!Count(kSampleSize, n)) return false;
+        out.resize(n);
+        for (auto& s : out)
+            Sample(s);
+        return Ok();
+    }
+
+    bool Header() {
+        if (!r.Need(kWorkspaceHeaderSize)) return false;
+        r.U32(); // header length: not relied on
+        if (r.U32() != kWorkspaceMagic) return false;
+        r.U16();
+        r.U16();
+        d.m_byProjType = r.U8();
+        if (d.m_byProjType > 1) {
+            wrongType = true;
+            return false;
+        }
+        for (double& c : d.m_adProj)
+            c = r.F64();
+        r.U32();
+        return Ok();
+    }
+    bool Map() {
+        d.m_nImageWidth = r.I32();
+        d.m_nImageHeight = r.I32();
+        const std::uint32_t size = r.U32();
+        if (r.Failed() || size > r.Remaining() ||
+            size > static_cast<std::uint32_t>(std::numeric_limits<int>::max()))
+            return false;
+        const std::uint8_t* p = r.Take(size);
+        if (size > 0 && !p) return false;
+        d.m_nMapImageSize = static_cast<int>(size);
+        d.m_aMapImage.assign(p, p + size);
+        return true;
+    }
+    bool Files() {
+        std::size_t n = 0;
+        if (!Count(kMinFileSize, n)) return false;
+        d.m_aFiles.resize(n);
+        for (auto& f : d.m_aFiles)
+            if (!String(f.m_strName) || !String(f.m_strPath) || !String(f.m_strCreated) ||
+                !String(f.m_strNotes) || !Bool(f.m_bUse))
+                return false;
+        return true;
+    }
+    bool ApNotes() {
+        std::size_t n = 0;
+        if (!Count(kMinApNoteSize, n)) return false;
+        d.m_aApNotes.resize(n);
+        for (auto& a : d.m_aApNotes)
+            if (!String(a.m_strDirection) || !String(a.m_strHeight) || !String(a.m_strAntennaGain) ||
+                !String(a.m_strNotes) || !String(a.m_strTxPower))
+                return false;
+        return true;
+    }
+    bool FilePaths() {
+        std::size_t n = 0;
+        if (!Count(8, n)) return false;
+        d.m_aFilePathCount.resize(n);
+        d.m_aFileColor.resize(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            d.m_aFilePathCount[i] = r.I32();
+            d.m_aFileColor[i] = r.U32();
+        }
+        return Ok();
+    }
+    bool GpsStates() {
+        std::size_t n = 0;
+        if (!Count(4, n)) return false;
+        d.m_aGpsState.resize(n);
+        for (int& s : d.m_aGpsState)
+            s = r.I32();
+        return Ok();
+    }
+    bool RawPoints() {
+        std::size_t n = 0;
+        if (!Count(kMinPointSize, n)) return false;
+        d.m_aDataPoints.resize(n);
+        for (auto& p : d.m_aDataPoints) {
+            const std::uint8_t* rec = r.Take(CPointRecord::kSize);
+            if (!rec) return false;
+            p.m_rec = CPointRecord::Parse(rec);
+            std::size_t readings = 0;
+            if (!Count(CHssData::kSize, readings)) return false;
+            p.m_aReadings.resize(readings);
+            for (auto& reading : p.m_aReadings) {
+                const std::uint8_t* bytes = r.Take(CHssData::kSize);
+                if (!bytes) return false;
+                reading = CHssData::Parse(bytes);
+            }
+        }
+        return Ok();
+    }
+    bool Geometry() {
+        Bool(d.m_bMetricXY);
+        for (double* v :
+             {&d.m_dMetersPerPixelX, &d.m_dMetersPerPixelY, &d.m_dMapHeight, &d.m_dMapWidth, &d.m_dMapOriginY,
+              &d.m_dMapOriginX, &d.m_dGridSpanY, &d.m_dGridSpanX, &d.m_dGridOriginY, &d.m_dGridOriginX,
+              &d.m_dFrameSpanY, &d.m_dFrameSpanX, &d.m_dFrameOriginY, &d.m_dFrameOriginX})
+            *v = r.F64();
+        return Ok();
+    }
+    bool Path() {
+        std::size_t n = 0;
+        if (!Count(kSampleSize + kPathExtraSize, n)) return false;
+        d.m_aPoints.resize(n);
+        for (auto& p : d.m_aPoints) {
+            p.m_nNoise = r.I32();
+            p.m_dRssi = r.F64();
+            p.m_dY = r.F64();
+            p.m_dX = r.F64();
+        }
+        d.m_aAltitude.resize(n);
+        d.m_aVelocity.resize(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            d.m_aAltitude[i] = r.I32();
+            d.m_aVelocity[i] = r.I32();
+        }
+        return Ok();
+    }
+    bool AccessPoints() {
+        std::size_t n = 0;
+        if (!Count(kMinApSize, n)) return false;
+        d.m_aAPs.resize(n);
+        for (auto& ap : d.m_aAPs) {
+            ap.m_bFixed = r.U8();
+            ap.m_nIconOption = r.I32();
+            ap.m_nIconId = r.I32();
+            r.Bytes(ap.m_abyMAC.data(), ap.m_abyMAC.size());
+            r.Bytes(ap.m_szSSID.data(), ap.m_szSSID.size());
+            ap.m_nGroupIndex = r.I32();
+            ap.m_bSelected = r.U8();
+            ap.m_crColour = r.U32();
+            ap.m_byChannel = r.U8();
+            for (double* v :
+                 {&ap.m_dSlope, &ap.m_dIntercept, &ap.m_dShadowStd, &ap.m_posAP.m_dY, &ap.m_posAP.m_dX,
+                  &ap.m_areaOrigin.m_dY, &ap.m_areaOrigin.m_dX, &ap.m_areaSize.m_dY, &ap.m_areaSize.m_dX})
+                *v = r.F64();
+            ap.m_nApGridRows = r.I32();
+            ap.m_nApGridCols = r.I32();
+            ap.m_fReliability = r.F32();
+            ap.m_dGridMax = r.F64();
+            ap.m_dGridMin = r.F64();
+            if (!Ok()) return false;
+            const std::uint64_t nodes = NodeCount(ap.m_nApGridCols, ap.m_nApGridRows);
+            if (nodes > r.Remaining() / 8) return false;
+            ap.m_aGrid.resize(static_cast<std::size_t>(nodes));
+            for (double& g : ap.m_aGrid)
+                g = r.F64();
+            if (!Samples(ap.m_aApPoints) || !Samples(ap.m_aSamples)) return false;
+        }
+        return Ok();
+    }
+    bool Flags() {
+        d.m_bStarted = r.U8();
+        d.m_bWorkspaceNamed = r.U8();
+        r.Skip(2);
+        for (int* f : {&d.m_bDataLoaded, &d.m_bShowApMarkers, &d.m_bCoverageReady, &d.m_bCombined,
+                       &d.m_bShowCellRadius, &d.m_bShowContour, &d.m_bMultiContours, &d.m_bCoveragePlotted,
+                       &d.m_bMapLoaded})
+            Bool(*f);
+        mapShown = r.U32() != 0;
+        d.m_bCoverageOverlay = r.U8() != 0 ? 1 : 0;
+        r.Skip(3);
+        return Ok();
+    }
+    bool Display() {
+        d.m_dUnitFactor = r.F64();
+        d.m_nGridDivisions = r.I32();
+        Bool(d.m_bYGrid);
+        Bool(d.m_bXGrid);
+        d.m_nAlpha = r.I32();
+        r.Skip(8);
+        Bool(d.m_bShowPath);
+        for (int* v : {&d.m_nGridRows, &d.m_nGridCols, &d.m_nGraphType, &d.m_nAnalysisMode, &d.m_nSortMode,
+                       &d.m_nColourMode, &d.m_nPowerRangeHigh, &d.m_nPowerRangeLow})
+            *v = r.I32();
+        for (double* v : {&d.m_dPowerMax, &d.m_dPowerMin, &d.m_dSnrMax, &d.m_dSnrMin, &d.m_dResolutionX,
+                          &d.m_dResolutionY, &d.m_dMeanRssi, &d.m_dMeanSnr})
+            *v = r.F64();
+        return Ok();
+    }
+    bool Panel() {
+        PanelState& p = d.m_panel;
+        for (float& v : p.m_afReliability)
+            v = r.F32();
+        p.m_nSelectedAP = r.I32();
+        Bool(p.m_bExpandSorting);
+        Bool(p.m_bExpandMeasurement);
+        Bool(p.m_bExpandReliability);
+        if (d.m_bCoverageReady) {
+            Bool(p.m_bExpandGraph);
+            p.m_nContourLow = r.I32();
+            p.m_nContourHigh = r.I32();
+        }
+        return Ok();
+    }
+    bool Areas(std::vector<CData_Area>& out) {
+        std::size_t n = 0;
+        if (!Count(kAreaSize, n)) return false;
+        out.resize(n);
+        for (auto& a : out) {
+            r.Skip(8);
+            for (std::size_t i = 0; i < 4; ++i) {
+                a.m_adX[i] = r.F64();
+                a.m_adY[i] = r.F64();
+            }
+            a.m_nCorners = r.I32();
+            r.Skip(4);
+        }
+        return Ok();
+    }
+    bool Levels(std::vector<CData_Pos>& out) {
+        std::size_t n = 0;
+        if (!Count(kPosSize, n)) return false;
+        out.resize(n);
+        for (auto& p : out) {
+            r.Skip(4);
+            p.m_nCount = r.I32();
+            p.m_nRed = r.I32();
+            p.m_nGreen = r.I32();
+            p.m_nBlue = r.I32();
+        }
+        return Ok();
+    }
+    bool Contours(ContourLayerSet& set) {
+        if (!Areas(set.m_aAreaLow) || !Areas(set.m_aAreaHigh)) return false;
+        std::size_t n = 0;
+        if (!Count(kContourSize, n)) return false;
+        set.m_aLines.resize(n);
+        for (auto& c : set.m_aLines) {
+            r.Skip(8);
+            for (double* v : {&c.m_dX1, &c.m_dY1, &c.m_dX2, &c.m_dY2})
+                *v = r.F64();
+        }
+        return Ok() && Levels(set.m_aLineLevels) && Areas(set.m_aLevelAreas) && Levels(set.m_aAreaLevels);
+    }
+    bool Grids() {
+        const std::uint64_t g = NodeCount(d.m_nGridCols, d.m_nGridRows);
+        if (g > r.Remaining() / kGridNodeSize) return false;
+        const std::size_t n = static_cast<std::size_t>(g);
+        d.m_aDominantColour.resize(n);
+        d.m_aMixedColour.resize(n);
+        d.m_aGridPower.resize(n);
+        d.m_aGridSnr.resize(n);
+        d.m_aGridCount.resize(n);
+        for (auto& c : d.m_aDominantColour)
+            c = r.U32();
+        for (auto& c : d.m_aMixedColour)
+            c = r.U32();
+        for (auto& v : d.m_aGridPower)
+            v = r.F64();
+        for (auto& v : d.m_aGridSnr)
+            v = r.F64();
+        for (auto& v : d.m_aGridCount)
+            v = r.I32();
+        return Ok();
+    }
+
+    ByteReader r;
+    CPlotraDoc& d;
+};
+
+/// The stored map must be a BMP file image of the stored size; anything else is not this project's map.
+bool MapImageMatches(const std::vector<std::uint8_t>& bmp, int width, int height) {
+    if (bmp.size() < 26 || bmp[0] != 'B' || bmp[1] != 'M') return false;
+    const std::uint32_t infoSize = LoadU32(bmp.data() + 14);
+    if (infoSize == 12) // the old core header: 16-bit sizes
+        return LoadU16(bmp.data() + 18) == width && LoadU16(bmp.data() + 20) == height;
+    if (infoSize < 40) return false;
+    const std::int64_t w = LoadI32(bmp.data() + 18);
+    const std::int64_t h = LoadI32(bmp.data() + 22); // negative for top-down rows
+    return w == width && std::llabs(h) == height;
+}
+
+/// Moves every member the layout stores from the scratch document into the live one.
+void AdoptStoredState(CPlotraDoc& to, CPlotraDoc& from) {
+    to.m_byProjType = from.m_byProjType;
+    to.m_adProj = from.m_adProj;
+    to.m_nImageWidth = from.m_nImageWidth;
+    to.m_nImageHeight = from.m_nImageHeight;
+    to.m_nMapImageSize = from.m_nMapImageSize;
+    to.m_aMapImage = std::move(from.m_aMapImage);
+    to.m_aFiles = std::move(from.m_aFiles);
+    to.m_aApNotes = std::move(from.m_aApNotes);
+    to.m_bMerge = from.m_bMerge;
+    to.m_bShowLegend = from.m_bShowLegend;
+    to.m_aFilePathCount = std::move(from.m_aFilePathCount);
+    to.m_aFileColor = std::move(from.m_aFileColor);
+    to.m_aGpsState = std::move(from.m_aGpsState);
+    to.m_aDataPoints = std::move(from.m_aDataPoints);
+
+    to.m_bMetricXY = from.m_bMetricXY;
+    to.m_dMetersPerPixelX = from.m_dMetersPerPixelX;
+    to.m_dMetersPerPixelY = from.m_dMetersPerPixelY;
+    to.m_dMapHeight = from.m_dMapHeight;
+    to.m_dMapWidth = from.m_dMapWidth;
+    to.m_dMapOriginY = from.m_dMapOriginY;
+    to.m_dMapOriginX = from.m_dMapOriginX;
+    to.m_dGridSpanY = from.m_dGridSpanY;
+    to.m_dGridSpanX = from.m_dGridSpanX;
+    to.m_dGridOriginY = from.m_dGridOriginY;
+    to.m_dGridOriginX = from.m_dGridOriginX;
+    to.m_dFrameSpanY = from.m_dFrameSpanY;
+    to.m_dFrameSpanX = from.m_dFrameSpanX;
+    to.m_dFrameOriginY = from.m_dFrameOriginY;
+    to.m_dFrameOriginX = from.m_dFrameOriginX;
+
+    to.m_aPoints = std::move(from.m_aPoints);
+    to.m_aAltitude = std::move(from.m_aAltitude);
+    to.m_aVelocity = std::move(from.m_aVelocity);
+    to.m_aAPs = std::move(from.m_aAPs);
+
+    to.m_bStarted = from.m_bStarted;
+    to.m_bWorkspaceNamed = from.m_bWorkspaceNamed;
+    to.m_bDataLoaded = from.m_bDataLoaded;
+    to.m_bShowApMarkers = from.m_bShowApMarkers;
+    to.m_bCoverageReady = from.m_bCoverageReady;
+    to.m_bCombined = from.m_bCombined;
+    to.m_bShowCellRadius = from.m_bShowCellRadius;
+    to.m_bShowContour = from.m_bShowContour;
+    to.m_bMultiContours = from.m_bMultiContours;
+    to.m_bCoveragePlotted = from.m_bCoveragePlotted;
+    to.m_bMapLoaded = from.m_bMapLoaded;
+    to.m_bCoverageOverlay = from.m_bCoverageOverlay;
+
+    to.m_dUnitFactor = from.m_dUnitFactor;
+    to.m_nGridDivisions = from.m_nGridDivisions;
+    to.m_bYGrid = from.m_bYGrid;
+    to.m_bXGrid = from.m_bXGrid;
+    to.m_nAlpha = from.m_nAlpha;
+    to.m_bShowPath = from.m_bShowPath;
+    to.m_nGridRows = from.m_nGridRows;
+    to.m_nGridCols = from.m_nGridCols;
+    to.m_nGraphType = from.m_nGraphType;
+    to.m_nAnalysisMode = from.m_nAnalysisMode;
+    to.m_nSortMode = from.m_nSortMode;
+    to.m_nColourMode = from.m_nColourMode;
+    to.m_nPowerRangeHigh = from.m_nPowerRangeHigh;
+    to.m_nPowerRangeLow = from.m_nPowerRangeLow;
+    to.m_dPowerMax = from.m_dPowerMax;
+    to.m_dPowerMin = from.m_dPowerMin;
+    to.m_dSnrMax = from.m_dSnrMax;
+    to.m_dSnrMin = from.m_dSnrMin;
+    to.m_dResolutionX = from.m_dResolutionX;
+    to.m_dResolutionY = from.m_dResolutionY;
+    to.m_dMeanRssi = from.m_dMeanRssi;
+    to.m_dMeanSnr = from.m_dMeanSnr;
+
+    to.m_panel = from.m_panel;
+    to.m_aContours = std::move(from.m_aContours);
+    to.m_aDominantColour = std::move(from.m_aDominantColour);
+    to.m_aMixedColour = std::move(from.m_aMixedColour);
+    to.m_aGridPower = std::move(from.m_aGridPower);
+    to.m_aGridSnr = std::move(from.m_aGridSnr);
+    to.m_aGridCount = std::move(from.m_aGridCount);
+}
+
+/// Lists that describe the previous project and that a workspace does not store: they would point
+/// into arrays that no longer match (groups hold AP indices, point counts describe old files).
+void ForgetPreviousProject(CPlotraDoc& doc) {
+    doc.m_aFilePointCount.clear();
+    doc.m_aApMarkers.clear();
+    doc.m_aMeasurements.clear();
+    doc.m_aRawAltitude.clear();
+    doc.m_aRawVelocity.clear();
+    doc.m_aRawFix.clear();
+    doc.m_groupsBySsid.RemoveAll();
+    doc.m_groupsByChannel.RemoveAll();
+    doc.m_groups.RemoveAll();
+    doc.m_workContours.Clear();
+}
+
+constexpr const char* kInvalidFile = "Invalid File";
+
+} // namespace
+
+bool HasWorkspaceMagic(std::span<const std::uint8_t> file) {
+    return file.size() >= 8 && LoadU32(file.data() + 4) == kWorkspaceMagic;
+}
+
+std::string WorkspacePathFor(const std::string& chosen) {
+    const std::size_t slash = chosen.find_last_of("/\\");
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    const std::size_t dot = chosen.rfind('.');
+    // A dot that opens the name (".hws", a hidden file) is part of the name, not an extension.
+    if (dot != std::string::npos && dot > nameStart) return chosen.substr(0, dot) + ".hws";
+    return chosen + ".hws";
+}
+
+WorkspaceRefusal ReadWorkspaceImage(CPlotraDoc& doc, std::span<const std::uint8_t> file) {
+    CPlotraDoc scratch;
+    Decoder decoder(file, scratch);
+    if (!decoder.Run()) {
+        if (decoder.wrongType) {
+            doc.Prompts().message("Unsupported HWS Filetype. May be for a different product.", kInvalidFile,
+                                  PromptIcon::Stop);
+            return WorkspaceRefusal::WrongType;
+        }
+        return WorkspaceRefusal::Malformed;
+    }
+    if (scratch.m_nMapImageSize > 0 &&
+        !MapImageMatches(scratch.m_aMapImage, scratch.m_nImageWidth, scratch.m_nImageHeight))
+        return WorkspaceRefusal::Malformed;
+
+    // From here on the file is accepted and the document changes.
+    AdoptStoredState(doc, scratch);
+    ForgetPreviousProject(doc);
+    doc.Host().setMapShown(decoder.mapShown);
+    if (doc.m_nMapImageSize > 0) {
+        doc.m_bMapLoaded = 1;
+        doc.m_bShowLonLat = 0;
+    } else {
+        doc.m_bMapLoaded = 0;
+    }
+    for (std::size_t i = 0; i < doc.m_aAPs.size(); ++i)
+        RegenerateApCoverageBitmap(doc, i);
+    if (doc.m_bCoverageReady) {
+        BuildCoveragePictures(doc);
+    } else {
+        for (auto& picture : doc.m_aCoveragePictures)
+            picture.clear();
+    }
+    ++doc.m_nChangeCounter;
+    doc.Host().refreshPanel();
+    doc.Host().updateAllViews();
+    return WorkspaceRefusal::None;
+}
+
+// ------------------------------------------------------------------------------------------------
+// Document operations
+// ------------------------------------------------------------------------------------------------
+
+std::vector<std::uint8_t> CPlotraDoc::EncodeWorkspace() const {
+    return Encoder(*this).Run();
+}
+
+bool CPlotraDoc::WriteWorkspace(const std::string& path) {
+    const std::vector<std::uint8_t> bytes = EncodeWorkspace();
+    // Through a temporary file: a write that fails half way keeps the previous workspace intact.
+    if (!WriteFileAtomically(path, bytes)) {
+        Prompts().message("Can not open the file!", kInvalidFile, PromptIcon::Stop);
+        return false;
+    }
+    return true;
+}
+
+bool CPlotraDoc::ReadWorkspace(std::span<const std::uint8_t> file) {
+    return ReadWorkspaceImage(*this, file) == WorkspaceRefusal::None;
+}
+
+namespace {
+
+bool RefuseWhileTableActive(const CPlotraDoc& doc) {
+    if (!doc.m_bTableWindowActive) return false;
+    doc.Prompts().message("Please Select Graph Window", "Invalid Window", PromptIcon::Stop);
+    return true;
+}
+
+void ReportCannotOpen(const CPlotraDoc& doc, const std::string& path) {
+    doc.Prompts().message("Could not open file \"" + path + "\"", "File Open Error", PromptIcon::Stop);
+}
+
+void ReportNotWorkspace(const CPlotraDoc& doc) {
+    doc.Prompts().message("File is not recognized as a HWS file.", kInvalidFile, PromptIcon::Stop);
+}
+
+} // namespace
+
+void CPlotraDoc::OnSaveProjectAs() {
+    if (RefuseWhileTableActive(*this)) return;
+    FileChooserRequest request;
+    request.title = "Save work space";
+    request.filter = kSaveWorkspaceFilter;
+    request.defaultExtension = "hws";
+    request.defaultName = m_strWorkspacePath;
+    const std::optional<std::string> chosen = Prompts().chooseSaveFile(request);
+    if (!chosen) return;
+    m_strWorkspacePath = WorkspacePathFor(*chosen);
+    m_bWorkspaceNamed = 1;
+    WriteWorkspace(m_strWorkspacePath);
+}
+
+void CPlotraDoc::OnSaveProject() {
+    if (!m_bWorkspaceNamed) {
+        OnSaveProjectAs();
+        return;
+    }
+    if (RefuseWhileTableActive(*this)) return;
+    WriteWorkspace(m_strWorkspacePath);
+}
+
+void CPlotraDoc::OnOpenProject() {
+    if (RefuseWhileTableActive(*this)) return;
+    FileChooserRequest request;
+    request.title = "Open a HWS file";
+    request.filter = kOpenWorkspaceFilter;
+    request.defaultExtension = "hws";
+    const std::optional<std::string> chosen = Prompts().chooseOpenFile(request);
+    if (!chosen) return;
+    const std::string& path = *chosen;
+    const FileBytes file = ReadWholeFile(path);
+    if (file.status == ReadStatus::CannotOpen) {
+        ReportCannotOpen(*this, path);
+        return;
+    }
+    if (file.status == ReadStatus::Ok && HasWorkspaceMagic(file.bytes) && ReadWorkspace(file.bytes)) {
+        Host().setPathName(path, true);
+        m_strWorkspacePath = path;
+        // The project now holds data: table printing and the other "no data" checks must see it.
+        m_bNoData = 0;
+        return;
+    }
+    ReportNotWorkspace(*this);
+}
+
+bool CPlotraDoc::OnOpenDocument(const std::string& path) {
+    if (RefuseWhileTableActive(*this)) return false;
+    // The current APs stay until the file has been read: a refused file leaves the project as it was.
+    const FileBytes file = ReadWholeFile(path);
+    if (file.status == ReadStatus::CannotOpen) {
+        ReportCannotOpen(*this, path);
+        return false;
+    }
+    if (file.status != ReadStatus::Ok || !HasWorkspaceMagic(file.bytes)) {
+        ReportNotWorkspace(*this);
+        return false;
+    }
+    switch (ReadWorkspaceImage(*this, file.bytes)) {
+    case WorkspaceRefusal::None:
+        Host().setPathName(path, true);
+        m_strWorkspacePath = path;
+        m_bNoData = 0;
+        return true;
+    case WorkspaceRefusal::WrongType: // already reported
+        return false;
+    case WorkspaceRefusal::Malformed:
+        ReportNotWorkspace(*this);
+        return false;
+    }
+    return false;
+}
+
+} // namespace plotra
