@@ -17,13 +17,6 @@ std::pair<double, double> GridRectangleMetres(const CPlotraDoc& doc) {
     return {GeoDistance(oy, ox, oy, ox + doc.m_dGridSpanX), GeoDistance(oy, ox, oy + doc.m_dGridSpanY, ox)};
 }
 
-COLORREF BlendColour(COLORREF a, COLORREF b, double w) {
-    auto ch = [w](int x, int y) {
-        return static_cast<int>(std::lround(x * (1.0 - w)) + std::lround(y * w));
-    };
-    return Rgb(ch(RedOf(a), RedOf(b)), ch(GreenOf(a), GreenOf(b)), ch(BlueOf(a), BlueOf(b)));
-}
-
 namespace {
 
 } // namespace
@@ -131,16 +124,6 @@ double NodeDistance(bool metric, double y1, double x1, double y2, double x2) {
         return std::sqrt(dx * dx + dy * dy);
     }
     return GeoDistance(y1, x1, y2, x2);
-}
-
-/// Shade of a node in the four power/SNR pictures.
-COLORREF Shade(COLORREF colour, double value, double max, double min) {
-    const double x = (max - value) * 10.0 / (max - min);
-    // An empty range (max == min) gives 0/0 at its own value: count it as the top of the scale.
-    const int q = !(x > 0.0) ? 0 : (x > 10.0 ? 10 : static_cast<int>(x));
-    const double f = q / 10.0;
-    if (f >= 0.5) return BlendColour(colour, Rgb(255, 255, 255), 2.0 * f - 1.0);
-    return BlendColour(colour, Rgb(0, 0, 0), 0.6 - 1.2 * f);
 }
 
 int Trunc(double v) { return static_cast<int>(std::clamp(v, -1e6, 1e6)); }
@@ -259,20 +242,13 @@ CoverageResult RunCoverage(const CoverageSnapshot& s, Progress& progress, unsign
     if (powerMin < -100) powerMin = -100;
     progress.setPosition(70);
     for (std::size_t i = 0; i < nodes; ++i) r.count[i] = static_cast<int>(countValue[i]);
-    for (auto& p : r.pictures) p.assign(nodes, Rgb(255, 255, 255));
-    for (std::size_t ix = 0; ix < cols; ++ix) {
-        for (std::size_t iy = 0; iy < rows; ++iy) {
-            const std::size_t idx = ix * rows + iy, px = (rows - 1 - iy) * cols + ix;
-            if (r.power[idx] > -100.0) {
-                r.pictures[CPlotraDoc::kPowerDominant][px] = Shade(r.dominant[idx], r.power[idx], powerMax, powerMin);
-                r.pictures[CPlotraDoc::kPowerMixed][px] = Shade(r.mixed[idx], r.power[idx], powerMax, powerMin);
-                r.pictures[CPlotraDoc::kSnrDominant][px] = Shade(r.dominant[idx], r.snr[idx], snrMax, snrMin);
-                r.pictures[CPlotraDoc::kSnrMixed][px] = Shade(r.mixed[idx], r.snr[idx], snrMax, snrMin);
-            }
-            const int k = r.count[idx];
-            r.pictures[CPlotraDoc::kApCount][px] = k <= 9 ? s.palette[static_cast<std::size_t>(std::max(0, k))] : kTenOrMoreApsColour;
-        }
-    }
+    CoverageGridsView view;
+    view.cols = s.cols, view.rows = s.rows;
+    view.power = &r.power, view.snr = &r.snr, view.count = &r.count;
+    view.dominant = &r.dominant, view.mixed = &r.mixed;
+    view.powerMin = powerMin, view.powerMax = powerMax, view.snrMin = snrMin, view.snrMax = snrMax;
+    view.palette = &s.palette;
+    r.pictures = MakeCoveragePictures(view);
     progress.setPosition(90);
     if (progress.cancelRequested()) {
         r.cancelled = true;

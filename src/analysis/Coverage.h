@@ -4,6 +4,7 @@
 /// graphs. The calculation works on a snapshot of its inputs and returns a result that the caller
 /// applies to the document (on the user-interface thread), so the worker never touches live state.
 
+#include "analysis/CoveragePictures.h"
 #include "model/PlotraDoc.h"
 
 #include <atomic>
@@ -53,13 +54,6 @@ struct CoverageResult {
 /// Nodes along one axis: trunc(length / resolution), raised to 50 or lowered to 400 with the
 /// resolution changed to length / 50 or length / 400.
 int CoverageNodeCount(double length, double& resolution);
-
-/// Per channel round(a * (1 - w)) + round(b * w).
-COLORREF BlendColour(COLORREF a, COLORREF b, double w);
-
-/// Colour of number-of-APs nodes covered by ten or more APs: the palette has ten entries (0..9
-/// covering APs), so these nodes get a dedicated eleventh colour, dark purple.
-inline constexpr COLORREF kTenOrMoreApsColour = 0x600060;
 
 /// The steps before the worker: validity check with its messages (a Yes answer deselects the invalid
 /// APs), ComputeExtent, the grid size with its 50..400 clamp and resolution updates. Returns nothing

@@ -48,43 +48,53 @@ COLORREF ShadeColour(COLORREF colour, int step) {
     return BlendColour(colour, kBlack, 0.6 - 1.2 * f);
 }
 
-void BuildCoveragePictures(CPlotraDoc& doc) {
-    const int cols = doc.m_nGridCols, rows = doc.m_nGridRows;
-    const std::size_t nodes = NodeCount(cols, rows);
-    for (auto& picture : doc.m_aCoveragePictures)
-        picture.assign(nodes, kWhite);
-    if (nodes == 0) return;
+CoveragePictureSet MakeCoveragePictures(const CoverageGridsView& g) {
+    CoveragePictureSet pictures;
+    const std::size_t nodes = NodeCount(g.cols, g.rows);
+    for (auto& picture : pictures) picture.assign(nodes, kWhite);
+    if (nodes == 0) return pictures;
 
-    auto& powerDominant = doc.m_aCoveragePictures[CPlotraDoc::kPowerDominant];
-    auto& powerMixed = doc.m_aCoveragePictures[CPlotraDoc::kPowerMixed];
-    auto& snrDominant = doc.m_aCoveragePictures[CPlotraDoc::kSnrDominant];
-    auto& snrMixed = doc.m_aCoveragePictures[CPlotraDoc::kSnrMixed];
-    auto& count = doc.m_aCoveragePictures[CPlotraDoc::kApCount];
+    auto& powerDominant = pictures[CPlotraDoc::kPowerDominant];
+    auto& powerMixed = pictures[CPlotraDoc::kPowerMixed];
+    auto& snrDominant = pictures[CPlotraDoc::kSnrDominant];
+    auto& snrMixed = pictures[CPlotraDoc::kSnrMixed];
+    auto& count = pictures[CPlotraDoc::kApCount];
 
-    const std::size_t c0 = static_cast<std::size_t>(cols), r0 = static_cast<std::size_t>(rows);
+    const std::size_t c0 = static_cast<std::size_t>(g.cols), r0 = static_cast<std::size_t>(g.rows);
     for (std::size_t ix = 0; ix < c0; ++ix) {
         for (std::size_t iy = 0; iy < r0; ++iy) {
             const std::size_t node = ix * r0 + iy;
             const std::size_t pixel = (r0 - 1 - iy) * c0 + ix;
 
-            const int covering = At(doc.m_aGridCount, node, 0);
+            const int covering = At(*g.count, node, 0);
             if (covering >= 10)
                 count[pixel] = kCountTenOrMoreColour;
             else
-                count[pixel] = doc.m_crPalette[static_cast<std::size_t>(std::max(covering, 0))];
+                count[pixel] = (*g.palette)[static_cast<std::size_t>(std::max(covering, 0))];
 
-            const double power = At(doc.m_aGridPower, node, -101.0);
+            const double power = At(*g.power, node, -101.0);
             if (!(power > kPictureWhiteBelowPower)) continue; // stays white (NaN too)
-            const COLORREF dominant = At(doc.m_aDominantColour, node, kWhite);
-            const COLORREF mixed = At(doc.m_aMixedColour, node, kWhite);
-            const int powerStep = ShadeStep(power, doc.m_dPowerMin, doc.m_dPowerMax);
+            const COLORREF dominant = At(*g.dominant, node, kWhite);
+            const COLORREF mixed = At(*g.mixed, node, kWhite);
+            const int powerStep = ShadeStep(power, g.powerMin, g.powerMax);
             powerDominant[pixel] = ShadeColour(dominant, powerStep);
             powerMixed[pixel] = ShadeColour(mixed, powerStep);
-            const int snrStep = ShadeStep(At(doc.m_aGridSnr, node, -101.0), doc.m_dSnrMin, doc.m_dSnrMax);
+            const int snrStep = ShadeStep(At(*g.snr, node, -101.0), g.snrMin, g.snrMax);
             snrDominant[pixel] = ShadeColour(dominant, snrStep);
             snrMixed[pixel] = ShadeColour(mixed, snrStep);
         }
     }
+    return pictures;
+}
+
+void BuildCoveragePictures(CPlotraDoc& doc) {
+    CoverageGridsView g;
+    g.cols = doc.m_nGridCols, g.rows = doc.m_nGridRows;
+    g.power = &doc.m_aGridPower, g.snr = &doc.m_aGridSnr, g.count = &doc.m_aGridCount;
+    g.dominant = &doc.m_aDominantColour, g.mixed = &doc.m_aMixedColour;
+    g.powerMin = doc.m_dPowerMin, g.powerMax = doc.m_dPowerMax, g.snrMin = doc.m_dSnrMin, g.snrMax = doc.m_dSnrMax;
+    g.palette = &doc.m_crPalette;
+    doc.m_aCoveragePictures = MakeCoveragePictures(g);
 }
 
 } // namespace plotra

@@ -3,11 +3,12 @@
 /// calculation: power and SNR each shaded in the dominant and in the mixed colour, and the number of
 /// covering APs in palette colours. Used by the coverage calculation and by reopening a workspace.
 
-#include "model/Records.h"
+#include "model/PlotraDoc.h"
+
+#include <array>
+#include <vector>
 
 namespace plotra {
-
-class CPlotraDoc;
 
 /// Colour of number-of-APs nodes covered by ten or more APs. The palette has ten entries (0..9 APs);
 /// the legend's last row ("N>=10") needs an eleventh colour, a dark purple that no palette entry uses.
@@ -28,6 +29,23 @@ int ShadeStep(double value, double minimum, double maximum);
 /// The shaded pixel: f = step / 10; f >= 0.5 mixes \p colour with white by 2f - 1, otherwise with
 /// black by 0.6 - 1.2f.
 COLORREF ShadeColour(COLORREF colour, int step);
+
+/// \brief The combined grids and ranges the pictures are made from.
+struct CoverageGridsView {
+    int cols = 0, rows = 0;
+    const std::vector<double>* power = nullptr;
+    const std::vector<double>* snr = nullptr;
+    const std::vector<int>* count = nullptr;
+    const std::vector<COLORREF>* dominant = nullptr;
+    const std::vector<COLORREF>* mixed = nullptr;
+    double powerMin = 0, powerMax = 0, snrMin = 0, snrMax = 0;
+    const std::array<COLORREF, 10>* palette = nullptr;
+};
+
+using CoveragePictureSet = std::array<std::vector<COLORREF>, CPlotraDoc::kPictureCount>;
+
+/// The five pictures of the given grids (see BuildCoveragePictures for the rules).
+CoveragePictureSet MakeCoveragePictures(const CoverageGridsView& grids);
 
 /// Rebuilds doc.m_aCoveragePictures from m_aGridPower, m_aGridSnr, m_aGridCount, m_aDominantColour and
 /// m_aMixedColour over m_nGridCols x m_nGridRows nodes, with the ranges m_dPowerMin/Max and
