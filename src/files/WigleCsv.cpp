@@ -63,16 +63,19 @@ struct RecordSpan {
     std::size_t begin = 0;
     std::size_t next = 0; ///< start of the following record
     std::size_t fields = 0;
-    bool blank = false;     ///< an empty line
-    bool openQuote = false; ///< the data ends inside a quoted field: the record is cut off
+    std::size_t trailingEmpty = 0; ///< how many of the last fields are empty (a trailing comma adds one)
+    bool blank = false;            ///< an empty line
+    bool openQuote = false;        ///< the data ends inside a quoted field: the record is cut off
 };
 
 RecordSpan ScanRecord(std::span<const std::uint8_t> d, std::size_t pos) {
     RecordSpan r;
     r.begin = pos;
     for (;;) {
+        const std::size_t start = pos;
         pos = ReadField(d, pos, nullptr, r.openQuote);
         ++r.fields;
+        r.trailingEmpty = pos == start ? r.trailingEmpty + 1 : 0;
         if (pos < d.size() && d[pos] == ',') {
             ++pos;
             continue;
@@ -393,7 +396,8 @@ WigleFileResult WigleImporter::AddFile(std::span<const std::uint8_t> d) {
     }
     result.ok = true;
     pos = header.next;
-    const std::size_t headerFields = header.fields;
+    // Some writers end the header or the rows with a comma; the empty fields it adds carry nothing.
+    const std::size_t headerFields = header.fields - header.trailingEmpty;
 
     std::array<std::string, kColumns> value;
     std::set<std::array<std::uint8_t, 6>> macsInPoint;
@@ -413,7 +417,9 @@ WigleFileResult WigleImporter::AddFile(std::span<const std::uint8_t> d) {
         }
         // Writers that do not quote SSIDs split an SSID with commas into several fields; a row's surplus
         // fields are given back to the SSID, the only free-text column.
-        const std::size_t extra = ssidColumn == kNoColumn ? 0 : row.fields - headerFields;
+        const std::size_t filled = row.fields - row.trailingEmpty;
+        const std::size_t extra =
+            ssidColumn == kNoColumn || filled <= headerFields ? 0 : filled - headerFields;
         auto logical = [&](std::size_t raw) -> std::size_t {
             if (extra == 0 || raw < ssidColumn) return raw;
             if (raw <= ssidColumn + extra) return ssidColumn;
@@ -514,7 +520,7 @@ WigleFileResult WigleImporter::AddFile(std::span<const std::uint8_t> d) {
             rec.m_byKind = 0;
             rec.m_wReadingCount = 0;
             m_image.records.push_back(std::move(point));
-            macsInPoint.clear();
+            if (!samePoint) macsInPoint.clear(); // a continued scan still knows the MACs it has
             havePointInFile = true;
             current = key;
             m_previous = key;

@@ -36,7 +36,7 @@ enum class WigleSkip {
     BadMac,     ///< MAC not six hexadecimal pairs
     NoPosition, ///< latitude/longitude empty, unreadable, out of range or 0,0
     NoChannel,  ///< no channel 1..255 and no frequency that maps to a channel
-    BadRssi,    ///< RSSI empty, unreadable or not in -128..-0 dBm
+    BadRssi,    ///< RSSI empty, unreadable, 0 dBm or above, or below -128 dBm
     Duplicate,  ///< the same MAC already has a reading in this point
 };
 inline constexpr std::size_t kWigleSkipReasons = 7;
@@ -116,7 +116,7 @@ class WigleImporter {
 WigleImportResult ImportWigleCsv(std::span<const std::uint8_t> csv, const WigleImportOptions& options = {});
 
 /// The survey file bytes of one CSV file; nullopt when the file is refused or holds no usable row.
-/// \p counts (optional) receives the import's counts.
+/// \p result (optional) receives the whole import result with its counts.
 std::optional<std::vector<std::uint8_t>> WigleCsvToSurveyFile(std::span<const std::uint8_t> csv,
                                                               const WigleImportOptions& options = {},
                                                               WigleImportResult* result = nullptr);

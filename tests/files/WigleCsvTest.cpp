@@ -174,6 +174,17 @@ TEST(WigleCsv, UnquotedSsidWithCommasTakesTheSurplusFields) {
     EXPECT_EQ(Ssid(d), "a,b,,c");
     EXPECT_EQ(d.m_byChannel, 6);
     EXPECT_EQ(d.m_nRssi256, -80 * 256);
+
+    // A trailing comma on the header or on the rows adds an empty field that is not part of the SSID.
+    const std::string plainRow = Row14("00:00:00:00:00:01", "a,b", kT1, "6", "-80");
+    const std::string row = plainRow.substr(0, plainRow.size() - 1) + ",\n";
+    const std::string header = kCols14.substr(0, kCols14.size() - 1) + ",\n";
+    for (const std::string& csv :
+         {kPre14 + kCols14 + row, kPre14 + header + row, kPre14 + header + plainRow}) {
+        const auto t = Import(csv);
+        ASSERT_EQ(t.counts.readings, 1) << csv;
+        EXPECT_EQ(Ssid(t.image.records[0].m_aReadings[0]), "a,b");
+    }
 }
 
 TEST(WigleCsv, SsidIsCutTo32Bytes) {
@@ -383,14 +394,12 @@ TEST(WigleCsv, SeveralLogsAppendAndNeverShareAPoint) {
     EXPECT_EQ(importer.Counts().points, 0);
 }
 
-// Expected figures of the shared real logs. They were computed with Python's csv module, independently
-// of this code: after dropping an optional BOM and the "WigleWifi-" line, csv.reader() over the rest;
-// blank records ignored; a row with fewer fields than the header is incomplete; then, in this order, Type
-// not WIFI, MAC not matching [0-9a-f]{2}([:-][0-9a-f]{2}){5}, position (float(), in range, not 0,0),
-// channel (Channel 1..255, else the frequency table), RSSI (float, -128 <= r < 0) skip the row; the
-// point key is (strptime("%Y-%m-%d %H:%M:%S") or None, round-half-away(lat*3600000),
-// round-half-away(lon*3600000)); a row starts a new point when its key differs from the last taken row's,
-// and a MAC already in the current point counts as a duplicate.
+// Expected figures of the shared real logs, computed independently of this code with Python's csv
+// module by tests/files/wigle_expected_counts.py (csv.reader over the file after the optional BOM and
+// "WigleWifi-" line; the same skip reasons in the same order; a point is a run of consecutive usable rows
+// with equal strptime("%Y-%m-%d %H:%M:%S") time and equal latitude/longitude in milliarcseconds, rounded
+// half away from zero; a MAC already in the current point is a duplicate). The README of the data counts
+// 363 rows for phone-walk: its last row has no line break; it is complete and counts.
 struct RealLog {
     const char* name;
     long rows, wifiRows, points, readings, notWifi, duplicates;
