@@ -13,6 +13,9 @@ const char kUsage[] =
     "      Summary of survey data files (.hsd) and workspace files (.hws).\n"
     "  plotra-cli simulate SCENARIO OUTDIR [--seed N]\n"
     "      Write synthetic survey files and truth.json. Scenarios: demo, city, tiny, single.\n"
+    "  plotra-cli import-wigle IN.csv... OUT.hsd [--noise DBM]\n"
+    "      Convert WiGLE CSV wardriving logs (appended in order) into one survey data file.\n"
+    "      --noise sets the noise floor written for every channel (default -95 dBm).\n"
     "  plotra-cli help\n"
     "\n"
     "Exit status: 0 success, 1 the work failed (a refused file, nothing readable), 2 usage error.\n"
@@ -34,5 +37,6 @@ int main(int argc, char** argv) {
     }
     if (command == "info") return RunInfo(args);
     if (command == "simulate") return RunSimulate(args);
+    if (command == "import-wigle") return RunImportWigle(args);
     return UsageError("unknown command '" + command + "'");
 }
