@@ -46,5 +46,6 @@ int UsageError(const std::string& text);
 int RunInfo(const std::vector<std::string>& args);
 int RunSimulate(const std::vector<std::string>& args);
 int RunImportWigle(const std::vector<std::string>& args);
+int RunReliability(const std::vector<std::string>& args);
 
 } // namespace plotra::cli

@@ -16,6 +16,10 @@ const char kUsage[] =
     "  plotra-cli import-wigle IN.csv... OUT.hsd [--noise DBM]\n"
     "      Convert WiGLE CSV wardriving logs (appended in order) into one survey data file.\n"
     "      --noise sets the noise floor written for every channel (default -95 dBm).\n"
+    "  plotra-cli reliability WORKSPACE.hws (--ap MAC | --group) --threshold DBM\n"
+    "             (--radius R | --probability P) [--json]\n"
+    "      Cell and boundary reliability for a radius (display units), or the radius for a\n"
+    "      boundary reliability, as the control panel shows them (\"%1.4f\" or \"N/A\").\n"
     "  plotra-cli help\n"
     "\n"
     "Exit status: 0 success, 1 the work failed (a refused file, nothing readable), 2 usage error.\n"
@@ -38,5 +42,6 @@ int main(int argc, char** argv) {
     if (command == "info") return RunInfo(args);
     if (command == "simulate") return RunSimulate(args);
     if (command == "import-wigle") return RunImportWigle(args);
+    if (command == "reliability") return RunReliability(args);
     return UsageError("unknown command '" + command + "'");
 }
