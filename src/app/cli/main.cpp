@@ -10,9 +10,10 @@ namespace {
 const char kUsage[] =
     "Usage:\n"
     "  plotra-cli info FILE... [--json]\n"
-    "      Summary of survey data files (.hsd).\n"
+    "      Summary of survey data files (.hsd) and projection files (.hpf).\n"
     "  plotra-cli simulate SCENARIO OUTDIR [--seed N]\n"
-    "      Write synthetic survey files and truth.json. Scenarios: demo, city, tiny, single.\n"
+    "      Write synthetic survey files, a map (SCENARIO.hpf) and truth.json.\n"
+    "      Scenarios: demo, city, tiny, single.\n"
     "  plotra-cli help\n"
     "\n"
     "Exit status: 0 success, 1 the work failed (a refused file, nothing readable), 2 usage error.\n"
