@@ -69,18 +69,31 @@ void CHuffmanTree::BuildTable() {
     }
     m_aTable.assign(std::size_t{1} << kTableBits, TableEntry{});
     for (std::uint32_t window = 0; window < m_aTable.size(); ++window) {
-        int node = kRoot;
-        int length = 0;
-        do {
-            const CNode& n = m_aNodes[static_cast<std::size_t>(node)];
-            node = ((window >> length) & 1u) ? n.m_nRight : n.m_nLeft;
-            ++length;
-        } while (!m_aNodes[static_cast<std::size_t>(node)].IsLeaf() && length < kTableBits);
         TableEntry& e = m_aTable[window];
-        const CNode& reached = m_aNodes[static_cast<std::size_t>(node)];
-        e.leaf = reached.IsLeaf() ? 1 : 0;
-        e.node = static_cast<std::uint16_t>(e.leaf ? reached.m_nValue : static_cast<std::uint32_t>(node));
-        e.length = static_cast<std::uint8_t>(length);
+        int used = 0;
+        while (e.count < 4) {
+            // Follow one code from the root for as long as the window has bits.
+            int node = kRoot;
+            int length = 0;
+            do {
+                const CNode& n = m_aNodes[static_cast<std::size_t>(node)];
+                node = ((window >> (used + length)) & 1u) ? n.m_nRight : n.m_nLeft;
+                ++length;
+            } while (!m_aNodes[static_cast<std::size_t>(node)].IsLeaf() && used + length < kTableBits);
+            if (!m_aNodes[static_cast<std::size_t>(node)].IsLeaf()) {
+                if (e.count == 0) { // the first code is longer than the table
+                    e.symbols = static_cast<std::uint32_t>(node);
+                    e.length = static_cast<std::uint8_t>(kTableBits);
+                }
+                break;
+            }
+            e.symbols |= m_aNodes[static_cast<std::size_t>(node)].m_nValue << (8 * e.count);
+            if (e.count == 0) e.firstLength = static_cast<std::uint8_t>(length);
+            ++e.count;
+            used += length;
+            e.length = static_cast<std::uint8_t>(used);
+            if (used >= kTableBits) break;
+        }
     }
 }
 
@@ -162,16 +175,28 @@ std::size_t CHuffmanTree::Decode(std::span<const std::uint8_t> in, std::span<std
         }
         while (src.count >= kTableBits && o < n) {
             const TableEntry e = table[src.bits & kMask];
-            if (e.leaf) {
-                dst[o++] = static_cast<std::uint8_t>(e.node);
-                src.bits >>= e.length;
-                src.count -= e.length;
+            if (e.count != 0) {
+                if (n - o >= 4) {
+                    // All four bytes are stored (one store after the compiler merges them); only
+                    // `count` of them are kept.
+                    dst[o] = static_cast<std::uint8_t>(e.symbols);
+                    dst[o + 1] = static_cast<std::uint8_t>(e.symbols >> 8);
+                    dst[o + 2] = static_cast<std::uint8_t>(e.symbols >> 16);
+                    dst[o + 3] = static_cast<std::uint8_t>(e.symbols >> 24);
+                    o += e.count;
+                    src.bits >>= e.length;
+                    src.count -= e.length;
+                } else {
+                    dst[o++] = static_cast<std::uint8_t>(e.symbols);
+                    src.bits >>= e.firstLength;
+                    src.count -= e.firstLength;
+                }
                 continue;
             }
             // A code longer than the table: walk on from the node the table reached.
             src.bits >>= kTableBits;
             src.count -= kTableBits;
-            int node = e.node;
+            int node = static_cast<int>(e.symbols);
             while (!m_aNodes[static_cast<std::size_t>(node)].IsLeaf()) {
                 if (src.count == 0) {
                     src.Refill();

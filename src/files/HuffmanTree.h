@@ -46,7 +46,8 @@ class CHuffmanTree {
 
     /// Decodes up to out.size() bytes from \p in (code bits least significant first) and returns the
     /// number of bytes written. Fewer than out.size() means the input ended inside or before a code;
-    /// no byte beyond \p in is ever read. Table-driven; the same result as DecodeTreeWalk.
+    /// no byte beyond \p in is ever read. Table-driven; the same result as DecodeTreeWalk. When the
+    /// input runs out, up to three bytes of \p out after the reported ones may have been written.
     std::size_t Decode(std::span<const std::uint8_t> in, std::span<std::uint8_t> out) const;
 
     /// The plain decoder: one tree step per bit. The reference for Decode.
@@ -65,12 +66,16 @@ class CHuffmanTree {
 
     std::array<std::uint32_t, 256> m_anCount{};
     std::array<CNode, kNodeCount> m_aNodes{};
-    /// Indexed by the next kTableBits bits of the stream (first bit in bit 0). A leaf entry holds the
-    /// symbol and its code length; otherwise the inner node reached after kTableBits bits.
+    /// Indexed by the next kTableBits bits of the stream (first bit in bit 0). An entry holds every
+    /// whole code of the window, up to four symbols (first in the lowest byte), with the bits they
+    /// use and the bits of the first one. A window that starts with a longer code holds no symbol
+    /// but the inner node reached after kTableBits bits.
     struct TableEntry {
-        std::uint16_t node = 0; ///< symbol (leaf) or node index to continue from
-        std::uint8_t length = 0;
-        std::uint8_t leaf = 0;
+        std::uint32_t symbols = 0; ///< up to four symbols, or the node to continue from
+        std::uint8_t count = 0;    ///< symbols in the entry; 0 for a code longer than the table
+        std::uint8_t length = 0;   ///< bits used by all of them (kTableBits for a longer code)
+        std::uint8_t firstLength = 0;
+        std::uint8_t unused = 0;
     };
     std::vector<TableEntry> m_aTable;
     int m_nMinCodeLength = 0;
