@@ -3,12 +3,17 @@
 #include "model/Bytes.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace plotra {
 
 CHuffmanTree::CHuffmanTree() {
     // A tree is always complete, so that decoding never meets a missing child.
     BuildTree({});
+}
+
+CHuffmanTree::CHuffmanTree(const std::array<std::uint32_t, 256>& counts) {
+    BuildTree(counts);
 }
 
 void CHuffmanTree::BuildTree(const std::array<std::uint32_t, 256>& counts) {
@@ -22,26 +27,40 @@ void CHuffmanTree::BuildTree(const std::array<std::uint32_t, 256>& counts) {
             node.m_bActive = 1;
         }
     }
+    // The active nodes in index order: scanning this list visits exactly the nodes a scan over all
+    // 511 would take part, in the same order. A new node has the highest index and goes at the end.
+    std::int16_t active[kLeafCount];
+    std::uint32_t weight[kNodeCount];
+    int activeCount = kLeafCount;
+    for (int i = 0; i < kLeafCount; ++i) {
+        active[i] = static_cast<std::int16_t>(i);
+        weight[i] = counts[static_cast<std::size_t>(i)];
+    }
     for (int next = kLeafCount; next < kNodeCount; ++next) {
-        // Nodes from `next` on are not created yet and inactive, so scanning them would change nothing.
-        int first = -1, second = -1;
-        for (int i = 0; i < next; ++i) {
-            const CNode& node = m_aNodes[static_cast<std::size_t>(i)];
-            if (!node.m_bActive) continue;
-            if (first < 0) {
-                first = i;
-            } else if (node.m_nWeight < m_aNodes[static_cast<std::size_t>(first)].m_nWeight) {
+        // The first two active nodes start the scan: the second replaces the first only when
+        // strictly lighter, else it becomes the second choice.
+        int first = active[0], second = active[1];
+        if (weight[second] < weight[first]) std::swap(first, second);
+        for (int k = 2; k < activeCount; ++k) {
+            const int i = active[k];
+            if (weight[i] < weight[first]) {
                 second = first;
                 first = i;
-            } else if (second < 0 || node.m_nWeight < m_aNodes[static_cast<std::size_t>(second)].m_nWeight) {
+            } else if (weight[i] < weight[second]) {
                 second = i;
             }
         }
+        int kept = 0;
+        for (int k = 0; k < activeCount; ++k)
+            if (active[k] != first && active[k] != second) active[kept++] = active[k];
+        active[kept++] = static_cast<std::int16_t>(next);
+        activeCount = kept;
+        weight[next] = weight[first] + weight[second]; // wraps like the 32-bit sum it is
         const int left = std::min(first, second), right = std::max(first, second);
         CNode& parent = m_aNodes[static_cast<std::size_t>(next)];
         CNode& l = m_aNodes[static_cast<std::size_t>(left)];
         CNode& r = m_aNodes[static_cast<std::size_t>(right)];
-        parent.m_nWeight = l.m_nWeight + r.m_nWeight; // wraps like the 32-bit sum it is
+        parent.m_nWeight = weight[next];
         parent.m_nLeft = static_cast<std::int16_t>(left);
         parent.m_nRight = static_cast<std::int16_t>(right);
         parent.m_bActive = 1;

@@ -36,7 +36,10 @@ class CHuffmanTree {
         bool IsLeaf() const { return m_nLeft == kNone; }
     };
 
+    /// The tree of all-zero counts (every code 8 bits long).
     CHuffmanTree();
+    /// The tree of \p counts.
+    explicit CHuffmanTree(const std::array<std::uint32_t, 256>& counts);
 
     /// Builds the tree from the symbol counts. 255 times the two active nodes of smallest weight
     /// (scan in index order, equal weights keep the node seen first) become the children of the next

@@ -144,8 +144,7 @@ bool CPlotraDoc::ReadProjectionFile(std::span<const std::uint8_t> file) {
     if (Nc > file.size() - kProjectionDataOffset) return refuse();
     if (Ni < kBmpMinHeaderBytes || Ni > kMaxMapImageBytes) return refuse();
 
-    CHuffmanTree tree;
-    tree.BuildTree(header->counts);
+    const CHuffmanTree tree(header->counts);
     // Every decoded byte costs at least the shortest code, so Nc bytes cannot yield more than
     // Nc * 8 / (shortest code) bytes: a larger claim is refused before the picture is allocated.
     if (static_cast<std::uint64_t>(Ni) * static_cast<std::uint64_t>(tree.MinCodeLength()) >

@@ -93,8 +93,7 @@ std::vector<std::uint8_t> HuffmanEncode(const CHuffmanTree& tree, std::span<cons
 std::vector<std::uint8_t> EncodeProjectionFile(const ProjectionImage& image) {
     if (image.picture.size() > kMaxMapImageBytes) return {};
     const auto counts = CountBytes(image.picture);
-    CHuffmanTree tree;
-    tree.BuildTree(counts);
+    const CHuffmanTree tree(counts);
     const std::vector<std::uint8_t> coded = HuffmanEncode(tree, image.picture);
     if (coded.size() > 0xFFFFFFFFull) return {};
 
