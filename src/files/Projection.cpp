@@ -1,8 +1,101 @@
+#include "analysis/Numeric.h"
+#include "files/BmpImage.h"
+#include "files/FileIo.h"
+#include "files/HuffmanTree.h"
+#include "files/ProjectionFile.h"
+#include "model/Bytes.h"
 #include "model/PlotraDoc.h"
 
 #include <cmath>
+#include <vector>
 
 namespace plotra {
+
+namespace {
+
+constexpr char kNotHpf[] = "File is not recognized as a HPF file.";
+constexpr char kInvalidFile[] = "Invalid File";
+
+/// The six coefficients the transformation uses: pixel column = a*lat + b*lon + c and pixel row
+/// (counted downward) = d*lat + e*lon + f.
+struct Affine {
+    double a, b, c, d, e, f;
+    explicit Affine(const std::array<double, 16>& k) : a(k[0]), b(k[1]), c(k[3]), d(k[4]), e(k[5]), f(k[7]) {}
+    double Det() const { return e * a - d * b; }
+    /// Latitude/longitude of a pixel position; det must be non-zero.
+    CDataGeo PixelToGeo(double column, double row) const {
+        const double u = column - c, w = row - f, det = Det();
+        return CDataGeo((e * u - b * w) / det, (a * w - d * u) / det);
+    }
+};
+
+/// Scale, map rectangle and display frame of a freshly loaded map. The frame gets a 10% margin on
+/// every side and is then widened along one axis so that both axes have the same metres per screen
+/// pixel in the graph window, with the map kept in the middle.
+void ComputeMapGeometry(CPlotraDoc& doc) {
+    const Affine t(doc.m_adProj);
+    const double W = static_cast<double>(doc.m_nImageWidth), H = static_cast<double>(doc.m_nImageHeight);
+    const double det = t.Det();
+    double hM = 0.0, wM = 0.0;
+    bool usable = std::isfinite(det) && det != 0.0;
+    if (usable) {
+        const CDataGeo bottomLeft = t.PixelToGeo(0.0, H);
+        const CDataGeo topLeft = t.PixelToGeo(0.0, 0.0);
+        const CDataGeo bottomRight = t.PixelToGeo(W, H);
+        hM = GeoDistance(bottomLeft.m_dY, bottomLeft.m_dX, topLeft.m_dY, topLeft.m_dX);
+        wM = GeoDistance(bottomLeft.m_dY, bottomLeft.m_dX, bottomRight.m_dY, bottomRight.m_dX);
+        // A transformation that squeezes the picture to a line or a point (or overflows) gives no
+        // scale; it would only turn every later position into infinities.
+        usable = std::isfinite(hM) && std::isfinite(wM) && hM > 0.0 && wM > 0.0;
+    }
+    if (!usable) {
+        doc.Prompts().message(
+            "The measured points can not be used for projection. Please do the projection again.",
+            kInvalidFile, PromptIcon::Stop);
+        return;
+    }
+    doc.m_dMetersPerPixelX = wM / W;
+    doc.m_dMetersPerPixelY = hM / H;
+    doc.m_dMapHeight = hM;
+    doc.m_dMapWidth = wM;
+    doc.m_dMapOriginY = 0.0;
+    doc.m_dMapOriginX = 0.0;
+    doc.m_dFrameOriginY = -0.1 * hM;
+    doc.m_dFrameOriginX = -0.1 * wM;
+    doc.m_dFrameSpanY = 1.2 * hM;
+    doc.m_dFrameSpanX = 1.2 * wM;
+
+    const auto [clientW, clientH] = doc.Host().graphClientSize();
+    if (clientW < 1 || clientH < 1) return; // no window to fit to (minimised): keep the plain frame
+    const double rX = doc.m_dFrameSpanX / clientW, rY = doc.m_dFrameSpanY / clientH;
+    if (rY < rX) {
+        doc.m_dFrameOriginY -= (rX / rY - 1.0) * doc.m_dFrameSpanY * 0.5;
+        doc.m_dFrameSpanY = rX * clientH;
+    } else {
+        doc.m_dFrameOriginX -= (rY / rX - 1.0) * doc.m_dFrameSpanX * 0.5;
+        doc.m_dFrameSpanX = rY * clientW;
+    }
+}
+
+} // namespace
+
+bool HasProjectionMagic(std::span<const std::uint8_t> file) {
+    return file.size() >= 8 && LoadU32(file.data() + 4) == kProjectionMagic;
+}
+
+std::optional<ProjectionHeader> ParseProjectionHeader(std::span<const std::uint8_t> file) {
+    if (file.size() < kProjectionDataOffset) return std::nullopt;
+    ProjectionHeader h;
+    const std::uint8_t* p = file.data();
+    h.type = p[kProjectionTypeOffset];
+    for (std::size_t i = 0; i < 16; ++i)
+        h.coefficients[i] = LoadF64(p + kProjectionCoefficientsOffset + 8 * i);
+    h.compressedSize = LoadU32(p + kProjectionSizesOffset);
+    h.imageSize = LoadU32(p + kProjectionSizesOffset + 4);
+    for (std::size_t i = 0; i < 256; ++i)
+        h.counts[i] = LoadU32(p + kProjectionCountsOffset + 4 * i);
+    return h;
+}
 
 // The transformation uses six of the sixteen coefficients: pixel column = a*lat + b*lon + c and
 // pixel row (counted downward) = d*lat + e*lon + f, with a = c0, b = c1, c = c3, d = c4, e = c5, f = c7.
@@ -27,6 +120,98 @@ std::optional<CDataGeo> CPlotraDoc::MapToGeo(double x, double y) const {
     const double u = x / m_dMetersPerPixelX - c;
     const double w = H - y / m_dMetersPerPixelY - f;
     return CDataGeo((e * u - b * w) / det, (a * w - d * u) / det);
+}
+
+// Every size in the file is checked before it is trusted: the coded picture must lie inside the
+// file, the decoded size must be possible for that many code bits and below kMaxMapImageBytes, the
+// code must deliver all of it, and the result must be a sound BMP image. Only then does anything in
+// the document change, so a refused file leaves the document as it was.
+bool CPlotraDoc::ReadProjectionFile(std::span<const std::uint8_t> file) {
+    const auto refuse = [this] {
+        Prompts().message(kNotHpf, kInvalidFile, PromptIcon::Stop);
+        return false;
+    };
+    if (file.size() <= kProjectionTypeOffset) return refuse();
+    const std::uint8_t type = file[kProjectionTypeOffset];
+    if (type != 0 && type != 1) {
+        Prompts().message("Unsupported HPF Filetype. May be for a different product.", kInvalidFile,
+                          PromptIcon::Stop);
+        return false;
+    }
+    const auto header = ParseProjectionHeader(file);
+    if (!header) return refuse();
+    const std::uint32_t Nc = header->compressedSize, Ni = header->imageSize;
+    if (Nc > file.size() - kProjectionDataOffset) return refuse();
+    if (Ni < kBmpMinHeaderBytes || Ni > kMaxMapImageBytes) return refuse();
+
+    const CHuffmanTree tree(header->counts);
+    // Every decoded byte costs at least the shortest code, so Nc bytes cannot yield more than
+    // Nc * 8 / (shortest code) bytes: a larger claim is refused before the picture is allocated.
+    if (static_cast<std::uint64_t>(Ni) * static_cast<std::uint64_t>(tree.MinCodeLength()) >
+        static_cast<std::uint64_t>(Nc) * 8u)
+        return refuse();
+    std::vector<std::uint8_t> image(Ni);
+    if (tree.Decode(file.subspan(kProjectionDataOffset, Nc), image) != Ni) return refuse();
+    const auto bmp = CheckBmpImage(image);
+    if (!bmp) return refuse();
+
+    m_byProjType = type;
+    m_adProj = header->coefficients;
+    m_nMapImageSize = static_cast<int>(Ni);
+    m_nImageWidth = bmp->width;
+    m_nImageHeight = bmp->height;
+    m_bShowLonLat = 0;
+    m_aMapImage = std::move(image);
+    m_bMapLoaded = 1;
+    ++m_nChangeCounter; // the render layer rebuilds its picture of the map
+    ComputeMapGeometry(*this);
+    Host().updateAllViews();
+    return true;
+}
+
+void CPlotraDoc::OpenProjectionFile() {
+    if (m_bMapLoaded) {
+        if (!Prompts().askYesNo(
+                "Replacing current geo-coded map will results in recalculation. Do you really want to do it?",
+                "Replace Geo-Coded Map"))
+            return;
+        m_bDataLoaded = 0;
+        m_bMapLoaded = 0;
+        m_bMetricXY = 0;
+        Host().setMapShown(false);
+        m_nMapImageSize = 0;
+        m_aMapImage.clear();
+        m_aMapImage.shrink_to_fit();
+        ++m_nChangeCounter;
+    }
+    FileChooserRequest request;
+    request.title = "Open a hpf file";
+    request.filter = "Hovrin Projection Files (hpf)|*.hpf|HPF (*.hpf)|*.hpf|All Files (*.*)|*.*||";
+    request.defaultExtension = "hpf";
+    const auto path = Prompts().chooseOpenFile(request);
+    if (!path) return;
+
+    m_strProjectionPath = *path;
+    const FileBytes file = ReadWholeFile(*path);
+    if (file.status == ReadStatus::CannotOpen) {
+        Prompts().message("Could not open file \"" + *path + "\"", "File Open Error", PromptIcon::Stop);
+        return;
+    }
+    Host().collapseSections(kSectionSorting | kSectionReliability);
+    m_bShowLegend = 0;
+    m_bDataLoaded = 0;
+    m_bCoverageReady = 0;
+    m_bCombined = 0;
+    // A file beyond the reader's size limit cannot be a projection file we accept.
+    if (file.status != ReadStatus::Ok || !HasProjectionMagic(file.bytes)) {
+        Prompts().message(kNotHpf, kInvalidFile, PromptIcon::Stop);
+        return;
+    }
+    if (!ReadProjectionFile(file.bytes)) return;
+    Host().setPathName(*path, true);
+    if (!m_aAPs.empty()) LoadSurveyFiles(); // rebuilds every position on the new map
+    Host().setMapShown(true);
+    ComputeExtent(0, 0, 0);
 }
 
 } // namespace plotra

@@ -86,3 +86,43 @@ TEST(Cli, UsageErrorsExitTwo) {
     EXPECT_EQ(RunCli("info").status, 2);
     EXPECT_EQ(RunCli("info /nonexistent/file.hsd").status, 1);
 }
+
+TEST(Cli, SimulateWritesAMapThatInfoDescribes) {
+    TempDir dir;
+    const CliRun sim = RunCli("simulate demo " + dir.Path());
+    ASSERT_EQ(sim.status, 0);
+    EXPECT_NE(sim.out.find("demo.hpf: map 1000 x 700 pixels"), std::string::npos) << sim.out;
+    const CliRun info = RunCli("info --json " + dir.File("demo.hpf") + " " + dir.File("demo1.hsd"));
+    ASSERT_EQ(info.status, 0);
+    EXPECT_NE(info.out.find("\"kind\": \"projection\""), std::string::npos) << info.out;
+    EXPECT_NE(info.out.find("\"kind\": \"survey\""), std::string::npos);
+    EXPECT_EQ(AllInts(info.out, "width"), std::vector<long>{1000});
+    EXPECT_EQ(AllInts(info.out, "height"), std::vector<long>{700});
+    EXPECT_EQ(AllInts(info.out, "imageBytes"), std::vector<long>{54 + 1000 * 700 * 3});
+    const auto coded = AllInts(info.out, "compressedBytes");
+    ASSERT_EQ(coded.size(), 1u);
+    std::ifstream f(dir.File("demo.hpf"), std::ios::binary | std::ios::ate);
+    EXPECT_EQ(static_cast<long>(f.tellg()), 1177 + coded[0]);
+    const std::regex mpp("\"metersPerPixelX\": 0\\.600");
+    EXPECT_TRUE(std::regex_search(info.out, mpp)) << info.out;
+
+    const CliRun text = RunCli("info " + dir.File("demo.hpf"));
+    ASSERT_EQ(text.status, 0);
+    EXPECT_NE(text.out.find("projection file"), std::string::npos);
+    EXPECT_NE(text.out.find("picture 1000 x 700 pixels"), std::string::npos) << text.out;
+}
+
+TEST(Cli, RefusedProjectionFileExitsOne) {
+    TempDir dir;
+    ASSERT_EQ(RunCli("simulate tiny " + dir.Path()).status, 0);
+    {
+        std::fstream f(dir.File("tiny.hpf"), std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(149); // Ni: far more than the coded bytes can hold
+        const char huge[4] = {'\xff', '\xff', '\xff', '\x0f'};
+        f.write(huge, 4);
+    }
+    const CliRun r = RunCli("info " + dir.File("tiny.hpf"), dir.File("err.txt"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(Slurp(dir.File("err.txt")).find("Invalid File: File is not recognized as a HPF file."),
+              std::string::npos);
+}

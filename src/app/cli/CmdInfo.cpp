@@ -1,5 +1,6 @@
 #include "app/cli/CliSupport.h"
 #include "files/FileIo.h"
+#include "files/ProjectionFile.h"
 #include "files/SurveyFile.h"
 #include "files/Workspace.h"
 #include "model/Bytes.h"
@@ -111,6 +112,45 @@ bool InfoWorkspace(const std::string& path, std::span<const std::uint8_t> bytes,
     return true;
 }
 
+/// Summarises one projection file; false when it is refused (the reader has said why).
+bool InfoProjection(const std::string& path, std::span<const std::uint8_t> bytes, CliPrompts& prompts,
+                    JsonWriter& json, bool asJson) {
+    CPlotraDoc doc;
+    doc.SetOutside(&prompts, nullptr, nullptr);
+    if (!doc.ReadProjectionFile(bytes)) return false;
+    const auto header = ParseProjectionHeader(bytes);
+    const auto& k = doc.m_adProj;
+    static const char* const kNames[6] = {"a", "b", "c", "d", "e", "f"};
+    static const int kIndex[6] = {0, 1, 3, 4, 5, 7};
+    if (asJson) {
+        json.BeginObject();
+        json.String(path, "path").String("projection", "kind");
+        json.Int(doc.m_byProjType, "fileType");
+        json.BeginObject("transform");
+        for (int i = 0; i < 6; ++i) json.Double(k[static_cast<std::size_t>(kIndex[i])], kNames[i], 17);
+        json.EndObject();
+        json.BeginArray("coefficients");
+        for (const double c : k) json.Double(c, nullptr, 17);
+        json.EndArray();
+        json.Int(doc.m_nImageWidth, "width").Int(doc.m_nImageHeight, "height");
+        json.Int(header->compressedSize, "compressedBytes").Int(header->imageSize, "imageBytes");
+        json.Double(doc.m_dMetersPerPixelX, "metersPerPixelX").Double(doc.m_dMetersPerPixelY, "metersPerPixelY");
+        json.Double(doc.m_dMapWidth, "mapWidthMeters").Double(doc.m_dMapHeight, "mapHeightMeters");
+        json.EndObject();
+    } else {
+        std::printf("%s: projection file\n", path.c_str());
+        std::printf("  file type %d\n", doc.m_byProjType);
+        std::printf("  column = a*lat + b*lon + c, row = d*lat + e*lon + f\n");
+        for (int i = 0; i < 6; ++i)
+            std::printf("  %s = %.17g\n", kNames[i], k[static_cast<std::size_t>(kIndex[i])]);
+        std::printf("  picture %d x %d pixels, coded %u bytes (Nc), decoded %u bytes (Ni)\n", doc.m_nImageWidth,
+                    doc.m_nImageHeight, header->compressedSize, header->imageSize);
+        std::printf("  metres per pixel: X %.6f, Y %.6f\n", doc.m_dMetersPerPixelX, doc.m_dMetersPerPixelY);
+        std::printf("  map size: %.2f m wide, %.2f m high\n", doc.m_dMapWidth, doc.m_dMapHeight);
+    }
+    return true;
+}
+
 } // namespace
 
 int RunInfo(const std::vector<std::string>& args) {
@@ -140,6 +180,8 @@ int RunInfo(const std::vector<std::string>& args) {
             allOk = InfoSurvey(path, file.bytes, prompts, json, asJson) && allOk;
         } else if (HasWorkspaceMagic(file.bytes)) {
             allOk = InfoWorkspace(path, file.bytes, prompts, json, asJson) && allOk;
+        } else if (HasProjectionMagic(file.bytes)) {
+            allOk = InfoProjection(path, file.bytes, prompts, json, asJson) && allOk;
         } else {
             prompts.message("File is not recognized as a survey, projection or workspace file: \"" + path + "\".",
                             "Invalid File", PromptIcon::Stop);

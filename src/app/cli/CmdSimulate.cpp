@@ -1,4 +1,5 @@
 #include "app/cli/CliSupport.h"
+#include "sim/MapGenerator.h"
 #include "sim/SurveyGenerator.h"
 
 #include <charconv>
@@ -34,9 +35,16 @@ int RunSimulate(const std::vector<std::string>& args) {
         std::fprintf(stderr, "Simulate: %s\n", error.c_str());
         return kExitFailed;
     }
+    const auto map = sim::GenerateMap(survey);
+    if (!sim::WriteMap(survey, map, positional[1], &error)) {
+        std::fprintf(stderr, "Simulate: %s\n", error.c_str());
+        return kExitFailed;
+    }
     for (const auto& f : survey.files)
         std::printf("%s/%s: %ld points, %ld readings, %ld AP markers\n", positional[1].c_str(), f.name.c_str(),
                     f.points, f.readings, f.markers);
+    std::printf("%s/%s: map %d x %d pixels, %.3f m per pixel\n", positional[1].c_str(),
+                sim::MapFileName(survey).c_str(), map.width, map.height, map.metresPerPixel);
     std::printf("%s/truth.json: %zu APs\n", positional[1].c_str(), survey.aps.size());
     return kExitOk;
 }

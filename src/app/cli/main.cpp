@@ -10,9 +10,10 @@ namespace {
 const char kUsage[] =
     "Usage:\n"
     "  plotra-cli info FILE... [--json]\n"
-    "      Summary of survey data files (.hsd) and workspace files (.hws).\n"
+    "      Summary of survey data (.hsd), projection (.hpf) and workspace (.hws) files.\n"
     "  plotra-cli simulate SCENARIO OUTDIR [--seed N]\n"
-    "      Write synthetic survey files and truth.json. Scenarios: demo, city, tiny, single.\n"
+    "      Write synthetic survey files, a map (SCENARIO.hpf) and truth.json.\n"
+    "      Scenarios: demo, city, tiny, single.\n"
     "  plotra-cli import-wigle IN.csv... OUT.hsd [--noise DBM]\n"
     "      Convert WiGLE CSV wardriving logs (appended in order) into one survey data file.\n"
     "      --noise sets the noise floor written for every channel (default -95 dBm).\n"
