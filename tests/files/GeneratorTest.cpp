@@ -1,6 +1,8 @@
 #include "files/FileIo.h"
 #include "files/SurveyFile.h"
 #include "model/PlotraDoc.h"
+#include "files/ProjectionWriter.h"
+#include "sim/MapGenerator.h"
 #include "sim/SurveyGenerator.h"
 
 #include <gtest/gtest.h>
@@ -73,4 +75,15 @@ TEST(Generator, FixQualityAndReadingsAreRealistic) {
     EXPECT_GT(fix3, points * 8 / 10);
     EXPECT_GT(fix2, 0);
     EXPECT_GT(none, 0);
+}
+
+TEST(Generator, RegeneratingTheDemoMapGivesTheCommittedSample) {
+    const auto survey = sim::Generate(*sim::BuiltInScenario("demo"), 1);
+    const auto map = sim::GenerateMap(survey, 900); // the width plotra-cli simulate uses
+    const auto committed = SampleBytes("demo.hpf");
+    ASSERT_FALSE(committed.empty());
+    ProjectionImage image;
+    image.coefficients = map.coefficients;
+    image.picture = map.bmp;
+    EXPECT_TRUE(EncodeProjectionFile(image) == committed);
 }

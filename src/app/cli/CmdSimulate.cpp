@@ -35,7 +35,8 @@ int RunSimulate(const std::vector<std::string>& args) {
         std::fprintf(stderr, "Simulate: %s\n", error.c_str());
         return kExitFailed;
     }
-    const auto map = sim::GenerateMap(survey);
+    // 900 pixels keep the demo map near 340 KB, small enough to ship with the samples.
+    const auto map = sim::GenerateMap(survey, 900);
     if (!sim::WriteMap(survey, map, positional[1], &error)) {
         std::fprintf(stderr, "Simulate: %s\n", error.c_str());
         return kExitFailed;
