@@ -91,25 +91,25 @@ TEST(Cli, SimulateWritesAMapThatInfoDescribes) {
     TempDir dir;
     const CliRun sim = RunCli("simulate demo " + dir.Path());
     ASSERT_EQ(sim.status, 0);
-    EXPECT_NE(sim.out.find("demo.hpf: map 1000 x 700 pixels"), std::string::npos) << sim.out;
+    EXPECT_NE(sim.out.find("demo.hpf: map 900 x 630 pixels"), std::string::npos) << sim.out;
     const CliRun info = RunCli("info --json " + dir.File("demo.hpf") + " " + dir.File("demo1.hsd"));
     ASSERT_EQ(info.status, 0);
     EXPECT_NE(info.out.find("\"kind\": \"projection\""), std::string::npos) << info.out;
     EXPECT_NE(info.out.find("\"kind\": \"survey\""), std::string::npos);
-    EXPECT_EQ(AllInts(info.out, "width"), std::vector<long>{1000});
-    EXPECT_EQ(AllInts(info.out, "height"), std::vector<long>{700});
-    EXPECT_EQ(AllInts(info.out, "imageBytes"), std::vector<long>{54 + 1000 * 700 * 3});
+    EXPECT_EQ(AllInts(info.out, "width"), std::vector<long>{900});
+    EXPECT_EQ(AllInts(info.out, "height"), std::vector<long>{630});
+    EXPECT_EQ(AllInts(info.out, "imageBytes"), std::vector<long>{54 + 900 * 630 * 3});
     const auto coded = AllInts(info.out, "compressedBytes");
     ASSERT_EQ(coded.size(), 1u);
     std::ifstream f(dir.File("demo.hpf"), std::ios::binary | std::ios::ate);
     EXPECT_EQ(static_cast<long>(f.tellg()), 1177 + coded[0]);
-    const std::regex mpp("\"metersPerPixelX\": 0\\.600");
+    const std::regex mpp("\"metersPerPixelX\": 0\\.66");
     EXPECT_TRUE(std::regex_search(info.out, mpp)) << info.out;
 
     const CliRun text = RunCli("info " + dir.File("demo.hpf"));
     ASSERT_EQ(text.status, 0);
     EXPECT_NE(text.out.find("projection file"), std::string::npos);
-    EXPECT_NE(text.out.find("picture 1000 x 700 pixels"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("picture 900 x 630 pixels"), std::string::npos) << text.out;
 }
 
 TEST(Cli, RefusedProjectionFileExitsOne) {
