@@ -90,7 +90,8 @@ TEST(WigleCsv, RowsOfOneScanBecomeOnePointWithTheRecordFieldsFilledIn) {
 
     WigleImportOptions quiet;
     quiet.noiseFloorDbm = -101;
-    for (auto n : Import(csv, quiet).image.records[0].m_rec.m_anNoise)
+    const auto quietResult = Import(csv, quiet); // keep the result alive while its records are read
+    for (auto n : quietResult.image.records[0].m_rec.m_anNoise)
         EXPECT_EQ(n, -101);
 }
 
