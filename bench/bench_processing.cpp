@@ -5,11 +5,13 @@
 #include "analysis/Processing.h"
 #include "model/PlotraDoc.h"
 #include "sim/SurveyGenerator.h"
+#include "support/Accuracy.h"
 #include "support/DocFixtures.h"
 
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <memory>
 
 namespace {
 
@@ -31,16 +33,18 @@ double g_productionMsPerAp = 0.0;
 double g_oracleMsPerAp = 0.0;
 
 void BM_ProcessData_City(benchmark::State& state) {
-    std::size_t processed = 0;
+    std::unique_ptr<CPlotraDoc> doc;
     for (auto _ : state) {
         state.PauseTiming();
-        CPlotraDoc doc;
-        test::PlaceGenerated(doc, City());
+        doc = std::make_unique<CPlotraDoc>();
+        test::PlaceGenerated(*doc, City());
         state.ResumeTiming();
-        ProcessData(doc, ProcessingOptions{static_cast<unsigned>(state.range(0))});
-        processed = ProcessedAps(doc);
+        ProcessData(*doc, ProcessingOptions{static_cast<unsigned>(state.range(0))});
     }
-    state.counters["aps"] = static_cast<double>(processed);
+    const auto accuracy = test::PositionAccuracy(*doc, City());
+    state.counters["aps"] = static_cast<double>(ProcessedAps(*doc));
+    state.counters["median_error_m"] = accuracy.median;
+    state.counters["p90_error_m"] = accuracy.p90;
 }
 BENCHMARK(BM_ProcessData_City)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
 

@@ -45,5 +45,6 @@ int UsageError(const std::string& text);
 
 int RunInfo(const std::vector<std::string>& args);
 int RunSimulate(const std::vector<std::string>& args);
+int RunAnalyze(const std::vector<std::string>& args);
 
 } // namespace plotra::cli

@@ -13,6 +13,11 @@ const char kUsage[] =
     "      Summary of survey data files (.hsd).\n"
     "  plotra-cli simulate SCENARIO OUTDIR [--seed N]\n"
     "      Write synthetic survey files and truth.json. Scenarios: demo, city, tiny, single.\n"
+    "  plotra-cli analyze SURVEY... [--map MAP.hpf] [--no-merge] [--unit m|ft]\n"
+    "           [--select valid|all|MAC[,MAC...]] [--resolution X[,Y]] [--no-coverage]\n"
+    "           [--workspace OUT.hws] [--json] [--yes]\n"
+    "      Load survey files (on the map if given), fit every AP's propagation model and position,\n"
+    "      and report them. --select valid (default) ticks the APs with more than 20 points.\n"
     "  plotra-cli help\n"
     "\n"
     "Exit status: 0 success, 1 the work failed (a refused file, nothing readable), 2 usage error.\n"
@@ -34,5 +39,6 @@ int main(int argc, char** argv) {
     }
     if (command == "info") return RunInfo(args);
     if (command == "simulate") return RunSimulate(args);
+    if (command == "analyze") return RunAnalyze(args);
     return UsageError("unknown command '" + command + "'");
 }
