@@ -6,6 +6,8 @@ namespace plotra {
 
 CPlotraDoc::CPlotraDoc() : m_timeCreated(static_cast<std::int64_t>(std::time(nullptr))) {}
 
+CPlotraDoc::~CPlotraDoc() { JoinProcessing(); }
+
 void CPlotraDoc::SetOutside(UserPrompts* prompts, Progress* progress, DocumentHost* host) {
     m_pPrompts = prompts ? prompts : &m_silentPrompts;
     m_pProgress = progress ? progress : &m_silentProgress;

@@ -7,10 +7,12 @@
 #include "model/Records.h"
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace plotra {
@@ -27,13 +29,17 @@ struct PanelState {
     std::int32_t m_nContourHigh = 0;
 };
 
+/// \brief Outcome of reading one survey file from disk.
+enum class SurveyReadResult { Ok, CannotOpen, Invalid };
+
 /// \brief Graph indices of the three contour layer sets.
 enum GraphIndex { kGraphPower = 0, kGraphSnr = 1, kGraphCount = 2 };
 
 class CPlotraDoc {
 public:
     CPlotraDoc();
-    virtual ~CPlotraDoc() = default;
+    /// Waits for a processing worker that still runs.
+    virtual ~CPlotraDoc();
     CPlotraDoc(const CPlotraDoc&) = delete;
     CPlotraDoc& operator=(const CPlotraDoc&) = delete;
 
@@ -87,10 +93,24 @@ public:
     bool LoadSurveyFiles();
     /// Builds APs, samples and paths from m_aDataPoints, then starts processing.
     void BuildAccessPoints();
+    /// BuildAccessPoints without starting the processing: APs, samples, paths, map metres, modes.
+    void PlaceSurveyPoints();
+    /// Reads one survey file from disk and appends its points (the per-file step of LoadSurveyFiles).
+    SurveyReadResult ReadOneSurveyFile(const std::string& path);
     /// Merges one file's raw positions (m_aMeasurements and the raw lists) into the path lists.
     void MergePathPositions();
     /// The combined rectangle and display frame; width/height below 1 ask the host for its size.
     void ComputeExtent(int width, int height, int mode);
+
+    // ---- processing worker (src/analysis/ProcessingWorker.cpp) -----------------------------------
+    /// Starts the data processing on a worker thread; false (nothing started) while one still runs.
+    bool StartProcessing();
+    /// Waits until a started processing has finished.
+    void JoinProcessing();
+    /// True from a successful StartProcessing until the worker has finished its work.
+    bool ProcessingRunning() const { return m_bProcessingRunning.load(std::memory_order_acquire); }
+    /// Runs the data processing and waits for it; false when a worker was already running.
+    bool RunProcessing();
 
     // ================= survey input =================
     std::vector<CDataFile> m_aFiles;
@@ -210,6 +230,8 @@ public:
     std::uint64_t m_nChangeCounter = 0;
 
 private:
+    std::thread m_processingThread;
+    std::atomic<bool> m_bProcessingRunning{false};
     bool m_bModified = false;
     SilentPrompts m_silentPrompts;
     Progress m_silentProgress;

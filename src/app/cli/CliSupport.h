@@ -47,5 +47,6 @@ int RunInfo(const std::vector<std::string>& args);
 int RunSimulate(const std::vector<std::string>& args);
 int RunImportWigle(const std::vector<std::string>& args);
 int RunReliability(const std::vector<std::string>& args);
+int RunAnalyze(const std::vector<std::string>& args);
 
 } // namespace plotra::cli

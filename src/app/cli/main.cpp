@@ -21,6 +21,11 @@ const char kUsage[] =
     "             (--radius R | --probability P) [--json]\n"
     "      Cell and boundary reliability for a radius (display units), or the radius for a\n"
     "      boundary reliability, as the control panel shows them (\"%1.4f\" or \"N/A\").\n"
+    "  plotra-cli analyze SURVEY... [--map MAP.hpf] [--no-merge] [--unit m|ft]\n"
+    "           [--select valid|all|MAC[,MAC...]] [--resolution X[,Y]] [--no-coverage]\n"
+    "           [--workspace OUT.hws] [--json] [--yes]\n"
+    "      Load survey files (on the map if given), fit every AP's propagation model and position,\n"
+    "      and report them. --select valid (default) ticks the APs with more than 20 points.\n"
     "  plotra-cli help\n"
     "\n"
     "Exit status: 0 success, 1 the work failed (a refused file, nothing readable), 2 usage error.\n"
@@ -44,5 +49,6 @@ int main(int argc, char** argv) {
     if (command == "simulate") return RunSimulate(args);
     if (command == "import-wigle") return RunImportWigle(args);
     if (command == "reliability") return RunReliability(args);
+    if (command == "analyze") return RunAnalyze(args);
     return UsageError("unknown command '" + command + "'");
 }

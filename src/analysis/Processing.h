@@ -1,0 +1,96 @@
+#pragma once
+/// \brief Data processing: for every access point a log-distance propagation model, an estimated
+/// position and a predicted signal-power grid over the AP's own area (ProcessData), and the pieces
+/// of it that are worth checking on their own.
+
+#include "model/Records.h"
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace plotra {
+
+class CPlotraDoc;
+
+/// \brief How ProcessData runs.
+struct ProcessingOptions {
+    /// Worker threads for the APs; 0 takes the number of hardware threads. The results are the same
+    /// whatever the count.
+    unsigned threads = 0;
+};
+
+/// The data processing of a whole project: every AP of doc.m_aAPs in index order, then the extent,
+/// the display switches, the resolution defaults and the views. Reports through doc.ProgressSink().
+void ProcessData(CPlotraDoc& doc, const ProcessingOptions& options = {});
+
+namespace processing {
+
+/// Candidates per axis of the position search.
+inline constexpr std::size_t kSearchSteps = 31;
+inline constexpr std::size_t kCandidates = kSearchSteps * kSearchSteps;
+/// APs with fewer working points get no model.
+inline constexpr std::size_t kMinPoints = 20;
+/// Points above this RSSI (strictly) form the search subset when there are at least kSubsetMinimum.
+inline constexpr double kSubsetRssi = -65.0;
+inline constexpr std::size_t kSubsetMinimum = 200;
+/// RSSI of a pseudo-point: the survey passed there and did not hear the AP.
+inline constexpr double kPseudoRssi = -101.0;
+/// A survey position this close (L1) to a point of the AP gets no pseudo-point.
+inline constexpr double kPseudoDistance = 1e-7;
+
+/// 0.5 * log10(squared distance), the squared distance floored at the square of kMinLogDistance:
+/// log10 of a planar distance taken without its square root.
+double HalfLog10OfSquare(double squared);
+
+/// The largest half range of the position search for the strongest RSSI of an AP: a strong AP must
+/// be near its strongest sample. nullopt when the AP is too weak for a cap.
+std::optional<double> SearchCap(double strongestRssi);
+
+/// Indices of the points the position search uses: the points above kSubsetRssi when there are at
+/// least kSubsetMinimum of them, otherwise all n.
+std::vector<std::size_t> SearchPointSet(const double* rssi, std::size_t n);
+
+/// \brief Outcome of the retry that avoids a rising model.
+struct SignRetry {
+    std::size_t candidate = 0; ///< candidate of the last fit
+    double slope = 0.0;        ///< slope of the last fit
+    int retries = 0;
+};
+
+/// While 0 < slope < 5 (at most kCandidates times): the current candidate's criterion becomes the
+/// largest criterion of the search, the next smallest criterion names the next candidate, and
+/// slopeAt(candidate) fits again.
+SignRetry RetryPositiveSlope(std::vector<double>& criteria, std::size_t best, double slope,
+                             const std::function<double(std::size_t)>& slopeAt);
+
+/// \brief The working points of one AP as parallel arrays.
+struct PointArrays {
+    const double* y = nullptr;
+    const double* x = nullptr;
+    const double* rssi = nullptr;
+    std::size_t count = 0;
+};
+
+/// \brief Extent of an AP's measured points.
+struct AreaBounds {
+    double minY = 0, minX = 0, maxY = 0, maxX = 0;
+};
+
+/// \brief A predicted AP grid and its trackers.
+struct ApGrid {
+    std::vector<double> values; ///< column after column: index ix * rows + iy
+    double maximum = 0.0;
+    double minimum = 0.0;
+};
+
+/// Predicts an AP's power grid of cols x rows nodes over \p area: model slope * log10(distance to P)
+/// + intercept, and the inverse-distance mean of the three nearest points; pure IDW when the slope is
+/// not negative, else 0.6 * model + 0.4 * IDW. The trackers start at \p meanRssi. Distances are
+/// great-circle in degrees mode (\p metric false), Euclidean otherwise.
+ApGrid PredictApGrid(const PointArrays& points, bool metric, const AreaBounds& area, int cols, int rows,
+                     const CDataGeo& position, double slope, double intercept, double meanRssi);
+
+} // namespace processing
+} // namespace plotra

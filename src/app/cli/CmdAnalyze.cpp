@@ -1,0 +1,327 @@
+// plotra-cli analyze: load survey files (on a map when one is given), run the data processing and
+// report every AP's model, position and grid range.
+#include "app/cli/CliSupport.h"
+#include "files/FileIo.h"
+#include "model/Bytes.h"
+#include "model/Json.h"
+#include "model/PlotraDoc.h"
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <set>
+
+namespace plotra::cli {
+
+namespace {
+
+constexpr std::uint32_t kProjectionMagic = 0x48504620;
+
+struct AnalyzeOptions {
+    std::vector<std::string> surveys;
+    std::string map;
+    bool merge = true;
+    double unitFactor = 0.3048;
+    std::string select = "valid";
+    bool hasResolution = false;
+    double resolutionX = 0.0, resolutionY = 0.0;
+    bool noCoverage = false;
+    std::string workspace;
+    bool json = false;
+    bool yes = false;
+};
+
+bool ParsePositive(const std::string& text, double& out) {
+    char* end = nullptr;
+    const double v = std::strtod(text.c_str(), &end);
+    if (text.empty() || end != text.c_str() + text.size() || !std::isfinite(v) || !(v > 0.0)) return false;
+    out = v;
+    return true;
+}
+
+/// Parses the arguments; returns a usage error text, empty when they are fine.
+std::string Parse(const std::vector<std::string>& args, AnalyzeOptions& o) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&](std::string& out) {
+            if (i + 1 >= args.size()) return false;
+            out = args[++i];
+            return true;
+        };
+        std::string v;
+        if (a == "--map") {
+            if (!value(o.map)) return "--map needs a projection file";
+        } else if (a == "--no-merge") {
+            o.merge = false;
+        } else if (a == "--unit") {
+            if (!value(v) || (v != "m" && v != "ft")) return "--unit needs m or ft";
+            o.unitFactor = v == "m" ? 1.0 : 0.3048;
+        } else if (a == "--select") {
+            if (!value(o.select) || o.select.empty()) return "--select needs valid, all or a list of MACs";
+        } else if (a == "--resolution") {
+            if (!value(v)) return "--resolution needs X[,Y]";
+            const auto comma = v.find(',');
+            const std::string xs = v.substr(0, comma),
+                              ys = comma == std::string::npos ? xs : v.substr(comma + 1);
+            if (!ParsePositive(xs, o.resolutionX) || !ParsePositive(ys, o.resolutionY))
+                return "--resolution needs positive numbers X[,Y]";
+            o.hasResolution = true;
+        } else if (a == "--no-coverage") {
+            o.noCoverage = true;
+        } else if (a == "--workspace") {
+            if (!value(o.workspace)) return "--workspace needs a file";
+        } else if (a == "--json") {
+            o.json = true;
+        } else if (a == "--yes") {
+            o.yes = true;
+        } else if (!a.empty() && a[0] == '-') {
+            return "unknown option " + a;
+        } else {
+            o.surveys.push_back(a);
+        }
+    }
+    if (o.surveys.empty()) return "analyze needs at least one SURVEY file";
+    return {};
+}
+
+/// MAC text in the "%02X-" form from the user's spelling (either separator, either case).
+std::string NormalisedMac(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == ':' || c == '-')
+            out += '-';
+        else
+            out += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    return out;
+}
+
+/// Ticks the APs the user asked for; returns an error text for an unknown MAC.
+std::string ApplySelection(CPlotraDoc& doc, const std::string& select) {
+    if (select == "valid" || select == "all") {
+        for (CAPInfo& ap : doc.m_aAPs)
+            ap.m_bSelected = select == "all" || ap.m_aApPoints.size() > 20 ? 1 : 0;
+        return {};
+    }
+    std::set<std::string> wanted;
+    std::size_t start = 0;
+    while (start <= select.size()) {
+        const std::size_t comma = std::min(select.find(',', start), select.size());
+        if (comma > start) wanted.insert(NormalisedMac(select.substr(start, comma - start)));
+        start = comma + 1;
+    }
+    std::set<std::string> found;
+    for (CAPInfo& ap : doc.m_aAPs) {
+        const bool on = wanted.count(ap.MacText()) > 0;
+        ap.m_bSelected = on ? 1 : 0;
+        if (on) found.insert(ap.MacText());
+    }
+    for (const auto& mac : wanted)
+        if (!found.count(mac)) return "no access point with MAC " + mac;
+    return {};
+}
+
+bool LoadMap(CPlotraDoc& doc, const std::string& path, CliPrompts& prompts) {
+    const FileBytes file = ReadWholeFile(path);
+    if (file.status != ReadStatus::Ok) {
+        prompts.message("Could not open file \"" + path + "\"", "File Open Error", PromptIcon::Stop);
+        return false;
+    }
+    if (file.bytes.size() < 8 || LoadU32(file.bytes.data() + 4) != kProjectionMagic) {
+        prompts.message("File is not recognized as a HPF file.", "Invalid File", PromptIcon::Stop);
+        return false;
+    }
+    doc.m_strProjectionPath = path;
+    const int before = prompts.MessageCount();
+    if (!doc.ReadProjectionFile(file.bytes)) {
+        if (prompts.MessageCount() == before)
+            prompts.message("The projection file could not be read: \"" + path + "\".", "Invalid File",
+                            PromptIcon::Stop);
+        return false;
+    }
+    doc.Host().setPathName(path, false);
+    doc.Host().setMapShown(true);
+    return true;
+}
+
+void WriteJson(const CPlotraDoc& doc, const AnalyzeOptions& o,
+               const std::vector<std::pair<const char*, double>>& times) {
+    JsonWriter w;
+    w.BeginObject();
+    w.BeginArray("files");
+    std::size_t k = 0;
+    for (const CDataFile& f : doc.m_aFiles) {
+        w.BeginObject();
+        w.String(f.m_strPath, "path").String(f.m_strName, "name").Bool(f.m_bUse != 0, "read");
+        std::string created = f.m_strCreated;
+        while (!created.empty() && (created.back() == '\n' || created.back() == '\r'))
+            created.pop_back();
+        w.String(created, "surveyTime");
+        if (f.m_bUse && k < doc.m_aFilePointCount.size()) {
+            w.Int(doc.m_aFilePointCount[k], "points");
+            w.Int(k < doc.m_aFilePathCount.size() ? doc.m_aFilePathCount[k] : 0, "pathPositions");
+            ++k;
+        }
+        w.EndObject();
+    }
+    w.EndArray();
+    long long readings = 0;
+    for (const CDataPoint& p : doc.m_aDataPoints)
+        readings += static_cast<long long>(p.m_aReadings.size());
+    w.Int(static_cast<long long>(doc.m_aDataPoints.size()), "points");
+    w.Int(readings, "readings");
+    w.Int(static_cast<long long>(doc.m_aPoints.size()), "pathPositions");
+    w.Bool(doc.m_bMerge != 0, "merge");
+    w.Bool(doc.m_bMetricXY != 0, "mapMetres");
+    w.String(o.unitFactor > 0.5 ? "m" : "ft", "unit");
+    long long processed = 0;
+    for (const CAPInfo& ap : doc.m_aAPs)
+        processed += ap.m_nApGridCols > 0 ? 1 : 0;
+    w.Int(static_cast<long long>(doc.m_aAPs.size()), "apCount");
+    w.Int(processed, "processedAps");
+    w.BeginArray("aps");
+    for (const CAPInfo& ap : doc.m_aAPs) {
+        const bool hasModel = ap.m_nApGridCols > 0;
+        w.BeginObject();
+        w.String(ap.MacText(), "mac").String(ap.SsidText(), "ssid").Int(ap.m_byChannel, "channel");
+        w.Int(static_cast<long long>(ap.m_aSamples.size()), "samples");
+        w.Int(static_cast<long long>(ap.m_aApPoints.size()), "workingPoints");
+        w.Bool(ap.m_bSelected != 0, "selected").Bool(ap.m_bFixed != 0, "fixed").Bool(hasModel, "processed");
+        if (hasModel || ap.m_bFixed) {
+            w.BeginObject("position");
+            w.Double(ap.m_posAP.m_dY, doc.m_bMetricXY ? "y" : "lat", 12);
+            w.Double(ap.m_posAP.m_dX, doc.m_bMetricXY ? "x" : "lon", 12);
+            w.EndObject();
+        } else {
+            w.Null("position");
+        }
+        w.Double(ap.m_dSlope, "slope")
+            .Double(ap.m_dIntercept, "intercept")
+            .Double(ap.m_dShadowStd, "shadowingStd");
+        w.Double(-ap.m_dSlope / 10.0, "pathLossExponent");
+        w.Double(ap.m_dGridMin, "gridMin").Double(ap.m_dGridMax, "gridMax");
+        w.EndObject();
+    }
+    w.EndArray();
+    w.BeginObject("extent");
+    w.Double(doc.m_dGridOriginY, "originY", 12).Double(doc.m_dGridOriginX, "originX", 12);
+    w.Double(doc.m_dGridSpanY, "spanY", 12).Double(doc.m_dGridSpanX, "spanX", 12);
+    w.BeginObject("frame");
+    w.Double(doc.m_dFrameOriginY, "originY", 12).Double(doc.m_dFrameOriginX, "originX", 12);
+    w.Double(doc.m_dFrameSpanY, "spanY", 12).Double(doc.m_dFrameSpanX, "spanX", 12);
+    w.EndObject();
+    w.EndObject();
+    w.BeginObject("resolution");
+    w.Double(doc.m_dResolutionX, "x").Double(doc.m_dResolutionY, "y");
+    w.EndObject();
+    w.Null("coverage");
+    w.BeginObject("seconds");
+    for (const auto& [name, s] : times)
+        w.Double(s, name, 4);
+    w.EndObject();
+    w.EndObject();
+    std::fputs(w.Text().c_str(), stdout);
+}
+
+void WriteText(const CPlotraDoc& doc, const std::vector<std::pair<const char*, double>>& times) {
+    long long readings = 0;
+    for (const CDataPoint& p : doc.m_aDataPoints)
+        readings += static_cast<long long>(p.m_aReadings.size());
+    std::printf("%zu points, %lld readings, %zu path positions, %zu APs\n", doc.m_aDataPoints.size(),
+                readings, doc.m_aPoints.size(), doc.m_aAPs.size());
+    for (const CAPInfo& ap : doc.m_aAPs) {
+        std::printf("%s %-32s ch %2d %5zu pts %c ", ap.MacText().c_str(), ap.SsidText().c_str(),
+                    ap.m_byChannel, ap.m_aApPoints.size(), ap.m_bSelected ? '*' : ' ');
+        if (ap.m_nApGridCols > 0)
+            std::printf("at %.7f, %.7f  slope %.2f  intercept %.2f  std %.2f  grid %.1f..%.1f\n",
+                        ap.m_posAP.m_dY, ap.m_posAP.m_dX, ap.m_dSlope, ap.m_dIntercept, ap.m_dShadowStd,
+                        ap.m_dGridMin, ap.m_dGridMax);
+        else
+            std::printf("too few points for a model\n");
+    }
+    std::printf("extent: origin %.7f, %.7f  span %.7f, %.7f\n", doc.m_dGridOriginY, doc.m_dGridOriginX,
+                doc.m_dGridSpanY, doc.m_dGridSpanX);
+    for (const auto& [name, s] : times)
+        std::printf("%s: %.3f s\n", name, s);
+}
+
+} // namespace
+
+int RunAnalyze(const std::vector<std::string>& args) {
+    AnalyzeOptions o;
+    if (const std::string error = Parse(args, o); !error.empty()) return UsageError(error);
+
+    using Clock = std::chrono::steady_clock;
+    std::vector<std::pair<const char*, double>> times;
+    auto stage = [&](const char* name, Clock::time_point since) {
+        times.emplace_back(name, std::chrono::duration<double>(Clock::now() - since).count());
+    };
+
+    CliPrompts prompts(o.yes);
+    CliProgress progress;
+    DocumentHost host;
+    CPlotraDoc doc;
+    doc.SetOutside(&prompts, &progress, &host);
+    doc.m_bStarted = 1;
+    doc.m_dUnitFactor = o.unitFactor;
+
+    if (!o.map.empty()) {
+        const auto t = Clock::now();
+        if (!LoadMap(doc, o.map, prompts)) return kExitFailed;
+        stage("map", t);
+    }
+
+    doc.m_aFiles.clear();
+    for (const std::string& path : o.surveys) {
+        CDataFile f;
+        f.m_strName = FileTitle(path);
+        f.m_strPath = path;
+        f.m_bUse = 1;
+        doc.m_aFiles.push_back(f);
+    }
+    doc.m_bMerge = o.merge ? 1 : 0;
+    auto t = Clock::now();
+    const bool loaded = doc.LoadSurveyFiles();
+    stage("load", t);
+    t = Clock::now();
+    doc.JoinProcessing();
+    if (!loaded) return kExitFailed;
+    stage("processing", t);
+
+    t = Clock::now();
+    if (const std::string error = ApplySelection(doc, o.select); !error.empty()) {
+        std::fprintf(stderr, "Select: %s\n", error.c_str());
+        return kExitFailed;
+    }
+    doc.ComputeExtent(0, 0, 0);
+    if (o.hasResolution) {
+        doc.m_dResolutionX = o.resolutionX;
+        doc.m_dResolutionY = o.resolutionY;
+    }
+    stage("select", t);
+
+    if (!o.noCoverage)
+        std::fprintf(
+            stderr,
+            "Note: the coverage calculation is not available yet; continuing as with --no-coverage.\n");
+
+    if (!o.workspace.empty()) {
+        t = Clock::now();
+        if (!doc.WriteWorkspace(o.workspace)) {
+            std::fprintf(stderr, "Workspace: could not write \"%s\"\n", o.workspace.c_str());
+            return kExitFailed;
+        }
+        stage("workspace", t);
+    }
+
+    if (o.json)
+        WriteJson(doc, o, times);
+    else
+        WriteText(doc, times);
+    return kExitOk;
+}
+
+} // namespace plotra::cli

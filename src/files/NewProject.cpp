@@ -1,0 +1,261 @@
+// The new-project flow: reading the ticked survey files, building the access points and the walk
+// path of every file, placing everything on the map when one is loaded, and starting the processing.
+#include "analysis/Numeric.h"
+#include "files/FileIo.h"
+#include "files/SurveyFile.h"
+#include "model/PlotraDoc.h"
+
+#include <unordered_map>
+
+namespace plotra {
+
+namespace {
+
+std::uint64_t MacKey(const std::array<std::uint8_t, 6>& mac) {
+    std::uint64_t k = 0;
+    for (std::uint8_t b : mac)
+        k = (k << 8) | b;
+    return k;
+}
+
+void ConvertToMap(const CPlotraDoc& doc, std::vector<CData>& list) {
+    for (CData& p : list) {
+        const CDataGeo g = doc.GeoToMap(p.m_dY, p.m_dX);
+        p.m_dY = g.m_dY;
+        p.m_dX = g.m_dX;
+    }
+}
+
+} // namespace
+
+bool CPlotraDoc::OnNewDocument() {
+    // The framework's call at start-up only marks the document as started.
+    if (!m_bStarted) {
+        m_bStarted = 1;
+        return true;
+    }
+    if (m_bTableWindowActive) {
+        Prompts().message("Please Select Graph Window", "Invalid Window", PromptIcon::Stop);
+        return false;
+    }
+    if (!m_bMapLoaded &&
+        Prompts().askYesNo("No projection file is detected. Do you want to input projection file first?",
+                           "No Projection File")) {
+        OpenProjectionFile();
+        return false;
+    }
+    // The file list and the merge choice come from the selection dialog, which the caller ran and which
+    // ends with OK only when at least one file is ticked.
+    bool anyTicked = false;
+    for (const CDataFile& f : m_aFiles)
+        anyTicked = anyTicked || f.m_bUse;
+    if (!anyTicked) return false;
+    return LoadSurveyFiles();
+}
+
+SurveyReadResult CPlotraDoc::ReadOneSurveyFile(const std::string& path) {
+    const FileBytes file = ReadWholeFile(path);
+    if (file.status != ReadStatus::Ok) return SurveyReadResult::CannotOpen;
+    if (!HasSurveyMagic(file.bytes)) return SurveyReadResult::Invalid;
+    // A refused file leaves nothing behind.
+    const std::size_t points = m_aDataPoints.size(), counts = m_aFilePointCount.size(),
+                      markers = m_aApMarkers.size();
+    if (!ReadSurveyFile(file.bytes)) {
+        m_aDataPoints.resize(points);
+        m_aFilePointCount.resize(counts);
+        m_aApMarkers.resize(markers);
+        return SurveyReadResult::Invalid;
+    }
+    return SurveyReadResult::Ok;
+}
+
+bool CPlotraDoc::LoadSurveyFiles() {
+    // The processing worker owns the model until it has finished.
+    if (ProcessingRunning()) {
+        Prompts().message("Data processing is still running. Please wait until it has finished.", "Busy",
+                          PromptIcon::Stop);
+        return false;
+    }
+    Host().collapseSections(kSectionMeasurement | kSectionSorting | kSectionReliability);
+    Host().setShowDirections(false);
+    m_bShowLegend = 0;
+    m_bDataLoaded = 0;
+    m_bCoverageReady = 0;
+    m_bCombined = 0;
+
+    m_aAPs.clear();
+    m_aGpsState.clear();
+    m_aDataPoints.clear();
+    m_aFilePointCount.clear();
+    m_aApMarkers.clear(); // markers of the previous load would otherwise pile up
+    m_bNoData = 1;
+
+    bool anyRead = false;
+    for (CDataFile& file : m_aFiles) {
+        m_strCurrentFile = file.m_strPath;
+        if (!file.m_bUse) continue;
+        switch (ReadOneSurveyFile(file.m_strPath)) {
+        case SurveyReadResult::CannotOpen:
+            Prompts().message("Could not open file \"" + file.m_strPath + "\".", "File Open Error",
+                              PromptIcon::Stop);
+            file.m_bUse = 0;
+            break;
+        case SurveyReadResult::Invalid:
+            Prompts().message("File is not a valid HSD file: \"" + file.m_strPath + "\".", "Invalid File",
+                              PromptIcon::Stop);
+            file.m_bUse = 0;
+            break;
+        case SurveyReadResult::Ok:
+            file.m_strCreated = m_strSurveyTime;
+            anyRead = true;
+            m_bNoData = 0;
+            break;
+        }
+    }
+    if (!anyRead) return false;
+
+    BuildAccessPoints();
+    Host().setTitle("");
+    m_bStarted = 1;
+    return true;
+}
+
+void CPlotraDoc::BuildAccessPoints() {
+    if (ProcessingRunning()) return;
+    PlaceSurveyPoints();
+    StartProcessing();
+}
+
+void CPlotraDoc::PlaceSurveyPoints() {
+    // Everything the previous processing and coverage produced.
+    m_aAPs.clear();
+    m_aGridPower.clear();
+    m_aGridSnr.clear();
+    m_aGridCount.clear();
+    m_aDominantColour.clear();
+    m_aMixedColour.clear();
+    for (auto& picture : m_aCoveragePictures)
+        picture.clear();
+    for (auto& layers : m_aContours)
+        layers.Clear();
+    m_workContours.Clear();
+    m_aPoints.clear();
+    m_aGpsState.clear();
+    m_aAltitude.clear();
+    m_aVelocity.clear();
+    m_aFilePathCount.clear();
+    m_aFileColor.clear();
+    m_nHue = 122;
+
+    std::vector<std::size_t> ticked;
+    for (std::size_t i = 0; i < m_aFiles.size(); ++i)
+        if (m_aFiles[i].m_bUse) ticked.push_back(i);
+    // One AP per MAC over all files, unless the files are kept apart: then one per MAC and file, and
+    // the file title tells them apart (a single file needs no such label).
+    const bool plainSsid = m_bMerge || ticked.size() == 1;
+
+    // The all-files list of readings would be emptied again at the end of the build without being read,
+    // so only the path lists are collected over the files.
+    std::vector<CData> allPoints;
+    std::vector<int> allGps, allVelocity, allAltitude;
+    std::unordered_map<std::uint64_t, std::size_t> apByMac;
+    std::size_t next = 0;
+    for (std::size_t k = 0; k < m_aFilePointCount.size(); ++k) {
+        const std::size_t available = m_aDataPoints.size() - next;
+        const std::size_t count =
+            std::min<std::size_t>(static_cast<std::size_t>(std::max(0, m_aFilePointCount[k])), available);
+        const std::string& title = k < ticked.size() ? m_aFiles[ticked[k]].m_strName : std::string();
+
+        m_aFileColor.push_back(NextApColour());
+        if (!m_bMerge) apByMac.clear(); // only this file's APs are candidates
+        m_aMeasurements.clear();
+        m_aPoints.clear();
+        m_aRawFix.clear();
+        m_aRawAltitude.clear();
+        m_aRawVelocity.clear();
+        m_aGpsState.clear();
+        m_aAltitude.clear();
+        m_aVelocity.clear();
+
+        for (std::size_t pi = next; pi < next + count; ++pi) {
+            const CDataPoint& point = m_aDataPoints[pi];
+            CData s;
+            s.m_dY = point.m_rec.m_nLatMas / 3600000.0;
+            s.m_dX = point.m_rec.m_nLonMas / 3600000.0;
+            auto addRaw = [&] {
+                m_aMeasurements.push_back(s);
+                m_aRawFix.push_back(point.m_rec.m_byFix);
+                m_aRawAltitude.push_back(point.m_rec.m_nAltitudeCm);
+                m_aRawVelocity.push_back(point.m_rec.m_wSpeedCms);
+            };
+            if (point.m_aReadings.empty()) {
+                addRaw();
+                continue;
+            }
+            for (const CHssData& r : point.m_aReadings) {
+                s.m_dRssi = r.RssiDbm();
+                // The file has noise for channels 0 to 13 only.
+                s.m_nNoise =
+                    r.m_byChannel < point.m_rec.m_anNoise.size() ? point.m_rec.m_anNoise[r.m_byChannel] : 0;
+                addRaw();
+                const std::uint64_t key = MacKey(r.m_abyMAC);
+                const auto found = apByMac.find(key);
+                if (found != apByMac.end()) {
+                    m_aAPs[found->second].m_aSamples.push_back(s);
+                    continue;
+                }
+                CAPInfo ap;
+                ap.m_abyMAC = r.m_abyMAC;
+                ap.m_szSSID = plainSsid ? r.m_szSSID : MakeSsid(SsidText(r.m_szSSID) + ": " + title);
+                ap.m_bSelected = 0;
+                ap.m_nGroupIndex = 1;
+                ap.m_crColour = NextApColour();
+                ap.m_byChannel = r.m_byChannel;
+                ap.m_aSamples.push_back(s);
+                apByMac.emplace(key, m_aAPs.size());
+                m_aAPs.push_back(std::move(ap));
+            }
+        }
+        next += count;
+
+        MergePathPositions();
+        m_aFilePathCount.push_back(static_cast<int>(m_aPoints.size()));
+        allPoints.insert(allPoints.end(), m_aPoints.begin(), m_aPoints.end());
+        allGps.insert(allGps.end(), m_aGpsState.begin(), m_aGpsState.end());
+        allVelocity.insert(allVelocity.end(), m_aVelocity.begin(), m_aVelocity.end());
+        allAltitude.insert(allAltitude.end(), m_aAltitude.begin(), m_aAltitude.end());
+    }
+    m_aMeasurements.clear();
+    m_aPoints = std::move(allPoints);
+    m_aGpsState = std::move(allGps);
+    m_aVelocity = std::move(allVelocity);
+    m_aAltitude = std::move(allAltitude);
+
+    if (m_nMapImageSize > 0) {
+        ConvertToMap(*this, m_aPoints);
+        for (CAPInfo& ap : m_aAPs) {
+            ap.MergeCoincidentSamples(1e-9);
+            ConvertToMap(*this, ap.m_aApPoints);
+            ConvertToMap(*this, ap.m_aSamples);
+        }
+        m_bMetricXY = 1;
+    } else {
+        m_bMetricXY = 0; // positions are in degrees whatever an earlier map load left behind
+    }
+
+    m_nSortMode = 1;
+    m_nAnalysisMode = 1;
+    m_nGraphType = 1;
+    m_nColourMode = 0;
+    m_aMeasurements.clear();
+    m_aRawFix.clear();
+    m_aRawAltitude.clear();
+    m_aRawVelocity.clear();
+    m_bDataLoaded = 0;
+    m_bShowCellRadius = 0;
+    m_bShowContour = 0;
+    m_bMultiContours = 0;
+    m_bCoveragePlotted = 1;
+}
+
+} // namespace plotra

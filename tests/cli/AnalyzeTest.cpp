@@ -1,0 +1,119 @@
+// plotra-cli analyze as a user runs it: counts against the generator's truth, exit codes, messages.
+#include "support/Fixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <sys/wait.h>
+
+using namespace plotra::test;
+
+namespace {
+
+struct AnalyzeRun {
+    int status = -1;
+    std::string out, err;
+};
+
+AnalyzeRun Analyze(const TempDir& dir, const std::string& args) {
+    AnalyzeRun r;
+    const std::string errFile = dir.File("stderr.txt");
+    const std::string cmd = std::string(PLOTRA_CLI) + " " + args + " 2>" + errFile;
+    FILE* p = popen(cmd.c_str(), "r");
+    if (!p) return r;
+    char buf[4096];
+    std::size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
+        r.out.append(buf, n);
+    const int st = pclose(p);
+    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    std::ifstream in(errFile);
+    std::stringstream s;
+    s << in.rdbuf();
+    r.err = s.str();
+    return r;
+}
+
+long FirstInt(const std::string& text, const std::string& key) {
+    std::smatch m;
+    const std::regex re("\"" + key + "\": (-?[0-9]+)");
+    return std::regex_search(text, m, re) ? std::stol(m[1]) : -1;
+}
+
+long Count(const std::string& text, const std::string& fragment) {
+    long n = 0;
+    for (std::size_t at = text.find(fragment); at != std::string::npos; at = text.find(fragment, at + 1))
+        ++n;
+    return n;
+}
+
+} // namespace
+
+TEST(CliAnalyze, JsonSummaryAgreesWithTheTruth) {
+    TempDir dir;
+    ASSERT_EQ(Analyze(dir, "simulate tiny " + dir.Path()).status, 0);
+    const AnalyzeRun r = Analyze(dir, "analyze " + dir.File("tiny1.hsd") + " --json --no-coverage --unit m");
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::ifstream in(dir.File("truth.json"));
+    std::stringstream truth;
+    truth << in.rdbuf();
+    EXPECT_EQ(FirstInt(r.out, "points"), FirstInt(truth.str(), "points"));
+    EXPECT_EQ(FirstInt(r.out, "readings"), FirstInt(truth.str(), "readings"));
+    EXPECT_EQ(FirstInt(r.out, "apCount"), FirstInt(truth.str(), "distinctBssids"));
+    EXPECT_EQ(Count(r.out, "\"mac\""), FirstInt(r.out, "apCount"));
+    EXPECT_GE(FirstInt(r.out, "processedAps"), 1);
+    EXPECT_NE(r.out.find("\"unit\": \"m\""), std::string::npos);
+    EXPECT_NE(r.out.find("\"processing\""), std::string::npos);
+    EXPECT_EQ(r.err.find("Note:"), std::string::npos);
+    // Every AP with more than 20 working points is ticked by default.
+    EXPECT_GE(Count(r.out, "\"selected\": true"), 1);
+
+    // Without --no-coverage a note says that the coverage comes later; the result is the same.
+    const AnalyzeRun again = Analyze(dir, "analyze " + dir.File("tiny1.hsd"));
+    EXPECT_EQ(again.status, 0);
+    EXPECT_NE(again.err.find("Note: the coverage calculation is not available yet"), std::string::npos);
+}
+
+TEST(CliAnalyze, SelectionByMac) {
+    TempDir dir;
+    ASSERT_EQ(Analyze(dir, "simulate tiny " + dir.Path()).status, 0);
+    const AnalyzeRun all =
+        Analyze(dir, "analyze " + dir.File("tiny1.hsd") + " --json --no-coverage --select all");
+    ASSERT_EQ(all.status, 0);
+    EXPECT_EQ(Count(all.out, "\"selected\": true"), FirstInt(all.out, "apCount"));
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(all.out, m, std::regex("\"mac\": \"([0-9A-F-]+)\"")));
+    std::string mac = m[1];
+    std::replace(mac.begin(), mac.end(), '-', ':');
+    const AnalyzeRun one =
+        Analyze(dir, "analyze " + dir.File("tiny1.hsd") + " --json --no-coverage --select " + mac);
+    ASSERT_EQ(one.status, 0);
+    EXPECT_EQ(Count(one.out, "\"selected\": true"), 1);
+    const AnalyzeRun unknown =
+        Analyze(dir, "analyze " + dir.File("tiny1.hsd") + " --no-coverage --select 00-00-00-00-00-00");
+    EXPECT_EQ(unknown.status, 1);
+}
+
+TEST(CliAnalyze, RefusalsAndUsage) {
+    TempDir dir;
+    ASSERT_EQ(Analyze(dir, "simulate tiny " + dir.Path()).status, 0);
+    const std::string missing = dir.File("missing.hsd");
+    AnalyzeRun r = Analyze(dir, "analyze " + missing);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("File Open Error: Could not open file \"" + missing + "\"."), std::string::npos)
+        << r.err;
+    // One unreadable file among readable ones is named, and the rest is analysed.
+    r = Analyze(dir, "analyze " + missing + " " + dir.File("tiny1.hsd") + " --no-coverage");
+    EXPECT_EQ(r.status, 0);
+    r = Analyze(dir, "analyze " + dir.File("tiny1.hsd") + " --map " + dir.File("truth.json"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Invalid File: File is not recognized as a HPF file."), std::string::npos) << r.err;
+    EXPECT_EQ(Analyze(dir, "analyze").status, 2);
+    EXPECT_EQ(Analyze(dir, "analyze " + dir.File("tiny1.hsd") + " --unit km").status, 2);
+    EXPECT_EQ(Analyze(dir, "analyze " + dir.File("tiny1.hsd") + " --resolution 0").status, 2);
+    EXPECT_EQ(Analyze(dir, "analyze " + dir.File("tiny1.hsd") + " --frobnicate").status, 2);
+}

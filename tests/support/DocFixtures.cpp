@@ -1,0 +1,131 @@
+#include "support/DocFixtures.h"
+
+#include "files/SurveyFile.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cstdio>
+
+namespace plotra::test {
+
+void ReadGenerated(CPlotraDoc& doc, const sim::GeneratedSurvey& survey) {
+    doc.m_aFiles.clear();
+    for (const auto& f : survey.files) {
+        CDataFile file;
+        file.m_strName = f.name;
+        file.m_strPath = f.name;
+        doc.m_aFiles.push_back(file);
+        const auto bytes = EncodeSurveyFile(f.image);
+        doc.m_strCurrentFile = f.name;
+        doc.ReadSurveyFile(bytes);
+        doc.m_aFiles.back().m_strCreated = doc.m_strSurveyTime;
+    }
+    doc.m_bNoData = doc.m_aDataPoints.empty() ? 1 : 0;
+}
+
+void PlaceGenerated(CPlotraDoc& doc, const sim::GeneratedSurvey& survey) {
+    ReadGenerated(doc, survey);
+    doc.PlaceSurveyPoints();
+}
+
+void KeepEveryNthAp(CPlotraDoc& doc, std::size_t every) {
+    std::vector<CAPInfo> kept;
+    for (std::size_t i = 0; i < doc.m_aAPs.size(); i += every)
+        kept.push_back(doc.m_aAPs[i]);
+    doc.m_aAPs = std::move(kept);
+}
+
+bool SameBits(double a, double b) {
+    return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+}
+
+namespace {
+
+class Differ {
+  public:
+    explicit Differ(std::vector<std::string>& out) : m_out(out) {}
+    void D(const std::string& what, double a, double b) {
+        if (!SameBits(a, b)) Add(what + ": " + Num(a) + " vs " + Num(b));
+    }
+    void I(const std::string& what, long long a, long long b) {
+        if (a != b) Add(what + ": " + std::to_string(a) + " vs " + std::to_string(b));
+    }
+    void Points(const std::string& what, const std::vector<CData>& a, const std::vector<CData>& b) {
+        I(what + " count", static_cast<long long>(a.size()), static_cast<long long>(b.size()));
+        for (std::size_t k = 0; k < std::min(a.size(), b.size()); ++k) {
+            D(what + "[" + std::to_string(k) + "].y", a[k].m_dY, b[k].m_dY);
+            D(what + "[" + std::to_string(k) + "].x", a[k].m_dX, b[k].m_dX);
+            D(what + "[" + std::to_string(k) + "].rssi", a[k].m_dRssi, b[k].m_dRssi);
+            I(what + "[" + std::to_string(k) + "].noise", a[k].m_nNoise, b[k].m_nNoise);
+        }
+    }
+    void Values(const std::string& what, const std::vector<double>& a, const std::vector<double>& b) {
+        I(what + " count", static_cast<long long>(a.size()), static_cast<long long>(b.size()));
+        for (std::size_t k = 0; k < std::min(a.size(), b.size()); ++k)
+            D(what + "[" + std::to_string(k) + "]", a[k], b[k]);
+    }
+
+  private:
+    static std::string Num(double v) {
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "%.17g", v);
+        return buf;
+    }
+    void Add(const std::string& s) {
+        if (m_out.size() < 50) m_out.push_back(s);
+    }
+    std::vector<std::string>& m_out;
+};
+
+} // namespace
+
+std::vector<std::string> ProcessingDifferences(const CPlotraDoc& a, const CPlotraDoc& b) {
+    std::vector<std::string> out;
+    Differ d(out);
+    d.I("AP count", static_cast<long long>(a.m_aAPs.size()), static_cast<long long>(b.m_aAPs.size()));
+    for (std::size_t i = 0; i < std::min(a.m_aAPs.size(), b.m_aAPs.size()); ++i) {
+        const CAPInfo& p = a.m_aAPs[i];
+        const CAPInfo& q = b.m_aAPs[i];
+        const std::string ap = "AP " + std::to_string(i) + " ";
+        d.Points(ap + "points", p.m_aApPoints, q.m_aApPoints);
+        d.Values(ap + "grid", p.m_aGrid, q.m_aGrid);
+        d.D(ap + "origin.y", p.m_areaOrigin.m_dY, q.m_areaOrigin.m_dY);
+        d.D(ap + "origin.x", p.m_areaOrigin.m_dX, q.m_areaOrigin.m_dX);
+        d.D(ap + "size.y", p.m_areaSize.m_dY, q.m_areaSize.m_dY);
+        d.D(ap + "size.x", p.m_areaSize.m_dX, q.m_areaSize.m_dX);
+        d.D(ap + "pos.y", p.m_posAP.m_dY, q.m_posAP.m_dY);
+        d.D(ap + "pos.x", p.m_posAP.m_dX, q.m_posAP.m_dX);
+        d.D(ap + "slope", p.m_dSlope, q.m_dSlope);
+        d.D(ap + "intercept", p.m_dIntercept, q.m_dIntercept);
+        d.D(ap + "shadow", p.m_dShadowStd, q.m_dShadowStd);
+        d.D(ap + "gridMax", p.m_dGridMax, q.m_dGridMax);
+        d.D(ap + "gridMin", p.m_dGridMin, q.m_dGridMin);
+        d.I(ap + "cols", p.m_nApGridCols, q.m_nApGridCols);
+        d.I(ap + "rows", p.m_nApGridRows, q.m_nApGridRows);
+        d.I(ap + "picture", static_cast<long long>(p.m_aCoverageBitmap.size()),
+            static_cast<long long>(q.m_aCoverageBitmap.size()));
+        if (p.m_aCoverageBitmap != q.m_aCoverageBitmap) d.I(ap + "picture differs", 0, 1);
+    }
+    d.D("meanRssi", a.m_dMeanRssi, b.m_dMeanRssi);
+    d.D("meanSnr", a.m_dMeanSnr, b.m_dMeanSnr);
+    d.D("slope", a.m_dSlope, b.m_dSlope);
+    d.D("intercept", a.m_dIntercept, b.m_dIntercept);
+    d.D("shadow", a.m_dShadowStd, b.m_dShadowStd);
+    d.D("gridOriginY", a.m_dGridOriginY, b.m_dGridOriginY);
+    d.D("gridOriginX", a.m_dGridOriginX, b.m_dGridOriginX);
+    d.D("gridSpanY", a.m_dGridSpanY, b.m_dGridSpanY);
+    d.D("gridSpanX", a.m_dGridSpanX, b.m_dGridSpanX);
+    d.D("frameOriginY", a.m_dFrameOriginY, b.m_dFrameOriginY);
+    d.D("frameOriginX", a.m_dFrameOriginX, b.m_dFrameOriginX);
+    d.D("frameSpanY", a.m_dFrameSpanY, b.m_dFrameSpanY);
+    d.D("frameSpanX", a.m_dFrameSpanX, b.m_dFrameSpanX);
+    d.D("resolutionX", a.m_dResolutionX, b.m_dResolutionX);
+    d.D("resolutionY", a.m_dResolutionY, b.m_dResolutionY);
+    d.I("dataLoaded", a.m_bDataLoaded, b.m_bDataLoaded);
+    d.I("alpha", a.m_nAlpha, b.m_nAlpha);
+    d.I("notes", static_cast<long long>(a.m_aApNotes.size()), static_cast<long long>(b.m_aApNotes.size()));
+    return out;
+}
+
+} // namespace plotra::test

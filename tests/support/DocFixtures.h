@@ -1,0 +1,29 @@
+#pragma once
+/// \brief Documents filled from generated surveys, and bit-exact comparison of processing results.
+
+#include "model/PlotraDoc.h"
+#include "sim/SurveyGenerator.h"
+
+#include <string>
+#include <vector>
+
+namespace plotra::test {
+
+/// Reads every file of a generated survey into the document as LoadSurveyFiles would (all files
+/// ticked, titles as names), without touching the disk and without processing.
+void ReadGenerated(CPlotraDoc& doc, const sim::GeneratedSurvey& survey);
+
+/// ReadGenerated followed by PlaceSurveyPoints: ready for ProcessData.
+void PlaceGenerated(CPlotraDoc& doc, const sim::GeneratedSurvey& survey);
+
+/// Keeps only the APs whose index is a multiple of \p every (fewer APs, same path).
+void KeepEveryNthAp(CPlotraDoc& doc, std::size_t every);
+
+/// Differences between two processed documents, compared bit for bit: every AP field and grid
+/// value, the document's analysis members and the pictures. Empty when identical.
+std::vector<std::string> ProcessingDifferences(const CPlotraDoc& a, const CPlotraDoc& b);
+
+/// The same bits (NaN equal to the same NaN, +0 different from -0).
+bool SameBits(double a, double b);
+
+} // namespace plotra::test
