@@ -3,6 +3,7 @@
 #include "analysis/Numeric.h"
 #include "files/FileIo.h"
 #include "files/SurveyFile.h"
+#include "files/WigleCsv.h"
 #include "model/PlotraDoc.h"
 
 #include <unordered_map>
@@ -56,11 +57,26 @@ bool CPlotraDoc::OnNewDocument() {
 SurveyReadResult CPlotraDoc::ReadOneSurveyFile(const std::string& path) {
     const FileBytes file = ReadWholeFile(path);
     if (file.status != ReadStatus::Ok) return SurveyReadResult::CannotOpen;
-    if (!HasSurveyMagic(file.bytes)) return SurveyReadResult::Invalid;
+    std::span<const std::uint8_t> bytes = file.bytes;
+    std::vector<std::uint8_t> converted;
+    if (!HasSurveyMagic(bytes)) {
+        // A wardriving log (recognised by its content, whatever its name) is read through the survey
+        // file it converts to.
+        if (!LooksLikeWigleCsv(bytes)) return SurveyReadResult::Invalid;
+        WigleImportOptions options;
+        options.noiseFloorDbm = m_nWigleNoiseFloor;
+        WigleImportResult result;
+        auto survey = WigleCsvToSurveyFile(bytes, options, &result);
+        if (const std::string skipped = WigleSkipSummary(result.counts); !skipped.empty())
+            Prompts().message(path + ": " + skipped, "WiGLE Import", PromptIcon::Information);
+        if (!survey) return SurveyReadResult::Invalid;
+        converted = std::move(*survey);
+        bytes = converted;
+    }
     // A refused file leaves nothing behind.
     const std::size_t points = m_aDataPoints.size(), counts = m_aFilePointCount.size(),
                       markers = m_aApMarkers.size();
-    if (!ReadSurveyFile(file.bytes)) {
+    if (!ReadSurveyFile(bytes)) {
         m_aDataPoints.resize(points);
         m_aFilePointCount.resize(counts);
         m_aApMarkers.resize(markers);

@@ -209,7 +209,12 @@ void CPlotraDoc::OpenProjectionFile() {
     }
     if (!ReadProjectionFile(file.bytes)) return;
     Host().setPathName(*path, true);
-    if (!m_aAPs.empty()) LoadSurveyFiles(); // rebuilds every position on the new map
+    if (!m_aAPs.empty()) {
+        LoadSurveyFiles(); // rebuilds every position on the new map and starts processing
+        // The extent below reads the APs that processing writes: wait for it (the user sees its
+        // modal progress meanwhile).
+        JoinProcessing();
+    }
     Host().setMapShown(true);
     ComputeExtent(0, 0, 0);
 }

@@ -122,6 +122,8 @@ public:
     std::string m_strCurrentFile;
     std::string m_strSurveyTime;
     std::uint8_t m_bNoData = 1;
+    /// Noise level (dBm) given to every channel of wardriving logs, which record none.
+    int m_nWigleNoiseFloor = -95;
 
     // ================= samples and path =================
     std::vector<CData> m_aMeasurements;
