@@ -61,7 +61,8 @@ void DrawAxes(QPainter& painter, const CPlotraDoc& doc, const VisibleFrame& fram
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setFont(AxisFont());
     painter.setBrush(Qt::NoBrush);
-    const int N = doc.m_nGridDivisions;
+    // The panel offers 3 to 10 divisions; a damaged project is held to 100 labels per axis.
+    const int N = std::min(doc.m_nGridDivisions, 100);
     const bool lonLat = doc.m_bShowLonLat != 0;
     const bool metric = doc.m_bMetricXY != 0;
     const double x0 = frame.x0, y0 = frame.y0, xs = frame.xs, ys = frame.ys;
@@ -190,7 +191,9 @@ QImage BuildCompass(const NorthOffset& offset) {
     p.setFont(AxisFont());
     p.setPen(Qt::black);
     TextAt(p, 29 + dx, 0, QStringLiteral("N"));
-    TextAt(p, 29 - dx, 53, QStringLiteral("S"));
+    // Where the substitute face is taller than the one the layout was made for, the bottom letter
+    // moves up so that it stays whole.
+    TextAt(p, 29 - dx, std::min(53, 64 - p.fontMetrics().height()), QStringLiteral("S"));
     TextAt(p, 56, 25 - dy, QStringLiteral("E"));
     TextAt(p, 0, 25 + dy, QStringLiteral("W"));
 

@@ -10,8 +10,22 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <string>
 
 namespace plotra {
+
+namespace {
+
+bool SizeAllowed(int width, int height) {
+    return width >= 1 && height >= 1 && width <= kMaxPictureSide && height <= kMaxPictureSide;
+}
+
+std::string SizeMessage() {
+    return "The picture size must be between 1 x 1 and " + std::to_string(kMaxPictureSide) + " x " +
+           std::to_string(kMaxPictureSide) + " pixels.";
+}
+
+} // namespace
 
 PrintPlacement PrintPlacementFor(int W, int H, int w, int h) {
     PrintPlacement p;
@@ -76,6 +90,10 @@ bool ExportGraphImage(CPlotraDoc& doc, const GraphImageOptions& options, UserPro
     doc.Host().setMapShown(view.m_bShowMap);
     view.FitInWindow(doc, options.width, options.height);
     const QImage picture = RenderGraph(doc, view, options.width, options.height);
+    if (picture.isNull()) {
+        prompts.message("Not enough memory for the picture.", "Save Graph Image", PromptIcon::Stop);
+        return false;
+    }
 
     const std::string path = SaveGraphImageName(options.path);
     if (writtenPath) *writtenPath = path;
@@ -93,8 +111,8 @@ bool ExportKml(CPlotraDoc& doc, const std::string& kmlPath, int width, int heigh
         prompts.message(kKmlNameMessage, kKmlCaption, PromptIcon::Stop);
         return false;
     }
-    if (width < 1 || height < 1) {
-        prompts.message("The picture size must be at least 1 x 1 pixels.", kKmlCaption, PromptIcon::Stop);
+    if (!SizeAllowed(width, height)) {
+        prompts.message(SizeMessage(), kKmlCaption, PromptIcon::Stop);
         return false;
     }
     // The overlay is laid over the display frame, so it must show exactly the frame: no map, fitted.
@@ -103,6 +121,10 @@ bool ExportKml(CPlotraDoc& doc, const std::string& kmlPath, int width, int heigh
     doc.Host().setMapShown(false);
     view.FitInWindow(doc, width, height);
     const QImage picture = RenderGraph(doc, view, width, height);
+    if (picture.isNull()) {
+        prompts.message("Not enough memory for the picture.", kKmlCaption, PromptIcon::Stop);
+        return false;
+    }
     if (!WriteKml(doc, kmlPath, picture, localTime)) {
         prompts.message("Can not write the KML export " + kmlPath, kKmlCaption, PromptIcon::Stop);
         return false;

@@ -26,6 +26,10 @@ struct RenderSide {
 namespace {
 
 constexpr int kApBlendAlpha = 200;
+// Settings read from a file are held to what the panel can set and a little more, so that a damaged
+// project cannot ask for pens or circles of absurd size.
+constexpr int kMaxLineWidth = 64;
+constexpr int kMaxCellRadiusPixels = 1000000;
 
 QRect ClientRect(int width, int height) {
     return QRect(0, 0, width, height);
@@ -158,7 +162,8 @@ struct Paint {
             if (!ap.m_bSelected || ap.m_aApPoints.size() < 80) continue;
             const int cx = m.Px(ap.m_posAP.m_dX), cy = m.Py(ap.m_posAP.m_dY);
             const double r = ap.m_fReliability;
-            const int rx = RoundView(r * m.width / horizontal), ry = RoundView(r * m.height / vertical);
+            const int rx = std::clamp(RoundView(r * m.width / horizontal), 0, kMaxCellRadiusPixels);
+            const int ry = std::clamp(RoundView(r * m.height / vertical), 0, kMaxCellRadiusPixels);
             const QColor colour = ToQColor(ap.m_crColour);
             sp.setPen(QPen(colour, 1));
             sp.setBrush(colour);
@@ -273,9 +278,10 @@ GraphLayers ScreenLayers(const CPlotraDoc& doc, const ViewState& view) {
 QImage ComposeGraph(const CPlotraDoc& doc, const VisibleFrame& frame, const GraphLayers& layers, int width,
                     int height, const QImage* compass) {
     EnsureRenderApplication();
-    if (width < 1 || height < 1) return {};
-    Paint paint{doc, layers, PixelMapping{frame, width, height}, {}, {}, {},
-                {},  {},     std::max(0, doc.m_nLineWidth)};
+    if (width < 1 || height < 1 || width > kMaxPictureSide || height > kMaxPictureSide) return {};
+    Paint paint{doc, layers, PixelMapping{frame, width, height},
+                {},  {},     {},
+                {},  {},     std::clamp(doc.m_nLineWidth, 0, kMaxLineWidth)};
     paint.target = QImage(width, height, QImage::Format_RGB32);
     paint.composition = QImage(width, height, QImage::Format_RGB32);
     paint.scratch = QImage(width, height, QImage::Format_RGB32);

@@ -36,12 +36,16 @@ struct GraphLayers {
     bool markersBeforePath = false; ///< the report draws the markers under the path
 };
 
+/// Largest picture side the renderer draws (three surfaces of this size are in memory at once).
+inline constexpr int kMaxPictureSide = 8192;
+
 /// The layers of the graph window for the document's settings and the view's toggles.
 GraphLayers ScreenLayers(const CPlotraDoc& doc, const ViewState& view);
 
-/// Paints the layers for the visible frame into a new W x H picture. Without data (m_bDataLoaded
-/// and at least one AP) only the map is drawn. \p compass is the view's compass picture; when null
-/// and the compass is wanted, one is built for the visible area.
+/// Paints the layers for the visible frame into a new W x H picture (a null picture for a side
+/// outside 1..kMaxPictureSide). Without data (m_bDataLoaded and at least one AP) only the map is drawn. \p
+/// compass is the view's compass picture; when null and the compass is wanted, one is built for the visible
+/// area.
 QImage ComposeGraph(const CPlotraDoc& doc, const VisibleFrame& frame, const GraphLayers& layers, int width,
                     int height, const QImage* compass = nullptr);
 

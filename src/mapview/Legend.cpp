@@ -2,6 +2,7 @@
 
 #include "mapview/CoverageImages.h"
 #include "model/PlotraDoc.h"
+#include "model/ViewState.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -101,9 +102,10 @@ std::string Legend::LevelLabel(int i) const {
             std::snprintf(buffer, sizeof buffer, ", N>=10");
         return buffer;
     }
-    const int top = static_cast<int>(m_dRangeMax);
-    const int step = static_cast<int>((m_dRangeMax - static_cast<int>(m_dRangeMin)) / 10.0);
-    std::snprintf(buffer, sizeof buffer, ", %d:%d", top - (i + 1) * step, top - i * step);
+    // Truncations as the labels define them, held inside the int range for damaged ranges.
+    const long long top = TruncPixel(m_dRangeMax);
+    const long long step = TruncPixel((m_dRangeMax - TruncPixel(m_dRangeMin)) / 10.0);
+    std::snprintf(buffer, sizeof buffer, ", %lld:%lld", top - (i + 1) * step, top - i * step);
     return buffer;
 }
 

@@ -65,17 +65,18 @@ TEST(DemoPictures, PlanarMapWithLonLatGridAndCompass) {
     view.m_bShowDirections = true;
     test::SetDemoFrame(doc, true);
     doc.m_bXGrid = doc.m_bYGrid = 1;
-    doc.m_bMultiContours = 1;
     doc.m_bShowLegend = 1;
-    const QImage image = RenderGraph(doc, view, 800, 500);
-    Save(image, "demo_map");
-    doc.m_bCoveragePlotted = 1;
-    doc.m_bCombined = 0;
+    const QImage power = RenderGraph(doc, view, 800, 500);
+    EXPECT_GT(CountNonWhite(power), 800 * 500 * 6 / 10);
+    Save(power, "map-power");
+    doc.m_bMultiContours = 1;
+    Save(RenderGraph(doc, view, 800, 500), "map-power-multi");
     doc.m_bMultiContours = 0;
-    Save(RenderGraph(doc, view, 800, 500), "demo_map_per_ap");
+    doc.m_bCombined = 0;
+    Save(RenderGraph(doc, view, 800, 500), "map-per-ap");
     doc.m_bShowCellRadius = 1;
     doc.m_bCoveragePlotted = 0;
-    Save(RenderGraph(doc, view, 800, 500), "demo_map_cells");
+    Save(RenderGraph(doc, view, 800, 500), "map-cells");
 }
 
 TEST(DemoPictures, MapAndPathOnly) {
@@ -100,16 +101,18 @@ TEST(DemoPictures, AreasAboveLevels) {
     test::BuildDemoDocument(doc, o);
     ViewState view;
     view.m_bShowMap = true;
+    view.m_bShowDirections = true;
+    doc.m_bXGrid = doc.m_bYGrid = 1;
     doc.m_bMultiContours = 1;
     doc.m_bShowLegend = 1;
     for (int graph = 1; graph <= 3; ++graph) {
         doc.m_nGraphType = graph;
-        Save(RenderGraph(doc, view, 800, 500), "demo_above_graph" + std::to_string(graph));
+        Save(RenderGraph(doc, view, 800, 500), "map-graph" + std::to_string(graph) + "-multi-above");
     }
     doc.m_nGraphType = 1;
     doc.m_bMultiContours = 0;
     doc.m_bShowContour = 1;
-    Save(RenderGraph(doc, view, 800, 500), "demo_above_single");
+    Save(RenderGraph(doc, view, 800, 500), "map-single-above");
 }
 
 // The batched drawing of real contour data equals one polygon per piece, for every graph, whole and

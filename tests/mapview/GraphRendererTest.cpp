@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 using namespace plotra;
 
 namespace {
@@ -534,4 +536,42 @@ TEST(Legend, SizeLabelsAndFileColours) {
     }
     // The third file's row (the second row of files) carries the second colour.
     EXPECT_EQ(At(picture, 30, 2 * h + h / 2), Rgb32(0, 0, 255));
+}
+
+TEST_F(GraphRenderer, DamagedProjectValuesDrawWithoutHangingOrCrashing) {
+    CPlotraDoc doc;
+    Planar(doc);
+    doc.m_nLineWidth = 1 << 30;
+    doc.m_nGridDivisions = 1 << 30;
+    doc.m_bXGrid = doc.m_bYGrid = 1;
+    doc.m_bShowPath = 1;
+    doc.m_bShowNoGps = 1;
+    doc.m_bShowCellRadius = 1;
+    doc.m_bCombined = 1;
+    doc.m_bMultiContours = 1;
+    doc.m_bShowApMarkers = 1;
+    doc.m_nGraphType = 1;
+    doc.m_nAlpha = 1000;
+    doc.m_aPoints = {Pt(std::nan(""), 10), Pt(1e300, -1e300), Pt(50, 50)};
+    doc.m_aFilePathCount = {7, -3}; // more points than exist, then a negative count
+    doc.m_aGpsState = {0, 1, 0};
+    doc.m_aAPs.push_back(MakeAp(40, 40, 20, 90, Rgb(1, 2, 3)));
+    doc.m_aAPs[0].m_fReliability = 1e30f;
+    doc.m_aAPs[0].m_bFixed = 1;
+    doc.m_aAPs[0].m_nIconId = -7;
+    CData_Area area;
+    area.m_nCorners = 99;
+    area.m_adX = {1e300, -1e300, std::nan(""), 5};
+    doc.m_aContours[0].m_aLevelAreas = {area};
+    CData_Pos level;
+    level.m_nCount = 1 << 30;
+    level.m_nRed = 999, level.m_nGreen = -5;
+    doc.m_aContours[0].m_aAreaLevels = {level, level};
+    doc.m_aContours[0].m_aLineLevels = {level};
+    const QImage image = Render(doc);
+    EXPECT_EQ(image.size(), QSize(kSize, kSize));
+    EXPECT_TRUE(RenderGraph(doc, ViewState(), kMaxPictureSide + 1, 10).isNull());
+    // A frame without extent draws the map only.
+    doc.m_dFrameSpanX = 0;
+    EXPECT_FALSE(Render(doc).isNull());
 }
