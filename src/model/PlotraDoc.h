@@ -9,6 +9,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -34,6 +35,9 @@ enum class SurveyReadResult { Ok, CannotOpen, Invalid };
 
 /// \brief Graph indices of the three contour layer sets.
 enum GraphIndex { kGraphPower = 0, kGraphSnr = 1, kGraphCount = 2 };
+
+/// Render-layer objects kept with a document (its last graph picture); defined by the render layer.
+struct RenderSide;
 
 class CPlotraDoc {
 public:
@@ -230,6 +234,10 @@ public:
 
     /// Incremented whenever a picture-affecting change completes; the render layer keys caches on it.
     std::uint64_t m_nChangeCounter = 0;
+
+    /// The render layer's objects for this document (the last painted graph picture). The core never
+    /// looks inside; the type is complete only in the render layer.
+    std::shared_ptr<RenderSide> m_pRenderSide;
 
 private:
     std::thread m_processingThread;

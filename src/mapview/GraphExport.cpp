@@ -1,0 +1,135 @@
+#include "mapview/GraphExport.h"
+
+#include "mapview/BitmapFile.h"
+#include "mapview/GraphRenderer.h"
+#include "mapview/KmlExport.h"
+#include "mapview/RenderApplication.h"
+#include "model/PlotraDoc.h"
+#include "model/ViewState.h"
+
+#include <QPainter>
+
+#include <algorithm>
+#include <string>
+
+namespace plotra {
+
+namespace {
+
+bool SizeAllowed(int width, int height) {
+    return width >= 1 && height >= 1 && width <= kMaxPictureSide && height <= kMaxPictureSide;
+}
+
+std::string SizeMessage() {
+    return "The picture size must be between 1 x 1 and " + std::to_string(kMaxPictureSide) + " x " +
+           std::to_string(kMaxPictureSide) + " pixels.";
+}
+
+} // namespace
+
+PrintPlacement PrintPlacementFor(int W, int H, int w, int h) {
+    PrintPlacement p;
+    if (W <= 0 || H <= 0 || w <= 0 || h <= 0) return p;
+    const double sx = static_cast<double>(W) / w, sy = static_cast<double>(H) / h;
+    if (sy < sx) {
+        p.height = H - 20;
+        p.width = static_cast<int>(w * sy - 20);
+        p.left = (W - p.width) / 2;
+    } else {
+        p.width = W - 20;
+        p.height = static_cast<int>(h * sx - 20);
+        p.left = 10;
+    }
+    p.top = 10;
+    return p;
+}
+
+void DrawPrintedGraph(QPainter& painter, const QRect& page, const QImage& picture) {
+    if (picture.isNull()) return;
+    const PrintPlacement p =
+        PrintPlacementFor(page.width(), page.height(), picture.width(), picture.height());
+    if (p.width <= 0 || p.height <= 0) return;
+    const int left = page.left() + p.left, top = page.top() + p.top;
+    painter.drawImage(QRect(left, top, p.width, p.height), picture);
+    const int right = left + p.width, bottom = top + p.height;
+    painter.drawLine(left, top, left, bottom);
+    painter.drawLine(left, bottom, right, bottom);
+    painter.drawLine(right, bottom, right, top);
+    painter.drawLine(right, top, left, top);
+}
+
+bool SaveGraphImage(const CPlotraDoc& doc, UserPrompts& prompts) {
+    FileChooserRequest request;
+    request.title = "Save picture as a Bitmap file";
+    request.filter = "BMP - Bitmap picture (*.bmp)|";
+    const auto chosen = prompts.chooseSaveFile(request);
+    if (!chosen) return false;
+    return WriteBmpFile(SaveGraphImageName(*chosen), GraphPictureOf(doc));
+}
+
+bool ExportGraphImage(CPlotraDoc& doc, const GraphImageOptions& options, UserPrompts& prompts,
+                      std::string* writtenPath) {
+    EnsureRenderApplication();
+    if (options.width < 1 || options.height < 1) {
+        prompts.message("The picture size must be at least 1 x 1 pixels.", "Save Graph Image",
+                        PromptIcon::Stop);
+        return false;
+    }
+    doc.m_nGraphType = std::clamp(options.graph, 1, 3);
+    if (options.multiContours) {
+        // The panel sets the display modes as a group: multiple contours replace the single one.
+        doc.m_bCoveragePlotted = 1;
+        doc.m_bShowContour = 0;
+        doc.m_bMultiContours = 1;
+        doc.m_bShowCellRadius = 0;
+    }
+    if (options.alpha) doc.m_nAlpha = std::clamp(*options.alpha, 0, 255);
+
+    ViewState view;
+    view.m_bShowMap = doc.m_bMapLoaded != 0;
+    doc.Host().setMapShown(view.m_bShowMap);
+    view.FitInWindow(doc, options.width, options.height);
+    const QImage picture = RenderGraph(doc, view, options.width, options.height);
+    if (picture.isNull()) {
+        prompts.message("Not enough memory for the picture.", "Save Graph Image", PromptIcon::Stop);
+        return false;
+    }
+
+    const std::string path = SaveGraphImageName(options.path);
+    if (writtenPath) *writtenPath = path;
+    if (!WriteBmpFile(path, picture)) {
+        prompts.message("Can not write the file " + path, "Save Graph Image", PromptIcon::Stop);
+        return false;
+    }
+    return true;
+}
+
+bool ExportKml(CPlotraDoc& doc, const std::string& kmlPath, int width, int height,
+               const std::optional<std::tm>& localTime, UserPrompts& prompts) {
+    EnsureRenderApplication();
+    if (!KmlPathsFor(kmlPath)) {
+        prompts.message(kKmlNameMessage, kKmlCaption, PromptIcon::Stop);
+        return false;
+    }
+    if (!SizeAllowed(width, height)) {
+        prompts.message(SizeMessage(), kKmlCaption, PromptIcon::Stop);
+        return false;
+    }
+    // The overlay is laid over the display frame, so it must show exactly the frame: no map, fitted.
+    ViewState view;
+    view.m_bShowMap = false;
+    doc.Host().setMapShown(false);
+    view.FitInWindow(doc, width, height);
+    const QImage picture = RenderGraph(doc, view, width, height);
+    if (picture.isNull()) {
+        prompts.message("Not enough memory for the picture.", kKmlCaption, PromptIcon::Stop);
+        return false;
+    }
+    if (!WriteKml(doc, kmlPath, picture, localTime)) {
+        prompts.message("Can not write the KML export " + kmlPath, kKmlCaption, PromptIcon::Stop);
+        return false;
+    }
+    return true;
+}
+
+} // namespace plotra

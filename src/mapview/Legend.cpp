@@ -1,0 +1,179 @@
+#include "mapview/Legend.h"
+
+#include "mapview/CoverageImages.h"
+#include "model/PlotraDoc.h"
+#include "model/ViewState.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+namespace plotra {
+
+namespace {
+
+QFontMetrics MetricsFor(const QFont& font, const QPaintDevice* device) {
+    // QFontMetrics wants a non-const device; it only reads its resolution.
+    return device ? QFontMetrics(font, const_cast<QPaintDevice*>(device)) : QFontMetrics(font);
+}
+
+std::string Format(const char* format, double v) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, format, v);
+    return buffer;
+}
+
+} // namespace
+
+Legend::Legend() {
+    // The face name the legend asks for; the font database substitutes a serif face where it is missing.
+    m_font = QFont(QStringLiteral("Time New Roman"));
+    m_font.setStyleHint(QFont::Serif);
+    m_font.setPointSize(8);
+}
+
+void Legend::Refresh(const CPlotraDoc& doc) {
+    m_aFileColor = doc.m_aFileColor;
+    m_aFiles = doc.m_aFiles;
+    for (std::size_t i = 0; i < m_aLevelColour.size(); ++i)
+        m_aLevelColour[i] = doc.m_crPalette[9 - i];
+    m_bShowPath = doc.m_bShowPath;
+    m_bMultiLevels = doc.m_bCombined && doc.m_bMultiContours;
+    m_bSingleLevel = doc.m_bCombined && doc.m_bShowContour;
+    m_nGraph = std::clamp(doc.m_nGraphType - 1, 0, 2);
+    m_byAlpha = static_cast<std::uint8_t>(std::clamp(doc.m_nAlpha, 0, 255));
+    switch (doc.m_nGraphType) {
+    case 1:
+        m_dRangeMax = doc.m_dPowerMax;
+        m_dRangeMin = doc.m_dPowerMin;
+        break;
+    case 2:
+        m_dRangeMax = doc.m_dSnrMax;
+        m_dRangeMin = doc.m_dSnrMin;
+        break;
+    default:
+        m_dRangeMax = 10.0;
+        m_dRangeMin = 0.0;
+        break;
+    }
+    if (doc.m_bShowContour == 1) {
+        m_dRangeMax = doc.m_panel.m_nContourHigh;
+        m_dRangeMin = doc.m_panel.m_nContourLow;
+    }
+}
+
+QSize Legend::GetSize(const QPaintDevice* device) const {
+    const QFontMetrics fm = MetricsFor(m_font, device);
+    const int cx = fm.horizontalAdvance(QLatin1Char('X'));
+    const int cy = fm.height();
+    const int h = cy + 2;
+    int width = 0;
+    if (m_bShowPath) {
+        for (const CDataFile& f : m_aFiles)
+            if (f.m_bUse) width = std::max(width, static_cast<int>(f.m_strName.size()) * cx + 40);
+    }
+    int height = 0;
+    if (m_bShowPath) height += (static_cast<int>(m_aFileColor.size()) + 1) * h;
+    if (m_bMultiLevels) height += (5 * h + 10) * 2;
+    if (m_bSingleLevel) height += 20 + 2 * h;
+    return QSize(width, height);
+}
+
+std::string Legend::Title() const {
+    switch (m_nGraph) {
+    case 0:
+        return "Power: dBm";
+    case 1:
+        return "SNR: dB";
+    default:
+        return "N APs";
+    }
+}
+
+std::string Legend::LevelLabel(int i) const {
+    char buffer[64];
+    if (m_nGraph == 2) {
+        if (i < 9)
+            std::snprintf(buffer, sizeof buffer, ", N=%d", i + 1);
+        else
+            std::snprintf(buffer, sizeof buffer, ", N>=10");
+        return buffer;
+    }
+    // Truncations as the labels define them, held inside the int range for damaged ranges.
+    const long long top = TruncPixel(m_dRangeMax);
+    const long long step = TruncPixel((m_dRangeMax - TruncPixel(m_dRangeMin)) / 10.0);
+    std::snprintf(buffer, sizeof buffer, ", %lld:%lld", top - (i + 1) * step, top - i * step);
+    return buffer;
+}
+
+void Legend::Draw(QPainter& painter, const QRect& rect) const {
+    painter.save();
+    const int left = rect.left(), top = rect.top();
+    const int right = rect.left() + rect.width(), bottom = rect.top() + rect.height();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.fillRect(rect, Qt::white);
+    painter.setPen(QPen(QColor(20, 20, 20), 0));
+    painter.drawLine(left, top, left, bottom - 1);
+    painter.drawLine(left, bottom - 1, right - 1, bottom - 1);
+
+    painter.setFont(m_font);
+    const QFontMetrics fm = MetricsFor(m_font, painter.device());
+    const int h = fm.height() + 2;
+    const int ascent = fm.ascent();
+    const int x = left;
+    int y = top;
+    auto text = [&](int tx, int ty, const std::string& s) {
+        painter.setPen(Qt::black);
+        painter.drawText(tx, ty + 1 + ascent, QString::fromLocal8Bit(s.c_str()));
+    };
+    // A colour swatch blended onto the white legend with the overlay's transparency.
+    auto swatch = [&](int sy, COLORREF colour) {
+        painter.save();
+        painter.setOpacity(m_byAlpha / 255.0);
+        painter.fillRect(QRect(x + 10, sy + 1, 20, h - 2), ToQColor(colour));
+        painter.restore();
+    };
+
+    if (m_bShowPath) {
+        text(x + 5, y, "Path");
+        y += h;
+        std::size_t colour = 0;
+        for (const CDataFile& f : m_aFiles) {
+            if (!f.m_bUse) continue;
+            const COLORREF c = colour < m_aFileColor.size() ? m_aFileColor[colour] : 0;
+            ++colour;
+            const int mid = y + h / 2;
+            painter.setPen(QPen(ToQColor(c), 0));
+            painter.setBrush(Qt::white);
+            painter.drawLine(x + 10, mid, x + 35, mid);
+            painter.drawEllipse(QPoint(x + 20, mid), 2, 2);
+            text(x + 40, y, f.m_strName);
+            y += h;
+        }
+    }
+    y += 5;
+    if (m_bMultiLevels) {
+        text(x + 5, y, Title());
+        y += h;
+        for (int i = 0; i < static_cast<int>(m_aLevelColour.size()); ++i) {
+            swatch(y, m_aLevelColour[static_cast<std::size_t>(i)]);
+            text(x + 30, y, LevelLabel(i));
+            y += h;
+        }
+    }
+    if (m_bSingleLevel) {
+        text(x + 5, y, Title());
+        y += h;
+        swatch(y, Rgb(128, 80, 0));
+        text(x + 30, y, Format(" >= %3.0f ", m_dRangeMax));
+        y += h;
+        swatch(y, Rgb(128, 200, 0));
+        text(x + 30, y, Format(" >= %3.0f ", m_dRangeMin));
+    }
+    painter.restore();
+}
+
+} // namespace plotra

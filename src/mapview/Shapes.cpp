@@ -1,0 +1,158 @@
+#include "mapview/Shapes.h"
+
+#include <QLine>
+#include <QPainter>
+
+#include <algorithm>
+#include <unordered_map>
+
+namespace plotra {
+
+namespace {
+
+// Pieces whose corners span at most this many pixels in each direction are drawn from a stored
+// pixel pattern.
+constexpr int kTinySpan = 7;
+
+// The pixels a polygon covers when drawn with a 1-pixel pen and a brush, relative to its corners'
+// smallest x and y. Aliased rasterisation gives the same pattern wherever the polygon is put on whole
+// pixels (away from the target's edges), so one drawing per shape serves every copy of it.
+const std::vector<QPoint>& TinyPattern(std::uint32_t key, const QPoint* relative, int corners) {
+    thread_local std::unordered_map<std::uint32_t, std::vector<QPoint>> cache;
+    auto it = cache.find(key);
+    if (it != cache.end()) return it->second;
+    constexpr int margin = 4, side = kTinySpan + 2 * margin + 1;
+    QImage stamp(side, side, QImage::Format_ARGB32_Premultiplied);
+    stamp.fill(Qt::transparent);
+    {
+        QPainter p(&stamp);
+        p.setPen(QPen(Qt::black, 1));
+        p.setBrush(Qt::black);
+        QPoint pts[4];
+        for (int k = 0; k < corners; ++k)
+            pts[k] = relative[k] + QPoint(margin, margin);
+        p.drawPolygon(pts, corners);
+    }
+    std::vector<QPoint> pixels;
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x)
+            if (qAlpha(stamp.pixel(x, y)) != 0) pixels.emplace_back(x - margin, y - margin);
+    return cache.emplace(key, std::move(pixels)).first->second;
+}
+
+bool DirectlyWritable(const QImage& image) {
+    return image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32 ||
+           image.format() == QImage::Format_ARGB32_Premultiplied;
+}
+
+} // namespace
+
+void FillContourPieces(QImage& target, const PixelMapping& m, const CData_Area* pieces, std::size_t count,
+                       const QColor& colour) {
+    if (count == 0 || target.isNull()) return;
+    const int W = target.width(), H = target.height();
+    const QRgb rgb = colour.rgb() | 0xFF000000u;
+    const bool direct = DirectlyWritable(target);
+    // All pieces take the same opaque colour, so the result is the union of their pixels whatever
+    // the order: tiny pieces are written first, straight into the pixels, the others painted after.
+    std::vector<std::size_t> painted;
+    QPoint pts[4];
+    for (std::size_t i = 0; i < count; ++i) {
+        const CData_Area& a = pieces[i];
+        const int corners = std::clamp(a.m_nCorners, 0, 4);
+        if (corners < 2) continue;
+        int minX = 0, maxX = 0, minY = 0, maxY = 0;
+        for (int k = 0; k < corners; ++k) {
+            pts[k] = QPoint(m.Px(a.m_adX[static_cast<std::size_t>(k)]),
+                            m.Py(a.m_adY[static_cast<std::size_t>(k)]));
+            if (k == 0) {
+                minX = maxX = pts[0].x();
+                minY = maxY = pts[0].y();
+            } else {
+                minX = std::min(minX, pts[k].x()), maxX = std::max(maxX, pts[k].x());
+                minY = std::min(minY, pts[k].y()), maxY = std::max(maxY, pts[k].y());
+            }
+        }
+        // The outline pen reaches at most one pixel beyond the corners.
+        if (maxX < -1 || maxY < -1 || minX > W || minY > H) continue;
+        const bool awayFromEdges = minX >= 1 && minY >= 1 && maxX < W - 1 && maxY < H - 1;
+        if (direct && awayFromEdges && maxX - minX <= kTinySpan && maxY - minY <= kTinySpan) {
+            std::uint32_t key = static_cast<std::uint32_t>(corners);
+            QPoint relative[4];
+            for (int k = 0; k < corners; ++k) {
+                relative[k] = pts[k] - QPoint(minX, minY);
+                key = (key << 6) | static_cast<std::uint32_t>(relative[k].x() << 3 | relative[k].y());
+            }
+            for (const QPoint& d : TinyPattern(key, relative, corners)) {
+                const int x = minX + d.x(), y = minY + d.y();
+                if (x >= 0 && y >= 0 && x < W && y < H) reinterpret_cast<QRgb*>(target.scanLine(y))[x] = rgb;
+            }
+            continue;
+        }
+        painted.push_back(i);
+    }
+    if (painted.empty()) return;
+
+    QPainter painter(&target);
+    painter.setPen(QPen(colour, 1));
+    painter.setBrush(colour);
+    for (std::size_t i : painted) {
+        const CData_Area& a = pieces[i];
+        const int corners = std::clamp(a.m_nCorners, 0, 4);
+        int minX = 0, maxX = 0, minY = 0, maxY = 0;
+        for (int k = 0; k < corners; ++k) {
+            pts[k] = QPoint(m.Px(a.m_adX[static_cast<std::size_t>(k)]),
+                            m.Py(a.m_adY[static_cast<std::size_t>(k)]));
+            minX = k ? std::min(minX, pts[k].x()) : pts[k].x();
+            maxX = k ? std::max(maxX, pts[k].x()) : pts[k].x();
+            minY = k ? std::min(minY, pts[k].y()) : pts[k].y();
+            maxY = k ? std::max(maxY, pts[k].y()) : pts[k].y();
+        }
+        const bool rectangle = corners == 4 && ((pts[0].y() == pts[1].y() && pts[1].x() == pts[2].x() &&
+                                                 pts[2].y() == pts[3].y() && pts[3].x() == pts[0].x()) ||
+                                                (pts[0].x() == pts[1].x() && pts[1].y() == pts[2].y() &&
+                                                 pts[2].x() == pts[3].x() && pts[3].y() == pts[0].y()));
+        const bool inside = minX >= 0 && minY >= 0 && maxX < W && maxY < H;
+        const bool point = minX == maxX && minY == maxY;
+        if (rectangle && inside && !point) {
+            // Fill and 1-pixel outline of an axis-aligned rectangle cover its corners inclusively. (Where
+            // the outline is clipped by the target's edge its stroker leaves out corner pixels, and a
+            // rectangle shrunk to one point draws nothing, so those go the plain way.)
+            painter.fillRect(QRect(QPoint(minX, minY), QPoint(maxX, maxY)), colour);
+        } else {
+            painter.drawPolygon(pts, corners);
+        }
+    }
+}
+
+void DrawDiscs(QPainter& painter, const std::vector<QPoint>& centres, int radius) {
+    if (centres.empty()) return;
+    // One stamp of the circle, drawn with the painter's pen and brush on a transparent square, is
+    // copied to every centre: the rasterised circle is the same at every whole-pixel position.
+    const int margin = radius + static_cast<int>(painter.pen().widthF()) + 2;
+    const int side = 2 * margin + 1;
+    QImage stamp(side, side, QImage::Format_ARGB32_Premultiplied);
+    stamp.fill(Qt::transparent);
+    {
+        QPainter sp(&stamp);
+        sp.setPen(painter.pen());
+        sp.setBrush(painter.brush());
+        sp.drawEllipse(QPoint(margin, margin), radius, radius);
+    }
+    for (const QPoint& c : centres)
+        painter.drawImage(c.x() - margin, c.y() - margin, stamp);
+}
+
+void DrawSegments(QPainter& painter, const PixelMapping& m, const CData_Contour* segments, std::size_t count,
+                  const QColor& colour) {
+    painter.setPen(QPen(colour, 1));
+    std::vector<QLine> lines;
+    lines.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const CData_Contour& s = segments[i];
+        lines.emplace_back(m.Px(s.m_dX1), m.Py(s.m_dY1), m.Px(s.m_dX2), m.Py(s.m_dY2));
+    }
+    if (!lines.empty()) painter.drawLines(lines.data(), static_cast<int>(lines.size()));
+}
+
+} // namespace plotra

@@ -1,0 +1,288 @@
+#include "model/ViewState.h"
+
+#include "model/PlotraDoc.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace plotra {
+
+int RoundView(double v) {
+    if (!std::isfinite(v)) return 0;
+    const double f = std::floor(v);
+    const double r = v - f > 0.4 ? f + 1.0 : f;
+    return static_cast<int>(std::clamp(r, -1e9, 1e9));
+}
+
+int TruncPixel(double v) {
+    if (std::isnan(v)) return 0;
+    return static_cast<int>(std::clamp(v, -1e9, 1e9));
+}
+
+double PixelMapping::PxExact(double x) const {
+    return (x - frame.x0) * (width - 1) / frame.xs;
+}
+double PixelMapping::PyExact(double y) const {
+    return (height - 1) - (y - frame.y0) * (height - 1) / frame.ys;
+}
+int PixelMapping::Px(double x) const {
+    return TruncPixel(PxExact(x));
+}
+int PixelMapping::Py(double y) const {
+    return TruncPixel(PyExact(y));
+}
+double PixelMapping::ModelX(double px) const {
+    return frame.x0 + px * frame.xs / (width - 1);
+}
+double PixelMapping::ModelY(double py) const {
+    return frame.y0 + (height - 1 - py) * frame.ys / (height - 1);
+}
+
+void ViewState::RecomputeExtents() {
+    m_dViewWidth = m_dViewXMax - m_dViewXMin;
+    m_dViewHeight = m_dViewYMax - m_dViewYMin;
+}
+
+void ViewState::ResetWindow() {
+    m_dViewXMin = m_dViewYMin = 0.0;
+    m_dViewXMax = m_dViewYMax = 1.0;
+    m_dViewWidth = m_dViewHeight = 1.0;
+}
+
+VisibleFrame ViewState::Visible(const CPlotraDoc& doc) const {
+    VisibleFrame f;
+    f.x0 = doc.m_dFrameOriginX + doc.m_dFrameSpanX * m_dViewXMin;
+    f.y0 = doc.m_dFrameOriginY + doc.m_dFrameSpanY * m_dViewYMin;
+    f.xs = doc.m_dFrameSpanX * (m_dViewXMax - m_dViewXMin);
+    f.ys = doc.m_dFrameSpanY * (m_dViewYMax - m_dViewYMin);
+    return f;
+}
+
+PixelMapping ViewState::Mapping(const CPlotraDoc& doc, int width, int height) const {
+    PixelMapping m;
+    m.frame = Visible(doc);
+    m.width = width;
+    m.height = height;
+    return m;
+}
+
+bool ViewState::UpdateScrollBars() {
+    RecomputeExtents();
+    m_bScrollBars = ScrollBarsWanted();
+    return m_bScrollBars;
+}
+
+namespace {
+
+// Scroll position of an axis whose window [lo, lo + e] is narrower than the frame. A window that was
+// zoomed out earlier may start left of the frame; the position is held inside the bar's range.
+int ScrollPosFor(double lo, double e) {
+    const double v = lo * 1000.0 / (1.0 - e);
+    return std::clamp(TruncPixel(v), 0, 1000);
+}
+
+// Places one axis of a zoomed window around the centre c with half extent h.
+void PlaceAxis(bool zoomIn, double c, double h, double& lo, double& hi) {
+    const double bottom = zoomIn ? lo : ViewState::kZoomOutLow;
+    const double top = zoomIn ? hi : ViewState::kZoomOutHigh;
+    if (c + h <= top) {
+        if (c - h >= bottom) {
+            lo = c - h;
+            hi = c + h;
+        } else {
+            lo = bottom;
+            hi = bottom + 2.0 * h;
+        }
+    } else {
+        lo = top - 2.0 * h;
+        hi = top;
+    }
+}
+
+} // namespace
+
+bool ViewState::Zoom(bool zoomIn, int px, int py, int width, int height, UserPrompts& prompts) {
+    if (px < 0 || py < 0 || px >= width || py >= height) {
+        prompts.message("The Point Is Out of View!", "Invalid Point", PromptIcon::Stop);
+        return false;
+    }
+    RecomputeExtents();
+    const double ex = m_dViewWidth, ey = m_dViewHeight;
+    bool reset = false;
+    double hx = 0.0, hy = 0.0;
+    if (zoomIn) {
+        if (ex < 0.1 || ey < 0.1) {
+            reset = true;
+        } else {
+            hx = ex * 0.8 * 0.5;
+            hy = ey * 0.8 * 0.5;
+        }
+    } else {
+        if (ex < 5.8 && ey < 5.8) {
+            hx = ex * 1.25 * 0.5;
+            hy = ey * 1.25 * 0.5;
+        } else {
+            reset = true;
+        }
+    }
+    if (reset) {
+        ResetWindow();
+    } else {
+        // The centre uses W and H (not W - 1, H - 1): a click maps to the fraction of the client area.
+        const double cx = px * ex / width + m_dViewXMin;
+        const double cy = (height - py) * ey / height + m_dViewYMin;
+        PlaceAxis(zoomIn, cx, hx, m_dViewXMin, m_dViewXMax);
+        PlaceAxis(zoomIn, cy, hy, m_dViewYMin, m_dViewYMax);
+    }
+    RecomputeExtents();
+    if (m_dViewWidth < 1.0) m_nHScrollPos = ScrollPosFor(m_dViewXMin, m_dViewWidth);
+    if (m_dViewHeight < 1.0) m_nVScrollPos = 1000 - ScrollPosFor(m_dViewYMin, m_dViewHeight);
+    return true;
+}
+
+ScrollSteps ViewState::StepsFor(ScrollAxis axis, int clientLength, int charSize) const {
+    const double e = axis == ScrollAxis::Horizontal ? m_dViewXMax - m_dViewXMin : m_dViewYMax - m_dViewYMin;
+    ScrollSteps s;
+    if (!(e > 0.0)) return s;
+    const double hidden = static_cast<double>(TruncPixel(clientLength / e)) - clientLength;
+    // Nothing hidden (whole frame or zoomed out): the bar is not shown and any step will do.
+    if (!(hidden > 0.0)) return s;
+    s.line = std::max(1, RoundView(charSize * 1000.0 / hidden));
+    s.page = std::max(1, RoundView(clientLength * 1000.0 / hidden));
+    return s;
+}
+
+void ViewState::Scroll(ScrollAxis axis, ScrollCode code, int thumbPos, int clientLength, int charSize) {
+    RecomputeExtents();
+    const ScrollSteps steps = StepsFor(axis, clientLength, charSize);
+    int& pos = axis == ScrollAxis::Horizontal ? m_nHScrollPos : m_nVScrollPos;
+    switch (code) {
+    case ScrollCode::LineUp:
+        pos -= steps.line;
+        break;
+    case ScrollCode::LineDown:
+        pos += steps.line;
+        break;
+    case ScrollCode::PageUp:
+        pos -= steps.page;
+        break;
+    case ScrollCode::PageDown:
+        pos += steps.page;
+        break;
+    case ScrollCode::ThumbPosition:
+    case ScrollCode::ThumbTrack:
+        pos = thumbPos;
+        break;
+    case ScrollCode::Top:
+        pos = 0;
+        break;
+    case ScrollCode::Bottom:
+        pos = 1000;
+        break;
+    case ScrollCode::EndScroll:
+        break;
+    }
+    pos = std::clamp(pos, 0, 1000);
+    if (axis == ScrollAxis::Horizontal) {
+        const double e = m_dViewWidth;
+        if (e < 1.0) {
+            m_dViewXMin = (1.0 - e) * m_nHScrollPos / 1000.0;
+            m_dViewXMax = m_dViewXMin + e;
+        }
+    } else {
+        // Position 0 is the top of the reachable area, so the window's lower edge counts downward.
+        const double e = m_dViewHeight;
+        if (e < 1.0) {
+            m_dViewYMin = (1000 - m_nVScrollPos) * (1.0 - e) / 1000.0;
+            m_dViewYMax = m_dViewYMin + e;
+        }
+    }
+}
+
+void SetFrameFromBox(CPlotraDoc& doc, bool showMap, double minX, double minY, double maxX, double maxY,
+                     int width, int height) {
+    const double spanX = maxX - minX, spanY = maxY - minY;
+    if (showMap) {
+        doc.m_dFrameOriginX = minX - spanX / 10.0;
+        doc.m_dFrameOriginY = minY - spanY / 10.0;
+        doc.m_dFrameSpanX = spanX * 1.2;
+        doc.m_dFrameSpanY = spanY * 1.2;
+    } else {
+        doc.m_dFrameOriginX = minX;
+        doc.m_dFrameOriginY = minY;
+        doc.m_dFrameSpanX = spanX;
+        doc.m_dFrameSpanY = spanY;
+    }
+    if (!(doc.m_bMetricXY && showMap) || width < 1 || height < 1) return;
+    // Equal scale on a planar map: widen the axis with fewer units per pixel about its centre.
+    const double a = doc.m_dFrameSpanX / width, b = doc.m_dFrameSpanY / height;
+    if (!(a > 0.0) || !(b > 0.0) || !std::isfinite(a) || !std::isfinite(b)) return;
+    if (b < a) {
+        doc.m_dFrameOriginY -= (a / b - 1.0) * doc.m_dFrameSpanY * 0.5;
+        doc.m_dFrameSpanY = a * height;
+    } else {
+        doc.m_dFrameOriginX -= (b / a - 1.0) * doc.m_dFrameSpanX * 0.5;
+        doc.m_dFrameSpanX = b * width;
+    }
+}
+
+void ViewState::FitInWindow(CPlotraDoc& doc, int width, int height) {
+    const bool anySelected = std::any_of(doc.m_aAPs.begin(), doc.m_aAPs.end(),
+                                         [](const CAPInfo& ap) { return ap.m_bSelected != 0; });
+    if (anySelected) {
+        doc.ComputeExtent(width, height, 0);
+    } else if (!doc.m_aPoints.empty()) {
+        double minX = std::numeric_limits<double>::infinity(), minY = minX;
+        double maxX = -minX, maxY = -minX;
+        for (const CData& p : doc.m_aPoints) {
+            minX = std::min(minX, p.m_dX);
+            maxX = std::max(maxX, p.m_dX);
+            minY = std::min(minY, p.m_dY);
+            maxY = std::max(maxY, p.m_dY);
+        }
+        doc.m_dGridOriginX = minX;
+        doc.m_dGridOriginY = minY;
+        doc.m_dGridSpanX = maxX - minX;
+        doc.m_dGridSpanY = maxY - minY;
+        SetFrameFromBox(doc, m_bShowMap, minX, minY, maxX, maxY, width, height);
+    }
+    if (doc.m_bDataLoaded) ResetWindow();
+    doc.Host().updateAllViews();
+}
+
+void ViewState::FitInMapPath(CPlotraDoc& doc, int width, int height) {
+    if (!doc.m_bDataLoaded) return;
+    double minX = std::numeric_limits<double>::infinity(), minY = minX;
+    double maxX = -minX, maxY = -minX;
+    if (!doc.m_aAPs.empty()) {
+        const CAPInfo& first = doc.m_aAPs.front();
+        minX = first.m_areaOrigin.m_dX;
+        minY = first.m_areaOrigin.m_dY;
+        maxX = first.m_areaOrigin.m_dX + first.m_areaSize.m_dX;
+        maxY = first.m_areaOrigin.m_dY + first.m_areaSize.m_dY;
+    }
+    for (const CData& p : doc.m_aPoints) {
+        minX = std::min(minX, p.m_dX);
+        maxX = std::max(maxX, p.m_dX);
+        minY = std::min(minY, p.m_dY);
+        maxY = std::max(maxY, p.m_dY);
+    }
+    if (m_bShowMap) {
+        if (minX > 0.0) minX = 0.0;
+        if (minY > 0.0) minY = 0.0;
+        maxY = std::max(maxY, doc.m_dMapHeight);
+        maxX = std::max(maxX, doc.m_dMapWidth);
+    }
+    // Neither an AP nor a point: there is no box to fit.
+    if (!(minX <= maxX) || !(minY <= maxY)) return;
+    if (width < 1 || height < 1) {
+        const auto client = doc.Host().graphClientSize();
+        width = client.first;
+        height = client.second;
+    }
+    SetFrameFromBox(doc, m_bShowMap, minX, minY, maxX, maxY, width, height);
+    ResetWindow();
+}
+
+} // namespace plotra
