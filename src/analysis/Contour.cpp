@@ -165,6 +165,15 @@ std::size_t ContourBelow(const NodeGrid& g, double level, std::vector<CData_Area
     return pieces.size() - before;
 }
 
+std::size_t ContourAbove(const NodeGrid& g, double level, std::vector<CData_Area>& pieces) {
+    const std::size_t n = static_cast<std::size_t>(std::max(0, g.cols)) * static_cast<std::size_t>(std::max(0, g.rows));
+    std::vector<double> negated(n);
+    for (std::size_t i = 0; i < n; ++i) negated[i] = -g.values[i];
+    NodeGrid mirror = g;
+    mirror.values = negated.data();
+    return ContourBelow(mirror, -level, pieces);
+}
+
 void HsvDegToRgb(double h, double s, double v, float& r, float& g, float& b) {
     if (s == 0.0) {
         r = g = b = static_cast<float>(v);

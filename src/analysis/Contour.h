@@ -29,6 +29,12 @@ std::size_t ContourLines(const NodeGrid& grid, double level, std::vector<CData_C
 /// Returns the number of pieces appended.
 std::size_t ContourBelow(const NodeGrid& grid, double level, std::vector<CData_Area>& pieces);
 
+/// The mirror of ContourBelow: pieces covering the part of the grid at or above \p level (whole
+/// cells strictly above merged down a column, the at-or-above parts of crossed cells' triangles).
+/// The coverage keeps these for its level and threshold areas: they are drawn in rising level order,
+/// each over the last, so every band shows the colour its legend row gives it.
+std::size_t ContourAbove(const NodeGrid& grid, double level, std::vector<CData_Area>& pieces);
+
 /// Colour of a contour level on the hue scale: t = (level - min) / (max - min), hue 240 - 180 t
 /// degrees, saturation 0.5 + 0.5 (1 - t), value 0.5 + 0.5 t, scaled to 0..255.
 COLORREF LevelHueColour(double level, double min, double max);

@@ -136,7 +136,7 @@ void ContourGraph(const NodeGrid& g, const double* levels, const std::array<COLO
                   double highLevel, ContourLayerSet& out) {
     for (int k = 0; k < 10; ++k) {
         const std::size_t lines = ContourLines(g, levels[k], out.m_aLines);
-        const std::size_t areas = ContourBelow(g, levels[k], out.m_aLevelAreas);
+        const std::size_t areas = ContourAbove(g, levels[k], out.m_aLevelAreas);
         const COLORREF c = palette[static_cast<std::size_t>(k)];
         CData_Pos lp;
         lp.m_nRed = RedOf(c), lp.m_nGreen = GreenOf(c), lp.m_nBlue = BlueOf(c);
@@ -145,8 +145,8 @@ void ContourGraph(const NodeGrid& g, const double* levels, const std::array<COLO
         lp.m_nCount = static_cast<std::int32_t>(areas);
         out.m_aAreaLevels.push_back(lp);
     }
-    ContourBelow(g, lowLevel, out.m_aAreaLow);
-    ContourBelow(g, highLevel, out.m_aAreaHigh);
+    ContourAbove(g, lowLevel, out.m_aAreaLow);
+    ContourAbove(g, highLevel, out.m_aAreaHigh);
 }
 
 } // namespace
@@ -371,7 +371,7 @@ void UpdateThresholdArea(CPlotraDoc& doc, bool highThumb, double level) {
         Linspace(ys.data(), doc.m_dGridOriginY, doc.m_dGridOriginY + doc.m_dGridSpanY, rows);
         auto& scratch = doc.m_workContours.m_aAreaLow;
         scratch.clear();
-        ContourBelow({grid.data(), doc.m_nGridCols, doc.m_nGridRows, xs.data(), ys.data()}, level, scratch);
+        ContourAbove({grid.data(), doc.m_nGridCols, doc.m_nGridRows, xs.data(), ys.data()}, level, scratch);
         target = std::move(scratch);
         scratch.clear();
     }

@@ -1,4 +1,5 @@
 #include "mapview/GraphRenderer.h"
+#include "mapview/RenderSide.h"
 
 #include "analysis/Numeric.h"
 #include "mapview/ApIcons.h"
@@ -19,9 +20,12 @@
 namespace plotra {
 
 /// The render layer's objects attached to a document.
-struct RenderSide {
-    QImage graphPicture; ///< the last painted graph picture
-};
+RenderSide& RenderSideOf(const CPlotraDoc& doc) {
+    // The document is const to drawing; what the render layer keeps with it is not document state.
+    auto& side = const_cast<CPlotraDoc&>(doc).m_pRenderSide;
+    if (!side) side = std::make_shared<RenderSide>();
+    return *side;
+}
 
 namespace {
 
@@ -355,8 +359,7 @@ QImage GraphPictureOf(const CPlotraDoc& doc) {
 }
 
 void KeepGraphPicture(CPlotraDoc& doc, const QImage& picture) {
-    if (!doc.m_pRenderSide) doc.m_pRenderSide = std::make_shared<RenderSide>();
-    doc.m_pRenderSide->graphPicture = picture;
+    RenderSideOf(doc).graphPicture = picture;
 }
 
 QImage RenderReportPicture(CPlotraDoc& doc, int graphType, const ReportSwitches& switches) {

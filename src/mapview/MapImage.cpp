@@ -1,5 +1,6 @@
 #include "mapview/MapImage.h"
 
+#include "mapview/RenderSide.h"
 #include "model/PlotraDoc.h"
 
 #include <QPainter>
@@ -8,9 +9,17 @@ namespace plotra {
 
 QImage MapImageOf(const CPlotraDoc& doc) {
     if (!doc.m_bMapLoaded || doc.m_aMapImage.empty()) return {};
+    RenderSide& side = RenderSideOf(doc);
     const auto& bytes = doc.m_aMapImage;
-    QImage image = QImage::fromData(bytes.data(), static_cast<int>(bytes.size()), "BMP");
-    if (image.isNull()) return {};
+    if (side.mapBytes != bytes.data() || side.mapSize != bytes.size() || side.mapChange != doc.m_nChangeCounter) {
+        side.map.Release();
+        side.map.LoadFromBuffer(bytes);
+        side.mapBytes = bytes.data();
+        side.mapSize = bytes.size();
+        side.mapChange = doc.m_nChangeCounter;
+    }
+    if (side.map.IsEmpty()) return {};
+    const QImage& image = side.map.Image();
     return image.format() == QImage::Format_RGB32 ? image : image.convertToFormat(QImage::Format_RGB32);
 }
 

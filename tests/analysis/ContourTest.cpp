@@ -149,3 +149,17 @@ TEST(ContourColours, HueScaleEnds) {
     // Bottom of the scale: hue 240 (blue), saturation 1, value 0.5.
     EXPECT_EQ(LevelHueColour(-100, -100, -30), Rgb(0, 0, 127));
 }
+
+TEST(ContourAbove, MirrorsBelowAndNeverCoversANodeBelowTheLevel) {
+    Grid g(3, 4);
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 4; ++j) g.at(i, j) = -90 + 10.0 * j; // rises with y: -90, -80, -70, -60
+    std::vector<CData_Area> above, below;
+    ContourAbove(g.View(), -75, above);
+    ContourBelow(g.View(), -75, below);
+    ASSERT_FALSE(above.empty());
+    for (const auto& p : above)
+        for (int k = 0; k < p.m_nCorners; ++k) EXPECT_GE(p.m_adY[k], g.y[1] - 1e-9); // nothing under the level line
+    for (const auto& p : below)
+        for (int k = 0; k < p.m_nCorners; ++k) EXPECT_LE(p.m_adY[k], g.y[2] + 1e-9);
+}
