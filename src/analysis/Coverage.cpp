@@ -2,7 +2,10 @@
 
 #include "analysis/Contour.h"
 #include "analysis/CoverageColours.h"
+#include "analysis/GeoPrepared.h"
 #include "analysis/Numeric.h"
+#include "analysis/Processing.h"
+#include "analysis/SpatialIndex.h"
 
 #include <algorithm>
 #include <cmath>
@@ -130,6 +133,21 @@ int Trunc(double v) { return static_cast<int>(std::clamp(v, -1e6, 1e6)); }
 int Hi(double v) { return Trunc(v) / 10 * 10; }
 int Lo(double v) { return Trunc(v) / 10 * 10 - 10; }
 
+} // namespace
+
+COLORREF MixedColour(const std::vector<COLORREF>& colours) {
+    if (colours.empty()) return Rgb(255, 255, 255);
+    COLORREF mixed = colours[0];
+    if (colours.size() >= 2) {
+        mixed = BlendColour(colours[0], colours[1], 0.5);
+        for (std::size_t k = 2; k < colours.size(); ++k)
+            mixed = BlendColour(mixed, colours[k], 1.0 / static_cast<double>(k + 1));
+    }
+    return mixed;
+}
+
+namespace {
+
 /// Contour lines, below-level pieces and level records for the first ten levels, then the two
 /// threshold areas.
 void ContourGraph(const NodeGrid& g, const double* levels, const std::array<COLORREF, 10>& palette, double lowLevel,
@@ -170,6 +188,29 @@ CoverageResult RunCoverage(const CoverageSnapshot& s, Progress& progress, unsign
     std::mutex trackMutex;
     double powerMax = s.meanRssi, powerMin = s.meanRssi, snrMax = s.meanSnr, snrMin = s.meanSnr;
 
+    // Each AP's points are indexed once; a node's two interpolations share one nearest-three search.
+    struct PreparedAp {
+        processing::PointArrays pts;
+        bool fast = false;
+        processing::NearestBuckets buckets;
+        std::vector<GeoPrepared> geo;
+        GeoPrepared pos;
+    };
+    std::vector<PreparedAp> prepared(s.aps.size());
+    for (std::size_t a = 0; a < s.aps.size(); ++a) {
+        const CoverageAp& ap = s.aps[a];
+        PreparedAp& p = prepared[a];
+        p.pts = {ap.y.data(), ap.x.data(), ap.rssi.data(), ap.y.size()};
+        const processing::AreaBounds area{ap.originY, ap.originX, ap.originY + ap.sizeY, ap.originX + ap.sizeX};
+        p.fast = processing::NearestBuckets::Usable(p.pts, s.metric, area);
+        if (p.fast) p.buckets.Build(p.pts, s.metric, area);
+        if (!s.metric) {
+            p.geo.resize(ap.y.size());
+            for (std::size_t i = 0; i < ap.y.size(); ++i) p.geo[i] = PrepareGeo(ap.y[i], ap.x[i]);
+            p.pos = PrepareGeo(ap.posY, ap.posX);
+        }
+    }
+
     auto worker = [&] {
         double pMax = s.meanRssi, pMin = s.meanRssi, sMax = s.meanSnr, sMin = s.meanSnr;
         std::vector<double> d;
@@ -180,20 +221,32 @@ CoverageResult RunCoverage(const CoverageSnapshot& s, Progress& progress, unsign
             const double x = s.originX + static_cast<double>(ix) * s.spanX / static_cast<double>(s.cols - 1);
             for (std::size_t iy = 0; iy < rows && !cancelled.load(); ++iy) {
                 const double y = s.originY + static_cast<double>(iy) * s.spanY / static_cast<double>(s.rows - 1);
+                const GeoPrepared node = s.metric ? GeoPrepared{} : PrepareGeo(y, x);
                 double bestPower = -101.0, bestSnr = -101.0;
                 COLORREF dominant = Rgb(255, 255, 255);
                 colours.clear();
-                for (const CoverageAp& ap : s.aps) {
+                for (std::size_t a = 0; a < s.aps.size(); ++a) {
+                    const CoverageAp& ap = s.aps[a];
                     if (!(ap.originY <= y && y <= ap.originY + ap.sizeY && ap.originX <= x && x <= ap.originX + ap.sizeX))
                         continue;
-                    const double dAp = NodeDistance(s.metric, y, x, ap.posY, ap.posX);
+                    const PreparedAp& p = prepared[a];
+                    const double dAp = s.metric ? NodeDistance(true, y, x, ap.posY, ap.posX) : GeoDistancePrepared(node, p.pos);
                     const double model = ap.slope * Log10Distance(dAp) + ap.intercept;
-                    const std::size_t n = ap.y.size();
-                    d.resize(n);
-                    for (std::size_t i = 0; i < n; ++i) d[i] = NodeDistance(s.metric, y, x, ap.y[i], ap.x[i]);
-                    double power = IdwNearest(d.data(), ap.rssi.data(), n, 3, 2);
+                    double power, noise;
+                    if (p.fast) {
+                        Nearest3 best;
+                        p.buckets.Query(y, x, node, p.pts, p.geo.data(), best);
+                        power = IdwOfNearest(best, ap.rssi.data());
+                        noise = IdwOfNearest(best, ap.noise.data());
+                    } else {
+                        const std::size_t n = ap.y.size();
+                        d.resize(n);
+                        for (std::size_t i = 0; i < n; ++i)
+                            d[i] = s.metric ? NodeDistance(true, y, x, ap.y[i], ap.x[i]) : GeoDistancePrepared(node, p.geo[i]);
+                        power = IdwNearest(d.data(), ap.rssi.data(), n, 3, 2);
+                        noise = IdwNearest(d.data(), ap.noise.data(), n, 3, 2);
+                    }
                     if (ap.slope < 0) power = 0.6 * model + 0.4 * power;
-                    const double noise = IdwNearest(d.data(), ap.noise.data(), n, 3, 2);
                     const double snr = power - noise;
                     colours.push_back(ap.colour);
                     if (power > bestPower) bestPower = power, dominant = ap.colour;
@@ -209,13 +262,7 @@ CoverageResult RunCoverage(const CoverageSnapshot& s, Progress& progress, unsign
                 r.snr[idx] = bestSnr;
                 countValue[idx] = static_cast<double>(colours.size()) + 0.01;
                 r.dominant[idx] = dominant;
-                COLORREF mixed = colours[0];
-                if (colours.size() >= 2) {
-                    mixed = BlendColour(colours[0], colours[1], 0.5);
-                    for (std::size_t k = 2; k < colours.size(); ++k)
-                        mixed = BlendColour(mixed, colours[k], 1.0 / static_cast<double>(k + 1));
-                }
-                r.mixed[idx] = mixed;
+                r.mixed[idx] = MixedColour(colours);
                 pMax = std::max(pMax, bestPower), pMin = std::min(pMin, bestPower);
                 sMax = std::max(sMax, bestSnr), sMin = std::min(sMin, bestSnr);
             }

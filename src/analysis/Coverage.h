@@ -55,6 +55,10 @@ struct CoverageResult {
 /// resolution changed to length / 50 or length / 400.
 int CoverageNodeCount(double length, double& resolution);
 
+/// The blend of all covering colours: the first alone, else blend(c0, c1, 0.5) followed by
+/// blend(mixed, ck, 1/(k + 1)) for k = 2.. (a running mean); white for none.
+COLORREF MixedColour(const std::vector<COLORREF>& colours);
+
 /// The steps before the worker: validity check with its messages (a Yes answer deselects the invalid
 /// APs), ComputeExtent, the grid size with its 50..400 clamp and resolution updates. Returns nothing
 /// when no valid AP is selected (m_bCombined and m_bCoverageReady are then cleared).

@@ -73,27 +73,38 @@ bool AllFinite(const PointArrays& p) {
     return true;
 }
 
-double IdwOfNearest(const Nearest3& best, const double* rssi) {
-    double sumWv = 0.0, sumW = 0.0;
-    for (int t = 0; t < best.count; ++t) {
-        const double w = IdwWeight(best.dist[t], 2);
-        sumWv += w * rssi[best.index[t]];
-        sumW += w;
-    }
-    return sumWv / sumW;
+} // namespace
+
+bool NearestBuckets::Usable(const PointArrays& pts, bool metric, const AreaBounds& area) {
+    if (pts.count < 3 || !AllFinite(pts)) return false;
+    const double pi180 = kGeoPi / 180.0;
+    if (!metric)
+        return (area.maxY - area.minY) * pi180 <= kMaxFastSpanRad && (area.maxX - area.minX) * pi180 <= kMaxFastSpanRad &&
+               std::fabs(area.minY) <= kMaxFastLatitude && std::fabs(area.maxY) <= kMaxFastLatitude;
+    for (double c : {area.minY, area.maxY, area.minX, area.maxX})
+        if (!(std::fabs(c) <= kMaxFastMetric)) return false;
+    return true;
 }
 
-// Planar coordinates for bucketing never replace the exact distances; they only have to bound them
-// from below. Over an AP's area (well under 0.05 rad) the great-circle distance is at least the
-// equirectangular distance (latitude scale R, longitude scale R * the smallest cosine of the area's
-// latitudes) times (1 - 1.1e-4); the slack below covers that and every rounding.
-constexpr double kRelSlack = 2e-4;
-constexpr double kAbsSlack = 1e-6;
-constexpr double kMaxFastSpanRad = 0.05;
-constexpr double kMaxFastLatitude = 85.0;
-constexpr double kMaxFastMetric = 1e12;
-
-} // namespace
+void NearestBuckets::Build(const PointArrays& pts, bool metric, const AreaBounds& area) {
+    const double pi180 = kGeoPi / 180.0;
+    m_metric = metric;
+    m_minY = area.minY;
+    m_minX = area.minX;
+    m_kappaY = m_kappaX = 1.0;
+    if (!metric) {
+        const double cMin = std::min(std::cos(area.minY * pi180), std::cos(area.maxY * pi180)) * (1.0 - 1e-12);
+        m_kappaY = kGeoRadius * pi180;
+        m_kappaX = m_kappaY * cMin;
+    }
+    const std::size_t m = pts.count;
+    std::vector<double> u(m), v(m);
+    for (std::size_t i = 0; i < m; ++i) {
+        u[i] = (pts.y[i] - area.minY) * m_kappaY;
+        v[i] = (pts.x[i] - area.minX) * m_kappaX;
+    }
+    m_buckets.Build(u.data(), v.data(), m, (area.maxY - area.minY) * m_kappaY, (area.maxX - area.minX) * m_kappaX);
+}
 
 ApGrid PredictApGrid(const PointArrays& pts, bool metric, const AreaBounds& area, int cols, int rows,
                      const CDataGeo& position, double slope, double intercept, double meanRssi) {
@@ -107,17 +118,7 @@ ApGrid PredictApGrid(const PointArrays& pts, bool metric, const AreaBounds& area
     const double sy = (area.maxY - area.minY) / (rows - 1);
     const std::size_t m = pts.count;
 
-    const double pi180 = kGeoPi / 180.0;
-    bool fast = m >= 3 && AllFinite(pts);
-    if (fast && !metric) {
-        fast = (area.maxY - area.minY) * pi180 <= kMaxFastSpanRad &&
-               (area.maxX - area.minX) * pi180 <= kMaxFastSpanRad &&
-               std::fabs(area.minY) <= kMaxFastLatitude && std::fabs(area.maxY) <= kMaxFastLatitude;
-    }
-    if (fast && metric) {
-        for (double c : {area.minY, area.maxY, area.minX, area.maxX})
-            if (!(std::fabs(c) <= kMaxFastMetric)) fast = false;
-    }
+    const bool fast = NearestBuckets::Usable(pts, metric, area);
 
     // Per-point and per-node parts of the distances.
     std::vector<GeoPrepared> geo;
@@ -137,23 +138,8 @@ ApGrid PredictApGrid(const PointArrays& pts, bool metric, const AreaBounds& area
         pGeo = PrepareGeo(position.m_dY, position.m_dX);
     }
 
-    PlanarBuckets buckets;
-    double kappaY = 1.0, kappaX = 1.0;
-    if (fast) {
-        if (!metric) {
-            const double cMin =
-                std::min(std::cos(area.minY * pi180), std::cos(area.maxY * pi180)) * (1.0 - 1e-12);
-            kappaY = kGeoRadius * pi180;
-            kappaX = kappaY * cMin;
-        }
-        std::vector<double> u(m), v(m);
-        for (std::size_t i = 0; i < m; ++i) {
-            u[i] = (pts.y[i] - area.minY) * kappaY;
-            v[i] = (pts.x[i] - area.minX) * kappaX;
-        }
-        buckets.Build(u.data(), v.data(), m, (area.maxY - area.minY) * kappaY,
-                      (area.maxX - area.minX) * kappaX);
-    }
+    NearestBuckets buckets;
+    if (fast) buckets.Build(pts, metric, area);
 
     std::vector<double> dist(fast ? 0 : m);
     for (std::size_t ix = 0; ix < ucols; ++ix) {
@@ -177,20 +163,7 @@ ApGrid PredictApGrid(const PointArrays& pts, bool metric, const AreaBounds& area
             double idw;
             if (fast) {
                 Nearest3 best;
-                const double nu = (nodeY - area.minY) * kappaY, nv = (nodeX - area.minX) * kappaX;
-                if (metric) {
-                    buckets.Query(
-                        nu, nv, best,
-                        [&](std::size_t i) {
-                            const double dy = nodeY - pts.y[i], dx = nodeX - pts.x[i];
-                            return std::sqrt(dy * dy + dx * dx);
-                        },
-                        kRelSlack, kAbsSlack);
-                } else {
-                    buckets.Query(
-                        nu, nv, best, [&](std::size_t i) { return GeoDistancePrepared(node, geo[i]); },
-                        kRelSlack, kAbsSlack);
-                }
+                buckets.Query(nodeY, nodeX, node, pts, geo.data(), best);
                 idw = IdwOfNearest(best, pts.rssi);
             } else {
                 for (std::size_t i = 0; i < m; ++i) {

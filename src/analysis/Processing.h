@@ -3,7 +3,11 @@
 /// position and a predicted signal-power grid over the AP's own area (ProcessData), and the pieces
 /// of it that are worth checking on their own.
 
+#include "analysis/GeoPrepared.h"
+#include "analysis/SpatialIndex.h"
 #include "model/Records.h"
+
+#include <cmath>
 
 #include <cstddef>
 #include <functional>
@@ -83,6 +87,50 @@ struct ApGrid {
     std::vector<double> values; ///< column after column: index ix * rows + iy
     double maximum = 0.0;
     double minimum = 0.0;
+};
+
+/// \brief The three nearest of an AP's points to any node of its area, in the order of IdwNearest's
+/// bubble passes, with exactly the distances the straightforward loop computes (Euclidean, or
+/// GeoDistance from the node to the point).
+class NearestBuckets {
+public:
+    /// Planar bucketing bounds great-circle distances only over small areas away from the poles, and
+    /// needs finite coordinates; elsewhere callers keep the straightforward loop.
+    static bool Usable(const PointArrays& points, bool metric, const AreaBounds& area);
+    void Build(const PointArrays& points, bool metric, const AreaBounds& area);
+    /// \p node is the node prepared with PrepareGeo (degrees mode only), \p geo the points prepared.
+    template <class GeoNode, class GeoPoint>
+    void Query(double nodeY, double nodeX, const GeoNode& node, const PointArrays& pts, const GeoPoint* geo,
+               Nearest3& best) const {
+        const double nu = (nodeY - m_minY) * m_kappaY, nv = (nodeX - m_minX) * m_kappaX;
+        if (m_metric) {
+            m_buckets.Query(
+                nu, nv, best,
+                [&](std::size_t i) {
+                    const double dy = nodeY - pts.y[i], dx = nodeX - pts.x[i];
+                    return std::sqrt(dy * dy + dx * dx);
+                },
+                kRelSlack, kAbsSlack);
+        } else {
+            m_buckets.Query(nu, nv, best, [&](std::size_t i) { return GeoDistancePrepared(node, geo[i]); },
+                            kRelSlack, kAbsSlack);
+        }
+    }
+
+private:
+    // Planar coordinates for bucketing never replace the exact distances; they only have to bound
+    // them from below. Over an AP's area (well under 0.05 rad) the great-circle distance is at least
+    // the equirectangular distance (latitude scale R, longitude scale R * the smallest cosine of the
+    // area's latitudes) times (1 - 1.1e-4); the slack covers that and every rounding.
+    static constexpr double kRelSlack = 2e-4;
+    static constexpr double kAbsSlack = 1e-6;
+    static constexpr double kMaxFastSpanRad = 0.05;
+    static constexpr double kMaxFastLatitude = 85.0;
+    static constexpr double kMaxFastMetric = 1e12;
+
+    PlanarBuckets m_buckets;
+    bool m_metric = true;
+    double m_minY = 0, m_minX = 0, m_kappaY = 1, m_kappaX = 1;
 };
 
 /// Predicts an AP's power grid of cols x rows nodes over \p area: model slope * log10(distance to P)

@@ -1,9 +1,21 @@
 #include "analysis/SpatialIndex.h"
 
+#include "analysis/Numeric.h"
+
 #include <algorithm>
 #include <cmath>
 
 namespace plotra {
+
+double IdwOfNearest(const Nearest3& best, const double* values) {
+    double sumWv = 0.0, sumW = 0.0;
+    for (int t = 0; t < best.count; ++t) {
+        const double w = IdwWeight(best.dist[t], 2);
+        sumWv += w * values[best.index[t]];
+        sumW += w;
+    }
+    return sumWv / sumW;
+}
 
 void PlanarBuckets::Build(const double* u, const double* v, std::size_t n, double uMax, double vMax) {
     // About two points per cell on average; a degenerate range gets a strip of cells.

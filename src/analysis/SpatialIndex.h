@@ -36,6 +36,10 @@ struct Nearest3 {
     }
 };
 
+/// The inverse-distance weighted mean (power 2) of \p values over the points of \p best, summed in
+/// their order: the same sums IdwNearest forms over the same three points.
+double IdwOfNearest(const Nearest3& best, const double* values);
+
 /// \brief Points bucketed on a square grid over [0, uMax] x [0, vMax] (planar units).
 class PlanarBuckets {
   public:
