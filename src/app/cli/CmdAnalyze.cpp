@@ -1,5 +1,7 @@
 // plotra-cli analyze: load survey files (on a map when one is given), run the data processing and
 // report every AP's model, position and grid range.
+#include "analysis/Coverage.h"
+#include "app/cli/CliOutputs.h"
 #include "app/cli/CliSupport.h"
 #include "files/FileIo.h"
 #include "model/Bytes.h"
@@ -32,6 +34,7 @@ struct AnalyzeOptions {
     std::string workspace;
     bool json = false;
     bool yes = false;
+    OutputOptions outputs;
 };
 
 bool ParsePositive(const std::string& text, double& out) {
@@ -77,6 +80,8 @@ std::string Parse(const std::vector<std::string>& args, AnalyzeOptions& o) {
             o.json = true;
         } else if (a == "--yes") {
             o.yes = true;
+        } else if (std::string error; ParseOutputOption(args, i, o.outputs, error)) {
+            if (!error.empty()) return error;
         } else if (!a.empty() && a[0] == '-') {
             return "unknown option " + a;
         } else {
@@ -148,7 +153,7 @@ bool LoadMap(CPlotraDoc& doc, const std::string& path, CliPrompts& prompts) {
 }
 
 void WriteJson(const CPlotraDoc& doc, const AnalyzeOptions& o,
-               const std::vector<std::pair<const char*, double>>& times) {
+               const std::vector<std::pair<const char*, double>>& times, const std::vector<std::string>& outputs) {
     JsonWriter w;
     w.BeginObject();
     w.BeginArray("files");
@@ -217,7 +222,26 @@ void WriteJson(const CPlotraDoc& doc, const AnalyzeOptions& o,
     w.BeginObject("resolution");
     w.Double(doc.m_dResolutionX, "x").Double(doc.m_dResolutionY, "y");
     w.EndObject();
-    w.Null("coverage");
+    if (doc.m_bCoverageReady) {
+        long long covered = 0;
+        int most = 0;
+        for (int c : doc.m_aGridCount) {
+            covered += c > 0;
+            most = std::max(most, c);
+        }
+        w.BeginObject("coverage");
+        w.Int(doc.m_nGridCols, "cols").Int(doc.m_nGridRows, "rows");
+        w.Double(doc.m_dResolutionX, "resolutionX").Double(doc.m_dResolutionY, "resolutionY");
+        w.Double(doc.m_dPowerMin, "powerMin").Double(doc.m_dPowerMax, "powerMax");
+        w.Double(doc.m_dSnrMin, "snrMin").Double(doc.m_dSnrMax, "snrMax");
+        w.Int(covered, "coveredNodes").Int(most, "mostCoveringAps");
+        w.EndObject();
+    } else {
+        w.Null("coverage");
+    }
+    w.BeginArray("outputs");
+    for (const auto& path : outputs) w.String(path);
+    w.EndArray();
     w.BeginObject("seconds");
     for (const auto& [name, s] : times)
         w.Double(s, name, 4);
@@ -226,7 +250,8 @@ void WriteJson(const CPlotraDoc& doc, const AnalyzeOptions& o,
     std::fputs(w.Text().c_str(), stdout);
 }
 
-void WriteText(const CPlotraDoc& doc, const std::vector<std::pair<const char*, double>>& times) {
+void WriteText(const CPlotraDoc& doc, const std::vector<std::pair<const char*, double>>& times,
+               const std::vector<std::string>& outputs) {
     long long readings = 0;
     for (const CDataPoint& p : doc.m_aDataPoints)
         readings += static_cast<long long>(p.m_aReadings.size());
@@ -244,6 +269,11 @@ void WriteText(const CPlotraDoc& doc, const std::vector<std::pair<const char*, d
     }
     std::printf("extent: origin %.7f, %.7f  span %.7f, %.7f\n", doc.m_dGridOriginY, doc.m_dGridOriginX,
                 doc.m_dGridSpanY, doc.m_dGridSpanX);
+    if (doc.m_bCoverageReady)
+        std::printf("coverage: %d x %d nodes, power %.0f..%.0f dBm, SNR %.0f..%.0f dB\n", doc.m_nGridCols,
+                    doc.m_nGridRows, doc.m_dPowerMin, doc.m_dPowerMax, doc.m_dSnrMin, doc.m_dSnrMax);
+    for (const auto& path : outputs)
+        std::printf("wrote %s\n", path.c_str());
     for (const auto& [name, s] : times)
         std::printf("%s: %.3f s\n", name, s);
 }
@@ -260,7 +290,8 @@ int RunAnalyze(const std::vector<std::string>& args) {
         times.emplace_back(name, std::chrono::duration<double>(Clock::now() - since).count());
     };
 
-    CliPrompts prompts(o.yes);
+    // An invalid AP among the selected ones is reported and dropped, as a Yes answer does.
+    CliPrompts prompts(true);
     CliProgress progress;
     DocumentHost host;
     CPlotraDoc doc;
@@ -303,10 +334,12 @@ int RunAnalyze(const std::vector<std::string>& args) {
     }
     stage("select", t);
 
-    if (!o.noCoverage)
-        std::fprintf(
-            stderr,
-            "Note: the coverage calculation is not available yet; continuing as with --no-coverage.\n");
+    if (!o.noCoverage) {
+        t = Clock::now();
+        const bool covered = CalculateCoverage(doc);
+        stage("coverage", t);
+        if (!covered) return kExitFailed;
+    }
 
     if (!o.workspace.empty()) {
         t = Clock::now();
@@ -317,11 +350,20 @@ int RunAnalyze(const std::vector<std::string>& args) {
         stage("workspace", t);
     }
 
+    std::vector<std::string> written;
+    bool outputsOk = true;
+    if (o.outputs.Any()) {
+        t = Clock::now();
+        outputsOk = WriteOutputs(doc, o.outputs, prompts, written);
+        stage("outputs", t);
+    }
+    if (!o.workspace.empty()) written.insert(written.begin(), o.workspace);
+
     if (o.json)
-        WriteJson(doc, o, times);
+        WriteJson(doc, o, times, written);
     else
-        WriteText(doc, times);
-    return kExitOk;
+        WriteText(doc, times, written);
+    return outputsOk ? kExitOk : kExitFailed;
 }
 
 } // namespace plotra::cli
