@@ -105,6 +105,9 @@ public:
     void MergePathPositions();
     /// The combined rectangle and display frame; width/height below 1 ask the host for its size.
     void ComputeExtent(int width, int height, int mode);
+    /// Refits an AP's model for the position the user gave it (m_posAP; the previous one is in
+    /// m_posMovedFrom); an implausible position is refused and undone.
+    void RecalculateAP(int index);
 
     // ---- processing worker (src/analysis/ProcessingWorker.cpp) -----------------------------------
     /// Starts the data processing on a worker thread; false (nothing started) while one still runs.

@@ -7,6 +7,10 @@
 #include <string>
 #include <vector>
 
+namespace plotra {
+class CPlotraDoc;
+}
+
 namespace plotra::cli {
 
 enum ExitCode { kExitOk = 0, kExitFailed = 1, kExitUsage = 2 };
@@ -47,6 +51,11 @@ int RunInfo(const std::vector<std::string>& args);
 int RunSimulate(const std::vector<std::string>& args);
 int RunImportWigle(const std::vector<std::string>& args);
 int RunReliability(const std::vector<std::string>& args);
+int RunRelocate(const std::vector<std::string>& args);
+int RunExport(const std::vector<std::string>& args);
+
+/// Index of the AP with this MAC ("AA-BB-..." or "aa:bb:..."), or -1.
+int FindApByMac(const CPlotraDoc& doc, std::string mac);
 int RunAnalyze(const std::vector<std::string>& args);
 
 } // namespace plotra::cli

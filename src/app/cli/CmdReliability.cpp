@@ -7,10 +7,8 @@
 
 namespace plotra::cli {
 
-namespace {
-
 /// Index of the AP with this MAC ("AA-BB-..." or "aa:bb:..."), or -1.
-int FindAp(const CPlotraDoc& doc, std::string mac) {
+int FindApByMac(const CPlotraDoc& doc, std::string mac) {
     for (char& c : mac) {
         if (c == ':') c = '-';
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
@@ -19,8 +17,6 @@ int FindAp(const CPlotraDoc& doc, std::string mac) {
         if (doc.m_aAPs[i].MacText() == mac) return static_cast<int>(i);
     return -1;
 }
-
-} // namespace
 
 int RunReliability(const std::vector<std::string>& args) {
     std::string workspace, mac, threshold, radius, probability;
@@ -64,7 +60,7 @@ int RunReliability(const std::vector<std::string>& args) {
     if (group) {
         doc.m_nAnalysisMode = 2;
     } else {
-        const int index = FindAp(doc, mac);
+        const int index = FindApByMac(doc, mac);
         if (index < 0) {
             prompts.message("No AP with the MAC address " + mac + " in " + workspace + ".", "Invalid AP", PromptIcon::Stop);
             return kExitFailed;

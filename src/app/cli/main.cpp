@@ -9,6 +9,25 @@ namespace {
 
 const char kUsage[] =
     "Usage:\n"
+    "  plotra-cli analyze SURVEY... [--map MAP.hpf] [--no-merge] [--unit m|ft]\n"
+    "           [--select valid|all|MAC[,MAC...]] [--resolution X[,Y]] [--no-coverage]\n"
+    "           [--workspace OUT.hws] [outputs] [--json]\n"
+    "      Load survey files (.hsd, or WiGLE CSV logs recognised by content) on the map if given, fit\n"
+    "      every AP's propagation model and position, compute the combined coverage (unless\n"
+    "      --no-coverage) and write the outputs. --select valid (default) ticks the APs with more\n"
+    "      than 20 points; --resolution is the coverage cell size in display units (default feet).\n"
+    "  plotra-cli export WORKSPACE.hws [outputs] [--json]\n"
+    "      Re-export a saved project.\n"
+    "  outputs: --image OUT.bmp [--graph power|snr|count] [--contours multi] [--alpha N] [--size WxH]\n"
+    "           --kml OUT.kml\n"
+    "           --report OUT.html [--report-sections files,aps,path,coverage,signal,count] [--selected-only]\n"
+    "           --table OUT.txt [--delimiter tab|comma|space|C] [--no-headings] [--no-quotes]\n"
+    "  plotra-cli reliability WORKSPACE.hws (--ap MAC | --group) --threshold DBM\n"
+    "             (--radius R | --probability P) [--json]\n"
+    "      Cell and boundary reliability for a radius (display units), or the radius for a\n"
+    "      boundary reliability, as the control panel shows them (\"%1.4f\" or \"N/A\").\n"
+    "  plotra-cli relocate WORKSPACE.hws --ap MAC --to Y,X [--workspace OUT.hws]\n"
+    "      Move an AP and refit its model; an implausible position is refused (exit 1).\n"
     "  plotra-cli info FILE... [--json]\n"
     "      Summary of survey data (.hsd), projection (.hpf) and workspace (.hws) files.\n"
     "  plotra-cli simulate SCENARIO OUTDIR [--seed N]\n"
@@ -17,15 +36,6 @@ const char kUsage[] =
     "  plotra-cli import-wigle IN.csv... OUT.hsd [--noise DBM]\n"
     "      Convert WiGLE CSV wardriving logs (appended in order) into one survey data file.\n"
     "      --noise sets the noise floor written for every channel (default -95 dBm).\n"
-    "  plotra-cli reliability WORKSPACE.hws (--ap MAC | --group) --threshold DBM\n"
-    "             (--radius R | --probability P) [--json]\n"
-    "      Cell and boundary reliability for a radius (display units), or the radius for a\n"
-    "      boundary reliability, as the control panel shows them (\"%1.4f\" or \"N/A\").\n"
-    "  plotra-cli analyze SURVEY... [--map MAP.hpf] [--no-merge] [--unit m|ft]\n"
-    "           [--select valid|all|MAC[,MAC...]] [--resolution X[,Y]] [--no-coverage]\n"
-    "           [--workspace OUT.hws] [--json] [--yes]\n"
-    "      Load survey files (on the map if given), fit every AP's propagation model and position,\n"
-    "      and report them. --select valid (default) ticks the APs with more than 20 points.\n"
     "  plotra-cli help\n"
     "\n"
     "Exit status: 0 success, 1 the work failed (a refused file, nothing readable), 2 usage error.\n"
@@ -49,6 +59,8 @@ int main(int argc, char** argv) {
     if (command == "simulate") return RunSimulate(args);
     if (command == "import-wigle") return RunImportWigle(args);
     if (command == "reliability") return RunReliability(args);
+    if (command == "relocate") return RunRelocate(args);
+    if (command == "export") return RunExport(args);
     if (command == "analyze") return RunAnalyze(args);
     return UsageError("unknown command '" + command + "'");
 }
