@@ -72,10 +72,37 @@ TEST(CliAnalyze, JsonSummaryAgreesWithTheTruth) {
     // Every AP with more than 20 working points is ticked by default.
     EXPECT_GE(Count(r.out, "\"selected\": true"), 1);
 
-    // Without --no-coverage a note says that the coverage comes later; the result is the same.
-    const AnalyzeRun again = Analyze(dir, "analyze " + dir.File("tiny1.hsd"));
-    EXPECT_EQ(again.status, 0);
-    EXPECT_NE(again.err.find("Note: the coverage calculation is not available yet"), std::string::npos);
+    EXPECT_NE(r.out.find("\"coverage\": null"), std::string::npos);
+
+    // Without --no-coverage the combined coverage is computed and summarised.
+    const AnalyzeRun again = Analyze(dir, "analyze " + dir.File("tiny1.hsd") + " --json --unit m");
+    EXPECT_EQ(again.status, 0) << again.err;
+    EXPECT_GE(FirstInt(again.out, "cols"), 50);
+    EXPECT_LE(FirstInt(again.out, "cols"), 400);
+    EXPECT_GT(FirstInt(again.out, "coveredNodes"), 0);
+}
+
+TEST(CliAnalyze, EveryOutputOfTheDemoWithItsMap) {
+    TempDir dir;
+    const std::string s = std::string(PLOTRA_SOURCE_DIR) + "/samples/";
+    const AnalyzeRun r = Analyze(dir, "analyze " + s + "demo1.hsd " + s + "demo2.hsd --map " + s + "demo.hpf --workspace " +
+                                          dir.File("d.hws") + " --image " + dir.File("d.bmp") + " --contours multi --kml " +
+                                          dir.File("d.kml") + " --report " + dir.File("r.html") + " --table " +
+                                          dir.File("t.txt") + " --delimiter comma");
+    ASSERT_EQ(r.status, 0) << r.err;
+    for (const char* f : {"d.hws", "d.bmp", "d.kml", "d/overlay.bmp", "r.html", "r/bmp2.bmp", "r/report.css",
+                          "r/hpf_logo.bmp", "t.txt"})
+        EXPECT_TRUE(std::ifstream(dir.File(f)).good()) << f;
+    // The saved project re-exports, reports reliability and moves an AP.
+    const AnalyzeRun again = Analyze(dir, "export " + dir.File("d.hws") + " --image " + dir.File("e.bmp") + " --graph snr");
+    EXPECT_EQ(again.status, 0) << again.err;
+    const AnalyzeRun rel =
+        Analyze(dir, "reliability " + dir.File("d.hws") + " --group --threshold -75 --radius 50 --json");
+    EXPECT_EQ(rel.status, 0) << rel.err;
+    EXPECT_NE(rel.out.find("\"cellReliability\": \"0."), std::string::npos) << rel.out;
+    const AnalyzeRun bad = Analyze(dir, "relocate " + dir.File("d.hws") + " --ap 02-B7-23-9B-00-0C --to 9999,9999");
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_NE(bad.err.find("Invalid Position: This AP position results in wrong progation parameters."), std::string::npos);
 }
 
 TEST(CliAnalyze, SelectionByMac) {
