@@ -129,11 +129,15 @@ double NodeDistance(bool metric, double y1, double x1, double y2, double x2) {
     return GeoDistance(y1, x1, y2, x2);
 }
 
-int Trunc(double v) { return static_cast<int>(std::clamp(v, -1e6, 1e6)); }
-int Hi(double v) { return Trunc(v) / 10 * 10; }
-int Lo(double v) { return Trunc(v) / 10 * 10 - 10; }
 
 } // namespace
+
+namespace {
+int Trunc(double v) { return static_cast<int>(std::clamp(v, -1e6, 1e6)); }
+} // namespace
+
+int ContourRangeHigh(double maximum) { return Trunc(maximum) / 10 * 10; }
+int ContourRangeLow(double minimum) { return Trunc(minimum) / 10 * 10 - 10; }
 
 COLORREF MixedColour(const std::vector<COLORREF>& colours) {
     if (colours.empty()) return Rgb(255, 255, 255);
@@ -308,8 +312,8 @@ CoverageResult RunCoverage(const CoverageSnapshot& s, Progress& progress, unsign
     Linspace(ys.data(), s.originY, s.originY + s.spanY, rows);
     double levels[11];
     {
-        const int hi = Hi(powerMax);
-        const int lo = std::max(-100, Lo(powerMin));
+        const int hi = ContourRangeHigh(powerMax);
+        const int lo = std::max(-100, ContourRangeLow(powerMin));
         r.powerMax = hi, r.powerMin = lo;
         Linspace(levels, lo, hi, 11);
         ContourGraph({r.power.data(), s.cols, s.rows, xs.data(), ys.data()}, levels, s.palette, static_cast<int>(r.powerMin),
@@ -317,7 +321,7 @@ CoverageResult RunCoverage(const CoverageSnapshot& s, Progress& progress, unsign
     }
     if (progress.cancelRequested()) return r.cancelled = true, r;
     {
-        const int hi = Hi(snrMax), lo = Lo(snrMin);
+        const int hi = ContourRangeHigh(snrMax), lo = ContourRangeLow(snrMin);
         r.snrMax = hi, r.snrMin = lo;
         Linspace(levels, lo, hi, 11);
         ContourGraph({r.snr.data(), s.cols, s.rows, xs.data(), ys.data()}, levels, s.palette, static_cast<int>(r.snrMin),

@@ -55,6 +55,11 @@ struct CoverageResult {
 /// resolution changed to length / 50 or length / 400.
 int CoverageNodeCount(double length, double& resolution);
 
+/// Upper end of a graph's contour range: trunc(trunc(maximum) / 10) * 10.
+int ContourRangeHigh(double maximum);
+/// Lower end: trunc(trunc(minimum) / 10) * 10 - 10 (the power graph then raises it to -100).
+int ContourRangeLow(double minimum);
+
 /// The blend of all covering colours: the first alone, else blend(c0, c1, 0.5) followed by
 /// blend(mixed, ck, 1/(k + 1)) for k = 2.. (a running mean); white for none.
 COLORREF MixedColour(const std::vector<COLORREF>& colours);

@@ -1,11 +1,13 @@
 #include "analysis/Coverage.h"
 #include "analysis/Numeric.h"
+#include "support/PromptRecorder.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 using namespace plotra;
+using namespace plotra::test;
 
 namespace {
 
@@ -104,4 +106,81 @@ TEST(CoverageGrid, CancelledRunReportsCancelled) {
     progress.requestCancel();
     auto s = PlanarSnapshot({LatticeAp(0, 0, Rgb(200, 0, 0), -45)});
     EXPECT_TRUE(RunCoverage(s, progress, 2).cancelled);
+}
+
+TEST(CoverageGrid, ContourRangeRounding) {
+    EXPECT_EQ(std::max(-100, ContourRangeLow(-97.4)), -100);
+    EXPECT_EQ(ContourRangeLow(-83), -90);
+    EXPECT_EQ(ContourRangeHigh(-41.9), -40);
+    EXPECT_EQ(ContourRangeHigh(-30), -30);
+}
+
+namespace {
+CAPInfo PlanarAp(std::size_t points, std::uint8_t tail) {
+    CAPInfo ap;
+    ap.m_bSelected = 1;
+    ap.m_abyMAC = {0, 0, 0, 0, 0, tail};
+    ap.m_szSSID = MakeSsid(tail == 1 ? "s1" : "s2");
+    for (std::size_t i = 0; i < points; ++i) {
+        CData p;
+        p.m_dX = static_cast<double>(i % 5) * 10, p.m_dY = static_cast<double>(i / 5) * 10;
+        p.m_dRssi = -60 - static_cast<double>(i % 7);
+        p.m_nNoise = -95;
+        ap.m_aApPoints.push_back(p);
+    }
+    ap.m_areaOrigin = CDataGeo(0, 0);
+    ap.m_areaSize = CDataGeo(40, 40);
+    ap.m_posAP = CDataGeo(20, 20);
+    ap.m_dSlope = -25, ap.m_dIntercept = -30;
+    return ap;
+}
+} // namespace
+
+TEST(CoverageDocument, TwentyPointsAreInvalidTwentyOneTakePartAndYesDeselects) {
+    CPlotraDoc doc;
+    PromptRecorder prompts;
+    prompts.answers = {true};
+    doc.SetOutside(&prompts, nullptr, nullptr);
+    doc.m_bMetricXY = 1;
+    doc.m_dUnitFactor = 1.0;
+    doc.m_dResolutionX = doc.m_dResolutionY = 1;
+    doc.m_aAPs = {PlanarAp(20, 1), PlanarAp(21, 2)};
+    ASSERT_TRUE(CalculateCoverage(doc, 2));
+    ASSERT_EQ(prompts.prompts.size(), 1u);
+    EXPECT_EQ(prompts.prompts[0].text, "No enough points for the following AP: \n 00-00-00-00-00-01, s1 \n \n Remove it in the processing?");
+    EXPECT_EQ(prompts.prompts[0].caption, "Invalid AP");
+    EXPECT_EQ(doc.m_aAPs[0].m_bSelected, 0); // the Yes answer deselected it
+    EXPECT_EQ(doc.m_aAPs[1].m_bSelected, 1);
+    EXPECT_EQ(doc.m_bCoverageReady, 1);
+    EXPECT_EQ(doc.m_bCombined, 1);
+    EXPECT_EQ(doc.m_nAlpha, 192);
+    EXPECT_EQ(doc.m_aCoveragePictures[CPlotraDoc::kApCount].size(), static_cast<std::size_t>(doc.m_nGridCols * doc.m_nGridRows));
+
+    CPlotraDoc none;
+    PromptRecorder p2;
+    none.SetOutside(&p2, nullptr, nullptr);
+    none.m_aAPs = {PlanarAp(20, 1)};
+    none.m_bCombined = 1;
+    EXPECT_FALSE(CalculateCoverage(none));
+    EXPECT_EQ(p2.Messages(), std::vector<std::string>{"No Valid AP: Please Select Valid AP!"});
+    EXPECT_EQ(none.m_bCombined, 0);
+}
+
+TEST(CoverageDocument, ACancelledJobLeavesNoCoverageAndEmptyContours) {
+    CPlotraDoc doc;
+    doc.m_bMetricXY = 1;
+    doc.m_dUnitFactor = 1.0;
+    doc.m_dResolutionX = doc.m_dResolutionY = 0.01; // 400 x 400 nodes
+    doc.m_aAPs = {PlanarAp(200, 1), PlanarAp(150, 2)};
+    doc.m_aContours[0].m_aLines.resize(3);
+    auto snapshot = PrepareCoverage(doc);
+    ASSERT_TRUE(snapshot);
+    Progress progress;
+    CoverageJob job(*snapshot, progress, 2);
+    progress.requestCancel();
+    CoverageResult r = job.Wait();
+    EXPECT_TRUE(r.cancelled);
+    ApplyCoverage(doc, std::move(r));
+    EXPECT_EQ(doc.m_bCoverageReady, 0);
+    for (const auto& c : doc.m_aContours) EXPECT_TRUE(c.Empty());
 }
