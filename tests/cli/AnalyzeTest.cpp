@@ -1,4 +1,5 @@
 // plotra-cli analyze as a user runs it: counts against the generator's truth, exit codes, messages.
+#include "support/CliRunner.h"
 #include "support/Fixtures.h"
 
 #include <gtest/gtest.h>
@@ -14,29 +15,9 @@ using namespace plotra::test;
 
 namespace {
 
-struct AnalyzeRun {
-    int status = -1;
-    std::string out, err;
-};
+using AnalyzeRun = CliResult;
 
-AnalyzeRun Analyze(const TempDir& dir, const std::string& args) {
-    AnalyzeRun r;
-    const std::string errFile = dir.File("stderr.txt");
-    const std::string cmd = std::string(PLOTRA_CLI) + " " + args + " 2>" + errFile;
-    FILE* p = popen(cmd.c_str(), "r");
-    if (!p) return r;
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
-        r.out.append(buf, n);
-    const int st = pclose(p);
-    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-    std::ifstream in(errFile);
-    std::stringstream s;
-    s << in.rdbuf();
-    r.err = s.str();
-    return r;
-}
+AnalyzeRun Analyze(const TempDir&, const std::string& args) { return RunPlotraCli(args); }
 
 long FirstInt(const std::string& text, const std::string& key) {
     std::smatch m;

@@ -1,4 +1,5 @@
 // Runs plotra-cli as a user would and checks exit codes and outputs.
+#include "support/CliRunner.h"
 #include "support/Fixtures.h"
 
 #include <gtest/gtest.h>
@@ -13,21 +14,12 @@ using namespace plotra::test;
 
 namespace {
 
-struct CliRun {
-    int status = -1;
-    std::string out;
-};
+using CliRun = CliResult;
 
+/// Runs plotra-cli and leaves its stderr in \p errFile.
 CliRun RunCli(const std::string& args, const std::string& errFile = "/dev/null") {
-    CliRun r;
-    const std::string cmd = std::string(PLOTRA_CLI) + " " + args + " 2>" + errFile;
-    FILE* p = popen(cmd.c_str(), "r");
-    if (!p) return r;
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-    const int st = pclose(p);
-    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    CliRun r = RunPlotraCli(args);
+    std::ofstream(errFile) << r.err;
     return r;
 }
 

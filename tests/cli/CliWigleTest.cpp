@@ -1,5 +1,6 @@
 // plotra-cli import-wigle run as a user would: summaries, the one skip message, refusals and exit codes.
 #include "files/FileIo.h"
+#include "support/CliRunner.h"
 #include "support/Fixtures.h"
 
 #include <gtest/gtest.h>
@@ -15,33 +16,7 @@ using namespace plotra::test;
 
 namespace {
 
-struct CliResult {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-CliResult Cli(const std::string& args) {
-    static int counter = 0;
-    const std::string errFile = std::filesystem::temp_directory_path().string() + "/plotra-wigle-err-" +
-                                std::to_string(::getpid()) + "-" + std::to_string(counter++);
-    CliResult r;
-    const std::string cmd = std::string(PLOTRA_CLI) + " " + args + " 2>" + errFile;
-    FILE* p = popen(cmd.c_str(), "r");
-    if (!p) return r;
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
-        r.out.append(buf, n);
-    const int st = pclose(p);
-    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-    std::ifstream in(errFile);
-    std::stringstream s;
-    s << in.rdbuf();
-    r.err = s.str();
-    std::filesystem::remove(errFile);
-    return r;
-}
+CliResult Cli(const std::string& args) { return RunPlotraCli(args); }
 
 long JsonInt(const std::string& text, const std::string& key) {
     std::smatch m;

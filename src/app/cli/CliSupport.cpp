@@ -1,5 +1,9 @@
 #include "app/cli/CliSupport.h"
 
+#include "model/PlotraDoc.h"
+
+#include <cctype>
+
 #include <unistd.h>
 
 namespace plotra::cli {
@@ -40,6 +44,24 @@ void CliProgress::Draw() {
     bar[30] = '\0';
     std::fprintf(stderr, "\r\033[K[%s] %3d%% %s", bar, p, m_text.c_str());
     std::fflush(stderr);
+}
+
+std::string NormalisedMac(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == ':' || c == '-')
+            out += '-';
+        else
+            out += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    return out;
+}
+
+int FindApByMac(const CPlotraDoc& doc, std::string mac) {
+    mac = NormalisedMac(mac);
+    for (std::size_t i = 0; i < doc.m_aAPs.size(); ++i)
+        if (doc.m_aAPs[i].MacText() == mac) return static_cast<int>(i);
+    return -1;
 }
 
 int UsageError(const std::string& text) {

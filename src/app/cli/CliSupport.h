@@ -54,6 +54,8 @@ int RunReliability(const std::vector<std::string>& args);
 int RunRelocate(const std::vector<std::string>& args);
 int RunExport(const std::vector<std::string>& args);
 
+/// MAC text in the "%02X-" form from the user's spelling (either separator, either case).
+std::string NormalisedMac(const std::string& text);
 /// Index of the AP with this MAC ("AA-BB-..." or "aa:bb:..."), or -1.
 int FindApByMac(const CPlotraDoc& doc, std::string mac);
 int RunAnalyze(const std::vector<std::string>& args);

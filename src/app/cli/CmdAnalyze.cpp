@@ -92,17 +92,6 @@ std::string Parse(const std::vector<std::string>& args, AnalyzeOptions& o) {
     return {};
 }
 
-/// MAC text in the "%02X-" form from the user's spelling (either separator, either case).
-std::string NormalisedMac(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        if (c == ':' || c == '-')
-            out += '-';
-        else
-            out += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    }
-    return out;
-}
 
 /// Ticks the APs the user asked for; returns an error text for an unknown MAC.
 std::string ApplySelection(CPlotraDoc& doc, const std::string& select) {

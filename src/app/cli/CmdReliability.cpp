@@ -7,16 +7,6 @@
 
 namespace plotra::cli {
 
-/// Index of the AP with this MAC ("AA-BB-..." or "aa:bb:..."), or -1.
-int FindApByMac(const CPlotraDoc& doc, std::string mac) {
-    for (char& c : mac) {
-        if (c == ':') c = '-';
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    for (std::size_t i = 0; i < doc.m_aAPs.size(); ++i)
-        if (doc.m_aAPs[i].MacText() == mac) return static_cast<int>(i);
-    return -1;
-}
 
 int RunReliability(const std::vector<std::string>& args) {
     std::string workspace, mac, threshold, radius, probability;
