@@ -423,50 +423,48 @@ bool WriteReport(CPlotraDoc& doc, const std::string& htmlPath, const ReportOptio
     };
     std::vector<COLORREF> levelColours(doc.m_crPalette.begin(), doc.m_crPalette.end());
 
-    if (opt.signalContours && coverageReady) {
-        progress.setText("Draw the Coverage of Signal Strength of Selected APS...");
+    // A contour section: its picture, then a legend of ten labels over the level colours.
+    auto contourSection = [&](const char* progressText, int graphType, const std::string& heading, const char* remark,
+                              const std::vector<std::string>& labelCells) {
+        progress.setText(progressText);
         std::string src;
         ReportPictureSwitches sw;
         sw.map = doc.m_bMapLoaded != 0;
         sw.contourLevels = true;
-        pictures.SaveReportPicture(doc, 1, sw, nextPicture(src));
-        pictureTable("\n <h3>Coverage of Signal Strength</h3>", src,
-                     "\n <td> The strongest RSSI (dBm) is shown at a location. </td>");
+        pictures.SaveReportPicture(doc, graphType, sw, nextPicture(src));
+        pictureTable(heading, src, remark);
         w("\n <table border=\"1\">");
         w("\n <tr>");
+        for (const auto& cell : labelCells) w(cell);
+        w("\n </tr>");
+        scaleRow(levelColours);
+        w("\n </table>");
+        w("\n <p/>");
+        w("\n <p/>");
+    };
+
+    if (opt.signalContours && coverageReady) {
         const int lo = static_cast<int>(doc.m_dPowerMin);
         const int s = static_cast<int>((doc.m_dPowerMax - lo) / 10.0);
+        std::vector<std::string> labels;
         for (int k = 0; k < 10; ++k) {
             char buf[160];
             std::snprintf(buf, sizeof buf, "\n <td class=\"legendText\" align =\"Center\">%d/%d</td>", lo + k * s, lo + (k + 1) * s);
-            w(buf);
+            labels.push_back(buf);
         }
-        w("\n </tr>");
-        scaleRow(levelColours);
-        w("\n </table>");
-        w("\n <p/>");
-        w("\n <p/>");
+        contourSection("Draw the Coverage of Signal Strength of Selected APS...", 1,
+                       "\n <h3>Coverage of Signal Strength</h3>",
+                       "\n <td> The strongest RSSI (dBm) is shown at a location. </td>", labels);
     }
 
     if (opt.countContours && coverageReady) {
-        progress.setText("Draw the Number of APS per Location...");
-        std::string src;
-        ReportPictureSwitches sw;
-        sw.map = doc.m_bMapLoaded != 0;
-        sw.contourLevels = true;
-        pictures.SaveReportPicture(doc, 3, sw, nextPicture(src));
-        pictureTable("\n <h3>Overlap of Selected APs</h3>", src,
-                     "\n <td> Number of the selected available access points is shown at a location, where the AP's "
-                     "signal strength is larger than -100 dBm. </td>");
-        w("\n <table border=\"1\">");
-        w("\n <tr>");
-        for (int k = 1; k <= 9; ++k) w(FmtInt("\n <td class=\"legendLabel\" align =\"Center\">%lld</td>", k));
-        w("\n <td class=\"legendLabel\"> >= 10 </td>");
-        w("\n </tr>");
-        scaleRow(levelColours);
-        w("\n </table>");
-        w("\n <p/>");
-        w("\n <p/>");
+        std::vector<std::string> labels;
+        for (int k = 1; k <= 9; ++k) labels.push_back(FmtInt("\n <td class=\"legendLabel\" align =\"Center\">%lld</td>", k));
+        labels.push_back("\n <td class=\"legendLabel\"> >= 10 </td>");
+        contourSection("Draw the Number of APS per Location...", 3, "\n <h3>Overlap of Selected APs</h3>",
+                       "\n <td> Number of the selected available access points is shown at a location, where the AP's "
+                       "signal strength is larger than -100 dBm. </td>",
+                       labels);
     }
 
     progress.setText("Finished...");
