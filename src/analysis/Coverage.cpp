@@ -383,11 +383,12 @@ bool CalculateCoverage(CPlotraDoc& doc, unsigned threads) {
     return ok;
 }
 
-CoverageJob::CoverageJob(CoverageSnapshot snapshot, Progress& progress, unsigned threads)
-    : m_thread([this, s = std::move(snapshot), &progress, threads] {
-          m_result = RunCoverage(s, progress, threads);
-          m_done = true;
-      }) {}
+CoverageJob::CoverageJob(CoverageSnapshot snapshot, Progress& progress, unsigned threads) {
+    m_thread = std::thread([this, s = std::move(snapshot), &progress, threads] {
+        m_result = RunCoverage(s, progress, threads);
+        m_done = true;
+    });
+}
 
 CoverageJob::~CoverageJob() {
     if (m_thread.joinable()) m_thread.join();

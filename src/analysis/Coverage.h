@@ -94,9 +94,11 @@ public:
     CoverageResult Wait();
 
 private:
-    std::thread m_thread;
+    // The worker writes m_result: both must exist before the thread starts, so the thread is declared
+    // (and so constructed) last and started in the constructor's body.
     std::atomic<bool> m_done{false};
     CoverageResult m_result;
+    std::thread m_thread;
 };
 
 /// Recomputes the threshold areas of a graph's contour range control at \p level (low or high thumb).
