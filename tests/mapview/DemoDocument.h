@@ -34,9 +34,6 @@ struct DemoOptions {
     bool coverage = true;            ///< compute the combined coverage
     std::size_t coveragePoints = 80; ///< thin every AP's points to about this many for the coverage (0: all)
     double resolutionDivisor = 80; ///< coverage cell size = rectangle size / this (clamped to 50..400 nodes)
-    /// Rebuild the contour areas as the parts at or above each level (what the legend describes)
-    /// instead of the parts below it, to show how the pictures look with that reading.
-    bool aboveLevelAreas = false;
     unsigned threads = 2;
 };
 
@@ -133,43 +130,6 @@ inline void SetMeanRssi(CPlotraDoc& doc) {
         }
     doc.m_dMeanRssi = n ? sumRssi / n : -70;
     doc.m_dMeanSnr = n ? sumSnr / n : 20;
-}
-
-// The contour areas of every graph rebuilt as the parts above each level: the below-level pieces of
-// the negated grid at the negated level.
-inline void RebuildAreasAboveLevels(CPlotraDoc& doc) {
-    const int cols = doc.m_nGridCols, rows = doc.m_nGridRows;
-    std::vector<double> xs(static_cast<std::size_t>(cols)), ys(static_cast<std::size_t>(rows));
-    Linspace(xs.data(), doc.m_dGridOriginX, doc.m_dGridOriginX + doc.m_dGridSpanX, xs.size());
-    Linspace(ys.data(), doc.m_dGridOriginY, doc.m_dGridOriginY + doc.m_dGridSpanY, ys.size());
-    for (int graph = 0; graph < 3; ++graph) {
-        std::vector<double> neg(static_cast<std::size_t>(cols) * rows);
-        double lo = 1, hi = 10;
-        for (std::size_t i = 0; i < neg.size(); ++i) {
-            const double v = graph == 0   ? doc.m_aGridPower[i]
-                             : graph == 1 ? doc.m_aGridSnr[i]
-                                          : doc.m_aGridCount[i] + 0.01;
-            neg[i] = -v;
-        }
-        if (graph == 0) lo = doc.m_dPowerMin, hi = doc.m_dPowerMax;
-        if (graph == 1) lo = doc.m_dSnrMin, hi = doc.m_dSnrMax;
-        double levels[11];
-        if (graph == 2)
-            for (int k = 0; k < 11; ++k)
-                levels[k] = k + 1;
-        else
-            Linspace(levels, lo, hi, 11);
-        const NodeGrid g{neg.data(), cols, rows, xs.data(), ys.data()};
-        ContourLayerSet& set = doc.m_aContours[static_cast<std::size_t>(graph)];
-        set.m_aLevelAreas.clear();
-        for (int k = 0; k < 10 && static_cast<std::size_t>(k) < set.m_aAreaLevels.size(); ++k)
-            set.m_aAreaLevels[static_cast<std::size_t>(k)].m_nCount =
-                static_cast<std::int32_t>(ContourBelow(g, -levels[k], set.m_aLevelAreas));
-        set.m_aAreaLow.clear();
-        set.m_aAreaHigh.clear();
-        ContourBelow(g, graph == 2 ? -1.0 : -static_cast<double>(static_cast<int>(lo)), set.m_aAreaLow);
-        ContourBelow(g, graph == 2 ? -10.0 : -static_cast<double>(static_cast<int>(hi)), set.m_aAreaHigh);
-    }
 }
 
 } // namespace demo_detail
@@ -308,7 +268,6 @@ inline void BuildDemoDocument(CPlotraDoc& doc, const DemoOptions& o = {}) {
                 }
             }
             ApplyCoverage(doc, RunCoverage(*snapshot, doc.ProgressSink(), o.threads));
-            if (o.aboveLevelAreas && doc.m_bCoverageReady) demo_detail::RebuildAreasAboveLevels(doc);
         }
     }
 }

@@ -93,11 +93,10 @@ TEST(DemoPictures, MapAndPathOnly) {
     Save(RenderGraph(doc, view, 800, 500), "demo_map_path");
 }
 
-TEST(DemoPictures, AreasAboveLevels) {
+TEST(DemoPictures, MultipleContoursOfEveryGraph) {
     CPlotraDoc doc;
     test::DemoOptions o;
     o.withMap = true;
-    o.aboveLevelAreas = true;
     test::BuildDemoDocument(doc, o);
     ViewState view;
     view.m_bShowMap = true;
