@@ -17,7 +17,7 @@ const plotra::CoverageSnapshot& CitySnapshot() {
         plotra::ProcessData(doc);
         for (auto& ap : doc.m_aAPs) ap.m_bSelected = ap.m_aApPoints.size() > 20 ? 1 : 0;
         doc.m_dResolutionX = doc.m_dResolutionY = 1e-6; // clamps to 400 x 400 nodes
-        return *plotra::PrepareCoverage(doc);
+        return *plotra::PrepareCoverage(doc, doc.ProgressSink());
     }();
     return snapshot;
 }

@@ -1,8 +1,8 @@
 #include "analysis/Coverage.h"
 
 #include "analysis/Contour.h"
-#include "analysis/CoverageColours.h"
-#include "analysis/GeoPrepared.h"
+#include "model/CoverageColours.h"
+#include "model/Geometry.h"
 #include "analysis/Numeric.h"
 #include "analysis/Processing.h"
 #include "analysis/SpatialIndex.h"
@@ -13,16 +13,6 @@
 #include <mutex>
 
 namespace plotra {
-
-std::pair<double, double> GridRectangleMetres(const CPlotraDoc& doc) {
-    if (doc.m_bMetricXY) return {doc.m_dGridSpanX, doc.m_dGridSpanY};
-    const double oy = doc.m_dGridOriginY, ox = doc.m_dGridOriginX;
-    return {GeoDistance(oy, ox, oy, ox + doc.m_dGridSpanX), GeoDistance(oy, ox, oy + doc.m_dGridSpanY, ox)};
-}
-
-namespace {
-
-} // namespace
 
 int CoverageNodeCount(double length, double& resolution) {
     const double raw = length / resolution;
@@ -38,8 +28,7 @@ int CoverageNodeCount(double length, double& resolution) {
     return n;
 }
 
-std::optional<CoverageSnapshot> PrepareCoverage(CPlotraDoc& doc) {
-    Progress& progress = doc.ProgressSink();
+std::optional<CoverageSnapshot> PrepareCoverage(CPlotraDoc& doc, Progress& progress) {
     doc.Host().resetZoom();
     progress.setPosition(0);
     progress.clearCancel();
@@ -51,7 +40,7 @@ std::optional<CoverageSnapshot> PrepareCoverage(CPlotraDoc& doc) {
     int invalid = 0, valid = 0;
     for (const CAPInfo& ap : doc.m_aAPs) {
         if (!ap.m_bSelected) continue;
-        if (ap.m_aApPoints.size() <= 20) {
+        if (ap.m_aApPoints.size() <= kMinCoveragePoints) {
             listed += ap.MacText() + ", " + ap.SsidText() + " \n";
             ++invalid;
         } else {
@@ -70,20 +59,29 @@ std::optional<CoverageSnapshot> PrepareCoverage(CPlotraDoc& doc) {
                                      ? "No enough points for the following AP: \n " + listed + " \n Remove it in the processing?"
                                      : "No enough points for the following APs: \n " + listed + " \n Remove them in the processing?";
         if (doc.Prompts().askYesNo(text, "Invalid AP")) {
-            for (CAPInfo& ap : doc.m_aAPs)
-                if (ap.m_bSelected && ap.m_aApPoints.size() <= 20) ap.m_bSelected = 0;
-            doc.Host().refreshPanel();
+            std::vector<int> dropped;
+            for (std::size_t i = 0; i < doc.m_aAPs.size(); ++i) {
+                CAPInfo& ap = doc.m_aAPs[i];
+                if (ap.m_bSelected && ap.m_aApPoints.size() <= kMinCoveragePoints) {
+                    ap.m_bSelected = 0;
+                    dropped.push_back(static_cast<int>(i));
+                }
+            }
+            doc.Notify(DocChange::Selection, ApField::All, dropped);
         }
     }
 
     doc.ComputeExtent(0, 0, 0);
     progress.setText("Calculating Coverage...");
 
-    const auto [wm, hm] = GridRectangleMetres(doc);
-    const double w = wm / doc.m_dUnitFactor, h = hm / doc.m_dUnitFactor;
+    const auto [w, h] = doc.GridRectangleDisplay();
+    const double oldX = doc.m_dResolutionX, oldY = doc.m_dResolutionY;
     doc.m_nGridCols = CoverageNodeCount(w, doc.m_dResolutionX);
     doc.m_nGridRows = CoverageNodeCount(h, doc.m_dResolutionY);
-    doc.Host().refreshPanel(); // resolution ranges W/400 .. W/50 and their unit labels
+    // The sliders get the ranges W/400 .. W/50; a clamped resolution moves its slider too.
+    doc.ResetResolutionSliders(false);
+    if (doc.m_dResolutionX != oldX) doc.m_panel.m_resolutionX.value = doc.m_dResolutionX;
+    if (doc.m_dResolutionY != oldY) doc.m_panel.m_resolutionY.value = doc.m_dResolutionY;
 
     CoverageSnapshot s;
     s.metric = doc.m_bMetricXY != 0;
@@ -97,7 +95,7 @@ std::optional<CoverageSnapshot> PrepareCoverage(CPlotraDoc& doc) {
     s.meanSnr = doc.m_dMeanSnr;
     s.palette = doc.m_crPalette;
     for (const CAPInfo& ap : doc.m_aAPs) {
-        if (!ap.m_bSelected || ap.m_aApPoints.size() <= 20) continue;
+        if (!ap.m_bSelected || ap.m_aApPoints.size() <= kMinCoveragePoints) continue;
         CoverageAp c;
         c.colour = ap.m_crColour;
         c.posY = ap.m_posAP.m_dY;
@@ -337,12 +335,11 @@ CoverageResult RunCoverage(const CoverageSnapshot& s, Progress& progress, unsign
 }
 
 void ApplyCoverage(CPlotraDoc& doc, CoverageResult&& r) {
-    doc.ProgressSink().hide();
     if (r.cancelled) {
         doc.m_bCoverageReady = 0;
         for (auto& c : doc.m_aContours) c.Clear();
         doc.m_workContours.Clear();
-        doc.Host().updateAllViews();
+        doc.Notify(DocChange::Coverage);
         return;
     }
     doc.m_nGridCols = r.cols;
@@ -369,38 +366,59 @@ void ApplyCoverage(CPlotraDoc& doc, CoverageResult&& r) {
     doc.m_bCoverageReady = 1;
     doc.m_bShowContour = 0;
     doc.m_bMultiContours = 0;
-    ++doc.m_nChangeCounter;
-    doc.Host().refreshPanel();
-    doc.Host().updateAllViews();
+    doc.Notify(DocChange::Coverage);
+}
+
+std::unique_ptr<CoverageJob> StartCoverageJob(CPlotraDoc& doc, Progress& progress, std::function<void()> finished,
+                                              unsigned threads) {
+    if (doc.m_aAPs.empty() || doc.m_bTableWindowActive || doc.RefuseWhileBusy()) return nullptr;
+    doc.m_bShowCellRadius = 0;
+    doc.m_bShowContour = 0;
+    doc.m_bMultiContours = 0;
+    doc.m_bCoveragePlotted = 1;
+    doc.m_bCombined = 0;
+    doc.m_bCoverageReady = 0;
+    std::optional<CoverageSnapshot> snapshot = PrepareCoverage(doc, progress);
+    doc.Notify(DocChange::Display);
+    if (!snapshot) return nullptr;
+    doc.SetJobRunning(true);
+    return std::make_unique<CoverageJob>(
+        [s = std::move(*snapshot), &progress, threads] {
+            CoverageResult r = RunCoverage(s, progress, threads);
+            progress.hide();
+            return r;
+        },
+        std::move(finished));
+}
+
+bool ApplyCoverageJob(CPlotraDoc& doc, CoverageJob& job) {
+    std::string failure;
+    std::optional<CoverageResult> result = job.Take(&failure);
+    doc.SetJobRunning(false);
+    if (!result) {
+        CoverageResult cancelled;
+        cancelled.cancelled = true;
+        ApplyCoverage(doc, std::move(cancelled));
+        doc.Prompts().message(failure, "Coverage", PromptIcon::Stop);
+        return false;
+    }
+    const bool complete = !result->cancelled;
+    ApplyCoverage(doc, std::move(*result));
+    return complete;
 }
 
 bool CalculateCoverage(CPlotraDoc& doc, unsigned threads) {
-    auto snapshot = PrepareCoverage(doc);
-    if (!snapshot) return false;
-    CoverageResult r = RunCoverage(*snapshot, doc.ProgressSink(), threads);
-    const bool ok = !r.cancelled;
-    ApplyCoverage(doc, std::move(r));
-    return ok;
+    auto job = StartCoverageJob(doc, doc.ProgressSink(), {}, threads);
+    return job && ApplyCoverageJob(doc, *job);
 }
 
-CoverageJob::CoverageJob(CoverageSnapshot snapshot, Progress& progress, unsigned threads) {
-    m_thread = std::thread([this, s = std::move(snapshot), &progress, threads] {
-        m_result = RunCoverage(s, progress, threads);
-        m_done = true;
-    });
-}
-
-CoverageJob::~CoverageJob() {
-    if (m_thread.joinable()) m_thread.join();
-}
-
-CoverageResult CoverageJob::Wait() {
-    if (m_thread.joinable()) m_thread.join();
-    return std::move(m_result);
-}
-
-void UpdateThresholdArea(CPlotraDoc& doc, bool highThumb, double level) {
-    if (!doc.m_bCombined) return;
+void CPlotraDoc::SetThreshold(bool highThumb, int level) {
+    CPlotraDoc& doc = *this;
+    (highThumb ? doc.m_panel.m_nContourHigh : doc.m_panel.m_nContourLow) = level;
+    if (!doc.m_bCombined) {
+        Notify(DocChange::Display);
+        return;
+    }
     const std::size_t cols = static_cast<std::size_t>(doc.m_nGridCols), rows = static_cast<std::size_t>(doc.m_nGridRows);
     std::vector<double> grid(cols * rows, 0.0);
     for (std::size_t i = 0; i < grid.size(); ++i) {
@@ -408,7 +426,6 @@ void UpdateThresholdArea(CPlotraDoc& doc, bool highThumb, double level) {
         else if (doc.m_nGraphType == 2 && i < doc.m_aGridSnr.size()) grid[i] = doc.m_aGridSnr[i];
         else if (doc.m_nGraphType == 3 && i < doc.m_aGridCount.size()) grid[i] = doc.m_aGridCount[i] + 0.01;
     }
-    (highThumb ? doc.m_panel.m_nContourHigh : doc.m_panel.m_nContourLow) = static_cast<int>(level);
     doc.m_bShowContour = 1;
     doc.m_bMultiContours = 0;
     doc.m_bCoveragePlotted = 0;
@@ -427,20 +444,24 @@ void UpdateThresholdArea(CPlotraDoc& doc, bool highThumb, double level) {
         target = std::move(scratch);
         scratch.clear();
     }
-    ++doc.m_nChangeCounter;
-    doc.Host().updateAllViews();
+    Notify(DocChange::Coverage);
 }
 
-void ChangeDisplayUnit(CPlotraDoc& doc, bool metres) {
+void CPlotraDoc::ChangeDisplayUnit(bool metres) {
+    CPlotraDoc& doc = *this;
     const double oldFactor = doc.m_dUnitFactor;
     const double newFactor = metres ? 1.0 : 0.3048;
     doc.m_dUnitFactor = newFactor;
     doc.m_bUnitUnchanged = oldFactor == newFactor;
-    if (!doc.m_bDataLoaded || doc.m_bUnitUnchanged) return;
+    if (!doc.m_bDataLoaded || doc.m_bUnitUnchanged) {
+        Notify(DocChange::Display);
+        return;
+    }
 
-    const auto [wm, hm] = GridRectangleMetres(doc);
+    const auto [wm, hm] = doc.GridRectangleMetres();
     doc.m_dResolutionX = wm / newFactor / 50.0;
     doc.m_dResolutionY = hm / newFactor / 50.0;
+    doc.ResetResolutionSliders(true);
     // A shown reliability radius is rewritten in the new unit.
     float& radius = doc.m_panel.m_afReliability[0];
     if (radius > 0) {
@@ -457,8 +478,7 @@ void ChangeDisplayUnit(CPlotraDoc& doc, bool metres) {
             note.m_strHeight = buf;
         }
     }
-    doc.Host().refreshPanel();
-    doc.Host().updateAllViews();
+    Notify(DocChange::Display);
 }
 
 } // namespace plotra

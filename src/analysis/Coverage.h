@@ -4,7 +4,8 @@
 /// graphs. The calculation works on a snapshot of its inputs and returns a result that the caller
 /// applies to the document (on the user-interface thread), so the worker never touches live state.
 
-#include "analysis/CoveragePictures.h"
+#include "model/CoveragePictures.h"
+#include "model/Job.h"
 #include "model/PlotraDoc.h"
 
 #include <atomic>
@@ -15,10 +16,6 @@
 #include <vector>
 
 namespace plotra {
-
-/// Width (along x) and height (along y) of the combined rectangle in metres: great-circle lengths of
-/// its bottom and left edges without a map, the spans with one.
-std::pair<double, double> GridRectangleMetres(const CPlotraDoc& doc);
 
 /// \brief An AP as the coverage needs it.
 struct CoverageAp {
@@ -64,10 +61,11 @@ int ContourRangeLow(double minimum);
 /// blend(mixed, ck, 1/(k + 1)) for k = 2.. (a running mean); white for none.
 COLORREF MixedColour(const std::vector<COLORREF>& colours);
 
-/// The steps before the worker: validity check with its messages (a Yes answer deselects the invalid
-/// APs), ComputeExtent, the grid size with its 50..400 clamp and resolution updates. Returns nothing
-/// when no valid AP is selected (m_bCombined and m_bCoverageReady are then cleared).
-std::optional<CoverageSnapshot> PrepareCoverage(CPlotraDoc& doc);
+/// The steps before the worker (user-interface thread): validity check with its messages (a Yes
+/// answer deselects the invalid APs), ComputeExtent, the grid size with its 50..400 clamp and
+/// resolution updates. Returns nothing when no valid AP is selected (m_bCombined and
+/// m_bCoverageReady are then cleared).
+std::optional<CoverageSnapshot> PrepareCoverage(CPlotraDoc& doc, Progress& progress);
 
 /// The worker: grids, ranges, pictures and contours. Honours progress.cancelRequested().
 /// \p threads 0 uses the hardware concurrency; results are identical for any thread count.
@@ -77,34 +75,21 @@ CoverageResult RunCoverage(const CoverageSnapshot& snapshot, Progress& progress,
 /// cancelled run clears m_bCoverageReady and empties every contour list.
 void ApplyCoverage(CPlotraDoc& doc, CoverageResult&& result);
 
-/// The whole calculation, blocking (command-line tool and tests). Returns false when nothing was
-/// computed (no valid AP, or cancelled).
+using CoverageJob = Job<CoverageResult>;
+
+/// "Plot Coverage": nothing without APs, while the table window is shown or while another job runs;
+/// otherwise plain coverage is selected, the inputs are checked and copied (PrepareCoverage) and the
+/// calculation starts as a job. Nothing is started when no valid AP is ticked. \p finished runs on
+/// the job's thread; the caller then applies the job on the document's thread.
+std::unique_ptr<CoverageJob> StartCoverageJob(CPlotraDoc& doc, Progress& progress, std::function<void()> finished = {},
+                                              unsigned threads = 0);
+
+/// Applies a finished job (waiting for it if needed); a failed job is reported and counts as
+/// cancelled. True when the coverage completed.
+bool ApplyCoverageJob(CPlotraDoc& doc, CoverageJob& job);
+
+/// The whole calculation on the calling thread (command-line tool and tests). Returns false when
+/// nothing was computed (no valid AP, refused, or cancelled).
 bool CalculateCoverage(CPlotraDoc& doc, unsigned threads = 0);
-
-/// \brief The calculation on a worker thread; the caller polls or waits and then applies the result
-/// on its own thread. A job runs once.
-class CoverageJob {
-public:
-    CoverageJob(CoverageSnapshot snapshot, Progress& progress, unsigned threads = 0);
-    ~CoverageJob();
-    CoverageJob(const CoverageJob&) = delete;
-    CoverageJob& operator=(const CoverageJob&) = delete;
-    bool Finished() const { return m_done.load(); }
-    /// Blocks until the worker ends and hands over its result.
-    CoverageResult Wait();
-
-private:
-    // The worker writes m_result: both must exist before the thread starts, so the thread is declared
-    // (and so constructed) last and started in the constructor's body.
-    std::atomic<bool> m_done{false};
-    CoverageResult m_result;
-    std::thread m_thread;
-};
-
-/// Recomputes the threshold areas of a graph's contour range control at \p level (low or high thumb).
-void UpdateThresholdArea(CPlotraDoc& doc, bool highThumb, double level);
-
-/// The "Select the metric" command with the new unit given: 1.0 metres, 0.3048 feet.
-void ChangeDisplayUnit(CPlotraDoc& doc, bool metres);
 
 } // namespace plotra

@@ -32,7 +32,20 @@ void CPlotraDoc::ComputeExtent(int width, int height, int mode) {
         width = size.first;
         height = size.second;
     }
-    const bool mapShown = Host().mapShown();
+    const ExtentRects r = ExtentFor(width, height, mode, Host().mapShown());
+    m_dGridOriginY = r.grid.originY;
+    m_dGridOriginX = r.grid.originX;
+    m_dGridSpanY = r.grid.spanY;
+    m_dGridSpanX = r.grid.spanX;
+    m_dFrameOriginY = r.frame.originY;
+    m_dFrameOriginX = r.frame.originX;
+    m_dFrameSpanY = r.frame.spanY;
+    m_dFrameSpanX = r.frame.spanX;
+    Host().resetZoom();
+}
+
+ExtentRects CPlotraDoc::ExtentFor(int width, int height, int mode, bool mapShown) const {
+    ExtentRects r;
 
     Box box;
     for (const CAPInfo& ap : m_aAPs) {
@@ -65,10 +78,7 @@ void CPlotraDoc::ComputeExtent(int width, int height, int mode) {
             spanX = m_dMapWidth / 10.0;
         }
     }
-    m_dGridOriginY = originY;
-    m_dGridOriginX = originX;
-    m_dGridSpanY = spanY;
-    m_dGridSpanX = spanX;
+    r.grid = {originY, originX, spanY, spanX};
 
     // Without a qualifying AP the frame shows the whole walk, and the whole map when it is shown.
     double fOriginY = originY, fOriginX = originX, fSpanY = spanY, fSpanX = spanX;
@@ -99,11 +109,8 @@ void CPlotraDoc::ComputeExtent(int width, int height, int mode) {
             }
         }
     }
-    m_dFrameOriginY = fOriginY;
-    m_dFrameOriginX = fOriginX;
-    m_dFrameSpanY = fSpanY;
-    m_dFrameSpanX = fSpanX;
-    Host().resetZoom();
+    r.frame = {fOriginY, fOriginX, fSpanY, fSpanX};
+    return r;
 }
 
 } // namespace plotra

@@ -2,6 +2,8 @@
 /// \brief The numeric routines of the analysis. Each follows one fixed definition (order of
 /// summation, tie rules), so that every faster path can be checked against it to the last bit.
 
+#include "model/Geometry.h"
+
 #include <cstddef>
 
 namespace plotra {
@@ -22,8 +24,6 @@ double MaxOf(const double* a, std::size_t n);
 /// Inverse-distance weighted mean of the values of the k nearest points, found by k bubble passes
 /// (equal distances: the later point counts as nearer), weights (d + 1e-10)^-p.
 double IdwNearest(const double* dist, const double* val, std::size_t n, std::size_t k, int p);
-/// Great-circle distance in metres (haversine, radius 6378137.0 m, pi taken as 3.14159265).
-double GeoDistance(double lat1, double lon1, double lat2, double lon2);
 
 /// The weight of one IDW point: (d + 1e-10)^-p by repeated multiplication.
 inline double IdwWeight(double d, int p) {

@@ -1,7 +1,7 @@
 #include "analysis/Processing.h"
 
-#include "analysis/CoverageColours.h"
-#include "analysis/GeoPrepared.h"
+#include "model/CoverageColours.h"
+#include "model/Geometry.h"
 #include "analysis/Numeric.h"
 #include "analysis/SpatialIndex.h"
 #include "model/PlotraDoc.h"
@@ -194,11 +194,12 @@ struct ApOutcome {
     double meanRssi = 0.0, meanSnr = 0.0, slope = 0.0, intercept = 0.0, shadowStd = 0.0;
 };
 
-/// \brief What every AP reads from the document; nothing here changes while processing runs.
+/// \brief What every AP reads; nothing here changes while processing runs.
 struct SharedInput {
     bool metric = false;
     const std::vector<CData>* path = nullptr;
     int cols = 50, rows = 50;
+    int powerLow = -100, powerHigh = -30; ///< range of the AP pictures
 };
 
 /// The position search: one criterion per candidate (a * 31 + b), the length of the gradient of the
@@ -298,134 +299,175 @@ class NearPointTest {
     std::vector<std::size_t> m_order;
 };
 
-ApOutcome ProcessOneAp(CAPInfo& ap, const SharedInput& in) {
-    ApOutcome out;
-    if (!in.metric) ap.MergeCoincidentSamples(1e-9);
-    const std::size_t n = ap.m_aApPoints.size();
-    if (n == 0) return out;
-
+/// \brief An AP's working points as parallel arrays (measured points first, pseudo-points behind
+/// them), the extent of the measured points and the strongest of them.
+struct WorkingPoints {
     std::vector<double> y, x, rssi, snr;
-    y.reserve(n);
-    x.reserve(n);
-    rssi.reserve(n);
-    snr.reserve(n);
+    std::size_t n = 0; ///< measured points; y.size() grows when pseudo-points are added
+    double minY = 0, maxY = 0, minX = 0, maxX = 0;
+    std::size_t strongest = 0; ///< first index of the largest RSSI
+};
+
+/// Merges the samples (without a map; with one they were merged and projected while placing the
+/// points) and copies the working points; records the AP's area.
+WorkingPoints CollectWorkingPoints(CAPInfo& ap, bool metric) {
+    if (!metric) ap.MergeCoincidentSamples(1e-9);
+    WorkingPoints w;
+    w.n = ap.m_aApPoints.size();
+    if (w.n == 0) return w;
+    w.y.reserve(w.n);
+    w.x.reserve(w.n);
+    w.rssi.reserve(w.n);
+    w.snr.reserve(w.n);
     for (const CData& p : ap.m_aApPoints) {
-        y.push_back(p.m_dY);
-        x.push_back(p.m_dX);
-        rssi.push_back(p.m_dRssi);
-        snr.push_back(p.m_dRssi - p.m_nNoise);
+        w.y.push_back(p.m_dY);
+        w.x.push_back(p.m_dX);
+        w.rssi.push_back(p.m_dRssi);
+        w.snr.push_back(p.m_dRssi - p.m_nNoise);
     }
-    double minY = y[0], maxY = y[0], minX = x[0], maxX = x[0];
-    std::size_t s = 0;
-    for (std::size_t i = 1; i < n; ++i) {
-        if (y[i] < minY) minY = y[i];
-        if (y[i] > maxY) maxY = y[i];
-        if (x[i] < minX) minX = x[i];
-        if (x[i] > maxX) maxX = x[i];
-        if (rssi[i] > rssi[s]) s = i;
+    w.minY = w.maxY = w.y[0];
+    w.minX = w.maxX = w.x[0];
+    for (std::size_t i = 1; i < w.n; ++i) {
+        w.minY = std::min(w.minY, w.y[i]);
+        w.maxY = std::max(w.maxY, w.y[i]);
+        w.minX = std::min(w.minX, w.x[i]);
+        w.maxX = std::max(w.maxX, w.x[i]);
+        if (w.rssi[i] > w.rssi[w.strongest]) w.strongest = i;
     }
-    ap.m_areaOrigin = CDataGeo(minY, minX);
-    ap.m_areaSize = CDataGeo(maxY - minY, maxX - minX);
-    if (n < kMinPoints) return out;
+    ap.m_areaOrigin = CDataGeo(w.minY, w.minX);
+    ap.m_areaSize = CDataGeo(w.maxY - w.minY, w.maxX - w.minX);
+    return w;
+}
 
-    out.meanRssi = Mean(rssi.data(), n);
-    out.meanSnr = Mean(snr.data(), n);
+/// \brief The position search's frame: the points in local metres and the half ranges around the
+/// strongest point, with the factors by which a strong AP's cap shrank them.
+struct SearchFrame {
+    std::vector<double> yl, xl;
+    double hy = 0, hx = 0, qy = 1.0, qx = 1.0;
+};
 
-    // Search frame in local metres (degrees become distances from the lower corner).
-    std::vector<double> yl(n), xl(n);
+SearchFrame MakeSearchFrame(const WorkingPoints& w, bool metric) {
+    SearchFrame f;
     double ey, ex;
-    if (!in.metric) {
-        for (std::size_t i = 0; i < n; ++i) {
-            yl[i] = GeoDistance(minY, minX, y[i], minX);
-            xl[i] = GeoDistance(minY, minX, minY, x[i]);
+    if (!metric) {
+        // Degrees become distances from the lower corner.
+        f.yl.resize(w.n);
+        f.xl.resize(w.n);
+        for (std::size_t i = 0; i < w.n; ++i) {
+            f.yl[i] = GeoDistance(w.minY, w.minX, w.y[i], w.minX);
+            f.xl[i] = GeoDistance(w.minY, w.minX, w.minY, w.x[i]);
         }
-        ey = GeoDistance(minY, minX, maxY, minX);
-        ex = GeoDistance(minY, minX, minY, maxX);
+        ey = GeoDistance(w.minY, w.minX, w.maxY, w.minX);
+        ex = GeoDistance(w.minY, w.minX, w.minY, w.maxX);
     } else {
-        yl = y;
-        xl = x;
-        ey = maxY - minY;
-        ex = maxX - minX;
+        f.yl.assign(w.y.begin(), w.y.begin() + static_cast<std::ptrdiff_t>(w.n));
+        f.xl.assign(w.x.begin(), w.x.begin() + static_cast<std::ptrdiff_t>(w.n));
+        ey = w.maxY - w.minY;
+        ex = w.maxX - w.minX;
     }
-    double hy = 0.25 * ey, hx = 0.25 * ex, qy = 1.0, qx = 1.0;
-    if (const auto cap = SearchCap(rssi[s])) {
-        if (*cap < hy) {
-            qy = *cap / hy;
-            hy = *cap;
+    f.hy = 0.25 * ey;
+    f.hx = 0.25 * ex;
+    // A strong AP must be near its strongest sample.
+    if (const auto cap = SearchCap(w.rssi[w.strongest])) {
+        if (*cap < f.hy) {
+            f.qy = *cap / f.hy;
+            f.hy = *cap;
         }
-        if (*cap < hx) {
-            qx = *cap / hx;
-            hx = *cap;
+        if (*cap < f.hx) {
+            f.qx = *cap / f.hx;
+            f.hx = *cap;
         }
     }
+    return f;
+}
 
-    double yGrid[kSearchSteps], xGrid[kSearchSteps];
-    Linspace(yGrid, yl[s] - hy, yl[s] + hy, kSearchSteps);
-    Linspace(xGrid, xl[s] - hx, xl[s] + hx, kSearchSteps);
-    std::vector<double> criteria(kCandidates);
+/// \brief The candidates of the position search (a * 31 + b is (yGrid[a], xGrid[b])), their
+/// criteria and the best one.
+struct Candidates {
+    double yGrid[kSearchSteps] = {}, xGrid[kSearchSteps] = {};
+    std::vector<double> criteria;
+    std::size_t best = 0;
+    CDataGeo At(std::size_t k) const { return CDataGeo(yGrid[k / kSearchSteps], xGrid[k % kSearchSteps]); }
+};
+
+/// The 31 x 31 grid search around the strongest point; without a map the grid is then rebuilt in
+/// degrees so that the candidates are positions of the survey.
+Candidates LocateAp(const WorkingPoints& w, const SearchFrame& f, double meanRssi, bool metric) {
+    Candidates c;
+    const std::size_t s = w.strongest;
+    Linspace(c.yGrid, f.yl[s] - f.hy, f.yl[s] + f.hy, kSearchSteps);
+    Linspace(c.xGrid, f.xl[s] - f.hx, f.xl[s] + f.hx, kSearchSteps);
+    c.criteria.resize(kCandidates);
     {
-        const std::vector<std::size_t> set = SearchPointSet(rssi.data(), n);
+        const std::vector<std::size_t> set = SearchPointSet(w.rssi.data(), w.n);
         std::vector<double> sy(set.size()), sx(set.size()), sr(set.size());
         for (std::size_t k = 0; k < set.size(); ++k) {
-            sy[k] = yl[set[k]];
-            sx[k] = xl[set[k]];
-            sr[k] = rssi[set[k]];
+            sy[k] = f.yl[set[k]];
+            sx[k] = f.xl[set[k]];
+            sr[k] = w.rssi[set[k]];
         }
-        SearchCriteria(sy, sx, sr, out.meanRssi, yGrid, xGrid, criteria);
+        SearchCriteria(sy, sx, sr, meanRssi, c.yGrid, c.xGrid, c.criteria);
     }
-    const std::size_t best = ArgMin(criteria.data(), kCandidates);
-    if (!in.metric) {
-        const double spanY = qy * 0.25 * (maxY - minY), spanX = qx * 0.25 * (maxX - minX);
-        Linspace(yGrid, y[s] - spanY, y[s] + spanY, kSearchSteps);
-        Linspace(xGrid, x[s] - spanX, x[s] + spanX, kSearchSteps);
+    c.best = ArgMin(c.criteria.data(), kCandidates);
+    if (!metric) {
+        const double spanY = f.qy * 0.25 * (w.maxY - w.minY), spanX = f.qx * 0.25 * (w.maxX - w.minX);
+        Linspace(c.yGrid, w.y[s] - spanY, w.y[s] + spanY, kSearchSteps);
+        Linspace(c.xGrid, w.x[s] - spanX, w.x[s] + spanX, kSearchSteps);
     }
-    auto candidateAt = [&](std::size_t k) {
-        return CDataGeo(yGrid[k / kSearchSteps], xGrid[k % kSearchSteps]);
-    };
-    ap.m_posAP = candidateAt(best);
+    return c;
+}
 
-    // Pseudo-points where the survey passed through the AP's area without hearing it.
-    {
-        const CDataGeo origin = ap.m_areaOrigin, size = ap.m_areaSize;
-        std::vector<std::size_t> listed;
-        const std::vector<CData>& path = *in.path;
-        for (std::size_t j = 0; j < path.size(); ++j) {
-            const double dy = path[j].m_dY - origin.m_dY, dx = path[j].m_dX - origin.m_dX;
-            if (0.0 <= dy && dy <= size.m_dY && 0.0 <= dx && dx <= size.m_dX) listed.push_back(j);
-        }
-        if (listed.size() > n) {
-            const NearPointTest near(y, x, n);
-            std::vector<std::size_t> added;
-            for (std::size_t j : listed)
-                if (!near.AnyNear(path[j].m_dY, path[j].m_dX)) added.push_back(j);
-            for (std::size_t j : added) {
-                CData p;
-                p.m_dY = path[j].m_dY;
-                p.m_dX = path[j].m_dX;
-                p.m_dRssi = kPseudoRssi;
-                p.m_nNoise = 0;
-                ap.m_aApPoints.push_back(p);
-                y.push_back(p.m_dY);
-                x.push_back(p.m_dX);
-                rssi.push_back(kPseudoRssi);
-                snr.push_back(kPseudoRssi);
-            }
-        }
+/// Pseudo-points of kPseudoRssi where the survey passed through the AP's area without hearing it:
+/// only when the area holds more survey positions than the AP has points, and only at positions
+/// away from every measured point.
+void AddPseudoPoints(CAPInfo& ap, WorkingPoints& w, const std::vector<CData>& path) {
+    const CDataGeo origin = ap.m_areaOrigin, size = ap.m_areaSize;
+    std::vector<std::size_t> listed;
+    for (std::size_t j = 0; j < path.size(); ++j) {
+        const double dy = path[j].m_dY - origin.m_dY, dx = path[j].m_dX - origin.m_dX;
+        if (0.0 <= dy && dy <= size.m_dY && 0.0 <= dx && dx <= size.m_dX) listed.push_back(j);
     }
-    const std::size_t m = y.size();
+    if (listed.size() <= w.n) return;
+    const NearPointTest near(w.y, w.x, w.n);
+    std::vector<std::size_t> added;
+    for (std::size_t j : listed)
+        if (!near.AnyNear(path[j].m_dY, path[j].m_dX)) added.push_back(j);
+    for (std::size_t j : added) {
+        CData p;
+        p.m_dY = path[j].m_dY;
+        p.m_dX = path[j].m_dX;
+        p.m_dRssi = kPseudoRssi;
+        p.m_nNoise = 0;
+        ap.m_aApPoints.push_back(p);
+        w.y.push_back(p.m_dY);
+        w.x.push_back(p.m_dX);
+        w.rssi.push_back(kPseudoRssi);
+        w.snr.push_back(kPseudoRssi);
+    }
+}
 
-    // Model fit at a candidate position.
+/// \brief A fitted log-distance model and the position it was fitted for.
+struct FittedModel {
+    double slope = 0, intercept = 0, shadowStd = 0;
+    CDataGeo position;
+};
+
+/// The slope over all points at the best candidate, retried at the next candidates while it rises
+/// gently (0 < slope < 5); the intercept from the measured points' means and the shadowing deviation
+/// of their residuals.
+FittedModel FitModel(const WorkingPoints& w, Candidates& c, double meanRssi, bool metric) {
+    const std::size_t m = w.y.size(), n = w.n;
     std::vector<GeoPrepared> geo;
-    if (!in.metric) {
+    if (!metric) {
         geo.resize(m);
         for (std::size_t i = 0; i < m; ++i)
-            geo[i] = PrepareGeo(y[i], x[i]);
+            geo[i] = PrepareGeo(w.y[i], w.x[i]);
     }
     std::vector<double> d(m), logs(m);
     auto fitAt = [&](const CDataGeo& P) {
-        if (in.metric) {
+        if (metric) {
             for (std::size_t i = 0; i < m; ++i) {
-                const double dy = y[i] - P.m_dY, dx = x[i] - P.m_dX;
+                const double dy = w.y[i] - P.m_dY, dx = w.x[i] - P.m_dX;
                 d[i] = std::sqrt(dy * dy + dx * dx);
                 logs[i] = Log10Distance(d[i]);
             }
@@ -436,43 +478,62 @@ ApOutcome ProcessOneAp(CAPInfo& ap, const SharedInput& in) {
                 logs[i] = Log10Distance(d[i]);
             }
         }
-        return RegressionSlope(rssi.data(), logs.data(), m);
+        return RegressionSlope(w.rssi.data(), logs.data(), m);
     };
-    const double firstSlope = fitAt(ap.m_posAP);
+    const double firstSlope = fitAt(c.At(c.best));
     const SignRetry retry =
-        RetryPositiveSlope(criteria, best, firstSlope, [&](std::size_t k) { return fitAt(candidateAt(k)); });
-    const double slope = retry.slope;
-    const CDataGeo P = candidateAt(retry.candidate);
+        RetryPositiveSlope(c.criteria, c.best, firstSlope, [&](std::size_t k) { return fitAt(c.At(k)); });
 
-    const double intercept = out.meanRssi - Mean(logs.data(), n) * slope;
+    FittedModel f;
+    f.slope = retry.slope;
+    f.position = c.At(retry.candidate);
+    f.intercept = meanRssi - Mean(logs.data(), n) * f.slope;
     std::vector<double> residuals(n);
     for (std::size_t i = 0; i < n; ++i) {
         double l = logs[i];
-        if (in.metric) {
-            const double dy = y[i] - P.m_dY, dx = x[i] - P.m_dX;
+        if (metric) {
+            const double dy = w.y[i] - f.position.m_dY, dx = w.x[i] - f.position.m_dX;
             l = HalfLog10OfSquare(dy * dy + dx * dx);
         }
-        residuals[i] = rssi[i] - slope * l - intercept;
+        residuals[i] = w.rssi[i] - f.slope * l - f.intercept;
     }
-    const double shadowStd = SampleStd(residuals.data(), n);
+    f.shadowStd = SampleStd(residuals.data(), n);
+    return f;
+}
 
-    const PointArrays pts{y.data(), x.data(), rssi.data(), m};
-    ApGrid grid = PredictApGrid(pts, in.metric, AreaBounds{minY, minX, maxY, maxX}, in.cols, in.rows, P,
-                                slope, intercept, out.meanRssi);
+/// One AP: working points and area, and for an AP with enough points the position search,
+/// pseudo-points, model fit and predicted grid.
+ApOutcome ProcessOneAp(CAPInfo& ap, const SharedInput& in) {
+    ApOutcome out;
+    WorkingPoints w = CollectWorkingPoints(ap, in.metric);
+    if (w.n < kMinPoints) return out; // too few points: no model, the defaults remain
+    out.meanRssi = Mean(w.rssi.data(), w.n);
+    out.meanSnr = Mean(w.snr.data(), w.n);
 
+    const SearchFrame frame = MakeSearchFrame(w, in.metric);
+    Candidates candidates = LocateAp(w, frame, out.meanRssi, in.metric);
+    // The stored position is the search's best candidate even when the fit moves on to another.
+    ap.m_posAP = candidates.At(candidates.best);
+    AddPseudoPoints(ap, w, *in.path);
+    const FittedModel model = FitModel(w, candidates, out.meanRssi, in.metric);
+
+    const PointArrays pts{w.y.data(), w.x.data(), w.rssi.data(), w.y.size()};
+    ApGrid grid = PredictApGrid(pts, in.metric, AreaBounds{w.minY, w.minX, w.maxY, w.maxX}, in.cols, in.rows,
+                                model.position, model.slope, model.intercept, out.meanRssi);
     ap.m_aGrid = std::move(grid.values);
     ap.m_dGridMax = grid.maximum;
     ap.m_dGridMin = grid.minimum;
-    ap.m_dSlope = slope;
-    ap.m_dIntercept = intercept;
-    ap.m_dShadowStd = shadowStd;
+    ap.m_dSlope = model.slope;
+    ap.m_dIntercept = model.intercept;
+    ap.m_dShadowStd = model.shadowStd;
     ap.m_nApGridRows = in.rows;
     ap.m_nApGridCols = in.cols;
+    ap.m_aCoverageBitmap = GridToColours(ap.m_aGrid, in.cols, in.rows, ap.m_crColour, in.powerLow, in.powerHigh);
 
     out.processed = true;
-    out.slope = slope;
-    out.intercept = intercept;
-    out.shadowStd = shadowStd;
+    out.slope = model.slope;
+    out.intercept = model.intercept;
+    out.shadowStd = model.shadowStd;
     return out;
 }
 
@@ -486,8 +547,8 @@ std::string ProgressText(std::size_t i, std::size_t count) {
 /// \brief Hands the APs to worker threads and gives their results back in index order.
 class ApPool {
   public:
-    ApPool(CPlotraDoc& doc, const SharedInput& in, unsigned threads)
-        : m_doc(doc), m_in(in), m_outcomes(doc.m_aAPs.size()), m_done(doc.m_aAPs.size(), 0) {
+    ApPool(std::vector<CAPInfo>& aps, const SharedInput& in, unsigned threads)
+        : m_aps(aps), m_in(in), m_outcomes(aps.size()), m_done(aps.size(), 0) {
         for (unsigned t = 0; t < threads; ++t)
             m_threads.emplace_back([this] { Work(); });
     }
@@ -510,7 +571,7 @@ class ApPool {
             const std::size_t i = m_next.fetch_add(1);
             if (i >= m_done.size()) return;
             try {
-                m_outcomes[i] = ProcessOneAp(m_doc.m_aAPs[i], m_in);
+                m_outcomes[i] = ProcessOneAp(m_aps[i], m_in);
             } catch (...) {
                 std::lock_guard lock(m_mutex);
                 if (!m_error) m_error = std::current_exception();
@@ -524,7 +585,7 @@ class ApPool {
         }
     }
 
-    CPlotraDoc& m_doc;
+    std::vector<CAPInfo>& m_aps;
     const SharedInput& m_in;
     std::vector<ApOutcome> m_outcomes;
     std::vector<char> m_done;
@@ -538,54 +599,68 @@ class ApPool {
 } // namespace
 } // namespace processing
 
-void ProcessData(CPlotraDoc& doc, const ProcessingOptions& options) {
+ProcessingSnapshot TakeProcessingSnapshot(CPlotraDoc& doc) {
+    ProcessingSnapshot s;
+    s.aps = std::move(doc.m_aAPs);
+    doc.m_aAPs.clear();
+    s.path = doc.m_aPoints;
+    s.metric = doc.m_bMetricXY != 0;
+    s.cols = doc.m_nGridCols;
+    s.rows = doc.m_nGridRows;
+    s.powerLow = doc.m_nPowerRangeLow;
+    s.powerHigh = doc.m_nPowerRangeHigh;
+    return s;
+}
+
+ProcessingResult RunProcessing(ProcessingSnapshot snapshot, Progress& progress, const ProcessingOptions& options) {
     using namespace processing;
-    Progress& progress = doc.ProgressSink();
-    progress.clearCancel();
     progress.show();
     progress.setPosition(0);
     progress.setText("Beginning Data Processing...");
-    doc.m_workContours.Clear();
-    doc.m_nGridCols = 50;
-    doc.m_nGridRows = 50;
 
-    const std::size_t count = doc.m_aAPs.size();
+    ProcessingResult r;
+    r.aps = std::move(snapshot.aps);
+    const std::size_t count = r.aps.size();
     SharedInput in;
-    in.metric = doc.m_bMetricXY != 0;
-    in.path = &doc.m_aPoints;
-    in.cols = doc.m_nGridCols;
-    in.rows = doc.m_nGridRows;
+    in.metric = snapshot.metric;
+    in.path = &snapshot.path;
+    in.cols = snapshot.cols;
+    in.rows = snapshot.rows;
+    in.powerLow = snapshot.powerLow;
+    in.powerHigh = snapshot.powerHigh;
 
+    // The document's working values are those of the last AP that got a model.
     auto finish = [&](std::size_t i, const ApOutcome& o) {
         if (!o.processed) return;
-        doc.m_dMeanRssi = o.meanRssi;
-        doc.m_dMeanSnr = o.meanSnr;
-        doc.m_dSlope = o.slope;
-        doc.m_dIntercept = o.intercept;
-        doc.m_dShadowStd = o.shadowStd;
-        RegenerateApCoverageBitmap(doc, i);
+        r.anyProcessed = true;
+        r.meanRssi = o.meanRssi;
+        r.meanSnr = o.meanSnr;
+        r.slope = o.slope;
+        r.intercept = o.intercept;
+        r.shadowStd = o.shadowStd;
         const long long N = static_cast<long long>(count), k = static_cast<long long>(i);
         progress.setPosition(static_cast<int>(k * 90 / N + 90 / N));
     };
 
     unsigned threads = options.threads ? options.threads : std::max(1u, std::thread::hardware_concurrency());
     threads = static_cast<unsigned>(std::min<std::size_t>(threads, count));
-    if (threads <= 1) {
-        for (std::size_t i = 0; i < count; ++i) {
-            progress.setText(ProgressText(i, count));
-            finish(i, ProcessOneAp(doc.m_aAPs[i], in));
+    std::optional<ApPool> pool;
+    if (threads > 1) pool.emplace(r.aps, in, threads);
+    for (std::size_t i = 0; i < count; ++i) {
+        if (progress.cancelRequested()) {
+            r.cancelled = true;
+            break;
         }
-    } else {
-        ApPool pool(doc, in, threads);
-        for (std::size_t i = 0; i < count; ++i) {
-            progress.setText(ProgressText(i, count));
-            finish(i, pool.Wait(i));
-        }
+        progress.setText(ProgressText(i, count));
+        finish(i, pool ? pool->Wait(i) : ProcessOneAp(r.aps[i], in));
     }
-
+    pool.reset(); // a cancelled run stops its workers before the APs are handed back
     progress.setPosition(100);
     progress.hide();
+    return r;
+}
 
+void FinishProcessing(CPlotraDoc& doc) {
     doc.ComputeExtent(0, 0, 0);
     doc.m_bShowPath = 1;
     doc.m_bShowContour = 0;
@@ -595,29 +670,79 @@ void ProcessData(CPlotraDoc& doc, const ProcessingOptions& options) {
     doc.m_bXGrid = 0;
     doc.m_bYGrid = 0;
     CApFile blank;
-    blank.m_strTxPower = blank.m_strAntennaGain = blank.m_strDirection = blank.m_strHeight =
-        blank.m_strNotes = " ";
-    doc.m_aApNotes.assign(count, blank);
+    blank.m_strTxPower = blank.m_strAntennaGain = blank.m_strDirection = blank.m_strHeight = blank.m_strNotes = " ";
+    doc.m_aApNotes.assign(doc.m_aAPs.size(), blank);
 
-    double widthX, widthY;
-    if (!doc.m_bMetricXY) {
-        widthX = GeoDistance(doc.m_dGridOriginY, doc.m_dGridOriginX, doc.m_dGridOriginY,
-                             doc.m_dGridOriginX + doc.m_dGridSpanX);
-        widthY = GeoDistance(doc.m_dGridOriginY, doc.m_dGridOriginX, doc.m_dGridOriginY + doc.m_dGridSpanY,
-                             doc.m_dGridOriginX);
-    } else {
-        widthX = doc.m_dGridSpanX;
-        widthY = doc.m_dGridSpanY;
-    }
+    const auto [widthX, widthY] = doc.GridRectangleMetres();
     doc.m_dResolutionX = widthX / doc.m_dUnitFactor / 50.0;
     doc.m_dResolutionY = widthY / doc.m_dUnitFactor / 50.0;
+    doc.ResetResolutionSliders(true);
     doc.m_nAlpha = 192;
-
+    doc.RebuildGroups();
+    doc.m_panel.m_nSelectedAP = -1;
     // Complete: the views may now read every result.
     doc.m_bDataLoaded = 1;
-    ++doc.m_nChangeCounter;
-    doc.Host().refreshPanel();
-    doc.Host().updateAllViews();
+}
+
+void ApplyProcessing(CPlotraDoc& doc, ProcessingResult&& r) {
+    doc.m_aAPs = std::move(r.aps);
+    if (r.anyProcessed) {
+        doc.m_dMeanRssi = r.meanRssi;
+        doc.m_dMeanSnr = r.meanSnr;
+        doc.m_dSlope = r.slope;
+        doc.m_dIntercept = r.intercept;
+        doc.m_dShadowStd = r.shadowStd;
+    }
+    if (!r.cancelled) FinishProcessing(doc);
+    doc.Notify(DocChange::Everything);
+}
+
+std::unique_ptr<ProcessingJob> StartProcessingJob(CPlotraDoc& doc, Progress& progress, std::function<void()> finished,
+                                                  const ProcessingOptions& options) {
+    if (doc.RefuseWhileBusy()) return nullptr;
+    progress.clearCancel();
+    doc.m_workContours.Clear();
+    doc.m_nGridCols = 50;
+    doc.m_nGridRows = 50;
+    doc.m_bDataLoaded = 0;
+    doc.SetJobRunning(true);
+    auto job = std::make_unique<ProcessingJob>(
+        [snapshot = TakeProcessingSnapshot(doc), &progress, options]() mutable {
+            return RunProcessing(std::move(snapshot), progress, options);
+        },
+        std::move(finished));
+    doc.Notify(DocChange::Everything); // the APs are with the job until it is applied
+    return job;
+}
+
+bool ApplyProcessingJob(CPlotraDoc& doc, ProcessingJob& job) {
+    std::string failure;
+    std::optional<ProcessingResult> result = job.Take(&failure);
+    doc.SetJobRunning(false);
+    if (!result) {
+        // The APs went down with the failed job: the project holds its files and path only.
+        doc.m_aAPs.clear();
+        doc.Notify(DocChange::Everything);
+        doc.Prompts().message(failure, "Data Processing", PromptIcon::Stop);
+        return false;
+    }
+    const bool complete = !result->cancelled;
+    ApplyProcessing(doc, std::move(*result));
+    return complete;
+}
+
+void ProcessData(CPlotraDoc& doc, const ProcessingOptions& options) {
+    Progress& progress = doc.ProgressSink();
+    progress.clearCancel();
+    doc.m_workContours.Clear();
+    doc.m_nGridCols = 50;
+    doc.m_nGridRows = 50;
+    ApplyProcessing(doc, RunProcessing(TakeProcessingSnapshot(doc), progress, options));
+}
+
+bool CPlotraDoc::RunProcessing() {
+    auto job = StartProcessingJob(*this, ProgressSink());
+    return job && ApplyProcessingJob(*this, *job);
 }
 
 } // namespace plotra

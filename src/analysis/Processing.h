@@ -3,30 +3,79 @@
 /// position and a predicted signal-power grid over the AP's own area (ProcessData), and the pieces
 /// of it that are worth checking on their own.
 
-#include "analysis/GeoPrepared.h"
+#include "model/Geometry.h"
 #include "analysis/SpatialIndex.h"
+#include "model/Job.h"
 #include "model/Records.h"
 
 #include <cmath>
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
 namespace plotra {
 
 class CPlotraDoc;
+class Progress;
 
-/// \brief How ProcessData runs.
+/// \brief How the processing runs.
 struct ProcessingOptions {
     /// Worker threads for the APs; 0 takes the number of hardware threads. The results are the same
     /// whatever the count.
     unsigned threads = 0;
 };
 
-/// The data processing of a whole project: every AP of doc.m_aAPs in index order, then the extent,
-/// the display switches, the resolution defaults and the views. Reports through doc.ProgressSink().
+/// \brief Everything the processing reads. The APs are moved out of the document for the time of
+/// the job (the document shows no APs meanwhile), the walk path is copied.
+struct ProcessingSnapshot {
+    std::vector<CAPInfo> aps;
+    std::vector<CData> path;
+    bool metric = false;
+    int cols = 50, rows = 50;
+    int powerLow = -100, powerHigh = -30; ///< power range of the AP pictures
+};
+
+/// \brief What the processing hands back: the APs with their models, positions, grids and pictures,
+/// and the working values of the last AP that got a model.
+struct ProcessingResult {
+    std::vector<CAPInfo> aps;
+    bool cancelled = false; ///< the APs after the cancel point have no model
+    bool anyProcessed = false;
+    double meanRssi = 0, meanSnr = 0, slope = 0, intercept = 0, shadowStd = 0;
+};
+
+using ProcessingJob = Job<ProcessingResult>;
+
+/// Moves the APs and copies the path and settings the processing needs out of the document.
+ProcessingSnapshot TakeProcessingSnapshot(CPlotraDoc& doc);
+
+/// The processing itself (any thread): every AP in index order with progress texts and positions;
+/// stops between APs when the progress' cancel flag is set.
+ProcessingResult RunProcessing(ProcessingSnapshot snapshot, Progress& progress, const ProcessingOptions& options = {});
+
+/// The steps after all APs, on the document: extent and display frame, display switches, report
+/// notes, resolution defaults, alpha, AP groups; m_bDataLoaded last.
+void FinishProcessing(CPlotraDoc& doc);
+
+/// Puts a result into the document (on its thread): the APs back, the working values, and for a run
+/// that was not cancelled FinishProcessing; one notice for the whole document.
+void ApplyProcessing(CPlotraDoc& doc, ProcessingResult&& result);
+
+/// Starts the processing of the document's placed survey as a job. Refused (nothing started, the
+/// user told) while another job of the document runs. \p finished runs on the job's thread when the
+/// work is done; the caller then calls ApplyProcessingJob on the document's thread.
+std::unique_ptr<ProcessingJob> StartProcessingJob(CPlotraDoc& doc, Progress& progress,
+                                                  std::function<void()> finished = {},
+                                                  const ProcessingOptions& options = {});
+
+/// Applies a finished job (waiting for it if needed). A job that failed is reported to the user and
+/// leaves a project without APs. True when the processing completed.
+bool ApplyProcessingJob(CPlotraDoc& doc, ProcessingJob& job);
+
+/// The whole processing at once on the calling thread (tests and benchmarks): snapshot, run, apply.
 void ProcessData(CPlotraDoc& doc, const ProcessingOptions& options = {});
 
 namespace processing {

@@ -77,7 +77,7 @@ std::vector<std::size_t> ScopeAndPointChecks(CPlotraDoc& doc) {
             const CAPInfo& ap = doc.m_aAPs[i];
             if (!ap.m_bSelected) continue;
             scope.push_back(i);
-            if (ap.m_aApPoints.size() < 80) {
+            if (ap.m_aApPoints.size() < kMinLocatedPoints) {
                 listed += ap.MacText() + ", " + ap.SsidText() + " \n";
                 ++listedCount;
             } else {
@@ -100,7 +100,7 @@ std::vector<std::size_t> ScopeAndPointChecks(CPlotraDoc& doc) {
 
 /// False (with the single-mode message) when the AP has fewer than 80 working points.
 bool EnoughPoints(CPlotraDoc& doc, const CAPInfo& ap) {
-    if (ap.m_aApPoints.size() >= 80) return true;
+    if (ap.m_aApPoints.size() >= kMinLocatedPoints) return true;
     if (doc.m_nAnalysisMode != 2)
         doc.Prompts().message("No Enough Measurement Points (< 80) for this AP: " + ap.SsidText(),
                               "Insufficient Points", PromptIcon::Information);
@@ -113,7 +113,7 @@ void ShowCellRadius(CPlotraDoc& doc) {
     doc.m_bCoveragePlotted = 0;
     doc.m_bShowContour = 0;
     doc.m_bMultiContours = 0;
-    doc.Host().updateAllViews();
+    doc.Notify(DocChange::Aps, ApField::Reliability);
 }
 
 } // namespace

@@ -1,17 +1,21 @@
-#include "analysis/CoverageColours.h"
+#include "model/CoverageColours.h"
 #include "analysis/Numeric.h"
 #include "analysis/Processing.h"
 #include "model/PlotraDoc.h"
 
 #include <cmath>
+#include <cstdio>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace plotra {
 
 // An AP moved by the user gets its model refitted for the position now stored in m_posAP; a position
 // whose model would not fall with distance by at least 10 dB per decade is refused and undone.
-void CPlotraDoc::RecalculateAP(int index) {
-    if (index < 0 || static_cast<std::size_t>(index) >= m_aAPs.size()) return;
+MoveOutcome CPlotraDoc::RecalculateAP(int index) {
+    MoveOutcome outcome;
+    if (index < 0 || static_cast<std::size_t>(index) >= m_aAPs.size()) return outcome;
     CAPInfo& ap = m_aAPs[static_cast<std::size_t>(index)];
     Progress& progress = ProgressSink();
     progress.setPosition(0);
@@ -23,13 +27,14 @@ void CPlotraDoc::RecalculateAP(int index) {
         progress.hide();
         ComputeExtent(0, 0, 0);
         m_bCoveragePlotted = 1;
-        ++m_nChangeCounter;
-        Host().updateAllViews();
+        Notify(DocChange::Aps, outcome.refitted ? ApField::Model : ApField::Position, {index});
+        return outcome;
     };
     const std::size_t n = ap.m_aApPoints.size();
-    if (n <= 20) {
-        finish();
-        return;
+    if (n <= kMinCoveragePoints) {
+        // Too few points for a model: the AP simply stays where it was put.
+        outcome.accepted = true;
+        return finish();
     }
 
     std::vector<double> y(n), x(n), rssi(n), logs(n);
@@ -51,12 +56,12 @@ void CPlotraDoc::RecalculateAP(int index) {
     const double intercept = meanRssi - Mean(logs.data(), n) * slope;
 
     if (!(slope <= -10.0)) {
-        Prompts().message("This AP position results in wrong progation parameters.", "Invalid Position",
-                          PromptIcon::Stop);
+        outcome.message = "This AP position results in wrong progation parameters.";
+        Prompts().message(outcome.message, "Invalid Position", PromptIcon::Stop);
         ap.m_posAP = m_posMovedFrom;
-        finish();
-        return;
+        return finish();
     }
+    outcome.accepted = outcome.refitted = true;
     m_dSlope = slope;
     m_dMeanRssi = meanRssi;
     m_dIntercept = intercept;
@@ -94,7 +99,82 @@ void CPlotraDoc::RecalculateAP(int index) {
     ap.m_nApGridRows = rows;
     RegenerateApCoverageBitmap(*this, static_cast<std::size_t>(index));
     progress.setPosition(100);
-    finish();
+    return finish();
+}
+
+MoveOutcome CPlotraDoc::MoveAp(int index, const CDataGeo& to) {
+    if (index < 0 || static_cast<std::size_t>(index) >= m_aAPs.size()) return {};
+    CAPInfo& ap = m_aAPs[static_cast<std::size_t>(index)];
+    m_posMovedFrom = ap.m_posAP;
+    ap.m_posAP = to;
+    return RecalculateAP(index);
+}
+
+void CPlotraDoc::BeginApDrag(int index) {
+    if (index < 0 || static_cast<std::size_t>(index) >= m_aAPs.size()) return;
+    m_bCombined = 0;
+    m_bMultiContours = 0;
+    m_bShowContour = 0;
+    m_bShowCellRadius = 0;
+    m_bCoverageReady = 0;
+    m_bCoveragePlotted = 0;
+    CAPInfo& ap = m_aAPs[static_cast<std::size_t>(index)];
+    m_posMovedFrom = ap.m_posAP;
+    // Far outside the frame, so that the map no longer shows the AP while the mouse carries its icon.
+    ap.m_posAP = CDataGeo(m_dFrameOriginY - 10000000.0, m_dFrameOriginX - 10000000.0);
+    Notify(DocChange::Aps, ApField::Position, {index});
+}
+
+MoveOutcome CPlotraDoc::FinishApDrag(int index, const CDataGeo& to) {
+    if (index < 0 || static_cast<std::size_t>(index) >= m_aAPs.size()) return {};
+    m_aAPs[static_cast<std::size_t>(index)].m_posAP = to;
+    if (m_bDataLoaded) return RecalculateAP(index);
+    Notify(DocChange::Aps, ApField::Position, {index});
+    MoveOutcome outcome;
+    outcome.accepted = true;
+    return outcome;
+}
+
+namespace {
+
+/// A typed coordinate read as the panel reads it ("%f", single precision); nothing for other text.
+std::optional<double> ParseTyped(const std::string& text) {
+    float v = 0.0f;
+    if (std::sscanf(text.c_str(), "%f", &v) != 1) return std::nullopt;
+    return static_cast<double>(v);
+}
+
+} // namespace
+
+std::optional<MoveOutcome> CPlotraDoc::TypeApPosition(const std::string& yText, const std::string& xText) {
+    const int index = m_panel.m_nSelectedAP;
+    if (index < 0 || static_cast<std::size_t>(index) >= m_aAPs.size() ||
+        !m_aAPs[static_cast<std::size_t>(index)].m_bSelected)
+        return std::nullopt;
+    const bool metres = m_dUnitFactor >= 0.5;
+    auto refuse = [&](const char* what) {
+        Prompts().message(std::string("Please input the value for ") + what + ".", "Invalid Location",
+                          PromptIcon::Stop);
+        return std::nullopt;
+    };
+    std::optional<double> y, x;
+    double limit;
+    if (!m_bMetricXY) {
+        // An unreadable text would otherwise move the AP to latitude 0, longitude 0.
+        if (!(y = ParseTyped(yText))) return refuse("Lat");
+        if (!(x = ParseTyped(xText))) return refuse("Lon");
+        limit = 180.0;
+    } else {
+        if (yText == "N/A" || !(y = ParseTyped(yText))) return refuse(metres ? "Y(m)" : "Y(ft)");
+        if (xText == "N/A" || !(x = ParseTyped(xText))) return refuse(metres ? "X(m)" : "X(ft)");
+        *y *= m_dUnitFactor;
+        *x *= m_dUnitFactor;
+        limit = 1e10;
+    }
+    if (!(std::fabs(*y) < limit && std::fabs(*x) < limit)) return std::nullopt;
+    const CDataGeo& old = m_aAPs[static_cast<std::size_t>(index)].m_posAP;
+    if (!(std::fabs(old.m_dY - *y) + std::fabs(old.m_dX - *x) > 1e-6)) return std::nullopt;
+    return MoveAp(index, CDataGeo(*y, *x));
 }
 
 } // namespace plotra

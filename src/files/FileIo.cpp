@@ -70,6 +70,16 @@ bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> 
     return true;
 }
 
-std::string FileTitle(const std::string& path) { return std::filesystem::path(path).filename().string(); }
+std::string FileTitle(const std::string& path) {
+    // The name as a file dialog gives its title: without the last extension ("a.b.hsd" -> "a.b"); a
+    // name that starts with its only dot keeps it.
+    return std::filesystem::path(path).stem().string();
+}
+
+std::string AbsolutePath(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    return error ? path : absolute.lexically_normal().string();
+}
 
 } // namespace plotra

@@ -32,7 +32,11 @@ bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> 
 /// file, as a full disk would. Negative disables it.
 void SetWriteFailureAfterBytesForTesting(long long bytes);
 
-/// File title: the name without its folder.
+/// File title as a file dialog gives it: the name without its folder and its extension.
 std::string FileTitle(const std::string& path);
+
+/// The absolute spelling of a path (relative to the working folder), without "." and ".." steps;
+/// the path itself when that cannot be had.
+std::string AbsolutePath(const std::string& path);
 
 } // namespace plotra

@@ -1,6 +1,7 @@
-// The new-project flow: reading the ticked survey files, building the access points and the walk
-// path of every file, placing everything on the map when one is loaded, and starting the processing.
-#include "analysis/Numeric.h"
+// The new-project flow: choosing the survey files, reading the ticked ones, building the access
+// points and the walk path of every file, placing everything on the map when one is loaded, and
+// asking for the processing.
+#include "files/NewProject.h"
 #include "files/FileIo.h"
 #include "files/SurveyFile.h"
 #include "files/WigleCsv.h"
@@ -29,6 +30,20 @@ void ConvertToMap(const CPlotraDoc& doc, std::vector<CData>& list) {
 
 } // namespace
 
+bool AddSurveyFile(std::vector<CDataFile>& files, const std::string& path, UserPrompts& prompts) {
+    CDataFile file;
+    file.m_strPath = AbsolutePath(path);
+    file.m_strName = FileTitle(path);
+    // The same path twice (byte for byte; another spelling is another file) is refused.
+    for (const CDataFile& f : files)
+        if (f.m_strPath == file.m_strPath) {
+            prompts.message("This file has been selected!", "Invalid File", PromptIcon::Stop);
+            return false;
+        }
+    files.push_back(std::move(file));
+    return true;
+}
+
 bool CPlotraDoc::OnNewDocument() {
     // The framework's call at start-up only marks the document as started.
     if (!m_bStarted) {
@@ -39,19 +54,24 @@ bool CPlotraDoc::OnNewDocument() {
         Prompts().message("Please Select Graph Window", "Invalid Window", PromptIcon::Stop);
         return false;
     }
+    if (RefuseWhileBusy()) return false;
     if (!m_bMapLoaded &&
         Prompts().askYesNo("No projection file is detected. Do you want to input projection file first?",
                            "No Projection File")) {
         OpenProjectionFile();
         return false;
     }
-    // The file list and the merge choice come from the selection dialog, which the caller ran and which
-    // ends with OK only when at least one file is ticked.
-    bool anyTicked = false;
-    for (const CDataFile& f : m_aFiles)
-        anyTicked = anyTicked || f.m_bUse;
-    if (!anyTicked) return false;
+    // A second "New Project" starts from the current files and their ticks.
+    std::optional<SurveySelection> chosen = Prompts().chooseSurveyFiles(m_aFiles, m_bMerge != 0);
+    if (!chosen) return false;
+    SetSurveyFiles(std::move(chosen->files), chosen->merge);
     return LoadSurveyFiles();
+}
+
+void CPlotraDoc::SetSurveyFiles(std::vector<CDataFile> files, bool merge) {
+    m_aFiles = std::move(files);
+    m_bMerge = merge ? 1 : 0;
+    Notify(DocChange::Files);
 }
 
 SurveyReadResult CPlotraDoc::ReadOneSurveyFile(const std::string& path) {
@@ -86,13 +106,9 @@ SurveyReadResult CPlotraDoc::ReadOneSurveyFile(const std::string& path) {
 }
 
 bool CPlotraDoc::LoadSurveyFiles() {
-    // The processing worker owns the model until it has finished.
-    if (ProcessingRunning()) {
-        Prompts().message("Data processing is still running. Please wait until it has finished.", "Busy",
-                          PromptIcon::Stop);
-        return false;
-    }
-    Host().collapseSections(kSectionMeasurement | kSectionSorting | kSectionReliability);
+    // A running job holds the APs until its result is applied.
+    if (RefuseWhileBusy()) return false;
+    m_panel.m_bExpandMeasurement = m_panel.m_bExpandSorting = m_panel.m_bExpandReliability = 0;
     Host().setShowDirections(false);
     m_bShowLegend = 0;
     m_bDataLoaded = 0;
@@ -128,7 +144,10 @@ bool CPlotraDoc::LoadSurveyFiles() {
             break;
         }
     }
-    if (!anyRead) return false;
+    if (!anyRead) {
+        Notify(DocChange::Everything);
+        return false;
+    }
 
     BuildAccessPoints();
     Host().setTitle("");
@@ -137,9 +156,10 @@ bool CPlotraDoc::LoadSurveyFiles() {
 }
 
 void CPlotraDoc::BuildAccessPoints() {
-    if (ProcessingRunning()) return;
+    if (m_bJobRunning) return;
     PlaceSurveyPoints();
-    StartProcessing();
+    Notify(DocChange::Everything);
+    RequestProcessing();
 }
 
 void CPlotraDoc::PlaceSurveyPoints() {

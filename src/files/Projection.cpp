@@ -1,4 +1,4 @@
-#include "analysis/Numeric.h"
+#include "model/Geometry.h"
 #include "files/BmpImage.h"
 #include "files/FileIo.h"
 #include "files/HuffmanTree.h"
@@ -163,13 +163,13 @@ bool CPlotraDoc::ReadProjectionFile(std::span<const std::uint8_t> file) {
     m_bShowLonLat = 0;
     m_aMapImage = std::move(image);
     m_bMapLoaded = 1;
-    ++m_nChangeCounter; // the render layer rebuilds its picture of the map
     ComputeMapGeometry(*this);
-    Host().updateAllViews();
+    Notify(DocChange::Projection);
     return true;
 }
 
 void CPlotraDoc::OpenProjectionFile() {
+    if (RefuseWhileBusy()) return;
     if (m_bMapLoaded) {
         if (!Prompts().askYesNo(
                 "Replacing current geo-coded map will results in recalculation. Do you really want to do it?",
@@ -182,7 +182,7 @@ void CPlotraDoc::OpenProjectionFile() {
         m_nMapImageSize = 0;
         m_aMapImage.clear();
         m_aMapImage.shrink_to_fit();
-        ++m_nChangeCounter;
+        Notify(DocChange::Projection);
     }
     FileChooserRequest request;
     request.title = "Open a hpf file";
@@ -190,33 +190,37 @@ void CPlotraDoc::OpenProjectionFile() {
     request.defaultExtension = "hpf";
     const auto path = Prompts().chooseOpenFile(request);
     if (!path) return;
+    LoadProjectionFile(*path);
+}
 
-    m_strProjectionPath = *path;
-    const FileBytes file = ReadWholeFile(*path);
+bool CPlotraDoc::LoadProjectionFile(const std::string& path) {
+    if (RefuseWhileBusy()) return false;
+    m_strProjectionPath = path;
+    const FileBytes file = ReadWholeFile(path);
     if (file.status == ReadStatus::CannotOpen) {
-        Prompts().message("Could not open file \"" + *path + "\"", "File Open Error", PromptIcon::Stop);
-        return;
+        Prompts().message("Could not open file \"" + path + "\"", "File Open Error", PromptIcon::Stop);
+        return false;
     }
-    Host().collapseSections(kSectionSorting | kSectionReliability);
+    // A file beyond the reader's size limit cannot be a projection file we accept. A refused file
+    // leaves the project as it was (only an agreed replacement has released the old map).
+    if (file.status != ReadStatus::Ok || !HasProjectionMagic(file.bytes)) {
+        Prompts().message(kNotHpf, kInvalidFile, PromptIcon::Stop);
+        return false;
+    }
+    if (!ReadProjectionFile(file.bytes)) return false;
+    m_panel.m_bExpandSorting = m_panel.m_bExpandReliability = 0;
     m_bShowLegend = 0;
     m_bDataLoaded = 0;
     m_bCoverageReady = 0;
     m_bCombined = 0;
-    // A file beyond the reader's size limit cannot be a projection file we accept.
-    if (file.status != ReadStatus::Ok || !HasProjectionMagic(file.bytes)) {
-        Prompts().message(kNotHpf, kInvalidFile, PromptIcon::Stop);
-        return;
-    }
-    if (!ReadProjectionFile(file.bytes)) return;
-    Host().setPathName(*path, true);
-    if (!m_aAPs.empty()) {
-        LoadSurveyFiles(); // rebuilds every position on the new map and starts processing
-        // The extent below reads the APs that processing writes: wait for it (the user sees its
-        // modal progress meanwhile).
-        JoinProcessing();
-    }
+    Host().setPathName(path, true);
+    // Shown before the survey is placed again, so that the processing's extent already frames the map.
     Host().setMapShown(true);
+    // Every position is rebuilt on the new map, and processed again.
+    if (!m_aAPs.empty()) LoadSurveyFiles();
     ComputeExtent(0, 0, 0);
+    Notify(DocChange::Frame);
+    return true;
 }
 
 } // namespace plotra

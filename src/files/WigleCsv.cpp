@@ -1,6 +1,6 @@
 #include "files/WigleCsv.h"
 
-#include "analysis/Numeric.h"
+#include "model/Geometry.h"
 
 #include <algorithm>
 #include <charconv>

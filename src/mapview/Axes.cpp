@@ -1,6 +1,6 @@
 #include "mapview/Axes.h"
 
-#include "analysis/Numeric.h"
+#include "model/Geometry.h"
 #include "model/PlotraDoc.h"
 
 #include <QFontMetrics>

@@ -1,6 +1,6 @@
 #include "mapview/CoverageImages.h"
 
-#include "analysis/CoverageColours.h"
+#include "model/CoverageColours.h"
 #include "model/PlotraDoc.h"
 
 namespace plotra {

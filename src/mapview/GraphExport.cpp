@@ -75,18 +75,11 @@ bool ExportGraphImage(CPlotraDoc& doc, const GraphImageOptions& options, UserPro
                         PromptIcon::Stop);
         return false;
     }
-    doc.m_nGraphType = std::clamp(options.graph, 1, 3);
-    if (options.multiContours) {
-        // The panel sets the display modes as a group: multiple contours replace the single one.
-        doc.m_bCoveragePlotted = 1;
-        doc.m_bShowContour = 0;
-        doc.m_bMultiContours = 1;
-        doc.m_bShowCellRadius = 0;
-    }
-    if (options.alpha) doc.m_nAlpha = std::clamp(*options.alpha, 0, 255);
+    if (options.alpha) doc.SetAlpha(*options.alpha);
 
     ViewState view;
-    view.m_bShowMap = doc.m_bMapLoaded != 0;
+    view.m_bShowMap = options.showMap && doc.m_bMapLoaded != 0;
+    view.m_bShowDirections = options.compass;
     doc.Host().setMapShown(view.m_bShowMap);
     view.FitInWindow(doc, options.width, options.height);
     const QImage picture = RenderGraph(doc, view, options.width, options.height);

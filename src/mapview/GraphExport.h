@@ -34,18 +34,18 @@ void DrawPrintedGraph(QPainter& painter, const QRect& page, const QImage& pictur
 /// the document's last graph picture to SaveGraphImageName(path). False when cancelled or unwritten.
 bool SaveGraphImage(const CPlotraDoc& doc, UserPrompts& prompts);
 
-/// \brief What the command-line image export draws.
+/// \brief What the command-line image export draws beyond the document's display settings.
 struct GraphImageOptions {
-    std::string path; ///< the file asked for; the naming rule of SaveGraphImageName applies
-    int graph = 1;    ///< 1 signal power, 2 SNR, 3 number of APs
-    bool multiContours = false;
+    std::string path;         ///< the file asked for; the naming rule of SaveGraphImageName applies
     std::optional<int> alpha; ///< overlay transparency 0..255; the document's value when absent
     int width = 800, height = 500;
+    bool showMap = true; ///< the graph window's map toggle (only with a map loaded)
+    bool compass = false;
 };
 
-/// Renders the graph as the graph window would after "Fit in the window" (with the map shown when
-/// one is loaded) and writes it as a 24-bit BMP. The graph type, the contour mode and the alpha are
-/// stored in the document, as the panel would. The combined coverage is shown when one exists.
+/// Renders the graph with the document's display settings as the graph window would after "Fit in
+/// the window" and writes it as a 24-bit BMP. The alpha is stored in the document, as the panel
+/// would.
 /// \p writtenPath receives the path actually written. Failures are reported through \p prompts.
 bool ExportGraphImage(CPlotraDoc& doc, const GraphImageOptions& options, UserPrompts& prompts,
                       std::string* writtenPath = nullptr);

@@ -1,7 +1,7 @@
 #include "mapview/GraphRenderer.h"
 #include "mapview/RenderSide.h"
 
-#include "analysis/Numeric.h"
+#include "model/Geometry.h"
 #include "mapview/ApIcons.h"
 #include "mapview/Axes.h"
 #include "mapview/CoverageImages.h"
@@ -21,10 +21,8 @@ namespace plotra {
 
 /// The render layer's objects attached to a document.
 RenderSide& RenderSideOf(const CPlotraDoc& doc) {
-    // The document is const to drawing; what the render layer keeps with it is not document state.
-    auto& side = const_cast<CPlotraDoc&>(doc).m_pRenderSide;
-    if (!side) side = std::make_shared<RenderSide>();
-    return *side;
+    if (!doc.m_pRenderSide) doc.m_pRenderSide = std::make_shared<RenderSide>();
+    return *doc.m_pRenderSide;
 }
 
 namespace {
@@ -362,13 +360,14 @@ void KeepGraphPicture(CPlotraDoc& doc, const QImage& picture) {
     RenderSideOf(doc).graphPicture = picture;
 }
 
-QImage RenderReportPicture(CPlotraDoc& doc, int graphType, const ReportSwitches& switches) {
-    ViewState view;
-    view.m_bShowMap = switches.map;
+QImage RenderReportPicture(const CPlotraDoc& doc, int graphType, const ReportSwitches& switches) {
+    // The picture's own frame; the document's display frame (what the graph window shows) stays.
+    std::optional<ModelRect> frame;
     if (switches.path)
-        view.FitInMapPath(doc, kReportPictureWidth, kReportPictureHeight);
+        frame = MapPathFrame(doc, switches.map, kReportPictureWidth, kReportPictureHeight);
     else
-        doc.ComputeExtent(kReportPictureWidth, kReportPictureHeight, 0);
+        frame = doc.ExtentFor(kReportPictureWidth, kReportPictureHeight, 0, doc.Host().mapShown()).frame;
+    if (!frame) frame = ModelRect{doc.m_dFrameOriginY, doc.m_dFrameOriginX, doc.m_dFrameSpanY, doc.m_dFrameSpanX};
 
     GraphLayers l;
     l.graphType = graphType;
@@ -383,7 +382,7 @@ QImage RenderReportPicture(CPlotraDoc& doc, int graphType, const ReportSwitches&
     l.axes = true;
     l.xGrid = l.yGrid = true;
     l.markersBeforePath = true;
-    return ComposeGraph(doc, view.Visible(doc), l, kReportPictureWidth, kReportPictureHeight);
+    return ComposeGraph(doc, WholeFrame(*frame), l, kReportPictureWidth, kReportPictureHeight);
 }
 
 } // namespace plotra

@@ -73,10 +73,10 @@ struct ReportSwitches {
 inline constexpr int kReportPictureWidth = 800;
 inline constexpr int kReportPictureHeight = 500;
 
-/// The 800 x 500 report picture. The frame is recomputed for 800 x 500 (from the selected APs, or
-/// with the path switch by the map/path fit), which the document keeps; then the map, coverage,
+/// The 800 x 500 report picture. Its frame is computed for 800 x 500 (from the selected APs, or with
+/// the path switch by the map/path fit) without changing the document's; then the map, coverage,
 /// contour level areas, the overlay transparency, AP markers (always), path and contour lines are
 /// drawn as the switches say, and the axes with both grid options on.
-QImage RenderReportPicture(CPlotraDoc& doc, int graphType, const ReportSwitches& switches);
+QImage RenderReportPicture(const CPlotraDoc& doc, int graphType, const ReportSwitches& switches);
 
 } // namespace plotra

@@ -1,6 +1,6 @@
 #include "mapview/KmlExport.h"
 
-#include "analysis/Numeric.h"
+#include "model/Geometry.h"
 #include "files/FileIo.h"
 #include "mapview/BitmapFile.h"
 #include "mapview/GraphRenderer.h"

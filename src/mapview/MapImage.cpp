@@ -11,12 +11,14 @@ QImage MapImageOf(const CPlotraDoc& doc) {
     if (!doc.m_bMapLoaded || doc.m_aMapImage.empty()) return {};
     RenderSide& side = RenderSideOf(doc);
     const auto& bytes = doc.m_aMapImage;
-    if (side.mapBytes != bytes.data() || side.mapSize != bytes.size() || side.mapChange != doc.m_nChangeCounter) {
+    // Decoded again only when the map changed: a new map, or a whole new project.
+    const std::uint64_t change = doc.ChangeCount(DocChange::Projection) + doc.ChangeCount(DocChange::Everything);
+    if (side.mapBytes != bytes.data() || side.mapSize != bytes.size() || side.mapChange != change) {
         side.map.Release();
         side.map.LoadFromBuffer(bytes);
         side.mapBytes = bytes.data();
         side.mapSize = bytes.size();
-        side.mapChange = doc.m_nChangeCounter;
+        side.mapChange = change;
     }
     if (side.map.IsEmpty()) return {};
     const QImage& image = side.map.Image();

@@ -3,10 +3,13 @@
 /// long work, and the few view states a document operation may touch. The GUI implements them with
 /// widgets, the command-line tool with stderr and default answers, tests with recorders.
 
+#include "model/Records.h"
+
 #include <atomic>
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace plotra {
 
@@ -20,6 +23,13 @@ struct FileChooserRequest {
     std::string defaultName;
 };
 
+/// \brief What the survey file selection returns: the project's files with their ticks, and whether
+/// the APs of several files are merged.
+struct SurveySelection {
+    std::vector<CDataFile> files;
+    bool merge = true;
+};
+
 /// \brief Messages, questions and file choosers.
 class UserPrompts {
 public:
@@ -29,6 +39,12 @@ public:
     virtual bool askYesNo(const std::string& text, const std::string& caption) = 0;
     virtual std::optional<std::string> chooseOpenFile(const FileChooserRequest&) { return std::nullopt; }
     virtual std::optional<std::string> chooseSaveFile(const FileChooserRequest&) { return std::nullopt; }
+    /// The survey file selection of a new project, starting from \p current and \p merge; nothing
+    /// when the user cancels.
+    virtual std::optional<SurveySelection> chooseSurveyFiles(const std::vector<CDataFile>& /*current*/,
+                                                             bool /*merge*/) {
+        return std::nullopt;
+    }
 };
 
 /// \brief Progress of a long operation. Safe to call from a worker thread.
@@ -48,7 +64,7 @@ private:
     std::atomic<bool> m_cancel{false};
 };
 
-/// Control panel sections a document operation may collapse.
+/// Control panel sections (their open/closed state is kept with the document).
 enum PanelSection : unsigned {
     kSectionMeasurement = 1u,
     kSectionSorting = 2u,
@@ -56,11 +72,14 @@ enum PanelSection : unsigned {
     kSectionGraph = 8u,
 };
 
-/// \brief Views and panel as far as document operations touch them.
+class CPlotraDoc;
+
+/// \brief The graph window and the main window as far as document operations touch them. Called on
+/// the user-interface thread only; what the windows show otherwise follows the document's change
+/// notices.
 class DocumentHost {
 public:
     virtual ~DocumentHost() = default;
-    virtual void updateAllViews() {}
     /// The document's path name; \p addToRecent puts it on the recent-file list.
     virtual void setPathName(const std::string& /*path*/, bool /*addToRecent*/) {}
     virtual void setTitle(const std::string& /*title*/) {}
@@ -69,11 +88,11 @@ public:
     virtual bool mapShown() const { return m_bShowMap; }
     virtual void setMapShown(bool on) { m_bShowMap = on; }
     virtual void setShowDirections(bool /*on*/) {}
-    virtual void collapseSections(unsigned /*sectionMask*/) {}
     /// Zoom offsets 0 and scale factors 1.
     virtual void resetZoom() {}
-    /// The AP trees and option buttons of the panel must be refilled from the document.
-    virtual void refreshPanel() {}
+    /// The survey points are placed and wait for the data processing. The desktop program runs it as
+    /// a job with its progress dialog; by default it runs at once on the calling thread.
+    virtual void startProcessing(CPlotraDoc& doc);
 
 private:
     bool m_bShowMap = false;

@@ -1,12 +1,17 @@
 #include "model/PlotraDoc.h"
 
+#include "model/Geometry.h"
+
+#include <algorithm>
 #include <ctime>
 
 namespace plotra {
 
+void DocumentHost::startProcessing(CPlotraDoc& doc) { doc.RunProcessing(); }
+
 CPlotraDoc::CPlotraDoc() : m_timeCreated(static_cast<std::int64_t>(std::time(nullptr))) {}
 
-CPlotraDoc::~CPlotraDoc() { JoinProcessing(); }
+CPlotraDoc::~CPlotraDoc() = default;
 
 void CPlotraDoc::SetOutside(UserPrompts* prompts, Progress* progress, DocumentHost* host) {
     m_pPrompts = prompts ? prompts : &m_silentPrompts;
@@ -14,9 +19,66 @@ void CPlotraDoc::SetOutside(UserPrompts* prompts, Progress* progress, DocumentHo
     m_pHost = host ? host : &m_silentHost;
 }
 
+void CPlotraDoc::AddObserver(DocumentObserver* observer) {
+    if (observer && std::find(m_observers.begin(), m_observers.end(), observer) == m_observers.end())
+        m_observers.push_back(observer);
+}
+
+void CPlotraDoc::RemoveObserver(DocumentObserver* observer) {
+    m_observers.erase(std::remove(m_observers.begin(), m_observers.end(), observer), m_observers.end());
+}
+
+void CPlotraDoc::Notify(const ChangeNotice& notice) {
+    ++m_nChangeCounter;
+    ++m_aChangeCounts[static_cast<std::size_t>(notice.what)];
+    // An observer may remove itself while being told; the copy keeps the walk valid.
+    const std::vector<DocumentObserver*> observers = m_observers;
+    for (DocumentObserver* o : observers)
+        if (std::find(m_observers.begin(), m_observers.end(), o) != m_observers.end()) o->documentChanged(notice);
+}
+
+void CPlotraDoc::Notify(DocChange what, ApField field, std::vector<int> aps) {
+    ChangeNotice notice;
+    notice.what = what;
+    notice.field = field;
+    notice.aps = std::move(aps);
+    Notify(notice);
+}
+
+bool CPlotraDoc::RefuseWhileBusy() const {
+    if (!m_bJobRunning) return false;
+    Prompts().message("A calculation is still running. Please wait until it has finished, or cancel it.", "Busy",
+                      PromptIcon::Stop);
+    return true;
+}
+
+void CPlotraDoc::RequestProcessing() { Host().startProcessing(*this); }
+
 COLORREF CPlotraDoc::NextApColour() {
     m_nHue = ((m_nHue % 252) + 52) % 252;
     return HsvToRgb(m_nHue, 224, 176);
+}
+
+std::pair<double, double> CPlotraDoc::GridRectangleMetres() const {
+    if (m_bMetricXY) return {m_dGridSpanX, m_dGridSpanY};
+    const double oy = m_dGridOriginY, ox = m_dGridOriginX;
+    return {GeoDistance(oy, ox, oy, ox + m_dGridSpanX), GeoDistance(oy, ox, oy + m_dGridSpanY, ox)};
+}
+
+std::pair<double, double> CPlotraDoc::GridRectangleDisplay() const {
+    const auto [w, h] = GridRectangleMetres();
+    return {w / m_dUnitFactor, h / m_dUnitFactor};
+}
+
+void CPlotraDoc::ResetResolutionSliders(bool toMaximum) {
+    const auto [w, h] = GridRectangleDisplay();
+    auto reset = [toMaximum](ResolutionSlider& s, double length) {
+        s.minimum = length / 400.0;
+        s.maximum = length / 50.0;
+        if (toMaximum) s.value = s.maximum;
+    };
+    reset(m_panel.m_resolutionX, w);
+    reset(m_panel.m_resolutionY, h);
 }
 
 } // namespace plotra

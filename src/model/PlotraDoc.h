@@ -1,33 +1,48 @@
 #pragma once
-/// \brief The project document: every piece of project state, with the defaults a new project starts
-/// from. Document operations (loading, processing, coverage, relocation, reliability, workspace) are
-/// members; each is defined in the source file of its subsystem.
+/// \brief The project document: all project state and the operations on it.
 
+#include "model/Geometry.h"
 #include "model/Interfaces.h"
+#include "model/Notices.h"
 #include "model/Records.h"
 
 #include <array>
-#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <span>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace plotra {
 
-/// \brief Control panel values a workspace stores so that a reopened project looks the same.
+/// \brief One resolution slider of the panel: its value and range in display units.
+struct ResolutionSlider {
+    double value = 200.0, minimum = 50.0, maximum = 200.0;
+};
+
+/// \brief Control panel values kept with the document: the ones a workspace stores so that a
+/// reopened project looks the same, and the slider positions the document's commands reset.
 struct PanelState {
     std::array<float, 4> m_afReliability{}; ///< radius, power threshold, probability, cell reliability
-    std::int32_t m_nSelectedAP = -1;
+    std::int32_t m_nSelectedAP = -1;        ///< the AP last ticked or unticked in the tree; -1 none
     std::int32_t m_bExpandSorting = 0;
     std::int32_t m_bExpandMeasurement = 0;
     std::int32_t m_bExpandReliability = 0;
     std::int32_t m_bExpandGraph = 0;
-    std::int32_t m_nContourLow = 0;  ///< "Contour" slider thumbs
+    std::int32_t m_nContourLow = 0; ///< "Contour" slider thumbs
     std::int32_t m_nContourHigh = 0;
+    /// Matrix resolution sliders: reset to W/50 in W/400..W/50 by processing, ticks and the unit
+    /// change; they may show another value than m_dResolutionX/Y until the user moves them.
+    ResolutionSlider m_resolutionX, m_resolutionY;
+};
+
+/// \brief What the main window saves while the table window is shown, and restores afterwards.
+struct TableSwitchState {
+    bool active = false;
+    int dataLoaded = 0, combined = 0;
+    std::int32_t expandMeasurement = 0, expandSorting = 0, expandReliability = 0;
+    bool mapShown = false;
 };
 
 /// \brief Outcome of reading one survey file from disk.
@@ -36,13 +51,46 @@ enum class SurveyReadResult { Ok, CannotOpen, Invalid };
 /// \brief Graph indices of the three contour layer sets.
 enum GraphIndex { kGraphPower = 0, kGraphSnr = 1, kGraphCount = 2 };
 
+/// An AP takes part in coverage, gets a coverage picture and counts as valid with more than this
+/// many working points.
+inline constexpr std::size_t kMinCoveragePoints = 20;
+/// An AP's position, marker, cell radius and reliability need at least this many working points.
+inline constexpr std::size_t kMinLocatedPoints = 80;
+
+/// \brief The display-mode combinations the panel selects: plain coverage, the single contour, the
+/// multiple contours and the cell-radius circles. Each sets m_bCoveragePlotted, m_bShowContour,
+/// m_bMultiContours and m_bShowCellRadius together.
+enum class DisplayMode { Coverage, SingleContour, MultipleContours, CellRadius };
+
+/// \brief The display switches of the panel's toggles and the graph window's legend command.
+enum class DisplayFlag { Path, PathWithoutGps, LonLat, ApMarkers, CoverageOverlay, XGrid, YGrid, Legend };
+
+/// \brief Outcome of moving an AP: accepted (model refitted), or refused with the message shown.
+struct MoveOutcome {
+    bool accepted = false;
+    bool refitted = false; ///< false when the AP has too few points for a model
+    std::string message;   ///< the refusal text, empty when accepted
+};
+
 /// Render-layer objects kept with a document (its last graph picture); defined by the render layer.
 struct RenderSide;
 
+/// \brief The project document: every piece of project state, with the defaults a new project starts
+/// from, and one entry point for every user edit. The entry points do every side effect of the edit
+/// and tell the observers what changed; windows and the command-line tool call them and never write
+/// the members behind an edit themselves.
+///
+/// Where the members are defined (each folder holds the operations of its subsystem):
+///  - model/PlotraDoc.cpp: construction, observers, jobs' busy flag, colours, geometry of the rectangle.
+///  - model/DocumentEdits.cpp: display settings and modes, panel sections, notes, the table switch.
+///  - model/ApSelection.cpp: AP groups, ticks, colour modes and colours of the tree.
+///  - files/: survey files (SurveyFile.cpp), the new-project flow (NewProject.cpp), projection files
+///    (Projection.cpp), workspace commands (WorkspaceCommands.cpp).
+///  - analysis/: extent (Extent.cpp), path merging (SampleMerge.cpp), moving an AP (Relocation.cpp),
+///    the blocking processing (Processing.cpp), the single contour and the unit change (Coverage.cpp).
 class CPlotraDoc {
 public:
     CPlotraDoc();
-    /// Waits for a processing worker that still runs.
     virtual ~CPlotraDoc();
     CPlotraDoc(const CPlotraDoc&) = delete;
     CPlotraDoc& operator=(const CPlotraDoc&) = delete;
@@ -54,6 +102,26 @@ public:
     Progress& ProgressSink() const { return *m_pProgress; }
     DocumentHost& Host() const { return *m_pHost; }
 
+    // ---- change notices --------------------------------------------------------------------------
+    void AddObserver(DocumentObserver* observer);
+    void RemoveObserver(DocumentObserver* observer);
+    /// Counts the change (m_nChangeCounter) and tells every observer.
+    void Notify(const ChangeNotice& notice);
+    void Notify(DocChange what, ApField field = ApField::All, std::vector<int> aps = {});
+
+    // ---- jobs --------------------------------------------------------------------------------------
+    /// True from the start of a processing or coverage job until its result has been applied.
+    bool JobRunning() const { return m_bJobRunning; }
+    /// Tells the user that a calculation still runs and returns true while one does.
+    bool RefuseWhileBusy() const;
+    /// Set by the job starters (Processing.h, Coverage.h) and cleared when the result is applied.
+    void SetJobRunning(bool running) { m_bJobRunning = running; }
+    /// Starts the processing of the placed survey through the host (the desktop program as a job,
+    /// by default at once) - the last step of placing the survey points.
+    void RequestProcessing();
+    /// The whole processing on the calling thread: start, wait, apply. False when refused or cancelled.
+    bool RunProcessing();
+
     // ---- plain accessors -----------------------------------------------------------------------
     bool IsModified() const { return m_bModified; }
     void SetModifiedFlag(bool modified = true) { m_bModified = modified; }
@@ -62,24 +130,36 @@ public:
 
     /// Colour for a new AP or file: the next step of the AP hue sequence.
     COLORREF NextApColour();
+    /// Width (along x) and height (along y) of the combined rectangle in metres: great-circle lengths
+    /// of its bottom and left edges without a map, the spans with one.
+    std::pair<double, double> GridRectangleMetres() const;
+    /// The same in display units (divided by m_dUnitFactor).
+    std::pair<double, double> GridRectangleDisplay() const;
+    /// Resets the matrix resolution sliders to W/400..W/50 (H for y); \p toMaximum also moves their
+    /// values to W/50 and H/50, otherwise they keep their values.
+    void ResetResolutionSliders(bool toMaximum);
 
     // ---- survey data file ------------------------------------------------------------------------
     /// Appends the points of one survey file image (the whole file's bytes) to the model.
     /// Returns false when the file is refused; \c m_strCurrentFile names it in messages.
     bool ReadSurveyFile(std::span<const std::uint8_t> file);
 
-    // ---- projection file and geo transformation (src/files/Projection.cpp) ---------------------
+    // ---- projection file and geo transformation (files/Projection.cpp) ---------------------------
     /// Latitude/longitude in degrees to map metres; the result is (Y, X) = (m_dY, m_dX).
     CDataGeo GeoToMap(double lat, double lon) const;
     /// Map metres to latitude/longitude (m_dY = latitude, m_dX = longitude); shows
     /// "Invalid Transformation Matrix" and returns nothing when the transformation cannot be inverted.
     std::optional<CDataGeo> MapToGeo(double x, double y) const;
+    /// The same without the message (for the many conversions of a mouse move or a drawing).
+    std::optional<CDataGeo> MapToGeoQuiet(double x, double y) const;
     /// Parses a projection file image and loads its map; false when refused.
     bool ReadProjectionFile(std::span<const std::uint8_t> file);
     /// The "Load the map of the measured area" command (file chooser through the prompts).
     void OpenProjectionFile();
+    /// The second half of that command for a chosen file: replaces the map and places the survey on it.
+    bool LoadProjectionFile(const std::string& path);
 
-    // ---- workspace (src/files/Workspace.cpp) ----------------------------------------------------
+    // ---- workspace (files/WorkspaceFormat.cpp, files/WorkspaceCommands.cpp) ----------------------
     /// The workspace file image of the whole project.
     std::vector<std::uint8_t> EncodeWorkspace() const;
     /// Writes the workspace; on failure reports "Can not open the file!" and keeps any previous file.
@@ -91,33 +171,114 @@ public:
     void OnOpenProject();
     bool OnOpenDocument(const std::string& path);
 
-    // ---- new project, loading and processing (src/files/NewProject.cpp, src/analysis) -----------
+    // ---- new project and loading (files/NewProject.cpp, analysis/SampleMerge.cpp) ---------------
     bool OnNewDocument();
+    /// Replaces the survey file list and the merge choice (what the selection dialog returns).
+    void SetSurveyFiles(std::vector<CDataFile> files, bool merge);
     /// Reads every ticked file of m_aFiles and rebuilds the model; true if at least one was read.
     bool LoadSurveyFiles();
-    /// Builds APs, samples and paths from m_aDataPoints, then starts processing.
+    /// Builds APs, samples and paths from m_aDataPoints, then asks for the processing.
     void BuildAccessPoints();
-    /// BuildAccessPoints without starting the processing: APs, samples, paths, map metres, modes.
+    /// BuildAccessPoints without the processing: APs, samples, paths, map metres, modes.
     void PlaceSurveyPoints();
     /// Reads one survey file from disk and appends its points (the per-file step of LoadSurveyFiles).
     SurveyReadResult ReadOneSurveyFile(const std::string& path);
     /// Merges one file's raw positions (m_aMeasurements and the raw lists) into the path lists.
     void MergePathPositions();
+
+    // ---- extent (analysis/Extent.cpp) ------------------------------------------------------------
     /// The combined rectangle and display frame; width/height below 1 ask the host for its size.
     void ComputeExtent(int width, int height, int mode);
-    /// Refits an AP's model for the position the user gave it (m_posAP; the previous one is in
-    /// m_posMovedFrom); an implausible position is refused and undone.
-    void RecalculateAP(int index);
+    /// What ComputeExtent would set, for a W x H target with the map shown or not.
+    ExtentRects ExtentFor(int width, int height, int mode, bool mapShown) const;
 
-    // ---- processing worker (src/analysis/ProcessingWorker.cpp) -----------------------------------
-    /// Starts the data processing on a worker thread; false (nothing started) while one still runs.
-    bool StartProcessing();
-    /// Waits until a started processing has finished.
-    void JoinProcessing();
-    /// True from a successful StartProcessing until the worker has finished its work.
-    bool ProcessingRunning() const { return m_bProcessingRunning.load(std::memory_order_acquire); }
-    /// Runs the data processing and waits for it; false when a worker was already running.
-    bool RunProcessing();
+    // ---- AP groups, ticks and colours (model/ApSelection.cpp) -----------------------------------
+    /// Fills \p groups with the APs grouped by SSID (label mode 0) or by channel (label mode 1);
+    /// sets every AP's group index to its group in that grouping.
+    void BuildGroupsBySsid(CGroups& groups);
+    void BuildGroupsByChannel(CGroups& groups);
+    /// Both groupings, and the one of m_nSortMode copied into m_groups (its group indices kept).
+    void RebuildGroups();
+    /// "By SSID" (1) or "By Channel" (2).
+    void SetSortMode(int mode);
+    /// The tick box of an AP: selection, group tick, AP picture or the "No enough points" message,
+    /// combined display dropped, extent, grid counts and resolution sliders.
+    void SetApTicked(int ap, bool ticked);
+    /// The tick box of a group of m_groups: every member, their pictures, one message for the members
+    /// with too few points.
+    void SetGroupTicked(int group, bool ticked);
+    /// Ticks exactly the listed APs (the command-line selection) with the tick box's side effects.
+    void SetTickedAps(const std::vector<int>& aps);
+    /// A click on a tree icon: group icons switch between per-group and single colour, AP icons
+    /// between per-AP and single colour.
+    void ClickTreeIcon(bool groupItem);
+    void SetColourMode(int mode);
+    /// The colour a right click on a tree icon edits, if any (group in mode 1, AP in modes 0 and 2).
+    std::optional<COLORREF> TreeIconColour(bool groupItem, int index) const;
+    /// The colour dialog's answer for that icon (nothing: cancelled); the combined display is dropped
+    /// either way.
+    void SetTreeIconColour(bool groupItem, int index, std::optional<COLORREF> chosen);
+    /// The colour an AP's picture is drawn in under the current colour mode.
+    COLORREF ApPictureColour(int ap) const;
+    /// Rebuilds the pictures of the ticked APs with enough points in the colour mode's colours.
+    void RegenerateTickedApPictures();
+    /// The marker icon of an AP (the icon dialog's answer).
+    void SetApIcon(int ap, int option, int iconId);
+
+    // ---- display settings and modes (model/DocumentEdits.cpp) -----------------------------------
+    void SetDisplayMode(DisplayMode mode);
+    /// The "Multiple contours" toggle: on selects the multiple contours, off plain coverage.
+    void SetMultipleContours(bool on);
+    /// The graph radios: graph type, the contour slider's range and thumbs, the section closed.
+    void SetGraphType(int type);
+    /// Range of the "Contour" slider for the graph shown: the power or SNR range, or 1..10 APs.
+    std::pair<int, int> ContourSliderRange() const;
+    /// The "Transparency" slider's value 0..100.
+    void SetTransparency(int percent);
+    void SetAlpha(int alpha);
+    /// The "Power Range" slider (only with data).
+    void SetPowerRange(int low, int high);
+    void SetResolution(bool yAxis, double value);
+    void SetGridDivisions(int divisions);
+    /// A display toggle. Returns false when refused (markers without a ticked AP) and shows the
+    /// Part's messages (markers refused; "All the points have 3D fix.").
+    bool SetDisplayFlag(DisplayFlag flag, bool on);
+    bool DisplayFlagOn(DisplayFlag flag) const;
+    /// The walk-path width button: 1, 2, 3, 1, ...
+    void CycleLineWidth();
+    /// "Single AP Analysis" (1) or "Group AP analysis" (2), only with data.
+    void SetAnalysisMode(int mode);
+    /// A section header clicked: "Measurement Information", "AP Sorting & Selection" and
+    /// "Reliability Analysis" open and close only with data; the reliability section selects the
+    /// cell-radius display while open. "Graph Selection" always toggles.
+    void ToggleSection(PanelSection section);
+    bool SectionExpanded(PanelSection section) const;
+    /// The "Contour" slider: the threshold area of the dragged thumb at \p level (single contour).
+    void SetThreshold(bool highThumb, int level);
+    /// "Select the metric" with the user's choice.
+    void ChangeDisplayUnit(bool metres);
+    /// The right pane switched to the table window and back; the flags saved on the way in are the
+    /// ones restored on the way out.
+    void EnterTableWindow();
+    void LeaveTableWindow();
+
+    // ---- notes ------------------------------------------------------------------------------------
+    void SetFileNotes(int file, const std::string& notes);
+    void SetApNotes(int ap, const CApFile& notes);
+
+    // ---- moving an AP (analysis/Relocation.cpp) ---------------------------------------------------
+    /// Refits an AP's model for the position stored in m_posAP (the previous one is in
+    /// m_posMovedFrom); an implausible position is refused (message shown) and undone.
+    MoveOutcome RecalculateAP(int index);
+    /// Moves an AP to \p to and refits it (a typed position, the command line).
+    MoveOutcome MoveAp(int index, const CDataGeo& to);
+    /// The start of a drag on the map: overlays off, the AP put out of sight, its position kept.
+    void BeginApDrag(int index);
+    /// The drop: the AP gets the dropped position and is refitted (or only redrawn without data).
+    MoveOutcome FinishApDrag(int index, const CDataGeo& to);
+    /// "Input AP Position" with the two texts typed for the selected AP: checked and converted as the
+    /// panel does; nothing happens for invalid or unchanged input.
+    std::optional<MoveOutcome> TypeApPosition(const std::string& yText, const std::string& xText);
 
     // ================= survey input =================
     std::vector<CDataFile> m_aFiles;
@@ -234,18 +395,26 @@ public:
 
     /// Control panel values stored with the workspace.
     PanelState m_panel;
+    /// The main window's saved state while the table window is shown.
+    TableSwitchState m_tableSwitch;
 
-    /// Incremented whenever a picture-affecting change completes; the render layer keys caches on it.
+    /// Incremented by every notice; ChangeCount counts the notices of one kind.
     std::uint64_t m_nChangeCounter = 0;
+    /// Notices of one kind so far: the render layer keys its caches on the kinds that change what
+    /// a cache holds (the decoded map on Projection and Everything).
+    std::uint64_t ChangeCount(DocChange kind) const { return m_aChangeCounts[static_cast<std::size_t>(kind)]; }
 
-    /// The render layer's objects for this document (the last painted graph picture). The core never
-    /// looks inside; the type is complete only in the render layer.
-    std::shared_ptr<RenderSide> m_pRenderSide;
+    /// The render layer's objects for this document: the last painted graph picture and the render
+    /// caches (a cache of derived pictures, hence mutable: drawing a const document may fill it). The
+    /// core never looks inside; the type is complete only in the render layer, which uses it on the
+    /// user-interface thread only.
+    mutable std::shared_ptr<RenderSide> m_pRenderSide;
 
 private:
-    std::thread m_processingThread;
-    std::atomic<bool> m_bProcessingRunning{false};
+    std::array<std::uint64_t, 16> m_aChangeCounts{};
+    bool m_bJobRunning = false;
     bool m_bModified = false;
+    std::vector<DocumentObserver*> m_observers;
     SilentPrompts m_silentPrompts;
     Progress m_silentProgress;
     DocumentHost m_silentHost;

@@ -200,31 +200,40 @@ void ViewState::Scroll(ScrollAxis axis, ScrollCode code, int thumbPos, int clien
     }
 }
 
-void SetFrameFromBox(CPlotraDoc& doc, bool showMap, double minX, double minY, double maxX, double maxY,
-                     int width, int height) {
+ModelRect FrameFromBox(const CPlotraDoc& doc, bool showMap, double minX, double minY, double maxX, double maxY,
+                       int width, int height) {
     const double spanX = maxX - minX, spanY = maxY - minY;
+    ModelRect f;
     if (showMap) {
-        doc.m_dFrameOriginX = minX - spanX / 10.0;
-        doc.m_dFrameOriginY = minY - spanY / 10.0;
-        doc.m_dFrameSpanX = spanX * 1.2;
-        doc.m_dFrameSpanY = spanY * 1.2;
+        f.originX = minX - spanX / 10.0;
+        f.originY = minY - spanY / 10.0;
+        f.spanX = spanX * 1.2;
+        f.spanY = spanY * 1.2;
     } else {
-        doc.m_dFrameOriginX = minX;
-        doc.m_dFrameOriginY = minY;
-        doc.m_dFrameSpanX = spanX;
-        doc.m_dFrameSpanY = spanY;
+        f.originX = minX;
+        f.originY = minY;
+        f.spanX = spanX;
+        f.spanY = spanY;
     }
-    if (!(doc.m_bMetricXY && showMap) || width < 1 || height < 1) return;
+    if (!(doc.m_bMetricXY && showMap) || width < 1 || height < 1) return f;
     // Equal scale on a planar map: widen the axis with fewer units per pixel about its centre.
-    const double a = doc.m_dFrameSpanX / width, b = doc.m_dFrameSpanY / height;
-    if (!(a > 0.0) || !(b > 0.0) || !std::isfinite(a) || !std::isfinite(b)) return;
+    const double a = f.spanX / width, b = f.spanY / height;
+    if (!(a > 0.0) || !(b > 0.0) || !std::isfinite(a) || !std::isfinite(b)) return f;
     if (b < a) {
-        doc.m_dFrameOriginY -= (a / b - 1.0) * doc.m_dFrameSpanY * 0.5;
-        doc.m_dFrameSpanY = a * height;
+        f.originY -= (a / b - 1.0) * f.spanY * 0.5;
+        f.spanY = a * height;
     } else {
-        doc.m_dFrameOriginX -= (b / a - 1.0) * doc.m_dFrameSpanX * 0.5;
-        doc.m_dFrameSpanX = b * width;
+        f.originX -= (b / a - 1.0) * f.spanX * 0.5;
+        f.spanX = b * width;
     }
+    return f;
+}
+
+void SetFrame(CPlotraDoc& doc, const ModelRect& f) {
+    doc.m_dFrameOriginX = f.originX;
+    doc.m_dFrameOriginY = f.originY;
+    doc.m_dFrameSpanX = f.spanX;
+    doc.m_dFrameSpanY = f.spanY;
 }
 
 void ViewState::FitInWindow(CPlotraDoc& doc, int width, int height) {
@@ -245,14 +254,14 @@ void ViewState::FitInWindow(CPlotraDoc& doc, int width, int height) {
         doc.m_dGridOriginY = minY;
         doc.m_dGridSpanX = maxX - minX;
         doc.m_dGridSpanY = maxY - minY;
-        SetFrameFromBox(doc, m_bShowMap, minX, minY, maxX, maxY, width, height);
+        SetFrame(doc, FrameFromBox(doc, m_bShowMap, minX, minY, maxX, maxY, width, height));
     }
     if (doc.m_bDataLoaded) ResetWindow();
-    doc.Host().updateAllViews();
+    doc.Notify(DocChange::Frame);
 }
 
-void ViewState::FitInMapPath(CPlotraDoc& doc, int width, int height) {
-    if (!doc.m_bDataLoaded) return;
+std::optional<ModelRect> MapPathFrame(const CPlotraDoc& doc, bool showMap, int width, int height) {
+    if (!doc.m_bDataLoaded) return std::nullopt;
     double minX = std::numeric_limits<double>::infinity(), minY = minX;
     double maxX = -minX, maxY = -minX;
     if (!doc.m_aAPs.empty()) {
@@ -268,21 +277,28 @@ void ViewState::FitInMapPath(CPlotraDoc& doc, int width, int height) {
         minY = std::min(minY, p.m_dY);
         maxY = std::max(maxY, p.m_dY);
     }
-    if (m_bShowMap) {
+    if (showMap) {
         if (minX > 0.0) minX = 0.0;
         if (minY > 0.0) minY = 0.0;
         maxY = std::max(maxY, doc.m_dMapHeight);
         maxX = std::max(maxX, doc.m_dMapWidth);
     }
     // Neither an AP nor a point: there is no box to fit.
-    if (!(minX <= maxX) || !(minY <= maxY)) return;
+    if (!(minX <= maxX) || !(minY <= maxY)) return std::nullopt;
     if (width < 1 || height < 1) {
         const auto client = doc.Host().graphClientSize();
         width = client.first;
         height = client.second;
     }
-    SetFrameFromBox(doc, m_bShowMap, minX, minY, maxX, maxY, width, height);
+    return FrameFromBox(doc, showMap, minX, minY, maxX, maxY, width, height);
+}
+
+void ViewState::FitInMapPath(CPlotraDoc& doc, int width, int height) {
+    const std::optional<ModelRect> frame = MapPathFrame(doc, m_bShowMap, width, height);
+    if (!frame) return;
+    SetFrame(doc, *frame);
     ResetWindow();
+    doc.Notify(DocChange::Frame);
 }
 
 } // namespace plotra

@@ -3,7 +3,10 @@
 /// fractions), the mapping between model coordinates and pixels, zoom, scrolling, the mouse modes and
 /// the two fit commands. Pure arithmetic so that the window, the exports and the tests share it.
 
+#include "model/Geometry.h"
+
 #include <cstdint>
+#include <optional>
 
 namespace plotra {
 
@@ -114,8 +117,14 @@ class ViewState {
 };
 
 /// Frame from a bounding box: with the map shown widened by a tenth of the span on each side (span
-/// x 1.2); then, on a shown planar map, the equal scale for a W x H target. Writes the doc's frame.
-void SetFrameFromBox(CPlotraDoc& doc, bool showMap, double minX, double minY, double maxX, double maxY,
-                     int width, int height);
+/// x 1.2); then, on a shown planar map, the equal scale for a W x H target.
+ModelRect FrameFromBox(const CPlotraDoc& doc, bool showMap, double minX, double minY, double maxX, double maxY,
+                       int width, int height);
+
+/// The frame "Fit in the map/path" gives for a W x H target (nothing without data or a box).
+std::optional<ModelRect> MapPathFrame(const CPlotraDoc& doc, bool showMap, int width, int height);
+
+/// The visible frame of a whole display frame (the view window at 0..1).
+inline VisibleFrame WholeFrame(const ModelRect& f) { return {f.originX, f.originY, f.spanX, f.spanY}; }
 
 } // namespace plotra

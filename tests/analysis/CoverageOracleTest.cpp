@@ -53,7 +53,7 @@ void ExpectSameNodes(const CoverageResult& r, const CoverageOracleGrids& o, std:
 TEST(CoverageOracle, DemoInDegreesIsIdentical) {
     CPlotraDoc doc;
     Processed(doc, "demo", false);
-    auto snapshot = PrepareCoverage(doc);
+    auto snapshot = PrepareCoverage(doc, doc.ProgressSink());
     ASSERT_TRUE(snapshot);
     Progress progress;
     const auto r = RunCoverage(*snapshot, progress, 2);
@@ -67,7 +67,7 @@ TEST(CoverageOracle, DemoOnAMapIsIdentical) {
     CPlotraDoc doc;
     Processed(doc, "demo", true);
     ASSERT_TRUE(doc.m_bMetricXY);
-    auto snapshot = PrepareCoverage(doc);
+    auto snapshot = PrepareCoverage(doc, doc.ProgressSink());
     ASSERT_TRUE(snapshot);
     Progress progress;
     ExpectSameNodes(RunCoverage(*snapshot, progress, 3), CoverageOracle(*snapshot), 0, 1);
@@ -78,7 +78,7 @@ TEST(CoverageOracle, CitySubGridAt400NodesIsIdentical) {
     Processed(doc, "city", false);
     // The finest resolution the clamp allows: 400 x 400 nodes.
     doc.m_dResolutionX = doc.m_dResolutionY = 1e-6;
-    auto snapshot = PrepareCoverage(doc);
+    auto snapshot = PrepareCoverage(doc, doc.ProgressSink());
     ASSERT_TRUE(snapshot);
     ASSERT_EQ(snapshot->cols, 400);
     ASSERT_EQ(snapshot->rows, 400);

@@ -173,14 +173,11 @@ TEST(CoverageDocument, ACancelledJobLeavesNoCoverageAndEmptyContours) {
     doc.m_dResolutionX = doc.m_dResolutionY = 0.01; // 400 x 400 nodes
     doc.m_aAPs = {PlanarAp(200, 1), PlanarAp(150, 2)};
     doc.m_aContours[0].m_aLines.resize(3);
-    auto snapshot = PrepareCoverage(doc);
-    ASSERT_TRUE(snapshot);
     Progress progress;
-    CoverageJob job(*snapshot, progress, 2);
+    auto job = StartCoverageJob(doc, progress, {}, 2);
+    ASSERT_TRUE(job);
     progress.requestCancel();
-    CoverageResult r = job.Wait();
-    EXPECT_TRUE(r.cancelled);
-    ApplyCoverage(doc, std::move(r));
+    EXPECT_FALSE(ApplyCoverageJob(doc, *job));
     EXPECT_EQ(doc.m_bCoverageReady, 0);
     for (const auto& c : doc.m_aContours) EXPECT_TRUE(c.Empty());
 }

@@ -1,4 +1,4 @@
-#include "analysis/CoverageColours.h"
+#include "model/CoverageColours.h"
 #include "analysis/Numeric.h"
 
 #include <gtest/gtest.h>

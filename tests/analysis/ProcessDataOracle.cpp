@@ -1,6 +1,6 @@
 #include "analysis/ProcessDataOracle.h"
 
-#include "analysis/CoverageColours.h"
+#include "model/CoverageColours.h"
 #include "analysis/Numeric.h"
 #include "analysis/Processing.h"
 #include "model/PlotraDoc.h"
@@ -266,37 +266,9 @@ void ProcessDataOracle(CPlotraDoc& doc) {
 
     progress.setPosition(100);
     progress.hide();
-    doc.ComputeExtent(0, 0, 0);
-    doc.m_bShowPath = 1;
-    doc.m_bShowContour = doc.m_bMultiContours = doc.m_bCombined = doc.m_bCoverageReady = 0;
-    doc.m_bXGrid = doc.m_bYGrid = 0;
-    doc.m_aApNotes.clear();
-    for (int k = 0; k < N; ++k) {
-        CApFile f;
-        f.m_strTxPower = " ";
-        f.m_strAntennaGain = " ";
-        f.m_strDirection = " ";
-        f.m_strHeight = " ";
-        f.m_strNotes = " ";
-        doc.m_aApNotes.push_back(f);
-    }
-    double wx, wy;
-    if (!doc.m_bMetricXY) {
-        wx = GeoDistance(doc.m_dGridOriginY, doc.m_dGridOriginX, doc.m_dGridOriginY,
-                         doc.m_dGridOriginX + doc.m_dGridSpanX);
-        wy = GeoDistance(doc.m_dGridOriginY, doc.m_dGridOriginX, doc.m_dGridOriginY + doc.m_dGridSpanY,
-                         doc.m_dGridOriginX);
-    } else {
-        wx = doc.m_dGridSpanX;
-        wy = doc.m_dGridSpanY;
-    }
-    doc.m_dResolutionX = wx / doc.m_dUnitFactor / 50.0;
-    doc.m_dResolutionY = wy / doc.m_dUnitFactor / 50.0;
-    doc.m_nAlpha = 192;
-    doc.m_bDataLoaded = 1;
-    ++doc.m_nChangeCounter;
-    doc.Host().refreshPanel();
-    doc.Host().updateAllViews();
+    // The steps after the last AP are not numerics; the production's own are shared.
+    FinishProcessing(doc);
+    doc.Notify(DocChange::Everything);
 }
 
 } // namespace plotra::test

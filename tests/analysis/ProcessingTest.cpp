@@ -362,10 +362,10 @@ TEST(Processing, ACandidateOnAPointGivesFiniteResults) {
 }
 
 TEST(Processing, StepsAfterTheLastAp) {
-    CPlotraDoc doc;
-    ProgressRecorder progress;
-    HostRecorder host;
-    doc.SetOutside(nullptr, &progress, &host);
+    RecordedDoc r;
+    CPlotraDoc& doc = r.doc;
+    ProgressRecorder& progress = r.progress;
+    HostRecorder& host = r.host;
     doc.m_bMetricXY = 1;
     doc.m_dUnitFactor = 1.0;
     doc.m_bShowContour = doc.m_bMultiContours = doc.m_bCombined = doc.m_bCoverageReady = 1;
@@ -405,8 +405,8 @@ TEST(Processing, StepsAfterTheLastAp) {
     EXPECT_DOUBLE_EQ(doc.m_dResolutionY, 2.0);
     EXPECT_DOUBLE_EQ(doc.m_dResolutionX, 1.0);
     EXPECT_EQ(doc.m_nGridCols, 50);
-    EXPECT_EQ(host.panelRefreshes, 1);
-    EXPECT_EQ(host.updates, 1);
+    EXPECT_EQ(r.notices.Count(DocChange::Everything), 1);
+    EXPECT_EQ(r.notices.notices.size(), 1u);
     EXPECT_EQ(host.zoomResets, 1);
     // The document keeps the values of the AP processed last.
     EXPECT_EQ(doc.m_dSlope, doc.m_aAPs[2].m_dSlope);

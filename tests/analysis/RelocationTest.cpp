@@ -99,7 +99,7 @@ TEST(DisplayUnit, FeetAndMetresConvertResolutionsAndNotes) {
     doc.m_aApNotes[0].m_strHeight = "100";
     doc.m_aApNotes[1].m_strHeight = "n/a";
     doc.m_panel.m_afReliability[0] = 100; // feet
-    ChangeDisplayUnit(doc, true);
+    doc.ChangeDisplayUnit(true);
     EXPECT_EQ(doc.m_dUnitFactor, 1.0);
     EXPECT_EQ(doc.m_bUnitUnchanged, 0);
     EXPECT_DOUBLE_EQ(doc.m_dResolutionX, 20.0);
@@ -107,6 +107,6 @@ TEST(DisplayUnit, FeetAndMetresConvertResolutionsAndNotes) {
     EXPECT_EQ(doc.m_aApNotes[0].m_strHeight, "30.48");
     EXPECT_EQ(doc.m_aApNotes[1].m_strHeight, "n/a");
     EXPECT_FLOAT_EQ(doc.m_panel.m_afReliability[0], 30.5f); // "%3.1f" of 30.48 m
-    ChangeDisplayUnit(doc, true);
+    doc.ChangeDisplayUnit(true);
     EXPECT_EQ(doc.m_bUnitUnchanged, 1);
 }

@@ -15,15 +15,10 @@ using namespace plotra::test;
 
 namespace {
 
-struct Project {
+struct Project : RecordedDoc {
     TempDir dir;
-    PromptRecorder prompts;
-    ProgressRecorder progress;
-    HostRecorder host;
-    CPlotraDoc doc;
 
     Project() {
-        doc.SetOutside(&prompts, &progress, &host);
         doc.m_bStarted = 1;
         doc.m_bMapLoaded = 1; // no projection question unless a test asks for it
     }
@@ -40,11 +35,9 @@ struct Project {
         f.m_bUse = ticked ? 1 : 0;
         doc.m_aFiles.push_back(f);
     }
-    bool Load() {
-        const bool ok = doc.LoadSurveyFiles();
-        doc.JoinProcessing();
-        return ok;
-    }
+    bool Load() { return doc.LoadSurveyFiles(); }
+    /// The selection dialog's next answer: the current files, merged or not.
+    void AnswerSelection(bool merge = true) { prompts.surveySelections.push_back(SurveySelection{doc.m_aFiles, merge}); }
     std::vector<std::string> Ssids() const {
         std::vector<std::string> out;
         for (const auto& ap : doc.m_aAPs)
@@ -106,15 +99,15 @@ TEST(NewProject, WithoutAMapTheUserMayLoadOneFirst) {
     EXPECT_EQ(p.prompts.prompts[0].caption, "No Projection File");
     EXPECT_TRUE(p.doc.m_aDataPoints.empty());
 
+    p.AnswerSelection();
     EXPECT_TRUE(p.doc.OnNewDocument()); // No: continue without a map
-    p.doc.JoinProcessing();
     EXPECT_EQ(p.doc.m_aAPs.size(), 2u);
     EXPECT_EQ(p.doc.m_bDataLoaded, 1);
     EXPECT_EQ(p.doc.m_bMetricXY, 0);
 
-    // Nothing ticked: as if the selection dialog could not end with OK.
-    p.doc.m_aFiles[0].m_bUse = 0;
+    // The selection dialog cancelled: nothing changes.
     EXPECT_FALSE(p.doc.OnNewDocument());
+    EXPECT_EQ(p.doc.m_aAPs.size(), 2u);
 }
 
 TEST(NewProject, EachRefusedFileIsNamedAndUnticked) {
@@ -148,7 +141,8 @@ TEST(NewProject, EachRefusedFileIsNamedAndUnticked) {
     EXPECT_EQ(p.doc.m_aFilePointCount, (std::vector<int>{2}));
     EXPECT_EQ(p.doc.m_bNoData, 0);
     EXPECT_EQ(p.doc.m_strCurrentFile, f[4].m_strPath);
-    EXPECT_EQ(p.host.collapsed, kSectionMeasurement | kSectionSorting | kSectionReliability);
+    for (PanelSection section : {kSectionMeasurement, kSectionSorting, kSectionReliability})
+        EXPECT_FALSE(p.doc.SectionExpanded(section));
     EXPECT_EQ(p.host.title, "");
 }
 
@@ -264,6 +258,6 @@ TEST(NewProject, ModesAndSwitchesAfterTheBuild) {
               0);
     EXPECT_EQ(p.doc.m_bCoveragePlotted, 1);
     EXPECT_EQ(p.doc.m_nHue, 26); // 122, then the file and two APs
-    EXPECT_EQ(p.doc.m_aAPs[0].m_nGroupIndex, 1);
+    EXPECT_EQ(p.doc.m_aAPs[0].m_nGroupIndex, 0); // the first group by SSID
     EXPECT_EQ(p.doc.m_aAPs[0].m_byChannel, 1);
 }

@@ -61,12 +61,7 @@ std::vector<std::uint8_t> FileWith(const std::vector<std::uint8_t>& picture, con
     return EncodeProjectionFile(image);
 }
 
-struct Fixture {
-    PromptRecorder prompts;
-    HostRecorder host;
-    CPlotraDoc doc;
-    Fixture() { doc.SetOutside(&prompts, nullptr, &host); }
-};
+struct Fixture : RecordedDoc {};
 
 /// The document state a projection load may change.
 struct MapState {
@@ -127,7 +122,7 @@ TEST(ProjectionFile, GeneratedMapRoundTripsToTheSameBmpBytes) {
     EXPECT_EQ(f.doc.m_adProj, map.coefficients);
     EXPECT_EQ(f.doc.m_bMapLoaded, 1);
     EXPECT_EQ(f.doc.m_bShowLonLat, 0);
-    EXPECT_EQ(f.host.updates, 1);
+    EXPECT_EQ(f.notices.Count(DocChange::Projection), 1);
     // The scale follows from the spherical corner distances: close to the generator's own scale.
     EXPECT_NEAR(f.doc.m_dMetersPerPixelX / map.metresPerPixel, 1.0, 1e-3);
     EXPECT_NEAR(f.doc.m_dMetersPerPixelY / map.metresPerPixel, 1.0, 1e-3);
@@ -210,7 +205,7 @@ TEST(ProjectionFile, SingularTransformLoadsWithOneMessageAndMapToGeoRefusesEvery
     EXPECT_EQ(f.prompts.prompts[0].icon, PromptIcon::Stop);
     EXPECT_EQ(f.doc.m_bMapLoaded, 1);
     EXPECT_EQ(f.doc.m_aMapImage, SmallBmp());
-    EXPECT_EQ(f.host.updates, 1);
+    EXPECT_EQ(f.notices.Count(DocChange::Projection), 1);
     f.prompts.prompts.clear();
     EXPECT_FALSE(f.doc.MapToGeo(1.0, 2.0));
     EXPECT_FALSE(f.doc.MapToGeo(0.0, 0.0));
@@ -240,7 +235,7 @@ TEST(ProjectionFile, UnsupportedTypeByteIsRefusedWithItsOwnMessage) {
                   std::vector<std::string>{
                       "Invalid File: Unsupported HPF Filetype. May be for a different product."});
         EXPECT_TRUE(MapState(f.doc) == before);
-        EXPECT_EQ(f.host.updates, 0);
+        EXPECT_EQ(f.notices.Count(DocChange::Projection), 0);
     }
 }
 
@@ -305,7 +300,7 @@ TEST(ProjectionFile, HostileFilesAreRefusedAndLeaveThePreviousMap) {
         EXPECT_FALSE(f.doc.ReadProjectionFile(bytes)) << name;
         EXPECT_EQ(f.prompts.Messages(), std::vector<std::string>{kNotHpf}) << name;
         EXPECT_TRUE(MapState(f.doc) == before) << name;
-        EXPECT_EQ(f.host.updates, 1) << name;
+        EXPECT_EQ(f.notices.Count(DocChange::Projection), 1) << name;
     }
 }
 
@@ -352,7 +347,7 @@ TEST(OpenProjectionFile, LoadsTheChosenFile) {
     EXPECT_EQ(f.host.pathName, path);
     EXPECT_EQ(f.host.recent, std::vector<std::string>{path});
     EXPECT_TRUE(f.host.mapShown());
-    EXPECT_EQ(f.host.collapsed, kSectionSorting | kSectionReliability);
+    EXPECT_FALSE(f.doc.SectionExpanded(kSectionSorting) || f.doc.SectionExpanded(kSectionReliability));
     EXPECT_EQ(f.doc.m_bShowLegend + f.doc.m_bDataLoaded + f.doc.m_bCoverageReady + f.doc.m_bCombined, 0);
 }
 
@@ -388,7 +383,6 @@ TEST(OpenProjectionFile, AgreeingReleasesTheMapEvenWhenTheChooserIsCancelled) {
     EXPECT_EQ(f.doc.m_bDataLoaded, 0);
     EXPECT_EQ(f.doc.m_bMetricXY, 0);
     EXPECT_FALSE(f.host.mapShown());
-    EXPECT_EQ(f.host.collapsed, 0u); // nothing was opened
 }
 
 TEST(OpenProjectionFile, RefusedReplacementLeavesTheMapReleased) {
@@ -418,7 +412,6 @@ TEST(OpenProjectionFile, MissingFileAndWrongMagic) {
         EXPECT_EQ(f.prompts.Messages(),
                   std::vector<std::string>{"File Open Error: Could not open file \"" + path + "\""});
         EXPECT_EQ(f.doc.m_strProjectionPath, path);
-        EXPECT_EQ(f.host.collapsed, 0u);
         EXPECT_EQ(f.doc.m_bShowLegend, 1); // stopped before the flags are cleared
     }
     for (const auto& bytes : {std::vector<std::uint8_t>{1, 2, 3}, std::vector<std::uint8_t>(2000, 0)}) {
@@ -427,9 +420,8 @@ TEST(OpenProjectionFile, MissingFileAndWrongMagic) {
         f.SetFlags();
         f.doc.OpenProjectionFile();
         EXPECT_EQ(f.prompts.Messages(), std::vector<std::string>{kNotHpf});
-        // The panel is collapsed and the flags cleared before the magic is looked at.
-        EXPECT_EQ(f.host.collapsed, kSectionSorting | kSectionReliability);
-        EXPECT_EQ(f.doc.m_bShowLegend + f.doc.m_bDataLoaded + f.doc.m_bCoverageReady + f.doc.m_bCombined, 0);
+        // A refused file leaves the project as it was: its data stays shown.
+        EXPECT_EQ(f.doc.m_bShowLegend + f.doc.m_bDataLoaded + f.doc.m_bCoverageReady + f.doc.m_bCombined, 4);
         EXPECT_EQ(f.doc.m_bMapLoaded, 0);
         EXPECT_FALSE(f.host.mapShown());
     }

@@ -7,7 +7,7 @@
 
 #include "analysis/Contour.h"
 #include "analysis/Coverage.h"
-#include "analysis/CoverageColours.h"
+#include "model/CoverageColours.h"
 #include "analysis/Numeric.h"
 #include "mapview/BitmapFile.h"
 #include "model/PlotraDoc.h"
@@ -150,7 +150,9 @@ inline void SetDemoFrame(CPlotraDoc& doc, bool showMap) {
     doc.m_dGridOriginY = minY;
     doc.m_dGridSpanX = maxX - minX;
     doc.m_dGridSpanY = maxY - minY;
-    SetFrameFromBox(doc, showMap, minX, minY, maxX, maxY, 800, 500);
+    const ModelRect f = FrameFromBox(doc, showMap, minX, minY, maxX, maxY, 800, 500);
+    doc.m_dFrameOriginX = f.originX, doc.m_dFrameOriginY = f.originY;
+    doc.m_dFrameSpanX = f.spanX, doc.m_dFrameSpanY = f.spanY;
 }
 
 /// Fills \p doc from a simulated survey (see the file comment).
@@ -249,10 +251,10 @@ inline void BuildDemoDocument(CPlotraDoc& doc, const DemoOptions& o = {}) {
     SetDemoFrame(doc, o.withMap);
 
     if (o.coverage) {
-        const auto [wm, hm] = GridRectangleMetres(doc);
+        const auto [wm, hm] = doc.GridRectangleMetres();
         doc.m_dResolutionX = wm / doc.m_dUnitFactor / o.resolutionDivisor;
         doc.m_dResolutionY = hm / doc.m_dUnitFactor / o.resolutionDivisor;
-        auto snapshot = PrepareCoverage(doc);
+        auto snapshot = PrepareCoverage(doc, doc.ProgressSink());
         if (snapshot) {
             if (o.coveragePoints > 0) {
                 // Thinned points keep the picture's character at a fraction of the interpolation cost.

@@ -223,9 +223,9 @@ TEST_F(KmlExport, CommandLineExportsRenderTheFittedGraph) {
 
     GraphImageOptions options;
     options.path = dir.File("graph.v2.bmp");
-    options.graph = 3;
     options.alpha = 300;
-    options.multiContours = true;
+    doc.SetGraphType(3);
+    doc.SetMultipleContours(true);
     std::string written;
     ASSERT_TRUE(ExportGraphImage(doc, options, prompts, &written));
     EXPECT_EQ(written, dir.File("graph.bmp"));

@@ -190,9 +190,8 @@ TEST(ViewScroll, StepsComeFromTheHiddenLength) {
 }
 
 TEST(ViewFit, FitInTheWindowWithoutSelectionFramesThePoints) {
-    CPlotraDoc doc;
-    test::HostRecorder host;
-    doc.SetOutside(nullptr, nullptr, &host);
+    test::RecordedDoc r;
+    CPlotraDoc& doc = r.doc;
     doc.m_aPoints = {At(10, 5), At(30, -5), At(20, 15)};
     doc.m_aAPs.resize(1); // not selected
     doc.m_bDataLoaded = 1;
@@ -207,7 +206,7 @@ TEST(ViewFit, FitInTheWindowWithoutSelectionFramesThePoints) {
     EXPECT_EQ(doc.m_dGridSpanY, 20);
     EXPECT_EQ(view.m_dViewXMin, 0.0);
     EXPECT_EQ(view.m_dViewXMax, 1.0);
-    EXPECT_EQ(host.updates, 1);
+    EXPECT_EQ(r.notices.Count(DocChange::Frame), 1);
 }
 
 TEST(ViewFit, ShownPlanarMapGetsAMarginAndEqualScale) {

@@ -3,11 +3,16 @@
 /// with its exact text, questions are answered from a queue (default No), file choosers from lists.
 
 #include "model/Interfaces.h"
+#include "model/Notices.h"
+#include "model/PlotraDoc.h"
+
+#include <gtest/gtest.h>
 
 #include <deque>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace plotra::test {
@@ -49,6 +54,15 @@ public:
         saveFiles.pop_front();
         return f;
     }
+    std::optional<SurveySelection> chooseSurveyFiles(const std::vector<CDataFile>& current, bool merge) override {
+        std::lock_guard lock(m_mutex);
+        offeredFiles = current;
+        offeredMerge = merge;
+        if (surveySelections.empty()) return std::nullopt;
+        auto s = surveySelections.front();
+        surveySelections.pop_front();
+        return s;
+    }
 
     std::vector<std::string> Messages() const {
         std::vector<std::string> out;
@@ -62,6 +76,9 @@ public:
     std::deque<std::optional<std::string>> openFiles;
     std::deque<std::optional<std::string>> saveFiles;
     std::vector<FileChooserRequest> choosers;
+    std::deque<std::optional<SurveySelection>> surveySelections;
+    std::vector<CDataFile> offeredFiles;
+    bool offeredMerge = true;
 
 private:
     std::mutex m_mutex;
@@ -94,27 +111,85 @@ private:
     std::mutex m_mutex;
 };
 
-/// \brief A host with a fixed client size that counts what the document asked of it.
+/// \brief A host with a fixed client size that records what the document asked of it. Every call
+/// must come from the thread that created it (the user-interface thread of a real program): a call
+/// from a worker fails the test. The processing runs at once, or is only counted (deferProcessing).
 class HostRecorder : public DocumentHost {
 public:
-    void updateAllViews() override { ++updates; }
     void setPathName(const std::string& path, bool addToRecent) override {
+        CheckThread();
         pathName = path;
         if (addToRecent) recent.push_back(path);
     }
-    void setTitle(const std::string& t) override { title = t; }
-    std::pair<int, int> graphClientSize() const override { return clientSize; }
-    void setShowDirections(bool on) override { showDirections = on; }
-    void collapseSections(unsigned mask) override { collapsed |= mask; }
-    void resetZoom() override { ++zoomResets; }
-    void refreshPanel() override { ++panelRefreshes; }
+    void setTitle(const std::string& t) override {
+        CheckThread();
+        title = t;
+    }
+    std::pair<int, int> graphClientSize() const override {
+        CheckThread();
+        return clientSize;
+    }
+    bool mapShown() const override {
+        CheckThread();
+        return DocumentHost::mapShown();
+    }
+    void setMapShown(bool on) override {
+        CheckThread();
+        DocumentHost::setMapShown(on);
+    }
+    void setShowDirections(bool on) override {
+        CheckThread();
+        showDirections = on;
+    }
+    void resetZoom() override {
+        CheckThread();
+        ++zoomResets;
+    }
+    void startProcessing(CPlotraDoc& doc) override {
+        CheckThread();
+        ++processingRequests;
+        if (!deferProcessing) DocumentHost::startProcessing(doc);
+    }
 
     std::pair<int, int> clientSize{800, 500};
-    int updates = 0, zoomResets = 0, panelRefreshes = 0;
-    unsigned collapsed = 0;
+    int zoomResets = 0, processingRequests = 0;
+    bool deferProcessing = false;
     bool showDirections = false;
     std::string pathName, title;
     std::vector<std::string> recent;
+
+private:
+    void CheckThread() const {
+        EXPECT_EQ(std::this_thread::get_id(), m_thread) << "a host was called from a worker thread";
+    }
+    std::thread::id m_thread = std::this_thread::get_id();
+};
+
+/// \brief Records the document's notices in order.
+class NoticeRecorder : public DocumentObserver {
+public:
+    void documentChanged(const ChangeNotice& notice) override { notices.push_back(notice); }
+    /// How many notices of a kind were received.
+    int Count(DocChange what) const {
+        int n = 0;
+        for (const auto& x : notices) n += x.what == what;
+        return n;
+    }
+    std::vector<ChangeNotice> notices;
+};
+
+/// \brief A document with every recorder attached: prompts, progress, host (processing at once)
+/// and notices.
+struct RecordedDoc {
+    PromptRecorder prompts;
+    ProgressRecorder progress;
+    HostRecorder host;
+    NoticeRecorder notices;
+    CPlotraDoc doc;
+    RecordedDoc() {
+        doc.SetOutside(&prompts, &progress, &host);
+        doc.AddObserver(&notices);
+    }
 };
 
 } // namespace plotra::test

@@ -7,6 +7,7 @@
 #include "table/TableModel.h"
 
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 
 namespace plotra::cli {
@@ -70,6 +71,47 @@ bool ParseOutputOption(const std::vector<std::string>& args, std::size_t& i, Out
             error = "--size needs WxH (1..8192 each)";
         return true;
     }
+    DisplayOptions& d = o.display;
+    if (a == "--legend") return d.legend = true, true;
+    if (a == "--compass") return d.compass = true, true;
+    if (a == "--no-map") return d.noMap = true, true;
+    if (a == "--no-path") return d.noPath = true, true;
+    if (a == "--lonlat") return d.lonLat = true, true;
+    if (a == "--mixed") return d.mixed = true, true;
+    if (a == "--cell-radius") return d.cellRadius = true, true;
+    if (a == "--grid") {
+        if (!value(v)) return true;
+        if (v == "x" || v == "y" || v == "xy") {
+            d.xGrid = v.find('x') != std::string::npos;
+            d.yGrid = v.find('y') != std::string::npos;
+        } else {
+            error = "--grid needs x, y or xy";
+        }
+        return true;
+    }
+    if (a == "--colour-mode") {
+        if (!value(v)) return true;
+        if (v == "ap") d.colourMode = 0;
+        else if (v == "group") d.colourMode = 1;
+        else if (v == "single") d.colourMode = 2;
+        else error = "--colour-mode needs ap, group or single";
+        return true;
+    }
+    if (a == "--ap") {
+        if (value(d.apMac) && d.apMac.empty()) error = "--ap needs a MAC address";
+        return true;
+    }
+    if (a == "--contour") {
+        if (!value(v)) return true;
+        const auto comma = v.find(',');
+        int low = 0, high = 0;
+        if (comma == std::string::npos || !ParseInt(v.substr(0, comma), -1000, 1000, low) ||
+            !ParseInt(v.substr(comma + 1), -1000, 1000, high) || low > high)
+            error = "--contour needs LOW,HIGH with LOW <= HIGH";
+        else
+            d.contour = std::make_pair(low, high);
+        return true;
+    }
     if (a == "--delimiter") {
         if (!value(v)) return true;
         if (v == "tab") o.delimiter = GetDelimiter(0, "");
@@ -82,6 +124,13 @@ bool ParseOutputOption(const std::vector<std::string>& args, std::size_t& i, Out
     return false;
 }
 
+std::optional<std::tm> LocalTimeNow() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    if (!localtime_r(&now, &local)) return std::nullopt;
+    return local;
+}
+
 std::string ResourceDir() {
     std::error_code ec;
     const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
@@ -89,22 +138,58 @@ std::string ResourceDir() {
     return (exe.parent_path() / "resources").string();
 }
 
+namespace {
+
+/// Sets the display options on the document through the same entry points as the control panel and
+/// the graph window. False (with a message) for an AP that the project does not have.
+bool ApplyDisplayOptions(CPlotraDoc& doc, const OutputOptions& o, CliPrompts& prompts) {
+    const DisplayOptions& d = o.display;
+    doc.SetGraphType(o.graph);
+    if (d.colourMode) doc.SetColourMode(*d.colourMode);
+    if (!d.apMac.empty()) {
+        const int index = FindApByMac(doc, d.apMac);
+        if (index < 0) {
+            prompts.message("No AP with the MAC address " + d.apMac + " in the project.", "Invalid AP",
+                            PromptIcon::Stop);
+            return false;
+        }
+        // The per-AP view: only this AP ticked, no combined coverage.
+        doc.SetTickedAps({index});
+    }
+    if (d.legend) doc.SetDisplayFlag(DisplayFlag::Legend, true);
+    if (d.xGrid) doc.SetDisplayFlag(DisplayFlag::XGrid, true);
+    if (d.yGrid) doc.SetDisplayFlag(DisplayFlag::YGrid, true);
+    if (d.noPath) doc.SetDisplayFlag(DisplayFlag::Path, false);
+    if (d.lonLat) doc.SetDisplayFlag(DisplayFlag::LonLat, true);
+    if (d.mixed) doc.SetDisplayFlag(DisplayFlag::CoverageOverlay, true);
+    if (o.multiContours) doc.SetMultipleContours(true);
+    if (d.cellRadius) doc.SetDisplayMode(DisplayMode::CellRadius);
+    if (d.contour) {
+        doc.SetThreshold(false, d.contour->first);
+        doc.SetThreshold(true, d.contour->second);
+    }
+    return true;
+}
+
+} // namespace
+
 bool WriteOutputs(CPlotraDoc& doc, const OutputOptions& o, CliPrompts& prompts, std::vector<std::string>& written) {
     bool ok = true;
     if (!o.image.empty()) {
+        if (!ApplyDisplayOptions(doc, o, prompts)) return false;
         GraphImageOptions image;
         image.path = o.image;
-        image.graph = o.graph;
-        image.multiContours = o.multiContours;
         image.alpha = o.alpha;
         image.width = o.width;
         image.height = o.height;
+        image.showMap = !o.display.noMap && doc.m_bMapLoaded;
+        image.compass = o.display.compass;
         std::string path;
         if (ExportGraphImage(doc, image, prompts, &path)) written.push_back(path);
         else ok = false;
     }
     if (!o.kml.empty()) {
-        if (ExportKml(doc, o.kml, o.width, o.height, std::nullopt, prompts)) written.push_back(o.kml);
+        if (ExportKml(doc, o.kml, o.width, o.height, LocalTimeNow(), prompts)) written.push_back(o.kml);
         else ok = false;
     }
     if (!o.table.empty()) {

@@ -4,6 +4,7 @@
 
 #include "app/cli/CliSupport.h"
 
+#include <ctime>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,10 +16,29 @@ class JsonWriter;
 
 namespace plotra::cli {
 
+/// \brief The display settings of the graph image, set as the control panel and the graph window's
+/// toggles would set them.
+struct DisplayOptions {
+    bool legend = false, compass = false;
+    bool xGrid = false, yGrid = false;
+    bool noMap = false, noPath = false, lonLat = false;
+    std::optional<int> colourMode; ///< 0 per AP, 1 per group, 2 one colour
+    bool mixed = false;            ///< combined coverage in the mixed colour
+    std::string apMac;             ///< the per-AP view of this AP
+    bool cellRadius = false;
+    std::optional<std::pair<int, int>> contour; ///< the single contour's low and high level
+
+    bool Any() const {
+        return legend || compass || xGrid || yGrid || noMap || noPath || lonLat || colourMode || mixed ||
+               !apMac.empty() || cellRadius || contour;
+    }
+};
+
 struct OutputOptions {
     std::string image;
     int graph = 1;
     bool multiContours = false;
+    DisplayOptions display;
     std::optional<int> alpha;
     int width = 800, height = 500;
     std::string kml;
@@ -42,5 +62,8 @@ bool WriteOutputs(CPlotraDoc& doc, const OutputOptions& o, CliPrompts& prompts, 
 
 /// The folder holding report.css and projector.bmp: beside the executable.
 std::string ResourceDir();
+
+/// The current local time (the KML description's time); nothing when it cannot be had.
+std::optional<std::tm> LocalTimeNow();
 
 } // namespace plotra::cli

@@ -4,6 +4,7 @@
 #include "app/cli/CliOutputs.h"
 #include "app/cli/CliSupport.h"
 #include "files/FileIo.h"
+#include "files/NewProject.h"
 #include "model/Bytes.h"
 #include "model/Json.h"
 #include "model/PlotraDoc.h"
@@ -93,30 +94,41 @@ std::string Parse(const std::vector<std::string>& args, AnalyzeOptions& o) {
 }
 
 
-/// Ticks the APs the user asked for; returns an error text for an unknown MAC.
+/// Ticks the APs the user asked for, as ticking them in the tree would; returns an error text for an
+/// unknown MAC.
 std::string ApplySelection(CPlotraDoc& doc, const std::string& select) {
+    std::vector<int> ticked;
     if (select == "valid" || select == "all") {
-        for (CAPInfo& ap : doc.m_aAPs)
-            ap.m_bSelected = select == "all" || ap.m_aApPoints.size() > 20 ? 1 : 0;
-        return {};
+        for (std::size_t i = 0; i < doc.m_aAPs.size(); ++i)
+            if (select == "all" || doc.m_aAPs[i].m_aApPoints.size() > kMinCoveragePoints)
+                ticked.push_back(static_cast<int>(i));
+    } else {
+        std::set<std::string> wanted;
+        std::size_t start = 0;
+        while (start <= select.size()) {
+            const std::size_t comma = std::min(select.find(',', start), select.size());
+            if (comma > start) wanted.insert(NormalisedMac(select.substr(start, comma - start)));
+            start = comma + 1;
+        }
+        std::set<std::string> found;
+        for (std::size_t i = 0; i < doc.m_aAPs.size(); ++i)
+            if (wanted.count(doc.m_aAPs[i].MacText())) {
+                ticked.push_back(static_cast<int>(i));
+                found.insert(doc.m_aAPs[i].MacText());
+            }
+        for (const auto& mac : wanted)
+            if (!found.count(mac)) return "no access point with MAC " + mac;
     }
-    std::set<std::string> wanted;
-    std::size_t start = 0;
-    while (start <= select.size()) {
-        const std::size_t comma = std::min(select.find(',', start), select.size());
-        if (comma > start) wanted.insert(NormalisedMac(select.substr(start, comma - start)));
-        start = comma + 1;
-    }
-    std::set<std::string> found;
-    for (CAPInfo& ap : doc.m_aAPs) {
-        const bool on = wanted.count(ap.MacText()) > 0;
-        ap.m_bSelected = on ? 1 : 0;
-        if (on) found.insert(ap.MacText());
-    }
-    for (const auto& mac : wanted)
-        if (!found.count(mac)) return "no access point with MAC " + mac;
+    doc.SetTickedAps(ticked);
     return {};
 }
+
+/// \brief The command line's host: the processing waits until analyze runs it (and times it).
+class AnalyzeHost : public DocumentHost {
+public:
+    void startProcessing(CPlotraDoc&) override { processingRequested = true; }
+    bool processingRequested = false;
+};
 
 bool LoadMap(CPlotraDoc& doc, const std::string& path, CliPrompts& prompts) {
     const FileBytes file = ReadWholeFile(path);
@@ -282,7 +294,7 @@ int RunAnalyze(const std::vector<std::string>& args) {
     // An invalid AP among the selected ones is reported and dropped, as a Yes answer does.
     CliPrompts prompts(true);
     CliProgress progress;
-    DocumentHost host;
+    AnalyzeHost host;
     CPlotraDoc doc;
     doc.SetOutside(&prompts, &progress, &host);
     doc.m_bStarted = 1;
@@ -294,21 +306,16 @@ int RunAnalyze(const std::vector<std::string>& args) {
         stage("map", t);
     }
 
-    doc.m_aFiles.clear();
-    for (const std::string& path : o.surveys) {
-        CDataFile f;
-        f.m_strName = FileTitle(path);
-        f.m_strPath = path;
-        f.m_bUse = 1;
-        doc.m_aFiles.push_back(f);
-    }
-    doc.m_bMerge = o.merge ? 1 : 0;
+    std::vector<CDataFile> files;
+    for (const std::string& path : o.surveys)
+        if (!AddSurveyFile(files, path, prompts)) return kExitFailed;
+    doc.SetSurveyFiles(std::move(files), o.merge);
     auto t = Clock::now();
     const bool loaded = doc.LoadSurveyFiles();
     stage("load", t);
-    t = Clock::now();
-    doc.JoinProcessing();
     if (!loaded) return kExitFailed;
+    t = Clock::now();
+    if (host.processingRequested && !doc.RunProcessing()) return kExitFailed;
     stage("processing", t);
 
     t = Clock::now();
@@ -316,10 +323,10 @@ int RunAnalyze(const std::vector<std::string>& args) {
         std::fprintf(stderr, "Select: %s\n", error.c_str());
         return kExitFailed;
     }
-    doc.ComputeExtent(0, 0, 0);
+    // As the user would: tick the APs, then move the resolution sliders.
     if (o.hasResolution) {
-        doc.m_dResolutionX = o.resolutionX;
-        doc.m_dResolutionY = o.resolutionY;
+        doc.SetResolution(false, o.resolutionX);
+        doc.SetResolution(true, o.resolutionY);
     }
     stage("select", t);
 

@@ -98,19 +98,18 @@ int RunRelocate(const std::vector<std::string>& args) {
         prompts.message("No AP with the MAC address " + mac + " in " + workspace + ".", "Invalid AP", PromptIcon::Stop);
         return kExitFailed;
     }
-    CAPInfo& ap = doc.m_aAPs[static_cast<std::size_t>(index)];
-    // As a drag on the map: the old position is kept to undo a refused move.
-    doc.m_posMovedFrom = ap.m_posAP;
-    ap.m_posAP = CDataGeo(y, x);
-    const int before = prompts.MessageCount();
-    doc.RecalculateAP(index);
-    const bool accepted = prompts.MessageCount() == before && ap.m_posAP.m_dY == y && ap.m_posAP.m_dX == x;
+    const MoveOutcome outcome = doc.MoveAp(index, CDataGeo(y, x));
+    const CAPInfo& ap = doc.m_aAPs[static_cast<std::size_t>(index)];
     std::printf("%s %s: %s at %.7f, %.7f  slope %.2f  intercept %.2f  std %.2f\n", ap.MacText().c_str(),
-                ap.SsidText().c_str(), accepted ? "moved" : "refused, kept", ap.m_posAP.m_dY, ap.m_posAP.m_dX,
-                ap.m_dSlope, ap.m_dIntercept, ap.m_dShadowStd);
-    if (!out.empty() && !doc.WriteWorkspace(out)) return kExitFailed;
-    if (!out.empty()) std::printf("wrote %s\n", out.c_str());
-    return accepted ? kExitOk : kExitFailed;
+                ap.SsidText().c_str(), outcome.accepted ? "moved" : "refused, kept", ap.m_posAP.m_dY,
+                ap.m_posAP.m_dX, ap.m_dSlope, ap.m_dIntercept, ap.m_dShadowStd);
+    // A refused move changes nothing, so there is nothing to save either.
+    if (!outcome.accepted) return kExitFailed;
+    if (!out.empty()) {
+        if (!doc.WriteWorkspace(out)) return kExitFailed;
+        std::printf("wrote %s\n", out.c_str());
+    }
+    return kExitOk;
 }
 
 } // namespace plotra::cli

@@ -1,5 +1,7 @@
 #pragma once
-/// \brief GeoDistance with the parts that depend on one position only computed once. Many distances
+/// \brief Great-circle distances on the sphere the whole system uses (haversine, radius 6378137 m,
+/// pi taken as 3.14159265), and the same distance with the parts that depend on one position only
+/// computed once. Many distances
 /// from a few positions (grid nodes, a candidate AP position) to the same points then cost two sines
 /// and one arc tangent each, and the result is bit-identical to GeoDistance because exactly the same
 /// operations run in the same order.
@@ -13,6 +15,19 @@ namespace plotra {
 inline constexpr double kGeoPi = 3.14159265;
 /// Sphere radius of the distance formula in metres.
 inline constexpr double kGeoRadius = 6378137.0;
+
+/// \brief A rectangle of model space: lower corner and spans, Y first.
+struct ModelRect {
+    double originY = 0, originX = 0, spanY = 0, spanX = 0;
+};
+
+/// \brief The combined rectangle and the display frame around it.
+struct ExtentRects {
+    ModelRect grid, frame;
+};
+
+/// Great-circle distance in metres between two latitude/longitude positions (degrees).
+double GeoDistance(double lat1, double lon1, double lat2, double lon2);
 
 /// \brief One latitude/longitude position with its radians and the cosine of its latitude.
 struct GeoPrepared {

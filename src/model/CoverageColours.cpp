@@ -1,4 +1,4 @@
-#include "analysis/CoverageColours.h"
+#include "model/CoverageColours.h"
 
 #include "model/PlotraDoc.h"
 

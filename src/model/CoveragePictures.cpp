@@ -1,4 +1,4 @@
-#include "analysis/CoveragePictures.h"
+#include "model/CoveragePictures.h"
 
 #include "model/PlotraDoc.h"
 
