@@ -109,13 +109,16 @@ CDataGeo CPlotraDoc::GeoToMap(double lat, double lon) const {
 }
 
 std::optional<CDataGeo> CPlotraDoc::MapToGeo(double x, double y) const {
+    const std::optional<CDataGeo> geo = MapToGeoQuiet(x, y);
+    if (!geo) Prompts().message("Invalid Transformation Matrix", "Error", PromptIcon::Stop);
+    return geo;
+}
+
+std::optional<CDataGeo> CPlotraDoc::MapToGeoQuiet(double x, double y) const {
     const double a = m_adProj[0], b = m_adProj[1], c = m_adProj[3];
     const double d = m_adProj[4], e = m_adProj[5], f = m_adProj[7];
     const double det = e * a - d * b;
-    if (!(std::fabs(det) > 0.0)) {
-        Prompts().message("Invalid Transformation Matrix", "Error", PromptIcon::Stop);
-        return std::nullopt;
-    }
+    if (!(std::fabs(det) > 0.0)) return std::nullopt;
     const double H = static_cast<double>(m_nImageHeight);
     const double u = x / m_dMetersPerPixelX - c;
     const double w = H - y / m_dMetersPerPixelY - f;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <cstdio>
 #include <fstream>
 #include <regex>
@@ -81,9 +82,56 @@ TEST(CliAnalyze, EveryOutputOfTheDemoWithItsMap) {
         Analyze(dir, "reliability " + dir.File("d.hws") + " --group --threshold -75 --radius 50 --json");
     EXPECT_EQ(rel.status, 0) << rel.err;
     EXPECT_NE(rel.out.find("\"cellReliability\": \"0."), std::string::npos) << rel.out;
-    const AnalyzeRun bad = Analyze(dir, "relocate " + dir.File("d.hws") + " --ap 02-B7-23-9B-00-0C --to 9999,9999");
+    // A refused move writes nothing.
+    const AnalyzeRun bad = Analyze(dir, "relocate " + dir.File("d.hws") + " --ap 02-B7-23-9B-00-0C --to 9999,9999 "
+                                        "--workspace " + dir.File("moved.hws"));
     EXPECT_EQ(bad.status, 1);
     EXPECT_NE(bad.err.find("Invalid Position: This AP position results in wrong progation parameters."), std::string::npos);
+    EXPECT_FALSE(std::ifstream(dir.File("moved.hws")).good());
+    // The overlay's description carries the time it was made.
+    std::ifstream kml(dir.File("d.kml"));
+    std::stringstream text;
+    text << kml.rdbuf();
+    EXPECT_TRUE(std::regex_search(text.str(), std::regex("RF Coverage on [0-9]{2}/[0-9]{2}/[0-9]{4},[0-9]{2}:"))) << text.str();
+}
+
+TEST(CliAnalyze, FileTitlesDuplicatesAndNodeCountsOfTheTickedAps) {
+    TempDir dir;
+    const std::string s = std::string(PLOTRA_SOURCE_DIR) + "/samples/";
+    std::filesystem::copy_file(s + "demo1.hsd", dir.File("walk_a.hsd"));
+    std::filesystem::copy_file(s + "demo2.hsd", dir.File("walk_b.v2.hsd"));
+    const std::string both = dir.File("walk_a.hsd") + " " + dir.File("walk_b.v2.hsd");
+    // Kept apart, every SSID names its file by its title (no extension); paths are absolute.
+    AnalyzeRun r = Analyze(dir, "analyze " + both + " --no-merge --no-coverage --json");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("\"name\": \"walk_b.v2\""), std::string::npos);
+    EXPECT_NE(r.out.find("\"path\": \"" + dir.File("walk_a.hsd") + "\""), std::string::npos);
+    EXPECT_GT(Count(r.out, ": walk_a\""), 0);
+    int ssids = 0;
+    const std::regex ssidField("\"ssid\": \"([^\"]*)\"");
+    for (std::sregex_iterator it(r.out.begin(), r.out.end(), ssidField), end; it != end; ++it) {
+        const std::string ssid = (*it)[1];
+        const bool named = ssid.ends_with(": walk_a") || ssid.ends_with(": walk_b.v2");
+        EXPECT_TRUE(named || ssid.size() == 32) << ssid; // a long SSID keeps its first 32 bytes
+        ++ssids;
+    }
+    EXPECT_EQ(ssids, FirstInt(r.out, "apCount"));
+    // The same file twice is refused.
+    r = Analyze(dir, "analyze " + dir.File("walk_a.hsd") + " " + dir.File("walk_a.hsd"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Invalid File: This file has been selected!"), std::string::npos) << r.err;
+
+    // Ticking one AP frames its own area: the node counts follow that smaller rectangle at the
+    // resolution of the whole walk (W / resolution, truncated).
+    r = Analyze(dir, "analyze " + both + " --map " + s + "demo.hpf --unit m --no-coverage --json --select 02-B7-23-9B-00-0C");
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(r.out, m, std::regex("\"spanY\": ([0-9.e+-]+),\\s*\"spanX\": ([0-9.e+-]+)")));
+    const double spanX = std::stod(m[2]);
+    ASSERT_TRUE(std::regex_search(r.out, m, std::regex("\"resolution\": \\{\\s*\"x\": ([0-9.e+-]+)")));
+    const double resX = std::stod(m[1]);
+    EXPECT_EQ(FirstInt(r.out, "cols"), static_cast<long>(spanX / resX));
+    EXPECT_LT(FirstInt(r.out, "cols"), 50);
 }
 
 TEST(CliAnalyze, SelectionByMac) {
@@ -124,4 +172,34 @@ TEST(CliAnalyze, RefusalsAndUsage) {
     EXPECT_EQ(Analyze(dir, "analyze " + dir.File("tiny1.hsd") + " --unit km").status, 2);
     EXPECT_EQ(Analyze(dir, "analyze " + dir.File("tiny1.hsd") + " --resolution 0").status, 2);
     EXPECT_EQ(Analyze(dir, "analyze " + dir.File("tiny1.hsd") + " --frobnicate").status, 2);
+}
+
+TEST(CliAnalyze, DisplayOptionsReachTheGraphImage) {
+    TempDir dir;
+    const std::string s = std::string(PLOTRA_SOURCE_DIR) + "/samples/";
+    ASSERT_EQ(Analyze(dir, "analyze " + s + "demo1.hsd " + s + "demo2.hsd --map " + s + "demo.hpf --workspace " +
+                               dir.File("d.hws"))
+                  .status,
+              0);
+    auto image = [&](const std::string& name, const std::string& options) {
+        const AnalyzeRun r = Analyze(dir, "export " + dir.File("d.hws") + " --image " + dir.File(name) + " " + options);
+        EXPECT_EQ(r.status, 0) << options << ": " << r.err;
+        std::ifstream in(dir.File(name), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const std::string plain = image("plain.bmp", "");
+    ASSERT_FALSE(plain.empty());
+    // Each option changes what is drawn; none of them is silently ignored.
+    for (const char* options :
+         {"--legend --contours multi", "--compass", "--grid xy", "--no-map", "--no-path", "--lonlat",
+          "--colour-mode single --ap 02-B7-23-9B-00-0C", "--ap 02-B7-23-9B-00-0C", "--cell-radius",
+          "--contour -80,-60", "--graph count --contours multi"})
+        EXPECT_NE(image("option.bmp", options), plain) << options;
+    EXPECT_EQ(image("again.bmp", "--mixed"), plain); // the mixed colour is the default
+    EXPECT_EQ(Analyze(dir, "export " + dir.File("d.hws") + " --image " + dir.File("x.bmp") + " --ap 00-00-00-00-00-01")
+                  .status,
+              1);
+    for (const char* bad : {"--grid z", "--colour-mode red", "--contour -60,-80", "--contour 5"})
+        EXPECT_EQ(Analyze(dir, "export " + dir.File("d.hws") + " --image " + dir.File("x.bmp") + " " + bad).status, 2)
+            << bad;
 }

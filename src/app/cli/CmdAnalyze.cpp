@@ -223,6 +223,10 @@ void WriteJson(const CPlotraDoc& doc, const AnalyzeOptions& o,
     w.BeginObject("resolution");
     w.Double(doc.m_dResolutionX, "x").Double(doc.m_dResolutionY, "y");
     w.EndObject();
+    // The node counts of the grid over the ticked APs (what a coverage would start from).
+    w.BeginObject("nodes");
+    w.Int(doc.m_nGridCols, "cols").Int(doc.m_nGridRows, "rows");
+    w.EndObject();
     if (doc.m_bCoverageReady) {
         long long covered = 0;
         int most = 0;

@@ -1,0 +1,110 @@
+// A whole session through the document's entry points, as the desktop program drives it: map, survey
+// files, processing as a job, ticks, colour mode, coverage as a job, moving an AP (refused and
+// accepted), the unit, saving and reopening; with the notices every step sends.
+#include "analysis/Coverage.h"
+#include "analysis/Processing.h"
+#include "files/FileIo.h"
+#include "files/NewProject.h"
+#include "model/PlotraDoc.h"
+#include "support/Fixtures.h"
+#include "support/PromptRecorder.h"
+
+#include <gtest/gtest.h>
+
+using namespace plotra;
+using namespace plotra::test;
+
+namespace {
+
+std::string Sample(const char* name) { return std::string(PLOTRA_SOURCE_DIR) + "/samples/" + name; }
+
+} // namespace
+
+TEST(Session, EveryStepThroughTheEntryPointsWithItsNotices) {
+    RecordedDoc r;
+    r.host.deferProcessing = true; // the program runs the processing as a job
+    CPlotraDoc& doc = r.doc;
+    doc.m_bStarted = 1;
+
+    ASSERT_TRUE(doc.LoadProjectionFile(Sample("demo.hpf")));
+    EXPECT_EQ(r.notices.Count(DocChange::Projection), 1);
+    EXPECT_TRUE(r.host.mapShown());
+
+    std::vector<CDataFile> files;
+    ASSERT_TRUE(AddSurveyFile(files, Sample("demo1.hsd"), r.prompts));
+    ASSERT_TRUE(AddSurveyFile(files, Sample("demo2.hsd"), r.prompts));
+    doc.SetSurveyFiles(files, true);
+    EXPECT_EQ(doc.m_aFiles[1].m_strName, "demo2");
+    ASSERT_TRUE(doc.LoadSurveyFiles());
+    EXPECT_EQ(r.host.processingRequests, 1);
+    EXPECT_EQ(doc.m_bMetricXY, 1);
+
+    auto processing = StartProcessingJob(doc, r.progress);
+    ASSERT_TRUE(processing);
+    ASSERT_TRUE(ApplyProcessingJob(doc, *processing));
+    EXPECT_EQ(doc.m_bDataLoaded, 1);
+    ASSERT_FALSE(doc.m_groups.m_aGroups.empty());
+
+    // Tick the first group, then per-group colours.
+    r.notices.notices.clear();
+    doc.SetGroupTicked(0, true);
+    doc.ClickTreeIcon(true);
+    ASSERT_EQ(r.notices.notices.size(), 2u);
+    EXPECT_EQ(r.notices.notices[0].what, DocChange::Selection);
+    EXPECT_EQ(r.notices.notices[1].what, DocChange::Groups);
+    EXPECT_EQ(doc.m_nColourMode, 1);
+
+    auto coverage = StartCoverageJob(doc, r.progress);
+    ASSERT_TRUE(coverage);
+    ASSERT_TRUE(ApplyCoverageJob(doc, *coverage));
+    EXPECT_EQ(doc.m_bCoverageReady, 1);
+    EXPECT_EQ(r.notices.notices.back().what, DocChange::Coverage);
+
+    // Move the best-located AP around until one place is refused and one accepted.
+    int best = -1;
+    for (std::size_t i = 0; i < doc.m_aAPs.size(); ++i)
+        if (doc.m_aAPs[i].m_bSelected && doc.m_aAPs[i].m_dSlope < -10.0 &&
+            (best < 0 || doc.m_aAPs[i].m_aApPoints.size() > doc.m_aAPs[static_cast<std::size_t>(best)].m_aApPoints.size()))
+            best = static_cast<int>(i);
+    ASSERT_GE(best, 0);
+    const CAPInfo before = doc.m_aAPs[static_cast<std::size_t>(best)];
+    bool refused = false, accepted = false;
+    for (double dy = -400; dy <= 400 && !(refused && accepted); dy += 100)
+        for (double dx = -400; dx <= 400 && !(refused && accepted); dx += 100) {
+            const CDataGeo from = doc.m_aAPs[static_cast<std::size_t>(best)].m_posAP;
+            const CAPInfo model = doc.m_aAPs[static_cast<std::size_t>(best)];
+            const MoveOutcome o = doc.MoveAp(best, CDataGeo(before.m_posAP.m_dY + dy, before.m_posAP.m_dX + dx));
+            const CAPInfo& now = doc.m_aAPs[static_cast<std::size_t>(best)];
+            if (!o.accepted) {
+                refused = true;
+                EXPECT_EQ(o.message, "This AP position results in wrong progation parameters.");
+                EXPECT_EQ(now.m_posAP.m_dY, from.m_dY);
+                EXPECT_EQ(now.m_dSlope, model.m_dSlope);
+                EXPECT_EQ(now.m_aGrid, model.m_aGrid);
+            } else {
+                accepted = true;
+                EXPECT_LE(now.m_dSlope, -10.0);
+                EXPECT_EQ(now.m_bFixed, 1);
+            }
+            EXPECT_EQ(r.notices.notices.back().what, DocChange::Aps);
+        }
+    EXPECT_TRUE(refused);
+    EXPECT_TRUE(accepted);
+
+    doc.ChangeDisplayUnit(true);
+    EXPECT_EQ(r.notices.notices.back().what, DocChange::Display);
+    EXPECT_EQ(doc.m_dUnitFactor, 1.0);
+
+    // Save and reopen: the same project, byte for byte, announced as a whole new document.
+    TempDir dir;
+    const std::string path = dir.File("session.hws");
+    ASSERT_TRUE(doc.WriteWorkspace(path));
+    RecordedDoc reopened;
+    reopened.host.setMapShown(r.host.mapShown());
+    ASSERT_TRUE(reopened.doc.OnOpenDocument(path));
+    EXPECT_EQ(reopened.notices.Count(DocChange::Everything), 1);
+    EXPECT_EQ(reopened.doc.EncodeWorkspace(), ReadWholeFile(path).bytes);
+    EXPECT_EQ(reopened.doc.m_nColourMode, 1);
+    EXPECT_EQ(reopened.doc.m_groups.m_aGroups.size(), doc.m_groups.m_aGroups.size());
+    EXPECT_EQ(reopened.host.recent, std::vector<std::string>{path});
+}
