@@ -54,6 +54,25 @@ std::string Latin1ToUtf8(const std::string& s) {
     return out;
 }
 
+/// A file name as one segment of a relative URL: unreserved characters stay, every other byte
+/// (of the UTF-8 name) becomes %XX, so that a space, '#', '%' or '?' in the name still reaches the file.
+std::string UrlSegment(const std::string& name) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : name) {
+        const bool unreserved = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+                                c == '-' || c == '.' || c == '_' || c == '~';
+        if (unreserved) {
+            out += static_cast<char>(c);
+        } else {
+            out += '%';
+            out += kHex[c >> 4];
+            out += kHex[c & 0x0F];
+        }
+    }
+    return out;
+}
+
 std::string Fmt(const char* fmt, const std::string& s) {
     std::string out;
     const std::string f(fmt);
@@ -123,7 +142,8 @@ std::string HtmlText(const std::string& bytes) {
 bool WriteReport(CPlotraDoc& doc, const std::string& htmlPath, const ReportOptions& opt, ReportPictureSink& pictures) {
     Progress& progress = doc.ProgressSink();
     const std::string folder = ReportFolderOf(htmlPath);
-    const std::string folderName = HtmlText(fs::path(folder).filename().string());
+    // The folder as the page refers to it; the folder and its files keep their names on disk.
+    const std::string folderName = HtmlText(UrlSegment(fs::path(folder).filename().string()));
     std::error_code ec;
     fs::create_directories(folder, ec);
     if (!opt.resourceDir.empty()) {
