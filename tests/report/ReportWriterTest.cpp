@@ -162,6 +162,7 @@ TEST(ReportWriter, HostileTextsAppearAsText) {
     EXPECT_EQ(html.find("<b>bold"), std::string::npos);
     EXPECT_NE(html.find("&lt;script&gt;x&quot;&amp;&#39;\xC3\xBF"), std::string::npos); // 0xFF read as Latin-1
     EXPECT_EQ(HtmlText("caf\xC3\xA9"), "caf\xC3\xA9");                              // valid UTF-8 kept
+    EXPECT_EQ(HtmlText("caf\xC3\xA9 \xE9t\xE9"), "caf\xC3\xA9 \xC3\xA9t\xC3\xA9");  // byte by byte
 }
 
 // Every link of the page, read as a browser reads a relative URL (percent escapes decoded, a bare
