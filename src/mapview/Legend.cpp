@@ -38,12 +38,14 @@ Legend::Legend() {
 void Legend::Refresh(const CPlotraDoc& doc) {
     m_aFileColor = doc.m_aFileColor;
     m_aFiles = doc.m_aFiles;
-    for (std::size_t i = 0; i < m_aLevelColour.size(); ++i)
-        m_aLevelColour[i] = doc.m_crPalette[9 - i];
     m_bShowPath = doc.m_bShowPath;
     m_bMultiLevels = doc.m_bCombined && doc.m_bMultiContours;
     m_bSingleLevel = doc.m_bCombined && doc.m_bShowContour;
     m_nGraph = std::clamp(doc.m_nGraphType - 1, 0, 2);
+    // Contour level k is drawn in palette entry k. The power and SNR rows list the top band first,
+    // so they take the palette backwards; the count rows run upward from N=1 and take it in order.
+    for (std::size_t i = 0; i < m_aLevelColour.size(); ++i)
+        m_aLevelColour[i] = doc.m_crPalette[m_nGraph == 2 ? i : 9 - i];
     m_byAlpha = static_cast<std::uint8_t>(std::clamp(doc.m_nAlpha, 0, 255));
     switch (doc.m_nGraphType) {
     case 1:

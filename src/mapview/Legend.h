@@ -28,7 +28,9 @@ class Legend {
 
     std::vector<COLORREF> m_aFileColor;
     std::vector<CDataFile> m_aFiles;
-    std::array<COLORREF, 10> m_aLevelColour{}; ///< the document's palette in reverse order
+    /// Colour of each level row: the document's palette in reverse order for power and SNR (top band
+    /// first), in order for the number of APs (N=1 first).
+    std::array<COLORREF, 10> m_aLevelColour{};
     int m_bShowPath = 0;
     double m_dRangeMax = 0.0, m_dRangeMin = 0.0;
     int m_bMultiLevels = 0;

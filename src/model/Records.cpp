@@ -2,6 +2,7 @@
 
 #include "model/Bytes.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -65,9 +66,66 @@ std::string SsidText(const std::array<char, 32>& ssid) {
     return std::string(ssid.data(), n);
 }
 
+namespace {
+
+/// Length of the well-formed UTF-8 sequence at the start of \p s (1 to 4), or 0 when it does not
+/// start with one: no overlong forms, no surrogates, nothing above U+10FFFF.
+std::size_t Utf8SequenceLength(std::string_view s) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
+    const unsigned char c = byte(0);
+    if (c < 0x80) return 1;
+    const std::size_t len = (c >= 0xC2 && c <= 0xDF)   ? 2
+                            : (c >= 0xE0 && c <= 0xEF) ? 3
+                            : (c >= 0xF0 && c <= 0xF4) ? 4
+                                                       : 0;
+    if (len == 0 || len > s.size()) return 0;
+    for (std::size_t k = 1; k < len; ++k)
+        if ((byte(k) & 0xC0) != 0x80) return 0;
+    const unsigned char c1 = byte(1);
+    if ((c == 0xE0 && c1 < 0xA0) || (c == 0xED && c1 >= 0xA0) || (c == 0xF0 && c1 < 0x90) ||
+        (c == 0xF4 && c1 >= 0x90))
+        return 0;
+    return len;
+}
+
+bool ValidUtf8(std::string_view s) {
+    while (!s.empty()) {
+        const std::size_t len = Utf8SequenceLength(s);
+        if (len == 0) return false;
+        s.remove_prefix(len);
+    }
+    return true;
+}
+
+} // namespace
+
 std::array<char, 32> MakeSsid(const std::string& text) {
     std::array<char, 32> out{};
-    std::memcpy(out.data(), text.data(), std::min<std::size_t>(text.size(), out.size()));
+    std::size_t n = std::min<std::size_t>(text.size(), out.size());
+    // A cut inside a character would leave the whole SSID invalid UTF-8; move it back to the start
+    // of that character. Text that is not UTF-8 has no characters to respect.
+    if (n < text.size() && ValidUtf8(text))
+        while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80)
+            --n;
+    std::memcpy(out.data(), text.data(), n);
+    return out;
+}
+
+std::string DisplayUtf8(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    while (!bytes.empty()) {
+        const std::size_t len = Utf8SequenceLength(bytes);
+        if (len > 0) {
+            out.append(bytes.substr(0, len));
+            bytes.remove_prefix(len);
+            continue;
+        }
+        const unsigned char c = static_cast<unsigned char>(bytes.front());
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+        bytes.remove_prefix(1);
+    }
     return out;
 }
 

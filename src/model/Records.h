@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace plotra {
@@ -238,8 +239,13 @@ struct ContourLayerSet {
 std::string MacText(const std::array<std::uint8_t, 6>& mac);
 /// SSID text: up to the first NUL or all 32 characters.
 std::string SsidText(const std::array<char, 32>& ssid);
-/// Stores \p text into a 32-byte SSID field, cut to 32 bytes and NUL-padded.
+/// Stores \p text into a 32-byte SSID field, NUL-padded. Longer text is cut to at most 32 bytes:
+/// valid UTF-8 at the last character boundary that fits, anything else at exactly 32 bytes.
 std::array<char, 32> MakeSsid(const std::string& text);
+/// SSID bytes (or any text from the data) as UTF-8 for display: well-formed UTF-8 sequences are
+/// kept and every other byte is read on its own as Latin-1, so one stray byte does not garble the
+/// rest of the text.
+std::string DisplayUtf8(std::string_view bytes);
 
 /// Hue on a 0..251 scale, saturation and value 0..255, to COLORREF.
 COLORREF HsvToRgb(int h, int s, int v);

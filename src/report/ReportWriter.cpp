@@ -20,35 +20,20 @@ std::string ReportFolderOf(const std::string& htmlPath) {
 
 namespace {
 
-bool ValidUtf8(const std::string& s) {
-    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
-    const std::size_t n = s.size();
-    for (std::size_t i = 0; i < n;) {
-        const unsigned char c = p[i];
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        const int len = (c >= 0xC2 && c <= 0xDF) ? 2 : (c >= 0xE0 && c <= 0xEF) ? 3 : (c >= 0xF0 && c <= 0xF4) ? 4 : 0;
-        if (len == 0 || i + static_cast<std::size_t>(len) > n) return false;
-        for (int k = 1; k < len; ++k)
-            if ((p[i + static_cast<std::size_t>(k)] & 0xC0) != 0x80) return false;
-        const unsigned char c1 = p[i + 1];
-        if ((c == 0xE0 && c1 < 0xA0) || (c == 0xED && c1 >= 0xA0) || (c == 0xF0 && c1 < 0x90) || (c == 0xF4 && c1 >= 0x90))
-            return false;
-        i += static_cast<std::size_t>(len);
-    }
-    return true;
-}
-
-std::string Latin1ToUtf8(const std::string& s) {
+/// A file name as one segment of a relative URL: unreserved characters stay, every other byte
+/// (of the UTF-8 name) becomes %XX, so that a space, '#', '%' or '?' in the name still reaches the file.
+std::string UrlSegment(const std::string& name) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
     std::string out;
-    for (unsigned char c : s) {
-        if (c < 0x80) {
+    for (unsigned char c : name) {
+        const bool unreserved = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+                                c == '-' || c == '.' || c == '_' || c == '~';
+        if (unreserved) {
             out += static_cast<char>(c);
         } else {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
+            out += '%';
+            out += kHex[c >> 4];
+            out += kHex[c & 0x0F];
         }
     }
     return out;
@@ -103,7 +88,7 @@ public:
 } // namespace
 
 std::string HtmlText(const std::string& bytes) {
-    const std::string utf8 = ValidUtf8(bytes) ? bytes : Latin1ToUtf8(bytes);
+    const std::string utf8 = DisplayUtf8(bytes);
     std::string out;
     out.reserve(utf8.size());
     for (char c : utf8) {
@@ -123,7 +108,8 @@ std::string HtmlText(const std::string& bytes) {
 bool WriteReport(CPlotraDoc& doc, const std::string& htmlPath, const ReportOptions& opt, ReportPictureSink& pictures) {
     Progress& progress = doc.ProgressSink();
     const std::string folder = ReportFolderOf(htmlPath);
-    const std::string folderName = HtmlText(fs::path(folder).filename().string());
+    // The folder as the page refers to it; the folder and its files keep their names on disk.
+    const std::string folderName = HtmlText(UrlSegment(fs::path(folder).filename().string()));
     std::error_code ec;
     fs::create_directories(folder, ec);
     if (!opt.resourceDir.empty()) {

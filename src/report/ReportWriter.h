@@ -50,8 +50,8 @@ struct ReportOptions {
 /// The report folder of a page path: the path with ".html" removed (or the path itself).
 std::string ReportFolderOf(const std::string& htmlPath);
 
-/// Text from data as it may appear in the page: SSID bytes that are valid UTF-8 are kept, others are
-/// read as Latin-1; then &, <, >, " and ' are escaped.
+/// Text from data as it may appear in the page: decoded by DisplayUtf8 (well-formed UTF-8 kept, any
+/// other byte read as Latin-1); then &, <, >, " and ' are escaped.
 std::string HtmlText(const std::string& bytes);
 
 /// Writes the page and its folder. Progress texts go to doc.ProgressSink(). Returns false when the

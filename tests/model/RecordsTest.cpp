@@ -61,6 +61,34 @@ TEST(Texts, SsidEndsAtNulOrAfter32Characters) {
     EXPECT_EQ(SsidText(MakeSsid("")), "");
 }
 
+// An SSID joined with a file title and cut to its 32-byte field, and SSID bytes decoded for display.
+TEST(Texts, Utf8SsidsAreCutAtCharactersAndDecodedByteForByte) {
+    const std::string a30(30, 'a'), a31(31, 'a');
+    // Valid UTF-8: the cut moves back to the start of the character it would split (2, 3 and 4 bytes).
+    EXPECT_EQ(SsidText(MakeSsid(a31 + "\xC3\xA9: walk.hsd")), a31);
+    EXPECT_EQ(SsidText(MakeSsid(a30 + "\xE2\x82\xAC")), a30);
+    EXPECT_EQ(SsidText(MakeSsid(a30.substr(1) + "\xF0\x9F\x93\xB6")), a30.substr(1));
+    EXPECT_EQ(SsidText(MakeSsid(a30 + "\xF0\x9F\x93\xB6")), a30);
+    // A character that ends exactly at byte 32 stays, and so does a valid SSID that fits.
+    EXPECT_EQ(SsidText(MakeSsid(a30 + "\xC3\xA9: x")), a30 + "\xC3\xA9");
+    EXPECT_EQ(SsidText(MakeSsid("Caf\xC3\xA9")), "Caf\xC3\xA9");
+    // Not UTF-8 (a Latin-1 SSID joined with a UTF-8 title): cut at 32 bytes, whatever it splits.
+    const std::string mixed = a30 + "\xE9\xC3\xA9";
+    EXPECT_EQ(SsidText(MakeSsid(mixed)), a30 + "\xE9\xC3");
+
+    // Decoding: well-formed sequences stay, every other byte is one Latin-1 character.
+    EXPECT_EQ(DisplayUtf8(SsidText(MakeSsid(mixed))), a30 + "\xC3\xA9\xC3\x83");
+    EXPECT_EQ(DisplayUtf8("Caf\xC3\xA9 \xE9t\xE9"), "Caf\xC3\xA9 \xC3\xA9t\xC3\xA9");
+    EXPECT_EQ(DisplayUtf8("\xF0\x9F\x93\xB6 \xE2\x82\xAC"), "\xF0\x9F\x93\xB6 \xE2\x82\xAC");
+    EXPECT_EQ(DisplayUtf8("\x80"), "\xC2\x80");                         // a lone continuation byte
+    EXPECT_EQ(DisplayUtf8("\xC0\xAF"), "\xC3\x80\xC2\xAF");             // overlong '/'
+    EXPECT_EQ(DisplayUtf8("\xED\xA0\x80"), "\xC3\xAD\xC2\xA0\xC2\x80"); // a surrogate
+    EXPECT_EQ(DisplayUtf8("\xF4\x90\x80\x80").size(), 8u);              // above U+10FFFF
+    EXPECT_EQ(DisplayUtf8("x\xE2\x82"), "x\xC3\xA2\xC2\x82");           // a sequence cut short
+    EXPECT_EQ(DisplayUtf8(std::string("\0ok", 3)), std::string("\0ok", 3));
+    EXPECT_EQ(DisplayUtf8(""), "");
+}
+
 TEST(Records, PointRecordRoundTripKeepsUninterpretedBytes) {
     std::uint8_t raw[CPointRecord::kSize];
     for (std::size_t i = 0; i < sizeof raw; ++i) raw[i] = static_cast<std::uint8_t>(i * 37 + 11);

@@ -30,6 +30,12 @@ CData At(double x, double y) {
 TEST(ViewRounding, FractionAboveFourTenthsRoundsUp) {
     EXPECT_EQ(RoundView(2.4), 2);
     EXPECT_EQ(RoundView(2.41), 3);
+    // 2.4 is stored a little below 2.4; these fractions are exactly the double 0.4 (-0.6 is -1 + 0.4
+    // to the last bit), which must round down, and the next double above must round up.
+    EXPECT_EQ(RoundView(0.4), 0);
+    EXPECT_EQ(RoundView(-0.6), -1);
+    EXPECT_EQ(RoundView(std::nextafter(0.4, 1.0)), 1);
+    EXPECT_EQ(RoundView(std::nextafter(-0.6, 0.0)), 0);
     EXPECT_EQ(RoundView(2.0), 2);
     EXPECT_EQ(RoundView(-0.5), 0);  // floor -1, fraction 0.5
     EXPECT_EQ(RoundView(-0.7), -1); // floor -1, fraction 0.3

@@ -5,8 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <optional>
+#include <regex>
+#include <string_view>
 
 using namespace plotra;
 using namespace plotra::test;
@@ -158,6 +162,60 @@ TEST(ReportWriter, HostileTextsAppearAsText) {
     EXPECT_EQ(html.find("<b>bold"), std::string::npos);
     EXPECT_NE(html.find("&lt;script&gt;x&quot;&amp;&#39;\xC3\xBF"), std::string::npos); // 0xFF read as Latin-1
     EXPECT_EQ(HtmlText("caf\xC3\xA9"), "caf\xC3\xA9");                              // valid UTF-8 kept
+    EXPECT_EQ(HtmlText("caf\xC3\xA9 \xE9t\xE9"), "caf\xC3\xA9 \xC3\xA9t\xC3\xA9");  // byte by byte
+}
+
+// Every link of the page, read as a browser reads a relative URL (percent escapes decoded, a bare
+// '#', '?', '%' or space not part of a path), names a file that exists beside the page.
+TEST(ReportWriter, LinksReachTheirFilesWhateverTheReportIsNamed) {
+    Project p;
+    p.doc.m_bCoverageReady = 1;
+    p.doc.m_bCombined = 1;
+    TempDir dir;
+    std::ofstream(dir.File("report.css")) << "body {}";
+    std::ofstream(dir.File("projector.bmp")) << "BM";
+    auto o = p.Options();
+    o.resourceDir = dir.Path();
+    RecordingSink sink;
+    const std::string page = dir.File("survey #3 100%.html");
+    ASSERT_TRUE(WriteReport(p.doc, page, o, sink));
+    EXPECT_TRUE(std::filesystem::is_directory(dir.File("survey #3 100%")));
+    const std::string html = Slurp(page);
+
+    auto hex = [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; };
+    auto urlPath = [&](const std::string& attribute) -> std::optional<std::string> {
+        std::string text = attribute; // attribute text: undo the HTML escapes first
+        for (const auto& [entity, c] :
+             {std::pair{"&quot;", "\""}, {"&#39;", "'"}, {"&lt;", "<"}, {"&gt;", ">"}, {"&amp;", "&"}})
+            for (std::size_t at; (at = text.find(entity)) != std::string::npos;)
+                text.replace(at, std::string(entity).size(), c);
+        std::string path;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            const char c = text[i];
+            if (c == '%') {
+                if (i + 2 >= text.size() || !hex(text[i + 1]) || !hex(text[i + 2])) return std::nullopt;
+                path += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
+                i += 2;
+            } else if (std::isalnum(static_cast<unsigned char>(c)) ||
+                       std::string_view("-._~/").find(c) != std::string_view::npos) {
+                path += c;
+            } else {
+                return std::nullopt;
+            }
+        }
+        return path;
+    };
+    const std::regex link(R"re((href|src)="([^"]*)")re");
+    int links = 0;
+    for (auto it = std::sregex_iterator(html.begin(), html.end(), link); it != std::sregex_iterator();
+         ++it, ++links) {
+        const std::string attribute = (*it)[2];
+        const auto path = urlPath(attribute);
+        ASSERT_TRUE(path) << attribute;
+        EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::path(dir.Path()) / *path)) << attribute;
+    }
+    EXPECT_GE(links, 2 + 2 + 2 * 10); // style sheet, logo, two contour pictures and their colour rows
+    EXPECT_NE(html.find("href=\"survey%20%233%20100%25/report.css\""), std::string::npos);
 }
 
 // The whole page of a small project against a reviewed golden file (clock injected). Set
