@@ -1,0 +1,68 @@
+#include "app/GuiPrompts.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStringList>
+
+namespace plotra::gui {
+
+QString QtFileFilter(const std::string& filter) {
+    const QStringList parts = QString::fromStdString(filter).split('|');
+    QStringList filters;
+    for (int i = 0; i < parts.size(); i += 2) {
+        const QString description = parts[i].trimmed();
+        const QString pattern = i + 1 < parts.size() ? parts[i + 1].trimmed() : QString();
+        if (description.isEmpty()) continue;
+        // Qt reads the patterns from the last parentheses of a filter.
+        if (pattern.isEmpty() || description.endsWith("(" + pattern + ")"))
+            filters << description;
+        else
+            filters << description + " (" + QString(pattern).replace(';', ' ') + ")";
+    }
+    return filters.join(";;");
+}
+
+void GuiPrompts::message(const std::string& text, const std::string& caption, PromptIcon icon) {
+    const QMessageBox::Icon qicon = icon == PromptIcon::Stop          ? QMessageBox::Critical
+                                    : icon == PromptIcon::Warning     ? QMessageBox::Warning
+                                                                      : QMessageBox::Information;
+    QMessageBox box(qicon, QString::fromStdString(caption), QString::fromStdString(text), QMessageBox::Ok,
+                    m_parent);
+    box.exec();
+}
+
+bool GuiPrompts::askYesNo(const std::string& text, const std::string& caption) {
+    QMessageBox box(QMessageBox::Information, QString::fromStdString(caption), QString::fromStdString(text),
+                    QMessageBox::Yes | QMessageBox::No, m_parent);
+    return box.exec() == QMessageBox::Yes;
+}
+
+namespace {
+
+std::optional<std::string> RunFileDialog(QWidget* parent, const FileChooserRequest& r, bool save) {
+    QFileDialog dialog(parent, QString::fromStdString(r.title));
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setNameFilter(QtFileFilter(r.filter));
+    if (!r.defaultExtension.empty()) dialog.setDefaultSuffix(QString::fromStdString(r.defaultExtension));
+    if (!r.defaultName.empty()) dialog.selectFile(QString::fromStdString(r.defaultName));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return dialog.selectedFiles().first().toStdString();
+}
+
+} // namespace
+
+std::optional<std::string> GuiPrompts::chooseOpenFile(const FileChooserRequest& request) {
+    return RunFileDialog(m_parent, request, false);
+}
+
+std::optional<std::string> GuiPrompts::chooseSaveFile(const FileChooserRequest& request) {
+    return RunFileDialog(m_parent, request, true);
+}
+
+std::optional<SurveySelection> GuiPrompts::chooseSurveyFiles(const std::vector<CDataFile>& current, bool merge) {
+    if (!surveyChooser) return std::nullopt;
+    return surveyChooser(m_parent, current, merge);
+}
+
+} // namespace plotra::gui

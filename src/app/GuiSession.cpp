@@ -1,0 +1,104 @@
+#include "app/GuiSession.h"
+
+#include "analysis/Coverage.h"
+#include "analysis/Processing.h"
+#include "panel/ProgressDialog.h"
+
+#include <QMetaObject>
+
+namespace plotra::gui {
+
+GuiSession::GuiSession(QWidget* window) : m_window(window), m_prompts(window) {
+    m_signals = std::make_unique<DocumentSignals>(m_doc);
+    m_progress = new ProgressDialog(window);
+    m_doc.SetOutside(&m_prompts, &m_progress->progress(), this);
+}
+
+GuiSession::~GuiSession() {
+    // A job still running is told to stop; its thread ends before the document goes.
+    if (m_running) {
+        m_progress->progress().requestCancel();
+        m_running.reset();
+    }
+    m_signals.reset();
+    if (!m_progress->parent()) delete m_progress;
+}
+
+void GuiSession::setPrompts(UserPrompts* prompts) {
+    m_doc.SetOutside(prompts ? prompts : &m_prompts, &m_progress->progress(), this);
+}
+
+Progress& GuiSession::progress() { return m_progress->progress(); }
+
+void GuiSession::setWindow(QWidget* window) {
+    m_window = window;
+    m_prompts.setParent(window);
+    if (window && !m_progress->parent()) m_progress->setParent(window, m_progress->windowFlags());
+}
+
+void GuiSession::setPathName(const std::string& path, bool addToRecent) {
+    if (pathNameChanged) pathNameChanged(path, addToRecent);
+}
+
+void GuiSession::setTitle(const std::string& title) {
+    if (titleChanged) titleChanged(title);
+}
+
+std::pair<int, int> GuiSession::graphClientSize() const {
+    return {std::max(1, m_clientSize.width()), std::max(1, m_clientSize.height())};
+}
+
+void GuiSession::setMapShown(bool on) {
+    m_view.m_bShowMap = on;
+    emit viewChanged();
+}
+
+void GuiSession::setShowDirections(bool on) {
+    m_view.m_bShowDirections = on;
+    emit viewChanged();
+}
+
+void GuiSession::resetZoom() {
+    m_view.ResetWindow();
+    m_view.m_nHScrollPos = m_view.m_nVScrollPos = 0;
+    emit viewChanged();
+}
+
+template <class JobT, class Start, class Apply> bool GuiSession::Run(Start start, Apply apply) {
+    auto holder = std::make_shared<std::unique_ptr<JobT>>();
+    const std::weak_ptr<std::unique_ptr<JobT>> weak = holder;
+    // Runs on the job's thread: it only posts to the event loop, which applies the result.
+    auto finished = [this, weak, apply] {
+        QMetaObject::invokeMethod(
+            this,
+            [this, weak, apply] {
+                const auto job = weak.lock();
+                if (!job || !*job) return;
+                const bool completed = apply(**job);
+                m_running.reset();
+                emit jobFinished(completed);
+            },
+            Qt::QueuedConnection);
+    };
+    *holder = start(finished);
+    if (!*holder) return false;
+    m_running = holder;
+    emit jobStarted();
+    return true;
+}
+
+void GuiSession::startProcessing(CPlotraDoc& doc) {
+    Run<ProcessingJob>([&](auto finished) { return StartProcessingJob(doc, progress(), finished); },
+                       [this](ProcessingJob& job) { return ApplyProcessingJob(m_doc, job); });
+}
+
+bool GuiSession::startCoverage() {
+    return Run<CoverageJob>([&](auto finished) { return StartCoverageJob(m_doc, progress(), finished); },
+                            [this](CoverageJob& job) { return ApplyCoverageJob(m_doc, job); });
+}
+
+void GuiSession::cancelJob() {
+    if (m_running) m_progress->progress().requestCancel();
+}
+
+} // namespace plotra::gui

@@ -1,0 +1,99 @@
+#pragma once
+/// \brief What every window of the desktop program shares: the document with its notices as signals,
+/// the prompts, the progress dialog, the graph window's view state (it survives the switch to the
+/// table window and back), and the jobs. It is the document's host: the few view states a document
+/// operation may touch are answered here, and the processing the document asks for runs as a job
+/// whose result is applied when the event loop hears that it has finished. The user-interface thread
+/// never waits for a worker.
+
+#include "app/DocumentSignals.h"
+#include "app/GuiPrompts.h"
+#include "model/PlotraDoc.h"
+#include "model/ViewState.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QSize>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+namespace plotra::gui {
+
+class ProgressDialog;
+
+class GuiSession : public QObject, public DocumentHost {
+    Q_OBJECT
+public:
+    /// \p window is the parent of message boxes and the progress dialog (may be set later).
+    explicit GuiSession(QWidget* window = nullptr);
+    ~GuiSession() override;
+
+    CPlotraDoc& doc() { return m_doc; }
+    const CPlotraDoc& doc() const { return m_doc; }
+    DocumentSignals& notices() { return *m_signals; }
+    GuiPrompts& prompts() { return m_prompts; }
+    /// The prompts the document talks to (the GUI's, or a test's recorder).
+    void setPrompts(UserPrompts* prompts);
+    ProgressDialog& progressDialog() { return *m_progress; }
+    Progress& progress();
+    /// Set the parent of dialogs (the main window).
+    void setWindow(QWidget* window);
+    QWidget* window() const { return m_window; }
+
+    /// The graph window's view state (zoom window, scroll positions, mouse modes, map and compass
+    /// toggles) and its client size.
+    ViewState& view() { return m_view; }
+    const ViewState& view() const { return m_view; }
+    void setGraphClientSize(QSize size) { m_clientSize = size; }
+    QSize graphClientQSize() const { return m_clientSize; }
+    /// Tell the windows that the view state changed (they repaint and refresh their commands).
+    void notifyViewChanged() { emit viewChanged(); }
+
+    /// "Plot Coverage": starts the coverage as a job (nothing when refused or nothing to compute).
+    bool startCoverage();
+    /// True while a processing or coverage job runs.
+    bool jobRunning() const { return m_doc.JobRunning(); }
+    /// Cancels a running job (as the progress dialog's Cancel does).
+    void cancelJob();
+
+    /// The status-bar text of the graph and table windows ("Mouse Position" pane).
+    void setStatusText(const QString& text) { emit statusText(text); }
+
+    /// Called with the document's path name and title (the main window shows them).
+    std::function<void(const std::string&, bool)> pathNameChanged;
+    std::function<void(const std::string&)> titleChanged;
+
+    // DocumentHost
+    void setPathName(const std::string& path, bool addToRecent) override;
+    void setTitle(const std::string& title) override;
+    std::pair<int, int> graphClientSize() const override;
+    bool mapShown() const override { return m_view.m_bShowMap; }
+    void setMapShown(bool on) override;
+    void setShowDirections(bool on) override;
+    void resetZoom() override;
+    void startProcessing(CPlotraDoc& doc) override;
+
+signals:
+    void viewChanged();
+    void statusText(const QString& text);
+    void jobStarted();
+    /// A job's result has been applied; \p completed is false when it was cancelled or failed.
+    void jobFinished(bool completed);
+
+private:
+    /// Keeps a started job until the event loop hears that it finished, then applies it there.
+    template <class JobT, class Start, class Apply> bool Run(Start start, Apply apply);
+
+    CPlotraDoc m_doc;
+    std::shared_ptr<void> m_running; ///< the job that runs, if any
+    QPointer<QWidget> m_window;
+    GuiPrompts m_prompts;
+    std::unique_ptr<DocumentSignals> m_signals;
+    ProgressDialog* m_progress = nullptr;
+    ViewState m_view;
+    QSize m_clientSize{800, 500};
+};
+
+} // namespace plotra::gui

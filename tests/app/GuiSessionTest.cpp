@@ -1,0 +1,86 @@
+// The windows' shared session: file filters in Qt's syntax, the processing as a job behind a window
+// that stays responsive, the progress dialog's cancel byte.
+#include "app/GuiSession.h"
+#include "panel/ProgressDialog.h"
+#include "support/DocFixtures.h"
+#include "support/PromptRecorder.h"
+#include "support/gui/GuiTest.h"
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QTimer>
+
+using namespace plotra;
+using namespace plotra::gui;
+using namespace plotra::test;
+
+TEST(GuiPrompts, FileFiltersInQtSyntax) {
+    EXPECT_EQ(QtFileFilter("Hovrin Site Survey File (*.hsd)|*.hsd||"), "Hovrin Site Survey File (*.hsd)");
+    EXPECT_EQ(QtFileFilter("Hovrin Work Space (hws)|*.hws|HWS (*.hws)|*.hws|All Files (*.*)|*.*||"),
+              "Hovrin Work Space (hws) (*.hws);;HWS (*.hws);;All Files (*.*)");
+    EXPECT_EQ(QtFileFilter("BMP - Bitmap picture (*.bmp)|"), "BMP - Bitmap picture (*.bmp)");
+    EXPECT_EQ(QtFileFilter("Text Files (*.txt)|*.txt|All Files (*.*)|*.*||"), "Text Files (*.txt);;All Files (*.*)");
+}
+
+TEST(GuiSession, ProcessingRunsAsAJobWhileTheEventLoopKeepsTurning) {
+    GuiSession session;
+    PromptRecorder prompts;
+    session.setPrompts(&prompts);
+    const auto survey = sim::Generate(*sim::BuiltInScenario("city"), 1);
+    PlaceGenerated(session.doc(), survey);
+    int finished = 0;
+    bool completed = false;
+    QObject::connect(&session, &GuiSession::jobFinished, [&](bool ok) {
+        ++finished;
+        completed = ok;
+    });
+
+    // A timer every 10 ms: the longest pause between its ticks is how long the window was frozen.
+    QElapsedTimer clock;
+    qint64 last = 0, longest = 0;
+    int ticks = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        const qint64 now = clock.elapsed();
+        longest = std::max(longest, now - last);
+        last = now;
+        ++ticks;
+    });
+    clock.start();
+    timer.start(10);
+    session.doc().RequestProcessing(); // returns at once: the job runs
+    EXPECT_TRUE(session.jobRunning());
+    EXPECT_TRUE(session.doc().m_aAPs.empty()); // with the job until applied
+    ASSERT_TRUE(WaitUntil([&] { return finished == 1; }, 120000));
+    timer.stop();
+    EXPECT_TRUE(completed);
+    EXPECT_FALSE(session.jobRunning());
+    EXPECT_EQ(session.doc().m_bDataLoaded, 1);
+    EXPECT_GT(ticks, 20);
+    EXPECT_LT(longest, 100) << "the event loop stood still for " << longest << " ms";
+    EXPECT_EQ(session.progressDialog().position(), 100);
+    EXPECT_TRUE(prompts.prompts.empty());
+}
+
+TEST(GuiSession, CancelOnTheProgressDialogStopsTheJob) {
+    GuiSession session;
+    const auto survey = sim::Generate(*sim::BuiltInScenario("city"), 1);
+    PlaceGenerated(session.doc(), survey);
+    bool completed = true;
+    int finished = 0;
+    QObject::connect(&session, &GuiSession::jobFinished, [&](bool ok) {
+        completed = ok;
+        ++finished;
+    });
+    session.doc().RequestProcessing();
+    ASSERT_TRUE(WaitUntil([&] { return session.progressDialog().isVisible(); }, 10000));
+    session.progressDialog().cancelButton()->click();
+    EXPECT_TRUE(session.progressDialog().cancelRequested());
+    EXPECT_FALSE(session.progressDialog().isVisible());
+    ASSERT_TRUE(WaitUntil([&] { return finished == 1; }, 60000));
+    EXPECT_FALSE(completed);
+    EXPECT_EQ(session.doc().m_bDataLoaded, 0);
+    EXPECT_FALSE(session.doc().m_aAPs.empty()); // the APs came back without all models
+}
