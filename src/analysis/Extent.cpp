@@ -50,7 +50,7 @@ ExtentRects CPlotraDoc::ExtentFor(int width, int height, int mode, bool mapShown
     Box box;
     for (const CAPInfo& ap : m_aAPs) {
         if (!ap.m_bSelected) continue;
-        if (mode == 1 && ap.m_aApPoints.size() <= 20) continue;
+        if (mode == 1 && ap.m_aApPoints.size() <= kMinCoveragePoints) continue;
         box.Add(ap.m_areaOrigin.m_dY, ap.m_areaOrigin.m_dY + ap.m_areaSize.m_dY, ap.m_areaOrigin.m_dX,
                 ap.m_areaOrigin.m_dX + ap.m_areaSize.m_dX);
     }

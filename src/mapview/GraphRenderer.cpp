@@ -80,7 +80,7 @@ void ForEachLevel(const std::vector<CData_Pos>& levels, const std::vector<Item>&
 
 bool MarkerShown(const CAPInfo& ap) {
     if (ap.m_bFixed) return true;
-    return ap.m_aApPoints.size() >= 80 && ap.m_dSlope < -10.0;
+    return ap.m_aApPoints.size() >= kMinLocatedPoints && ap.m_dSlope < -10.0;
 }
 
 // Everything one paint shares.
@@ -114,7 +114,7 @@ struct Paint {
         const QRect client = ClientRect(m.width, m.height);
         for (const CAPInfo& ap : doc.m_aAPs) {
             if (!ap.m_bSelected) continue;
-            if (ap.m_aApPoints.size() <= 20) {
+            if (ap.m_aApPoints.size() <= kMinCoveragePoints) {
                 // Too few points for a picture: the points themselves, as discs of the AP's colour.
                 const int r = lw + 4;
                 SelectSolid(sp, ToQColor(ap.m_crColour), lw);
@@ -161,7 +161,7 @@ struct Paint {
         QPainter cp(&composition);
         const QRect client = ClientRect(m.width, m.height);
         for (const CAPInfo& ap : doc.m_aAPs) {
-            if (!ap.m_bSelected || ap.m_aApPoints.size() < 80) continue;
+            if (!ap.m_bSelected || ap.m_aApPoints.size() < kMinLocatedPoints) continue;
             const int cx = m.Px(ap.m_posAP.m_dX), cy = m.Py(ap.m_posAP.m_dY);
             const double r = ap.m_fReliability;
             const int rx = std::clamp(RoundView(r * m.width / horizontal), 0, kMaxCellRadiusPixels);

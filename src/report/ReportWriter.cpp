@@ -227,7 +227,7 @@ bool WriteReport(CPlotraDoc& doc, const std::string& htmlPath, const ReportOptio
                     w(nl + (ticked ? "<td class = \"Selected?\" align =\"Center\"> Yes </td>"
                                    : "<td class = \"Selected?\" align =\"Center\"> No </td>"));
                 std::string py, px;
-                if (!ap.m_bFixed && ap.m_aApPoints.size() < 80) {
+                if (!ap.m_bFixed && ap.m_aApPoints.size() < kMinLocatedPoints) {
                     py = px = "Not Enough Points";
                 } else if (!ap.m_bFixed && !(ap.m_dSlope < -10.0)) {
                     py = px = "Need More Points";
@@ -363,7 +363,7 @@ bool WriteReport(CPlotraDoc& doc, const std::string& htmlPath, const ReportOptio
             bool anyFew = false;
             for (const CAPInfo& ap : doc.m_aAPs) {
                 if (!ap.m_bSelected) continue;
-                if (ap.m_aApPoints.size() <= 20) {
+                if (ap.m_aApPoints.size() <= kMinCoveragePoints) {
                     anyFew = true;
                     continue;
                 }
@@ -380,7 +380,7 @@ bool WriteReport(CPlotraDoc& doc, const std::string& htmlPath, const ReportOptio
                 w("\n <th class=\"legendSSID\" align =\"Center\"> SSID of APs (N < 20) </th>");
                 w("\n </tr>");
                 for (const CAPInfo& ap : doc.m_aAPs) {
-                    if (!ap.m_bSelected || ap.m_aApPoints.size() > 20) continue;
+                    if (!ap.m_bSelected || ap.m_aApPoints.size() > kMinCoveragePoints) continue;
                     w("\n <tr>");
                     swatchCell(ap.m_crColour);
                     w(Fmt("\n <td class=\"legendMAC\" align =\"Center\">    %s</td>", ap.MacText()));

@@ -7,6 +7,8 @@
 #include "support/DocFixtures.h"
 #include "support/PromptRecorder.h"
 
+#include "support/Fixtures.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -24,12 +26,7 @@ const double kMetresPerDegLon = GeoDistance(kLat0, kLon0, kLat0, kLon0 + 1.0);
 
 /// A sample at (north, east) metres from a fixed corner, in degrees.
 CData At(double north, double east, double rssi, int noise = -95) {
-    CData s;
-    s.m_dY = kLat0 + north / kMetresPerDegLat;
-    s.m_dX = kLon0 + east / kMetresPerDegLon;
-    s.m_dRssi = rssi;
-    s.m_nNoise = noise;
-    return s;
+    return MakeSample(kLat0 + north / kMetresPerDegLat, kLon0 + east / kMetresPerDegLon, rssi, noise);
 }
 
 double NorthOf(const CDataGeo& g) {

@@ -3,6 +3,8 @@
 #include "model/PlotraDoc.h"
 #include "support/PromptRecorder.h"
 
+#include "support/Fixtures.h"
+
 #include <gtest/gtest.h>
 
 using namespace plotra;
@@ -10,22 +12,13 @@ using namespace plotra::test;
 
 namespace {
 
-CData Sample(double y, double x, double rssi, int noise) {
-    CData s;
-    s.m_dY = y;
-    s.m_dX = x;
-    s.m_dRssi = rssi;
-    s.m_nNoise = noise;
-    return s;
-}
-
 } // namespace
 
 TEST(SampleMerge, ConsecutiveSamplesAtOneSpotBecomeOnePoint) {
     CAPInfo ap;
-    ap.m_aSamples = {Sample(46.0, 7.0, -60, -91), Sample(46.0, 7.0 + 5e-10, -70, -92),
-                     Sample(46.0, 7.0, -65, -92), Sample(46.001, 7.0, -80, -90), Sample(46.0, 7.0, -50, -93)};
-    ap.m_aApPoints = {Sample(1, 1, 1, 1)}; // an earlier build is replaced, not extended
+    ap.m_aSamples = {MakeSample(46.0, 7.0, -60, -91), MakeSample(46.0, 7.0 + 5e-10, -70, -92),
+                     MakeSample(46.0, 7.0, -65, -92), MakeSample(46.001, 7.0, -80, -90), MakeSample(46.0, 7.0, -50, -93)};
+    ap.m_aApPoints = {MakeSample(1, 1, 1, 1)}; // an earlier build is replaced, not extended
     ap.MergeCoincidentSamples(1e-9);
     ASSERT_EQ(ap.m_aApPoints.size(), 3u);
     EXPECT_EQ(ap.m_aApPoints[0].m_dY, 46.0);
@@ -45,13 +38,13 @@ TEST(SampleMerge, PathPositionsWithinAMillimetreMerge) {
     CPlotraDoc doc;
     const double lat = 46.95, lon = 7.44;
     const double mmLon = 0.0005 / GeoDistance(lat, lon, lat, lon + 1.0); // half a millimetre of longitude
-    doc.m_aMeasurements = {Sample(lat, lon, -60, -91), Sample(lat, lon, -70, -92),
-                           Sample(lat, lon + mmLon, -80, -92), Sample(lat + 0.0001, lon, -50, -90)};
+    doc.m_aMeasurements = {MakeSample(lat, lon, -60, -91), MakeSample(lat, lon, -70, -92),
+                           MakeSample(lat, lon + mmLon, -80, -92), MakeSample(lat + 0.0001, lon, -50, -90)};
     doc.m_aRawFix = {2, 1, 2, 0};
     doc.m_aRawAltitude = {100, 101, 103, 500};
     doc.m_aRawVelocity = {10, 0, 1, 7};
     doc.m_aGpsState = {9, 9};
-    doc.m_aPoints = {Sample(0, 0, 0, 0)}; // positions are appended after what is there
+    doc.m_aPoints = {MakeSample(0, 0, 0, 0)}; // positions are appended after what is there
     doc.MergePathPositions();
     ASSERT_EQ(doc.m_aPoints.size(), 3u);
     const CData& p = doc.m_aPoints[1];

@@ -38,15 +38,6 @@ std::vector<std::uint8_t> MakeBmp(int width, int height) {
     return b;
 }
 
-CData Sample(double y, double x, double rssi, int noise) {
-    CData d;
-    d.m_dY = y;
-    d.m_dX = x;
-    d.m_dRssi = rssi;
-    d.m_nNoise = noise;
-    return d;
-}
-
 CData_Area Area(double base, int corners) {
     CData_Area a;
     for (std::size_t i = 0; i < 4; ++i) {
@@ -129,7 +120,7 @@ void Populate(CPlotraDoc& d, int variant = 0) {
     d.m_dFrameOriginY = 4;
     d.m_dFrameOriginX = 3;
 
-    d.m_aPoints = {Sample(10, 20, -60, -95), Sample(11, 21, -61, -94), Sample(12, 22 + v, -62, -93)};
+    d.m_aPoints = {MakeSample(10, 20, -60, -95), MakeSample(11, 21, -61, -94), MakeSample(12, 22 + v, -62, -93)};
     d.m_aAltitude = {100, 200, 300};
     d.m_aVelocity = {5, 6, 7 + variant};
 
@@ -141,8 +132,8 @@ void Populate(CPlotraDoc& d, int variant = 0) {
     a.m_abyMAC = {0x00, 0x11, 0x22, 0x33, 0x44, 0x55};
     a.m_szSSID = MakeSsid("corp");
     a.m_byChannel = 6;
-    a.m_aSamples = {Sample(10, 20, -60, -95), Sample(11, 21, -61, -94)};
-    a.m_aApPoints = {Sample(10.5, 20.5, -60.5, -95)};
+    a.m_aSamples = {MakeSample(10, 20, -60, -95), MakeSample(11, 21, -61, -94)};
+    a.m_aApPoints = {MakeSample(10.5, 20.5, -60.5, -95)};
     a.m_nApGridRows = 2;
     a.m_nApGridCols = 3;
     a.m_aGrid = {-40, -50, -60, -70, -80, -90 - v};
@@ -348,11 +339,11 @@ TEST(Workspace, StringsCountTheirTerminatingNul) {
 
 TEST(Workspace, PathAndApPointRecordsKeepTheirDifferentFieldOrders) {
     CPlotraDoc d;
-    d.m_aPoints = {Sample(1.5, 2.5, -60.5, -90)};
+    d.m_aPoints = {MakeSample(1.5, 2.5, -60.5, -90)};
     d.m_aAltitude = {777};
     // No velocity entry: the missing value is written as 0.
     CAPInfo ap;
-    ap.m_aApPoints = {Sample(3.5, 4.5, -70.5, -91)};
+    ap.m_aApPoints = {MakeSample(3.5, 4.5, -70.5, -91)};
     d.m_aAPs = {ap};
     const auto b = d.EncodeWorkspace();
     std::size_t o = kPathAt;
@@ -528,9 +519,9 @@ TEST(Workspace, HostileCountsAndMalformedFieldsAreRefusedBeforeAllocating) {
     // Counts at known places of a small project: one raw point with one reading, one path point, one AP.
     CPlotraDoc small;
     small.m_aDataPoints = {MakePoint(1, 2, {MakeReading(1, -50, 1, "x")})};
-    small.m_aPoints = {Sample(1, 2, -50, -90)};
+    small.m_aPoints = {MakeSample(1, 2, -50, -90)};
     small.m_aAPs = {CAPInfo{}};
-    small.m_aAPs[0].m_aApPoints = {Sample(1, 2, -50, -90)};
+    small.m_aAPs[0].m_aApPoints = {MakeSample(1, 2, -50, -90)};
     const auto base = small.EncodeWorkspace();
     ASSERT_TRUE(CPlotraDoc().ReadWorkspace(base));
     auto patch = [&](std::initializer_list<std::pair<std::size_t, std::uint32_t>> fields) {

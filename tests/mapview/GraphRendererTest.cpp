@@ -12,11 +12,14 @@
 
 #include <QPainter>
 
+#include "support/Fixtures.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 using namespace plotra;
+using plotra::test::MakeSample;
 
 namespace {
 
@@ -50,13 +53,6 @@ void Planar(CPlotraDoc& doc) {
     doc.m_bShowNoGps = 0;
 }
 
-CData Pt(double x, double y) {
-    CData c;
-    c.m_dX = x;
-    c.m_dY = y;
-    return c;
-}
-
 // A selected AP with n points spread over its area and a one-colour 3 x 3 coverage picture.
 CAPInfo MakeAp(double x0, double y0, double size, std::size_t n, COLORREF colour) {
     CAPInfo ap;
@@ -67,7 +63,7 @@ CAPInfo MakeAp(double x0, double y0, double size, std::size_t n, COLORREF colour
     ap.m_posAP = CDataGeo(y0 + size / 2, x0 + size / 2);
     for (std::size_t i = 0; i < n; ++i)
         ap.m_aApPoints.push_back(
-            Pt(x0 + size * static_cast<double>(i % 5) / 4, y0 + size * static_cast<double>(i / 5 % 5) / 4));
+            MakeSample(y0 + size * static_cast<double>(i / 5 % 5) / 4, x0 + size * static_cast<double>(i % 5) / 4));
     ap.m_nApGridCols = ap.m_nApGridRows = 3;
     ap.m_aCoverageBitmap.assign(9, colour);
     return ap;
@@ -199,7 +195,7 @@ TEST_F(GraphRenderer, TwoSurveyFilesAreTwoSeparatePolylines) {
     doc.m_bShowPath = 1;
     doc.m_aAPs.push_back(MakeAp(0, 0, 1, 1, 0));
     doc.m_aAPs[0].m_bSelected = 0;
-    doc.m_aPoints = {Pt(20, 80), Pt(30, 80), Pt(40, 80), Pt(60, 20), Pt(70, 20), Pt(80, 20)};
+    doc.m_aPoints = {MakeSample(80, 20), MakeSample(80, 30), MakeSample(80, 40), MakeSample(20, 60), MakeSample(20, 70), MakeSample(20, 80)};
     doc.m_aFilePathCount = {3, 3};
     doc.m_aFileColor = {Rgb(255, 0, 0), Rgb(0, 160, 0)};
     doc.m_aGpsState.assign(6, 2);
@@ -223,7 +219,7 @@ TEST_F(GraphRenderer, GpsRingsMarkTwoDimensionalAndMissingFixes) {
     doc.m_bShowNoGps = 1;
     doc.m_aAPs.push_back(MakeAp(0, 0, 1, 1, 0));
     doc.m_aAPs[0].m_bSelected = 0;
-    doc.m_aPoints = {Pt(20, 50), Pt(50, 50), Pt(80, 50)};
+    doc.m_aPoints = {MakeSample(50, 20), MakeSample(50, 50), MakeSample(50, 80)};
     doc.m_aFilePathCount = {3};
     doc.m_aFileColor = {Rgb(255, 0, 0)};
     doc.m_aGpsState = {2, 1, 0};
@@ -330,7 +326,7 @@ TEST_F(GraphRenderer, WithoutDataOnlyTheMapIsDrawn) {
     doc.m_dMapOriginX = doc.m_dMapOriginY = 25;
     doc.m_bShowPath = 1;
     doc.m_bShowLegend = 1;
-    doc.m_aPoints = {Pt(10, 10), Pt(90, 90)};
+    doc.m_aPoints = {MakeSample(10, 10), MakeSample(90, 90)};
     doc.m_aFilePathCount = {2};
     doc.m_aFileColor = {Rgb(255, 0, 0)};
     ViewState view;
@@ -552,7 +548,7 @@ TEST_F(GraphRenderer, DamagedProjectValuesDrawWithoutHangingOrCrashing) {
     doc.m_bShowApMarkers = 1;
     doc.m_nGraphType = 1;
     doc.m_nAlpha = 1000;
-    doc.m_aPoints = {Pt(std::nan(""), 10), Pt(1e300, -1e300), Pt(50, 50)};
+    doc.m_aPoints = {MakeSample(10, std::nan("")), MakeSample(-1e300, 1e300), MakeSample(50, 50)};
     doc.m_aFilePathCount = {7, -3}; // more points than exist, then a negative count
     doc.m_aGpsState = {0, 1, 0};
     doc.m_aAPs.push_back(MakeAp(40, 40, 20, 90, Rgb(1, 2, 3)));

@@ -2,12 +2,15 @@
 #include "model/PlotraDoc.h"
 #include "support/PromptRecorder.h"
 
+#include "support/Fixtures.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 
 using namespace plotra;
+using plotra::test::MakeSample;
 
 namespace {
 
@@ -16,13 +19,6 @@ void SetFrame(CPlotraDoc& doc, double ox, double oy, double sx, double sy) {
     doc.m_dFrameOriginY = oy;
     doc.m_dFrameSpanX = sx;
     doc.m_dFrameSpanY = sy;
-}
-
-CData At(double x, double y) {
-    CData c;
-    c.m_dX = x;
-    c.m_dY = y;
-    return c;
 }
 
 } // namespace
@@ -198,7 +194,7 @@ TEST(ViewScroll, StepsComeFromTheHiddenLength) {
 TEST(ViewFit, FitInTheWindowWithoutSelectionFramesThePoints) {
     test::RecordedDoc r;
     CPlotraDoc& doc = r.doc;
-    doc.m_aPoints = {At(10, 5), At(30, -5), At(20, 15)};
+    doc.m_aPoints = {MakeSample(5, 10), MakeSample(-5, 30), MakeSample(15, 20)};
     doc.m_aAPs.resize(1); // not selected
     doc.m_bDataLoaded = 1;
     ViewState view;
@@ -217,7 +213,7 @@ TEST(ViewFit, FitInTheWindowWithoutSelectionFramesThePoints) {
 
 TEST(ViewFit, ShownPlanarMapGetsAMarginAndEqualScale) {
     CPlotraDoc doc;
-    doc.m_aPoints = {At(0, 0), At(100, 50)};
+    doc.m_aPoints = {MakeSample(0, 0), MakeSample(50, 100)};
     doc.m_bMetricXY = 1;
     doc.m_bDataLoaded = 1;
     ViewState view;
@@ -245,7 +241,7 @@ TEST(ViewFit, FitInTheMapAndPathUsesTheTargetSizeAndTheMap) {
     doc.m_aAPs[0].m_areaOrigin = CDataGeo(20, 30); // y, x
     doc.m_aAPs[0].m_areaSize = CDataGeo(10, 10);
     doc.m_aAPs[1].m_areaOrigin = CDataGeo(-500, -500); // only the first AP counts
-    doc.m_aPoints = {At(50, 40), At(60, 25)};
+    doc.m_aPoints = {MakeSample(40, 50), MakeSample(25, 60)};
     ViewState view;
     view.m_dViewXMin = 0.4;
     view.FitInMapPath(doc, 400, 400);

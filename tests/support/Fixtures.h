@@ -10,6 +10,16 @@
 
 namespace plotra::test {
 
+/// A planar sample (a reading, path point or AP point) at (y, x).
+inline CData MakeSample(double y, double x, double rssi = 0.0, int noise = 0) {
+    CData s;
+    s.m_dY = y;
+    s.m_dX = x;
+    s.m_dRssi = rssi;
+    s.m_nNoise = noise;
+    return s;
+}
+
 /// A reading with the given channel, RSSI in dBm, MAC tail byte and SSID.
 CHssData MakeReading(int channel, double rssiDbm, std::uint8_t macTail, const std::string& ssid);
 /// A measurement point at the given position (degrees) with the readings.

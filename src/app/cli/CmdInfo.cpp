@@ -77,7 +77,7 @@ bool InfoWorkspace(const std::string& path, std::span<const std::uint8_t> bytes,
         readings += static_cast<long>(p.m_aReadings.size());
     long valid = 0;
     for (const auto& ap : doc.m_aAPs)
-        valid += ap.m_aApPoints.size() > 20 ? 1 : 0;
+        valid += ap.m_aApPoints.size() > kMinCoveragePoints ? 1 : 0;
     if (asJson) {
         json.BeginObject();
         json.String(path, "path").String("workspace", "kind");
