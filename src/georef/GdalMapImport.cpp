@@ -238,7 +238,8 @@ std::optional<std::string> ReadPicture(GDALDataset& ds, const PixelPlan& plan, B
         const int n = std::min(rowsPerStrip, h - r0);
         const std::size_t count = static_cast<std::size_t>(w) * static_cast<std::size_t>(n);
         // The source rows behind output rows r0 .. r0+n: exact multiples when not resampling.
-        const double y0 = static_cast<double>(r0) * H / h, ySize = static_cast<double>(n) * H / h;
+        const double y0 = static_cast<double>(r0) * H / h;
+        const double ySize = std::min<double>(H, static_cast<double>(r0 + n) * H / h) - y0;
         const int yOff = std::min(H - 1, static_cast<int>(std::floor(y0)));
         const int yEnd = std::clamp(static_cast<int>(std::ceil(y0 + ySize)), yOff + 1, H);
         GDALRasterIOExtraArg extra;
@@ -256,10 +257,9 @@ std::optional<std::string> ReadPicture(GDALDataset& ds, const PixelPlan& plan, B
         int bandMap[3] = {plan.bands[0], plan.bands[1], plan.bands[2]};
         const GSpacing line = w, band = static_cast<GSpacing>(count);
         if (plan.kind == PixelPlan::Kind::Palette) {
-            GDALRasterIOExtraArg nearest = extra;
             err = ds.GetRasterBand(plan.bands[0])
                       ->RasterIO(GF_Read, 0, yOff, W, yEnd - yOff, indices.data(), w, n, GDT_Int32, 0, 0,
-                                 &nearest);
+                                 &extra);
         } else if (plan.stretch) {
             err = ds.RasterIO(GF_Read, 0, yOff, W, yEnd - yOff, values.data(), w, n, GDT_Float64,
                               static_cast<int>(planes), bandMap, sizeof(double), line * sizeof(double),

@@ -25,40 +25,35 @@ PictureSize ReducedSize(int width, int height, std::uint64_t maxPixels, std::uin
     const std::uint64_t W = static_cast<std::uint64_t>(std::max(width, 1));
     const std::uint64_t H = static_cast<std::uint64_t>(std::max(height, 1));
     if (Fits(W, H, maxPixels, maxBmpBytes)) return {static_cast<int>(W), static_cast<int>(H), false};
-    // One scale for both sides, from the pixel limit and from the bytes (about 3 per pixel plus the
-    // row padding, which at most adds 3 bytes a row); rounding is corrected below.
-    const double area = static_cast<double>(W) * static_cast<double>(H);
-    double s = 1.0;
-    if (maxPixels > 0) s = std::min(s, std::sqrt(static_cast<double>(maxPixels) / area));
-    if (maxBmpBytes > 54)
-        s = std::min(s, std::sqrt(static_cast<double>(maxBmpBytes - 54) / (3.0 * area + 3.0 * H)));
-    else
-        s = 0.0;
-    const double fw = static_cast<double>(W) * s, fh = static_cast<double>(H) * s;
-    std::uint64_t w = std::clamp<std::uint64_t>(static_cast<std::uint64_t>(fw), 1, W);
-    std::uint64_t h = std::clamp<std::uint64_t>(static_cast<std::uint64_t>(fh), 1, H);
-    // A long, thin picture reaches one pixel on its short side before the limit: the long side
-    // then takes the largest length that fits (by bisection; fitting shrinks as the side grows).
+    // The largest common scale that fits, by bisection: the size at a scale (each side rounded
+    // down, at least one pixel) only grows with the scale, and fitting only gets harder as it grows.
+    auto sideAt = [](std::uint64_t n, double s) {
+        return std::clamp<std::uint64_t>(static_cast<std::uint64_t>(static_cast<double>(n) * s), 1, n);
+    };
+    double lo = 0.0, hi = 1.0;
+    for (int i = 0; i < 64; ++i) {
+        const double mid = 0.5 * (lo + hi);
+        if (Fits(sideAt(W, mid), sideAt(H, mid), maxPixels, maxBmpBytes))
+            lo = mid;
+        else
+            hi = mid;
+    }
+    const double fw = static_cast<double>(W) * lo, fh = static_cast<double>(H) * lo;
+    std::uint64_t w = sideAt(W, lo), h = sideAt(H, lo);
+    // A long, thin picture reaches one pixel on its short side first: the long side then takes the
+    // largest length that fits with it (by bisection again).
     if ((fh < 1.0) != (fw < 1.0)) {
         const bool wide = fh < 1.0;
-        std::uint64_t lo = 1, hi = wide ? W : H;
-        while (lo < hi) {
-            const std::uint64_t mid = lo + (hi - lo + 1) / 2;
+        std::uint64_t a = 1, b = wide ? W : H;
+        while (a < b) {
+            const std::uint64_t mid = a + (b - a + 1) / 2;
             if (wide ? Fits(mid, 1, maxPixels, maxBmpBytes) : Fits(1, mid, maxPixels, maxBmpBytes))
-                lo = mid;
+                a = mid;
             else
-                hi = mid - 1;
+                b = mid - 1;
         }
-        (wide ? w : h) = lo;
+        (wide ? w : h) = a;
         (wide ? h : w) = 1;
-    }
-    // Rounding of the scale can leave the size a pixel or two too large: take pixels off the side
-    // that is relatively longer until it fits. The start is within a few pixels, so this is short.
-    for (int guard = 0; !Fits(w, h, maxPixels, maxBmpBytes) && guard < 1000000 && (w > 1 || h > 1); ++guard) {
-        if (h == 1 || (w > 1 && w * H >= h * W))
-            --w;
-        else
-            --h;
     }
     return {static_cast<int>(w), static_cast<int>(h), true};
 }

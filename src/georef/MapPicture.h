@@ -24,7 +24,8 @@ struct PictureSize {
 
 /// The largest size of the same shape (each side scaled by nearly the same factor, at least one
 /// pixel) that holds at most \p maxPixels pixels (0: no limit) and whose 24-bit BMP takes at most
-/// \p maxBmpBytes bytes; the picture's own size when it fits. \p width and \p height must be >= 1.
+/// \p maxBmpBytes bytes; the picture's own size when it fits, 1 x 1 when nothing does. A side that
+/// reaches one pixel first leaves the other side all the room there is.
 PictureSize ReducedSize(int width, int height, std::uint64_t maxPixels, std::uint64_t maxBmpBytes);
 
 /// \brief A 24-bit bottom-up BMP file image being filled row by row from the top, allocated once.

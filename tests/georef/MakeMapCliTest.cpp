@@ -105,16 +105,16 @@ TEST(CliMakeMap, ControlPointsAndReduction) {
     const CliResult reduced =
         RunPlotraCli("make-map " + png + " " + dir.File("small.hpf") + gcps + " --max-pixels 100000");
     ASSERT_EQ(reduced.status, 0) << reduced.err;
-    EXPECT_NE(reduced.out.find("  reduced to 377 x 264 pixels"), std::string::npos) << reduced.out;
+    EXPECT_NE(reduced.out.find("  reduced to 378 x 264 pixels"), std::string::npos) << reduced.out;
     EXPECT_EQ(reduced.err,
-              "Map Import: The picture is reduced from 900 x 630 to 377 x 264 pixels to fit the map size "
+              "Map Import: The picture is reduced from 900 x 630 to 378 x 264 pixels to fit the map size "
               "limit.\n");
     CPlotraDoc small;
     ASSERT_TRUE(small.ReadProjectionFile(std::vector<std::uint8_t>([&] {
         const std::string s = Slurp(dir.File("small.hpf"));
         return std::vector<std::uint8_t>(s.begin(), s.end());
     }())));
-    EXPECT_EQ(small.m_nImageWidth, 377);
+    EXPECT_EQ(small.m_nImageWidth, 378);
     for (const LatLon& p : Demo().surveyPositions) {
         const CDataGeo a = Demo().doc.GeoToMap(p.lat, p.lon), b = small.GeoToMap(p.lat, p.lon);
         EXPECT_NEAR(a.m_dX, b.m_dX, 0.01);
