@@ -9,6 +9,7 @@
 
 namespace plotra {
 class CPlotraDoc;
+class JsonWriter;
 }
 
 namespace plotra::cli {
@@ -59,5 +60,16 @@ std::string NormalisedMac(const std::string& text);
 /// Index of the AP with this MAC ("AA-BB-..." or "aa:bb:..."), or -1.
 int FindApByMac(const CPlotraDoc& doc, std::string mac);
 int RunAnalyze(const std::vector<std::string>& args);
+int RunMakeMap(const std::vector<std::string>& args);
+
+/// True when the file begins like a projection file (its magic at byte 4); false for anything else,
+/// including a file that cannot be opened.
+bool StartsLikeProjectionFile(const std::string& path);
+/// Loads a georeferenced picture as the document's map (through the projection file reader);
+/// false, with the refusal said, when it cannot be used.
+bool LoadImageMap(CPlotraDoc& doc, const std::string& path, CliPrompts& prompts);
+/// Summarises a georeferenced picture (size, coordinate system, fit) without reading its pixels;
+/// false, with the refusal said, when it cannot be used as a map.
+bool InfoImage(const std::string& path, CliPrompts& prompts, JsonWriter& json, bool asJson);
 
 } // namespace plotra::cli

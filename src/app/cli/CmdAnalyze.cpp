@@ -15,6 +15,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <set>
 
 namespace plotra::cli {
@@ -131,6 +132,10 @@ public:
 };
 
 bool LoadMap(CPlotraDoc& doc, const std::string& path, CliPrompts& prompts) {
+    // Recognised by content: a readable file without the projection magic is taken as a
+    // georeferenced picture (GeoTIFF, picture with a world file).
+    if (std::ifstream(path, std::ios::binary) && !StartsLikeProjectionFile(path))
+        return LoadImageMap(doc, path, prompts);
     const FileBytes file = ReadWholeFile(path);
     if (file.status != ReadStatus::Ok) {
         prompts.message("Could not open file \"" + path + "\"", "File Open Error", PromptIcon::Stop);

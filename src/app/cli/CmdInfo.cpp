@@ -8,6 +8,7 @@
 #include "model/PlotraDoc.h"
 
 #include <cstdio>
+#include <fstream>
 
 namespace plotra::cli {
 
@@ -151,6 +152,14 @@ bool InfoProjection(const std::string& path, std::span<const std::uint8_t> bytes
     return true;
 }
 
+/// True when the file's first bytes carry the magic of a survey, workspace or projection file.
+bool HasPlotraMagic(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::uint8_t head[8] = {};
+    if (!in.read(reinterpret_cast<char*>(head), sizeof head)) return false;
+    return HasSurveyMagic(head) || HasWorkspaceMagic(head) || HasProjectionMagic(head);
+}
+
 } // namespace
 
 int RunInfo(const std::vector<std::string>& args) {
@@ -168,6 +177,11 @@ int RunInfo(const std::vector<std::string>& args) {
     json.BeginObject().BeginArray("files");
     bool allOk = true;
     for (const auto& path : files) {
+        // Pictures are recognised by content too and may be larger than any file read whole.
+        if (std::ifstream(path, std::ios::binary) && !HasPlotraMagic(path)) {
+            allOk = InfoImage(path, prompts, json, asJson) && allOk;
+            continue;
+        }
         const FileBytes file = ReadWholeFile(path);
         if (file.status != ReadStatus::Ok) {
             prompts.message(file.status == ReadStatus::TooLarge ? "File is too large to read: \"" + path + "\"."

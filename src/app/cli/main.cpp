@@ -9,10 +9,11 @@ namespace {
 
 const char kUsage[] =
     "Usage:\n"
-    "  plotra-cli analyze SURVEY... [--map MAP.hpf] [--no-merge] [--unit m|ft]\n"
+    "  plotra-cli analyze SURVEY... [--map MAP.hpf|IMAGE] [--no-merge] [--unit m|ft]\n"
     "           [--select valid|all|MAC[,MAC...]] [--resolution X[,Y]] [--no-coverage]\n"
     "           [--workspace OUT.hws] [outputs] [--json]\n"
-    "      Load survey files (.hsd, or WiGLE CSV logs recognised by content) on the map if given, fit\n"
+    "      Load survey files (.hsd, or WiGLE CSV logs recognised by content) on the map if given (a\n"
+    "      projection file, or a georeferenced picture as make-map takes it, by content), fit\n"
     "      every AP's propagation model and position, compute the combined coverage (unless\n"
     "      --no-coverage) and write the outputs. --select valid (default) ticks the APs with more\n"
     "      than 20 points; --resolution is the coverage cell size in display units (default feet).\n"
@@ -35,7 +36,14 @@ const char kUsage[] =
     "  plotra-cli relocate WORKSPACE.hws --ap MAC --to Y,X [--workspace OUT.hws]\n"
     "      Move an AP and refit its model; an implausible position is refused (exit 1).\n"
     "  plotra-cli info FILE... [--json]\n"
-    "      Summary of survey data (.hsd), projection (.hpf) and workspace (.hws) files.\n"
+    "      Summary of survey data (.hsd), projection (.hpf) and workspace (.hws) files, and of\n"
+    "      georeferenced pictures (size, coordinate system, fitted residual).\n"
+    "  plotra-cli make-map IMAGE OUT.hpf [--gcp COLUMN,ROW,LATITUDE,LONGITUDE]... [--max-pixels N]\n"
+    "      Make a projection file from a georeferenced picture: a GeoTIFF, or a PNG/JPEG/TIFF/BMP with a\n"
+    "      world file (.pgw .jgw .tfw .wld) and a .prj beside it; or from any picture (a floor plan)\n"
+    "      placed by three or more control points (pixel column and row from the top-left corner of\n"
+    "      the picture, latitude and longitude in degrees). Pictures above N pixels (or the map size\n"
+    "      limit) are reduced. Prints the size, coordinate system and residuals. See docs/maps.md.\n"
     "  plotra-cli simulate SCENARIO OUTDIR [--seed N]\n"
     "      Write synthetic survey files, a map (SCENARIO.hpf) and truth.json.\n"
     "      Scenarios: demo, city, tiny, single.\n"
@@ -68,5 +76,6 @@ int main(int argc, char** argv) {
     if (command == "relocate") return RunRelocate(args);
     if (command == "export") return RunExport(args);
     if (command == "analyze") return RunAnalyze(args);
+    if (command == "make-map") return RunMakeMap(args);
     return UsageError("unknown command '" + command + "'");
 }
