@@ -2,16 +2,43 @@
 
 #include "analysis/Coverage.h"
 #include "analysis/Processing.h"
+#include "georef/MapImport.h"
 #include "panel/ProgressDialog.h"
 
 #include <QMetaObject>
 
 namespace plotra::gui {
 
+namespace {
+
+/// "Load the map" also takes georeferenced pictures: GeoTIFF, a picture with a world file.
+MapImportOutcome ImportPicture(const std::string& path, UserPrompts& prompts) {
+    MapImportOutcome out;
+    MapImportResult r = ImportMapImage(path);
+    if (!r.picture) return out;
+    if (!r.ok) {
+        prompts.message(r.message, r.caption, PromptIcon::Stop);
+        out.kind = MapImportOutcome::Refused;
+        return out;
+    }
+    std::string warnings;
+    for (const std::string& w : r.report.warnings)
+        warnings += w + "\n";
+    if (!warnings.empty()) prompts.message(warnings, "Map Picture", PromptIcon::Warning);
+    out.kind = MapImportOutcome::Loaded;
+    out.map.type = r.image.type;
+    out.map.coefficients = r.image.coefficients;
+    out.map.bmp = std::move(r.image.picture);
+    return out;
+}
+
+} // namespace
+
 GuiSession::GuiSession(QWidget* window) : m_window(window), m_prompts(window) {
     m_signals = std::make_unique<DocumentSignals>(m_doc);
     m_progress = new ProgressDialog(window);
     m_doc.SetOutside(&m_prompts, &m_progress->progress(), this);
+    m_doc.SetMapPictureImporter(ImportPicture);
 }
 
 GuiSession::~GuiSession() {

@@ -7,6 +7,7 @@
 #include "model/PlotraDoc.h"
 
 #include <cmath>
+#include <fstream>
 #include <vector>
 
 namespace plotra {
@@ -155,20 +156,32 @@ bool CPlotraDoc::ReadProjectionFile(std::span<const std::uint8_t> file) {
         return refuse();
     std::vector<std::uint8_t> image(Ni);
     if (tree.Decode(file.subspan(kProjectionDataOffset, Nc), image) != Ni) return refuse();
-    const auto bmp = CheckBmpImage(image);
-    if (!bmp) return refuse();
+    if (!CheckBmpImage(image)) return refuse();
+    AdoptMap(type, header->coefficients, std::move(image));
+    return true;
+}
 
+bool CPlotraDoc::LoadMapPicture(MapPicture map) {
+    if (map.type > 1 || map.bmp.size() > kMaxMapImageBytes || !CheckBmpImage(map.bmp)) {
+        Prompts().message(kNotHpf, kInvalidFile, PromptIcon::Stop);
+        return false;
+    }
+    AdoptMap(map.type, map.coefficients, std::move(map.bmp));
+    return true;
+}
+
+void CPlotraDoc::AdoptMap(std::uint8_t type, const std::array<double, 16>& coefficients, std::vector<std::uint8_t> bmp) {
+    const auto picture = CheckBmpImage(bmp);
     m_byProjType = type;
-    m_adProj = header->coefficients;
-    m_nMapImageSize = static_cast<int>(Ni);
-    m_nImageWidth = bmp->width;
-    m_nImageHeight = bmp->height;
+    m_adProj = coefficients;
+    m_nMapImageSize = static_cast<int>(bmp.size());
+    m_nImageWidth = picture->width;
+    m_nImageHeight = picture->height;
     m_bShowLonLat = 0;
-    m_aMapImage = std::move(image);
+    m_aMapImage = std::move(bmp);
     m_bMapLoaded = 1;
     ComputeMapGeometry(*this);
     Notify(DocChange::Projection);
-    return true;
 }
 
 void CPlotraDoc::OpenProjectionFile() {
@@ -189,7 +202,10 @@ void CPlotraDoc::OpenProjectionFile() {
     }
     FileChooserRequest request;
     request.title = "Open a hpf file";
-    request.filter = "Hovrin Projection Files (hpf)|*.hpf|HPF (*.hpf)|*.hpf|All Files (*.*)|*.*||";
+    request.filter = m_mapImporter ? "Hovrin Projection Files (hpf)|*.hpf|HPF (*.hpf)|*.hpf|"
+                                     "Map pictures (GeoTIFF, picture with a world file)|*.tif;*.tiff;*.png;*.jpg;"
+                                     "*.jpeg;*.bmp|All Files (*.*)|*.*||"
+                                   : "Hovrin Projection Files (hpf)|*.hpf|HPF (*.hpf)|*.hpf|All Files (*.*)|*.*||";
     request.defaultExtension = "hpf";
     const auto path = Prompts().chooseOpenFile(request);
     if (!path) return;
@@ -199,18 +215,35 @@ void CPlotraDoc::OpenProjectionFile() {
 bool CPlotraDoc::LoadProjectionFile(const std::string& path) {
     if (RefuseWhileBusy()) return false;
     m_strProjectionPath = path;
-    const FileBytes file = ReadWholeFile(path);
-    if (file.status == ReadStatus::CannotOpen) {
+    // Only a file that starts like a projection file is read whole; a picture is read by its importer.
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        Prompts().message("Could not open file \"" + path + "\"", "File Open Error", PromptIcon::Stop);
+        return false;
+    }
+    char start[8] = {};
+    in.read(start, sizeof start);
+    std::uint8_t head[8] = {};
+    for (std::size_t i = 0; i < sizeof head; ++i)
+        head[i] = static_cast<std::uint8_t>(start[i]);
+    const bool projection = in.gcount() == 8 && HasProjectionMagic(std::span<const std::uint8_t>(head, 8));
+    in.close();
+    const FileBytes file = projection ? ReadWholeFile(path) : FileBytes{};
+    if (projection && file.status == ReadStatus::CannotOpen) {
         Prompts().message("Could not open file \"" + path + "\"", "File Open Error", PromptIcon::Stop);
         return false;
     }
     // A file beyond the reader's size limit cannot be a projection file we accept. A refused file
     // leaves the project as it was (only an agreed replacement has released the old map).
-    if (file.status != ReadStatus::Ok || !HasProjectionMagic(file.bytes)) {
-        Prompts().message(kNotHpf, kInvalidFile, PromptIcon::Stop);
+    if (!projection || file.status != ReadStatus::Ok) {
+        // Another kind of map: a georeferenced picture, recognised by its content.
+        MapImportOutcome picture;
+        if (m_mapImporter) picture = m_mapImporter(path, Prompts());
+        if (picture.kind == MapImportOutcome::NotAPicture) Prompts().message(kNotHpf, kInvalidFile, PromptIcon::Stop);
+        if (picture.kind != MapImportOutcome::Loaded || !LoadMapPicture(std::move(picture.map))) return false;
+    } else if (!ReadProjectionFile(file.bytes)) {
         return false;
     }
-    if (!ReadProjectionFile(file.bytes)) return false;
     m_panel.m_bExpandSorting = m_panel.m_bExpandReliability = 0;
     m_bShowLegend = 0;
     m_bDataLoaded = 0;

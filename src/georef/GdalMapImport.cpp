@@ -14,6 +14,8 @@
 #include <gdal_priv.h>
 #include <ogr_spatialref.h>
 
+#include <filesystem>
+
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
@@ -365,7 +367,7 @@ MapImportResult ImportMapImage(const std::string& path, const MapImportOptions& 
                 return Refused(kInvalidFile,
                                "The world file \"" + world + "\" cannot be used: " + parsed.error + ".");
             geo = parsed.transform;
-            report.georeference = "world file " + FileTitle(world);
+            report.georeference = "world file " + std::filesystem::path(world).filename().string();
         } else {
             GeoTransform t{};
             if (ds->GetGeoTransform(t.data()) == CE_None) {
@@ -394,7 +396,7 @@ MapImportResult ImportMapImage(const std::string& path, const MapImportOptions& 
                                    "(as GIS programs write it) or a line such as EPSG:4326" +
                                    gdal.Reason() + ".");
             haveSrs = true;
-            report.coordinateSystemSource = FileTitle(prj);
+            report.coordinateSystemSource = std::filesystem::path(prj).filename().string();
         } else if (const OGRSpatialReference* own = ds->GetSpatialRef(); own && !own->IsEmpty()) {
             srs = *own;
             haveSrs = true;

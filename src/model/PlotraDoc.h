@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -71,6 +72,23 @@ struct MoveOutcome {
     bool refitted = false; ///< false when the AP has too few points for a model
     std::string message;   ///< the refusal text, empty when accepted
 };
+
+/// \brief A map as the document keeps it: a complete BMP file image and the projection coefficients.
+struct MapPicture {
+    std::uint8_t type = 0;
+    std::array<double, 16> coefficients{};
+    std::vector<std::uint8_t> bmp;
+};
+
+/// \brief What a map picture import made of a file that is not a projection file.
+struct MapImportOutcome {
+    enum Kind { NotAPicture, Refused, Loaded } kind = NotAPicture; ///< Refused: the user was told why
+    MapPicture map;
+};
+
+/// Turns a georeferenced picture (GeoTIFF, a picture with a world file) into a map; programs that
+/// link the raster import give it to their document.
+using MapPictureImporter = std::function<MapImportOutcome(const std::string& path, UserPrompts& prompts)>;
 
 /// Render-layer objects kept with a document (its last graph picture); defined by the render layer.
 struct RenderSide;
@@ -157,7 +175,12 @@ public:
     /// The "Load the map of the measured area" command (file chooser through the prompts).
     void OpenProjectionFile();
     /// The second half of that command for a chosen file: replaces the map and places the survey on it.
+    /// A file that is not a projection file goes through the map picture importer, when one is set.
     bool LoadProjectionFile(const std::string& path);
+    /// Lets "Load the map" also take georeferenced pictures.
+    void SetMapPictureImporter(MapPictureImporter importer) { m_mapImporter = std::move(importer); }
+    /// Takes a map in the document's form (checked like a decoded projection file); false when refused.
+    bool LoadMapPicture(MapPicture map);
 
     // ---- workspace (files/WorkspaceFormat.cpp, files/WorkspaceCommands.cpp) ----------------------
     /// The workspace file image of the whole project.
@@ -411,6 +434,10 @@ public:
     mutable std::shared_ptr<RenderSide> m_pRenderSide;
 
 private:
+    /// Takes a checked map picture and derives the map geometry.
+    void AdoptMap(std::uint8_t type, const std::array<double, 16>& coefficients, std::vector<std::uint8_t> bmp);
+
+    MapPictureImporter m_mapImporter;
     std::array<std::uint64_t, 16> m_aChangeCounts{};
     bool m_bJobRunning = false;
     bool m_bModified = false;

@@ -426,3 +426,48 @@ TEST(OpenProjectionFile, MissingFileAndWrongMagic) {
         EXPECT_FALSE(f.host.mapShown());
     }
 }
+
+TEST(OpenProjectionFile, PicturesGoThroughTheMapPictureImporter) {
+    CommandFixture f;
+    const std::string picture = f.WriteFile("site.tif", std::vector<std::uint8_t>(64, 7));
+    // Without an importer a picture is simply not a projection file.
+    EXPECT_FALSE(f.doc.LoadProjectionFile(picture));
+    EXPECT_EQ(f.prompts.Messages(), std::vector<std::string>{kNotHpf});
+
+    MapImportOutcome::Kind kind = MapImportOutcome::NotAPicture;
+    std::string asked;
+    f.doc.SetMapPictureImporter([&](const std::string& path, UserPrompts&) {
+        asked = path;
+        MapImportOutcome out;
+        out.kind = kind;
+        out.map.bmp = SmallBmp();
+        out.map.coefficients = RotatedTransform();
+        return out;
+    });
+    f.prompts.prompts.clear();
+    EXPECT_FALSE(f.doc.LoadProjectionFile(picture)); // not a picture either: the same refusal
+    EXPECT_EQ(asked, picture);
+    EXPECT_EQ(f.prompts.Messages(), std::vector<std::string>{kNotHpf});
+    kind = MapImportOutcome::Refused; // the importer told the user why
+    f.prompts.prompts.clear();
+    EXPECT_FALSE(f.doc.LoadProjectionFile(picture));
+    EXPECT_TRUE(f.prompts.prompts.empty());
+    EXPECT_EQ(f.doc.m_bMapLoaded, 0);
+    kind = MapImportOutcome::Loaded;
+    EXPECT_TRUE(f.doc.LoadProjectionFile(picture));
+    EXPECT_EQ(f.doc.m_bMapLoaded, 1);
+    EXPECT_EQ(f.doc.m_aMapImage, SmallBmp());
+    EXPECT_EQ(f.doc.m_adProj, RotatedTransform());
+    EXPECT_EQ(f.host.pathName, picture);
+    EXPECT_TRUE(f.host.mapShown());
+    // A picture that is no BMP image is refused like a damaged map.
+    f.doc.SetMapPictureImporter([](const std::string&, UserPrompts&) {
+        MapImportOutcome out;
+        out.kind = MapImportOutcome::Loaded;
+        out.map.bmp = {1, 2, 3};
+        return out;
+    });
+    f.prompts.prompts.clear();
+    EXPECT_FALSE(f.doc.LoadProjectionFile(picture));
+    EXPECT_EQ(f.prompts.Messages(), std::vector<std::string>{kNotHpf});
+}

@@ -51,20 +51,16 @@ bool StartsLikeProjectionFile(const std::string& path) {
 }
 
 bool LoadImageMap(CPlotraDoc& doc, const std::string& path, CliPrompts& prompts) {
-    const auto r = Import(path, {}, prompts, "File is not recognized as a HPF file.");
+    auto r = Import(path, {}, prompts, "File is not recognized as a HPF file.");
     if (!r) return false;
     for (const std::string& w : r->report.warnings)
         prompts.message(w, kCaption, PromptIcon::Information);
-    // The document takes maps in one form only: the picture goes through the projection file
-    // reader, which checks it like any map.
-    const std::vector<std::uint8_t> bytes = EncodeProjectionFile(r->image);
     doc.m_strProjectionPath = path;
-    if (bytes.empty() || !doc.ReadProjectionFile(bytes)) {
-        if (bytes.empty())
-            prompts.message("The picture \"" + path + "\" is too large for a map.", "Invalid File",
-                            PromptIcon::Stop);
-        return false;
-    }
+    MapPicture map;
+    map.type = r->image.type;
+    map.coefficients = r->image.coefficients;
+    map.bmp = std::move(r->image.picture);
+    if (!doc.LoadMapPicture(std::move(map))) return false;
     doc.Host().setPathName(path, false);
     doc.Host().setMapShown(true);
     return true;
