@@ -5,6 +5,7 @@
 /// It reports through a Progress (thread-safe), honours its cancel flag, and an exception inside the
 /// work ends the job as a failure with a readable text instead of ending the program.
 
+#include <algorithm>
 #include <atomic>
 #include <exception>
 #include <functional>
@@ -15,7 +16,24 @@
 #include <thread>
 #include <utility>
 
+#ifdef __linux__
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#endif
+
 namespace plotra {
+
+/// Gives the calling thread (a job's, and the threads it starts, which inherit it) a lower
+/// scheduling priority than the user-interface thread, so that the window keeps answering while
+/// every core computes.
+inline void LowerThreadPriority() {
+#ifdef __linux__
+    const pid_t tid = static_cast<pid_t>(::syscall(SYS_gettid));
+    const int current = ::getpriority(PRIO_PROCESS, static_cast<id_t>(tid));
+    ::setpriority(PRIO_PROCESS, static_cast<id_t>(tid), std::min(current + 5, 19));
+#endif
+}
 
 /// The text a failed job reports for an exception.
 inline std::string JobFailureText(std::exception_ptr error) {
@@ -64,6 +82,7 @@ public:
 
 private:
     void Run() {
+        LowerThreadPriority();
         try {
             m_result.emplace(m_work());
         } catch (...) {
