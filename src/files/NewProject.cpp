@@ -7,6 +7,8 @@
 #include "files/WigleCsv.h"
 #include "model/PlotraDoc.h"
 
+#include <filesystem>
+#include <memory>
 #include <unordered_map>
 
 namespace plotra {
@@ -75,33 +77,43 @@ void CPlotraDoc::SetSurveyFiles(std::vector<CDataFile> files, bool merge) {
 }
 
 SurveyReadResult CPlotraDoc::ReadOneSurveyFile(const std::string& path) {
-    const FileBytes file = ReadWholeFile(path);
-    if (file.status != ReadStatus::Ok) return SurveyReadResult::CannotOpen;
-    std::span<const std::uint8_t> bytes = file.bytes;
-    std::vector<std::uint8_t> converted;
-    if (!HasSurveyMagic(bytes)) {
-        // A wardriving log (recognised by its content, whatever its name) is read through the survey
-        // file it converts to.
-        if (!LooksLikeWigleCsv(bytes)) return SurveyReadResult::Invalid;
-        WigleImportOptions options;
-        options.noiseFloorDbm = m_nWigleNoiseFloor;
-        WigleImportResult result;
-        auto survey = WigleCsvToSurveyFile(bytes, options, &result);
-        if (const std::string skipped = WigleSkipSummary(result.counts); !skipped.empty())
-            Prompts().message(path + ": " + skipped, "WiGLE Import", PromptIcon::Information);
-        if (!survey) return SurveyReadResult::Invalid;
-        converted = std::move(*survey);
-        bytes = converted;
-    }
     // A refused file leaves nothing behind.
     const std::size_t points = m_aDataPoints.size(), counts = m_aFilePointCount.size(),
                       markers = m_aApMarkers.size();
-    if (!ReadSurveyFile(bytes)) {
+    auto refuse = [&] {
         m_aDataPoints.resize(points);
         m_aFilePointCount.resize(counts);
         m_aApMarkers.resize(markers);
         return SurveyReadResult::Invalid;
+    };
+    {
+        // A survey file is read as it streams in: its bytes and the points made from them are never
+        // in memory together.
+        std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+        if (!file) return SurveyReadResult::CannotOpen;
+        std::uint8_t head[8] = {};
+        const std::size_t got = std::fread(head, 1, sizeof head, file.get());
+        if (got == sizeof head && HasSurveyMagic(std::span<const std::uint8_t>(head, sizeof head))) {
+            std::error_code error;
+            const auto size = std::filesystem::file_size(path, error);
+            if (error) return SurveyReadResult::CannotOpen;
+            const std::optional<bool> read = ReadSurveyFileFrom(file.get(), size);
+            if (!read || !*read) return refuse();
+            return SurveyReadResult::Ok;
+        }
     }
+    // A wardriving log (recognised by its content, whatever its name) is read through the survey
+    // file it converts to.
+    const FileBytes file = ReadWholeFile(path);
+    if (file.status != ReadStatus::Ok) return SurveyReadResult::CannotOpen;
+    if (!LooksLikeWigleCsv(file.bytes)) return SurveyReadResult::Invalid;
+    WigleImportOptions options;
+    options.noiseFloorDbm = m_nWigleNoiseFloor;
+    WigleImportResult result;
+    auto survey = WigleCsvToSurveyFile(file.bytes, options, &result);
+    if (const std::string skipped = WigleSkipSummary(result.counts); !skipped.empty())
+        Prompts().message(path + ": " + skipped, "WiGLE Import", PromptIcon::Information);
+    if (!survey || !ReadSurveyFile(*survey)) return refuse();
     return SurveyReadResult::Ok;
 }
 

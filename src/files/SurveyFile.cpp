@@ -5,6 +5,7 @@
 #include "model/PlotraDoc.h"
 
 #include <algorithm>
+#include <cstring>
 #include <cstdio>
 #include <ctime>
 #include <set>
@@ -37,57 +38,132 @@ std::string SurveyTimeText(std::int64_t secondsSince1970) {
     return buf;
 }
 
-// The reader works on the file's bytes in memory and never trusts a size or count: a record or
-// reading is taken only when all of its bytes are there, and nothing is reserved beyond what the
-// remaining bytes can hold.
-bool CPlotraDoc::ReadSurveyFile(std::span<const std::uint8_t> file) {
+namespace {
+
+/// A survey file's bytes in memory.
+class SpanSource {
+public:
+    explicit SpanSource(std::span<const std::uint8_t> bytes) : m_bytes(bytes) {}
+    std::uint64_t Size() const { return m_bytes.size(); }
+    /// Copies n bytes at pos (the caller has checked that they exist).
+    void Read(std::uint64_t pos, std::size_t n, std::uint8_t* out) const {
+        std::memcpy(out, m_bytes.data() + pos, n);
+    }
+
+private:
+    std::span<const std::uint8_t> m_bytes;
+};
+
+/// A survey file on disk, read through a window of a few megabytes: a survey of hundreds of
+/// megabytes is never held whole next to the points made from it.
+class FileSource {
+public:
+    FileSource(std::FILE* file, std::uint64_t size) : m_file(file), m_size(size), m_window(kWindow) {}
+    std::uint64_t Size() const { return m_size; }
+    bool Failed() const { return m_failed; }
+    void Read(std::uint64_t pos, std::size_t n, std::uint8_t* out) {
+        if (pos < m_start || pos + n > m_start + m_filled) Fill(pos, n);
+        if (m_failed) {
+            std::memset(out, 0, n);
+            return;
+        }
+        std::memcpy(out, m_window.data() + (pos - m_start), n);
+    }
+
+private:
+    static constexpr std::size_t kWindow = 4u << 20;
+    void Fill(std::uint64_t pos, std::size_t n) {
+        if (n > m_window.size()) m_window.resize(n);
+        m_start = pos;
+        m_filled = 0;
+        if (::fseeko(m_file, static_cast<off_t>(pos), SEEK_SET) != 0) {
+            m_failed = true;
+            return;
+        }
+        const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(m_window.size(), m_size - pos));
+        m_filled = std::fread(m_window.data(), 1, want, m_file);
+        if (m_filled < n) m_failed = true; // the file shrank while it was read
+    }
+    std::FILE* m_file;
+    std::uint64_t m_size;
+    std::vector<std::uint8_t> m_window;
+    std::uint64_t m_start = 0;
+    std::size_t m_filled = 0;
+    bool m_failed = false;
+};
+
+// The reader never trusts a size or count: a record or reading is taken only when all of its bytes
+// are there, and nothing is reserved beyond what the remaining bytes can hold. Only the bytes the
+// records carry are read; the rest of a longer record or reading is skipped.
+template <class Source> bool ParseSurvey(CPlotraDoc& doc, Source& src) {
+    const std::uint64_t size = src.Size();
     // A file shorter than its fixed header has no defined type byte: refuse it like a short body header.
-    if (file.size() < kSurveyHeaderSize) return false;
-    const std::uint8_t type = file[kTypeOffset];
+    if (size < kSurveyHeaderSize) return false;
+    std::uint8_t header[kSurveyHeaderSize];
+    src.Read(0, sizeof header, header);
+    const std::uint8_t type = header[kTypeOffset];
     if (type != 0 && type != 1) {
-        Prompts().message(m_strCurrentFile + ": Unsupported HSS Filetype. May be for a different product.",
-                          "Invalid File", PromptIcon::Stop);
+        doc.Prompts().message(doc.m_strCurrentFile + ": Unsupported HSS Filetype. May be for a different product.",
+                              "Invalid File", PromptIcon::Stop);
         return false;
     }
-    m_strSurveyTime = SurveyTimeText(LoadI64(file.data() + kTimeOffset));
+    doc.m_strSurveyTime = SurveyTimeText(LoadI64(header + kTimeOffset));
 
-    const std::uint64_t bodyOffset = LoadU32(file.data() + kBodyOffsetOffset);
-    if (bodyOffset > file.size() || file.size() - bodyOffset < 8) return false;
-    const std::uint32_t P = LoadU32(file.data() + bodyOffset);
-    const std::uint32_t A = LoadU32(file.data() + bodyOffset + 4);
+    const std::uint64_t bodyOffset = LoadU32(header + kBodyOffsetOffset);
+    if (bodyOffset > size || size - bodyOffset < 8) return false;
+    std::uint8_t sizes[8];
+    src.Read(bodyOffset, sizeof sizes, sizes);
+    const std::uint32_t P = LoadU32(sizes);
+    const std::uint32_t A = LoadU32(sizes + 4);
     if (P == 0 || A == 0) return true;
     // Records shorter than the structures they carry would leave fields undefined: such files are
     // not produced by the receiver and are refused.
     if (P < CPointRecord::kSize || A < CHssData::kSize) return false;
 
-    const std::size_t countBefore = m_aDataPoints.size();
-    std::size_t pos = static_cast<std::size_t>(bodyOffset) + 8;
-    const std::size_t end = file.size();
-    while (end - pos >= P) {
-        const std::uint8_t* rec = file.data() + pos;
+    const std::size_t countBefore = doc.m_aDataPoints.size();
+    std::uint64_t pos = bodyOffset + 8;
+    std::uint8_t rec[CPointRecord::kSize];
+    std::uint8_t reading[CHssData::kSize];
+    while (size - pos >= P) {
+        src.Read(pos, sizeof rec, rec);
         pos += P;
         const CPointRecord r = CPointRecord::Parse(rec);
         if (r.m_byKind == 0) {
-            CDataPoint& point = m_aDataPoints.emplace_back();
+            CDataPoint& point = doc.m_aDataPoints.emplace_back();
             point.m_rec = r;
             // A count that runs past the end of the file yields the readings that are complete.
-            const std::size_t available = (end - pos) / A;
-            const std::size_t n = std::min<std::size_t>(r.m_wReadingCount, available);
+            const std::uint64_t available = (size - pos) / A;
+            const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(r.m_wReadingCount, available));
             point.m_aReadings.reserve(n);
             for (std::size_t i = 0; i < n; ++i) {
-                point.m_aReadings.push_back(CHssData::Parse(file.data() + pos));
+                src.Read(pos, sizeof reading, reading);
+                point.m_aReadings.push_back(CHssData::Parse(reading));
                 pos += A;
             }
-            if (n < r.m_wReadingCount) pos = end; // the rest of the file was consumed by readings
+            if (n < r.m_wReadingCount) pos = size; // the rest of the file was consumed by readings
         } else if (r.m_byKind == 1) {
             CAPMarker m;
             m.m_nLatMas = r.m_nLatMas;
             m.m_nLonMas = r.m_nLonMas;
-            m_aApMarkers.push_back(m);
+            doc.m_aApMarkers.push_back(m);
         }
     }
-    m_aFilePointCount.push_back(static_cast<int>(m_aDataPoints.size() - countBefore));
+    doc.m_aFilePointCount.push_back(static_cast<int>(doc.m_aDataPoints.size() - countBefore));
     return true;
+}
+
+} // namespace
+
+bool CPlotraDoc::ReadSurveyFile(std::span<const std::uint8_t> file) {
+    SpanSource source(file);
+    return ParseSurvey(*this, source);
+}
+
+std::optional<bool> CPlotraDoc::ReadSurveyFileFrom(std::FILE* file, std::uint64_t size) {
+    FileSource source(file, size);
+    const bool ok = ParseSurvey(*this, source);
+    if (source.Failed()) return std::nullopt;
+    return ok;
 }
 
 std::optional<SurveyHeader> ParseSurveyHeader(std::span<const std::uint8_t> file) {

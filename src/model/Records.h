@@ -1,6 +1,9 @@
 #pragma once
 /// \brief Records that carry a site survey through the system: points and readings as stored in
-/// survey files, planar samples, files, access points, AP groups and contour pieces.
+/// survey files, planar samples, files, access points, AP groups and contour pieces. They are plain
+/// values without virtual functions: a city-sized survey holds tens of millions of samples, and a
+/// table pointer in each would cost 8 bytes apiece for nothing (none of them is ever used through a
+/// base class).
 
 #include <array>
 #include <cstdint>
@@ -61,7 +64,6 @@ struct CHssData {
 /// \brief A measurement point with its readings in file order.
 class CDataPoint {
 public:
-    virtual ~CDataPoint() = default;
     CPointRecord m_rec;
     std::vector<CHssData> m_aReadings;
 };
@@ -73,10 +75,9 @@ struct CAPMarker {
     std::array<std::uint8_t, 32> m_abyUnused{};
 };
 
-/// \brief One planar sample: a position, an RSSI and the noise of the reading's channel.
+/// \brief One planar sample: a position, an RSSI and the noise of the reading's channel (32 bytes).
 class CData {
 public:
-    virtual ~CData() = default;
     double m_dY = 0.0;
     double m_dX = 0.0;
     double m_dRssi = 0.0;
@@ -86,7 +87,6 @@ public:
 /// \brief A position pair, Y first.
 class CDataGeo {
 public:
-    virtual ~CDataGeo() = default;
     CDataGeo() = default;
     CDataGeo(double y, double x) : m_dY(y), m_dX(x) {}
     double m_dY = 0.0;
@@ -96,7 +96,6 @@ public:
 /// \brief One survey file of the project.
 class CDataFile {
 public:
-    virtual ~CDataFile() = default;
     std::string m_strName;    ///< file title as shown
     std::string m_strPath;    ///< full path
     std::string m_strCreated; ///< survey time text from the file header
@@ -107,7 +106,6 @@ public:
 /// \brief Report information about one AP, typed by the user.
 class CApFile {
 public:
-    virtual ~CApFile() = default;
     std::string m_strTxPower;
     std::string m_strAntennaGain;
     std::string m_strDirection;
@@ -118,7 +116,6 @@ public:
 /// \brief One access point: its samples, working points, model, position and predicted grid.
 class CAPInfo {
 public:
-    virtual ~CAPInfo() = default;
 
     std::uint8_t m_bSelected = 0;
     std::int32_t m_nGroupIndex = 1;
@@ -156,7 +153,6 @@ public:
 /// \brief Member of an AP group: the AP's MAC and its index in the AP list.
 class CGroupItem {
 public:
-    virtual ~CGroupItem() = default;
     CGroupItem() = default;
     CGroupItem(std::uint32_t macLow, std::uint16_t macHigh, int index);
     std::array<std::uint8_t, 6> m_abyMAC{};
@@ -166,7 +162,6 @@ public:
 /// \brief One AP group (by SSID or channel).
 class CGroupInfo {
 public:
-    virtual ~CGroupInfo() = default;
     COLORREF m_crColour = 0;
     std::vector<CGroupItem> m_aItems;
     std::string m_strName;
@@ -176,7 +171,6 @@ public:
 /// \brief A grouping of the APs.
 class CGroups {
 public:
-    virtual ~CGroups() = default;
     std::vector<CGroupInfo> m_aGroups;
     int m_nLabelMode = 0;
 
@@ -195,7 +189,6 @@ public:
 /// \brief A below-level contour piece of up to four corners (stored as 80 bytes in a workspace).
 class CData_Area {
 public:
-    virtual ~CData_Area() = default;
     static constexpr std::size_t kStoredSize = 80;
     std::array<double, 4> m_adX{};
     std::array<double, 4> m_adY{};
@@ -205,7 +198,6 @@ public:
 /// \brief One contour line segment (stored as 40 bytes).
 class CData_Contour {
 public:
-    virtual ~CData_Contour() = default;
     static constexpr std::size_t kStoredSize = 40;
     double m_dX1 = 0, m_dY1 = 0, m_dX2 = 0, m_dY2 = 0;
 };
@@ -213,7 +205,6 @@ public:
 /// \brief A contour level record: how many pieces or segments follow and their colour (stored as 20 bytes).
 class CData_Pos {
 public:
-    virtual ~CData_Pos() = default;
     static constexpr std::size_t kStoredSize = 20;
     std::int32_t m_nCount = 0;
     std::int32_t m_nRed = 0, m_nGreen = 0, m_nBlue = 0;

@@ -102,7 +102,7 @@ long GeneratedSurvey::DistinctHeard() const {
     return static_cast<long>(std::count_if(aps.begin(), aps.end(), [](const TruthAp& a) { return a.readings > 0; }));
 }
 
-std::vector<std::string> ScenarioNames() { return {"demo", "city", "tiny", "single"}; }
+std::vector<std::string> ScenarioNames() { return {"demo", "city", "tiny", "single", "dense", "metro"}; }
 
 std::optional<ScenarioParams> BuiltInScenario(const std::string& name) {
     ScenarioParams p;
@@ -123,6 +123,37 @@ std::optional<ScenarioParams> BuiltInScenario(const std::string& name) {
         p.exponentMax = 3.4;
         p.markerEvery = 1000;
         p.ssids = {"Home", "Office", "Shop", "FreeWifi", "Bakery", "Hotel", "Metro"};
+        return p;
+    }
+    if (name == "dense") { // a long campus survey: 800 APs, a few hundred heard at every point
+        p.widthM = 420;
+        p.heightM = 300;
+        p.blockM = 30;
+        p.apCount = 800;
+        p.pointsPerFile = {40000, 40000};
+        p.exponentMin = 2.6;
+        p.exponentMax = 3.4;
+        p.markerEvery = 2000;
+        p.ssids = {"Campus", "Guest", "Library", "Lab-Net", "Cafe", "Eduroam", "Printers", "Sensors"};
+        p.cullByRange = true;
+        return p;
+    }
+    if (name == "metro") { // a day of wardriving: 20000 APs along a grid of streets, 1000000 points
+        p.centreLat = 46.95;
+        p.centreLon = 7.44;
+        p.widthM = 12000;
+        p.heightM = 12000;
+        p.blockM = 200;
+        p.apCount = 20000;
+        p.pointsPerFile = {250000, 250000, 250000, 250000};
+        p.speedMps = 9.0;
+        p.interceptMin = -38;
+        p.interceptMax = -28;
+        p.exponentMin = 2.8;
+        p.exponentMax = 3.6;
+        p.markerEvery = 0;
+        p.ssids = {"Home", "Office", "Shop", "FreeWifi", "Bakery", "Hotel", "Metro", "Printer", "Cam"};
+        p.cullByRange = true;
         return p;
     }
     if (name == "tiny") { // one short file, a handful of APs: quick tests
@@ -189,6 +220,31 @@ GeneratedSurvey Generate(const ScenarioParams& params, std::uint64_t seed) {
         out.aps.push_back(ap);
     }
 
+    // Range culling: each AP's largest hearing distance, and the APs bucketed by cells of the largest.
+    double cell = 0.0;
+    int cellCols = 1, cellRows = 1;
+    std::vector<std::vector<std::size_t>> cells;
+    std::vector<double> reach(out.aps.size(), 0.0);
+    if (params.cullByRange) {
+        for (std::size_t a = 0; a < out.aps.size(); ++a) {
+            const TruthAp& ap = out.aps[a];
+            const double margin = ap.interceptDbm + 6.0 * ap.shadowStdDb - params.hearThresholdDbm;
+            reach[a] = std::pow(10.0, margin / (10.0 * ap.exponent));
+            cell = std::max(cell, reach[a]);
+        }
+        cell = std::max(cell, 1.0);
+        cellCols = static_cast<int>(params.widthM / cell) + 1;
+        cellRows = static_cast<int>(params.heightM / cell) + 1;
+        cells.resize(static_cast<std::size_t>(cellCols) * static_cast<std::size_t>(cellRows));
+        for (std::size_t a = 0; a < apPos.size(); ++a) {
+            const int cx = std::clamp(static_cast<int>(apPos[a].x / cell), 0, cellCols - 1);
+            const int cy = std::clamp(static_cast<int>(apPos[a].y / cell), 0, cellRows - 1);
+            cells[static_cast<std::size_t>(cy) * static_cast<std::size_t>(cellCols) + static_cast<std::size_t>(cx)]
+                .push_back(a);
+        }
+    }
+    std::vector<std::size_t> nearby;
+
     for (std::size_t f = 0; f < params.pointsPerFile.size(); ++f) {
         GeneratedFile file;
         file.name = params.name + std::to_string(f + 1) + ".hsd";
@@ -240,7 +296,20 @@ GeneratedSurvey Generate(const ScenarioParams& params, std::uint64_t seed) {
             for (std::size_t c = 0; c < 14; ++c)
                 rec.m_anNoise[c] = static_cast<std::int16_t>(baseNoise[c] + rng.Int(-1, 1));
             rec.m_byKind = 0;
-            for (std::size_t a = 0; a < out.aps.size(); ++a) {
+            nearby.clear();
+            if (params.cullByRange) {
+                const int cx = std::clamp(static_cast<int>(tx / cell), 0, cellCols - 1);
+                const int cy = std::clamp(static_cast<int>(ty / cell), 0, cellRows - 1);
+                for (int y = std::max(0, cy - 1); y <= std::min(cellRows - 1, cy + 1); ++y)
+                    for (int x = std::max(0, cx - 1); x <= std::min(cellCols - 1, cx + 1); ++x)
+                        for (std::size_t a : cells[static_cast<std::size_t>(y) * static_cast<std::size_t>(cellCols) +
+                                                   static_cast<std::size_t>(x)])
+                            if (std::hypot(tx - apPos[a].x, ty - apPos[a].y) <= reach[a]) nearby.push_back(a);
+                std::sort(nearby.begin(), nearby.end()); // readings in AP order, as without culling
+            }
+            const std::size_t candidates = params.cullByRange ? nearby.size() : out.aps.size();
+            for (std::size_t c = 0; c < candidates; ++c) {
+                const std::size_t a = params.cullByRange ? nearby[c] : c;
                 TruthAp& ap = out.aps[a];
                 const double d = std::max(1.0, std::sqrt((tx - apPos[a].x) * (tx - apPos[a].x) +
                                                          (ty - apPos[a].y) * (ty - apPos[a].y) + 9.0));

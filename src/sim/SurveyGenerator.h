@@ -50,6 +50,9 @@ struct ScenarioParams {
     double pauseChance = 0.004;  ///< chance per point to stand still for a few seconds
     std::vector<std::string> ssids{"Campus", "Guest", "Library", "Lab-Net", "Cafe"};
     std::int64_t surveyTime = 1793000000; ///< first file's survey time; later files one hour apart
+    /// Only APs that could be heard at all (six shadowing deviations of margin) are drawn for a point:
+    /// large scenarios would otherwise spend their time on APs kilometres away.
+    bool cullByRange = false;
 };
 
 struct GeneratedSurvey {
