@@ -29,6 +29,8 @@ bool CPlotraApp::InitInstance(const QStringList& arguments, int splashMillisecon
     parser.parse(arguments);
 
     m_frame->show();
+    // The keyboard goes to the program just started (its shortcuts work at once).
+    m_frame->activateWindow();
     const QStringList files = parser.positionalArguments();
     if (!files.isEmpty()) {
         // A refused file has been reported by the document; the empty project stays.

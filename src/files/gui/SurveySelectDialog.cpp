@@ -84,7 +84,7 @@ CHSDSelectDialog::CHSDSelectDialog(UserPrompts& prompts, const std::vector<CData
     buttons->addStretch(1);
     buttons->addWidget(m_cancel);
     layout->addLayout(buttons);
-    resize(sizeHint().expandedTo(QSize(380, 330)));
+    resize(sizeHint().expandedTo(QSize(460, 340)));
 
     connect(m_select, &QPushButton::clicked, this, &CHSDSelectDialog::OnSelect);
     connect(m_delete, &QPushButton::clicked, this, &CHSDSelectDialog::OnDelete);
@@ -93,6 +93,9 @@ CHSDSelectDialog::CHSDSelectDialog(UserPrompts& prompts, const std::vector<CData
     connect(m_tree, &ApTreeCtrl::tickClicked, this, &CHSDSelectDialog::OnTreeTick);
     connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    // Choosing a file is the first thing to do here.
+    m_select->setFocus();
 
     // Until files are ticked there is nothing to accept, delete or merge; the list of a previous
     // project is shown on request only.
