@@ -116,6 +116,8 @@ CMainFrame::CMainFrame(GuiSession& session, QWidget* parent, PaneFactories facto
 }
 
 CMainFrame::~CMainFrame() {
+    // Children going away (toolbar, panes) must not ask this half-destroyed window for states.
+    m_closing = true;
     m_session.pathNameChanged = nullptr;
     m_session.titleChanged = nullptr;
     m_session.prompts().surveyChooser = nullptr;
@@ -327,6 +329,7 @@ void CMainFrame::runCommand(int id) {
 }
 
 void CMainFrame::refreshCommands() {
+    if (m_closing) return;
     auto apply = [this](int id, QAction* a) {
         const CommandState state = commandState(id);
         a->setEnabled(state.enabled);

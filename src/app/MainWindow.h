@@ -128,6 +128,7 @@ class CMainFrame : public QMainWindow {
     QPointer<QWidget> m_right;
     PaneKind m_kind = PaneKind::Graph;
     bool m_panesSized = false;
+    bool m_closing = false;
     QPointer<QWidget> m_splash;
     QString m_docTitle;
     RecentFileList m_recent;

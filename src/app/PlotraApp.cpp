@@ -4,8 +4,10 @@
 #include "app/GuiSession.h"
 #include "app/MainWindow.h"
 
+#include "app/Artwork.h"
+
+#include <QApplication>
 #include <QCommandLineParser>
-#include <QCoreApplication>
 
 namespace plotra::gui {
 
@@ -17,6 +19,7 @@ CPlotraApp::~CPlotraApp() {
 
 bool CPlotraApp::InitInstance(const QStringList& arguments, int splashMilliseconds) {
     LoadFontSettings();
+    QApplication::setWindowIcon(ApplicationIcon()); // every window and dialog shows it
 
     m_frame = std::make_unique<CMainFrame>(*m_session);
     // The framework's first call only marks the empty project as started.
