@@ -1,10 +1,14 @@
-// plotra: the desktop program. (The main window comes with the application shell.)
-#include "app/GuiSession.h"
+// plotra: the desktop program.
+#include "app/PlotraApp.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    plotra::gui::GuiSession session;
-    return 0;
+    QApplication::setOrganizationName(QStringLiteral("Norlit Systems"));
+    QApplication::setApplicationName(QStringLiteral("Plotra"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("plotra")); // resources/plotra.desktop
+    plotra::gui::CPlotraApp plotraApp;
+    if (!plotraApp.InitInstance(QApplication::arguments())) return 1;
+    return QApplication::exec();
 }

@@ -1,0 +1,602 @@
+#include "app/MainWindow.h"
+
+#include "app/AboutDialog.h"
+#include "app/Artwork.h"
+#include "app/GuiSession.h"
+#include "app/Panes.h"
+#include "files/gui/SurveySelectDialog.h"
+#include "panel/ProgressDialog.h"
+#include "panel/UnitDialog.h"
+#include "report/gui/ReportCommand.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QKeySequence>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QShortcut>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QUrl>
+
+namespace plotra::gui {
+
+namespace {
+
+constexpr int kLeftPaneWidth = 237;
+constexpr int kFirstRecentId = kCmdRecentFile;
+const QString kWindowTitle = QStringLiteral("Hovrin Analyzer");
+/// The document's name until it has a title of its own.
+const QString kDefaultDocTitle = QStringLiteral("Hovrin");
+
+/// The right pane and the control panel take part in the routing when they handle commands.
+CommandTarget* TargetOf(QWidget* pane) {
+    return dynamic_cast<CommandTarget*>(pane);
+}
+
+bool IsRecentId(int id) {
+    return id >= kFirstRecentId && id < kFirstRecentId + RecentFileList::kMaxEntries;
+}
+
+} // namespace
+
+/// A command's menu text, shortcut, status-bar prompt and tool tip.
+struct CMainFrame::CommandText {
+    int id;
+    const char* text;
+    const char* prompt;
+    const char* tip = nullptr; ///< the prompt when not given
+    QKeySequence shortcut = {};
+    bool checkable = false;
+};
+
+CMainFrame::CMainFrame(GuiSession& session, QWidget* parent, PaneFactories factories)
+    : QMainWindow(parent), m_session(session), m_factories(std::move(factories)) {
+    if (!m_factories.controlPanel) m_factories.controlPanel = &CreateControlPanel;
+    if (!m_factories.graphView) m_factories.graphView = &CreateGraphView;
+    if (!m_factories.tableView) m_factories.tableView = &CreateTableView;
+    setObjectName("CMainFrame");
+    setWindowIcon(ApplicationIcon());
+    helpDirectory = QCoreApplication::applicationDirPath() + QStringLiteral("/resources/help");
+    m_docTitle = kDefaultDocTitle;
+    m_session.setWindow(this);
+
+    BuildMenus();
+    BuildToolBar();
+    BuildStatusBar();
+
+    m_splitter = new QSplitter(Qt::Horizontal, this);
+    m_splitter->setObjectName("splitter");
+    m_splitter->setChildrenCollapsible(false);
+    m_left = m_factories.controlPanel(m_session, m_splitter);
+    if (m_left && m_left->parentWidget() != m_splitter) m_splitter->addWidget(m_left);
+    m_right = CreatePane(PaneKind::Graph);
+    m_splitter->setStretchFactor(0, 0);
+    m_splitter->setStretchFactor(1, 1);
+    setCentralWidget(m_splitter);
+    resize(1200, 800);
+
+    // F6 and Shift+F6 move the focus between the two panes.
+    auto* next = new QShortcut(QKeySequence(Qt::Key_F6), this);
+    next->setObjectName("F6");
+    connect(next, &QShortcut::activated, this, [this] { FocusNextPane(); });
+    auto* previous = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F6), this);
+    previous->setObjectName("Shift+F6");
+    connect(previous, &QShortcut::activated, this, [this] { FocusNextPane(); });
+
+    // The document's host tells this window its path name and title; the new-project flow shows the
+    // survey file selection here.
+    m_session.pathNameChanged = [this](const std::string& path, bool addToRecent) {
+        OnPathNameChanged(path, addToRecent);
+    };
+    m_session.titleChanged = [this](const std::string& title) { OnTitleChanged(title); };
+    m_session.prompts().surveyChooser = [this](QWidget* parent, const std::vector<CDataFile>& files,
+                                               bool merge) -> std::optional<SurveySelection> {
+        CHSDSelectDialog dialog(m_session.doc().Prompts(), files, merge, parent ? parent : this);
+        if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+        return dialog.selection();
+    };
+
+    connect(&m_session.notices(), &DocumentSignals::changed, this, &CMainFrame::refreshCommands);
+    connect(&m_session, &GuiSession::viewChanged, this, &CMainFrame::refreshCommands);
+    connect(&m_session, &GuiSession::jobStarted, this, &CMainFrame::refreshCommands);
+    connect(&m_session, &GuiSession::jobFinished, this, &CMainFrame::refreshCommands);
+    connect(&m_session, &GuiSession::statusText, this, &CMainFrame::SetStatusText);
+
+    UpdateWindowTitle();
+    refreshCommands();
+}
+
+CMainFrame::~CMainFrame() {
+    // Children going away (toolbar, panes) must not ask this half-destroyed window for states.
+    m_closing = true;
+    m_session.pathNameChanged = nullptr;
+    m_session.titleChanged = nullptr;
+    m_session.prompts().surveyChooser = nullptr;
+    // The progress dialog belongs to the session, which outlives this window.
+    ProgressDialog& progress = m_session.progressDialog();
+    if (progress.parent() == this) progress.setParent(nullptr, progress.windowFlags());
+    m_session.setWindow(nullptr);
+    // The panes go first, while the session they show is certainly still there.
+    delete m_splitter;
+}
+
+// ---- building -------------------------------------------------------------------------------------------
+
+QAction* CMainFrame::AddCommand(const CommandText& t) {
+    auto* a = new QAction(QString::fromUtf8(t.text), this);
+    a->setObjectName(QString::number(t.id));
+    a->setStatusTip(QString::fromUtf8(t.prompt));
+    a->setToolTip(QString::fromUtf8(t.tip ? t.tip : t.prompt));
+    if (!t.shortcut.isEmpty()) a->setShortcut(t.shortcut);
+    a->setIcon(CommandIcon(t.id));
+    // Menus show their own texts without icons, as the toolbar shows icons without texts.
+    a->setIconVisibleInMenu(false);
+    a->setCheckable(t.checkable);
+    const int id = t.id;
+    connect(a, &QAction::triggered, this, [this, id] { runCommand(id); });
+    m_actions[id] = a;
+    return a;
+}
+
+void CMainFrame::BuildMenus() {
+    // Menu texts with "\t" carry their shortcut's name; the shortcut itself is the action's.
+    const CommandText commands[] = {
+        {kCmdNewProject, "&New Project\tCtrl+N", "Start a new project from survey data files", "New Project",
+         QKeySequence(Qt::CTRL | Qt::Key_N)},
+        {kCmdOpenProject, "&Open Existing Project \tCtrl+O", "Open an existing project (workspace file)",
+         "Open Existing Project", QKeySequence(Qt::CTRL | Qt::Key_O)},
+        {kCmdSaveProject, "&Save Project\tCtrl+S", "Save the project", "Save Project",
+         QKeySequence(Qt::CTRL | Qt::Key_S)},
+        {kCmdSaveProjectAs, "Save Project &As...", "Save the project under a new name", "Save Project As"},
+        {kCmdSaveGraphImage, "Save Graph Image...", "Save the graph as a bitmap"},
+        {kCmdSaveTableAs, "Save &Table As...", "Save the table as ..."},
+        {kCmdPrint, "&Print...\tCtrl+P", "Print the active window", "Print",
+         QKeySequence(Qt::CTRL | Qt::Key_P)},
+        {kCmdPrintPreview, "Print Pre&view", "Display full pages", "Print Preview"},
+        {kCmdPrintSetup, "P&rint Setup...", "Change the printer and printing options", "Print Setup"},
+        {kCmdExit, "E&xit", "Quit the application", "Exit"},
+        {kCmdToolbar, "&Toolbar", "Show or hide the toolbar", "Toggle Toolbar", {}, true},
+        {kCmdStatusBar, "&Status Bar", "Show or hide the status bar", "Toggle Status Bar", {}, true},
+        {kCmdGraphWindow, "Graph Window", "Show the graph..."},
+        {kCmdTableWindow, "Table Window", "Show the table..."},
+        {kCmdAbout, "&About Analyzer...", "Display program information and version number", "About"},
+        {kCmdHelpUsing, "Help Using Hovrin Analyzer", "Html help to use hovrin analyzer"},
+        // Toolbar only: the button's prompt names it.
+        {kCmdLoadMap, "Load the map of the measured area", "Load the map of the measured area"},
+        {kCmdShowMap, "Show the geo-coded map", "Show the geo-coded map", nullptr, {}, true},
+        {kCmdSelectMetric, "Select the metric", "Select the metric"},
+        {kCmdShowDirections, "Show directions", "Show directions", nullptr, {}, true},
+        {kCmdInfoWindow, "Information Window", "Information Window", nullptr, {}, true},
+        {kCmdShowLegend, "Show Legend", "Show Legend", nullptr, {}, true},
+        {kCmdMoveAp, "Move Access Point", "Move Access Point", nullptr, {}, true},
+        {kCmdRuler, "Ruler", "Ruler", nullptr, {}, true},
+        {kCmdZoomIn, "Zoom in", "Zoom in", nullptr, {}, true},
+        {kCmdZoomOut, "Zoom out", "Zoom out", nullptr, {}, true},
+        {kCmdFitWindow, "Fit in the window", "Fit in the window"},
+        {kCmdFitMapPath, "Fit in the map/path", "Fit in the map/path"},
+        {kCmdCreateKml, "Create a Kml file", "Create a Kml file"},
+        {kCmdCreateReport, "Create a Html report", "Create a Html report"},
+    };
+    for (const CommandText& c : commands)
+        AddCommand(c);
+
+    QMenu* file = menuBar()->addMenu(tr("&File"));
+    file->setObjectName("menuFile");
+    file->addAction(m_actions[kCmdNewProject]);
+    file->addAction(m_actions[kCmdOpenProject]);
+    file->addAction(m_actions[kCmdSaveProject]);
+    file->addAction(m_actions[kCmdSaveProjectAs]);
+    file->addSeparator();
+    file->addAction(m_actions[kCmdSaveGraphImage]);
+    file->addAction(m_actions[kCmdSaveTableAs]);
+    file->addSeparator();
+    file->addAction(m_actions[kCmdPrint]);
+    file->addAction(m_actions[kCmdPrintPreview]);
+    file->addAction(m_actions[kCmdPrintSetup]);
+    file->addSeparator();
+    m_recentMenuAnchor = file;
+    m_recentSeparator = file->addSeparator();
+    file->addAction(m_actions[kCmdExit]);
+    RebuildRecentMenu();
+
+    QMenu* view = menuBar()->addMenu(tr("&View"));
+    view->setObjectName("menuView");
+    view->addAction(m_actions[kCmdToolbar]);
+    view->addAction(m_actions[kCmdStatusBar]);
+
+    QMenu* window = menuBar()->addMenu(tr("Window"));
+    window->setObjectName("menuWindow");
+    window->addAction(m_actions[kCmdGraphWindow]);
+    window->addAction(m_actions[kCmdTableWindow]);
+
+    QMenu* help = menuBar()->addMenu(tr("&Help"));
+    help->setObjectName("menuHelp");
+    help->addAction(m_actions[kCmdAbout]);
+    help->addAction(m_actions[kCmdHelpUsing]);
+
+    // A menu shows what is possible at the moment it opens.
+    for (QMenu* menu : {file, view, window, help})
+        connect(menu, &QMenu::aboutToShow, this, &CMainFrame::refreshCommands);
+}
+
+void CMainFrame::BuildToolBar() {
+    m_toolBar = new QToolBar(tr("Toolbar"), this);
+    m_toolBar->setObjectName(QString::number(kCmdToolbar));
+    m_toolBar->setIconSize(QSize(24, 24));
+    m_toolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    m_toolBar->setAllowedAreas(Qt::AllToolBarAreas);
+    m_toolBar->setMovable(true);
+    m_toolBar->setFloatable(true);
+    // The toolbar's own hide entry of the context menu is the "&Toolbar" command's.
+    m_toolBar->toggleViewAction()->setVisible(false);
+    connect(m_toolBar, &QToolBar::visibilityChanged, this, [this] { refreshCommands(); });
+    const int order[] = {kCmdNewProject,
+                         kCmdLoadMap,
+                         kCmdShowMap,
+                         kCmdOpenProject,
+                         kCmdSaveProject,
+                         kCmdPrint,
+                         0,
+                         kCmdSelectMetric,
+                         kCmdShowDirections,
+                         kCmdInfoWindow,
+                         kCmdShowLegend,
+                         0,
+                         kCmdMoveAp,
+                         kCmdRuler,
+                         kCmdZoomIn,
+                         kCmdZoomOut,
+                         kCmdFitWindow,
+                         kCmdFitMapPath,
+                         0,
+                         kCmdCreateKml,
+                         kCmdCreateReport,
+                         kCmdAbout};
+    for (int id : order) {
+        if (id == 0)
+            m_toolBar->addSeparator();
+        else
+            m_toolBar->addAction(m_actions[id]);
+    }
+    addToolBar(Qt::TopToolBarArea, m_toolBar);
+}
+
+void CMainFrame::BuildStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QString::number(kCmdStatusBar));
+    // The message pane: "Ready" while idle; the status bar covers it with an action's prompt while
+    // the mouse is on a menu item or a button.
+    m_messagePane = new QLabel(tr("Ready"), bar);
+    m_messagePane->setObjectName("messagePane");
+    bar->addWidget(m_messagePane, 1);
+    m_mousePane = new QLabel(bar);
+    m_mousePane->setObjectName("61446");
+    m_mousePane->setToolTip(tr("Mouse Position"));
+    m_mousePane->setContentsMargins(4, 0, 4, 0);
+    bar->addPermanentWidget(m_mousePane);
+    SetStatusText(QString());
+}
+
+QWidget* CMainFrame::CreatePane(PaneKind kind) {
+    QWidget* pane = kind == PaneKind::Graph ? m_factories.graphView(m_session, m_splitter)
+                                            : m_factories.tableView(m_session, m_splitter);
+    if (pane && pane->parentWidget() != m_splitter) m_splitter->addWidget(pane);
+    return pane;
+}
+
+// ---- routing
+// -----------------------------------------------------------------------------------------------
+
+QAction* CMainFrame::action(int id) const {
+    if (IsRecentId(id)) {
+        const auto index = static_cast<std::size_t>(id - kFirstRecentId);
+        return index < m_recentActions.size() ? m_recentActions[index] : nullptr;
+    }
+    const auto it = m_actions.find(id);
+    return it == m_actions.end() ? nullptr : it->second;
+}
+
+CommandState CMainFrame::commandState(int id) const {
+    for (QWidget* pane : {m_right.data(), m_left.data()})
+        if (CommandTarget* target = TargetOf(pane); target && target->handlesCommand(id))
+            return target->commandState(id);
+    return OwnState(id);
+}
+
+void CMainFrame::runCommand(int id) {
+    if (!commandState(id).enabled) {
+        refreshCommands(); // a stale button: show it as it is
+        return;
+    }
+    bool handled = false;
+    for (QWidget* pane : {m_right.data(), m_left.data()})
+        if (CommandTarget* target = TargetOf(pane); target && target->handlesCommand(id)) {
+            target->runCommand(id);
+            handled = true;
+            break;
+        }
+    if (!handled) RunOwnCommand(id);
+    refreshCommands();
+}
+
+void CMainFrame::refreshCommands() {
+    if (m_closing) return;
+    auto apply = [this](int id, QAction* a) {
+        const CommandState state = commandState(id);
+        a->setEnabled(state.enabled);
+        if (state.checked && !a->isCheckable()) a->setCheckable(true);
+        if (a->isCheckable()) a->setChecked(state.checked);
+    };
+    for (const auto& [id, a] : m_actions)
+        apply(id, a);
+    for (std::size_t i = 0; i < m_recentActions.size(); ++i)
+        apply(kFirstRecentId + static_cast<int>(i), m_recentActions[i]);
+}
+
+CommandState CMainFrame::OwnState(int id) const {
+    const CPlotraDoc& doc = m_session.doc();
+    // The window commands need data: loaded now, or loaded when the table was last shown.
+    const bool anyData = doc.m_tableSwitch.dataLoaded != 0 || doc.m_bDataLoaded != 0;
+    switch (id) {
+    case kCmdNewProject:
+    case kCmdOpenProject:
+    case kCmdSaveProject:
+    case kCmdSaveProjectAs:
+    case kCmdLoadMap:
+    case kCmdSelectMetric:
+    case kCmdAbout:
+    case kCmdHelpUsing:
+    case kCmdExit:
+        return {true, false};
+    case kCmdToolbar:
+        return {true, m_toolBar && !m_toolBar->isHidden()};
+    case kCmdStatusBar:
+        return {true, !statusBar()->isHidden()};
+    case kCmdGraphWindow:
+        return {m_kind != PaneKind::Graph && anyData, false};
+    case kCmdTableWindow:
+        return {m_kind != PaneKind::Table && anyData, false};
+    // The report is the graph window's command.
+    case kCmdCreateReport:
+        return {m_kind == PaneKind::Graph && CanCreateReport(m_session), false};
+    default:
+        if (IsRecentId(id)) return {id - kFirstRecentId < m_recent.files().size(), false};
+        return {false, false};
+    }
+}
+
+void CMainFrame::RunOwnCommand(int id) {
+    CPlotraDoc& doc = m_session.doc();
+    switch (id) {
+    case kCmdNewProject:
+        doc.OnNewDocument();
+        break;
+    case kCmdOpenProject:
+        doc.OnOpenProject();
+        break;
+    case kCmdSaveProject:
+        doc.OnSaveProject();
+        break;
+    case kCmdSaveProjectAs:
+        doc.OnSaveProjectAs();
+        break;
+    case kCmdLoadMap:
+        doc.OpenProjectionFile();
+        break;
+    case kCmdSelectMetric:
+        OnSelectMetric();
+        break;
+    case kCmdGraphWindow:
+        OnGraphWindow();
+        break;
+    case kCmdTableWindow:
+        OnTableWindow();
+        break;
+    case kCmdAbout:
+        OnAppAbout();
+        break;
+    case kCmdHelpUsing:
+        OnHelpUsing();
+        break;
+    case kCmdExit:
+        close();
+        break;
+    case kCmdToolbar:
+        m_toolBar->setHidden(!m_toolBar->isHidden());
+        break;
+    case kCmdStatusBar:
+        statusBar()->setHidden(!statusBar()->isHidden());
+        break;
+    case kCmdCreateReport:
+        CreateReport(m_session, this);
+        break;
+    default:
+        if (IsRecentId(id)) OpenRecentFile(id - kFirstRecentId);
+        break;
+    }
+}
+
+// ---- panes
+// -------------------------------------------------------------------------------------------------
+
+void CMainFrame::SwitchView(PaneKind kind) {
+    if (m_right && m_kind == kind) return;
+    const QList<int> sizes = m_splitter->sizes();
+    QWidget* focus = QApplication::focusWidget();
+    const bool hadFocus = m_right && focus && (m_right == focus || m_right->isAncestorOf(focus));
+    QWidget* old = m_right;
+    m_kind = kind;
+    m_right = CreatePane(kind);
+    if (old) {
+        // Later, not now: the old pane may be the one whose gesture led here.
+        old->hide();
+        old->setParent(nullptr);
+        old->deleteLater();
+    }
+    if (sizes.size() >= 2) m_splitter->setSizes(sizes);
+    if (hadFocus && m_right) m_right->setFocus();
+    refreshCommands();
+}
+
+void CMainFrame::OnTableWindow() {
+    m_session.doc().EnterTableWindow();
+    SwitchView(PaneKind::Table);
+}
+
+void CMainFrame::OnGraphWindow() {
+    m_session.doc().LeaveTableWindow();
+    SwitchView(PaneKind::Graph);
+}
+
+void CMainFrame::FocusNextPane() {
+    // With two panes the next and the previous one are the same: the one without the focus.
+    QWidget* focus = QApplication::focusWidget();
+    const bool inLeft = m_left && focus && (m_left == focus || m_left->isAncestorOf(focus));
+    QWidget* target = inLeft ? m_right.data() : m_left.data();
+    if (target) target->setFocus(Qt::ShortcutFocusReason);
+}
+
+// ---- document commands of this window ------------------------------------------------------------------
+
+void CMainFrame::OnSelectMetric() {
+    CPlotraDoc& doc = m_session.doc();
+    CUnitDialog dialog(this);
+    dialog.setSelection(CUnitDialog::LineForUnitFactor(doc.m_dUnitFactor));
+    // The list has no Cancel: whatever line it shows when it closes is the unit.
+    dialog.exec();
+    doc.ChangeDisplayUnit(dialog.selection() == CUnitDialog::kMeter);
+}
+
+void CMainFrame::OnHelpUsing() {
+    const QString index = QDir(helpDirectory).filePath(QStringLiteral("index.html"));
+    if (!QFileInfo::exists(index)) {
+        m_session.doc().Prompts().message("The help pages were not found: \"" + index.toStdString() + "\"",
+                                          "Help Using Hovrin Analyzer", PromptIcon::Stop);
+        return;
+    }
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(index)))
+        m_session.doc().Prompts().message("No program to show the help pages could be started. Open \"" +
+                                              index.toStdString() + "\" in a web browser.",
+                                          "Help Using Hovrin Analyzer", PromptIcon::Information);
+}
+
+void CMainFrame::OnAppAbout() {
+    CAboutDlg about(this);
+    about.exec();
+}
+
+// ---- title and recent files
+// --------------------------------------------------------------------------------
+
+void CMainFrame::OnPathNameChanged(const std::string& path, bool addToRecent) {
+    const QString qpath = QString::fromStdString(path);
+    m_docTitle = QFileInfo(qpath).fileName();
+    if (addToRecent && !qpath.isEmpty()) {
+        m_recent.add(QFileInfo(qpath).absoluteFilePath());
+        RebuildRecentMenu();
+    }
+    UpdateWindowTitle();
+}
+
+void CMainFrame::OnTitleChanged(const std::string& title) {
+    m_docTitle = QString::fromStdString(title);
+    UpdateWindowTitle();
+}
+
+void CMainFrame::UpdateWindowTitle() {
+    setWindowTitle(m_docTitle.isEmpty() ? kWindowTitle : m_docTitle + QStringLiteral(" - ") + kWindowTitle);
+}
+
+void CMainFrame::RebuildRecentMenu() {
+    for (QAction* a : m_recentActions) {
+        m_recentMenuAnchor->removeAction(a);
+        a->deleteLater();
+    }
+    m_recentActions.clear();
+    const QStringList& files = m_recent.files();
+    if (files.isEmpty()) {
+        // The place holder of an empty list, never enabled.
+        auto* a = new QAction(tr("Recent File"), this);
+        a->setObjectName(QString::number(kFirstRecentId));
+        a->setEnabled(false);
+        m_recentMenuAnchor->insertAction(m_recentSeparator, a);
+        m_recentActions.push_back(a);
+        refreshCommands();
+        return;
+    }
+    for (int i = 0; i < files.size(); ++i) {
+        const int id = kFirstRecentId + i;
+        auto* a =
+            new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(QDir::toNativeSeparators(files[i])), this);
+        a->setObjectName(QString::number(id));
+        a->setStatusTip(tr("Open this project"));
+        connect(a, &QAction::triggered, this, [this, id] { runCommand(id); });
+        m_recentMenuAnchor->insertAction(m_recentSeparator, a);
+        m_recentActions.push_back(a);
+    }
+    refreshCommands();
+}
+
+void CMainFrame::OpenRecentFile(int index) {
+    if (index < 0 || index >= m_recent.files().size()) return;
+    const QString path = m_recent.files()[index];
+    // A file that cannot be opened any more leaves the list.
+    if (!m_session.doc().OnOpenDocument(path.toStdString())) {
+        m_recent.remove(path);
+        RebuildRecentMenu();
+    }
+}
+
+// ---- status bar and splash
+// ---------------------------------------------------------------------------------
+
+void CMainFrame::SetStatusText(const QString& text) {
+    m_mousePane->setText(text);
+    const QMargins m = m_mousePane->contentsMargins();
+    const int width = m_mousePane->fontMetrics().horizontalAdvance(text) + m.left() + m.right() +
+                      2 * m_mousePane->frameWidth() + 2;
+    m_mousePane->setFixedWidth(width);
+}
+
+void CMainFrame::ShowSplash(int milliseconds) {
+    if (m_splash) m_splash->close();
+    auto* splash = new QLabel(this, Qt::SplashScreen | Qt::FramelessWindowHint);
+    splash->setObjectName("SPLASH");
+    splash->setAttribute(Qt::WA_DeleteOnClose);
+    splash->setPixmap(SplashPicture());
+    splash->setFrameStyle(QFrame::Box | QFrame::Plain);
+    splash->adjustSize();
+    // Centred over the window, in its own size.
+    const QPoint centre = isVisible() ? mapToGlobal(rect().center()) : geometry().center();
+    splash->move(centre - splash->rect().center());
+    splash->show();
+    splash->raise();
+    m_splash = splash;
+    QTimer::singleShot(milliseconds, splash, &QWidget::close);
+}
+
+void CMainFrame::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    // The panes get their first widths once the window has its size.
+    if (!m_panesSized) {
+        m_panesSized = true;
+        const int total = std::max(m_splitter->width(), width());
+        m_splitter->setSizes({kLeftPaneWidth, std::max(1, total - kLeftPaneWidth)});
+    }
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (m_splash) m_splash->close();
+    QMainWindow::closeEvent(event);
+}
+
+} // namespace plotra::gui
