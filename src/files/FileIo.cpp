@@ -1,5 +1,7 @@
 #include "files/FileIo.h"
 
+#include "model/Bytes.h"
+
 #include <atomic>
 #include <cstdio>
 #include <filesystem>
@@ -38,6 +40,13 @@ FileBytes ReadWholeFile(const std::string& path, std::uint64_t maxBytes) {
 }
 
 bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes) {
+    return WriteFileAtomically(path, [bytes](ByteWriter& out) {
+        out.Bytes(bytes.data(), bytes.size());
+        return true;
+    });
+}
+
+bool WriteFileAtomically(const std::string& path, const std::function<bool(ByteWriter&)>& produce) {
     namespace fs = std::filesystem;
     const fs::path target(path);
     fs::path tmp = target;
@@ -45,16 +54,23 @@ bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> 
     {
         std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
         if (!out) return false;
-        std::size_t n = bytes.size();
         const long long failAfter = g_failAfter.load();
+        unsigned long long written = 0;
         bool injectFailure = false;
-        if (failAfter >= 0 && static_cast<unsigned long long>(failAfter) < n) {
-            n = static_cast<std::size_t>(failAfter);
-            injectFailure = true;
-        }
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(n));
+        ByteWriter writer([&](const std::uint8_t* data, std::size_t size) {
+            std::size_t n = size;
+            if (failAfter >= 0 && written + n > static_cast<unsigned long long>(failAfter)) {
+                n = static_cast<std::size_t>(static_cast<unsigned long long>(failAfter) - written);
+                injectFailure = true;
+            }
+            out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(n));
+            written += n;
+            return static_cast<bool>(out) && !injectFailure;
+        });
+        const bool produced = produce(writer);
+        const bool finished = writer.Finish();
         out.flush();
-        if (!out || injectFailure) {
+        if (!produced || !finished || !out || injectFailure) {
             out.close();
             std::error_code ec;
             fs::remove(tmp, ec);

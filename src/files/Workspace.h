@@ -9,6 +9,7 @@
 
 namespace plotra {
 
+class ByteWriter;
 class CPlotraDoc;
 
 inline constexpr std::uint32_t kWorkspaceMagic = 0x48575320;
@@ -18,6 +19,10 @@ inline constexpr const char* kSaveWorkspaceFilter =
     "Hovrin Work Space (hws)|*.hws|HWS (*.hws)|*.hws|All Files (*.*)|*.*||";
 inline constexpr const char* kOpenWorkspaceFilter =
     "Hovrin Work Spave Files (hws)|*.hws|HWS (*.hws)|*.hws|All Files (*.*)|*.*||";
+
+/// Writes the workspace layout of \p doc into \p out (a writer that hands its bytes on as they come
+/// keeps a large project from being held whole in memory).
+void EncodeWorkspaceInto(const CPlotraDoc& doc, ByteWriter& out);
 
 /// True when the file's bytes 4..7 carry the workspace magic.
 bool HasWorkspaceMagic(std::span<const std::uint8_t> file);

@@ -1,6 +1,7 @@
 // The workspace commands: save, save as, open, and opening a workspace named by the recent-file list
 // or the command line.
 #include "files/FileIo.h"
+#include "model/Bytes.h"
 #include "files/Workspace.h"
 #include "model/PlotraDoc.h"
 
@@ -11,9 +12,12 @@ constexpr const char* kInvalidFile = "Invalid File";
 } // namespace
 
 bool CPlotraDoc::WriteWorkspace(const std::string& path) {
-    const std::vector<std::uint8_t> bytes = EncodeWorkspace();
-    // Through a temporary file: a write that fails half way keeps the previous workspace intact.
-    if (!WriteFileAtomically(path, bytes)) {
+    // Written as it is encoded, through a temporary file: a write that fails half way keeps the
+    // previous workspace intact, and a large project is never held whole in memory.
+    if (!WriteFileAtomically(path, [this](ByteWriter& out) {
+            EncodeWorkspaceInto(*this, out);
+            return true;
+        })) {
         Prompts().message("Can not open the file!", kInvalidFile, PromptIcon::Stop);
         return false;
     }

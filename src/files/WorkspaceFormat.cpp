@@ -50,9 +50,9 @@ template <class T> T ValueOr(const std::vector<T>& v, std::size_t i) {
 
 class Encoder {
   public:
-    explicit Encoder(const CPlotraDoc& doc) : d(doc) {}
+    Encoder(const CPlotraDoc& doc, ByteWriter& out) : d(doc), w(out) {}
 
-    std::vector<std::uint8_t> Run() {
+    void Run() {
         Header();
         Map();
         Files();
@@ -73,7 +73,6 @@ class Encoder {
         for (const auto& set : d.m_aContours)
             Contours(set);
         Grids();
-        return std::move(w.Buffer());
     }
 
   private:
@@ -298,7 +297,7 @@ class Encoder {
     }
 
     const CPlotraDoc& d;
-    ByteWriter w;
+    ByteWriter& w;
 };
 
 // ------------------------------------------------------------------------------------------------
@@ -784,8 +783,12 @@ WorkspaceRefusal ReadWorkspaceImage(CPlotraDoc& doc, std::span<const std::uint8_
 }
 
 std::vector<std::uint8_t> CPlotraDoc::EncodeWorkspace() const {
-    return Encoder(*this).Run();
+    ByteWriter w;
+    Encoder(*this, w).Run();
+    return std::move(w.Buffer());
 }
+
+void EncodeWorkspaceInto(const CPlotraDoc& doc, ByteWriter& out) { Encoder(doc, out).Run(); }
 
 } // namespace plotra
 

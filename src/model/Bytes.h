@@ -2,8 +2,10 @@
 /// \brief Little-endian field access for file formats: explicit byte assembly, never a cast of
 /// file bytes, and a bounded cursor that reports instead of reading past the end.
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
+#include <functional>
 #include <cstring>
 #include <span>
 #include <string>
@@ -107,26 +109,50 @@ private:
 /// \brief Appending little-endian writer into a byte vector.
 class ByteWriter {
 public:
+    /// Takes each full chunk of written bytes; false stops the writing (a full disk).
+    using Flush = std::function<bool(const std::uint8_t* data, std::size_t size)>;
+
+    /// Collects everything in memory.
+    ByteWriter() = default;
+    /// Hands the bytes on in chunks of about \p chunk bytes, so that a large file is never held whole.
+    explicit ByteWriter(Flush flush, std::size_t chunk = std::size_t{1} << 20)
+        : m_flush(std::move(flush)), m_chunk(chunk) {
+        m_buf.reserve(chunk + 64);
+    }
+
     std::vector<std::uint8_t>& Buffer() { return m_buf; }
     const std::vector<std::uint8_t>& Buffer() const { return m_buf; }
-    std::size_t Size() const { return m_buf.size(); }
+    /// Bytes written so far (handed on or still held).
+    std::size_t Size() const { return m_handedOn + m_buf.size(); }
+    /// Hands on what is held; false once a chunk was refused.
+    bool Finish() {
+        if (m_flush && !m_buf.empty()) {
+            m_ok = m_ok && m_flush(m_buf.data(), m_buf.size());
+            m_handedOn += m_buf.size();
+            m_buf.clear();
+        }
+        return m_ok;
+    }
 
-    void U8(std::uint8_t v) { m_buf.push_back(v); }
+    void U8(std::uint8_t v) {
+        m_buf.push_back(v);
+        Spill();
+    }
     void U16(std::uint16_t v) {
         std::uint8_t b[2];
         StoreU16(b, v);
-        m_buf.insert(m_buf.end(), b, b + 2);
+        Bytes(b, 2);
     }
     void U32(std::uint32_t v) {
         std::uint8_t b[4];
         StoreU32(b, v);
-        m_buf.insert(m_buf.end(), b, b + 4);
+        Bytes(b, 4);
     }
     void I32(std::int32_t v) { U32(static_cast<std::uint32_t>(v)); }
     void U64(std::uint64_t v) {
         std::uint8_t b[8];
         StoreU64(b, v);
-        m_buf.insert(m_buf.end(), b, b + 8);
+        Bytes(b, 8);
     }
     void I64(std::int64_t v) { U64(static_cast<std::uint64_t>(v)); }
     void F64(double v) { U64(std::bit_cast<std::uint64_t>(v)); }
@@ -134,11 +160,26 @@ public:
     void Bytes(const void* p, std::size_t n) {
         auto b = static_cast<const std::uint8_t*>(p);
         m_buf.insert(m_buf.end(), b, b + n);
+        Spill();
     }
-    void Zeros(std::size_t n) { m_buf.insert(m_buf.end(), n, 0); }
+    void Zeros(std::size_t n) {
+        while (n > 0) {
+            const std::size_t k = m_flush ? std::min(n, m_chunk) : n;
+            m_buf.insert(m_buf.end(), k, 0);
+            n -= k;
+            Spill();
+        }
+    }
 
 private:
+    void Spill() {
+        if (m_flush && m_buf.size() >= m_chunk) Finish();
+    }
     std::vector<std::uint8_t> m_buf;
+    Flush m_flush;
+    std::size_t m_chunk = 0;
+    std::size_t m_handedOn = 0;
+    bool m_ok = true;
 };
 
 } // namespace plotra

@@ -4,6 +4,7 @@
 
 #include <cctype>
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace plotra::cli {
@@ -62,6 +63,34 @@ int FindApByMac(const CPlotraDoc& doc, std::string mac) {
     for (std::size_t i = 0; i < doc.m_aAPs.size(); ++i)
         if (doc.m_aAPs[i].MacText() == mac) return static_cast<int>(i);
     return -1;
+}
+
+void StageMeter::Start() {
+    // A fresh high-water mark for this stage (the kernel resets it on "5"; harmless where it cannot).
+    if (std::FILE* f = std::fopen("/proc/self/clear_refs", "w")) {
+        std::fputs("5", f);
+        std::fclose(f);
+    }
+    m_start = std::chrono::steady_clock::now();
+}
+
+void StageMeter::End(const char* name) {
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - m_start).count();
+    m_stages.push_back({name, seconds, PeakMB()});
+}
+
+double StageMeter::PeakMB() {
+    if (std::FILE* f = std::fopen("/proc/self/status", "r")) {
+        char line[256];
+        long kb = -1;
+        while (std::fgets(line, sizeof line, f))
+            if (std::sscanf(line, "VmHWM: %ld kB", &kb) == 1) break;
+        std::fclose(f);
+        if (kb >= 0) return kb / 1024.0;
+    }
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024.0;
 }
 
 int UsageError(const std::string& text) {

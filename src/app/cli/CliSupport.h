@@ -3,6 +3,7 @@
 
 #include "model/Interfaces.h"
 
+#include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -43,6 +44,26 @@ private:
     bool m_tty;
     int m_percent = -1;
     std::string m_text;
+};
+
+/// \brief Time and largest resident memory of each stage of a command. The peak of a stage is the
+/// process' high-water mark reset at the stage's start (Linux); elsewhere the peak so far.
+class StageMeter {
+public:
+    struct Stage {
+        const char* name;
+        double seconds;
+        double peakMB;
+    };
+    void Start();
+    void End(const char* name);
+    const std::vector<Stage>& Stages() const { return m_stages; }
+    /// The process' high-water mark of resident memory in megabytes (since the last reset).
+    static double PeakMB();
+
+private:
+    std::chrono::steady_clock::time_point m_start;
+    std::vector<Stage> m_stages;
 };
 
 /// Prints a usage error and returns kExitUsage.

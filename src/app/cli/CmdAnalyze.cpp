@@ -158,8 +158,8 @@ bool LoadMap(CPlotraDoc& doc, const std::string& path, CliPrompts& prompts) {
     return true;
 }
 
-void WriteJson(const CPlotraDoc& doc, const AnalyzeOptions& o,
-               const std::vector<std::pair<const char*, double>>& times, const std::vector<std::string>& outputs) {
+void WriteJson(const CPlotraDoc& doc, const AnalyzeOptions& o, const StageMeter& meter,
+               const std::vector<std::string>& outputs) {
     JsonWriter w;
     w.BeginObject();
     w.BeginArray("files");
@@ -253,15 +253,20 @@ void WriteJson(const CPlotraDoc& doc, const AnalyzeOptions& o,
     for (const auto& path : outputs) w.String(path);
     w.EndArray();
     w.BeginObject("seconds");
-    for (const auto& [name, s] : times)
-        w.Double(s, name, 4);
+    for (const auto& stage : meter.Stages())
+        w.Double(stage.seconds, stage.name, 4);
+    w.EndObject();
+    // The largest resident memory of each stage (megabytes), and of the whole run.
+    w.BeginObject("peakMemoryMB");
+    for (const auto& stage : meter.Stages())
+        w.Double(stage.peakMB, stage.name, 1);
+    w.Double(StageMeter::PeakMB(), "total", 1);
     w.EndObject();
     w.EndObject();
     std::fputs(w.Text().c_str(), stdout);
 }
 
-void WriteText(const CPlotraDoc& doc, const std::vector<std::pair<const char*, double>>& times,
-               const std::vector<std::string>& outputs) {
+void WriteText(const CPlotraDoc& doc, const StageMeter& meter, const std::vector<std::string>& outputs) {
     long long readings = 0;
     for (const CDataPoint& p : doc.m_aDataPoints)
         readings += static_cast<long long>(p.m_aReadings.size());
@@ -284,8 +289,8 @@ void WriteText(const CPlotraDoc& doc, const std::vector<std::pair<const char*, d
                     doc.m_nGridRows, doc.m_dPowerMin, doc.m_dPowerMax, doc.m_dSnrMin, doc.m_dSnrMax);
     for (const auto& path : outputs)
         std::printf("wrote %s\n", path.c_str());
-    for (const auto& [name, s] : times)
-        std::printf("%s: %.3f s\n", name, s);
+    for (const auto& stage : meter.Stages())
+        std::printf("%s: %.3f s, peak %.0f MB\n", stage.name, stage.seconds, stage.peakMB);
 }
 
 } // namespace
@@ -294,11 +299,7 @@ int RunAnalyze(const std::vector<std::string>& args) {
     AnalyzeOptions o;
     if (const std::string error = Parse(args, o); !error.empty()) return UsageError(error);
 
-    using Clock = std::chrono::steady_clock;
-    std::vector<std::pair<const char*, double>> times;
-    auto stage = [&](const char* name, Clock::time_point since) {
-        times.emplace_back(name, std::chrono::duration<double>(Clock::now() - since).count());
-    };
+    StageMeter meter;
 
     // An invalid AP among the selected ones is reported and dropped, as a Yes answer does.
     CliPrompts prompts(true);
@@ -310,24 +311,24 @@ int RunAnalyze(const std::vector<std::string>& args) {
     doc.m_dUnitFactor = o.unitFactor;
 
     if (!o.map.empty()) {
-        const auto t = Clock::now();
+        meter.Start();
         if (!LoadMap(doc, o.map, prompts)) return kExitFailed;
-        stage("map", t);
+        meter.End("map");
     }
 
     std::vector<CDataFile> files;
     for (const std::string& path : o.surveys)
         if (!AddSurveyFile(files, path, prompts)) return kExitFailed;
     doc.SetSurveyFiles(std::move(files), o.merge);
-    auto t = Clock::now();
+    meter.Start();
     const bool loaded = doc.LoadSurveyFiles();
-    stage("load", t);
+    meter.End("load");
     if (!loaded) return kExitFailed;
-    t = Clock::now();
+    meter.Start();
     if (host.processingRequested && !doc.RunProcessing()) return kExitFailed;
-    stage("processing", t);
+    meter.End("processing");
 
-    t = Clock::now();
+    meter.Start();
     if (const std::string error = ApplySelection(doc, o.select); !error.empty()) {
         std::fprintf(stderr, "Select: %s\n", error.c_str());
         return kExitFailed;
@@ -337,38 +338,38 @@ int RunAnalyze(const std::vector<std::string>& args) {
         doc.SetResolution(false, o.resolutionX);
         doc.SetResolution(true, o.resolutionY);
     }
-    stage("select", t);
+    meter.End("select");
 
     if (!o.noCoverage) {
-        t = Clock::now();
+        meter.Start();
         // Without an AP that has enough points there is no coverage (the message says so); the
         // project's other outputs are still worth writing.
         CalculateCoverage(doc);
-        stage("coverage", t);
+        meter.End("coverage");
     }
 
     if (!o.workspace.empty()) {
-        t = Clock::now();
+        meter.Start();
         if (!doc.WriteWorkspace(o.workspace)) {
             std::fprintf(stderr, "Workspace: could not write \"%s\"\n", o.workspace.c_str());
             return kExitFailed;
         }
-        stage("workspace", t);
+        meter.End("workspace");
     }
 
     std::vector<std::string> written;
     bool outputsOk = true;
     if (o.outputs.Any()) {
-        t = Clock::now();
+        meter.Start();
         outputsOk = WriteOutputs(doc, o.outputs, prompts, written);
-        stage("outputs", t);
+        meter.End("outputs");
     }
     if (!o.workspace.empty()) written.insert(written.begin(), o.workspace);
 
     if (o.json)
-        WriteJson(doc, o, times, written);
+        WriteJson(doc, o, meter, written);
     else
-        WriteText(doc, times, written);
+        WriteText(doc, meter, written);
     return outputsOk ? kExitOk : kExitFailed;
 }
 
