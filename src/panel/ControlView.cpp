@@ -811,7 +811,7 @@ void CControlView::SyncFromDocument() {
     m_bodySorting->setVisible(sortingOpen);
     m_radioSsid->setChecked(doc.m_nSortMode == 1);
     m_radioChannel->setChecked(doc.m_nSortMode == 2);
-    if (m_powerRange->DragState() == CRangeControl::kNone)
+    if (!m_powerRange->Dragging())
         m_powerRange->SetValues(doc.m_nPowerRangeLow, doc.m_nPowerRangeHigh);
     const int shownAps = static_cast<int>(std::min<std::size_t>(doc.m_aAPs.size(), 5));
     m_tree->setFixedHeight((shownAps + 3) * m_lineHeight);
@@ -832,7 +832,7 @@ void CControlView::SyncFromDocument() {
     m_displayBlock->setVisible(data);
     m_gapReliability->setFixedHeight(reliabilityOpen ? 20 : 30);
     if (data) {
-        if (m_transparency->DragState() == CRangeControl::kNone)
+        if (!m_transparency->Dragging())
             m_transparency->SetValues(doc.m_nAlpha * 100 / 256, m_transparency->HighValue());
         m_togglePath->SetCheck(doc.m_bShowPath ? 1 : 0);
         m_toggleNoGps->SetCheck(doc.m_bShowNoGps ? 1 : 0);
@@ -885,7 +885,7 @@ void CControlView::SyncFromDocument() {
     m_toggleOverlay->SetCheck(doc.m_bCoverageOverlay ? 1 : 0);
     // The overlay applies to the plain coverage; the multiple contours draw their own areas.
     m_toggleOverlay->setEnabled(!doc.m_bMultiContours);
-    if (m_contour->DragState() == CRangeControl::kNone) {
+    if (!m_contour->Dragging()) {
         const auto [low, high] = doc.ContourSliderRange();
         m_contour->SetRange(low, high);
         m_contour->SetValues(doc.m_panel.m_nContourLow, doc.m_panel.m_nContourHigh);

@@ -133,6 +133,7 @@ void CRangeControl::mousePressEvent(QMouseEvent* event) {
     const int hit = HitTest(point);
     if (hit == kNone) return;
     m_drag = hit;
+    m_mouseDown = true;
     m_active = hit;
     const int thumbX = hit == kLowThumb ? LowThumbX() : HighThumbX();
     // The press keeps the mouse for this control until the release (Qt's implicit grab).
@@ -150,11 +151,12 @@ void CRangeControl::DragTo(int x) {
 }
 
 void CRangeControl::mouseMoveEvent(QMouseEvent* event) {
-    if (m_drag != kNone) DragTo(event->position().toPoint().x());
+    if (m_mouseDown) DragTo(event->position().toPoint().x());
 }
 
 void CRangeControl::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton || m_drag == kNone) return;
+    m_mouseDown = false;
     DragTo(event->position().toPoint().x());
     Notify();
 }

@@ -43,6 +43,8 @@ class CRangeControl : public QWidget {
     QString Unit() const { return m_unit; }
     /// The thumb being dragged (kNone outside a drag); still set while the owner handles notified().
     int DragState() const { return m_drag; }
+    /// True while the mouse holds a thumb (the owner then leaves the values alone).
+    bool Dragging() const { return m_mouseDown; }
     /// The thumb the keyboard moves.
     int ActiveThumb() const { return m_active; }
 
@@ -80,6 +82,7 @@ class CRangeControl : public QWidget {
     QColor m_band{16, 16, 128};
     QPoint m_grab{0, 0};
     int m_drag = kNone;
+    bool m_mouseDown = false;
     int m_active = kLowThumb;
     int m_min, m_max;
     int m_low = 0, m_high = 0;

@@ -93,10 +93,11 @@ void CResolutionControl::Reset() {
 void CResolutionControl::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
     const QPoint point = event->position().toPoint();
-    m_drag = HitTest(point);
-    if (m_drag == kThumb) {
+    const int hit = HitTest(point);
+    if (hit == kThumb) {
+        m_drag = kThumb;
         m_grab = point.x() - m_pos;
-    } else if (m_drag == kReset) {
+    } else if (hit == kReset) {
         Reset();
     }
 }
@@ -109,11 +110,12 @@ void CResolutionControl::mouseMoveEvent(QMouseEvent* event) {
 
 void CResolutionControl::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
-    if (m_drag == kThumb) {
+    const bool dragged = m_drag == kThumb;
+    m_drag = kNone;
+    if (dragged) {
         m_pos = std::clamp(event->position().toPoint().x() - m_grab, 0, kTrack);
         emit notified(Value());
     }
-    m_drag = kNone;
     update();
 }
 

@@ -39,6 +39,7 @@ class CResolutionControl : public QWidget {
     QString Unit() const { return m_unit; }
     /// The value text as drawn: "%4.0f %s" or "%4.1f %s".
     QString ValueText() const;
+    /// kThumb while the mouse holds the thumb, otherwise kNone (a reset happens at the press).
     int DragState() const { return m_drag; }
     /// The picture's size (the panel sizes the control with it).
     QSize GetSize() const { return m_body.size(); }

@@ -39,7 +39,7 @@ void AnswerColourDialog(std::optional<QColor> colour, bool* opened = nullptr) {
                 dialog->reject();
             }
         },
-        3000);
+        600);
 }
 
 } // namespace
@@ -188,7 +188,7 @@ TEST(ApTree, ColourModesCycleAndRightClickColoursTheRightAps) {
     opened = false;
     AnswerColourDialog(QColor(1, 2, 3), &opened);
     f.ClickItem(f.Tree().ApItem(0), ApTreeCtrl::Hit::Icon, true);
-    QTest::qWait(100);
+    QTest::qWait(700); // the answer stands ready until then
     EXPECT_FALSE(opened);
     EXPECT_EQ(f.doc.m_bCombined, 0);
 

@@ -402,13 +402,15 @@ TEST(ControlView, SelectedApBlockAndTypedPositions) {
     EXPECT_EQ(f.TakeMessages(),
               std::vector<std::string>{"Invalid Location: Please input the value for Y(m)."});
     EXPECT_EQ(f.Text("114"), "60.00"); // the edit shows where the AP still is
-    f.Type("114", "5e8");
+    f.Type("114", "0"); // the corner of the surveyed area: the readings would rise with distance
+    f.Type("115", "0");
     f.Click("242");
     EXPECT_EQ(f.TakeMessages(),
               std::vector<std::string>{"Invalid Position: This AP position results in wrong "
                                        "progation parameters."});
     EXPECT_EQ(f.doc.m_aAPs[0].m_posAP.m_dY, 60.0);
     EXPECT_EQ(f.Text("114"), "60.00");
+    EXPECT_EQ(f.Text("115"), "55.00");
     f.Type("114", "62.5");
     f.Type("115", "54");
     QTest::keyClick(f.Find("115"), Qt::Key_Return);

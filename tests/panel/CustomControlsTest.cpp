@@ -47,6 +47,7 @@ TEST(RangeControl, ThumbPositionsDragsAndTheNotificationOfTheDraggedThumb) {
     DragThumb(slider, true, 0);
     EXPECT_EQ(dragSeen, CRangeControl::kHighThumb);
     EXPECT_EQ(slider.HighValue(), -90);
+    slider.SetValues(-90, -50); // thumbs at one value: a press on them takes the low one
     DragThumb(slider, true, 400);
     EXPECT_EQ(slider.HighValue(), -30);
     slider.SetValues(-90, -50);

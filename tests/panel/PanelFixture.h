@@ -101,12 +101,12 @@ struct PanelFixture {
     bool Shown(const char* id) const { return Find(id)->isVisibleTo(panel); }
     QString Text(const char* id) const { return Find<QLineEdit>(id)->text(); }
 
-    /// A left click in the middle of a control.
-    void Click(const char* id) {
-        QWidget* w = Find(id);
-        QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center());
+    /// A left click on a control: the middle of a button, the circle of a radio button.
+    void Click(const char* id) { Click(Find(id)); }
+    void Click(QWidget* w) {
+        const QPoint p = qobject_cast<QRadioButton*>(w) ? QPoint(7, w->height() / 2) : w->rect().center();
+        QTest::mouseClick(w, Qt::LeftButton, {}, p);
     }
-    void Click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center()); }
     void Type(const char* id, const QString& text) { Find<QLineEdit>(id)->setText(text); }
 
     gui::ApTreeBuilder& Tree() { return panel->Tree(); }
