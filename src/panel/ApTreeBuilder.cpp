@@ -120,6 +120,8 @@ void ApTreeBuilder::RebuildApTree() {
             if (i < 0 || static_cast<std::size_t>(i) >= aps.size()) continue;
             const CAPInfo& ap = aps[static_cast<std::size_t>(i)];
             auto* apItem = new QTreeWidgetItem(QStringList(ApItemText(ap, m_doc.m_groups.m_nLabelMode)));
+            // The narrow pane cuts long texts: the tip names channel and SSID whatever the grouping.
+            apItem->setToolTip(0, ApItemText(ap, 2));
             apItem->setFlags(kItemFlags);
             ApTreeCtrl::SetItemData(apItem, i);
             SetImage(apItem, ApImage(i));

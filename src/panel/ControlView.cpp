@@ -15,6 +15,7 @@
 #include <QColorDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -260,8 +261,13 @@ QWidget* CControlView::BuildSortingSection() {
 
     m_tree = new ApTreeCtrl(body);
     m_tree->setObjectName("165");
-    m_tree->setFixedWidth(208);
+    // At least the header's width, wider with the pane; long item texts scroll sideways.
+    m_tree->setMinimumWidth(208);
+    m_tree->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     m_tree->setIconSize(QSize(16, 16));
+    m_tree->setIndentation(14);
+    m_tree->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_tree->header()->setStretchLastSection(false);
     QPalette palette = m_tree->palette();
     palette.setColor(QPalette::Base, Qt::white);
     m_tree->setPalette(palette);
@@ -811,8 +817,7 @@ void CControlView::SyncFromDocument() {
     m_bodySorting->setVisible(sortingOpen);
     m_radioSsid->setChecked(doc.m_nSortMode == 1);
     m_radioChannel->setChecked(doc.m_nSortMode == 2);
-    if (!m_powerRange->Dragging())
-        m_powerRange->SetValues(doc.m_nPowerRangeLow, doc.m_nPowerRangeHigh);
+    if (!m_powerRange->Dragging()) m_powerRange->SetValues(doc.m_nPowerRangeLow, doc.m_nPowerRangeHigh);
     const int shownAps = static_cast<int>(std::min<std::size_t>(doc.m_aAPs.size(), 5));
     m_tree->setFixedHeight((shownAps + 3) * m_lineHeight);
     const bool selectedShown = SelectedApShown(doc);

@@ -447,9 +447,6 @@ QPixmap Swatch(QColor colour, bool dot) {
 QPixmap WhiteSwatch() {
     QPixmap pix(16, 16);
     pix.fill(Qt::white);
-    QPainter p(&pix);
-    p.setPen(QColor(215, 215, 215));
-    p.drawRect(0, 0, 15, 15);
     return pix;
 }
 

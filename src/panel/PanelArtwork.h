@@ -56,7 +56,7 @@ QImage StarburstMask();
 QImage DotMask();
 /// A 16 x 16 swatch: \p colour cut by the dot or the starburst mask.
 QPixmap Swatch(QColor colour, bool dot);
-/// The white 16 x 16 square (with a faint outline, so that the icon can be found on the white tree).
+/// The plain white 16 x 16 square (no colour: the items of the other level in this colour mode).
 QPixmap WhiteSwatch();
 
 } // namespace plotra::gui::artwork
