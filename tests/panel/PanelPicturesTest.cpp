@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QScrollBar>
 #include <QScrollArea>
 
 using namespace plotra;
@@ -90,6 +91,8 @@ TEST(PanelPictures, DemoProjectBeforeAndAfterCoverageAndTheGroupedTree) {
         f.doc.SetApTicked(i, false);
     f.TreeCtrl().setFixedHeight(16 * 22);
     f.TreeCtrl().scrollToTop();
+    QCoreApplication::processEvents();
+    EXPECT_GT(f.TreeCtrl().horizontalScrollBar()->maximum(), 0); // long texts scroll sideways
     const QImage tree = f.TreeCtrl().grab().toImage();
     EXPECT_GT(Colours(tree), 30);
     Save(tree, "panel-tree-by-ssid.png");
