@@ -7,8 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QScrollBar>
 #include <QScrollArea>
+#include <QScrollBar>
 
 using namespace plotra;
 using namespace plotra::gui;
