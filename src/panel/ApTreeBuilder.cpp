@@ -2,7 +2,6 @@
 
 #include "panel/PanelArtwork.h"
 
-#include <QScrollBar>
 
 #include <algorithm>
 

@@ -10,6 +10,7 @@
 
 #include <QColorDialog>
 #include <QPushButton>
+#include <QScrollBar>
 
 #include <cmath>
 
@@ -90,6 +91,14 @@ TEST(ControlView, SectionsOpenOnlyWithDataAndShowTheMeasuredArea) {
     f.doc.LeaveTableWindow();
     EXPECT_TRUE(f.Shown("165"));
     EXPECT_TRUE(f.Shown("190"));
+    // Taller than a short window: the column scrolls up and down, never sideways.
+    f.panel->resize(260, 300);
+    QCoreApplication::processEvents();
+    EXPECT_GT(f.panel->verticalScrollBar()->maximum(), 0);
+    EXPECT_EQ(f.panel->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    f.panel->resize(260, 2000);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(f.panel->verticalScrollBar()->maximum(), 0);
 }
 
 TEST(ControlView, DisplayBlockControlsWriteTheDocument) {
