@@ -1,14 +1,11 @@
-// Placeholder until the control panel exists: an empty pane.
+// The control panel is the main window's left pane.
 #include "app/Panes.h"
-
-#include <QLabel>
+#include "panel/ControlView.h"
 
 namespace plotra::gui {
 
-QWidget* CreateControlPanel(GuiSession&, QWidget* parent) {
-    auto* pane = new QLabel(parent);
-    pane->setObjectName("CreateControlPanel");
-    return pane;
+QWidget* CreateControlPanel(GuiSession& session, QWidget* parent) {
+    return new CControlView(session, parent);
 }
 
 } // namespace plotra::gui

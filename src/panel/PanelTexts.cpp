@@ -1,0 +1,112 @@
+#include "panel/PanelTexts.h"
+
+#include <cstdio>
+
+namespace plotra::gui {
+
+namespace {
+
+std::string Format(const char* format, double value) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, format, value);
+    return buf;
+}
+
+/// Metres count above a factor of 0.5 for the unit names; the area label takes 0.5 itself as metres.
+bool MetreNames(const CPlotraDoc& doc) {
+    return doc.m_dUnitFactor > 0.5;
+}
+
+} // namespace
+
+MeasurementTexts MeasurementValues(const CPlotraDoc& doc) {
+    MeasurementTexts t;
+    const double south = doc.m_dGridOriginY, west = doc.m_dGridOriginX;
+    const double north = south + doc.m_dGridSpanY, east = west + doc.m_dGridSpanX;
+    if (doc.m_bMetricXY) {
+        t.northLabel = "Top", t.westLabel = "Left", t.southLabel = "Bottom", t.eastLabel = "Right";
+        const double f = doc.m_dUnitFactor;
+        t.north = Format("%4.2f", north / f), t.west = Format("%4.2f", west / f);
+        t.south = Format("%4.2f", south / f), t.east = Format("%4.2f", east / f);
+    } else {
+        t.northLabel = "North", t.westLabel = "West", t.southLabel = "South", t.eastLabel = "East";
+        t.north = Format("%4.5f", north), t.west = Format("%4.5f", west);
+        t.south = Format("%4.5f", south), t.east = Format("%4.5f", east);
+    }
+    t.areaLabel = doc.m_dUnitFactor >= 0.5 ? "Area Size in Meter:" : "Area Size in Feet:";
+    const auto [width, height] = doc.GridRectangleDisplay();
+    t.height = Format("%4.2f", height);
+    t.width = Format("%4.2f", width);
+    return t;
+}
+
+SelectedApTexts SelectedApValues(const CPlotraDoc& doc, int index) {
+    SelectedApTexts t;
+    if (!doc.m_bMetricXY)
+        t.yLabel = "Lat:", t.xLabel = "Lon:";
+    else if (MetreNames(doc))
+        t.yLabel = "Y(m):", t.xLabel = "X(m):";
+    else
+        t.yLabel = "Y(ft):", t.xLabel = "X(ft):";
+    if (index < 0 || static_cast<std::size_t>(index) >= doc.m_aAPs.size()) {
+        t.y = t.x = t.exponent = t.shadowing = std::string(" ");
+        return t;
+    }
+    const CAPInfo& ap = doc.m_aAPs[static_cast<std::size_t>(index)];
+    if (!ap.m_bFixed && (ap.m_aApPoints.size() < kMinLocatedPoints || ap.m_dSlope >= -10.0)) {
+        t.y = t.x = t.exponent = t.shadowing = std::string("N/A");
+        return t;
+    }
+    if (doc.m_bMetricXY) {
+        t.y = Format("%4.2f", ap.m_posAP.m_dY / doc.m_dUnitFactor);
+        t.x = Format("%4.2f", ap.m_posAP.m_dX / doc.m_dUnitFactor);
+    } else {
+        t.y = Format("%4.5f", ap.m_posAP.m_dY);
+        t.x = Format("%4.5f", ap.m_posAP.m_dX);
+    }
+    if (ap.m_dSlope < -10.0) {
+        t.exponent = Format("%2.1f", ap.m_dSlope / -10.0);
+        t.shadowing = Format("%2.1f", ap.m_dShadowStd);
+    } else {
+        t.exponent = t.shadowing = std::string("N/A");
+    }
+    return t;
+}
+
+bool SelectedApShown(const CPlotraDoc& doc) {
+    const int i = doc.m_panel.m_nSelectedAP;
+    return i >= 0 && static_cast<std::size_t>(i) < doc.m_aAPs.size() &&
+           doc.m_aAPs[static_cast<std::size_t>(i)].m_bSelected;
+}
+
+std::string RadiusLabel(const CPlotraDoc& doc) {
+    return MetreNames(doc) ? "Radius (meter)" : "Radius (feet)";
+}
+
+std::string MatrixUnit(const CPlotraDoc& doc, bool yAxis) {
+    return std::string(MetreNames(doc) ? "Meter" : "Feet") + (yAxis ? "(Y)" : "(X)");
+}
+
+std::string GraphName(int graphType) {
+    switch (graphType) {
+    case 2:
+        return "Signal-to-Noise Ratio";
+    case 3:
+        return "Number of Overlay APs";
+    default:
+        return "Signal Power";
+    }
+}
+
+std::string ContourCaption(int graphType) {
+    switch (graphType) {
+    case 2:
+        return "Draw SNR Contour (dB)";
+    case 3:
+        return "Draw Contour for Number of APs";
+    default:
+        return "Draw Signal Power Contour (dBm)";
+    }
+}
+
+} // namespace plotra::gui

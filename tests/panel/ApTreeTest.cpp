@@ -1,0 +1,206 @@
+// The AP tree of the panel: groups by SSID and by channel with their names, item texts and colours,
+// tick boxes of groups and APs with their messages (without rebuilding the tree), the colour-mode
+// cycle of the icons, and colours chosen with a right click.
+#include "PanelFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <QColorDialog>
+
+using namespace plotra;
+using namespace plotra::gui;
+using namespace plotra::test;
+
+namespace {
+
+std::vector<QString> TopTexts(const ApTreeCtrl& tree) {
+    std::vector<QString> out;
+    for (int i = 0; i < tree.topLevelItemCount(); ++i)
+        out.push_back(tree.topLevelItem(i)->text(0));
+    return out;
+}
+
+std::vector<QString> ChildTexts(const QTreeWidgetItem* group) {
+    std::vector<QString> out;
+    for (int i = 0; i < group->childCount(); ++i)
+        out.push_back(group->child(i)->text(0));
+    return out;
+}
+
+/// Answers the next colour dialog with \p colour (or cancels it).
+void AnswerColourDialog(std::optional<QColor> colour, bool* opened = nullptr) {
+    OnNextModal<QColorDialog>(
+        [colour, opened](QColorDialog* dialog) {
+            if (opened) *opened = true;
+            if (colour) {
+                dialog->setCurrentColor(*colour);
+                dialog->accept();
+            } else {
+                dialog->reject();
+            }
+        },
+        600);
+}
+
+} // namespace
+
+TEST(ApTree, GroupsBySsidThenByChannelWithTextsColoursAndTicks) {
+    PanelFixture f;
+    f.LoadProject();
+    f.Click("171");
+    ApTreeCtrl& tree = f.TreeCtrl();
+    EXPECT_EQ(TopTexts(tree), (std::vector<QString>{"SSID: \"a\"", "SSID: \"b\"", "SSID: \"c\""}));
+    EXPECT_EQ(ChildTexts(tree.topLevelItem(0)),
+              (std::vector<QString>{"00-1A-2B-3C-4D-01, Chan: 1", "00-1A-2B-3C-4D-03, Chan: 6"}));
+    EXPECT_EQ(ApTreeCtrl::ItemData(tree.topLevelItem(2)), -3);
+    EXPECT_EQ(ApTreeCtrl::ItemData(tree.topLevelItem(0)->child(1)), 2);
+    EXPECT_TRUE(tree.topLevelItem(0)->isExpanded());
+    EXPECT_EQ(tree.height(), (4 + 3) * f.panel->LineHeight()); // the tree is 3 lines taller than the APs
+    // Per-AP colours: AP icons in their colours, group icons white.
+    EXPECT_EQ(IconColour(f.Tree().ApItem(2)), ToQColor(f.doc.m_aAPs[2].m_crColour));
+    EXPECT_EQ(IconColour(f.Tree().GroupItem(0)), QColor(Qt::white));
+    EXPECT_TRUE(f.Find<QRadioButton>("161")->isChecked());
+
+    // A ticked AP ticks its group; "By Channel" shows the other grouping with the ticks kept.
+    f.ClickItem(f.Tree().ApItem(2), ApTreeCtrl::Hit::TickBox);
+    EXPECT_EQ(f.doc.m_aAPs[2].m_bSelected, 1);
+    EXPECT_EQ(f.Tree().GroupItem(0)->checkState(0), Qt::Checked);
+    f.Click("163");
+    EXPECT_EQ(f.doc.m_nSortMode, 2);
+    EXPECT_TRUE(f.Find<QRadioButton>("163")->isChecked());
+    EXPECT_FALSE(f.Find<QRadioButton>("161")->isChecked());
+    EXPECT_EQ(TopTexts(tree), (std::vector<QString>{"Channel 1", "Channel 6"}));
+    EXPECT_EQ(ChildTexts(tree.topLevelItem(1)),
+              (std::vector<QString>{"00-1A-2B-3C-4D-02, SSID:\"b\"", "00-1A-2B-3C-4D-03, SSID:\"a\""}));
+    EXPECT_EQ(f.Tree().GroupItem(0)->checkState(0), Qt::Unchecked);
+    EXPECT_EQ(f.Tree().GroupItem(1)->checkState(0), Qt::Checked);
+    EXPECT_EQ(f.doc.m_groups.m_aGroups[1].m_bSelected, 1);
+    EXPECT_EQ(f.Tree().ApItem(2)->checkState(0), Qt::Checked);
+    // Per-group colours take the hues 0, 52, ... in order of first appearance.
+    f.ClickItem(f.Tree().GroupItem(0), ApTreeCtrl::Hit::Icon);
+    EXPECT_EQ(f.doc.m_nColourMode, 1);
+    EXPECT_EQ(IconColour(f.Tree().GroupItem(0)), ToQColor(HsvToRgb(0, 224, 176)));
+    EXPECT_EQ(IconColour(f.Tree().GroupItem(1)), ToQColor(HsvToRgb(52, 224, 176)));
+    EXPECT_EQ(IconColour(f.Tree().ApItem(2)), QColor(Qt::white));
+    f.Click("161");
+    EXPECT_EQ(IconColour(f.Tree().GroupItem(2)), ToQColor(HsvToRgb(104, 224, 176)));
+    EXPECT_EQ(f.Tree().GroupItem(0)->checkState(0), Qt::Checked);
+
+    // Label mode 2 and SSIDs that are not plain ASCII (UTF-8 kept, a stray byte read as Latin-1).
+    CAPInfo ap = PanelAp("caf\xC3\xA9", 11, 9, 30);
+    EXPECT_EQ(ApTreeBuilder::ApItemText(ap, 2),
+              QString::fromUtf8("00-1A-2B-3C-4D-09, Chan: 11, SSID:\"caf\xC3\xA9\""));
+    ap.m_szSSID = MakeSsid("caf\xE9");
+    EXPECT_EQ(ApTreeBuilder::ApItemText(ap, 1), QString::fromUtf8("00-1A-2B-3C-4D-09, SSID:\"caf\xC3\xA9\""));
+}
+
+TEST(ApTree, TicksUpdateTheirItemsWithTheMessagesAndWithoutRebuilding) {
+    PanelFixture f;
+    f.LoadProject();
+    f.Click("171");
+    f.Click("163"); // channel 6 holds AP 1 (20 points) and AP 2 (100 points)
+    QTreeWidgetItem* group = f.Tree().GroupItem(1);
+    QTreeWidgetItem* ap1 = f.Tree().ApItem(1);
+    f.ClickItem(group, ApTreeCtrl::Hit::TickBox);
+    EXPECT_EQ(f.TakeMessages(),
+              std::vector<std::string>{"Invalid AP: No enough points for this AP: \n\n N,\tMAC\n  "
+                                       "20, 00-1A-2B-3C-4D-02\n \n\n N: Number of Points "});
+    EXPECT_EQ(f.doc.m_aAPs[1].m_bSelected + f.doc.m_aAPs[2].m_bSelected, 2);
+    EXPECT_EQ(ap1->checkState(0), Qt::Checked);
+    EXPECT_EQ(f.Tree().ApItem(2)->checkState(0), Qt::Checked);
+    EXPECT_EQ(f.doc.m_panel.m_nSelectedAP, -1);
+    EXPECT_FALSE(f.Shown("114"));
+    EXPECT_FALSE(f.doc.m_aAPs[2].m_aCoverageBitmap.empty());
+    EXPECT_TRUE(f.doc.m_aAPs[1].m_aCoverageBitmap.empty());
+    // The same items: a tick changes tick boxes, it does not rebuild the tree.
+    EXPECT_EQ(f.Tree().GroupItem(1), group);
+    EXPECT_EQ(f.Tree().ApItem(1), ap1);
+
+    // Unticking an AP leaves its group ticked; ticking the 20-point AP alone reports it and keeps the tick.
+    f.ClickItem(ap1, ApTreeCtrl::Hit::TickBox);
+    EXPECT_EQ(f.doc.m_aAPs[1].m_bSelected, 0);
+    EXPECT_EQ(group->checkState(0), Qt::Checked);
+    EXPECT_EQ(f.doc.m_panel.m_nSelectedAP, 1);
+    f.ClickItem(ap1, ApTreeCtrl::Hit::TickBox);
+    EXPECT_EQ(f.TakeMessages(),
+              std::vector<std::string>{"Invalid AP: No enough points for this AP:\n\n N,\t MAC\n "
+                                       "20, 00-1A-2B-3C-4D-02\n\n N: Number of Points"});
+    EXPECT_EQ(ap1->checkState(0), Qt::Checked);
+    EXPECT_EQ(f.doc.m_aAPs[1].m_bSelected, 1);
+    // A group ticked off unticks its members.
+    f.ClickItem(group, ApTreeCtrl::Hit::TickBox);
+    EXPECT_EQ(ap1->checkState(0), Qt::Unchecked);
+    EXPECT_EQ(f.doc.m_aAPs[2].m_bSelected, 0);
+    EXPECT_EQ(f.Tree().ApItem(1), ap1);
+    // The keyboard ticks the current item.
+    f.TreeCtrl().setCurrentItem(f.Tree().ApItem(2));
+    QTest::keyClick(&f.TreeCtrl(), Qt::Key_Space);
+    EXPECT_EQ(f.doc.m_aAPs[2].m_bSelected, 1);
+    EXPECT_EQ(f.doc.m_panel.m_nSelectedAP, 2);
+    EXPECT_TRUE(f.Shown("114"));
+}
+
+TEST(ApTree, ColourModesCycleAndRightClickColoursTheRightAps) {
+    PanelFixture f;
+    f.LoadProject();
+    f.Click("171");
+    f.doc.SetTickedAps({0, 2});
+    auto iconsOfAps = [&] {
+        std::vector<QColor> out;
+        for (int i = 0; i < 4; ++i)
+            out.push_back(IconColour(f.Tree().ApItem(i)));
+        return out;
+    };
+    // Group icon: 0 -> 1 -> 2; AP icon: 2 -> 0 -> 2.
+    f.ClickItem(f.Tree().GroupItem(1), ApTreeCtrl::Hit::Icon);
+    EXPECT_EQ(f.doc.m_nColourMode, 1);
+    f.ClickItem(f.Tree().GroupItem(1), ApTreeCtrl::Hit::Icon);
+    EXPECT_EQ(f.doc.m_nColourMode, 2);
+    const QColor single = ToQColor(f.doc.m_crSingleColour);
+    EXPECT_EQ(iconsOfAps(), std::vector<QColor>(4, single));
+    EXPECT_EQ(IconColour(f.Tree().GroupItem(0)), QColor(Qt::white));
+    f.ClickItem(f.Tree().ApItem(3), ApTreeCtrl::Hit::Icon);
+    EXPECT_EQ(f.doc.m_nColourMode, 0);
+    EXPECT_EQ(IconColour(f.Tree().ApItem(3)), ToQColor(f.doc.m_aAPs[3].m_crColour));
+    f.ClickItem(f.Tree().ApItem(3), ApTreeCtrl::Hit::Icon);
+    EXPECT_EQ(f.doc.m_nColourMode, 2);
+
+    // Mode 2, an AP's icon: the single colour, every ticked AP redrawn in it.
+    bool opened = false;
+    AnswerColourDialog(QColor(10, 200, 30), &opened);
+    f.ClickItem(f.Tree().ApItem(1), ApTreeCtrl::Hit::Icon, true);
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(f.doc.m_crSingleColour, Rgb(10, 200, 30));
+    EXPECT_EQ(iconsOfAps(), std::vector<QColor>(4, QColor(10, 200, 30)));
+    EXPECT_EQ(f.doc.ApPictureColour(2), Rgb(10, 200, 30));
+
+    // Mode 1, a group's icon: that group's colour (kept for the next switch back), its members redrawn.
+    f.doc.SetColourMode(1);
+    AnswerColourDialog(QColor(200, 0, 200));
+    f.ClickItem(f.Tree().GroupItem(0), ApTreeCtrl::Hit::Icon, true);
+    EXPECT_EQ(f.doc.m_groups.m_aGroups[0].m_crColour, Rgb(200, 0, 200));
+    EXPECT_EQ(f.doc.m_groupsBySsid.m_aGroups[0].m_crColour, Rgb(200, 0, 200));
+    EXPECT_EQ(IconColour(f.Tree().GroupItem(0)), QColor(200, 0, 200));
+    EXPECT_EQ(IconColour(f.Tree().GroupItem(1)), ToQColor(HsvToRgb(52, 224, 176)));
+    EXPECT_EQ(f.doc.ApPictureColour(2), Rgb(200, 0, 200));
+    // Mode 1, an AP's icon: no dialog, but the combined display is dropped all the same.
+    f.doc.m_bCombined = 1;
+    opened = false;
+    AnswerColourDialog(QColor(1, 2, 3), &opened);
+    f.ClickItem(f.Tree().ApItem(0), ApTreeCtrl::Hit::Icon, true);
+    QTest::qWait(700); // the answer stands ready until then
+    EXPECT_FALSE(opened);
+    EXPECT_EQ(f.doc.m_bCombined, 0);
+
+    // Mode 0, an AP's icon: that AP alone; Cancel changes nothing.
+    f.doc.SetColourMode(0);
+    const COLORREF before = f.doc.m_aAPs[0].m_crColour;
+    AnswerColourDialog(QColor(250, 250, 0));
+    f.ClickItem(f.Tree().ApItem(2), ApTreeCtrl::Hit::Icon, true);
+    EXPECT_EQ(f.doc.m_aAPs[2].m_crColour, Rgb(250, 250, 0));
+    EXPECT_EQ(IconColour(f.Tree().ApItem(2)), QColor(250, 250, 0));
+    EXPECT_EQ(IconColour(f.Tree().ApItem(0)), ToQColor(before));
+    AnswerColourDialog(std::nullopt);
+    f.ClickItem(f.Tree().ApItem(0), ApTreeCtrl::Hit::Icon, true);
+    EXPECT_EQ(f.doc.m_aAPs[0].m_crColour, before);
+}

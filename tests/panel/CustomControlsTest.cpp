@@ -1,0 +1,193 @@
+// The panel's own controls: the two-thumb slider's arithmetic and drags, the one-thumb slider's
+// positions, reset and texts, the three-frame toggle and the picture button; mouse and keyboard.
+#include "PanelFixture.h"
+#include "panel/BitCheckButton.h"
+#include "panel/ImageTextButton.h"
+#include "panel/PanelArtwork.h"
+#include "panel/RangeControl.h"
+#include "panel/ResolutionControl.h"
+
+#include <gtest/gtest.h>
+
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace plotra::gui;
+using namespace plotra::test;
+
+TEST(RangeControl, ThumbPositionsDragsAndTheNotificationOfTheDraggedThumb) {
+    CRangeControl slider(artwork::RangeArt::PowerRange, -100, -30, "dBm");
+    slider.resize(200, 30);
+    slider.show();
+    slider.SetValues(-100, -30);
+    // Both ends of the 140-pixel track.
+    EXPECT_EQ(slider.LowThumbX(), 30);
+    EXPECT_EQ(slider.HighThumbX(), 168);
+    slider.SetValues(-65, -65);
+    EXPECT_EQ(slider.LowThumbX(), 100);
+    EXPECT_EQ(slider.HighThumbX(), 98);
+    // (x - grab - 25) / s + minimum, truncated toward zero: x = grab + 25 is the minimum.
+    EXPECT_EQ(slider.ValueAt(5 + 25, 5), -100);
+    EXPECT_EQ(slider.ValueAt(5 + 25 + 140, 5), -30);
+    EXPECT_EQ(slider.ValueAt(5 + 25 + 1, 5), -99); // -99.5 truncates toward zero
+
+    slider.SetValues(-90, -50);
+    int dragSeen = -1;
+    QSignalSpy spy(&slider, &CRangeControl::notified);
+    QObject::connect(&slider, &CRangeControl::notified, [&] { dragSeen = slider.DragState(); });
+    // The low thumb dragged far beyond the high one stops at the high value.
+    DragThumb(slider, false, 190);
+    ASSERT_EQ(spy.count(), 1);
+    EXPECT_EQ(dragSeen, CRangeControl::kLowThumb);
+    EXPECT_EQ(slider.LowValue(), -50);
+    EXPECT_EQ(spy.at(0).at(0).toInt(), -50);
+    EXPECT_EQ(slider.DragState(), CRangeControl::kNone); // cleared after the owner was told
+    // The high thumb dragged left of the low one stops at the low value; to the far right at the maximum.
+    slider.SetValues(-90, -50);
+    DragThumb(slider, true, 0);
+    EXPECT_EQ(dragSeen, CRangeControl::kHighThumb);
+    EXPECT_EQ(slider.HighValue(), -90);
+    slider.SetValues(-90, -50); // thumbs at one value: a press on them takes the low one
+    DragThumb(slider, true, 400);
+    EXPECT_EQ(slider.HighValue(), -30);
+    slider.SetValues(-90, -50);
+    DragThumb(slider, false, 0);
+    EXPECT_EQ(slider.LowValue(), -100);
+    // A press away from both thumbs takes nothing and tells nothing.
+    const int before = static_cast<int>(spy.count());
+    QTest::mouseClick(&slider, Qt::LeftButton, {}, QPoint(60, 15));
+    EXPECT_EQ(spy.count(), before);
+
+    // Keyboard: the arrows move the active thumb (the last one taken), Up/Down choose it.
+    slider.SetValues(-80, -40);
+    slider.setFocus();
+    QTest::keyClick(&slider, Qt::Key_Down);
+    QTest::keyClick(&slider, Qt::Key_Right);
+    EXPECT_EQ(slider.LowValue(), -79);
+    EXPECT_EQ(dragSeen, CRangeControl::kLowThumb);
+    QTest::keyClick(&slider, Qt::Key_Up);
+    QTest::keyClick(&slider, Qt::Key_End);
+    EXPECT_EQ(slider.HighValue(), -30);
+    EXPECT_EQ(dragSeen, CRangeControl::kHighThumb);
+    QTest::keyClick(&slider, Qt::Key_Home); // not below the low thumb
+    EXPECT_EQ(slider.HighValue(), -79);
+    // An empty range (a flat coverage) neither divides by zero nor moves the thumbs off the track.
+    slider.SetRange(5, 5);
+    slider.SetValues(5, 5);
+    EXPECT_EQ(slider.LowThumbX(), 30);
+    EXPECT_EQ(slider.ValueAt(500, 5), 5 + (500 - 30) / 140);
+}
+
+TEST(ResolutionControl, PositionsValuesTextsResetAndDrag) {
+    CResolutionControl matrix(artwork::ResolutionArt::Matrix);
+    matrix.show();
+    matrix.SetWholeNumbers(false);
+    matrix.SetParameters(200, 50, 200, 200, "Meter(X)");
+    EXPECT_EQ(matrix.Position(), 84);
+    EXPECT_EQ(matrix.ValueText(), "200.0 Meter(X)");
+    matrix.SetParameters(50, 50, 200, 200, "Feet(X)");
+    EXPECT_EQ(matrix.Position(), 0);
+    EXPECT_EQ(matrix.ValueText(), "50.0 Feet(X)");
+
+    CResolutionControl grid(artwork::ResolutionArt::Grid);
+    grid.show();
+    grid.SetParameters(5, 3, 10, 5, "Lines");
+    EXPECT_EQ(grid.Position(), 24);
+    EXPECT_EQ(grid.ValueText(), "   5 Lines");
+
+    QSignalSpy spy(&matrix, &CResolutionControl::notified);
+    // Dragging the thumb 42 pixels right: half the range; beyond the end: the maximum.
+    matrix.SetParameters(50, 50, 200, 120, "Meter(X)");
+    QTest::mousePress(&matrix, Qt::LeftButton, {}, QPoint(5, 18));
+    EXPECT_EQ(matrix.DragState(), CResolutionControl::kThumb);
+    QTest::mouseRelease(&matrix, Qt::LeftButton, {}, QPoint(5 + 42, 18));
+    ASSERT_EQ(spy.count(), 1);
+    EXPECT_EQ(matrix.Position(), 42);
+    EXPECT_DOUBLE_EQ(spy.at(0).at(0).toDouble(), 125.0);
+    QTest::mousePress(&matrix, Qt::LeftButton, {}, QPoint(47, 18));
+    QTest::mouseRelease(&matrix, Qt::LeftButton, {}, QPoint(300, 18));
+    EXPECT_EQ(matrix.Position(), 84);
+    EXPECT_DOUBLE_EQ(spy.at(1).at(0).toDouble(), 200.0);
+    // The mark at the left end puts the thumb at the default: (120 - 50) / 150 * 84 = 39.2 -> 39.
+    QTest::mouseClick(&matrix, Qt::LeftButton, {}, QPoint(8, 30));
+    ASSERT_EQ(spy.count(), 3);
+    EXPECT_EQ(matrix.Position(), 39);
+    EXPECT_DOUBLE_EQ(spy.at(2).at(0).toDouble(), 150.0 * 39 / 84 + 50);
+    // Keyboard: arrows and ends, Backspace resets.
+    matrix.setFocus();
+    QTest::keyClick(&matrix, Qt::Key_Right);
+    EXPECT_EQ(matrix.Position(), 40);
+    QTest::keyClick(&matrix, Qt::Key_Home);
+    EXPECT_EQ(matrix.Position(), 0);
+    QTest::keyClick(&matrix, Qt::Key_Backspace);
+    EXPECT_EQ(matrix.Position(), 39);
+    EXPECT_EQ(spy.count(), 6);
+    // A range of one value keeps the thumb at the left end.
+    matrix.SetParameters(7, 7, 7, 7, "Feet(X)");
+    EXPECT_EQ(matrix.Position(), 0);
+}
+
+TEST(CustomButtons, ToggleFramesAndPictureButtonStates) {
+    CBitCheckButton toggle("Walk Path");
+    EXPECT_EQ(toggle.ShownFrame(), 0); // without a strip nothing is drawn, and nothing breaks
+    toggle.grab();
+    toggle.LoadBitmaps(artwork::ToggleStrip(artwork::ToggleArt::WalkPath));
+    EXPECT_EQ(toggle.GetSize(), QSize(32, 32));
+    toggle.show();
+    QSignalSpy clicks(&toggle, &CBitCheckButton::clicked);
+    // Not a toggle: a click tells the owner but keeps the state.
+    QTest::mouseClick(&toggle, Qt::LeftButton);
+    EXPECT_EQ(clicks.count(), 1);
+    EXPECT_EQ(toggle.GetCheck(), 0);
+    toggle.SetToggle(true);
+    QTest::mouseClick(&toggle, Qt::LeftButton);
+    EXPECT_TRUE(toggle.IsDown());
+    EXPECT_EQ(toggle.ShownFrame(), 1);
+    toggle.setEnabled(false);
+    EXPECT_EQ(toggle.ShownFrame(), 2); // disabled: frame 2 whatever the state
+    toggle.setEnabled(true);
+    EXPECT_EQ(toggle.ShownFrame(), 1);
+    toggle.SetCheck(7); // not a state: kept as it was
+    EXPECT_EQ(toggle.GetCheck(), 1);
+    toggle.SetCheck(2);
+    QTest::mouseClick(&toggle, Qt::LeftButton); // the third state does not flip
+    EXPECT_EQ(toggle.GetCheck(), 2);
+    toggle.SetCheck(0);
+    toggle.setFocus();
+    QTest::keyClick(&toggle, Qt::Key_Space);
+    EXPECT_EQ(toggle.GetCheck(), 1);
+    EXPECT_EQ(clicks.count(), 4);
+    // The frames differ: up, down and disabled are three pictures.
+    const QImage strip = artwork::ToggleStrip(artwork::ToggleArt::LonLat).toImage();
+    EXPECT_NE(strip.copy(0, 0, 32, 32), strip.copy(32, 0, 32, 32));
+    EXPECT_NE(strip.copy(32, 0, 32, 32), strip.copy(64, 0, 32, 32));
+
+    CImageTextButton one("One");
+    one.SetImages(artwork::HeaderPicture(false, false));
+    EXPECT_EQ(one.size(), QSize(210, 20)); // the button takes its picture's size
+    one.setDown(true);
+    EXPECT_EQ(one.ShownImage(), 0);
+    one.setEnabled(false);
+    EXPECT_EQ(one.ShownImage(), 0);
+    CImageTextButton two("Two");
+    two.SetImages(artwork::PlotCoveragePicture(false), artwork::PlotCoveragePicture(true));
+    two.setDown(true);
+    EXPECT_EQ(two.ShownImage(), 1);
+    two.setEnabled(false);
+    EXPECT_EQ(two.ShownImage(), 0);
+    // The text at (20, 1) in its colour: the pixels right of x = 20 in the top rows change.
+    CImageTextButton header("Header");
+    header.SetImages(artwork::HeaderPicture(true, false));
+    const QImage bare = header.grab().toImage();
+    header.SetText("Header");
+    header.SetTextColours(QColor(20, 20, 200), QColor(200, 20, 20));
+    header.SetTextPos(20, 1);
+    header.SetFont("Arial", 16);
+    const QImage text = header.grab().toImage();
+    int changedLeft = 0, changedRight = 0;
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 210; ++x)
+            if (bare.pixel(x, y) != text.pixel(x, y)) ++(x < 20 ? changedLeft : changedRight);
+    EXPECT_EQ(changedLeft, 0);
+    EXPECT_GT(changedRight, 40);
+}
