@@ -106,6 +106,8 @@ std::optional<CoverageSnapshot> PrepareCoverage(CPlotraDoc& doc, Progress& progr
         c.originX = ap.m_areaOrigin.m_dX;
         c.sizeY = ap.m_areaSize.m_dY;
         c.sizeX = ap.m_areaSize.m_dX;
+        const std::size_t n = ap.m_aApPoints.size();
+        c.y.reserve(n), c.x.reserve(n), c.rssi.reserve(n), c.noise.reserve(n);
         for (const CData& p : ap.m_aApPoints) {
             c.y.push_back(p.m_dY);
             c.x.push_back(p.m_dX);

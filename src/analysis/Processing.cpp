@@ -432,6 +432,9 @@ void AddPseudoPoints(CAPInfo& ap, WorkingPoints& w, const std::vector<CData>& pa
     std::vector<std::size_t> added;
     for (std::size_t j : listed)
         if (!near.AnyNear(path[j].m_dY, path[j].m_dX)) added.push_back(j);
+    ap.m_aApPoints.reserve(ap.m_aApPoints.size() + added.size());
+    w.y.reserve(w.y.size() + added.size()), w.x.reserve(w.x.size() + added.size());
+    w.rssi.reserve(w.rssi.size() + added.size()), w.snr.reserve(w.snr.size() + added.size());
     for (std::size_t j : added) {
         CData p;
         p.m_dY = path[j].m_dY;

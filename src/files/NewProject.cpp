@@ -2,6 +2,7 @@
 // points and the walk path of every file, placing everything on the map when one is loaded, and
 // asking for the processing.
 #include "files/NewProject.h"
+#include "model/PathMerger.h"
 #include "files/FileIo.h"
 #include "files/SurveyFile.h"
 #include "files/WigleCsv.h"
@@ -202,82 +203,69 @@ void CPlotraDoc::PlaceSurveyPoints() {
     // the file title tells them apart (a single file needs no such label).
     const bool plainSsid = m_bMerge || ticked.size() == 1;
 
-    // The all-files list of readings would be emptied again at the end of the build without being read,
-    // so only the path lists are collected over the files.
-    std::vector<CData> allPoints;
-    std::vector<int> allGps, allVelocity, allAltitude;
+    // The readings stream from the points into the APs' samples and the walk path; no list of every
+    // reading is built. The path lists collect all files' positions in file order.
+    m_aMeasurements.clear();
     std::unordered_map<std::uint64_t, std::size_t> apByMac;
+    std::vector<std::size_t> samplesOf; // per AP: samples the current file brings
     std::size_t next = 0;
     for (std::size_t k = 0; k < m_aFilePointCount.size(); ++k) {
         const std::size_t available = m_aDataPoints.size() - next;
         const std::size_t count =
             std::min<std::size_t>(static_cast<std::size_t>(std::max(0, m_aFilePointCount[k])), available);
         const std::string& title = k < ticked.size() ? m_aFiles[ticked[k]].m_strName : std::string();
+        const std::span<const CDataPoint> points(m_aDataPoints.data() + next, count);
+        next += count;
 
         m_aFileColor.push_back(NextApColour());
         if (!m_bMerge) apByMac.clear(); // only this file's APs are candidates
-        m_aMeasurements.clear();
-        m_aPoints.clear();
-        m_aRawFix.clear();
-        m_aRawAltitude.clear();
-        m_aRawVelocity.clear();
-        m_aGpsState.clear();
-        m_aAltitude.clear();
-        m_aVelocity.clear();
+        // First pass: the APs in the order they are first heard, and how many samples each gets, so
+        // that every AP's samples take exactly the memory they need.
+        samplesOf.assign(m_aAPs.size(), 0);
+        for (const CDataPoint& point : points)
+            for (const CHssData& r : point.m_aReadings) {
+                const std::uint64_t key = MacKey(r.m_abyMAC);
+                auto found = apByMac.find(key);
+                if (found == apByMac.end()) {
+                    CAPInfo ap;
+                    ap.m_abyMAC = r.m_abyMAC;
+                    ap.m_szSSID = plainSsid ? r.m_szSSID : MakeSsid(SsidText(r.m_szSSID) + ": " + title);
+                    ap.m_bSelected = 0;
+                    ap.m_nGroupIndex = 1;
+                    ap.m_crColour = NextApColour();
+                    ap.m_byChannel = r.m_byChannel;
+                    found = apByMac.emplace(key, m_aAPs.size()).first;
+                    m_aAPs.push_back(std::move(ap));
+                    samplesOf.push_back(0);
+                }
+                ++samplesOf[found->second];
+            }
+        for (std::size_t a = 0; a < samplesOf.size(); ++a)
+            if (samplesOf[a]) m_aAPs[a].m_aSamples.reserve(m_aAPs[a].m_aSamples.size() + samplesOf[a]);
 
-        for (std::size_t pi = next; pi < next + count; ++pi) {
-            const CDataPoint& point = m_aDataPoints[pi];
+        // Second pass: the samples, and the file's path merged as it goes.
+        const std::size_t pathBefore = m_aPoints.size();
+        PathMerger path(*this);
+        for (const CDataPoint& point : points) {
             CData s;
             s.m_dY = point.m_rec.m_nLatMas / 3600000.0;
             s.m_dX = point.m_rec.m_nLonMas / 3600000.0;
-            auto addRaw = [&] {
-                m_aMeasurements.push_back(s);
-                m_aRawFix.push_back(point.m_rec.m_byFix);
-                m_aRawAltitude.push_back(point.m_rec.m_nAltitudeCm);
-                m_aRawVelocity.push_back(point.m_rec.m_wSpeedCms);
-            };
+            const CPointRecord& rec = point.m_rec;
             if (point.m_aReadings.empty()) {
-                addRaw();
+                path.Add(s, rec.m_byFix, rec.m_nAltitudeCm, rec.m_wSpeedCms);
                 continue;
             }
             for (const CHssData& r : point.m_aReadings) {
                 s.m_dRssi = r.RssiDbm();
                 // The file has noise for channels 0 to 13 only.
-                s.m_nNoise =
-                    r.m_byChannel < point.m_rec.m_anNoise.size() ? point.m_rec.m_anNoise[r.m_byChannel] : 0;
-                addRaw();
-                const std::uint64_t key = MacKey(r.m_abyMAC);
-                const auto found = apByMac.find(key);
-                if (found != apByMac.end()) {
-                    m_aAPs[found->second].m_aSamples.push_back(s);
-                    continue;
-                }
-                CAPInfo ap;
-                ap.m_abyMAC = r.m_abyMAC;
-                ap.m_szSSID = plainSsid ? r.m_szSSID : MakeSsid(SsidText(r.m_szSSID) + ": " + title);
-                ap.m_bSelected = 0;
-                ap.m_nGroupIndex = 1;
-                ap.m_crColour = NextApColour();
-                ap.m_byChannel = r.m_byChannel;
-                ap.m_aSamples.push_back(s);
-                apByMac.emplace(key, m_aAPs.size());
-                m_aAPs.push_back(std::move(ap));
+                s.m_nNoise = r.m_byChannel < rec.m_anNoise.size() ? rec.m_anNoise[r.m_byChannel] : 0;
+                path.Add(s, rec.m_byFix, rec.m_nAltitudeCm, rec.m_wSpeedCms);
+                m_aAPs[apByMac.find(MacKey(r.m_abyMAC))->second].m_aSamples.push_back(s);
             }
         }
-        next += count;
-
-        MergePathPositions();
-        m_aFilePathCount.push_back(static_cast<int>(m_aPoints.size()));
-        allPoints.insert(allPoints.end(), m_aPoints.begin(), m_aPoints.end());
-        allGps.insert(allGps.end(), m_aGpsState.begin(), m_aGpsState.end());
-        allVelocity.insert(allVelocity.end(), m_aVelocity.begin(), m_aVelocity.end());
-        allAltitude.insert(allAltitude.end(), m_aAltitude.begin(), m_aAltitude.end());
+        path.Finish();
+        m_aFilePathCount.push_back(static_cast<int>(m_aPoints.size() - pathBefore));
     }
-    m_aMeasurements.clear();
-    m_aPoints = std::move(allPoints);
-    m_aGpsState = std::move(allGps);
-    m_aVelocity = std::move(allVelocity);
-    m_aAltitude = std::move(allAltitude);
 
     if (m_nMapImageSize > 0) {
         ConvertToMap(*this, m_aPoints);
