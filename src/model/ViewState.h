@@ -99,6 +99,13 @@ class ViewState {
     /// Zoom in (or out) about the click (px, py) on a W x H client area. A click outside the client
     /// area is refused with "The Point Is Out of View!" and changes nothing; returns false then.
     bool Zoom(bool zoomIn, int px, int py, int width, int height, UserPrompts& prompts);
+    /// The same zoom step and limits, placed so that the point under (px, py) stays under the mouse
+    /// (the wheel's zoom; a click centres the window instead). Points outside the client area are
+    /// ignored; returns false then.
+    bool ZoomAbout(bool zoomIn, int px, int py, int width, int height);
+
+    /// After a zoom: the scroll positions that match the new window (axes narrower than the frame).
+    void FollowZoomWithScrollBars();
 
     /// Line and page steps of an axis: T = trunc(L / e) - L hidden pixels, line = round(c * 1000 / T),
     /// page = round(L * 1000 / T), rounded by RoundView and at least 1.
