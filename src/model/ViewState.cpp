@@ -17,23 +17,6 @@ int RoundView(double v) {
     return static_cast<int>(std::clamp(r, -1e9, 1e9));
 }
 
-int TruncPixel(double v) {
-    if (std::isnan(v)) return 0;
-    return static_cast<int>(std::clamp(v, -1e9, 1e9));
-}
-
-double PixelMapping::PxExact(double x) const {
-    return (x - frame.x0) * (width - 1) / frame.xs;
-}
-double PixelMapping::PyExact(double y) const {
-    return (height - 1) - (y - frame.y0) * (height - 1) / frame.ys;
-}
-int PixelMapping::Px(double x) const {
-    return TruncPixel(PxExact(x));
-}
-int PixelMapping::Py(double y) const {
-    return TruncPixel(PyExact(y));
-}
 double PixelMapping::ModelX(double px) const {
     return frame.x0 + px * frame.xs / (width - 1);
 }

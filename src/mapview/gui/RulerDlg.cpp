@@ -100,7 +100,13 @@ QLineEdit* CRulerDlg::AddField(int id, bool readOnly) {
     auto* edit = new QLineEdit(this);
     edit->setObjectName(QString::number(id));
     edit->setReadOnly(readOnly);
-    if (readOnly) edit->setFocusPolicy(Qt::NoFocus);
+    if (readOnly) {
+        // Labels that happen to be edits: no box of their own.
+        edit->setFocusPolicy(Qt::NoFocus);
+        QPalette palette = edit->palette();
+        palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+        edit->setPalette(palette);
+    }
     return edit;
 }
 

@@ -61,7 +61,7 @@ TEST(GraphViewPictures, ScreenshotsOfTheDemo) {
     w.Click(QPoint(450, 280));
     w.view->runCommand(kCmdZoomIn);
     w.view->runCommand(kCmdInfoWindow);
-    w.Move(QPoint(520, 250));
+    w.Move(QPoint(520, 160));
     ASSERT_TRUE(WaitUntil([&] { return w.view->infoWindow()->isVisible(); }, 5000));
     Save(*w.view, "graph-window-info");
 
