@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QPrinter>
 
 #include <cstdlib>
 
@@ -76,6 +77,14 @@ TEST(GraphViewPictures, ScreenshotsOfTheDemo) {
     w.view->runCommand(kCmdRuler);
     w.Press(QPoint(120, 400));
     w.Release(QPoint(700, 120));
+
+    // The printed page, as a PDF file.
+    w.view->choosePrinter = [&](QPrinter& printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QDir(Folder()).filePath("graph-window-print.pdf"));
+        return true;
+    };
+    w.view->runCommand(kCmdPrint);
 
     CDialogApicon icons;
     icons.m_nIconOption = 3;
