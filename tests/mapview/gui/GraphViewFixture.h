@@ -75,11 +75,21 @@ struct GraphWindow {
     std::unique_ptr<gui::CPlotraView> view;
     QString status;
     int viewChanges = 0;
+    int refusedDialogs = 0;
 
     explicit GraphWindow(int width = 800, int height = 500) {
         session.setPrompts(&prompts);
         view = std::make_unique<gui::CPlotraView>(session);
         view->setHoverTime(1);
+        // No test may hang in a modal loop: dialogs are refused unless a test answers them itself.
+        view->execDialog = [this](QDialog&) {
+            ++refusedDialogs;
+            return false;
+        };
+        view->choosePrinter = [this](QPrinter&) {
+            ++refusedDialogs;
+            return false;
+        };
         QObject::connect(&session, &gui::GuiSession::statusText, [this](const QString& s) { status = s; });
         QObject::connect(&session, &gui::GuiSession::viewChanged, [this] { ++viewChanges; });
         Resize(width, height);

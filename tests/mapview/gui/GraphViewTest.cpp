@@ -395,3 +395,30 @@ TEST(GraphViewInfo, BubbleOpensOnHoverBesideTheMouseAtEveryEdgeAndGoesOnTheNextM
     w.view->runCommand(kCmdInfoWindow);
     EXPECT_FALSE(info->isVisible());
 }
+
+TEST(GraphViewRobustness, TinyWindowAndEmptyFrameAnswerEveryGesture) {
+    GraphWindow w(1, 1);
+    BuildLineProject(w.doc());
+    w.doc().m_dFrameSpanX = 0; // a damaged project: a frame without extent
+    w.Changed();
+    for (int id : {kCmdZoomIn, kCmdInfoWindow})
+        w.view->runCommand(id);
+    EXPECT_FALSE(w.view->picture().isNull());
+    for (QPoint p : {QPoint(0, 0), QPoint(3, -2)}) {
+        w.Move(p);
+        w.Click(p);
+        w.Click(p, Qt::RightButton);
+        w.Wheel(p, 120, Qt::ControlModifier);
+        w.Wheel(p, -120);
+    }
+    w.view->runCommand(kCmdZoomIn);
+    w.view->runCommand(kCmdRuler);
+    w.Press(QPoint(0, 0));
+    w.Release(QPoint(0, 0));
+    w.view->runCommand(kCmdMoveAp);
+    w.Press(QPoint(0, 0));
+    w.Release(QPoint(0, 0));
+    w.Resize(200, 100);
+    EXPECT_EQ(w.view->picture().size(), QSize(200, 100));
+    QTest::qWait(5);
+}
