@@ -18,6 +18,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 namespace plotra::gui {
 
@@ -61,6 +62,10 @@ public:
     /// The status-bar text of the graph and table windows ("Mouse Position" pane).
     void setStatusText(const QString& text) { emit statusText(text); }
 
+    /// The document's title: the file name of its path, or the title the document set (the KML
+    /// export proposes it as the file name).
+    const std::string& documentTitle() const { return m_title; }
+
     /// Called with the document's path name and title (the main window shows them).
     std::function<void(const std::string&, bool)> pathNameChanged;
     std::function<void(const std::string&)> titleChanged;
@@ -94,6 +99,7 @@ private:
     ProgressDialog* m_progress = nullptr;
     ViewState m_view;
     QSize m_clientSize{800, 500};
+    std::string m_title;
 };
 
 } // namespace plotra::gui

@@ -8,8 +8,10 @@
 #include "model/ViewState.h"
 
 #include <QPainter>
+#include <QSaveFile>
 
 #include <algorithm>
+#include <cctype>
 #include <string>
 
 namespace plotra {
@@ -23,6 +25,25 @@ bool SizeAllowed(int width, int height) {
 std::string SizeMessage() {
     return "The picture size must be between 1 x 1 and " + std::to_string(kMaxPictureSide) + " x " +
            std::to_string(kMaxPictureSide) + " pixels.";
+}
+
+bool EndsWithPng(const std::string& path) {
+    if (path.size() < 4) return false;
+    std::string end = path.substr(path.size() - 4);
+    std::transform(end.begin(), end.end(), end.begin(), [](unsigned char c) { return std::tolower(c); });
+    return end == ".png";
+}
+
+// Through a temporary file, like the bitmap: a failed write keeps an older file.
+bool WritePngFile(const std::string& path, const QImage& picture) {
+    if (picture.isNull()) return false;
+    QSaveFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    if (!picture.save(&file, "PNG")) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
 }
 
 } // namespace
@@ -64,7 +85,10 @@ bool SaveGraphImage(const CPlotraDoc& doc, UserPrompts& prompts) {
     request.filter = "BMP - Bitmap picture (*.bmp)|";
     const auto chosen = prompts.chooseSaveFile(request);
     if (!chosen) return false;
-    return WriteBmpFile(SaveGraphImageName(*chosen), GraphPictureOf(doc));
+    const QImage picture = GraphPictureOf(doc);
+    // A name ending in ".png" asks for a PNG file, written as named; any other name gets the bitmap.
+    if (EndsWithPng(*chosen)) return WritePngFile(*chosen, picture);
+    return WriteBmpFile(SaveGraphImageName(*chosen), picture);
 }
 
 bool ExportGraphImage(CPlotraDoc& doc, const GraphImageOptions& options, UserPrompts& prompts,

@@ -31,7 +31,8 @@ PrintPlacement PrintPlacementFor(int pageWidth, int pageHeight, int pictureWidth
 void DrawPrintedGraph(QPainter& painter, const QRect& page, const QImage& picture);
 
 /// The "Save Graph Image..." command: asks for a path ("Save picture as a Bitmap file") and writes
-/// the document's last graph picture to SaveGraphImageName(path). False when cancelled or unwritten.
+/// the document's last graph picture to SaveGraphImageName(path); a chosen name ending in ".png"
+/// gets a PNG file of that name instead. False when cancelled or unwritten.
 bool SaveGraphImage(const CPlotraDoc& doc, UserPrompts& prompts);
 
 /// \brief What the command-line image export draws beyond the document's display settings.

@@ -1,7 +1,6 @@
 #include "mapview/GraphRenderer.h"
 #include "mapview/RenderSide.h"
 
-#include "model/Geometry.h"
 #include "mapview/ApIcons.h"
 #include "mapview/Axes.h"
 #include "mapview/CoverageImages.h"
@@ -9,6 +8,7 @@
 #include "mapview/MapImage.h"
 #include "mapview/RenderApplication.h"
 #include "mapview/Shapes.h"
+#include "model/Geometry.h"
 #include "model/PlotraDoc.h"
 
 #include <QPainter>
@@ -277,20 +277,50 @@ GraphLayers ScreenLayers(const CPlotraDoc& doc, const ViewState& view) {
     return l;
 }
 
-QImage ComposeGraph(const CPlotraDoc& doc, const VisibleFrame& frame, const GraphLayers& layers, int width,
-                    int height, const QImage* compass) {
+namespace {
+
+// A work surface of the window's last paint when it has the size asked for (taken out of the cache,
+// so that drawing on it copies nothing), otherwise a new one.
+QImage TakeSurface(QImage* kept, int width, int height) {
+    if (kept && kept->width() == width && kept->height() == height &&
+        kept->format() == QImage::Format_RGB32 && kept->isDetached())
+        return std::move(*kept);
+    return QImage(width, height, QImage::Format_RGB32);
+}
+
+// Puts the work surfaces back into the cache when the paint is done, whichever way it ends.
+struct SurfacesBack {
+    RenderSide* side;
+    QImage& composition;
+    QImage& scratch;
+    ~SurfacesBack() {
+        if (!side) return;
+        side->composition = std::move(composition);
+        if (!scratch.isNull()) side->scratch = std::move(scratch);
+    }
+};
+
+QImage Compose(const CPlotraDoc& doc, const VisibleFrame& frame, const GraphLayers& layers, int width,
+               int height, const QImage* compass, RenderSide* reuse) {
     EnsureRenderApplication();
     if (width < 1 || height < 1 || width > kMaxPictureSide || height > kMaxPictureSide) return {};
     Paint paint{doc, layers, PixelMapping{frame, width, height},
                 {},  {},     {},
                 {},  {},     std::clamp(doc.m_nLineWidth, 0, kMaxLineWidth)};
     paint.target = QImage(width, height, QImage::Format_RGB32);
-    paint.composition = QImage(width, height, QImage::Format_RGB32);
-    paint.scratch = QImage(width, height, QImage::Format_RGB32);
-    if (paint.target.isNull() || paint.composition.isNull() || paint.scratch.isNull()) return {};
+    // Fresh surfaces of a large window cost more in page faults than in drawing; the window's paints
+    // reuse theirs.
+    paint.composition = TakeSurface(reuse ? &reuse->composition : nullptr, width, height);
+    // The scratch surface serves the per-AP overlays and the cell radius circles only; without them
+    // nothing reads it, so it is neither made nor filled.
+    const bool scratchUsed = (layers.coverage && !layers.combined) || layers.cellRadius;
+    if (scratchUsed) paint.scratch = TakeSurface(reuse ? &reuse->scratch : nullptr, width, height);
+    const SurfacesBack back{reuse, paint.composition, paint.scratch};
+    if (paint.target.isNull() || paint.composition.isNull() || (scratchUsed && paint.scratch.isNull()))
+        return {};
     paint.target.fill(Qt::white);
     paint.composition.fill(Qt::white);
-    paint.scratch.fill(Qt::white);
+    if (scratchUsed) paint.scratch.fill(Qt::white);
 
     // Map, into the target and both work surfaces.
     if (layers.map) {
@@ -298,7 +328,7 @@ QImage ComposeGraph(const CPlotraDoc& doc, const VisibleFrame& frame, const Grap
         if (!paint.map.isNull() && frame.xs > 0 && frame.ys > 0) paint.mapPlace = PlaceMap(doc, paint.m);
         paint.RenderMapInto(paint.target);
         paint.RenderMapInto(paint.composition);
-        paint.RenderMapInto(paint.scratch);
+        if (scratchUsed) paint.RenderMapInto(paint.scratch);
     }
     if (!doc.m_bDataLoaded || doc.m_aAPs.empty()) return paint.target;
     // A frame without extent would divide by zero in every conversion below.
@@ -346,8 +376,16 @@ QImage ComposeGraph(const CPlotraDoc& doc, const VisibleFrame& frame, const Grap
     return paint.target;
 }
 
+} // namespace
+
+QImage ComposeGraph(const CPlotraDoc& doc, const VisibleFrame& frame, const GraphLayers& layers, int width,
+                    int height, const QImage* compass) {
+    return Compose(doc, frame, layers, width, height, compass, nullptr);
+}
+
 QImage RenderGraph(CPlotraDoc& doc, const ViewState& view, int width, int height, const QImage* compass) {
-    QImage picture = ComposeGraph(doc, view.Visible(doc), ScreenLayers(doc, view), width, height, compass);
+    QImage picture =
+        Compose(doc, view.Visible(doc), ScreenLayers(doc, view), width, height, compass, &RenderSideOf(doc));
     KeepGraphPicture(doc, picture);
     return picture;
 }
@@ -367,7 +405,8 @@ QImage RenderReportPicture(const CPlotraDoc& doc, int graphType, const ReportSwi
         frame = MapPathFrame(doc, switches.map, kReportPictureWidth, kReportPictureHeight);
     else
         frame = doc.ExtentFor(kReportPictureWidth, kReportPictureHeight, 0, doc.Host().mapShown()).frame;
-    if (!frame) frame = ModelRect{doc.m_dFrameOriginY, doc.m_dFrameOriginX, doc.m_dFrameSpanY, doc.m_dFrameSpanX};
+    if (!frame)
+        frame = ModelRect{doc.m_dFrameOriginY, doc.m_dFrameOriginX, doc.m_dFrameSpanY, doc.m_dFrameSpanX};
 
     GraphLayers l;
     l.graphType = graphType;

@@ -12,11 +12,14 @@ namespace plotra {
 
 struct RenderSide {
     QImage graphPicture; ///< the last painted graph picture
+    /// The work surfaces of the last RenderGraph (composition and scratch), reused by the next one
+    /// of the same size.
+    QImage composition, scratch;
 
-    CPicture map;                          ///< the document's map picture
+    CPicture map;                           ///< the document's map picture
     const std::uint8_t* mapBytes = nullptr; ///< which bytes it was decoded from
     std::size_t mapSize = 0;
-    std::uint64_t mapChange = ~0ull;        ///< the document's map and project notices at decoding
+    std::uint64_t mapChange = ~0ull; ///< the document's map and project notices at decoding
 };
 
 /// The render-side state of \p doc, created on first use.

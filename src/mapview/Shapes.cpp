@@ -4,6 +4,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 #include <unordered_map>
 
 namespace plotra {
@@ -40,6 +41,44 @@ const std::vector<QPoint>& TinyPattern(std::uint32_t key, const QPoint* relative
     return cache.emplace(key, std::move(pixels)).first->second;
 }
 
+// Pieces lying wholly beyond one edge of the picture, found in model coordinates before any corner
+// is converted (most pieces of a zoomed-in view). The bounds lie three pixels outside the picture,
+// a pixel beyond the two that the pixel test below allows, so that both tests agree on every piece
+// the cull drops whatever the rounding.
+struct ModelCull {
+    bool usable = false;
+    double left = 0, right = 0, bottom = 0, top = 0;
+    ModelCull(const PixelMapping& m, int W, int H) {
+        const VisibleFrame& f = m.frame;
+        if (!(f.xs > 0) || !(f.ys > 0) || !std::isfinite(f.xs) || !std::isfinite(f.ys) || W < 2 || H < 2)
+            return;
+        const double px = f.xs / (W - 1), py = f.ys / (H - 1);
+        left = f.x0 - 3 * px;
+        right = f.x0 + (W + 2) * px;
+        bottom = f.y0 - 3 * py;
+        top = f.y0 + (H + 2) * py;
+        usable = std::isfinite(left) && std::isfinite(right) && std::isfinite(bottom) && std::isfinite(top);
+    }
+    bool Outside(const CData_Area& a, int corners) const {
+        if (!usable) return false;
+        double minX = a.m_adX[0], maxX = minX, minY = a.m_adY[0], maxY = minY;
+        for (int k = 1; k < corners; ++k) {
+            const double x = a.m_adX[static_cast<std::size_t>(k)], y = a.m_adY[static_cast<std::size_t>(k)];
+            minX = std::min(minX, x), maxX = std::max(maxX, x);
+            minY = std::min(minY, y), maxY = std::max(maxY, y);
+        }
+        return maxX < left || minX > right || maxY < bottom || minY > top;
+    }
+};
+
+// Four corners that make an axis-aligned rectangle, in either direction round.
+bool IsRectangle(const QPoint* pts, int corners) {
+    return corners == 4 && ((pts[0].y() == pts[1].y() && pts[1].x() == pts[2].x() &&
+                             pts[2].y() == pts[3].y() && pts[3].x() == pts[0].x()) ||
+                            (pts[0].x() == pts[1].x() && pts[1].y() == pts[2].y() &&
+                             pts[2].x() == pts[3].x() && pts[3].y() == pts[0].y()));
+}
+
 bool DirectlyWritable(const QImage& image) {
     return image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32 ||
            image.format() == QImage::Format_ARGB32_Premultiplied;
@@ -53,14 +92,22 @@ void FillContourPieces(QImage& target, const PixelMapping& m, const CData_Area* 
     const int W = target.width(), H = target.height();
     const QRgb rgb = colour.rgb() | 0xFF000000u;
     const bool direct = DirectlyWritable(target);
+    QRgb* const pixels = direct ? reinterpret_cast<QRgb*>(target.bits()) : nullptr;
+    const qsizetype stride = target.bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb));
+    const ModelCull cull(m, W, H);
     // All pieces take the same opaque colour, so the result is the union of their pixels whatever
     // the order: tiny pieces are written first, straight into the pixels, the others painted after.
     std::vector<std::size_t> painted;
     QPoint pts[4];
+    // Neighbouring pieces are mostly the same shape (whole cells of one size): the last pattern is
+    // kept at hand.
+    std::uint32_t lastKey = 0;
+    const std::vector<QPoint>* lastPattern = nullptr;
     for (std::size_t i = 0; i < count; ++i) {
         const CData_Area& a = pieces[i];
         const int corners = std::clamp(a.m_nCorners, 0, 4);
         if (corners < 2) continue;
+        if (cull.Outside(a, corners)) continue;
         int minX = 0, maxX = 0, minY = 0, maxY = 0;
         for (int k = 0; k < corners; ++k) {
             pts[k] = QPoint(m.Px(a.m_adX[static_cast<std::size_t>(k)]),
@@ -83,9 +130,13 @@ void FillContourPieces(QImage& target, const PixelMapping& m, const CData_Area* 
                 relative[k] = pts[k] - QPoint(minX, minY);
                 key = (key << 6) | static_cast<std::uint32_t>(relative[k].x() << 3 | relative[k].y());
             }
-            for (const QPoint& d : TinyPattern(key, relative, corners)) {
+            if (!lastPattern || key != lastKey) {
+                lastPattern = &TinyPattern(key, relative, corners);
+                lastKey = key;
+            }
+            for (const QPoint& d : *lastPattern) {
                 const int x = minX + d.x(), y = minY + d.y();
-                if (x >= 0 && y >= 0 && x < W && y < H) reinterpret_cast<QRgb*>(target.scanLine(y))[x] = rgb;
+                if (x >= 0 && y >= 0 && x < W && y < H) pixels[y * stride + x] = rgb;
             }
             continue;
         }
@@ -108,10 +159,7 @@ void FillContourPieces(QImage& target, const PixelMapping& m, const CData_Area* 
             minY = k ? std::min(minY, pts[k].y()) : pts[k].y();
             maxY = k ? std::max(maxY, pts[k].y()) : pts[k].y();
         }
-        const bool rectangle = corners == 4 && ((pts[0].y() == pts[1].y() && pts[1].x() == pts[2].x() &&
-                                                 pts[2].y() == pts[3].y() && pts[3].x() == pts[0].x()) ||
-                                                (pts[0].x() == pts[1].x() && pts[1].y() == pts[2].y() &&
-                                                 pts[2].x() == pts[3].x() && pts[3].y() == pts[0].y()));
+        const bool rectangle = IsRectangle(pts, corners);
         const bool inside = minX >= 0 && minY >= 0 && maxX < W && maxY < H;
         const bool point = minX == maxX && minY == maxY;
         if (rectangle && inside && !point) {

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
+#include <utility>
 
 namespace plotra {
 
@@ -15,23 +17,6 @@ int RoundView(double v) {
     return static_cast<int>(std::clamp(r, -1e9, 1e9));
 }
 
-int TruncPixel(double v) {
-    if (std::isnan(v)) return 0;
-    return static_cast<int>(std::clamp(v, -1e9, 1e9));
-}
-
-double PixelMapping::PxExact(double x) const {
-    return (x - frame.x0) * (width - 1) / frame.xs;
-}
-double PixelMapping::PyExact(double y) const {
-    return (height - 1) - (y - frame.y0) * (height - 1) / frame.ys;
-}
-int PixelMapping::Px(double x) const {
-    return TruncPixel(PxExact(x));
-}
-int PixelMapping::Py(double y) const {
-    return TruncPixel(PyExact(y));
-}
 double PixelMapping::ModelX(double px) const {
     return frame.x0 + px * frame.xs / (width - 1);
 }
@@ -100,7 +85,24 @@ void PlaceAxis(bool zoomIn, double c, double h, double& lo, double& hi) {
     }
 }
 
+// Half extents of one zoom step from the window extents (ex, ey); nothing when the step resets the
+// view to the whole frame (beyond eleven steps in, or past the zoom-out limits).
+std::optional<std::pair<double, double>> ZoomHalfExtents(bool zoomIn, double ex, double ey) {
+    if (zoomIn) {
+        if (ex < 0.1 || ey < 0.1) return std::nullopt;
+        return std::pair{ex * 0.8 * 0.5, ey * 0.8 * 0.5};
+    }
+    if (ex < 5.8 && ey < 5.8) return std::pair{ex * 1.25 * 0.5, ey * 1.25 * 0.5};
+    return std::nullopt;
+}
+
 } // namespace
+
+void ViewState::FollowZoomWithScrollBars() {
+    RecomputeExtents();
+    if (m_dViewWidth < 1.0) m_nHScrollPos = ScrollPosFor(m_dViewXMin, m_dViewWidth);
+    if (m_dViewHeight < 1.0) m_nVScrollPos = 1000 - ScrollPosFor(m_dViewYMin, m_dViewHeight);
+}
 
 bool ViewState::Zoom(bool zoomIn, int px, int py, int width, int height, UserPrompts& prompts) {
     if (px < 0 || py < 0 || px >= width || py >= height) {
@@ -109,35 +111,52 @@ bool ViewState::Zoom(bool zoomIn, int px, int py, int width, int height, UserPro
     }
     RecomputeExtents();
     const double ex = m_dViewWidth, ey = m_dViewHeight;
-    bool reset = false;
-    double hx = 0.0, hy = 0.0;
-    if (zoomIn) {
-        if (ex < 0.1 || ey < 0.1) {
-            reset = true;
-        } else {
-            hx = ex * 0.8 * 0.5;
-            hy = ey * 0.8 * 0.5;
-        }
-    } else {
-        if (ex < 5.8 && ey < 5.8) {
-            hx = ex * 1.25 * 0.5;
-            hy = ey * 1.25 * 0.5;
-        } else {
-            reset = true;
-        }
-    }
-    if (reset) {
+    const auto half = ZoomHalfExtents(zoomIn, ex, ey);
+    if (!half) {
         ResetWindow();
     } else {
         // The centre uses W and H (not W - 1, H - 1): a click maps to the fraction of the client area.
         const double cx = px * ex / width + m_dViewXMin;
         const double cy = (height - py) * ey / height + m_dViewYMin;
-        PlaceAxis(zoomIn, cx, hx, m_dViewXMin, m_dViewXMax);
-        PlaceAxis(zoomIn, cy, hy, m_dViewYMin, m_dViewYMax);
+        PlaceAxis(zoomIn, cx, half->first, m_dViewXMin, m_dViewXMax);
+        PlaceAxis(zoomIn, cy, half->second, m_dViewYMin, m_dViewYMax);
     }
+    FollowZoomWithScrollBars();
+    return true;
+}
+
+namespace {
+
+// Places one axis so that the fraction f of the window stays at the same frame fraction; zooming out
+// stops at the zoom-out limits. (Zooming in this way never leaves the old window.)
+void PlaceAxisAbout(bool zoomIn, double f, double h, double& lo, double& hi) {
+    const double anchor = lo + f * (hi - lo);
+    lo = anchor - f * 2.0 * h;
+    hi = lo + 2.0 * h;
+    if (zoomIn) return;
+    if (lo < ViewState::kZoomOutLow) {
+        lo = ViewState::kZoomOutLow;
+        hi = lo + 2.0 * h;
+    } else if (hi > ViewState::kZoomOutHigh) {
+        hi = ViewState::kZoomOutHigh;
+        lo = hi - 2.0 * h;
+    }
+}
+
+} // namespace
+
+bool ViewState::ZoomAbout(bool zoomIn, int px, int py, int width, int height) {
+    if (px < 0 || py < 0 || px >= width || py >= height) return false;
     RecomputeExtents();
-    if (m_dViewWidth < 1.0) m_nHScrollPos = ScrollPosFor(m_dViewXMin, m_dViewWidth);
-    if (m_dViewHeight < 1.0) m_nVScrollPos = 1000 - ScrollPosFor(m_dViewYMin, m_dViewHeight);
+    const auto half = ZoomHalfExtents(zoomIn, m_dViewWidth, m_dViewHeight);
+    if (!half) {
+        ResetWindow();
+    } else {
+        PlaceAxisAbout(zoomIn, static_cast<double>(px) / width, half->first, m_dViewXMin, m_dViewXMax);
+        PlaceAxisAbout(zoomIn, static_cast<double>(height - py) / height, half->second, m_dViewYMin,
+                       m_dViewYMax);
+    }
+    FollowZoomWithScrollBars();
     return true;
 }
 

@@ -5,6 +5,8 @@
 
 #include "model/Geometry.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <optional>
 
@@ -23,8 +25,12 @@ struct VisibleFrame {
 int RoundView(double v);
 
 /// Truncation toward zero as pixel positions use it; values beyond the int range are held at
-/// +-1e9 so that a far-away point (deep zoom) cannot overflow the conversion.
-int TruncPixel(double v);
+/// +-1e9 so that a far-away point (deep zoom) cannot overflow the conversion. (Inline: the drawing
+/// converts hundreds of thousands of positions per picture.)
+inline int TruncPixel(double v) {
+    if (std::isnan(v)) return 0;
+    return static_cast<int>(std::clamp(v, -1e9, 1e9));
+}
 
 /// \brief Model coordinates <-> pixels of a W x H target showing a visible frame. Y grows upward in
 /// the model and downward on the target.
@@ -33,12 +39,12 @@ struct PixelMapping {
     int width = 1, height = 1;
 
     /// px = trunc((X - x0) * (W - 1) / xs)
-    int Px(double x) const;
+    int Px(double x) const { return TruncPixel(PxExact(x)); }
     /// py = trunc((H - 1) - (Y - y0) * (H - 1) / ys)
-    int Py(double y) const;
+    int Py(double y) const { return TruncPixel(PyExact(y)); }
     /// The same without the truncation (for rounding with RoundView).
-    double PxExact(double x) const;
-    double PyExact(double y) const;
+    double PxExact(double x) const { return (x - frame.x0) * (width - 1) / frame.xs; }
+    double PyExact(double y) const { return (height - 1) - (y - frame.y0) * (height - 1) / frame.ys; }
     /// X = x0 + px * xs / (W - 1)
     double ModelX(double px) const;
     /// Y = y0 + (H - 1 - py) * ys / (H - 1)
@@ -99,6 +105,13 @@ class ViewState {
     /// Zoom in (or out) about the click (px, py) on a W x H client area. A click outside the client
     /// area is refused with "The Point Is Out of View!" and changes nothing; returns false then.
     bool Zoom(bool zoomIn, int px, int py, int width, int height, UserPrompts& prompts);
+    /// The same zoom step and limits, placed so that the point under (px, py) stays under the mouse
+    /// (the wheel's zoom; a click centres the window instead). Points outside the client area are
+    /// ignored; returns false then.
+    bool ZoomAbout(bool zoomIn, int px, int py, int width, int height);
+
+    /// After a zoom: the scroll positions that match the new window (axes narrower than the frame).
+    void FollowZoomWithScrollBars();
 
     /// Line and page steps of an axis: T = trunc(L / e) - L hidden pixels, line = round(c * 1000 / T),
     /// page = round(L * 1000 / T), rounded by RoundView and at least 1.

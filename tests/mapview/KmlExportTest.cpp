@@ -246,10 +246,14 @@ TEST_F(KmlExport, SaveGraphImageCommandWritesTheKeptPicture) {
     CPlotraDoc doc;
     KeepGraphPicture(doc, Picture(7, 5));
     test::PromptRecorder prompts;
-    prompts.saveFiles.push_back(dir.File("shot.final.png"));
+    prompts.saveFiles.push_back(dir.File("shot.final.jpg"));
+    prompts.saveFiles.push_back(dir.File("shot.final.PNG"));
     ASSERT_TRUE(SaveGraphImage(doc, prompts));
     EXPECT_EQ(prompts.choosers[0].title, "Save picture as a Bitmap file");
     EXPECT_EQ(prompts.choosers[0].filter, "BMP - Bitmap picture (*.bmp)|");
     EXPECT_EQ(QImage(QString::fromStdString(dir.File("shot.bmp")), "BMP").size(), QSize(7, 5));
+    // A name ending in ".png" gets a PNG file of exactly that name.
+    ASSERT_TRUE(SaveGraphImage(doc, prompts));
+    EXPECT_EQ(QImage(QString::fromStdString(dir.File("shot.final.PNG")), "PNG").size(), QSize(7, 5));
     EXPECT_FALSE(SaveGraphImage(doc, prompts)); // cancelled
 }

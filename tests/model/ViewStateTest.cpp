@@ -155,6 +155,37 @@ TEST(ViewZoom, ClickOutsideTheClientAreaIsRefused) {
     EXPECT_EQ(view.m_dViewXMax, 1.0);
 }
 
+TEST(ViewZoom, WheelZoomKeepsThePointUnderTheMouse) {
+    ViewState view;
+    // The frame fraction under (200, 100) of 800 x 500 stays there through a step in and a step out.
+    const auto fractionAt = [&](int px, int py) {
+        return std::pair{view.m_dViewXMin + px * view.m_dViewWidth / 800.0,
+                         view.m_dViewYMin + (500 - py) * view.m_dViewHeight / 500.0};
+    };
+    const auto before = fractionAt(200, 100);
+    ASSERT_TRUE(view.ZoomAbout(true, 200, 100, 800, 500));
+    EXPECT_NEAR(view.m_dViewWidth, 0.8, 1e-12);
+    EXPECT_NEAR(fractionAt(200, 100).first, before.first, 1e-12);
+    EXPECT_NEAR(fractionAt(200, 100).second, before.second, 1e-12);
+    EXPECT_GE(view.m_dViewXMin, 0.0); // a step in stays inside the old window
+    EXPECT_LE(view.m_dViewYMax, 1.0);
+    EXPECT_EQ(view.m_nHScrollPos, TruncPixel(view.m_dViewXMin * 1000 / 0.2));
+    ASSERT_TRUE(view.ZoomAbout(false, 200, 100, 800, 500));
+    EXPECT_NEAR(view.m_dViewWidth, 1.0, 1e-12);
+    EXPECT_NEAR(fractionAt(200, 100).first, before.first, 1e-12);
+    // The same limits as the clicks: zooming out stops at the bounds, then resets; outside: nothing.
+    for (int i = 0; i < 8; ++i)
+        ASSERT_TRUE(view.ZoomAbout(false, 0, 0, 800, 500));
+    EXPECT_NEAR(view.m_dViewWidth, std::pow(1.25, 8), 1e-9);
+    // Held at the bounds as the clicks are (the upper bound wins when the window is wider than both).
+    EXPECT_DOUBLE_EQ(view.m_dViewXMax, ViewState::kZoomOutHigh);
+    EXPECT_NEAR(view.m_dViewYMin, ViewState::kZoomOutLow, 1e-12);
+    ASSERT_TRUE(view.ZoomAbout(false, 0, 0, 800, 500));
+    EXPECT_EQ(view.m_dViewWidth, 1.0);
+    EXPECT_FALSE(view.ZoomAbout(true, 800, 10, 800, 500));
+    EXPECT_EQ(view.m_dViewWidth, 1.0);
+}
+
 TEST(ViewScroll, VerticalPositionZeroShowsTheTop) {
     ViewState view;
     view.m_dViewYMin = 0.1, view.m_dViewYMax = 0.6; // e = 0.5

@@ -1,14 +1,11 @@
-// Placeholder until the graph window exists: an empty pane.
+// The graph window as the main window's right pane.
 #include "app/Panes.h"
-
-#include <QLabel>
+#include "mapview/gui/PlotraView.h"
 
 namespace plotra::gui {
 
-QWidget* CreateGraphView(GuiSession&, QWidget* parent) {
-    auto* pane = new QLabel(parent);
-    pane->setObjectName("CreateGraphView");
-    return pane;
+QWidget* CreateGraphView(GuiSession& session, QWidget* parent) {
+    return new CPlotraView(session, parent);
 }
 
 } // namespace plotra::gui

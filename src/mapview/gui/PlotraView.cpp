@@ -1,0 +1,560 @@
+#include "mapview/gui/PlotraView.h"
+
+#include "app/GuiSession.h"
+#include "mapview/Axes.h"
+#include "mapview/GraphExport.h"
+#include "mapview/GraphRenderer.h"
+#include "mapview/KmlExport.h"
+#include "mapview/Legend.h"
+#include "mapview/gui/DialogApicon.h"
+#include "mapview/gui/InfoWnd.h"
+#include "mapview/gui/LegendWnd.h"
+#include "mapview/gui/MouseTools.h"
+#include "model/PlotraDoc.h"
+#include "model/PointQuery.h"
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <cmath>
+
+namespace plotra::gui {
+
+namespace {
+
+// Windows' default time a mouse must rest to count as hovering.
+constexpr int kHoverMs = 400;
+constexpr int kWheelNotch = 120;
+
+} // namespace
+
+CPlotraView::CPlotraView(GuiSession& session, QWidget* parent)
+    : QAbstractScrollArea(parent), m_session(session) {
+    setObjectName(QStringLiteral("CPlotraView"));
+    viewport()->setObjectName(QStringLiteral("GraphViewport"));
+    viewport()->setMouseTracking(true);
+    // The picture covers the whole client area: no background to erase first.
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    setFrameShape(QFrame::NoFrame);
+
+    m_zoomIn = std::make_unique<ZoomTool>(*this, true);
+    m_zoomOut = std::make_unique<ZoomTool>(*this, false);
+    m_ruler = std::make_unique<RulerTool>(*this);
+    m_moveAp = std::make_unique<MoveApTool>(*this);
+    m_legend = new CLegendWnd(viewport());
+    m_info = new CInfoWnd(viewport());
+
+    execDialog = [](QDialog& dialog) { return dialog.exec() == QDialog::Accepted; };
+    choosePrinter = [this](QPrinter& printer) {
+        QPrintDialog dialog(&printer, this);
+        dialog.setObjectName(QStringLiteral("PrintDialog"));
+        return execDialog(dialog);
+    };
+
+    horizontalScrollBar()->setObjectName(QStringLiteral("HorizontalScrollBar"));
+    verticalScrollBar()->setObjectName(QStringLiteral("VerticalScrollBar"));
+    for (QScrollBar* bar : {horizontalScrollBar(), verticalScrollBar()})
+        bar->setRange(0, 1000);
+    connect(horizontalScrollBar(), &QScrollBar::actionTriggered, this,
+            [this](int action) { onScrollAction(ScrollAxis::Horizontal, action); });
+    connect(verticalScrollBar(), &QScrollBar::actionTriggered, this,
+            [this](int action) { onScrollAction(ScrollAxis::Vertical, action); });
+
+    m_hoverTimer.setSingleShot(true);
+    m_hoverTimer.setInterval(kHoverMs);
+    connect(&m_hoverTimer, &QTimer::timeout, this, &CPlotraView::showInfo);
+
+    connect(&m_session.notices(), &DocumentSignals::changed, this, &CPlotraView::onDocumentChanged);
+    connect(&m_session, &GuiSession::viewChanged, this, &CPlotraView::onViewChanged);
+    syncScrollBars();
+    updateCursor();
+}
+
+CPlotraView::~CPlotraView() = default;
+
+CPlotraDoc& CPlotraView::doc() const {
+    return m_session.doc();
+}
+
+ViewState& CPlotraView::view() const {
+    return m_session.view();
+}
+
+QSize CPlotraView::clientSize() const {
+    const QSize s = viewport()->size();
+    return QSize(std::max(1, s.width()), std::max(1, s.height()));
+}
+
+PixelMapping CPlotraView::mapping() const {
+    const QSize s = clientSize();
+    return view().Mapping(doc(), s.width(), s.height());
+}
+
+MouseTool* CPlotraView::activeTool() const {
+    const ViewState& v = view();
+    if (v.m_bZoomIn) return m_zoomIn.get();
+    if (v.m_bZoomOut) return m_zoomOut.get();
+    if (v.m_bRuler) return m_ruler.get();
+    if (v.m_bMoveAP) return m_moveAp.get();
+    return nullptr;
+}
+
+// ---- the picture --------------------------------------------------------------------------------------
+
+CPlotraView::PictureKey CPlotraView::currentKey() const {
+    const CPlotraDoc& d = doc();
+    const ViewState& v = view();
+    PictureKey k;
+    k.change = d.m_nChangeCounter;
+    // The frame is part of the key as well: the extent computation moves it and asks the host to reset
+    // the zoom, which repaints through the view's signal rather than through a notice.
+    k.frame = {d.m_dFrameOriginX, d.m_dFrameOriginY, d.m_dFrameSpanX, d.m_dFrameSpanY};
+    k.window = {v.m_dViewXMin, v.m_dViewXMax, v.m_dViewYMin, v.m_dViewYMax};
+    k.map = v.m_bShowMap;
+    k.directions = v.m_bShowDirections;
+    k.size = clientSize();
+    k.compass = m_compass.cacheKey();
+    k.kept = GraphPictureOf(d).cacheKey();
+    return k;
+}
+
+const QImage& CPlotraView::picture() {
+    const PictureKey key = currentKey();
+    if (key == m_key && !m_picture.isNull()) return m_picture;
+    CPlotraDoc& d = doc();
+    if (view().m_bShowDirections && m_compass.isNull())
+        m_compass = BuildCompass(CompassNorthOffset(d, mapping()));
+    const QSize s = clientSize();
+    // The renderer keeps the picture with the document: the exports and printing use that one.
+    m_picture =
+        RenderGraph(d, view(), s.width(), s.height(), view().m_bShowDirections ? &m_compass : nullptr);
+    m_key = currentKey();
+    placeLegend();
+    return m_picture;
+}
+
+void CPlotraView::placeLegend() {
+    const CPlotraDoc& d = doc();
+    const VisibleFrame f = view().Visible(d);
+    // The renderer draws the legend only over data, and only for a frame with an extent.
+    const bool drawn = d.m_bShowLegend && d.m_bDataLoaded && !d.m_aAPs.empty() && f.xs != 0.0 &&
+                       f.ys != 0.0 && std::isfinite(f.xs) && std::isfinite(f.ys) && !m_picture.isNull();
+    QSize size;
+    if (drawn) {
+        Legend legend;
+        legend.Refresh(d);
+        size = legend.GetSize(&m_picture);
+    }
+    if (size.width() <= 0 || size.height() <= 0) {
+        m_legend->hide();
+        return;
+    }
+    m_legend->showPart(m_picture, QRect(m_picture.width() - size.width(), 0, size.width(), size.height()));
+}
+
+void CPlotraView::paintEvent(QPaintEvent* event) {
+    const QImage& shown = picture();
+    QPainter p(viewport());
+    const QRect area = event->rect();
+    p.drawImage(area.topLeft(), shown, area);
+    // The gestures draw over the picture: the ruler's line (also while its dialog is open) and the
+    // dragged AP icon.
+    m_ruler->paint(p);
+    m_moveAp->paint(p);
+}
+
+void CPlotraView::repaintArea(const QRect& rect) {
+    if (!rect.isNull()) viewport()->update(rect);
+}
+
+void CPlotraView::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    m_session.setGraphClientSize(viewport()->size());
+    viewport()->update();
+}
+
+void CPlotraView::onDocumentChanged(const ChangeNotice& notice) {
+    if (notice.what == DocChange::Everything) {
+        m_hoverTimer.stop();
+        m_info->hide();
+    }
+    viewport()->update();
+}
+
+void CPlotraView::onViewChanged() {
+    syncScrollBars();
+    updateCursor();
+    if (!view().m_bInfoWindow) {
+        m_hoverTimer.stop();
+        m_info->hide();
+    }
+    viewport()->update();
+}
+
+void CPlotraView::modesChanged() {
+    m_session.notifyViewChanged();
+}
+
+void CPlotraView::updateCursor() {
+    if (MouseTool* tool = activeTool())
+        viewport()->setCursor(tool->cursor());
+    else
+        viewport()->unsetCursor();
+}
+
+// ---- scrolling -------------------------------------------------------------------------------------
+
+int CPlotraView::charSize(ScrollAxis axis) const {
+    const QFontMetrics fm(font());
+    return axis == ScrollAxis::Horizontal ? fm.horizontalAdvance(QLatin1Char('X')) : fm.height();
+}
+
+void CPlotraView::syncScrollBars() {
+    ViewState& v = view();
+    const bool shown = v.UpdateScrollBars();
+    m_syncing = true;
+    const Qt::ScrollBarPolicy policy = shown ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff;
+    if (horizontalScrollBarPolicy() != policy) setHorizontalScrollBarPolicy(policy);
+    if (verticalScrollBarPolicy() != policy) setVerticalScrollBarPolicy(policy);
+    const QSize client = clientSize();
+    const ScrollSteps h =
+        v.StepsFor(ScrollAxis::Horizontal, client.width(), charSize(ScrollAxis::Horizontal));
+    const ScrollSteps vs = v.StepsFor(ScrollAxis::Vertical, client.height(), charSize(ScrollAxis::Vertical));
+    QScrollBar* hb = horizontalScrollBar();
+    QScrollBar* vb = verticalScrollBar();
+    hb->setSingleStep(h.line);
+    hb->setPageStep(h.page);
+    vb->setSingleStep(vs.line);
+    vb->setPageStep(vs.page);
+    hb->setValue(v.m_nHScrollPos);
+    vb->setValue(v.m_nVScrollPos);
+    m_syncing = false;
+}
+
+void CPlotraView::onScrollAction(ScrollAxis axis, int action) {
+    if (m_syncing) return;
+    QScrollBar* bar = axis == ScrollAxis::Horizontal ? horizontalScrollBar() : verticalScrollBar();
+    ScrollCode code;
+    switch (action) {
+    case QAbstractSlider::SliderSingleStepSub:
+        code = ScrollCode::LineUp;
+        break;
+    case QAbstractSlider::SliderSingleStepAdd:
+        code = ScrollCode::LineDown;
+        break;
+    case QAbstractSlider::SliderPageStepSub:
+        code = ScrollCode::PageUp;
+        break;
+    case QAbstractSlider::SliderPageStepAdd:
+        code = ScrollCode::PageDown;
+        break;
+    case QAbstractSlider::SliderToMinimum:
+        code = ScrollCode::Top;
+        break;
+    case QAbstractSlider::SliderToMaximum:
+        code = ScrollCode::Bottom;
+        break;
+    case QAbstractSlider::SliderMove:
+        code = ScrollCode::ThumbTrack;
+        break;
+    default:
+        return;
+    }
+    scroll(axis, code, bar->sliderPosition());
+    // The bar moves to the position the view computed, not to the one of its own step.
+    const ViewState& v = view();
+    bar->setSliderPosition(axis == ScrollAxis::Horizontal ? v.m_nHScrollPos : v.m_nVScrollPos);
+}
+
+void CPlotraView::scroll(ScrollAxis axis, ScrollCode code, int thumbPos) {
+    const QSize client = clientSize();
+    const int length = axis == ScrollAxis::Horizontal ? client.width() : client.height();
+    view().Scroll(axis, code, thumbPos, length, charSize(axis));
+    m_session.notifyViewChanged();
+}
+
+void CPlotraView::scrollContentsBy(int, int) {
+    // The view state decides what is shown; the picture is painted anew, never shifted.
+}
+
+void CPlotraView::wheelEvent(QWheelEvent* event) {
+    const QPoint delta = event->angleDelta();
+    const int notches = (std::abs(delta.y()) >= std::abs(delta.x()) ? delta.y() : delta.x()) / kWheelNotch;
+    if (notches == 0) {
+        event->accept();
+        return;
+    }
+    if (event->modifiers() & Qt::ControlModifier) {
+        // Ctrl + wheel zooms about the mouse, as map viewers do; the steps and limits of the zoom
+        // commands apply. Without data there is nothing to zoom.
+        if (doc().m_bDataLoaded != 1) return;
+        const QPoint pos = event->position().toPoint();
+        const QSize client = clientSize();
+        for (int i = 0; i < std::abs(notches); ++i)
+            view().ZoomAbout(notches > 0, pos.x(), pos.y(), client.width(), client.height());
+        m_session.notifyViewChanged();
+    } else if (view().m_bScrollBars) {
+        // The wheel scrolls vertically (horizontally with a sideways wheel or Shift), a few lines per
+        // notch as the system sets it.
+        const bool sideways =
+            std::abs(delta.x()) > std::abs(delta.y()) || (event->modifiers() & Qt::ShiftModifier);
+        const ScrollAxis axis = sideways ? ScrollAxis::Horizontal : ScrollAxis::Vertical;
+        const int lines = std::abs(notches) * std::max(1, QApplication::wheelScrollLines());
+        const QSize client = clientSize();
+        const int length = axis == ScrollAxis::Horizontal ? client.width() : client.height();
+        for (int i = 0; i < lines; ++i)
+            view().Scroll(axis, notches > 0 ? ScrollCode::LineUp : ScrollCode::LineDown, 0, length,
+                          charSize(axis));
+        m_session.notifyViewChanged();
+    }
+    event->accept();
+}
+
+// ---- the mouse ----------------------------------------------------------------------------------------
+
+void CPlotraView::mousePressEvent(QMouseEvent* event) {
+    const QPoint pos = event->position().toPoint();
+    m_ptMouse = pos;
+    if (event->button() == Qt::LeftButton) {
+        if (MouseTool* tool = activeTool()) tool->press(pos);
+    } else if (event->button() == Qt::RightButton) {
+        rightButtonDown(pos);
+    }
+}
+
+void CPlotraView::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint pos = event->position().toPoint();
+    m_ptMouse = pos;
+    const QSize client = viewport()->size();
+    m_session.setStatusText(
+        QString::fromStdString(StatusText(doc(), view(), pos.x(), pos.y(), client.width(), client.height())));
+    if (MouseTool* tool = activeTool()) tool->move(pos);
+    if (view().m_bInfoWindow) {
+        if (m_info->isVisible() && pos != m_ptLastHover) m_info->hide();
+        m_hoverTimer.start();
+    }
+}
+
+void CPlotraView::mouseReleaseEvent(QMouseEvent* event) {
+    const QPoint pos = event->position().toPoint();
+    m_ptMouse = pos;
+    if (event->button() != Qt::LeftButton) return;
+    if (MouseTool* tool = activeTool()) tool->release(pos);
+}
+
+void CPlotraView::leaveEvent(QEvent* event) {
+    m_hoverTimer.stop();
+    QAbstractScrollArea::leaveEvent(event);
+}
+
+void CPlotraView::showInfo() {
+    const CPlotraDoc& d = doc();
+    if (!d.m_bDataLoaded || !view().m_bInfoWindow) return;
+    const QSize client = viewport()->size();
+    const QPoint pos = m_ptMouse;
+    if (!QRect(QPoint(0, 0), client).contains(pos)) return;
+    const QSize size = m_info->setText(
+        QString::fromStdString(InfoText(d, view(), pos.x(), pos.y(), client.width(), client.height())));
+    const InfoPlacement place =
+        PlaceInfo(pos.x(), pos.y(), size.width(), size.height(), client.width(), client.height());
+    m_info->setSides(place.left, place.above);
+    m_info->setGeometry(place.x, place.y, size.width(), size.height());
+    m_info->show();
+    m_info->raise();
+    m_ptLastHover = pos;
+}
+
+void CPlotraView::rightButtonDown(const QPoint& pos) {
+    CPlotraDoc& d = doc();
+    ViewState& v = view();
+    v.m_nHitAP = HitTestAp(d, mapping(), pos.x(), pos.y());
+    const int hit = v.m_nHitAP;
+    if (hit >= 0 && static_cast<std::size_t>(hit) < d.m_aAPs.size() && d.m_bShowApMarkers) {
+        const CAPInfo& ap = d.m_aAPs[static_cast<std::size_t>(hit)];
+        CDialogApicon dialog(this);
+        dialog.m_nIconOption = ap.m_nIconOption;
+        dialog.m_nIconId = ap.m_nIconId;
+        if (execDialog(dialog)) d.SetApIcon(hit, dialog.m_nIconOption, dialog.m_nIconId);
+    }
+    v.m_nHitAP = -1;
+}
+
+// ---- commands -----------------------------------------------------------------------------------------
+
+bool CPlotraView::handlesCommand(int id) const {
+    switch (id) {
+    case kCmdRuler:
+    case kCmdZoomIn:
+    case kCmdZoomOut:
+    case kCmdFitWindow:
+    case kCmdFitMapPath:
+    case kCmdShowMap:
+    case kCmdShowDirections:
+    case kCmdInfoWindow:
+    case kCmdShowLegend:
+    case kCmdMoveAp:
+    case kCmdCreateKml:
+    case kCmdSaveGraphImage:
+    case kCmdPrint:
+    case kCmdPrintPreview:
+        return true;
+    default:
+        return false;
+    }
+}
+
+CommandState CPlotraView::commandState(int id) const {
+    const CPlotraDoc& d = doc();
+    const ViewState& v = view();
+    const bool data = d.m_bDataLoaded != 0;
+    switch (id) {
+    case kCmdRuler:
+        return {data, v.m_bRuler};
+    case kCmdZoomIn:
+        return {data, v.m_bZoomIn};
+    case kCmdZoomOut:
+        return {data, v.m_bZoomOut};
+    case kCmdFitWindow:
+    case kCmdFitMapPath:
+        return {data, false};
+    case kCmdShowMap:
+        return {d.m_bMapLoaded != 0, v.m_bShowMap};
+    case kCmdShowDirections:
+        return {data, v.m_bShowDirections};
+    case kCmdInfoWindow:
+        return {data, v.m_bInfoWindow};
+    case kCmdShowLegend:
+        return {data, d.m_bShowLegend != 0};
+    case kCmdMoveAp:
+        return {data, v.m_bMoveAP && d.m_bShowApMarkers};
+    case kCmdCreateKml:
+        return {data && !v.m_bShowMap, false};
+    case kCmdSaveGraphImage:
+    case kCmdPrint:
+    case kCmdPrintPreview:
+        // The framework's commands: always offered; they work on the picture last shown.
+        return {true, false};
+    default:
+        return {};
+    }
+}
+
+void CPlotraView::toggleMode(bool ViewState::*mode) {
+    ViewState& v = view();
+    const bool on = !(v.*mode);
+    m_ruler->cancel();
+    m_moveAp->cancel();
+    v.m_bZoomIn = v.m_bZoomOut = v.m_bRuler = v.m_bMoveAP = false;
+    v.*mode = on;
+    modesChanged();
+}
+
+void CPlotraView::runCommand(int id) {
+    CPlotraDoc& d = doc();
+    ViewState& v = view();
+    // The ruler answers without data itself; every other command does nothing while it is disabled.
+    if (id != kCmdRuler && !commandState(id).enabled) return;
+    const QSize client = clientSize();
+    switch (id) {
+    case kCmdRuler:
+        if (!d.m_bDataLoaded) {
+            d.Prompts().message("Please Input the Data File!", "No Data", PromptIcon::Information);
+            return;
+        }
+        toggleMode(&ViewState::m_bRuler);
+        break;
+    case kCmdZoomIn:
+        if (d.m_bDataLoaded == 1) toggleMode(&ViewState::m_bZoomIn);
+        break;
+    case kCmdZoomOut:
+        if (d.m_bDataLoaded == 1) toggleMode(&ViewState::m_bZoomOut);
+        break;
+    case kCmdFitWindow:
+        v.FitInWindow(d, client.width(), client.height());
+        m_session.notifyViewChanged();
+        break;
+    case kCmdFitMapPath:
+        v.FitInMapPath(d, client.width(), client.height());
+        m_session.notifyViewChanged();
+        break;
+    case kCmdShowMap:
+        m_session.setMapShown(!v.m_bShowMap);
+        // The frame follows the map: with it shown the map is part of the area.
+        d.ComputeExtent(client.width(), client.height(), 0);
+        m_session.notifyViewChanged();
+        break;
+    case kCmdShowDirections: {
+        const bool on = !v.m_bShowDirections;
+        if (on) m_compass = BuildCompass(CompassNorthOffset(d, mapping()));
+        m_session.setShowDirections(on);
+        break;
+    }
+    case kCmdInfoWindow:
+        v.m_bInfoWindow = !v.m_bInfoWindow;
+        modesChanged();
+        break;
+    case kCmdShowLegend: {
+        const bool on = !d.m_bShowLegend;
+        d.SetDisplayFlag(DisplayFlag::Legend, on);
+        if (!on) m_legend->hide();
+        modesChanged();
+        break;
+    }
+    case kCmdMoveAp:
+        if (d.m_bDataLoaded && d.m_bShowApMarkers) toggleMode(&ViewState::m_bMoveAP);
+        break;
+    case kCmdCreateKml:
+        picture();
+        CreateKmlFile(d, m_session.documentTitle(), d.Prompts());
+        break;
+    case kCmdSaveGraphImage:
+        picture();
+        SaveGraphImage(d, d.Prompts());
+        break;
+    case kCmdPrint:
+        print(false);
+        break;
+    case kCmdPrintPreview:
+        print(true);
+        break;
+    default:
+        break;
+    }
+}
+
+// ---- printing -----------------------------------------------------------------------------------------
+
+void CPlotraView::print(bool preview) {
+    picture();
+    QPrinter printer(QPrinter::HighResolution);
+    if (preview) {
+        QPrintPreviewDialog dialog(&printer, this);
+        dialog.setObjectName(QStringLiteral("PrintPreview"));
+        connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
+                [this](QPrinter* p) { printPicture(*p); });
+        execDialog(dialog);
+    } else if (choosePrinter(printer)) {
+        printPicture(printer);
+    }
+}
+
+void CPlotraView::printPicture(QPrinter& printer) {
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        doc().Prompts().message("The printer could not be started.", "Print", PromptIcon::Stop);
+        return;
+    }
+    // The page's drawing area, the picture scaled into it with a margin and framed.
+    DrawPrintedGraph(painter, QRect(0, 0, printer.width(), printer.height()), GraphPictureOf(doc()));
+    painter.end();
+}
+
+} // namespace plotra::gui

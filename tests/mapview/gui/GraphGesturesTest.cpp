@@ -1,0 +1,397 @@
+// The graph window's gestures and exports: the AP hit test, moving an AP (accepted and refused), the
+// icon dialog, the ruler with its dialog, and the picture saved, exported as KML and printed.
+#include "mapview/gui/GraphViewFixture.h"
+
+#include "mapview/ApIcons.h"
+#include "mapview/GraphRenderer.h"
+#include "mapview/gui/DialogApicon.h"
+#include "mapview/gui/RulerDlg.h"
+#include "model/PointQuery.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+using namespace plotra;
+using namespace plotra::gui;
+using namespace plotra::test;
+
+namespace {
+
+QPoint ApPixel(const GraphWindow& w, int ap = 0) {
+    const PixelMapping m = w.view->mapping();
+    const CDataGeo& pos = w.session.doc().m_aAPs[static_cast<std::size_t>(ap)].m_posAP;
+    return QPoint(RoundView(m.PxExact(pos.m_dX)), RoundView(m.PyExact(pos.m_dY)));
+}
+
+QImage OnWhite(const QImage& icon) {
+    QImage out(32, 32, QImage::Format_RGB32);
+    out.fill(Qt::white);
+    QPainter(&out).drawImage(0, 0, icon);
+    return out;
+}
+
+void Click(QWidget* widget, QPoint pos) {
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(pos), QPointF(widget->mapToGlobal(pos)),
+                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &press);
+}
+
+// Pure blue pixels of the ruler's pen inside \p rect, less those the picture has there itself.
+int RulerPixels(const QImage& shown, const QImage& picture, const QRect& rect) {
+    int n = 0;
+    for (int y = rect.top(); y <= rect.bottom(); ++y)
+        for (int x = rect.left(); x <= rect.right(); ++x)
+            n += (shown.pixel(x, y) & 0xFFFFFF) == 0x0000FF && (picture.pixel(x, y) & 0xFFFFFF) != 0x0000FF;
+    return n;
+}
+
+QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A PDF of exactly one page.
+void ExpectOnePagePdf(const QString& path) {
+    const QByteArray pdf = ReadAll(path);
+    ASSERT_GT(pdf.size(), 1000) << path.toStdString();
+    EXPECT_TRUE(pdf.startsWith("%PDF"));
+    EXPECT_TRUE(QRegularExpression(R"(/Count 1\D)").match(QString::fromLatin1(pdf)).hasMatch());
+    EXPECT_EQ(pdf.count("/Type /Page\n") + pdf.count("/Type /Page\r"), 1);
+}
+
+} // namespace
+
+TEST(GraphViewGestures, ApFiveAwayIsHitSixIsNot) {
+    GraphWindow w;
+    BuildLineProject(w.doc());
+    w.Changed();
+    const QPoint ap = ApPixel(w);
+    int dialogs = 0;
+    w.view->execDialog = [&](QDialog& dialog) {
+        dialogs += qobject_cast<CDialogApicon*>(&dialog) != nullptr;
+        return false;
+    };
+    for (QPoint d : {QPoint(5, 0), QPoint(0, -5), QPoint(-5, 5), QPoint(0, 0)}) {
+        const int before = dialogs;
+        w.Press(ap + d, Qt::RightButton);
+        EXPECT_EQ(dialogs, before + 1) << d.x() << "," << d.y();
+    }
+    for (QPoint d : {QPoint(6, 0), QPoint(0, 6), QPoint(-6, -6), QPoint(6, 5)}) {
+        const int before = dialogs;
+        w.Press(ap + d, Qt::RightButton);
+        EXPECT_EQ(dialogs, before) << d.x() << "," << d.y();
+    }
+    EXPECT_EQ(w.view_().m_nHitAP, -1);
+    // Without the markers the right button opens nothing.
+    w.doc().SetDisplayFlag(DisplayFlag::ApMarkers, false);
+    w.Press(ap, Qt::RightButton);
+    EXPECT_EQ(dialogs, 4);
+    w.doc().SetDisplayFlag(DisplayFlag::ApMarkers, true);
+
+    // The move mode: a press 6 pixels away takes nothing and the mode stays for the next try.
+    w.view->runCommand(kCmdMoveAp);
+    w.Press(ap + QPoint(0, 6));
+    EXPECT_EQ(w.view_().m_nHitAP, -1);
+    EXPECT_EQ(w.doc().m_aAPs[0].m_posAP.m_dX, 0.0);
+    w.Release(ap + QPoint(40, 6));
+    EXPECT_EQ(w.doc().m_aAPs[0].m_posAP.m_dX, 0.0);
+    EXPECT_TRUE(w.view_().m_bMoveAP);
+    w.Press(ap + QPoint(-5, 0));
+    EXPECT_EQ(w.view_().m_nHitAP, 0);
+    EXPECT_LT(w.doc().m_aAPs[0].m_posAP.m_dX, -1e6) << "the dragged AP leaves the map";
+}
+
+TEST(GraphViewGestures, DraggedApIsRefittedOrRefusedAndPutBack) {
+    GraphWindow w;
+    BuildLineProject(w.doc());
+    w.doc().m_bCoveragePlotted = 1;
+    w.Changed();
+    CPlotraDoc& doc = w.doc();
+    const QPoint ap = ApPixel(w);
+    w.view->runCommand(kCmdMoveAp);
+    w.Press(ap);
+    EXPECT_EQ(doc.m_posMovedFrom.m_dX, 0.0);
+    EXPECT_LT(doc.m_aAPs[0].m_posAP.m_dX, -1e6);
+    EXPECT_EQ(doc.m_bCoveragePlotted, 0);
+    // The icon follows the mouse over the picture without the AP.
+    const QPoint carried = ap + QPoint(60, 40);
+    w.Move(carried, Qt::LeftButton);
+    QImage expected = w.view->picture().copy();
+    QPainter(&expected).drawImage(carried - QPoint(16, 16), ApIcon(doc.m_aAPs[0].m_nIconId));
+    const QRect icon(carried - QPoint(16, 16), QSize(32, 32));
+    EXPECT_EQ(w.Shown().copy(icon), expected.copy(icon));
+
+    // Dropped back near its place: accepted, refitted there.
+    const QPoint drop = ap + QPoint(1, 0);
+    const PixelMapping m = w.view->mapping();
+    w.Move(drop, Qt::LeftButton);
+    w.Release(drop);
+    EXPECT_TRUE(w.prompts.prompts.empty()) << w.Messages().front();
+    const CAPInfo& moved = doc.m_aAPs[0];
+    EXPECT_DOUBLE_EQ(moved.m_posAP.m_dX, m.ModelX(drop.x()));
+    EXPECT_DOUBLE_EQ(moved.m_posAP.m_dY, m.ModelY(drop.y()));
+    EXPECT_NE(moved.m_dSlope, -20.0);
+    EXPECT_LT(moved.m_dSlope, -15.0);
+    EXPECT_EQ(moved.m_bFixed, 1);
+    EXPECT_FALSE(w.view_().m_bMoveAP) << "the mode ends after one drag";
+    EXPECT_EQ(w.view_().m_nHitAP, -1);
+    EXPECT_FALSE(w.State(kCmdMoveAp).checked);
+    EXPECT_EQ(w.Shown().copy(icon), w.view->picture().copy(icon)) << "the carried icon is gone";
+
+    // Dropped on the far points, the weakest: the slope turns positive, refused and put back.
+    const CDataGeo before = moved.m_posAP;
+    const double slope = moved.m_dSlope, intercept = moved.m_dIntercept;
+    w.view->runCommand(kCmdMoveAp);
+    w.Press(ApPixel(w));
+    const PixelMapping far = w.view->mapping();
+    const QPoint end(RoundView(far.PxExact(1000)) - 1, RoundView(far.PyExact(0)));
+    w.Move(end, Qt::LeftButton);
+    w.Release(end);
+    ASSERT_EQ(w.Messages().size(), 1u);
+    EXPECT_EQ(w.Messages()[0], "Invalid Position: This AP position results in wrong progation parameters.");
+    EXPECT_EQ(doc.m_aAPs[0].m_posAP.m_dX, before.m_dX);
+    EXPECT_EQ(doc.m_aAPs[0].m_posAP.m_dY, before.m_dY);
+    EXPECT_EQ(doc.m_aAPs[0].m_dSlope, slope);
+    EXPECT_EQ(doc.m_aAPs[0].m_dIntercept, intercept);
+    EXPECT_FALSE(w.view_().m_bMoveAP);
+}
+
+TEST(GraphViewGestures, IconDialogPicksOneOfTheSixMarkers) {
+    GraphWindow w;
+    BuildLineProject(w.doc());
+    w.doc().SetApIcon(0, 1, 236);
+    w.Changed();
+    const QImage before = w.view->picture();
+    bool accept = true;
+    w.view->execDialog = [&](QDialog& d) {
+        auto* dialog = qobject_cast<CDialogApicon*>(&d);
+        EXPECT_NE(dialog, nullptr);
+        if (!dialog) return false;
+        EXPECT_EQ(dialog->windowTitle(), "AP Icon Options");
+        EXPECT_EQ(dialog->m_nIconOption, 1);
+        EXPECT_EQ(dialog->m_nIconId, 236);
+        EXPECT_EQ(dialog->findChild<QGroupBox*>("PleaseSelect")->title(), "Please select");
+        EXPECT_EQ(dialog->findChild<QGroupBox*>("Selected")->title(), "Selected");
+        EXPECT_EQ(dialog->findChild<QPushButton*>("1")->text(), "OK");
+        EXPECT_EQ(dialog->findChild<QPushButton*>("2")->text(), "Cancel");
+        // The renderer's six icons at their places, and the chosen one again under "Selected".
+        const QImage shot = dialog->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        for (std::size_t i = 0; i < 6; ++i)
+            EXPECT_EQ(shot.copy(QRect(CDialogApicon::kPlaces[i], QSize(32, 32))),
+                      OnWhite(ApIcon(CDialogApicon::kIconIds[i])))
+                << i;
+        EXPECT_EQ(shot.copy(QRect(CDialogApicon::kSelectedPlace, QSize(32, 32))), OnWhite(ApIcon(236)));
+        // A click between two squares changes nothing; one on the last square picks it.
+        Click(dialog, QPoint(78, 50));
+        EXPECT_EQ(dialog->m_nIconOption, 1);
+        Click(dialog, QPoint(130, 100));
+        EXPECT_EQ(dialog->m_nIconOption, 5);
+        EXPECT_EQ(dialog->m_nIconId, 240);
+        const QImage chosen = dialog->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        EXPECT_EQ(chosen.copy(QRect(CDialogApicon::kSelectedPlace, QSize(32, 32))), OnWhite(ApIcon(240)));
+        return accept;
+    };
+    w.Press(ApPixel(w), Qt::RightButton);
+    EXPECT_EQ(w.doc().m_aAPs[0].m_nIconOption, 5);
+    EXPECT_EQ(w.doc().m_aAPs[0].m_nIconId, 240);
+    EXPECT_NE(w.view->picture(), before) << "the marker is drawn with the new icon";
+    // Cancel keeps the icon.
+    w.doc().SetApIcon(0, 1, 236);
+    accept = false;
+    w.Press(ApPixel(w), Qt::RightButton);
+    EXPECT_EQ(w.doc().m_aAPs[0].m_nIconId, 236);
+
+    // An option that names no place (an old project) shows the first icon chosen.
+    CDialogApicon odd;
+    odd.m_nIconOption = 7;
+    odd.m_nIconId = 999;
+    odd.grab();
+    EXPECT_EQ(odd.m_nIconOption, 0);
+    EXPECT_EQ(odd.m_nIconId, 185);
+}
+
+TEST(GraphViewGestures, RulerMeasuresOnceWithItsDialog) {
+    GraphWindow w;
+    BuildLineProject(w.doc());
+    w.Changed();
+    w.view->runCommand(kCmdRuler);
+    EXPECT_EQ(w.area()->cursor().shape(), Qt::BitmapCursor);
+    const QPoint a(100, 100), mid(250, 200), b(400, 300);
+    const PixelMapping m = w.view->mapping();
+    const QImage picture = w.view->picture();
+    w.Press(a);
+    w.Move(mid, Qt::LeftButton);
+    // A dotted blue line follows the mouse.
+    const int dotted = RulerPixels(w.Shown(), picture, QRect(a, mid));
+    EXPECT_GT(dotted, 20);
+    EXPECT_LT(dotted, 120);
+
+    const RulerReading expected =
+        MeasureRuler(w.doc(), m.ModelX(a.x()), m.ModelY(a.y()), m.ModelX(b.x()), m.ModelY(b.y()));
+    int opened = 0;
+    w.view->execDialog = [&](QDialog& d) {
+        auto* dialog = qobject_cast<CRulerDlg*>(&d);
+        EXPECT_NE(dialog, nullptr);
+        if (!dialog) return false;
+        ++opened;
+        EXPECT_EQ(dialog->windowTitle(), "Ruler");
+        EXPECT_EQ(dialog->field(1082)->text().toStdString(), "Y");
+        EXPECT_EQ(dialog->field(1083)->text().toStdString(), "Y");
+        EXPECT_EQ(dialog->field(1084)->text().toStdString(), "X");
+        EXPECT_EQ(dialog->field(1085)->text().toStdString(), "X");
+        EXPECT_EQ(dialog->field(1023)->text().toStdString(), expected.left1);
+        EXPECT_EQ(dialog->field(1025)->text().toStdString(), expected.right1);
+        EXPECT_EQ(dialog->field(1024)->text().toStdString(), expected.left2);
+        EXPECT_EQ(dialog->field(1026)->text().toStdString(), expected.right2);
+        EXPECT_EQ(dialog->field(1066)->text().toStdString(), expected.distanceLabel);
+        EXPECT_EQ(dialog->field(1022)->text().toStdString(), expected.distance);
+        EXPECT_EQ(dialog->findChild<QGroupBox*>("Input")->title(), "Input");
+        EXPECT_EQ(dialog->findChild<QGroupBox*>("Output")->title(), "Output");
+        EXPECT_EQ(dialog->findChild<QLabel*>("FirstPoint")->text(), "First \nPoint");
+        EXPECT_EQ(dialog->findChild<QLabel*>("SecondPoint")->text(), "Second \nPoint");
+        EXPECT_EQ(dialog->calculationButton()->objectName(), "1042");
+        EXPECT_EQ(dialog->calculationButton()->text(), "Calculation");
+        EXPECT_EQ(dialog->findChild<QPushButton*>("1")->text(), "OK");
+        EXPECT_EQ(dialog->findChild<QPushButton*>("2")->text(), "Cancel");
+        // While the dialog is up the line is drawn solid, and the mode is already off.
+        EXPECT_GT(RulerPixels(w.Shown(), picture, QRect(a, b)), 290);
+        EXPECT_FALSE(w.State(kCmdRuler).checked);
+        // "Calculation" measures the edited points again; the label stays.
+        dialog->field(1023)->setText("0");
+        dialog->field(1025)->setText("0");
+        dialog->field(1024)->setText("300");
+        dialog->field(1026)->setText("400");
+        dialog->calculationButton()->click();
+        EXPECT_EQ(dialog->field(1022)->text(), "500.000");
+        EXPECT_EQ(dialog->field(1066)->text().toStdString(), expected.distanceLabel);
+        return true;
+    };
+    w.Move(b, Qt::LeftButton);
+    w.Release(b);
+    EXPECT_EQ(opened, 1);
+    EXPECT_FALSE(w.view_().m_bRuler);
+    EXPECT_EQ(w.Shown(), w.view->picture()) << "the line goes with the dialog";
+    EXPECT_TRUE(w.prompts.prompts.empty());
+
+    // Out of view: the second point refused, then the first; the ruler ends either way.
+    w.view->runCommand(kCmdRuler);
+    w.Press(a);
+    w.Release(QPoint(900, 100));
+    EXPECT_FALSE(w.view_().m_bRuler);
+    w.view->runCommand(kCmdRuler);
+    w.Press(QPoint(-4, 100));
+    w.Release(b);
+    EXPECT_FALSE(w.view_().m_bRuler);
+    EXPECT_EQ(opened, 1);
+    ASSERT_EQ(w.Messages().size(), 2u);
+    EXPECT_EQ(w.Messages()[0], "Invalid Point: The 2nd Point Is Out of View!");
+    EXPECT_EQ(w.Messages()[1], "Invalid Point: The 1st Point Is Out of View!");
+    EXPECT_EQ(w.prompts.prompts[1].icon, PromptIcon::Stop);
+
+    // On latitude/longitude data the labels and values follow the degrees.
+    GraphWindow geo;
+    BuildDemo(geo.doc(), false);
+    geo.Changed();
+    geo.view->runCommand(kCmdRuler);
+    const PixelMapping gm = geo.view->mapping();
+    const RulerReading degrees =
+        MeasureRuler(geo.doc(), gm.ModelX(a.x()), gm.ModelY(a.y()), gm.ModelX(b.x()), gm.ModelY(b.y()));
+    geo.view->execDialog = [&](QDialog& d) {
+        auto* dialog = qobject_cast<CRulerDlg*>(&d);
+        if (!dialog) return false;
+        EXPECT_FALSE(dialog->metric());
+        EXPECT_EQ(dialog->field(1082)->text(), "Lat");
+        EXPECT_EQ(dialog->field(1085)->text(), "Lon");
+        EXPECT_EQ(dialog->field(1024)->text().toStdString(), degrees.left2);
+        EXPECT_EQ(dialog->field(1022)->text().toStdString(), degrees.distance);
+        dialog->calculationButton()->click();
+        EXPECT_EQ(dialog->field(1022)->text().toStdString(),
+                  RulerDistance(false, degrees.left1, degrees.right1, degrees.left2, degrees.right2));
+        ++opened;
+        return true;
+    };
+    geo.Press(a);
+    geo.Release(b);
+    EXPECT_EQ(opened, 2);
+}
+
+TEST(GraphViewExports, SavePrintPreviewAndKmlUseTheKeptPicture) {
+    GraphWindow w;
+    BuildDemo(w.doc());
+    w.doc().m_bMultiContours = 1;
+    w.doc().m_bShowLegend = 1;
+    w.Changed();
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QImage shown = w.view->picture();
+
+    // Save Graph Image: a bitmap named up to the first dot, or a PNG when the name asks for one.
+    w.prompts.saveFiles = {dir.filePath("graph.v2.bmp").toStdString(),
+                           dir.filePath("graph.png").toStdString(), std::nullopt};
+    w.view->runCommand(kCmdSaveGraphImage);
+    ASSERT_EQ(w.prompts.choosers.size(), 1u);
+    EXPECT_EQ(w.prompts.choosers[0].title, "Save picture as a Bitmap file");
+    EXPECT_EQ(w.prompts.choosers[0].filter, "BMP - Bitmap picture (*.bmp)|");
+    EXPECT_EQ(QImage(dir.filePath("graph.bmp")).convertToFormat(QImage::Format_RGB32), shown);
+    EXPECT_TRUE(ReadAll(dir.filePath("graph.bmp")).startsWith("BM"));
+    w.view->runCommand(kCmdSaveGraphImage);
+    EXPECT_TRUE(ReadAll(dir.filePath("graph.png")).startsWith("\x89PNG"));
+    EXPECT_EQ(QImage(dir.filePath("graph.png")).convertToFormat(QImage::Format_RGB32), shown);
+    w.view->runCommand(kCmdSaveGraphImage); // cancelled
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);
+
+    // Printing into a PDF: one page with the picture.
+    const QString pdf = dir.filePath("graph.pdf");
+    w.view->choosePrinter = [&](QPrinter& printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        return true;
+    };
+    w.view->runCommand(kCmdPrint);
+    ExpectOnePagePdf(pdf);
+    // The preview prints the same way.
+    const QString preview = dir.filePath("preview.pdf");
+    int previews = 0;
+    w.view->execDialog = [&](QDialog& d) {
+        auto* dialog = qobject_cast<QPrintPreviewDialog*>(&d);
+        if (!dialog) return false;
+        ++previews;
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(preview);
+        emit dialog->paintRequested(&printer);
+        return false;
+    };
+    w.view->runCommand(kCmdPrintPreview);
+    EXPECT_EQ(previews, 1);
+    ExpectOnePagePdf(preview);
+    // A cancelled printer dialog prints nothing.
+    w.view->choosePrinter = [](QPrinter&) { return false; };
+    QFile::remove(pdf);
+    w.view->runCommand(kCmdPrint);
+    EXPECT_FALSE(QFile::exists(pdf));
+
+    // KML: the title without its extension is proposed; the folder holds the kept picture.
+    w.session.setTitle("Campus.site.hws");
+    const std::string kml = dir.filePath("campus.kml").toStdString();
+    w.prompts.saveFiles = {kml};
+    w.view->runCommand(kCmdCreateKml);
+    ASSERT_EQ(w.prompts.choosers.size(), 4u);
+    EXPECT_EQ(w.prompts.choosers[3].defaultName, "Campus");
+    EXPECT_EQ(w.prompts.choosers[3].defaultExtension, "kml");
+    EXPECT_EQ(w.prompts.choosers[3].filter, "KML (Goolge Earth) File (*.kml)|*.kml|All files (*.*)|*.*||");
+    EXPECT_EQ(w.doc().m_strKmlPath, kml);
+    EXPECT_TRUE(ReadAll(QString::fromStdString(kml)).contains("<href> campus/overlay.bmp </href>"));
+    EXPECT_EQ(QImage(dir.filePath("campus/overlay.bmp")).convertToFormat(QImage::Format_RGB32), shown);
+    EXPECT_TRUE(w.prompts.prompts.empty());
+}
