@@ -168,8 +168,8 @@ TEST_F(MainWindowTest, MenusToolbarAndStatusBarAreTheProgramsOwn) {
 
     // Panes: the control panel 237 pixels wide on the left, the graph window on the right.
     w.show();
-    EXPECT_EQ(w.leftPane()->objectName(), "CreateControlPanel");
-    EXPECT_EQ(w.rightPane()->objectName(), "CreateGraphView");
+    EXPECT_EQ(w.leftPane()->objectName(), "CControlView");
+    EXPECT_EQ(w.rightPane()->objectName(), "CPlotraView");
     EXPECT_EQ(w.rightPaneKind(), CMainFrame::PaneKind::Graph);
     EXPECT_EQ(w.splitter()->sizes().value(0), 237);
     EXPECT_EQ(w.windowTitle(), "Hovrin - Hovrin Analyzer");

@@ -47,7 +47,8 @@ private:
 };
 
 /// \brief Time and largest resident memory of each stage of a command. The peak of a stage is the
-/// process' high-water mark reset at the stage's start (Linux); elsewhere the peak so far.
+/// process' high-water mark reset at the stage's start (Linux; the process' own peak is then the
+/// largest of the stages', not what getrusage reports at the end); elsewhere the peak so far.
 class StageMeter {
 public:
     struct Stage {

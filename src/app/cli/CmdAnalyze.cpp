@@ -258,9 +258,12 @@ void WriteJson(const CPlotraDoc& doc, const AnalyzeOptions& o, const StageMeter&
     w.EndObject();
     // The largest resident memory of each stage (megabytes), and of the whole run.
     w.BeginObject("peakMemoryMB");
-    for (const auto& stage : meter.Stages())
-        w.Double(stage.peakMB, stage.name, 1);
-    w.Double(StageMeter::PeakMB(), "total", 1);
+    double peak = 0.0;
+    for (const auto& stage : meter.Stages()) {
+        w.Double(stage.peakMB, stage.name, 8);
+        peak = std::max(peak, stage.peakMB);
+    }
+    w.Double(peak, "total", 8);
     w.EndObject();
     w.EndObject();
     std::fputs(w.Text().c_str(), stdout);
