@@ -41,7 +41,7 @@ struct GeoConverter {
     bool usable = true;
     std::optional<CDataGeo> operator()(double x, double y) {
         if (!usable) return std::nullopt;
-        auto g = doc.MapToGeo(x, y);
+        auto g = doc.MapToGeoQuiet(x, y);
         if (!g) usable = false;
         return g;
     }
@@ -168,7 +168,7 @@ NorthOffset CompassNorthOffset(const CPlotraDoc& doc, const PixelMapping& mappin
     const VisibleFrame& f = mapping.frame;
     if (!(f.xs > 0) || !(f.ys > 0)) return off;
     const double cx = f.x0 + f.xs / 2, cy = f.y0 + f.ys / 2;
-    const auto centre = doc.MapToGeo(cx, cy);
+    const auto centre = doc.MapToGeoQuiet(cx, cy);
     if (!centre) return off;
     const double d = 1e-4; // degrees: small enough to stay local, large enough for the doubles
     const CDataGeo north = doc.GeoToMap(centre->m_dY + d, centre->m_dX);
