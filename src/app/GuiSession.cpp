@@ -7,6 +7,8 @@
 
 #include <QMetaObject>
 
+#include <filesystem>
+
 namespace plotra::gui {
 
 namespace {
@@ -64,10 +66,13 @@ void GuiSession::setWindow(QWidget* window) {
 }
 
 void GuiSession::setPathName(const std::string& path, bool addToRecent) {
+    m_pathName = path;
+    m_title = std::filesystem::path(path).filename().string();
     if (pathNameChanged) pathNameChanged(path, addToRecent);
 }
 
 void GuiSession::setTitle(const std::string& title) {
+    m_title = title;
     if (titleChanged) titleChanged(title);
 }
 

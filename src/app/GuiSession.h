@@ -61,6 +61,11 @@ public:
     /// The status-bar text of the graph and table windows ("Mouse Position" pane).
     void setStatusText(const QString& text) { emit statusText(text); }
 
+    /// The document's path name and title as the document last gave them (a path name gives the
+    /// title its file name); the exports take their default file names from them.
+    const std::string& documentPath() const { return m_pathName; }
+    const std::string& documentTitle() const { return m_title; }
+
     /// Called with the document's path name and title (the main window shows them).
     std::function<void(const std::string&, bool)> pathNameChanged;
     std::function<void(const std::string&)> titleChanged;
@@ -94,6 +99,8 @@ private:
     ProgressDialog* m_progress = nullptr;
     ViewState m_view;
     QSize m_clientSize{800, 500};
+    std::string m_pathName;
+    std::string m_title = "Hovrin"; ///< the document's name until it has a title of its own
 };
 
 } // namespace plotra::gui

@@ -37,37 +37,50 @@ FileBytes ReadWholeFile(const std::string& path, std::uint64_t maxBytes) {
     return out;
 }
 
-bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes) {
-    namespace fs = std::filesystem;
-    const fs::path target(path);
-    fs::path tmp = target;
-    tmp += ".tmp-plotra";
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        std::size_t n = bytes.size();
-        const long long failAfter = g_failAfter.load();
-        bool injectFailure = false;
-        if (failAfter >= 0 && static_cast<unsigned long long>(failAfter) < n) {
-            n = static_cast<std::size_t>(failAfter);
-            injectFailure = true;
-        }
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(n));
-        out.flush();
-        if (!out || injectFailure) {
-            out.close();
-            std::error_code ec;
-            fs::remove(tmp, ec);
-            return false;
-        }
-    }
+AtomicFileWriter::AtomicFileWriter(const std::string& path) : m_path(path), m_tmp(path + ".tmp-plotra") {
+    m_out.open(m_tmp, std::ios::binary | std::ios::trunc);
+    m_ok = static_cast<bool>(m_out);
+}
+
+AtomicFileWriter::~AtomicFileWriter() {
+    if (m_committed) return;
+    if (m_out.is_open()) m_out.close();
     std::error_code ec;
-    fs::rename(tmp, target, ec);
-    if (ec) {
-        fs::remove(tmp, ec);
-        return false;
+    std::filesystem::remove(m_tmp, ec);
+}
+
+void AtomicFileWriter::Write(std::string_view bytes) {
+    if (!m_ok) return;
+    std::size_t n = bytes.size();
+    const long long failAfter = g_failAfter.load();
+    bool injectFailure = false;
+    if (failAfter >= 0 && static_cast<unsigned long long>(failAfter) < m_written + n) {
+        const auto limit = static_cast<unsigned long long>(failAfter);
+        n = limit > m_written ? static_cast<std::size_t>(limit - m_written) : 0;
+        injectFailure = true;
     }
+    m_out.write(bytes.data(), static_cast<std::streamsize>(n));
+    m_written += n;
+    if (!m_out || injectFailure) m_ok = false;
+}
+
+bool AtomicFileWriter::Commit() {
+    if (m_committed || !m_out.is_open()) return false;
+    if (m_ok) m_out.flush();
+    m_ok = m_ok && static_cast<bool>(m_out);
+    m_out.close();
+    if (!m_ok) return false;
+    std::error_code ec;
+    std::filesystem::rename(m_tmp, m_path, ec);
+    if (ec) return false;
+    m_committed = true;
     return true;
+}
+
+bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes) {
+    AtomicFileWriter out(path);
+    out.Write(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    return out.Commit();
 }
 
 std::string FileTitle(const std::string& path) {

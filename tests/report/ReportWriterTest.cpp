@@ -17,13 +17,18 @@ using namespace plotra::test;
 
 namespace {
 
-/// Records what the writer asked for and writes tiny placeholder files.
+/// Records what the writer asked for and writes tiny placeholder files: the drawings (with the
+/// document's combined flag at the time) and the files in the order they were written.
 class RecordingSink : public ReportPictureSink {
 public:
-    bool SaveReportPicture(CPlotraDoc& doc, int graphType, const ReportPictureSwitches& s, const std::string& path) override {
-        calls.push_back("picture " + std::to_string(graphType) + (s.map ? " map" : "") + (s.coverage ? " coverage" : "") +
-                        (s.contourLevels ? " levels" : "") + (s.path ? " path" : "") + (doc.m_bCombined ? " combined" : "") +
-                        " " + std::filesystem::path(path).filename().string());
+    int DrawReportPicture(const CPlotraDoc& doc, int graphType, const ReportPictureSwitches& s) override {
+        draws.push_back("draw " + std::to_string(graphType) + (s.map ? " map" : "") + (s.coverage ? " coverage" : "") +
+                        (s.contourLevels ? " levels" : "") + (s.path ? " path" : "") + (s.perAp ? " perAp" : "") +
+                        (doc.m_bCombined ? " combined" : ""));
+        return static_cast<int>(draws.size()) - 1;
+    }
+    bool SaveReportPicture(int picture, const std::string& path) override {
+        calls.push_back("picture " + std::to_string(picture) + " " + std::filesystem::path(path).filename().string());
         return Touch(path);
     }
     bool SaveColourSwatch(COLORREF c, int w, int h, const std::string& path) override {
@@ -37,7 +42,7 @@ public:
         return Touch(path);
     }
     bool SaveLogo(const std::string&, const std::string& path) override { return Touch(path); }
-    std::vector<std::string> calls;
+    std::vector<std::string> draws, calls;
 
 private:
     static bool Touch(const std::string& path) { return static_cast<bool>(std::ofstream(path) << "BM"); }
@@ -116,24 +121,51 @@ TEST(ReportWriter, PositionRulesAndLegendSplitAt20Points) {
     EXPECT_TRUE(html.ends_with("\n </body>\n </html>\n"));
 }
 
-TEST(ReportWriter, PicturesAreNumberedInWritingOrder) {
+TEST(ReportWriter, PicturesAreDrawnFirstAndNumberedInWritingOrder) {
     Project p;
     p.doc.m_bCoverageReady = 1;
     p.doc.m_bCombined = 1;
     p.doc.m_dPowerMin = -100, p.doc.m_dPowerMax = -30;
     TempDir dir;
     RecordingSink sink;
-    ASSERT_TRUE(WriteReport(p.doc, dir.File("r.html"), p.Options(), sink));
+    const ReportSnapshot snapshot = TakeReportSnapshot(p.doc, p.Options(), sink);
+    // Drawn from the document: the path, every AP's own coverage (not the combined one), the levels.
+    EXPECT_EQ(sink.draws, (std::vector<std::string>{"draw 1 path combined", "draw 1 coverage perAp combined",
+                                                     "draw 1 levels combined", "draw 3 levels combined"}));
+    EXPECT_TRUE(sink.calls.empty());
+    EXPECT_EQ(snapshot.options.reportTime, p.Options().reportTime);
+
+    // The page needs nothing more from the document.
+    p.doc.m_aAPs.clear();
+    p.doc.m_aFiles.clear();
+    ASSERT_EQ(WriteReportPage(snapshot, dir.File("r.html"), sink, p.progress), ReportResult::Written);
     ASSERT_GE(sink.calls.size(), 4u);
-    EXPECT_EQ(sink.calls[0], "picture 1 path combined bmp2.bmp");
+    EXPECT_EQ(sink.calls[0], "picture 0 bmp2.bmp");
     EXPECT_EQ(sink.calls[1].substr(0, 5), "line ");
     EXPECT_NE(sink.calls[1].find("bmp3.bmp"), std::string::npos);
-    EXPECT_EQ(sink.calls[2], "picture 1 coverage bmp4.bmp"); // drawn per AP, not combined
+    EXPECT_EQ(sink.calls[2], "picture 1 bmp4.bmp");
     const std::string html = Slurp(dir.File("r.html"));
+    EXPECT_NE(html.find("Lobby"), std::string::npos);
     EXPECT_NE(html.find("-100/-93"), std::string::npos);
     EXPECT_NE(html.find("<td class=\"legendLabel\"> >= 10 </td>"), std::string::npos);
+    EXPECT_EQ(p.progress.texts.front(), "Begin to Write A Report...");
     EXPECT_EQ(p.progress.texts.back(), "Launching Report...");
-    EXPECT_EQ(p.doc.m_bCombined, 1); // restored after the per-AP coverage picture
+    EXPECT_EQ(p.doc.m_bCombined, 1);
+}
+
+TEST(ReportWriter, CancelStopsBetweenStepsWithoutAPage) {
+    Project p;
+    TempDir dir;
+    RecordingSink sink;
+    const ReportSnapshot snapshot = TakeReportSnapshot(p.doc, p.Options(), sink);
+    p.progress.requestCancel();
+    EXPECT_EQ(WriteReportPage(snapshot, dir.File("r.html"), sink, p.progress), ReportResult::Cancelled);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("r.html")));
+    EXPECT_EQ(p.progress.hides, 1);
+    // A page that cannot be written (its folder is a file) is a failure.
+    p.progress.clearCancel();
+    std::ofstream(dir.File("blocker")) << "x";
+    EXPECT_EQ(WriteReportPage(snapshot, dir.File("blocker/r.html"), sink, p.progress), ReportResult::Failed);
 }
 
 TEST(ReportWriter, SelectedOnlyAnswersDropTheSelectedColumn) {
