@@ -140,14 +140,17 @@ private:
         LabelAndValue(dateBox.topLeft() + QPoint(0, cy + cy / 3), dateBox.width(), QStringLiteral("Time:"), time);
     }
 
-    /// A label in the half font and its value in the normal font after it, on one line of height cy.
+    /// A label in the half font and its value in the normal font after it, on one baseline in a line
+    /// of height cy.
     void LabelAndValue(QPoint at, int width, const QString& label, const QString& value) {
+        const QFontMetrics normal(m_normal, p.device()), half(m_half, p.device());
+        const int baseline = at.y() + (cy - normal.height()) / 2 + normal.ascent();
+        const int labelWidth = half.horizontalAdvance(label + QLatin1Char(' '));
         p.setFont(m_half);
-        const int labelWidth = QFontMetrics(m_half, p.device()).horizontalAdvance(label + QLatin1Char(' '));
-        p.drawText(QRect(at.x(), at.y(), width, cy), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, label);
+        p.drawText(QPoint(at.x(), baseline), half.elidedText(label, Qt::ElideRight, width));
         p.setFont(m_normal);
-        p.drawText(QRect(at.x() + labelWidth, at.y(), std::max(0, width - labelWidth), cy),
-                   Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, value);
+        p.drawText(QPoint(at.x() + labelWidth, baseline),
+                   normal.elidedText(value, Qt::ElideRight, std::max(0, width - labelWidth)));
     }
 
     QPainter& p;
