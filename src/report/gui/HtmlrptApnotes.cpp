@@ -36,11 +36,9 @@ CHtmlrptApnotes::CHtmlrptApnotes(QWidget* parent) : PagedNotesDialog(parent) {
     m_txPower = Editable(this, "1113");
     m_gain = Editable(this, "1114");
     m_direction = Editable(this, "1115");
-    // The height's label depends on the unit: a read-only field the caller fills once.
-    m_heightLabel = ReadOnlyLine(this, "1116");
-    m_heightLabel->setFrame(false);
-    m_heightLabel->setStyleSheet(QStringLiteral("QLineEdit { background: transparent; }"));
     m_height = Editable(this, "1117");
+    // The height's label depends on the unit; the caller sets it once.
+    m_heightLabel = Label(this, QString(), "1116", m_height);
     m_notes = NotesEdit(this, "1118");
 
     auto* layout = new QVBoxLayout(this);
@@ -59,8 +57,6 @@ CHtmlrptApnotes::CHtmlrptApnotes(QWidget* parent) : PagedNotesDialog(parent) {
     layout->addWidget(Label(this, tr("Notes for this AP:"), "notesLabel", m_notes));
     layout->addWidget(m_notes, 1);
     layout->addLayout(PagingButtons(this, "1122", "1123"));
-    // Wide enough for the longest label and the height's label in full.
-    m_heightLabel->setMinimumWidth(m_heightLabel->fontMetrics().horizontalAdvance(QStringLiteral("Antenna Height(Ft)  ")));
     resize(380, 470);
 }
 

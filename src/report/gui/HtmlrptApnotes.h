@@ -6,6 +6,7 @@
 
 #include <vector>
 
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 
@@ -40,7 +41,7 @@ private:
     QLineEdit* m_ssid;
     QLineEdit* m_txPower;
     QLineEdit* m_gain;
-    QLineEdit* m_heightLabel;
+    QLabel* m_heightLabel;
     QLineEdit* m_height;
     QLineEdit* m_direction;
     QPlainTextEdit* m_notes;

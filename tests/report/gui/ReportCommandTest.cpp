@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -36,6 +37,7 @@ protected:
     ReportCommandTest() {
         session.setPrompts(&prompts);
         BuildDemoDocument(session.doc());
+        for (CDataFile& f : session.doc().m_aFiles) f.m_strCreated = "Mon Oct 26 09:12:40 2026\n"; // as read from a file
         session.setPathName("/surveys/campus.hws", false);
         SetReportOpener([this](const QString& path) { opened.push_back(path.toStdString()); });
         QObject::connect(&session, &GuiSession::jobFinished, [this](bool written) { finished.push_back(written); });
@@ -79,6 +81,12 @@ std::string Slurp(const std::string& path) {
     return std::string(b.begin(), b.end());
 }
 
+/// With PLOTRA_SCREENSHOT_DIR set, the dialog as it shows is saved there as NAME.png.
+void Screenshot(QWidget* w, const char* name) {
+    if (const char* folder = std::getenv("PLOTRA_SCREENSHOT_DIR"))
+        w->grab().save(QString::fromUtf8(folder) + "/" + name + ".png");
+}
+
 std::vector<std::string> Questions(const PromptRecorder& p) {
     std::vector<std::string> out;
     for (const auto& q : p.prompts)
@@ -105,16 +113,22 @@ TEST_F(ReportCommandTest, SelectedOnlyAnswersAndNotesReachThePageAndTheDocument)
     Run(
         [&](CDialogHtmlRpt* d) {
             contourBoxesEnabled = d->box(1103)->isEnabled() && d->box(1104)->isEnabled();
+            Screenshot(d, "report-options");
             Ok(d);
         },
         [](CReportFileNotes* f) {
             Named<QPlainTextEdit>(*f, "1108")->setPlainText("north wing\nsecond floor");
+            Screenshot(f, "report-file-notes");
             Ok(f);
         },
         [&](CHtmlrptApnotes* a) {
-            heightLabel = Named<QLineEdit>(*a, "1116")->text();
+            heightLabel = Named<QLabel>(*a, "1116")->text();
             Named<QLineEdit>(*a, "1113")->setText("20");
             Named<QPlainTextEdit>(*a, "1118")->setPlainText("<ceiling> mount");
+            Named<QLineEdit>(*a, "1114")->setText("5 dBi omni");
+            Named<QLineEdit>(*a, "1117")->setText("9");
+            Named<QLineEdit>(*a, "1115")->setText("0");
+            Screenshot(a, "report-ap-notes");
             Ok(a);
         });
     EXPECT_TRUE(jobWasRunning);

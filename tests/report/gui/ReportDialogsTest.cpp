@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -30,6 +31,7 @@ std::vector<CReportFileNotes::Entry> Files(int n) {
 void Click(const QDialog& d, const char* id) { Named<QPushButton>(d, id)->click(); }
 QString Shown(const QDialog& d, const char* id) {
     if (auto* edit = d.findChild<QPlainTextEdit*>(id)) return edit->toPlainText();
+    if (auto* label = d.findChild<QLabel*>(id)) return label->text();
     return Named<QLineEdit>(d, id)->text();
 }
 void Type(const QDialog& d, const char* id, const QString& text) {
