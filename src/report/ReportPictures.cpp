@@ -12,10 +12,13 @@
 namespace plotra {
 
 namespace {
-QColor ToQColor(COLORREF c) { return QColor(RedOf(c), GreenOf(c), BlueOf(c)); }
+QColor ToQColor(COLORREF c) {
+    return QColor(RedOf(c), GreenOf(c), BlueOf(c));
+}
 } // namespace
 
-int RenderedReportPictures::DrawReportPicture(const CPlotraDoc& doc, int graphType, const ReportPictureSwitches& s) {
+int RenderedReportPictures::DrawReportPicture(const CPlotraDoc& doc, int graphType,
+                                              const ReportPictureSwitches& s) {
     EnsureRenderApplication();
     ReportSwitches switches;
     switches.map = s.map;
@@ -39,7 +42,8 @@ bool RenderedReportPictures::SaveReportPicture(int picture, const std::string& p
     return !image.isNull() && WriteBmpFile(path, image);
 }
 
-bool RenderedReportPictures::SaveColourSwatch(COLORREF colour, int width, int height, const std::string& path) {
+bool RenderedReportPictures::SaveColourSwatch(COLORREF colour, int width, int height,
+                                              const std::string& path) {
     QImage swatch(width, height, QImage::Format_RGB32);
     if (swatch.isNull()) return false;
     swatch.fill(ToQColor(colour));

@@ -11,8 +11,9 @@
 namespace plotra {
 
 class RenderedReportPictures : public ReportPictureSink {
-public:
-    int DrawReportPicture(const CPlotraDoc& doc, int graphType, const ReportPictureSwitches& switches) override;
+  public:
+    int DrawReportPicture(const CPlotraDoc& doc, int graphType,
+                          const ReportPictureSwitches& switches) override;
     bool SaveReportPicture(int picture, const std::string& path) override;
     bool SaveColourSwatch(COLORREF colour, int width, int height, const std::string& path) override;
     bool SaveLineSwatch(COLORREF colour, int width, int height, const std::string& path) override;
@@ -21,7 +22,7 @@ public:
     /// A picture kept by DrawReportPicture (a null image for an unknown key).
     QImage Picture(int picture) const;
 
-private:
+  private:
     std::vector<QImage> m_pictures;
 };
 

@@ -82,7 +82,6 @@ std::string NowCtime() {
     return SurveyTimeText(static_cast<std::int64_t>(now));
 }
 
-
 } // namespace
 
 std::string HtmlText(const std::string& bytes) {
@@ -91,13 +90,25 @@ std::string HtmlText(const std::string& bytes) {
     out.reserve(utf8.size());
     for (char c : utf8) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\'': out += "&#39;"; break;
-        case '\0': break;
-        default: out += c;
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        case '\'':
+            out += "&#39;";
+            break;
+        case '\0':
+            break;
+        default:
+            out += c;
         }
     }
     return out;
@@ -105,7 +116,8 @@ std::string HtmlText(const std::string& bytes) {
 
 // ---- first stage: the snapshot ----------------------------------------------------------------------
 
-ReportSnapshot TakeReportSnapshot(const CPlotraDoc& doc, const ReportOptions& options, ReportPictureSink& pictures) {
+ReportSnapshot TakeReportSnapshot(const CPlotraDoc& doc, const ReportOptions& options,
+                                  ReportPictureSink& pictures) {
     ReportSnapshot s;
     s.options = options;
     if (s.options.reportTime.empty()) s.options.reportTime = NowCtime();
@@ -114,7 +126,8 @@ ReportSnapshot TakeReportSnapshot(const CPlotraDoc& doc, const ReportOptions& op
     s.coverageReady = doc.m_bCoverageReady != 0;
     s.unitFactor = doc.m_dUnitFactor;
     s.projectionPath = doc.m_strProjectionPath;
-    for (const CDataFile& f : doc.m_aFiles) s.files.push_back({f.m_strName, f.m_strPath, f.m_strCreated, f.m_strNotes, f.m_bUse != 0});
+    for (const CDataFile& f : doc.m_aFiles)
+        s.files.push_back({f.m_strName, f.m_strPath, f.m_strCreated, f.m_strNotes, f.m_bUse != 0});
     s.fileColours = doc.m_aFileColor;
     for (std::size_t i = 0; i < doc.m_aAPs.size(); ++i) {
         const CAPInfo& ap = doc.m_aAPs[i];
@@ -133,7 +146,8 @@ ReportSnapshot TakeReportSnapshot(const CPlotraDoc& doc, const ReportOptions& op
     }
     s.colourMode = doc.m_nColourMode;
     s.singleColour = doc.m_crSingleColour;
-    for (const CGroupInfo& g : doc.m_groups.m_aGroups) s.groups.push_back({g.m_strName, g.m_crColour});
+    for (const CGroupInfo& g : doc.m_groups.m_aGroups)
+        s.groups.push_back({g.m_strName, g.m_crColour});
     s.powerMin = doc.m_dPowerMin;
     s.powerMax = doc.m_dPowerMax;
     s.levelColours.assign(doc.m_crPalette.begin(), doc.m_crPalette.end());
@@ -154,7 +168,8 @@ ReportSnapshot TakeReportSnapshot(const CPlotraDoc& doc, const ReportOptions& op
     }
     ReportPictureSwitches levels = sw;
     levels.contourLevels = true;
-    if (options.signalContours && s.coverageReady) s.signalPicture = pictures.DrawReportPicture(doc, 1, levels);
+    if (options.signalContours && s.coverageReady)
+        s.signalPicture = pictures.DrawReportPicture(doc, 1, levels);
     if (options.countContours && s.coverageReady) s.countPicture = pictures.DrawReportPicture(doc, 3, levels);
     return s;
 }
@@ -166,8 +181,9 @@ namespace {
 /// The page, written section by section in the order the reader sees them. Every fragment is one
 /// text line of the page; the picture files are numbered in the order they are written.
 class ReportPage {
-public:
-    ReportPage(const ReportSnapshot& s, const std::string& folder, ReportPictureSink& pictures, Progress& progress)
+  public:
+    ReportPage(const ReportSnapshot& s, const std::string& folder, ReportPictureSink& pictures,
+               Progress& progress)
         : s(s), m_folder(folder), m_folderName(HtmlText(UrlSegment(fs::path(folder).filename().string()))),
           m_pictures(pictures), m_progress(progress) {}
 
@@ -250,11 +266,15 @@ public:
         w("\n <tr>");
         std::vector<std::string> headers = {"Index", "SSID", "MAC", "Channel"};
         if (all) headers.push_back("Selected?");
-        if (s.metricXY && s.unitFactor > 0.5) headers.insert(headers.end(), {"Y Axis(m)", "X Axis(m)"});
-        else if (s.metricXY) headers.insert(headers.end(), {"Y Axis(Ft)", "X Axis(Ft)"});
-        else headers.insert(headers.end(), {"Latitude", "Longitude"});
+        if (s.metricXY && s.unitFactor > 0.5)
+            headers.insert(headers.end(), {"Y Axis(m)", "X Axis(m)"});
+        else if (s.metricXY)
+            headers.insert(headers.end(), {"Y Axis(Ft)", "X Axis(Ft)"});
+        else
+            headers.insert(headers.end(), {"Latitude", "Longitude"});
         headers.push_back("# Points");
-        for (const auto& h : headers) w(Fmt("\n <th align =\"Center\">%s</th>", h));
+        for (const auto& h : headers)
+            w(Fmt("\n <th align =\"Center\">%s</th>", h));
         w("\n </tr>");
         int index = 1;
         for (int pass = 0; pass < (all ? 2 : 1); ++pass) {
@@ -274,7 +294,8 @@ public:
                 const auto [py, px] = PositionCells(ap);
                 w(nl + Fmt("<td class=\"Position\" align =\"Center\">%s</td>", py));
                 w(nl + Fmt("<td class=\"Position\" align =\"Center\">%s</td>", px));
-                w(nl + FmtInt("<td class=\"N Points\" align =\"Center\"> %lld</th>", static_cast<long long>(ap.points)));
+                w(nl + FmtInt("<td class=\"N Points\" align =\"Center\"> %lld</th>",
+                              static_cast<long long>(ap.points)));
                 w(nl + "</tr>");
             }
         }
@@ -288,8 +309,8 @@ public:
         w("\n <h3>AP Antenna Information and Notes</h3>");
         w("\n <table border=\"1\">");
         w("\n <tr>");
-        for (const char* h : {"AP's SSID", "AP's MAC", "Trans. Power(dBm)", "Antenna Gain", metres ? "Height(m)" : "Height(Ft)",
-                              "Direction(Deg)", "Notes"})
+        for (const char* h : {"AP's SSID", "AP's MAC", "Trans. Power(dBm)", "Antenna Gain",
+                              metres ? "Height(m)" : "Height(Ft)", "Direction(Deg)", "Notes"})
             w(Fmt("\n <th align =\"Center\">%s</th>", h));
         w("\n </tr>");
         for (const ReportAp& ap : s.aps) {
@@ -297,10 +318,13 @@ public:
             w("\n <tr>");
             w(Fmt("\n <td align =\"Center\">%s</td>", HtmlText(ap.ssid)));
             w(Fmt("\n <td align =\"Center\">%s</td>", ap.mac));
-            w(Fmt("\n <td class=\"Trans. Power(dBm)\" align =\"Center\">%s</td>", HtmlText(ap.notes.m_strTxPower)));
-            w(Fmt("\n <td class=\"Antenna Type\" align =\"Center\">%s</td>", HtmlText(ap.notes.m_strAntennaGain)));
+            w(Fmt("\n <td class=\"Trans. Power(dBm)\" align =\"Center\">%s</td>",
+                  HtmlText(ap.notes.m_strTxPower)));
+            w(Fmt("\n <td class=\"Antenna Type\" align =\"Center\">%s</td>",
+                  HtmlText(ap.notes.m_strAntennaGain)));
             w(Fmt("\n <td class=\"Height\" align =\"Center\">%s</td>", HtmlText(ap.notes.m_strHeight)));
-            w(Fmt("\n <td class=\"Direction(Deg)\" align =\"Center\">%s</td>", HtmlText(ap.notes.m_strDirection)));
+            w(Fmt("\n <td class=\"Direction(Deg)\" align =\"Center\">%s</td>",
+                  HtmlText(ap.notes.m_strDirection)));
             w(Fmt("\n <td class=\"Notes for AP\" align =\"Center\">%s</td>", NotesHtml(ap.notes.m_strNotes)));
             w("\n </tr>");
         }
@@ -312,14 +336,16 @@ public:
     /// The walk path with the AP markers, and a legend of the files' path colours.
     void WalkPath() {
         m_progress.setText("Draw Measurement Path and Selected APs...");
-        PictureTable("\n <h3>Walk/Drive Path and Access Point Location</h3>", SavePicture(s.walkPathPicture), nullptr);
+        PictureTable("\n <h3>Walk/Drive Path and Access Point Location</h3>", SavePicture(s.walkPathPicture),
+                     nullptr);
         w("\n <table border=\"1\">");
         w("\n <tr>");
         for (const ReportFile& f : s.files)
             if (f.ticked) w(Fmt("\n <td class=\"legendText\" align =\"Center\">%s</td>", HtmlText(f.name)));
         w("\n </tr>");
         w("\n <tr>");
-        const int width = std::min(60, static_cast<int>(800.0 / (static_cast<double>(s.fileColours.size()) + 2.0)));
+        const int width =
+            std::min(60, static_cast<int>(800.0 / (static_cast<double>(s.fileColours.size()) + 2.0)));
         for (COLORREF c : s.fileColours) {
             std::string line;
             m_pictures.SaveLineSwatch(c, width, 18, NextPicture(line));
@@ -365,8 +391,10 @@ public:
             bool anyFew = false;
             for (const ReportAp& ap : s.aps) {
                 if (!ap.ticked) continue;
-                if (few(ap)) anyFew = true;
-                else ApLegendRow(ap);
+                if (few(ap))
+                    anyFew = true;
+                else
+                    ApLegendRow(ap);
             }
             if (anyFew) {
                 w("\n <tr>");
@@ -390,8 +418,8 @@ public:
         std::vector<std::string> labels;
         for (int k = 0; k < 10; ++k) {
             char buf[160];
-            std::snprintf(buf, sizeof buf, "\n <td class=\"legendText\" align =\"Center\">%d/%d</td>", lo + k * step,
-                          lo + (k + 1) * step);
+            std::snprintf(buf, sizeof buf, "\n <td class=\"legendText\" align =\"Center\">%d/%d</td>",
+                          lo + k * step, lo + (k + 1) * step);
             labels.push_back(buf);
         }
         ContourSection("Draw the Coverage of Signal Strength of Selected APS...", s.signalPicture,
@@ -402,12 +430,14 @@ public:
     /// The number of APs heard at each place, with a legend of 1 to 9 and "10 or more".
     void NumberOfAps() {
         std::vector<std::string> labels;
-        for (int k = 1; k <= 9; ++k) labels.push_back(FmtInt("\n <td class=\"legendLabel\" align =\"Center\">%lld</td>", k));
+        for (int k = 1; k <= 9; ++k)
+            labels.push_back(FmtInt("\n <td class=\"legendLabel\" align =\"Center\">%lld</td>", k));
         labels.push_back("\n <td class=\"legendLabel\"> >= 10 </td>");
-        ContourSection("Draw the Number of APS per Location...", s.countPicture, "\n <h3>Overlap of Selected APs</h3>",
-                       "\n <td> Number of the selected available access points is shown at a location, where the AP's "
-                       "signal strength is larger than -100 dBm. </td>",
-                       labels);
+        ContourSection(
+            "Draw the Number of APS per Location...", s.countPicture, "\n <h3>Overlap of Selected APs</h3>",
+            "\n <td> Number of the selected available access points is shown at a location, where the AP's "
+            "signal strength is larger than -100 dBm. </td>",
+            labels);
     }
 
     void End() {
@@ -416,7 +446,7 @@ public:
         w("\n </html>\n");
     }
 
-private:
+  private:
     void w(const std::string& fragment) { m_text += fragment; }
 
     /// The two position cells of an AP: its position once it is located (or placed by the user),
@@ -425,7 +455,8 @@ private:
         if (!ap.fixed && ap.points < kMinLocatedPoints) return {"Not Enough Points", "Not Enough Points"};
         if (!ap.fixed && !(ap.slope < -10.0)) return {"Need More Points", "Need More Points"};
         if (s.metricXY)
-            return {FmtDouble("%5.3f", ap.position.m_dY / s.unitFactor), FmtDouble("%5.3f", ap.position.m_dX / s.unitFactor)};
+            return {FmtDouble("%5.3f", ap.position.m_dY / s.unitFactor),
+                    FmtDouble("%5.3f", ap.position.m_dX / s.unitFactor)};
         return {FmtDouble("%3.5f", ap.position.m_dY), FmtDouble("%3.5f", ap.position.m_dX)};
     }
 
@@ -483,7 +514,8 @@ private:
         PictureTable(heading, SavePicture(picture), remark);
         w("\n <table border=\"1\">");
         w("\n <tr>");
-        for (const auto& cell : labelCells) w(cell);
+        for (const auto& cell : labelCells)
+            w(cell);
         w("\n </tr>");
         // One colour picture per label, in the level colours.
         constexpr int kScaleWidth = 60;
@@ -524,8 +556,8 @@ void PrepareFolder(const std::string& folder, const std::string& resourceDir, Re
 
 } // namespace
 
-ReportResult WriteReportPage(const ReportSnapshot& s, const std::string& htmlPath, ReportPictureSink& pictures,
-                             Progress& progress) {
+ReportResult WriteReportPage(const ReportSnapshot& s, const std::string& htmlPath,
+                             ReportPictureSink& pictures, Progress& progress) {
     const std::string folder = ReportFolderOf(htmlPath);
     PrepareFolder(folder, s.options.resourceDir, pictures);
     progress.show();
@@ -556,7 +588,8 @@ ReportResult WriteReportPage(const ReportSnapshot& s, const std::string& htmlPat
     }
 
     const std::string& text = page.Text();
-    const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+    const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(text.data()),
+                                              text.size());
     const bool ok = WriteFileAtomically(htmlPath, bytes);
     progress.setText("Launching Report...");
     progress.setPosition(100);

@@ -29,11 +29,12 @@ struct ReportPictureSwitches {
 
 /// \brief Where the report's pictures come from.
 class ReportPictureSink {
-public:
+  public:
     virtual ~ReportPictureSink() = default;
     /// Draws the 800 x 500 report picture of \p graphType from the live document and keeps it (on the
     /// document's thread). Returns the key SaveReportPicture writes it by; -1 when nothing was drawn.
-    virtual int DrawReportPicture(const CPlotraDoc& doc, int graphType, const ReportPictureSwitches& switches) = 0;
+    virtual int DrawReportPicture(const CPlotraDoc& doc, int graphType,
+                                  const ReportPictureSwitches& switches) = 0;
     /// Writes a picture kept by DrawReportPicture as a BMP file. This and the calls below may run on
     /// any thread (one at a time); they never read the document.
     virtual bool SaveReportPicture(int picture, const std::string& path) = 0;
@@ -47,12 +48,12 @@ public:
 
 /// \brief The report's options: its sections and the answers to its two questions.
 struct ReportOptions {
-    bool files = true;          ///< "Show Selected Files"
-    bool apInfo = true;         ///< "Show AP's Information"
-    bool walkPath = true;       ///< "Show Walk/Drive Path"
-    bool apCoverage = true;     ///< "Show AP's Coverage"
-    bool signalContours = true; ///< "Show Contour of Signal Strength" (only with a combined coverage)
-    bool countContours = true;  ///< "Show Contour of # of APs" (only with a combined coverage)
+    bool files = true;              ///< "Show Selected Files"
+    bool apInfo = true;             ///< "Show AP's Information"
+    bool walkPath = true;           ///< "Show Walk/Drive Path"
+    bool apCoverage = true;         ///< "Show AP's Coverage"
+    bool signalContours = true;     ///< "Show Contour of Signal Strength" (only with a combined coverage)
+    bool countContours = true;      ///< "Show Contour of # of APs" (only with a combined coverage)
     bool selectedFilesOnly = false; ///< the answer to "Show Selected Files Only?"
     bool selectedApsOnly = false;   ///< the answer to "Show Selected APs Only?"
     std::string reportTime;         ///< the report date as ctime text; empty takes the current time
@@ -71,8 +72,8 @@ struct ReportAp {
     std::string mac;  ///< as CAPInfo::MacText gives it
     int channel = 0;
     bool ticked = false;
-    bool fixed = false;       ///< position entered by the user
-    std::size_t points = 0;   ///< working points
+    bool fixed = false;     ///< position entered by the user
+    std::size_t points = 0; ///< working points
     double slope = 0.0;
     CDataGeo position;
     COLORREF colour = 0;
@@ -117,14 +118,15 @@ std::string HtmlText(const std::string& bytes);
 
 /// The first stage, on the document's thread: copies what the page of \p options needs and draws
 /// the pictures of its sections through \p pictures. The report date is taken now when not given.
-ReportSnapshot TakeReportSnapshot(const CPlotraDoc& doc, const ReportOptions& options, ReportPictureSink& pictures);
+ReportSnapshot TakeReportSnapshot(const CPlotraDoc& doc, const ReportOptions& options,
+                                  ReportPictureSink& pictures);
 
 /// The second stage, on any thread: creates the folder with the style sheet and the logo, writes the
 /// picture files and the page, and reports its steps to \p progress. Between steps it stops when
 /// \p progress is cancelled, before the page is written. Failed: the page could not be written (the
 /// folder and pictures may exist).
-ReportResult WriteReportPage(const ReportSnapshot& snapshot, const std::string& htmlPath, ReportPictureSink& pictures,
-                             Progress& progress);
+ReportResult WriteReportPage(const ReportSnapshot& snapshot, const std::string& htmlPath,
+                             ReportPictureSink& pictures, Progress& progress);
 
 /// Both stages at once (the command-line tool): progress texts go to doc.ProgressSink(). Returns
 /// false when the page could not be written.

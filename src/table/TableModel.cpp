@@ -17,7 +17,8 @@ int CTableModel::AddColumn(const std::string& heading, int widthChars, int forma
     m_aColumns.push_back(c);
     CColumnInfo empty = c;
     empty.m_strText.clear();
-    for (auto& row : m_aRows) row.m_aCells.push_back(empty);
+    for (auto& row : m_aRows)
+        row.m_aCells.push_back(empty);
     return static_cast<int>(m_aColumns.size()) - 1;
 }
 
@@ -34,7 +35,7 @@ int CTableModel::AddRow() {
 
 const std::vector<CTableModel::CColumnInfo>& CTableModel::MeasurementColumns() {
     static const std::vector<CColumnInfo> columns = {
-        {0, "#", kCentre, 5},   {0, "Lon", kCentre, 8}, {0, "Lat", kCentre, 8},  {1, "GPS", kCentre, 6},
+        {0, "#", kCentre, 5},    {0, "Lon", kCentre, 8}, {0, "Lat", kCentre, 8},  {1, "GPS", kCentre, 6},
         {0, "RSSI", kCentre, 6}, {0, "CH", kCentre, 4},  {1, "MAC", kCentre, 20}, {1, "SSID", kLeft, 32},
     };
     return columns;
@@ -42,8 +43,10 @@ const std::vector<CTableModel::CColumnInfo>& CTableModel::MeasurementColumns() {
 
 void CTableModel::ResetColumns() {
     m_aColumns.clear();
-    for (auto& r : m_aRows) r.m_aCells.clear();
-    for (const CColumnInfo& c : MeasurementColumns()) AddColumn(c.m_strText, c.m_nWidth, c.m_nFormat, c.m_bString != 0);
+    for (auto& r : m_aRows)
+        r.m_aCells.clear();
+    for (const CColumnInfo& c : MeasurementColumns())
+        AddColumn(c.m_strText, c.m_nWidth, c.m_nFormat, c.m_bString != 0);
 }
 
 // ---- row index ------------------------------------------------------------------------------------
@@ -88,10 +91,14 @@ void SetCell(CTableModel::CRowInfo& row, std::size_t col, std::string text, int 
 
 const char* GpsText(std::uint8_t fix) {
     switch (fix) {
-    case 0: return "No";
-    case 1: return "2D";
-    case 2: return "3D";
-    default: return "";
+    case 0:
+        return "No";
+    case 1:
+        return "2D";
+    case 2:
+        return "3D";
+    default:
+        return "";
     }
 }
 
@@ -138,7 +145,8 @@ void CTableModel::FillRows(const CPlotraDoc& doc) {
     m_aRows.clear();
     const CTableRowIndex index(doc);
     m_aRows.resize(static_cast<std::size_t>(index.RowCount()));
-    for (std::uint64_t r = 0; r < index.RowCount(); ++r) FormatTableRow(doc, index, r, m_aRows[static_cast<std::size_t>(r)]);
+    for (std::uint64_t r = 0; r < index.RowCount(); ++r)
+        FormatTableRow(doc, index, r, m_aRows[static_cast<std::size_t>(r)]);
 }
 
 // ---- text export ------------------------------------------------------------------------------------
@@ -163,8 +171,10 @@ void ReportOpenError(const std::string& path, UserPrompts& prompts) {
 void AppendTableLine(std::string& out, const std::vector<CTableModel::CColumnInfo>& cells, bool headingLine,
                      bool quotes, char delimiter) {
     for (const auto& cell : cells) {
-        if (quotes && (headingLine || cell.m_bString)) AppendQuoted(out, cell.m_strText);
-        else out += cell.m_strText;
+        if (quotes && (headingLine || cell.m_bString))
+            AppendQuoted(out, cell.m_strText);
+        else
+            out += cell.m_strText;
         out += delimiter;
     }
     out += "\r\n";
@@ -173,7 +183,8 @@ void AppendTableLine(std::string& out, const std::vector<CTableModel::CColumnInf
 std::string CTableModel::TableText(bool headings, bool quotes, char delimiter) const {
     std::string out;
     if (headings) AppendTableLine(out, m_aColumns, true, quotes, delimiter);
-    for (const auto& row : m_aRows) AppendTableLine(out, row.m_aCells, false, quotes, delimiter);
+    for (const auto& row : m_aRows)
+        AppendTableLine(out, row.m_aCells, false, quotes, delimiter);
     return out;
 }
 
@@ -188,8 +199,8 @@ bool CTableModel::WriteTable(const std::string& path, bool headings, bool quotes
     return true;
 }
 
-bool WriteDocumentTable(const CPlotraDoc& doc, const std::string& path, bool headings, bool quotes, char delimiter,
-                        UserPrompts& prompts) {
+bool WriteDocumentTable(const CPlotraDoc& doc, const std::string& path, bool headings, bool quotes,
+                        char delimiter, UserPrompts& prompts) {
     AtomicFileWriter out(path);
     // Lines gather in a buffer of about this size between writes.
     constexpr std::size_t kChunk = 1 << 16;
@@ -216,10 +227,14 @@ bool WriteDocumentTable(const CPlotraDoc& doc, const std::string& path, bool hea
 
 char GetDelimiter(int choice, const std::string& other) {
     switch (choice) {
-    case 0: return '\t';
-    case 1: return ',';
-    case 3: return other.empty() ? ' ' : other[0];
-    default: return ' ';
+    case 0:
+        return '\t';
+    case 1:
+        return ',';
+    case 3:
+        return other.empty() ? ' ' : other[0];
+    default:
+        return ' ';
     }
 }
 

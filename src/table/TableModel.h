@@ -16,7 +16,7 @@ class CDataPoint;
 class UserPrompts;
 
 class CTableModel {
-public:
+  public:
     /// \brief A column description, or one cell of a row.
     struct CColumnInfo {
         std::uint8_t m_bString = 0; ///< text value: quoted on export when quoting is on
@@ -44,7 +44,8 @@ public:
     /// With quotes on, text cells (and all headings) are enclosed in double quotes and a double quote
     /// inside them is doubled, so spreadsheet and CSV readers get the original text back. On failure
     /// shows "Error opening file %s." (caption "File open error") and returns false.
-    bool WriteTable(const std::string& path, bool headings, bool quotes, char delimiter, UserPrompts& prompts) const;
+    bool WriteTable(const std::string& path, bool headings, bool quotes, char delimiter,
+                    UserPrompts& prompts) const;
     /// The file's bytes as WriteTable writes them.
     std::string TableText(bool headings, bool quotes, char delimiter) const;
 
@@ -60,7 +61,7 @@ public:
 /// per reading, one for a point without readings. The index keeps the first row of every point, so
 /// a row's point is found by binary search and only the rows wanted are ever formatted.
 class CTableRowIndex {
-public:
+  public:
     /// \brief The origin of one row: the point's index and the reading's index within the point
     /// (0 also for the one row of a point without readings).
     struct RowSource {
@@ -78,7 +79,7 @@ public:
     std::optional<RowSource> Locate(std::uint64_t row) const;
     bool operator==(const CTableRowIndex&) const = default;
 
-private:
+  private:
     std::vector<std::uint64_t> m_aFirstRow; ///< first row of every point, ascending
     std::uint64_t m_nRows = 0;
 };
@@ -102,8 +103,8 @@ void AppendTableLine(std::string& out, const std::vector<CTableModel::CColumnInf
 /// Writes the table of the document's measurement points as WriteTable would write the filled table,
 /// formatting and writing one row at a time. On failure shows "Error opening file %s." (caption "File
 /// open error"), leaves any previous file untouched and returns false.
-bool WriteDocumentTable(const CPlotraDoc& doc, const std::string& path, bool headings, bool quotes, char delimiter,
-                        UserPrompts& prompts);
+bool WriteDocumentTable(const CPlotraDoc& doc, const std::string& path, bool headings, bool quotes,
+                        char delimiter, UserPrompts& prompts);
 
 /// Delimiter of the save options: 0 tab, 1 comma, 3 the first character of \p other (a blank when it
 /// is empty), anything else (Space) a blank.

@@ -49,8 +49,12 @@ std::string LocalTimeText(std::int64_t seconds, const char* format) {
 
 } // namespace
 
-std::string FooterDateText(std::int64_t secondsSince1970) { return LocalTimeText(secondsSince1970, "%m/%d/%Y"); }
+std::string FooterDateText(std::int64_t secondsSince1970) {
+    return LocalTimeText(secondsSince1970, "%m/%d/%Y");
+}
 
-std::string FooterTimeText(std::int64_t secondsSince1970) { return LocalTimeText(secondsSince1970, "%I:%M %p"); }
+std::string FooterTimeText(std::int64_t secondsSince1970) {
+    return LocalTimeText(secondsSince1970, "%I:%M %p");
+}
 
 } // namespace plotra

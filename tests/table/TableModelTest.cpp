@@ -1,9 +1,9 @@
+#include "table/TableModel.h"
 #include "files/FileIo.h"
 #include "model/PlotraDoc.h"
 #include "support/DocFixtures.h"
 #include "support/Fixtures.h"
 #include "support/PromptRecorder.h"
-#include "table/TableModel.h"
 
 #include <gtest/gtest.h>
 
@@ -34,7 +34,9 @@ TEST(TableModel, OnePointWithoutReadingsWithDefaultOptions) {
 TEST(TableModel, OneRowPerReadingWithSharedPointCells) {
     CPlotraDoc doc;
     doc.m_aDataPoints.push_back(MakePoint(1, 2));
-    auto p = MakePoint(40.5, 7, {MakeReading(6, -70, 1, "a"), MakeReading(11, -61.25, 2, "b"), MakeReading(1, -90, 3, "c")}, 1);
+    auto p = MakePoint(
+        40.5, 7, {MakeReading(6, -70, 1, "a"), MakeReading(11, -61.25, 2, "b"), MakeReading(1, -90, 3, "c")},
+        1);
     doc.m_aDataPoints.push_back(p);
     const auto t = Filled(doc);
     ASSERT_EQ(t.m_aRows.size(), 4u);
@@ -90,7 +92,8 @@ TEST(TableExport, QuotesInsideTextAreDoubledAndReadBackUnchanged) {
     std::ofstream(script) << "import csv,sys\nrows=list(csv.reader(open(sys.argv[1],newline='')))\n"
                              "sys.exit(0 if rows[1][7]==sys.argv[2] else 1)\n";
     if (std::system("python3 -c 'import csv' >/dev/null 2>&1") == 0) {
-        EXPECT_EQ(std::system(("python3 " + script + " " + dir.File("t.csv") + " 'say \"hi\", ok'").c_str()), 0);
+        EXPECT_EQ(std::system(("python3 " + script + " " + dir.File("t.csv") + " 'say \"hi\", ok'").c_str()),
+                  0);
     }
 }
 
@@ -107,9 +110,11 @@ namespace {
 
 /// Points with 0, 3, 1 and 0 readings: rows 0 | 1 2 3 | 4 | 5.
 CPlotraDoc& MixedPoints(CPlotraDoc& doc) {
-    doc.m_aDataPoints = {MakePoint(1, 2),
-                         MakePoint(3, 4, {MakeReading(1, -50, 1, "a"), MakeReading(6, -60, 2, "b"), MakeReading(11, -70, 3, "c")}),
-                         MakePoint(5, 6, {MakeReading(6, -80, 4, "d\"q")}, 1), MakePoint(7, 8, {}, 0)};
+    doc.m_aDataPoints = {
+        MakePoint(1, 2),
+        MakePoint(3, 4,
+                  {MakeReading(1, -50, 1, "a"), MakeReading(6, -60, 2, "b"), MakeReading(11, -70, 3, "c")}),
+        MakePoint(5, 6, {MakeReading(6, -80, 4, "d\"q")}, 1), MakePoint(7, 8, {}, 0)};
     return doc;
 }
 
@@ -123,7 +128,8 @@ TEST(TableRowIndex, RowsMapToTheirPointAndReading) {
     const CTableRowIndex index(MixedPoints(doc));
     ASSERT_EQ(index.RowCount(), 6u);
     EXPECT_EQ(index.PointCount(), 4u);
-    const std::vector<std::pair<std::size_t, std::size_t>> expected = {{0, 0}, {1, 0}, {1, 1}, {1, 2}, {2, 0}, {3, 0}};
+    const std::vector<std::pair<std::size_t, std::size_t>> expected = {{0, 0}, {1, 0}, {1, 1},
+                                                                       {1, 2}, {2, 0}, {3, 0}};
     for (std::uint64_t r = 0; r < 6; ++r) {
         const auto s = index.Locate(r);
         ASSERT_TRUE(s) << r;
@@ -166,7 +172,8 @@ TEST(TableExport, StreamedTableEqualsTheFilledTableAndKeepsTheOldFileOnFailure) 
             for (const char delimiter : {'\t', ',', ';'}) {
                 ASSERT_TRUE(WriteDocumentTable(doc, dir.File("t.txt"), headings, quotes, delimiter, prompts));
                 const auto bytes = ReadWholeFile(dir.File("t.txt")).bytes;
-                EXPECT_EQ(std::string(bytes.begin(), bytes.end()), whole.TableText(headings, quotes, delimiter));
+                EXPECT_EQ(std::string(bytes.begin(), bytes.end()),
+                          whole.TableText(headings, quotes, delimiter));
             }
     // A generated survey of thousands of rows, across the writer's buffer boundaries.
     CPlotraDoc big;

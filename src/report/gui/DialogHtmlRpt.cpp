@@ -14,8 +14,9 @@ constexpr int kFirstId = 1099;
 CDialogHtmlRpt::CDialogHtmlRpt(QWidget* parent) : QDialog(parent) {
     setObjectName("CDialogHtmlRpt");
     setWindowTitle(tr("Html Report Options"));
-    const char* texts[] = {"Show Selected Files",  "Show AP's Information",           "Show Walk/Drive Path",
-                           "Show AP's Coverage", "Show Contour of Signal Strength", "Show Contour of # of APs"};
+    const char* texts[] = {
+        "Show Selected Files", "Show AP's Information",           "Show Walk/Drive Path",
+        "Show AP's Coverage",  "Show Contour of Signal Strength", "Show Contour of # of APs"};
     auto* boxes = new QVBoxLayout;
     for (int i = 0; i < 6; ++i) {
         m_boxes[static_cast<std::size_t>(i)] = new QCheckBox(tr(texts[i]), this);

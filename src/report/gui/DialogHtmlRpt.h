@@ -14,7 +14,7 @@ namespace plotra::gui {
 
 class CDialogHtmlRpt : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit CDialogHtmlRpt(QWidget* parent = nullptr);
 
     /// Whether a combined coverage exists; set before the dialog runs.
@@ -23,7 +23,7 @@ public:
     ReportOptions options() const;
     QCheckBox* box(int id) const;
 
-private:
+  private:
     std::array<QCheckBox*, 6> m_boxes{};
 };
 

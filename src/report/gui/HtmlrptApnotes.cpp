@@ -60,7 +60,9 @@ CHtmlrptApnotes::CHtmlrptApnotes(QWidget* parent) : PagedNotesDialog(parent) {
     resize(380, 470);
 }
 
-void CHtmlrptApnotes::setHeightLabel(const QString& label) { m_heightLabel->setText(label); }
+void CHtmlrptApnotes::setHeightLabel(const QString& label) {
+    m_heightLabel->setText(label);
+}
 
 void CHtmlrptApnotes::setEntries(std::vector<Entry> entries) {
     m_entries = std::move(entries);

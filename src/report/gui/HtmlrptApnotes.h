@@ -14,7 +14,7 @@ namespace plotra::gui {
 
 class CHtmlrptApnotes : public PagedNotesDialog {
     Q_OBJECT
-public:
+  public:
     /// \brief One AP: three lines shown as they are given, and five texts to edit.
     struct Entry {
         QString position; ///< "1 out of 4 APs"
@@ -30,11 +30,11 @@ public:
     /// The entries with their texts as typed (read them after OK).
     const std::vector<Entry>& entries() const { return m_entries; }
 
-protected:
+  protected:
     void StoreEntry(int index) override;
     void ShowEntry(int index) override;
 
-private:
+  private:
     std::vector<Entry> m_entries;
     QLineEdit* m_position;
     QLineEdit* m_mac;

@@ -11,25 +11,25 @@ namespace plotra::gui {
 
 class PagedNotesDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     using QDialog::QDialog;
 
     int entryCount() const { return m_count; }
     int currentIndex() const { return m_index; }
 
-public slots:
+  public slots:
     void OnNext() { Page(+1); }
     void OnPrev() { Page(-1); }
     void accept() override;
 
-protected:
+  protected:
     /// Starts over with \p count entries, showing the first.
     void ResetEntries(int count);
     /// Copies the editable fields into the entry at \p index, or shows the entry at \p index.
     virtual void StoreEntry(int index) = 0;
     virtual void ShowEntry(int index) = 0;
 
-private:
+  private:
     void Page(int step);
 
     int m_count = 0;

@@ -9,11 +9,11 @@
 #include "report/gui/HtmlrptApnotes.h"
 #include "report/gui/ReportFileNotes.h"
 
-#include <QPushButton>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QMetaObject>
 #include <QPointer>
+#include <QPushButton>
 #include <QUrl>
 
 #include <filesystem>
@@ -30,11 +30,15 @@ ReportOpener& Opener() {
 
 void OpenPage(const std::string& path) {
     const QString page = QString::fromStdString(path);
-    if (Opener()) Opener()(page);
-    else QDesktopServices::openUrl(QUrl::fromLocalFile(page));
+    if (Opener())
+        Opener()(page);
+    else
+        QDesktopServices::openUrl(QUrl::fromLocalFile(page));
 }
 
-QString Text(const std::string& bytes) { return QString::fromStdString(DisplayUtf8(bytes)); }
+QString Text(const std::string& bytes) {
+    return QString::fromStdString(DisplayUtf8(bytes));
+}
 
 /// Notes as the edit shows them: a line break is one "\n".
 QString EditText(const std::string& notes) {
@@ -56,7 +60,8 @@ void EditFileNotes(CPlotraDoc& doc, bool selectedOnly, QWidget* parent) {
         const CDataFile& f = doc.m_aFiles[static_cast<std::size_t>(listed[k])];
         entries.push_back({QStringLiteral("File Name: %1").arg(Text(f.m_strName)),
                            QStringLiteral("Created: %1").arg(Text(f.m_strCreated).trimmed()),
-                           QStringLiteral("%1 out of %2 files").arg(k + 1).arg(listed.size()), EditText(f.m_strNotes)});
+                           QStringLiteral("%1 out of %2 files").arg(k + 1).arg(listed.size()),
+                           EditText(f.m_strNotes)});
     }
     CReportFileNotes dialog(parent);
     dialog.setEntries(std::move(entries));
@@ -64,7 +69,8 @@ void EditFileNotes(CPlotraDoc& doc, bool selectedOnly, QWidget* parent) {
     for (std::size_t k = 0; k < listed.size(); ++k) {
         const QString& notes = dialog.entries()[k].notes;
         const auto file = static_cast<std::size_t>(listed[k]);
-        if (notes != EditText(doc.m_aFiles[file].m_strNotes)) doc.SetFileNotes(listed[k], notes.toStdString());
+        if (notes != EditText(doc.m_aFiles[file].m_strNotes))
+            doc.SetFileNotes(listed[k], notes.toStdString());
     }
 }
 
@@ -101,7 +107,8 @@ void EditApNotes(CPlotraDoc& doc, QWidget* parent) {
         n.m_strDirection = e.direction.toStdString();
         n.m_strHeight = e.height.toStdString();
         n.m_strNotes = e.notes.toStdString();
-        const bool changed = e.txPower != Text(old.m_strTxPower) || e.antennaGain != Text(old.m_strAntennaGain) ||
+        const bool changed = e.txPower != Text(old.m_strTxPower) ||
+                             e.antennaGain != Text(old.m_strAntennaGain) ||
                              e.direction != Text(old.m_strDirection) || e.height != Text(old.m_strHeight) ||
                              e.notes != EditText(old.m_strNotes);
         if (changed) doc.SetApNotes(listed[k], n);
@@ -111,7 +118,7 @@ void EditApNotes(CPlotraDoc& doc, QWidget* parent) {
 /// The job's progress: reports reach the progress dialog through the event loop (the dialog may be
 /// gone by then), and the dialog's Cancel reaches the job through this object's cancel flag.
 class ForwardedProgress : public Progress {
-public:
+  public:
     ForwardedProgress(QObject* context, ProgressDialog* dialog) : m_context(context), m_dialog(dialog) {}
     void setPosition(int percent) override {
         Post([percent](ProgressDialog& d) { d.setPosition(percent); });
@@ -127,7 +134,7 @@ public:
         Post([](ProgressDialog& d) { d.hide(); });
     }
 
-private:
+  private:
     template <class F> void Post(F f) {
         QMetaObject::invokeMethod(
             m_context,
@@ -145,11 +152,12 @@ private:
 /// One report being written: the snapshot, the drawn pictures and the job that writes them. It
 /// belongs to the session; when it goes, it waits for its job, which never touches anything else.
 class ReportJobRunner : public QObject {
-public:
-    ReportJobRunner(GuiSession& session, ReportSnapshot snapshot, std::unique_ptr<RenderedReportPictures> pictures,
-                    std::string path)
-        : QObject(&session), m_session(session), m_snapshot(std::move(snapshot)), m_pictures(std::move(pictures)),
-          m_path(std::move(path)), m_progress(this, &session.progressDialog()) {}
+  public:
+    ReportJobRunner(GuiSession& session, ReportSnapshot snapshot,
+                    std::unique_ptr<RenderedReportPictures> pictures, std::string path)
+        : QObject(&session), m_session(session), m_snapshot(std::move(snapshot)),
+          m_pictures(std::move(pictures)), m_path(std::move(path)),
+          m_progress(this, &session.progressDialog()) {}
 
     ~ReportJobRunner() override {
         m_progress.requestCancel();
@@ -164,21 +172,26 @@ public:
                 [this] { m_progress.requestCancel(); });
         m_job = std::make_unique<Job<ReportResult>>(
             [this] { return WriteReportPage(m_snapshot, m_path, *m_pictures, m_progress); },
-            [this] { QMetaObject::invokeMethod(this, [this] { Finish(); }, Qt::QueuedConnection); });
+            [this] {
+                QMetaObject::invokeMethod(
+                    this, [this] { Finish(); }, Qt::QueuedConnection);
+            });
         emit m_session.jobStarted();
     }
 
-private:
+  private:
     void Finish() {
         std::string failure;
         const std::optional<ReportResult> result = m_job->Take(&failure);
         m_session.doc().SetJobRunning(false);
         m_session.progressDialog().hide();
         UserPrompts& prompts = m_session.doc().Prompts();
-        if (!result) prompts.message(failure, "Report", PromptIcon::Stop);
+        if (!result)
+            prompts.message(failure, "Report", PromptIcon::Stop);
         else if (*result == ReportResult::Failed)
             prompts.message("Error opening file " + m_path + ".", "File open error", PromptIcon::Stop);
-        else if (*result == ReportResult::Written) OpenPage(m_path);
+        else if (*result == ReportResult::Written)
+            OpenPage(m_path);
         emit m_session.jobFinished(result == ReportResult::Written);
         deleteLater();
     }
@@ -199,9 +212,13 @@ std::string DefaultReportPath(const std::string& pathName, const std::string& ti
     return (dot == std::string::npos ? title : title.substr(0, dot)) + ".html";
 }
 
-void SetReportOpener(ReportOpener opener) { Opener() = std::move(opener); }
+void SetReportOpener(ReportOpener opener) {
+    Opener() = std::move(opener);
+}
 
-bool CanCreateReport(const GuiSession& session) { return !session.doc().m_aAPs.empty(); }
+bool CanCreateReport(const GuiSession& session) {
+    return !session.doc().m_aAPs.empty();
+}
 
 void CreateReport(GuiSession& session, QWidget* parent) {
     CPlotraDoc& doc = session.doc();
@@ -227,7 +244,8 @@ void CreateReport(GuiSession& session, QWidget* parent) {
         options.selectedApsOnly = doc.Prompts().askYesNo("Show Selected APs Only?", "Show APs");
         EditApNotes(doc, parent);
     }
-    options.resourceDir = (QCoreApplication::applicationDirPath() + QStringLiteral("/resources")).toStdString();
+    options.resourceDir =
+        (QCoreApplication::applicationDirPath() + QStringLiteral("/resources")).toStdString();
 
     // The pictures are drawn here, from the live document; the job gets them with the snapshot.
     auto pictures = std::make_unique<RenderedReportPictures>();

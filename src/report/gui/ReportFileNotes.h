@@ -12,7 +12,7 @@ namespace plotra::gui {
 
 class CReportFileNotes : public PagedNotesDialog {
     Q_OBJECT
-public:
+  public:
     /// \brief One file: three lines shown as they are given, and the notes to edit.
     struct Entry {
         QString fileName; ///< "File Name: ..."
@@ -27,11 +27,11 @@ public:
     /// The entries with their notes as typed (read them after OK).
     const std::vector<Entry>& entries() const { return m_entries; }
 
-protected:
+  protected:
     void StoreEntry(int index) override;
     void ShowEntry(int index) override;
 
-private:
+  private:
     std::vector<Entry> m_entries;
     QLineEdit* m_fileName;
     QLineEdit* m_created;

@@ -13,7 +13,8 @@ namespace {
 constexpr std::size_t kCachedRows = 1024;
 } // namespace
 
-CTableItemModel::CTableItemModel(const CPlotraDoc& doc, QObject* parent) : QAbstractTableModel(parent), m_doc(doc) {
+CTableItemModel::CTableItemModel(const CPlotraDoc& doc, QObject* parent)
+    : QAbstractTableModel(parent), m_doc(doc) {
     m_index.Build(m_doc);
 }
 
@@ -21,7 +22,8 @@ void CTableItemModel::Rebuild() {
     CTableRowIndex index(m_doc);
     if (index == m_index) {
         m_cache.clear();
-        if (rowCount() > 0) emit dataChanged(this->index(0, 0), this->index(rowCount() - 1, columnCount() - 1));
+        if (rowCount() > 0)
+            emit dataChanged(this->index(0, 0), this->index(rowCount() - 1, columnCount() - 1));
         return;
     }
     beginResetModel();
@@ -53,9 +55,12 @@ int CTableItemModel::columnCount(const QModelIndex& parent) const {
 
 Qt::Alignment CTableItemModel::Alignment(int format) {
     switch (format) {
-    case CTableModel::kRight: return Qt::AlignRight | Qt::AlignVCenter;
-    case CTableModel::kCentre: return Qt::AlignHCenter | Qt::AlignVCenter;
-    default: return Qt::AlignLeft | Qt::AlignVCenter;
+    case CTableModel::kRight:
+        return Qt::AlignRight | Qt::AlignVCenter;
+    case CTableModel::kCentre:
+        return Qt::AlignHCenter | Qt::AlignVCenter;
+    default:
+        return Qt::AlignLeft | Qt::AlignVCenter;
     }
 }
 
@@ -67,15 +72,19 @@ QVariant CTableItemModel::data(const QModelIndex& index, int role) const {
     if (!row || column >= row->m_aCells.size()) return {};
     const CTableModel::CColumnInfo& cell = row->m_aCells[column];
     switch (role) {
-    case Qt::DisplayRole: return QString::fromStdString(DisplayUtf8(cell.m_strText));
-    case Qt::TextAlignmentRole: return static_cast<int>(Alignment(cell.m_nFormat));
-    default: return QBrush(Qt::black);
+    case Qt::DisplayRole:
+        return QString::fromStdString(DisplayUtf8(cell.m_strText));
+    case Qt::TextAlignmentRole:
+        return static_cast<int>(Alignment(cell.m_nFormat));
+    default:
+        return QBrush(Qt::black);
     }
 }
 
 QVariant CTableItemModel::headerData(int section, Qt::Orientation orientation, int role) const {
     const auto& columns = CTableModel::MeasurementColumns();
-    if (orientation != Qt::Horizontal || section < 0 || static_cast<std::size_t>(section) >= columns.size()) return {};
+    if (orientation != Qt::Horizontal || section < 0 || static_cast<std::size_t>(section) >= columns.size())
+        return {};
     const CTableModel::CColumnInfo& c = columns[static_cast<std::size_t>(section)];
     if (role == Qt::DisplayRole) return QString::fromStdString(c.m_strText);
     if (role == Qt::TextAlignmentRole) return static_cast<int>(Alignment(c.m_nFormat));

@@ -20,7 +20,7 @@ namespace plotra::gui {
 
 class CTableItemModel : public QAbstractTableModel {
     Q_OBJECT
-public:
+  public:
     explicit CTableItemModel(const CPlotraDoc& doc, QObject* parent = nullptr);
 
     /// Counts the rows of the document's points again (after a notice that may have replaced them):
@@ -41,7 +41,7 @@ public:
     /// The alignment of a column or cell format (0 left, 1 right, 2 centred), vertically centred.
     static Qt::Alignment Alignment(int format);
 
-private:
+  private:
     const CPlotraDoc& m_doc;
     CTableRowIndex m_index;
     /// Rows formatted lately; emptied when it grows past a few screens.

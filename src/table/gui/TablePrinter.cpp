@@ -21,11 +21,16 @@ namespace {
 /// settings (the pitch in the low bits, the family from 0x10 on).
 QFont::StyleHint StyleHintOf(int family) {
     switch (family & 0xF0) {
-    case 0x10: return QFont::Serif;
-    case 0x30: return QFont::TypeWriter;
-    case 0x40: return QFont::Cursive;
-    case 0x50: return QFont::Decorative;
-    default: return QFont::SansSerif;
+    case 0x10:
+        return QFont::Serif;
+    case 0x30:
+        return QFont::TypeWriter;
+    case 0x40:
+        return QFont::Cursive;
+    case 0x50:
+        return QFont::Decorative;
+    default:
+        return QFont::SansSerif;
     }
 }
 
@@ -38,7 +43,7 @@ QFont PrintFont(const FontSettings& settings, int pixelHeight) {
 
 /// One page of the printout on an open painter.
 class PageWriter {
-public:
+  public:
     PageWriter(QPainter& painter, QPrinter& printer, const CPlotraDoc& doc, const CTableRowIndex& index,
                const FontSettings& settings)
         : p(painter), m_doc(doc), m_index(index) {
@@ -58,14 +63,16 @@ public:
     void Page(int page) {
         p.setBackgroundMode(Qt::TransparentMode);
         p.setPen(Qt::black);
-        if (page == 1) Cover();
-        else Rows(RowsOfTablePage(page, m_index.RowCount(), linesPerPage));
+        if (page == 1)
+            Cover();
+        else
+            Rows(RowsOfTablePage(page, m_index.RowCount(), linesPerPage));
         Footer();
     }
 
     int linesPerPage = 1;
 
-private:
+  private:
     /// The names of the ticked survey files, centred one under the other, and the printout's title.
     void Cover() {
         p.setFont(m_double);
@@ -73,8 +80,10 @@ private:
         for (const CDataFile& f : m_doc.m_aFiles) {
             if (!f.m_bUse) continue;
             ++band;
-            const QRect r(m_rect.left() + 2 * cx, m_rect.top() + 2 * cy * band, m_rect.width() - 4 * cx, 2 * cy);
-            p.drawText(r, Qt::AlignCenter | Qt::TextSingleLine, QString::fromStdString(DisplayUtf8(f.m_strName)));
+            const QRect r(m_rect.left() + 2 * cx, m_rect.top() + 2 * cy * band, m_rect.width() - 4 * cx,
+                          2 * cy);
+            p.drawText(r, Qt::AlignCenter | Qt::TextSingleLine,
+                       QString::fromStdString(DisplayUtf8(f.m_strName)));
         }
         p.setFont(m_normal);
         p.drawText(QRect(m_rect.left() + 2 * cx, m_rect.top() + 5 * cy, m_rect.width() - 4 * cx, cy),
@@ -87,7 +96,8 @@ private:
         const auto& columns = CTableModel::MeasurementColumns();
         auto cellRect = [&](std::size_t column, int line) {
             int x = m_rect.left();
-            for (std::size_t c = 0; c < column; ++c) x += columns[c].m_nWidth * cx;
+            for (std::size_t c = 0; c < column; ++c)
+                x += columns[c].m_nWidth * cx;
             return QRect(x, m_rect.top() + line * cy, columns[column].m_nWidth * cx, cy);
         };
         for (std::size_t c = 0; c < columns.size(); ++c)
@@ -105,7 +115,8 @@ private:
             FormatTableRow(m_doc, m_index, rows.first + i, row);
             const int line = static_cast<int>(i) + 2;
             for (std::size_t c = 0; c < row.m_aCells.size() && c < columns.size(); ++c)
-                p.drawText(cellRect(c, line), CTableItemModel::Alignment(row.m_aCells[c].m_nFormat) | Qt::TextSingleLine,
+                p.drawText(cellRect(c, line),
+                           CTableItemModel::Alignment(row.m_aCells[c].m_nFormat) | Qt::TextSingleLine,
                            QString::fromStdString(DisplayUtf8(row.m_aCells[c].m_strText)));
         }
     }
@@ -122,7 +133,8 @@ private:
         p.drawRect(frame);
         QRect boxes[3];
         for (int i = 0; i < 3; ++i) {
-            boxes[i] = QRect(frame.left() + i * third, frame.top(), i == 2 ? frame.width() - 2 * third : third, frame.height());
+            boxes[i] = QRect(frame.left() + i * third, frame.top(),
+                             i == 2 ? frame.width() - 2 * third : third, frame.height());
             p.drawRect(boxes[i]);
         }
         p.restore();
@@ -131,13 +143,15 @@ private:
         const int pad = std::max(1, cx / 2);
         const QRect second = boxes[1].adjusted(pad, cy / 4, -pad, 0);
         p.setFont(m_half);
-        p.drawText(second, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, QStringLiteral("Data collected by:"));
+        p.drawText(second, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+                   QStringLiteral("Data collected by:"));
 
         const QRect dateBox = boxes[2].adjusted(pad, cy / 4, -pad, 0);
         const QString date = QString::fromStdString(FooterDateText(m_doc.m_timeCreated));
         const QString time = QString::fromStdString(FooterTimeText(m_doc.m_timeCreated));
         LabelAndValue(dateBox.topLeft(), dateBox.width(), QStringLiteral("Date:"), date);
-        LabelAndValue(dateBox.topLeft() + QPoint(0, cy + cy / 3), dateBox.width(), QStringLiteral("Time:"), time);
+        LabelAndValue(dateBox.topLeft() + QPoint(0, cy + cy / 3), dateBox.width(), QStringLiteral("Time:"),
+                      time);
     }
 
     /// A label in the half font and its value in the normal font after it, on one baseline in a line

@@ -78,13 +78,21 @@ CTableSaveOptionsDialog::CTableSaveOptionsDialog(QWidget* parent) : QDialog(pare
     layout->addLayout(buttons);
 }
 
-bool CTableSaveOptionsDialog::headings() const { return m_headings->isChecked(); }
+bool CTableSaveOptionsDialog::headings() const {
+    return m_headings->isChecked();
+}
 
-bool CTableSaveOptionsDialog::quotes() const { return m_quotes->isChecked(); }
+bool CTableSaveOptionsDialog::quotes() const {
+    return m_quotes->isChecked();
+}
 
-int CTableSaveOptionsDialog::delimiterChoice() const { return std::max(0, m_delimiters->checkedId()); }
+int CTableSaveOptionsDialog::delimiterChoice() const {
+    return std::max(0, m_delimiters->checkedId());
+}
 
-QString CTableSaveOptionsDialog::otherText() const { return m_other->text(); }
+QString CTableSaveOptionsDialog::otherText() const {
+    return m_other->text();
+}
 
 char CTableSaveOptionsDialog::delimiter() const {
     return GetDelimiter(delimiterChoice(), otherText().toLatin1().toStdString());

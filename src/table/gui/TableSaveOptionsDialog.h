@@ -13,7 +13,7 @@ namespace plotra::gui {
 
 class CTableSaveOptionsDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit CTableSaveOptionsDialog(QWidget* parent = nullptr);
 
     bool headings() const;
@@ -25,10 +25,10 @@ public:
     /// when it is empty).
     char delimiter() const;
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent* event) override;
 
-private:
+  private:
     QCheckBox* m_headings;
     QCheckBox* m_quotes;
     QButtonGroup* m_delimiters;

@@ -64,7 +64,9 @@ CTableView::CTableView(GuiSession& session, QWidget* parent) : QTableView(parent
     ShowStatusText();
 }
 
-int CTableView::topRow() const { return verticalScrollBar()->value(); }
+int CTableView::topRow() const {
+    return verticalScrollBar()->value();
+}
 
 void CTableView::ShowStatusText() {
     const CPlotraDoc& doc = m_session.doc();
@@ -93,10 +95,17 @@ CommandState CTableView::commandState(int id) const {
 
 void CTableView::runCommand(int id) {
     switch (id) {
-    case kCmdSaveTableAs: OnSaveTableAs(); break;
-    case kCmdPrint: OnFilePrint(); break;
-    case kCmdPrintPreview: OnFilePrintPreview(); break;
-    default: break;
+    case kCmdSaveTableAs:
+        OnSaveTableAs();
+        break;
+    case kCmdPrint:
+        OnFilePrint();
+        break;
+    case kCmdPrintPreview:
+        OnFilePrintPreview();
+        break;
+    default:
+        break;
     }
 }
 

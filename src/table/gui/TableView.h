@@ -17,7 +17,7 @@ class GuiSession;
 
 class CTableView : public QTableView, public CommandTarget {
     Q_OBJECT
-public:
+  public:
     CTableView(GuiSession& session, QWidget* parent = nullptr);
 
     CTableItemModel& tableModel() { return *m_model; }
@@ -39,10 +39,10 @@ public:
     CommandState commandState(int id) const override;
     void runCommand(int id) override;
 
-protected:
+  protected:
     void wheelEvent(QWheelEvent* event) override;
 
-private:
+  private:
     void OnFilePrint();
     void OnFilePrintPreview();
     void ShowStatusText();

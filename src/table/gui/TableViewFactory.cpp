@@ -4,6 +4,8 @@
 
 namespace plotra::gui {
 
-QWidget* CreateTableView(GuiSession& session, QWidget* parent) { return new CTableView(session, parent); }
+QWidget* CreateTableView(GuiSession& session, QWidget* parent) {
+    return new CTableView(session, parent);
+}
 
 } // namespace plotra::gui

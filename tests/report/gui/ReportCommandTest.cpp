@@ -1,13 +1,13 @@
 // "Create a Html report" in the desktop program: the page path, the options, both questions
 // answered each way, the notes typed into the dialogs stored in the document, the page written by a
 // job (the command returns while it runs) and opened at the end; cancelling on the way.
+#include "report/gui/ReportCommand.h"
 #include "app/GuiSession.h"
 #include "files/FileIo.h"
 #include "mapview/DemoDocument.h"
 #include "panel/ProgressDialog.h"
 #include "report/gui/DialogHtmlRpt.h"
 #include "report/gui/HtmlrptApnotes.h"
-#include "report/gui/ReportCommand.h"
 #include "report/gui/ReportFileNotes.h"
 #include "support/Fixtures.h"
 #include "support/PromptRecorder.h"
@@ -33,14 +33,16 @@ namespace {
 /// A session on the demo project (with its combined coverage), the prompts recorded and the page
 /// opener caught.
 class ReportCommandTest : public ::testing::Test {
-protected:
+  protected:
     ReportCommandTest() {
         session.setPrompts(&prompts);
         BuildDemoDocument(session.doc());
-        for (CDataFile& f : session.doc().m_aFiles) f.m_strCreated = "Mon Oct 26 09:12:40 2026\n"; // as read from a file
+        for (CDataFile& f : session.doc().m_aFiles)
+            f.m_strCreated = "Mon Oct 26 09:12:40 2026\n"; // as read from a file
         session.setPathName("/surveys/campus.hws", false);
         SetReportOpener([this](const QString& path) { opened.push_back(path.toStdString()); });
-        QObject::connect(&session, &GuiSession::jobFinished, [this](bool written) { finished.push_back(written); });
+        QObject::connect(&session, &GuiSession::jobFinished,
+                         [this](bool written) { finished.push_back(written); });
     }
     ~ReportCommandTest() override { SetReportOpener({}); }
 
@@ -50,11 +52,13 @@ protected:
              const std::function<void(CReportFileNotes*)>& fileNotes,
              const std::function<void(CHtmlrptApnotes*)>& apNotes) {
         OnNextModal<CDialogHtmlRpt>([=](CDialogHtmlRpt* d) {
-            if (fileNotes) OnNextModal<CReportFileNotes>([=](CReportFileNotes* f) {
+            if (fileNotes)
+                OnNextModal<CReportFileNotes>([=](CReportFileNotes* f) {
                     if (apNotes) OnNextModal<CHtmlrptApnotes>(apNotes);
                     fileNotes(f);
                 });
-            else if (apNotes) OnNextModal<CHtmlrptApnotes>(apNotes);
+            else if (apNotes)
+                OnNextModal<CHtmlrptApnotes>(apNotes);
             options(d);
         });
         const std::size_t before = finished.size();
@@ -155,9 +159,9 @@ TEST_F(ReportCommandTest, SelectedOnlyAnswersAndNotesReachThePageAndTheDocument)
     EXPECT_NE(html.find(">20</td>"), std::string::npos);
     EXPECT_NE(html.find("&lt;ceiling&gt; mount"), std::string::npos);
     EXPECT_EQ(html.find("Selected?"), std::string::npos); // both questions answered Yes
-    for (const char* section : {"Survey's Infomation", "Access Points Information", "AP Antenna Information",
-                                "Walk/Drive Path", "Coverage of Access Points", "Coverage of Signal Strength",
-                                "Overlap of Selected APs"})
+    for (const char* section :
+         {"Survey's Infomation", "Access Points Information", "AP Antenna Information", "Walk/Drive Path",
+          "Coverage of Access Points", "Coverage of Signal Strength", "Overlap of Selected APs"})
         EXPECT_NE(html.find(section), std::string::npos) << section;
     // The pictures were drawn before the job and written by it, as real BMP files.
     const std::string folder = dir.File("campus report");
@@ -189,7 +193,8 @@ TEST_F(ReportCommandTest, AllFilesAndApsWithoutThePathAndWithTheNotesCancelled) 
     ASSERT_EQ(opened, std::vector<std::string>{page});
     const std::string html = Slurp(page);
     EXPECT_NE(html.find("<th align =\"Center\">Selected?</th>"), std::string::npos);
-    EXPECT_NE(html.find("<td class = \"Selected?\" align =\"Center\"> No </td>"), std::string::npos); // unticked APs
+    EXPECT_NE(html.find("<td class = \"Selected?\" align =\"Center\"> No </td>"),
+              std::string::npos); // unticked APs
     EXPECT_NE(html.find(">kept</td>"), std::string::npos);
     EXPECT_EQ(html.find("Walk/Drive Path"), std::string::npos);
     EXPECT_NE(html.find("Coverage of Access Points"), std::string::npos);

@@ -23,20 +23,25 @@ namespace {
 std::vector<CReportFileNotes::Entry> Files(int n) {
     std::vector<CReportFileNotes::Entry> out;
     for (int i = 0; i < n; ++i)
-        out.push_back({QStringLiteral("File Name: walk%1.hsd").arg(i), QStringLiteral("Created: day %1").arg(i),
-                       QStringLiteral("%1 out of %2 files").arg(i + 1).arg(n), QStringLiteral("notes %1").arg(i)});
+        out.push_back(
+            {QStringLiteral("File Name: walk%1.hsd").arg(i), QStringLiteral("Created: day %1").arg(i),
+             QStringLiteral("%1 out of %2 files").arg(i + 1).arg(n), QStringLiteral("notes %1").arg(i)});
     return out;
 }
 
-void Click(const QDialog& d, const char* id) { Named<QPushButton>(d, id)->click(); }
+void Click(const QDialog& d, const char* id) {
+    Named<QPushButton>(d, id)->click();
+}
 QString Shown(const QDialog& d, const char* id) {
     if (auto* edit = d.findChild<QPlainTextEdit*>(id)) return edit->toPlainText();
     if (auto* label = d.findChild<QLabel*>(id)) return label->text();
     return Named<QLineEdit>(d, id)->text();
 }
 void Type(const QDialog& d, const char* id, const QString& text) {
-    if (auto* edit = d.findChild<QPlainTextEdit*>(id)) edit->setPlainText(text);
-    else Named<QLineEdit>(d, id)->setText(text);
+    if (auto* edit = d.findChild<QPlainTextEdit*>(id))
+        edit->setPlainText(text);
+    else
+        Named<QLineEdit>(d, id)->setText(text);
 }
 
 } // namespace

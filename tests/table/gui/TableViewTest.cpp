@@ -1,6 +1,7 @@
 // The table window on the demo survey: the core's columns, headings and cells, rows formatted only
 // as they come into view, whole-line wheel scrolling, its commands, "Save Table As..." with the
 // options dialog, and the printout as a PDF with the cover page and the page count of its rows.
+#include "table/gui/TableView.h"
 #include "app/GuiSession.h"
 #include "files/FileIo.h"
 #include "support/DocFixtures.h"
@@ -12,7 +13,6 @@
 #include "table/TablePrintLayout.h"
 #include "table/gui/TablePrinter.h"
 #include "table/gui/TableSaveOptionsDialog.h"
-#include "table/gui/TableView.h"
 
 #include <gtest/gtest.h>
 
@@ -40,7 +40,7 @@ namespace {
 /// A session holding the demo survey (two files of the generated campus walk) as read from disk,
 /// with the prompts recorded, and a table window over it.
 class TableViewTest : public ::testing::Test {
-protected:
+  protected:
     TableViewTest() {
         session.setPrompts(&prompts);
         QObject::connect(&session, &GuiSession::statusText, [this](const QString& t) { status = t; });
@@ -63,8 +63,8 @@ protected:
         return View().model()->index(row, column).data().toString().toStdString();
     }
     void Wheel(int delta) {
-        QWheelEvent e(QPointF(50, 50), QPointF(50, 50), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
-                      Qt::NoScrollPhase, false);
+        QWheelEvent e(QPointF(50, 50), QPointF(50, 50), QPoint(), QPoint(0, delta), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
         QCoreApplication::sendEvent(View().viewport(), &e);
     }
 
@@ -85,7 +85,8 @@ std::string Slurp(const std::string& path) {
 int PdfPages(const std::string& path) {
     const std::string pdf = Slurp(path);
     const std::regex page(R"(/Type\s*/Page[^s])");
-    return static_cast<int>(std::distance(std::sregex_iterator(pdf.begin(), pdf.end(), page), std::sregex_iterator()));
+    return static_cast<int>(
+        std::distance(std::sregex_iterator(pdf.begin(), pdf.end(), page), std::sregex_iterator()));
 }
 
 } // namespace
@@ -114,9 +115,12 @@ TEST_F(TableViewTest, ShowsTheCoresTableFormattingOnlyTheRowsInView) {
     const int last = v.model()->rowCount() - 1;
     for (const int r : {0, 1, 2, 777, last})
         for (int c = 0; c < 8; ++c)
-            EXPECT_EQ(Cell(r, c), whole.m_aRows[static_cast<std::size_t>(r)].m_aCells[static_cast<std::size_t>(c)].m_strText)
+            EXPECT_EQ(
+                Cell(r, c),
+                whole.m_aRows[static_cast<std::size_t>(r)].m_aCells[static_cast<std::size_t>(c)].m_strText)
                 << r << "," << c;
-    EXPECT_EQ(v.model()->index(0, 6).data(Qt::TextAlignmentRole).toInt(), int(Qt::AlignLeft | Qt::AlignVCenter));
+    EXPECT_EQ(v.model()->index(0, 6).data(Qt::TextAlignmentRole).toInt(),
+              int(Qt::AlignLeft | Qt::AlignVCenter));
     EXPECT_EQ(v.model()->index(0, 4).data(Qt::TextAlignmentRole).toInt(), int(Qt::AlignCenter));
 
     // A fresh window formats the rows it paints, not the table; so does scrolling half way down.
@@ -155,7 +159,8 @@ TEST_F(TableViewTest, WheelScrollsWholeLinesWithinTheBarAndCommandsFollowTheWind
     EXPECT_EQ(v.topRow(), v.verticalScrollBar()->maximum());
 
     // Save Table As only while the table window is the right pane; printing always.
-    for (const int id : {kCmdSaveTableAs, kCmdPrint, kCmdPrintPreview}) EXPECT_TRUE(v.handlesCommand(id));
+    for (const int id : {kCmdSaveTableAs, kCmdPrint, kCmdPrintPreview})
+        EXPECT_TRUE(v.handlesCommand(id));
     EXPECT_FALSE(v.handlesCommand(kCmdZoomIn));
     EXPECT_TRUE(v.commandState(kCmdSaveTableAs).enabled);
     EXPECT_TRUE(v.commandState(kCmdPrint).enabled);
@@ -198,7 +203,8 @@ TEST_F(TableViewTest, SaveTableAsTakesTheOptionsAndTheirDefaultsEveryTime) {
     bool defaults = false;
     OnNextModal<CTableSaveOptionsDialog>([&](CTableSaveOptionsDialog* d) {
         defaults = Named<QCheckBox>(*d, "1091")->isChecked() && Named<QCheckBox>(*d, "1092")->isChecked() &&
-                   Named<QRadioButton>(*d, "1093")->isChecked() && !Named<QLineEdit>(*d, "1097")->isEnabled() &&
+                   Named<QRadioButton>(*d, "1093")->isChecked() &&
+                   !Named<QLineEdit>(*d, "1097")->isEnabled() &&
                    Named<QLineEdit>(*d, "1097")->text().isEmpty();
         Named<QRadioButton>(*d, "1094")->click();
         Named<QCheckBox>(*d, "1092")->setChecked(false);
@@ -209,7 +215,8 @@ TEST_F(TableViewTest, SaveTableAsTakesTheOptionsAndTheirDefaultsEveryTime) {
     EXPECT_EQ(Slurp(path), whole.TableText(true, false, ','));
 
     // Cancel in the options: no file name is asked for.
-    OnNextModal<CTableSaveOptionsDialog>([](CTableSaveOptionsDialog* d) { Named<QPushButton>(*d, "2")->click(); });
+    OnNextModal<CTableSaveOptionsDialog>(
+        [](CTableSaveOptionsDialog* d) { Named<QPushButton>(*d, "2")->click(); });
     v.runCommand(kCmdSaveTableAs);
     EXPECT_EQ(prompts.choosers.size(), 2u);
     EXPECT_TRUE(prompts.prompts.empty());
@@ -233,7 +240,8 @@ TEST_F(TableViewTest, PrintsTheCoverAndOnePagePerLinesPerPageToAPdf) {
     EXPECT_EQ(out.pageCount, 1 + (rows + out.linesPerPage - 1) / out.linesPerPage);
     EXPECT_EQ(out.pagesPrinted, out.pageCount);
     EXPECT_EQ(PdfPages(pdf), out.pageCount);
-    if (const char* keep = std::getenv("PLOTRA_KEEP_TABLE_PDF")) std::filesystem::copy_file(pdf, keep, std::filesystem::copy_options::overwrite_existing);
+    if (const char* keep = std::getenv("PLOTRA_KEEP_TABLE_PDF"))
+        std::filesystem::copy_file(pdf, keep, std::filesystem::copy_options::overwrite_existing);
 
     // A page range prints only its pages; without data nothing is printed, not even an empty file.
     const std::string part = dir.File("part.pdf");
