@@ -62,9 +62,10 @@ public:
     void setStatusText(const QString& text) { emit statusText(text); }
 
     /// The document's path name and title as the document last gave them (a path name gives the
-    /// title its file name); the exports take their default file names from them.
+    /// title its file name; while the title is empty it is the document's name, "Hovrin"). The
+    /// exports take their default file names from them.
     const std::string& documentPath() const { return m_pathName; }
-    const std::string& documentTitle() const { return m_title; }
+    std::string documentTitle() const { return m_title.empty() ? std::string("Hovrin") : m_title; }
 
     /// Called with the document's path name and title (the main window shows them).
     std::function<void(const std::string&, bool)> pathNameChanged;
@@ -100,7 +101,7 @@ private:
     ViewState m_view;
     QSize m_clientSize{800, 500};
     std::string m_pathName;
-    std::string m_title = "Hovrin"; ///< the document's name until it has a title of its own
+    std::string m_title;
 };
 
 } // namespace plotra::gui

@@ -201,9 +201,12 @@ TEST_F(ReportCommandTest, AllFilesAndApsWithoutThePathAndWithTheNotesCancelled) 
 }
 
 TEST_F(ReportCommandTest, NothingHappensWhenCancelledOrWithoutAccessPoints) {
-    // No path chosen: no dialog, no question.
+    // No path chosen: no dialog, no question. A project without a name offers the document's name.
+    session.setTitle("");
+    session.setPathName("", false);
     CreateReport(session, nullptr);
-    EXPECT_EQ(prompts.choosers.size(), 1u);
+    ASSERT_EQ(prompts.choosers.size(), 1u);
+    EXPECT_EQ(prompts.choosers[0].defaultName, "Hovrin.html");
     // Cancel in the options: nothing asked, nothing written, no job.
     prompts.saveFiles = {dir.File("r.html")};
     Run([](CDialogHtmlRpt* d) { Named<QPushButton>(*d, "2")->click(); }, nullptr, nullptr);
