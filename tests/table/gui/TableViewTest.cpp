@@ -188,6 +188,8 @@ TEST_F(TableViewTest, SaveTableAsTakesTheOptionsAndTheirDefaultsEveryTime) {
         Named<QRadioButton>(*d, "1096")->click();
         otherEnabledAfter = Named<QLineEdit>(*d, "1097")->isEnabled();
         QTest::keyClicks(Named<QLineEdit>(*d, "1097"), ";x");
+        if (const char* folder = std::getenv("PLOTRA_SCREENSHOT_DIR"))
+            d->grab().save(QString::fromUtf8(folder) + "/table-save-options.png");
         Named<QPushButton>(*d, "1")->click();
     });
     v.runCommand(kCmdSaveTableAs);
