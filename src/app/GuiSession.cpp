@@ -66,7 +66,7 @@ void GuiSession::setWindow(QWidget* window) {
 }
 
 void GuiSession::setPathName(const std::string& path, bool addToRecent) {
-    // A path gives the document its file's name as the title.
+    m_pathName = path;
     m_title = std::filesystem::path(path).filename().string();
     if (pathNameChanged) pathNameChanged(path, addToRecent);
 }

@@ -62,9 +62,11 @@ public:
     /// The status-bar text of the graph and table windows ("Mouse Position" pane).
     void setStatusText(const QString& text) { emit statusText(text); }
 
-    /// The document's title: the file name of its path, or the title the document set (the KML
-    /// export proposes it as the file name).
-    const std::string& documentTitle() const { return m_title; }
+    /// The document's path name and title as the document last gave them (a path name gives the
+    /// title its file name; while the title is empty it is the document's name, "Hovrin"). The
+    /// exports take their default file names from them.
+    const std::string& documentPath() const { return m_pathName; }
+    std::string documentTitle() const { return m_title.empty() ? std::string("Hovrin") : m_title; }
 
     /// Called with the document's path name and title (the main window shows them).
     std::function<void(const std::string&, bool)> pathNameChanged;
@@ -99,6 +101,7 @@ private:
     ProgressDialog* m_progress = nullptr;
     ViewState m_view;
     QSize m_clientSize{800, 500};
+    std::string m_pathName;
     std::string m_title;
 };
 

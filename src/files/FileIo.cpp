@@ -39,51 +39,62 @@ FileBytes ReadWholeFile(const std::string& path, std::uint64_t maxBytes) {
     return out;
 }
 
+AtomicFileWriter::AtomicFileWriter(const std::string& path) : m_path(path), m_tmp(path + ".tmp-plotra") {
+    m_out.open(m_tmp, std::ios::binary | std::ios::trunc);
+    m_ok = static_cast<bool>(m_out);
+}
+
+AtomicFileWriter::~AtomicFileWriter() {
+    if (m_committed) return;
+    if (m_out.is_open()) m_out.close();
+    std::error_code ec;
+    std::filesystem::remove(m_tmp, ec);
+}
+
+void AtomicFileWriter::Write(std::string_view bytes) {
+    if (!m_ok) return;
+    std::size_t n = bytes.size();
+    const long long failAfter = g_failAfter.load();
+    bool injectFailure = false;
+    if (failAfter >= 0 && static_cast<unsigned long long>(failAfter) < m_written + n) {
+        const auto limit = static_cast<unsigned long long>(failAfter);
+        n = limit > m_written ? static_cast<std::size_t>(limit - m_written) : 0;
+        injectFailure = true;
+    }
+    m_out.write(bytes.data(), static_cast<std::streamsize>(n));
+    m_written += n;
+    if (!m_out || injectFailure) m_ok = false;
+}
+
+bool AtomicFileWriter::Commit() {
+    if (m_committed || !m_out.is_open()) return false;
+    if (m_ok) m_out.flush();
+    m_ok = m_ok && static_cast<bool>(m_out);
+    m_out.close();
+    if (!m_ok) return false;
+    std::error_code ec;
+    std::filesystem::rename(m_tmp, m_path, ec);
+    if (ec) return false;
+    m_committed = true;
+    return true;
+}
+
 bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes) {
-    return WriteFileAtomically(path, [bytes](ByteWriter& out) {
-        out.Bytes(bytes.data(), bytes.size());
-        return true;
-    });
+    AtomicFileWriter out(path);
+    out.Write(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    return out.Commit();
 }
 
 bool WriteFileAtomically(const std::string& path, const std::function<bool(ByteWriter&)>& produce) {
-    namespace fs = std::filesystem;
-    const fs::path target(path);
-    fs::path tmp = target;
-    tmp += ".tmp-plotra";
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        const long long failAfter = g_failAfter.load();
-        unsigned long long written = 0;
-        bool injectFailure = false;
-        ByteWriter writer([&](const std::uint8_t* data, std::size_t size) {
-            std::size_t n = size;
-            if (failAfter >= 0 && written + n > static_cast<unsigned long long>(failAfter)) {
-                n = static_cast<std::size_t>(static_cast<unsigned long long>(failAfter) - written);
-                injectFailure = true;
-            }
-            out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(n));
-            written += n;
-            return static_cast<bool>(out) && !injectFailure;
-        });
-        const bool produced = produce(writer);
-        const bool finished = writer.Finish();
-        out.flush();
-        if (!produced || !finished || !out || injectFailure) {
-            out.close();
-            std::error_code ec;
-            fs::remove(tmp, ec);
-            return false;
-        }
-    }
-    std::error_code ec;
-    fs::rename(tmp, target, ec);
-    if (ec) {
-        fs::remove(tmp, ec);
-        return false;
-    }
-    return true;
+    AtomicFileWriter out(path);
+    if (!out.Ok()) return false;
+    ByteWriter writer([&out](const std::uint8_t* data, std::size_t size) {
+        out.Write(std::string_view(reinterpret_cast<const char*>(data), size));
+        return out.Ok();
+    });
+    const bool produced = produce(writer);
+    const bool handedOn = writer.Finish();
+    return produced && handedOn && out.Commit();
 }
 
 std::string FileTitle(const std::string& path) {

@@ -412,7 +412,7 @@ QImage RenderReportPicture(const CPlotraDoc& doc, int graphType, const ReportSwi
     l.graphType = graphType;
     l.map = switches.map;
     l.coverage = switches.coverage;
-    l.combined = doc.m_bCombined != 0;
+    l.combined = doc.m_bCombined != 0 && !switches.perAp;
     l.multiAreas = switches.contourLevels;
     l.path = switches.path;
     l.gpsMarkers = doc.m_bShowNoGps != 0;

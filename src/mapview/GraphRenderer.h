@@ -68,6 +68,7 @@ struct ReportSwitches {
     bool contourLevels = false;
     bool path = false;
     bool last = false;
+    bool perAp = false; ///< the coverage of every AP on its own, also when a combined coverage exists
 };
 
 inline constexpr int kReportPictureWidth = 800;

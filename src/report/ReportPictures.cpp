@@ -12,22 +12,38 @@
 namespace plotra {
 
 namespace {
-QColor ToQColor(COLORREF c) { return QColor(RedOf(c), GreenOf(c), BlueOf(c)); }
+QColor ToQColor(COLORREF c) {
+    return QColor(RedOf(c), GreenOf(c), BlueOf(c));
+}
 } // namespace
 
-bool RenderedReportPictures::SaveReportPicture(CPlotraDoc& doc, int graphType, const ReportPictureSwitches& s,
-                                               const std::string& path) {
+int RenderedReportPictures::DrawReportPicture(const CPlotraDoc& doc, int graphType,
+                                              const ReportPictureSwitches& s) {
     EnsureRenderApplication();
     ReportSwitches switches;
     switches.map = s.map;
     switches.coverage = s.coverage;
     switches.contourLevels = s.contourLevels;
     switches.path = s.path;
-    const QImage picture = RenderReportPicture(doc, graphType, switches);
-    return !picture.isNull() && WriteBmpFile(path, picture);
+    switches.perAp = s.perAp;
+    QImage picture = RenderReportPicture(doc, graphType, switches);
+    if (picture.isNull()) return -1;
+    m_pictures.push_back(std::move(picture));
+    return static_cast<int>(m_pictures.size()) - 1;
 }
 
-bool RenderedReportPictures::SaveColourSwatch(COLORREF colour, int width, int height, const std::string& path) {
+QImage RenderedReportPictures::Picture(int picture) const {
+    if (picture < 0 || static_cast<std::size_t>(picture) >= m_pictures.size()) return {};
+    return m_pictures[static_cast<std::size_t>(picture)];
+}
+
+bool RenderedReportPictures::SaveReportPicture(int picture, const std::string& path) {
+    const QImage image = Picture(picture);
+    return !image.isNull() && WriteBmpFile(path, image);
+}
+
+bool RenderedReportPictures::SaveColourSwatch(COLORREF colour, int width, int height,
+                                              const std::string& path) {
     QImage swatch(width, height, QImage::Format_RGB32);
     if (swatch.isNull()) return false;
     swatch.fill(ToQColor(colour));

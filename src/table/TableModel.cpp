@@ -3,6 +3,7 @@
 #include "files/FileIo.h"
 #include "model/PlotraDoc.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace plotra {
@@ -16,7 +17,8 @@ int CTableModel::AddColumn(const std::string& heading, int widthChars, int forma
     m_aColumns.push_back(c);
     CColumnInfo empty = c;
     empty.m_strText.clear();
-    for (auto& row : m_aRows) row.m_aCells.push_back(empty);
+    for (auto& row : m_aRows)
+        row.m_aCells.push_back(empty);
     return static_cast<int>(m_aColumns.size()) - 1;
 }
 
@@ -31,18 +33,47 @@ int CTableModel::AddRow() {
     return static_cast<int>(m_aRows.size()) - 1;
 }
 
+const std::vector<CTableModel::CColumnInfo>& CTableModel::MeasurementColumns() {
+    static const std::vector<CColumnInfo> columns = {
+        {0, "#", kCentre, 5},    {0, "Lon", kCentre, 8}, {0, "Lat", kCentre, 8},  {1, "GPS", kCentre, 6},
+        {0, "RSSI", kCentre, 6}, {0, "CH", kCentre, 4},  {1, "MAC", kCentre, 20}, {1, "SSID", kLeft, 32},
+    };
+    return columns;
+}
+
 void CTableModel::ResetColumns() {
     m_aColumns.clear();
-    for (auto& r : m_aRows) r.m_aCells.clear();
-    AddColumn("#", 5, kCentre, false);
-    AddColumn("Lon", 8, kCentre, false);
-    AddColumn("Lat", 8, kCentre, false);
-    AddColumn("GPS", 6, kCentre, true);
-    AddColumn("RSSI", 6, kCentre, false);
-    AddColumn("CH", 4, kCentre, false);
-    AddColumn("MAC", 20, kCentre, true);
-    AddColumn("SSID", 32, kLeft, true);
+    for (auto& r : m_aRows)
+        r.m_aCells.clear();
+    for (const CColumnInfo& c : MeasurementColumns())
+        AddColumn(c.m_strText, c.m_nWidth, c.m_nFormat, c.m_bString != 0);
 }
+
+// ---- row index ------------------------------------------------------------------------------------
+
+void CTableRowIndex::Build(const CPlotraDoc& doc) {
+    m_aFirstRow.clear();
+    m_aFirstRow.reserve(doc.m_aDataPoints.size());
+    std::uint64_t row = 0;
+    for (const CDataPoint& p : doc.m_aDataPoints) {
+        m_aFirstRow.push_back(row);
+        // The readings that were actually read decide the rows: a damaged file's count may promise more.
+        row += std::max<std::uint64_t>(1, p.m_aReadings.size());
+    }
+    m_nRows = row;
+}
+
+std::optional<CTableRowIndex::RowSource> CTableRowIndex::Locate(std::uint64_t row) const {
+    if (row >= m_nRows || m_aFirstRow.empty()) return std::nullopt;
+    // The last point whose first row is not after the row.
+    const auto it = std::upper_bound(m_aFirstRow.begin(), m_aFirstRow.end(), row) - 1;
+    RowSource s;
+    s.point = static_cast<std::size_t>(it - m_aFirstRow.begin());
+    s.reading = static_cast<std::size_t>(row - *it);
+    return s;
+}
+
+// ---- formatting -------------------------------------------------------------------------------------
 
 namespace {
 
@@ -52,45 +83,73 @@ std::string FormatDouble(const char* fmt, double v) {
     return buf;
 }
 
-std::string FormatInt(long long v) { return std::to_string(v); }
-
-void SetCell(CTableModel::CRowInfo& row, std::size_t col, std::string text, int format, bool isText) {
-    auto& cell = row.m_aCells.at(col);
+void SetCell(CTableModel::CRowInfo& row, std::size_t col, std::string text, int format) {
+    auto& cell = row.m_aCells[col];
     cell.m_strText = std::move(text);
     cell.m_nFormat = format;
-    cell.m_bString = isText ? 1 : 0;
+}
+
+const char* GpsText(std::uint8_t fix) {
+    switch (fix) {
+    case 0:
+        return "No";
+    case 1:
+        return "2D";
+    case 2:
+        return "3D";
+    default:
+        return "";
+    }
 }
 
 } // namespace
 
-void CTableModel::FillRows(const CPlotraDoc& doc) {
-    if (m_aColumns.size() != 8) ResetColumns();
-    m_aRows.clear();
-    for (std::size_t n = 0; n < doc.m_aDataPoints.size(); ++n) {
-        const CDataPoint& p = doc.m_aDataPoints[n];
-        // The readings that were actually read decide the rows: a damaged file's count may promise more.
-        const std::size_t readings = p.m_aReadings.size();
-        const std::size_t rows = readings == 0 ? 1 : readings;
-        const char* gps = p.m_rec.m_byFix == 0 ? "No" : p.m_rec.m_byFix == 1 ? "2D" : p.m_rec.m_byFix == 2 ? "3D" : "";
-        for (std::size_t k = 0; k < rows; ++k) {
-            CRowInfo& row = m_aRows[static_cast<std::size_t>(AddRow())];
-            SetCell(row, 0, FormatInt(static_cast<long long>(n)), kCentre, false);
-            SetCell(row, 1, FormatDouble("%3.5f", p.m_rec.m_nLonMas / 3600000.0), kCentre, false);
-            SetCell(row, 2, FormatDouble("%3.5f", p.m_rec.m_nLatMas / 3600000.0), kCentre, false);
-            SetCell(row, 3, gps, kCentre, true);
-            SetCell(row, 4, "", kCentre, false);
-            SetCell(row, 5, "", kCentre, false);
-            SetCell(row, 6, "", kLeft, true);
-            SetCell(row, 7, "", kLeft, true);
-            if (readings == 0) continue;
-            const CHssData& r = p.m_aReadings[k];
-            SetCell(row, 4, FormatDouble("%6.1f", r.m_nRssi256 * 0.00390625), kCentre, false);
-            SetCell(row, 5, FormatInt(r.m_byChannel), kCentre, false);
-            SetCell(row, 6, MacText(r.m_abyMAC), kLeft, true);
-            SetCell(row, 7, SsidText(r.m_szSSID), kLeft, true);
-        }
+void FormatTableRow(const CDataPoint& p, std::size_t pointIndex, const CTableRowIndex::RowSource& source,
+                    CTableModel::CRowInfo& row) {
+    using T = CTableModel;
+    const auto& columns = T::MeasurementColumns();
+    row.m_aCells.resize(columns.size());
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+        row.m_aCells[c].m_bString = columns[c].m_bString;
+        row.m_aCells[c].m_nWidth = columns[c].m_nWidth;
     }
+    SetCell(row, 0, std::to_string(pointIndex), T::kCentre);
+    SetCell(row, 1, FormatDouble("%3.5f", p.m_rec.m_nLonMas / 3600000.0), T::kCentre);
+    SetCell(row, 2, FormatDouble("%3.5f", p.m_rec.m_nLatMas / 3600000.0), T::kCentre);
+    SetCell(row, 3, GpsText(p.m_rec.m_byFix), T::kCentre);
+    // The MAC and SSID cells are left-aligned under their headings, the others centred.
+    SetCell(row, 4, "", T::kCentre);
+    SetCell(row, 5, "", T::kCentre);
+    SetCell(row, 6, "", T::kLeft);
+    SetCell(row, 7, "", T::kLeft);
+    if (source.reading >= p.m_aReadings.size()) return; // a point without readings
+    const CHssData& r = p.m_aReadings[source.reading];
+    SetCell(row, 4, FormatDouble("%6.1f", r.m_nRssi256 * 0.00390625), T::kCentre);
+    SetCell(row, 5, std::to_string(r.m_byChannel), T::kCentre);
+    SetCell(row, 6, MacText(r.m_abyMAC), T::kLeft);
+    SetCell(row, 7, SsidText(r.m_szSSID), T::kLeft);
 }
+
+void FormatTableRow(const CPlotraDoc& doc, const CTableRowIndex& index, std::uint64_t tableRow,
+                    CTableModel::CRowInfo& row) {
+    const auto source = index.Locate(tableRow);
+    if (!source || source->point >= doc.m_aDataPoints.size()) {
+        row.m_aCells.clear();
+        return;
+    }
+    FormatTableRow(doc.m_aDataPoints[source->point], source->point, *source, row);
+}
+
+void CTableModel::FillRows(const CPlotraDoc& doc) {
+    if (m_aColumns.size() != MeasurementColumns().size()) ResetColumns();
+    m_aRows.clear();
+    const CTableRowIndex index(doc);
+    m_aRows.resize(static_cast<std::size_t>(index.RowCount()));
+    for (std::uint64_t r = 0; r < index.RowCount(); ++r)
+        FormatTableRow(doc, index, r, m_aRows[static_cast<std::size_t>(r)]);
+}
+
+// ---- text export ------------------------------------------------------------------------------------
 
 namespace {
 
@@ -103,35 +162,64 @@ void AppendQuoted(std::string& out, const std::string& text) {
     out += '"';
 }
 
+void ReportOpenError(const std::string& path, UserPrompts& prompts) {
+    prompts.message("Error opening file " + path + ".", "File open error", PromptIcon::Stop);
+}
+
 } // namespace
+
+void AppendTableLine(std::string& out, const std::vector<CTableModel::CColumnInfo>& cells, bool headingLine,
+                     bool quotes, char delimiter) {
+    for (const auto& cell : cells) {
+        if (quotes && (headingLine || cell.m_bString))
+            AppendQuoted(out, cell.m_strText);
+        else
+            out += cell.m_strText;
+        out += delimiter;
+    }
+    out += "\r\n";
+}
 
 std::string CTableModel::TableText(bool headings, bool quotes, char delimiter) const {
     std::string out;
-    if (headings) {
-        for (const auto& c : m_aColumns) {
-            if (quotes) AppendQuoted(out, c.m_strText);
-            else out += c.m_strText;
-            out += delimiter;
-        }
-        out += "\r\n";
-    }
-    for (const auto& row : m_aRows) {
-        for (const auto& cell : row.m_aCells) {
-            if (quotes && cell.m_bString) AppendQuoted(out, cell.m_strText);
-            else out += cell.m_strText;
-            out += delimiter;
-        }
-        out += "\r\n";
-    }
+    if (headings) AppendTableLine(out, m_aColumns, true, quotes, delimiter);
+    for (const auto& row : m_aRows)
+        AppendTableLine(out, row.m_aCells, false, quotes, delimiter);
     return out;
 }
 
 bool CTableModel::WriteTable(const std::string& path, bool headings, bool quotes, char delimiter,
                              UserPrompts& prompts) const {
-    const std::string text = TableText(headings, quotes, delimiter);
-    const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
-    if (!WriteFileAtomically(path, bytes)) {
-        prompts.message("Error opening file " + path + ".", "File open error", PromptIcon::Stop);
+    AtomicFileWriter out(path);
+    out.Write(TableText(headings, quotes, delimiter));
+    if (!out.Commit()) {
+        ReportOpenError(path, prompts);
+        return false;
+    }
+    return true;
+}
+
+bool WriteDocumentTable(const CPlotraDoc& doc, const std::string& path, bool headings, bool quotes,
+                        char delimiter, UserPrompts& prompts) {
+    AtomicFileWriter out(path);
+    // Lines gather in a buffer of about this size between writes.
+    constexpr std::size_t kChunk = 1 << 16;
+    std::string buffer;
+    buffer.reserve(kChunk + 512);
+    if (headings) AppendTableLine(buffer, CTableModel::MeasurementColumns(), true, quotes, delimiter);
+    const CTableRowIndex index(doc);
+    CTableModel::CRowInfo row;
+    for (std::uint64_t r = 0; r < index.RowCount() && out.Ok(); ++r) {
+        FormatTableRow(doc, index, r, row);
+        AppendTableLine(buffer, row.m_aCells, false, quotes, delimiter);
+        if (buffer.size() >= kChunk) {
+            out.Write(buffer);
+            buffer.clear();
+        }
+    }
+    out.Write(buffer);
+    if (!out.Commit()) {
+        ReportOpenError(path, prompts);
         return false;
     }
     return true;
@@ -139,10 +227,14 @@ bool CTableModel::WriteTable(const std::string& path, bool headings, bool quotes
 
 char GetDelimiter(int choice, const std::string& other) {
     switch (choice) {
-    case 0: return '\t';
-    case 1: return ',';
-    case 3: return other.empty() ? ' ' : other[0];
-    default: return ' ';
+    case 0:
+        return '\t';
+    case 1:
+        return ',';
+    case 3:
+        return other.empty() ? ' ' : other[0];
+    default:
+        return ' ';
     }
 }
 

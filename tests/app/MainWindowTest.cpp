@@ -219,7 +219,7 @@ TEST_F(MainWindowTest, CommandsGoToTheRightPaneThenTheLeftThenTheWindow) {
     LoadProcessedTiny(session.doc());
     QPointer<QWidget> first = w.rightPane();
     w.runCommand(kCmdTableWindow);
-    EXPECT_EQ(w.rightPane()->objectName(), "CreateTableView");
+    EXPECT_EQ(w.rightPane()->objectName(), "CTableView");
     EXPECT_FALSE(w.action(kCmdZoomIn)->isEnabled()); // the table does not zoom
     w.runCommand(kCmdGraphWindow);
     EXPECT_EQ(rightPanesMade, 2);

@@ -121,26 +121,32 @@ class PictureKeepingSink : public ReportPictureSink {
         PixelMapping mapping;
         std::vector<QRgb> swatches;
     };
-    bool SaveReportPicture(CPlotraDoc& doc, int graphType, const ReportPictureSwitches& s,
-                           const std::string&) override {
+    int DrawReportPicture(const CPlotraDoc& doc, int graphType, const ReportPictureSwitches& s) override {
         ReportSwitches switches;
         switches.map = s.map, switches.coverage = s.coverage, switches.contourLevels = s.contourLevels,
-        switches.path = s.path;
+        switches.path = s.path, switches.perAp = s.perAp;
         Section section;
         section.graph = graphType;
         section.picture = RenderReportPicture(doc, graphType, switches);
         section.mapping = ViewState().Mapping(doc, kReportPictureWidth, kReportPictureHeight);
         sections.push_back(section);
+        return static_cast<int>(sections.size()) - 1;
+    }
+    // The swatches written after a picture belong to its legend.
+    bool SaveReportPicture(int picture, const std::string&) override {
+        current = picture;
         return true;
     }
     bool SaveColourSwatch(COLORREF colour, int, int, const std::string&) override {
-        if (!sections.empty())
-            sections.back().swatches.push_back(qRgb(RedOf(colour), GreenOf(colour), BlueOf(colour)));
+        if (current >= 0 && current < static_cast<int>(sections.size()))
+            sections[static_cast<std::size_t>(current)].swatches.push_back(
+                qRgb(RedOf(colour), GreenOf(colour), BlueOf(colour)));
         return true;
     }
     bool SaveLineSwatch(COLORREF, int, int, const std::string&) override { return true; }
     bool SaveLogo(const std::string&, const std::string&) override { return true; }
     std::vector<Section> sections;
+    int current = -1;
 };
 
 } // namespace

@@ -1,5 +1,5 @@
-#include "files/FileIo.h"
 #include "report/ReportWriter.h"
+#include "files/FileIo.h"
 #include "support/Fixtures.h"
 #include "support/PromptRecorder.h"
 
@@ -17,29 +17,36 @@ using namespace plotra::test;
 
 namespace {
 
-/// Records what the writer asked for and writes tiny placeholder files.
+/// Records what the writer asked for and writes tiny placeholder files: the drawings (with the
+/// document's combined flag at the time) and the files in the order they were written.
 class RecordingSink : public ReportPictureSink {
-public:
-    bool SaveReportPicture(CPlotraDoc& doc, int graphType, const ReportPictureSwitches& s, const std::string& path) override {
-        calls.push_back("picture " + std::to_string(graphType) + (s.map ? " map" : "") + (s.coverage ? " coverage" : "") +
-                        (s.contourLevels ? " levels" : "") + (s.path ? " path" : "") + (doc.m_bCombined ? " combined" : "") +
-                        " " + std::filesystem::path(path).filename().string());
+  public:
+    int DrawReportPicture(const CPlotraDoc& doc, int graphType, const ReportPictureSwitches& s) override {
+        draws.push_back("draw " + std::to_string(graphType) + (s.map ? " map" : "") +
+                        (s.coverage ? " coverage" : "") + (s.contourLevels ? " levels" : "") +
+                        (s.path ? " path" : "") + (s.perAp ? " perAp" : "") +
+                        (doc.m_bCombined ? " combined" : ""));
+        return static_cast<int>(draws.size()) - 1;
+    }
+    bool SaveReportPicture(int picture, const std::string& path) override {
+        calls.push_back("picture " + std::to_string(picture) + " " +
+                        std::filesystem::path(path).filename().string());
         return Touch(path);
     }
     bool SaveColourSwatch(COLORREF c, int w, int h, const std::string& path) override {
-        calls.push_back("swatch " + std::to_string(c) + " " + std::to_string(w) + "x" + std::to_string(h) + " " +
-                        std::filesystem::path(path).filename().string());
+        calls.push_back("swatch " + std::to_string(c) + " " + std::to_string(w) + "x" + std::to_string(h) +
+                        " " + std::filesystem::path(path).filename().string());
         return Touch(path);
     }
     bool SaveLineSwatch(COLORREF c, int w, int h, const std::string& path) override {
-        calls.push_back("line " + std::to_string(c) + " " + std::to_string(w) + "x" + std::to_string(h) + " " +
-                        std::filesystem::path(path).filename().string());
+        calls.push_back("line " + std::to_string(c) + " " + std::to_string(w) + "x" + std::to_string(h) +
+                        " " + std::filesystem::path(path).filename().string());
         return Touch(path);
     }
     bool SaveLogo(const std::string&, const std::string& path) override { return Touch(path); }
-    std::vector<std::string> calls;
+    std::vector<std::string> draws, calls;
 
-private:
+  private:
     static bool Touch(const std::string& path) { return static_cast<bool>(std::ofstream(path) << "BM"); }
 };
 
@@ -62,13 +69,15 @@ struct Project {
     Project() {
         doc.SetOutside(nullptr, &progress, nullptr);
         CDataFile a, b;
-        a.m_strName = "walk1.hsd", a.m_strPath = "/surveys/walk1.hsd", a.m_strCreated = "Mon Oct 26 07:33:20 2026\n";
+        a.m_strName = "walk1.hsd", a.m_strPath = "/surveys/walk1.hsd",
+        a.m_strCreated = "Mon Oct 26 07:33:20 2026\n";
         a.m_strNotes = "first floor\nnorth wing";
         b.m_strName = "walk2.hsd", b.m_strPath = "/surveys/walk2.hsd", b.m_bUse = 0;
         doc.m_aFiles = {a, b};
         doc.m_aFileColor = {Rgb(1, 2, 3)};
-        doc.m_aAPs = {Ap("Lobby", 80, -10.0, true, 1), Ap("Hall", 80, -10.5, true, 2), Ap("Few", 20, -20, true, 3),
-                      Ap("Enough", 21, -20, true, 4), Ap("Off", 100, -30, false, 5)};
+        doc.m_aAPs = {Ap("Lobby", 80, -10.0, true, 1), Ap("Hall", 80, -10.5, true, 2),
+                      Ap("Few", 20, -20, true, 3), Ap("Enough", 21, -20, true, 4),
+                      Ap("Off", 100, -30, false, 5)};
         doc.m_aApNotes.resize(doc.m_aAPs.size());
         doc.m_aApNotes[1].m_strTxPower = "20";
         doc.m_aApNotes[1].m_strNotes = "ceiling\nmounted";
@@ -105,35 +114,65 @@ TEST(ReportWriter, PositionRulesAndLegendSplitAt20Points) {
     EXPECT_LT(html.find("AA-BB-CC-00-01-04</td>", html.find("MAC of APs</th>")), few);
     EXPECT_GT(html.find("AA-BB-CC-00-01-03</td>", html.find("MAC of APs</th>")), few);
     // Unticked AP rows come last and without the leading line breaks.
-    EXPECT_NE(html.find("<tr><td class=\"Index\" align =\"Center\">5</td><td class=\"SSID\" align =\"Center\">Off</td>"),
-              std::string::npos);
+    EXPECT_NE(
+        html.find(
+            "<tr><td class=\"Index\" align =\"Center\">5</td><td class=\"SSID\" align =\"Center\">Off</td>"),
+        std::string::npos);
     // Notes keep their line breaks as <br>.
     EXPECT_NE(html.find("first floor<br>north wing"), std::string::npos);
     EXPECT_NE(html.find("ceiling<br>mounted"), std::string::npos);
     // Without a combined coverage the two contour sections are left out.
     EXPECT_EQ(html.find("Coverage of Signal Strength"), std::string::npos);
-    EXPECT_TRUE(html.starts_with("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n <html>\n <head>\n<link href=\"r/report.css\""));
+    EXPECT_TRUE(html.starts_with(
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n <html>\n <head>\n<link href=\"r/report.css\""));
     EXPECT_TRUE(html.ends_with("\n </body>\n </html>\n"));
 }
 
-TEST(ReportWriter, PicturesAreNumberedInWritingOrder) {
+TEST(ReportWriter, PicturesAreDrawnFirstAndNumberedInWritingOrder) {
     Project p;
     p.doc.m_bCoverageReady = 1;
     p.doc.m_bCombined = 1;
     p.doc.m_dPowerMin = -100, p.doc.m_dPowerMax = -30;
     TempDir dir;
     RecordingSink sink;
-    ASSERT_TRUE(WriteReport(p.doc, dir.File("r.html"), p.Options(), sink));
+    const ReportSnapshot snapshot = TakeReportSnapshot(p.doc, p.Options(), sink);
+    // Drawn from the document: the path, every AP's own coverage (not the combined one), the levels.
+    EXPECT_EQ(sink.draws, (std::vector<std::string>{"draw 1 path combined", "draw 1 coverage perAp combined",
+                                                    "draw 1 levels combined", "draw 3 levels combined"}));
+    EXPECT_TRUE(sink.calls.empty());
+    EXPECT_EQ(snapshot.options.reportTime, p.Options().reportTime);
+
+    // The page needs nothing more from the document.
+    p.doc.m_aAPs.clear();
+    p.doc.m_aFiles.clear();
+    ASSERT_EQ(WriteReportPage(snapshot, dir.File("r.html"), sink, p.progress), ReportResult::Written);
     ASSERT_GE(sink.calls.size(), 4u);
-    EXPECT_EQ(sink.calls[0], "picture 1 path combined bmp2.bmp");
+    EXPECT_EQ(sink.calls[0], "picture 0 bmp2.bmp");
     EXPECT_EQ(sink.calls[1].substr(0, 5), "line ");
     EXPECT_NE(sink.calls[1].find("bmp3.bmp"), std::string::npos);
-    EXPECT_EQ(sink.calls[2], "picture 1 coverage bmp4.bmp"); // drawn per AP, not combined
+    EXPECT_EQ(sink.calls[2], "picture 1 bmp4.bmp");
     const std::string html = Slurp(dir.File("r.html"));
+    EXPECT_NE(html.find("Lobby"), std::string::npos);
     EXPECT_NE(html.find("-100/-93"), std::string::npos);
     EXPECT_NE(html.find("<td class=\"legendLabel\"> >= 10 </td>"), std::string::npos);
+    EXPECT_EQ(p.progress.texts.front(), "Begin to Write A Report...");
     EXPECT_EQ(p.progress.texts.back(), "Launching Report...");
-    EXPECT_EQ(p.doc.m_bCombined, 1); // restored after the per-AP coverage picture
+    EXPECT_EQ(p.doc.m_bCombined, 1);
+}
+
+TEST(ReportWriter, CancelStopsBetweenStepsWithoutAPage) {
+    Project p;
+    TempDir dir;
+    RecordingSink sink;
+    const ReportSnapshot snapshot = TakeReportSnapshot(p.doc, p.Options(), sink);
+    p.progress.requestCancel();
+    EXPECT_EQ(WriteReportPage(snapshot, dir.File("r.html"), sink, p.progress), ReportResult::Cancelled);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("r.html")));
+    EXPECT_EQ(p.progress.hides, 1);
+    // A page that cannot be written (its folder is a file) is a failure.
+    p.progress.clearCancel();
+    std::ofstream(dir.File("blocker")) << "x";
+    EXPECT_EQ(WriteReportPage(snapshot, dir.File("blocker/r.html"), sink, p.progress), ReportResult::Failed);
 }
 
 TEST(ReportWriter, SelectedOnlyAnswersDropTheSelectedColumn) {
@@ -160,9 +199,10 @@ TEST(ReportWriter, HostileTextsAppearAsText) {
     const std::string html = Slurp(dir.File("r.html"));
     EXPECT_EQ(html.find("<script>"), std::string::npos);
     EXPECT_EQ(html.find("<b>bold"), std::string::npos);
-    EXPECT_NE(html.find("&lt;script&gt;x&quot;&amp;&#39;\xC3\xBF"), std::string::npos); // 0xFF read as Latin-1
-    EXPECT_EQ(HtmlText("caf\xC3\xA9"), "caf\xC3\xA9");                              // valid UTF-8 kept
-    EXPECT_EQ(HtmlText("caf\xC3\xA9 \xE9t\xE9"), "caf\xC3\xA9 \xC3\xA9t\xC3\xA9");  // byte by byte
+    EXPECT_NE(html.find("&lt;script&gt;x&quot;&amp;&#39;\xC3\xBF"),
+              std::string::npos);                                                  // 0xFF read as Latin-1
+    EXPECT_EQ(HtmlText("caf\xC3\xA9"), "caf\xC3\xA9");                             // valid UTF-8 kept
+    EXPECT_EQ(HtmlText("caf\xC3\xA9 \xE9t\xE9"), "caf\xC3\xA9 \xC3\xA9t\xC3\xA9"); // byte by byte
 }
 
 // Every link of the page, read as a browser reads a relative URL (percent escapes decoded, a bare

@@ -193,10 +193,7 @@ bool WriteOutputs(CPlotraDoc& doc, const OutputOptions& o, CliPrompts& prompts, 
         else ok = false;
     }
     if (!o.table.empty()) {
-        CTableModel table;
-        table.ResetColumns();
-        table.FillRows(doc);
-        if (table.WriteTable(o.table, o.headings, o.quotes, o.delimiter, prompts)) written.push_back(o.table);
+        if (WriteDocumentTable(doc, o.table, o.headings, o.quotes, o.delimiter, prompts)) written.push_back(o.table);
         else ok = false;
     }
     if (!o.report.empty()) {

@@ -1,14 +1,11 @@
-// Placeholder until the table window exists: an empty pane.
+// The table window as the main window's right pane.
 #include "app/Panes.h"
-
-#include <QLabel>
+#include "table/gui/TableView.h"
 
 namespace plotra::gui {
 
-QWidget* CreateTableView(GuiSession&, QWidget* parent) {
-    auto* pane = new QLabel(parent);
-    pane->setObjectName("CreateTableView");
-    return pane;
+QWidget* CreateTableView(GuiSession& session, QWidget* parent) {
+    return new CTableView(session, parent);
 }
 
 } // namespace plotra::gui

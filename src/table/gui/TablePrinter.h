@@ -1,0 +1,31 @@
+#pragma once
+/// \brief The table printout: a cover page naming the ticked survey files, then the rows under
+/// their headings and a rule, page after page, each page with a footer of three framed boxes (a
+/// blank one, "Data collected by:" and the project's creation date and time). The rows are
+/// formatted page by page, never all at once.
+
+#include "app/AppSettings.h"
+
+class QPrinter;
+
+namespace plotra {
+class CPlotraDoc;
+class CTableRowIndex;
+} // namespace plotra
+
+namespace plotra::gui {
+
+/// \brief What a printout measured and printed.
+struct TablePrintout {
+    int linesPerPage = 0;
+    int pageCount = 0;    ///< the pages of the whole printout
+    int pagesPrinted = 0; ///< the pages of the printer's page range
+};
+
+/// Prints the table of \p doc (rows through \p index) on \p printer with the printout font of
+/// \p fonts; prints the printer's page range (all pages when it has none). Nothing is printed (and
+/// nothing is begun on the printer) when the project has no data.
+TablePrintout PrintTable(QPrinter& printer, const CPlotraDoc& doc, const CTableRowIndex& index,
+                         const FontSettings& fonts);
+
+} // namespace plotra::gui

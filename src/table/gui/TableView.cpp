@@ -1,0 +1,147 @@
+#include "table/gui/TableView.h"
+
+#include "app/AppSettings.h"
+#include "app/GuiSession.h"
+#include "table/TableModel.h"
+#include "table/gui/TablePrinter.h"
+#include "table/gui/TableSaveOptionsDialog.h"
+
+#include <QHeaderView>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+namespace plotra::gui {
+
+CTableView::CTableView(GuiSession& session, QWidget* parent) : QTableView(parent), m_session(session) {
+    setObjectName("CTableView");
+    m_model = new CTableItemModel(session.doc(), this);
+    setModel(m_model);
+    setWindowTitle(QString::fromStdString(session.documentTitle()) + QStringLiteral(" (Table View)"));
+
+    // A plain list of text: no grid, no selection, no editing, no row numbers beside it.
+    setShowGrid(false);
+    setSelectionMode(QAbstractItemView::NoSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    QPalette colours = palette();
+    colours.setColor(QPalette::Text, Qt::black);
+    colours.setColor(QPalette::Base, Qt::white);
+    setPalette(colours);
+
+    QHeaderView* header = horizontalHeader();
+    header->setObjectName("214");
+    header->setSectionResizeMode(QHeaderView::Interactive);
+    header->setHighlightSections(false);
+    header->setSectionsClickable(false);
+    header->setStretchLastSection(false);
+    header->setDefaultAlignment(Qt::AlignCenter);
+    m_nCharWidth = std::max(1, header->fontMetrics().horizontalAdvance(QLatin1Char('X')));
+    const auto& columns = CTableModel::MeasurementColumns();
+    for (std::size_t c = 0; c < columns.size(); ++c)
+        header->resizeSection(static_cast<int>(c), columns[c].m_nWidth * m_nCharWidth);
+
+    // Every row is as high as the header.
+    m_nRowHeight = std::max(header->sizeHint().height(), fontMetrics().height() + 2);
+    QHeaderView* rows = verticalHeader();
+    rows->hide();
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setMinimumSectionSize(1);
+    rows->setDefaultSectionSize(m_nRowHeight);
+
+    // The rows come from the document's points while they are shown: when the whole project is
+    // replaced or reprocessed, the table counts them again (other notices leave it as it is).
+    connect(&session.notices(), &DocumentSignals::changed, this, [this](const ChangeNotice& notice) {
+        if (notice.what != DocChange::Everything) return;
+        m_model->Rebuild();
+        ShowStatusText();
+    });
+    ShowStatusText();
+}
+
+int CTableView::topRow() const {
+    return verticalScrollBar()->value();
+}
+
+void CTableView::ShowStatusText() {
+    const CPlotraDoc& doc = m_session.doc();
+    m_session.setStatusText(QStringLiteral("%1 Points, %2 APs")
+                                .arg(static_cast<qulonglong>(doc.m_aDataPoints.size()))
+                                .arg(static_cast<qulonglong>(doc.m_aAPs.size())));
+}
+
+void CTableView::wheelEvent(QWheelEvent* event) {
+    // One line per notch of the wheel, away from the user scrolling down; the bar's range bounds it.
+    m_wheelRemainder += event->angleDelta().y();
+    const int lines = m_wheelRemainder / -120;
+    m_wheelRemainder %= 120;
+    if (lines != 0) verticalScrollBar()->setValue(verticalScrollBar()->value() + lines);
+    event->accept();
+}
+
+bool CTableView::handlesCommand(int id) const {
+    return id == kCmdSaveTableAs || id == kCmdPrint || id == kCmdPrintPreview;
+}
+
+CommandState CTableView::commandState(int id) const {
+    if (id == kCmdSaveTableAs) return {m_session.doc().m_bTableWindowActive != 0, false};
+    return {handlesCommand(id), false};
+}
+
+void CTableView::runCommand(int id) {
+    switch (id) {
+    case kCmdSaveTableAs:
+        OnSaveTableAs();
+        break;
+    case kCmdPrint:
+        OnFilePrint();
+        break;
+    case kCmdPrintPreview:
+        OnFilePrintPreview();
+        break;
+    default:
+        break;
+    }
+}
+
+void CTableView::OnSaveTableAs() {
+    CPlotraDoc& doc = m_session.doc();
+    CTableSaveOptionsDialog options(this);
+    if (options.exec() != QDialog::Accepted) return;
+    FileChooserRequest request;
+    request.title = "Save As";
+    request.filter = "Text Files (*.txt)|*.txt|All Files (*.*)|*.*||";
+    request.defaultExtension = "txt";
+    request.defaultName = DefaultTableFileName(m_session.documentTitle());
+    const std::optional<std::string> path = doc.Prompts().chooseSaveFile(request);
+    if (!path) return;
+    // Written from the document's points row by row: a large survey is never formatted whole.
+    WriteDocumentTable(doc, *path, options.headings(), options.quotes(), options.delimiter(), doc.Prompts());
+}
+
+int CTableView::PrintOn(QPrinter& printer) {
+    return PrintTable(printer, m_session.doc(), m_model->rowIndex(), PrintFontSettings()).pagesPrinted;
+}
+
+void CTableView::OnFilePrint() {
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintDialog dialog(&printer, this);
+    dialog.setObjectName("printDialog");
+    if (dialog.exec() != QDialog::Accepted) return;
+    PrintOn(printer);
+}
+
+void CTableView::OnFilePrintPreview() {
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintPreviewDialog preview(&printer, this);
+    preview.setObjectName("printPreview");
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* p) { PrintOn(*p); });
+    preview.exec();
+}
+
+} // namespace plotra::gui
