@@ -39,30 +39,31 @@ MapImportOutcome ImportPicture(const std::string& path, UserPrompts& prompts) {
 GuiSession::GuiSession(QWidget* window) : m_window(window), m_prompts(window) {
     m_signals = std::make_unique<DocumentSignals>(m_doc);
     m_progress = new ProgressDialog(window);
-    m_doc.SetOutside(&m_prompts, &m_progress->progress(), this);
+    m_jobProgress = m_progress->sharedProgress();
+    m_doc.SetOutside(&m_prompts, m_jobProgress.get(), this);
     m_doc.SetMapPictureImporter(ImportPicture);
 }
 
 GuiSession::~GuiSession() {
     // A job still running is told to stop; its thread ends before the document goes.
     if (m_running) {
-        m_progress->progress().requestCancel();
+        m_jobProgress->requestCancel();
         m_running.reset();
     }
     m_signals.reset();
-    if (!m_progress->parent()) delete m_progress;
+    if (m_progress && !m_progress->parent()) delete m_progress.data();
 }
 
 void GuiSession::setPrompts(UserPrompts* prompts) {
-    m_doc.SetOutside(prompts ? prompts : &m_prompts, &m_progress->progress(), this);
+    m_doc.SetOutside(prompts ? prompts : &m_prompts, m_jobProgress.get(), this);
 }
 
-Progress& GuiSession::progress() { return m_progress->progress(); }
+Progress& GuiSession::progress() { return *m_jobProgress; }
 
 void GuiSession::setWindow(QWidget* window) {
     m_window = window;
     m_prompts.setParent(window);
-    if (window && !m_progress->parent()) m_progress->setParent(window, m_progress->windowFlags());
+    if (window && m_progress && !m_progress->parent()) m_progress->setParent(window, m_progress->windowFlags());
 }
 
 void GuiSession::setPathName(const std::string& path, bool addToRecent) {
@@ -130,7 +131,7 @@ bool GuiSession::startCoverage() {
 }
 
 void GuiSession::cancelJob() {
-    if (m_running) m_progress->progress().requestCancel();
+    if (m_running) m_jobProgress->requestCancel();
 }
 
 } // namespace plotra::gui

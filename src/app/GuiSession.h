@@ -10,6 +10,7 @@
 #include "app/GuiPrompts.h"
 #include "model/PlotraDoc.h"
 #include "model/ViewState.h"
+#include "panel/ProgressDialog.h"
 
 #include <QObject>
 #include <QPointer>
@@ -22,7 +23,6 @@
 
 namespace plotra::gui {
 
-class ProgressDialog;
 
 class GuiSession : public QObject, public DocumentHost {
     Q_OBJECT
@@ -98,7 +98,10 @@ private:
     QPointer<QWidget> m_window;
     GuiPrompts m_prompts;
     std::unique_ptr<DocumentSignals> m_signals;
-    ProgressDialog* m_progress = nullptr;
+    /// The progress dialog belongs to the main window and may go first; the reports a running job
+    /// sends stay valid through the shared sink.
+    QPointer<ProgressDialog> m_progress;
+    std::shared_ptr<Progress> m_jobProgress;
     ViewState m_view;
     QSize m_clientSize{800, 500};
     std::string m_pathName;

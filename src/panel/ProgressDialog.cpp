@@ -1,5 +1,6 @@
 #include "panel/ProgressDialog.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QMetaObject>
 #include <QPointer>
@@ -10,7 +11,8 @@
 
 namespace plotra::gui {
 
-/// Forwards a worker's reports to the dialog on the dialog's thread.
+/// Forwards a worker's reports to the dialog on the user-interface thread. It may outlive the dialog
+/// (a job still reporting while the program closes): reports to a dialog that is gone are dropped.
 class ProgressDialog::Sink : public Progress {
 public:
     explicit Sink(ProgressDialog* dialog) : m_dialog(dialog) {}
@@ -30,22 +32,25 @@ public:
 
 private:
     template <class F> void Post(F f) {
-        QPointer<ProgressDialog> dialog = m_dialog;
-        if (QThread::currentThread() == m_dialog->thread()) {
-            f(m_dialog);
+        QCoreApplication* app = QCoreApplication::instance();
+        if (!app) return;
+        if (QThread::currentThread() == app->thread()) {
+            if (m_dialog) f(m_dialog.data());
             return;
         }
+        // The application object outlives every job; the dialog is looked at on its own thread.
+        QPointer<ProgressDialog> dialog = m_dialog;
         QMetaObject::invokeMethod(
-            m_dialog,
+            app,
             [dialog, f] {
                 if (dialog) f(dialog.data());
             },
             Qt::QueuedConnection);
     }
-    ProgressDialog* m_dialog;
+    QPointer<ProgressDialog> m_dialog;
 };
 
-ProgressDialog::ProgressDialog(QWidget* parent) : QDialog(parent), m_progress(new Sink(this)) {
+ProgressDialog::ProgressDialog(QWidget* parent) : QDialog(parent), m_progress(std::make_shared<Sink>(this)) {
     setObjectName("CProgressDialog");
     setModal(false);
     // No caption: a frame without title bar text, as the calculations' progress always was.
@@ -71,9 +76,11 @@ void ProgressDialog::reject() {
     hide();
 }
 
-ProgressDialog::~ProgressDialog() { delete m_progress; }
+ProgressDialog::~ProgressDialog() = default;
 
 Progress& ProgressDialog::progress() { return *m_progress; }
+
+std::shared_ptr<Progress> ProgressDialog::sharedProgress() const { return m_progress; }
 
 bool ProgressDialog::cancelRequested() const { return m_progress->cancelRequested(); }
 

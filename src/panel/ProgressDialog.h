@@ -8,6 +8,8 @@
 
 #include <QDialog>
 
+#include <memory>
+
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -22,6 +24,8 @@ public:
 
     /// The thread-safe side the calculations report to; its cancel flag is the dialog's cancel byte.
     Progress& progress();
+    /// The same, for an owner that must reach it after the dialog is gone (a job that still runs).
+    std::shared_ptr<Progress> sharedProgress() const;
     /// True after "Cancel" until the next calculation clears it.
     bool cancelRequested() const;
 
@@ -41,7 +45,7 @@ private:
     QLabel* m_text;
     QProgressBar* m_bar;
     QPushButton* m_cancel;
-    Sink* m_progress;
+    std::shared_ptr<Sink> m_progress;
 };
 
 } // namespace plotra::gui
