@@ -45,10 +45,12 @@ case $mode in
     [ -n "$(fields Maintainer)" ] || fail "no Maintainer"
     [ -n "$(fields Section)" ] || fail "no Section"
     depends=$(fields Depends)
-    for p in libqt6widgets6 libqt6gui6 libqt6core6 libqt6printsupport6 'libgdal[0-9]' libstdc++6 fonts-liberation; do
+    for p in libqt6widgets6 libqt6gui6 libqt6core6 libqt6printsupport6 'libgdal[0-9]+' 'libstdc\+\+6' \
+    fonts-liberation; do
       grep -Eq "(^|, )$p" <<<"$depends" || fail "Depends lacks $p: $depends"
     done
-    dpkg-deb --contents "$deb" | grep -q '\./usr/bin/plotra-cli$' || fail "no /usr/bin/plotra-cli in the .deb"
+    contents=$(dpkg-deb --contents "$deb")
+    grep -q '\./usr/bin/plotra-cli$' <<<"$contents" || fail "no /usr/bin/plotra-cli in the .deb"
     dpkg-deb -x "$deb" "$tmp/root"
     root=$tmp/root/usr
     ;;
