@@ -1,17 +1,20 @@
 // libFuzzer target: the survey data file reader must accept or refuse any bytes without crashing,
-// hanging or allocating beyond what the bytes justify.
+// hanging or allocating beyond what the bytes justify, and the windowed reader of files on disk must
+// come to exactly what the reader of bytes in memory does.
 #include "files/SurveyFile.h"
 #include "model/PlotraDoc.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <span>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     plotra::CPlotraDoc doc;
     doc.m_strCurrentFile = "fuzz.hsd";
     std::span<const std::uint8_t> bytes(data, size);
-    if (doc.ReadSurveyFile(bytes)) {
+    const bool read = doc.ReadSurveyFile(bytes);
+    if (read) {
         // Whatever was read must be consistent with the file's size.
         std::size_t readings = 0;
         for (const auto& p : doc.m_aDataPoints) readings += p.m_aReadings.size();
@@ -19,5 +22,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         (void)plotra::ComputeSurveyStats(doc.m_aDataPoints);
     }
     (void)plotra::ParseSurveyHeader(bytes);
+
+    if (size > 0) {
+        plotra::CPlotraDoc streamed;
+        streamed.m_strCurrentFile = "fuzz.hsd";
+        std::FILE* file = fmemopen(const_cast<std::uint8_t*>(data), size, "rb");
+        if (!file) return 0;
+        const std::optional<bool> fromFile = streamed.ReadSurveyFileFrom(file, size);
+        std::fclose(file);
+        if (!fromFile || *fromFile != read || streamed.m_aDataPoints.size() != doc.m_aDataPoints.size() ||
+            streamed.m_aApMarkers.size() != doc.m_aApMarkers.size() ||
+            streamed.m_aFilePointCount != doc.m_aFilePointCount)
+            __builtin_trap();
+        for (std::size_t i = 0; i < doc.m_aDataPoints.size(); ++i)
+            if (!(streamed.m_aDataPoints[i].m_rec == doc.m_aDataPoints[i].m_rec) ||
+                streamed.m_aDataPoints[i].m_aReadings != doc.m_aDataPoints[i].m_aReadings)
+                __builtin_trap();
+    }
     return 0;
 }

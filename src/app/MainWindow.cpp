@@ -4,6 +4,7 @@
 #include "app/Artwork.h"
 #include "app/GuiSession.h"
 #include "app/Panes.h"
+#include "files/ResourceDir.h"
 #include "files/gui/SurveySelectDialog.h"
 #include "panel/ProgressDialog.h"
 #include "panel/UnitDialog.h"
@@ -12,7 +13,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
@@ -65,7 +65,8 @@ CMainFrame::CMainFrame(GuiSession& session, QWidget* parent, PaneFactories facto
     if (!m_factories.tableView) m_factories.tableView = &CreateTableView;
     setObjectName("CMainFrame");
     setWindowIcon(ApplicationIcon());
-    helpDirectory = QCoreApplication::applicationDirPath() + QStringLiteral("/resources/help");
+    // Beside the executable in a build tree, in the shared data folder when installed.
+    helpDirectory = QString::fromStdString(ProgramResourceDir()) + QStringLiteral("/help");
     m_docTitle = kDefaultDocTitle;
     m_session.setWindow(this);
 

@@ -85,7 +85,7 @@ class CMainFrame : public QMainWindow {
     /// The window title: the document's title, if any, before "Hovrin Analyzer".
     QString documentTitle() const { return m_docTitle; }
     const QStringList& recentFiles() const { return m_recent.files(); }
-    /// Folder of the help pages (index.html); beside the executable unless set otherwise.
+    /// Folder of the help pages (index.html): `help` in the program's resource folder unless set otherwise.
     QString helpDirectory;
 
   protected:

@@ -1,7 +1,35 @@
 // plotra: the desktop program.
+#include "app/MainWindow.h"
 #include "app/PlotraApp.h"
 
 #include <QApplication>
+#include <QTimer>
+#include <QWindow>
+
+#include <cstdio>
+
+namespace {
+
+/// PLOTRA_QUIT_AFTER_SHOW=1 (for tests of an installed program): once the main window is on the screen,
+/// print its title and its help folder on stdout and leave with status 0. Start-up problems still show
+/// as they would.
+void QuitOnceShown(plotra::gui::CPlotraApp& plotraApp) {
+    auto* poll = new QTimer(qApp);
+    poll->setInterval(10);
+    QObject::connect(poll, &QTimer::timeout, qApp, [&plotraApp, poll] {
+        const plotra::gui::CMainFrame* frame = plotraApp.mainFrame();
+        if (!frame || !frame->isVisible() || !frame->windowHandle() || !frame->windowHandle()->isExposed())
+            return;
+        poll->stop();
+        std::printf("window: %s\nhelp: %s\n", qPrintable(frame->windowTitle()),
+                    qPrintable(frame->helpDirectory));
+        std::fflush(stdout);
+        QApplication::exit(0);
+    });
+    poll->start();
+}
+
+} // namespace
 
 #include <clocale>
 
@@ -15,5 +43,6 @@ int main(int argc, char** argv) {
     QGuiApplication::setDesktopFileName(QStringLiteral("plotra")); // resources/plotra.desktop
     plotra::gui::CPlotraApp plotraApp;
     if (!plotraApp.InitInstance(QApplication::arguments())) return 1;
+    if (qEnvironmentVariableIntValue("PLOTRA_QUIT_AFTER_SHOW") == 1) QuitOnceShown(plotraApp);
     return QApplication::exec();
 }

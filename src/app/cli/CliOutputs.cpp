@@ -1,5 +1,6 @@
 #include "app/cli/CliOutputs.h"
 
+#include "files/ResourceDir.h"
 #include "mapview/GraphExport.h"
 #include "model/PlotraDoc.h"
 #include "report/ReportPictures.h"
@@ -8,7 +9,6 @@
 
 #include <cstdlib>
 #include <ctime>
-#include <filesystem>
 
 namespace plotra::cli {
 
@@ -131,12 +131,7 @@ std::optional<std::tm> LocalTimeNow() {
     return local;
 }
 
-std::string ResourceDir() {
-    std::error_code ec;
-    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec) return {};
-    return (exe.parent_path() / "resources").string();
-}
+std::string ResourceDir() { return ProgramResourceDir(); }
 
 namespace {
 

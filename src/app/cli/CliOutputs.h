@@ -60,7 +60,8 @@ bool ParseOutputOption(const std::vector<std::string>& args, std::size_t& i, Out
 /// False when one of them failed (the reason is on stderr).
 bool WriteOutputs(CPlotraDoc& doc, const OutputOptions& o, CliPrompts& prompts, std::vector<std::string>& written);
 
-/// The folder holding report.css and projector.bmp: beside the executable.
+/// The folder holding report.css and projector.bmp: `resources` beside the executable in a build tree,
+/// the shared data folder (`../share/plotra`) in an installed one.
 std::string ResourceDir();
 
 /// The current local time (the KML description's time); nothing when it cannot be had.

@@ -1,5 +1,7 @@
 #include "report/gui/ReportCommand.h"
 
+#include "files/ResourceDir.h"
+
 #include "app/GuiSession.h"
 #include "model/Job.h"
 #include "panel/ProgressDialog.h"
@@ -244,8 +246,7 @@ void CreateReport(GuiSession& session, QWidget* parent) {
         options.selectedApsOnly = doc.Prompts().askYesNo("Show Selected APs Only?", "Show APs");
         EditApNotes(doc, parent);
     }
-    options.resourceDir =
-        (QCoreApplication::applicationDirPath() + QStringLiteral("/resources")).toStdString();
+    options.resourceDir = ProgramResourceDir();
 
     // The pictures are drawn here, from the live document; the job gets them with the snapshot.
     auto pictures = std::make_unique<RenderedReportPictures>();
