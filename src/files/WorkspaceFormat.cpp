@@ -768,7 +768,7 @@ WorkspaceRefusal ReadWorkspaceImage(CPlotraDoc& doc, std::span<const std::uint8_
     for (std::size_t i = 0; i < doc.m_aAPs.size(); ++i)
         RegenerateApCoverageBitmap(doc, i);
     if (doc.m_bCoverageReady) {
-        BuildCoveragePictures(doc);
+        RestoreCoveragePictures(doc);
     } else {
         for (auto& picture : doc.m_aCoveragePictures)
             picture.clear();

@@ -97,4 +97,25 @@ void BuildCoveragePictures(CPlotraDoc& doc) {
     doc.m_aCoveragePictures = MakeCoveragePictures(g);
 }
 
+void RestoreCoveragePictures(CPlotraDoc& doc) {
+    CoverageGridsView g;
+    g.cols = doc.m_nGridCols, g.rows = doc.m_nGridRows;
+    g.power = &doc.m_aGridPower, g.snr = &doc.m_aGridSnr, g.count = &doc.m_aGridCount;
+    g.dominant = &doc.m_aDominantColour, g.mixed = &doc.m_aMixedColour;
+    g.palette = &doc.m_crPalette;
+    // The calculation's trackers again: a node is covered when at least one AP reaches it.
+    double powerMax = doc.m_dMeanRssi, powerMin = doc.m_dMeanRssi;
+    double snrMax = doc.m_dMeanSnr, snrMin = doc.m_dMeanSnr;
+    const std::size_t nodes = NodeCount(g.cols, g.rows);
+    for (std::size_t i = 0; i < nodes; ++i) {
+        if (At(doc.m_aGridCount, i, 0) < 1) continue;
+        const double power = At(doc.m_aGridPower, i, -101.0), snr = At(doc.m_aGridSnr, i, -101.0);
+        powerMax = std::max(powerMax, power), powerMin = std::min(powerMin, power);
+        snrMax = std::max(snrMax, snr), snrMin = std::min(snrMin, snr);
+    }
+    g.powerMax = std::min(powerMax, -30.0), g.powerMin = std::max(powerMin, -100.0);
+    g.snrMax = snrMax, g.snrMin = snrMin;
+    doc.m_aCoveragePictures = MakeCoveragePictures(g);
+}
+
 } // namespace plotra

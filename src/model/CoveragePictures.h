@@ -53,4 +53,10 @@ CoveragePictureSet MakeCoveragePictures(const CoverageGridsView& grids);
 /// pictures are stored row by row from the top. Missing grid entries count as uncovered nodes.
 void BuildCoveragePictures(CPlotraDoc& doc);
 
+/// The pictures of the stored grids as the coverage calculation shaded them: over the smallest and
+/// largest power and SNR of the covered nodes (tracked from m_dMeanRssi and m_dMeanSnr, the power held
+/// within -100..-30), not over the rounded ranges that the contours and the legend keep in
+/// m_dPowerMin/Max and m_dSnrMin/Max. A project opened again shows the coverage it was saved with.
+void RestoreCoveragePictures(CPlotraDoc& doc);
+
 } // namespace plotra

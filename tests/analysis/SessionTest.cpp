@@ -108,3 +108,33 @@ TEST(Session, EveryStepThroughTheEntryPointsWithItsNotices) {
     EXPECT_EQ(reopened.doc.m_groups.m_aGroups.size(), doc.m_groups.m_aGroups.size());
     EXPECT_EQ(reopened.host.recent, std::vector<std::string>{path});
 }
+
+TEST(Session, AReopenedProjectShowsTheCoveragePicturesItWasSavedWith) {
+    // The pictures are shaded over the extremes of the covered nodes, while the document keeps the
+    // rounded ranges of the contours and the legend; opening the project must shade as the
+    // calculation did, not over those rounded ranges.
+    RecordedDoc r;
+    CPlotraDoc& doc = r.doc;
+    doc.m_bStarted = 1;
+    ASSERT_TRUE(doc.LoadProjectionFile(Sample("demo.hpf")));
+    std::vector<CDataFile> files;
+    ASSERT_TRUE(AddSurveyFile(files, Sample("demo1.hsd"), r.prompts));
+    ASSERT_TRUE(AddSurveyFile(files, Sample("demo2.hsd"), r.prompts));
+    doc.SetSurveyFiles(files, true);
+    ASSERT_TRUE(doc.LoadSurveyFiles()); // processed at once by the recording host
+    ASSERT_EQ(doc.m_bDataLoaded, 1);
+    for (std::size_t g = 0; g < doc.m_groups.m_aGroups.size(); ++g)
+        doc.SetGroupTicked(static_cast<int>(g), true);
+    r.prompts.answers = {true}; // drop the AP with too few points
+    ASSERT_TRUE(CalculateCoverage(doc, 2));
+    ASSERT_EQ(doc.m_bCoverageReady, 1);
+    const auto shown = doc.m_aCoveragePictures;
+
+    RecordedDoc reopened;
+    ASSERT_TRUE(reopened.doc.ReadWorkspace(doc.EncodeWorkspace()));
+    EXPECT_EQ(reopened.doc.m_dPowerMax, doc.m_dPowerMax);
+    for (int picture = 0; picture < CPlotraDoc::kPictureCount; ++picture)
+        EXPECT_EQ(reopened.doc.m_aCoveragePictures[static_cast<std::size_t>(picture)],
+                  shown[static_cast<std::size_t>(picture)])
+            << "picture " << picture;
+}
