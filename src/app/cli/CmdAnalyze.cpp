@@ -256,6 +256,12 @@ void WriteJson(const CPlotraDoc& doc, const AnalyzeOptions& o, const StageMeter&
     for (const auto& stage : meter.Stages())
         w.Double(stage.seconds, stage.name, 4);
     w.EndObject();
+    // The processor time of each stage (user and system, all threads): on a busy machine the wall
+    // clock also counts the time other programs had the processors.
+    w.BeginObject("cpuSeconds");
+    for (const auto& stage : meter.Stages())
+        w.Double(stage.cpuSeconds, stage.name, 4);
+    w.EndObject();
     // The largest resident memory of each stage (megabytes), and of the whole run.
     w.BeginObject("peakMemoryMB");
     double peak = 0.0;
@@ -293,7 +299,8 @@ void WriteText(const CPlotraDoc& doc, const StageMeter& meter, const std::vector
     for (const auto& path : outputs)
         std::printf("wrote %s\n", path.c_str());
     for (const auto& stage : meter.Stages())
-        std::printf("%s: %.3f s, peak %.0f MB\n", stage.name, stage.seconds, stage.peakMB);
+        std::printf("%s: %.3f s (processor %.3f s), peak %.0f MB\n", stage.name, stage.seconds, stage.cpuSeconds,
+                    stage.peakMB);
 }
 
 } // namespace
