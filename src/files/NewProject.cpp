@@ -31,6 +31,18 @@ void ConvertToMap(const CPlotraDoc& doc, std::vector<CData>& list) {
     }
 }
 
+void ConvertToMap(const CPlotraDoc& doc, SampleList& list) {
+    SampleList converted;
+    converted.reserve(list.size());
+    for (CData p : list) {
+        const CDataGeo g = doc.GeoToMap(p.m_dY, p.m_dX);
+        p.m_dY = g.m_dY;
+        p.m_dX = g.m_dX;
+        converted.push_back(p);
+    }
+    list = std::move(converted);
+}
+
 } // namespace
 
 bool AddSurveyFile(std::vector<CDataFile>& files, const std::string& path, UserPrompts& prompts) {

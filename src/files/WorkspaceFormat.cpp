@@ -347,12 +347,16 @@ class Decoder {
         s.m_dX = r.F64();
         s.m_dRssi = r.F64();
     }
-    bool Samples(std::vector<CData>& out) {
+    bool Samples(SampleList& out) {
         std::size_t n = 0;
         if (!Count(kSampleSize, n)) return false;
-        out.resize(n);
-        for (auto& s : out)
+        out.clear();
+        out.reserve(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            CData s;
             Sample(s);
+            out.push_back(s);
+        }
         return Ok();
     }
 
