@@ -121,6 +121,14 @@ void SampleList::push_back(const CData& value) {
     s.packed.push_back(p);
 }
 
+void SampleList::AppendReading(std::int32_t latMas, std::int32_t lonMas, std::int16_t rssi256, std::int16_t noise) {
+    if (rssi256 == kWholeMark || (m_store && m_store->wide)) {
+        push_back(Unpack(Packed{latMas, lonMas, rssi256, noise}));
+        return;
+    }
+    Own().packed.push_back(Packed{latMas, lonMas, rssi256, noise});
+}
+
 void SampleList::Set(std::size_t i, const CData& value) {
     if (i >= size()) throw std::out_of_range("SampleList::Set");
     Store& s = Own();

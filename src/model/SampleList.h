@@ -40,6 +40,9 @@ public:
 
     void Set(std::size_t i, const CData& value);
     void push_back(const CData& value);
+    /// push_back of a reading as a survey file gives it: the position in whole milliarcseconds, the
+    /// RSSI in 1/256 dBm and the channel's noise (the entry reads as their quotients).
+    void AppendReading(std::int32_t latMas, std::int32_t lonMas, std::int16_t rssi256, std::int16_t noise);
     void reserve(std::size_t n);
     void clear() { m_store.reset(); }
     /// New entries are default CData values (zeros).

@@ -179,9 +179,7 @@ void WriteJson(const CPlotraDoc& doc, const AnalyzeOptions& o, const StageMeter&
         w.EndObject();
     }
     w.EndArray();
-    long long readings = 0;
-    for (const CDataPoint& p : doc.m_aDataPoints)
-        readings += static_cast<long long>(p.m_aReadings.size());
+    const long long readings = static_cast<long long>(doc.m_aDataPoints.ReadingCount());
     w.Int(static_cast<long long>(doc.m_aDataPoints.size()), "points");
     w.Int(readings, "readings");
     w.Int(static_cast<long long>(doc.m_aPoints.size()), "pathPositions");
@@ -276,9 +274,7 @@ void WriteJson(const CPlotraDoc& doc, const AnalyzeOptions& o, const StageMeter&
 }
 
 void WriteText(const CPlotraDoc& doc, const StageMeter& meter, const std::vector<std::string>& outputs) {
-    long long readings = 0;
-    for (const CDataPoint& p : doc.m_aDataPoints)
-        readings += static_cast<long long>(p.m_aReadings.size());
+    const long long readings = static_cast<long long>(doc.m_aDataPoints.ReadingCount());
     std::printf("%zu points, %lld readings, %zu path positions, %zu APs\n", doc.m_aDataPoints.size(),
                 readings, doc.m_aPoints.size(), doc.m_aAPs.size());
     for (const CAPInfo& ap : doc.m_aAPs) {
