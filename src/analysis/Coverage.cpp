@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdio>
 #include <mutex>
+#include <thread>
 
 namespace plotra {
 
@@ -106,14 +107,7 @@ std::optional<CoverageSnapshot> PrepareCoverage(CPlotraDoc& doc, Progress& progr
         c.originX = ap.m_areaOrigin.m_dX;
         c.sizeY = ap.m_areaSize.m_dY;
         c.sizeX = ap.m_areaSize.m_dX;
-        const std::size_t n = ap.m_aApPoints.size();
-        c.y.reserve(n), c.x.reserve(n), c.rssi.reserve(n), c.noise.reserve(n);
-        for (const CData& p : ap.m_aApPoints) {
-            c.y.push_back(p.m_dY);
-            c.x.push_back(p.m_dX);
-            c.rssi.push_back(p.m_dRssi);
-            c.noise.push_back(static_cast<double>(p.m_nNoise));
-        }
+        c.points = ap.m_aApPoints; // shared, not copied
         s.aps.push_back(std::move(c));
     }
     return s;
@@ -173,6 +167,92 @@ void ContourGraph(const NodeGrid& g, const double* levels, const std::array<COLO
 
 } // namespace
 
+namespace {
+
+/// \brief The node accumulators of the whole grid, combined AP by AP.
+struct NodeAccumulators {
+    std::vector<double>& power;
+    std::vector<double>& snr;
+    std::vector<int>& count;
+    std::vector<COLORREF>& dominant;
+    std::vector<COLORREF>& mixed;
+
+    /// One more covering AP at node i, in AP index order: the strictly stronger power takes the
+    /// dominant colour, the best SNR is kept, and the mixed colour is the running mean of the colours.
+    void Add(std::size_t i, double p, double q, COLORREF colour) {
+        const int k = count[i]++;
+        mixed[i] = k == 0 ? colour : BlendColour(mixed[i], colour, 1.0 / static_cast<double>(k + 1));
+        if (p > power[i]) power[i] = p, dominant[i] = colour;
+        if (q > snr[i]) snr[i] = q;
+    }
+};
+
+/// \brief One AP's points made ready for the node queries: decoded, bucketed (when the planar bound
+/// holds) and, in degrees, with their per-position trigonometry. Reused from AP to AP by one thread.
+class PreparedAp {
+public:
+    void Prepare(const CoverageAp& ap, bool metric) {
+        const std::size_t m = ap.points.size();
+        m_y.resize(m), m_x.resize(m), m_rssi.resize(m), m_noise.resize(m);
+        std::size_t i = 0;
+        for (const CData p : ap.points) {
+            m_y[i] = p.m_dY, m_x[i] = p.m_dX, m_rssi[i] = p.m_dRssi, m_noise[i] = static_cast<double>(p.m_nNoise);
+            ++i;
+        }
+        m_pts = {m_y.data(), m_x.data(), m_rssi.data(), m},
+        m_metric = metric;
+        const processing::AreaBounds area{ap.originY, ap.originX, ap.originY + ap.sizeY, ap.originX + ap.sizeX};
+        m_fast = processing::NearestBuckets::Usable(m_pts, metric, area);
+        if (m_fast) m_buckets.Build(m_pts, metric, area);
+        if (!metric) {
+            m_geo.resize(m);
+            for (std::size_t k = 0; k < m; ++k)
+                m_geo[k] = PrepareGeo(m_y[k], m_x[k]);
+            m_pos = PrepareGeo(ap.posY, ap.posX);
+        }
+    }
+
+    /// Power and SNR of the AP at node (y, x): the model blended with the inverse-distance mean of
+    /// the three nearest points, and the same mean of their noise.
+    void Evaluate(const CoverageAp& ap, double y, double x, const GeoPrepared& node, double& power,
+                  double& snr) {
+        const double dAp = m_metric ? NodeDistance(true, y, x, ap.posY, ap.posX) : GeoDistancePrepared(node, m_pos);
+        const double model = ap.slope * Log10Distance(dAp) + ap.intercept;
+        double noise;
+        if (m_fast) {
+            Nearest3 best;
+            m_buckets.Query(y, x, node, m_pts, m_geo.data(), best);
+            power = IdwOfNearest(best, m_rssi.data());
+            noise = IdwOfNearest(best, m_noise.data());
+        } else {
+            const std::size_t n = m_pts.count;
+            m_d.resize(n);
+            for (std::size_t i = 0; i < n; ++i)
+                m_d[i] = m_metric ? NodeDistance(true, y, x, m_y[i], m_x[i]) : GeoDistancePrepared(node, m_geo[i]);
+            power = IdwNearest(m_d.data(), m_rssi.data(), n, 3, 2);
+            noise = IdwNearest(m_d.data(), m_noise.data(), n, 3, 2);
+        }
+        if (ap.slope < 0) power = 0.6 * model + 0.4 * power;
+        snr = power - noise;
+    }
+
+private:
+    std::vector<double> m_y, m_x, m_rssi, m_noise, m_d;
+    processing::PointArrays m_pts;
+    bool m_metric = true, m_fast = false;
+    processing::NearestBuckets m_buckets;
+    std::vector<GeoPrepared> m_geo;
+    GeoPrepared m_pos;
+};
+
+/// Indices of the coordinates inside [lo, hi] (bounds inclusive, the node loop's test).
+void IndicesInside(const std::vector<double>& coords, double lo, double hi, std::vector<std::uint32_t>& out) {
+    for (std::size_t i = 0; i < coords.size(); ++i)
+        if (lo <= coords[i] && coords[i] <= hi) out.push_back(static_cast<std::uint32_t>(i));
+}
+
+} // namespace
+
 CoverageResult RunCoverage(const CoverageSnapshot& s, Progress& progress, unsigned threads) {
     CoverageResult r;
     r.cols = s.cols;
@@ -181,118 +261,116 @@ CoverageResult RunCoverage(const CoverageSnapshot& s, Progress& progress, unsign
     const std::size_t nodes = cols * rows;
     r.power.assign(nodes, -101.0);
     r.snr.assign(nodes, -101.0);
-    std::vector<double> countValue(nodes, 0.01);
     r.count.assign(nodes, 0);
     r.dominant.assign(nodes, Rgb(255, 255, 255));
     r.mixed.assign(nodes, Rgb(255, 255, 255));
 
-    // Nodes are independent: columns are shared out among threads, each column written by one thread.
-    std::atomic<std::size_t> nextColumn{0}, columnsDone{0};
-    std::atomic<bool> cancelled{false};
-    std::mutex trackMutex;
-    double powerMax = s.meanRssi, powerMin = s.meanRssi, snrMax = s.meanSnr, snrMin = s.meanSnr;
+    // Node coordinates, computed as the node loop computes them.
+    std::vector<double> nodeX(cols), nodeY(rows);
+    for (std::size_t ix = 0; ix < cols; ++ix)
+        nodeX[ix] = s.originX + static_cast<double>(ix) * s.spanX / static_cast<double>(s.cols - 1);
+    for (std::size_t iy = 0; iy < rows; ++iy)
+        nodeY[iy] = s.originY + static_cast<double>(iy) * s.spanY / static_cast<double>(s.rows - 1);
 
-    // Each AP's points are indexed once; a node's two interpolations share one nearest-three search.
-    struct PreparedAp {
-        processing::PointArrays pts;
-        bool fast = false;
-        processing::NearestBuckets buckets;
-        std::vector<GeoPrepared> geo;
-        GeoPrepared pos;
-    };
-    std::vector<PreparedAp> prepared(s.aps.size());
-    for (std::size_t a = 0; a < s.aps.size(); ++a) {
-        const CoverageAp& ap = s.aps[a];
-        PreparedAp& p = prepared[a];
-        p.pts = {ap.y.data(), ap.x.data(), ap.rssi.data(), ap.y.size()};
-        const processing::AreaBounds area{ap.originY, ap.originX, ap.originY + ap.sizeY, ap.originX + ap.sizeX};
-        p.fast = processing::NearestBuckets::Usable(p.pts, s.metric, area);
-        if (p.fast) p.buckets.Build(p.pts, s.metric, area);
-        if (!s.metric) {
-            p.geo.resize(ap.y.size());
-            for (std::size_t i = 0; i < ap.y.size(); ++i) p.geo[i] = PrepareGeo(ap.y[i], ap.x[i]);
-            p.pos = PrepareGeo(ap.posY, ap.posX);
-        }
+    // The nodes of each AP's area: the columns and the rows that pass the node loop's test (origin
+    // <= coordinate <= origin + size in both axes), as index lists (runs, unless the coordinates are
+    // not finite).
+    std::vector<std::uint32_t> areaCols, areaRows;
+    std::vector<std::size_t> colStart{0}, rowStart{0};
+    std::vector<double> columnWork(cols, 0.0);
+    for (const CoverageAp& ap : s.aps) {
+        IndicesInside(nodeX, ap.originX, ap.originX + ap.sizeX, areaCols);
+        IndicesInside(nodeY, ap.originY, ap.originY + ap.sizeY, areaRows);
+        const double rowsIn = static_cast<double>(areaRows.size() - rowStart.back());
+        for (std::size_t k = colStart.back(); k < areaCols.size(); ++k)
+            columnWork[areaCols[k]] += rowsIn;
+        colStart.push_back(areaCols.size());
+        rowStart.push_back(areaRows.size());
     }
 
-    auto worker = [&] {
-        double pMax = s.meanRssi, pMin = s.meanRssi, sMax = s.meanSnr, sMin = s.meanSnr;
-        std::vector<double> d;
-        std::vector<COLORREF> colours;
-        for (;;) {
-            const std::size_t ix = nextColumn.fetch_add(1);
-            if (ix >= cols || cancelled.load()) break;
-            const double x = s.originX + static_cast<double>(ix) * s.spanX / static_cast<double>(s.cols - 1);
-            for (std::size_t iy = 0; iy < rows && !cancelled.load(); ++iy) {
-                const double y = s.originY + static_cast<double>(iy) * s.spanY / static_cast<double>(s.rows - 1);
-                const GeoPrepared node = s.metric ? GeoPrepared{} : PrepareGeo(y, x);
-                double bestPower = -101.0, bestSnr = -101.0;
-                COLORREF dominant = Rgb(255, 255, 255);
-                colours.clear();
-                for (std::size_t a = 0; a < s.aps.size(); ++a) {
-                    const CoverageAp& ap = s.aps[a];
-                    if (!(ap.originY <= y && y <= ap.originY + ap.sizeY && ap.originX <= x && x <= ap.originX + ap.sizeX))
-                        continue;
-                    const PreparedAp& p = prepared[a];
-                    const double dAp = s.metric ? NodeDistance(true, y, x, ap.posY, ap.posX) : GeoDistancePrepared(node, p.pos);
-                    const double model = ap.slope * Log10Distance(dAp) + ap.intercept;
-                    double power, noise;
-                    if (p.fast) {
-                        Nearest3 best;
-                        p.buckets.Query(y, x, node, p.pts, p.geo.data(), best);
-                        power = IdwOfNearest(best, ap.rssi.data());
-                        noise = IdwOfNearest(best, ap.noise.data());
-                    } else {
-                        const std::size_t n = ap.y.size();
-                        d.resize(n);
-                        for (std::size_t i = 0; i < n; ++i)
-                            d[i] = s.metric ? NodeDistance(true, y, x, ap.y[i], ap.x[i]) : GeoDistancePrepared(node, p.geo[i]);
-                        power = IdwNearest(d.data(), ap.rssi.data(), n, 3, 2);
-                        noise = IdwNearest(d.data(), ap.noise.data(), n, 3, 2);
-                    }
-                    if (ap.slope < 0) power = 0.6 * model + 0.4 * power;
-                    const double snr = power - noise;
-                    colours.push_back(ap.colour);
-                    if (power > bestPower) bestPower = power, dominant = ap.colour;
-                    if (snr > bestSnr) bestSnr = snr;
-                    if (progress.cancelRequested()) {
-                        cancelled = true;
-                        break;
-                    }
-                }
-                const std::size_t idx = ix * rows + iy;
-                if (colours.empty()) continue;
-                r.power[idx] = bestPower;
-                r.snr[idx] = bestSnr;
-                countValue[idx] = static_cast<double>(colours.size()) + 0.01;
-                r.dominant[idx] = dominant;
-                r.mixed[idx] = MixedColour(colours);
-                pMax = std::max(pMax, bestPower), pMin = std::min(pMin, bestPower);
-                sMax = std::max(sMax, bestSnr), sMin = std::min(sMin, bestSnr);
-            }
-            const std::size_t done = columnsDone.fetch_add(1) + 1;
-            progress.setPosition(static_cast<int>((done - 1) * 65 / std::max<std::size_t>(1, cols - 1) + 5));
-        }
-        std::lock_guard lock(trackMutex);
-        powerMax = std::max(powerMax, pMax), powerMin = std::min(powerMin, pMin);
-        snrMax = std::max(snrMax, sMax), snrMin = std::min(snrMin, sMin);
-    };
+    // Bands of columns of about equal work, one per thread.
     unsigned n = threads ? threads : std::max(1u, std::thread::hardware_concurrency());
-    n = static_cast<unsigned>(std::min<std::size_t>(n, cols));
+    n = static_cast<unsigned>(std::clamp<std::size_t>(n, 1, std::max<std::size_t>(1, cols)));
+    std::vector<std::size_t> bandStart{0};
+    {
+        double total = 0.0;
+        for (double w : columnWork)
+            total += w;
+        double sum = 0.0;
+        for (std::size_t ix = 0; ix < cols && bandStart.size() < n; ++ix) {
+            sum += columnWork[ix];
+            if (sum >= total * static_cast<double>(bandStart.size()) / n) bandStart.push_back(ix + 1);
+        }
+        while (bandStart.size() <= n)
+            bandStart.push_back(cols);
+        bandStart.back() = cols;
+    }
+    double totalWork = 0.0;
+    for (double w : columnWork)
+        totalWork += w;
+
+    NodeAccumulators acc{r.power, r.snr, r.count, r.dominant, r.mixed};
+    std::atomic<bool> cancelled{false};
+    std::atomic<long long> workDone{0};
+    std::mutex progressMutex;
+    int shownPosition = 5;
+    auto worker = [&](std::size_t band) {
+        const std::size_t b0 = bandStart[band], b1 = bandStart[band + 1];
+        PreparedAp prepared;
+        for (std::size_t a = 0; a < s.aps.size() && !cancelled.load(std::memory_order_relaxed); ++a) {
+            // This band's columns of the AP's area.
+            const auto cBegin = std::lower_bound(areaCols.begin() + static_cast<std::ptrdiff_t>(colStart[a]),
+                                                 areaCols.begin() + static_cast<std::ptrdiff_t>(colStart[a + 1]), b0);
+            const auto cEnd = std::lower_bound(cBegin, areaCols.begin() + static_cast<std::ptrdiff_t>(colStart[a + 1]), b1);
+            const std::size_t rowCount = rowStart[a + 1] - rowStart[a];
+            if (cBegin == cEnd || rowCount == 0) continue;
+            const CoverageAp& ap = s.aps[a];
+            prepared.Prepare(ap, s.metric);
+            for (auto c = cBegin; c != cEnd; ++c) {
+                const std::size_t ix = *c;
+                const double x = nodeX[ix];
+                for (std::size_t k = rowStart[a]; k < rowStart[a + 1]; ++k) {
+                    const std::size_t iy = areaRows[k];
+                    const double y = nodeY[iy];
+                    const GeoPrepared node = s.metric ? GeoPrepared{} : PrepareGeo(y, x);
+                    double power, snr;
+                    prepared.Evaluate(ap, y, x, node, power, snr);
+                    acc.Add(ix * rows + iy, power, snr, ap.colour);
+                }
+            }
+            if (progress.cancelRequested()) cancelled = true;
+            const long long work = static_cast<long long>(cEnd - cBegin) * static_cast<long long>(rowCount);
+            const long long done = workDone.fetch_add(work) + work;
+            const int position = 5 + static_cast<int>(65.0 * static_cast<double>(done) / std::max(1.0, totalWork));
+            std::lock_guard lock(progressMutex);
+            if (position > shownPosition) progress.setPosition(shownPosition = position);
+        }
+    };
     std::vector<std::thread> pool;
-    for (unsigned t = 1; t < n; ++t) pool.emplace_back(worker);
-    worker();
-    for (auto& t : pool) t.join();
+    for (unsigned t = 1; t < n; ++t)
+        pool.emplace_back(worker, static_cast<std::size_t>(t));
+    worker(0);
+    for (auto& t : pool)
+        t.join();
     if (cancelled.load() || progress.cancelRequested()) {
         r.cancelled = true;
         return r;
+    }
+    progress.setPosition(70);
+
+    // The picture ranges over the covered nodes, from the start values.
+    double powerMax = s.meanRssi, powerMin = s.meanRssi, snrMax = s.meanSnr, snrMin = s.meanSnr;
+    std::vector<double> countValue(nodes, 0.01);
+    for (std::size_t i = 0; i < nodes; ++i) {
+        if (r.count[i] == 0) continue;
+        countValue[i] = static_cast<double>(r.count[i]) + 0.01;
+        powerMax = std::max(powerMax, r.power[i]), powerMin = std::min(powerMin, r.power[i]);
+        snrMax = std::max(snrMax, r.snr[i]), snrMin = std::min(snrMin, r.snr[i]);
     }
 
     // Ranges of the pictures.
     if (powerMax > -30) powerMax = -30;
     if (powerMin < -100) powerMin = -100;
-    progress.setPosition(70);
-    for (std::size_t i = 0; i < nodes; ++i) r.count[i] = static_cast<int>(countValue[i]);
     CoverageGridsView view;
     view.cols = s.cols, view.rows = s.rows;
     view.power = &r.power, view.snr = &r.snr, view.count = &r.count;

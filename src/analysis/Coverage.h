@@ -23,7 +23,10 @@ struct CoverageAp {
     double posY = 0, posX = 0;
     double slope = 0, intercept = 0;
     double originY = 0, originX = 0, sizeY = 0, sizeX = 0;
-    std::vector<double> y, x, rssi, noise; ///< working points
+    /// The working points. Taken from the document's AP without copying them: the list shares its
+    /// entries, and an edit of the document's list while the calculation runs makes the document a
+    /// copy of its own, so the calculation always sees the points as they were when it started.
+    SampleList points;
 };
 
 /// \brief Everything the calculation reads, copied from the document.
@@ -69,6 +72,12 @@ std::optional<CoverageSnapshot> PrepareCoverage(CPlotraDoc& doc, Progress& progr
 
 /// The worker: grids, ranges, pictures and contours. Honours progress.cancelRequested().
 /// \p threads 0 uses the hardware concurrency; results are identical for any thread count.
+///
+/// The nodes are filled AP by AP in index order, each AP over the nodes of its area, combining into
+/// every node exactly as a node-by-node loop over the APs would (strictly stronger power wins, the
+/// first AP on ties; the mixed colour is the running blend in AP order). Each thread owns a band of
+/// node columns, so a thread holds the prepared points of one AP at a time and no node is written by
+/// two threads.
 CoverageResult RunCoverage(const CoverageSnapshot& snapshot, Progress& progress, unsigned threads = 0);
 
 /// Writes a finished result into the document (end state: graph power, alpha 192, flags), or for a

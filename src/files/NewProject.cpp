@@ -31,6 +31,18 @@ void ConvertToMap(const CPlotraDoc& doc, std::vector<CData>& list) {
     }
 }
 
+void ConvertToMap(const CPlotraDoc& doc, SampleList& list) {
+    SampleList converted;
+    converted.reserve(list.size());
+    for (CData p : list) {
+        const CDataGeo g = doc.GeoToMap(p.m_dY, p.m_dX);
+        p.m_dY = g.m_dY;
+        p.m_dX = g.m_dX;
+        converted.push_back(p);
+    }
+    list = std::move(converted);
+}
+
 } // namespace
 
 bool AddSurveyFile(std::vector<CDataFile>& files, const std::string& path, UserPrompts& prompts) {
@@ -206,7 +218,9 @@ void CPlotraDoc::PlaceSurveyPoints() {
     // The readings stream from the points into the APs' samples and the walk path; no list of every
     // reading is built. The path lists collect all files' positions in file order.
     m_aMeasurements.clear();
+    const std::vector<SurveyPoints::Key>& keys = m_aDataPoints.Keys();
     std::unordered_map<std::uint64_t, std::size_t> apByMac;
+    std::vector<std::size_t> apOfKey;   // per MAC and SSID pair: its AP + 1 in the current file, 0 unknown
     std::vector<std::size_t> samplesOf; // per AP: samples the current file brings
     std::size_t next = 0;
     for (std::size_t k = 0; k < m_aFilePointCount.size(); ++k) {
@@ -214,31 +228,38 @@ void CPlotraDoc::PlaceSurveyPoints() {
         const std::size_t count =
             std::min<std::size_t>(static_cast<std::size_t>(std::max(0, m_aFilePointCount[k])), available);
         const std::string& title = k < ticked.size() ? m_aFiles[ticked[k]].m_strName : std::string();
-        const std::span<const CDataPoint> points(m_aDataPoints.data() + next, count);
+        const std::size_t first = next;
         next += count;
 
         m_aFileColor.push_back(NextApColour());
         if (!m_bMerge) apByMac.clear(); // only this file's APs are candidates
+        apOfKey.assign(keys.size(), 0);
         // First pass: the APs in the order they are first heard, and how many samples each gets, so
-        // that every AP's samples take exactly the memory they need.
+        // that every AP's samples take exactly the memory they need. A MAC is looked up once per
+        // MAC and SSID pair, not once per reading.
         samplesOf.assign(m_aAPs.size(), 0);
-        for (const CDataPoint& point : points)
-            for (const CHssData& r : point.m_aReadings) {
-                const std::uint64_t key = MacKey(r.m_abyMAC);
-                auto found = apByMac.find(key);
-                if (found == apByMac.end()) {
-                    CAPInfo ap;
-                    ap.m_abyMAC = r.m_abyMAC;
-                    ap.m_szSSID = plainSsid ? r.m_szSSID : MakeSsid(SsidText(r.m_szSSID) + ": " + title);
-                    ap.m_bSelected = 0;
-                    ap.m_nGroupIndex = 1;
-                    ap.m_crColour = NextApColour();
-                    ap.m_byChannel = r.m_byChannel;
-                    found = apByMac.emplace(key, m_aAPs.size()).first;
-                    m_aAPs.push_back(std::move(ap));
-                    samplesOf.push_back(0);
+        for (std::size_t i = first; i < next; ++i)
+            for (const SurveyPoints::Reading& r : m_aDataPoints[i].m_aReadings.Packed()) {
+                std::size_t& ap = apOfKey[r.key];
+                if (ap == 0) {
+                    const SurveyPoints::Key& key = keys[r.key];
+                    auto found = apByMac.find(MacKey(key.mac));
+                    if (found == apByMac.end()) {
+                        // The first reading of a MAC names the AP and gives its channel.
+                        CAPInfo info;
+                        info.m_abyMAC = key.mac;
+                        info.m_szSSID = plainSsid ? key.ssid : MakeSsid(SsidText(key.ssid) + ": " + title);
+                        info.m_bSelected = 0;
+                        info.m_nGroupIndex = 1;
+                        info.m_crColour = NextApColour();
+                        info.m_byChannel = r.channel;
+                        found = apByMac.emplace(MacKey(key.mac), m_aAPs.size()).first;
+                        m_aAPs.push_back(std::move(info));
+                        samplesOf.push_back(0);
+                    }
+                    ap = found->second + 1;
                 }
-                ++samplesOf[found->second];
+                ++samplesOf[ap - 1];
             }
         for (std::size_t a = 0; a < samplesOf.size(); ++a)
             if (samplesOf[a]) m_aAPs[a].m_aSamples.reserve(m_aAPs[a].m_aSamples.size() + samplesOf[a]);
@@ -246,21 +267,23 @@ void CPlotraDoc::PlaceSurveyPoints() {
         // Second pass: the samples, and the file's path merged as it goes.
         const std::size_t pathBefore = m_aPoints.size();
         PathMerger path(*this);
-        for (const CDataPoint& point : points) {
-            CData s;
-            s.m_dY = point.m_rec.m_nLatMas / 3600000.0;
-            s.m_dX = point.m_rec.m_nLonMas / 3600000.0;
+        for (std::size_t i = first; i < next; ++i) {
+            const SurveyPoints::Point point = m_aDataPoints[i];
             const CPointRecord& rec = point.m_rec;
+            CData s;
+            s.m_dY = rec.m_nLatMas / 3600000.0;
+            s.m_dX = rec.m_nLonMas / 3600000.0;
             if (point.m_aReadings.empty()) {
                 path.Add(s, rec.m_byFix, rec.m_nAltitudeCm, rec.m_wSpeedCms);
                 continue;
             }
-            for (const CHssData& r : point.m_aReadings) {
-                s.m_dRssi = r.RssiDbm();
+            for (const SurveyPoints::Reading& r : point.m_aReadings.Packed()) {
+                s.m_dRssi = r.rssi256 * 0.00390625;
                 // The file has noise for channels 0 to 13 only.
-                s.m_nNoise = r.m_byChannel < rec.m_anNoise.size() ? rec.m_anNoise[r.m_byChannel] : 0;
+                const std::int16_t noise = r.channel < rec.m_anNoise.size() ? rec.m_anNoise[r.channel] : 0;
+                s.m_nNoise = noise;
                 path.Add(s, rec.m_byFix, rec.m_nAltitudeCm, rec.m_wSpeedCms);
-                m_aAPs[apByMac.find(MacKey(r.m_abyMAC))->second].m_aSamples.push_back(s);
+                m_aAPs[apOfKey[r.key] - 1].m_aSamples.AppendReading(rec.m_nLatMas, rec.m_nLonMas, r.rssi256, noise);
             }
         }
         path.Finish();

@@ -49,6 +49,8 @@ public:
     void Read(std::uint64_t pos, std::size_t n, std::uint8_t* out) const {
         std::memcpy(out, m_bytes.data() + pos, n);
     }
+    /// The n bytes at pos where they lie (valid while the source lives).
+    const std::uint8_t* Peek(std::uint64_t pos, std::size_t) const { return m_bytes.data() + pos; }
 
 private:
     std::span<const std::uint8_t> m_bytes;
@@ -69,6 +71,15 @@ public:
         }
         std::memcpy(out, m_window.data() + (pos - m_start), n);
     }
+    /// The n bytes at pos inside the window (valid until the next read); zeros once reading failed.
+    const std::uint8_t* Peek(std::uint64_t pos, std::size_t n) {
+        if (pos < m_start || pos + n > m_start + m_filled) Fill(pos, n);
+        if (m_failed) {
+            m_zeros.assign(n, 0);
+            return m_zeros.data();
+        }
+        return m_window.data() + (pos - m_start);
+    }
 
 private:
     static constexpr std::size_t kWindow = 4u << 20;
@@ -87,6 +98,7 @@ private:
     std::FILE* m_file;
     std::uint64_t m_size;
     std::vector<std::uint8_t> m_window;
+    std::vector<std::uint8_t> m_zeros;
     std::uint64_t m_start = 0;
     std::size_t m_filled = 0;
     bool m_failed = false;
@@ -120,24 +132,21 @@ template <class Source> bool ParseSurvey(CPlotraDoc& doc, Source& src) {
     // not produced by the receiver and are refused.
     if (P < CPointRecord::kSize || A < CHssData::kSize) return false;
 
-    const std::size_t countBefore = doc.m_aDataPoints.size();
+    SurveyPoints& points = doc.m_aDataPoints;
+    const std::size_t countBefore = points.size();
     std::uint64_t pos = bodyOffset + 8;
-    std::uint8_t rec[CPointRecord::kSize];
-    std::uint8_t reading[CHssData::kSize];
+    // The file cannot hold more readings than this; one reservation for the whole file.
+    points.ReserveReadings(static_cast<std::size_t>((size - pos) / A));
     while (size - pos >= P) {
-        src.Read(pos, sizeof rec, rec);
+        const CPointRecord r = CPointRecord::Parse(src.Peek(pos, CPointRecord::kSize));
         pos += P;
-        const CPointRecord r = CPointRecord::Parse(rec);
         if (r.m_byKind == 0) {
-            CDataPoint& point = doc.m_aDataPoints.emplace_back();
-            point.m_rec = r;
+            points.AddPoint(r);
             // A count that runs past the end of the file yields the readings that are complete.
             const std::uint64_t available = (size - pos) / A;
             const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(r.m_wReadingCount, available));
-            point.m_aReadings.reserve(n);
             for (std::size_t i = 0; i < n; ++i) {
-                src.Read(pos, sizeof reading, reading);
-                point.m_aReadings.push_back(CHssData::Parse(reading));
+                points.AddStoredReading(src.Peek(pos, CHssData::kSize));
                 pos += A;
             }
             if (n < r.m_wReadingCount) pos = size; // the rest of the file was consumed by readings
@@ -148,7 +157,7 @@ template <class Source> bool ParseSurvey(CPlotraDoc& doc, Source& src) {
             doc.m_aApMarkers.push_back(m);
         }
     }
-    doc.m_aFilePointCount.push_back(static_cast<int>(doc.m_aDataPoints.size() - countBefore));
+    doc.m_aFilePointCount.push_back(static_cast<int>(points.size() - countBefore));
     return true;
 }
 
@@ -180,7 +189,9 @@ std::optional<SurveyHeader> ParseSurveyHeader(std::span<const std::uint8_t> file
     return h;
 }
 
-SurveyStats ComputeSurveyStats(std::span<const CDataPoint> points) {
+namespace {
+
+template <class Points> SurveyStats SurveyStatsOf(const Points& points) {
     SurveyStats s;
     std::set<std::array<std::uint8_t, 6>> macs;
     for (const auto& p : points) {
@@ -202,6 +213,12 @@ SurveyStats ComputeSurveyStats(std::span<const CDataPoint> points) {
     s.distinctBssids = static_cast<long>(macs.size());
     return s;
 }
+
+} // namespace
+
+SurveyStats ComputeSurveyStats(std::span<const CDataPoint> points) { return SurveyStatsOf(points); }
+
+SurveyStats ComputeSurveyStats(const SurveyPoints& points) { return SurveyStatsOf(points); }
 
 std::vector<std::uint8_t> EncodeSurveyFile(const SurveyFileImage& image) {
     const std::size_t P = std::max<std::size_t>(image.pointSize, CPointRecord::kSize);

@@ -2,6 +2,7 @@
 /// \brief Survey data files (.hsd): the receiver's record of points and AP readings.
 
 #include "model/Records.h"
+#include "model/SurveyPoints.h"
 
 #include <cstdint>
 #include <optional>
@@ -55,6 +56,7 @@ struct SurveyStats {
 };
 /// Counts over \p points (readings, distinct BSSIDs, bounds of the points' positions).
 SurveyStats ComputeSurveyStats(std::span<const CDataPoint> points);
+SurveyStats ComputeSurveyStats(const SurveyPoints& points);
 
 /// Encodes a survey file. Bytes beyond 61 of a record and beyond 41 of a reading are zero.
 std::vector<std::uint8_t> EncodeSurveyFile(const SurveyFileImage& image);

@@ -9,6 +9,7 @@
 #include "model/PlotraDoc.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 
 namespace plotra {
@@ -136,15 +137,24 @@ class Encoder {
         }
     }
     void RawPoints() {
-        Count(d.m_aDataPoints.size());
+        const SurveyPoints& points = d.m_aDataPoints;
+        const std::vector<SurveyPoints::Key>& keys = points.Keys();
+        Count(points.size());
         std::uint8_t rec[CPointRecord::kSize];
         std::uint8_t reading[CHssData::kSize];
-        for (const auto& p : d.m_aDataPoints) {
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            const SurveyPoints::Point p = points[i];
             p.m_rec.Serialize(rec);
             w.Bytes(rec, sizeof rec);
-            Count(p.m_aReadings.size());
-            for (const auto& r : p.m_aReadings) {
-                r.Serialize(reading);
+            const std::span<const SurveyPoints::Reading> readings = p.m_aReadings.Packed();
+            Count(readings.size());
+            for (const SurveyPoints::Reading& r : readings) {
+                // The CHssData layout, straight from the kept reading and its MAC and SSID pair.
+                const SurveyPoints::Key& key = keys[r.key];
+                reading[0] = r.channel;
+                StoreU16(reading + 1, static_cast<std::uint16_t>(r.rssi256));
+                std::memcpy(reading + 3, key.mac.data(), key.mac.size());
+                std::memcpy(reading + 9, key.ssid.data(), key.ssid.size());
                 w.Bytes(reading, sizeof reading);
             }
         }
@@ -347,12 +357,16 @@ class Decoder {
         s.m_dX = r.F64();
         s.m_dRssi = r.F64();
     }
-    bool Samples(std::vector<CData>& out) {
+    bool Samples(SampleList& out) {
         std::size_t n = 0;
         if (!Count(kSampleSize, n)) return false;
-        out.resize(n);
-        for (auto& s : out)
+        out.clear();
+        out.reserve(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            CData s;
             Sample(s);
+            out.push_back(s);
+        }
         return Ok();
     }
 
@@ -427,18 +441,17 @@ class Decoder {
     bool RawPoints() {
         std::size_t n = 0;
         if (!Count(kMinPointSize, n)) return false;
-        d.m_aDataPoints.resize(n);
-        for (auto& p : d.m_aDataPoints) {
+        d.m_aDataPoints.clear();
+        for (std::size_t i = 0; i < n; ++i) {
             const std::uint8_t* rec = r.Take(CPointRecord::kSize);
             if (!rec) return false;
-            p.m_rec = CPointRecord::Parse(rec);
+            d.m_aDataPoints.AddPoint(CPointRecord::Parse(rec));
             std::size_t readings = 0;
             if (!Count(CHssData::kSize, readings)) return false;
-            p.m_aReadings.resize(readings);
-            for (auto& reading : p.m_aReadings) {
+            for (std::size_t k = 0; k < readings; ++k) {
                 const std::uint8_t* bytes = r.Take(CHssData::kSize);
                 if (!bytes) return false;
-                reading = CHssData::Parse(bytes);
+                d.m_aDataPoints.AddStoredReading(bytes);
             }
         }
         return Ok();

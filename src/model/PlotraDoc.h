@@ -5,6 +5,7 @@
 #include "model/Interfaces.h"
 #include "model/Notices.h"
 #include "model/Records.h"
+#include "model/SurveyPoints.h"
 
 #include <array>
 #include <cstdint>
@@ -310,7 +311,8 @@ public:
     // ================= survey input =================
     std::vector<CDataFile> m_aFiles;
     int m_bMerge = 1;
-    std::vector<CDataPoint> m_aDataPoints;
+    /// Every point of every loaded file; reads as an array of CDataPoint, each reading held in 8 bytes.
+    SurveyPoints m_aDataPoints;
     std::vector<int> m_aFilePointCount;
     std::vector<COLORREF> m_aFileColor;
     std::vector<CAPMarker> m_aApMarkers;

@@ -5,6 +5,9 @@
 /// table pointer in each would cost 8 bytes apiece for nothing (none of them is ever used through a
 /// base class).
 
+#include "model/PlanarSample.h"
+#include "model/SampleList.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -75,15 +78,6 @@ struct CAPMarker {
     std::array<std::uint8_t, 32> m_abyUnused{};
 };
 
-/// \brief One planar sample: a position, an RSSI and the noise of the reading's channel (32 bytes).
-class CData {
-public:
-    double m_dY = 0.0;
-    double m_dX = 0.0;
-    double m_dRssi = 0.0;
-    int m_nNoise = 0;
-};
-
 /// \brief A position pair, Y first.
 class CDataGeo {
 public:
@@ -124,8 +118,8 @@ public:
     std::array<std::uint8_t, 6> m_abyMAC{};
     std::array<char, 32> m_szSSID{};
     std::uint8_t m_byChannel = 0;
-    std::vector<CData> m_aSamples;
-    std::vector<CData> m_aApPoints;
+    SampleList m_aSamples;  ///< compact storage; reads as an array of CData
+    SampleList m_aApPoints; ///< the same storage: measured points, then the pseudo-points
     std::vector<double> m_aGrid;
     CDataGeo m_areaSize;
     CDataGeo m_areaOrigin;

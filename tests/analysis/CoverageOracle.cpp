@@ -23,6 +23,21 @@ CoverageOracleGrids CoverageOracle(const CoverageSnapshot& s, std::size_t first,
         const double dy = y1 - y2, dx = x1 - x2;
         return std::sqrt(dx * dx + dy * dy);
     };
+    // The APs' working points as plain arrays.
+    struct Columns {
+        std::vector<double> y, x, rssi, noise;
+    };
+    std::vector<Columns> columns;
+    for (const CoverageAp& ap : s.aps) {
+        Columns c;
+        for (const CData p : ap.points) {
+            c.y.push_back(p.m_dY);
+            c.x.push_back(p.m_dX);
+            c.rssi.push_back(p.m_dRssi);
+            c.noise.push_back(static_cast<double>(p.m_nNoise));
+        }
+        columns.push_back(std::move(c));
+    }
     std::vector<double> d;
     for (std::size_t ix = first; ix < cols; ix += step) {
         const double x = s.originX + static_cast<double>(ix) * s.spanX / static_cast<double>(s.cols - 1);
@@ -31,15 +46,17 @@ CoverageOracleGrids CoverageOracle(const CoverageSnapshot& s, std::size_t first,
             double bestPower = -101.0, bestSnr = -101.0;
             COLORREF dominant = Rgb(255, 255, 255);
             std::vector<COLORREF> colours;
-            for (const CoverageAp& ap : s.aps) {
+            for (std::size_t a = 0; a < s.aps.size(); ++a) {
+                const CoverageAp& ap = s.aps[a];
+                const Columns& c = columns[a];
                 if (!(ap.originY <= y && y <= ap.originY + ap.sizeY && ap.originX <= x && x <= ap.originX + ap.sizeX))
                     continue;
                 const double model = ap.slope * Log10Distance(dist(y, x, ap.posY, ap.posX)) + ap.intercept;
-                d.resize(ap.y.size());
-                for (std::size_t i = 0; i < ap.y.size(); ++i) d[i] = dist(y, x, ap.y[i], ap.x[i]);
-                double power = IdwNearest(d.data(), ap.rssi.data(), d.size(), 3, 2);
+                d.resize(c.y.size());
+                for (std::size_t i = 0; i < c.y.size(); ++i) d[i] = dist(y, x, c.y[i], c.x[i]);
+                double power = IdwNearest(d.data(), c.rssi.data(), d.size(), 3, 2);
                 if (ap.slope < 0) power = 0.6 * model + 0.4 * power;
-                const double snr = power - IdwNearest(d.data(), ap.noise.data(), d.size(), 3, 2);
+                const double snr = power - IdwNearest(d.data(), c.noise.data(), d.size(), 3, 2);
                 colours.push_back(ap.colour);
                 if (power > bestPower) bestPower = power, dominant = ap.colour;
                 if (snr > bestSnr) bestSnr = snr;

@@ -21,10 +21,12 @@ CoverageAp LatticeAp(double x0, double y0, COLORREF colour, double rssiAtCentre,
     ap.originX = x0, ap.originY = y0, ap.sizeX = 40, ap.sizeY = 40;
     for (int i = 0; i < 5; ++i)
         for (int j = 0; j < 5; ++j) {
-            ap.x.push_back(x0 + 10 * i);
-            ap.y.push_back(y0 + 10 * j);
-            ap.rssi.push_back(rssiAtCentre - 2 * (std::abs(i - 2) + std::abs(j - 2)));
-            ap.noise.push_back(-95);
+            CData p;
+            p.m_dX = x0 + 10 * i;
+            p.m_dY = y0 + 10 * j;
+            p.m_dRssi = rssiAtCentre - 2 * (std::abs(i - 2) + std::abs(j - 2));
+            p.m_nNoise = -95;
+            ap.points.push_back(p);
         }
     return ap;
 }

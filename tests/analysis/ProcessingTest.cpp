@@ -165,8 +165,8 @@ TEST(Processing, FirstOfTwoEqualStrongestSamplesIsTheSearchCentre) {
     CAPInfo ap;
     for (int i = 0; i < 30; ++i)
         ap.m_aSamples.push_back(At(i * 3.0, (i % 5) * 20.0, -75.0 - (i % 7)));
-    ap.m_aSamples[3] = At(0.0, 0.0, -40.0);    // first strongest
-    ap.m_aSamples[15] = At(90.0, 80.0, -40.0); // equally strong, later
+    ap.m_aSamples.Set(3, At(0.0, 0.0, -40.0));    // first strongest
+    ap.m_aSamples.Set(15, At(90.0, 80.0, -40.0)); // equally strong, later
     CPlotraDoc doc;
     ProcessSingle(doc, ap);
     const CDataGeo pos = doc.m_aAPs[0].m_posAP;

@@ -259,14 +259,11 @@ inline void BuildDemoDocument(CPlotraDoc& doc, const DemoOptions& o = {}) {
             if (o.coveragePoints > 0) {
                 // Thinned points keep the picture's character at a fraction of the interpolation cost.
                 for (CoverageAp& ap : snapshot->aps) {
-                    const std::size_t n = ap.x.size(), step = std::max<std::size_t>(1, n / o.coveragePoints);
-                    CoverageAp thin = ap;
-                    thin.x.clear(), thin.y.clear(), thin.rssi.clear(), thin.noise.clear();
-                    for (std::size_t k = 0; k < n; k += step) {
-                        thin.x.push_back(ap.x[k]), thin.y.push_back(ap.y[k]);
-                        thin.rssi.push_back(ap.rssi[k]), thin.noise.push_back(ap.noise[k]);
-                    }
-                    ap = std::move(thin);
+                    const std::size_t n = ap.points.size(), step = std::max<std::size_t>(1, n / o.coveragePoints);
+                    SampleList thin;
+                    for (std::size_t k = 0; k < n; k += step)
+                        thin.push_back(ap.points[k]);
+                    ap.points = std::move(thin);
                 }
             }
             ApplyCoverage(doc, RunCoverage(*snapshot, doc.ProgressSink(), o.threads));

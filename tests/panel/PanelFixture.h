@@ -43,15 +43,16 @@ inline CAPInfo PanelAp(const std::string& ssid, int channel, std::uint8_t macTai
     ap.m_posAP = CDataGeo(10.0 * macTail + 50, 5.0 * macTail + 50);
     // Points on a lattice around the AP whose readings follow the model with a small alternating
     // error, so that a refit at a nearby position finds a falling model again.
-    ap.m_aApPoints.resize(points);
+    ap.m_aApPoints.clear();
     for (std::size_t k = 0; k < points; ++k) {
-        CData& p = ap.m_aApPoints[k];
+        CData p;
         p.m_dY = ap.m_areaOrigin.m_dY + 5 + static_cast<double>(k % 10) * 10;
         p.m_dX =
             ap.m_areaOrigin.m_dX + 5 + static_cast<double>(k / 10 % 10) * 10 + static_cast<double>(k / 100);
         const double d = std::hypot(p.m_dY - ap.m_posAP.m_dY, p.m_dX - ap.m_posAP.m_dX);
         p.m_dRssi = intercept + slope * std::log10(std::max(d, 1.0)) + (k % 2 ? 3.0 : -3.0);
         p.m_nNoise = -95;
+        ap.m_aApPoints.push_back(p);
     }
     ap.m_dSlope = slope;
     ap.m_dIntercept = intercept;

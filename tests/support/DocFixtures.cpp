@@ -51,7 +51,7 @@ class Differ {
     void I(const std::string& what, long long a, long long b) {
         if (a != b) Add(what + ": " + std::to_string(a) + " vs " + std::to_string(b));
     }
-    void Points(const std::string& what, const std::vector<CData>& a, const std::vector<CData>& b) {
+    void Points(const std::string& what, const SampleList& a, const SampleList& b) {
         I(what + " count", static_cast<long long>(a.size()), static_cast<long long>(b.size()));
         for (std::size_t k = 0; k < std::min(a.size(), b.size()); ++k) {
             D(what + "[" + std::to_string(k) + "].y", a[k].m_dY, b[k].m_dY);

@@ -72,11 +72,19 @@ void StageMeter::Start() {
         std::fclose(f);
     }
     m_start = std::chrono::steady_clock::now();
+    m_cpuStart = CpuSeconds();
 }
 
 void StageMeter::End(const char* name) {
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - m_start).count();
-    m_stages.push_back({name, seconds, PeakMB()});
+    m_stages.push_back({name, seconds, CpuSeconds() - m_cpuStart, PeakMB()});
+}
+
+double StageMeter::CpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
 double StageMeter::PeakMB() {

@@ -54,6 +54,7 @@ public:
     struct Stage {
         const char* name;
         double seconds;
+        double cpuSeconds; ///< user and system time of every thread of the process
         double peakMB;
     };
     void Start();
@@ -61,9 +62,12 @@ public:
     const std::vector<Stage>& Stages() const { return m_stages; }
     /// The process' high-water mark of resident memory in megabytes (since the last reset).
     static double PeakMB();
+    /// User and system time the process has used so far, in seconds.
+    static double CpuSeconds();
 
 private:
     std::chrono::steady_clock::time_point m_start;
+    double m_cpuStart = 0.0;
     std::vector<Stage> m_stages;
 };
 

@@ -179,9 +179,7 @@ void WriteJson(const CPlotraDoc& doc, const AnalyzeOptions& o, const StageMeter&
         w.EndObject();
     }
     w.EndArray();
-    long long readings = 0;
-    for (const CDataPoint& p : doc.m_aDataPoints)
-        readings += static_cast<long long>(p.m_aReadings.size());
+    const long long readings = static_cast<long long>(doc.m_aDataPoints.ReadingCount());
     w.Int(static_cast<long long>(doc.m_aDataPoints.size()), "points");
     w.Int(readings, "readings");
     w.Int(static_cast<long long>(doc.m_aPoints.size()), "pathPositions");
@@ -256,6 +254,12 @@ void WriteJson(const CPlotraDoc& doc, const AnalyzeOptions& o, const StageMeter&
     for (const auto& stage : meter.Stages())
         w.Double(stage.seconds, stage.name, 4);
     w.EndObject();
+    // The processor time of each stage (user and system, all threads): on a busy machine the wall
+    // clock also counts the time other programs had the processors.
+    w.BeginObject("cpuSeconds");
+    for (const auto& stage : meter.Stages())
+        w.Double(stage.cpuSeconds, stage.name, 4);
+    w.EndObject();
     // The largest resident memory of each stage (megabytes), and of the whole run.
     w.BeginObject("peakMemoryMB");
     double peak = 0.0;
@@ -270,9 +274,7 @@ void WriteJson(const CPlotraDoc& doc, const AnalyzeOptions& o, const StageMeter&
 }
 
 void WriteText(const CPlotraDoc& doc, const StageMeter& meter, const std::vector<std::string>& outputs) {
-    long long readings = 0;
-    for (const CDataPoint& p : doc.m_aDataPoints)
-        readings += static_cast<long long>(p.m_aReadings.size());
+    const long long readings = static_cast<long long>(doc.m_aDataPoints.ReadingCount());
     std::printf("%zu points, %lld readings, %zu path positions, %zu APs\n", doc.m_aDataPoints.size(),
                 readings, doc.m_aPoints.size(), doc.m_aAPs.size());
     for (const CAPInfo& ap : doc.m_aAPs) {
@@ -293,7 +295,8 @@ void WriteText(const CPlotraDoc& doc, const StageMeter& meter, const std::vector
     for (const auto& path : outputs)
         std::printf("wrote %s\n", path.c_str());
     for (const auto& stage : meter.Stages())
-        std::printf("%s: %.3f s, peak %.0f MB\n", stage.name, stage.seconds, stage.peakMB);
+        std::printf("%s: %.3f s (processor %.3f s), peak %.0f MB\n", stage.name, stage.seconds, stage.cpuSeconds,
+                    stage.peakMB);
 }
 
 } // namespace
