@@ -12,6 +12,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <exception>
+#include <limits>
 #include <mutex>
 #include <numeric>
 #include <thread>
@@ -198,6 +199,10 @@ struct ApOutcome {
 struct SharedInput {
     bool metric = false;
     const std::vector<CData>* path = nullptr;
+    /// The path's positions in order of latitude (Y), those without a number left out: an AP's area
+    /// is a narrow band of them, so a survey of a million positions is not scanned once per AP.
+    std::vector<std::uint32_t> pathByY;
+    bool pathIndexed = false;
     int cols = 50, rows = 50;
     int powerLow = -100, powerHigh = -30; ///< range of the AP pictures
 };
@@ -420,13 +425,35 @@ Candidates LocateAp(const WorkingPoints& w, const SearchFrame& f, double meanRss
 /// Pseudo-points of kPseudoRssi where the survey passed through the AP's area without hearing it:
 /// only when the area holds more survey positions than the AP has points, and only at positions
 /// away from every measured point.
-void AddPseudoPoints(CAPInfo& ap, WorkingPoints& w, const std::vector<CData>& path) {
+std::vector<std::size_t> PathInArea(const CAPInfo& ap, const SharedInput& in) {
+    const std::vector<CData>& path = *in.path;
     const CDataGeo origin = ap.m_areaOrigin, size = ap.m_areaSize;
-    std::vector<std::size_t> listed;
-    for (std::size_t j = 0; j < path.size(); ++j) {
+    auto inArea = [&](std::size_t j) {
         const double dy = path[j].m_dY - origin.m_dY, dx = path[j].m_dX - origin.m_dX;
-        if (0.0 <= dy && dy <= size.m_dY && 0.0 <= dx && dx <= size.m_dX) listed.push_back(j);
+        return 0.0 <= dy && dy <= size.m_dY && 0.0 <= dx && dx <= size.m_dX;
+    };
+    std::vector<std::size_t> listed;
+    if (!in.pathIndexed || !std::isfinite(origin.m_dY)) {
+        for (std::size_t j = 0; j < path.size(); ++j)
+            if (inArea(j)) listed.push_back(j);
+        return listed;
     }
+    // A rounded difference never decreases as the minuend grows, so the positions whose dy passes
+    // the test are one run of the latitude order (a latitude without a number never passes it).
+    const auto& order = in.pathByY;
+    const auto lo = std::partition_point(order.begin(), order.end(),
+                                         [&](std::uint32_t j) { return path[j].m_dY - origin.m_dY < 0.0; });
+    const auto hi = std::partition_point(
+        lo, order.end(), [&](std::uint32_t j) { return path[j].m_dY - origin.m_dY <= size.m_dY; });
+    for (auto it = lo; it != hi; ++it)
+        if (inArea(*it)) listed.push_back(*it);
+    std::sort(listed.begin(), listed.end());
+    return listed;
+}
+
+void AddPseudoPoints(CAPInfo& ap, WorkingPoints& w, const SharedInput& in) {
+    const std::vector<CData>& path = *in.path;
+    const std::vector<std::size_t> listed = PathInArea(ap, in);
     if (listed.size() <= w.n) return;
     const NearPointTest near(w.y, w.x, w.n);
     std::vector<std::size_t> added;
@@ -517,7 +544,7 @@ ApOutcome ProcessOneAp(CAPInfo& ap, const SharedInput& in) {
     Candidates candidates = LocateAp(w, frame, out.meanRssi, in.metric);
     // The stored position is the search's best candidate even when the fit moves on to another.
     ap.m_posAP = candidates.At(candidates.best);
-    AddPseudoPoints(ap, w, *in.path);
+    AddPseudoPoints(ap, w, in);
     const FittedModel model = FitModel(w, candidates, out.meanRssi, in.metric);
 
     const PointArrays pts{w.y.data(), w.x.data(), w.rssi.data(), w.y.size()};
@@ -627,6 +654,14 @@ ProcessingResult RunProcessing(ProcessingSnapshot snapshot, Progress& progress, 
     SharedInput in;
     in.metric = snapshot.metric;
     in.path = &snapshot.path;
+    if (snapshot.path.size() <= std::numeric_limits<std::uint32_t>::max()) {
+        for (std::size_t j = 0; j < snapshot.path.size(); ++j)
+            if (!std::isnan(snapshot.path[j].m_dY)) in.pathByY.push_back(static_cast<std::uint32_t>(j));
+        std::sort(in.pathByY.begin(), in.pathByY.end(), [&](std::uint32_t a, std::uint32_t b) {
+            return snapshot.path[a].m_dY < snapshot.path[b].m_dY;
+        });
+        in.pathIndexed = true;
+    }
     in.cols = snapshot.cols;
     in.rows = snapshot.rows;
     in.powerLow = snapshot.powerLow;

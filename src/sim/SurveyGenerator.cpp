@@ -147,8 +147,8 @@ std::optional<ScenarioParams> BuiltInScenario(const std::string& name) {
         p.apCount = 20000;
         p.pointsPerFile = {250000, 250000, 250000, 250000};
         p.speedMps = 9.0;
-        p.interceptMin = -38;
-        p.interceptMax = -28;
+        p.interceptMin = -33.5; // about a dozen APs heard at every point
+        p.interceptMax = -23.5;
         p.exponentMin = 2.8;
         p.exponentMax = 3.6;
         p.markerEvery = 0;
