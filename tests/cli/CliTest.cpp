@@ -16,19 +16,7 @@ namespace {
 
 using CliRun = CliResult;
 
-/// Runs plotra-cli and leaves its stderr in \p errFile.
-CliRun RunCli(const std::string& args, const std::string& errFile = "/dev/null") {
-    CliRun r = RunPlotraCli(args);
-    std::ofstream(errFile) << r.err;
-    return r;
-}
-
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+CliRun RunCli(const std::string& args, const std::string& errFile = "/dev/null") { return RunPlotraCliTo(args, errFile); }
 
 std::vector<long> AllInts(const std::string& text, const std::string& key) {
     std::vector<long> out;

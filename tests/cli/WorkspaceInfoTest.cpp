@@ -18,19 +18,7 @@ namespace {
 
 using CliRun = CliResult;
 
-/// Runs plotra-cli and leaves its stderr in \p errFile.
-CliRun RunCli(const std::string& args, const std::string& errFile) {
-    CliRun r = RunPlotraCli(args);
-    std::ofstream(errFile) << r.err;
-    return r;
-}
-
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+CliRun RunCli(const std::string& args, const std::string& errFile) { return RunPlotraCliTo(args, errFile); }
 
 /// A 2 x 1 pixel BMP.
 std::vector<std::uint8_t> TinyBmp() {

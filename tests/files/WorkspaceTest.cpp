@@ -223,7 +223,7 @@ void Populate(CPlotraDoc& d, int variant = 0) {
 /// A document with its recorders attached.
 struct Fixture : RecordedDoc {};
 
-std::vector<std::uint8_t> Slurp(const std::string& path) {
+std::vector<std::uint8_t> SlurpBytes(const std::string& path) {
     return ReadWholeFile(path).bytes;
 }
 
@@ -579,13 +579,13 @@ TEST(Workspace, SaveAsAsksWithItsTitleAndFilterAndSecondSaveDoesNotAsk) {
     const std::string saved = dir.File("site.v2/project.hws");
     EXPECT_EQ(f.doc.m_strWorkspacePath, saved);
     EXPECT_EQ(f.doc.m_bWorkspaceNamed, 1);
-    EXPECT_EQ(Slurp(saved), f.doc.EncodeWorkspace());
+    EXPECT_EQ(SlurpBytes(saved), f.doc.EncodeWorkspace());
     EXPECT_FALSE(std::filesystem::exists(dir.File("site.v2/project.txt")));
 
     f.doc.m_nAlpha = 17;
     f.doc.OnSaveProject();
     EXPECT_EQ(f.prompts.choosers.size(), 1u); // no second question
-    EXPECT_EQ(Slurp(saved), f.doc.EncodeWorkspace());
+    EXPECT_EQ(SlurpBytes(saved), f.doc.EncodeWorkspace());
     EXPECT_TRUE(f.prompts.prompts.empty());
 }
 
@@ -631,7 +631,7 @@ TEST(Workspace, OpenedWorkspaceSavesBackToItselfWithoutAsking) {
     f.doc.OnSaveProject();
     EXPECT_EQ(f.prompts.choosers.size(), 1u);
     CPlotraDoc again;
-    ASSERT_TRUE(again.ReadWorkspace(Slurp(path)));
+    ASSERT_TRUE(again.ReadWorkspace(SlurpBytes(path)));
     EXPECT_EQ(again.m_nAlpha, 99);
 }
 
@@ -736,7 +736,7 @@ TEST(Workspace, InterruptedSaveKeepsThePreviousWorkspace) {
     Populate(f.doc);
     f.prompts.saveFiles.push_back(dir.File("site.hws"));
     f.doc.OnSaveProjectAs();
-    const auto first = Slurp(dir.File("site.hws"));
+    const auto first = SlurpBytes(dir.File("site.hws"));
     ASSERT_FALSE(first.empty());
 
     f.doc.m_aAPs.clear();
@@ -746,7 +746,7 @@ TEST(Workspace, InterruptedSaveKeepsThePreviousWorkspace) {
     }
     EXPECT_EQ(f.prompts.Messages(), std::vector<std::string>{"Invalid File: Can not open the file!"});
     EXPECT_EQ(f.prompts.prompts[0].icon, PromptIcon::Stop);
-    EXPECT_EQ(Slurp(dir.File("site.hws")), first);
+    EXPECT_EQ(SlurpBytes(dir.File("site.hws")), first);
     std::size_t entries = 0;
     for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.Path()))
         ++entries;

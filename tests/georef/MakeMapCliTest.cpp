@@ -17,13 +17,6 @@ using namespace plotra::test;
 
 namespace {
 
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 /// Every "key": number of a JSON text, in order.
 std::vector<double> Numbers(const std::string& text, const std::string& key) {
     std::vector<double> out;

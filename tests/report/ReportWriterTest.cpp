@@ -89,11 +89,6 @@ struct Project {
     }
 };
 
-std::string Slurp(const std::string& path) {
-    const auto b = ReadWholeFile(path).bytes;
-    return std::string(b.begin(), b.end());
-}
-
 } // namespace
 
 TEST(ReportWriter, PositionRulesAndLegendSplitAt20Points) {

@@ -41,4 +41,11 @@ inline CliResult RunPlotraCli(const std::string& args) {
     return r;
 }
 
+/// RunPlotraCli that also leaves the program's stderr in \p errFile.
+inline CliResult RunPlotraCliTo(const std::string& args, const std::string& errFile) {
+    CliResult r = RunPlotraCli(args);
+    std::ofstream(errFile) << r.err;
+    return r;
+}
+
 } // namespace plotra::test

@@ -5,6 +5,8 @@
 #include "model/Records.h"
 
 #include <cstdint>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -43,5 +45,13 @@ private:
 
 /// Path of a file under ../shared/data.
 std::string SharedData(const std::string& relative);
+
+/// The whole file as bytes in a string (empty when it cannot be read).
+inline std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
 
 } // namespace plotra::test

@@ -80,11 +80,6 @@ class ReportCommandTest : public ::testing::Test {
     bool jobWasRunning = false;
 };
 
-std::string Slurp(const std::string& path) {
-    const auto b = ReadWholeFile(path).bytes;
-    return std::string(b.begin(), b.end());
-}
-
 /// With PLOTRA_SCREENSHOT_DIR set, the dialog as it shows is saved there as NAME.png.
 void Screenshot(QWidget* w, const char* name) {
     if (const char* folder = std::getenv("PLOTRA_SCREENSHOT_DIR"))

@@ -76,11 +76,6 @@ class TableViewTest : public ::testing::Test {
     TempDir dir;
 };
 
-std::string Slurp(const std::string& path) {
-    const auto b = ReadWholeFile(path).bytes;
-    return std::string(b.begin(), b.end());
-}
-
 /// Pages of a PDF file: its page objects.
 int PdfPages(const std::string& path) {
     const std::string pdf = Slurp(path);
