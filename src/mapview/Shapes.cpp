@@ -69,6 +69,11 @@ struct ModelCull {
         }
         return maxX < left || minX > right || maxY < bottom || minY > top;
     }
+    bool Outside(const CData_Contour& s) const {
+        if (!usable) return false;
+        return (s.m_dX1 < left && s.m_dX2 < left) || (s.m_dX1 > right && s.m_dX2 > right) ||
+               (s.m_dY1 < bottom && s.m_dY2 < bottom) || (s.m_dY1 > top && s.m_dY2 > top);
+    }
 };
 
 // Four corners that make an axis-aligned rectangle, in either direction round.
@@ -194,10 +199,17 @@ void DrawDiscs(QPainter& painter, const std::vector<QPoint>& centres, int radius
 void DrawSegments(QPainter& painter, const PixelMapping& m, const CData_Contour* segments, std::size_t count,
                   const QColor& colour) {
     painter.setPen(QPen(colour, 1));
+    // A line wholly beyond one edge of the picture draws nothing. Lines are left out only when the
+    // painter draws the mapping's pixels as they are, onto a picture of the mapping's size.
+    const QPaintDevice* device = painter.device();
+    const bool plain = device && device->width() == m.width && device->height() == m.height &&
+                       painter.worldTransform().isIdentity();
+    const ModelCull cull(m, plain ? m.width : 0, plain ? m.height : 0);
     std::vector<QLine> lines;
     lines.reserve(count);
     for (std::size_t i = 0; i < count; ++i) {
         const CData_Contour& s = segments[i];
+        if (cull.Outside(s)) continue;
         lines.emplace_back(m.Px(s.m_dX1), m.Py(s.m_dY1), m.Px(s.m_dX2), m.Py(s.m_dY2));
     }
     if (!lines.empty()) painter.drawLines(lines.data(), static_cast<int>(lines.size()));
