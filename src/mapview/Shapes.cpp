@@ -15,11 +15,24 @@ namespace {
 // pixel pattern.
 constexpr int kTinySpan = 7;
 
+// Rectangles reaching at most this far beyond the picture are filled as rectangles; farther ones are
+// left to the painter, whose clipping of far coordinates takes other paths.
+constexpr int kNearPixels = 4096;
+
 // The pixels a polygon covers when drawn with a 1-pixel pen and a brush, relative to its corners'
 // smallest x and y. Aliased rasterisation gives the same pattern wherever the polygon is put on whole
 // pixels (away from the target's edges), so one drawing per shape serves every copy of it.
-const std::vector<QPoint>& TinyPattern(std::uint32_t key, const QPoint* relative, int corners) {
-    thread_local std::unordered_map<std::uint32_t, std::vector<QPoint>> cache;
+/// \brief A pattern as runs of pixels along rows, with the box they lie in.
+struct TinyShape {
+    struct Run {
+        int dy, dx, length;
+    };
+    std::vector<Run> runs;
+    int left = 0, top = 0, right = -1, bottom = -1;
+};
+
+const TinyShape& TinyPattern(std::uint32_t key, const QPoint* relative, int corners) {
+    thread_local std::unordered_map<std::uint32_t, TinyShape> cache;
     auto it = cache.find(key);
     if (it != cache.end()) return it->second;
     constexpr int margin = 4, side = kTinySpan + 2 * margin + 1;
@@ -34,11 +47,21 @@ const std::vector<QPoint>& TinyPattern(std::uint32_t key, const QPoint* relative
             pts[k] = relative[k] + QPoint(margin, margin);
         p.drawPolygon(pts, corners);
     }
-    std::vector<QPoint> pixels;
+    TinyShape shape;
     for (int y = 0; y < side; ++y)
-        for (int x = 0; x < side; ++x)
-            if (qAlpha(stamp.pixel(x, y)) != 0) pixels.emplace_back(x - margin, y - margin);
-    return cache.emplace(key, std::move(pixels)).first->second;
+        for (int x = 0; x < side; ++x) {
+            if (qAlpha(stamp.pixel(x, y)) == 0) continue;
+            const int dx = x - margin, dy = y - margin;
+            if (!shape.runs.empty() && shape.runs.back().dy == dy &&
+                shape.runs.back().dx + shape.runs.back().length == dx)
+                ++shape.runs.back().length;
+            else
+                shape.runs.push_back({dy, dx, 1});
+            if (shape.right < shape.left) shape.left = shape.right = dx, shape.top = shape.bottom = dy;
+            shape.left = std::min(shape.left, dx), shape.right = std::max(shape.right, dx);
+            shape.top = std::min(shape.top, dy), shape.bottom = std::max(shape.bottom, dy);
+        }
+    return cache.emplace(key, std::move(shape)).first->second;
 }
 
 // Pieces lying wholly beyond one edge of the picture, found in model coordinates before any corner
@@ -107,7 +130,7 @@ void FillContourPieces(QImage& target, const PixelMapping& m, const CData_Area* 
     // Neighbouring pieces are mostly the same shape (whole cells of one size): the last pattern is
     // kept at hand.
     std::uint32_t lastKey = 0;
-    const std::vector<QPoint>* lastPattern = nullptr;
+    const TinyShape* lastPattern = nullptr;
     for (std::size_t i = 0; i < count; ++i) {
         const CData_Area& a = pieces[i];
         const int corners = std::clamp(a.m_nCorners, 0, 4);
@@ -139,9 +162,16 @@ void FillContourPieces(QImage& target, const PixelMapping& m, const CData_Area* 
                 lastPattern = &TinyPattern(key, relative, corners);
                 lastKey = key;
             }
-            for (const QPoint& d : *lastPattern) {
-                const int x = minX + d.x(), y = minY + d.y();
-                if (x >= 0 && y >= 0 && x < W && y < H) pixels[y * stride + x] = rgb;
+            const TinyShape& shape = *lastPattern;
+            if (minX + shape.left >= 0 && minY + shape.top >= 0 && minX + shape.right < W && minY + shape.bottom < H) {
+                for (const TinyShape::Run& r : shape.runs)
+                    std::fill_n(pixels + (minY + r.dy) * stride + minX + r.dx, r.length, rgb);
+            } else {
+                for (const TinyShape::Run& r : shape.runs)
+                    for (int k = 0; k < r.length; ++k) {
+                        const int x = minX + r.dx + k, y = minY + r.dy;
+                        if (x >= 0 && y >= 0 && x < W && y < H) pixels[y * stride + x] = rgb;
+                    }
             }
             continue;
         }
@@ -165,13 +195,23 @@ void FillContourPieces(QImage& target, const PixelMapping& m, const CData_Area* 
             maxY = k ? std::max(maxY, pts[k].y()) : pts[k].y();
         }
         const bool rectangle = IsRectangle(pts, corners);
-        const bool inside = minX >= 0 && minY >= 0 && maxX < W && maxY < H;
         const bool point = minX == maxX && minY == maxY;
-        if (rectangle && inside && !point) {
-            // Fill and 1-pixel outline of an axis-aligned rectangle cover its corners inclusively. (Where
-            // the outline is clipped by the target's edge its stroker leaves out corner pixels, and a
-            // rectangle shrunk to one point draws nothing, so those go the plain way.)
-            painter.fillRect(QRect(QPoint(minX, minY), QPoint(maxX, maxY)), colour);
+        const bool near = minX >= -kNearPixels && minY >= -kNearPixels && maxX <= W + kNearPixels &&
+                          maxY <= H + kNearPixels;
+        const bool lastCornerShown = maxX >= 0 && maxY >= 0 && maxX < W && maxY < H;
+        if (rectangle && !point && near && ((minX >= 0 && minY >= 0) || !lastCornerShown)) {
+            // Fill and 1-pixel outline of an axis-aligned rectangle cover its corners inclusively, cut
+            // by the picture. (Where the left or top edge cuts it, the stroker may leave out the
+            // bottom-right corner pixel when that lies in the picture, and a rectangle shrunk to one
+            // point draws nothing, so those go the plain way.)
+            const QRect shown = QRect(QPoint(minX, minY), QPoint(maxX, maxY)).intersected(QRect(0, 0, W, H));
+            if (shown.isEmpty()) continue;
+            if (direct) { // an opaque fill of whole pixels: the colour itself
+                for (int y = shown.top(); y <= shown.bottom(); ++y)
+                    std::fill_n(pixels + y * stride + shown.left(), shown.width(), rgb);
+            } else {
+                painter.fillRect(shown, colour);
+            }
         } else {
             painter.drawPolygon(pts, corners);
         }
@@ -192,8 +232,38 @@ void DrawDiscs(QPainter& painter, const std::vector<QPoint>& centres, int radius
         sp.setBrush(painter.brush());
         sp.drawEllipse(QPoint(margin, margin), radius, radius);
     }
-    for (const QPoint& c : centres)
-        painter.drawImage(c.x() - margin, c.y() - margin, stamp);
+    // Drawn with an aliased pen and brush, the stamp's pixels are opaque or empty, and drawing it over
+    // a picture replaces the picture's pixels under its opaque ones. With nothing between the painter
+    // and the picture (no transform, clip, opacity or other composition), those are written directly.
+    QImage* image = painter.device() && painter.device()->devType() == QInternal::Image
+                        ? static_cast<QImage*>(painter.device())
+                        : nullptr;
+    const bool plain = image && DirectlyWritable(*image) && painter.worldTransform().isIdentity() &&
+                       !painter.hasClipping() && painter.opacity() == 1.0 &&
+                       painter.compositionMode() == QPainter::CompositionMode_SourceOver;
+    std::vector<std::pair<QPoint, QRgb>> opaque;
+    bool twoLevels = plain;
+    for (int y = 0; y < side && twoLevels; ++y)
+        for (int x = 0; x < side; ++x) {
+            const QRgb p = stamp.pixel(x, y);
+            if (qAlpha(p) == 255) opaque.emplace_back(QPoint(x - margin, y - margin), p);
+            else if (qAlpha(p) != 0) twoLevels = false;
+        }
+    if (!twoLevels) {
+        for (const QPoint& c : centres)
+            painter.drawImage(c.x() - margin, c.y() - margin, stamp);
+        return;
+    }
+    const int W = image->width(), H = image->height();
+    QRgb* const pixels = reinterpret_cast<QRgb*>(image->bits());
+    const qsizetype stride = image->bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb));
+    for (const QPoint& c : centres) {
+        const bool whole = c.x() - margin >= 0 && c.y() - margin >= 0 && c.x() + margin < W && c.y() + margin < H;
+        for (const auto& [d, rgb] : opaque) {
+            const int x = c.x() + d.x(), y = c.y() + d.y();
+            if (whole || (x >= 0 && y >= 0 && x < W && y < H)) pixels[y * stride + x] = rgb;
+        }
+    }
 }
 
 void DrawSegments(QPainter& painter, const PixelMapping& m, const CData_Contour* segments, std::size_t count,
