@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <array>
+#include <optional>
 #include <unordered_map>
 
 namespace plotra {
@@ -110,6 +112,59 @@ bool IsRectangle(const QPoint* pts, int corners) {
 bool DirectlyWritable(const QImage& image) {
     return image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32 ||
            image.format() == QImage::Format_ARGB32_Premultiplied;
+}
+
+// The picture a painter draws on when nothing stands between them (no transform, clip, opacity,
+// other composition or smoothing), so that its pixels may be written directly; else null.
+QImage* PlainImage(QPainter& painter) {
+    QPaintDevice* device = painter.device();
+    if (!device || device->devType() != QInternal::Image) return nullptr;
+    QImage* image = static_cast<QImage*>(device);
+    const bool plain = DirectlyWritable(*image) && painter.worldTransform().isIdentity() && !painter.hasClipping() &&
+                       painter.opacity() == 1.0 && painter.compositionMode() == QPainter::CompositionMode_SourceOver &&
+                       !painter.testRenderHint(QPainter::Antialiasing);
+    return plain ? image : nullptr;
+}
+
+// Short lines (each end within kShortLine pixels of the other in both directions) are copied from a
+// drawing of the same line on a stamp: an aliased line between whole pixels covers the same pixels
+// wherever it is put, relative to its first end.
+constexpr int kShortLine = 7;
+
+struct LinePattern {
+    bool usable = false; ///< drawn with opaque pixels only
+    std::vector<QPoint> pixels;
+    int left = 0, top = 0, right = 0, bottom = 0; ///< the box of the pixels and the line's ends
+};
+
+const LinePattern& ShortLine(int dx, int dy) {
+    thread_local std::array<std::optional<LinePattern>, (2 * kShortLine + 1) * (2 * kShortLine + 1)> cache;
+    auto& slot = cache[static_cast<std::size_t>((dy + kShortLine) * (2 * kShortLine + 1) + dx + kShortLine)];
+    if (slot) return *slot;
+    constexpr int margin = kShortLine + 3, side = 2 * margin + 1;
+    QImage stamp(side, side, QImage::Format_ARGB32_Premultiplied);
+    stamp.fill(Qt::transparent);
+    {
+        QPainter p(&stamp);
+        p.setPen(QPen(Qt::black, 1));
+        p.drawLine(QPoint(margin, margin), QPoint(margin + dx, margin + dy));
+    }
+    LinePattern pattern;
+    pattern.usable = true;
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x) {
+            const int alpha = qAlpha(stamp.pixel(x, y));
+            if (alpha == 255) pattern.pixels.emplace_back(x - margin, y - margin);
+            else if (alpha != 0) pattern.usable = false;
+        }
+    pattern.left = std::min(0, dx), pattern.right = std::max(0, dx);
+    pattern.top = std::min(0, dy), pattern.bottom = std::max(0, dy);
+    for (const QPoint& d : pattern.pixels) {
+        pattern.left = std::min(pattern.left, d.x()), pattern.right = std::max(pattern.right, d.x());
+        pattern.top = std::min(pattern.top, d.y()), pattern.bottom = std::max(pattern.bottom, d.y());
+    }
+    slot = std::move(pattern);
+    return *slot;
 }
 
 } // namespace
@@ -235,14 +290,9 @@ void DrawDiscs(QPainter& painter, const std::vector<QPoint>& centres, int radius
     // Drawn with an aliased pen and brush, the stamp's pixels are opaque or empty, and drawing it over
     // a picture replaces the picture's pixels under its opaque ones. With nothing between the painter
     // and the picture (no transform, clip, opacity or other composition), those are written directly.
-    QImage* image = painter.device() && painter.device()->devType() == QInternal::Image
-                        ? static_cast<QImage*>(painter.device())
-                        : nullptr;
-    const bool plain = image && DirectlyWritable(*image) && painter.worldTransform().isIdentity() &&
-                       !painter.hasClipping() && painter.opacity() == 1.0 &&
-                       painter.compositionMode() == QPainter::CompositionMode_SourceOver;
+    QImage* image = PlainImage(painter);
     std::vector<std::pair<QPoint, QRgb>> opaque;
-    bool twoLevels = plain;
+    bool twoLevels = image != nullptr;
     for (int y = 0; y < side && twoLevels; ++y)
         for (int x = 0; x < side; ++x) {
             const QRgb p = stamp.pixel(x, y);
@@ -275,12 +325,33 @@ void DrawSegments(QPainter& painter, const PixelMapping& m, const CData_Contour*
     const bool plain = device && device->width() == m.width && device->height() == m.height &&
                        painter.worldTransform().isIdentity();
     const ModelCull cull(m, plain ? m.width : 0, plain ? m.height : 0);
+    // Every line takes the same opaque colour, so the pixels are their union whatever the order:
+    // short lines away from the edges are written straight into the picture, the others drawn after.
+    QImage* image = PlainImage(painter);
+    QRgb* const pixels = image ? reinterpret_cast<QRgb*>(image->bits()) : nullptr;
+    const qsizetype stride = image ? image->bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb)) : 0;
+    const int W = image ? image->width() : 0, H = image ? image->height() : 0;
+    const QRgb rgb = colour.rgb() | 0xFF000000u;
     std::vector<QLine> lines;
     lines.reserve(count);
     for (std::size_t i = 0; i < count; ++i) {
         const CData_Contour& s = segments[i];
         if (cull.Outside(s)) continue;
-        lines.emplace_back(m.Px(s.m_dX1), m.Py(s.m_dY1), m.Px(s.m_dX2), m.Py(s.m_dY2));
+        const QLine line(m.Px(s.m_dX1), m.Py(s.m_dY1), m.Px(s.m_dX2), m.Py(s.m_dY2));
+        const int dx = line.dx(), dy = line.dy();
+        if (pixels && std::abs(dx) <= kShortLine && std::abs(dy) <= kShortLine) {
+            const int x0 = line.x1(), y0 = line.y1();
+            const LinePattern& pattern = ShortLine(dx, dy);
+            // Two pixels clear of the edges, where the painter's clipping has nothing to cut.
+            const bool away = x0 + pattern.left >= 2 && y0 + pattern.top >= 2 && x0 + pattern.right < W - 2 &&
+                              y0 + pattern.bottom < H - 2;
+            if (away && pattern.usable) {
+                for (const QPoint& d : pattern.pixels)
+                    pixels[(y0 + d.y()) * stride + x0 + d.x()] = rgb;
+                continue;
+            }
+        }
+        lines.push_back(line);
     }
     if (!lines.empty()) painter.drawLines(lines.data(), static_cast<int>(lines.size()));
 }

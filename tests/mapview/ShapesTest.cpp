@@ -98,9 +98,15 @@ TEST(Shapes, SegmentsMatchOneLineEach) {
     const PixelMapping m = Identity(W, H);
     std::mt19937 rng(3);
     std::uniform_real_distribution<double> c(-20, 120);
-    std::vector<CData_Contour> segments(500);
-    for (auto& s : segments)
-        s.m_dX1 = c(rng), s.m_dY1 = c(rng), s.m_dX2 = c(rng), s.m_dY2 = c(rng);
+    std::uniform_real_distribution<double> near(-9.5, 9.5);
+    std::vector<CData_Contour> segments(3000);
+    for (std::size_t i = 0; i < segments.size(); ++i) {
+        // Long lines, and short ones of every direction (a contour's pieces inside one cell).
+        CData_Contour& s = segments[i];
+        s.m_dX1 = c(rng), s.m_dY1 = c(rng);
+        s.m_dX2 = i < 500 ? c(rng) : s.m_dX1 + near(rng);
+        s.m_dY2 = i < 500 ? c(rng) : s.m_dY1 + near(rng);
+    }
     QImage fast = White(W, H), oracle = White(W, H);
     {
         QPainter p(&fast);
