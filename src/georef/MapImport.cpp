@@ -1,6 +1,7 @@
 // The parts of the map import that need no raster library: settling the size and transformation
 // of the written picture, judging residuals, and the report text.
 #include "georef/MapImport.h"
+#include "model/TextFormat.h"
 
 #include "files/ProjectionFile.h"
 #include "georef/MapPicture.h"
@@ -12,15 +13,9 @@ namespace plotra {
 
 namespace {
 
-std::string Format(const char* fmt, double v) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, fmt, v);
-    return buf;
-}
-
 /// Residuals span from 1e-10 (rounding) to hundreds of pixels; three significant digits say it.
 std::string Pixels(double v) {
-    return Format(v < 0.001 ? "%.2g" : "%.3g", v);
+    return FormatText<64>(v < 0.001 ? "%.2g" : "%.3g", v);
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "mapview/Axes.h"
+#include "model/TextFormat.h"
 
 #include "model/Geometry.h"
 #include "model/PlotraDoc.h"
@@ -9,7 +10,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <optional>
 
 namespace plotra {
@@ -28,11 +28,7 @@ void TextAt(QPainter& painter, int x, int y, const QString& text) {
     painter.drawText(x, y + painter.fontMetrics().ascent(), text);
 }
 
-QString Format(const char* format, double v) {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, format, v);
-    return QString::fromLatin1(buffer);
-}
+QString Format(const char* format, double v) { return QString::fromLatin1(FormatText<64>(format, v).c_str()); }
 
 // Latitude/longitude of a map position, or nothing when the document cannot convert. The
 // transformation is probed once per drawing so that a bad projection reports itself only once.

@@ -1,4 +1,5 @@
 #include "mapview/KmlExport.h"
+#include "model/TextFormat.h"
 
 #include "model/Geometry.h"
 #include "files/FileIo.h"
@@ -8,7 +9,6 @@
 
 #include <cctype>
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
 #include <system_error>
 #include <vector>
@@ -16,12 +16,6 @@
 namespace plotra {
 
 namespace {
-
-std::string Fixed(const char* format, double v) {
-    char buffer[128];
-    std::snprintf(buffer, sizeof buffer, format, v);
-    return buffer;
-}
 
 bool EndsWithKml(const std::string& path) {
     if (path.size() < 4) return false;
@@ -104,9 +98,9 @@ std::string KmlDocumentText(const KmlPlacement& k, const std::string& overlayHre
     s += "\n\t<description> Overlay shows RF Coverage on " + XmlEscape(timeText) + ".</description>";
     s += "\n\t<name> Survey with Hovrin Software </name>";
     s += "\n\t<LookAt>";
-    s += Fixed("\n\t<longitude> %3.5f</longitude>", k.longitude);
-    s += Fixed("\n\t<latitude> %3.5f </latitude>", k.latitude);
-    s += Fixed("\n\t<range> %4.1f </range>", k.range);
+    s += FormatText<128>("\n\t<longitude> %3.5f</longitude>", k.longitude);
+    s += FormatText<128>("\n\t<latitude> %3.5f </latitude>", k.latitude);
+    s += FormatText<128>("\n\t<range> %4.1f </range>", k.range);
     s += "\n\t<tilt> 0 </tilt>";
     s += "\n <heading> 0 </heading>";
     s += "\n </LookAt>";
@@ -115,10 +109,10 @@ std::string KmlDocumentText(const KmlPlacement& k, const std::string& overlayHre
     s += "\n<href> " + XmlEscape(overlayHref) + " </href>";
     s += "\n </Icon>";
     s += "\n <LatLonBox>";
-    s += Fixed("\n <north> %3.5f </north>", k.north);
-    s += Fixed("\n <south> %3.5f </south>", k.south);
-    s += Fixed("\n <east> %3.5f </east>", k.east);
-    s += Fixed("\n <west>%3.5f </west>", k.west);
+    s += FormatText<128>("\n <north> %3.5f </north>", k.north);
+    s += FormatText<128>("\n <south> %3.5f </south>", k.south);
+    s += FormatText<128>("\n <east> %3.5f </east>", k.east);
+    s += FormatText<128>("\n <west>%3.5f </west>", k.west);
     s += "\n <rotation>0</rotation>";
     s += "\n </LatLonBox>";
     s += "\n </GroundOverlay>";

@@ -1,4 +1,5 @@
 #include "mapview/Legend.h"
+#include "model/TextFormat.h"
 
 #include "mapview/CoverageImages.h"
 #include "model/PlotraDoc.h"
@@ -18,12 +19,6 @@ namespace {
 QFontMetrics MetricsFor(const QFont& font, const QPaintDevice* device) {
     // QFontMetrics wants a non-const device; it only reads its resolution.
     return device ? QFontMetrics(font, const_cast<QPaintDevice*>(device)) : QFontMetrics(font);
-}
-
-std::string Format(const char* format, double v) {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, format, v);
-    return buffer;
 }
 
 } // namespace
@@ -170,10 +165,10 @@ void Legend::Draw(QPainter& painter, const QRect& rect) const {
         text(x + 5, y, Title());
         y += h;
         swatch(y, Rgb(128, 80, 0));
-        text(x + 30, y, Format(" >= %3.0f ", m_dRangeMax));
+        text(x + 30, y, FormatText<64>(" >= %3.0f ", m_dRangeMax));
         y += h;
         swatch(y, Rgb(128, 200, 0));
-        text(x + 30, y, Format(" >= %3.0f ", m_dRangeMin));
+        text(x + 30, y, FormatText<64>(" >= %3.0f ", m_dRangeMin));
     }
     painter.restore();
 }

@@ -21,9 +21,32 @@ constexpr int kTinySpan = 7;
 // left to the painter, whose clipping of far coordinates takes other paths.
 constexpr int kNearPixels = 4096;
 
-// The pixels a polygon covers when drawn with a 1-pixel pen and a brush, relative to its corners'
-// smallest x and y. Aliased rasterisation gives the same pattern wherever the polygon is put on whole
-// pixels (away from the target's edges), so one drawing per shape serves every copy of it.
+/// \brief What a drawing leaves on a transparent square: the picture, and its painted pixels (alpha
+/// above 0) row by row, relative to (margin, margin).
+struct Stamp {
+    QImage image;
+    std::vector<std::pair<QPoint, QRgb>> pixels;
+    bool opaque = true; ///< every painted pixel fully opaque (aliased drawing)
+};
+
+template <class Draw> Stamp MakeStamp(int side, int margin, const Draw& draw) {
+    Stamp s;
+    s.image = QImage(side, side, QImage::Format_ARGB32_Premultiplied);
+    s.image.fill(Qt::transparent);
+    {
+        QPainter p(&s.image);
+        draw(p);
+    }
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x) {
+            const QRgb pixel = s.image.pixel(x, y);
+            if (qAlpha(pixel) == 0) continue;
+            if (qAlpha(pixel) != 255) s.opaque = false;
+            s.pixels.emplace_back(QPoint(x - margin, y - margin), pixel);
+        }
+    return s;
+}
+
 /// \brief A pattern as runs of pixels along rows, with the box they lie in.
 struct TinyShape {
     struct Run {
@@ -33,36 +56,33 @@ struct TinyShape {
     int left = 0, top = 0, right = -1, bottom = -1;
 };
 
+// The pixels a polygon covers when drawn with a 1-pixel pen and a brush, relative to its corners'
+// smallest x and y. Aliased rasterisation gives the same pattern wherever the polygon is put on whole
+// pixels (away from the target's edges), so one drawing per shape serves every copy of it.
 const TinyShape& TinyPattern(std::uint32_t key, const QPoint* relative, int corners) {
     thread_local std::unordered_map<std::uint32_t, TinyShape> cache;
     auto it = cache.find(key);
     if (it != cache.end()) return it->second;
     constexpr int margin = 4, side = kTinySpan + 2 * margin + 1;
-    QImage stamp(side, side, QImage::Format_ARGB32_Premultiplied);
-    stamp.fill(Qt::transparent);
-    {
-        QPainter p(&stamp);
+    const Stamp stamp = MakeStamp(side, margin, [&](QPainter& p) {
         p.setPen(QPen(Qt::black, 1));
         p.setBrush(Qt::black);
         QPoint pts[4];
         for (int k = 0; k < corners; ++k)
             pts[k] = relative[k] + QPoint(margin, margin);
         p.drawPolygon(pts, corners);
-    }
+    });
     TinyShape shape;
-    for (int y = 0; y < side; ++y)
-        for (int x = 0; x < side; ++x) {
-            if (qAlpha(stamp.pixel(x, y)) == 0) continue;
-            const int dx = x - margin, dy = y - margin;
-            if (!shape.runs.empty() && shape.runs.back().dy == dy &&
-                shape.runs.back().dx + shape.runs.back().length == dx)
-                ++shape.runs.back().length;
-            else
-                shape.runs.push_back({dy, dx, 1});
-            if (shape.right < shape.left) shape.left = shape.right = dx, shape.top = shape.bottom = dy;
-            shape.left = std::min(shape.left, dx), shape.right = std::max(shape.right, dx);
-            shape.top = std::min(shape.top, dy), shape.bottom = std::max(shape.bottom, dy);
-        }
+    for (const auto& [d, pixel] : stamp.pixels) {
+        const int dx = d.x(), dy = d.y();
+        if (!shape.runs.empty() && shape.runs.back().dy == dy && shape.runs.back().dx + shape.runs.back().length == dx)
+            ++shape.runs.back().length;
+        else
+            shape.runs.push_back({dy, dx, 1});
+        if (shape.right < shape.left) shape.left = shape.right = dx, shape.top = shape.bottom = dy;
+        shape.left = std::min(shape.left, dx), shape.right = std::max(shape.right, dx);
+        shape.top = std::min(shape.top, dy), shape.bottom = std::max(shape.bottom, dy);
+    }
     return cache.emplace(key, std::move(shape)).first->second;
 }
 
@@ -142,21 +162,14 @@ const LinePattern& ShortLine(int dx, int dy) {
     auto& slot = cache[static_cast<std::size_t>((dy + kShortLine) * (2 * kShortLine + 1) + dx + kShortLine)];
     if (slot) return *slot;
     constexpr int margin = kShortLine + 3, side = 2 * margin + 1;
-    QImage stamp(side, side, QImage::Format_ARGB32_Premultiplied);
-    stamp.fill(Qt::transparent);
-    {
-        QPainter p(&stamp);
+    const Stamp stamp = MakeStamp(side, margin, [&](QPainter& p) {
         p.setPen(QPen(Qt::black, 1));
         p.drawLine(QPoint(margin, margin), QPoint(margin + dx, margin + dy));
-    }
+    });
     LinePattern pattern;
-    pattern.usable = true;
-    for (int y = 0; y < side; ++y)
-        for (int x = 0; x < side; ++x) {
-            const int alpha = qAlpha(stamp.pixel(x, y));
-            if (alpha == 255) pattern.pixels.emplace_back(x - margin, y - margin);
-            else if (alpha != 0) pattern.usable = false;
-        }
+    pattern.usable = stamp.opaque;
+    for (const auto& [d, pixel] : stamp.pixels)
+        pattern.pixels.push_back(d);
     pattern.left = std::min(0, dx), pattern.right = std::max(0, dx);
     pattern.top = std::min(0, dy), pattern.bottom = std::max(0, dy);
     for (const QPoint& d : pattern.pixels) {
@@ -279,29 +292,18 @@ void DrawDiscs(QPainter& painter, const std::vector<QPoint>& centres, int radius
     // copied to every centre: the rasterised circle is the same at every whole-pixel position.
     const int margin = radius + static_cast<int>(painter.pen().widthF()) + 2;
     const int side = 2 * margin + 1;
-    QImage stamp(side, side, QImage::Format_ARGB32_Premultiplied);
-    stamp.fill(Qt::transparent);
-    {
-        QPainter sp(&stamp);
+    const Stamp stamp = MakeStamp(side, margin, [&](QPainter& sp) {
         sp.setPen(painter.pen());
         sp.setBrush(painter.brush());
         sp.drawEllipse(QPoint(margin, margin), radius, radius);
-    }
+    });
     // Drawn with an aliased pen and brush, the stamp's pixels are opaque or empty, and drawing it over
     // a picture replaces the picture's pixels under its opaque ones. With nothing between the painter
     // and the picture (no transform, clip, opacity or other composition), those are written directly.
     QImage* image = PlainImage(painter);
-    std::vector<std::pair<QPoint, QRgb>> opaque;
-    bool twoLevels = image != nullptr;
-    for (int y = 0; y < side && twoLevels; ++y)
-        for (int x = 0; x < side; ++x) {
-            const QRgb p = stamp.pixel(x, y);
-            if (qAlpha(p) == 255) opaque.emplace_back(QPoint(x - margin, y - margin), p);
-            else if (qAlpha(p) != 0) twoLevels = false;
-        }
-    if (!twoLevels) {
+    if (!image || !stamp.opaque) {
         for (const QPoint& c : centres)
-            painter.drawImage(c.x() - margin, c.y() - margin, stamp);
+            painter.drawImage(c.x() - margin, c.y() - margin, stamp.image);
         return;
     }
     const int W = image->width(), H = image->height();
@@ -309,7 +311,7 @@ void DrawDiscs(QPainter& painter, const std::vector<QPoint>& centres, int radius
     const qsizetype stride = image->bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb));
     for (const QPoint& c : centres) {
         const bool whole = c.x() - margin >= 0 && c.y() - margin >= 0 && c.x() + margin < W && c.y() + margin < H;
-        for (const auto& [d, rgb] : opaque) {
+        for (const auto& [d, rgb] : stamp.pixels) {
             const int x = c.x() + d.x(), y = c.y() + d.y();
             if (whole || (x >= 0 && y >= 0 && x < W && y < H)) pixels[y * stride + x] = rgb;
         }

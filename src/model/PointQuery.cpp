@@ -1,21 +1,15 @@
 #include "model/PointQuery.h"
+#include "model/TextFormat.h"
 
 #include "model/Geometry.h"
 #include "model/PlotraDoc.h"
 
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 
 namespace plotra {
 
 namespace {
-
-template <class... Args> std::string Format(const char* format, Args... args) {
-    char buf[512];
-    std::snprintf(buf, sizeof buf, format, args...);
-    return buf;
-}
 
 bool Metres(const CPlotraDoc& doc) { return doc.m_dUnitFactor > 0.5; }
 
@@ -39,10 +33,10 @@ std::pair<double, double> GeoPair(const CPlotraDoc& doc, double x, double y) {
 std::string PositionText(const CPlotraDoc& doc, const VisibleFrame& f, double x, double y) {
     if (doc.m_bShowLonLat) {
         const auto [lon, lat] = GeoPair(doc, x, y);
-        return Format("Lon = %3.5f, Lat = %3.5f", lon, lat);
+        return FormatText<512>("Lon = %3.5f, Lat = %3.5f", lon, lat);
     }
     const auto [mx, my] = MetricPair(doc, f, x, y);
-    return Format("X = %5.3f, Y = %5.3f", mx / doc.m_dUnitFactor, my / doc.m_dUnitFactor);
+    return FormatText<512>("X = %5.3f, Y = %5.3f", mx / doc.m_dUnitFactor, my / doc.m_dUnitFactor);
 }
 
 /// Pixel rectangle of a model rectangle: left, right, top, bottom.
@@ -83,12 +77,12 @@ RulerReading MeasureRuler(const CPlotraDoc& doc, double x1, double y1, double x2
     double d;
     if (r.metric) {
         const double f = doc.m_dUnitFactor;
-        r.left1 = Format("%5.3f", y1 / f), r.left2 = Format("%5.3f", y2 / f);
-        r.right1 = Format("%5.3f", x1 / f), r.right2 = Format("%5.3f", x2 / f);
+        r.left1 = FormatText<512>("%5.3f", y1 / f), r.left2 = FormatText<512>("%5.3f", y2 / f);
+        r.right1 = FormatText<512>("%5.3f", x1 / f), r.right2 = FormatText<512>("%5.3f", x2 / f);
         d = std::sqrt((x2 - x1) * (x2 - x1) + (y2 - y1) * (y2 - y1));
     } else {
-        r.left1 = Format("%4.6f", y1), r.left2 = Format("%4.6f", y2);
-        r.right1 = Format("%4.6f", x1), r.right2 = Format("%4.6f", x2);
+        r.left1 = FormatText<512>("%4.6f", y1), r.left2 = FormatText<512>("%4.6f", y2);
+        r.right1 = FormatText<512>("%4.6f", x1), r.right2 = FormatText<512>("%4.6f", x2);
         d = GeoDistance(y1, x1, y2, x2);
     }
     d /= doc.m_dUnitFactor;
@@ -103,7 +97,7 @@ RulerReading MeasureRuler(const CPlotraDoc& doc, double x1, double y1, double x2
         r.distanceLabel = std::string(feet ? "Distance (Feet)" : "Distance (Miles)");
         shown = feet ? d : d * 0.3048 / 1609.0;
     }
-    r.distance = Format("%4.6f", shown);
+    r.distance = FormatText<512>("%4.6f", shown);
     return r;
 }
 
@@ -117,9 +111,9 @@ std::string RulerDistance(bool metric, const std::string& left1, const std::stri
     const float l1 = read(left1), l2 = read(left2), r1 = read(right1), r2 = read(right2);
     if (metric) {
         const double dl = static_cast<double>(l2) - l1, dr = static_cast<double>(r2) - r1;
-        return Format("%5.3f", std::sqrt(dl * dl + dr * dr));
+        return FormatText<512>("%5.3f", std::sqrt(dl * dl + dr * dr));
     }
-    return Format("%4.6f", GeoDistance(l1, r1, l2, r2));
+    return FormatText<512>("%4.6f", GeoDistance(l1, r1, l2, r2));
 }
 
 std::optional<std::size_t> GridCellAt(int px, int py, int left, int right, int top, int bottom, int cols, int rows) {
@@ -133,31 +127,31 @@ std::optional<std::size_t> GridCellAt(int px, int py, int left, int right, int t
 
 std::string StatusText(const CPlotraDoc& doc, const ViewState& view, int px, int py, int width, int height) {
     const bool inside = px >= 0 && py >= 0 && px < width && py < height;
-    if (!doc.m_bDataLoaded) return inside ? Format("(X_Pixel = %d, Y_Pixel =  %d)", px, py) : std::string();
+    if (!doc.m_bDataLoaded) return inside ? FormatText<512>("(X_Pixel = %d, Y_Pixel =  %d)", px, py) : std::string();
     if (!inside) return {};
     const PixelMapping m = view.Mapping(doc, width, height);
     const double x = m.ModelX(px), y = m.ModelY(py);
     const std::string position = PositionText(doc, m.frame, x, y);
-    if (!doc.m_bCombined) return Format("(%s)", position.c_str());
+    if (!doc.m_bCombined) return FormatText<512>("(%s)", position.c_str());
     const PixelRect rect = ToPixels(m, doc.m_dGridOriginX, doc.m_dGridOriginY, doc.m_dGridSpanX, doc.m_dGridSpanY);
     const auto cell =
         GridCellAt(px, py, rect.left, rect.right, rect.top, rect.bottom, doc.m_nGridCols, doc.m_nGridRows);
-    if (!cell) return Format("No coverage! (%s)", position.c_str());
+    if (!cell) return FormatText<512>("No coverage! (%s)", position.c_str());
     switch (doc.m_nGraphType) {
     case 2:
         if (ValidSize(doc.m_aGridSnr.size(), *cell))
-            return Format("(%s, SNR = %d dB)", position.c_str(), TruncPixel(doc.m_aGridSnr[*cell]));
+            return FormatText<512>("(%s, SNR = %d dB)", position.c_str(), TruncPixel(doc.m_aGridSnr[*cell]));
         break;
     case 3:
         if (ValidSize(doc.m_aGridCount.size(), *cell))
-            return Format("(%s, %d APs)", position.c_str(), doc.m_aGridCount[*cell]);
+            return FormatText<512>("(%s, %d APs)", position.c_str(), doc.m_aGridCount[*cell]);
         break;
     default:
         if (ValidSize(doc.m_aGridPower.size(), *cell))
-            return Format("(%s, Power = %d dBm)", position.c_str(), TruncPixel(doc.m_aGridPower[*cell]));
+            return FormatText<512>("(%s, Power = %d dBm)", position.c_str(), TruncPixel(doc.m_aGridPower[*cell]));
         break;
     }
-    return Format("No coverage! (%s)", position.c_str());
+    return FormatText<512>("No coverage! (%s)", position.c_str());
 }
 
 std::string InfoText(const CPlotraDoc& doc, const ViewState& view, int px, int py, int width, int height) {
@@ -179,15 +173,15 @@ std::string InfoText(const CPlotraDoc& doc, const ViewState& view, int px, int p
     }
 
     const auto [mx, my] = MetricPair(doc, f, x, y);
-    std::string text = Format(metres ? "X(m) = %3.3f, Y(m) = %3.3f \n" : "X(Ft) = %3.3f, Y(Ft) = %3.3f \n",
+    std::string text = FormatText<512>(metres ? "X(m) = %3.3f, Y(m) = %3.3f \n" : "X(Ft) = %3.3f, Y(Ft) = %3.3f \n",
                               mx / unit, my / unit);
     const auto [lon, lat] = GeoPair(doc, x, y);
-    text += Format("Lon = %3.5f, Lat = %3.5f \n", lon, lat);
+    text += FormatText<512>("Lon = %3.5f, Lat = %3.5f \n", lon, lat);
     if (pathPoint && *pathPoint < doc.m_aAltitude.size() && *pathPoint < doc.m_aVelocity.size()) {
         const double altitude = doc.m_aAltitude[*pathPoint] / unit / 100.0;
         const double speed = doc.m_aVelocity[*pathPoint] / 100.0;
-        text += metres ? Format("Altitude = %5.0f m, Velocity = %5.1f KPH\n", altitude, speed * 3.6)
-                       : Format("Altitude = %5.0f Ft, Velocity = %5.1f MPH\n", altitude, speed * 3600.0 / 1609.344);
+        text += metres ? FormatText<512>("Altitude = %5.0f m, Velocity = %5.1f KPH\n", altitude, speed * 3.6)
+                       : FormatText<512>("Altitude = %5.0f Ft, Velocity = %5.1f MPH\n", altitude, speed * 3600.0 / 1609.344);
     }
     text += "\n  RSSI     CH          MAC                  SSID\n";
 
@@ -199,8 +193,8 @@ std::string InfoText(const CPlotraDoc& doc, const ViewState& view, int px, int p
         if (ap.m_aApPoints.size() <= kMinCoveragePoints) {
             for (const CData& p : ap.m_aApPoints) {
                 if (std::abs(m.Px(p.m_dX) - px) > 6 || std::abs(m.Py(p.m_dY) - py) > 6) continue;
-                text += ap.m_bFixed ? Format("\n   (AP)     %2d  %s  %s\n", channel, mac.c_str(), ssid.c_str())
-                                    : Format("\n %3.0f dBm %2d  %s  %s\n", p.m_dRssi, channel, mac.c_str(),
+                text += ap.m_bFixed ? FormatText<512>("\n   (AP)     %2d  %s  %s\n", channel, mac.c_str(), ssid.c_str())
+                                    : FormatText<512>("\n %3.0f dBm %2d  %s  %s\n", p.m_dRssi, channel, mac.c_str(),
                                              ssid.c_str());
                 ++count;
             }
@@ -208,7 +202,7 @@ std::string InfoText(const CPlotraDoc& doc, const ViewState& view, int px, int p
         }
         const bool marker = ap.m_bFixed || (ap.m_aApPoints.size() >= kMinLocatedPoints && ap.m_dSlope < -10.0);
         if (marker && std::abs(m.Px(ap.m_posAP.m_dX) - px) <= 6 && std::abs(m.Py(ap.m_posAP.m_dY) - py) <= 6) {
-            text += Format("\n   (AP)     %2d  %s  %s\n", channel, mac.c_str(), ssid.c_str());
+            text += FormatText<512>("\n   (AP)     %2d  %s  %s\n", channel, mac.c_str(), ssid.c_str());
             ++count;
             continue;
         }
@@ -219,7 +213,7 @@ std::string InfoText(const CPlotraDoc& doc, const ViewState& view, int px, int p
         if (!cell || *cell >= ap.m_aGrid.size()) continue;
         const int value = TruncPixel(ap.m_aGrid[*cell]);
         if (value <= -100) continue;
-        text += Format("\n %d dBm %2d  %s  %s\n", value, channel, mac.c_str(), ssid.c_str());
+        text += FormatText<512>("\n %d dBm %2d  %s  %s\n", value, channel, mac.c_str(), ssid.c_str());
         ++count;
     }
     if (count == 0)
@@ -227,7 +221,7 @@ std::string InfoText(const CPlotraDoc& doc, const ViewState& view, int px, int p
     else if (count == 1)
         text += "\n 1 selected AP covers this point \n";
     else
-        text += Format("\n %d selected APs cover this point \n", count);
+        text += FormatText<512>("\n %d selected APs cover this point \n", count);
     return text;
 }
 

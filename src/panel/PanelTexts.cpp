@@ -1,16 +1,10 @@
 #include "panel/PanelTexts.h"
+#include "model/TextFormat.h"
 
-#include <cstdio>
 
 namespace plotra::gui {
 
 namespace {
-
-std::string Format(const char* format, double value) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, format, value);
-    return buf;
-}
 
 /// Metres count above a factor of 0.5 for the unit names; the area label takes 0.5 itself as metres.
 bool MetreNames(const CPlotraDoc& doc) {
@@ -26,17 +20,17 @@ MeasurementTexts MeasurementValues(const CPlotraDoc& doc) {
     if (doc.m_bMetricXY) {
         t.northLabel = "Top", t.westLabel = "Left", t.southLabel = "Bottom", t.eastLabel = "Right";
         const double f = doc.m_dUnitFactor;
-        t.north = Format("%4.2f", north / f), t.west = Format("%4.2f", west / f);
-        t.south = Format("%4.2f", south / f), t.east = Format("%4.2f", east / f);
+        t.north = FormatText<64>("%4.2f", north / f), t.west = FormatText<64>("%4.2f", west / f);
+        t.south = FormatText<64>("%4.2f", south / f), t.east = FormatText<64>("%4.2f", east / f);
     } else {
         t.northLabel = "North", t.westLabel = "West", t.southLabel = "South", t.eastLabel = "East";
-        t.north = Format("%4.5f", north), t.west = Format("%4.5f", west);
-        t.south = Format("%4.5f", south), t.east = Format("%4.5f", east);
+        t.north = FormatText<64>("%4.5f", north), t.west = FormatText<64>("%4.5f", west);
+        t.south = FormatText<64>("%4.5f", south), t.east = FormatText<64>("%4.5f", east);
     }
     t.areaLabel = doc.m_dUnitFactor >= 0.5 ? "Area Size in Meter:" : "Area Size in Feet:";
     const auto [width, height] = doc.GridRectangleDisplay();
-    t.height = Format("%4.2f", height);
-    t.width = Format("%4.2f", width);
+    t.height = FormatText<64>("%4.2f", height);
+    t.width = FormatText<64>("%4.2f", width);
     return t;
 }
 
@@ -58,15 +52,15 @@ SelectedApTexts SelectedApValues(const CPlotraDoc& doc, int index) {
         return t;
     }
     if (doc.m_bMetricXY) {
-        t.y = Format("%4.2f", ap.m_posAP.m_dY / doc.m_dUnitFactor);
-        t.x = Format("%4.2f", ap.m_posAP.m_dX / doc.m_dUnitFactor);
+        t.y = FormatText<64>("%4.2f", ap.m_posAP.m_dY / doc.m_dUnitFactor);
+        t.x = FormatText<64>("%4.2f", ap.m_posAP.m_dX / doc.m_dUnitFactor);
     } else {
-        t.y = Format("%4.5f", ap.m_posAP.m_dY);
-        t.x = Format("%4.5f", ap.m_posAP.m_dX);
+        t.y = FormatText<64>("%4.5f", ap.m_posAP.m_dY);
+        t.x = FormatText<64>("%4.5f", ap.m_posAP.m_dX);
     }
     if (ap.m_dSlope < -10.0) {
-        t.exponent = Format("%2.1f", ap.m_dSlope / -10.0);
-        t.shadowing = Format("%2.1f", ap.m_dShadowStd);
+        t.exponent = FormatText<64>("%2.1f", ap.m_dSlope / -10.0);
+        t.shadowing = FormatText<64>("%2.1f", ap.m_dShadowStd);
     } else {
         t.exponent = t.shadowing = std::string("N/A");
     }

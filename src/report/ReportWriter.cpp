@@ -1,4 +1,5 @@
 #include "report/ReportWriter.h"
+#include "model/TextFormat.h"
 
 #include "files/FileIo.h"
 #include "files/SurveyFile.h"
@@ -47,18 +48,6 @@ std::string Fmt(const char* fmt, const std::string& s) {
     const std::string f(fmt);
     const auto pos = f.find("%s");
     return pos == std::string::npos ? f : f.substr(0, pos) + s + f.substr(pos + 2);
-}
-
-std::string FmtInt(const char* fmt, long long v) {
-    char buf[512];
-    std::snprintf(buf, sizeof buf, fmt, v);
-    return buf;
-}
-
-std::string FmtDouble(const char* fmt, double v) {
-    char buf[128];
-    std::snprintf(buf, sizeof buf, fmt, v);
-    return buf;
 }
 
 /// Notes with every line break as "<br>", escaped first so the breaks stay markup.
@@ -240,7 +229,7 @@ class ReportPage {
             for (const ReportFile& f : s.files) {
                 if (f.ticked != ticked) continue;
                 w("\n <tr>");
-                w(FmtInt("\n <td class=\"Index\" align =\"Center\">%lld</td>", index++));
+                w(FormatText<512>("\n <td class=\"Index\" align =\"Center\">%lld</td>", index++));
                 w(Fmt("\n <td class=\"Path\\Name\" align =\"Center\"> %s</td>", HtmlText(f.path)));
                 if (all)
                     w(ticked ? "\n <td class = \"Selected?\" align =\"Center\"> Yes </td>"
@@ -284,17 +273,17 @@ class ReportPage {
             for (const ReportAp& ap : s.aps) {
                 if (ap.ticked != ticked) continue;
                 w(nl + "<tr>");
-                w(nl + FmtInt("<td class=\"Index\" align =\"Center\">%lld</td>", index++));
+                w(nl + FormatText<512>("<td class=\"Index\" align =\"Center\">%lld</td>", index++));
                 w(nl + Fmt("<td class=\"SSID\" align =\"Center\">%s</td>", HtmlText(ap.ssid)));
                 w(nl + Fmt("<td class=\"MAC\" align =\"Center\">%s</td>", ap.mac));
-                w(nl + FmtInt("<td class=\"Channel\" align =\"Center\">%lld</td>", ap.channel));
+                w(nl + FormatText<512>("<td class=\"Channel\" align =\"Center\">%lld</td>", ap.channel));
                 if (all)
                     w(nl + (ticked ? "<td class = \"Selected?\" align =\"Center\"> Yes </td>"
                                    : "<td class = \"Selected?\" align =\"Center\"> No </td>"));
                 const auto [py, px] = PositionCells(ap);
                 w(nl + Fmt("<td class=\"Position\" align =\"Center\">%s</td>", py));
                 w(nl + Fmt("<td class=\"Position\" align =\"Center\">%s</td>", px));
-                w(nl + FmtInt("<td class=\"N Points\" align =\"Center\"> %lld</th>",
+                w(nl + FormatText<512>("<td class=\"N Points\" align =\"Center\"> %lld</th>",
                               static_cast<long long>(ap.points)));
                 w(nl + "</tr>");
             }
@@ -431,7 +420,7 @@ class ReportPage {
     void NumberOfAps() {
         std::vector<std::string> labels;
         for (int k = 1; k <= 9; ++k)
-            labels.push_back(FmtInt("\n <td class=\"legendLabel\" align =\"Center\">%lld</td>", k));
+            labels.push_back(FormatText<512>("\n <td class=\"legendLabel\" align =\"Center\">%lld</td>", k));
         labels.push_back("\n <td class=\"legendLabel\"> >= 10 </td>");
         ContourSection(
             "Draw the Number of APS per Location...", s.countPicture, "\n <h3>Overlap of Selected APs</h3>",
@@ -455,9 +444,9 @@ class ReportPage {
         if (!ap.fixed && ap.points < kMinLocatedPoints) return {"Not Enough Points", "Not Enough Points"};
         if (!ap.fixed && !(ap.slope < -10.0)) return {"Need More Points", "Need More Points"};
         if (s.metricXY)
-            return {FmtDouble("%5.3f", ap.position.m_dY / s.unitFactor),
-                    FmtDouble("%5.3f", ap.position.m_dX / s.unitFactor)};
-        return {FmtDouble("%3.5f", ap.position.m_dY), FmtDouble("%3.5f", ap.position.m_dX)};
+            return {FormatText<128>("%5.3f", ap.position.m_dY / s.unitFactor),
+                    FormatText<128>("%5.3f", ap.position.m_dX / s.unitFactor)};
+        return {FormatText<128>("%3.5f", ap.position.m_dY), FormatText<128>("%3.5f", ap.position.m_dX)};
     }
 
     /// The file path of the next picture; \p src gets its link as the page writes it.

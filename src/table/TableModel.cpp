@@ -1,10 +1,10 @@
 #include "table/TableModel.h"
+#include "model/TextFormat.h"
 
 #include "files/FileIo.h"
 #include "model/PlotraDoc.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace plotra {
 
@@ -77,12 +77,6 @@ std::optional<CTableRowIndex::RowSource> CTableRowIndex::Locate(std::uint64_t ro
 
 namespace {
 
-std::string FormatDouble(const char* fmt, double v) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, fmt, v);
-    return buf;
-}
-
 void SetCell(CTableModel::CRowInfo& row, std::size_t col, std::string text, int format) {
     auto& cell = row.m_aCells[col];
     cell.m_strText = std::move(text);
@@ -114,8 +108,8 @@ void FormatTableRow(const CDataPoint& p, std::size_t pointIndex, const CTableRow
         row.m_aCells[c].m_nWidth = columns[c].m_nWidth;
     }
     SetCell(row, 0, std::to_string(pointIndex), T::kCentre);
-    SetCell(row, 1, FormatDouble("%3.5f", p.m_rec.m_nLonMas / 3600000.0), T::kCentre);
-    SetCell(row, 2, FormatDouble("%3.5f", p.m_rec.m_nLatMas / 3600000.0), T::kCentre);
+    SetCell(row, 1, FormatText<64>("%3.5f", p.m_rec.m_nLonMas / 3600000.0), T::kCentre);
+    SetCell(row, 2, FormatText<64>("%3.5f", p.m_rec.m_nLatMas / 3600000.0), T::kCentre);
     SetCell(row, 3, GpsText(p.m_rec.m_byFix), T::kCentre);
     // The MAC and SSID cells are left-aligned under their headings, the others centred.
     SetCell(row, 4, "", T::kCentre);
@@ -124,7 +118,7 @@ void FormatTableRow(const CDataPoint& p, std::size_t pointIndex, const CTableRow
     SetCell(row, 7, "", T::kLeft);
     if (source.reading >= p.m_aReadings.size()) return; // a point without readings
     const CHssData& r = p.m_aReadings[source.reading];
-    SetCell(row, 4, FormatDouble("%6.1f", r.m_nRssi256 * 0.00390625), T::kCentre);
+    SetCell(row, 4, FormatText<64>("%6.1f", r.m_nRssi256 * 0.00390625), T::kCentre);
     SetCell(row, 5, std::to_string(r.m_byChannel), T::kCentre);
     SetCell(row, 6, MacText(r.m_abyMAC), T::kLeft);
     SetCell(row, 7, SsidText(r.m_szSSID), T::kLeft);
