@@ -1,6 +1,6 @@
-#include "model/CoverageColours.h"
 #include "analysis/Numeric.h"
 #include "analysis/Processing.h"
+#include "model/CoverageColours.h"
 #include "model/PlotraDoc.h"
 
 #include <cmath>
@@ -85,8 +85,8 @@ MoveOutcome CPlotraDoc::RecalculateAP(int index) {
                                       ap.m_areaOrigin.m_dX + ap.m_areaSize.m_dX};
     const int cols = ap.m_nApGridCols > 0 ? ap.m_nApGridCols : 50;
     const int rows = ap.m_nApGridRows > 0 ? ap.m_nApGridRows : 50;
-    processing::ApGrid grid =
-        processing::PredictApGrid(points, m_bMetricXY != 0, area, cols, rows, ap.m_posAP, slope, intercept, meanRssi);
+    processing::ApGrid grid = processing::PredictApGrid(points, m_bMetricXY != 0, area, cols, rows,
+                                                        ap.m_posAP, slope, intercept, meanRssi);
     progress.setPosition(80);
 
     ap.m_dSlope = slope;
@@ -110,24 +110,24 @@ MoveOutcome CPlotraDoc::MoveAp(int index, const CDataGeo& to) {
     return RecalculateAP(index);
 }
 
-void CPlotraDoc::BeginApDrag(int index) {
-    if (index < 0 || static_cast<std::size_t>(index) >= m_aAPs.size()) return;
+bool CPlotraDoc::BeginApDrag(int index) const {
+    return index >= 0 && static_cast<std::size_t>(index) < m_aAPs.size();
+}
+
+MoveOutcome CPlotraDoc::FinishApDrag(int index, const CDataGeo& to) {
+    if (!BeginApDrag(index)) return {};
+    // The combined coverage, its contours and the cell radii were computed with the AP where it was:
+    // they stay off until the coverage is calculated again. The refit brings the AP's own picture back.
     m_bCombined = 0;
     m_bMultiContours = 0;
     m_bShowContour = 0;
     m_bShowCellRadius = 0;
     m_bCoverageReady = 0;
     m_bCoveragePlotted = 0;
+    Notify(DocChange::Display);
     CAPInfo& ap = m_aAPs[static_cast<std::size_t>(index)];
     m_posMovedFrom = ap.m_posAP;
-    // Far outside the frame, so that the map no longer shows the AP while the mouse carries its icon.
-    ap.m_posAP = CDataGeo(m_dFrameOriginY - 10000000.0, m_dFrameOriginX - 10000000.0);
-    Notify(DocChange::Aps, ApField::Position, {index});
-}
-
-MoveOutcome CPlotraDoc::FinishApDrag(int index, const CDataGeo& to) {
-    if (index < 0 || static_cast<std::size_t>(index) >= m_aAPs.size()) return {};
-    m_aAPs[static_cast<std::size_t>(index)].m_posAP = to;
+    ap.m_posAP = to;
     if (m_bDataLoaded) return RecalculateAP(index);
     Notify(DocChange::Aps, ApField::Position, {index});
     MoveOutcome outcome;

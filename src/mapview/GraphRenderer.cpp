@@ -107,13 +107,18 @@ struct Paint {
         return EdgeRect(left, top, right, bottom);
     }
 
+    bool Hidden(const CAPInfo& ap) const {
+        return layers.hiddenAp >= 0 && static_cast<std::size_t>(layers.hiddenAp) < doc.m_aAPs.size() &&
+               &ap == &doc.m_aAPs[static_cast<std::size_t>(layers.hiddenAp)];
+    }
+
     void PerApCoverage() {
         if (layers.map) RenderMapInto(scratch);
         QPainter sp(&scratch);
         QPainter cp(&composition);
         const QRect client = ClientRect(m.width, m.height);
         for (const CAPInfo& ap : doc.m_aAPs) {
-            if (!ap.m_bSelected) continue;
+            if (!ap.m_bSelected || Hidden(ap)) continue;
             if (ap.m_aApPoints.size() <= kMinCoveragePoints) {
                 // Too few points for a picture: the points themselves, as discs of the AP's colour.
                 const int r = lw + 4;
@@ -161,7 +166,7 @@ struct Paint {
         QPainter cp(&composition);
         const QRect client = ClientRect(m.width, m.height);
         for (const CAPInfo& ap : doc.m_aAPs) {
-            if (!ap.m_bSelected || ap.m_aApPoints.size() < kMinLocatedPoints) continue;
+            if (!ap.m_bSelected || ap.m_aApPoints.size() < kMinLocatedPoints || Hidden(ap)) continue;
             const int cx = m.Px(ap.m_posAP.m_dX), cy = m.Py(ap.m_posAP.m_dY);
             const double r = ap.m_fReliability;
             const int rx = std::clamp(RoundView(r * m.width / horizontal), 0, kMaxCellRadiusPixels);
@@ -238,7 +243,7 @@ struct Paint {
 
     void Markers(QPainter& tp) {
         for (const CAPInfo& ap : doc.m_aAPs) {
-            if (!ap.m_bSelected || !MarkerShown(ap)) continue;
+            if (!ap.m_bSelected || !MarkerShown(ap) || Hidden(ap)) continue;
             tp.drawImage(QPoint(m.Px(ap.m_posAP.m_dX) - 16, m.Py(ap.m_posAP.m_dY) - 16),
                          ApIcon(ap.m_nIconId));
         }
@@ -274,6 +279,13 @@ GraphLayers ScreenLayers(const CPlotraDoc& doc, const ViewState& view) {
     l.yGrid = doc.m_bYGrid != 0;
     l.legend = doc.m_bShowLegend != 0;
     l.compass = view.m_bShowDirections;
+    if (view.m_nDraggedAP >= 0 && static_cast<std::size_t>(view.m_nDraggedAP) < doc.m_aAPs.size()) {
+        // The carried AP is off the map, and so is every overlay: the drop switches the combined ones
+        // off and refits the AP's own, while a drag that is given up leaves them as they were.
+        l.hiddenAp = view.m_nDraggedAP;
+        l.coverage = l.combined = l.cellRadius = false;
+        l.singleContour = l.multiAreas = l.multiLines = false;
+    }
     return l;
 }
 

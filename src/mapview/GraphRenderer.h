@@ -34,12 +34,14 @@ struct GraphLayers {
     bool legend = false;
     bool compass = false;
     bool markersBeforePath = false; ///< the report draws the markers under the path
+    int hiddenAp = -1;              ///< an AP left out (marker and own overlays): the one the mouse carries
 };
 
 /// Largest picture side the renderer draws (three surfaces of this size are in memory at once).
 inline constexpr int kMaxPictureSide = 8192;
 
-/// The layers of the graph window for the document's settings and the view's toggles.
+/// The layers of the graph window for the document's settings and the view's toggles. While the
+/// mouse carries an AP, that AP is hidden and no coverage overlay is drawn.
 GraphLayers ScreenLayers(const CPlotraDoc& doc, const ViewState& view);
 
 /// Paints the layers for the visible frame into a new W x H picture (a null picture for a side

@@ -300,9 +300,12 @@ public:
     MoveOutcome RecalculateAP(int index);
     /// Moves an AP to \p to and refits it (a typed position, the command line).
     MoveOutcome MoveAp(int index, const CDataGeo& to);
-    /// The start of a drag on the map: overlays off, the AP put out of sight, its position kept.
-    void BeginApDrag(int index);
-    /// The drop: the AP gets the dropped position and is refitted (or only redrawn without data).
+    /// Whether the AP at \p index can be picked up on the map. A drag changes nothing in the document:
+    /// the view leaves the carried AP out of its picture, and a drag that ends in any other way than
+    /// a drop leaves the project exactly as it was.
+    bool BeginApDrag(int index) const;
+    /// The drop: the overlays are switched off, the AP gets the dropped position (the old one kept in
+    /// m_posMovedFrom) and is refitted (or only redrawn without data).
     MoveOutcome FinishApDrag(int index, const CDataGeo& to);
     /// "Input AP Position" with the two texts typed for the selected AP: checked and converted as the
     /// panel does; nothing happens for invalid or unchanged input.

@@ -85,6 +85,9 @@ class ViewState {
     bool m_bShowDirections = false;
     bool m_bInfoWindow = false;
     int m_nHitAP = -1;
+    /// The AP the mouse carries in the move mode (-1 when none): the picture leaves it out while the
+    /// document keeps it where it was until the drop.
+    int m_nDraggedAP = -1;
 
     /// Zoom limits of the zoom-out placement, in frame fractions (about 1.25^8 frame widths).
     static constexpr double kZoomOutLow = -2.4802;

@@ -31,7 +31,7 @@ void MovedAp(CPlotraDoc& doc, double stepDb) {
     ap.m_nApGridCols = ap.m_nApGridRows = 50;
     ap.m_aGrid.assign(2500, -77.0);
     ap.m_dSlope = -33, ap.m_dIntercept = -44, ap.m_dShadowStd = 5.5;
-    ap.m_posAP = CDataGeo(0, 0);        // where the user dropped it
+    ap.m_posAP = CDataGeo(0, 0);         // where the user dropped it
     doc.m_posMovedFrom = CDataGeo(3, 4); // where it was
     doc.m_aAPs = {ap};
 }
@@ -66,7 +66,8 @@ TEST(RecalculateAP, ShallowerSlopeIsRefusedAndEverythingRestored) {
     doc.RecalculateAP(0);
     const CAPInfo& ap = doc.m_aAPs[0];
     ASSERT_EQ(prompts.Messages().size(), 1u);
-    EXPECT_EQ(prompts.Messages()[0], "Invalid Position: This AP position results in wrong progation parameters.");
+    EXPECT_EQ(prompts.Messages()[0],
+              "Invalid Position: This AP position results in wrong progation parameters.");
     EXPECT_EQ(ap.m_posAP.m_dY, 3.0);
     EXPECT_EQ(ap.m_posAP.m_dX, 4.0);
     EXPECT_EQ(ap.m_dSlope, -33.0);
@@ -87,6 +88,45 @@ TEST(RecalculateAP, OutOfRangeAndFewPointsChangeNothing) {
     doc.RecalculateAP(0);
     EXPECT_EQ(doc.m_aAPs[0].m_dSlope, -33.0);
     EXPECT_EQ(doc.m_bCoveragePlotted, 1);
+}
+
+TEST(RecalculateAP, DropIsTheOnlyStepOfADragThatChangesTheProject) {
+    CPlotraDoc doc;
+    PromptRecorder prompts;
+    doc.SetOutside(&prompts, nullptr, nullptr);
+    MovedAp(doc, 9.99);
+    doc.m_aAPs[0].m_posAP = CDataGeo(3, 4);
+    doc.m_posMovedFrom = CDataGeo(-1, -1);
+    doc.m_bDataLoaded = 1;
+    doc.m_bCombined = doc.m_bMultiContours = doc.m_bShowContour = doc.m_bShowCellRadius = 1;
+    doc.m_bCoverageReady = doc.m_bCoveragePlotted = 1;
+    EXPECT_TRUE(doc.BeginApDrag(0));
+    EXPECT_FALSE(doc.BeginApDrag(1));
+    EXPECT_FALSE(doc.BeginApDrag(-1));
+    EXPECT_EQ(doc.m_aAPs[0].m_posAP.m_dY, 3.0);
+    EXPECT_EQ(doc.m_posMovedFrom.m_dY, -1.0);
+    EXPECT_EQ(doc.m_bCombined, 1);
+
+    // Dropped at the origin, where the slope is too shallow: refused and put back to where it was
+    // when dropped; the overlays of the old place are off all the same.
+    const MoveOutcome refused = doc.FinishApDrag(0, CDataGeo(0, 0));
+    EXPECT_FALSE(refused.accepted);
+    ASSERT_EQ(prompts.Messages().size(), 1u);
+    EXPECT_EQ(doc.m_aAPs[0].m_posAP.m_dY, 3.0);
+    EXPECT_EQ(doc.m_aAPs[0].m_posAP.m_dX, 4.0);
+    EXPECT_EQ(doc.m_posMovedFrom.m_dY, 3.0);
+    EXPECT_EQ(doc.m_aAPs[0].m_dSlope, -33.0);
+    EXPECT_EQ(doc.m_bCombined + doc.m_bMultiContours + doc.m_bShowContour + doc.m_bShowCellRadius, 0);
+    EXPECT_EQ(doc.m_bCoverageReady, 0);
+    EXPECT_EQ(doc.m_bCoveragePlotted, 1);
+
+    // Without data the drop only places the AP.
+    doc.m_bDataLoaded = 0;
+    EXPECT_TRUE(doc.FinishApDrag(0, CDataGeo(0, 0)).accepted);
+    EXPECT_EQ(doc.m_aAPs[0].m_posAP.m_dY, 0.0);
+    EXPECT_EQ(doc.m_aAPs[0].m_dSlope, -33.0);
+    EXPECT_EQ(doc.m_bCoveragePlotted, 0);
+    EXPECT_FALSE(doc.FinishApDrag(2, CDataGeo(9, 9)).accepted);
 }
 
 TEST(DisplayUnit, FeetAndMetresConvertResolutionsAndNotes) {

@@ -129,18 +129,23 @@ QCursor MoveApTool::cursor() const {
 }
 
 int MoveApTool::dragged() const {
-    const int hit = m_view.view().m_nHitAP;
-    return hit >= 0 && static_cast<std::size_t>(hit) < m_view.doc().m_aAPs.size() ? hit : -1;
+    const int ap = m_view.view().m_nDraggedAP;
+    return ap >= 0 && static_cast<std::size_t>(ap) < m_view.doc().m_aAPs.size() ? ap : -1;
 }
 
 void MoveApTool::press(const QPoint& pos) {
+    // A press while an AP is carried means its release never came here: that drag is given up.
+    cancel();
     ViewState& view = m_view.view();
     view.m_nHitAP = HitTestAp(m_view.doc(), m_view.mapping(), pos.x(), pos.y());
-    m_rcApIcon = QRect();
-    if (dragged() < 0) return;
+    if (!m_view.doc().BeginApDrag(view.m_nHitAP)) {
+        view.m_nHitAP = -1;
+        return;
+    }
     m_ptIcon = pos;
-    // The document takes the AP off the map (and the overlays off); its notice repaints the window.
-    m_view.doc().BeginApDrag(view.m_nHitAP);
+    // The picture is drawn anew without the AP; the document keeps it where it is until the drop.
+    view.m_nDraggedAP = view.m_nHitAP;
+    m_view.repaintArea(QRect(QPoint(0, 0), m_view.clientSize()));
 }
 
 void MoveApTool::move(const QPoint& pos) {
@@ -165,11 +170,17 @@ void MoveApTool::paint(QPainter& painter) const {
 void MoveApTool::release(const QPoint& pos) {
     ViewState& view = m_view.view();
     const int ap = dragged();
-    if (!view.m_bMoveAP || ap < 0) return;
+    if (!view.m_bMoveAP || ap < 0) {
+        cancel();
+        return;
+    }
     m_view.repaintArea(m_rcApIcon);
     m_rcApIcon = QRect();
     const PixelMapping m = m_view.mapping();
     const CDataGeo to(m.ModelY(pos.y()), m.ModelX(pos.x()));
+    // The gesture is over before the document acts: the refusal's message box takes the focus, and
+    // that must not count as giving the drag up.
+    view.m_nDraggedAP = -1;
     view.m_bMoveAP = false;
     view.m_nHitAP = -1;
     m_view.modesChanged();
@@ -180,6 +191,12 @@ void MoveApTool::release(const QPoint& pos) {
 void MoveApTool::cancel() {
     m_view.repaintArea(m_rcApIcon);
     m_rcApIcon = QRect();
+    ViewState& view = m_view.view();
+    if (view.m_nDraggedAP < 0) return;
+    view.m_nDraggedAP = -1;
+    view.m_nHitAP = -1;
+    // The picture with the AP where it always was.
+    m_view.repaintArea(QRect(QPoint(0, 0), m_view.clientSize()));
 }
 
 } // namespace plotra::gui

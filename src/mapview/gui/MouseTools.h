@@ -27,7 +27,7 @@ class MouseTool {
     virtual void release(const QPoint&) {}
     /// Draws what the gesture shows over the picture (rubber band, dragged icon).
     virtual void paint(QPainter&) const {}
-    /// Drops a gesture in progress (the mode was switched off by a command).
+    /// Drops a gesture in progress (the mode was switched off, or the gesture was given up).
     virtual void cancel() {}
 
   protected:
@@ -72,8 +72,10 @@ class RulerTool : public MouseTool {
     QRect m_rcRulerBand;
 };
 
-/// \brief Moving an AP: press on a marker takes the AP off the map, its icon follows the mouse, the
-/// release drops it there and the document refits it. The mode ends after one drag.
+/// \brief Moving an AP: press on a marker takes the AP off the picture, its icon follows the mouse,
+/// the left release drops it there and the document refits it; the mode ends after one drop. Until
+/// the drop the document is not touched: a drag given up in any other way (cancel) only shows the
+/// AP again, and the mode stays on for another try.
 class MoveApTool : public MouseTool {
   public:
     using MouseTool::MouseTool;
@@ -86,6 +88,7 @@ class MoveApTool : public MouseTool {
 
     /// The AP being dragged, -1 when none.
     int dragged() const;
+    bool dragging() const { return dragged() >= 0; }
 
   private:
     QRect m_rcApIcon; ///< where the dragged icon is, clipped to the client area

@@ -14,7 +14,9 @@
 #include "model/PointQuery.h"
 
 #include <QApplication>
+#include <QFocusEvent>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPrintDialog>
@@ -78,7 +80,10 @@ CPlotraView::CPlotraView(GuiSession& session, QWidget* parent)
     updateCursor();
 }
 
-CPlotraView::~CPlotraView() = default;
+CPlotraView::~CPlotraView() {
+    // The view state outlives the window: no AP may stay hidden in the next graph window.
+    cancelApDrag();
+}
 
 CPlotraDoc& CPlotraView::doc() const {
     return m_session.doc();
@@ -123,6 +128,7 @@ CPlotraView::PictureKey CPlotraView::currentKey() const {
     k.size = clientSize();
     k.compass = m_compass.cacheKey();
     k.kept = GraphPictureOf(d).cacheKey();
+    k.dragged = v.m_nDraggedAP;
     return k;
 }
 
@@ -185,11 +191,14 @@ void CPlotraView::onDocumentChanged(const ChangeNotice& notice) {
     if (notice.what == DocChange::Everything) {
         m_hoverTimer.stop();
         m_info->hide();
+        // A new project (or a finished job's result) may have other APs under the same index.
+        cancelApDrag();
     }
     viewport()->update();
 }
 
 void CPlotraView::onViewChanged() {
+    if (!view().m_bMoveAP) cancelApDrag();
     syncScrollBars();
     updateCursor();
     if (!view().m_bInfoWindow) {
@@ -323,6 +332,11 @@ void CPlotraView::wheelEvent(QWheelEvent* event) {
 void CPlotraView::mousePressEvent(QMouseEvent* event) {
     const QPoint pos = event->position().toPoint();
     m_ptMouse = pos;
+    if (event->button() != Qt::LeftButton && m_moveAp->dragging()) {
+        // Another button during an AP drag gives the drag up; it does nothing else.
+        cancelApDrag();
+        return;
+    }
     if (event->button() == Qt::LeftButton) {
         if (MouseTool* tool = activeTool()) tool->press(pos);
     } else if (event->button() == Qt::RightButton) {
@@ -336,6 +350,8 @@ void CPlotraView::mouseMoveEvent(QMouseEvent* event) {
     const QSize client = viewport()->size();
     m_session.setStatusText(
         QString::fromStdString(StatusText(doc(), view(), pos.x(), pos.y(), client.width(), client.height())));
+    // A drag whose left button is no longer down lost its release somewhere else: given up.
+    if (m_moveAp->dragging() && !(event->buttons() & Qt::LeftButton)) cancelApDrag();
     if (MouseTool* tool = activeTool()) tool->move(pos);
     if (view().m_bInfoWindow) {
         if (m_info->isVisible() && pos != m_ptLastHover) m_info->hide();
@@ -353,6 +369,36 @@ void CPlotraView::mouseReleaseEvent(QMouseEvent* event) {
 void CPlotraView::leaveEvent(QEvent* event) {
     m_hoverTimer.stop();
     QAbstractScrollArea::leaveEvent(event);
+}
+
+void CPlotraView::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && m_moveAp->dragging()) {
+        cancelApDrag();
+        event->accept();
+        return;
+    }
+    QAbstractScrollArea::keyPressEvent(event);
+}
+
+// Whatever takes the mouse or the keyboard away in the middle of an AP drag (a message box, another
+// window, the switch to the table window) ends it without a drop.
+void CPlotraView::focusOutEvent(QFocusEvent* event) {
+    cancelApDrag();
+    QAbstractScrollArea::focusOutEvent(event);
+}
+
+void CPlotraView::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::ActivationChange && !isActiveWindow()) cancelApDrag();
+    QAbstractScrollArea::changeEvent(event);
+}
+
+void CPlotraView::hideEvent(QHideEvent* event) {
+    cancelApDrag();
+    QAbstractScrollArea::hideEvent(event);
+}
+
+void CPlotraView::cancelApDrag() {
+    if (m_moveAp) m_moveAp->cancel();
 }
 
 void CPlotraView::showInfo() {

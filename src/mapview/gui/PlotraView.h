@@ -84,6 +84,10 @@ class CPlotraView : public QAbstractScrollArea, public CommandTarget {
     void mouseReleaseEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
 
   private:
@@ -98,6 +102,8 @@ class CPlotraView : public QAbstractScrollArea, public CommandTarget {
     void showInfo();
     void rightButtonDown(const QPoint& pos);
     void toggleMode(bool ViewState::*mode);
+    /// Gives up an AP drag in progress: the AP shows where it was, the document is untouched.
+    void cancelApDrag();
 
     void saveGraphImage();
     void print(bool preview);
@@ -110,7 +116,8 @@ class CPlotraView : public QAbstractScrollArea, public CommandTarget {
         bool map = false, directions = false;
         QSize size;
         qint64 compass = 0;
-        qint64 kept = 0; ///< the document's kept picture is still ours
+        qint64 kept = 0;  ///< the document's kept picture is still ours
+        int dragged = -1; ///< the AP the mouse carries is left out
         bool operator==(const PictureKey&) const = default;
     };
     PictureKey currentKey() const;

@@ -1,5 +1,5 @@
-// The graph window's gestures and exports: the AP hit test, moving an AP (accepted and refused), the
-// icon dialog, the ruler with its dialog, and the picture saved, exported as KML and printed.
+// The graph window's gestures and exports: the AP hit test, moving an AP (accepted, refused, given
+// up), the icon dialog, the ruler with its dialog, and the picture saved, exported as KML and printed.
 #include "mapview/gui/GraphViewFixture.h"
 
 #include "mapview/ApIcons.h"
@@ -13,13 +13,17 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+
+#include <cstring>
 
 using namespace plotra;
 using namespace plotra::gui;
@@ -108,7 +112,8 @@ TEST(GraphViewGestures, ApFiveAwayIsHitSixIsNot) {
     EXPECT_TRUE(w.view_().m_bMoveAP);
     w.Press(ap + QPoint(-5, 0));
     EXPECT_EQ(w.view_().m_nHitAP, 0);
-    EXPECT_LT(w.doc().m_aAPs[0].m_posAP.m_dX, -1e6) << "the dragged AP leaves the map";
+    EXPECT_EQ(w.view_().m_nDraggedAP, 0) << "the dragged AP leaves the picture";
+    EXPECT_EQ(w.doc().m_aAPs[0].m_posAP.m_dX, 0.0) << "and stays in its place in the project";
 }
 
 TEST(GraphViewGestures, DraggedApIsRefittedOrRefusedAndPutBack) {
@@ -119,10 +124,10 @@ TEST(GraphViewGestures, DraggedApIsRefittedOrRefusedAndPutBack) {
     CPlotraDoc& doc = w.doc();
     const QPoint ap = ApPixel(w);
     w.view->runCommand(kCmdMoveAp);
+    doc.m_posMovedFrom = CDataGeo(7, 7);
     w.Press(ap);
-    EXPECT_EQ(doc.m_posMovedFrom.m_dX, 0.0);
-    EXPECT_LT(doc.m_aAPs[0].m_posAP.m_dX, -1e6);
-    EXPECT_EQ(doc.m_bCoveragePlotted, 0);
+    EXPECT_EQ(doc.m_aAPs[0].m_posAP.m_dX, 0.0);
+    EXPECT_EQ(doc.m_bCoveragePlotted, 1) << "the project changes with the drop only";
     // The icon follows the mouse over the picture without the AP.
     const QPoint carried = ap + QPoint(60, 40);
     w.Move(carried, Qt::LeftButton);
@@ -143,6 +148,9 @@ TEST(GraphViewGestures, DraggedApIsRefittedOrRefusedAndPutBack) {
     EXPECT_NE(moved.m_dSlope, -20.0);
     EXPECT_LT(moved.m_dSlope, -15.0);
     EXPECT_EQ(moved.m_bFixed, 1);
+    EXPECT_EQ(doc.m_posMovedFrom.m_dX, 0.0);
+    EXPECT_EQ(doc.m_posMovedFrom.m_dY, 0.0);
+    EXPECT_EQ(doc.m_bCoveragePlotted, 1);
     EXPECT_FALSE(w.view_().m_bMoveAP) << "the mode ends after one drag";
     EXPECT_EQ(w.view_().m_nHitAP, -1);
     EXPECT_FALSE(w.State(kCmdMoveAp).checked);
@@ -164,6 +172,158 @@ TEST(GraphViewGestures, DraggedApIsRefittedOrRefusedAndPutBack) {
     EXPECT_EQ(doc.m_aAPs[0].m_dSlope, slope);
     EXPECT_EQ(doc.m_aAPs[0].m_dIntercept, intercept);
     EXPECT_FALSE(w.view_().m_bMoveAP);
+}
+
+TEST(GraphViewGestures, ApDragEndedWithoutADropLeavesTheProjectAsItWas) {
+    GraphWindow w;
+    BuildDemo(w.doc());
+    CPlotraDoc& doc = w.doc();
+    doc.m_bMultiContours = 1;
+    w.Changed();
+    ASSERT_EQ(doc.m_bCombined, 1);
+    ASSERT_EQ(doc.m_bCoverageReady, 1);
+    // An AP whose marker the press takes.
+    int ap = -1;
+    for (std::size_t i = 0; i < doc.m_aAPs.size() && ap < 0; ++i)
+        if (doc.m_aAPs[i].m_bSelected && w.area()->rect().contains(ApPixel(w, static_cast<int>(i))) &&
+            HitTestAp(doc, w.view->mapping(), ApPixel(w, static_cast<int>(i)).x(),
+                      ApPixel(w, static_cast<int>(i)).y()) == static_cast<int>(i))
+            ap = static_cast<int>(i);
+    ASSERT_GE(ap, 0);
+    const QPoint at = ApPixel(w, ap);
+    const QRect marker(at - QPoint(16, 16), QSize(32, 32));
+    const std::vector<std::uint8_t> saved = doc.EncodeWorkspace();
+    const CAPInfo before = doc.m_aAPs[static_cast<std::size_t>(ap)];
+    const QImage shown = w.Shown();
+
+    auto startDrag = [&] {
+        if (!w.view_().m_bMoveAP) w.view->runCommand(kCmdMoveAp);
+        w.Press(at);
+        w.Move(at + QPoint(40, 25), Qt::LeftButton);
+        ASSERT_EQ(w.view_().m_nDraggedAP, ap);
+        EXPECT_NE(w.Shown().copy(marker), shown.copy(marker)) << "the carried AP is off the picture";
+    };
+    // The AP where it was, bit for bit, the project as it would be saved, and the AP on the picture.
+    auto expectUntouched = [&](const char* how) {
+        SCOPED_TRACE(how);
+        const CAPInfo& now = doc.m_aAPs[static_cast<std::size_t>(ap)];
+        EXPECT_EQ(std::memcmp(&now.m_posAP, &before.m_posAP, sizeof before.m_posAP), 0);
+        EXPECT_EQ(std::memcmp(&now.m_dSlope, &before.m_dSlope, sizeof(double)), 0);
+        EXPECT_EQ(std::memcmp(&now.m_dIntercept, &before.m_dIntercept, sizeof(double)), 0);
+        EXPECT_EQ(std::memcmp(&now.m_dShadowStd, &before.m_dShadowStd, sizeof(double)), 0);
+        EXPECT_EQ(now.m_aGrid, before.m_aGrid);
+        EXPECT_EQ(now.m_bFixed, before.m_bFixed);
+        EXPECT_EQ(doc.m_bCombined, 1);
+        EXPECT_EQ(doc.m_bMultiContours, 1);
+        EXPECT_EQ(doc.m_bCoverageReady, 1);
+        EXPECT_EQ(doc.m_bCoveragePlotted, 1);
+        EXPECT_TRUE(doc.EncodeWorkspace() == saved);
+        EXPECT_EQ(w.view_().m_nDraggedAP, -1);
+        EXPECT_EQ(w.view_().m_nHitAP, -1);
+        if (w.view) {
+            EXPECT_EQ(w.Shown(), shown);
+        }
+        EXPECT_TRUE(w.prompts.prompts.empty());
+    };
+
+    // (a) A right click during the drag gives it up (and opens no icon dialog); the left release
+    // that follows drops nothing, and the mode stays for the next try.
+    startDrag();
+    w.Press(at + QPoint(40, 25), Qt::RightButton);
+    w.Release(at + QPoint(40, 25), Qt::RightButton);
+    w.Release(at + QPoint(40, 25));
+    expectUntouched("right click");
+    EXPECT_EQ(w.refusedDialogs, 0);
+    EXPECT_TRUE(w.view_().m_bMoveAP);
+    startDrag();
+    w.Press(at + QPoint(40, 25), Qt::MiddleButton);
+    w.Release(at + QPoint(40, 25));
+    expectUntouched("middle button");
+
+    // (b) Esc.
+    startDrag();
+    QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(w.view.get(), &esc);
+    w.Release(at + QPoint(40, 25));
+    expectUntouched("Esc");
+
+    // (c) The focus taken away, as a message box of a finished job does; a release that went
+    // elsewhere (the next move comes without the button); the mode switched off.
+    startDrag();
+    QFocusEvent out(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+    QApplication::sendEvent(w.view.get(), &out);
+    expectUntouched("focus lost");
+    startDrag();
+    w.Move(at + QPoint(50, 30));
+    w.Release(at + QPoint(50, 30));
+    expectUntouched("release lost");
+    startDrag();
+    w.view->runCommand(kCmdMoveAp);
+    expectUntouched("mode off");
+    EXPECT_FALSE(w.view_().m_bMoveAP);
+
+    // (d) Saving during the drag saves the AP where it was.
+    startDrag();
+    EXPECT_TRUE(doc.EncodeWorkspace() == saved);
+    EXPECT_EQ(doc.m_aAPs[static_cast<std::size_t>(ap)].m_posAP.m_dX, before.m_posAP.m_dX);
+    w.view->hide(); // the switch to the table window hides the graph window first
+    w.view->show();
+    QApplication::processEvents();
+    expectUntouched("hidden");
+
+    // A window closed in the middle of a drag (the table window replaces it) leaves no AP hidden for
+    // the next one.
+    startDrag();
+    w.view.reset();
+    expectUntouched("window closed");
+    w.view = std::make_unique<CPlotraView>(w.session);
+    w.view->execDialog = [](QDialog&) { return false; };
+    w.Resize(800, 500);
+    EXPECT_EQ(w.Shown(), shown);
+
+    // A drop after all that still moves the AP; the overlays computed for the old place go off.
+    ASSERT_TRUE(w.view_().m_bMoveAP);
+    w.Press(at);
+    w.Move(at + QPoint(3, 2), Qt::LeftButton);
+    w.Release(at + QPoint(3, 2));
+    EXPECT_EQ(ApPixel(w, ap), at + QPoint(3, 2));
+    EXPECT_NE(doc.m_aAPs[static_cast<std::size_t>(ap)].m_dSlope, before.m_dSlope);
+    EXPECT_EQ(doc.m_posMovedFrom.m_dX, before.m_posAP.m_dX);
+    EXPECT_EQ(doc.m_bCombined, 0);
+    EXPECT_EQ(doc.m_bMultiContours, 0);
+    EXPECT_EQ(doc.m_bCoverageReady, 0);
+    EXPECT_EQ(doc.m_bCoveragePlotted, 1);
+    EXPECT_TRUE(w.prompts.prompts.empty());
+}
+
+TEST(GraphViewGestures, ApDragGivenUpWhenAModalBoxTakesTheWindow) {
+    GraphWindow w;
+    BuildLineProject(w.doc());
+    w.Changed();
+    const QPoint at = ApPixel(w);
+    const QImage shown = w.Shown();
+    w.view->activateWindow();
+    w.view->setFocus();
+    QApplication::processEvents();
+    ASSERT_TRUE(w.view->isActiveWindow());
+    w.view->runCommand(kCmdMoveAp);
+    w.Press(at);
+    w.Move(at + QPoint(30, 0), Qt::LeftButton);
+    ASSERT_EQ(w.view_().m_nDraggedAP, 0);
+    // A job finishes and tells so in a message box.
+    QMessageBox box(QMessageBox::Information, "Done", "finished", QMessageBox::Ok);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.show();
+    box.activateWindow();
+    QApplication::processEvents();
+    ASSERT_FALSE(w.view->isActiveWindow());
+    EXPECT_EQ(w.view_().m_nDraggedAP, -1);
+    box.close();
+    w.Release(at + QPoint(30, 0));
+    EXPECT_EQ(w.doc().m_aAPs[0].m_posAP.m_dX, 0.0);
+    EXPECT_EQ(w.doc().m_aAPs[0].m_posAP.m_dY, 0.0);
+    EXPECT_EQ(w.doc().m_aAPs[0].m_dSlope, -20.0);
+    EXPECT_EQ(w.Shown(), shown);
 }
 
 TEST(GraphViewGestures, IconDialogPicksOneOfTheSixMarkers) {
