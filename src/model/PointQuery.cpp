@@ -11,7 +11,12 @@ namespace plotra {
 
 namespace {
 
-bool Metres(const CPlotraDoc& doc) { return doc.m_dUnitFactor > 0.5; }
+bool Metres(const CPlotraDoc& doc) {
+    return doc.m_dUnitFactor > 0.5;
+}
+
+// The ruler's foot, and its mile of 1609 m (the threshold between feet and miles uses the same mile).
+constexpr double kFoot = 0.3048, kMile = 1609.0;
 
 /// The pair the status text and the info bubble show in the unit of the display: planar map
 /// coordinates, or for degrees the distances from the visible area's lower-left corner along the
@@ -48,7 +53,9 @@ PixelRect ToPixels(const PixelMapping& m, double originX, double originY, double
     return {m.Px(originX), m.Px(originX + spanX), m.Py(originY + spanY), m.Py(originY)};
 }
 
-bool ValidSize(std::size_t size, std::size_t index) { return index < size; }
+bool ValidSize(std::size_t size, std::size_t index) {
+    return index < size;
+}
 
 } // namespace
 
@@ -90,19 +97,21 @@ RulerReading MeasureRuler(const CPlotraDoc& doc, double x1, double y1, double x2
     if (doc.m_dUnitFactor >= 0.5) {
         const bool metres = d <= 1000.0;
         r.distanceLabel = std::string(metres ? "Distance (Meter)" : "Distance (KMs)");
+        r.unit = metres ? RulerUnit::Meter : RulerUnit::Kilometre;
         shown = metres ? d : d / 1000.0;
     } else {
         // A mile of 1609 m: the same mile as the threshold of 5278.87 feet.
         const bool feet = d <= 5278.871391076115;
         r.distanceLabel = std::string(feet ? "Distance (Feet)" : "Distance (Miles)");
-        shown = feet ? d : d * 0.3048 / 1609.0;
+        r.unit = feet ? RulerUnit::Foot : RulerUnit::Mile;
+        shown = feet ? d : d * kFoot / kMile;
     }
     r.distance = FormatText<512>("%4.6f", shown);
     return r;
 }
 
-std::string RulerDistance(bool metric, const std::string& left1, const std::string& right1, const std::string& left2,
-                          const std::string& right2) {
+std::string RulerDistance(bool metric, RulerUnit unit, const std::string& left1, const std::string& right1,
+                          const std::string& left2, const std::string& right2) {
     auto read = [](const std::string& text) {
         float v = 0.0f;
         std::sscanf(text.c_str(), "%g", &v);
@@ -110,13 +119,35 @@ std::string RulerDistance(bool metric, const std::string& left1, const std::stri
     };
     const float l1 = read(left1), l2 = read(left2), r1 = read(right1), r2 = read(right2);
     if (metric) {
+        // Planar values are in the display unit: metres under a metre or kilometre label, feet under
+        // a foot or mile label.
         const double dl = static_cast<double>(l2) - l1, dr = static_cast<double>(r2) - r1;
-        return FormatText<512>("%5.3f", std::sqrt(dl * dl + dr * dr));
+        const double d = std::sqrt(dl * dl + dr * dr);
+        const double shown = unit == RulerUnit::Kilometre ? d / 1000.0
+                             : unit == RulerUnit::Mile    ? d * kFoot / kMile
+                                                          : d;
+        return FormatText<512>("%5.3f", shown);
     }
-    return FormatText<512>("%4.6f", GeoDistance(l1, r1, l2, r2));
+    const double metres = GeoDistance(l1, r1, l2, r2);
+    double shown = metres;
+    switch (unit) {
+    case RulerUnit::Kilometre:
+        shown = metres / 1000.0;
+        break;
+    case RulerUnit::Foot:
+        shown = metres / kFoot;
+        break;
+    case RulerUnit::Mile:
+        shown = metres / kMile;
+        break;
+    case RulerUnit::Meter:
+        break;
+    }
+    return FormatText<512>("%4.6f", shown);
 }
 
-std::optional<std::size_t> GridCellAt(int px, int py, int left, int right, int top, int bottom, int cols, int rows) {
+std::optional<std::size_t> GridCellAt(int px, int py, int left, int right, int top, int bottom, int cols,
+                                      int rows) {
     if (cols < 1 || rows < 1 || right <= left || bottom <= top) return std::nullopt;
     if (px < left || px > right || py < top || py > bottom) return std::nullopt;
     const int c = RoundView(static_cast<double>(px - left) * (cols - 1) / (right - left));
@@ -127,13 +158,15 @@ std::optional<std::size_t> GridCellAt(int px, int py, int left, int right, int t
 
 std::string StatusText(const CPlotraDoc& doc, const ViewState& view, int px, int py, int width, int height) {
     const bool inside = px >= 0 && py >= 0 && px < width && py < height;
-    if (!doc.m_bDataLoaded) return inside ? FormatText<512>("(X_Pixel = %d, Y_Pixel =  %d)", px, py) : std::string();
+    if (!doc.m_bDataLoaded)
+        return inside ? FormatText<512>("(X_Pixel = %d, Y_Pixel =  %d)", px, py) : std::string();
     if (!inside) return {};
     const PixelMapping m = view.Mapping(doc, width, height);
     const double x = m.ModelX(px), y = m.ModelY(py);
     const std::string position = PositionText(doc, m.frame, x, y);
     if (!doc.m_bCombined) return FormatText<512>("(%s)", position.c_str());
-    const PixelRect rect = ToPixels(m, doc.m_dGridOriginX, doc.m_dGridOriginY, doc.m_dGridSpanX, doc.m_dGridSpanY);
+    const PixelRect rect =
+        ToPixels(m, doc.m_dGridOriginX, doc.m_dGridOriginY, doc.m_dGridSpanX, doc.m_dGridSpanY);
     const auto cell =
         GridCellAt(px, py, rect.left, rect.right, rect.top, rect.bottom, doc.m_nGridCols, doc.m_nGridRows);
     if (!cell) return FormatText<512>("No coverage! (%s)", position.c_str());
@@ -148,7 +181,8 @@ std::string StatusText(const CPlotraDoc& doc, const ViewState& view, int px, int
         break;
     default:
         if (ValidSize(doc.m_aGridPower.size(), *cell))
-            return FormatText<512>("(%s, Power = %d dBm)", position.c_str(), TruncPixel(doc.m_aGridPower[*cell]));
+            return FormatText<512>("(%s, Power = %d dBm)", position.c_str(),
+                                   TruncPixel(doc.m_aGridPower[*cell]));
         break;
     }
     return FormatText<512>("No coverage! (%s)", position.c_str());
@@ -173,15 +207,16 @@ std::string InfoText(const CPlotraDoc& doc, const ViewState& view, int px, int p
     }
 
     const auto [mx, my] = MetricPair(doc, f, x, y);
-    std::string text = FormatText<512>(metres ? "X(m) = %3.3f, Y(m) = %3.3f \n" : "X(Ft) = %3.3f, Y(Ft) = %3.3f \n",
-                              mx / unit, my / unit);
+    std::string text = FormatText<512>(
+        metres ? "X(m) = %3.3f, Y(m) = %3.3f \n" : "X(Ft) = %3.3f, Y(Ft) = %3.3f \n", mx / unit, my / unit);
     const auto [lon, lat] = GeoPair(doc, x, y);
     text += FormatText<512>("Lon = %3.5f, Lat = %3.5f \n", lon, lat);
     if (pathPoint && *pathPoint < doc.m_aAltitude.size() && *pathPoint < doc.m_aVelocity.size()) {
         const double altitude = doc.m_aAltitude[*pathPoint] / unit / 100.0;
         const double speed = doc.m_aVelocity[*pathPoint] / 100.0;
         text += metres ? FormatText<512>("Altitude = %5.0f m, Velocity = %5.1f KPH\n", altitude, speed * 3.6)
-                       : FormatText<512>("Altitude = %5.0f Ft, Velocity = %5.1f MPH\n", altitude, speed * 3600.0 / 1609.344);
+                       : FormatText<512>("Altitude = %5.0f Ft, Velocity = %5.1f MPH\n", altitude,
+                                         speed * 3600.0 / 1609.344);
     }
     text += "\n  RSSI     CH          MAC                  SSID\n";
 
@@ -191,23 +226,33 @@ std::string InfoText(const CPlotraDoc& doc, const ViewState& view, int px, int p
         const std::string mac = ap.MacText(), ssid = ap.SsidText();
         const int channel = ap.m_byChannel;
         if (ap.m_aApPoints.size() <= kMinCoveragePoints) {
+            // Every reading near the mouse is listed (a placed AP, whose lines would all read the
+            // same, once), but the summary counts APs: an AP heard at several nearby points still
+            // covers the point once.
+            bool heard = false;
             for (const CData& p : ap.m_aApPoints) {
                 if (std::abs(m.Px(p.m_dX) - px) > 6 || std::abs(m.Py(p.m_dY) - py) > 6) continue;
-                text += ap.m_bFixed ? FormatText<512>("\n   (AP)     %2d  %s  %s\n", channel, mac.c_str(), ssid.c_str())
-                                    : FormatText<512>("\n %3.0f dBm %2d  %s  %s\n", p.m_dRssi, channel, mac.c_str(),
-                                             ssid.c_str());
-                ++count;
+                if (!ap.m_bFixed)
+                    text += FormatText<512>("\n %3.0f dBm %2d  %s  %s\n", p.m_dRssi, channel, mac.c_str(),
+                                            ssid.c_str());
+                else if (!heard)
+                    text +=
+                        FormatText<512>("\n   (AP)     %2d  %s  %s\n", channel, mac.c_str(), ssid.c_str());
+                heard = true;
             }
+            if (heard) ++count;
             continue;
         }
-        const bool marker = ap.m_bFixed || (ap.m_aApPoints.size() >= kMinLocatedPoints && ap.m_dSlope < -10.0);
-        if (marker && std::abs(m.Px(ap.m_posAP.m_dX) - px) <= 6 && std::abs(m.Py(ap.m_posAP.m_dY) - py) <= 6) {
+        const bool marker =
+            ap.m_bFixed || (ap.m_aApPoints.size() >= kMinLocatedPoints && ap.m_dSlope < -10.0);
+        if (marker && std::abs(m.Px(ap.m_posAP.m_dX) - px) <= 6 &&
+            std::abs(m.Py(ap.m_posAP.m_dY) - py) <= 6) {
             text += FormatText<512>("\n   (AP)     %2d  %s  %s\n", channel, mac.c_str(), ssid.c_str());
             ++count;
             continue;
         }
-        const PixelRect rect = ToPixels(m, ap.m_areaOrigin.m_dX, ap.m_areaOrigin.m_dY, ap.m_areaSize.m_dX,
-                                        ap.m_areaSize.m_dY);
+        const PixelRect rect =
+            ToPixels(m, ap.m_areaOrigin.m_dX, ap.m_areaOrigin.m_dY, ap.m_areaSize.m_dX, ap.m_areaSize.m_dY);
         const auto cell = GridCellAt(px, py, rect.left, rect.right, rect.top, rect.bottom, ap.m_nApGridCols,
                                      ap.m_nApGridRows);
         if (!cell || *cell >= ap.m_aGrid.size()) continue;

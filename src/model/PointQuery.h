@@ -16,12 +16,16 @@ class CPlotraDoc;
 /// away from (px, py) in both axes, the one with the smallest dx + dy (the first on a tie); -1 none.
 int HitTestAp(const CPlotraDoc& doc, const PixelMapping& mapping, int px, int py);
 
+/// The unit the ruler's distance is shown in (named by the distance label).
+enum class RulerUnit { Meter, Kilometre, Foot, Mile };
+
 /// \brief The ruler dialog's fields for a measured line.
 struct RulerReading {
-    bool metric = false;                     ///< planar map coordinates (else latitude/longitude)
-    std::string leftLabel, rightLabel;       ///< "Y"/"X" or "Lat"/"Lon"
+    bool metric = false;                      ///< planar map coordinates (else latitude/longitude)
+    std::string leftLabel, rightLabel;        ///< "Y"/"X" or "Lat"/"Lon"
     std::string left1, right1, left2, right2; ///< the two points' values as shown
-    std::string distanceLabel;               ///< "Distance (Meter)", "(KMs)", "(Feet)" or "(Miles)"
+    std::string distanceLabel;                ///< "Distance (Meter)", "(KMs)", "(Feet)" or "(Miles)"
+    RulerUnit unit = RulerUnit::Meter;        ///< the unit the label names
     std::string distance;
 };
 
@@ -31,8 +35,10 @@ struct RulerReading {
 RulerReading MeasureRuler(const CPlotraDoc& doc, double x1, double y1, double x2, double y2);
 
 /// The dialog's "Calculation": the four texts read with "%g" as single precision, the distance
-/// straight in the unit shown (planar) or on the sphere in metres (latitude/longitude).
-std::string RulerDistance(bool metric, const std::string& left1, const std::string& right1,
+/// straight (planar values, in metres for metres and kilometres, in feet for feet and miles) or on
+/// the sphere (latitude/longitude), given in \p unit, the unit the dialog's label names: "%5.3f"
+/// for planar values, "%4.6f" for degrees.
+std::string RulerDistance(bool metric, RulerUnit unit, const std::string& left1, const std::string& right1,
                           const std::string& left2, const std::string& right2);
 
 /// The status-bar text for the mouse at (px, py) of a W x H graph window (empty outside it).
@@ -55,6 +61,7 @@ InfoPlacement PlaceInfo(int x, int y, int w, int h, int right, int bottom);
 /// Cell of a grid of cols x rows nodes drawn over the pixel rectangle left..right, top..bottom at
 /// (px, py): the column and row rounded by the view's rule; index column * rows + row. Nothing
 /// outside the rectangle or for an empty one.
-std::optional<std::size_t> GridCellAt(int px, int py, int left, int right, int top, int bottom, int cols, int rows);
+std::optional<std::size_t> GridCellAt(int px, int py, int left, int right, int top, int bottom, int cols,
+                                      int rows);
 
 } // namespace plotra

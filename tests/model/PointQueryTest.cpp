@@ -1,10 +1,11 @@
 // The graph window's arithmetic without a window: AP hit test, ruler, status text, info bubble text
 // and placement. The document is a planar one framed so that one pixel is one metre (101 x 101
 // pixels over a 100 m frame).
-#include "model/PlotraDoc.h"
 #include "model/PointQuery.h"
+#include "model/PlotraDoc.h"
 
 #include <cstdio>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -91,12 +92,38 @@ TEST(PointQuery, RulerLabelsAndUnits) {
     EXPECT_EQ(r.distanceLabel, "Distance (Meter)");
     EXPECT_EQ(r.distance.substr(0, 6), "111.31");
 
-    // The dialog's "Calculation" with edited texts.
-    EXPECT_EQ(RulerDistance(true, "3", "0", "0", "4"), "5.000");
+    EXPECT_EQ(r.unit, RulerUnit::Meter);
+
+    // The dialog's "Calculation" with edited texts gives the distance in the unit its label names.
+    EXPECT_EQ(RulerDistance(true, RulerUnit::Meter, "3", "0", "0", "4"), "5.000");
+    EXPECT_EQ(RulerDistance(true, RulerUnit::Kilometre, "3000", "0", "0", "4000"), "5.000");
+    EXPECT_EQ(RulerDistance(true, RulerUnit::Foot, "3", "0", "0", "4"), "5.000");
+    EXPECT_EQ(RulerDistance(true, RulerUnit::Mile, "0", "0", "0", "49200"), "9.320"); // 49200 ft
     // The edited texts are read in single precision, as the dialog's fields hold them.
+    const double metres = GeoDistance(46.0f, 7.0f, 46.001f, 7.0f);
     char expected[64];
-    std::snprintf(expected, sizeof expected, "%4.6f", GeoDistance(46.0f, 7.0f, 46.001f, 7.0f));
-    EXPECT_EQ(RulerDistance(false, "46", "7", "46.001", "7"), expected);
+    std::snprintf(expected, sizeof expected, "%4.6f", metres);
+    EXPECT_EQ(RulerDistance(false, RulerUnit::Meter, "46", "7", "46.001", "7"), expected);
+    std::snprintf(expected, sizeof expected, "%4.6f", metres / 0.3048);
+    EXPECT_EQ(RulerDistance(false, RulerUnit::Foot, "46", "7", "46.001", "7"), expected);
+    // Measured and calculated again from the fields as shown, each reading keeps its unit.
+    struct Case {
+        bool metric;
+        double unitFactor, x2;
+        RulerUnit unit;
+    };
+    for (const Case c :
+         {Case{true, 1.0, 14994.333, RulerUnit::Kilometre}, Case{true, 0.3048, 14994.333, RulerUnit::Mile},
+          Case{false, 1.0, 7.2, RulerUnit::Kilometre}, Case{false, 0.3048, 7.2, RulerUnit::Mile}}) {
+        p.doc.m_bMetricXY = c.metric ? 1 : 0;
+        p.doc.m_dUnitFactor = c.unitFactor;
+        const double y = c.metric ? 0.0 : 46.0, x1 = c.metric ? 0.0 : 7.0;
+        r = MeasureRuler(p.doc, x1, y, c.x2, y);
+        EXPECT_EQ(r.unit, c.unit);
+        const double measured = std::stod(r.distance);
+        const double again = std::stod(RulerDistance(r.metric, r.unit, r.left1, r.right1, r.left2, r.right2));
+        EXPECT_NEAR(again, measured, 0.002 * measured) << r.distanceLabel << " " << r.distance;
+    }
 }
 
 TEST(PointQuery, StatusTextForEachGraphInsideAndOutsideTheCoverage) {
@@ -151,7 +178,7 @@ TEST(PointQuery, InfoTextNamesTheApsThatCoverThePoint) {
     p.doc.m_aVelocity = {1000};   // cm/s
     CAPInfo few = ApAt(30, 30, 5);
     few.m_szSSID = MakeSsid("lab");
-    CAPInfo located = ApAt(30, 32, 100); // marker 2 px away
+    CAPInfo located = ApAt(30, 32, 100);         // marker 2 px away
     CAPInfo predicted = ApAt(90, 90, 100, -5.0); // no marker: its grid answers
     predicted.m_areaOrigin = CDataGeo(20, 20);
     predicted.m_areaSize = CDataGeo(20, 20);
@@ -164,14 +191,22 @@ TEST(PointQuery, InfoTextNamesTheApsThatCoverThePoint) {
                     "Lon = 30.00000, Lat = 30.00000 \n"
                     "Altitude =  1235 m, Velocity =  36.0 KPH\n"
                     "\n  RSSI     CH          MAC                  SSID\n"
-                    "\n -60 dBm  6  00-11-22-33-44-55  lab\n" // once per point under the mouse
+                    "\n -60 dBm  6  00-11-22-33-44-55  lab\n" // every reading under the mouse
                     "\n -60 dBm  6  00-11-22-33-44-55  lab\n"
                     "\n -60 dBm  6  00-11-22-33-44-55  lab\n"
                     "\n -60 dBm  6  00-11-22-33-44-55  lab\n"
                     "\n -60 dBm  6  00-11-22-33-44-55  lab\n"
                     "\n   (AP)      6  00-11-22-33-44-55  office\n"
                     "\n -72 dBm  6  00-11-22-33-44-55  office\n"
-                    "\n 7 selected APs cover this point \n");
+                    "\n 3 selected APs cover this point \n"); // the readings' AP counts once
+
+    // A placed AP with few points is named once however many of its points are near.
+    p.doc.m_aAPs = {few};
+    p.doc.m_aAPs[0].m_bFixed = 1;
+    const std::string placed = InfoText(p.doc, p.view, 30, 70, kSize, kSize);
+    EXPECT_EQ(placed.substr(placed.find("SSID\n")), "SSID\n"
+                                                    "\n   (AP)      6  00-11-22-33-44-55  lab\n"
+                                                    "\n 1 selected AP covers this point \n");
 
     // Feet, no path point under the mouse, a grid value at -100 dBm is not counted.
     p.doc.m_dUnitFactor = 0.3048;

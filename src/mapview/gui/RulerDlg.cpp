@@ -116,6 +116,7 @@ QLineEdit* CRulerDlg::field(int id) const {
 
 void CRulerDlg::setReading(const RulerReading& reading) {
     m_bMetric = reading.metric;
+    m_unit = reading.unit;
     for (int row = 0; row < 2; ++row) {
         m_leftLabel[row]->setText(Q(reading.leftLabel));
         m_rightLabel[row]->setText(Q(reading.rightLabel));
@@ -130,7 +131,7 @@ void CRulerDlg::setReading(const RulerReading& reading) {
 
 void CRulerDlg::calculate() {
     m_distance->setText(
-        Q(RulerDistance(m_bMetric, S(m_first[0]), S(m_first[1]), S(m_second[0]), S(m_second[1]))));
+        Q(RulerDistance(m_bMetric, m_unit, S(m_first[0]), S(m_first[1]), S(m_second[0]), S(m_second[1]))));
 }
 
 } // namespace plotra::gui

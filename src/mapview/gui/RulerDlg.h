@@ -18,7 +18,8 @@ class CRulerDlg : public QDialog {
 
     /// Fills the fields from a measurement; remembers whether the points are planar (m_bMetric).
     void setReading(const RulerReading& reading);
-    /// "Calculation": the distance of the four coordinate fields, the label unchanged.
+    /// "Calculation": the distance of the four coordinate fields in the unit the (unchanged) label
+    /// names.
     void calculate();
 
     /// The control of a dialog id (1022 ... 1085); null for another id.
@@ -30,8 +31,9 @@ class CRulerDlg : public QDialog {
     QLineEdit* AddField(int id, bool readOnly);
 
     bool m_bMetric = false;
-    QLineEdit* m_first[2] = {};  ///< 1023, 1025
-    QLineEdit* m_second[2] = {}; ///< 1024, 1026
+    RulerUnit m_unit = RulerUnit::Meter; ///< the unit of the distance label
+    QLineEdit* m_first[2] = {};          ///< 1023, 1025
+    QLineEdit* m_second[2] = {};         ///< 1024, 1026
     QLineEdit *m_leftLabel[2] = {}, *m_rightLabel[2] = {};
     QLineEdit* m_distanceLabel = nullptr;
     QLineEdit* m_distance = nullptr;
