@@ -7,6 +7,7 @@
 #include "model/PlotraDoc.h"
 #include "model/ViewState.h"
 
+#include <QFileInfo>
 #include <QPainter>
 #include <QSaveFile>
 
@@ -17,6 +18,8 @@
 namespace plotra {
 
 namespace {
+
+constexpr const char* kSaveCaption = "Save Graph Image";
 
 bool SizeAllowed(int width, int height) {
     return width >= 1 && height >= 1 && width <= kMaxPictureSide && height <= kMaxPictureSide;
@@ -83,12 +86,24 @@ bool SaveGraphImage(const CPlotraDoc& doc, UserPrompts& prompts) {
     FileChooserRequest request;
     request.title = "Save picture as a Bitmap file";
     request.filter = "BMP - Bitmap picture (*.bmp)|";
+    request.defaultExtension = "bmp";
     const auto chosen = prompts.chooseSaveFile(request);
     if (!chosen) return false;
+    // A name ending in ".png" asks for a PNG file, written as named; any other name gets the bitmap
+    // under the bitmap naming rule. The file chooser has confirmed the name it returned; a file the
+    // rule names differently has not been asked about yet.
+    const bool png = EndsWithPng(*chosen);
+    const std::string path = png ? *chosen : SaveGraphImageName(*chosen);
+    if (path != *chosen && QFileInfo::exists(QString::fromStdString(path)) &&
+        !prompts.askYesNo("The file \"" + path + "\" already exists.\nDo you want to replace it?",
+                          kSaveCaption))
+        return false;
     const QImage picture = GraphPictureOf(doc);
-    // A name ending in ".png" asks for a PNG file, written as named; any other name gets the bitmap.
-    if (EndsWithPng(*chosen)) return WritePngFile(*chosen, picture);
-    return WriteBmpFile(SaveGraphImageName(*chosen), picture);
+    if (!(png ? WritePngFile(path, picture) : WriteBmpFile(path, picture))) {
+        prompts.message("Could not write the file \"" + path + "\".", kSaveCaption, PromptIcon::Stop);
+        return false;
+    }
+    return true;
 }
 
 bool ExportGraphImage(CPlotraDoc& doc, const GraphImageOptions& options, UserPrompts& prompts,

@@ -32,7 +32,9 @@ void DrawPrintedGraph(QPainter& painter, const QRect& page, const QImage& pictur
 
 /// The "Save Graph Image..." command: asks for a path ("Save picture as a Bitmap file") and writes
 /// the document's last graph picture to SaveGraphImageName(path); a chosen name ending in ".png"
-/// gets a PNG file of that name instead. False when cancelled or unwritten.
+/// gets a PNG file of that name instead. When the file to be written is not the one chosen and
+/// exists already, asks before replacing it; a file that cannot be written is reported. False when
+/// cancelled, declined or unwritten.
 bool SaveGraphImage(const CPlotraDoc& doc, UserPrompts& prompts);
 
 /// \brief What the command-line image export draws beyond the document's display settings.

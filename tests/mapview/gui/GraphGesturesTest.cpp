@@ -12,8 +12,8 @@
 
 #include <QFile>
 #include <QGroupBox>
-#include <QLabel>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPainter>
@@ -22,6 +22,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <cstring>
 
@@ -475,14 +476,51 @@ TEST(GraphViewGestures, RulerMeasuresOnceWithItsDialog) {
         EXPECT_EQ(dialog->field(1024)->text().toStdString(), degrees.left2);
         EXPECT_EQ(dialog->field(1022)->text().toStdString(), degrees.distance);
         dialog->calculationButton()->click();
-        EXPECT_EQ(dialog->field(1022)->text().toStdString(),
-                  RulerDistance(false, degrees.left1, degrees.right1, degrees.left2, degrees.right2));
+        EXPECT_EQ(
+            dialog->field(1022)->text().toStdString(),
+            RulerDistance(false, degrees.unit, degrees.left1, degrees.right1, degrees.left2, degrees.right2));
         ++opened;
         return true;
     };
     geo.Press(a);
     geo.Release(b);
     EXPECT_EQ(opened, 2);
+}
+
+TEST(GraphViewGestures, RulerCalculationGivesTheDistanceInTheUnitOfItsLabel) {
+    CPlotraDoc doc;
+    doc.m_bMetricXY = 1;
+    doc.m_dUnitFactor = 0.3048; // feet: a long line is shown in miles
+    CRulerDlg dialog;
+    dialog.show();
+    const auto text = [&](int id) { return dialog.field(id)->text().toStdString(); };
+    const auto calculate = [&] {
+        QTest::mouseClick(dialog.calculationButton(), Qt::LeftButton);
+        return dialog.field(1022)->text().toDouble();
+    };
+    dialog.setReading(MeasureRuler(doc, 0, 0, 14994.333, 0));
+    EXPECT_EQ(text(1066), "Distance (Miles)");
+    EXPECT_EQ(text(1022), "9.319039");
+    EXPECT_EQ(calculate(), 9.319);
+    EXPECT_EQ(text(1066), "Distance (Miles)");
+    dialog.field(1026)->setText("5280"); // edited to one mile of 5280 ft: the label stays
+    EXPECT_EQ(calculate(), 1.0);
+
+    doc.m_dUnitFactor = 1.0; // metres: kilometres
+    dialog.setReading(MeasureRuler(doc, 0, 0, 14994.333, 0));
+    EXPECT_EQ(text(1066), "Distance (KMs)");
+    EXPECT_EQ(calculate(), 14.994);
+
+    doc.m_bMetricXY = 0; // degrees: kilometres, and miles in feet mode
+    for (const double unitFactor : {1.0, 0.3048}) {
+        doc.m_dUnitFactor = unitFactor;
+        dialog.setReading(MeasureRuler(doc, 7.0, 46.0, 7.2, 46.0));
+        EXPECT_EQ(text(1066), unitFactor > 0.5 ? "Distance (KMs)" : "Distance (Miles)");
+        const double measured = dialog.field(1022)->text().toDouble();
+        EXPECT_GT(measured, 9.0);
+        EXPECT_LT(measured, 16.0);
+        EXPECT_NEAR(calculate(), measured, 1e-4);
+    }
 }
 
 TEST(GraphViewExports, SavePrintPreviewAndKmlUseTheKeptPicture) {
@@ -554,4 +592,56 @@ TEST(GraphViewExports, SavePrintPreviewAndKmlUseTheKeptPicture) {
     EXPECT_TRUE(ReadAll(QString::fromStdString(kml)).contains("<href> campus/overlay.bmp </href>"));
     EXPECT_EQ(QImage(dir.filePath("campus/overlay.bmp")).convertToFormat(QImage::Format_RGB32), shown);
     EXPECT_TRUE(w.prompts.prompts.empty());
+}
+
+TEST(GraphViewExports, SaveGraphImageAsksAboutTheFileItWritesAndReportsAFailedWrite) {
+    GraphWindow w;
+    BuildDemo(w.doc());
+    w.Changed();
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString old = dir.filePath("a.bmp");
+    const auto oldFile = [&] {
+        QFile file(old);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("older picture");
+    };
+    oldFile();
+    const std::string question =
+        "The file \"" + old.toStdString() + "\" already exists.\nDo you want to replace it?";
+
+    // "a.v2.bmp" and "a" are both written as "a.bmp": the question names that file, and No keeps it.
+    w.prompts.saveFiles = {dir.filePath("a.v2.bmp").toStdString(), dir.filePath("a").toStdString()};
+    w.prompts.answers = {false, true};
+    w.view->runCommand(kCmdSaveGraphImage);
+    ASSERT_EQ(w.prompts.prompts.size(), 1u);
+    EXPECT_EQ(w.prompts.prompts[0].kind, "question");
+    EXPECT_EQ(w.prompts.prompts[0].caption, "Save Graph Image");
+    EXPECT_EQ(w.prompts.prompts[0].text, question);
+    EXPECT_EQ(ReadAll(old), "older picture");
+    EXPECT_FALSE(QFile::exists(dir.filePath("a.v2.bmp")));
+    w.view->runCommand(kCmdSaveGraphImage); // Yes replaces it
+    ASSERT_EQ(w.prompts.prompts.size(), 2u);
+    EXPECT_EQ(w.prompts.prompts[1].text, question);
+    EXPECT_TRUE(ReadAll(old).startsWith("BM"));
+    EXPECT_EQ(QImage(old).convertToFormat(QImage::Format_RGB32), w.view->picture());
+    EXPECT_EQ(w.prompts.choosers.back().defaultExtension, "bmp");
+
+    // The name chosen is the name written (the chooser has asked about it): no second question.
+    w.prompts.saveFiles = {old.toStdString()};
+    w.view->runCommand(kCmdSaveGraphImage);
+    EXPECT_EQ(w.prompts.prompts.size(), 2u);
+
+    // A file that cannot be written says so.
+    const QString folder = dir.filePath("taken.bmp");
+    ASSERT_TRUE(QDir().mkdir(folder)); // a folder where the picture should go
+    w.prompts.saveFiles = {folder.toStdString(), dir.filePath("missing/graph.png").toStdString()};
+    w.view->runCommand(kCmdSaveGraphImage);
+    w.view->runCommand(kCmdSaveGraphImage);
+    ASSERT_EQ(w.Messages().size(), 2u);
+    EXPECT_EQ(w.Messages()[0],
+              "Save Graph Image: Could not write the file \"" + folder.toStdString() + "\".");
+    EXPECT_EQ(w.Messages()[1], "Save Graph Image: Could not write the file \"" +
+                                   dir.filePath("missing/graph.png").toStdString() + "\".");
+    EXPECT_EQ(w.prompts.prompts.back().icon, PromptIcon::Stop);
 }
