@@ -28,7 +28,9 @@ void TextAt(QPainter& painter, int x, int y, const QString& text) {
     painter.drawText(x, y + painter.fontMetrics().ascent(), text);
 }
 
-QString Format(const char* format, double v) { return QString::fromLatin1(FormatText<64>(format, v).c_str()); }
+QString Format(const char* format, double v) {
+    return QString::fromLatin1(FormatText<64>(format, v).c_str());
+}
 
 // Latitude/longitude of a map position, or nothing when the document cannot convert. The
 // transformation is probed once per drawing so that a bad projection reports itself only once.
@@ -80,13 +82,13 @@ void DrawAxes(QPainter& painter, const CPlotraDoc& doc, const VisibleFrame& fram
                     Y = g->m_dY;
                 }
             }
-            if (!lonLat) {
-                TextAt(painter, px - 15, H - 15, Format("%5.2f", X / doc.m_dUnitFactor));
-                TextAt(painter, 0, py, Format("%5.2f", Y / doc.m_dUnitFactor));
-            } else {
-                TextAt(painter, px - 35, H - 15, Format("%3.5f", X));
-                TextAt(painter, 0, py, Format("%3.5f", Y));
-            }
+            const QString xText = lonLat ? Format("%3.5f", X) : Format("%5.2f", X / doc.m_dUnitFactor);
+            const QString yText = lonLat ? Format("%3.5f", Y) : Format("%5.2f", Y / doc.m_dUnitFactor);
+            // The label of the right edge (and any other that would run over it) ends at the edge:
+            // cut there it would read as another number.
+            const int xWidth = painter.fontMetrics().horizontalAdvance(xText);
+            TextAt(painter, std::max(0, std::min(px - (lonLat ? 35 : 15), W - 1 - xWidth)), H - 15, xText);
+            TextAt(painter, 0, py, yText);
         }
     }
 

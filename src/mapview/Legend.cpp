@@ -21,6 +21,22 @@ QFontMetrics MetricsFor(const QFont& font, const QPaintDevice* device) {
     return device ? QFontMetrics(font, const_cast<QPaintDevice*>(device)) : QFontMetrics(font);
 }
 
+QString LegendText(const std::string& s) {
+    return QString::fromLocal8Bit(s.c_str());
+}
+
+// Where the texts of a row start: titles, the labels after a colour swatch (a little apart from it),
+// the threshold labels (which open with a blank of their own) and the file names after the path mark.
+constexpr int kTitleX = 5, kLevelX = 34, kThresholdX = 30, kFileX = 40;
+// Room right of the widest text and below the last row, clear of the border.
+constexpr int kRightMargin = 5, kBottomMargin = 2;
+// The gap between the path rows and the contour blocks.
+constexpr int kBlockGap = 5;
+
+std::string ThresholdLabel(double value) {
+    return FormatText<64>(" >= %3.0f ", value);
+}
+
 } // namespace
 
 Legend::Legend() {
@@ -63,20 +79,39 @@ void Legend::Refresh(const CPlotraDoc& doc) {
 }
 
 QSize Legend::GetSize(const QPaintDevice* device) const {
+    // Measured from what Draw writes, so that every text of every row lies inside the legend.
     const QFontMetrics fm = MetricsFor(m_font, device);
-    const int cx = fm.horizontalAdvance(QLatin1Char('X'));
-    const int cy = fm.height();
-    const int h = cy + 2;
-    int width = 0;
+    const int h = fm.height() + 2;
+    int width = 0, height = 0;
+    const auto fit = [&](int x, const std::string& text) {
+        width = std::max(width, x + fm.horizontalAdvance(LegendText(text)) + kRightMargin);
+    };
     if (m_bShowPath) {
-        for (const CDataFile& f : m_aFiles)
-            if (f.m_bUse) width = std::max(width, static_cast<int>(f.m_strName.size()) * cx + 40);
+        fit(kTitleX, "Path");
+        height += h;
+        for (const CDataFile& f : m_aFiles) {
+            if (!f.m_bUse) continue;
+            fit(kFileX, f.m_strName);
+            height += h;
+        }
     }
-    int height = 0;
-    if (m_bShowPath) height += (static_cast<int>(m_aFileColor.size()) + 1) * h;
-    if (m_bMultiLevels) height += (5 * h + 10) * 2;
-    if (m_bSingleLevel) height += 20 + 2 * h;
-    return QSize(width, height);
+    if (m_bMultiLevels || m_bSingleLevel) height += kBlockGap;
+    if (m_bMultiLevels) {
+        fit(kTitleX, Title());
+        height += h;
+        for (int i = 0; i < static_cast<int>(m_aLevelColour.size()); ++i) {
+            fit(kLevelX, LevelLabel(i));
+            height += h;
+        }
+    }
+    if (m_bSingleLevel) {
+        fit(kTitleX, Title());
+        fit(kThresholdX, ThresholdLabel(m_dRangeMax));
+        fit(kThresholdX, ThresholdLabel(m_dRangeMin));
+        height += 3 * h;
+    }
+    if (width <= 0 || height <= 0) return QSize(0, 0);
+    return QSize(width, height + kBottomMargin);
 }
 
 std::string Legend::Title() const {
@@ -94,15 +129,15 @@ std::string Legend::LevelLabel(int i) const {
     char buffer[64];
     if (m_nGraph == 2) {
         if (i < 9)
-            std::snprintf(buffer, sizeof buffer, ", N=%d", i + 1);
+            std::snprintf(buffer, sizeof buffer, "N=%d", i + 1);
         else
-            std::snprintf(buffer, sizeof buffer, ", N>=10");
+            std::snprintf(buffer, sizeof buffer, "N>=10");
         return buffer;
     }
     // Truncations as the labels define them, held inside the int range for damaged ranges.
     const long long top = TruncPixel(m_dRangeMax);
     const long long step = TruncPixel((m_dRangeMax - TruncPixel(m_dRangeMin)) / 10.0);
-    std::snprintf(buffer, sizeof buffer, ", %lld:%lld", top - (i + 1) * step, top - i * step);
+    std::snprintf(buffer, sizeof buffer, "%lld:%lld", top - (i + 1) * step, top - i * step);
     return buffer;
 }
 
@@ -124,7 +159,7 @@ void Legend::Draw(QPainter& painter, const QRect& rect) const {
     int y = top;
     auto text = [&](int tx, int ty, const std::string& s) {
         painter.setPen(Qt::black);
-        painter.drawText(tx, ty + 1 + ascent, QString::fromLocal8Bit(s.c_str()));
+        painter.drawText(tx, ty + 1 + ascent, LegendText(s));
     };
     // A colour swatch blended onto the white legend with the overlay's transparency.
     auto swatch = [&](int sy, COLORREF colour) {
@@ -135,7 +170,7 @@ void Legend::Draw(QPainter& painter, const QRect& rect) const {
     };
 
     if (m_bShowPath) {
-        text(x + 5, y, "Path");
+        text(x + kTitleX, y, "Path");
         y += h;
         std::size_t colour = 0;
         for (const CDataFile& f : m_aFiles) {
@@ -147,28 +182,28 @@ void Legend::Draw(QPainter& painter, const QRect& rect) const {
             painter.setBrush(Qt::white);
             painter.drawLine(x + 10, mid, x + 35, mid);
             painter.drawEllipse(QPoint(x + 20, mid), 2, 2);
-            text(x + 40, y, f.m_strName);
+            text(x + kFileX, y, f.m_strName);
             y += h;
         }
     }
-    y += 5;
+    y += kBlockGap;
     if (m_bMultiLevels) {
-        text(x + 5, y, Title());
+        text(x + kTitleX, y, Title());
         y += h;
         for (int i = 0; i < static_cast<int>(m_aLevelColour.size()); ++i) {
             swatch(y, m_aLevelColour[static_cast<std::size_t>(i)]);
-            text(x + 30, y, LevelLabel(i));
+            text(x + kLevelX, y, LevelLabel(i));
             y += h;
         }
     }
     if (m_bSingleLevel) {
-        text(x + 5, y, Title());
+        text(x + kTitleX, y, Title());
         y += h;
         swatch(y, Rgb(128, 80, 0));
-        text(x + 30, y, FormatText<64>(" >= %3.0f ", m_dRangeMax));
+        text(x + kThresholdX, y, ThresholdLabel(m_dRangeMax));
         y += h;
         swatch(y, Rgb(128, 200, 0));
-        text(x + 30, y, FormatText<64>(" >= %3.0f ", m_dRangeMin));
+        text(x + kThresholdX, y, ThresholdLabel(m_dRangeMin));
     }
     painter.restore();
 }

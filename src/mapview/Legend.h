@@ -42,13 +42,14 @@ class Legend {
     /// Copies what the legend shows from the document. The range is that of the graph type; while the
     /// single contour is shown it is the contour range control's two thumbs.
     void Refresh(const CPlotraDoc& doc);
-    /// Width: the longest used file name in characters x "X" width + 40 (0 with the path hidden);
-    /// height: the path rows, the level block and the threshold block. Measured for \p device.
+    /// The size that holds every row Draw writes: the path rows, the level block and the threshold
+    /// block, as wide as their widest text (file names, titles, labels) plus a margin; 0 x 0 when
+    /// nothing is shown. Measured for \p device.
     QSize GetSize(const QPaintDevice* device) const;
     /// Draws the legend into \p rect (right and bottom edges exclusive).
     void Draw(QPainter& painter, const QRect& rect) const;
 
-    /// The label of level row i (0..9) of the multiple contours.
+    /// The label of level row i (0..9) of the multiple contours: "-37:-30" (low:high) or "N=3".
     std::string LevelLabel(int i) const;
     /// The title of the level blocks: "Power: dBm", "SNR: dB" or "N APs".
     std::string Title() const;

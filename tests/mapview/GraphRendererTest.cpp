@@ -2,6 +2,7 @@
 // planar map, so on a 401 x 401 picture model (x, y) is pixel (4x, 400 - 4y).
 #include "mapview/GraphRenderer.h"
 #include "mapview/ApIcons.h"
+#include "mapview/Axes.h"
 #include "mapview/BitmapFile.h"
 #include "mapview/CoverageImages.h"
 #include "mapview/Legend.h"
@@ -62,8 +63,8 @@ CAPInfo MakeAp(double x0, double y0, double size, std::size_t n, COLORREF colour
     ap.m_areaSize = CDataGeo(size, size);
     ap.m_posAP = CDataGeo(y0 + size / 2, x0 + size / 2);
     for (std::size_t i = 0; i < n; ++i)
-        ap.m_aApPoints.push_back(
-            MakeSample(y0 + size * static_cast<double>(i / 5 % 5) / 4, x0 + size * static_cast<double>(i % 5) / 4));
+        ap.m_aApPoints.push_back(MakeSample(y0 + size * static_cast<double>(i / 5 % 5) / 4,
+                                            x0 + size * static_cast<double>(i % 5) / 4));
     ap.m_nApGridCols = ap.m_nApGridRows = 3;
     ap.m_aCoverageBitmap.assign(9, colour);
     return ap;
@@ -195,7 +196,8 @@ TEST_F(GraphRenderer, TwoSurveyFilesAreTwoSeparatePolylines) {
     doc.m_bShowPath = 1;
     doc.m_aAPs.push_back(MakeAp(0, 0, 1, 1, 0));
     doc.m_aAPs[0].m_bSelected = 0;
-    doc.m_aPoints = {MakeSample(80, 20), MakeSample(80, 30), MakeSample(80, 40), MakeSample(20, 60), MakeSample(20, 70), MakeSample(20, 80)};
+    doc.m_aPoints = {MakeSample(80, 20), MakeSample(80, 30), MakeSample(80, 40),
+                     MakeSample(20, 60), MakeSample(20, 70), MakeSample(20, 80)};
     doc.m_aFilePathCount = {3, 3};
     doc.m_aFileColor = {Rgb(255, 0, 0), Rgb(0, 160, 0)};
     doc.m_aGpsState.assign(6, 2);
@@ -406,6 +408,72 @@ TEST_F(GraphRenderer, CompassLegendAndGridLinesHaveTheirPlaces) {
     EXPECT_EQ(rows, (std::vector<int>{100, 200, 300, 400}));
 }
 
+// Whatever the legend and the axes write stays inside their place: the legend's rectangle (it sits
+// at the picture's right edge, so a text beyond it is cut there) and the picture itself.
+TEST_F(GraphRenderer, LegendTextsAndTheLastAxisLabelStayInside) {
+    CPlotraDoc doc;
+    doc.m_bCombined = 1;
+    doc.m_dPowerMax = -30, doc.m_dPowerMin = -100;
+    CDataFile shortName, longName;
+    shortName.m_strName = "a.hsd";
+    longName.m_strName = "a-rather-long-survey-file-name.hsd";
+    struct Case {
+        int path, multi, single, graph;
+        std::vector<CDataFile> files;
+    };
+    const Case cases[] = {{1, 1, 0, 1, {shortName}}, {0, 1, 0, 1, {}},         {0, 1, 0, 3, {}},
+                          {1, 0, 1, 1, {shortName}}, {1, 1, 0, 2, {longName}}, {1, 0, 0, 1, {longName}}};
+    for (const Case& c : cases) {
+        doc.m_bShowPath = c.path;
+        doc.m_bMultiContours = c.multi;
+        doc.m_bShowContour = c.single;
+        doc.m_nGraphType = c.graph;
+        doc.m_aFiles = c.files;
+        doc.m_aFileColor.assign(c.files.size(), Rgb(255, 0, 0));
+        Legend legend;
+        legend.Refresh(doc);
+        QImage image(400, 400, QImage::Format_RGB32);
+        image.fill(Qt::green); // nothing the legend draws
+        const QSize size = legend.GetSize(&image);
+        ASSERT_GT(size.width(), 0) << "the levels are shown with or without the path";
+        ASSERT_LT(size.width(), 300);
+        ASSERT_GT(size.height(), 0);
+        {
+            QPainter p(&image);
+            legend.Draw(p, QRect(QPoint(0, 0), size));
+        }
+        int outside = 0, inkRight = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QRgb px = At(image, x, y);
+                if (x >= size.width() || y >= size.height())
+                    outside += px != Rgb32(0, 255, 0);
+                else if (qGray(px) < 128 && x > 0 && y < size.height() - 1)
+                    inkRight = std::max(inkRight, x); // dark text, not the border
+            }
+        EXPECT_EQ(outside, 0) << "case path " << c.path << " multi " << c.multi << " graph " << c.graph;
+        EXPECT_GT(inkRight, size.width() - 12) << "the legend is no wider than its texts";
+    }
+
+    // Axis labels of a 400-pixel target drawn on a wider picture: nothing beyond x = 399. The last
+    // label reads "210.00" in metres, "-122.30000" in degrees.
+    doc.m_dUnitFactor = 1.0;
+    for (const bool lonLat : {false, true}) {
+        doc.m_bShowLonLat = lonLat ? 1 : 0;
+        doc.m_bMetricXY = lonLat ? 0 : 1;
+        const VisibleFrame frame =
+            lonLat ? VisibleFrame{-122.5, 47.5, 0.2, 0.1} : VisibleFrame{0, 0, 210, 100};
+        QImage image(480, 300, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        {
+            QPainter p(&image);
+            DrawAxes(p, doc, frame, 400, 300, false, false);
+        }
+        EXPECT_FALSE(AnyNonWhite(image, QRect(400, 0, 80, 300))) << (lonLat ? "degrees" : "metres");
+        EXPECT_TRUE(AnyNonWhite(image, QRect(370, 280, 30, 20))) << "the last label is drawn";
+    }
+}
+
 TEST_F(GraphRenderer, KeepsTheLastPictureWithTheDocument) {
     CPlotraDoc doc;
     Planar(doc);
@@ -487,19 +555,18 @@ TEST(Legend, SizeLabelsAndFileColours) {
     Legend legend;
     legend.Refresh(doc);
     QImage device(10, 10, QImage::Format_RGB32);
-    EXPECT_EQ(legend.GetSize(&device).width(), 0); // path hidden
-    EXPECT_EQ(legend.LevelLabel(0), ", -37:-30");
-    EXPECT_EQ(legend.LevelLabel(1), ", -44:-37");
-    EXPECT_EQ(legend.LevelLabel(9), ", -100:-93");
+    EXPECT_EQ(legend.LevelLabel(0), "-37:-30");
+    EXPECT_EQ(legend.LevelLabel(1), "-44:-37");
+    EXPECT_EQ(legend.LevelLabel(9), "-100:-93");
     EXPECT_EQ(legend.Title(), "Power: dBm");
     EXPECT_EQ(legend.m_aLevelColour[0], doc.m_crPalette[9]);
 
     doc.m_nGraphType = 3;
     legend.Refresh(doc);
     EXPECT_EQ(legend.Title(), "N APs");
-    EXPECT_EQ(legend.LevelLabel(0), ", N=1");
-    EXPECT_EQ(legend.LevelLabel(8), ", N=9");
-    EXPECT_EQ(legend.LevelLabel(9), ", N>=10");
+    EXPECT_EQ(legend.LevelLabel(0), "N=1");
+    EXPECT_EQ(legend.LevelLabel(8), "N=9");
+    EXPECT_EQ(legend.LevelLabel(9), "N>=10");
 
     // The single contour's range comes from the contour range control's thumbs.
     doc.m_nGraphType = 1;
@@ -509,7 +576,7 @@ TEST(Legend, SizeLabelsAndFileColours) {
     EXPECT_EQ(legend.m_dRangeMin, -85);
     EXPECT_EQ(legend.m_dRangeMax, -55);
 
-    // Files that are not used take no colour; the height counts every file colour.
+    // Files that are not used take no colour and no row.
     doc.m_bShowPath = 1;
     doc.m_bShowContour = 0;
     doc.m_bMultiContours = 0;
@@ -520,10 +587,9 @@ TEST(Legend, SizeLabelsAndFileColours) {
     doc.m_aFileColor = {Rgb(255, 0, 0), Rgb(0, 0, 255)};
     legend.Refresh(doc);
     const QFontMetrics fm(legend.m_font, &device);
-    const int cx = fm.horizontalAdvance(QLatin1Char('X')), h = fm.height() + 2;
+    const int h = fm.height() + 2;
     const QSize size = legend.GetSize(&device);
-    EXPECT_EQ(size.width(), 9 * cx + 40);
-    EXPECT_EQ(size.height(), 3 * h);
+    EXPECT_EQ(size.height(), 3 * h + 2);
     QImage picture(size.width() + 10, size.height() + 10, QImage::Format_RGB32);
     picture.fill(Qt::white);
     {

@@ -187,7 +187,7 @@ TEST(LegendColours, EveryLevelRowShowsTheColourItsBandIsDrawnIn) {
                 row.low = i + 0.5, row.high = i < 9 ? i + 1.5 : std::numeric_limits<double>::infinity();
             } else {
                 int lo = 0, hi = 0;
-                ASSERT_EQ(std::sscanf(legend.LevelLabel(i).c_str(), ", %d:%d", &lo, &hi), 2);
+                ASSERT_EQ(std::sscanf(legend.LevelLabel(i).c_str(), "%d:%d", &lo, &hi), 2);
                 row.low = lo, row.high = hi;
             }
             rows.push_back(row);

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QPainter>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QTest>
@@ -284,6 +285,31 @@ TEST(GraphViewPicture, RepaintsKeepThePictureUntilTheDocumentOrTheViewChanges) {
     EXPECT_TRUE(wnd->isVisible());
     EXPECT_EQ(wnd->geometry(), QRect(800 - size.width(), 0, size.width(), size.height()));
     EXPECT_EQ(wnd->grab().toImage().convertToFormat(QImage::Format_RGB32), first.copy(wnd->geometry()));
+    // Every text of the legend lies inside its window, with short file names and with the path
+    // hidden too: the legend drawn alone leaves nothing beyond the window's size, and the window
+    // shows exactly that drawing.
+    for (CDataFile& file : w.doc().m_aFiles)
+        file.m_strName = "a";
+    for (const int path : {1, 0}) {
+        w.doc().m_bShowPath = path;
+        w.Changed();
+        legend.Refresh(w.doc());
+        const QImage picture = w.view->picture();
+        const QSize part = legend.GetSize(&picture);
+        ASSERT_TRUE(wnd->isVisible()) << "path " << path;
+        ASSERT_EQ(wnd->geometry(), QRect(800 - part.width(), 0, part.width(), part.height()));
+        QImage alone(part + QSize(200, 50), QImage::Format_RGB32);
+        alone.fill(Qt::green);
+        {
+            QPainter p(&alone);
+            legend.Draw(p, QRect(QPoint(0, 0), part));
+        }
+        QImage green(200, alone.height(), QImage::Format_RGB32);
+        green.fill(Qt::green);
+        EXPECT_EQ(alone.copy(QRect(part.width(), 0, 200, alone.height())), green) << "path " << path;
+        EXPECT_EQ(wnd->grab().toImage().convertToFormat(QImage::Format_RGB32),
+                  alone.copy(QRect(QPoint(0, 0), part)));
+    }
 
     // An edit through the document, a view toggle and a new size each give a new picture.
     w.doc().SetAlpha(60);
