@@ -25,6 +25,8 @@ CResolutionControl::CResolutionControl(artwork::ResolutionArt art, QWidget* pare
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFixedSize(GetSize());
+    // The grid slider chooses divisions; the user sees the lines the grid draws between the edges.
+    if (art == artwork::ResolutionArt::Grid) m_countOffset = -1;
     setToolTip(tr("Drag the thumb; the mark at the left end resets"));
 }
 
@@ -54,7 +56,19 @@ double CResolutionControl::Value() const {
     return (m_max - m_min) * m_pos / kTrack + m_min;
 }
 
+void CResolutionControl::SetCountShown(int offset) {
+    m_countOffset = offset;
+    update();
+}
+
 QString CResolutionControl::ValueText() const {
+    // A count is what the owner makes of the value (truncated), never the value rounded: between
+    // two whole values the thumb would otherwise show one more than the owner uses.
+    if (m_countOffset) {
+        const double v = Value();
+        const int count = std::isfinite(v) && std::fabs(v) < 1e9 ? static_cast<int>(v) : 0;
+        return QString::asprintf("%4d ", count + *m_countOffset) + m_unit;
+    }
     return QString::asprintf(m_whole ? "%4.0f " : "%4.1f ", Value()) + m_unit;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 /// \brief CResolutionControl: a slider with one thumb that selects a real value shown with its unit
-/// (grid lines; the coverage cell size in metres or feet). The thumb stands at a whole pixel 0..84 of
+/// (grid divisions, labelled with the grid lines they give; the coverage cell size in metres or
+/// feet). The thumb stands at a whole pixel 0..84 of
 /// its track, and the value is (maximum - minimum) * position / 84 + minimum. A click on the small
 /// mark at the left end puts the thumb back at the default value. The owner hears of every change
 /// (notified, code 101, with the value).
@@ -12,6 +13,8 @@
 
 #include <QImage>
 #include <QWidget>
+
+#include <optional>
 
 namespace plotra::gui {
 
@@ -29,6 +32,10 @@ class CResolutionControl : public QWidget {
                        const QString& unit);
     /// Show the value without decimals ("%4.0f") or with one ("%4.1f").
     void SetWholeNumbers(bool whole);
+    /// For a value its owner takes as a whole count (truncated): the label shows that count plus
+    /// \p offset ("%4d"), so that it names what the count gives. The grid slider starts with -1:
+    /// its value is the number of divisions, and the grid lines between the edges are one fewer.
+    void SetCountShown(int offset);
 
     int Position() const { return m_pos; }
     /// The value of the thumb's position.
@@ -37,7 +44,7 @@ class CResolutionControl : public QWidget {
     double Maximum() const { return m_max; }
     double Default() const { return m_default; }
     QString Unit() const { return m_unit; }
-    /// The value text as drawn: "%4.0f %s" or "%4.1f %s".
+    /// The value text as drawn: "%4.0f %s" or "%4.1f %s", or "%4d %s" with the count shown.
     QString ValueText() const;
     /// kThumb while the mouse holds the thumb, otherwise kNone (a reset happens at the press).
     int DragState() const { return m_drag; }
@@ -70,6 +77,7 @@ class CResolutionControl : public QWidget {
     QString m_unit;
     double m_max = 10.0, m_min = 1.0, m_default = 5.0;
     bool m_whole = true;
+    std::optional<int> m_countOffset;
 };
 
 } // namespace plotra::gui

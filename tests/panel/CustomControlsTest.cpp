@@ -1,6 +1,7 @@
 // The panel's own controls: the two-thumb slider's arithmetic and drags, the one-thumb slider's
 // positions, reset and texts, the three-frame toggle and the picture button; mouse and keyboard.
 #include "PanelFixture.h"
+#include "mapview/Axes.h"
 #include "panel/BitCheckButton.h"
 #include "panel/ImageTextButton.h"
 #include "panel/PanelArtwork.h"
@@ -9,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -93,6 +95,8 @@ TEST(ResolutionControl, PositionsValuesTextsResetAndDrag) {
     grid.show();
     grid.SetParameters(5, 3, 10, 5, "Lines");
     EXPECT_EQ(grid.Position(), 24);
+    EXPECT_EQ(grid.ValueText(), "   4 Lines"); // five divisions: four lines between the edges
+    grid.SetCountShown(0);
     EXPECT_EQ(grid.ValueText(), "   5 Lines");
 
     QSignalSpy spy(&matrix, &CResolutionControl::notified);
@@ -125,6 +129,44 @@ TEST(ResolutionControl, PositionsValuesTextsResetAndDrag) {
     // A range of one value keeps the thumb at the left end.
     matrix.SetParameters(7, 7, 7, 7, "Feet(X)");
     EXPECT_EQ(matrix.Position(), 0);
+}
+
+// The grid slider's label against the grid the graph draws with the panel's value, at every pixel
+// of the track reached by keyboard.
+TEST(ResolutionControl, GridLabelCountsTheLinesTheGraphDraws) {
+    PanelFixture f;
+    f.LoadProject();
+    auto* grid = f.Find<CResolutionControl>("186");
+    ASSERT_NE(grid, nullptr);
+    const int W = 400, H = 300;
+    const auto linesDrawn = [&] {
+        QImage image(W, H, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        {
+            QPainter p(&image);
+            plotra::DrawAxes(p, f.doc, plotra::VisibleFrame{0, 0, 100, 100}, W, H, true, false);
+        }
+        int lines = 0;
+        for (int x = 0; x < W; ++x) {
+            int yellow = 0;
+            for (int y = 0; y < H; ++y)
+                yellow += (image.pixel(x, y) & 0xFFFFFF) == 0xFFFF00;
+            lines += yellow > H / 4;
+        }
+        return lines;
+    };
+    grid->setFocus();
+    QTest::keyClick(grid, Qt::Key_Home);
+    for (int position = 0; position <= CResolutionControl::kTrack; ++position) {
+        ASSERT_EQ(grid->Position(), position);
+        const QString text = grid->ValueText();
+        ASSERT_TRUE(text.endsWith(" Lines"));
+        EXPECT_EQ(text.chopped(6).trimmed().toInt(), linesDrawn())
+            << "at " << position << ": " << text.toStdString() << ", " << f.doc.m_nGridDivisions
+            << " divisions";
+        QTest::keyClick(grid, Qt::Key_Right);
+    }
+    EXPECT_EQ(grid->ValueText(), "   9 Lines");
 }
 
 TEST(CustomButtons, ToggleFramesAndPictureButtonStates) {
