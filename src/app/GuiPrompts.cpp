@@ -4,6 +4,8 @@
 #include <QMessageBox>
 #include <QStringList>
 
+#include <algorithm>
+
 namespace plotra::gui {
 
 QString QtFileFilter(const std::string& filter) {
@@ -22,18 +24,34 @@ QString QtFileFilter(const std::string& filter) {
     return filters.join(";;");
 }
 
+void SetFittingText(QMessageBox& box, const QString& text, int maxLines) {
+    maxLines = std::max(maxLines, 1);
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    if (lines.size() <= maxLines) {
+        box.setText(text);
+        return;
+    }
+    // A list of a thousand APs would make a box taller than any screen, its buttons out of reach:
+    // the box shows the head of the list and keeps all of it under "Show Details".
+    const qsizetype left = lines.size() - maxLines;
+    box.setText(lines.mid(0, maxLines).join(QLatin1Char('\n')) + QLatin1Char('\n') +
+                QString::fromUtf8("\u2026 and %1 more").arg(left));
+    box.setDetailedText(text);
+}
+
 void GuiPrompts::message(const std::string& text, const std::string& caption, PromptIcon icon) {
-    const QMessageBox::Icon qicon = icon == PromptIcon::Stop          ? QMessageBox::Critical
-                                    : icon == PromptIcon::Warning     ? QMessageBox::Warning
-                                                                      : QMessageBox::Information;
-    QMessageBox box(qicon, QString::fromStdString(caption), QString::fromStdString(text), QMessageBox::Ok,
-                    m_parent);
+    const QMessageBox::Icon qicon = icon == PromptIcon::Stop      ? QMessageBox::Critical
+                                    : icon == PromptIcon::Warning ? QMessageBox::Warning
+                                                                  : QMessageBox::Information;
+    QMessageBox box(qicon, QString::fromStdString(caption), QString(), QMessageBox::Ok, m_parent);
+    SetFittingText(box, QString::fromStdString(text));
     box.exec();
 }
 
 bool GuiPrompts::askYesNo(const std::string& text, const std::string& caption) {
-    QMessageBox box(QMessageBox::Information, QString::fromStdString(caption), QString::fromStdString(text),
+    QMessageBox box(QMessageBox::Information, QString::fromStdString(caption), QString(),
                     QMessageBox::Yes | QMessageBox::No, m_parent);
+    SetFittingText(box, QString::fromStdString(text));
     return box.exec() == QMessageBox::Yes;
 }
 
@@ -60,7 +78,8 @@ std::optional<std::string> GuiPrompts::chooseSaveFile(const FileChooserRequest& 
     return RunFileDialog(m_parent, request, true);
 }
 
-std::optional<SurveySelection> GuiPrompts::chooseSurveyFiles(const std::vector<CDataFile>& current, bool merge) {
+std::optional<SurveySelection> GuiPrompts::chooseSurveyFiles(const std::vector<CDataFile>& current,
+                                                             bool merge) {
     if (!surveyChooser) return std::nullopt;
     return surveyChooser(m_parent, current, merge);
 }

@@ -2,7 +2,6 @@
 
 #include "panel/PanelArtwork.h"
 
-
 #include <algorithm>
 
 namespace plotra::gui {
@@ -137,6 +136,7 @@ void ApTreeBuilder::RebuildApTree() {
     }
     m_tree.addTopLevelItems(tops);
     m_tree.expandAll();
+    ApplyFilter();
     m_tree.setUpdatesEnabled(true);
     m_tree.scrollToTop();
 }
@@ -177,6 +177,56 @@ void ApTreeBuilder::UpdateTicks(const std::vector<int>& aps) {
     }
     for (int i : aps)
         updateAp(i);
+}
+
+void ApTreeBuilder::UpdateGroupTicks(int group) {
+    QTreeWidgetItem* groupItem = GroupItem(group);
+    if (!groupItem) return;
+    std::vector<int> members;
+    members.reserve(static_cast<std::size_t>(groupItem->childCount()));
+    for (int c = 0; c < groupItem->childCount(); ++c)
+        members.push_back(ApTreeCtrl::ItemData(groupItem->child(c)));
+    const auto& groups = m_doc.m_groups.m_aGroups;
+    if (static_cast<std::size_t>(group) < groups.size())
+        groupItem->setCheckState(0, Tick(groups[static_cast<std::size_t>(group)].m_bSelected));
+    if (!members.empty()) UpdateTicks(members);
+}
+
+bool ApTreeBuilder::ApMatches(const CAPInfo& ap, const QString& filter) {
+    if (filter.isEmpty()) return true;
+    const QString mac = QString::fromStdString(ap.MacText());
+    // The MAC is shown with dashes; one copied from elsewhere often has colons.
+    QString macFilter = filter;
+    macFilter.replace(QLatin1Char(':'), QLatin1Char('-'));
+    return mac.contains(macFilter, Qt::CaseInsensitive) ||
+           FromBytes(ap.SsidText()).contains(filter, Qt::CaseInsensitive);
+}
+
+void ApTreeBuilder::SetFilter(const QString& text) {
+    const QString filter = text.trimmed();
+    if (filter == m_filter) return;
+    m_filter = filter;
+    m_tree.setUpdatesEnabled(false);
+    ApplyFilter();
+    m_tree.setUpdatesEnabled(true);
+}
+
+void ApTreeBuilder::ApplyFilter() {
+    const auto& aps = m_doc.m_aAPs;
+    for (QTreeWidgetItem* groupItem : m_groupItems) {
+        bool anyShown = false;
+        for (int c = 0; c < groupItem->childCount(); ++c) {
+            QTreeWidgetItem* child = groupItem->child(c);
+            const int i = ApTreeCtrl::ItemData(child);
+            const bool shown = i >= 0 && static_cast<std::size_t>(i) < aps.size() &&
+                               ApMatches(aps[static_cast<std::size_t>(i)], m_filter);
+            if (child->isHidden() == shown) child->setHidden(!shown);
+            anyShown = anyShown || shown;
+        }
+        // A group with nothing to show goes too; an empty group (no members) shows while unfiltered.
+        const bool groupShown = anyShown || (m_filter.isEmpty() && groupItem->childCount() == 0);
+        if (groupItem->isHidden() == groupShown) groupItem->setHidden(!groupShown);
+    }
 }
 
 QTreeWidgetItem* ApTreeBuilder::ApItem(int ap) const {

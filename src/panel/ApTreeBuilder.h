@@ -42,6 +42,16 @@ class ApTreeBuilder {
     void RefreshApTreeIcons();
     /// The tick boxes of the listed APs and of their groups (every item when the list is empty).
     void UpdateTicks(const std::vector<int>& aps);
+    /// The tick boxes of a group item and of every AP in it.
+    void UpdateGroupTicks(int group);
+
+    /// Shows only the APs whose MAC or SSID contains \p text (case-insensitive; a MAC may be typed
+    /// with colons) and the groups with at least one of them shown; an empty text shows everything.
+    /// Ticks are left as they are. The filter holds across rebuilds.
+    void SetFilter(const QString& text);
+    const QString& Filter() const { return m_filter; }
+    /// Whether an AP passes a filter text (already trimmed).
+    static bool ApMatches(const CAPInfo& ap, const QString& filter);
 
     QTreeWidgetItem* ApItem(int ap) const;
     QTreeWidgetItem* GroupItem(int group) const;
@@ -57,6 +67,8 @@ class ApTreeBuilder {
     /// Step 2 of a rebuild: the swatches of the colour mode (per AP or per group).
     void PaintModeSwatches();
     QIcon SwatchIcon(COLORREF colour, bool dot);
+    /// Hides the items that the filter leaves out.
+    void ApplyFilter();
 
     ApTreeCtrl& m_tree;
     const CPlotraDoc& m_doc;
@@ -66,6 +78,7 @@ class ApTreeBuilder {
     std::vector<QTreeWidgetItem*> m_groupItems; ///< by group index
     /// Swatches made so far, by colour and shape: a project has far fewer colours than APs.
     std::unordered_map<std::uint64_t, QIcon> m_swatches;
+    QString m_filter;
 };
 
 } // namespace plotra::gui

@@ -23,9 +23,13 @@ void ApTreeCtrl::ExpandAll() {
         topLevelItem(i)->setExpanded(true);
 }
 
-int ApTreeCtrl::ItemData(const QTreeWidgetItem* item) { return item ? item->data(0, Qt::UserRole).toInt() : 0; }
+int ApTreeCtrl::ItemData(const QTreeWidgetItem* item) {
+    return item ? item->data(0, Qt::UserRole).toInt() : 0;
+}
 
-void ApTreeCtrl::SetItemData(QTreeWidgetItem* item, int data) { item->setData(0, Qt::UserRole, data); }
+void ApTreeCtrl::SetItemData(QTreeWidgetItem* item, int data) {
+    item->setData(0, Qt::UserRole, data);
+}
 
 ApTreeCtrl::Hit ApTreeCtrl::HitTest(const QPoint& point, QTreeWidgetItem** hitItem) const {
     QTreeWidgetItem* item = itemAt(point);
@@ -46,10 +50,16 @@ ApTreeCtrl::Hit ApTreeCtrl::HitTest(const QPoint& point, QTreeWidgetItem** hitIt
     return Hit::Text;
 }
 
+void ApTreeCtrl::ToggleTick(QTreeWidgetItem* item) {
+    setCurrentItem(item);
+    item->setCheckState(0, item->checkState(0) == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+    emit tickClicked(item);
+}
+
 void ApTreeCtrl::mousePressEvent(QMouseEvent* event) {
     QTreeWidgetItem* item = nullptr;
     const Hit hit = HitTest(event->position().toPoint(), &item);
-    m_pressedTick = nullptr;
+    m_pressedTick = QPersistentModelIndex();
     if (event->button() == Qt::RightButton) {
         QTreeWidget::mousePressEvent(event);
         if (hit == Hit::Icon) emit iconRightClicked(item);
@@ -57,10 +67,8 @@ void ApTreeCtrl::mousePressEvent(QMouseEvent* event) {
     }
     if (event->button() == Qt::LeftButton && hit == Hit::TickBox) {
         // The tick toggles here, so that the owner hears of the new state.
-        m_pressedTick = item;
-        setCurrentItem(item);
-        item->setCheckState(0, item->checkState(0) == Qt::Checked ? Qt::Unchecked : Qt::Checked);
-        emit tickClicked(item);
+        m_pressedTick = indexFromItem(item);
+        ToggleTick(item);
         event->accept();
         return;
     }
@@ -68,10 +76,31 @@ void ApTreeCtrl::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && hit == Hit::Icon) emit iconClicked(item);
 }
 
+void ApTreeCtrl::mouseDoubleClickEvent(QMouseEvent* event) {
+    QTreeWidgetItem* item = nullptr;
+    const Hit hit = HitTest(event->position().toPoint(), &item);
+    if (hit != Hit::TickBox) {
+        QTreeWidget::mouseDoubleClickEvent(event);
+        return;
+    }
+    // The view would take a double click on a box for a press of its own and toggle the tick once
+    // more, or let the item's delegate toggle it on the release, where the owner never hears of it.
+    // A double click is two clicks: the second press has normally toggled already; a double click
+    // that comes without that press (some platforms and input methods) toggles here.
+    const QPersistentModelIndex index = indexFromItem(item);
+    if (event->button() == Qt::LeftButton && m_pressedTick != index) {
+        m_pressedTick = index;
+        ToggleTick(item);
+    }
+    event->accept();
+}
+
 void ApTreeCtrl::mouseReleaseEvent(QMouseEvent* event) {
-    // The view would toggle a tick box again on release; the press has done it already.
-    if (m_pressedTick) {
-        m_pressedTick = nullptr;
+    // The view would toggle a tick box again on release; the press has done it already, and a
+    // release on a box whose press went elsewhere must not toggle it unseen either.
+    const bool onBox = HitTest(event->position().toPoint()) == Hit::TickBox;
+    if (m_pressedTick.isValid() || onBox) {
+        m_pressedTick = QPersistentModelIndex();
         event->accept();
         return;
     }
@@ -81,8 +110,7 @@ void ApTreeCtrl::mouseReleaseEvent(QMouseEvent* event) {
 void ApTreeCtrl::keyPressEvent(QKeyEvent* event) {
     QTreeWidgetItem* item = currentItem();
     if (event->key() == Qt::Key_Space && item && (item->flags() & Qt::ItemIsUserCheckable)) {
-        item->setCheckState(0, item->checkState(0) == Qt::Checked ? Qt::Unchecked : Qt::Checked);
-        emit tickClicked(item);
+        ToggleTick(item);
         event->accept();
         return;
     }

@@ -149,7 +149,8 @@ void CControlView::BuildControls() {
 
     m_headerSorting = header("171", QStringLiteral("AP Sorting & Selection"));
     column->addWidget(m_headerSorting);
-    column->addWidget(m_bodySorting = BuildSortingSection());
+    // The open sorting section takes the height the other sections leave, for its tree.
+    column->addWidget(m_bodySorting = BuildSortingSection(), 1);
     column->addWidget(m_gapSorting = Gap(m_content, 30));
 
     m_headerReliability = header("101", QStringLiteral("Reliability Analysis"));
@@ -169,7 +170,8 @@ void CControlView::BuildControls() {
     graph->addWidget(m_headerGraph);
     graph->addWidget(BuildGraphSection());
     column->addWidget(m_graphSection);
-    column->addStretch(1);
+    // The spare height while the sorting section is closed (an open one has the larger stretch).
+    column->addStretch(0);
 
     setWidget(m_content);
     setWidgetResizable(true);
@@ -259,11 +261,19 @@ QWidget* CControlView::BuildSortingSection() {
     column->addWidget(m_powerRange);
     column->addSpacing(8);
 
+    m_treeFilter = new QLineEdit(body);
+    m_treeFilter->setObjectName("apFilter");
+    m_treeFilter->setPlaceholderText(QStringLiteral("Filter by MAC or SSID"));
+    m_treeFilter->setClearButtonEnabled(true);
+    m_treeFilter->setFont(m_fontEdit);
+    column->addWidget(m_treeFilter);
+
     m_tree = new ApTreeCtrl(body);
     m_tree->setObjectName("165");
-    // At least the header's width, wider with the pane; long item texts scroll sideways.
+    // At least the header's width, wider with the pane; long item texts scroll sideways. At least a
+    // few rows high, and any height the pane has to spare: a survey can hold a thousand APs.
     m_tree->setMinimumWidth(208);
-    m_tree->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    m_tree->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     m_tree->setIconSize(QSize(16, 16));
     m_tree->setIndentation(14);
     m_tree->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
@@ -273,7 +283,7 @@ QWidget* CControlView::BuildSortingSection() {
     m_tree->setPalette(palette);
     m_tree->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_treeBuilder = std::make_unique<ApTreeBuilder>(*m_tree, Doc());
-    column->addWidget(m_tree);
+    column->addWidget(m_tree, 1);
     column->addWidget(m_selectedApBlock = BuildSelectedApBlock());
     return body;
 }
@@ -659,6 +669,8 @@ void CControlView::Connect() {
         SyncFromDocument();
     });
 
+    connect(m_treeFilter, &QLineEdit::textChanged, this,
+            [this](const QString& text) { m_treeBuilder->SetFilter(text); });
     connect(m_tree, &ApTreeCtrl::tickClicked, this, &CControlView::OnTickClicked);
     connect(m_tree, &ApTreeCtrl::iconClicked, this, &CControlView::OnIconClicked);
     connect(m_tree, &ApTreeCtrl::iconRightClicked, this, &CControlView::OnIconRightClicked);
@@ -671,8 +683,12 @@ void CControlView::OnTickClicked(QTreeWidgetItem* item) {
         Doc().SetGroupTicked(-1 - data, ticked);
     else
         Doc().SetApTicked(data, ticked);
-    // The notice has brought the concerned items up to date; an edit that was refused has sent none.
-    if (data >= 0) m_treeBuilder->UpdateTicks({data});
+    // The notice has brought the concerned items up to date; an edit that was refused has sent none,
+    // and the tick boxes must show the document's ticks, not the click's.
+    if (data >= 0)
+        m_treeBuilder->UpdateTicks({data});
+    else
+        m_treeBuilder->UpdateGroupTicks(-1 - data);
     SyncFromDocument();
 }
 
@@ -819,7 +835,7 @@ void CControlView::SyncFromDocument() {
     m_radioChannel->setChecked(doc.m_nSortMode == 2);
     if (!m_powerRange->Dragging()) m_powerRange->SetValues(doc.m_nPowerRangeLow, doc.m_nPowerRangeHigh);
     const int shownAps = static_cast<int>(std::min<std::size_t>(doc.m_aAPs.size(), 5));
-    m_tree->setFixedHeight((shownAps + 3) * m_lineHeight);
+    m_tree->setMinimumHeight((shownAps + 3) * m_lineHeight);
     const bool selectedShown = SelectedApShown(doc);
     m_selectedApBlock->setVisible(selectedShown);
     if (selectedShown) SyncSelectedAp(false);

@@ -105,6 +105,7 @@ class CControlView : public QScrollArea, public CommandTarget {
     // AP Sorting & Selection.
     QRadioButton *m_radioSsid, *m_radioChannel;
     CRangeControl* m_powerRange;
+    QLineEdit* m_treeFilter; ///< shows only the APs whose MAC or SSID holds its text
     ApTreeCtrl* m_tree;
     std::unique_ptr<ApTreeBuilder> m_treeBuilder;
     QLabel *m_labelApY, *m_labelApX;

@@ -1,11 +1,13 @@
 // The AP tree of the panel: groups by SSID and by channel with their names, item texts and colours,
 // tick boxes of groups and APs with their messages (without rebuilding the tree), the colour-mode
-// cycle of the icons, and colours chosen with a right click.
+// cycle of the icons, colours chosen with a right click, double clicks on tick boxes, the tree's
+// height in the pane and the filter above it.
 #include "PanelFixture.h"
 
 #include <gtest/gtest.h>
 
 #include <QColorDialog>
+#include <QScrollBar>
 
 using namespace plotra;
 using namespace plotra::gui;
@@ -55,7 +57,9 @@ TEST(ApTree, GroupsBySsidThenByChannelWithTextsColoursAndTicks) {
     EXPECT_EQ(ApTreeCtrl::ItemData(tree.topLevelItem(2)), -3);
     EXPECT_EQ(ApTreeCtrl::ItemData(tree.topLevelItem(0)->child(1)), 2);
     EXPECT_TRUE(tree.topLevelItem(0)->isExpanded());
-    EXPECT_EQ(tree.height(), (4 + 3) * f.panel->LineHeight()); // the tree is 3 lines taller than the APs
+    // At least 3 lines taller than the APs (more when the pane has room to spare).
+    EXPECT_EQ(tree.minimumHeight(), (4 + 3) * f.panel->LineHeight());
+    EXPECT_GE(tree.height(), tree.minimumHeight());
     // Per-AP colours: AP icons in their colours, group icons white.
     EXPECT_EQ(IconColour(f.Tree().ApItem(2)), ToQColor(f.doc.m_aAPs[2].m_crColour));
     EXPECT_EQ(IconColour(f.Tree().GroupItem(0)), QColor(Qt::white));
@@ -138,6 +142,22 @@ TEST(ApTree, TicksUpdateTheirItemsWithTheMessagesAndWithoutRebuilding) {
     EXPECT_EQ(f.doc.m_aAPs[2].m_bSelected, 1);
     EXPECT_EQ(f.doc.m_panel.m_nSelectedAP, 2);
     EXPECT_TRUE(f.Shown("114"));
+    f.ExpectTreeInStep();
+
+    // A double click on a box is two clicks, each one a tick the document hears of.
+    f.DoubleClickItem(f.Tree().ApItem(2), ApTreeCtrl::Hit::TickBox);
+    EXPECT_EQ(f.doc.m_aAPs[2].m_bSelected, 1);
+    f.ExpectTreeInStep();
+    f.DoubleClickItem(group, ApTreeCtrl::Hit::TickBox);
+    EXPECT_EQ(f.TakeMessages().size(), 1u); // unticked, then ticked again (AP 1 reported once)
+    EXPECT_EQ(f.doc.m_groups.m_aGroups[1].m_bSelected, 1);
+    EXPECT_EQ(f.doc.m_aAPs[1].m_bSelected, 1);
+    f.ExpectTreeInStep();
+    QTest::mouseDClick(f.TreeCtrl().viewport(), Qt::LeftButton, {}, f.PointOn(ap1, ApTreeCtrl::Hit::TickBox));
+    QTest::mouseRelease(f.TreeCtrl().viewport(), Qt::LeftButton, {},
+                        f.PointOn(ap1, ApTreeCtrl::Hit::TickBox));
+    EXPECT_EQ(f.doc.m_aAPs[1].m_bSelected, 0); // a double click event alone is one click
+    f.ExpectTreeInStep();
 }
 
 TEST(ApTree, ColourModesCycleAndRightClickColoursTheRightAps) {
@@ -203,4 +223,94 @@ TEST(ApTree, ColourModesCycleAndRightClickColoursTheRightAps) {
     AnswerColourDialog(std::nullopt);
     f.ClickItem(f.Tree().ApItem(0), ApTreeCtrl::Hit::Icon, true);
     EXPECT_EQ(f.doc.m_aAPs[0].m_crColour, before);
+}
+
+TEST(ApTree, TakesThePanesFreeHeightAndFiltersByMacOrSsid) {
+    PanelFixture f;
+    f.doc.m_bMetricXY = 1;
+    f.doc.m_dUnitFactor = 1.0;
+    f.doc.m_aAPs = {PanelAp("office", 1, 1, 120), PanelAp("Guest", 6, 2, 30), PanelAp("office", 6, 3, 100),
+                    PanelAp("lab", 1, 4, 79)};
+    f.doc.m_aPoints.resize(3);
+    f.doc.m_aGpsState = {2, 2, 2};
+    f.doc.m_bDataLoaded = 1;
+    f.doc.RebuildGroups();
+    f.doc.Notify(DocChange::Everything);
+    f.Click("171");
+    ApTreeCtrl& tree = f.TreeCtrl();
+
+    // The tree grows and shrinks with the pane; below its few lines the pane scrolls instead.
+    auto treeHeightAt = [&](int paneHeight) {
+        f.panel->resize(260, paneHeight);
+        QCoreApplication::processEvents();
+        return tree.height();
+    };
+    const int at800 = treeHeightAt(800);
+    const int at1400 = treeHeightAt(1400);
+    EXPECT_GT(at800, tree.minimumHeight());
+    EXPECT_EQ(at1400 - at800, 600);
+    EXPECT_EQ(f.panel->verticalScrollBar()->maximum(), 0);
+    EXPECT_EQ(treeHeightAt(200), tree.minimumHeight());
+    EXPECT_GT(f.panel->verticalScrollBar()->maximum(), 0);
+    treeHeightAt(900);
+
+    auto* filter = f.Find<QLineEdit>("apFilter");
+    EXPECT_EQ(filter->placeholderText(), "Filter by MAC or SSID");
+    EXPECT_TRUE(filter->isClearButtonEnabled());
+    EXPECT_TRUE(filter->isVisibleTo(f.panel));
+    EXPECT_LT(filter->mapTo(f.panel, QPoint()).y(), tree.mapTo(f.panel, QPoint()).y());
+    f.doc.SetApTicked(1, true);
+    f.doc.SetApTicked(3, true);
+    f.TakeMessages();
+    auto ticks = [&] {
+        std::vector<int> out;
+        for (const CAPInfo& ap : f.doc.m_aAPs)
+            out.push_back(ap.m_bSelected);
+        return out;
+    };
+    const std::vector<int> ticked = ticks();
+    auto shownAps = [&] {
+        std::vector<int> out;
+        for (int i = 0; i < 4; ++i)
+            if (!f.Tree().ApItem(i)->isHidden()) out.push_back(i);
+        return out;
+    };
+    auto shownGroups = [&] {
+        std::vector<int> out;
+        for (int g = 0; g < tree.topLevelItemCount(); ++g)
+            if (!tree.topLevelItem(g)->isHidden()) out.push_back(g);
+        return out;
+    };
+
+    // By SSID, whatever the case; groups with nothing shown go too.
+    QTest::keyClicks(filter, "GUEST");
+    EXPECT_EQ(shownAps(), std::vector<int>{1});
+    EXPECT_EQ(shownGroups(), std::vector<int>{1}); // office, Guest, lab
+    EXPECT_EQ(ticks(), ticked);
+    f.ExpectTreeInStep();
+    // By MAC, with dashes or colons.
+    filter->setText("4d-03");
+    EXPECT_EQ(shownAps(), std::vector<int>{2});
+    filter->setText("3c:4D:04");
+    EXPECT_EQ(shownAps(), std::vector<int>{3});
+    EXPECT_EQ(shownGroups(), std::vector<int>{2});
+    filter->setText("offi");
+    EXPECT_EQ(shownAps(), (std::vector<int>{0, 2}));
+    filter->setText("nothing like it");
+    EXPECT_TRUE(shownAps().empty());
+    EXPECT_TRUE(shownGroups().empty());
+    EXPECT_EQ(ticks(), ticked);
+
+    // The filter holds when the tree is built again (another grouping).
+    filter->setText("guest");
+    f.Click("163"); // channel 1: office, lab; channel 6: Guest, office
+    EXPECT_EQ(shownAps(), std::vector<int>{1});
+    EXPECT_EQ(shownGroups(), std::vector<int>{1});
+    f.ExpectTreeInStep();
+    // Cleared: everything again, ticks as they were.
+    filter->clear();
+    EXPECT_EQ(shownAps(), (std::vector<int>{0, 1, 2, 3}));
+    EXPECT_EQ(shownGroups(), (std::vector<int>{0, 1}));
+    EXPECT_EQ(ticks(), ticked);
+    f.ExpectTreeInStep();
 }

@@ -113,19 +113,47 @@ struct PanelFixture {
     gui::ApTreeBuilder& Tree() { return panel->Tree(); }
     gui::ApTreeCtrl& TreeCtrl() { return *Find<gui::ApTreeCtrl>("165"); }
 
-    /// Clicks the tick box or the icon of a tree item (\p right: right button).
-    void ClickItem(QTreeWidgetItem* item, gui::ApTreeCtrl::Hit part, bool right = false) {
+    /// A point on the tick box or the icon of a tree item, scrolled into view.
+    QPoint PointOn(QTreeWidgetItem* item, gui::ApTreeCtrl::Hit part) {
         gui::ApTreeCtrl& tree = TreeCtrl();
         tree.scrollToItem(item);
         const QRect row = tree.visualItemRect(item);
         for (int x = row.left(); x < row.right(); ++x) {
             const QPoint p(x, row.center().y());
-            if (tree.HitTest(p) == part) {
-                QTest::mouseClick(tree.viewport(), right ? Qt::RightButton : Qt::LeftButton, {}, p);
-                return;
-            }
+            if (tree.HitTest(p) == part) return p;
         }
         ADD_FAILURE() << "no such part of the item";
+        return {};
+    }
+    /// Clicks the tick box or the icon of a tree item (\p right: right button).
+    void ClickItem(QTreeWidgetItem* item, gui::ApTreeCtrl::Hit part, bool right = false) {
+        const QPoint p = PointOn(item, part);
+        QTest::mouseClick(TreeCtrl().viewport(), right ? Qt::RightButton : Qt::LeftButton, {}, p);
+    }
+    /// Double-clicks a part of a tree item with the events a widget gets: press, release, press,
+    /// double click, release.
+    void DoubleClickItem(QTreeWidgetItem* item, gui::ApTreeCtrl::Hit part) {
+        const QPoint p = PointOn(item, part);
+        QWidget* viewport = TreeCtrl().viewport();
+        QTest::mousePress(viewport, Qt::LeftButton, {}, p);
+        QTest::mouseRelease(viewport, Qt::LeftButton, {}, p);
+        QTest::mousePress(viewport, Qt::LeftButton, {}, p);
+        QTest::mouseDClick(viewport, Qt::LeftButton, {}, p);
+        QTest::mouseRelease(viewport, Qt::LeftButton, {}, p);
+    }
+    /// Every tick box of the tree shows the document's tick (of the AP, or the group's byte).
+    void ExpectTreeInStep() {
+        for (std::size_t i = 0; i < doc.m_aAPs.size(); ++i) {
+            if (QTreeWidgetItem* item = Tree().ApItem(static_cast<int>(i))) {
+                EXPECT_EQ(item->checkState(0) == Qt::Checked, doc.m_aAPs[i].m_bSelected != 0) << "AP " << i;
+            }
+        }
+        for (std::size_t g = 0; g < doc.m_groups.m_aGroups.size(); ++g) {
+            if (QTreeWidgetItem* item = Tree().GroupItem(static_cast<int>(g))) {
+                EXPECT_EQ(item->checkState(0) == Qt::Checked, doc.m_groups.m_aGroups[g].m_bSelected != 0)
+                    << "group " << g;
+            }
+        }
     }
 
     std::vector<std::string> TakeMessages() {
