@@ -3,18 +3,35 @@
 #include "model/Bytes.h"
 
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <system_error>
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace plotra {
 
 namespace {
 std::atomic<long long> g_failAfter{-1};
+std::atomic<long long> g_readLimit{-1};
+std::atomic<long long> g_mapLimit{-1};
+
+/// True when a test hook's limit (negative: none) is below \p size.
+bool BeyondTestLimit(const std::atomic<long long>& limit, std::uint64_t size) {
+    const long long l = limit.load();
+    return l >= 0 && size > static_cast<std::uint64_t>(l);
 }
+} // namespace
 
 void SetWriteFailureAfterBytesForTesting(long long bytes) { g_failAfter = bytes; }
+void SetReadLimitForTesting(long long bytes) { g_readLimit = bytes; }
+void SetMapLimitForTesting(long long bytes) { g_mapLimit = bytes; }
 
 FileBytes ReadWholeFile(const std::string& path, std::uint64_t maxBytes) {
     FileBytes out;
@@ -25,7 +42,8 @@ FileBytes ReadWholeFile(const std::string& path, std::uint64_t maxBytes) {
     in.seekg(0, std::ios::end);
     const std::streamoff size = in.tellg();
     if (size < 0) return out;
-    if (static_cast<std::uint64_t>(size) > maxBytes) {
+    if (static_cast<std::uint64_t>(size) > maxBytes ||
+        BeyondTestLimit(g_readLimit, static_cast<std::uint64_t>(size))) {
         out.status = ReadStatus::TooLarge;
         return out;
     }
@@ -37,6 +55,47 @@ FileBytes ReadWholeFile(const std::string& path, std::uint64_t maxBytes) {
     }
     out.status = ReadStatus::Ok;
     return out;
+}
+
+MappedFile::MappedFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return;
+    struct stat st {};
+    // Only a regular file has a size to map; a folder or a pipe cannot be opened as a file.
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0) {
+        ::close(fd);
+        return;
+    }
+    const auto size = static_cast<std::uint64_t>(st.st_size);
+    if (size == 0) { // nothing to map (mmap refuses a length of 0)
+        ::close(fd);
+        m_status = ReadStatus::Ok;
+        return;
+    }
+    if (size > std::numeric_limits<std::size_t>::max() || BeyondTestLimit(g_mapLimit, size)) {
+        ::close(fd);
+        m_status = ReadStatus::TooLarge;
+        return;
+    }
+    void* map = ::mmap(nullptr, static_cast<std::size_t>(size), PROT_READ, MAP_PRIVATE, fd, 0);
+    const int error = errno;
+    ::close(fd);
+    if (map == MAP_FAILED) {
+        // Out of address space (or a per-process limit on it) is a matter of size; anything else is
+        // a file that cannot be read this way.
+        m_status = error == ENOMEM || error == EOVERFLOW ? ReadStatus::TooLarge : ReadStatus::CannotOpen;
+        return;
+    }
+    // Readers go through the bytes once from front to back: read ahead, drop pages behind.
+    ::madvise(map, static_cast<std::size_t>(size), MADV_SEQUENTIAL);
+    m_map = map;
+    m_data = static_cast<const std::uint8_t*>(map);
+    m_size = static_cast<std::size_t>(size);
+    m_status = ReadStatus::Ok;
+}
+
+MappedFile::~MappedFile() {
+    if (m_map) ::munmap(m_map, m_size);
 }
 
 AtomicFileWriter::AtomicFileWriter(const std::string& path) : m_path(path), m_tmp(path + ".tmp-plotra") {

@@ -1,6 +1,7 @@
 #pragma once
-/// \brief Whole-file reads with a size limit, and writes that never destroy a previous file:
-/// the bytes go to a temporary file in the same folder that replaces the target only when complete.
+/// \brief Whole-file reads with a size limit, read-only maps of files of any size, and writes that
+/// never destroy a previous file: the bytes go to a temporary file in the same folder that replaces
+/// the target only when complete.
 
 #include <cstdint>
 #include <fstream>
@@ -28,6 +29,28 @@ struct FileBytes {
 
 /// Reads a whole file (at most \p maxBytes).
 FileBytes ReadWholeFile(const std::string& path, std::uint64_t maxBytes = kMaxInputFileBytes);
+
+/// \brief A whole file mapped read-only into memory, for inputs that may be larger than any file
+/// read whole (a workspace of a large project): its bytes are paged in as they are read and never
+/// copied to the heap. The file is closed at once; the map stays valid until destruction.
+/// Status() is CannotOpen for a file that cannot be opened or mapped (a folder, a pipe) and TooLarge
+/// when the address space has no room for it; Bytes() is empty unless Ok (an empty file is Ok).
+class MappedFile {
+public:
+    explicit MappedFile(const std::string& path);
+    ~MappedFile();
+    MappedFile(const MappedFile&) = delete;
+    MappedFile& operator=(const MappedFile&) = delete;
+
+    ReadStatus Status() const { return m_status; }
+    std::span<const std::uint8_t> Bytes() const { return {m_data, m_size}; }
+
+private:
+    ReadStatus m_status = ReadStatus::CannotOpen;
+    const std::uint8_t* m_data = nullptr;
+    std::size_t m_size = 0;
+    void* m_map = nullptr;
+};
 
 /// Writes \p bytes to \p path through a temporary file and a rename. Returns false (and leaves any
 /// existing file at \p path untouched) when anything fails.
@@ -60,6 +83,14 @@ private:
 /// The same for a file produced piece by piece: \p produce writes into a writer that hands its
 /// bytes on to the temporary file in chunks; it returns false to give up (nothing is replaced).
 bool WriteFileAtomically(const std::string& path, const std::function<bool(ByteWriter&)>& produce);
+
+/// Test hook: when not negative, ReadWholeFile refuses files larger than this many bytes as TooLarge
+/// whatever limit it is given, as if every input limit were that small.
+void SetReadLimitForTesting(long long bytes);
+
+/// Test hook: when not negative, MappedFile refuses files larger than this many bytes as TooLarge, as
+/// if the address space had no room for them.
+void SetMapLimitForTesting(long long bytes);
 
 /// Test hook: when set, WriteFileAtomically and AtomicFileWriter fail after writing this many bytes of the temporary
 /// file, as a full disk would. Negative disables it.

@@ -36,10 +36,12 @@ enum class WorkspaceRefusal {
     None,      ///< read and applied
     WrongType, ///< the file type byte is neither 0 nor 1 (already reported to the user)
     Malformed, ///< wrong magic, truncated, a count beyond the file, or a map picture that is not the map
+    TooLarge,  ///< well formed, but its contents need more memory than can be had
 };
 
 /// Reads a workspace image into \p doc (see CPlotraDoc::ReadWorkspace) and says why it was refused.
-/// Only the file type refusal shows a message; the callers word the others.
+/// Only the file type refusal shows a message; the callers word the others. \p file may be a
+/// MappedFile's bytes: nothing of it is referred to once this returns.
 WorkspaceRefusal ReadWorkspaceImage(CPlotraDoc& doc, std::span<const std::uint8_t> file);
 
 } // namespace plotra

@@ -45,6 +45,48 @@ void ReportNotWorkspace(const CPlotraDoc& doc) {
     doc.Prompts().message("File is not recognized as a HWS file.", kInvalidFile, PromptIcon::Stop);
 }
 
+void ReportTooLarge(const CPlotraDoc& doc, const std::string& path) {
+    doc.Prompts().message("The workspace \"" + path + "\" is too large to open on this computer.",
+                          "File Open Error", PromptIcon::Stop);
+}
+
+/// How opening a workspace file ended; the callers word the refusals that are not reported yet.
+enum class Opened { Yes, Reported, WrongType, NotWorkspace };
+
+/// Reads the workspace at \p path into \p doc; a refused file leaves the project as it was.
+Opened OpenWorkspaceFile(CPlotraDoc& doc, const std::string& path) {
+    // Mapped, not read into one buffer: a large project's workspace may be larger than any file read
+    // whole, and the decoder takes the bytes where they lie.
+    const MappedFile file(path);
+    switch (file.Status()) {
+    case ReadStatus::CannotOpen:
+        ReportCannotOpen(doc, path);
+        return Opened::Reported;
+    case ReadStatus::TooLarge:
+        ReportTooLarge(doc, path);
+        return Opened::Reported;
+    case ReadStatus::Ok:
+        break;
+    }
+    if (!HasWorkspaceMagic(file.Bytes())) return Opened::NotWorkspace;
+    switch (ReadWorkspaceImage(doc, file.Bytes())) {
+    case WorkspaceRefusal::None:
+        doc.Host().setPathName(path, true);
+        doc.m_strWorkspacePath = path;
+        // The project now holds data: table printing and the other "no data" checks must see it.
+        doc.m_bNoData = 0;
+        return Opened::Yes;
+    case WorkspaceRefusal::WrongType: // already reported
+        return Opened::WrongType;
+    case WorkspaceRefusal::TooLarge:
+        ReportTooLarge(doc, path);
+        return Opened::Reported;
+    case WorkspaceRefusal::Malformed:
+        break;
+    }
+    return Opened::NotWorkspace;
+}
+
 } // namespace
 
 void CPlotraDoc::OnSaveProjectAs() {
@@ -78,47 +120,17 @@ void CPlotraDoc::OnOpenProject() {
     request.defaultExtension = "hws";
     const std::optional<std::string> chosen = Prompts().chooseOpenFile(request);
     if (!chosen) return;
-    const std::string& path = *chosen;
-    const FileBytes file = ReadWholeFile(path);
-    if (file.status == ReadStatus::CannotOpen) {
-        ReportCannotOpen(*this, path);
-        return;
-    }
-    if (file.status == ReadStatus::Ok && HasWorkspaceMagic(file.bytes) && ReadWorkspace(file.bytes)) {
-        Host().setPathName(path, true);
-        m_strWorkspacePath = path;
-        // The project now holds data: table printing and the other "no data" checks must see it.
-        m_bNoData = 0;
-        return;
-    }
-    ReportNotWorkspace(*this);
+    // The file menu's open also words a refused file type as an unrecognised file.
+    const Opened opened = OpenWorkspaceFile(*this, *chosen);
+    if (opened == Opened::WrongType || opened == Opened::NotWorkspace) ReportNotWorkspace(*this);
 }
 
 bool CPlotraDoc::OnOpenDocument(const std::string& path) {
     if (RefuseWhileTableActive(*this)) return false;
     // The current APs stay until the file has been read: a refused file leaves the project as it was.
-    const FileBytes file = ReadWholeFile(path);
-    if (file.status == ReadStatus::CannotOpen) {
-        ReportCannotOpen(*this, path);
-        return false;
-    }
-    if (file.status != ReadStatus::Ok || !HasWorkspaceMagic(file.bytes)) {
-        ReportNotWorkspace(*this);
-        return false;
-    }
-    switch (ReadWorkspaceImage(*this, file.bytes)) {
-    case WorkspaceRefusal::None:
-        Host().setPathName(path, true);
-        m_strWorkspacePath = path;
-        m_bNoData = 0;
-        return true;
-    case WorkspaceRefusal::WrongType: // already reported
-        return false;
-    case WorkspaceRefusal::Malformed:
-        ReportNotWorkspace(*this);
-        return false;
-    }
-    return false;
+    const Opened opened = OpenWorkspaceFile(*this, path);
+    if (opened == Opened::NotWorkspace) ReportNotWorkspace(*this);
+    return opened == Opened::Yes;
 }
 
 } // namespace plotra

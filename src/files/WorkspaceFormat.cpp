@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <memory>
+#include <new>
 
 namespace plotra {
 
@@ -754,24 +756,35 @@ std::string WorkspacePathFor(const std::string& chosen) {
 }
 
 WorkspaceRefusal ReadWorkspaceImage(CPlotraDoc& doc, std::span<const std::uint8_t> file) {
-    CPlotraDoc scratch;
-    Decoder decoder(file, scratch);
-    if (!decoder.Run()) {
-        if (decoder.wrongType) {
+    std::unique_ptr<CPlotraDoc> scratch;
+    bool decoded = false, wrongType = false, mapShown = false;
+    try {
+        scratch = std::make_unique<CPlotraDoc>();
+        Decoder decoder(file, *scratch);
+        decoded = decoder.Run();
+        wrongType = decoder.wrongType;
+        mapShown = decoder.mapShown;
+    } catch (const std::bad_alloc&) {
+        // Every count fits the file, but the file is larger than this computer can hold decoded.
+        // The scratch document goes with its memory; the live one has not changed.
+        return WorkspaceRefusal::TooLarge;
+    }
+    if (!decoded) {
+        if (wrongType) {
             doc.Prompts().message("Unsupported HWS Filetype. May be for a different product.", kInvalidFile,
                                   PromptIcon::Stop);
             return WorkspaceRefusal::WrongType;
         }
         return WorkspaceRefusal::Malformed;
     }
-    if (scratch.m_nMapImageSize > 0 &&
-        !MapImageMatches(scratch.m_aMapImage, scratch.m_nImageWidth, scratch.m_nImageHeight))
+    if (scratch->m_nMapImageSize > 0 &&
+        !MapImageMatches(scratch->m_aMapImage, scratch->m_nImageWidth, scratch->m_nImageHeight))
         return WorkspaceRefusal::Malformed;
 
     // From here on the file is accepted and the document changes.
-    AdoptStoredState(doc, scratch);
+    AdoptStoredState(doc, *scratch);
     ForgetPreviousProject(doc);
-    doc.Host().setMapShown(decoder.mapShown);
+    doc.Host().setMapShown(mapShown);
     if (doc.m_nMapImageSize > 0) {
         doc.m_bMapLoaded = 1;
         doc.m_bShowLonLat = 0;

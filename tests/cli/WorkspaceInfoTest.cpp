@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <sys/wait.h>
@@ -97,4 +99,48 @@ TEST(CliWorkspaceInfo, RefusedWorkspacesFailWithTheirMessage) {
     EXPECT_EQ(typed.status, 1);
     EXPECT_EQ(Slurp(dir.File("err.txt")),
               "Invalid File: Unsupported HWS Filetype. May be for a different product.\n");
+}
+
+// A workspace larger than any file read whole (label "slow": run with PLOTRA_SLOW_TESTS=1).
+TEST(CliWorkspaceInfoSlow, SummarisesAWorkspaceLargerThanOneGiB) {
+    if (!std::getenv("PLOTRA_SLOW_TESTS")) GTEST_SKIP() << "set PLOTRA_SLOW_TESTS=1 (ctest -L slow)";
+    TempDir dir;
+    std::error_code error;
+    const std::filesystem::space_info space = std::filesystem::space(dir.Path(), error);
+    if (error || space.available < (4ull << 30)) GTEST_SKIP() << "needs 4 GiB free in " << dir.Path();
+    const std::string path = dir.File("large.hws");
+    {
+        // Two APs of 10 M working points and as many samples (28 bytes each stored): 1.12 GB.
+        CPlotraDoc d;
+        d.m_aAPs.resize(2);
+        for (CAPInfo& ap : d.m_aAPs)
+            for (std::int32_t i = 0; i < 10'000'000; ++i) {
+                ap.m_aApPoints.AppendReading(145800000 + i, -11700000 - i,
+                                             static_cast<std::int16_t>(-10240 - i % 5000), -95);
+                ap.m_aSamples.AppendReading(145800000 - i, -11700000 + i, -12800,
+                                            static_cast<std::int16_t>(-90 - i % 3));
+            }
+        d.m_bDataLoaded = 1;
+        ASSERT_TRUE(d.WriteWorkspace(path));
+    }
+    ASSERT_GT(std::filesystem::file_size(path), 1ull << 30);
+
+    const CliRun text = RunCli("info " + path, dir.File("err.txt"));
+    EXPECT_EQ(Slurp(dir.File("err.txt")), "");
+    ASSERT_EQ(text.status, 0);
+    EXPECT_EQ(text.out, path + ": workspace file\n"
+                               "  0 survey files, 0 points, 0 readings, 0 path points\n"
+                               "  2 APs, 2 with more than 20 points\n"
+                               "  map: none\n"
+                               "  data loaded yes, coverage ready no, metric no\n"
+                               "  coverage grid: 50 x 50 nodes\n");
+
+    // Where the address space cannot take the file it is too large for this computer, not foreign.
+    const std::string cmd = "(ulimit -v 786432 && exec " + std::string(PLOTRA_CLI) + " info " + path +
+                            ") 2>" + dir.File("err.txt");
+    const int status = std::system(cmd.c_str());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+    EXPECT_EQ(Slurp(dir.File("err.txt")),
+              "File Open Error: The workspace \"" + path + "\" is too large to open on this computer.\n");
+    std::filesystem::remove(path, error);
 }

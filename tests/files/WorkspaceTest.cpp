@@ -11,8 +11,13 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace plotra;
 using namespace plotra::test;
@@ -241,6 +246,80 @@ struct WriteFailureGuard {
     explicit WriteFailureGuard(long long after) { SetWriteFailureAfterBytesForTesting(after); }
     ~WriteFailureGuard() { SetWriteFailureAfterBytesForTesting(-1); }
 };
+
+/// Restores the read and map limits whatever a test does.
+struct InputLimitGuard {
+    InputLimitGuard(long long read, long long map) {
+        SetReadLimitForTesting(read);
+        SetMapLimitForTesting(map);
+    }
+    ~InputLimitGuard() {
+        SetReadLimitForTesting(-1);
+        SetMapLimitForTesting(-1);
+    }
+};
+
+/// Adds \p aps APs to \p d, each with \p perList working points and as many samples, as a long survey
+/// gives them (whole milliarcseconds, 1/256 dBm), all different: 28 stored bytes per entry.
+void AddLargeAps(CPlotraDoc& d, std::size_t aps, std::size_t perList) {
+    for (std::size_t a = 0; a < aps; ++a) {
+        CAPInfo ap;
+        ap.m_abyMAC = {0x02, 0, 0, 0, 0, static_cast<std::uint8_t>(a)};
+        ap.m_szSSID = MakeSsid("large" + std::to_string(a));
+        ap.m_posAP = {40.5 + 0.001 * static_cast<double>(a), -3.25 - 0.002 * static_cast<double>(a)};
+        ap.m_dSlope = -25.0 - static_cast<double>(a);
+        ap.m_dIntercept = -30.5 + static_cast<double>(a);
+        ap.m_dShadowStd = 4.25;
+        ap.m_aApPoints.reserve(perList);
+        ap.m_aSamples.reserve(perList);
+        for (std::size_t i = 0; i < perList; ++i) {
+            const auto k = static_cast<std::int32_t>(i);
+            const auto base = static_cast<std::int32_t>(a) * 1000;
+            ap.m_aApPoints.AppendReading(145800000 + k, -11700000 - k / 3 - base,
+                                         static_cast<std::int16_t>(-10240 - (k % 9000)),
+                                         static_cast<std::int16_t>(-95 + k % 11));
+            ap.m_aSamples.AppendReading(145800000 - k / 7 + base, -11700000 + k,
+                                        static_cast<std::int16_t>(-12800 - (k % 7000)),
+                                        static_cast<std::int16_t>(-90 - k % 5));
+        }
+        d.m_aAPs.push_back(std::move(ap));
+    }
+}
+
+/// The address space this process takes now (kB in /proc/self/status), in bytes; 0 when unknown.
+unsigned long long AddressSpaceInUse() {
+    std::ifstream in("/proc/self/status");
+    std::string line;
+    while (std::getline(in, line))
+        if (line.rfind("VmSize:", 0) == 0) return std::strtoull(line.c_str() + 7, nullptr, 10) * 1024;
+    return 0;
+}
+
+/// Opens \p path with room in the address space for the file's map and a little more, but not for
+/// its samples decoded; 0 when it is refused as too large with the project unchanged.
+int OpenWithLittleMemory(const std::string& path) {
+    try {
+        Fixture f;
+        Populate(f.doc, 1);
+        const auto before = f.doc.EncodeWorkspace();
+        const unsigned long long inUse = AddressSpaceInUse();
+        rlimit unlimited{};
+        if (inUse == 0 || ::getrlimit(RLIMIT_AS, &unlimited) != 0) return 3;
+        rlimit limit = unlimited;
+        limit.rlim_cur = inUse + std::filesystem::file_size(path) + (8ull << 20);
+        if (::setrlimit(RLIMIT_AS, &limit) != 0) return 3;
+        const bool opened = f.doc.OnOpenDocument(path);
+        if (::setrlimit(RLIMIT_AS, &unlimited) != 0) return 3; // the checks need memory of their own
+        if (opened) return 4;
+        if (f.prompts.Messages() != std::vector<std::string>{"File Open Error: The workspace \"" + path +
+                                                             "\" is too large to open on this computer."} ||
+            f.prompts.prompts[0].icon != PromptIcon::Stop)
+            return 5;
+        return f.doc.EncodeWorkspace() == before && f.host.recent.empty() ? 0 : 6;
+    } catch (...) {
+        return 7;
+    }
+}
 
 // Offsets in the workspace of a document without map, files, notes or points (all counts 0).
 constexpr std::size_t kMapWidthAt = 145, kMapSizeAt = 153, kFilesAt = 157;
@@ -755,4 +834,159 @@ TEST(Workspace, InterruptedSaveKeepsThePreviousWorkspace) {
     // A folder that does not exist cannot be written either.
     EXPECT_FALSE(f.doc.WriteWorkspace(dir.File("no/such/folder/x.hws")));
     EXPECT_EQ(f.prompts.Messages().size(), 2u);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Large workspaces
+// ---------------------------------------------------------------------------------------------------
+
+TEST(Workspace, MappedFileGivesTheBytesOfRegularFilesOnly) {
+    TempDir dir;
+    CPlotraDoc d;
+    Populate(d);
+    const auto bytes = d.EncodeWorkspace();
+    WriteBytes(dir.File("a.hws"), bytes);
+    {
+        const MappedFile file(dir.File("a.hws"));
+        ASSERT_EQ(file.Status(), ReadStatus::Ok);
+        EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), file.Bytes().begin(), file.Bytes().end()));
+    }
+    WriteBytes(dir.File("empty.hws"), {});
+    const MappedFile empty(dir.File("empty.hws"));
+    EXPECT_EQ(empty.Status(), ReadStatus::Ok);
+    EXPECT_TRUE(empty.Bytes().empty());
+    EXPECT_EQ(MappedFile(dir.File("missing.hws")).Status(), ReadStatus::CannotOpen);
+    EXPECT_EQ(MappedFile(dir.Path()).Status(), ReadStatus::CannotOpen);
+    EXPECT_TRUE(MappedFile(dir.Path()).Bytes().empty());
+}
+
+TEST(Workspace, OpeningIsNotBoundByTheLimitOfFilesReadWhole) {
+    TempDir dir;
+    const std::string path = dir.File("site.hws");
+    CPlotraDoc d;
+    Populate(d);
+    d.RebuildGroups(); // the group indices an opened project gets
+    ASSERT_TRUE(d.WriteWorkspace(path));
+    const auto written = SlurpBytes(path);
+    {
+        InputLimitGuard limits(64, -1); // every file is now larger than any file read whole
+        ASSERT_EQ(ReadWholeFile(path).status, ReadStatus::TooLarge);
+        Fixture f;
+        ASSERT_TRUE(f.doc.OnOpenDocument(path));
+        f.prompts.openFiles.push_back(path);
+        f.doc.OnOpenProject();
+        EXPECT_TRUE(f.prompts.prompts.empty());
+        EXPECT_EQ(f.host.recent, std::vector<std::string>(2, path));
+        EXPECT_EQ(f.doc.EncodeWorkspace(), written);
+    }
+    {
+        // Where not even a map of the file can be had, the file is too large, not a foreign file.
+        InputLimitGuard limits(-1, 64);
+        Fixture f;
+        Populate(f.doc, 1);
+        const auto before = f.doc.EncodeWorkspace();
+        EXPECT_FALSE(f.doc.OnOpenDocument(path));
+        f.prompts.openFiles.push_back(path);
+        f.doc.OnOpenProject();
+        EXPECT_EQ(f.prompts.Messages(),
+                  std::vector<std::string>(2, "File Open Error: The workspace \"" + path +
+                                                  "\" is too large to open on this computer."));
+        for (const auto& p : f.prompts.prompts)
+            EXPECT_EQ(p.icon, PromptIcon::Stop);
+        EXPECT_EQ(f.doc.EncodeWorkspace(), before);
+        EXPECT_TRUE(f.host.recent.empty());
+        EXPECT_TRUE(f.doc.m_strWorkspacePath.empty());
+    }
+}
+
+TEST(Workspace, WorkspaceLargerThanTheMemoryLeftIsRefusedAsTooLarge) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "a limited address space does not suit the sanitizers' shadow memory";
+#endif
+    // The open runs in a fresh run of this test program, whose address space can be measured: an
+    // earlier test's freed memory would otherwise give the decoder room beyond any limit.
+    if (const char* workspace = std::getenv("PLOTRA_OPEN_WITH_LITTLE_MEMORY"))
+        ::_exit(OpenWithLittleMemory(workspace));
+
+    TempDir dir;
+    const std::string path = dir.File("large.hws");
+    {
+        CPlotraDoc d;
+        AddLargeAps(d, 1, 2'000'000); // 112 MB stored, 48 MB decoded
+        ASSERT_TRUE(d.WriteWorkspace(path));
+    }
+    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+    const std::string command = "PLOTRA_OPEN_WITH_LITTLE_MEMORY='" + path + "' '" + self + "' --gtest_filter=" +
+                                test->test_suite_name() + "." + test->name() + " >/dev/null 2>&1";
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status)) << "the open did not come back";
+    EXPECT_EQ(WEXITSTATUS(status), 0)
+        << "3: no limit set, 4: opened, 5: message, 6: project changed, 7: thrown, else: crashed";
+
+    // With the memory it needs, the same file opens.
+    Fixture f;
+    EXPECT_TRUE(f.doc.OnOpenDocument(path));
+    ASSERT_EQ(f.doc.m_aAPs.size(), 1u);
+    EXPECT_EQ(f.doc.m_aAPs[0].m_aSamples.size(), 2'000'000u);
+}
+
+// A saved project of several GiB reopens as itself (label "slow": run with PLOTRA_SLOW_TESTS=1).
+TEST(WorkspaceSlow, ProjectLargerThanTwoGiBReopensAsItself) {
+    if (!std::getenv("PLOTRA_SLOW_TESTS")) GTEST_SKIP() << "set PLOTRA_SLOW_TESTS=1 (ctest -L slow)";
+    TempDir dir;
+    std::error_code error;
+    const std::filesystem::space_info space = std::filesystem::space(dir.Path(), error);
+    if (error || space.available < (8ull << 30))
+        GTEST_SKIP() << "needs 8 GiB free in " << dir.Path() << ", " << (error ? 0 : space.available >> 20)
+                     << " MiB available";
+    const std::string path = dir.File("large.hws");
+
+    CPlotraDoc a;
+    Populate(a);
+    AddLargeAps(a, 4, 10'500'000); // 4 x 2 x 10.5 M entries of 28 bytes: 2.35 GB
+    a.RebuildGroups();             // the group indices an opened project gets
+    ASSERT_TRUE(a.WriteWorkspace(path));
+    const std::uintmax_t size = std::filesystem::file_size(path);
+    ASSERT_GT(size, 1ull << 31);
+
+    Fixture b;
+    ASSERT_TRUE(b.doc.OnOpenDocument(path));
+    EXPECT_TRUE(b.prompts.prompts.empty());
+    ASSERT_EQ(b.doc.m_aAPs.size(), a.m_aAPs.size());
+    for (std::size_t i = 0; i < a.m_aAPs.size(); ++i) {
+        const CAPInfo& x = a.m_aAPs[i];
+        const CAPInfo& y = b.doc.m_aAPs[i];
+        EXPECT_EQ(y.m_abyMAC, x.m_abyMAC) << i;
+        EXPECT_EQ(y.m_posAP.m_dY, x.m_posAP.m_dY) << i;
+        EXPECT_EQ(y.m_posAP.m_dX, x.m_posAP.m_dX) << i;
+        EXPECT_EQ(y.m_dSlope, x.m_dSlope) << i;
+        EXPECT_EQ(y.m_dIntercept, x.m_dIntercept) << i;
+        EXPECT_EQ(y.m_dShadowStd, x.m_dShadowStd) << i;
+        EXPECT_TRUE(y.m_aApPoints.SameEntries(x.m_aApPoints)) << i;
+        EXPECT_TRUE(y.m_aSamples.SameEntries(x.m_aSamples)) << i;
+    }
+
+    // The reopened project written again gives the file byte for byte, compared as it is encoded.
+    {
+        const MappedFile file(path);
+        ASSERT_EQ(file.Status(), ReadStatus::Ok);
+        const std::span<const std::uint8_t> stored = file.Bytes();
+        std::size_t at = 0;
+        std::size_t firstDifference = SIZE_MAX;
+        ByteWriter again([&](const std::uint8_t* data, std::size_t n) {
+            const std::size_t same = std::min(n, stored.size() - std::min(at, stored.size()));
+            if (firstDifference == SIZE_MAX &&
+                (same < n || !std::equal(data, data + n, stored.begin() + static_cast<std::ptrdiff_t>(at))))
+                firstDifference = at;
+            at += n;
+            return true;
+        });
+        EncodeWorkspaceInto(b.doc, again);
+        again.Finish();
+        EXPECT_EQ(at, stored.size());
+        EXPECT_EQ(firstDifference, SIZE_MAX) << "re-encoded bytes differ from byte " << firstDifference;
+    }
+    std::filesystem::remove(path, error);
+    EXPECT_FALSE(std::filesystem::exists(path));
 }

@@ -7,6 +7,7 @@
 #include "model/Json.h"
 #include "model/PlotraDoc.h"
 
+#include <array>
 #include <cstdio>
 #include <fstream>
 
@@ -62,6 +63,11 @@ bool InfoSurvey(const std::string& path, std::span<const std::uint8_t> bytes, Cl
     return true;
 }
 
+void ReportWorkspaceTooLarge(const std::string& path, CliPrompts& prompts) {
+    prompts.message("The workspace \"" + path + "\" is too large to open on this computer.",
+                    "File Open Error", PromptIcon::Stop);
+}
+
 /// Summarises one workspace file; false when it is refused.
 bool InfoWorkspace(const std::string& path, std::span<const std::uint8_t> bytes, CliPrompts& prompts,
                    JsonWriter& json, bool asJson) {
@@ -71,6 +77,8 @@ bool InfoWorkspace(const std::string& path, std::span<const std::uint8_t> bytes,
     if (refusal != WorkspaceRefusal::None) {
         if (refusal == WorkspaceRefusal::Malformed) // the file type refusal has been reported already
             prompts.message("File is not recognized as a HWS file.", "Invalid File", PromptIcon::Stop);
+        else if (refusal == WorkspaceRefusal::TooLarge)
+            ReportWorkspaceTooLarge(path, prompts);
         return false;
     }
     long readings = 0;
@@ -152,12 +160,34 @@ bool InfoProjection(const std::string& path, std::span<const std::uint8_t> bytes
     return true;
 }
 
-/// True when the file's first bytes carry the magic of a survey, workspace or projection file.
-bool HasPlotraMagic(const std::string& path) {
+/// The file's first 8 bytes (zeros when it is shorter or cannot be read).
+std::array<std::uint8_t, 8> FileHead(const std::string& path) {
+    std::array<std::uint8_t, 8> head{};
     std::ifstream in(path, std::ios::binary);
-    std::uint8_t head[8] = {};
-    if (!in.read(reinterpret_cast<char*>(head), sizeof head)) return false;
+    if (!in.read(reinterpret_cast<char*>(head.data()), head.size())) head.fill(0);
+    return head;
+}
+
+/// True when the file's first bytes carry the magic of a survey, workspace or projection file.
+bool HasPlotraMagic(std::span<const std::uint8_t> head) {
     return HasSurveyMagic(head) || HasWorkspaceMagic(head) || HasProjectionMagic(head);
+}
+
+/// Summarises a file that starts as a workspace. It is mapped rather than read whole: the workspace
+/// of a large project may be larger than any file read into one buffer.
+bool InfoWorkspaceFile(const std::string& path, CliPrompts& prompts, JsonWriter& json, bool asJson) {
+    const MappedFile file(path);
+    switch (file.Status()) {
+    case ReadStatus::CannotOpen:
+        prompts.message("Could not open file \"" + path + "\".", "File Open Error", PromptIcon::Stop);
+        return false;
+    case ReadStatus::TooLarge:
+        ReportWorkspaceTooLarge(path, prompts);
+        return false;
+    case ReadStatus::Ok:
+        break;
+    }
+    return InfoWorkspace(path, file.Bytes(), prompts, json, asJson);
 }
 
 } // namespace
@@ -178,8 +208,13 @@ int RunInfo(const std::vector<std::string>& args) {
     bool allOk = true;
     for (const auto& path : files) {
         // Pictures are recognised by content too and may be larger than any file read whole.
-        if (std::ifstream(path, std::ios::binary) && !HasPlotraMagic(path)) {
+        const std::array<std::uint8_t, 8> head = FileHead(path);
+        if (std::ifstream(path, std::ios::binary) && !HasPlotraMagic(head)) {
             allOk = InfoImage(path, prompts, json, asJson) && allOk;
+            continue;
+        }
+        if (HasWorkspaceMagic(head)) {
+            allOk = InfoWorkspaceFile(path, prompts, json, asJson) && allOk;
             continue;
         }
         const FileBytes file = ReadWholeFile(path);
