@@ -446,6 +446,7 @@ void ApplyCoverage(CPlotraDoc& doc, CoverageResult&& r) {
     doc.m_bCoverageReady = 1;
     doc.m_bShowContour = 0;
     doc.m_bMultiContours = 0;
+    doc.RefreshTableSwitch();
     doc.Notify(DocChange::Coverage);
 }
 
@@ -493,6 +494,7 @@ bool CalculateCoverage(CPlotraDoc& doc, unsigned threads) {
 }
 
 void CPlotraDoc::SetThreshold(bool highThumb, int level) {
+    if (RefuseEditWhileBusy(DocChange::Display)) return;
     CPlotraDoc& doc = *this;
     (highThumb ? doc.m_panel.m_nContourHigh : doc.m_panel.m_nContourLow) = level;
     if (!doc.m_bCombined) {
@@ -528,12 +530,14 @@ void CPlotraDoc::SetThreshold(bool highThumb, int level) {
 }
 
 void CPlotraDoc::ChangeDisplayUnit(bool metres) {
+    if (RefuseEditWhileBusy(DocChange::Display)) return;
     CPlotraDoc& doc = *this;
     const double oldFactor = doc.m_dUnitFactor;
     const double newFactor = metres ? 1.0 : 0.3048;
     doc.m_dUnitFactor = newFactor;
     doc.m_bUnitUnchanged = oldFactor == newFactor;
-    if (!doc.m_bDataLoaded || doc.m_bUnitUnchanged) {
+    // The table window hides the data-loaded flag of the graph window, not the data.
+    if (!doc.HasProcessedData() || doc.m_bUnitUnchanged) {
         Notify(DocChange::Display);
         return;
     }

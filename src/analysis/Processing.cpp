@@ -732,6 +732,7 @@ void ApplyProcessing(CPlotraDoc& doc, ProcessingResult&& r) {
         doc.m_dShadowStd = r.shadowStd;
     }
     if (!r.cancelled) FinishProcessing(doc);
+    doc.RefreshTableSwitch();
     doc.Notify(DocChange::Everything);
 }
 

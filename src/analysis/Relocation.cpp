@@ -103,6 +103,7 @@ MoveOutcome CPlotraDoc::RecalculateAP(int index) {
 }
 
 MoveOutcome CPlotraDoc::MoveAp(int index, const CDataGeo& to) {
+    if (RefuseEditWhileBusy(DocChange::Aps)) return {};
     if (index < 0 || static_cast<std::size_t>(index) >= m_aAPs.size()) return {};
     CAPInfo& ap = m_aAPs[static_cast<std::size_t>(index)];
     m_posMovedFrom = ap.m_posAP;
@@ -115,7 +116,7 @@ bool CPlotraDoc::BeginApDrag(int index) const {
 }
 
 MoveOutcome CPlotraDoc::FinishApDrag(int index, const CDataGeo& to) {
-    if (!BeginApDrag(index)) return {};
+    if (!BeginApDrag(index) || RefuseEditWhileBusy(DocChange::Aps)) return {};
     // The combined coverage, its contours and the cell radii were computed with the AP where it was:
     // they stay off until the coverage is calculated again. The refit brings the AP's own picture back.
     m_bCombined = 0;
@@ -147,6 +148,7 @@ std::optional<double> ParseTyped(const std::string& text) {
 } // namespace
 
 std::optional<MoveOutcome> CPlotraDoc::TypeApPosition(const std::string& yText, const std::string& xText) {
+    if (RefuseEditWhileBusy(DocChange::Aps)) return std::nullopt;
     const int index = m_panel.m_nSelectedAP;
     if (index < 0 || static_cast<std::size_t>(index) >= m_aAPs.size() ||
         !m_aAPs[static_cast<std::size_t>(index)].m_bSelected)

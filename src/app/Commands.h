@@ -39,6 +39,7 @@ enum CommandId : int {
     kCmdShowDirections = 32812,
     kCmdShowMap = 32813,
     kCmdMoveAp = 32814,
+    kCmdProcessAgain = 32830, ///< our own: processing of a project whose processing did not finish
 };
 
 /// \brief Whether a command can be given now and whether it shows a check mark.

@@ -55,6 +55,18 @@ bool GuiPrompts::askYesNo(const std::string& text, const std::string& caption) {
     return box.exec() == QMessageBox::Yes;
 }
 
+std::optional<bool> GuiPrompts::askYesNoCancel(const std::string& text, const std::string& caption) {
+    QMessageBox box(QMessageBox::Warning, QString::fromStdString(caption), QString(),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, m_parent);
+    SetFittingText(box, QString::fromStdString(text));
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::Cancel);
+    const int answer = box.exec();
+    if (answer == QMessageBox::Yes) return true;
+    if (answer == QMessageBox::No) return false;
+    return std::nullopt;
+}
+
 namespace {
 
 std::optional<std::string> RunFileDialog(QWidget* parent, const FileChooserRequest& r, bool save) {

@@ -58,12 +58,15 @@ void GuiSession::setPrompts(UserPrompts* prompts) {
     m_doc.SetOutside(prompts ? prompts : &m_prompts, m_jobProgress.get(), this);
 }
 
-Progress& GuiSession::progress() { return *m_jobProgress; }
+Progress& GuiSession::progress() {
+    return *m_jobProgress;
+}
 
 void GuiSession::setWindow(QWidget* window) {
     m_window = window;
     m_prompts.setParent(window);
-    if (window && m_progress && !m_progress->parent()) m_progress->setParent(window, m_progress->windowFlags());
+    if (window && m_progress && !m_progress->parent())
+        m_progress->setParent(window, m_progress->windowFlags());
 }
 
 void GuiSession::setPathName(const std::string& path, bool addToRecent) {
@@ -122,7 +125,33 @@ template <class JobT, class Start, class Apply> bool GuiSession::Run(Start start
 
 void GuiSession::startProcessing(CPlotraDoc& doc) {
     Run<ProcessingJob>([&](auto finished) { return StartProcessingJob(doc, progress(), finished); },
-                       [this](ProcessingJob& job) { return ApplyProcessingJob(m_doc, job); });
+                       [this](ProcessingJob& job) {
+                           const bool completed = ApplyProcessingJob(m_doc, job);
+                           // Asked once this job is gone: a Yes starts the next one.
+                           if (!completed)
+                               QMetaObject::invokeMethod(
+                                   this, [this] { offerProcessingAgain(); }, Qt::QueuedConnection);
+                           return completed;
+                       });
+}
+
+bool GuiSession::canProcessAgain() const {
+    return !m_doc.JobRunning() && m_doc.m_aDataPoints.size() > 0 && !m_doc.HasProcessedData();
+}
+
+void GuiSession::processAgain() {
+    if (m_doc.RefuseWhileBusy() || !canProcessAgain()) return;
+    m_doc.BuildAccessPoints();
+}
+
+void GuiSession::offerProcessingAgain() {
+    if (!canProcessAgain()) return;
+    if (m_doc.Prompts().askYesNo(
+            "The data processing did not finish: the access points have no position or "
+            "model yet.\n\nProcess the survey data again now? (File > Process Survey Data "
+            "Again does it later.)",
+            "Data Processing"))
+        processAgain();
 }
 
 bool GuiSession::startCoverage() {

@@ -58,6 +58,10 @@ public:
     bool jobRunning() const { return m_doc.JobRunning(); }
     /// Cancels a running job (as the progress dialog's Cancel does).
     void cancelJob();
+    /// True when the survey is loaded but its processing did not finish (cancelled or failed).
+    bool canProcessAgain() const;
+    /// Places the survey's points again and processes them, as after loading the files.
+    void processAgain();
 
     /// The status-bar text of the graph and table windows ("Mouse Position" pane).
     void setStatusText(const QString& text) { emit statusText(text); }
@@ -92,6 +96,8 @@ signals:
 private:
     /// Keeps a started job until the event loop hears that it finished, then applies it there.
     template <class JobT, class Start, class Apply> bool Run(Start start, Apply apply);
+    /// After a processing that did not finish: says so and offers to process again.
+    void offerProcessingAgain();
 
     CPlotraDoc m_doc;
     std::shared_ptr<void> m_running; ///< the job that runs, if any

@@ -164,6 +164,8 @@ void CMainFrame::BuildMenus() {
          QKeySequence(Qt::CTRL | Qt::Key_P)},
         {kCmdPrintPreview, "Print Pre&view", "Display full pages", "Print Preview"},
         {kCmdPrintSetup, "P&rint Setup...", "Change the printer and printing options", "Print Setup"},
+        {kCmdProcessAgain, "Process Survey &Data Again",
+         "Process the survey data of a project whose processing did not finish"},
         {kCmdExit, "E&xit", "Quit the application", "Exit"},
         {kCmdToolbar, "&Toolbar", "Show or hide the toolbar", "Toggle Toolbar", {}, true},
         {kCmdStatusBar, "&Status Bar", "Show or hide the status bar", "Toggle Status Bar", {}, true},
@@ -196,6 +198,7 @@ void CMainFrame::BuildMenus() {
     file->addAction(m_actions[kCmdOpenProject]);
     file->addAction(m_actions[kCmdSaveProject]);
     file->addAction(m_actions[kCmdSaveProjectAs]);
+    file->addAction(m_actions[kCmdProcessAgain]);
     file->addSeparator();
     file->addAction(m_actions[kCmdSaveGraphImage]);
     file->addAction(m_actions[kCmdSaveTableAs]);
@@ -331,6 +334,8 @@ void CMainFrame::runCommand(int id) {
 
 void CMainFrame::refreshCommands() {
     if (m_closing) return;
+    // The title's modified mark follows the document after every change, save and open.
+    setWindowModified(m_session.doc().IsModified());
     auto apply = [this](int id, QAction* a) {
         const CommandState state = commandState(id);
         a->setEnabled(state.enabled);
@@ -358,6 +363,8 @@ CommandState CMainFrame::OwnState(int id) const {
     case kCmdHelpUsing:
     case kCmdExit:
         return {true, false};
+    case kCmdProcessAgain:
+        return {m_session.canProcessAgain() && m_kind == PaneKind::Graph, false};
     case kCmdToolbar:
         return {true, m_toolBar && !m_toolBar->isHidden()};
     case kCmdStatusBar:
@@ -392,6 +399,9 @@ void CMainFrame::RunOwnCommand(int id) {
         break;
     case kCmdLoadMap:
         doc.OpenProjectionFile();
+        break;
+    case kCmdProcessAgain:
+        m_session.processAgain();
         break;
     case kCmdSelectMetric:
         OnSelectMetric();
@@ -514,7 +524,10 @@ void CMainFrame::OnTitleChanged(const std::string& title) {
 }
 
 void CMainFrame::UpdateWindowTitle() {
-    setWindowTitle(m_docTitle.isEmpty() ? kWindowTitle : m_docTitle + QStringLiteral(" - ") + kWindowTitle);
+    // "[*]" is where the window shows its modified mark.
+    setWindowTitle(m_docTitle.isEmpty() ? kWindowTitle + QStringLiteral("[*]")
+                                        : m_docTitle + QStringLiteral("[*] - ") + kWindowTitle);
+    setWindowModified(m_session.doc().IsModified());
 }
 
 void CMainFrame::RebuildRecentMenu() {
@@ -550,8 +563,8 @@ void CMainFrame::RebuildRecentMenu() {
 void CMainFrame::OpenRecentFile(int index) {
     if (index < 0 || index >= m_recent.files().size()) return;
     const QString path = m_recent.files()[index];
-    // A file that cannot be opened any more leaves the list.
-    if (!m_session.doc().OnOpenDocument(path.toStdString())) {
+    // A file that cannot be opened any more leaves the list; one that was not opened now stays.
+    if (m_session.doc().OpenDocument(path.toStdString()) == OpenOutcome::Refused) {
         m_recent.remove(path);
         RebuildRecentMenu();
     }
@@ -596,6 +609,12 @@ void CMainFrame::showEvent(QShowEvent* event) {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
+    // Unsaved edits are asked about; Cancel (or a save that did not happen) keeps the window open.
+    if (!m_session.doc().SaveModified()) {
+        event->ignore();
+        refreshCommands();
+        return;
+    }
     if (m_splash) m_splash->close();
     QMainWindow::closeEvent(event);
 }

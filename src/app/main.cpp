@@ -21,8 +21,11 @@ void QuitOnceShown(plotra::gui::CPlotraApp& plotraApp) {
         if (!frame || !frame->isVisible() || !frame->windowHandle() || !frame->windowHandle()->isExposed())
             return;
         poll->stop();
-        std::printf("window: %s\nhelp: %s\n", qPrintable(frame->windowTitle()),
-                    qPrintable(frame->helpDirectory));
+        // The title as shown: the modified mark's place holder resolved.
+        const QString title =
+            QString(frame->windowTitle())
+                .replace(QStringLiteral("[*]"), frame->isWindowModified() ? QStringLiteral("*") : QString());
+        std::printf("window: %s\nhelp: %s\n", qPrintable(title), qPrintable(frame->helpDirectory));
         std::fflush(stdout);
         QApplication::exit(0);
     });

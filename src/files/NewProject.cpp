@@ -2,12 +2,13 @@
 // points and the walk path of every file, placing everything on the map when one is loaded, and
 // asking for the processing.
 #include "files/NewProject.h"
-#include "model/PathMerger.h"
 #include "files/FileIo.h"
 #include "files/SurveyFile.h"
 #include "files/WigleCsv.h"
+#include "model/PathMerger.h"
 #include "model/PlotraDoc.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <unordered_map>
@@ -43,6 +44,10 @@ void ConvertToMap(const CPlotraDoc& doc, SampleList& list) {
     list = std::move(converted);
 }
 
+constexpr const char* kNewProjectCaption = "New Project";
+constexpr const char* kNothingToLoad = "No survey file is ticked. The project is unchanged.";
+constexpr const char* kNoneRead = "None of the chosen survey files could be read. The project is unchanged.";
+
 } // namespace
 
 bool AddSurveyFile(std::vector<CDataFile>& files, const std::string& path, UserPrompts& prompts) {
@@ -70,6 +75,7 @@ bool CPlotraDoc::OnNewDocument() {
         return false;
     }
     if (RefuseWhileBusy()) return false;
+    if (!SaveModified()) return false;
     if (!m_bMapLoaded &&
         Prompts().askYesNo("No projection file is detected. Do you want to input projection file first?",
                            "No Projection File")) {
@@ -79,8 +85,24 @@ bool CPlotraDoc::OnNewDocument() {
     // A second "New Project" starts from the current files and their ticks.
     std::optional<SurveySelection> chosen = Prompts().chooseSurveyFiles(m_aFiles, m_bMerge != 0);
     if (!chosen) return false;
+    if (std::none_of(chosen->files.begin(), chosen->files.end(),
+                     [](const CDataFile& f) { return f.m_bUse; })) {
+        Prompts().message(kNothingToLoad, kNewProjectCaption, PromptIcon::Stop);
+        return false;
+    }
+    // The project is replaced only when one of the chosen files could be read; otherwise it keeps
+    // its own files as well as its data.
+    std::vector<CDataFile> previousFiles = m_aFiles;
+    const int previousMerge = m_bMerge;
+    const bool wasModified = m_bModified;
     SetSurveyFiles(std::move(chosen->files), chosen->merge);
-    return LoadSurveyFiles();
+    if (LoadSurveyFiles()) return true;
+    if (!m_bJobRunning) {
+        SetSurveyFiles(std::move(previousFiles), previousMerge != 0);
+        m_bModified = wasModified;
+        Prompts().message(kNoneRead, kNewProjectCaption, PromptIcon::Stop);
+    }
+    return false;
 }
 
 void CPlotraDoc::SetSurveyFiles(std::vector<CDataFile> files, bool merge) {
@@ -133,19 +155,16 @@ SurveyReadResult CPlotraDoc::ReadOneSurveyFile(const std::string& path) {
 bool CPlotraDoc::LoadSurveyFiles() {
     // A running job holds the APs until its result is applied.
     if (RefuseWhileBusy()) return false;
-    m_panel.m_bExpandMeasurement = m_panel.m_bExpandSorting = m_panel.m_bExpandReliability = 0;
-    Host().setShowDirections(false);
-    m_bShowLegend = 0;
-    m_bDataLoaded = 0;
-    m_bCoverageReady = 0;
-    m_bCombined = 0;
 
-    m_aAPs.clear();
-    m_aGpsState.clear();
+    // The files are read beside the current project, which is replaced only when at least one of
+    // them was read: a selection of unreadable files never leaves an empty project behind.
+    SurveyPoints previousPoints = std::move(m_aDataPoints);
+    std::vector<int> previousCounts = std::move(m_aFilePointCount);
+    std::vector<CAPMarker> previousMarkers = std::move(m_aApMarkers);
+    const std::string previousSurveyTime = m_strSurveyTime;
     m_aDataPoints.clear();
     m_aFilePointCount.clear();
-    m_aApMarkers.clear(); // markers of the previous load would otherwise pile up
-    m_bNoData = 1;
+    m_aApMarkers.clear();
 
     bool anyRead = false;
     for (CDataFile& file : m_aFiles) {
@@ -165,14 +184,28 @@ bool CPlotraDoc::LoadSurveyFiles() {
         case SurveyReadResult::Ok:
             file.m_strCreated = m_strSurveyTime;
             anyRead = true;
-            m_bNoData = 0;
             break;
         }
     }
     if (!anyRead) {
-        Notify(DocChange::Everything);
+        m_aDataPoints = std::move(previousPoints);
+        m_aFilePointCount = std::move(previousCounts);
+        m_aApMarkers = std::move(previousMarkers);
+        m_strSurveyTime = previousSurveyTime;
+        Notify(DocChange::Files);
         return false;
     }
+    previousPoints.clear();
+
+    m_panel.m_bExpandMeasurement = m_panel.m_bExpandSorting = m_panel.m_bExpandReliability = 0;
+    Host().setShowDirections(false);
+    m_bShowLegend = 0;
+    m_bDataLoaded = 0;
+    m_bCoverageReady = 0;
+    m_bCombined = 0;
+    m_aAPs.clear();
+    m_aGpsState.clear();
+    m_bNoData = 0;
 
     BuildAccessPoints();
     Host().setTitle("");
@@ -283,7 +316,8 @@ void CPlotraDoc::PlaceSurveyPoints() {
                 const std::int16_t noise = r.channel < rec.m_anNoise.size() ? rec.m_anNoise[r.channel] : 0;
                 s.m_nNoise = noise;
                 path.Add(s, rec.m_byFix, rec.m_nAltitudeCm, rec.m_wSpeedCms);
-                m_aAPs[apOfKey[r.key] - 1].m_aSamples.AppendReading(rec.m_nLatMas, rec.m_nLonMas, r.rssi256, noise);
+                m_aAPs[apOfKey[r.key] - 1].m_aSamples.AppendReading(rec.m_nLatMas, rec.m_nLonMas, r.rssi256,
+                                                                    noise);
             }
         }
         path.Finish();

@@ -1,10 +1,11 @@
-#include "model/Geometry.h"
 #include "files/BmpImage.h"
 #include "files/FileIo.h"
 #include "files/HuffmanTree.h"
 #include "files/ProjectionFile.h"
 #include "model/Bytes.h"
+#include "model/Geometry.h"
 #include "model/PlotraDoc.h"
+#include "model/TextFormat.h"
 
 #include <cmath>
 #include <fstream>
@@ -170,7 +171,8 @@ bool CPlotraDoc::LoadMapPicture(MapPicture map) {
     return true;
 }
 
-void CPlotraDoc::AdoptMap(std::uint8_t type, const std::array<double, 16>& coefficients, std::vector<std::uint8_t> bmp) {
+void CPlotraDoc::AdoptMap(std::uint8_t type, const std::array<double, 16>& coefficients,
+                          std::vector<std::uint8_t> bmp) {
     const auto picture = CheckBmpImage(bmp);
     m_byProjType = type;
     m_adProj = coefficients;
@@ -186,30 +188,42 @@ void CPlotraDoc::AdoptMap(std::uint8_t type, const std::array<double, 16>& coeff
 
 void CPlotraDoc::OpenProjectionFile() {
     if (RefuseWhileBusy()) return;
-    if (m_bMapLoaded) {
-        if (!Prompts().askYesNo(
-                "Replacing current geo-coded map will results in recalculation. Do you really want to do it?",
-                "Replace Geo-Coded Map"))
-            return;
-        m_bDataLoaded = 0;
-        m_bMapLoaded = 0;
-        m_bMetricXY = 0;
-        Host().setMapShown(false);
-        m_nMapImageSize = 0;
-        m_aMapImage.clear();
-        m_aMapImage.shrink_to_fit();
-        Notify(DocChange::Projection);
-    }
+    // The current map is released only when a new one has been read: a cancelled file dialog or a
+    // refused file leaves the project with its map.
+    if (m_bMapLoaded &&
+        !Prompts().askYesNo(
+            "Replacing current geo-coded map will results in recalculation. Do you really want to do it?",
+            "Replace Geo-Coded Map"))
+        return;
     FileChooserRequest request;
     request.title = "Open a hpf file";
-    request.filter = m_mapImporter ? "Hovrin Projection Files (hpf)|*.hpf|HPF (*.hpf)|*.hpf|"
-                                     "Map pictures (GeoTIFF, picture with a world file)|*.tif;*.tiff;*.png;*.jpg;"
-                                     "*.jpeg;*.bmp|All Files (*.*)|*.*||"
-                                   : "Hovrin Projection Files (hpf)|*.hpf|HPF (*.hpf)|*.hpf|All Files (*.*)|*.*||";
+    request.filter = m_mapImporter
+                         ? "Hovrin Projection Files (hpf)|*.hpf|HPF (*.hpf)|*.hpf|"
+                           "Map pictures (GeoTIFF, picture with a world file)|*.tif;*.tiff;*.png;*.jpg;"
+                           "*.jpeg;*.bmp|All Files (*.*)|*.*||"
+                         : "Hovrin Projection Files (hpf)|*.hpf|HPF (*.hpf)|*.hpf|All Files (*.*)|*.*||";
     request.defaultExtension = "hpf";
     const auto path = Prompts().chooseOpenFile(request);
     if (!path) return;
     LoadProjectionFile(*path);
+}
+
+void CPlotraDoc::WarnIfSurveyOffMap() const {
+    if (m_aDataPoints.size() == 0 || m_nMapImageSize <= 0) return;
+    const double width = m_nImageWidth * m_dMetersPerPixelX, height = m_nImageHeight * m_dMetersPerPixelY;
+    std::size_t outside = 0;
+    for (std::size_t i = 0; i < m_aDataPoints.size(); ++i) {
+        const CPointRecord& rec = m_aDataPoints[i].m_rec;
+        const CDataGeo at = GeoToMap(rec.m_nLatMas / 3600000.0, rec.m_nLonMas / 3600000.0);
+        if (!(at.m_dX >= 0.0 && at.m_dX <= width && at.m_dY >= 0.0 && at.m_dY <= height)) ++outside;
+    }
+    // A survey that strays off the edge of its map is common; one mostly off it is another place.
+    if (outside * 2 <= m_aDataPoints.size()) return;
+    Prompts().message(
+        FormatText<256>("%zu of the survey's %zu points lie outside this map: the map may show another "
+                        "place than the survey.",
+                        outside, m_aDataPoints.size()),
+        "Map Outside the Survey", PromptIcon::Warning);
 }
 
 bool CPlotraDoc::LoadProjectionFile(const std::string& path) {
@@ -239,7 +253,8 @@ bool CPlotraDoc::LoadProjectionFile(const std::string& path) {
         // Another kind of map: a georeferenced picture, recognised by its content.
         MapImportOutcome picture;
         if (m_mapImporter) picture = m_mapImporter(path, Prompts());
-        if (picture.kind == MapImportOutcome::NotAPicture) Prompts().message(kNotHpf, kInvalidFile, PromptIcon::Stop);
+        if (picture.kind == MapImportOutcome::NotAPicture)
+            Prompts().message(kNotHpf, kInvalidFile, PromptIcon::Stop);
         if (picture.kind != MapImportOutcome::Loaded || !LoadMapPicture(std::move(picture.map))) return false;
     } else if (!ReadProjectionFile(file.bytes)) {
         return false;
@@ -249,6 +264,8 @@ bool CPlotraDoc::LoadProjectionFile(const std::string& path) {
     m_bDataLoaded = 0;
     m_bCoverageReady = 0;
     m_bCombined = 0;
+    m_bMetricXY = 0; // placing the survey on the new map below makes the positions metric again
+    WarnIfSurveyOffMap();
     Host().setPathName(path, true);
     // Shown before the survey is placed again, so that the processing's extent already frames the map.
     Host().setMapShown(true);

@@ -1,8 +1,8 @@
 // The workspace commands: save, save as, open, and opening a workspace named by the recent-file list
 // or the command line.
 #include "files/FileIo.h"
-#include "model/Bytes.h"
 #include "files/Workspace.h"
+#include "model/Bytes.h"
 #include "model/PlotraDoc.h"
 
 namespace plotra {
@@ -71,10 +71,12 @@ Opened OpenWorkspaceFile(CPlotraDoc& doc, const std::string& path) {
     if (!HasWorkspaceMagic(file.Bytes())) return Opened::NotWorkspace;
     switch (ReadWorkspaceImage(doc, file.Bytes())) {
     case WorkspaceRefusal::None:
-        doc.Host().setPathName(path, true);
         doc.m_strWorkspacePath = path;
         // The project now holds data: table printing and the other "no data" checks must see it.
         doc.m_bNoData = 0;
+        // Just read, the project is what its file holds (before the window is told its name).
+        doc.SetModifiedFlag(false);
+        doc.Host().setPathName(path, true);
         return Opened::Yes;
     case WorkspaceRefusal::WrongType: // already reported
         return Opened::WrongType;
@@ -98,9 +100,12 @@ void CPlotraDoc::OnSaveProjectAs() {
     request.defaultName = m_strWorkspacePath;
     const std::optional<std::string> chosen = Prompts().chooseSaveFile(request);
     if (!chosen) return;
-    m_strWorkspacePath = WorkspacePathFor(*chosen);
+    // The project takes the new name only once it is written there.
+    const std::string path = WorkspacePathFor(*chosen);
+    if (!WriteWorkspace(path)) return;
+    m_strWorkspacePath = path;
     m_bWorkspaceNamed = 1;
-    WriteWorkspace(m_strWorkspacePath);
+    Saved();
 }
 
 void CPlotraDoc::OnSaveProject() {
@@ -109,7 +114,13 @@ void CPlotraDoc::OnSaveProject() {
         return;
     }
     if (RefuseWhileTableActive(*this)) return;
-    WriteWorkspace(m_strWorkspacePath);
+    if (WriteWorkspace(m_strWorkspacePath)) Saved();
+}
+
+void CPlotraDoc::Saved() {
+    SetModifiedFlag(false);
+    // The window's title and the recent files follow every save as they follow every open.
+    Host().setPathName(m_strWorkspacePath, true);
 }
 
 void CPlotraDoc::OnOpenProject() {
@@ -119,18 +130,23 @@ void CPlotraDoc::OnOpenProject() {
     request.filter = kOpenWorkspaceFilter;
     request.defaultExtension = "hws";
     const std::optional<std::string> chosen = Prompts().chooseOpenFile(request);
-    if (!chosen) return;
+    // Unsaved edits are asked about once there is something to open instead.
+    if (!chosen || !SaveModified()) return;
     // The file menu's open also words a refused file type as an unrecognised file.
     const Opened opened = OpenWorkspaceFile(*this, *chosen);
     if (opened == Opened::WrongType || opened == Opened::NotWorkspace) ReportNotWorkspace(*this);
 }
 
 bool CPlotraDoc::OnOpenDocument(const std::string& path) {
-    if (RefuseWhileTableActive(*this)) return false;
+    return OpenDocument(path) == OpenOutcome::Opened;
+}
+
+OpenOutcome CPlotraDoc::OpenDocument(const std::string& path) {
+    if (RefuseWhileTableActive(*this) || !SaveModified()) return OpenOutcome::NotNow;
     // The current APs stay until the file has been read: a refused file leaves the project as it was.
     const Opened opened = OpenWorkspaceFile(*this, path);
     if (opened == Opened::NotWorkspace) ReportNotWorkspace(*this);
-    return opened == Opened::Yes;
+    return opened == Opened::Yes ? OpenOutcome::Opened : OpenOutcome::Refused;
 }
 
 } // namespace plotra

@@ -95,6 +95,7 @@ void CPlotraDoc::RebuildGroups() {
 }
 
 void CPlotraDoc::SetSortMode(int mode) {
+    if (RefuseEditWhileBusy(DocChange::Groups)) return;
     m_nSortMode = mode == 2 ? 2 : 1;
     m_groups = m_nSortMode == 2 ? m_groupsByChannel : m_groupsBySsid;
     AdoptGrouping(m_aAPs, m_groups);
@@ -140,6 +141,7 @@ std::string PointsLine(const CAPInfo& ap) {
 } // namespace
 
 void CPlotraDoc::SetApTicked(int index, bool ticked) {
+    if (RefuseEditWhileBusy(DocChange::Selection)) return;
     if (!ValidIndex(m_aAPs.size(), index)) return;
     CAPInfo& ap = m_aAPs[static_cast<std::size_t>(index)];
     ap.m_bSelected = ticked ? 1 : 0;
@@ -162,6 +164,7 @@ void CPlotraDoc::SetApTicked(int index, bool ticked) {
 }
 
 void CPlotraDoc::SetGroupTicked(int group, bool ticked) {
+    if (RefuseEditWhileBusy(DocChange::Selection)) return;
     if (!ValidIndex(m_groups.m_aGroups.size(), group)) return;
     CGroupInfo& info = m_groups.m_aGroups[static_cast<std::size_t>(group)];
     info.m_bSelected = ticked ? 1 : 0;
@@ -195,6 +198,7 @@ void CPlotraDoc::SetGroupTicked(int group, bool ticked) {
 }
 
 void CPlotraDoc::SetTickedAps(const std::vector<int>& aps) {
+    if (RefuseEditWhileBusy(DocChange::Selection)) return;
     for (CAPInfo& ap : m_aAPs)
         ap.m_bSelected = 0;
     AdoptGrouping(m_aAPs, m_groups);
@@ -208,6 +212,7 @@ void CPlotraDoc::SetTickedAps(const std::vector<int>& aps) {
 }
 
 void CPlotraDoc::ClickTreeIcon(bool groupItem) {
+    if (RefuseEditWhileBusy(DocChange::Groups)) return;
     if (groupItem)
         m_nColourMode = m_nColourMode == 1 ? 2 : 1;
     else
@@ -222,6 +227,7 @@ void CPlotraDoc::ClickTreeIcon(bool groupItem) {
 }
 
 void CPlotraDoc::SetColourMode(int mode) {
+    if (RefuseEditWhileBusy(DocChange::Groups)) return;
     m_nColourMode = std::clamp(mode, 0, 2);
     RegenerateTickedApPictures();
     Notify(DocChange::Groups, ApField::Colour);
@@ -240,6 +246,7 @@ std::optional<COLORREF> CPlotraDoc::TreeIconColour(bool groupItem, int index) co
 }
 
 void CPlotraDoc::SetTreeIconColour(bool groupItem, int index, std::optional<COLORREF> chosen) {
+    if (RefuseEditWhileBusy(DocChange::Groups)) return;
     std::vector<int> changed;
     if (chosen && TreeIconColour(groupItem, index)) {
         auto regenerate = [&](int i) {
@@ -276,6 +283,7 @@ void CPlotraDoc::SetTreeIconColour(bool groupItem, int index, std::optional<COLO
 }
 
 void CPlotraDoc::SetApIcon(int ap, int option, int iconId) {
+    if (RefuseEditWhileBusy(DocChange::Aps)) return;
     if (!ValidIndex(m_aAPs.size(), ap)) return;
     m_aAPs[static_cast<std::size_t>(ap)].m_nIconOption = option;
     m_aAPs[static_cast<std::size_t>(ap)].m_nIconId = iconId;

@@ -10,6 +10,7 @@
 namespace plotra {
 
 void CPlotraDoc::SetDisplayMode(DisplayMode mode) {
+    if (RefuseEditWhileBusy(DocChange::Display)) return;
     m_bCoveragePlotted = mode == DisplayMode::Coverage;
     m_bShowContour = mode == DisplayMode::SingleContour;
     m_bMultiContours = mode == DisplayMode::MultipleContours;
@@ -18,6 +19,7 @@ void CPlotraDoc::SetDisplayMode(DisplayMode mode) {
 }
 
 void CPlotraDoc::SetMultipleContours(bool on) {
+    if (RefuseEditWhileBusy(DocChange::Display)) return;
     m_bMultiContours = on ? 1 : 0;
     m_bShowContour = 0;
     m_bShowCellRadius = 0;
@@ -37,6 +39,7 @@ std::pair<int, int> CPlotraDoc::ContourSliderRange() const {
 }
 
 void CPlotraDoc::SetGraphType(int type) {
+    if (RefuseEditWhileBusy(DocChange::Display)) return;
     m_nGraphType = std::clamp(type, 1, 3);
     const auto [low, high] = ContourSliderRange();
     m_panel.m_nContourLow = low;
@@ -45,14 +48,18 @@ void CPlotraDoc::SetGraphType(int type) {
     Notify(DocChange::Display);
 }
 
-void CPlotraDoc::SetTransparency(int percent) { SetAlpha(std::clamp(percent, 0, 100) * 255 / 100); }
+void CPlotraDoc::SetTransparency(int percent) {
+    SetAlpha(std::clamp(percent, 0, 100) * 255 / 100);
+}
 
 void CPlotraDoc::SetAlpha(int alpha) {
+    if (RefuseEditWhileBusy(DocChange::Display)) return;
     m_nAlpha = std::clamp(alpha, 0, 255);
     Notify(DocChange::Display);
 }
 
 void CPlotraDoc::SetPowerRange(int low, int high) {
+    if (RefuseEditWhileBusy(DocChange::Display)) return;
     if (!m_bDataLoaded) return;
     m_nPowerRangeLow = low;
     m_nPowerRangeHigh = high;
@@ -62,12 +69,14 @@ void CPlotraDoc::SetPowerRange(int low, int high) {
 }
 
 void CPlotraDoc::SetResolution(bool yAxis, double value) {
+    if (RefuseEditWhileBusy(DocChange::Display)) return;
     (yAxis ? m_dResolutionY : m_dResolutionX) = value;
     (yAxis ? m_panel.m_resolutionY : m_panel.m_resolutionX).value = value;
     Notify(DocChange::Display);
 }
 
 void CPlotraDoc::SetGridDivisions(int divisions) {
+    if (RefuseEditWhileBusy(DocChange::Display)) return;
     m_nGridDivisions = divisions;
     Notify(DocChange::Display);
 }
@@ -95,6 +104,7 @@ bool CPlotraDoc::DisplayFlagOn(DisplayFlag flag) const {
 }
 
 bool CPlotraDoc::SetDisplayFlag(DisplayFlag flag, bool on) {
+    if (RefuseEditWhileBusy(DocChange::Display)) return false;
     bool accepted = true;
     switch (flag) {
     case DisplayFlag::Path:
@@ -111,7 +121,8 @@ bool CPlotraDoc::SetDisplayFlag(DisplayFlag flag, bool on) {
         m_bShowLonLat = on;
         break;
     case DisplayFlag::ApMarkers:
-        if (std::any_of(m_aAPs.begin(), m_aAPs.end(), [](const CAPInfo& ap) { return ap.m_bSelected != 0; })) {
+        if (std::any_of(m_aAPs.begin(), m_aAPs.end(),
+                        [](const CAPInfo& ap) { return ap.m_bSelected != 0; })) {
             m_bShowApMarkers = on;
         } else {
             m_bShowApMarkers = 0;
@@ -137,11 +148,13 @@ bool CPlotraDoc::SetDisplayFlag(DisplayFlag flag, bool on) {
 }
 
 void CPlotraDoc::CycleLineWidth() {
+    if (RefuseEditWhileBusy(DocChange::Display)) return;
     m_nLineWidth = m_nLineWidth >= 3 ? 1 : std::max(1, m_nLineWidth + 1);
     Notify(DocChange::Display);
 }
 
 void CPlotraDoc::SetAnalysisMode(int mode) {
+    if (RefuseEditWhileBusy(DocChange::Display)) return;
     if (!m_bDataLoaded) return;
     m_nAnalysisMode = mode == 2 ? 2 : 1;
     Notify(DocChange::Display);
@@ -198,7 +211,28 @@ void CPlotraDoc::EnterTableWindow() {
     m_bDataLoaded = 0;
     m_bCombined = 0;
     m_panel.m_bExpandMeasurement = m_panel.m_bExpandSorting = m_panel.m_bExpandReliability = 0;
+    // Switching windows changes nothing that is saved.
+    KeepModifiedFlag keep(*this);
     Notify(DocChange::Display);
+}
+
+void CPlotraDoc::RefreshTableSwitch() {
+    TableSwitchState& s = m_tableSwitch;
+    if (!s.active) return;
+    // A result applied while the table is shown belongs to the graph window: it is what the switch
+    // back restores, instead of the state from before the calculation.
+    s.dataLoaded = m_bDataLoaded;
+    s.combined = m_bCombined;
+    s.expandMeasurement = m_panel.m_bExpandMeasurement;
+    s.expandSorting = m_panel.m_bExpandSorting;
+    s.expandReliability = m_panel.m_bExpandReliability;
+    m_bDataLoaded = 0;
+    m_bCombined = 0;
+    m_panel.m_bExpandMeasurement = m_panel.m_bExpandSorting = m_panel.m_bExpandReliability = 0;
+}
+
+bool CPlotraDoc::HasProcessedData() const {
+    return m_bDataLoaded != 0 || (m_tableSwitch.active && m_tableSwitch.dataLoaded != 0);
 }
 
 void CPlotraDoc::LeaveTableWindow() {
@@ -212,16 +246,19 @@ void CPlotraDoc::LeaveTableWindow() {
     m_panel.m_bExpandSorting = s.expandSorting;
     m_panel.m_bExpandReliability = s.expandReliability;
     Host().setMapShown(s.mapShown);
+    KeepModifiedFlag keep(*this);
     Notify(DocChange::Display);
 }
 
 void CPlotraDoc::SetFileNotes(int file, const std::string& notes) {
+    if (RefuseEditWhileBusy(DocChange::Notes)) return;
     if (file < 0 || static_cast<std::size_t>(file) >= m_aFiles.size()) return;
     m_aFiles[static_cast<std::size_t>(file)].m_strNotes = notes;
     Notify(DocChange::Notes);
 }
 
 void CPlotraDoc::SetApNotes(int ap, const CApFile& notes) {
+    if (RefuseEditWhileBusy(DocChange::Notes)) return;
     if (ap < 0) return;
     const auto index = static_cast<std::size_t>(ap);
     // Notes exist per AP once processing has run; a project read from elsewhere may have fewer.

@@ -37,6 +37,11 @@ public:
     virtual void message(const std::string& text, const std::string& caption, PromptIcon icon) = 0;
     /// Yes/No question; true means Yes.
     virtual bool askYesNo(const std::string& text, const std::string& caption) = 0;
+    /// Yes/No/Cancel question: true Yes, false No, nothing Cancel. Without a Cancel button of their
+    /// own, prompts ask Yes/No.
+    virtual std::optional<bool> askYesNoCancel(const std::string& text, const std::string& caption) {
+        return askYesNo(text, caption);
+    }
     virtual std::optional<std::string> chooseOpenFile(const FileChooserRequest&) { return std::nullopt; }
     virtual std::optional<std::string> chooseSaveFile(const FileChooserRequest&) { return std::nullopt; }
     /// The survey file selection of a new project, starting from \p current and \p merge; nothing

@@ -4,10 +4,13 @@
 
 #include <algorithm>
 #include <ctime>
+#include <filesystem>
 
 namespace plotra {
 
-void DocumentHost::startProcessing(CPlotraDoc& doc) { doc.RunProcessing(); }
+void DocumentHost::startProcessing(CPlotraDoc& doc) {
+    doc.RunProcessing();
+}
 
 CPlotraDoc::CPlotraDoc() : m_timeCreated(static_cast<std::int64_t>(std::time(nullptr))) {}
 
@@ -30,11 +33,13 @@ void CPlotraDoc::RemoveObserver(DocumentObserver* observer) {
 
 void CPlotraDoc::Notify(const ChangeNotice& notice) {
     ++m_nChangeCounter;
+    m_bModified = true;
     ++m_aChangeCounts[static_cast<std::size_t>(notice.what)];
     // An observer may remove itself while being told; the copy keeps the walk valid.
     const std::vector<DocumentObserver*> observers = m_observers;
     for (DocumentObserver* o : observers)
-        if (std::find(m_observers.begin(), m_observers.end(), o) != m_observers.end()) o->documentChanged(notice);
+        if (std::find(m_observers.begin(), m_observers.end(), o) != m_observers.end())
+            o->documentChanged(notice);
 }
 
 void CPlotraDoc::Notify(DocChange what, ApField field, std::vector<int> aps) {
@@ -47,12 +52,34 @@ void CPlotraDoc::Notify(DocChange what, ApField field, std::vector<int> aps) {
 
 bool CPlotraDoc::RefuseWhileBusy() const {
     if (!m_bJobRunning) return false;
-    Prompts().message("A calculation is still running. Please wait until it has finished, or cancel it.", "Busy",
-                      PromptIcon::Stop);
+    Prompts().message("A calculation is still running. Please wait until it has finished, or cancel it.",
+                      "Busy", PromptIcon::Stop);
     return true;
 }
 
-void CPlotraDoc::RequestProcessing() { Host().startProcessing(*this); }
+bool CPlotraDoc::RefuseEditWhileBusy(DocChange resync) {
+    if (!RefuseWhileBusy()) return false;
+    KeepModifiedFlag keep(*this);
+    Notify(resync);
+    return true;
+}
+
+bool CPlotraDoc::SaveModified() {
+    // A project without survey data (a map at most) holds no work of the user's worth a question.
+    if (!m_bModified || (m_aAPs.empty() && m_aDataPoints.size() == 0)) return true;
+    const std::string name = m_bWorkspaceNamed ? std::filesystem::path(m_strWorkspacePath).filename().string()
+                                               : std::string("Hovrin");
+    const std::optional<bool> save =
+        Prompts().askYesNoCancel("Save changes to " + name + "?", "Hovrin Analyzer");
+    if (!save) return false;
+    if (!*save) return true;
+    OnSaveProject();
+    return !m_bModified;
+}
+
+void CPlotraDoc::RequestProcessing() {
+    Host().startProcessing(*this);
+}
 
 COLORREF CPlotraDoc::NextApColour() {
     m_nHue = ((m_nHue % 252) + 52) % 252;

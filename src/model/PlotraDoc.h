@@ -108,6 +108,9 @@ struct RenderSide;
 ///    (Projection.cpp), workspace commands (WorkspaceCommands.cpp).
 ///  - analysis/: extent (Extent.cpp), path merging (SampleMerge.cpp), moving an AP (Relocation.cpp),
 ///    the blocking processing (Processing.cpp), the single contour and the unit change (Coverage.cpp).
+/// \brief How an attempt to open a workspace ended.
+enum class OpenOutcome { Opened, NotNow, Refused };
+
 class CPlotraDoc {
 public:
     CPlotraDoc();
@@ -125,7 +128,9 @@ public:
     // ---- change notices --------------------------------------------------------------------------
     void AddObserver(DocumentObserver* observer);
     void RemoveObserver(DocumentObserver* observer);
-    /// Counts the change (m_nChangeCounter) and tells every observer.
+    /// Counts the change (m_nChangeCounter), marks the project modified (every notice but the ones
+    /// sent inside a KeepModifiedFlag scope follows a change the workspace stores) and tells every
+    /// observer.
     void Notify(const ChangeNotice& notice);
     void Notify(DocChange what, ApField field = ApField::All, std::vector<int> aps = {});
 
@@ -134,6 +139,11 @@ public:
     bool JobRunning() const { return m_bJobRunning; }
     /// Tells the user that a calculation still runs and returns true while one does.
     bool RefuseWhileBusy() const;
+    /// The same for an edit: while a job runs, no edit of the project is taken (a job's result would
+    /// be applied over it, or depend on what it changed). A refused edit sends \p resync without
+    /// marking the project modified, so that a widget which already shows the gesture shows the
+    /// document again.
+    bool RefuseEditWhileBusy(DocChange resync);
     /// Set by the job starters (Processing.h, Coverage.h) and cleared when the result is applied.
     void SetJobRunning(bool running) { m_bJobRunning = running; }
     /// Starts the processing of the placed survey through the host (the desktop program as a job,
@@ -145,6 +155,25 @@ public:
     // ---- plain accessors -----------------------------------------------------------------------
     bool IsModified() const { return m_bModified; }
     void SetModifiedFlag(bool modified = true) { m_bModified = modified; }
+    /// Before unsaved edits are discarded (new project, open, exit): asks "Save changes to <name>?"
+    /// and saves on Yes. True when the caller may go on (saved, No, or nothing to save); false on
+    /// Cancel, and when the save did not happen (its dialog cancelled, the write failed).
+    bool SaveModified();
+    /// After the workspace was written to m_strWorkspacePath: unmodified, and the window is told the name.
+    void Saved();
+    /// \brief Notices sent while one lives do not mark the project modified (a window switch, a
+    /// refused edit, a workspace just read).
+    class KeepModifiedFlag {
+    public:
+        explicit KeepModifiedFlag(CPlotraDoc& doc) : m_doc(doc), m_was(doc.m_bModified) {}
+        ~KeepModifiedFlag() { m_doc.m_bModified = m_was; }
+        KeepModifiedFlag(const KeepModifiedFlag&) = delete;
+        KeepModifiedFlag& operator=(const KeepModifiedFlag&) = delete;
+
+    private:
+        CPlotraDoc& m_doc;
+        bool m_was;
+    };
     /// Saving goes through the workspace commands; the framework's own save does nothing.
     bool OnSaveDocument(const std::string&) { return true; }
 
@@ -182,6 +211,8 @@ public:
     /// The second half of that command for a chosen file: replaces the map and places the survey on it.
     /// A file that is not a projection file goes through the map picture importer, when one is set.
     bool LoadProjectionFile(const std::string& path);
+    /// Warns when most of the survey's points lie outside the map just loaded (a map of another place).
+    void WarnIfSurveyOffMap() const;
     /// Lets "Load the map" also take georeferenced pictures.
     void SetMapPictureImporter(MapPictureImporter importer) { m_mapImporter = std::move(importer); }
     /// Takes a map in the document's form (checked like a decoded projection file); false when refused.
@@ -198,6 +229,9 @@ public:
     void OnSaveProjectAs();
     void OnOpenProject();
     bool OnOpenDocument(const std::string& path);
+    /// The same, saying why nothing was opened: NotNow (a job runs, the table window is shown, or
+    /// the user kept the unsaved project) or Refused (the file could not be read as a workspace).
+    OpenOutcome OpenDocument(const std::string& path);
 
     // ---- new project and loading (files/NewProject.cpp, analysis/SampleMerge.cpp) ---------------
     bool OnNewDocument();
@@ -289,6 +323,11 @@ public:
     /// ones restored on the way out.
     void EnterTableWindow();
     void LeaveTableWindow();
+    /// After a job's result is applied while the table window is shown: the fresh state becomes the
+    /// one the switch back to the graph window restores.
+    void RefreshTableSwitch();
+    /// True when processing results exist, also while the table window hides them from the graph commands.
+    bool HasProcessedData() const;
 
     // ---- notes ------------------------------------------------------------------------------------
     void SetFileNotes(int file, const std::string& notes);

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <set>
 #include <span>
 #include <utility>
 
@@ -284,7 +285,7 @@ class ReportPage {
                 w(nl + Fmt("<td class=\"Position\" align =\"Center\">%s</td>", py));
                 w(nl + Fmt("<td class=\"Position\" align =\"Center\">%s</td>", px));
                 w(nl + FormatText<512>("<td class=\"N Points\" align =\"Center\"> %lld</th>",
-                              static_cast<long long>(ap.points)));
+                                       static_cast<long long>(ap.points)));
                 w(nl + "</tr>");
             }
         }
@@ -548,6 +549,26 @@ void PrepareFolder(const std::string& folder, const std::string& resourceDir, Re
 ReportResult WriteReportPage(const ReportSnapshot& s, const std::string& htmlPath,
                              ReportPictureSink& pictures, Progress& progress) {
     const std::string folder = ReportFolderOf(htmlPath);
+    // A report that is cancelled or cannot be written leaves the disk as it found it: a folder it
+    // made goes again, and so do the files it added to a folder that was already there.
+    std::error_code ec;
+    const bool folderExisted = fs::is_directory(folder, ec);
+    std::set<fs::path> existing;
+    if (folderExisted)
+        for (const auto& entry : fs::directory_iterator(folder, ec))
+            existing.insert(entry.path());
+    auto undo = [&] {
+        std::error_code ignored;
+        if (!folderExisted) {
+            fs::remove_all(folder, ignored);
+            return;
+        }
+        std::vector<fs::path> added;
+        for (const auto& entry : fs::directory_iterator(folder, ignored))
+            if (!existing.count(entry.path())) added.push_back(entry.path());
+        for (const fs::path& p : added)
+            fs::remove_all(p, ignored);
+    };
     PrepareFolder(folder, s.options.resourceDir, pictures);
     progress.show();
     progress.setText("Begin to Write A Report...");
@@ -571,6 +592,7 @@ ReportResult WriteReportPage(const ReportSnapshot& s, const std::string& htmlPat
     for (const auto& [wanted, step] : steps) {
         if (progress.cancelRequested()) {
             progress.hide();
+            undo();
             return ReportResult::Cancelled;
         }
         if (wanted) (page.*step)();
@@ -583,6 +605,7 @@ ReportResult WriteReportPage(const ReportSnapshot& s, const std::string& htmlPat
     progress.setText("Launching Report...");
     progress.setPosition(100);
     progress.hide();
+    if (!ok) undo();
     return ok ? ReportResult::Written : ReportResult::Failed;
 }
 

@@ -123,8 +123,8 @@ ReportSnapshot TakeReportSnapshot(const CPlotraDoc& doc, const ReportOptions& op
 
 /// The second stage, on any thread: creates the folder with the style sheet and the logo, writes the
 /// picture files and the page, and reports its steps to \p progress. Between steps it stops when
-/// \p progress is cancelled, before the page is written. Failed: the page could not be written (the
-/// folder and pictures may exist).
+/// \p progress is cancelled, before the page is written. Failed: the page could not be written.
+/// Cancelled or failed, what it wrote is removed again (a folder it made, files it added).
 ReportResult WriteReportPage(const ReportSnapshot& snapshot, const std::string& htmlPath,
                              ReportPictureSink& pictures, Progress& progress);
 

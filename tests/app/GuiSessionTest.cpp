@@ -10,9 +10,9 @@
 
 #include <QElapsedTimer>
 
-#include <limits>
 #include <QPushButton>
 #include <QTimer>
+#include <limits>
 
 using namespace plotra;
 using namespace plotra::gui;
@@ -23,7 +23,8 @@ TEST(GuiPrompts, FileFiltersInQtSyntax) {
     EXPECT_EQ(QtFileFilter("Hovrin Work Space (hws)|*.hws|HWS (*.hws)|*.hws|All Files (*.*)|*.*||"),
               "Hovrin Work Space (hws) (*.hws);;HWS (*.hws);;All Files (*.*)");
     EXPECT_EQ(QtFileFilter("BMP - Bitmap picture (*.bmp)|"), "BMP - Bitmap picture (*.bmp)");
-    EXPECT_EQ(QtFileFilter("Text Files (*.txt)|*.txt|All Files (*.*)|*.*||"), "Text Files (*.txt);;All Files (*.*)");
+    EXPECT_EQ(QtFileFilter("Text Files (*.txt)|*.txt|All Files (*.*)|*.*||"),
+              "Text Files (*.txt);;All Files (*.*)");
 }
 
 namespace {
@@ -75,8 +76,10 @@ TEST(GuiSession, ProcessingRunsAsAJobWhileTheEventLoopKeepsTurning) {
     EXPECT_TRUE(prompts.prompts.empty());
 }
 
-TEST(GuiSession, CancelOnTheProgressDialogStopsTheJob) {
+TEST(GuiSession, CancelOnTheProgressDialogStopsTheJobAndOffersToProcessAgain) {
     GuiSession session;
+    PromptRecorder prompts;
+    session.setPrompts(&prompts);
     const auto survey = sim::Generate(*sim::BuiltInScenario("city"), 1);
     PlaceGenerated(session.doc(), survey);
     bool completed = true;
@@ -94,4 +97,20 @@ TEST(GuiSession, CancelOnTheProgressDialogStopsTheJob) {
     EXPECT_FALSE(completed);
     EXPECT_EQ(session.doc().m_bDataLoaded, 0);
     EXPECT_FALSE(session.doc().m_aAPs.empty()); // the APs came back without all models
+
+    // The user is told, once the job is gone, and offered to process again (No: later, from the menu).
+    ASSERT_TRUE(WaitUntil([&] { return !prompts.prompts.empty(); }, 10000));
+    ASSERT_EQ(prompts.prompts.size(), 1u);
+    EXPECT_EQ(prompts.prompts[0].kind, "question");
+    EXPECT_EQ(prompts.prompts[0].caption, "Data Processing");
+    EXPECT_FALSE(session.jobRunning());
+    EXPECT_TRUE(session.canProcessAgain());
+    const std::size_t aps = session.doc().m_aAPs.size();
+    session.processAgain();
+    EXPECT_TRUE(session.jobRunning());
+    EXPECT_FALSE(session.canProcessAgain());
+    session.cancelJob();
+    ASSERT_TRUE(WaitUntil([&] { return finished == 2; }, 60000));
+    EXPECT_EQ(session.doc().m_aAPs.size(), aps); // placed again from the same points
+    ASSERT_TRUE(WaitUntil([&] { return prompts.prompts.size() == 2; }, 10000));
 }

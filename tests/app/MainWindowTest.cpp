@@ -89,8 +89,8 @@ TEST_F(MainWindowTest, MenusToolbarAndStatusBarAreTheProgramsOwn) {
     EXPECT_EQ(titles, (std::vector<std::string>{"&File", "&View", "Window", "&Help"}));
     ASSERT_EQ(menus.size(), 4u);
     EXPECT_EQ(Items(menus[0]),
-              (std::vector<std::string>{"57600", "57601", "57603", "57604", "-", "32798", "32808", "-",
-                                        "57607", "57609", "57606", "-", "57616", "-", "57665"}));
+              (std::vector<std::string>{"57600", "57601", "57603", "57604", "32830", "-", "32798", "32808",
+                                        "-", "57607", "57609", "57606", "-", "57616", "-", "57665"}));
     EXPECT_EQ(Items(menus[1]), (std::vector<std::string>{"59392", "59393"}));
     EXPECT_EQ(Items(menus[2]), (std::vector<std::string>{"32810", "32811"}));
     EXPECT_EQ(Items(menus[3]), (std::vector<std::string>{"57664", "32801"}));
@@ -172,7 +172,7 @@ TEST_F(MainWindowTest, MenusToolbarAndStatusBarAreTheProgramsOwn) {
     EXPECT_EQ(w.rightPane()->objectName(), "CPlotraView");
     EXPECT_EQ(w.rightPaneKind(), CMainFrame::PaneKind::Graph);
     EXPECT_EQ(w.splitter()->sizes().value(0), 237);
-    EXPECT_EQ(w.windowTitle(), "Hovrin - Hovrin Analyzer");
+    EXPECT_EQ(w.windowTitle(), "Hovrin[*] - Hovrin Analyzer");
     EXPECT_FALSE(w.windowIcon().isNull());
 }
 
@@ -271,7 +271,7 @@ TEST_F(MainWindowTest, WindowCommandsNeedDataAndTheOtherPane) {
     EXPECT_EQ(prompts.Messages(), std::vector<std::string>{"Invalid Window: Please Select Graph Window"});
 }
 
-TEST_F(MainWindowTest, BackFromTheTableRestoresTheFlagsSavedEvenWhenProcessingEndedMeanwhile) {
+TEST_F(MainWindowTest, BackFromTheTableShowsTheResultOfAProcessingThatEndedMeanwhile) {
     CMainFrame& w = Frame();
     CPlotraDoc& doc = session.doc();
     LoadProcessedTiny(doc);
@@ -287,12 +287,23 @@ TEST_F(MainWindowTest, BackFromTheTableRestoresTheFlagsSavedEvenWhenProcessingEn
     EXPECT_EQ(WindowCommands(), std::make_pair(false, true));
     w.runCommand(kCmdTableWindow); // the job's result is applied by the event loop, so after this
     ASSERT_TRUE(WaitUntil([&] { return finished == 1; }, 60000));
-    EXPECT_EQ(doc.m_bDataLoaded, 1);
+    // The table window keeps the graph commands' flag down until the switch back...
+    EXPECT_EQ(doc.m_bDataLoaded, 0);
+    EXPECT_EQ(WindowCommands(), std::make_pair(true, false));
 
+    // ... which shows the new result, not the state from before the processing: data, the window
+    // commands and the sections that open.
     w.runCommand(kCmdGraphWindow);
-    EXPECT_EQ(doc.m_bDataLoaded, 0); // as it was when the table was shown
-    EXPECT_EQ(WindowCommands(), std::make_pair(false, false));
+    EXPECT_EQ(doc.m_bDataLoaded, 1);
+    EXPECT_EQ(WindowCommands(), std::make_pair(false, true));
+    doc.ToggleSection(kSectionMeasurement);
+    EXPECT_TRUE(doc.SectionExpanded(kSectionMeasurement));
     EXPECT_TRUE(prompts.prompts.empty());
+
+    // The metric chosen in the table window converts the resolution like in the graph window.
+    w.runCommand(kCmdTableWindow);
+    doc.ChangeDisplayUnit(false);
+    EXPECT_EQ(doc.m_dResolutionX, doc.GridRectangleMetres().first / 0.3048 / 50.0);
 }
 
 TEST_F(MainWindowTest, MousePositionPaneTakesTheWidthOfItsText) {
@@ -413,7 +424,8 @@ TEST_F(MainWindowTest, OpenedProjectsNameTheWindowAndFillTheRecentFiles) {
     EXPECT_FALSE(Enabled(kCmdRecentFile)); // the place holder of an empty list
     for (const std::string& p : paths)
         ASSERT_TRUE(session.doc().OnOpenDocument(p));
-    EXPECT_EQ(w.windowTitle(), "e.hws - Hovrin Analyzer");
+    EXPECT_EQ(w.windowTitle(), "e.hws[*] - Hovrin Analyzer");
+    EXPECT_FALSE(w.isWindowModified());
     // Newest first, four at most, kept in the settings.
     const QStringList expected{QString::fromStdString(paths[4]), QString::fromStdString(paths[3]),
                                QString::fromStdString(paths[2]), QString::fromStdString(paths[1])};
@@ -425,7 +437,7 @@ TEST_F(MainWindowTest, OpenedProjectsNameTheWindowAndFillTheRecentFiles) {
     // Opening the fourth entry puts it first.
     w.action(kCmdRecentFile + 3)->trigger();
     EXPECT_EQ(w.recentFiles().front(), expected[3]);
-    EXPECT_EQ(w.windowTitle(), "b.hws - Hovrin Analyzer");
+    EXPECT_EQ(w.windowTitle(), "b.hws[*] - Hovrin Analyzer");
 
     // An entry whose file has gone is reported and dropped.
     std::filesystem::remove(paths[2]);
@@ -440,7 +452,7 @@ TEST_F(MainWindowTest, OpenedProjectsNameTheWindowAndFillTheRecentFiles) {
 
     // A new project's title is the program's alone.
     session.doc().Host().setTitle("");
-    EXPECT_EQ(w.windowTitle(), "Hovrin Analyzer");
+    EXPECT_EQ(w.windowTitle(), "Hovrin Analyzer[*]");
 }
 
 namespace {
@@ -486,10 +498,13 @@ TEST_F(MainWindowTest, NewProjectRunsTheSelectionAndProcessesAsAJob) {
     EXPECT_EQ(session.doc().m_bDataLoaded, 1);
     EXPECT_FALSE(session.doc().m_aAPs.empty());
     EXPECT_EQ(WindowCommands(), std::make_pair(false, true));
-    EXPECT_EQ(w.windowTitle(), "Hovrin Analyzer");
+    EXPECT_EQ(w.windowTitle(), "Hovrin Analyzer[*]");
+    EXPECT_TRUE(w.isWindowModified());
     EXPECT_EQ(recorder.prompts.size(), 1u);
 
-    // A cancelled selection changes nothing.
+    // A cancelled selection changes nothing (the processed project is not saved: kept unsaved).
+    EXPECT_TRUE(session.doc().IsModified());
+    recorder.threeWayAnswers.push_back(false);
     OnNextModal<CHSDSelectDialog>([&](CHSDSelectDialog* d) { d->reject(); });
     w.runCommand(kCmdNewProject);
     EXPECT_FALSE(session.jobRunning());

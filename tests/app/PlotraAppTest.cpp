@@ -55,7 +55,7 @@ TEST(PlotraApp, AWorkspaceOnTheCommandLineIsOpened) {
     CMainFrame* frame = s.app.mainFrame();
     ASSERT_NE(frame, nullptr);
     EXPECT_TRUE(frame->isVisible());
-    EXPECT_EQ(frame->windowTitle(), "survey.hws - Hovrin Analyzer");
+    EXPECT_EQ(frame->windowTitle(), "survey.hws[*] - Hovrin Analyzer");
     EXPECT_EQ(frame->recentFiles(), QStringList{QString::fromStdString(path)});
     EXPECT_TRUE(frame->action(kCmdTableWindow)->isEnabled());
 }
@@ -72,7 +72,7 @@ TEST(PlotraApp, ARefusedWorkspaceLeavesTheProgramUpWithAnEmptyProject) {
         EXPECT_TRUE(s.app.mainFrame()->isVisible());
         EXPECT_TRUE(s.Doc().m_aAPs.empty());
         EXPECT_EQ(s.Doc().m_bStarted, 1);
-        EXPECT_EQ(s.app.mainFrame()->windowTitle(), "Hovrin - Hovrin Analyzer");
+        EXPECT_EQ(s.app.mainFrame()->windowTitle(), "Hovrin[*] - Hovrin Analyzer");
         EXPECT_TRUE(s.app.mainFrame()->recentFiles().isEmpty());
         // The empty project goes on as usual: a new project asks its first question.
         s.app.mainFrame()->runCommand(kCmdNewProject);

@@ -37,7 +37,9 @@ struct Project : RecordedDoc {
     }
     bool Load() { return doc.LoadSurveyFiles(); }
     /// The selection dialog's next answer: the current files, merged or not.
-    void AnswerSelection(bool merge = true) { prompts.surveySelections.push_back(SurveySelection{doc.m_aFiles, merge}); }
+    void AnswerSelection(bool merge = true) {
+        prompts.surveySelections.push_back(SurveySelection{doc.m_aFiles, merge});
+    }
     std::vector<std::string> Ssids() const {
         std::vector<std::string> out;
         for (const auto& ap : doc.m_aAPs)
@@ -146,17 +148,52 @@ TEST(NewProject, EachRefusedFileIsNamedAndUnticked) {
     EXPECT_EQ(p.host.title, "");
 }
 
-TEST(NewProject, NothingReadableEmptiesTheModel) {
+TEST(NewProject, ASelectionThatReadsNothingLeavesTheProjectAsItWas) {
     Project p;
-    p.Add("a.hsd", FileA());
+    const std::string good = p.Add("a.hsd", FileA());
     ASSERT_TRUE(p.Load());
-    ASSERT_FALSE(p.doc.m_aAPs.empty());
+    const std::size_t aps = p.doc.m_aAPs.size(), points = p.doc.m_aDataPoints.size();
+    ASSERT_GT(aps, 0u);
+
+    // Loading again from files of which none can be read: each is reported and unticked, and the
+    // project keeps its APs and points.
     p.doc.m_aFiles[0].m_strPath = p.dir.File("gone.hsd");
     EXPECT_FALSE(p.Load());
-    EXPECT_TRUE(p.doc.m_aAPs.empty());
-    EXPECT_TRUE(p.doc.m_aDataPoints.empty());
-    EXPECT_EQ(p.doc.m_bNoData, 1);
-    EXPECT_EQ(p.doc.m_bDataLoaded, 0);
+    EXPECT_EQ(p.doc.m_aAPs.size(), aps);
+    EXPECT_EQ(p.doc.m_aDataPoints.size(), points);
+    EXPECT_EQ(p.doc.m_bNoData, 0);
+    EXPECT_EQ(p.doc.m_aFiles[0].m_bUse, 0);
+
+    // Through "New Project": the project keeps its own files too, and the user is told.
+    p.doc.m_aFiles[0].m_strPath = good;
+    p.doc.m_aFiles[0].m_bUse = 1;
+    p.doc.SetModifiedFlag(false); // nothing to save first
+    p.prompts.prompts.clear();
+    SurveySelection unreadable{{p.doc.m_aFiles[0]}, true};
+    unreadable.files[0].m_strPath = p.dir.File("gone.hsd");
+    p.prompts.surveySelections.push_back(unreadable);
+    EXPECT_FALSE(p.doc.OnNewDocument());
+    EXPECT_EQ(
+        p.prompts.Messages(),
+        (std::vector<std::string>{"File Open Error: Could not open file \"" + p.dir.File("gone.hsd") + "\".",
+                                  "New Project: None of the chosen survey files could be read. The project "
+                                  "is unchanged."}));
+    ASSERT_EQ(p.doc.m_aFiles.size(), 1u);
+    EXPECT_EQ(p.doc.m_aFiles[0].m_strPath, good);
+    EXPECT_EQ(p.doc.m_aFiles[0].m_bUse, 1);
+    EXPECT_EQ(p.doc.m_aAPs.size(), aps);
+    EXPECT_FALSE(p.doc.IsModified());
+
+    // A selection without a ticked file is refused before anything is read.
+    p.prompts.prompts.clear();
+    SurveySelection none{{p.doc.m_aFiles[0]}, true};
+    none.files[0].m_bUse = 0;
+    p.prompts.surveySelections.push_back(none);
+    EXPECT_FALSE(p.doc.OnNewDocument());
+    EXPECT_EQ(p.prompts.Messages(),
+              std::vector<std::string>{"New Project: No survey file is ticked. The project is unchanged."});
+    EXPECT_EQ(p.doc.m_aFiles[0].m_bUse, 1);
+    EXPECT_EQ(p.doc.m_aAPs.size(), aps);
 }
 
 TEST(NewProject, MergeKeepsOneApPerMac) {
@@ -257,7 +294,7 @@ TEST(NewProject, ModesAndSwitchesAfterTheBuild) {
     EXPECT_EQ(p.doc.m_bShowCellRadius + p.doc.m_bShowContour + p.doc.m_bMultiContours + p.doc.m_bShowLegend,
               0);
     EXPECT_EQ(p.doc.m_bCoveragePlotted, 1);
-    EXPECT_EQ(p.doc.m_nHue, 26); // 122, then the file and two APs
+    EXPECT_EQ(p.doc.m_nHue, 26);                 // 122, then the file and two APs
     EXPECT_EQ(p.doc.m_aAPs[0].m_nGroupIndex, 0); // the first group by SSID
     EXPECT_EQ(p.doc.m_aAPs[0].m_byChannel, 1);
 }

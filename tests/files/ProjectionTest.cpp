@@ -369,37 +369,42 @@ TEST(OpenProjectionFile, DecliningTheReplaceQuestionChangesNothing) {
     EXPECT_TRUE(f.host.mapShown());
 }
 
-TEST(OpenProjectionFile, AgreeingReleasesTheMapEvenWhenTheChooserIsCancelled) {
-    CommandFixture f;
-    ASSERT_TRUE(f.doc.ReadProjectionFile(FileWith(SmallBmp(), RotatedTransform())));
-    f.host.setMapShown(true);
-    f.doc.m_bDataLoaded = f.doc.m_bMetricXY = 1;
-    f.prompts.answers.push_back(true);
-    f.doc.OpenProjectionFile(); // the chooser has nothing queued: cancelled
-    EXPECT_EQ(f.prompts.choosers.size(), 1u);
-    EXPECT_EQ(f.doc.m_bMapLoaded, 0);
-    EXPECT_EQ(f.doc.m_nMapImageSize, 0);
-    EXPECT_TRUE(f.doc.m_aMapImage.empty());
-    EXPECT_EQ(f.doc.m_bDataLoaded, 0);
-    EXPECT_EQ(f.doc.m_bMetricXY, 0);
-    EXPECT_FALSE(f.host.mapShown());
-}
-
-TEST(OpenProjectionFile, RefusedReplacementLeavesTheMapReleased) {
-    CommandFixture f;
-    ASSERT_TRUE(f.doc.ReadProjectionFile(FileWith(SmallBmp(), RotatedTransform())));
-    auto bad = FileWith(SmallBmp(), RotatedTransform());
-    bad[12] = 9;
-    f.prompts.answers.push_back(true);
-    f.prompts.openFiles.push_back(f.WriteFile("bad.hpf", bad));
-    f.doc.OpenProjectionFile();
-    EXPECT_EQ(
-        f.prompts.Messages(),
-        std::vector<std::string>{"Invalid File: Unsupported HPF Filetype. May be for a different product."});
-    EXPECT_EQ(f.doc.m_bMapLoaded, 0);
-    EXPECT_TRUE(f.doc.m_aMapImage.empty());
-    EXPECT_TRUE(f.host.pathName.empty());
-    EXPECT_FALSE(f.host.mapShown());
+TEST(OpenProjectionFile, TheMapIsReplacedOnlyByAMapThatWasRead) {
+    // Agreed to replace, then the file dialog cancelled: the map, its flags and the view stay.
+    {
+        CommandFixture f;
+        ASSERT_TRUE(f.doc.ReadProjectionFile(FileWith(SmallBmp(), RotatedTransform())));
+        const std::vector<std::uint8_t> map = f.doc.m_aMapImage;
+        f.host.setMapShown(true);
+        f.doc.m_bDataLoaded = f.doc.m_bMetricXY = 1;
+        f.prompts.answers.push_back(true);
+        f.doc.OpenProjectionFile(); // the chooser has nothing queued: cancelled
+        EXPECT_EQ(f.prompts.choosers.size(), 1u);
+        EXPECT_EQ(f.doc.m_bMapLoaded, 1);
+        EXPECT_EQ(f.doc.m_aMapImage, map);
+        EXPECT_EQ(f.doc.m_bDataLoaded, 1);
+        EXPECT_EQ(f.doc.m_bMetricXY, 1);
+        EXPECT_TRUE(f.host.mapShown());
+    }
+    // Agreed, then a file that is refused: the old map stays as well.
+    {
+        CommandFixture f;
+        ASSERT_TRUE(f.doc.ReadProjectionFile(FileWith(SmallBmp(), RotatedTransform())));
+        const std::vector<std::uint8_t> map = f.doc.m_aMapImage;
+        f.host.setMapShown(true);
+        auto bad = FileWith(SmallBmp(), RotatedTransform());
+        bad[12] = 9;
+        f.prompts.answers.push_back(true);
+        f.prompts.openFiles.push_back(f.WriteFile("bad.hpf", bad));
+        f.doc.OpenProjectionFile();
+        EXPECT_EQ(f.prompts.Messages(),
+                  std::vector<std::string>{
+                      "Invalid File: Unsupported HPF Filetype. May be for a different product."});
+        EXPECT_EQ(f.doc.m_bMapLoaded, 1);
+        EXPECT_EQ(f.doc.m_aMapImage, map);
+        EXPECT_TRUE(f.host.pathName.empty());
+        EXPECT_TRUE(f.host.mapShown());
+    }
 }
 
 TEST(OpenProjectionFile, MissingFileAndWrongMagic) {

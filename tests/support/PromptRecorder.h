@@ -38,6 +38,15 @@ public:
         answers.pop_front();
         return a;
     }
+    /// Answered from \c threeWayAnswers (default Cancel, so that nothing is lost by accident).
+    std::optional<bool> askYesNoCancel(const std::string& text, const std::string& caption) override {
+        std::lock_guard lock(m_mutex);
+        prompts.push_back({"question3", text, caption, PromptIcon::Information});
+        if (threeWayAnswers.empty()) return std::nullopt;
+        const std::optional<bool> a = threeWayAnswers.front();
+        threeWayAnswers.pop_front();
+        return a;
+    }
     std::optional<std::string> chooseOpenFile(const FileChooserRequest& r) override {
         std::lock_guard lock(m_mutex);
         choosers.push_back(r);
@@ -73,6 +82,7 @@ public:
 
     std::vector<RecordedPrompt> prompts;
     std::deque<bool> answers;
+    std::deque<std::optional<bool>> threeWayAnswers;
     std::deque<std::optional<std::string>> openFiles;
     std::deque<std::optional<std::string>> saveFiles;
     std::vector<FileChooserRequest> choosers;

@@ -25,8 +25,9 @@ std::optional<std::string> CHSDSelectDialog::ChooseSurveyFile(QWidget* parent) {
     QFileDialog dialog(parent, tr("Open"));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilter(QtFileFilter("Hovrin Site Survey File (*.hsd)|*.hsd||"));
-    dialog.setDefaultSuffix("hsd");
+    // Wardriving logs are survey data too: a folder of them must not look empty.
+    dialog.setNameFilter(QtFileFilter("Survey data (*.hsd *.csv)|*.hsd *.csv|"
+                                      "Hovrin Site Survey File (*.hsd)|*.hsd|All files (*)|*||"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().first().toStdString();
 }
@@ -97,21 +98,18 @@ CHSDSelectDialog::CHSDSelectDialog(UserPrompts& prompts, const std::vector<CData
     // Choosing a file is the first thing to do here.
     m_select->setFocus();
 
-    // Until files are ticked there is nothing to accept, delete or merge; the list of a previous
-    // project is shown on request only.
+    // Until files are ticked there is nothing to accept, delete or merge.
     m_ok->setEnabled(false);
     m_delete->setEnabled(false);
     m_merge->setEnabled(false);
     m_showSelected->setVisible(false);
     if (m_aFiles.empty()) return;
+    // The files of the previous project are listed at once: OK and Delete act on the ticked files,
+    // and a file that is acted on must never be hidden from the user.
     m_showSelected->setVisible(true);
-    m_showSelected->setEnabled(true);
-    const int ticked = TickedCount();
-    if (ticked >= 1) {
-        m_delete->setEnabled(true);
-        m_ok->setEnabled(true);
-    }
-    if (ticked > 1) EnableMergeFor(ticked);
+    RefillTree();
+    m_showSelected->setEnabled(false);
+    UpdateButtons();
     m_select->setText(tr("Add"));
 }
 
@@ -137,10 +135,7 @@ void CHSDSelectDialog::OnSelect() {
     if (!AddSurveyFile(m_aFiles, *path, m_prompts)) return; // the same path again: refused, said so
     m_strChosenPath = m_aFiles.back().m_strPath;
     m_strChosenTitle = m_aFiles.back().m_strName;
-    const int ticked = TickedCount();
-    m_delete->setEnabled(true);
-    m_ok->setEnabled(true);
-    if (ticked > 1) EnableMergeFor(ticked);
+    UpdateButtons();
     m_select->setText(tr("Add"));
     RefillTree();
     m_chosen->setText(QString::fromStdString(m_strChosenPath));
@@ -153,14 +148,13 @@ void CHSDSelectDialog::OnDelete() {
     }
     if (m_aFiles.empty()) {
         m_tree->clear();
-        m_delete->setEnabled(false);
-        m_ok->setEnabled(false);
-        m_merge->setEnabled(false);
         m_select->setText(tr("Select"));
     } else {
         RefillTree();
         m_select->setText(tr("Add"));
     }
+    // What is left is what OK would load: the same rule as after a tick.
+    UpdateButtons();
 }
 
 void CHSDSelectDialog::OnShowSelected() {
@@ -207,6 +201,10 @@ void CHSDSelectDialog::OnTreeTick(QTreeWidgetItem* item) {
         m_aFiles[static_cast<std::size_t>(data)].m_bUse = checked ? 1 : 0;
     }
     m_nCurrentItem = data;
+    UpdateButtons();
+}
+
+void CHSDSelectDialog::UpdateButtons() {
     const int ticked = TickedCount();
     EnableMergeFor(ticked);
     m_delete->setEnabled(ticked >= 1);

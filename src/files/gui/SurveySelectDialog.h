@@ -55,6 +55,8 @@ class CHSDSelectDialog : public QDialog {
     int TickedCount() const;
     /// Merge box enabled (and checked from the merge flag) for more than one ticked file.
     void EnableMergeFor(int ticked);
+    /// OK and Delete need a ticked file, the merge box two: one rule after every change of the list.
+    void UpdateButtons();
 
     UserPrompts& m_prompts;
     std::vector<CDataFile> m_aFiles;

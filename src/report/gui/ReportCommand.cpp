@@ -194,6 +194,9 @@ class ReportJobRunner : public QObject {
             prompts.message("Error opening file " + m_path + ".", "File open error", PromptIcon::Stop);
         else if (*result == ReportResult::Written)
             OpenPage(m_path);
+        else
+            prompts.message("The report was cancelled. Nothing was written.", "Report",
+                            PromptIcon::Information);
         emit m_session.jobFinished(result == ReportResult::Written);
         deleteLater();
     }

@@ -95,18 +95,15 @@ TEST(SurveySelectDialog, AnEmptyListOffersOnlySelect) {
     EXPECT_TRUE(d.prompts.prompts.empty());
 }
 
-TEST(SurveySelectDialog, TheFilesOfTheLastProjectAreShownOnRequest) {
-    // Two of three ticked, merge off: everything is allowed, the box shows the flag.
+TEST(SurveySelectDialog, TheFilesOfTheLastProjectAreShownAtOnce) {
+    // Two of three ticked, merge off: everything is allowed, the box shows the flag. OK and Delete
+    // act on these files, so they are listed from the start.
     DialogUnderTest d({File("/d/a.hsd", true), File("/d/b.hsd", false), File("/d/c.hsd", true)}, false);
     EXPECT_EQ(d.Enabled(), (Buttons{true, true, true}));
     EXPECT_FALSE(d.merge->isChecked());
     EXPECT_TRUE(d.show->isVisible());
-    EXPECT_TRUE(d.show->isEnabled());
-    EXPECT_EQ(d.select->text(), "Add");
-    EXPECT_EQ(d.tree->topLevelItemCount(), 0);
-
-    d.show->click();
     EXPECT_FALSE(d.show->isEnabled());
+    EXPECT_EQ(d.select->text(), "Add");
     QTreeWidgetItem* root = d.Root();
     ASSERT_NE(root, nullptr);
     EXPECT_EQ(root->text(0), "Selected Files");
@@ -234,6 +231,30 @@ TEST(SurveySelectDialog, DeleteAsksThenRemovesTheTickedFiles) {
     EXPECT_EQ(d.select->text(), "Select");
 }
 
+TEST(SurveySelectDialog, NewProjectOverAnOpenProjectDeletesOnlyWhatItShows) {
+    // The previous project's two files, both ticked; two files added, then unticked.
+    DialogUnderTest d({File("/old/a.hsd", true), File("/old/b.hsd", true)});
+    d.Add("/new/c.hsd");
+    d.Add("/new/d.hsd");
+    ASSERT_NE(d.Root(), nullptr);
+    ASSERT_EQ(d.Root()->childCount(), 4);
+    ClickTick(*d.tree, d.Root()->child(2));
+    ClickTick(*d.tree, d.Root()->child(3));
+    // What is ticked is what the tree shows ticked.
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(d.Root()->child(i)->checkState(0) == Qt::Checked,
+                  d.dialog.files()[static_cast<std::size_t>(i)].m_bUse != 0);
+
+    // Delete removes the ticked files, which were on the screen; the rest are unticked, so there is
+    // nothing to accept any more.
+    d.prompts.answers.push_back(true);
+    d.del->click();
+    EXPECT_EQ(d.Paths(), (std::vector<std::string>{"/new/c.hsd", "/new/d.hsd"}));
+    ASSERT_NE(d.Root(), nullptr);
+    EXPECT_EQ(d.Root()->childCount(), 2);
+    EXPECT_EQ(d.Enabled(), (Buttons{false, false, false}));
+}
+
 TEST(SurveySelectDialog, SelectOpensAFileDialogForSurveyFiles) {
     PromptRecorder prompts;
     CHSDSelectDialog dialog(prompts, {}, true);
@@ -246,7 +267,9 @@ TEST(SurveySelectDialog, SelectOpensAFileDialogForSurveyFiles) {
         files->reject();
     });
     Named<QPushButton>(dialog, "1080")->click();
-    EXPECT_EQ(filters, QStringList{"Hovrin Site Survey File (*.hsd)"});
+    // Wardriving logs are offered with the survey files.
+    EXPECT_EQ(filters,
+              (QStringList{"Survey data (*.hsd *.csv)", "Hovrin Site Survey File (*.hsd)", "All files (*)"}));
     EXPECT_EQ(mode, QFileDialog::ExistingFile);
     EXPECT_TRUE(dialog.files().empty());
 }
