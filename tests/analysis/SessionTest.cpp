@@ -16,7 +16,9 @@ using namespace plotra::test;
 
 namespace {
 
-std::string Sample(const char* name) { return std::string(PLOTRA_SOURCE_DIR) + "/samples/" + name; }
+std::string Sample(const char* name) {
+    return std::string(PLOTRA_SOURCE_DIR) + "/samples/" + name;
+}
 
 } // namespace
 
@@ -64,7 +66,8 @@ TEST(Session, EveryStepThroughTheEntryPointsWithItsNotices) {
     int best = -1;
     for (std::size_t i = 0; i < doc.m_aAPs.size(); ++i)
         if (doc.m_aAPs[i].m_bSelected && doc.m_aAPs[i].m_dSlope < -10.0 &&
-            (best < 0 || doc.m_aAPs[i].m_aApPoints.size() > doc.m_aAPs[static_cast<std::size_t>(best)].m_aApPoints.size()))
+            (best < 0 || doc.m_aAPs[i].m_aApPoints.size() >
+                             doc.m_aAPs[static_cast<std::size_t>(best)].m_aApPoints.size()))
             best = static_cast<int>(i);
     ASSERT_GE(best, 0);
     const CAPInfo before = doc.m_aAPs[static_cast<std::size_t>(best)];
@@ -73,7 +76,8 @@ TEST(Session, EveryStepThroughTheEntryPointsWithItsNotices) {
         for (double dx = -400; dx <= 400 && !(refused && accepted); dx += 100) {
             const CDataGeo from = doc.m_aAPs[static_cast<std::size_t>(best)].m_posAP;
             const CAPInfo model = doc.m_aAPs[static_cast<std::size_t>(best)];
-            const MoveOutcome o = doc.MoveAp(best, CDataGeo(before.m_posAP.m_dY + dy, before.m_posAP.m_dX + dx));
+            const MoveOutcome o =
+                doc.MoveAp(best, CDataGeo(before.m_posAP.m_dY + dy, before.m_posAP.m_dX + dx));
             const CAPInfo& now = doc.m_aAPs[static_cast<std::size_t>(best)];
             if (!o.accepted) {
                 refused = true;
@@ -137,4 +141,61 @@ TEST(Session, AReopenedProjectShowsTheCoveragePicturesItWasSavedWith) {
         EXPECT_EQ(reopened.doc.m_aCoveragePictures[static_cast<std::size_t>(picture)],
                   shown[static_cast<std::size_t>(picture)])
             << "picture " << picture;
+}
+
+TEST(Session, WhileACoverageRunsEveryEditIsRefusedAndTheResultFitsTheProject) {
+    RecordedDoc r;
+    r.host.deferProcessing = true;
+    CPlotraDoc& doc = r.doc;
+    doc.m_bStarted = 1;
+    ASSERT_TRUE(doc.LoadProjectionFile(Sample("demo.hpf")));
+    std::vector<CDataFile> files;
+    ASSERT_TRUE(AddSurveyFile(files, Sample("demo1.hsd"), r.prompts));
+    doc.SetSurveyFiles(files, true);
+    ASSERT_TRUE(doc.LoadSurveyFiles());
+    auto processing = StartProcessingJob(doc, r.progress);
+    ASSERT_TRUE(processing && ApplyProcessingJob(doc, *processing));
+    doc.SetGroupTicked(0, true);
+    int unticked = -1;
+    for (std::size_t i = 0; i < doc.m_aAPs.size() && unticked < 0; ++i)
+        if (!doc.m_aAPs[i].m_bSelected && doc.m_aAPs[i].m_aApPoints.size() > 20)
+            unticked = static_cast<int>(i);
+    ASSERT_GE(unticked, 0);
+
+    auto coverage = StartCoverageJob(doc, r.progress);
+    ASSERT_TRUE(coverage);
+    const std::vector<std::uint8_t> before = doc.EncodeWorkspace();
+    doc.SetModifiedFlag(false);
+    r.prompts.prompts.clear();
+    r.notices.notices.clear();
+
+    // A tick would move the combined rectangle under the running job's grids; the others would be
+    // overwritten by its result or change what it computes. Each is refused, says why, and sends the
+    // notice that puts the widget that took the gesture back in step.
+    doc.SetApTicked(unticked, true);
+    doc.SetGroupTicked(0, false);
+    doc.SetResolution(false, doc.m_dResolutionX / 2);
+    doc.SetPowerRange(-90, -40);
+    doc.SetGraphType(2);
+    doc.ChangeDisplayUnit(false);
+    const MoveOutcome moved = doc.MoveAp(unticked, CDataGeo(1.0, 1.0));
+    EXPECT_FALSE(moved.accepted);
+    ASSERT_EQ(r.prompts.prompts.size(), 7u);
+    for (const RecordedPrompt& p : r.prompts.prompts)
+        EXPECT_EQ(p.caption + ": " + p.text,
+                  "Busy: A calculation is still running. Please wait until it has finished, or cancel it.");
+    ASSERT_EQ(r.notices.notices.size(), 7u);
+    EXPECT_EQ(r.notices.notices[0].what, DocChange::Selection);
+    EXPECT_EQ(doc.EncodeWorkspace(), before);
+    EXPECT_FALSE(doc.IsModified());
+
+    // The result lands on the project it was computed for.
+    ASSERT_TRUE(ApplyCoverageJob(doc, *coverage));
+    EXPECT_EQ(doc.m_bCombined, 1);
+    EXPECT_EQ(doc.m_aAPs[static_cast<std::size_t>(unticked)].m_bSelected, 0);
+    EXPECT_TRUE(doc.IsModified());
+    // And edits are taken again.
+    doc.SetApTicked(unticked, true);
+    EXPECT_EQ(doc.m_aAPs[static_cast<std::size_t>(unticked)].m_bSelected, 1);
+    EXPECT_EQ(doc.m_bCombined, 0);
 }
