@@ -39,13 +39,29 @@ void SetFittingText(QMessageBox& box, const QString& text, int maxLines) {
     box.setDetailedText(text);
 }
 
+namespace {
+
+QMessageBox::Icon BoxIcon(PromptIcon icon) {
+    return icon == PromptIcon::Stop      ? QMessageBox::Critical
+           : icon == PromptIcon::Warning ? QMessageBox::Warning
+                                         : QMessageBox::Information;
+}
+
+} // namespace
+
 void GuiPrompts::message(const std::string& text, const std::string& caption, PromptIcon icon) {
-    const QMessageBox::Icon qicon = icon == PromptIcon::Stop      ? QMessageBox::Critical
-                                    : icon == PromptIcon::Warning ? QMessageBox::Warning
-                                                                  : QMessageBox::Information;
-    QMessageBox box(qicon, QString::fromStdString(caption), QString(), QMessageBox::Ok, m_parent);
+    QMessageBox box(BoxIcon(icon), QString::fromStdString(caption), QString(), QMessageBox::Ok, m_parent);
     SetFittingText(box, QString::fromStdString(text));
     box.exec();
+}
+
+bool GuiPrompts::askOkCancel(const std::string& text, const std::string& caption, PromptIcon icon) {
+    QMessageBox box(BoxIcon(icon), QString::fromStdString(caption), QString(),
+                    QMessageBox::Ok | QMessageBox::Cancel, m_parent);
+    SetFittingText(box, QString::fromStdString(text));
+    box.setDefaultButton(QMessageBox::Ok);
+    box.setEscapeButton(QMessageBox::Cancel);
+    return box.exec() == QMessageBox::Ok;
 }
 
 bool GuiPrompts::askYesNo(const std::string& text, const std::string& caption) {
@@ -76,6 +92,7 @@ std::optional<std::string> RunFileDialog(QWidget* parent, const FileChooserReque
     dialog.setNameFilter(QtFileFilter(r.filter));
     if (!r.defaultExtension.empty()) dialog.setDefaultSuffix(QString::fromStdString(r.defaultExtension));
     if (!r.defaultName.empty()) dialog.selectFile(QString::fromStdString(r.defaultName));
+    if (!r.confirmOverwrite) dialog.setOption(QFileDialog::DontConfirmOverwrite);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().first().toStdString();
 }

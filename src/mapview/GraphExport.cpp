@@ -87,14 +87,16 @@ bool SaveGraphImage(const CPlotraDoc& doc, UserPrompts& prompts) {
     request.title = "Save picture as a Bitmap file";
     request.filter = "BMP - Bitmap picture (*.bmp)|";
     request.defaultExtension = "bmp";
+    // The question about replacing a file is asked here, about the file that is written: the rule
+    // below may name another file than the one chosen.
+    request.confirmOverwrite = false;
     const auto chosen = prompts.chooseSaveFile(request);
     if (!chosen) return false;
     // A name ending in ".png" asks for a PNG file, written as named; any other name gets the bitmap
-    // under the bitmap naming rule. The file chooser has confirmed the name it returned; a file the
-    // rule names differently has not been asked about yet.
+    // under the bitmap naming rule.
     const bool png = EndsWithPng(*chosen);
     const std::string path = png ? *chosen : SaveGraphImageName(*chosen);
-    if (path != *chosen && QFileInfo::exists(QString::fromStdString(path)) &&
+    if (QFileInfo::exists(QString::fromStdString(path)) &&
         !prompts.askYesNo("The file \"" + path + "\" already exists.\nDo you want to replace it?",
                           kSaveCaption))
         return false;

@@ -21,6 +21,9 @@ struct FileChooserRequest {
     std::string filter;           ///< "Description|*.ext|...||" as the platform file dialogs take it
     std::string defaultExtension; ///< without the dot
     std::string defaultName;
+    /// False when the caller asks about replacing the file itself (it writes under another name
+    /// than the one chosen, and asks about that one).
+    bool confirmOverwrite = true;
 };
 
 /// \brief What the survey file selection returns: the project's files with their ticks, and whether
@@ -41,6 +44,11 @@ public:
     /// own, prompts ask Yes/No.
     virtual std::optional<bool> askYesNoCancel(const std::string& text, const std::string& caption) {
         return askYesNo(text, caption);
+    }
+    /// A message with OK and Cancel: true OK. Without buttons of their own, prompts tell it and answer OK.
+    virtual bool askOkCancel(const std::string& text, const std::string& caption, PromptIcon icon) {
+        message(text, caption, icon);
+        return true;
     }
     virtual std::optional<std::string> chooseOpenFile(const FileChooserRequest&) { return std::nullopt; }
     virtual std::optional<std::string> chooseSaveFile(const FileChooserRequest&) { return std::nullopt; }

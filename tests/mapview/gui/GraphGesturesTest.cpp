@@ -627,15 +627,20 @@ TEST(GraphViewExports, SaveGraphImageAsksAboutTheFileItWritesAndReportsAFailedWr
     EXPECT_EQ(QImage(old).convertToFormat(QImage::Format_RGB32), w.view->picture());
     EXPECT_EQ(w.prompts.choosers.back().defaultExtension, "bmp");
 
-    // The name chosen is the name written (the chooser has asked about it): no second question.
+    // The file dialog never asks itself (it would ask about the name typed, not the file written);
+    // the name chosen and written is asked about once, here.
+    EXPECT_FALSE(w.prompts.choosers.back().confirmOverwrite);
     w.prompts.saveFiles = {old.toStdString()};
+    w.prompts.answers = {true};
     w.view->runCommand(kCmdSaveGraphImage);
-    EXPECT_EQ(w.prompts.prompts.size(), 2u);
+    ASSERT_EQ(w.prompts.prompts.size(), 3u);
+    EXPECT_EQ(w.prompts.prompts[2].text, question);
 
     // A file that cannot be written says so.
     const QString folder = dir.filePath("taken.bmp");
     ASSERT_TRUE(QDir().mkdir(folder)); // a folder where the picture should go
     w.prompts.saveFiles = {folder.toStdString(), dir.filePath("missing/graph.png").toStdString()};
+    w.prompts.answers = {true}; // the folder in the way exists: replace it, which fails
     w.view->runCommand(kCmdSaveGraphImage);
     w.view->runCommand(kCmdSaveGraphImage);
     ASSERT_EQ(w.Messages().size(), 2u);
