@@ -3,6 +3,7 @@
 #include "files/ResourceDir.h"
 #include "mapview/GraphExport.h"
 #include "model/PlotraDoc.h"
+#include "analysis/Requirement.h"
 #include "report/ReportPictures.h"
 #include "report/ReportWriter.h"
 #include "table/TableModel.h"
@@ -43,6 +44,25 @@ bool ParseOutputOption(const std::vector<std::string>& args, std::size_t& i, Out
     if (a == "--no-headings") return o.headings = false, true;
     if (a == "--no-quotes") return o.quotes = false, true;
     if (a == "--report-sections") return value(o.reportSections), true;
+    if (a == "--pdf") return value(o.pdf), true;
+    if (a == "--title") return value(o.pdfOptions.title), true;
+    if (a == "--customer") return value(o.pdfOptions.customer), true;
+    if (a == "--surveyor") return value(o.pdfOptions.surveyor), true;
+    if (a == "--paper") {
+        if (value(v) && !ParsePaper(v, o.pdfOptions.paper)) error = "--paper needs a4 or letter";
+        return true;
+    }
+    if (a == "--palette") {
+        if (!value(v)) return true;
+        if (const auto kind = ParsePalette(v)) o.pdfOptions.palette = *kind;
+        else error = "--palette needs spec, viridis or cividis";
+        return true;
+    }
+    if (a == "--requirement") {
+        RequirementInput r{o.pdfOptions.signalDbm, o.pdfOptions.snrDb};
+        if (value(v) && ParseRequirement(v, r, error)) o.pdfOptions.signalDbm = r.signalDbm, o.pdfOptions.snrDb = r.snrDb;
+        return true;
+    }
     if (a == "--graph") {
         if (!value(v)) return true;
         if (v == "power") o.graph = 1;
@@ -210,6 +230,18 @@ bool WriteOutputs(CPlotraDoc& doc, const OutputOptions& o, CliPrompts& prompts, 
             written.push_back(o.report);
         } else {
             prompts.message("Could not write the report \"" + o.report + "\".", "Report", PromptIcon::Stop);
+            ok = false;
+        }
+    }
+    if (!o.pdf.empty()) {
+        std::string why;
+        if (doc.m_aAPs.empty()) {
+            prompts.message("The project has no access point: no PDF was written.", "Report", PromptIcon::Stop);
+            ok = false;
+        } else if (WriteClientReport(doc, o.pdf, o.pdfOptions, &why)) {
+            written.push_back(o.pdf);
+        } else {
+            prompts.message("Could not write the PDF \"" + o.pdf + "\": " + why + ".", "Report", PromptIcon::Stop);
             ok = false;
         }
     }

@@ -3,6 +3,7 @@
 /// and measurement table.
 
 #include "app/cli/CliSupport.h"
+#include "report/ClientReport.h"
 
 #include <ctime>
 #include <optional>
@@ -46,10 +47,12 @@ struct OutputOptions {
     std::string reportSections = "files,aps,path,coverage,signal,count";
     bool selectedOnly = false;
     std::string table;
+    std::string pdf;                     ///< the client report
+    ClientReportOptions pdfOptions;
     char delimiter = '\t';
     bool headings = true, quotes = true;
 
-    bool Any() const { return !image.empty() || !kml.empty() || !report.empty() || !table.empty(); }
+    bool Any() const { return !image.empty() || !kml.empty() || !report.empty() || !table.empty() || !pdf.empty(); }
 };
 
 /// Consumes args[i] (and its value) when it is an output option. Returns false when args[i] is not
