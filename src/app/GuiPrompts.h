@@ -30,6 +30,7 @@ class GuiPrompts : public UserPrompts {
     void message(const std::string& text, const std::string& caption, PromptIcon icon) override;
     bool askYesNo(const std::string& text, const std::string& caption) override;
     std::optional<bool> askYesNoCancel(const std::string& text, const std::string& caption) override;
+    bool askOkCancel(const std::string& text, const std::string& caption, PromptIcon icon) override;
     std::optional<std::string> chooseOpenFile(const FileChooserRequest& request) override;
     std::optional<std::string> chooseSaveFile(const FileChooserRequest& request) override;
     std::optional<SurveySelection> chooseSurveyFiles(const std::vector<CDataFile>& current,

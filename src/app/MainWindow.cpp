@@ -4,8 +4,11 @@
 #include "app/Artwork.h"
 #include "app/GuiSession.h"
 #include "app/Panes.h"
+#include "app/SessionPrinter.h"
 #include "files/ResourceDir.h"
 #include "files/gui/SurveySelectDialog.h"
+#include "mapview/GraphExport.h"
+#include "mapview/GraphRenderer.h"
 #include "panel/ProgressDialog.h"
 #include "panel/UnitDialog.h"
 #include "report/gui/ReportCommand.h"
@@ -20,6 +23,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPageSetupDialog>
 #include <QShortcut>
 #include <QSplitter>
 #include <QStatusBar>
@@ -173,21 +177,22 @@ void CMainFrame::BuildMenus() {
         {kCmdTableWindow, "Table Window", "Show the table..."},
         {kCmdAbout, "&About Analyzer...", "Display program information and version number", "About"},
         {kCmdHelpUsing, "Help Using Hovrin Analyzer", "Html help to use hovrin analyzer"},
-        // Toolbar only: the button's prompt names it.
-        {kCmdLoadMap, "Load the map of the measured area", "Load the map of the measured area"},
-        {kCmdShowMap, "Show the geo-coded map", "Show the geo-coded map", nullptr, {}, true},
-        {kCmdSelectMetric, "Select the metric", "Select the metric"},
-        {kCmdShowDirections, "Show directions", "Show directions", nullptr, {}, true},
-        {kCmdInfoWindow, "Information Window", "Information Window", nullptr, {}, true},
-        {kCmdShowLegend, "Show Legend", "Show Legend", nullptr, {}, true},
-        {kCmdMoveAp, "Move Access Point", "Move Access Point", nullptr, {}, true},
-        {kCmdRuler, "Ruler", "Ruler", nullptr, {}, true},
-        {kCmdZoomIn, "Zoom in", "Zoom in", nullptr, {}, true},
-        {kCmdZoomOut, "Zoom out", "Zoom out", nullptr, {}, true},
-        {kCmdFitWindow, "Fit in the window", "Fit in the window"},
-        {kCmdFitMapPath, "Fit in the map/path", "Fit in the map/path"},
-        {kCmdCreateKml, "Create a Kml file", "Create a Kml file"},
-        {kCmdCreateReport, "Create a Html report", "Create a Html report"},
+        // The toolbar's commands, also in the Tools menu for the keyboard: the button's prompt names
+        // each, with a letter of its own to pick it in the menu.
+        {kCmdLoadMap, "&Load the map of the measured area", "Load the map of the measured area"},
+        {kCmdShowMap, "Show the &geo-coded map", "Show the geo-coded map", nullptr, {}, true},
+        {kCmdSelectMetric, "Select the &metric", "Select the metric"},
+        {kCmdShowDirections, "Show &directions", "Show directions", nullptr, {}, true},
+        {kCmdInfoWindow, "&Information Window", "Information Window", nullptr, {}, true},
+        {kCmdShowLegend, "Show L&egend", "Show Legend", nullptr, {}, true},
+        {kCmdMoveAp, "Move &Access Point", "Move Access Point", nullptr, {}, true},
+        {kCmdRuler, "&Ruler", "Ruler", nullptr, {}, true},
+        {kCmdZoomIn, "&Zoom in", "Zoom in", nullptr, {}, true},
+        {kCmdZoomOut, "Zoom &out", "Zoom out", nullptr, {}, true},
+        {kCmdFitWindow, "&Fit in the window", "Fit in the window"},
+        {kCmdFitMapPath, "Fit in the map/&path", "Fit in the map/path"},
+        {kCmdCreateKml, "Create a &Kml file", "Create a Kml file"},
+        {kCmdCreateReport, "Create a &Html report", "Create a Html report"},
     };
     for (const CommandText& c : commands)
         AddCommand(c);
@@ -217,7 +222,33 @@ void CMainFrame::BuildMenus() {
     view->addAction(m_actions[kCmdToolbar]);
     view->addAction(m_actions[kCmdStatusBar]);
 
-    QMenu* window = menuBar()->addMenu(tr("Window"));
+    // Every toolbar command, in the toolbar's order and groups, so that the keyboard reaches them.
+    QMenu* tools = menuBar()->addMenu(tr("&Tools"));
+    tools->setObjectName("menuTools");
+    const int toolCommands[] = {kCmdLoadMap,
+                                kCmdShowMap,
+                                kCmdSelectMetric,
+                                kCmdShowDirections,
+                                kCmdInfoWindow,
+                                kCmdShowLegend,
+                                0,
+                                kCmdMoveAp,
+                                kCmdRuler,
+                                kCmdZoomIn,
+                                kCmdZoomOut,
+                                kCmdFitWindow,
+                                kCmdFitMapPath,
+                                0,
+                                kCmdCreateKml,
+                                kCmdCreateReport};
+    for (int id : toolCommands) {
+        if (id == 0)
+            tools->addSeparator();
+        else
+            tools->addAction(m_actions[id]);
+    }
+
+    QMenu* window = menuBar()->addMenu(tr("&Window"));
     window->setObjectName("menuWindow");
     window->addAction(m_actions[kCmdGraphWindow]);
     window->addAction(m_actions[kCmdTableWindow]);
@@ -228,7 +259,7 @@ void CMainFrame::BuildMenus() {
     help->addAction(m_actions[kCmdHelpUsing]);
 
     // A menu shows what is possible at the moment it opens.
-    for (QMenu* menu : {file, view, window, help})
+    for (QMenu* menu : {file, view, tools, window, help})
         connect(menu, &QMenu::aboutToShow, this, &CMainFrame::refreshCommands);
 }
 
@@ -365,6 +396,12 @@ CommandState CMainFrame::OwnState(int id) const {
         return {true, false};
     case kCmdProcessAgain:
         return {m_session.canProcessAgain() && m_kind == PaneKind::Graph, false};
+    case kCmdPrintSetup:
+        return {true, false};
+    // The graph window saves its picture itself; elsewhere (the table window) the document saves the
+    // picture the graph window last showed.
+    case kCmdSaveGraphImage:
+        return {!GraphPictureOf(doc).isNull(), false};
     case kCmdToolbar:
         return {true, m_toolBar && !m_toolBar->isHidden()};
     case kCmdStatusBar:
@@ -402,6 +439,12 @@ void CMainFrame::RunOwnCommand(int id) {
         break;
     case kCmdProcessAgain:
         m_session.processAgain();
+        break;
+    case kCmdPrintSetup:
+        OnFilePrintSetup();
+        break;
+    case kCmdSaveGraphImage:
+        SaveGraphImage(doc, doc.Prompts());
         break;
     case kCmdSelectMetric:
         OnSelectMetric();
@@ -455,6 +498,7 @@ void CMainFrame::SwitchView(PaneKind kind) {
     }
     if (sizes.size() >= 2) m_splitter->setSizes(sizes);
     if (hadFocus && m_right) m_right->setFocus();
+    UpdateWindowTitle();
     refreshCommands();
 }
 
@@ -485,6 +529,13 @@ void CMainFrame::OnSelectMetric() {
     // The list has no Cancel: whatever line it shows when it closes is the unit.
     dialog.exec();
     doc.ChangeDisplayUnit(dialog.selection() == CUnitDialog::kMeter);
+}
+
+void CMainFrame::OnFilePrintSetup() {
+    // The session's printer: what is set up here is what Print and Print Preview of either window use.
+    QPageSetupDialog dialog(&SessionPrinter(m_session), this);
+    dialog.setObjectName("pageSetupDialog");
+    dialog.exec();
 }
 
 void CMainFrame::OnHelpUsing() {
@@ -524,9 +575,14 @@ void CMainFrame::OnTitleChanged(const std::string& title) {
 }
 
 void CMainFrame::UpdateWindowTitle() {
-    // "[*]" is where the window shows its modified mark.
-    setWindowTitle(m_docTitle.isEmpty() ? kWindowTitle + QStringLiteral("[*]")
-                                        : m_docTitle + QStringLiteral("[*] - ") + kWindowTitle);
+    // "[*]" is where the window shows its modified mark: after the document's name, which the table
+    // window follows with " (Table View)".
+    const QString pane = m_kind == PaneKind::Table ? QStringLiteral(" (Table View)") : QString();
+    if (m_docTitle.isEmpty() && pane.isEmpty())
+        setWindowTitle(kWindowTitle + QStringLiteral("[*]"));
+    else
+        setWindowTitle((m_docTitle.isEmpty() ? kDefaultDocTitle : m_docTitle) + QStringLiteral("[*]") + pane +
+                       QStringLiteral(" - ") + kWindowTitle);
     setWindowModified(m_session.doc().IsModified());
 }
 

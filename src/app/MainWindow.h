@@ -36,6 +36,8 @@ class GuiSession;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
+    /// Read by dialogs of the panes (F1) that open the same help pages.
+    Q_PROPERTY(QString helpDirectory MEMBER helpDirectory)
   public:
     /// What the right pane shows.
     enum class PaneKind { Graph, Table };
@@ -107,6 +109,7 @@ class CMainFrame : public QMainWindow {
     void OnTableWindow();
     void OnGraphWindow();
     void OnSelectMetric();
+    void OnFilePrintSetup();
     void OnHelpUsing();
     void OnAppAbout();
     void OpenRecentFile(int index);

@@ -44,7 +44,7 @@ void CPlotraDoc::SetGraphType(int type) {
     const auto [low, high] = ContourSliderRange();
     m_panel.m_nContourLow = low;
     m_panel.m_nContourHigh = high;
-    m_panel.m_bExpandGraph = 0;
+    // The section stays open: the user compares the graphs by clicking through its choices.
     Notify(DocChange::Display);
 }
 
@@ -114,8 +114,12 @@ bool CPlotraDoc::SetDisplayFlag(DisplayFlag flag, bool on) {
         break;
     case DisplayFlag::PathWithoutGps:
         m_bShowNoGps = on;
-        if (on && std::none_of(m_aGpsState.begin(), m_aGpsState.end(), [](int fix) { return fix < 2; }))
-            Prompts().message("All the points have 3D fix.", "GPS Status", PromptIcon::Information);
+        // Nothing to highlight: OK keeps the choice, Cancel takes it back.
+        if (on && std::none_of(m_aGpsState.begin(), m_aGpsState.end(), [](int fix) { return fix < 2; }) &&
+            !Prompts().askOkCancel("All the points have 3D fix.", "GPS Status", PromptIcon::Information)) {
+            m_bShowNoGps = 0;
+            accepted = false;
+        }
         break;
     case DisplayFlag::LonLat:
         m_bShowLonLat = on;

@@ -13,6 +13,7 @@
 #include "panel/ResolutionControl.h"
 
 #include <QColorDialog>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -87,6 +88,20 @@ void SetLabel(QLabel* label, const std::string& text) {
     if (label->text() != t) label->setText(t);
 }
 
+/// The edit boxes' font: the default face whose lines (ascent and descent) are 15 pixels high, or
+/// the largest size below that when the face has no such size.
+QFont EditFont() {
+    constexpr int kLineHeight = 15;
+    QFont font;
+    int size = kLineHeight;
+    for (; size > 1; --size) {
+        font.setPixelSize(size);
+        if (QFontMetrics(font).height() <= kLineHeight) break;
+    }
+    font.setPixelSize(size);
+    return font;
+}
+
 QString ReliabilityText(float value) {
     // Zero is what a new project holds: the field stays empty until the user types or a result comes.
     return value == 0.0f ? QString() : QString::number(static_cast<double>(value), 'g', 6);
@@ -98,8 +113,7 @@ CControlView::CControlView(GuiSession& session, QWidget* parent) : QScrollArea(p
     setObjectName("CControlView");
     m_fontText = QFont(QStringLiteral("Arial"));
     m_fontText.setPointSize(9);
-    m_fontEdit = QFont();
-    m_fontEdit.setPixelSize(12);
+    m_fontEdit = EditFont();
     m_lineHeight = QFontMetrics(font()).boundingRect(QStringLiteral("XXXXX")).height();
     BuildControls();
     Connect();

@@ -10,8 +10,9 @@ namespace plotra::gui {
 
 CUnitDialog::CUnitDialog(QWidget* parent) : QDialog(parent) {
     setObjectName("CUnitDialog");
-    // No caption of its own, like the progress window: the label says what is chosen.
-    setWindowTitle(QString());
+    // Named after the command that opens it: without a caption of its own the window would carry
+    // the program's name, which says nothing about the choice.
+    setWindowTitle(tr("Select the metric"));
     auto* label = new QLabel(tr("Metric Selection"), this);
     label->setObjectName("metricLabel");
     m_combo = new QComboBox(this);

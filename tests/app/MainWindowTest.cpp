@@ -1,15 +1,20 @@
-// The main window: its menus, toolbar and status bar, the routing of commands through the panes,
-// the switch between the graph and the table window with the flags it saves, the metric, help and
-// about commands, the recent files and the new-project road through the selection dialog.
+// The main window: its menus (every toolbar command reached from the keyboard), toolbar and status
+// bar, the routing of commands through the panes, the switch between the graph and the table window
+// with the flags it saves and the title it shows, the metric, help, about and print setup commands,
+// the recent files and the new-project road through the selection dialog.
 #include "app/MainWindow.h"
 #include "app/AboutDialog.h"
 #include "app/GuiSession.h"
+#include "app/SessionPrinter.h"
 #include "files/gui/SurveySelectDialog.h"
+#include "mapview/GraphRenderer.h"
+#include "mapview/gui/PlotraView.h"
 #include "panel/UnitDialog.h"
 #include "support/Fixtures.h"
 #include "support/PromptRecorder.h"
 #include "support/gui/AppTest.h"
 #include "support/gui/GuiTest.h"
+#include "table/gui/TableSaveOptionsDialog.h"
 
 #include <gtest/gtest.h>
 
@@ -20,9 +25,14 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTest>
 #include <QToolBar>
 #include <QUrl>
 
@@ -86,14 +96,22 @@ TEST_F(MainWindowTest, MenusToolbarAndStatusBarAreTheProgramsOwn) {
         titles.push_back(a->text().toStdString());
         menus.push_back(a->menu());
     }
-    EXPECT_EQ(titles, (std::vector<std::string>{"&File", "&View", "Window", "&Help"}));
-    ASSERT_EQ(menus.size(), 4u);
+    EXPECT_EQ(titles, (std::vector<std::string>{"&File", "&View", "&Tools", "&Window", "&Help"}));
+    ASSERT_EQ(menus.size(), 5u);
     EXPECT_EQ(Items(menus[0]),
               (std::vector<std::string>{"57600", "57601", "57603", "57604", "32830", "-", "32798", "32808",
                                         "-", "57607", "57609", "57606", "-", "57616", "-", "57665"}));
     EXPECT_EQ(Items(menus[1]), (std::vector<std::string>{"59392", "59393"}));
-    EXPECT_EQ(Items(menus[2]), (std::vector<std::string>{"32810", "32811"}));
-    EXPECT_EQ(Items(menus[3]), (std::vector<std::string>{"57664", "32801"}));
+    // Every toolbar button's command, in the toolbar's order and groups, is the same action.
+    EXPECT_EQ(Items(menus[2]),
+              (std::vector<std::string>{"32774", "32813", "32794", "32812", "32797", "32804", "-", "32814",
+                                        "32775", "32783", "32784", "32786", "32806", "-", "32791", "32803"}));
+    for (QAction* a : menus[2]->actions())
+        if (!a->isSeparator()) {
+            EXPECT_TRUE(w.toolBar()->actions().contains(a)) << a->objectName().toStdString();
+        }
+    EXPECT_EQ(Items(menus[3]), (std::vector<std::string>{"32810", "32811"}));
+    EXPECT_EQ(Items(menus[4]), (std::vector<std::string>{"57664", "32801"}));
 
     const std::map<int, std::string> texts = {{57600, "&New Project\tCtrl+N"},
                                               {57601, "&Open Existing Project \tCtrl+O"},
@@ -111,7 +129,21 @@ TEST_F(MainWindowTest, MenusToolbarAndStatusBarAreTheProgramsOwn) {
                                               {32810, "Graph Window"},
                                               {32811, "Table Window"},
                                               {57664, "&About Analyzer..."},
-                                              {32801, "Help Using Hovrin Analyzer"}};
+                                              {32801, "Help Using Hovrin Analyzer"},
+                                              {32774, "&Load the map of the measured area"},
+                                              {32813, "Show the &geo-coded map"},
+                                              {32794, "Select the &metric"},
+                                              {32812, "Show &directions"},
+                                              {32797, "&Information Window"},
+                                              {32804, "Show L&egend"},
+                                              {32814, "Move &Access Point"},
+                                              {32775, "&Ruler"},
+                                              {32783, "&Zoom in"},
+                                              {32784, "Zoom &out"},
+                                              {32786, "&Fit in the window"},
+                                              {32806, "Fit in the map/&path"},
+                                              {32791, "Create a &Kml file"},
+                                              {32803, "Create a &Html report"}};
     for (const auto& [id, text] : texts) {
         ASSERT_NE(w.action(id), nullptr) << id;
         EXPECT_EQ(w.action(id)->text().toStdString(), text) << id;
@@ -332,7 +364,9 @@ TEST_F(MainWindowTest, SelectTheMetricPresetsTheUnitAndChangesIt) {
 
     int presetLine = -1;
     QStringList lines;
+    QString caption;
     OnNextModal<CUnitDialog>([&](CUnitDialog* d) {
+        caption = d->windowTitle();
         auto* combo = Named<QComboBox>(*d, "1079");
         presetLine = combo->currentIndex();
         for (int i = 0; i < combo->count(); ++i)
@@ -341,6 +375,7 @@ TEST_F(MainWindowTest, SelectTheMetricPresetsTheUnitAndChangesIt) {
         Named<QPushButton>(*d, "1")->click();
     });
     w.runCommand(kCmdSelectMetric);
+    EXPECT_EQ(caption, "Select the metric");
     EXPECT_EQ(presetLine, CUnitDialog::kFeet);
     EXPECT_EQ(lines, (QStringList{"Feet", "Meter"}));
     EXPECT_DOUBLE_EQ(doc.m_dUnitFactor, 1.0);
@@ -358,6 +393,122 @@ TEST_F(MainWindowTest, SelectTheMetricPresetsTheUnitAndChangesIt) {
     EXPECT_EQ(doc.m_bUnitUnchanged, 1);
     EXPECT_EQ(CUnitDialog::LineForUnitFactor(0.5), CUnitDialog::kFeet);
     EXPECT_EQ(CUnitDialog::LineForUnitFactor(0.51), CUnitDialog::kMeter);
+}
+
+TEST_F(MainWindowTest, ToolbarCommandsAreReachedFromTheKeyboard) {
+    CMainFrame& w = Frame();
+    LoadProcessedTiny(session.doc());
+    w.show();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    QMenu* tools = w.findChild<QMenu*>("menuTools");
+    ASSERT_NE(tools, nullptr);
+    // Alt+T opens the Tools menu; a command's letter runs it, as its button would.
+    auto pick = [&](Qt::Key letter) {
+        QTest::keyClick(&w, Qt::Key_T, Qt::AltModifier);
+        if (!WaitUntil([&] { return tools->isVisible(); }, 5000)) return false;
+        QTest::keyClick(tools, letter);
+        return WaitUntil([&] { return !tools->isVisible(); }, 5000);
+    };
+    ASSERT_TRUE(pick(Qt::Key_R));
+    EXPECT_TRUE(session.view().m_bRuler);
+    EXPECT_TRUE(w.action(kCmdRuler)->isChecked());
+    ASSERT_TRUE(pick(Qt::Key_Z));
+    EXPECT_TRUE(session.view().m_bZoomIn);
+    EXPECT_FALSE(session.view().m_bRuler);
+    ASSERT_TRUE(pick(Qt::Key_E));
+    EXPECT_TRUE(w.action(kCmdShowLegend)->isChecked());
+    EXPECT_EQ(session.doc().m_bShowLegend, 1);
+    // The window commands have their menu's letter too.
+    QMenu* window = w.findChild<QMenu*>("menuWindow");
+    QTest::keyClick(&w, Qt::Key_W, Qt::AltModifier);
+    EXPECT_TRUE(WaitUntil([&] { return window->isVisible(); }, 5000));
+    window->hide();
+    EXPECT_TRUE(prompts.prompts.empty());
+}
+
+TEST_F(MainWindowTest, TheTableWindowNamesItselfInTheTitleAndSavesTheGraphPicture) {
+    CMainFrame& w = Frame();
+    CPlotraDoc& doc = session.doc();
+    LoadProcessedTiny(doc);
+    w.runCommand(kCmdTableWindow);
+    EXPECT_EQ(w.windowTitle(), "Hovrin[*] (Table View) - Hovrin Analyzer");
+    session.setTitle("campus.hws");
+    EXPECT_EQ(w.windowTitle(), "campus.hws[*] (Table View) - Hovrin Analyzer");
+    EXPECT_EQ(w.isWindowModified(), doc.IsModified());
+
+    // "Save Graph Image..." saves the picture the graph window last showed, also from here.
+    QImage shown(64, 40, QImage::Format_RGB32);
+    shown.fill(QColor(10, 200, 30));
+    KeepGraphPicture(doc, shown);
+    w.refreshCommands();
+    ASSERT_TRUE(Enabled(kCmdSaveGraphImage));
+    TempDir dir;
+    prompts.saveFiles = {dir.File("graph.bmp")};
+    w.action(kCmdSaveGraphImage)->trigger();
+    EXPECT_EQ(QImage(QString::fromStdString(dir.File("graph.bmp"))).convertToFormat(QImage::Format_RGB32),
+              shown);
+    ASSERT_EQ(prompts.choosers.size(), 1u);
+    EXPECT_EQ(prompts.choosers[0].title, "Save picture as a Bitmap file");
+
+    w.runCommand(kCmdGraphWindow);
+    EXPECT_EQ(w.windowTitle(), "campus.hws[*] - Hovrin Analyzer");
+    EXPECT_TRUE(prompts.prompts.empty());
+}
+
+TEST_F(MainWindowTest, PrintSetupIsThePageBothWindowsPrintAndAJobThatCannotStartSaysSo) {
+    CMainFrame& w = Frame();
+    LoadProcessedTiny(session.doc());
+    QPrinter& printer = SessionPrinter(session);
+    ASSERT_TRUE(Enabled(kCmdPrintSetup));
+    EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Portrait);
+    QPrinter* setUp = nullptr;
+    OnNextModal<QPageSetupDialog>([&](QPageSetupDialog* d) {
+        setUp = d->printer();
+        for (QRadioButton* r : d->findChildren<QRadioButton*>())
+            if (r->text().remove('&') == "Landscape") r->click();
+        d->accept();
+    });
+    w.runCommand(kCmdPrintSetup);
+    EXPECT_EQ(setUp, &printer);
+    EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Landscape);
+
+    // The graph window prints on that printer; a PDF in a folder that does not exist is reported.
+    auto* graph = qobject_cast<CPlotraView*>(w.rightPane());
+    ASSERT_NE(graph, nullptr);
+    QPrinter* graphPrinter = nullptr;
+    graph->choosePrinter = [&](QPrinter& p) {
+        graphPrinter = &p;
+        p.setOutputFormat(QPrinter::PdfFormat);
+        p.setOutputFileName("/nonexistent-folder/graph.pdf");
+        return true;
+    };
+    w.runCommand(kCmdPrint);
+    EXPECT_EQ(graphPrinter, &printer);
+    EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Landscape);
+    EXPECT_EQ(prompts.Messages(),
+              std::vector<std::string>{"Print: The printout could not be written to "
+                                       "\"/nonexistent-folder/graph.pdf\".\nCheck that the folder "
+                                       "\"/nonexistent-folder\" exists and can be written, or choose "
+                                       "another file in the print dialog."});
+    prompts.prompts.clear();
+
+    // So does the table window, through its print dialog.
+    w.runCommand(kCmdTableWindow);
+    printer.setOutputFileName("/nonexistent-folder/table.pdf");
+    QPrinter* tablePrinter = nullptr;
+    QPageLayout::Orientation orientation = QPageLayout::Portrait;
+    OnNextModal<QPrintDialog>([&](QPrintDialog* d) {
+        tablePrinter = d->printer();
+        orientation = d->printer()->pageLayout().orientation();
+        d->accept();
+    });
+    w.runCommand(kCmdPrint);
+    EXPECT_EQ(tablePrinter, &printer);
+    EXPECT_EQ(orientation, QPageLayout::Landscape);
+    ASSERT_EQ(prompts.prompts.size(), 1u);
+    EXPECT_EQ(prompts.prompts[0].caption, "Print");
+    EXPECT_NE(prompts.prompts[0].text.find("\"/nonexistent-folder/table.pdf\""), std::string::npos);
 }
 
 /// Receives the URLs the help command opens.
@@ -397,6 +548,21 @@ TEST_F(MainWindowTest, HelpAboutToolbarAndStatusBarCommands) {
     EXPECT_EQ(caption, "About Hovrin Analyzer");
     EXPECT_TRUE(texts.contains("Hovrin Analyzer Version 1.0.2"));
     EXPECT_EQ(texts.size(), 2);
+
+    // F1 in "Save Table Options" opens the page on saving the table from the same help folder.
+    LoadProcessedTiny(session.doc());
+    w.runCommand(kCmdTableWindow);
+    w.helpDirectory = QStringLiteral(PLOTRA_SOURCE_DIR "/resources/help");
+    QDesktopServices::setUrlHandler("file", &catcher, "open");
+    OnNextModal<CTableSaveOptionsDialog>([&](CTableSaveOptionsDialog* d) {
+        QTest::keyClick(d, Qt::Key_F1);
+        Named<QPushButton>(*d, "2")->click();
+    });
+    w.runCommand(kCmdSaveTableAs);
+    QDesktopServices::unsetUrlHandler("file");
+    ASSERT_EQ(catcher.urls.size(), 2);
+    EXPECT_EQ(catcher.urls[1].toLocalFile(), QStringLiteral(PLOTRA_SOURCE_DIR "/resources/help/export.html"));
+    w.runCommand(kCmdGraphWindow);
 
     w.show();
     EXPECT_TRUE(w.action(kCmdToolbar)->isChecked());

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <QColorDialog>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
 
@@ -52,6 +53,13 @@ TEST(ControlView, SectionsOpenOnlyWithDataAndShowTheMeasuredArea) {
     EXPECT_EQ(f.Text("109"), "5.00");
     EXPECT_EQ(f.Text("1020"), "100.00");
     EXPECT_EQ(f.Text("1021"), "100.00");
+    // The edit boxes' lines are 15 pixels high: the largest size of the face that fits them.
+    for (const char* id : {"103", "114", "148"}) {
+        QFont font = f.Find(id)->font();
+        EXPECT_LE(QFontMetrics(font).height(), 15) << id;
+        font.setPixelSize(font.pixelSize() + 1);
+        EXPECT_GT(QFontMetrics(font).height(), 15) << id;
+    }
     const auto labels = f.Find("103")->parentWidget()->findChildren<QLabel*>();
     auto hasLabel = [&](const QString& text) {
         return std::any_of(labels.begin(), labels.end(), [&](QLabel* l) { return l->text() == text; });
@@ -120,6 +128,27 @@ TEST(ControlView, DisplayBlockControlsWriteTheDocument) {
     f.Click("229");
     EXPECT_EQ(f.doc.m_bShowNoGps, 1);
     EXPECT_EQ(f.TakeMessages(), std::vector<std::string>{"GPS Status: All the points have 3D fix."});
+    // In the real box: OK keeps the choice, Cancel takes it back and the toggle comes up.
+    f.Click("229");
+    EXPECT_EQ(f.doc.m_bShowNoGps, 0);
+    f.session.setPrompts(&f.session.prompts());
+    for (const auto answer : {QMessageBox::Cancel, QMessageBox::Ok}) {
+        QString caption, text;
+        QMessageBox::StandardButtons buttons;
+        OnNextModal<QMessageBox>([&](QMessageBox* box) {
+            caption = box->windowTitle();
+            text = box->text();
+            buttons = box->standardButtons();
+            box->button(answer)->click();
+        });
+        f.Click("229");
+        EXPECT_EQ(caption, "GPS Status");
+        EXPECT_EQ(text, "All the points have 3D fix.");
+        EXPECT_EQ(buttons, QMessageBox::Ok | QMessageBox::Cancel);
+        EXPECT_EQ(f.doc.m_bShowNoGps, answer == QMessageBox::Ok ? 1 : 0);
+        EXPECT_EQ(toggle("229")->IsDown(), answer == QMessageBox::Ok);
+    }
+    f.session.setPrompts(&f.prompts);
     f.Click("221");
     EXPECT_EQ(f.doc.m_bShowLonLat, 0);
     f.Click("142");
@@ -248,17 +277,24 @@ TEST(ControlView, PlotCoverageRunsAsAJobAndTheGraphChoiceFollows) {
     EXPECT_EQ(contour->Maximum(), static_cast<int>(f.doc.m_dPowerMax));
     EXPECT_EQ(contour->LowValue(), contour->Minimum());
     EXPECT_EQ(contour->Caption(), "Draw Signal Power Contour (dBm)");
-    EXPECT_EQ(f.Find<CRangeControl>("136")->LowValue(), 192 * 100 / 256);
+    EXPECT_EQ(f.Find<CRangeControl>("136")->LowValue(), 75);
 
-    // Graph choice: the section opens with two of the three graphs; a choice closes it.
+    // Graph choice: the section opens with two of the three graphs and stays open after a choice,
+    // so that one graph after the other can be looked at.
     f.Click("169");
     EXPECT_TRUE(f.Shown("176"));
     EXPECT_TRUE(f.Shown("180"));
     EXPECT_FALSE(f.Shown("178"));
     f.Click("180");
     EXPECT_EQ(f.doc.m_nGraphType, 3);
-    EXPECT_FALSE(f.Shown("180"));
+    EXPECT_TRUE(f.Shown("176"));
+    EXPECT_TRUE(f.Shown("180"));
     EXPECT_EQ(header->DrawnText(), "Number of Overlay APs");
+    f.Click("176");
+    EXPECT_EQ(f.doc.m_nGraphType, 1);
+    EXPECT_EQ(header->DrawnText(), "Signal Power");
+    EXPECT_TRUE(f.Shown("180"));
+    f.Click("180");
     EXPECT_EQ(contour->Minimum(), 1);
     EXPECT_EQ(contour->Maximum(), 10);
     EXPECT_EQ(contour->LowValue(), 1);

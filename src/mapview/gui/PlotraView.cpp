@@ -1,6 +1,7 @@
 #include "mapview/gui/PlotraView.h"
 
 #include "app/GuiSession.h"
+#include "app/SessionPrinter.h"
 #include "mapview/Axes.h"
 #include "mapview/GraphExport.h"
 #include "mapview/GraphRenderer.h"
@@ -580,7 +581,8 @@ void CPlotraView::runCommand(int id) {
 
 void CPlotraView::print(bool preview) {
     picture();
-    QPrinter printer(QPrinter::HighResolution);
+    // The session's printer, as Print Setup left it.
+    QPrinter& printer = PrinterForNewJob(m_session);
     if (preview) {
         QPrintPreviewDialog dialog(&printer, this);
         dialog.setObjectName(QStringLiteral("PrintPreview"));
@@ -594,10 +596,7 @@ void CPlotraView::print(bool preview) {
 
 void CPlotraView::printPicture(QPrinter& printer) {
     QPainter painter;
-    if (!painter.begin(&printer)) {
-        doc().Prompts().message("The printer could not be started.", "Print", PromptIcon::Stop);
-        return;
-    }
+    if (!BeginPrintJob(painter, printer, doc().Prompts())) return;
     // The page's drawing area, the picture scaled into it with a margin and framed.
     DrawPrintedGraph(painter, QRect(0, 0, printer.width(), printer.height()), GraphPictureOf(doc()));
     painter.end();

@@ -183,7 +183,10 @@ TablePrintout PrintTable(QPrinter& printer, const CPlotraDoc& doc, const CTableR
     TablePrintout out;
     if (doc.m_bNoData) return out;
     QPainter painter;
-    if (!painter.begin(&printer)) return out;
+    if (!painter.begin(&printer)) {
+        out.refused = true;
+        return out;
+    }
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     PageWriter writer(painter, printer, doc, index, fonts);
     out.linesPerPage = writer.linesPerPage;

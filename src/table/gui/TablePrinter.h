@@ -20,11 +20,13 @@ struct TablePrintout {
     int linesPerPage = 0;
     int pageCount = 0;    ///< the pages of the whole printout
     int pagesPrinted = 0; ///< the pages of the printer's page range
+    bool refused = false; ///< the printer did not start the job (a file that cannot be written)
 };
 
 /// Prints the table of \p doc (rows through \p index) on \p printer with the printout font of
 /// \p fonts; prints the printer's page range (all pages when it has none). Nothing is printed (and
-/// nothing is begun on the printer) when the project has no data.
+/// nothing is begun on the printer) when the project has no data; a job the printer refuses is
+/// marked refused for the caller to report.
 TablePrintout PrintTable(QPrinter& printer, const CPlotraDoc& doc, const CTableRowIndex& index,
                          const FontSettings& fonts);
 

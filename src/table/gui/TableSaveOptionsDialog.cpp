@@ -1,17 +1,20 @@
 #include "table/gui/TableSaveOptionsDialog.h"
 
+#include "files/ResourceDir.h"
 #include "table/TableModel.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QUrl>
@@ -66,7 +69,7 @@ CTableSaveOptionsDialog::CTableSaveOptionsDialog(QWidget* parent) : QDialog(pare
     ok->setDefault(true);
     auto* cancel = new QPushButton(tr("Cancel"), this);
     cancel->setObjectName("2");
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(ok, &QPushButton::clicked, this, &CTableSaveOptionsDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(ok);
@@ -95,14 +98,50 @@ QString CTableSaveOptionsDialog::otherText() const {
 }
 
 char CTableSaveOptionsDialog::delimiter() const {
-    return GetDelimiter(delimiterChoice(), otherText().toLatin1().toStdString());
+    // Only the first character of the other text counts; accept() lets nothing but ASCII through.
+    const QString other = otherText();
+    std::string first;
+    if (!other.isEmpty() && other.at(0).unicode() < 0x80) first = static_cast<char>(other.at(0).unicode());
+    return GetDelimiter(delimiterChoice(), first);
+}
+
+void CTableSaveOptionsDialog::accept() {
+    // The file is written as bytes, the texts of the survey as the UTF-8 they are: a single byte
+    // beyond ASCII could be part of such a character, and a reader splitting on it would cut the
+    // text apart. So the other delimiter is a character of plain ASCII.
+    const QString other = otherText();
+    if (delimiterChoice() == 3 && !other.isEmpty() && other.at(0).unicode() >= 0x80) {
+        const QString character = other.at(0).isHighSurrogate() ? other.left(2) : other.left(1);
+        QMessageBox::warning(this, windowTitle(),
+                             tr("The delimiter \"%1\" cannot be written into the text file: the delimiter "
+                                "must be a character of plain ASCII (a letter, a digit or a sign such "
+                                "as ; | or :).\nType another character, or choose Tab, Comma or Space.")
+                                 .arg(character));
+        m_other->setFocus();
+        m_other->selectAll();
+        return;
+    }
+    QDialog::accept();
+}
+
+QString CTableSaveOptionsDialog::helpDirectory() const {
+    // The main window's help folder when the dialog is shown over it, else the same lookup it makes:
+    // beside the program in a build tree, in the shared data folder when installed.
+    for (const QWidget* w = parentWidget(); w; w = w->parentWidget()) {
+        const QVariant folder = w->property("helpDirectory");
+        if (folder.isValid() && !folder.toString().isEmpty()) return folder.toString();
+    }
+    return QString::fromStdString(ProgramResourceDir()) + QStringLiteral("/help");
 }
 
 void CTableSaveOptionsDialog::keyPressEvent(QKeyEvent* event) {
     // F1: the help page on saving the table.
     if (event->key() == Qt::Key_F1) {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(QCoreApplication::applicationDirPath() +
-                                                      QStringLiteral("/resources/help/export.html")));
+        const QString page = QDir(helpDirectory()).filePath(QStringLiteral("export.html"));
+        if (!QFileInfo::exists(page))
+            QMessageBox::information(this, tr("Help"), tr("The help pages were not found: \"%1\"").arg(page));
+        else
+            QDesktopServices::openUrl(QUrl::fromLocalFile(page));
         return;
     }
     QDialog::keyPressEvent(event);

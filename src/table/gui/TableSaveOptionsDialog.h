@@ -1,7 +1,7 @@
 #pragma once
 /// \brief "Save Table Options": whether the text export writes the column headings, encloses texts
 /// in quotes, and which delimiter it puts after every cell (tab, comma, space or a character of the
-/// user's). It starts with its defaults every time.
+/// user's, of plain ASCII). It starts with its defaults every time; F1 opens the help page on it.
 
 #include <QDialog>
 
@@ -24,6 +24,12 @@ class CTableSaveOptionsDialog : public QDialog {
     /// The delimiter character the choice gives (the first character of the other text, a blank
     /// when it is empty).
     char delimiter() const;
+    /// Where F1 looks for the help pages: the main window's help folder.
+    QString helpDirectory() const;
+
+  public slots:
+    /// OK: refuses an other delimiter beyond plain ASCII with a message and stays open.
+    void accept() override;
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;

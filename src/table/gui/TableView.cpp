@@ -2,6 +2,7 @@
 
 #include "app/AppSettings.h"
 #include "app/GuiSession.h"
+#include "app/SessionPrinter.h"
 #include "table/TableModel.h"
 #include "table/gui/TablePrinter.h"
 #include "table/gui/TableSaveOptionsDialog.h"
@@ -19,7 +20,6 @@ CTableView::CTableView(GuiSession& session, QWidget* parent) : QTableView(parent
     setObjectName("CTableView");
     m_model = new CTableItemModel(session.doc(), this);
     setModel(m_model);
-    setWindowTitle(QString::fromStdString(session.documentTitle()) + QStringLiteral(" (Table View)"));
 
     // A plain list of text: no grid, no selection, no editing, no row numbers beside it.
     setShowGrid(false);
@@ -125,11 +125,14 @@ void CTableView::OnSaveTableAs() {
 }
 
 int CTableView::PrintOn(QPrinter& printer) {
-    return PrintTable(printer, m_session.doc(), m_model->rowIndex(), PrintFontSettings()).pagesPrinted;
+    const TablePrintout out = PrintTable(printer, m_session.doc(), m_model->rowIndex(), PrintFontSettings());
+    if (out.refused) ReportPrintJobFailure(printer, m_session.doc().Prompts());
+    return out.pagesPrinted;
 }
 
 void CTableView::OnFilePrint() {
-    QPrinter printer(QPrinter::HighResolution);
+    // The session's printer, as Print Setup left it.
+    QPrinter& printer = PrinterForNewJob(m_session);
     QPrintDialog dialog(&printer, this);
     dialog.setObjectName("printDialog");
     if (dialog.exec() != QDialog::Accepted) return;
@@ -137,7 +140,7 @@ void CTableView::OnFilePrint() {
 }
 
 void CTableView::OnFilePrintPreview() {
-    QPrinter printer(QPrinter::HighResolution);
+    QPrinter& printer = PrinterForNewJob(m_session);
     QPrintPreviewDialog preview(&printer, this);
     preview.setObjectName("printPreview");
     connect(&preview, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* p) { PrintOn(*p); });

@@ -4,6 +4,7 @@
 #include "table/gui/TableView.h"
 #include "app/GuiSession.h"
 #include "files/FileIo.h"
+#include "files/ResourceDir.h"
 #include "support/DocFixtures.h"
 #include "support/Fixtures.h"
 #include "support/PromptRecorder.h"
@@ -19,6 +20,7 @@
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
@@ -172,7 +174,7 @@ TEST_F(TableViewTest, WheelScrollsWholeLinesWithinTheBarAndCommandsFollowTheWind
 TEST_F(TableViewTest, SaveTableAsTakesTheOptionsAndTheirDefaultsEveryTime) {
     CTableView& v = View();
     const std::string path = dir.File("campus.txt");
-    prompts.saveFiles = {path, path};
+    prompts.saveFiles = {path, path, path};
 
     // Headings off, quotes kept, "Other:" with ";x": the semicolon.
     bool otherEnabledBefore = true, otherEnabledAfter = false;
@@ -211,11 +213,38 @@ TEST_F(TableViewTest, SaveTableAsTakesTheOptionsAndTheirDefaultsEveryTime) {
     EXPECT_TRUE(defaults);
     EXPECT_EQ(Slurp(path), whole.TableText(true, false, ','));
 
+    // An "Other:" character beyond plain ASCII is refused with a message and the dialog stays open;
+    // the bar typed then is written. Without the main window, F1 looks in the program's help folder.
+    QString refusal;
+    bool stayedOpen = false;
+    QString helpFolder;
+    OnNextModal<CTableSaveOptionsDialog>([&](CTableSaveOptionsDialog* d) {
+        helpFolder = d->helpDirectory();
+        Named<QRadioButton>(*d, "1096")->click();
+        Named<QLineEdit>(*d, "1097")->setText(QString::fromUtf8("\u00e9;"));
+        OnNextModal<QMessageBox>([&](QMessageBox* box) {
+            refusal = box->windowTitle() + ": " + box->text();
+            box->accept();
+        });
+        Named<QPushButton>(*d, "1")->click();
+        stayedOpen = d->isVisible();
+        Named<QLineEdit>(*d, "1097")->setText("|");
+        Named<QPushButton>(*d, "1")->click();
+    });
+    v.runCommand(kCmdSaveTableAs);
+    EXPECT_EQ(refusal.toStdString(),
+              "Save Table Options: The delimiter \"\u00e9\" cannot be written into the text file: the "
+              "delimiter must be a character of plain ASCII (a letter, a digit or a sign such as ; | or "
+              ":).\nType another character, or choose Tab, Comma or Space.");
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_EQ(Slurp(path), whole.TableText(true, true, '|'));
+    EXPECT_EQ(helpFolder, QString::fromStdString(ProgramResourceDir()) + "/help");
+
     // Cancel in the options: no file name is asked for.
     OnNextModal<CTableSaveOptionsDialog>(
         [](CTableSaveOptionsDialog* d) { Named<QPushButton>(*d, "2")->click(); });
     v.runCommand(kCmdSaveTableAs);
-    EXPECT_EQ(prompts.choosers.size(), 2u);
+    EXPECT_EQ(prompts.choosers.size(), 3u);
     EXPECT_TRUE(prompts.prompts.empty());
 }
 

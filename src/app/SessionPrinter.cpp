@@ -1,0 +1,76 @@
+#include "app/SessionPrinter.h"
+
+#include "app/GuiSession.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QObject>
+#include <QPainter>
+#include <QPrinter>
+
+#include <memory>
+
+namespace plotra::gui {
+
+namespace {
+
+/// Keeps the printer as a child of the session: it goes when the session goes, after every window
+/// that printed on it.
+class PrinterHolder : public QObject {
+  public:
+    explicit PrinterHolder(QObject* parent)
+        : QObject(parent), printer(std::make_unique<QPrinter>(QPrinter::HighResolution)) {
+        setObjectName(QStringLiteral("sessionPrinter"));
+    }
+    std::unique_ptr<QPrinter> printer;
+};
+
+} // namespace
+
+QPrinter& SessionPrinter(GuiSession& session) {
+    // Only this file makes a child of that name, so the one found is a holder.
+    auto* holder = static_cast<PrinterHolder*>(
+        session.findChild<QObject*>(QStringLiteral("sessionPrinter"), Qt::FindDirectChildrenOnly));
+    if (!holder) holder = new PrinterHolder(&session);
+    return *holder->printer;
+}
+
+QPrinter& PrinterForNewJob(GuiSession& session) {
+    QPrinter& printer = SessionPrinter(session);
+    // A page range belongs to the job it was chosen for, not to the next printout.
+    printer.setPrintRange(QPrinter::AllPages);
+    printer.setFromTo(0, 0);
+    return printer;
+}
+
+bool BeginPrintJob(QPainter& painter, QPrinter& printer, UserPrompts& prompts) {
+    if (painter.begin(&printer)) return true;
+    ReportPrintJobFailure(printer, prompts);
+    return false;
+}
+
+void ReportPrintJobFailure(const QPrinter& printer, UserPrompts& prompts) {
+    const QString file = printer.outputFileName();
+    if (printer.outputFormat() == QPrinter::PdfFormat && file.isEmpty()) {
+        prompts.message("No file was chosen for the printout. Choose one in the print dialog.", "Print",
+                        PromptIcon::Stop);
+        return;
+    }
+    if (!file.isEmpty()) {
+        const QString folder = QDir::toNativeSeparators(QFileInfo(file).absolutePath());
+        prompts.message(("The printout could not be written to \"" + QDir::toNativeSeparators(file) +
+                         "\".\nCheck that the folder \"" + folder +
+                         "\" exists and can be written, or choose another file in the print dialog.")
+                            .toStdString(),
+                        "Print", PromptIcon::Stop);
+        return;
+    }
+    const QString name = printer.printerName();
+    prompts.message((name.isEmpty() ? QStringLiteral("No printer could be started for the printout.")
+                                    : "The printer \"" + name + "\" could not be started for the printout.")
+                            .toStdString() +
+                        "\nCheck the printer, or choose another one in the print dialog.",
+                    "Print", PromptIcon::Stop);
+}
+
+} // namespace plotra::gui
