@@ -206,15 +206,8 @@ void CPlotraDoc::EnterTableWindow() {
     TableSwitchState& s = m_tableSwitch;
     s.active = true;
     m_bTableWindowActive = 1;
-    s.dataLoaded = m_bDataLoaded;
-    s.combined = m_bCombined;
     s.mapShown = Host().mapShown();
-    s.expandMeasurement = m_panel.m_bExpandMeasurement;
-    s.expandSorting = m_panel.m_bExpandSorting;
-    s.expandReliability = m_panel.m_bExpandReliability;
-    m_bDataLoaded = 0;
-    m_bCombined = 0;
-    m_panel.m_bExpandMeasurement = m_panel.m_bExpandSorting = m_panel.m_bExpandReliability = 0;
+    RefreshTableSwitch();
     // Switching windows changes nothing that is saved.
     KeepModifiedFlag keep(*this);
     Notify(DocChange::Display);
@@ -223,8 +216,9 @@ void CPlotraDoc::EnterTableWindow() {
 void CPlotraDoc::RefreshTableSwitch() {
     TableSwitchState& s = m_tableSwitch;
     if (!s.active) return;
-    // A result applied while the table is shown belongs to the graph window: it is what the switch
-    // back restores, instead of the state from before the calculation.
+    // The graph window's flags are kept aside while the table is shown. A result applied meanwhile
+    // belongs to the graph window: it is what the switch back restores, not the state from before
+    // the calculation.
     s.dataLoaded = m_bDataLoaded;
     s.combined = m_bCombined;
     s.expandMeasurement = m_panel.m_bExpandMeasurement;
