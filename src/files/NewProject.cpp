@@ -112,6 +112,7 @@ void CPlotraDoc::SetSurveyFiles(std::vector<CDataFile> files, bool merge) {
 }
 
 SurveyReadResult CPlotraDoc::ReadOneSurveyFile(const std::string& path) {
+    m_strCurrentFile = path; // the name the reader's messages give
     // A refused file leaves nothing behind.
     const std::size_t points = m_aDataPoints.size(), counts = m_aFilePointCount.size(),
                       markers = m_aApMarkers.size();

@@ -11,6 +11,7 @@
 namespace plotra {
 class CPlotraDoc;
 class JsonWriter;
+struct MapImportOutcome;
 }
 
 namespace plotra::cli {
@@ -88,12 +89,9 @@ int FindApByMac(const CPlotraDoc& doc, std::string mac);
 int RunAnalyze(const std::vector<std::string>& args);
 int RunMakeMap(const std::vector<std::string>& args);
 
-/// True when the file begins like a projection file (its magic at byte 4); false for anything else,
-/// including a file that cannot be opened.
-bool StartsLikeProjectionFile(const std::string& path);
-/// Loads a georeferenced picture as the document's map (through the projection file reader);
-/// false, with the refusal said, when it cannot be used.
-bool LoadImageMap(CPlotraDoc& doc, const std::string& path, CliPrompts& prompts);
+/// The document's map picture importer for analyze --map: a georeferenced picture in the form of a
+/// decoded projection file; Refused, with the refusal said, when it cannot be used.
+MapImportOutcome ImportMapPicture(const std::string& path, UserPrompts& prompts);
 /// Summarises a georeferenced picture (size, coordinate system, fit) without reading its pixels;
 /// false, with the refusal said, when it cannot be used as a map.
 bool InfoImage(const std::string& path, CliPrompts& prompts, JsonWriter& json, bool asJson);

@@ -3,9 +3,7 @@
 #include "analysis/Coverage.h"
 #include "app/cli/CliOutputs.h"
 #include "app/cli/CliSupport.h"
-#include "files/FileIo.h"
 #include "files/NewProject.h"
-#include "model/Bytes.h"
 #include "model/Json.h"
 #include "model/PlotraDoc.h"
 
@@ -15,14 +13,11 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <set>
 
 namespace plotra::cli {
 
 namespace {
-
-constexpr std::uint32_t kProjectionMagic = 0x48504620;
 
 struct AnalyzeOptions {
     std::vector<std::string> surveys;
@@ -132,30 +127,15 @@ public:
 };
 
 bool LoadMap(CPlotraDoc& doc, const std::string& path, CliPrompts& prompts) {
-    // Recognised by content: a readable file without the projection magic is taken as a
-    // georeferenced picture (GeoTIFF, picture with a world file).
-    if (std::ifstream(path, std::ios::binary) && !StartsLikeProjectionFile(path))
-        return LoadImageMap(doc, path, prompts);
-    const FileBytes file = ReadWholeFile(path);
-    if (file.status != ReadStatus::Ok) {
-        prompts.message("Could not open file \"" + path + "\"", "File Open Error", PromptIcon::Stop);
-        return false;
-    }
-    if (file.bytes.size() < 8 || LoadU32(file.bytes.data() + 4) != kProjectionMagic) {
-        prompts.message("File is not recognized as a HPF file.", "Invalid File", PromptIcon::Stop);
-        return false;
-    }
-    doc.m_strProjectionPath = path;
+    // "Load the map" as the desktop program does it: a file without the projection magic is taken as
+    // a georeferenced picture (GeoTIFF, picture with a world file), recognised by its content.
+    doc.SetMapPictureImporter(ImportMapPicture);
     const int before = prompts.MessageCount();
-    if (!doc.ReadProjectionFile(file.bytes)) {
-        if (prompts.MessageCount() == before)
-            prompts.message("The projection file could not be read: \"" + path + "\".", "Invalid File",
-                            PromptIcon::Stop);
-        return false;
-    }
-    doc.Host().setPathName(path, false);
-    doc.Host().setMapShown(true);
-    return true;
+    if (doc.LoadProjectionFile(path)) return true;
+    if (prompts.MessageCount() == before)
+        prompts.message("The projection file could not be read: \"" + path + "\".", "Invalid File",
+                        PromptIcon::Stop);
+    return false;
 }
 
 void WriteJson(const CPlotraDoc& doc, const AnalyzeOptions& o, const StageMeter& meter,
@@ -313,8 +293,9 @@ int RunAnalyze(const std::vector<std::string>& args) {
     AnalyzeHost host;
     CPlotraDoc doc;
     doc.SetOutside(&prompts, &progress, &host);
-    doc.m_bStarted = 1;
-    doc.m_dUnitFactor = o.unitFactor;
+    doc.OnNewDocument(); // the start-up call the desktop program makes too
+    // The unit is chosen before anything is loaded, so nothing already shown is converted.
+    doc.ChangeDisplayUnit(o.unitFactor > 0.5);
 
     if (!o.map.empty()) {
         meter.Start();

@@ -20,13 +20,19 @@ std::string Trimmed(std::string s) {
     return s;
 }
 
-/// Summarises one survey file; false when it is refused.
+/// Summarises one survey file (\p bytes: the file as read, for its header); false when it is refused.
 bool InfoSurvey(const std::string& path, std::span<const std::uint8_t> bytes, CliPrompts& prompts, JsonWriter& json,
                 bool asJson) {
     CPlotraDoc doc;
     doc.SetOutside(&prompts, nullptr, nullptr);
-    doc.m_strCurrentFile = path;
-    if (!doc.ReadSurveyFile(bytes)) {
+    // Read as a new project reads each of its files, which names the file in the reader's messages.
+    switch (doc.ReadOneSurveyFile(path)) {
+    case SurveyReadResult::Ok:
+        break;
+    case SurveyReadResult::CannotOpen:
+        prompts.message("Could not open file \"" + path + "\".", "File Open Error", PromptIcon::Stop);
+        return false;
+    case SurveyReadResult::Invalid:
         prompts.message("File is not a valid HSD file: \"" + path + "\".", "Invalid File", PromptIcon::Stop);
         return false;
     }

@@ -1,8 +1,6 @@
 // plotra-cli make-map: a projection file from a georeferenced picture (GeoTIFF, picture with a world
 // file) or from any picture placed with control points; and the same import for analyze --map.
 #include "app/cli/CliSupport.h"
-#include "files/FileIo.h"
-#include "files/ProjectionFile.h"
 #include "files/ProjectionWriter.h"
 #include "georef/ControlPoints.h"
 #include "georef/MapImport.h"
@@ -12,7 +10,6 @@
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 
 namespace plotra::cli {
 
@@ -23,7 +20,7 @@ constexpr const char* kCaption = "Map Import";
 /// Runs the import and says why it was refused; nullopt then. \p notPicture, when given, replaces
 /// the refusal of a file that is no picture at all (a command that takes other files too says which).
 std::optional<MapImportResult> Import(const std::string& path, const MapImportOptions& options,
-                                      CliPrompts& prompts, const std::string& notPicture = {}) {
+                                      UserPrompts& prompts, const std::string& notPicture = {}) {
     MapImportResult r = ImportMapImage(path, options);
     if (!r.ok) {
         if (!r.picture && !notPicture.empty() && r.caption == "Invalid File")
@@ -43,27 +40,20 @@ void PrintReport(const MapImportReport& report) {
 
 } // namespace
 
-bool StartsLikeProjectionFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::uint8_t head[8] = {};
-    if (!in.read(reinterpret_cast<char*>(head), sizeof head)) return false;
-    return HasProjectionMagic(head);
-}
-
-bool LoadImageMap(CPlotraDoc& doc, const std::string& path, CliPrompts& prompts) {
+MapImportOutcome ImportMapPicture(const std::string& path, UserPrompts& prompts) {
+    MapImportOutcome out;
     auto r = Import(path, {}, prompts, "File is not recognized as a HPF file.");
-    if (!r) return false;
+    if (!r) {
+        out.kind = MapImportOutcome::Refused;
+        return out;
+    }
     for (const std::string& w : r->report.warnings)
         prompts.message(w, kCaption, PromptIcon::Information);
-    doc.m_strProjectionPath = path;
-    MapPicture map;
-    map.type = r->image.type;
-    map.coefficients = r->image.coefficients;
-    map.bmp = std::move(r->image.picture);
-    if (!doc.LoadMapPicture(std::move(map))) return false;
-    doc.Host().setPathName(path, false);
-    doc.Host().setMapShown(true);
-    return true;
+    out.kind = MapImportOutcome::Loaded;
+    out.map.type = r->image.type;
+    out.map.coefficients = r->image.coefficients;
+    out.map.bmp = std::move(r->image.picture);
+    return out;
 }
 
 int RunMakeMap(const std::vector<std::string>& args) {

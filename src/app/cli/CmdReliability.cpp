@@ -45,20 +45,20 @@ int RunReliability(const std::vector<std::string>& args) {
     CliPrompts prompts;
     CPlotraDoc doc;
     doc.SetOutside(&prompts, nullptr, nullptr);
-    doc.m_bStarted = 1;
+    doc.OnNewDocument(); // the start-up call the desktop program makes too
     if (!doc.OnOpenDocument(workspace)) return kExitFailed;
     if (group) {
-        doc.m_nAnalysisMode = 2;
+        doc.SetAnalysisMode(2);
     } else {
         const int index = FindApByMac(doc, mac);
         if (index < 0) {
             prompts.message("No AP with the MAC address " + mac + " in " + workspace + ".", "Invalid AP", PromptIcon::Stop);
             return kExitFailed;
         }
-        // Naming an AP chooses it in the panel and ticks it, as a click in the AP tree would.
-        doc.m_nAnalysisMode = 1;
-        doc.m_panel.m_nSelectedAP = index;
-        doc.m_aAPs[static_cast<std::size_t>(index)].m_bSelected = 1;
+        // Naming an AP chooses "Single AP Analysis" and ticks the AP in the tree, which also makes it
+        // the panel's selected AP.
+        doc.SetAnalysisMode(1);
+        doc.SetApTicked(index, true);
     }
     ReliabilityFields fields;
     fields.threshold = threshold;

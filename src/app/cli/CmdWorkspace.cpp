@@ -12,7 +12,7 @@ namespace plotra::cli {
 namespace {
 
 bool OpenWorkspace(CPlotraDoc& doc, const std::string& path) {
-    doc.m_bStarted = 1;
+    doc.OnNewDocument(); // the start-up call the desktop program makes too
     return doc.OnOpenDocument(path);
 }
 
