@@ -1,6 +1,8 @@
 // libFuzzer target: the survey data file reader must accept or refuse any bytes without crashing,
 // hanging or allocating beyond what the bytes justify, and the windowed reader of files on disk must
-// come to exactly what the reader of bytes in memory does.
+// come to exactly what the reader of bytes in memory does. The windowed reader reads the input from
+// memory (fmemopen) through a window of a few dozen bytes, so that records and readings fall across
+// window edges and the window grows for a record larger than itself.
 #include "files/SurveyFile.h"
 #include "model/PlotraDoc.h"
 
@@ -28,7 +30,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         streamed.m_strCurrentFile = "fuzz.hsd";
         std::FILE* file = fmemopen(const_cast<std::uint8_t*>(data), size, "rb");
         if (!file) return 0;
-        const std::optional<bool> fromFile = streamed.ReadSurveyFileFrom(file, size);
+        // Smaller and larger than a point record (61 bytes), varying with the input.
+        const std::size_t window = 16 + size % 97;
+        const std::optional<bool> fromFile = streamed.ReadSurveyFileFrom(file, size, window);
         std::fclose(file);
         if (!fromFile || *fromFile != read || streamed.m_aDataPoints.size() != doc.m_aDataPoints.size() ||
             streamed.m_aApMarkers.size() != doc.m_aApMarkers.size() ||

@@ -56,11 +56,14 @@ private:
     std::span<const std::uint8_t> m_bytes;
 };
 
-/// A survey file on disk, read through a window of a few megabytes: a survey of hundreds of
-/// megabytes is never held whole next to the points made from it.
+/// A survey file on disk, read through a window (a few megabytes by default): a survey of hundreds of
+/// megabytes is never held whole next to the points made from it. A file smaller than the window gets
+/// a window of its own size.
 class FileSource {
 public:
-    FileSource(std::FILE* file, std::uint64_t size) : m_file(file), m_size(size), m_window(kWindow) {}
+    FileSource(std::FILE* file, std::uint64_t size, std::size_t window)
+        : m_file(file), m_size(size), m_window(static_cast<std::size_t>(
+                                          std::min<std::uint64_t>(std::max<std::size_t>(window, 1), size))) {}
     std::uint64_t Size() const { return m_size; }
     bool Failed() const { return m_failed; }
     void Read(std::uint64_t pos, std::size_t n, std::uint8_t* out) {
@@ -82,7 +85,6 @@ public:
     }
 
 private:
-    static constexpr std::size_t kWindow = 4u << 20;
     void Fill(std::uint64_t pos, std::size_t n) {
         if (n > m_window.size()) m_window.resize(n);
         m_start = pos;
@@ -168,8 +170,8 @@ bool CPlotraDoc::ReadSurveyFile(std::span<const std::uint8_t> file) {
     return ParseSurvey(*this, source);
 }
 
-std::optional<bool> CPlotraDoc::ReadSurveyFileFrom(std::FILE* file, std::uint64_t size) {
-    FileSource source(file, size);
+std::optional<bool> CPlotraDoc::ReadSurveyFileFrom(std::FILE* file, std::uint64_t size, std::size_t window) {
+    FileSource source(file, size, window);
     const bool ok = ParseSurvey(*this, source);
     if (source.Failed()) return std::nullopt;
     return ok;

@@ -192,9 +192,9 @@ public:
     /// Appends the points of one survey file image (the whole file's bytes) to the model.
     /// Returns false when the file is refused; \c m_strCurrentFile names it in messages.
     bool ReadSurveyFile(std::span<const std::uint8_t> file);
-    /// The same, reading an open file of \p size bytes through a small window instead of holding it
-    /// whole; nothing when reading the file failed part way.
-    std::optional<bool> ReadSurveyFileFrom(std::FILE* file, std::uint64_t size);
+    /// The same, reading an open file of \p size bytes through a window of \p window bytes instead of
+    /// holding it whole; nothing when reading the file failed part way.
+    std::optional<bool> ReadSurveyFileFrom(std::FILE* file, std::uint64_t size, std::size_t window = 4u << 20);
 
     // ---- projection file and geo transformation (files/Projection.cpp) ---------------------------
     /// Latitude/longitude in degrees to map metres; the result is (Y, X) = (m_dY, m_dX).
