@@ -34,6 +34,7 @@ const std::string kEsp32 = SharedData("wigle/esp32-mixed-v1.6.csv");
 } // namespace
 
 TEST(CliWigle, ImportReportsSkippedRowsOnceAndWritesASurveyFile) {
+    PLOTRA_SKIP_WITHOUT_SHARED_DATA("wigle/phone-walk2-v1.4.csv");
     TempDir dir;
     const CliResult r = Cli("import-wigle " + kWalk2 + " " + dir.File("walk.hsd"));
     ASSERT_EQ(r.status, 0) << r.err;
@@ -47,6 +48,8 @@ TEST(CliWigle, ImportReportsSkippedRowsOnceAndWritesASurveyFile) {
 }
 
 TEST(CliWigle, SeveralLogsGoIntoOneSurveyInOrder) {
+    PLOTRA_SKIP_WITHOUT_SHARED_DATA("wigle/phone-walk2-v1.4.csv");
+    PLOTRA_SKIP_WITHOUT_SHARED_DATA("wigle/esp32-mixed-v1.6.csv");
     TempDir dir;
     const CliResult r = Cli("import-wigle " + kWalk2 + " " + kEsp32 + " --noise -90 " + dir.File("both.hsd"));
     ASSERT_EQ(r.status, 0) << r.err;

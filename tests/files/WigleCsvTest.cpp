@@ -412,6 +412,7 @@ constexpr RealLog kRealLogs[] = {
 };
 
 TEST(WigleCsv, RealLogsGiveTheCountsOfAPlainCsvParse) {
+    PLOTRA_SKIP_WITHOUT_SHARED_DATA("wigle");
     for (const RealLog& log : kRealLogs) {
         SCOPED_TRACE(log.name);
         const FileBytes file = ReadWholeFile(SharedData(std::string("wigle/") + log.name));
@@ -437,6 +438,7 @@ TEST(WigleCsv, RealLogsGiveTheCountsOfAPlainCsvParse) {
 }
 
 TEST(WigleCsv, ImportedSurveyReadsBackThroughTheSurveyReader) {
+    PLOTRA_SKIP_WITHOUT_SHARED_DATA("wigle");
     for (const RealLog& log : kRealLogs) {
         SCOPED_TRACE(log.name);
         const FileBytes file = ReadWholeFile(SharedData(std::string("wigle/") + log.name));

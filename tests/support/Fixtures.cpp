@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <unistd.h>
 
@@ -46,6 +47,18 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(m_path, ec);
 }
 
-std::string SharedData(const std::string& relative) { return std::string(PLOTRA_SHARED_DATA_DIR) + "/" + relative; }
+std::string SharedDataDir() {
+    const char* other = std::getenv("PLOTRA_SHARED_DATA_DIR");
+    return other && *other ? other : PLOTRA_SHARED_DATA_DIR;
+}
+
+std::string SharedData(const std::string& relative) { return SharedDataDir() + "/" + relative; }
+
+std::string MissingSharedData(const std::string& relative, const std::string& root) {
+    const std::string path = root + "/" + relative;
+    std::error_code ec;
+    if (std::filesystem::exists(path, ec)) return {};
+    return path + " not found: the real logs live in ../shared/data beside the project";
+}
 
 } // namespace plotra::test

@@ -43,8 +43,20 @@ private:
     std::string m_path;
 };
 
-/// Path of a file under ../shared/data.
+/// The folder of the real logs, ../shared/data beside the project; the environment variable
+/// PLOTRA_SHARED_DATA_DIR names another one (for a check of the tests without it).
+std::string SharedDataDir();
+/// Path of a file under that folder.
 std::string SharedData(const std::string& relative);
+/// Why a test of a file under \p root cannot run: empty when the file exists. A clone of the project
+/// on its own has no ../shared beside it, and its tests still pass.
+std::string MissingSharedData(const std::string& relative, const std::string& root = SharedDataDir());
+
+/// Skips the test, saying why, when a file of the real logs is not there.
+#define PLOTRA_SKIP_WITHOUT_SHARED_DATA(relative)                                                            \
+    if (const std::string plotraMissing = ::plotra::test::MissingSharedData(relative);                       \
+        !plotraMissing.empty())                                                                              \
+    GTEST_SKIP() << plotraMissing
 
 /// The whole file as bytes in a string (empty when it cannot be read).
 inline std::string Slurp(const std::string& path) {
