@@ -1,7 +1,9 @@
 // A surveyor's afternoon in the real main window, from a new project to the exports: the program
 // started as `plotra` starts it, driven only through its menus, toolbar, panel controls, mouse and
 // keys, with every dialog and message box answered as they come. Each step checks what the user
-// sees: widget texts and states, the graph's pixels, the files written.
+// sees: widget texts and states, the graph's pixels, the files written. The last steps are the ways
+// work could be lost: a drag given up, a new project cancelled, a processing that ends behind the
+// table window, and Exit with unsaved changes.
 //
 // With PLOTRA_AFTERNOON_SHOTS naming a folder, the main window is saved there after steps 1, 3, 4,
 // 6 and 9 as afternoon-step<N>.png (scripts/screenshots runs this on a real X server).
@@ -57,8 +59,10 @@
 #include <QTest>
 #include <QToolBar>
 
+#include <bit>
 #include <clocale>
 #include <cmath>
+#include <cstdint>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -230,6 +234,21 @@ struct Seen {
     QImage graph;
 };
 
+/// The bits of an AP's place and model: equal only when nothing of them changed at all.
+std::vector<std::uint64_t> PlaceAndModelBits(const CAPInfo& ap) {
+    std::vector<double> values{ap.m_posAP.m_dX,      ap.m_posAP.m_dY,    ap.m_areaOrigin.m_dX,
+                               ap.m_areaOrigin.m_dY, ap.m_areaSize.m_dX, ap.m_areaSize.m_dY,
+                               ap.m_dSlope,          ap.m_dIntercept,    ap.m_dShadowStd,
+                               ap.m_dGridMax,        ap.m_dGridMin};
+    values.insert(values.end(), ap.m_aGrid.begin(), ap.m_aGrid.end());
+    std::vector<std::uint64_t> bits;
+    for (double v : values)
+        bits.push_back(std::bit_cast<std::uint64_t>(v));
+    for (COLORREF c : ap.m_aCoverageBitmap)
+        bits.push_back(c);
+    return bits;
+}
+
 /// What differs between two looks at the project, one line per difference.
 std::vector<std::string> Differences(const Seen& a, const Seen& b) {
     std::vector<std::string> out;
@@ -293,6 +312,12 @@ class Afternoon : public ::testing::Test {
     CPlotraView* Graph() { return qobject_cast<CPlotraView*>(Frame()->rightPane()); }
     ApTreeCtrl& Tree() { return *Named<ApTreeCtrl>(*Panel(), QStringLiteral("165")); }
     QAction* Action(int id) { return Frame()->action(id); }
+    /// The index of the AP whose MAC is \p mac, or -1.
+    int ApIndex(const QString& mac) {
+        for (std::size_t i = 0; i < Doc().m_aAPs.size(); ++i)
+            if (QString::fromStdString(Doc().m_aAPs[i].MacText()) == mac) return static_cast<int>(i);
+        return -1;
+    }
 
     // ---- gestures ----------------------------------------------------------------------------------
     /// Gives a command as the user would: a click on its toolbar button, which must be enabled as it
@@ -352,6 +377,13 @@ class Afternoon : public ::testing::Test {
     void MoveTo(QPoint pos, Qt::MouseButtons held = Qt::NoButton) {
         Mouse(QEvent::MouseMove, pos, Qt::NoButton, held);
     }
+    /// A key of the main window with Ctrl held (its menu shortcuts).
+    void CtrlKey(Qt::Key key) {
+        // Shortcuts go to the active window; a dialog just closed may have left none active.
+        Frame()->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(Frame()));
+        QTest::keyClick(Frame(), key, Qt::ControlModifier);
+    }
     /// Press at \p from, drag through the middle to \p to, release there.
     void Drag(QPoint from, QPoint to) {
         MoveTo(from);
@@ -399,6 +431,8 @@ class Afternoon : public ::testing::Test {
     void ExpectMessages(const std::vector<std::string>& expected) {
         EXPECT_EQ(dialogs.TakeMessages(), expected);
         EXPECT_EQ(dialogs.TakeFailures(), std::vector<std::string>{});
+        EXPECT_EQ(dialogs.answers.size(), 0u) << "answers left over: a question never came";
+        dialogs.answers.clear();
     }
 
     /// What the user sees of the project now.
@@ -452,6 +486,10 @@ class Afternoon : public ::testing::Test {
     void SaveCloseAndReopen();
     void Exports();
     void TableAndBack();
+    void DragGivenUp();
+    void NewProjectKept();
+    void ProcessingBehindTheTable();
+    void ExitWithUnsavedChanges();
 
     SettingsSandbox settings;
     TempDir out;
@@ -470,6 +508,9 @@ class Afternoon : public ::testing::Test {
 // 1. New Project asks for a map first: Yes, the map; New Project again, both survey files merged;
 //    the processing runs behind its progress window; the tree shows the APs grouped by SSID.
 void Afternoon::NewProject() {
+    // A new window: no project, so nothing unsaved.
+    EXPECT_EQ(Str(Frame()->windowTitle()), "Hovrin[*] - Hovrin Analyzer");
+    EXPECT_FALSE(Frame()->isWindowModified());
     dialogs.answers = {true};
     dialogs.Expect<QFileDialog>("map file dialog",
                                 ChooseFile(QStringLiteral("Open a hpf file"), kSamples + "demo.hpf"));
@@ -477,7 +518,7 @@ void Afternoon::NewProject() {
     ExpectMessages(
         {"No Projection File: No projection file is detected. Do you want to input projection file "
          "first?"});
-    EXPECT_EQ(Str(Frame()->windowTitle()), "demo.hpf - Hovrin Analyzer");
+    EXPECT_EQ(Str(Frame()->windowTitle()), "demo.hpf[*] - Hovrin Analyzer");
     EXPECT_TRUE(Action(kCmdShowMap)->isEnabled());
     EXPECT_TRUE(Action(kCmdShowMap)->isChecked());
     EXPECT_EQ(Str(Action(kCmdRecentFile)->text()), "&1 " + Str(kSamples) + "demo.hpf");
@@ -556,6 +597,7 @@ void Afternoon::NewProject() {
     EXPECT_TRUE(Action(kCmdTableWindow)->isEnabled());
     EXPECT_TRUE(Visible("190"));
     EXPECT_NE(Shown(), map) << "the walk is not drawn over the map";
+    EXPECT_TRUE(Frame()->isWindowModified()) << "a new project is not marked unsaved";
     Shot(1);
 }
 
@@ -892,38 +934,53 @@ void Afternoon::Reliability() {
     EXPECT_TRUE(Visible("169"));
 }
 
-// 8. Saved, closed, opened again: the same project.
+// 8. Exit with the afternoon's work unsaved asks first (Cancel stays); saved, which names the
+//    project; closed, opened again: the same project.
 void Afternoon::SaveCloseAndReopen() {
     Seen saved = Look();
+    EXPECT_TRUE(Frame()->isWindowModified());
+    dialogs.answers = {QMessageBox::Cancel};
+    Command(kCmdExit);
+    ExpectMessages({"Hovrin Analyzer: Save changes to Hovrin?"});
+    EXPECT_TRUE(Frame()->isVisible()) << "Cancel closed the window";
+    EXPECT_TRUE(Frame()->isWindowModified());
+    EXPECT_EQ(Differences(saved, Look()), std::vector<std::string>{});
+
     workspace = QString::fromStdString(out.File("afternoon.hws"));
     dialogs.Expect<QFileDialog>("save project", ChooseFile(QStringLiteral("Save work space"), workspace));
     Command(kCmdSaveProjectAs);
     ExpectMessages({});
     ASSERT_TRUE(QFile::exists(workspace));
+    // Saving names the project: the title, without the unsaved mark, and the recent files.
+    EXPECT_EQ(Str(Frame()->windowTitle()), "afternoon.hws[*] - Hovrin Analyzer");
+    EXPECT_FALSE(Frame()->isWindowModified());
+    EXPECT_EQ(Str(Action(kCmdRecentFile)->text()), "&1 " + Str(workspace));
+    saved.items["title"] = Str(Frame()->windowTitle());
 
+    // Nothing unsaved: Exit asks nothing.
     Exit();
+    ExpectMessages({});
     ASSERT_NO_FATAL_FAILURE(Start());
     EXPECT_EQ(Tree().topLevelItemCount(), 0);
-    EXPECT_EQ(Str(Frame()->windowTitle()), "Hovrin - Hovrin Analyzer");
-    // Saving does not name the document: the recent files hold the map it was named after.
-    EXPECT_EQ(Str(Action(kCmdRecentFile)->text()), "&1 " + Str(kSamples) + "demo.hpf");
+    EXPECT_EQ(Str(Frame()->windowTitle()), "Hovrin[*] - Hovrin Analyzer");
+    EXPECT_FALSE(Frame()->isWindowModified());
+    EXPECT_EQ(Str(Action(kCmdRecentFile)->text()), "&1 " + Str(workspace));
     dialogs.Expect<QFileDialog>("open project", ChooseFile(QStringLiteral("Open a HWS file"), workspace));
     Command(kCmdOpenProject);
     ExpectMessages({});
-    EXPECT_EQ(Str(Frame()->windowTitle()), "afternoon.hws - Hovrin Analyzer");
-    Seen opened = Look();
-    opened.items["title"] = saved.items["title"];
-    EXPECT_EQ(Differences(saved, opened), std::vector<std::string>{});
+    EXPECT_EQ(Str(Frame()->windowTitle()), "afternoon.hws[*] - Hovrin Analyzer");
+    EXPECT_FALSE(Frame()->isWindowModified()) << "a project just opened is marked unsaved";
+    EXPECT_EQ(Differences(saved, Look()), std::vector<std::string>{});
 
-    // Once opened, the workspace heads the recent files of the next start.
+    // The workspace still heads the recent files of the next start.
     Exit();
+    ExpectMessages({});
     ASSERT_NO_FATAL_FAILURE(Start());
     EXPECT_EQ(Str(Action(kCmdRecentFile)->text()), "&1 " + Str(workspace));
     Command(kCmdRecentFile);
     ExpectMessages({});
-    Seen again = Look();
-    again.items["title"] = saved.items["title"];
-    EXPECT_EQ(Differences(saved, again), std::vector<std::string>{});
+    EXPECT_FALSE(Frame()->isWindowModified());
+    EXPECT_EQ(Differences(saved, Look()), std::vector<std::string>{});
 }
 
 // 9. The report with notes, KML, the graph image, the table file, both printouts.
@@ -1060,6 +1117,229 @@ void Afternoon::TableAndBack() {
     ExpectMessages({});
 }
 
+// 11. An AP drag given up by a right click: the AP where it was, to the bit, and saved there.
+void Afternoon::DragGivenUp() {
+    // The report's notes are saved first, so that the next save can only differ by the drag.
+    Command(kCmdSaveProject);
+    ExpectMessages({});
+    EXPECT_FALSE(Frame()->isWindowModified());
+    const QByteArray saved = ReadAll(workspace);
+    ASSERT_FALSE(saved.isEmpty());
+
+    if (!Checked("134")) Click("134");
+    const int ap = ApIndex(kMovedAp);
+    ASSERT_GE(ap, 0);
+    const std::vector<std::uint64_t> model = PlaceAndModelBits(Doc().m_aAPs[static_cast<std::size_t>(ap)]);
+    ASSERT_TRUE(Visible("114"));
+    const QString y = Text("114"), x = Text("115"), exponent = Text("124"), shadowing = Text("125");
+    const QImage home = Shown();
+
+    Command(kCmdMoveAp);
+    ASSERT_TRUE(Action(kCmdMoveAp)->isChecked());
+    const QPoint from = ApPixel(ap), to = from + QPoint(40, 25);
+    MoveTo(from);
+    Mouse(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+    MoveTo(from + QPoint(20, 12), Qt::LeftButton);
+    MoveTo(to, Qt::LeftButton);
+    EXPECT_NE(Shown(), home) << "the AP is not carried";
+    // The right button during the drag, then the left one let go.
+    Mouse(QEvent::MouseButtonPress, to, Qt::RightButton, Qt::LeftButton | Qt::RightButton);
+    Mouse(QEvent::MouseButtonRelease, to, Qt::RightButton, Qt::LeftButton);
+    Mouse(QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
+    ExpectMessages({}); // neither a refusal nor the icon options
+    // Only the drag was given up: the mode stays for another try.
+    EXPECT_TRUE(Action(kCmdMoveAp)->isChecked());
+    EXPECT_EQ(PlaceAndModelBits(Doc().m_aAPs[static_cast<std::size_t>(ap)]), model);
+    EXPECT_EQ(ApPixel(ap), from);
+    EXPECT_EQ(Text("114"), y);
+    EXPECT_EQ(Text("115"), x);
+    EXPECT_EQ(Text("124"), exponent);
+    EXPECT_EQ(Text("125"), shadowing);
+    EXPECT_EQ(Shown(), home) << "the AP is not shown where it was";
+    EXPECT_FALSE(Frame()->isWindowModified()) << "a drag given up changed the project";
+    Command(kCmdMoveAp);
+    EXPECT_FALSE(Action(kCmdMoveAp)->isChecked());
+
+    Command(kCmdSaveProject);
+    ExpectMessages({});
+    EXPECT_EQ(ReadAll(workspace), saved) << "the save after the drag wrote another project";
+}
+
+// 12. New Project over the open project, Ctrl+N: its unsaved edit saved first; the selection shows
+//     the project's files ticked; two files added and unticked, Delete removes the ticked ones and
+//     leaves nothing to accept; Cancel keeps the open project as it was.
+void Afternoon::NewProjectKept() {
+    const QString cafe = QStringLiteral("SSID: \"Cafe\"");
+    ClickTick(Tree(), TopItem(Tree(), cafe));
+    ExpectMessages({});
+    ASSERT_EQ(TopItem(Tree(), cafe)->checkState(0), Qt::Checked);
+    EXPECT_TRUE(Frame()->isWindowModified()) << "the tick is not marked unsaved";
+    const Seen before = Look();
+
+    const QString north = QString::fromStdString(out.File("north.hsd"));
+    const QString south = QString::fromStdString(out.File("south.hsd"));
+    ASSERT_TRUE(QFile::copy(kSamples + "demo1.hsd", north));
+    ASSERT_TRUE(QFile::copy(kSamples + "demo2.hsd", south));
+    QStringList listed, added, unticked, left;
+    bool showShown = false, showEnabled = true, okAtOnce = false, okLeft = true, deleteLeft = true,
+         mergeLeft = true;
+    std::string selectText;
+    dialogs.Expect<CHSDSelectDialog>("survey files of the open project", [&](CHSDSelectDialog* s) {
+        auto* show = Named<QPushButton>(*s, QStringLiteral("1088"));
+        auto* select = Named<QPushButton>(*s, QStringLiteral("1080"));
+        auto* ok = Named<QPushButton>(*s, QStringLiteral("1"));
+        listed = TreeLines(*s->tree());
+        showShown = show->isVisible();
+        showEnabled = show->isEnabled();
+        okAtOnce = ok->isEnabled();
+        selectText = Str(select->text());
+        dialogs.Expect<QFileDialog>("third survey file", ChooseFile(QStringLiteral("Open"), north));
+        QTest::mouseClick(select, Qt::LeftButton);
+        dialogs.Expect<QFileDialog>("fourth survey file", ChooseFile(QStringLiteral("Open"), south));
+        QTest::mouseClick(select, Qt::LeftButton);
+        added = TreeLines(*s->tree());
+        for (const QString& path : {north, south}) {
+            QTreeWidgetItem* root = s->tree()->topLevelItem(0);
+            ASSERT_NE(root, nullptr);
+            for (int c = 0; c < root->childCount(); ++c)
+                if (root->child(c)->text(0) == path) ClickTick(*s->tree(), root->child(c));
+        }
+        unticked = TreeLines(*s->tree());
+        QTest::mouseClick(Named<QPushButton>(*s, QStringLiteral("1087")), Qt::LeftButton);
+        left = TreeLines(*s->tree());
+        okLeft = ok->isEnabled();
+        deleteLeft = Named<QPushButton>(*s, QStringLiteral("1087"))->isEnabled();
+        mergeLeft = Named<QCheckBox>(*s, QStringLiteral("1090"))->isEnabled();
+        QTest::mouseClick(Named<QPushButton>(*s, QStringLiteral("2")), Qt::LeftButton);
+    });
+    dialogs.answers = {true, true};
+    CtrlKey(Qt::Key_N);
+    ExpectMessages(
+        {"Hovrin Analyzer: Save changes to afternoon.hws?", "Delete Files: Delete Selected Files?"});
+    EXPECT_FALSE(Frame()->isWindowModified()) << "Yes did not save";
+    const QByteArray saved = ReadAll(workspace);
+
+    const QString demo1 = "    [x] " + kSamples + "demo1.hsd", demo2 = "    [x] " + kSamples + "demo2.hsd";
+    EXPECT_EQ(listed, (QStringList{"[ ] Selected Files", demo1, demo2}));
+    EXPECT_TRUE(showShown);
+    EXPECT_FALSE(showEnabled) << "the files are shown already";
+    EXPECT_TRUE(okAtOnce);
+    EXPECT_EQ(selectText, "Add");
+    EXPECT_EQ(added,
+              (QStringList{"[ ] Selected Files", demo1, demo2, "    [x] " + north, "    [x] " + south}));
+    EXPECT_EQ(unticked,
+              (QStringList{"[ ] Selected Files", demo1, demo2, "    [ ] " + north, "    [ ] " + south}));
+    EXPECT_EQ(left, (QStringList{"[ ] Selected Files", "    [ ] " + north, "    [ ] " + south}));
+    EXPECT_FALSE(okLeft) << "OK with no file ticked";
+    EXPECT_FALSE(deleteLeft);
+    EXPECT_FALSE(mergeLeft);
+
+    // The open project as it was, and saved as it was.
+    EXPECT_EQ(Differences(before, Look()), std::vector<std::string>{});
+    EXPECT_FALSE(Frame()->isWindowModified());
+    CtrlKey(Qt::Key_S);
+    ExpectMessages({});
+    EXPECT_EQ(ReadAll(workspace), saved);
+}
+
+// 13. The project processed anew, first in the graph window, then again with the table window shown
+//     while the job runs: back in the graph window, the same as without the table.
+void Afternoon::ProcessingBehindTheTable() {
+    auto acceptFiles = [](CHSDSelectDialog* s) {
+        QTest::mouseClick(Named<QPushButton>(*s, QStringLiteral("1")), Qt::LeftButton);
+    };
+    dialogs.Expect<CHSDSelectDialog>("survey files, processed again", acceptFiles);
+    progress->Reset();
+    int finished = jobsFinished;
+    Command(kCmdNewProject);
+    ASSERT_NO_FATAL_FAILURE(WaitForJob(finished));
+    ExpectMessages({});
+    const Seen processed = Look();
+    EXPECT_EQ(processed.items.at("command " + std::to_string(kCmdTableWindow)), "enabled");
+    EXPECT_TRUE(Frame()->isWindowModified());
+
+    // The same again (its result not worth saving), the table shown while the job runs.
+    dialogs.answers = {false};
+    dialogs.Expect<CHSDSelectDialog>("survey files, processed behind the table", acceptFiles);
+    progress->Reset();
+    finished = jobsFinished;
+    Command(kCmdNewProject);
+    ASSERT_TRUE(Session().jobRunning());
+    Command(kCmdTableWindow);
+    ASSERT_NE(qobject_cast<CTableView*>(Frame()->rightPane()), nullptr);
+    ASSERT_TRUE(Session().jobRunning()) << "the result came before the table window";
+    ASSERT_NO_FATAL_FAILURE(WaitForJob(finished));
+    ExpectMessages({"Hovrin Analyzer: Save changes to afternoon.hws?"});
+    Command(kCmdGraphWindow);
+    ASSERT_NE(Graph(), nullptr);
+    EXPECT_TRUE(WaitUntil([&] { return GraphArea()->size() == processed.graph.size(); }, 5000));
+    EXPECT_EQ(Differences(processed, Look()), std::vector<std::string>{});
+
+    // As with data: the sections open, the table window opens and closes again.
+    Click("144");
+    Click("171");
+    EXPECT_TRUE(Visible("103"));
+    EXPECT_FALSE(Text("103").isEmpty());
+    EXPECT_TRUE(Visible("165"));
+    int aps = 0;
+    for (int g = 0; g < Tree().topLevelItemCount(); ++g)
+        aps += Tree().topLevelItem(g)->childCount();
+    EXPECT_EQ(aps, 15);
+    const QSize graphSize = GraphArea()->size();
+    Command(kCmdTableWindow);
+    auto* table = qobject_cast<CTableView*>(Frame()->rightPane());
+    ASSERT_NE(table, nullptr);
+    // As a user's next click would, the switch back comes after the table took its place.
+    ASSERT_TRUE(WaitUntil([&] { return table->width() == graphSize.width(); }, 5000)) << table->width();
+    EXPECT_GT(table->model()->rowCount(), 2000);
+    Command(kCmdGraphWindow);
+    ASSERT_NE(Graph(), nullptr);
+    EXPECT_TRUE(WaitUntil([&] { return GraphArea()->size() == graphSize; }, 5000))
+        << GraphArea()->width() << "x" << GraphArea()->height() << " panel " << Panel()->width();
+    EXPECT_TRUE(Visible("165"));
+    ExpectMessages({});
+}
+
+// 14. Exit with an unsaved tick: Cancel keeps the window and the tick; Yes saves it, and the
+//     workspace opened again holds it.
+void Afternoon::ExitWithUnsavedChanges() {
+    const int ap = ApIndex(kMovedAp);
+    ASSERT_GE(ap, 0);
+    QTreeWidgetItem* item = ApItem(Tree(), kMovedAp);
+    ASSERT_NE(item, nullptr);
+    ASSERT_EQ(item->checkState(0), Qt::Unchecked);
+    ClickTick(Tree(), item);
+    ExpectMessages({});
+    ASSERT_TRUE(Doc().m_aAPs[static_cast<std::size_t>(ap)].m_bSelected);
+    Seen ticked = Look();
+
+    dialogs.answers = {QMessageBox::Cancel};
+    Command(kCmdExit);
+    ExpectMessages({"Hovrin Analyzer: Save changes to afternoon.hws?"});
+    ASSERT_TRUE(Frame()->isVisible()) << "Cancel closed the window";
+    EXPECT_TRUE(Frame()->isWindowModified());
+    EXPECT_EQ(Differences(ticked, Look()), std::vector<std::string>{});
+
+    dialogs.answers = {true};
+    Exit();
+    ExpectMessages({"Hovrin Analyzer: Save changes to afternoon.hws?"});
+    ASSERT_NO_FATAL_FAILURE(Start());
+    EXPECT_EQ(Str(Action(kCmdRecentFile)->text()), "&1 " + Str(workspace));
+    Command(kCmdRecentFile);
+    ExpectMessages({});
+    ASSERT_GE(ApIndex(kMovedAp), 0);
+    EXPECT_TRUE(Doc().m_aAPs[static_cast<std::size_t>(ApIndex(kMovedAp))].m_bSelected);
+    EXPECT_EQ(Str(Frame()->windowTitle()), "afternoon.hws[*] - Hovrin Analyzer");
+    EXPECT_FALSE(Frame()->isWindowModified());
+    Seen opened = Look();
+    opened.items["title"] = ticked.items["title"];
+    // Without a coverage the contour slider is hidden, and its thumbs are neither saved nor read.
+    EXPECT_EQ(ticked.items["shown 140"], "no");
+    opened.items.erase("contour");
+    ticked.items.erase("contour");
+    EXPECT_EQ(Differences(ticked, opened), std::vector<std::string>{});
+}
+
 TEST_F(Afternoon, FromANewProjectToTheExports) {
     ASSERT_NO_FATAL_FAILURE(NewProject());
     ASSERT_NO_FATAL_FAILURE(GroupsAndTicks());
@@ -1071,5 +1351,9 @@ TEST_F(Afternoon, FromANewProjectToTheExports) {
     ASSERT_NO_FATAL_FAILURE(SaveCloseAndReopen());
     ASSERT_NO_FATAL_FAILURE(Exports());
     ASSERT_NO_FATAL_FAILURE(TableAndBack());
+    ASSERT_NO_FATAL_FAILURE(DragGivenUp());
+    ASSERT_NO_FATAL_FAILURE(NewProjectKept());
+    ASSERT_NO_FATAL_FAILURE(ProcessingBehindTheTable());
+    ASSERT_NO_FATAL_FAILURE(ExitWithUnsavedChanges());
     EXPECT_EQ(dialogs.TakeFailures(), std::vector<std::string>{});
 }

@@ -1,6 +1,6 @@
 #pragma once
 /// \brief Answers the modal dialogs of a real window as a user would: every message box is recorded
-/// ("Caption: text") and answered (Yes or No from a queue for questions, OK otherwise); every other
+/// ("Caption: text") and answered (Yes, No or Cancel from a queue for questions, OK otherwise); every other
 /// dialog goes to the next expected answer in order. A dialog nobody expects, a question without an
 /// answer and a dialog left open too long are closed and reported, so that a wrong road fails the
 /// test instead of hanging it in a modal loop.
@@ -43,8 +43,15 @@ class DialogScript : public QObject {
                                   return t != nullptr;
                               }});
     }
+    /// The answer to one question: true for Yes, false for No, or the button to click
+    /// (QMessageBox::Cancel of a "Save changes?" question).
+    struct Reply {
+        Reply(bool yes) : button(yes ? QMessageBox::Yes : QMessageBox::No) {}
+        Reply(QMessageBox::StandardButton b) : button(b) {}
+        QMessageBox::StandardButton button;
+    };
     /// Answers of the next questions (message boxes with Yes and No), in order.
-    std::deque<bool> answers;
+    std::deque<Reply> answers;
 
     /// The message boxes shown since the last call, as "Caption: text".
     std::vector<std::string> TakeMessages() {
@@ -110,14 +117,19 @@ class DialogScript : public QObject {
         m_messages.push_back(box->windowTitle().toStdString() + ": " + box->text().toStdString());
         QAbstractButton* button = box->button(QMessageBox::Ok);
         if (box->button(QMessageBox::Yes)) {
-            bool yes = false;
+            QMessageBox::StandardButton reply = QMessageBox::No;
             if (answers.empty())
                 m_failures.push_back("unanswered question: " + box->text().toStdString());
             else {
-                yes = answers.front();
+                reply = answers.front().button;
                 answers.pop_front();
             }
-            button = box->button(yes ? QMessageBox::Yes : QMessageBox::No);
+            button = box->button(reply);
+            // A question without the button meant (Cancel of a plain Yes/No) is a wrong road.
+            if (!button) {
+                m_failures.push_back("no such answer to: " + box->text().toStdString());
+                button = box->button(QMessageBox::No);
+            }
         }
         Later(box, [button] {
             if (button) button->click();
