@@ -407,7 +407,9 @@ CommandState CMainFrame::OwnState(int id) const {
     case kCmdStatusBar:
         return {true, !statusBar()->isHidden()};
     case kCmdGraphWindow:
-        return {m_kind != PaneKind::Graph && anyData, false};
+        // The way back from the table is always open: a processing cancelled while the table was
+        // shown would otherwise leave no way to the graph window's commands.
+        return {m_kind != PaneKind::Graph, false};
     case kCmdTableWindow:
         return {m_kind != PaneKind::Table && anyData, false};
     // The report is the graph window's command.

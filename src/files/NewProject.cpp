@@ -96,7 +96,12 @@ bool CPlotraDoc::OnNewDocument() {
     const int previousMerge = m_bMerge;
     const bool wasModified = m_bModified;
     SetSurveyFiles(std::move(chosen->files), chosen->merge);
-    if (LoadSurveyFiles()) return true;
+    if (LoadSurveyFiles()) {
+        // A new project is not the workspace the previous one was saved as: Save asks for a name
+        // (offering the old one) instead of writing over that file.
+        m_bWorkspaceNamed = 0;
+        return true;
+    }
     if (!m_bJobRunning) {
         SetSurveyFiles(std::move(previousFiles), previousMerge != 0);
         m_bModified = wasModified;

@@ -1269,7 +1269,8 @@ void Afternoon::ProcessingBehindTheTable() {
     ASSERT_NE(qobject_cast<CTableView*>(Frame()->rightPane()), nullptr);
     ASSERT_TRUE(Session().jobRunning()) << "the result came before the table window";
     ASSERT_NO_FATAL_FAILURE(WaitForJob(finished));
-    ExpectMessages({"Hovrin Analyzer: Save changes to afternoon.hws?"});
+    // A new project has no workspace of its own yet: the question names the document.
+    ExpectMessages({"Hovrin Analyzer: Save changes to Hovrin?"});
     Command(kCmdGraphWindow);
     ASSERT_NE(Graph(), nullptr);
     EXPECT_TRUE(WaitUntil([&] { return GraphArea()->size() == processed.graph.size(); }, 5000));
@@ -1315,21 +1316,25 @@ void Afternoon::ExitWithUnsavedChanges() {
 
     dialogs.answers = {QMessageBox::Cancel};
     Command(kCmdExit);
-    ExpectMessages({"Hovrin Analyzer: Save changes to afternoon.hws?"});
+    ExpectMessages({"Hovrin Analyzer: Save changes to Hovrin?"});
     ASSERT_TRUE(Frame()->isVisible()) << "Cancel closed the window";
     EXPECT_TRUE(Frame()->isWindowModified());
     EXPECT_EQ(Differences(ticked, Look()), std::vector<std::string>{});
 
+    // Yes: the new project is saved under a name of its own (never over the workspace it replaced).
     dialogs.answers = {true};
+    workspace = QString::fromStdString(out.File("ticked.hws"));
+    dialogs.Expect<QFileDialog>("save the new project",
+                                ChooseFile(QStringLiteral("Save work space"), workspace));
     Exit();
-    ExpectMessages({"Hovrin Analyzer: Save changes to afternoon.hws?"});
+    ExpectMessages({"Hovrin Analyzer: Save changes to Hovrin?"});
     ASSERT_NO_FATAL_FAILURE(Start());
     EXPECT_EQ(Str(Action(kCmdRecentFile)->text()), "&1 " + Str(workspace));
     Command(kCmdRecentFile);
     ExpectMessages({});
     ASSERT_GE(ApIndex(kMovedAp), 0);
     EXPECT_TRUE(Doc().m_aAPs[static_cast<std::size_t>(ApIndex(kMovedAp))].m_bSelected);
-    EXPECT_EQ(Str(Frame()->windowTitle()), "afternoon.hws[*] - Hovrin Analyzer");
+    EXPECT_EQ(Str(Frame()->windowTitle()), "ticked.hws[*] - Hovrin Analyzer");
     EXPECT_FALSE(Frame()->isWindowModified());
     Seen opened = Look();
     opened.items["title"] = ticked.items["title"];

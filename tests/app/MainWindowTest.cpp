@@ -332,6 +332,22 @@ TEST_F(MainWindowTest, BackFromTheTableShowsTheResultOfAProcessingThatEndedMeanw
     EXPECT_TRUE(doc.SectionExpanded(kSectionMeasurement));
     EXPECT_TRUE(prompts.prompts.empty());
 
+    // A processing cancelled while the table is shown: the way back stays open, and from the graph
+    // window the survey can be processed again.
+    w.runCommand(kCmdGraphWindow);
+    doc.RequestProcessing();
+    ASSERT_TRUE(session.jobRunning());
+    w.runCommand(kCmdTableWindow);
+    session.cancelJob();
+    ASSERT_TRUE(WaitUntil([&] { return finished == 2; }, 60000));
+    ASSERT_TRUE(WaitUntil([&] { return !prompts.prompts.empty(); }, 10000)); // "process again?" No
+    EXPECT_EQ(prompts.prompts.back().caption, "Data Processing");
+    EXPECT_TRUE(Enabled(kCmdGraphWindow));
+    w.runCommand(kCmdGraphWindow);
+    EXPECT_EQ(w.rightPaneKind(), CMainFrame::PaneKind::Graph);
+    EXPECT_TRUE(Enabled(kCmdProcessAgain));
+    prompts.prompts.clear();
+
     // The metric chosen in the table window converts the resolution like in the graph window.
     w.runCommand(kCmdTableWindow);
     doc.ChangeDisplayUnit(false);

@@ -194,6 +194,18 @@ TEST(NewProject, ASelectionThatReadsNothingLeavesTheProjectAsItWas) {
               std::vector<std::string>{"New Project: No survey file is ticked. The project is unchanged."});
     EXPECT_EQ(p.doc.m_aFiles[0].m_bUse, 1);
     EXPECT_EQ(p.doc.m_aAPs.size(), aps);
+
+    // A new project that was read is not the workspace the old one was saved as: Save asks for a
+    // name (offering the old one) instead of writing over it.
+    p.doc.m_strWorkspacePath = p.dir.File("old.hws");
+    p.doc.m_bWorkspaceNamed = 1;
+    p.AnswerSelection();
+    ASSERT_TRUE(p.doc.OnNewDocument());
+    EXPECT_EQ(p.doc.m_bWorkspaceNamed, 0);
+    p.doc.OnSaveProject();
+    ASSERT_FALSE(p.prompts.choosers.empty());
+    EXPECT_EQ(p.prompts.choosers.back().title, "Save work space");
+    EXPECT_EQ(p.prompts.choosers.back().defaultName, p.dir.File("old.hws"));
 }
 
 TEST(NewProject, MergeKeepsOneApPerMac) {
