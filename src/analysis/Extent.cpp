@@ -1,4 +1,5 @@
 // The combined rectangle of the selected APs and the display frame around it.
+#include "model/FrameScale.h"
 #include "model/PlotraDoc.h"
 
 #include <algorithm>
@@ -110,6 +111,9 @@ ExtentRects CPlotraDoc::ExtentFor(int width, int height, int mode, bool mapShown
         }
     }
     r.frame = {fOriginY, fOriginX, fSpanY, fSpanX};
+    // Without the map the picture is drawn to scale too: the grid above stays what it is, only the
+    // frame around it widens.
+    if (!mapShown) r.frame = EqualGroundScale(r.frame, m_bMetricXY != 0, width, height);
     return r;
 }
 

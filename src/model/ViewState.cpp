@@ -1,10 +1,12 @@
 #include "model/ViewState.h"
 
+#include "model/FrameScale.h"
 #include "model/PlotraDoc.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <numbers>
 #include <optional>
 #include <utility>
 
@@ -149,13 +151,15 @@ bool ViewState::ZoomAbout(bool zoomIn, int px, int py, int width, int height) {
     if (px < 0 || py < 0 || px >= width || py >= height) return false;
     RecomputeExtents();
     const auto half = ZoomHalfExtents(zoomIn, m_dViewWidth, m_dViewHeight);
-    if (!half) {
-        ResetWindow();
-    } else {
-        PlaceAxisAbout(zoomIn, static_cast<double>(px) / width, half->first, m_dViewXMin, m_dViewXMax);
-        PlaceAxisAbout(zoomIn, static_cast<double>(height - py) / height, half->second, m_dViewYMin,
-                       m_dViewYMax);
-    }
+    // At a limit the wheel stops: a jump back to the whole frame would throw away where the user is,
+    // and a spinning wheel would cycle through the limit. The clicks keep their reset.
+    if (!half) return false;
+    // The fractions of the pixel mapping (W - 1, H - 1), so that the very model point under the
+    // mouse stays under it.
+    const double fx = width > 1 ? static_cast<double>(px) / (width - 1) : 0.5;
+    const double fy = height > 1 ? static_cast<double>(height - 1 - py) / (height - 1) : 0.5;
+    PlaceAxisAbout(zoomIn, fx, half->first, m_dViewXMin, m_dViewXMax);
+    PlaceAxisAbout(zoomIn, fy, half->second, m_dViewYMin, m_dViewYMax);
     FollowZoomWithScrollBars();
     return true;
 }
@@ -219,8 +223,8 @@ void ViewState::Scroll(ScrollAxis axis, ScrollCode code, int thumbPos, int clien
     }
 }
 
-ModelRect FrameFromBox(const CPlotraDoc& doc, bool showMap, double minX, double minY, double maxX, double maxY,
-                       int width, int height) {
+ModelRect FrameFromBox(const CPlotraDoc& doc, bool showMap, double minX, double minY, double maxX,
+                       double maxY, int width, int height) {
     const double spanX = maxX - minX, spanY = maxY - minY;
     ModelRect f;
     if (showMap) {
@@ -234,7 +238,9 @@ ModelRect FrameFromBox(const CPlotraDoc& doc, bool showMap, double minX, double 
         f.spanX = spanX;
         f.spanY = spanY;
     }
-    if (!(doc.m_bMetricXY && showMap) || width < 1 || height < 1) return f;
+    // Without the map the picture is to scale as well, in ground distance (degrees included).
+    if (!showMap) return EqualGroundScale(f, doc.m_bMetricXY != 0, width, height);
+    if (!doc.m_bMetricXY || width < 1 || height < 1) return f;
     // Equal scale on a planar map: widen the axis with fewer units per pixel about its centre.
     const double a = f.spanX / width, b = f.spanY / height;
     if (!(a > 0.0) || !(b > 0.0) || !std::isfinite(a) || !std::isfinite(b)) return f;
@@ -244,6 +250,35 @@ ModelRect FrameFromBox(const CPlotraDoc& doc, bool showMap, double minX, double 
     } else {
         f.originX -= (b / a - 1.0) * f.spanX * 0.5;
         f.spanX = b * width;
+    }
+    return f;
+}
+
+ModelRect EqualGroundScale(const ModelRect& frame, bool metricXY, int width, int height) {
+    if (width < 1 || height < 1) return frame;
+    // Ground length of one unit of x in units of y: 1 on a plane, cos(latitude) on degrees.
+    double xFactor = 1.0;
+    if (!metricXY) {
+        const double centreLat = frame.originY + frame.spanY * 0.5;
+        xFactor = std::cos(centreLat * std::numbers::pi / 180.0);
+        // At a pole (or on latitudes that are none) a degree of longitude has no length to match.
+        if (!(xFactor > 1e-9) || !std::isfinite(xFactor)) return frame;
+    }
+    const double a = frame.spanX * xFactor / width; // ground per pixel along x
+    const double b = frame.spanY / height;          // ground per pixel along y
+    // A frame without any extent has nothing to match; one without height or width (a single row or
+    // column of points) gets the other axis' scale.
+    if (!std::isfinite(a) || !std::isfinite(b) || !(a >= 0.0) || !(b >= 0.0) || (a == 0.0 && b == 0.0))
+        return frame;
+    ModelRect f = frame;
+    if (b < a) {
+        const double spanY = a * height;
+        f.originY -= (spanY - frame.spanY) * 0.5;
+        f.spanY = spanY;
+    } else if (a < b) {
+        const double spanX = b * width / xFactor;
+        f.originX -= (spanX - frame.spanX) * 0.5;
+        f.spanX = spanX;
     }
     return f;
 }

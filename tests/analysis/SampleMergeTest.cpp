@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <numbers>
+
 using namespace plotra;
 using namespace plotra::test;
 
@@ -87,9 +90,12 @@ TEST(Extent, UnionOfTheSelectedAps) {
     EXPECT_EQ(doc.m_dGridOriginX, 18);
     EXPECT_EQ(doc.m_dGridSpanY, 12);
     EXPECT_EQ(doc.m_dGridSpanX, 7);
-    // Without the map shown the frame is the rectangle.
+    // Without the map shown the frame is the rectangle, widened about its centre to equal ground per
+    // pixel of the graph window (here along x: 12 degrees of latitude on 500 pixels around 16 N).
     EXPECT_EQ(doc.m_dFrameOriginY, 10);
-    EXPECT_EQ(doc.m_dFrameSpanX, 7);
+    EXPECT_EQ(doc.m_dFrameSpanY, 12);
+    EXPECT_NEAR(doc.m_dFrameSpanX, 12.0 / 500 * 800 / std::cos(16 * std::numbers::pi / 180), 1e-12);
+    EXPECT_NEAR(doc.m_dFrameOriginX + doc.m_dFrameSpanX / 2, 18 + 3.5, 1e-12);
     EXPECT_EQ(host.zoomResets, 1);
     // Mode 1 leaves out APs with 20 points or fewer.
     doc.ComputeExtent(0, 0, 1);

@@ -247,5 +247,7 @@ TEST(CliAnalyze, WorkspacesOfTheSimulatedSurveysKeepEveryByte) {
                          dir.File("city.hws"));
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(WorkspaceDigest(dir.File("demo.hws")), 0xb6fdfc7100d06199ull);
-    EXPECT_EQ(WorkspaceDigest(dir.File("city.hws")), 0xff3421706171c644ull);
+    // Taken again when the frame without a map became equal ground per pixel (only its four numbers
+    // changed).
+    EXPECT_EQ(WorkspaceDigest(dir.File("city.hws")), 0xf93106c5340cf3bfull);
 }

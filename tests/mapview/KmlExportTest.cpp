@@ -214,10 +214,12 @@ TEST_F(KmlExport, CommandLineExportsRenderTheFittedGraph) {
     doc.m_aAPs.resize(1);
     test::PromptRecorder prompts;
     ASSERT_TRUE(ExportKml(doc, dir.File("out.kml"), 300, 200, FixedTime(), prompts));
-    // "Fit in the window" without a selected AP and without the map frames the path exactly.
+    // "Fit in the window" without a selected AP and without the map frames the path, widened about
+    // its centre to square metres per pixel (100 m on 300 pixels: 200 pixels show 66.7 m).
     EXPECT_EQ(doc.m_dFrameOriginX, 10);
     EXPECT_EQ(doc.m_dFrameSpanX, 100);
-    EXPECT_EQ(doc.m_dFrameSpanY, 50);
+    EXPECT_DOUBLE_EQ(doc.m_dFrameSpanY, 100.0 / 300 * 200);
+    EXPECT_DOUBLE_EQ(doc.m_dFrameOriginY + doc.m_dFrameSpanY / 2, 45);
     EXPECT_EQ(GraphPictureOf(doc).size(), QSize(300, 200));
     EXPECT_NE(ReadText(dir.File("out.kml")).find(" <west>7.45000 </west>"), std::string::npos);
 

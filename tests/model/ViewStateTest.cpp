@@ -6,8 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <numbers>
+#include <utility>
 
 using namespace plotra;
 using plotra::test::MakeSample;
@@ -155,12 +158,13 @@ TEST(ViewZoom, ClickOutsideTheClientAreaIsRefused) {
     EXPECT_EQ(view.m_dViewXMax, 1.0);
 }
 
-TEST(ViewZoom, WheelZoomKeepsThePointUnderTheMouse) {
+TEST(ViewZoom, WheelZoomKeepsThePointUnderTheMouseAndStopsAtTheLimits) {
     ViewState view;
-    // The frame fraction under (200, 100) of 800 x 500 stays there through a step in and a step out.
+    // The frame fraction under (200, 100) of 800 x 500, by the pixel mapping (W - 1, H - 1), stays
+    // there through every step in and out.
     const auto fractionAt = [&](int px, int py) {
-        return std::pair{view.m_dViewXMin + px * view.m_dViewWidth / 800.0,
-                         view.m_dViewYMin + (500 - py) * view.m_dViewHeight / 500.0};
+        return std::pair{view.m_dViewXMin + px * view.m_dViewWidth / 799.0,
+                         view.m_dViewYMin + (499 - py) * view.m_dViewHeight / 499.0};
     };
     const auto before = fractionAt(200, 100);
     ASSERT_TRUE(view.ZoomAbout(true, 200, 100, 800, 500));
@@ -173,17 +177,38 @@ TEST(ViewZoom, WheelZoomKeepsThePointUnderTheMouse) {
     ASSERT_TRUE(view.ZoomAbout(false, 200, 100, 800, 500));
     EXPECT_NEAR(view.m_dViewWidth, 1.0, 1e-12);
     EXPECT_NEAR(fractionAt(200, 100).first, before.first, 1e-12);
-    // The same limits as the clicks: zooming out stops at the bounds, then resets; outside: nothing.
+
+    // In: eleven steps, then the wheel stops there (the clicks would return to the whole frame).
+    for (int i = 0; i < 11; ++i)
+        ASSERT_TRUE(view.ZoomAbout(true, 799, 499, 800, 500)); // the corner pixel stays put too
+    const ViewState deepest = view;
+    EXPECT_NEAR(view.m_dViewWidth, std::pow(0.8, 11), 1e-12);
+    EXPECT_NEAR(fractionAt(799, 499).first, 1.0, 1e-12);
+    EXPECT_NEAR(fractionAt(799, 499).second, 0.0, 1e-12);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_FALSE(view.ZoomAbout(true, 400, 250, 800, 500));
+    EXPECT_EQ(view.m_dViewXMin, deepest.m_dViewXMin);
+    EXPECT_EQ(view.m_dViewYMax, deepest.m_dViewYMax);
+    EXPECT_EQ(view.m_nHScrollPos, deepest.m_nHScrollPos);
+
+    // Out: the same bounds as the clicks, and there it stops as well.
+    view.ResetWindow();
     for (int i = 0; i < 8; ++i)
         ASSERT_TRUE(view.ZoomAbout(false, 0, 0, 800, 500));
     EXPECT_NEAR(view.m_dViewWidth, std::pow(1.25, 8), 1e-9);
     // Held at the bounds as the clicks are (the upper bound wins when the window is wider than both).
     EXPECT_DOUBLE_EQ(view.m_dViewXMax, ViewState::kZoomOutHigh);
     EXPECT_NEAR(view.m_dViewYMin, ViewState::kZoomOutLow, 1e-12);
-    ASSERT_TRUE(view.ZoomAbout(false, 0, 0, 800, 500));
-    EXPECT_EQ(view.m_dViewWidth, 1.0);
+    EXPECT_FALSE(view.ZoomAbout(false, 0, 0, 800, 500));
+    EXPECT_NEAR(view.m_dViewWidth, std::pow(1.25, 8), 1e-9);
+    // Back in from there works; a point outside the client area does nothing.
+    EXPECT_TRUE(view.ZoomAbout(true, 400, 250, 800, 500));
     EXPECT_FALSE(view.ZoomAbout(true, 800, 10, 800, 500));
-    EXPECT_EQ(view.m_dViewWidth, 1.0);
+    EXPECT_NEAR(view.m_dViewWidth, std::pow(1.25, 7), 1e-9);
+    // A client area of one pixel zooms about its middle without dividing by zero.
+    ViewState tiny;
+    ASSERT_TRUE(tiny.ZoomAbout(true, 0, 0, 1, 1));
+    EXPECT_NEAR(tiny.m_dViewXMin, 0.1, 1e-12);
 }
 
 TEST(ViewScroll, VerticalPositionZeroShowsTheTop) {
@@ -231,12 +256,17 @@ TEST(ViewFit, FitInTheWindowWithoutSelectionFramesThePoints) {
     ViewState view;
     view.m_dViewXMin = 0.3, view.m_dViewXMax = 0.5;
     view.FitInWindow(doc, 800, 500);
-    EXPECT_EQ(doc.m_dFrameOriginX, 10);
-    EXPECT_EQ(doc.m_dFrameOriginY, -5);
-    EXPECT_EQ(doc.m_dFrameSpanX, 20);
-    EXPECT_EQ(doc.m_dFrameSpanY, 20);
+    // The combined rectangle is the box of the points; the frame is that box widened along x to
+    // equal ground per pixel (20 degrees of latitude on 500 pixels, around 5 degrees N).
     EXPECT_EQ(doc.m_dGridOriginX, 10);
+    EXPECT_EQ(doc.m_dGridOriginY, -5);
+    EXPECT_EQ(doc.m_dGridSpanX, 20);
     EXPECT_EQ(doc.m_dGridSpanY, 20);
+    EXPECT_EQ(doc.m_dFrameOriginY, -5);
+    EXPECT_EQ(doc.m_dFrameSpanY, 20);
+    const double spanX = 20.0 / 500 * 800 / std::cos(5 * std::numbers::pi / 180);
+    EXPECT_NEAR(doc.m_dFrameSpanX, spanX, 1e-12);
+    EXPECT_NEAR(doc.m_dFrameOriginX + doc.m_dFrameSpanX / 2, 20, 1e-12);
     EXPECT_EQ(view.m_dViewXMin, 0.0);
     EXPECT_EQ(view.m_dViewXMax, 1.0);
     EXPECT_EQ(r.notices.Count(DocChange::Frame), 1);
@@ -276,11 +306,12 @@ TEST(ViewFit, FitInTheMapAndPathUsesTheTargetSizeAndTheMap) {
     ViewState view;
     view.m_dViewXMin = 0.4;
     view.FitInMapPath(doc, 400, 400);
-    // Without the map: the box of the first AP and the points.
+    // Without the map: the box of the first AP and the points (30 x 20 m from (30, 20)), square
+    // pixels for 400 x 400.
     EXPECT_DOUBLE_EQ(doc.m_dFrameOriginX, 30);
     EXPECT_DOUBLE_EQ(doc.m_dFrameSpanX, 30);
-    EXPECT_DOUBLE_EQ(doc.m_dFrameOriginY, 20);
-    EXPECT_DOUBLE_EQ(doc.m_dFrameSpanY, 20);
+    EXPECT_DOUBLE_EQ(doc.m_dFrameOriginY, 15);
+    EXPECT_DOUBLE_EQ(doc.m_dFrameSpanY, 30);
     EXPECT_EQ(view.m_dViewXMin, 0.0);
     // With the map: the box reaches 0..200 x 0..100, framed with margins, then square pixels for 400 x 400.
     view.m_bShowMap = true;
@@ -294,4 +325,82 @@ TEST(ViewFit, FitInTheMapAndPathUsesTheTargetSizeAndTheMap) {
     SetFrame(empty, 1, 2, 3, 4);
     view.FitInMapPath(empty, 400, 400);
     EXPECT_EQ(empty.m_dFrameSpanY, 4);
+}
+
+// Without a map the picture is drawn to scale: on a log at 32 degrees N a pixel covers the same
+// ground east-west as north-south, whichever fit made the frame, while the combined rectangle the
+// coverage is computed on stays the box of the data.
+TEST(ViewFit, WithoutTheMapAPixelCoversEqualGroundBothWays) {
+    // Metres per pixel of a frame on W x H, measured on the sphere at the frame's centre.
+    const auto metresPerPixel = [](const ModelRect& f, int w, int h) {
+        const double lat = f.originY + f.spanY / 2, lon = f.originX + f.spanX / 2;
+        return std::pair{GeoDistance(lat, lon, lat, lon + f.spanX / w),
+                         GeoDistance(lat, lon, lat + f.spanY / h, lon)};
+    };
+    const auto frameOf = [](const CPlotraDoc& d) {
+        return ModelRect{d.m_dFrameOriginY, d.m_dFrameOriginX, d.m_dFrameSpanY, d.m_dFrameSpanX};
+    };
+    const auto expectSquare = [&](const ModelRect& f, int w, int h) {
+        const auto [x, y] = metresPerPixel(f, w, h);
+        EXPECT_GT(x, 0.0);
+        EXPECT_NEAR(x / y, 1.0, 1e-9) << x << " m against " << y << " m per pixel";
+    };
+
+    // A wide log (about 19 km east-west, 1.1 km north-south): the frame grows north and south.
+    CPlotraDoc doc;
+    doc.m_aPoints = {MakeSample(32.70, -117.0), MakeSample(32.71, -116.8), MakeSample(32.705, -116.9)};
+    doc.m_aAPs.resize(1); // not ticked
+    doc.m_bDataLoaded = 1;
+    ViewState view;
+    {
+        // Before: 0.2 degrees of longitude on 800 pixels against 0.01 degrees of latitude on 500.
+        const auto [x, y] = metresPerPixel(ModelRect{32.70, -117.0, 0.01, 0.2}, 800, 500);
+        EXPECT_GT(x / y, 5.0);
+    }
+    view.FitInWindow(doc, 800, 500);
+    expectSquare(frameOf(doc), 800, 500);
+    EXPECT_DOUBLE_EQ(doc.m_dFrameOriginX, -117.0);
+    EXPECT_EQ(doc.m_dFrameSpanX, -116.8 - -117.0);                           // x untouched
+    EXPECT_NEAR(doc.m_dFrameOriginY + doc.m_dFrameSpanY / 2, 32.705, 1e-12); // widened about the centre
+    EXPECT_EQ(doc.m_dGridOriginY, 32.70);
+    EXPECT_EQ(doc.m_dGridSpanX, -116.8 - -117.0);
+    // Fit in the map/path and the extent of the processing give the same kind of frame; the grid
+    // rectangle the coverage uses stays the box.
+    doc.m_aAPs[0].m_areaOrigin = CDataGeo(32.69, -116.95); // y, x
+    doc.m_aAPs[0].m_areaSize = CDataGeo(0.05, 0.01);       // a tall rectangle: the frame grows sideways
+    view.FitInMapPath(doc, 640, 480);
+    expectSquare(frameOf(doc), 640, 480);
+    doc.m_aAPs[0].m_bSelected = 1;
+    const ExtentRects r = doc.ExtentFor(800, 500, 0, false);
+    EXPECT_EQ(r.grid.originX, -116.95);
+    EXPECT_NEAR(r.grid.spanY, 0.05, 1e-12);
+    expectSquare(r.frame, 800, 500);
+    EXPECT_EQ(r.frame.spanY, r.grid.spanY);
+    EXPECT_NEAR(r.frame.originX + r.frame.spanX / 2, -116.945, 1e-12);
+
+    // The map case keeps its own frame: a margin of a tenth, and square units on a planar map.
+    const ExtentRects shown = doc.ExtentFor(800, 500, 0, true);
+    EXPECT_EQ(shown.frame.spanY, r.grid.spanY * 1.2);
+    EXPECT_NEAR(shown.frame.spanX, shown.frame.spanY / 500 * 800, 1e-15);
+
+    // Degenerate frames stay usable: a single row of points gets a height to scale, one point or a
+    // pole is left alone, and nothing turns into a NaN.
+    CPlotraDoc row;
+    row.m_aPoints = {MakeSample(32.7, -117.0), MakeSample(32.7, -116.8)};
+    row.m_bDataLoaded = 1;
+    view.FitInWindow(row, 800, 500);
+    EXPECT_GT(row.m_dFrameSpanY, 0.0);
+    expectSquare(frameOf(row), 800, 500);
+    CPlotraDoc point;
+    point.m_aPoints = {MakeSample(32.7, -117.0)};
+    point.m_bDataLoaded = 1;
+    view.FitInWindow(point, 800, 500);
+    EXPECT_EQ(point.m_dFrameSpanX, 0.0);
+    EXPECT_EQ(point.m_dFrameSpanY, 0.0);
+    CPlotraDoc pole;
+    pole.m_aPoints = {MakeSample(80, 10), MakeSample(100, 20)}; // centred on 90 degrees
+    pole.m_bDataLoaded = 1;
+    view.FitInWindow(pole, 800, 500);
+    EXPECT_EQ(pole.m_dFrameSpanX, 10.0);
+    EXPECT_EQ(pole.m_dFrameSpanY, 20.0);
 }
