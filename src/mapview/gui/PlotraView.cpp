@@ -184,7 +184,9 @@ void CPlotraView::repaintArea(const QRect& rect) {
 
 void CPlotraView::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
-    m_session.setGraphClientSize(viewport()->size());
+    // The size without the scroll bars: the frames computed for it are shown whole, with the bars
+    // hidden.
+    m_session.setGraphClientSize(contentsRect().size());
     viewport()->update();
 }
 
@@ -304,13 +306,36 @@ void CPlotraView::wheelEvent(QWheelEvent* event) {
     }
     if (event->modifiers() & Qt::ControlModifier) {
         // Ctrl + wheel zooms about the mouse, as map viewers do; the steps and limits of the zoom
-        // commands apply. Without data there is nothing to zoom.
+        // commands apply, and at a limit further notches do nothing. Without data there is nothing
+        // to zoom.
         if (doc().m_bDataLoaded != 1) return;
         const QPoint pos = event->position().toPoint();
         const QSize client = clientSize();
+        const PixelMapping before = mapping();
+        bool zoomed = false;
         for (int i = 0; i < std::abs(notches); ++i)
-            view().ZoomAbout(notches > 0, pos.x(), pos.y(), client.width(), client.height());
+            if (view().ZoomAbout(notches > 0, pos.x(), pos.y(), client.width(), client.height()))
+                zoomed = true;
+        if (!zoomed) {
+            event->accept();
+            return;
+        }
         m_session.notifyViewChanged();
+        // The scroll bars came (or went) with this zoom and took (or gave back) some of the area:
+        // move the window so that the model point under the mouse is under it again.
+        const PixelMapping after = mapping();
+        if (after.width != before.width || after.height != before.height) {
+            ViewState& v = view();
+            const CPlotraDoc& d = doc();
+            const double dx = (before.ModelX(pos.x()) - after.ModelX(pos.x())) / d.m_dFrameSpanX;
+            const double dy = (before.ModelY(pos.y()) - after.ModelY(pos.y())) / d.m_dFrameSpanY;
+            if (std::isfinite(dx) && std::isfinite(dy)) {
+                v.m_dViewXMin += dx, v.m_dViewXMax += dx;
+                v.m_dViewYMin += dy, v.m_dViewYMax += dy;
+                v.FollowZoomWithScrollBars();
+                m_session.notifyViewChanged();
+            }
+        }
     } else if (view().m_bScrollBars) {
         // The wheel scrolls vertically (horizontally with a sideways wheel or Shift), a few lines per
         // notch as the system sets it.
@@ -509,7 +534,8 @@ void CPlotraView::runCommand(int id) {
     ViewState& v = view();
     // The ruler answers without data itself; every other command does nothing while it is disabled.
     if (id != kCmdRuler && !commandState(id).enabled) return;
-    const QSize client = clientSize();
+    // A fit shows the whole frame, so the scroll bars go: fit for the area they leave.
+    const QSize whole = contentsRect().size().expandedTo(QSize(1, 1));
     switch (id) {
     case kCmdRuler:
         if (!d.m_bDataLoaded) {
@@ -525,17 +551,17 @@ void CPlotraView::runCommand(int id) {
         if (d.m_bDataLoaded == 1) toggleMode(&ViewState::m_bZoomOut);
         break;
     case kCmdFitWindow:
-        v.FitInWindow(d, client.width(), client.height());
+        v.FitInWindow(d, whole.width(), whole.height());
         m_session.notifyViewChanged();
         break;
     case kCmdFitMapPath:
-        v.FitInMapPath(d, client.width(), client.height());
+        v.FitInMapPath(d, whole.width(), whole.height());
         m_session.notifyViewChanged();
         break;
     case kCmdShowMap:
         m_session.setMapShown(!v.m_bShowMap);
         // The frame follows the map: with it shown the map is part of the area.
-        d.ComputeExtent(client.width(), client.height(), 0);
+        d.ComputeExtent(whole.width(), whole.height(), 0);
         m_session.notifyViewChanged();
         break;
     case kCmdShowDirections: {

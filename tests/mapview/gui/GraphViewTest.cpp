@@ -16,6 +16,7 @@
 #include <QTest>
 
 #include <cmath>
+#include <numbers>
 
 using namespace plotra;
 using namespace plotra::gui;
@@ -224,11 +225,52 @@ TEST(GraphViewScroll, BarsAndWheelMoveTheWindowByTheViewSteps) {
     w.Wheel(at, 120, Qt::ControlModifier);
     EXPECT_NEAR(s.m_dViewWidth, 0.8 * 0.8 * 0.8, 1e-12);
     const PixelMapping after = w.view->mapping();
-    const double spanX = w.doc().m_dFrameSpanX;
-    EXPECT_NEAR(after.ModelX(at.x() * (client.width() - 1.0) / client.width()),
-                before.ModelX(at.x() * (client.width() - 1.0) / client.width()), spanX * 1e-9);
+    const double spanX = w.doc().m_dFrameSpanX, spanY = w.doc().m_dFrameSpanY;
+    EXPECT_NEAR(after.ModelX(at.x()), before.ModelX(at.x()), spanX * 1e-9);
+    EXPECT_NEAR(after.ModelY(at.y()), before.ModelY(at.y()), spanY * 1e-9);
     w.Wheel(at, -240, Qt::ControlModifier);
     EXPECT_NEAR(s.m_dViewWidth, 0.8 * 0.8 * 0.8 * 1.25 * 1.25, 1e-12);
+}
+
+// Ctrl + wheel stops at the zoom limits instead of jumping back to the whole frame: further notches
+// do nothing (not even a repaint), and on the way in the model point under the mouse stays under it,
+// also on the first notch, where the scroll bars appear and take some of the area.
+TEST(GraphViewZoom, CtrlWheelStopsAtItsLimitsWithThePointUnderTheMouse) {
+    GraphWindow w;
+    BuildDemo(w.doc(), false);
+    w.Changed();
+    ViewState& s = w.view_();
+    const QPoint at(600, 120);
+    const double spanX = w.doc().m_dFrameSpanX, spanY = w.doc().m_dFrameSpanY;
+    int steps = 0;
+    while (s.m_dViewWidth >= 0.1 && steps < 20) {
+        const PixelMapping before = w.view->mapping();
+        w.Wheel(at, 120, Qt::ControlModifier);
+        ++steps;
+        const PixelMapping after = w.view->mapping();
+        EXPECT_NEAR(after.ModelX(at.x()), before.ModelX(at.x()), spanX * 1e-9) << "notch " << steps;
+        EXPECT_NEAR(after.ModelY(at.y()), before.ModelY(at.y()), spanY * 1e-9) << "notch " << steps;
+    }
+    EXPECT_EQ(steps, 11);
+    const double xMin = s.m_dViewXMin, yMin = s.m_dViewYMin, width = s.m_dViewWidth;
+    const int changes = w.viewChanges;
+    w.Wheel(at, 120, Qt::ControlModifier);
+    w.Wheel(at, 360, Qt::ControlModifier); // a fast spin: three notches at once
+    EXPECT_EQ(s.m_dViewXMin, xMin);
+    EXPECT_EQ(s.m_dViewYMin, yMin);
+    EXPECT_EQ(s.m_dViewWidth, width);
+    EXPECT_EQ(w.viewChanges, changes);
+    EXPECT_TRUE(w.view->verticalScrollBar()->isVisibleTo(w.view.get()));
+
+    // Out: nineteen of thirty notches reach the zoom-out limit of the clicks (1.25^8 frames), and
+    // there the wheel stops too.
+    w.Wheel(at, -120 * 30, Qt::ControlModifier);
+    EXPECT_NEAR(s.m_dViewWidth, std::pow(1.25, 8), 1e-9);
+    EXPECT_FALSE(w.view->verticalScrollBar()->isVisibleTo(w.view.get()));
+    const int outChanges = w.viewChanges;
+    w.Wheel(at, -120, Qt::ControlModifier);
+    EXPECT_NEAR(s.m_dViewWidth, std::pow(1.25, 8), 1e-9);
+    EXPECT_EQ(w.viewChanges, outChanges);
 }
 
 TEST(GraphViewFit, FitCommandsResetTheWindowAndFrameTheData) {
@@ -245,14 +287,21 @@ TEST(GraphViewFit, FitCommandsResetTheWindowAndFrameTheData) {
     EXPECT_DOUBLE_EQ(w.doc().m_dFrameSpanX, aps.frame.spanX);
     EXPECT_DOUBLE_EQ(w.doc().m_dFrameOriginY, aps.frame.originY);
 
-    // No AP ticked: the frame is the box of the measurement points.
+    // No AP ticked: the box of the measurement points, widened about its centre so that a pixel of
+    // the window (the whole 800 x 500, the scroll bars go with the fit) covers equal ground both ways.
     w.doc().SetTickedAps({});
     w.view->runCommand(kCmdFitWindow);
     double minX = 1e300, maxX = -1e300;
     for (const CData& p : w.doc().m_aPoints)
         minX = std::min(minX, p.m_dX), maxX = std::max(maxX, p.m_dX);
-    EXPECT_EQ(w.doc().m_dFrameOriginX, minX);
-    EXPECT_EQ(w.doc().m_dFrameSpanX, maxX - minX);
+    const CPlotraDoc& d = w.doc();
+    EXPECT_EQ(d.m_dGridOriginX, minX);
+    EXPECT_EQ(d.m_dGridSpanX, maxX - minX);
+    EXPECT_LE(d.m_dFrameOriginX, minX);
+    EXPECT_GE(d.m_dFrameOriginX + d.m_dFrameSpanX, maxX);
+    const double lat = d.m_dFrameOriginY + d.m_dFrameSpanY / 2;
+    EXPECT_NEAR(d.m_dFrameSpanX * std::cos(lat * std::numbers::pi / 180) / 800 / (d.m_dFrameSpanY / 500), 1.0,
+                1e-9);
 
     w.Click(QPoint(300, 300));
     w.view->runCommand(kCmdFitMapPath);
