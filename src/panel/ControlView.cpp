@@ -867,8 +867,10 @@ void CControlView::SyncFromDocument() {
     m_displayBlock->setVisible(data);
     m_gapReliability->setFixedHeight(reliabilityOpen ? 20 : 30);
     if (data) {
+        // The percent the alpha came from (alpha = percent * 255 / 100, truncated), rounded back: a
+        // percent set by a drag or a key shows as itself, and 255 as 100.
         if (!m_transparency->Dragging())
-            m_transparency->SetValues(doc.m_nAlpha * 100 / 256, m_transparency->HighValue());
+            m_transparency->SetValues((doc.m_nAlpha * 100 + 127) / 255, m_transparency->HighValue());
         m_togglePath->SetCheck(doc.m_bShowPath ? 1 : 0);
         m_toggleNoGps->SetCheck(doc.m_bShowNoGps ? 1 : 0);
         m_toggleApMarkers->SetCheck(doc.m_bShowApMarkers ? 1 : 0);

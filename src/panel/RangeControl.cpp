@@ -201,11 +201,15 @@ void CRangeControl::keyPressEvent(QKeyEvent* event) {
         QWidget::keyPressEvent(event);
         return;
     }
-    m_drag = m_active;
+    // The key's own step, once: a thumb held at its end (or by the other thumb) changes nothing and
+    // tells the owner nothing.
+    const int before = m_active == kLowThumb ? m_low : m_high;
     if (m_active == kLowThumb)
         m_low = std::clamp(m_low + step, m_min, std::max(m_min, m_high));
     else
         m_high = std::clamp(m_high + step, std::min(m_low, m_max), m_max);
+    if ((m_active == kLowThumb ? m_low : m_high) == before) return;
+    m_drag = m_active;
     update();
     Notify();
 }

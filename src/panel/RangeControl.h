@@ -7,7 +7,8 @@
 ///
 /// Keyboard (a focused slider): Left/Right move the active thumb by one, Page Up/Page Down by a
 /// tenth of the range, Home/End to the ends; Up makes the high thumb active, Down the low thumb. The
-/// thumb last taken with the mouse is the active one. Each key press notifies like a drag.
+/// thumb last taken with the mouse is the active one. Each key that moves a thumb notifies once, like
+/// a drag; one held at its end by the range or the other thumb stays and notifies nothing.
 
 #include "panel/PanelArtwork.h"
 

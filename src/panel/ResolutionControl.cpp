@@ -133,14 +133,37 @@ void CResolutionControl::mouseReleaseEvent(QMouseEvent* event) {
     update();
 }
 
+int CResolutionControl::StepFrom(int pos, int direction) const {
+    if (!m_countOffset) return std::clamp(pos + direction, 0, kTrack);
+    // The owner takes a whole count (truncated): one step is the next count, at the first pixel that
+    // gives it. A pixel that keeps the count would move the thumb and change nothing.
+    const auto countAt = [this](int p) {
+        const double v = (m_max - m_min) * p / kTrack + m_min;
+        return std::isfinite(v) && std::fabs(v) < 1e9 ? static_cast<int>(v) : 0;
+    };
+    const int count = countAt(pos);
+    int next = -1;
+    if (direction > 0) {
+        for (int p = pos + 1; p <= kTrack && next < 0; ++p)
+            if (countAt(p) > count) next = p;
+    } else {
+        for (int p = pos - 1; p >= 0 && next < 0; --p)
+            if (countAt(p) < count) next = p;
+        // Back to where that lower count begins.
+        while (next > 0 && countAt(next - 1) == countAt(next))
+            --next;
+    }
+    return next < 0 ? pos : next;
+}
+
 void CResolutionControl::keyPressEvent(QKeyEvent* event) {
     int pos = m_pos;
     switch (event->key()) {
     case Qt::Key_Left:
-        pos -= 1;
+        pos = StepFrom(pos, -1);
         break;
     case Qt::Key_Right:
-        pos += 1;
+        pos = StepFrom(pos, 1);
         break;
     case Qt::Key_PageDown:
         pos -= 10;
@@ -161,7 +184,10 @@ void CResolutionControl::keyPressEvent(QKeyEvent* event) {
         QWidget::keyPressEvent(event);
         return;
     }
-    m_pos = std::clamp(pos, 0, kTrack);
+    pos = std::clamp(pos, 0, kTrack);
+    // A thumb at its end stays, and the owner hears nothing.
+    if (pos == m_pos) return;
+    m_pos = pos;
     emit notified(Value());
     update();
 }

@@ -6,8 +6,9 @@
 /// mark at the left end puts the thumb back at the default value. The owner hears of every change
 /// (notified, code 101, with the value).
 ///
-/// Keyboard (a focused slider): Left/Right move the thumb by one pixel, Page Up/Page Down by ten,
-/// Home/End to the ends, Backspace resets to the default; each key notifies.
+/// Keyboard (a focused slider): Left/Right move the thumb by one pixel (by one whole count where the
+/// owner takes the value as a count), Page Up/Page Down by ten pixels, Home/End to the ends, Backspace
+/// resets to the default; each key that moves the thumb notifies once.
 
 #include "panel/PanelArtwork.h"
 
@@ -68,6 +69,8 @@ class CResolutionControl : public QWidget {
 
   private:
     int PositionOf(double value) const;
+    /// Where one arrow key step in \p direction (+1 or -1) takes the thumb from \p pos.
+    int StepFrom(int pos, int direction) const;
     void Reset();
 
     QImage m_body, m_thumb, m_resetMask;

@@ -174,15 +174,15 @@ TEST(ControlView, DisplayBlockControlsWriteTheDocument) {
     f.Click("218");
     EXPECT_EQ(f.doc.m_nLineWidth, 1);
 
-    // Transparency: either thumb sets it; 100 gives alpha 255, which shows as 99 on the low thumb.
+    // Transparency: either thumb sets it; 100 gives alpha 255, which shows as 100 on the low thumb.
     auto* transparency = f.Find<CRangeControl>("136");
-    EXPECT_EQ(transparency->LowValue(), 192 * 100 / 256);
+    EXPECT_EQ(transparency->LowValue(), 75); // alpha 192 is 75.3 %
     DragThumb(*transparency, true, 400);
     EXPECT_EQ(f.doc.m_nAlpha, 255);
-    EXPECT_EQ(transparency->LowValue(), 99);
+    EXPECT_EQ(transparency->LowValue(), 100);
     DragThumb(*transparency, false, 133); // (133 - 5 - 25) / 1.4 = 73.6: 73 %
     EXPECT_EQ(f.doc.m_nAlpha, 73 * 255 / 100);
-    EXPECT_EQ(transparency->LowValue(), 73 * 255 / 100 * 100 / 256);
+    EXPECT_EQ(transparency->LowValue(), 73); // the percent dragged to, not one below
     // Power range: the dragged thumb's end only.
     auto* power = f.Find<CRangeControl>("215");
     DragThumb(*power, false, power->LowThumbX() + 20); // 2 pixels per dBm

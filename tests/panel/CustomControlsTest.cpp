@@ -14,6 +14,11 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
 using namespace plotra::gui;
 using namespace plotra::test;
 
@@ -155,18 +160,140 @@ TEST(ResolutionControl, GridLabelCountsTheLinesTheGraphDraws) {
         }
         return lines;
     };
-    grid->setFocus();
-    QTest::keyClick(grid, Qt::Key_Home);
+    // Every pixel of the track, each reached by a drag of the thumb (the arrow keys step by counts).
     for (int position = 0; position <= CResolutionControl::kTrack; ++position) {
+        const int grab = 5;
+        QTest::mousePress(grid, Qt::LeftButton, {}, QPoint(grid->Position() + grab, 18));
+        QTest::mouseRelease(grid, Qt::LeftButton, {}, QPoint(position + grab, 18));
         ASSERT_EQ(grid->Position(), position);
         const QString text = grid->ValueText();
         ASSERT_TRUE(text.endsWith(" Lines"));
         EXPECT_EQ(text.chopped(6).trimmed().toInt(), linesDrawn())
             << "at " << position << ": " << text.toStdString() << ", " << f.doc.m_nGridDivisions
             << " divisions";
-        QTest::keyClick(grid, Qt::Key_Right);
     }
     EXPECT_EQ(grid->ValueText(), "   9 Lines");
+}
+
+// Every slider of the panel over its document: an arrow key moves the thumb one step and back, tells
+// the panel once per press, and the document takes the value the thumb shows. (The transparency
+// slider used to show the alpha truncated by 256ths: Right came back where it was, Left fell two.)
+TEST(PanelSliders, ArrowsMoveOneStepEachWayAndNotifyOnce) {
+    PanelFixture f;
+    f.doc.m_dPowerMin = -95, f.doc.m_dPowerMax = -35;
+    f.doc.m_panel.m_nContourLow = -80, f.doc.m_panel.m_nContourHigh = -50;
+    f.doc.m_nAlpha = 192;
+    f.LoadProject();
+
+    // One step towards the side with room, then back; towards a side without room nothing moves.
+    const auto stepAndBack = [](QWidget* w, int& notices, const std::function<int()>& value, int lower,
+                                int upper, int step) {
+        const int start = value();
+        const bool right = start + step <= upper;
+        const int before = notices;
+        QTest::keyClick(w, right ? Qt::Key_Right : Qt::Key_Left);
+        EXPECT_EQ(value(), right ? start + step : start - step);
+        EXPECT_EQ(notices, before + 1);
+        QTest::keyClick(w, right ? Qt::Key_Left : Qt::Key_Right);
+        EXPECT_EQ(value(), start);
+        EXPECT_EQ(notices, before + 2);
+        if (start == upper || start == lower) {
+            QTest::keyClick(w, start == upper ? Qt::Key_Right : Qt::Key_Left);
+            EXPECT_EQ(value(), start);
+            EXPECT_EQ(notices, before + 2);
+        }
+    };
+
+    struct Range {
+        const char* id;
+        std::function<std::pair<int, int>()> document; // what the document holds for low and high
+    };
+    const std::vector<Range> ranges = {
+        {"136",
+         [&] {
+             return std::pair{f.doc.m_nAlpha, f.doc.m_nAlpha};
+         }},
+        {"215",
+         [&] {
+             return std::pair{f.doc.m_nPowerRangeLow, f.doc.m_nPowerRangeHigh};
+         }},
+        {"140",
+         [&] {
+             return std::pair{f.doc.m_panel.m_nContourLow, f.doc.m_panel.m_nContourHigh};
+         }},
+    };
+    for (const Range& r : ranges) {
+        SCOPED_TRACE(r.id);
+        auto* s = f.Find<CRangeControl>(r.id);
+        ASSERT_NE(s, nullptr);
+        int notices = 0;
+        QObject::connect(s, &CRangeControl::notified, [&notices] { ++notices; });
+        s->setFocus();
+        const bool transparency = std::string(r.id) == "136";
+        for (const bool high : {false, true}) {
+            QTest::keyClick(s, high ? Qt::Key_Up : Qt::Key_Down); // chooses the thumb, moves nothing
+            EXPECT_EQ(notices, 0);
+            const auto value = [&] { return high ? s->HighValue() : s->LowValue(); };
+            stepAndBack(s, notices, value, high ? s->LowValue() : s->Minimum(),
+                        high ? s->Maximum() : s->HighValue(), 1);
+            // The document took the value the thumb shows.
+            const auto [low, top] = r.document();
+            if (transparency)
+                EXPECT_EQ(low, value() * 255 / 100);
+            else
+                EXPECT_EQ(high ? top : low, value());
+            notices = 0;
+        }
+        // From the middle of the track the thumb steps by one both ways as well.
+        if (transparency) {
+            QTest::keyClick(s, Qt::Key_Down);
+            for (const Qt::Key key : {Qt::Key_Left, Qt::Key_Left, Qt::Key_Right, Qt::Key_Left}) {
+                const int before = s->LowValue();
+                QTest::keyClick(s, key);
+                EXPECT_EQ(s->LowValue(), before + (key == Qt::Key_Right ? 1 : -1));
+                EXPECT_EQ(f.doc.m_nAlpha, s->LowValue() * 255 / 100);
+            }
+            EXPECT_EQ(notices, 4);
+        }
+    }
+
+    // The grid slider steps by whole divisions (the label names the lines), the matrix sliders by
+    // one pixel of their track.
+    auto* grid = f.Find<CResolutionControl>("186");
+    ASSERT_NE(grid, nullptr);
+    int gridNotices = 0;
+    QObject::connect(grid, &CResolutionControl::notified, [&gridNotices] { ++gridNotices; });
+    grid->setFocus();
+    const int divisions = f.doc.m_nGridDivisions;
+    stepAndBack(
+        grid, gridNotices, [&] { return static_cast<int>(grid->Value()); }, 3, 10, 1);
+    EXPECT_EQ(f.doc.m_nGridDivisions, divisions);
+    QTest::keyClick(grid, Qt::Key_Right);
+    EXPECT_EQ(f.doc.m_nGridDivisions, divisions + 1);
+    EXPECT_EQ(grid->ValueText(), QString::asprintf("%4d Lines", divisions));
+    QTest::keyClick(grid, Qt::Key_End);
+    QTest::keyClick(grid, Qt::Key_Left);
+    EXPECT_EQ(f.doc.m_nGridDivisions, 9);
+    QTest::keyClick(grid, Qt::Key_Home);
+    gridNotices = 0;
+    stepAndBack(
+        grid, gridNotices, [&] { return f.doc.m_nGridDivisions; }, 3, 10, 1);
+    for (const char* id : {"168", "189"}) {
+        SCOPED_TRACE(id);
+        auto* matrix = f.Find<CResolutionControl>(id);
+        ASSERT_NE(matrix, nullptr);
+        int notices = 0;
+        QObject::connect(matrix, &CResolutionControl::notified, [&notices] { ++notices; });
+        matrix->setFocus();
+        stepAndBack(
+            matrix, notices, [&] { return matrix->Position(); }, 0, CResolutionControl::kTrack, 1);
+        QTest::keyClick(matrix, Qt::Key_Home);
+        notices = 0;
+        stepAndBack(
+            matrix, notices, [&] { return matrix->Position(); }, 0, CResolutionControl::kTrack, 1);
+        const double resolution = std::string(id) == "168" ? f.doc.m_dResolutionY : f.doc.m_dResolutionX;
+        EXPECT_DOUBLE_EQ(resolution, matrix->Value());
+    }
 }
 
 TEST(CustomButtons, ToggleFramesAndPictureButtonStates) {
