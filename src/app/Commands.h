@@ -40,6 +40,7 @@ enum CommandId : int {
     kCmdShowMap = 32813,
     kCmdMoveAp = 32814,
     kCmdProcessAgain = 32830, ///< our own: processing of a project whose processing did not finish
+    kCmdClientReport = 32831, ///< our own: the client report as a PDF
 };
 
 /// \brief Whether a command can be given now and whether it shows a check mark.

@@ -11,6 +11,7 @@
 #include "mapview/GraphRenderer.h"
 #include "panel/ProgressDialog.h"
 #include "panel/UnitDialog.h"
+#include "report/gui/ClientReportDialog.h"
 #include "report/gui/ReportCommand.h"
 
 #include <QAction>
@@ -193,6 +194,7 @@ void CMainFrame::BuildMenus() {
         {kCmdFitMapPath, "Fit in the map/&path", "Fit in the map/path"},
         {kCmdCreateKml, "Create a &Kml file", "Create a Kml file"},
         {kCmdCreateReport, "Create a &Html report", "Create a Html report"},
+        {kCmdClientReport, "Export &Client Report (PDF)...", "Export a report for the client as a PDF file"},
     };
     for (const CommandText& c : commands)
         AddCommand(c);
@@ -207,6 +209,7 @@ void CMainFrame::BuildMenus() {
     file->addSeparator();
     file->addAction(m_actions[kCmdSaveGraphImage]);
     file->addAction(m_actions[kCmdSaveTableAs]);
+    file->addAction(m_actions[kCmdClientReport]);
     file->addSeparator();
     file->addAction(m_actions[kCmdPrint]);
     file->addAction(m_actions[kCmdPrintPreview]);
@@ -414,6 +417,7 @@ CommandState CMainFrame::OwnState(int id) const {
         return {m_kind != PaneKind::Table && anyData, false};
     // The report is the graph window's command.
     case kCmdCreateReport:
+    case kCmdClientReport:
         return {m_kind == PaneKind::Graph && CanCreateReport(m_session), false};
     default:
         if (IsRecentId(id)) return {id - kFirstRecentId < m_recent.files().size(), false};
@@ -471,6 +475,9 @@ void CMainFrame::RunOwnCommand(int id) {
         break;
     case kCmdStatusBar:
         statusBar()->setHidden(!statusBar()->isHidden());
+        break;
+    case kCmdClientReport:
+        ExportClientReport(m_session, this);
         break;
     case kCmdCreateReport:
         CreateReport(m_session, this);

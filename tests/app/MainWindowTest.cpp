@@ -6,10 +6,12 @@
 #include "app/AboutDialog.h"
 #include "app/GuiSession.h"
 #include "app/SessionPrinter.h"
+#include "files/FileIo.h"
 #include "files/gui/SurveySelectDialog.h"
 #include "mapview/GraphRenderer.h"
 #include "mapview/gui/PlotraView.h"
 #include "panel/UnitDialog.h"
+#include "report/gui/ClientReportDialog.h"
 #include "support/Fixtures.h"
 #include "support/PromptRecorder.h"
 #include "support/gui/AppTest.h"
@@ -23,6 +25,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPageSetupDialog>
@@ -98,9 +101,9 @@ TEST_F(MainWindowTest, MenusToolbarAndStatusBarAreTheProgramsOwn) {
     }
     EXPECT_EQ(titles, (std::vector<std::string>{"&File", "&View", "&Tools", "&Window", "&Help"}));
     ASSERT_EQ(menus.size(), 5u);
-    EXPECT_EQ(Items(menus[0]),
-              (std::vector<std::string>{"57600", "57601", "57603", "57604", "32830", "-", "32798", "32808",
-                                        "-", "57607", "57609", "57606", "-", "57616", "-", "57665"}));
+    EXPECT_EQ(Items(menus[0]), (std::vector<std::string>{"57600", "57601", "57603", "57604", "32830", "-",
+                                                         "32798", "32808", "32831", "-", "57607", "57609",
+                                                         "57606", "-", "57616", "-", "57665"}));
     EXPECT_EQ(Items(menus[1]), (std::vector<std::string>{"59392", "59393"}));
     // Every toolbar button's command, in the toolbar's order and groups, is the same action.
     EXPECT_EQ(Items(menus[2]),
@@ -691,6 +694,29 @@ TEST_F(MainWindowTest, NewProjectRunsTheSelectionAndProcessesAsAJob) {
     w.runCommand(kCmdNewProject);
     EXPECT_FALSE(session.jobRunning());
     EXPECT_EQ(session.doc().m_bDataLoaded, 1);
+}
+
+TEST_F(MainWindowTest, FileMenuExportsTheClientReportAsAPdf) {
+    CMainFrame& w = Frame();
+    EXPECT_FALSE(Enabled(kCmdClientReport)); // nothing to report on yet
+    LoadProcessedTiny(session.doc());
+    w.refreshCommands();
+    ASSERT_TRUE(Enabled(kCmdClientReport));
+    EXPECT_EQ(w.action(kCmdClientReport)->text(), "Export &Client Report (PDF)...");
+
+    TempDir dir;
+    const std::string pdf = dir.File("client.pdf");
+    prompts.saveFiles = {pdf};
+    OnNextModal<ClientReportDialog>([](ClientReportDialog* d) {
+        d->titleEdit()->setText(QStringLiteral("Head office"));
+        d->accept();
+    });
+    w.action(kCmdClientReport)->trigger();
+    ASSERT_FALSE(prompts.choosers.empty());
+    EXPECT_EQ(prompts.choosers.back().defaultExtension, "pdf");
+    EXPECT_EQ(prompts.Messages(),
+              std::vector<std::string>{"Client Report: The client report was written to " + pdf + "."});
+    EXPECT_TRUE(ReadWholeFile(pdf).bytes.size() > 1000);
 }
 
 #include "MainWindowTest.moc"
