@@ -3,6 +3,7 @@
 #include "analysis/Numeric.h"
 #include "files/BmpImage.h"
 #include "files/FileIo.h"
+#include "files/NewProject.h"
 #include "files/ProjectionFile.h"
 #include "files/ProjectionWriter.h"
 #include "model/Bytes.h"
@@ -475,4 +476,29 @@ TEST(OpenProjectionFile, PicturesGoThroughTheMapPictureImporter) {
     f.prompts.prompts.clear();
     EXPECT_FALSE(f.doc.LoadProjectionFile(picture));
     EXPECT_EQ(f.prompts.Messages(), std::vector<std::string>{kNotHpf});
+}
+
+TEST(OpenProjectionFile, AMapOnWhichMostOfTheSurveyLiesOutsideIsWarnedAbout) {
+    CommandFixture f;
+    f.doc.m_bStarted = 1;
+    std::vector<CDataFile> files;
+    ASSERT_TRUE(AddSurveyFile(files, PLOTRA_SOURCE_DIR "/samples/demo1.hsd", f.prompts));
+    f.doc.SetSurveyFiles(files, true);
+    ASSERT_TRUE(f.doc.LoadSurveyFiles());
+    f.prompts.prompts.clear();
+
+    // The survey's own map: not a word.
+    ASSERT_TRUE(f.doc.LoadProjectionFile(PLOTRA_SOURCE_DIR "/samples/demo.hpf"));
+    EXPECT_EQ(f.prompts.Messages(), std::vector<std::string>{});
+
+    // A map of another place: said before the survey is placed on it, which still happens.
+    const std::size_t points = f.doc.m_aDataPoints.size();
+    ASSERT_TRUE(f.doc.LoadProjectionFile(f.WriteFile("far.hpf", FileWith(SmallBmp(), RotatedTransform()))));
+    ASSERT_EQ(f.prompts.prompts.size(), 1u);
+    EXPECT_EQ(f.prompts.prompts[0].caption, "Map Outside the Survey");
+    EXPECT_EQ(f.prompts.prompts[0].text,
+              std::to_string(points) + " of the survey's " + std::to_string(points) +
+                  " points lie outside this map: the map may show another place than the survey.");
+    EXPECT_EQ(f.prompts.prompts[0].icon, PromptIcon::Warning);
+    EXPECT_EQ(f.doc.m_bMapLoaded, 1);
 }
