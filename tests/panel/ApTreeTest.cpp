@@ -314,3 +314,35 @@ TEST(ApTree, TakesThePanesFreeHeightAndFiltersByMacOrSsid) {
     EXPECT_EQ(ticks(), ticked);
     f.ExpectTreeInStep();
 }
+
+TEST(ApTree, ATickWhileTheCoverageRunsIsRefusedAndTheBoxShowsTheDocument) {
+    PanelFixture f;
+    f.LoadProject();
+    f.Click("171");
+    f.ClickItem(f.Tree().ApItem(2), ApTreeCtrl::Hit::TickBox);
+    ASSERT_EQ(f.doc.m_aAPs[2].m_bSelected, 1);
+    f.TakeMessages();
+    int finished = 0;
+    QObject::connect(&f.session, &gui::GuiSession::jobFinished, [&](bool) { ++finished; });
+    ASSERT_TRUE(f.session.startCoverage());
+    ASSERT_TRUE(f.session.jobRunning()); // its result waits for the event loop
+
+    // The click reaches the document, which refuses it: the combined rectangle the job computes for
+    // stays the one of the ticked APs, and the box shows the document's tick again.
+    const double originY = f.doc.m_dGridOriginY, spanX = f.doc.m_dGridSpanX;
+    f.ClickItem(f.Tree().ApItem(0), ApTreeCtrl::Hit::TickBox);
+    EXPECT_EQ(f.TakeMessages(),
+              std::vector<std::string>{"Busy: A calculation is still running. Please wait until "
+                                       "it has finished, or cancel it."});
+    EXPECT_EQ(f.doc.m_aAPs[0].m_bSelected, 0);
+    EXPECT_EQ(f.Tree().ApItem(0)->checkState(0), Qt::Unchecked);
+    f.ExpectTreeInStep();
+    EXPECT_EQ(f.doc.m_dGridOriginY, originY);
+    EXPECT_EQ(f.doc.m_dGridSpanX, spanX);
+
+    ASSERT_TRUE(WaitUntil([&] { return finished == 1; }, 30000));
+    EXPECT_EQ(f.doc.m_bCombined, 1);
+    f.ClickItem(f.Tree().ApItem(0), ApTreeCtrl::Hit::TickBox);
+    EXPECT_EQ(f.doc.m_aAPs[0].m_bSelected, 1);
+    f.ExpectTreeInStep();
+}
