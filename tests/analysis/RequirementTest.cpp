@@ -3,6 +3,7 @@
 #include "analysis/Coverage.h"
 #include "files/NewProject.h"
 #include "model/PlotraDoc.h"
+#include "support/DocFixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -139,20 +140,8 @@ TEST(Requirement, NoCoverageAndDamagedGridsGiveNoFiguresAndNeverReadPastTheGrids
 }
 
 TEST(Requirement, DemoProjectMatchesThePlainCountForSeveralRequirements) {
-    const std::string samples = std::string(PLOTRA_SOURCE_DIR) + "/samples/";
     CPlotraDoc doc;
-    ASSERT_TRUE(doc.LoadProjectionFile(samples + "demo.hpf"));
-    std::vector<CDataFile> files;
-    SilentPrompts prompts;
-    ASSERT_TRUE(AddSurveyFile(files, samples + "demo1.hsd", prompts));
-    ASSERT_TRUE(AddSurveyFile(files, samples + "demo2.hsd", prompts));
-    doc.SetSurveyFiles(files, true);
-    ASSERT_TRUE(doc.LoadSurveyFiles());
-    std::vector<int> valid;
-    for (std::size_t i = 0; i < doc.m_aAPs.size(); ++i)
-        if (doc.m_aAPs[i].m_aApPoints.size() > kMinCoveragePoints) valid.push_back(static_cast<int>(i));
-    doc.SetTickedAps(valid);
-    ASSERT_TRUE(CalculateCoverage(doc));
+    ASSERT_TRUE(test::LoadDemoProject(doc, true));
     for (const auto& [signal, snr] :
          {std::pair{-67.0, 25.0}, std::pair{-80.0, 10.0}, std::pair{-100.0, -100.0}, std::pair{-30.0, 60.0}})
         ExpectMatchesCount(doc, signal, snr, 0.95);

@@ -8,6 +8,7 @@
 #include "files/NewProject.h"
 #include "model/Palette.h"
 #include "model/PlotraDoc.h"
+#include "support/DocFixtures.h"
 #include "support/Fixtures.h"
 
 #include <gtest/gtest.h>
@@ -59,26 +60,6 @@ std::size_t Occurrences(const std::string& text, const std::string& what) {
     return n;
 }
 
-/// The demo project as analyze builds it: map, both surveys, processing, the valid APs ticked and
-/// (unless told otherwise) the coverage.
-void LoadDemo(CPlotraDoc& doc, bool coverage) {
-    const std::string samples = std::string(PLOTRA_SOURCE_DIR) + "/samples/";
-    ASSERT_TRUE(doc.LoadProjectionFile(samples + "demo.hpf"));
-    std::vector<CDataFile> files;
-    SilentPrompts prompts;
-    ASSERT_TRUE(AddSurveyFile(files, samples + "demo1.hsd", prompts));
-    ASSERT_TRUE(AddSurveyFile(files, samples + "demo2.hsd", prompts));
-    doc.SetSurveyFiles(files, true);
-    ASSERT_TRUE(doc.LoadSurveyFiles());
-    std::vector<int> valid;
-    for (std::size_t i = 0; i < doc.m_aAPs.size(); ++i)
-        if (doc.m_aAPs[i].m_aApPoints.size() > kMinCoveragePoints) valid.push_back(static_cast<int>(i));
-    doc.SetTickedAps(valid);
-    if (coverage) {
-        ASSERT_TRUE(CalculateCoverage(doc));
-    }
-}
-
 ClientReportOptions Options() {
     ClientReportOptions o;
     o.customer = "Acme Hotels Ltd";
@@ -92,7 +73,7 @@ ClientReportOptions Options() {
 TEST(ClientReport, DemoProjectPdfStatesTheFiguresTheApSectionsAndEmbedsItsFonts) {
     REQUIRE_POPPLER();
     CPlotraDoc doc;
-    LoadDemo(doc, true);
+    ASSERT_TRUE(LoadDemoProject(doc, true));
     std::vector<int> ticked;
     for (std::size_t i = 0; i < doc.m_aAPs.size(); ++i)
         if (doc.m_aAPs[i].m_bSelected) ticked.push_back(static_cast<int>(i));
@@ -174,7 +155,7 @@ TEST(ClientReport, DemoProjectPdfStatesTheFiguresTheApSectionsAndEmbedsItsFonts)
 TEST(ClientReport, WithoutCoverageTheSummarySaysSoAndShowsNoFigure) {
     REQUIRE_POPPLER();
     CPlotraDoc doc;
-    LoadDemo(doc, false);
+    ASSERT_TRUE(LoadDemoProject(doc, false));
     TempDir dir;
     const std::string pdf = dir.File("nocoverage.pdf");
     std::string error;

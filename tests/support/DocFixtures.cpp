@@ -1,6 +1,10 @@
 #include "support/DocFixtures.h"
 
+#include "analysis/Coverage.h"
+#include "files/NewProject.h"
 #include "files/SurveyFile.h"
+
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <bit>
@@ -8,6 +12,28 @@
 #include <cstdio>
 
 namespace plotra::test {
+
+bool LoadDemoProject(CPlotraDoc& doc, bool coverage) {
+    const std::string samples = std::string(PLOTRA_SOURCE_DIR) + "/samples/";
+    std::vector<CDataFile> files;
+    SilentPrompts prompts;
+    const bool placed = doc.LoadProjectionFile(samples + "demo.hpf") &&
+                        AddSurveyFile(files, samples + "demo1.hsd", prompts) &&
+                        AddSurveyFile(files, samples + "demo2.hsd", prompts);
+    EXPECT_TRUE(placed);
+    if (!placed) return false;
+    doc.SetSurveyFiles(files, true);
+    const bool loaded = doc.LoadSurveyFiles();
+    EXPECT_TRUE(loaded);
+    if (!loaded) return false;
+    std::vector<int> valid;
+    for (std::size_t i = 0; i < doc.m_aAPs.size(); ++i)
+        if (doc.m_aAPs[i].m_aApPoints.size() > kMinCoveragePoints) valid.push_back(static_cast<int>(i));
+    doc.SetTickedAps(valid);
+    const bool covered = !coverage || CalculateCoverage(doc);
+    EXPECT_TRUE(covered);
+    return covered;
+}
 
 void ReadGenerated(CPlotraDoc& doc, const sim::GeneratedSurvey& survey) {
     doc.m_aFiles.clear();

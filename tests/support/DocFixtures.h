@@ -16,6 +16,11 @@ void ReadGenerated(CPlotraDoc& doc, const sim::GeneratedSurvey& survey);
 /// ReadGenerated followed by PlaceSurveyPoints: ready for ProcessData.
 void PlaceGenerated(CPlotraDoc& doc, const sim::GeneratedSurvey& survey);
 
+/// The demo project as `plotra-cli analyze` builds it from samples/: the map, both survey files
+/// merged and processed, the APs with enough points ticked and, when \p coverage, the coverage.
+/// False (with a test failure) when a step is refused.
+bool LoadDemoProject(CPlotraDoc& doc, bool coverage);
+
 /// Keeps only the APs whose index is a multiple of \p every (fewer APs, same path).
 void KeepEveryNthAp(CPlotraDoc& doc, std::size_t every);
 
