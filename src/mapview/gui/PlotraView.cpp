@@ -40,7 +40,7 @@ constexpr int kWheelNotch = 120;
 } // namespace
 
 CPlotraView::CPlotraView(GuiSession& session, QWidget* parent)
-    : QAbstractScrollArea(parent), m_session(session) {
+    : QAbstractScrollArea(parent), m_session(session), m_liveSession(&session) {
     setObjectName(QStringLiteral("CPlotraView"));
     viewport()->setObjectName(QStringLiteral("GraphViewport"));
     viewport()->setMouseTracking(true);
@@ -83,7 +83,7 @@ CPlotraView::CPlotraView(GuiSession& session, QWidget* parent)
 
 CPlotraView::~CPlotraView() {
     // The view state outlives the window: no AP may stay hidden in the next graph window.
-    cancelApDrag();
+    if (m_liveSession) cancelApDrag();
 }
 
 CPlotraDoc& CPlotraView::doc() const {

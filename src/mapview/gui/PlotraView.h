@@ -10,6 +10,7 @@
 #include <QAbstractScrollArea>
 #include <QImage>
 #include <QPoint>
+#include <QPointer>
 #include <QTimer>
 
 #include <array>
@@ -123,6 +124,9 @@ class CPlotraView : public QAbstractScrollArea, public CommandTarget {
     PictureKey currentKey() const;
 
     GuiSession& m_session;
+    /// A window switched out is deleted later, possibly after its session: its last words go to a
+    /// session only while there is one.
+    QPointer<GuiSession> m_liveSession;
     QImage m_picture;
     PictureKey m_key;
     QImage m_compass; ///< rebuilt when the directions are switched on
