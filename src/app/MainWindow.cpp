@@ -39,6 +39,12 @@ namespace {
 constexpr int kLeftPaneWidth = 237;
 constexpr int kFirstRecentId = kCmdRecentFile;
 const QString kWindowTitle = QStringLiteral("Hovrin Analyzer");
+
+/// The toolbar's commands after its file group, in its order and groups (0: a separator); the Tools
+/// menu lists them too, so that the keyboard reaches every button.
+const std::initializer_list<int> kToolCommands = {
+    kCmdSelectMetric, kCmdShowDirections, kCmdInfoWindow, kCmdShowLegend, 0, kCmdMoveAp,    kCmdRuler,
+    kCmdZoomIn,       kCmdZoomOut,        kCmdFitWindow,  kCmdFitMapPath, 0, kCmdCreateKml, kCmdCreateReport};
 /// The document's name until it has a title of its own.
 const QString kDefaultDocTitle = QStringLiteral("Hovrin");
 
@@ -153,6 +159,15 @@ QAction* CMainFrame::AddCommand(const CommandText& t) {
     return a;
 }
 
+template <class Bar> void CMainFrame::AddCommands(Bar& bar, std::initializer_list<int> ids) {
+    for (int id : ids) {
+        if (id == 0)
+            bar.addSeparator();
+        else
+            bar.addAction(m_actions[id]);
+    }
+}
+
 void CMainFrame::BuildMenus() {
     // Menu texts with "\t" carry their shortcut's name; the shortcut itself is the action's.
     const CommandText commands[] = {
@@ -228,28 +243,8 @@ void CMainFrame::BuildMenus() {
     // Every toolbar command, in the toolbar's order and groups, so that the keyboard reaches them.
     QMenu* tools = menuBar()->addMenu(tr("&Tools"));
     tools->setObjectName("menuTools");
-    const int toolCommands[] = {kCmdLoadMap,
-                                kCmdShowMap,
-                                kCmdSelectMetric,
-                                kCmdShowDirections,
-                                kCmdInfoWindow,
-                                kCmdShowLegend,
-                                0,
-                                kCmdMoveAp,
-                                kCmdRuler,
-                                kCmdZoomIn,
-                                kCmdZoomOut,
-                                kCmdFitWindow,
-                                kCmdFitMapPath,
-                                0,
-                                kCmdCreateKml,
-                                kCmdCreateReport};
-    for (int id : toolCommands) {
-        if (id == 0)
-            tools->addSeparator();
-        else
-            tools->addAction(m_actions[id]);
-    }
+    AddCommands(*tools, {kCmdLoadMap, kCmdShowMap});
+    AddCommands(*tools, kToolCommands);
 
     QMenu* window = menuBar()->addMenu(tr("&Window"));
     window->setObjectName("menuWindow");
@@ -277,34 +272,10 @@ void CMainFrame::BuildToolBar() {
     // The toolbar's own hide entry of the context menu is the "&Toolbar" command's.
     m_toolBar->toggleViewAction()->setVisible(false);
     connect(m_toolBar, &QToolBar::visibilityChanged, this, [this] { refreshCommands(); });
-    const int order[] = {kCmdNewProject,
-                         kCmdLoadMap,
-                         kCmdShowMap,
-                         kCmdOpenProject,
-                         kCmdSaveProject,
-                         kCmdPrint,
-                         0,
-                         kCmdSelectMetric,
-                         kCmdShowDirections,
-                         kCmdInfoWindow,
-                         kCmdShowLegend,
-                         0,
-                         kCmdMoveAp,
-                         kCmdRuler,
-                         kCmdZoomIn,
-                         kCmdZoomOut,
-                         kCmdFitWindow,
-                         kCmdFitMapPath,
-                         0,
-                         kCmdCreateKml,
-                         kCmdCreateReport,
-                         kCmdAbout};
-    for (int id : order) {
-        if (id == 0)
-            m_toolBar->addSeparator();
-        else
-            m_toolBar->addAction(m_actions[id]);
-    }
+    AddCommands(*m_toolBar,
+                {kCmdNewProject, kCmdLoadMap, kCmdShowMap, kCmdOpenProject, kCmdSaveProject, kCmdPrint, 0});
+    AddCommands(*m_toolBar, kToolCommands);
+    AddCommands(*m_toolBar, {kCmdAbout});
     addToolBar(Qt::TopToolBarArea, m_toolBar);
 }
 

@@ -21,6 +21,7 @@
 #include <QString>
 
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <vector>
 
@@ -97,6 +98,8 @@ class CMainFrame : public QMainWindow {
   private:
     struct CommandText;
     QAction* AddCommand(const CommandText& text);
+    /// Adds the actions of \p ids to a menu or a toolbar; 0 adds a separator.
+    template <class Bar> void AddCommands(Bar& bar, std::initializer_list<int> ids);
     void BuildMenus();
     void BuildToolBar();
     void BuildStatusBar();
