@@ -13,8 +13,8 @@ struct Anchor {
 };
 
 // The contour colours of a new project (0x00BBGGRR), weakest level first.
-constexpr std::array<COLORREF, 10> kSpec{0x0000FF, 0x6A5ACD, 0x000080, 0x228B22, 0x9ACD32,
-                                         0xADFF2F, 0xCD5C5C, 0xFF69B4, 0xFFFF00, 0xFF0000};
+constexpr std::array<COLORREF, 10> kClassic{0x0000FF, 0x6A5ACD, 0x000080, 0x228B22, 0x9ACD32,
+                                            0xADFF2F, 0xCD5C5C, 0xFF69B4, 0xFFFF00, 0xFF0000};
 
 // The published scales sampled at 0, 0.2, ..., 1 (8-bit sRGB).
 constexpr std::array<Anchor, 6> kViridis{
@@ -35,7 +35,7 @@ template <std::size_t N> COLORREF Interpolate(const std::array<Anchor, N>& ancho
 } // namespace
 
 std::optional<PaletteKind> ParsePalette(const std::string& name) {
-    if (name == "spec") return PaletteKind::Spec;
+    if (name == "classic") return PaletteKind::Classic;
     if (name == "viridis") return PaletteKind::Viridis;
     if (name == "cividis") return PaletteKind::Cividis;
     return std::nullopt;
@@ -47,10 +47,10 @@ const char* PaletteName(PaletteKind kind) {
         return "viridis";
     case PaletteKind::Cividis:
         return "cividis";
-    case PaletteKind::Spec:
+    case PaletteKind::Classic:
         break;
     }
-    return "spec";
+    return "classic";
 }
 
 COLORREF PaletteColour(PaletteKind kind, double level) {
@@ -60,10 +60,10 @@ COLORREF PaletteColour(PaletteKind kind, double level) {
         return Interpolate(kViridis, l);
     case PaletteKind::Cividis:
         return Interpolate(kCividis, l);
-    case PaletteKind::Spec:
+    case PaletteKind::Classic:
         break;
     }
-    return kSpec[std::min<std::size_t>(9, static_cast<std::size_t>(l * 10.0))];
+    return kClassic[std::min<std::size_t>(9, static_cast<std::size_t>(l * 10.0))];
 }
 
 } // namespace plotra

@@ -802,7 +802,7 @@ class Writer {
         if (kind == FigureKind::Ap)
             lo = doc.m_nPowerRangeLow, hi = doc.m_nPowerRangeHigh, unit = QStringLiteral("dBm");
         // Ten bands for the stepped scale, fine steps for the continuous ones.
-        const int steps = o.palette == PaletteKind::Spec ? 10 : 60;
+        const int steps = o.palette == PaletteKind::Classic ? 10 : 60;
         for (int k = 0; k < steps; ++k) {
             const double level = (k + 0.5) / steps;
             const QColor c =

@@ -26,7 +26,7 @@ struct ClientReportOptions {
     std::string title = "Wi-Fi Site Survey";
     std::string customer, surveyor;
     PaperSize paper = PaperSize::A4;
-    PaletteKind palette = PaletteKind::Spec;
+    PaletteKind palette = PaletteKind::Classic;
     double signalDbm = -67.0; ///< the requirement: signal at or above
     double snrDb = 25.0;      ///< and SNR at or above
     double targetShare = 0.95;

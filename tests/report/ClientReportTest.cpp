@@ -250,11 +250,11 @@ TEST(ClientReport, FailedWritesLeaveNothingAndKeepAnOlderFile) {
 
 TEST(Palette, SpecBandsAndPublishedScaleAnchors) {
     // Spec: the ten contour colours as bands, weakest first, the top band including 1.
-    EXPECT_EQ(PaletteColour(PaletteKind::Spec, 0.0), 0x0000FFu);
-    EXPECT_EQ(PaletteColour(PaletteKind::Spec, 0.15), 0x6A5ACDu);
-    EXPECT_EQ(PaletteColour(PaletteKind::Spec, 1.0), 0xFF0000u);
-    EXPECT_EQ(PaletteColour(PaletteKind::Spec, 7.0), 0xFF0000u);
-    EXPECT_EQ(PaletteColour(PaletteKind::Spec, std::nan("")), 0x0000FFu);
+    EXPECT_EQ(PaletteColour(PaletteKind::Classic, 0.0), 0x0000FFu);
+    EXPECT_EQ(PaletteColour(PaletteKind::Classic, 0.15), 0x6A5ACDu);
+    EXPECT_EQ(PaletteColour(PaletteKind::Classic, 1.0), 0xFF0000u);
+    EXPECT_EQ(PaletteColour(PaletteKind::Classic, 7.0), 0xFF0000u);
+    EXPECT_EQ(PaletteColour(PaletteKind::Classic, std::nan("")), 0x0000FFu);
     // Anchors exactly, and the midpoint between two anchors.
     EXPECT_EQ(PaletteColour(PaletteKind::Viridis, 0.0), Rgb(68, 1, 84));
     EXPECT_EQ(PaletteColour(PaletteKind::Viridis, 1.0), Rgb(253, 231, 36));
@@ -274,6 +274,6 @@ TEST(Palette, SpecBandsAndPublishedScaleAnchors) {
         }
         EXPECT_EQ(ParsePalette(PaletteName(k)), k);
     }
-    EXPECT_EQ(ParsePalette("spec"), PaletteKind::Spec);
+    EXPECT_EQ(ParsePalette("classic"), PaletteKind::Classic);
     EXPECT_FALSE(ParsePalette("jet"));
 }

@@ -55,7 +55,7 @@ bool ParseOutputOption(const std::vector<std::string>& args, std::size_t& i, Out
     if (a == "--palette") {
         if (!value(v)) return true;
         if (const auto kind = ParsePalette(v)) o.pdfOptions.palette = *kind;
-        else error = "--palette needs spec, viridis or cividis";
+        else error = "--palette needs classic, viridis or cividis";
         return true;
     }
     if (a == "--requirement") {

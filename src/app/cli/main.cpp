@@ -30,7 +30,7 @@ const char kUsage[] =
     "           --report OUT.html [--report-sections files,aps,path,coverage,signal,count] [--selected-only]\n"
     "           --table OUT.txt [--delimiter tab|comma|space|C] [--no-headings] [--no-quotes]\n"
     "           --pdf OUT.pdf [--requirement signal=-67,snr=25] [--title TEXT] [--customer TEXT]\n"
-    "                 [--surveyor TEXT] [--paper a4|letter] [--palette spec|viridis|cividis]\n"
+    "                 [--surveyor TEXT] [--paper a4|letter] [--palette classic|viridis|cividis]\n"
     "                 (the client report: requirement met over 95 % of the covered area)\n"
     "  plotra-cli reliability WORKSPACE.hws (--ap MAC | --group) --threshold DBM\n"
     "             (--radius R | --probability P) [--json]\n"

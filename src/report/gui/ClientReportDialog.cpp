@@ -25,7 +25,7 @@ ClientReportDialog::ClientReportDialog(QWidget* parent) : QDialog(parent) {
     m_paper->addItem(QStringLiteral("A4"), QStringLiteral("a4"));
     m_paper->addItem(QStringLiteral("Letter"), QStringLiteral("letter"));
     m_palette = new QComboBox(this);
-    for (PaletteKind k : {PaletteKind::Spec, PaletteKind::Viridis, PaletteKind::Cividis})
+    for (PaletteKind k : {PaletteKind::Classic, PaletteKind::Viridis, PaletteKind::Cividis})
         m_palette->addItem(QString::fromLatin1(PaletteName(k)), QString::fromLatin1(PaletteName(k)));
     const auto spin = [this](double lo, double hi, double step, const QString& suffix) {
         auto* box = new QDoubleSpinBox(this);
@@ -70,7 +70,7 @@ ClientReportOptions ClientReportDialog::options() const {
     o.customer = m_customer->text().trimmed().toStdString();
     o.surveyor = m_surveyor->text().trimmed().toStdString();
     o.paper = m_paper->currentIndex() == 1 ? PaperSize::Letter : PaperSize::A4;
-    o.palette = ParsePalette(m_palette->currentData().toString().toStdString()).value_or(PaletteKind::Spec);
+    o.palette = ParsePalette(m_palette->currentData().toString().toStdString()).value_or(PaletteKind::Classic);
     o.signalDbm = m_signal->value();
     o.snrDb = m_snr->value();
     o.targetShare = m_target->value() / 100.0;
@@ -88,7 +88,7 @@ ClientReportOptions LoadSettings() {
     o.surveyor = s.value(QStringLiteral("surveyor")).toString().toStdString();
     ParsePaper(s.value(QStringLiteral("paper"), QStringLiteral("a4")).toString().toStdString(), o.paper);
     o.palette =
-        ParsePalette(s.value(QStringLiteral("palette")).toString().toStdString()).value_or(PaletteKind::Spec);
+        ParsePalette(s.value(QStringLiteral("palette")).toString().toStdString()).value_or(PaletteKind::Classic);
     // Settings edited by hand are held to what the dialog can show.
     o.signalDbm = std::clamp(s.value(QStringLiteral("signal"), o.signalDbm).toDouble(), -150.0, 30.0);
     o.snrDb = std::clamp(s.value(QStringLiteral("snr"), o.snrDb).toDouble(), -50.0, 120.0);
