@@ -11,6 +11,19 @@
 
 namespace plotra {
 
+namespace {
+
+/// A move changes the AP's position and model (its grid and picture with a refit); a drop on the map
+/// also switches the combined coverage off.
+EditSubject MoveSubject(const CAPInfo& ap, int index, bool dropped) {
+    EditSubject subject{"Move AP " + ap.MacText(), {index}};
+    subject.apModels = true;
+    subject.staleCoverage = dropped;
+    return subject;
+}
+
+} // namespace
+
 // An AP moved by the user gets its model refitted for the position now stored in m_posAP; a position
 // whose model would not fall with distance by at least 10 dB per decade is refused and undone.
 MoveOutcome CPlotraDoc::RecalculateAP(int index) {
@@ -106,6 +119,7 @@ MoveOutcome CPlotraDoc::MoveAp(int index, const CDataGeo& to) {
     if (RefuseEditWhileBusy(DocChange::Aps)) return {};
     if (index < 0 || static_cast<std::size_t>(index) >= m_aAPs.size()) return {};
     CAPInfo& ap = m_aAPs[static_cast<std::size_t>(index)];
+    UndoableEdit edit(*this, MoveSubject(ap, index, false));
     m_posMovedFrom = ap.m_posAP;
     ap.m_posAP = to;
     return RecalculateAP(index);
@@ -117,6 +131,7 @@ bool CPlotraDoc::BeginApDrag(int index) const {
 
 MoveOutcome CPlotraDoc::FinishApDrag(int index, const CDataGeo& to) {
     if (!BeginApDrag(index) || RefuseEditWhileBusy(DocChange::Aps)) return {};
+    UndoableEdit edit(*this, MoveSubject(m_aAPs[static_cast<std::size_t>(index)], index, true));
     // The combined coverage, its contours and the cell radii were computed with the AP where it was:
     // they stay off until the coverage is calculated again. The refit brings the AP's own picture back.
     m_bCombined = 0;

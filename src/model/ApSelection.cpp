@@ -96,6 +96,9 @@ void CPlotraDoc::RebuildGroups() {
 
 void CPlotraDoc::SetSortMode(int mode) {
     if (RefuseEditWhileBusy(DocChange::Groups)) return;
+    EditSubject subject{mode == 2 ? "Sort by Channel" : "Sort by SSID"};
+    subject.everyAp = subject.grouping = subject.tickedPictures = true;
+    UndoableEdit edit(*this, subject);
     m_nSortMode = mode == 2 ? 2 : 1;
     m_groups = m_nSortMode == 2 ? m_groupsByChannel : m_groupsBySsid;
     AdoptGrouping(m_aAPs, m_groups);
@@ -144,6 +147,9 @@ void CPlotraDoc::SetApTicked(int index, bool ticked) {
     if (RefuseEditWhileBusy(DocChange::Selection)) return;
     if (!ValidIndex(m_aAPs.size(), index)) return;
     CAPInfo& ap = m_aAPs[static_cast<std::size_t>(index)];
+    EditSubject subject{(ticked ? "Tick AP " : "Untick AP ") + ap.MacText(), {index}};
+    subject.staleCoverage = true;
+    UndoableEdit edit(*this, subject);
     ap.m_bSelected = ticked ? 1 : 0;
     m_panel.m_nSelectedAP = index;
     if (ticked) {
@@ -167,6 +173,11 @@ void CPlotraDoc::SetGroupTicked(int group, bool ticked) {
     if (RefuseEditWhileBusy(DocChange::Selection)) return;
     if (!ValidIndex(m_groups.m_aGroups.size(), group)) return;
     CGroupInfo& info = m_groups.m_aGroups[static_cast<std::size_t>(group)];
+    EditSubject subject{(ticked ? "Tick Group " : "Untick Group ") + info.m_strName};
+    for (const CGroupItem& item : info.m_aItems)
+        if (ValidIndex(m_aAPs.size(), item.m_nIndex)) subject.aps.push_back(item.m_nIndex);
+    subject.staleCoverage = true;
+    UndoableEdit edit(*this, subject);
     info.m_bSelected = ticked ? 1 : 0;
     std::vector<int> members;
     for (const CGroupItem& item : info.m_aItems)
@@ -199,6 +210,9 @@ void CPlotraDoc::SetGroupTicked(int group, bool ticked) {
 
 void CPlotraDoc::SetTickedAps(const std::vector<int>& aps) {
     if (RefuseEditWhileBusy(DocChange::Selection)) return;
+    EditSubject subject{"Select APs", aps};
+    subject.everyAp = subject.staleCoverage = true;
+    UndoableEdit edit(*this, subject);
     for (CAPInfo& ap : m_aAPs)
         ap.m_bSelected = 0;
     AdoptGrouping(m_aAPs, m_groups);
@@ -213,6 +227,9 @@ void CPlotraDoc::SetTickedAps(const std::vector<int>& aps) {
 
 void CPlotraDoc::ClickTreeIcon(bool groupItem) {
     if (RefuseEditWhileBusy(DocChange::Groups)) return;
+    EditSubject subject{"Colour Mode"};
+    subject.tickedPictures = subject.staleCoverage = true;
+    UndoableEdit edit(*this, subject);
     if (groupItem)
         m_nColourMode = m_nColourMode == 1 ? 2 : 1;
     else
@@ -228,6 +245,9 @@ void CPlotraDoc::ClickTreeIcon(bool groupItem) {
 
 void CPlotraDoc::SetColourMode(int mode) {
     if (RefuseEditWhileBusy(DocChange::Groups)) return;
+    EditSubject subject{"Colour Mode"};
+    subject.tickedPictures = true;
+    UndoableEdit edit(*this, subject);
     m_nColourMode = std::clamp(mode, 0, 2);
     RegenerateTickedApPictures();
     Notify(DocChange::Groups, ApField::Colour);
@@ -247,6 +267,17 @@ std::optional<COLORREF> CPlotraDoc::TreeIconColour(bool groupItem, int index) co
 
 void CPlotraDoc::SetTreeIconColour(bool groupItem, int index, std::optional<COLORREF> chosen) {
     if (RefuseEditWhileBusy(DocChange::Groups)) return;
+    EditSubject subject{"Change Colour"};
+    if (groupItem && ValidIndex(m_groups.m_aGroups.size(), index)) {
+        subject.text += " of Group " + m_groups.m_aGroups[static_cast<std::size_t>(index)].m_strName;
+    } else if (!groupItem && m_nColourMode == 2) {
+        subject.text += " of All APs";
+    } else if (!groupItem && ValidIndex(m_aAPs.size(), index)) {
+        subject.text += " of AP " + m_aAPs[static_cast<std::size_t>(index)].MacText();
+        subject.aps = {index};
+    }
+    subject.tickedPictures = subject.staleCoverage = true;
+    UndoableEdit edit(*this, subject);
     std::vector<int> changed;
     if (chosen && TreeIconColour(groupItem, index)) {
         auto regenerate = [&](int i) {
@@ -285,6 +316,8 @@ void CPlotraDoc::SetTreeIconColour(bool groupItem, int index, std::optional<COLO
 void CPlotraDoc::SetApIcon(int ap, int option, int iconId) {
     if (RefuseEditWhileBusy(DocChange::Aps)) return;
     if (!ValidIndex(m_aAPs.size(), ap)) return;
+    const std::string mac = m_aAPs[static_cast<std::size_t>(ap)].MacText();
+    UndoableEdit edit(*this, EditSubject{"Change Icon of AP " + mac, {ap}});
     m_aAPs[static_cast<std::size_t>(ap)].m_nIconOption = option;
     m_aAPs[static_cast<std::size_t>(ap)].m_nIconId = iconId;
     Notify(DocChange::Aps, ApField::Icon, {ap});

@@ -11,6 +11,7 @@ namespace plotra {
 
 void CPlotraDoc::SetDisplayMode(DisplayMode mode) {
     if (RefuseEditWhileBusy(DocChange::Display)) return;
+    UndoableEdit edit(*this, EditSubject{"Display Settings"});
     m_bCoveragePlotted = mode == DisplayMode::Coverage;
     m_bShowContour = mode == DisplayMode::SingleContour;
     m_bMultiContours = mode == DisplayMode::MultipleContours;
@@ -20,6 +21,7 @@ void CPlotraDoc::SetDisplayMode(DisplayMode mode) {
 
 void CPlotraDoc::SetMultipleContours(bool on) {
     if (RefuseEditWhileBusy(DocChange::Display)) return;
+    UndoableEdit edit(*this, EditSubject{"Display Settings"});
     m_bMultiContours = on ? 1 : 0;
     m_bShowContour = 0;
     m_bShowCellRadius = 0;
@@ -40,6 +42,7 @@ std::pair<int, int> CPlotraDoc::ContourSliderRange() const {
 
 void CPlotraDoc::SetGraphType(int type) {
     if (RefuseEditWhileBusy(DocChange::Display)) return;
+    UndoableEdit edit(*this, EditSubject{"Display Settings"});
     m_nGraphType = std::clamp(type, 1, 3);
     const auto [low, high] = ContourSliderRange();
     m_panel.m_nContourLow = low;
@@ -54,12 +57,16 @@ void CPlotraDoc::SetTransparency(int percent) {
 
 void CPlotraDoc::SetAlpha(int alpha) {
     if (RefuseEditWhileBusy(DocChange::Display)) return;
+    UndoableEdit edit(*this, EditSubject{"Display Settings"});
     m_nAlpha = std::clamp(alpha, 0, 255);
     Notify(DocChange::Display);
 }
 
 void CPlotraDoc::SetPowerRange(int low, int high) {
     if (RefuseEditWhileBusy(DocChange::Display)) return;
+    EditSubject subject{"Display Settings"};
+    subject.tickedPictures = true;
+    UndoableEdit edit(*this, subject);
     if (!m_bDataLoaded) return;
     m_nPowerRangeLow = low;
     m_nPowerRangeHigh = high;
@@ -70,6 +77,7 @@ void CPlotraDoc::SetPowerRange(int low, int high) {
 
 void CPlotraDoc::SetResolution(bool yAxis, double value) {
     if (RefuseEditWhileBusy(DocChange::Display)) return;
+    UndoableEdit edit(*this, EditSubject{"Display Settings"});
     (yAxis ? m_dResolutionY : m_dResolutionX) = value;
     (yAxis ? m_panel.m_resolutionY : m_panel.m_resolutionX).value = value;
     Notify(DocChange::Display);
@@ -77,6 +85,7 @@ void CPlotraDoc::SetResolution(bool yAxis, double value) {
 
 void CPlotraDoc::SetGridDivisions(int divisions) {
     if (RefuseEditWhileBusy(DocChange::Display)) return;
+    UndoableEdit edit(*this, EditSubject{"Display Settings"});
     m_nGridDivisions = divisions;
     Notify(DocChange::Display);
 }
@@ -105,6 +114,7 @@ bool CPlotraDoc::DisplayFlagOn(DisplayFlag flag) const {
 
 bool CPlotraDoc::SetDisplayFlag(DisplayFlag flag, bool on) {
     if (RefuseEditWhileBusy(DocChange::Display)) return false;
+    UndoableEdit edit(*this, EditSubject{"Display Settings"});
     bool accepted = true;
     switch (flag) {
     case DisplayFlag::Path:
@@ -153,12 +163,14 @@ bool CPlotraDoc::SetDisplayFlag(DisplayFlag flag, bool on) {
 
 void CPlotraDoc::CycleLineWidth() {
     if (RefuseEditWhileBusy(DocChange::Display)) return;
+    UndoableEdit edit(*this, EditSubject{"Display Settings"});
     m_nLineWidth = m_nLineWidth >= 3 ? 1 : std::max(1, m_nLineWidth + 1);
     Notify(DocChange::Display);
 }
 
 void CPlotraDoc::SetAnalysisMode(int mode) {
     if (RefuseEditWhileBusy(DocChange::Display)) return;
+    UndoableEdit edit(*this, EditSubject{"Display Settings"});
     if (!m_bDataLoaded) return;
     m_nAnalysisMode = mode == 2 ? 2 : 1;
     Notify(DocChange::Display);
@@ -250,6 +262,9 @@ void CPlotraDoc::LeaveTableWindow() {
 
 void CPlotraDoc::SetFileNotes(int file, const std::string& notes) {
     if (RefuseEditWhileBusy(DocChange::Notes)) return;
+    EditSubject subject{"Notes"};
+    subject.notes = true;
+    UndoableEdit edit(*this, subject);
     if (file < 0 || static_cast<std::size_t>(file) >= m_aFiles.size()) return;
     m_aFiles[static_cast<std::size_t>(file)].m_strNotes = notes;
     Notify(DocChange::Notes);
@@ -257,6 +272,9 @@ void CPlotraDoc::SetFileNotes(int file, const std::string& notes) {
 
 void CPlotraDoc::SetApNotes(int ap, const CApFile& notes) {
     if (RefuseEditWhileBusy(DocChange::Notes)) return;
+    EditSubject subject{"Notes"};
+    subject.notes = true;
+    UndoableEdit edit(*this, subject);
     if (ap < 0) return;
     const auto index = static_cast<std::size_t>(ap);
     // Notes exist per AP once processing has run; a project read from elsewhere may have fewer.

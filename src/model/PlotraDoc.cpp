@@ -35,6 +35,7 @@ void CPlotraDoc::Notify(const ChangeNotice& notice) {
     ++m_nChangeCounter;
     m_bModified = true;
     ++m_aChangeCounts[static_cast<std::size_t>(notice.what)];
+    if (m_pJournal) m_pJournal->noticeSent(notice, m_nKeepModified == 0);
     // An observer may remove itself while being told; the copy keeps the walk valid.
     const std::vector<DocumentObserver*> observers = m_observers;
     for (DocumentObserver* o : observers)
@@ -48,6 +49,16 @@ void CPlotraDoc::Notify(DocChange what, ApField field, std::vector<int> aps) {
     notice.field = field;
     notice.aps = std::move(aps);
     Notify(notice);
+}
+
+CPlotraDoc::UndoableEdit::UndoableEdit(CPlotraDoc& doc, const EditSubject& subject)
+    : m_doc(doc), m_outer(doc.m_nEditDepth++ == 0) {
+    if (m_outer && doc.m_pJournal) doc.m_pJournal->editStarting(doc, subject);
+}
+
+CPlotraDoc::UndoableEdit::~UndoableEdit() {
+    --m_doc.m_nEditDepth;
+    if (m_outer && m_doc.m_pJournal) m_doc.m_pJournal->editFinished(m_doc);
 }
 
 bool CPlotraDoc::RefuseWhileBusy() const {

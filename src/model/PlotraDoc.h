@@ -1,6 +1,7 @@
 #pragma once
 /// \brief The project document: all project state and the operations on it.
 
+#include "model/EditJournal.h"
 #include "model/Geometry.h"
 #include "model/Interfaces.h"
 #include "model/Notices.h"
@@ -154,7 +155,11 @@ public:
 
     // ---- plain accessors -----------------------------------------------------------------------
     bool IsModified() const { return m_bModified; }
-    void SetModifiedFlag(bool modified = true) { m_bModified = modified; }
+    /// Unmodified also tells the edit journal: the undo stack's clean point is here.
+    void SetModifiedFlag(bool modified = true) {
+        m_bModified = modified;
+        if (!modified && m_pJournal) m_pJournal->markedClean();
+    }
     /// Before unsaved edits are discarded (new project, open, exit): asks "Save changes to <name>?"
     /// and saves on Yes. True when the caller may go on (saved, No, or nothing to save); false on
     /// Cancel, and when the save did not happen (its dialog cancelled, the write failed).
@@ -165,8 +170,13 @@ public:
     /// refused edit, a workspace just read).
     class KeepModifiedFlag {
     public:
-        explicit KeepModifiedFlag(CPlotraDoc& doc) : m_doc(doc), m_was(doc.m_bModified) {}
-        ~KeepModifiedFlag() { m_doc.m_bModified = m_was; }
+        explicit KeepModifiedFlag(CPlotraDoc& doc) : m_doc(doc), m_was(doc.m_bModified) {
+            ++doc.m_nKeepModified;
+        }
+        ~KeepModifiedFlag() {
+            m_doc.m_bModified = m_was;
+            --m_doc.m_nKeepModified;
+        }
         KeepModifiedFlag(const KeepModifiedFlag&) = delete;
         KeepModifiedFlag& operator=(const KeepModifiedFlag&) = delete;
 
@@ -174,6 +184,25 @@ public:
         CPlotraDoc& m_doc;
         bool m_was;
     };
+    // ---- undo ---------------------------------------------------------------------------------------
+    /// The journal that records the undoable edits (an undo stack); null records nothing.
+    void SetEditJournal(EditJournal* journal) { m_pJournal = journal; }
+    EditJournal* Journal() const { return m_pJournal; }
+    /// \brief Lives for the time of one undoable edit in its entry point, opened once the edit is
+    /// taken (after the busy refusal) and before anything changes. Edits inside an edit (the ticks of
+    /// a selection, the move of a typed position) belong to the outer one, whose subject covers them.
+    class UndoableEdit {
+    public:
+        UndoableEdit(CPlotraDoc& doc, const EditSubject& subject);
+        ~UndoableEdit();
+        UndoableEdit(const UndoableEdit&) = delete;
+        UndoableEdit& operator=(const UndoableEdit&) = delete;
+
+    private:
+        CPlotraDoc& m_doc;
+        bool m_outer;
+    };
+
     /// Saving goes through the workspace commands; the framework's own save does nothing.
     bool OnSaveDocument(const std::string&) { return true; }
 
@@ -489,6 +518,9 @@ private:
     std::array<std::uint64_t, 16> m_aChangeCounts{};
     bool m_bJobRunning = false;
     bool m_bModified = false;
+    int m_nKeepModified = 0;  ///< KeepModifiedFlag scopes open
+    int m_nEditDepth = 0;     ///< UndoableEdit scopes open
+    EditJournal* m_pJournal = nullptr;
     std::vector<DocumentObserver*> m_observers;
     SilentPrompts m_silentPrompts;
     Progress m_silentProgress;

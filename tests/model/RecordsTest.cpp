@@ -132,7 +132,8 @@ TEST(Layering, CoreFoldersIncludeNoQtHeader) {
     namespace fs = std::filesystem;
     const std::regex qtInclude(R"(^\s*#\s*include\s*[<"](Q[A-Za-z]|qt))");
     int scanned = 0;
-    for (const char* folder : {"src/model", "src/files", "src/analysis", "src/table", "src/sim", "src/georef"}) {
+    for (const char* folder : {"src/model", "src/edits", "src/files", "src/analysis", "src/table", "src/sim",
+                               "src/georef", "src/capture"}) {
         const fs::path dir = fs::path(PLOTRA_SOURCE_DIR) / folder;
         if (!fs::exists(dir)) continue;
         for (const auto& entry : fs::directory_iterator(dir)) {

@@ -1,0 +1,294 @@
+#include "edits/EditMemento.h"
+
+#include <algorithm>
+#include <bit>
+#include <type_traits>
+
+namespace plotra {
+
+namespace {
+
+/// \brief Reads and writes one plain value of an object. Every value an edit can change (bytes,
+/// integers, colours, floats, doubles) goes through a double exactly.
+template <class T> struct Field {
+    double (*get)(const T&);
+    void (*set)(T&, double);
+};
+
+#define PLOTRA_FIELD(T, expr)                                                                                \
+    Field<T> {                                                                                               \
+        [](const T& o) { return static_cast<double>(o.expr); },                                              \
+            [](T& o, double v) { o.expr = static_cast<std::remove_cvref_t<decltype(o.expr)>>(v); }           \
+    }
+#define DOC(expr) PLOTRA_FIELD(CPlotraDoc, expr)
+#define AP(expr) PLOTRA_FIELD(CAPInfo, expr)
+#define GROUP(expr) PLOTRA_FIELD(CGroupInfo, expr)
+
+/// The document's plain state that edits change: display settings and modes, the rectangle and frame
+/// that follow the ticks, the node counts, the analysis numbers of the last refit, the panel's values.
+/// A value no edit changes never differs and costs one comparison.
+const Field<CPlotraDoc> kDocFields[] = {DOC(m_dFrameSpanY),
+                                        DOC(m_dFrameSpanX),
+                                        DOC(m_dFrameOriginY),
+                                        DOC(m_dFrameOriginX),
+                                        DOC(m_dGridSpanY),
+                                        DOC(m_dGridSpanX),
+                                        DOC(m_dGridOriginY),
+                                        DOC(m_dGridOriginX),
+                                        DOC(m_bShowNoGps),
+                                        DOC(m_bShowLegend),
+                                        DOC(m_nLineWidth),
+                                        DOC(m_bShowLonLat),
+                                        DOC(m_bCombined),
+                                        DOC(m_bShowContour),
+                                        DOC(m_bMultiContours),
+                                        DOC(m_bShowCellRadius),
+                                        DOC(m_bCoveragePlotted),
+                                        DOC(m_bShowApMarkers),
+                                        DOC(m_nGridRows),
+                                        DOC(m_nGridCols),
+                                        DOC(m_nPowerRangeLow),
+                                        DOC(m_nPowerRangeHigh),
+                                        DOC(m_crSingleColour),
+                                        DOC(m_nGridDivisions),
+                                        DOC(m_bCoverageOverlay),
+                                        DOC(m_bCoverageReady),
+                                        DOC(m_nGraphType),
+                                        DOC(m_nAlpha),
+                                        DOC(m_bShowPath),
+                                        DOC(m_bXGrid),
+                                        DOC(m_bYGrid),
+                                        DOC(m_nAnalysisMode),
+                                        DOC(m_nSortMode),
+                                        DOC(m_nColourMode),
+                                        DOC(m_dResolutionX),
+                                        DOC(m_dResolutionY),
+                                        DOC(m_dMeanRssi),
+                                        DOC(m_dSlope),
+                                        DOC(m_dIntercept),
+                                        DOC(m_dShadowStd),
+                                        DOC(m_posMovedFrom.m_dY),
+                                        DOC(m_posMovedFrom.m_dX),
+                                        DOC(m_panel.m_afReliability[0]),
+                                        DOC(m_panel.m_afReliability[1]),
+                                        DOC(m_panel.m_afReliability[2]),
+                                        DOC(m_panel.m_afReliability[3]),
+                                        DOC(m_panel.m_nSelectedAP),
+                                        DOC(m_panel.m_bExpandSorting),
+                                        DOC(m_panel.m_bExpandMeasurement),
+                                        DOC(m_panel.m_bExpandReliability),
+                                        DOC(m_panel.m_bExpandGraph),
+                                        DOC(m_panel.m_nContourLow),
+                                        DOC(m_panel.m_nContourHigh),
+                                        DOC(m_panel.m_resolutionX.value),
+                                        DOC(m_panel.m_resolutionX.minimum),
+                                        DOC(m_panel.m_resolutionX.maximum),
+                                        DOC(m_panel.m_resolutionY.value),
+                                        DOC(m_panel.m_resolutionY.minimum),
+                                        DOC(m_panel.m_resolutionY.maximum)};
+
+/// An AP's own values: tick, group, colour, icon, position and fitted model (without its grid).
+const Field<CAPInfo> kApFields[] = {
+    AP(m_bSelected),     AP(m_nGroupIndex),   AP(m_bFixed),          AP(m_crColour),
+    AP(m_posAP.m_dY),    AP(m_posAP.m_dX),    AP(m_nIconOption),     AP(m_nIconId),
+    AP(m_dGridMax),      AP(m_dGridMin),      AP(m_fReliability),    AP(m_nApGridCols),
+    AP(m_nApGridRows),   AP(m_dShadowStd),    AP(m_dSlope),          AP(m_dIntercept),
+    AP(m_areaSize.m_dY), AP(m_areaSize.m_dX), AP(m_areaOrigin.m_dY), AP(m_areaOrigin.m_dX)};
+
+const Field<CGroupInfo> kGroupFields[] = {GROUP(m_crColour), GROUP(m_bSelected)};
+
+#undef GROUP
+#undef AP
+#undef DOC
+#undef PLOTRA_FIELD
+
+/// Equal to the bit: a NaN stays what it was, and -0 is not 0.
+bool Same(double a, double b) {
+    return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+}
+
+template <class T, std::size_t N> std::vector<double> Read(const T& object, const Field<T> (&fields)[N]) {
+    std::vector<double> values(N);
+    for (std::size_t i = 0; i < N; ++i)
+        values[i] = fields[i].get(object);
+    return values;
+}
+
+template <class T, std::size_t N>
+void Compare(const std::vector<double>& before, const T& after, const Field<T> (&fields)[N],
+             std::vector<ValueChange>& out) {
+    for (std::size_t i = 0; i < N && i < before.size(); ++i) {
+        const double now = fields[i].get(after);
+        if (!Same(before[i], now)) out.push_back({static_cast<std::uint16_t>(i), before[i], now});
+    }
+}
+
+template <class T, std::size_t N>
+void Write(T& object, const Field<T> (&fields)[N], const ValueChange& change, bool undo) {
+    if (change.field < N) fields[change.field].set(object, undo ? change.before : change.after);
+}
+
+const CGroups& Grouping(const CPlotraDoc& doc, std::size_t which) {
+    return which == 0 ? doc.m_groups : which == 1 ? doc.m_groupsBySsid : doc.m_groupsByChannel;
+}
+CGroups& Grouping(CPlotraDoc& doc, std::size_t which) {
+    return which == 0 ? doc.m_groups : which == 1 ? doc.m_groupsBySsid : doc.m_groupsByChannel;
+}
+
+bool ValidAp(const CPlotraDoc& doc, int index) {
+    return index >= 0 && static_cast<std::size_t>(index) < doc.m_aAPs.size();
+}
+
+bool SameNotes(const CApFile& a, const CApFile& b) {
+    return a.m_strTxPower == b.m_strTxPower && a.m_strAntennaGain == b.m_strAntennaGain &&
+           a.m_strDirection == b.m_strDirection && a.m_strHeight == b.m_strHeight &&
+           a.m_strNotes == b.m_strNotes;
+}
+
+} // namespace
+
+EditCapture::EditCapture(const CPlotraDoc& doc, const EditSubject& subject)
+    : m_subject(subject), m_values(Read(doc, kDocFields)) {
+    // The APs the subject names keep their pictures (and with a refit their grids); with everyAp the
+    // others keep their own values only, and a colour change keeps the pictures of the ticked APs.
+    std::vector<char> named(doc.m_aAPs.size(), 0);
+    for (int i : subject.aps)
+        if (ValidAp(doc, i)) named[static_cast<std::size_t>(i)] = 1;
+    for (std::size_t i = 0; i < doc.m_aAPs.size(); ++i) {
+        const CAPInfo& ap = doc.m_aAPs[i];
+        const bool picture = named[i] || (subject.tickedPictures && ap.m_bSelected);
+        if (!named[i] && !picture && !subject.everyAp) continue;
+        ApValues v;
+        v.index = static_cast<int>(i);
+        v.values = Read(ap, kApFields);
+        if (picture) v.picture = ap.m_aCoverageBitmap;
+        if (named[i] && subject.apModels) v.grid = ap.m_aGrid;
+        m_aps.push_back(std::move(v));
+    }
+    for (std::size_t g = 0; g < 3; ++g)
+        for (const CGroupInfo& info : Grouping(doc, g).m_aGroups)
+            for (const auto& field : kGroupFields)
+                m_groupValues[g].push_back(field.get(info));
+    if (subject.grouping) m_grouping = doc.m_groups;
+    if (subject.notes) {
+        for (const CDataFile& f : doc.m_aFiles)
+            m_fileNotes.push_back(f.m_strNotes);
+        m_apNotes = doc.m_aApNotes;
+    }
+}
+
+EditMemento::EditMemento(EditCapture&& before, const CPlotraDoc& after) {
+    Compare(before.m_values, after, kDocFields, m_values);
+    for (EditCapture::ApValues& v : before.m_aps) {
+        if (!ValidAp(after, v.index)) continue;
+        const CAPInfo& ap = after.m_aAPs[static_cast<std::size_t>(v.index)];
+        ApChange change;
+        change.index = v.index;
+        Compare(v.values, ap, kApFields, change.values);
+        if (v.grid && *v.grid != ap.m_aGrid) change.grid.emplace(std::move(*v.grid), ap.m_aGrid);
+        if (v.picture && *v.picture != ap.m_aCoverageBitmap)
+            change.picture.emplace(std::move(*v.picture), ap.m_aCoverageBitmap);
+        if (!change.values.empty() || change.grid || change.picture) m_aps.push_back(std::move(change));
+    }
+    constexpr std::size_t kGroupValues = std::size(kGroupFields);
+    for (std::size_t g = 0; g < 3; ++g) {
+        // The grouping shown is kept whole when the edit replaces it.
+        if (g == 0 && before.m_grouping) continue;
+        const auto& groups = Grouping(after, g).m_aGroups;
+        const std::vector<double>& values = before.m_groupValues[g];
+        if (values.size() != groups.size() * kGroupValues) continue;
+        for (std::size_t i = 0; i < groups.size(); ++i)
+            for (std::size_t f = 0; f < kGroupValues; ++f) {
+                const double was = values[i * kGroupValues + f], now = kGroupFields[f].get(groups[i]);
+                if (!Same(was, now))
+                    m_groups.push_back({static_cast<std::uint8_t>(g),
+                                        static_cast<int>(i),
+                                        {static_cast<std::uint16_t>(f), was, now}});
+            }
+    }
+    if (before.m_grouping) {
+        const CGroups& now = after.m_groups;
+        const CGroups& was = *before.m_grouping;
+        bool same = was.m_nLabelMode == now.m_nLabelMode && was.m_aGroups.size() == now.m_aGroups.size();
+        for (std::size_t i = 0; same && i < was.m_aGroups.size(); ++i) {
+            const CGroupInfo &a = was.m_aGroups[i], &b = now.m_aGroups[i];
+            same = a.m_crColour == b.m_crColour && a.m_strName == b.m_strName &&
+                   a.m_bSelected == b.m_bSelected && a.m_aItems.size() == b.m_aItems.size();
+            for (std::size_t k = 0; same && k < a.m_aItems.size(); ++k)
+                same = a.m_aItems[k].m_nIndex == b.m_aItems[k].m_nIndex &&
+                       a.m_aItems[k].m_abyMAC == b.m_aItems[k].m_abyMAC;
+        }
+        if (!same) m_grouping.emplace(std::move(*before.m_grouping), now);
+    }
+    if (before.m_subject.notes) {
+        for (std::size_t i = 0; i < before.m_fileNotes.size() && i < after.m_aFiles.size(); ++i)
+            if (before.m_fileNotes[i] != after.m_aFiles[i].m_strNotes)
+                m_fileNotes.push_back(
+                    {static_cast<int>(i), std::move(before.m_fileNotes[i]), after.m_aFiles[i].m_strNotes});
+        m_apNotesBefore = before.m_apNotes.size();
+        m_apNotesAfter = after.m_aApNotes.size();
+        const std::size_t n = std::max(m_apNotesBefore, m_apNotesAfter);
+        for (std::size_t i = 0; i < n; ++i) {
+            // Notes a resize added count as empty before.
+            const CApFile was = i < m_apNotesBefore ? before.m_apNotes[i] : CApFile{};
+            const CApFile now = i < m_apNotesAfter ? after.m_aApNotes[i] : CApFile{};
+            if (!SameNotes(was, now)) m_apNotes.push_back({static_cast<int>(i), was, now});
+        }
+    }
+}
+
+bool EditMemento::Empty() const {
+    return m_values.empty() && m_aps.empty() && m_groups.empty() && !m_grouping && m_fileNotes.empty() &&
+           m_apNotes.empty() && m_apNotesBefore == m_apNotesAfter;
+}
+
+void EditMemento::Apply(CPlotraDoc& doc, bool undo) const {
+    for (const ValueChange& c : m_values)
+        Write(doc, kDocFields, c, undo);
+    for (const ApChange& c : m_aps) {
+        if (!ValidAp(doc, c.index)) continue;
+        CAPInfo& ap = doc.m_aAPs[static_cast<std::size_t>(c.index)];
+        for (const ValueChange& v : c.values)
+            Write(ap, kApFields, v, undo);
+        if (c.grid) ap.m_aGrid = undo ? c.grid->first : c.grid->second;
+        if (c.picture) ap.m_aCoverageBitmap = undo ? c.picture->first : c.picture->second;
+    }
+    if (m_grouping) doc.m_groups = undo ? m_grouping->first : m_grouping->second;
+    for (const GroupChange& c : m_groups) {
+        auto& groups = Grouping(doc, c.grouping).m_aGroups;
+        if (c.group >= 0 && static_cast<std::size_t>(c.group) < groups.size())
+            Write(groups[static_cast<std::size_t>(c.group)], kGroupFields, c.value, undo);
+    }
+    for (const FileNoteChange& c : m_fileNotes)
+        if (static_cast<std::size_t>(c.file) < doc.m_aFiles.size())
+            doc.m_aFiles[static_cast<std::size_t>(c.file)].m_strNotes = undo ? c.before : c.after;
+    if (!m_apNotes.empty() || m_apNotesBefore != m_apNotesAfter) {
+        const std::size_t size = undo ? m_apNotesBefore : m_apNotesAfter;
+        doc.m_aApNotes.resize(std::max(size, doc.m_aApNotes.size()));
+        for (const ApNoteChange& c : m_apNotes)
+            if (static_cast<std::size_t>(c.ap) < doc.m_aApNotes.size())
+                doc.m_aApNotes[static_cast<std::size_t>(c.ap)] = undo ? c.before : c.after;
+        doc.m_aApNotes.resize(size);
+    }
+}
+
+std::size_t EditMemento::Bytes() const {
+    std::size_t bytes =
+        sizeof(*this) + m_values.size() * sizeof(ValueChange) + m_groups.size() * sizeof(GroupChange);
+    for (const ApChange& c : m_aps) {
+        bytes += sizeof(ApChange) + c.values.size() * sizeof(ValueChange);
+        if (c.grid) bytes += (c.grid->first.size() + c.grid->second.size()) * sizeof(double);
+        if (c.picture) bytes += (c.picture->first.size() + c.picture->second.size()) * sizeof(COLORREF);
+    }
+    if (m_grouping)
+        for (const CGroups* g : {&m_grouping->first, &m_grouping->second})
+            for (const CGroupInfo& info : g->m_aGroups)
+                bytes +=
+                    sizeof(CGroupInfo) + info.m_aItems.size() * sizeof(CGroupItem) + info.m_strName.size();
+    for (const FileNoteChange& c : m_fileNotes)
+        bytes += sizeof(c) + c.before.size() + c.after.size();
+    bytes += m_apNotes.size() * sizeof(ApNoteChange);
+    return bytes;
+}
+
+} // namespace plotra
