@@ -35,6 +35,19 @@ const FontSettings& LoadFontSettings() {
     return fonts;
 }
 
+PaletteKind LoadPaletteSetting() {
+    QSettings settings = OpenSettings();
+    settings.beginGroup(kGroup);
+    const std::string name = settings.value(QStringLiteral("Palette")).toString().toStdString();
+    return ParsePalette(name).value_or(PaletteKind::Classic);
+}
+
+void SavePaletteSetting(PaletteKind palette) {
+    QSettings settings = OpenSettings();
+    settings.beginGroup(kGroup);
+    settings.setValue(QStringLiteral("Palette"), QString::fromLatin1(PaletteName(palette)));
+}
+
 const FontSettings& PrintFontSettings() {
     return Fonts();
 }

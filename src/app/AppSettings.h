@@ -3,6 +3,8 @@
 /// start-up) and the list of recently opened files. Both live in QSettings("Norlit Systems",
 /// "Plotra"), group "Settings".
 
+#include "model/Palette.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -20,6 +22,11 @@ struct FontSettings {
 const FontSettings& LoadFontSettings();
 /// The font values read at start-up (the defaults before LoadFontSettings ran).
 const FontSettings& PrintFontSettings();
+
+/// The colour scale the pictures are drawn in ("Palette": classic, viridis or cividis; classic for
+/// anything else). A choice of the user's, not of a project: the workspace does not keep it.
+PaletteKind LoadPaletteSetting();
+void SavePaletteSetting(PaletteKind palette);
 
 /// \brief The recently opened files, newest first, at most kMaxEntries, kept in the settings.
 class RecentFileList {

@@ -16,6 +16,8 @@ enum CommandId : int {
     kCmdPrint = 57607,
     kCmdPrintPreview = 57609,
     kCmdRecentFile = 57616,
+    kCmdUndo = 57643,
+    kCmdRedo = 57644,
     kCmdAbout = 57664,
     kCmdExit = 57665,
     kCmdToolbar = 59392,
@@ -41,6 +43,10 @@ enum CommandId : int {
     kCmdMoveAp = 32814,
     kCmdProcessAgain = 32830, ///< our own: processing of a project whose processing did not finish
     kCmdClientReport = 32831, ///< our own: the client report as a PDF
+    kCmdLoadFloorPlan = 32845, ///< our own: a floor plan picture or PDF page placed by a scale
+    kCmdPaletteClassic = 32832, ///< our own: the colour scale of contours, AP counts and legends
+    kCmdPaletteViridis = 32833,
+    kCmdPaletteCividis = 32834,
 };
 
 /// \brief Whether a command can be given now and whether it shows a check mark.

@@ -42,9 +42,11 @@ GuiSession::GuiSession(QWidget* window) : m_window(window), m_prompts(window) {
     m_jobProgress = m_progress->sharedProgress();
     m_doc.SetOutside(&m_prompts, m_jobProgress.get(), this);
     m_doc.SetMapPictureImporter(ImportPicture);
+    m_undo.changed = [this] { emit undoChanged(); };
 }
 
 GuiSession::~GuiSession() {
+    m_undo.changed = nullptr;
     // A job still running is told to stop; its thread ends before the document goes.
     if (m_running) {
         m_jobProgress->requestCancel();
@@ -86,6 +88,12 @@ std::pair<int, int> GuiSession::graphClientSize() const {
 
 void GuiSession::setMapShown(bool on) {
     m_view.m_bShowMap = on;
+    emit viewChanged();
+}
+
+void GuiSession::setPalette(PaletteKind palette) {
+    if (m_view.m_palette == palette) return;
+    m_view.m_palette = palette;
     emit viewChanged();
 }
 

@@ -8,6 +8,7 @@
 
 #include "app/DocumentSignals.h"
 #include "app/GuiPrompts.h"
+#include "edits/UndoStack.h"
 #include "model/PlotraDoc.h"
 #include "model/ViewState.h"
 #include "panel/ProgressDialog.h"
@@ -34,6 +35,9 @@ public:
     CPlotraDoc& doc() { return m_doc; }
     const CPlotraDoc& doc() const { return m_doc; }
     DocumentSignals& notices() { return *m_signals; }
+    /// Undo and Redo of the document's edits (Edit menu); undoChanged() follows every change.
+    UndoStack& undoStack() { return m_undo; }
+    const UndoStack& undoStack() const { return m_undo; }
     GuiPrompts& prompts() { return m_prompts; }
     /// The prompts the document talks to (the GUI's, or a test's recorder).
     void setPrompts(UserPrompts* prompts);
@@ -51,6 +55,10 @@ public:
     QSize graphClientQSize() const { return m_clientSize; }
     /// Tell the windows that the view state changed (they repaint and refresh their commands).
     void notifyViewChanged() { emit viewChanged(); }
+    /// The colour scale every picture of this session is drawn in: the window, its saved image, the
+    /// KML overlay (drawn from the window's picture) and both reports.
+    PaletteKind palette() const { return m_view.m_palette; }
+    void setPalette(PaletteKind palette);
 
     /// "Plot Coverage": starts the coverage as a job (nothing when refused or nothing to compute).
     bool startCoverage();
@@ -90,6 +98,8 @@ signals:
     void viewChanged();
     void statusText(const QString& text);
     void jobStarted();
+    /// An edit was recorded, undone or redone, or the undo stack was cleared.
+    void undoChanged();
     /// A job's result has been applied; \p completed is false when it was cancelled or failed.
     void jobFinished(bool completed);
 
@@ -100,6 +110,7 @@ private:
     void offerProcessingAgain();
 
     CPlotraDoc m_doc;
+    UndoStack m_undo{m_doc};
     std::shared_ptr<void> m_running; ///< the job that runs, if any
     QPointer<QWidget> m_window;
     GuiPrompts m_prompts;

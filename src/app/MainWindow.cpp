@@ -7,6 +7,7 @@
 #include "app/SessionPrinter.h"
 #include "files/ResourceDir.h"
 #include "files/gui/SurveySelectDialog.h"
+#include "georef/gui/LoadFloorPlan.h"
 #include "mapview/GraphExport.h"
 #include "mapview/GraphRenderer.h"
 #include "panel/ProgressDialog.h"
@@ -53,6 +54,21 @@ CommandTarget* TargetOf(QWidget* pane) {
     return dynamic_cast<CommandTarget*>(pane);
 }
 
+PaletteKind PaletteOfCommand(int id) {
+    if (id == kCmdPaletteViridis) return PaletteKind::Viridis;
+    if (id == kCmdPaletteCividis) return PaletteKind::Cividis;
+    return PaletteKind::Classic;
+}
+
+/// "&Undo Move AP 02-1A-67-10-00-03\tCtrl+Z": the command, the edit it takes back (an "&" in a name
+/// is no mnemonic) and its key; the plain command when there is no edit.
+QString EditCommandText(const QString& command, const std::string& edit, const QString& key) {
+    QString text = command;
+    if (!edit.empty())
+        text += QLatin1Char(' ') + QString::fromStdString(edit).replace('&', QStringLiteral("&&"));
+    return text + QLatin1Char('\t') + key;
+}
+
 bool IsRecentId(int id) {
     return id >= kFirstRecentId && id < kFirstRecentId + RecentFileList::kMaxEntries;
 }
@@ -80,6 +96,7 @@ CMainFrame::CMainFrame(GuiSession& session, QWidget* parent, PaneFactories facto
     helpDirectory = QString::fromStdString(ProgramResourceDir()) + QStringLiteral("/help");
     m_docTitle = kDefaultDocTitle;
     m_session.setWindow(this);
+    m_session.setPalette(LoadPaletteSetting());
 
     BuildMenus();
     BuildToolBar();
@@ -121,6 +138,7 @@ CMainFrame::CMainFrame(GuiSession& session, QWidget* parent, PaneFactories facto
     connect(&m_session, &GuiSession::viewChanged, this, &CMainFrame::refreshCommands);
     connect(&m_session, &GuiSession::jobStarted, this, &CMainFrame::refreshCommands);
     connect(&m_session, &GuiSession::jobFinished, this, &CMainFrame::refreshCommands);
+    connect(&m_session, &GuiSession::undoChanged, this, &CMainFrame::refreshCommands);
     connect(&m_session, &GuiSession::statusText, this, &CMainFrame::SetStatusText);
 
     UpdateWindowTitle();
@@ -178,6 +196,8 @@ void CMainFrame::BuildMenus() {
         {kCmdSaveProject, "&Save Project\tCtrl+S", "Save the project", "Save Project",
          QKeySequence(Qt::CTRL | Qt::Key_S)},
         {kCmdSaveProjectAs, "Save Project &As...", "Save the project under a new name", "Save Project As"},
+        {kCmdLoadFloorPlan, "Load &Floor Plan…", "Load a floor plan picture or PDF page and set its scale",
+         "Load Floor Plan"},
         {kCmdSaveGraphImage, "Save Graph Image...", "Save the graph as a bitmap"},
         {kCmdSaveTableAs, "Save &Table As...", "Save the table as ..."},
         {kCmdPrint, "&Print...\tCtrl+P", "Print the active window", "Print",
@@ -187,6 +207,8 @@ void CMainFrame::BuildMenus() {
         {kCmdProcessAgain, "Process Survey &Data Again",
          "Process the survey data of a project whose processing did not finish"},
         {kCmdExit, "E&xit", "Quit the application", "Exit"},
+        {kCmdUndo, "&Undo\tCtrl+Z", "Undo the last edit", "Undo", QKeySequence(Qt::CTRL | Qt::Key_Z)},
+        {kCmdRedo, "&Redo\tCtrl+Y", "Redo the edit last undone", "Redo", QKeySequence(Qt::CTRL | Qt::Key_Y)},
         {kCmdToolbar, "&Toolbar", "Show or hide the toolbar", "Toggle Toolbar", {}, true},
         {kCmdStatusBar, "&Status Bar", "Show or hide the status bar", "Toggle Status Bar", {}, true},
         {kCmdGraphWindow, "Graph Window", "Show the graph..."},
@@ -210,6 +232,12 @@ void CMainFrame::BuildMenus() {
         {kCmdCreateKml, "Create a &Kml file", "Create a Kml file"},
         {kCmdCreateReport, "Create a &Html report", "Create a Html report"},
         {kCmdClientReport, "Export &Client Report (PDF)...", "Export a report for the client as a PDF file"},
+        {kCmdPaletteClassic, "&Classic", "Draw contours and AP counts in the program's classic colours",
+         nullptr, {}, true},
+        {kCmdPaletteViridis, "&Viridis (colour-blind safe)",
+         "Draw contours and AP counts in viridis, readable with colour-vision deficiencies", nullptr, {}, true},
+        {kCmdPaletteCividis, "C&ividis (colour-blind safe)",
+         "Draw contours and AP counts in cividis, readable with colour-vision deficiencies", nullptr, {}, true},
     };
     for (const CommandText& c : commands)
         AddCommand(c);
@@ -218,6 +246,7 @@ void CMainFrame::BuildMenus() {
     file->setObjectName("menuFile");
     file->addAction(m_actions[kCmdNewProject]);
     file->addAction(m_actions[kCmdOpenProject]);
+    file->addAction(m_actions[kCmdLoadFloorPlan]);
     file->addAction(m_actions[kCmdSaveProject]);
     file->addAction(m_actions[kCmdSaveProjectAs]);
     file->addAction(m_actions[kCmdProcessAgain]);
@@ -235,10 +264,21 @@ void CMainFrame::BuildMenus() {
     file->addAction(m_actions[kCmdExit]);
     RebuildRecentMenu();
 
+    QMenu* edit = menuBar()->addMenu(tr("&Edit"));
+    edit->setObjectName("menuEdit");
+    AddCommands(*edit, {kCmdUndo, kCmdRedo});
+    m_actions[kCmdRedo]->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+
     QMenu* view = menuBar()->addMenu(tr("&View"));
     view->setObjectName("menuView");
     view->addAction(m_actions[kCmdToolbar]);
     view->addAction(m_actions[kCmdStatusBar]);
+    view->addSeparator();
+    QMenu* scale = view->addMenu(tr("Colour &Scale"));
+    scale->setObjectName("menuColourScale");
+    scale->menuAction()->setObjectName("colourScale");
+    AddCommands(*scale, {kCmdPaletteClassic, kCmdPaletteViridis, kCmdPaletteCividis});
 
     // Every toolbar command, in the toolbar's order and groups, so that the keyboard reaches them.
     QMenu* tools = menuBar()->addMenu(tr("&Tools"));
@@ -257,7 +297,7 @@ void CMainFrame::BuildMenus() {
     help->addAction(m_actions[kCmdHelpUsing]);
 
     // A menu shows what is possible at the moment it opens.
-    for (QMenu* menu : {file, view, tools, window, help})
+    for (QMenu* menu : {file, edit, view, scale, tools, window, help})
         connect(menu, &QMenu::aboutToShow, this, &CMainFrame::refreshCommands);
 }
 
@@ -349,6 +389,9 @@ void CMainFrame::refreshCommands() {
     };
     for (const auto& [id, a] : m_actions)
         apply(id, a);
+    const UndoStack& undo = m_session.undoStack();
+    m_actions[kCmdUndo]->setText(EditCommandText(tr("&Undo"), undo.UndoText(), QStringLiteral("Ctrl+Z")));
+    m_actions[kCmdRedo]->setText(EditCommandText(tr("&Redo"), undo.RedoText(), QStringLiteral("Ctrl+Y")));
     for (std::size_t i = 0; i < m_recentActions.size(); ++i)
         apply(kFirstRecentId + static_cast<int>(i), m_recentActions[i]);
 }
@@ -363,6 +406,7 @@ CommandState CMainFrame::OwnState(int id) const {
     case kCmdSaveProject:
     case kCmdSaveProjectAs:
     case kCmdLoadMap:
+    case kCmdLoadFloorPlan:
     case kCmdSelectMetric:
     case kCmdAbout:
     case kCmdHelpUsing:
@@ -376,10 +420,19 @@ CommandState CMainFrame::OwnState(int id) const {
     // picture the graph window last showed.
     case kCmdSaveGraphImage:
         return {!GraphPictureOf(doc).isNull(), false};
+    // The table window hides the graph window's state, which an undo would write behind its back.
+    case kCmdUndo:
+        return {m_kind == PaneKind::Graph && m_session.undoStack().CanUndo(), false};
+    case kCmdRedo:
+        return {m_kind == PaneKind::Graph && m_session.undoStack().CanRedo(), false};
     case kCmdToolbar:
         return {true, m_toolBar && !m_toolBar->isHidden()};
     case kCmdStatusBar:
         return {true, !statusBar()->isHidden()};
+    case kCmdPaletteClassic:
+    case kCmdPaletteViridis:
+    case kCmdPaletteCividis:
+        return {true, m_session.palette() == PaletteOfCommand(id)};
     case kCmdGraphWindow:
         // The way back from the table is always open: a processing cancelled while the table was
         // shown would otherwise leave no way to the graph window's commands.
@@ -413,6 +466,15 @@ void CMainFrame::RunOwnCommand(int id) {
         break;
     case kCmdLoadMap:
         doc.OpenProjectionFile();
+        break;
+    case kCmdUndo:
+        m_session.undoStack().Undo();
+        break;
+    case kCmdRedo:
+        m_session.undoStack().Redo();
+        break;
+    case kCmdLoadFloorPlan:
+        LoadFloorPlan(doc, this);
         break;
     case kCmdProcessAgain:
         m_session.processAgain();
@@ -449,6 +511,12 @@ void CMainFrame::RunOwnCommand(int id) {
         break;
     case kCmdClientReport:
         ExportClientReport(m_session, this);
+        break;
+    case kCmdPaletteClassic:
+    case kCmdPaletteViridis:
+    case kCmdPaletteCividis:
+        m_session.setPalette(PaletteOfCommand(id));
+        SavePaletteSetting(m_session.palette());
         break;
     case kCmdCreateReport:
         CreateReport(m_session, this);

@@ -4,6 +4,7 @@
 /// CPlotraDoc::ReadWorkspace; the helpers here are shared with the command-line tool and the tests.
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 
@@ -43,5 +44,10 @@ enum class WorkspaceRefusal {
 /// Only the file type refusal shows a message; the callers word the others. \p file may be a
 /// MappedFile's bytes: nothing of it is referred to once this returns.
 WorkspaceRefusal ReadWorkspaceImage(CPlotraDoc& doc, std::span<const std::uint8_t> file);
+
+/// A copy of the project for a job that must not read the live document while it runs: everything
+/// the workspace stores, the project's file names and the path display switches. Observers, prompts,
+/// host, job state and render-side pictures are the copy's own (none).
+std::unique_ptr<CPlotraDoc> CopyProjectForJob(const CPlotraDoc& doc);
 
 } // namespace plotra

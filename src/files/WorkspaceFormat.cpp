@@ -640,22 +640,23 @@ bool MapImageMatches(const std::vector<std::uint8_t>& bmp, int width, int height
     return w == width && std::llabs(h) == height;
 }
 
-/// Moves every member the layout stores from the scratch document into the live one.
-void AdoptStoredState(CPlotraDoc& to, CPlotraDoc& from) {
+/// Every member the layout stores, from one document into another: moved out of a scratch document
+/// that was just read, copied from a live one.
+template <class From> void TransferStoredState(CPlotraDoc& to, From&& from) {
     to.m_byProjType = from.m_byProjType;
     to.m_adProj = from.m_adProj;
     to.m_nImageWidth = from.m_nImageWidth;
     to.m_nImageHeight = from.m_nImageHeight;
     to.m_nMapImageSize = from.m_nMapImageSize;
-    to.m_aMapImage = std::move(from.m_aMapImage);
-    to.m_aFiles = std::move(from.m_aFiles);
-    to.m_aApNotes = std::move(from.m_aApNotes);
+    to.m_aMapImage = std::forward<From>(from).m_aMapImage;
+    to.m_aFiles = std::forward<From>(from).m_aFiles;
+    to.m_aApNotes = std::forward<From>(from).m_aApNotes;
     to.m_bMerge = from.m_bMerge;
     to.m_bShowLegend = from.m_bShowLegend;
-    to.m_aFilePathCount = std::move(from.m_aFilePathCount);
-    to.m_aFileColor = std::move(from.m_aFileColor);
-    to.m_aGpsState = std::move(from.m_aGpsState);
-    to.m_aDataPoints = std::move(from.m_aDataPoints);
+    to.m_aFilePathCount = std::forward<From>(from).m_aFilePathCount;
+    to.m_aFileColor = std::forward<From>(from).m_aFileColor;
+    to.m_aGpsState = std::forward<From>(from).m_aGpsState;
+    to.m_aDataPoints = std::forward<From>(from).m_aDataPoints;
 
     to.m_bMetricXY = from.m_bMetricXY;
     to.m_dMetersPerPixelX = from.m_dMetersPerPixelX;
@@ -673,10 +674,10 @@ void AdoptStoredState(CPlotraDoc& to, CPlotraDoc& from) {
     to.m_dFrameOriginY = from.m_dFrameOriginY;
     to.m_dFrameOriginX = from.m_dFrameOriginX;
 
-    to.m_aPoints = std::move(from.m_aPoints);
-    to.m_aAltitude = std::move(from.m_aAltitude);
-    to.m_aVelocity = std::move(from.m_aVelocity);
-    to.m_aAPs = std::move(from.m_aAPs);
+    to.m_aPoints = std::forward<From>(from).m_aPoints;
+    to.m_aAltitude = std::forward<From>(from).m_aAltitude;
+    to.m_aVelocity = std::forward<From>(from).m_aVelocity;
+    to.m_aAPs = std::forward<From>(from).m_aAPs;
 
     to.m_bStarted = from.m_bStarted;
     to.m_bWorkspaceNamed = from.m_bWorkspaceNamed;
@@ -715,12 +716,12 @@ void AdoptStoredState(CPlotraDoc& to, CPlotraDoc& from) {
     to.m_dMeanSnr = from.m_dMeanSnr;
 
     to.m_panel = from.m_panel;
-    to.m_aContours = std::move(from.m_aContours);
-    to.m_aDominantColour = std::move(from.m_aDominantColour);
-    to.m_aMixedColour = std::move(from.m_aMixedColour);
-    to.m_aGridPower = std::move(from.m_aGridPower);
-    to.m_aGridSnr = std::move(from.m_aGridSnr);
-    to.m_aGridCount = std::move(from.m_aGridCount);
+    to.m_aContours = std::forward<From>(from).m_aContours;
+    to.m_aDominantColour = std::forward<From>(from).m_aDominantColour;
+    to.m_aMixedColour = std::forward<From>(from).m_aMixedColour;
+    to.m_aGridPower = std::forward<From>(from).m_aGridPower;
+    to.m_aGridSnr = std::forward<From>(from).m_aGridSnr;
+    to.m_aGridCount = std::forward<From>(from).m_aGridCount;
 }
 
 /// Lists that describe the previous project and that a workspace does not store: they would point
@@ -782,7 +783,7 @@ WorkspaceRefusal ReadWorkspaceImage(CPlotraDoc& doc, std::span<const std::uint8_
         return WorkspaceRefusal::Malformed;
 
     // From here on the file is accepted and the document changes.
-    AdoptStoredState(doc, *scratch);
+    TransferStoredState(doc, std::move(*scratch));
     ForgetPreviousProject(doc);
     doc.Host().setMapShown(mapShown);
     if (doc.m_nMapImageSize > 0) {
@@ -815,6 +816,16 @@ std::vector<std::uint8_t> CPlotraDoc::EncodeWorkspace() const {
 }
 
 void EncodeWorkspaceInto(const CPlotraDoc& doc, ByteWriter& out) { Encoder(doc, out).Run(); }
+
+std::unique_ptr<CPlotraDoc> CopyProjectForJob(const CPlotraDoc& doc) {
+    auto copy = std::make_unique<CPlotraDoc>();
+    TransferStoredState(*copy, doc);
+    copy->m_strWorkspacePath = doc.m_strWorkspacePath;
+    copy->m_strProjectionPath = doc.m_strProjectionPath;
+    copy->m_bShowNoGps = doc.m_bShowNoGps;
+    copy->m_bShowLonLat = doc.m_bShowLonLat;
+    return copy;
+}
 
 } // namespace plotra
 

@@ -32,14 +32,24 @@ QImage ApCoverageImage(const CAPInfo& ap) {
     return ColoursToImage(ap.m_aCoverageBitmap, ap.m_nApGridCols, ap.m_nApGridRows);
 }
 
-QImage CombinedCoverageImage(const CPlotraDoc& doc, int graphType) {
+QImage CombinedCoverageImage(const CPlotraDoc& doc, int graphType, PaletteKind palette) {
     int index = CPlotraDoc::kApCount;
     if (graphType == 1)
         index = doc.m_bCoverageOverlay ? CPlotraDoc::kPowerMixed : CPlotraDoc::kPowerDominant;
     else if (graphType == 2)
         index = doc.m_bCoverageOverlay ? CPlotraDoc::kSnrMixed : CPlotraDoc::kSnrDominant;
-    return ColoursToImage(doc.m_aCoveragePictures[static_cast<std::size_t>(index)], doc.m_nGridCols,
-                          doc.m_nGridRows);
+    const auto& colours = doc.m_aCoveragePictures[static_cast<std::size_t>(index)];
+    if (index != CPlotraDoc::kApCount || palette == PaletteKind::Classic)
+        return ColoursToImage(colours, doc.m_nGridCols, doc.m_nGridRows);
+    // The count picture holds the classic level colours; a handful of distinct values, so map them
+    // through a small table rather than searching per pixel.
+    std::vector<COLORREF> recoloured(colours.size());
+    COLORREF lastIn = 0xFFFFFFFF, lastOut = 0;
+    for (std::size_t i = 0; i < colours.size(); ++i) {
+        if (colours[i] != lastIn) lastIn = colours[i], lastOut = InPalette(palette, lastIn);
+        recoloured[i] = lastOut;
+    }
+    return ColoursToImage(recoloured, doc.m_nGridCols, doc.m_nGridRows);
 }
 
 } // namespace plotra

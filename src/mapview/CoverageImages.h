@@ -2,6 +2,7 @@
 /// \brief Coverage pictures as images. The core keeps them as colour arrays (0x00BBGGRR, row by row
 /// from the top); drawing needs QImages of the same pixels.
 
+#include "model/Palette.h"
 #include "model/Records.h"
 
 #include <QImage>
@@ -26,7 +27,7 @@ QImage ApCoverageImage(const CAPInfo& ap);
 
 /// The combined coverage picture for a graph type: 1 power and 2 SNR (in the mixed colour when
 /// m_bCoverageOverlay is set, else the dominant colour), 3 the number of APs. Null when missing.
-QImage CombinedCoverageImage(const CPlotraDoc& doc, int graphType);
+QImage CombinedCoverageImage(const CPlotraDoc& doc, int graphType, PaletteKind palette = PaletteKind::Classic);
 
 /// 0x00BBGGRR to a QColor.
 QColor ToQColor(COLORREF c);

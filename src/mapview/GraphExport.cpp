@@ -121,6 +121,7 @@ bool ExportGraphImage(CPlotraDoc& doc, const GraphImageOptions& options, UserPro
     ViewState view;
     view.m_bShowMap = options.showMap && doc.m_bMapLoaded != 0;
     view.m_bShowDirections = options.compass;
+    view.m_palette = options.palette;
     doc.Host().setMapShown(view.m_bShowMap);
     view.FitInWindow(doc, options.width, options.height);
     const QImage picture = RenderGraph(doc, view, options.width, options.height);
@@ -139,7 +140,7 @@ bool ExportGraphImage(CPlotraDoc& doc, const GraphImageOptions& options, UserPro
 }
 
 bool ExportKml(CPlotraDoc& doc, const std::string& kmlPath, int width, int height,
-               const std::optional<std::tm>& localTime, UserPrompts& prompts) {
+               const std::optional<std::tm>& localTime, UserPrompts& prompts, PaletteKind palette) {
     EnsureRenderApplication();
     if (!KmlPathsFor(kmlPath)) {
         prompts.message(kKmlNameMessage, kKmlCaption, PromptIcon::Stop);
@@ -152,6 +153,7 @@ bool ExportKml(CPlotraDoc& doc, const std::string& kmlPath, int width, int heigh
     // The overlay is laid over the display frame, so it must show exactly the frame: no map, fitted.
     ViewState view;
     view.m_bShowMap = false;
+    view.m_palette = palette;
     doc.Host().setMapShown(false);
     view.FitInWindow(doc, width, height);
     const QImage picture = RenderGraph(doc, view, width, height);

@@ -2,6 +2,8 @@
 /// \brief The graph as files and on paper: the bitmap save, the command-line exports of the graph
 /// image and of the KML overlay, and the placement of the picture on a printed page.
 
+#include "model/Palette.h"
+
 #include <QImage>
 #include <QRect>
 
@@ -44,6 +46,7 @@ struct GraphImageOptions {
     int width = 800, height = 500;
     bool showMap = true; ///< the graph window's map toggle (only with a map loaded)
     bool compass = false;
+    PaletteKind palette = PaletteKind::Classic;
 };
 
 /// Renders the graph with the document's display settings as the graph window would after "Fit in
@@ -57,6 +60,7 @@ bool ExportGraphImage(CPlotraDoc& doc, const GraphImageOptions& options, UserPro
 /// overlay then covers exactly the display frame) and writes the KML overlay with \p localTime as
 /// the description's time. Failures are reported through \p prompts.
 bool ExportKml(CPlotraDoc& doc, const std::string& kmlPath, int width, int height,
-               const std::optional<std::tm>& localTime, UserPrompts& prompts);
+               const std::optional<std::tm>& localTime, UserPrompts& prompts,
+               PaletteKind palette = PaletteKind::Classic);
 
 } // namespace plotra

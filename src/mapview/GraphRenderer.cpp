@@ -64,15 +64,18 @@ void SelectSolid(QPainter& painter, const QColor& colour, int penWidth) {
 // Walks level records: each names how many of the following items belong to it and their colour.
 // Counts beyond the items that exist are cut short.
 template <class Item, class Fn>
-void ForEachLevel(const std::vector<CData_Pos>& levels, const std::vector<Item>& items, Fn&& fn) {
+void ForEachLevel(const std::vector<CData_Pos>& levels, const std::vector<Item>& items, PaletteKind palette,
+                  Fn&& fn) {
     std::size_t next = 0;
     for (const CData_Pos& level : levels) {
         if (next >= items.size()) break;
         if (level.m_nCount <= 0) continue;
         const std::size_t count =
             std::min<std::size_t>(static_cast<std::size_t>(level.m_nCount), items.size() - next);
-        const QColor colour(std::clamp(level.m_nRed, 0, 255), std::clamp(level.m_nGreen, 0, 255),
-                            std::clamp(level.m_nBlue, 0, 255));
+        const COLORREF stored = Rgb(std::clamp(level.m_nRed, 0, 255), std::clamp(level.m_nGreen, 0, 255),
+                                    std::clamp(level.m_nBlue, 0, 255));
+        const COLORREF drawn = InPalette(palette, stored);
+        const QColor colour(RedOf(drawn), GreenOf(drawn), BlueOf(drawn));
         fn(items.data() + next, count, colour);
         next += count;
     }
@@ -140,7 +143,7 @@ struct Paint {
     }
 
     void CombinedCoverage() {
-        const QImage picture = CombinedCoverageImage(doc, layers.graphType);
+        const QImage picture = CombinedCoverageImage(doc, layers.graphType, layers.palette);
         if (picture.isNull()) return;
         const int left = m.Px(doc.m_dGridOriginX), right = m.Px(doc.m_dGridOriginX + doc.m_dGridSpanX);
         const int top = m.Py(doc.m_dGridOriginY + doc.m_dGridSpanY), bottom = m.Py(doc.m_dGridOriginY);
@@ -188,7 +191,7 @@ struct Paint {
     }
 
     void MultiAreas(const ContourLayerSet& set) {
-        ForEachLevel(set.m_aAreaLevels, set.m_aLevelAreas,
+        ForEachLevel(set.m_aAreaLevels, set.m_aLevelAreas, layers.palette,
                      [&](const CData_Area* pieces, std::size_t n, const QColor& colour) {
                          FillContourPieces(composition, m, pieces, n, colour);
                      });
@@ -251,7 +254,7 @@ struct Paint {
 
     void MultiLines(QPainter& tp, const ContourLayerSet& set) {
         tp.save();
-        ForEachLevel(set.m_aLineLevels, set.m_aLines,
+        ForEachLevel(set.m_aLineLevels, set.m_aLines, layers.palette,
                      [&](const CData_Contour* segments, std::size_t n, const QColor& colour) {
                          DrawSegments(tp, m, segments, n, colour);
                      });
@@ -279,6 +282,7 @@ GraphLayers ScreenLayers(const CPlotraDoc& doc, const ViewState& view) {
     l.yGrid = doc.m_bYGrid != 0;
     l.legend = doc.m_bShowLegend != 0;
     l.compass = view.m_bShowDirections;
+    l.palette = view.m_palette;
     if (view.m_nDraggedAP >= 0 && static_cast<std::size_t>(view.m_nDraggedAP) < doc.m_aAPs.size()) {
         // The carried AP is off the map, and so is every overlay: the drop switches the combined ones
         // off and refits the AP's own, while a drag that is given up leaves them as they were.
@@ -379,7 +383,7 @@ QImage Compose(const CPlotraDoc& doc, const VisibleFrame& frame, const GraphLaye
     }
     if (layers.legend) {
         Legend legend;
-        legend.Refresh(doc);
+        legend.Refresh(doc, layers.palette);
         const QSize size = legend.GetSize(&paint.target);
         if (size.width() > 0 && size.height() > 0)
             legend.Draw(tp, QRect(width - size.width(), 0, size.width(), size.height()));
@@ -433,6 +437,7 @@ QImage RenderReportPicture(const CPlotraDoc& doc, int graphType, const ReportSwi
     l.axes = true;
     l.xGrid = l.yGrid = true;
     l.markersBeforePath = true;
+    l.palette = switches.palette;
     return ComposeGraph(doc, WholeFrame(*frame), l, kReportPictureWidth, kReportPictureHeight);
 }
 

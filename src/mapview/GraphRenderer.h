@@ -35,6 +35,7 @@ struct GraphLayers {
     bool compass = false;
     bool markersBeforePath = false; ///< the report draws the markers under the path
     int hiddenAp = -1;              ///< an AP left out (marker and own overlays): the one the mouse carries
+    PaletteKind palette = PaletteKind::Classic; ///< contour, count picture and legend colours
 };
 
 /// Largest picture side the renderer draws (three surfaces of this size are in memory at once).
@@ -71,6 +72,7 @@ struct ReportSwitches {
     bool path = false;
     bool last = false;
     bool perAp = false; ///< the coverage of every AP on its own, also when a combined coverage exists
+    PaletteKind palette = PaletteKind::Classic;
 };
 
 inline constexpr int kReportPictureWidth = 800;

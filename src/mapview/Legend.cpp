@@ -46,7 +46,7 @@ Legend::Legend() {
     m_font.setPointSize(8);
 }
 
-void Legend::Refresh(const CPlotraDoc& doc) {
+void Legend::Refresh(const CPlotraDoc& doc, PaletteKind palette) {
     m_aFileColor = doc.m_aFileColor;
     m_aFiles = doc.m_aFiles;
     m_bShowPath = doc.m_bShowPath;
@@ -56,7 +56,7 @@ void Legend::Refresh(const CPlotraDoc& doc) {
     // Contour level k is drawn in palette entry k. The power and SNR rows list the top band first,
     // so they take the palette backwards; the count rows run upward from N=1 and take it in order.
     for (std::size_t i = 0; i < m_aLevelColour.size(); ++i)
-        m_aLevelColour[i] = doc.m_crPalette[m_nGraph == 2 ? i : 9 - i];
+        m_aLevelColour[i] = InPalette(palette, doc.m_crPalette[m_nGraph == 2 ? i : 9 - i]);
     m_byAlpha = static_cast<std::uint8_t>(std::clamp(doc.m_nAlpha, 0, 255));
     switch (doc.m_nGraphType) {
     case 1:

@@ -4,6 +4,7 @@
 /// by Refresh, measured by GetSize and drawn into any rectangle of any painter by Draw, so that the
 /// graph window and the kept graph picture show the same legend.
 
+#include "model/Palette.h"
 #include "model/Records.h"
 
 #include <QFont>
@@ -28,7 +29,7 @@ class Legend {
 
     std::vector<COLORREF> m_aFileColor;
     std::vector<CDataFile> m_aFiles;
-    /// Colour of each level row: the document's palette in reverse order for power and SNR (top band
+    /// Colour of each level row: the level colours in reverse order for power and SNR (top band
     /// first), in order for the number of APs (N=1 first).
     std::array<COLORREF, 10> m_aLevelColour{};
     int m_bShowPath = 0;
@@ -41,7 +42,7 @@ class Legend {
 
     /// Copies what the legend shows from the document. The range is that of the graph type; while the
     /// single contour is shown it is the contour range control's two thumbs.
-    void Refresh(const CPlotraDoc& doc);
+    void Refresh(const CPlotraDoc& doc, PaletteKind palette = PaletteKind::Classic);
     /// The size that holds every row Draw writes: the path rows, the level block and the threshold
     /// block, as wide as their widest text (file names, titles, labels) plus a margin; 0 x 0 when
     /// nothing is shown. Measured for \p device.

@@ -66,4 +66,17 @@ COLORREF PaletteColour(PaletteKind kind, double level) {
     return kClassic[std::min<std::size_t>(9, static_cast<std::size_t>(l * 10.0))];
 }
 
+COLORREF PaletteLevelColour(PaletteKind kind, int k) {
+    const int level = std::clamp(k, 0, 9);
+    if (kind == PaletteKind::Classic) return kClassic[static_cast<std::size_t>(level)];
+    return PaletteColour(kind, level / 9.0);
+}
+
+COLORREF InPalette(PaletteKind kind, COLORREF colour) {
+    if (kind == PaletteKind::Classic) return colour;
+    const auto* found = std::find(kClassic.begin(), kClassic.end(), colour & 0xFFFFFF);
+    if (found == kClassic.end()) return colour;
+    return PaletteLevelColour(kind, static_cast<int>(found - kClassic.begin()));
+}
+
 } // namespace plotra

@@ -21,4 +21,13 @@ const char* PaletteName(PaletteKind kind);
 /// top band includes 1). Viridis and cividis: linear interpolation between their published anchors.
 COLORREF PaletteColour(PaletteKind kind, double level);
 
+/// The colour of contour level \p k (0 weakest .. 9 strongest; held to the ends): the classic colour
+/// k, or the scale at k/9 so that both ends of the scale are used.
+COLORREF PaletteLevelColour(PaletteKind kind, int k);
+
+/// A colour drawn as one of the ten classic level colours, in \p kind's scale; every other colour
+/// (AP colours, white, the count picture's ten-or-more colour) is returned as it is. Contours and the
+/// count picture are stored in the classic colours, so a different scale is a matter of drawing.
+COLORREF InPalette(PaletteKind kind, COLORREF colour);
+
 } // namespace plotra

@@ -4,6 +4,7 @@
 /// the two fit commands. Pure arithmetic so that the window, the exports and the tests share it.
 
 #include "model/Geometry.h"
+#include "model/Palette.h"
 
 #include <algorithm>
 #include <cmath>
@@ -88,6 +89,9 @@ class ViewState {
     /// The AP the mouse carries in the move mode (-1 when none): the picture leaves it out while the
     /// document keeps it where it was until the drop.
     int m_nDraggedAP = -1;
+    /// The colour scale of the contours, the count picture and the legend (a setting of the
+    /// program, not of the project).
+    PaletteKind m_palette = PaletteKind::Classic;
 
     /// Zoom limits of the zoom-out placement, in frame fractions (about 1.25^8 frame widths).
     static constexpr double kZoomOutLow = -2.4802;

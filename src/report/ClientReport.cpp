@@ -911,7 +911,7 @@ std::string ClientReportSite(const CPlotraDoc& doc) {
 }
 
 bool WriteClientReport(const CPlotraDoc& doc, const std::string& pdfPath, const ClientReportOptions& o,
-                       std::string* error) {
+                       std::string* error, Progress* progress) {
     const auto fail = [error](const std::string& why) {
         if (error) *error = why;
         return false;
@@ -941,14 +941,24 @@ bool WriteClientReport(const CPlotraDoc& doc, const std::string& pdfPath, const 
         for (std::size_t i = 0; i < doc.m_aAPs.size(); ++i)
             if (doc.m_aAPs[i].m_bSelected) w.m_ticked.push_back(static_cast<int>(i));
         const std::time_t when = o.clock ? o.clock() : std::time(nullptr);
-        w.Cover(when);
-        w.Summary(SummariseRequirement(doc, o.signalDbm, o.snrDb, o.targetShare));
-        w.CoverageFigures();
-        w.Channels(w.m_ticked);
-        for (std::size_t k = 0; k < w.m_ticked.size(); ++k)
+        // The steps in order, with the share of the work each takes for the progress bar.
+        const auto step = [progress](int percent) {
+            if (progress) progress->setPosition(percent);
+            return !progress || !progress->cancelRequested();
+        };
+        bool going = step(0);
+        if (going) w.Cover(when), going = step(10);
+        if (going) w.Summary(SummariseRequirement(doc, o.signalDbm, o.snrDb, o.targetShare)), going = step(25);
+        if (going) w.CoverageFigures(), going = step(50);
+        if (going) w.Channels(w.m_ticked), going = step(55);
+        const std::size_t aps = w.m_ticked.size();
+        for (std::size_t k = 0; going && k < aps; ++k) {
             w.ApSection(w.m_ticked[k], static_cast<int>(k + 1));
-        w.Methods();
-        if (!painter.end()) return fail("the PDF could not be finished");
+            going = step(55 + static_cast<int>(40 * (k + 1) / aps));
+        }
+        if (going) w.Methods(), going = step(100);
+        if (!painter.end() && going) return fail("the PDF could not be finished");
+        if (!going) return fail(kClientReportCancelled);
     }
     if (!device.Commit()) return fail("\"" + pdfPath + "\" could not be written");
     return true;

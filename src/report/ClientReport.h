@@ -7,6 +7,7 @@
 /// The PDF is written to a temporary file beside the target and renamed into place only when it is
 /// complete, so a failed export never leaves a partial file.
 
+#include "model/Interfaces.h"
 #include "model/Palette.h"
 
 #include <cstddef>
@@ -38,9 +39,13 @@ struct ClientReportOptions {
 std::string ClientReportSite(const CPlotraDoc& doc);
 
 /// Writes the report of \p doc to \p pdfPath. False, with the reason in \p error, when it could not
-/// be written; any file already at \p pdfPath is then left as it was.
+/// be written or \p progress asked for a cancel (the reason is then "cancelled"); any file already at
+/// \p pdfPath is then left as it was. Safe on a worker thread for a document no one else writes.
 bool WriteClientReport(const CPlotraDoc& doc, const std::string& pdfPath, const ClientReportOptions& options,
-                       std::string* error = nullptr);
+                       std::string* error = nullptr, Progress* progress = nullptr);
+
+/// The reason WriteClientReport gives for a cancelled report.
+inline constexpr const char* kClientReportCancelled = "cancelled";
 
 /// Splits \p text into lines no wider than \p maxWidth (as \p width measures) only between groups:
 /// words end after a space or ','; a word wider than the line is split further after ':' or '-' (the

@@ -26,6 +26,7 @@ int RenderedReportPictures::DrawReportPicture(const CPlotraDoc& doc, int graphTy
     switches.contourLevels = s.contourLevels;
     switches.path = s.path;
     switches.perAp = s.perAp;
+    switches.palette = s.palette;
     QImage picture = RenderReportPicture(doc, graphType, switches);
     if (picture.isNull()) return -1;
     m_pictures.push_back(std::move(picture));

@@ -140,11 +140,13 @@ ReportSnapshot TakeReportSnapshot(const CPlotraDoc& doc, const ReportOptions& op
         s.groups.push_back({g.m_strName, g.m_crColour});
     s.powerMin = doc.m_dPowerMin;
     s.powerMax = doc.m_dPowerMax;
-    s.levelColours.assign(doc.m_crPalette.begin(), doc.m_crPalette.end());
+    for (const COLORREF c : doc.m_crPalette)
+        s.levelColours.push_back(InPalette(options.palette, c));
 
     // The big pictures, in the order the page shows them.
     ReportPictureSwitches sw;
     sw.map = s.mapLoaded;
+    sw.palette = options.palette;
     if (options.walkPath) {
         ReportPictureSwitches path = sw;
         path.path = true;

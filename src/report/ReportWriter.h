@@ -10,6 +10,7 @@
 /// as a job while its window stays usable. The pictures come from a sink that the render layer
 /// provides, so the page itself is plain text and can be checked against goldens.
 
+#include "model/Palette.h"
 #include "model/PlotraDoc.h"
 
 #include <string>
@@ -25,6 +26,7 @@ struct ReportPictureSwitches {
     bool path = false;
     /// The coverage of every AP on its own, also when a combined coverage exists.
     bool perAp = false;
+    PaletteKind palette = PaletteKind::Classic;
 };
 
 /// \brief Where the report's pictures come from.
@@ -58,6 +60,7 @@ struct ReportOptions {
     bool selectedApsOnly = false;   ///< the answer to "Show Selected APs Only?"
     std::string reportTime;         ///< the report date as ctime text; empty takes the current time
     std::string resourceDir;        ///< folder holding report.css and projector.bmp
+    PaletteKind palette = PaletteKind::Classic; ///< colours of the contour pictures and their legend
 };
 
 /// \brief One survey file as the report lists it.

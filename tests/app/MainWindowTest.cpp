@@ -33,6 +33,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTest>
@@ -101,10 +102,10 @@ TEST_F(MainWindowTest, MenusToolbarAndStatusBarAreTheProgramsOwn) {
     }
     EXPECT_EQ(titles, (std::vector<std::string>{"&File", "&View", "&Tools", "&Window", "&Help"}));
     ASSERT_EQ(menus.size(), 5u);
-    EXPECT_EQ(Items(menus[0]), (std::vector<std::string>{"57600", "57601", "57603", "57604", "32830", "-",
+    EXPECT_EQ(Items(menus[0]), (std::vector<std::string>{"57600", "57601", "32845", "57603", "57604", "32830", "-",
                                                          "32798", "32808", "32831", "-", "57607", "57609",
                                                          "57606", "-", "57616", "-", "57665"}));
-    EXPECT_EQ(Items(menus[1]), (std::vector<std::string>{"59392", "59393"}));
+    EXPECT_EQ(Items(menus[1]), (std::vector<std::string>{"59392", "59393", "-", "colourScale"}));
     // Every toolbar button's command, in the toolbar's order and groups, is the same action.
     EXPECT_EQ(Items(menus[2]),
               (std::vector<std::string>{"32774", "32813", "32794", "32812", "32797", "32804", "-", "32814",
@@ -120,6 +121,7 @@ TEST_F(MainWindowTest, MenusToolbarAndStatusBarAreTheProgramsOwn) {
                                               {57601, "&Open Existing Project \tCtrl+O"},
                                               {57603, "&Save Project\tCtrl+S"},
                                               {57604, "Save Project &As..."},
+                                              {32845, "Load &Floor Plan…"},
                                               {32798, "Save Graph Image..."},
                                               {32808, "Save &Table As..."},
                                               {57607, "&Print...\tCtrl+P"},
@@ -714,9 +716,55 @@ TEST_F(MainWindowTest, FileMenuExportsTheClientReportAsAPdf) {
     w.action(kCmdClientReport)->trigger();
     ASSERT_FALSE(prompts.choosers.empty());
     EXPECT_EQ(prompts.choosers.back().defaultExtension, "pdf");
-    EXPECT_EQ(prompts.Messages(),
-              std::vector<std::string>{"Client Report: The client report was written to " + pdf + "."});
+    // The PDF is the session's job, written from a copy of the project: the window is free and the
+    // document takes no edit until the job has ended.
+    ASSERT_TRUE(session.jobRunning());
+    const auto ticks = [&] {
+        std::vector<int> on;
+        for (const CAPInfo& ap : session.doc().m_aAPs) on.push_back(ap.m_bSelected);
+        return on;
+    };
+    const std::vector<int> before = ticks();
+    session.doc().SetTickedAps({static_cast<int>(before.size()) - 1});
+    EXPECT_EQ(ticks(), before);
+    ASSERT_TRUE(WaitUntil([&] { return !session.jobRunning(); }, 60000));
+    EXPECT_EQ(prompts.Messages().back(), "Client Report: The client report was written to " + pdf + ".");
     EXPECT_TRUE(ReadWholeFile(pdf).bytes.size() > 1000);
+}
+
+TEST_F(MainWindowTest, TheColourScaleIsAViewChoiceKeptInTheSettings) {
+    CMainFrame& w = Frame();
+    const int scale[] = {kCmdPaletteClassic, kCmdPaletteViridis, kCmdPaletteCividis};
+    const auto checked = [&] {
+        std::vector<bool> on;
+        for (int id : scale) on.push_back(w.action(id)->isChecked());
+        return on;
+    };
+    w.refreshCommands();
+    EXPECT_EQ(checked(), (std::vector<bool>{true, false, false}));
+    EXPECT_EQ(w.action(kCmdPaletteViridis)->text(), "&Viridis (colour-blind safe)");
+    EXPECT_EQ(session.palette(), PaletteKind::Classic);
+
+    // Chosen with a project loaded: the window draws it, the project is not modified by it.
+    LoadProcessedTiny(session.doc());
+    session.doc().Saved();
+    w.action(kCmdPaletteCividis)->trigger();
+    EXPECT_EQ(checked(), (std::vector<bool>{false, false, true}));
+    EXPECT_EQ(session.palette(), PaletteKind::Cividis);
+    EXPECT_EQ(session.view().m_palette, PaletteKind::Cividis);
+    EXPECT_FALSE(session.doc().IsModified());
+    EXPECT_EQ(QSettings("Norlit Systems", "Plotra").value("Settings/Palette").toString(), "cividis");
+
+    // The next window starts with it; a hand-edited value falls back to the classic colours.
+    frame.reset();
+    GuiSession next;
+    next.setPrompts(&prompts);
+    CMainFrame again(next, nullptr, factories);
+    EXPECT_EQ(next.palette(), PaletteKind::Cividis);
+    QSettings("Norlit Systems", "Plotra").setValue("Settings/Palette", "rainbow");
+    GuiSession third;
+    CMainFrame last(third, nullptr, factories);
+    EXPECT_EQ(third.palette(), PaletteKind::Classic);
 }
 
 #include "MainWindowTest.moc"

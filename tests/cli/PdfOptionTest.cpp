@@ -49,3 +49,32 @@ TEST(CliPdf, WritesTheReportAndRefusesBadOptionsAndMissingFolders) {
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_TRUE(std::filesystem::exists(dir.File("again.pdf")));
 }
+
+// --palette colours the bitmap and the HTML report's pictures, but the saved project is the same
+// bytes whatever the scale: the choice is the user's, not the project's.
+TEST(CliPdf, PaletteColoursThePicturesButNotTheWorkspace) {
+    TempDir dir;
+    const std::string s = std::string(PLOTRA_SOURCE_DIR) + "/samples/";
+    const std::string demo =
+        "analyze " + s + "demo1.hsd " + s + "demo2.hsd --map " + s + "demo.hpf --graph count --alpha 255 ";
+    for (const std::string scale : {"classic", "cividis"}) {
+        const CliResult r = RunPlotraCli(demo + "--palette " + scale + " --image " + dir.File(scale + ".bmp") +
+                                         " --workspace " + dir.File(scale + ".hws") + " --report " +
+                                         dir.File(scale + ".html") + " --report-sections count");
+        ASSERT_EQ(r.status, 0) << r.err;
+    }
+    EXPECT_EQ(Slurp(dir.File("classic.hws")), Slurp(dir.File("cividis.hws")));
+    const std::string classic = Slurp(dir.File("classic.bmp")), cividis = Slurp(dir.File("cividis.bmp"));
+    ASSERT_EQ(classic.size(), cividis.size());
+    EXPECT_NE(classic, cividis);
+    // The count picture's lowest level: classic red, cividis dark blue (rows are stored B, G, R).
+    const auto pixels = [](const std::string& bmp, const std::string& bgr) {
+        std::size_t n = 0;
+        for (std::size_t i = 54; i + 3 <= bmp.size(); i += 3) n += bmp.compare(i, 3, bgr) == 0;
+        return n;
+    };
+    const std::string red("\x00\x00\xff", 3), cividisLow("\x4e\x22\x00", 3);
+    EXPECT_GT(pixels(classic, red), 100u);
+    EXPECT_EQ(pixels(cividis, red), 0u);
+    EXPECT_GT(pixels(cividis, cividisLow), 100u);
+}

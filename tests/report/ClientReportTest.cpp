@@ -6,6 +6,7 @@
 #include "analysis/Requirement.h"
 #include "files/FileIo.h"
 #include "files/NewProject.h"
+#include "files/Workspace.h"
 #include "model/Palette.h"
 #include "model/PlotraDoc.h"
 #include "support/DocFixtures.h"
@@ -15,6 +16,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <regex>
 #include <span>
 #include <sstream>
@@ -276,4 +278,38 @@ TEST(Palette, SpecBandsAndPublishedScaleAnchors) {
     }
     EXPECT_EQ(ParsePalette("classic"), PaletteKind::Classic);
     EXPECT_FALSE(ParsePalette("jet"));
+}
+
+// A cancel between the steps (as the window's progress dialog asks) leaves nothing on disk and
+// whatever file was there before as it was.
+TEST(ClientReport, ACancelledReportLeavesTheTargetAsItWas) {
+    CPlotraDoc doc;
+    ASSERT_TRUE(LoadDemoProject(doc, true));
+    TempDir dir;
+    const std::string pdf = dir.File("client.pdf");
+    std::ofstream(pdf) << "the previous report";
+    Progress cancelled;
+    cancelled.requestCancel();
+    std::string why;
+    EXPECT_FALSE(WriteClientReport(doc, pdf, ClientReportOptions{}, &why, &cancelled));
+    EXPECT_EQ(why, kClientReportCancelled);
+    EXPECT_EQ(Slurp(pdf), "the previous report");
+    std::size_t entries = 0;
+    for (const auto& e : std::filesystem::directory_iterator(dir.Path())) entries += (void(e), 1);
+    EXPECT_EQ(entries, 1u);
+
+    // The copy a job writes from gives the same report as the live project.
+    const std::unique_ptr<CPlotraDoc> copy = CopyProjectForJob(doc);
+    ClientReportOptions fixed;
+    fixed.clock = [] { return std::time_t(1796000000); };
+    ASSERT_TRUE(WriteClientReport(doc, dir.File("live.pdf"), fixed, &why)) << why;
+    ASSERT_TRUE(WriteClientReport(*copy, dir.File("copy.pdf"), fixed, &why)) << why;
+    // The same project, byte for byte as saved, but for the window's map toggle: a copy has no window.
+    const std::vector<std::uint8_t> a = copy->EncodeWorkspace(), b = doc.EncodeWorkspace();
+    ASSERT_EQ(a.size(), b.size());
+    std::vector<std::size_t> differ;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (a[i] != b[i]) differ.push_back(i);
+    EXPECT_LE(differ.size(), 1u) << differ.front();
+    EXPECT_EQ(std::filesystem::file_size(dir.File("live.pdf")), std::filesystem::file_size(dir.File("copy.pdf")));
 }

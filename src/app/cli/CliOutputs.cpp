@@ -199,12 +199,13 @@ bool WriteOutputs(CPlotraDoc& doc, const OutputOptions& o, CliPrompts& prompts, 
         image.height = o.height;
         image.showMap = !o.display.noMap && doc.m_bMapLoaded;
         image.compass = o.display.compass;
+        image.palette = o.pdfOptions.palette;
         std::string path;
         if (ExportGraphImage(doc, image, prompts, &path)) written.push_back(path);
         else ok = false;
     }
     if (!o.kml.empty()) {
-        if (ExportKml(doc, o.kml, o.width, o.height, LocalTimeNow(), prompts)) written.push_back(o.kml);
+        if (ExportKml(doc, o.kml, o.width, o.height, LocalTimeNow(), prompts, o.pdfOptions.palette)) written.push_back(o.kml);
         else ok = false;
     }
     if (!o.table.empty()) {
@@ -222,6 +223,7 @@ bool WriteOutputs(CPlotraDoc& doc, const OutputOptions& o, CliPrompts& prompts, 
         report.countContours = has("count");
         report.selectedFilesOnly = report.selectedApsOnly = o.selectedOnly;
         report.resourceDir = ResourceDir();
+        report.palette = o.pdfOptions.palette;
         RenderedReportPictures pictures;
         if (doc.m_aAPs.empty()) {
             prompts.message("The project has no access point: no report was written.", "Report", PromptIcon::Stop);

@@ -48,7 +48,7 @@ struct OutputOptions {
     bool selectedOnly = false;
     std::string table;
     std::string pdf;                     ///< the client report
-    ClientReportOptions pdfOptions;
+    ClientReportOptions pdfOptions; ///< its palette is every picture's (--palette)
     char delimiter = '\t';
     bool headings = true, quotes = true;
 

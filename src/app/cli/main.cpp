@@ -30,8 +30,10 @@ const char kUsage[] =
     "           --report OUT.html [--report-sections files,aps,path,coverage,signal,count] [--selected-only]\n"
     "           --table OUT.txt [--delimiter tab|comma|space|C] [--no-headings] [--no-quotes]\n"
     "           --pdf OUT.pdf [--requirement signal=-67,snr=25] [--title TEXT] [--customer TEXT]\n"
-    "                 [--surveyor TEXT] [--paper a4|letter] [--palette classic|viridis|cividis]\n"
+    "                 [--surveyor TEXT] [--paper a4|letter]\n"
     "                 (the client report: requirement met over 95 % of the covered area)\n"
+    "           --palette classic|viridis|cividis  the colour scale of every picture's contours,\n"
+    "                 number of APs and legend (viridis and cividis read with colour-blindness)\n"
     "  plotra-cli reliability WORKSPACE.hws (--ap MAC | --group) --threshold DBM\n"
     "             (--radius R | --probability P) [--json]\n"
     "      Cell and boundary reliability for a radius (display units), or the radius for a\n"
@@ -47,9 +49,21 @@ const char kUsage[] =
     "      placed by three or more control points (pixel column and row from the top-left corner of\n"
     "      the picture, latitude and longitude in degrees). Pictures above N pixels (or the map size\n"
     "      limit) are reduced. Prints the size, coordinate system and residuals. See docs/maps.md.\n"
-    "  plotra-cli simulate SCENARIO OUTDIR [--seed N]\n"
-    "      Write synthetic survey files, a map (SCENARIO.hpf) and truth.json.\n"
+    "  plotra-cli simulate SCENARIO OUTDIR [--seed N] [--recordings]\n"
+    "      Write synthetic survey files, a map (SCENARIO.hpf) and truth.json; --recordings also\n"
+    "      writes what a capture of each walk would have recorded (NAME.scans, NAME.gps.json).\n"
     "      Scenarios: demo, city, tiny, single.\n"
+    "  plotra-cli capture OUT.hsd [--interface IF] [--gpsd HOST:PORT] [--duration S]\n"
+    "             [--scan-interval S] [--max-age MS] [--noise-floor DBM] [--record-scans FILE]\n"
+    "  plotra-cli capture OUT.hsd --replay-scans FILE (--replay-gps FILE | --gpsd HOST:PORT) [--realtime]\n"
+    "      Write a survey file while walking: Wi-Fi scans of the adapter (nl80211, no root needed)\n"
+    "      placed by gpsd's fixes (default localhost:2947), one point per scan, each on disk before\n"
+    "      the next scan. A scan without a fix within 2 s is not written. Entries older than\n"
+    "      --max-age (default 5000 ms) are left out; channels without a noise figure get the\n"
+    "      --noise-floor (default -95 dBm). --record-scans keeps the adapter's messages for a replay;\n"
+    "      --replay-scans and --replay-gps replay recordings, as fast as possible or at their pace\n"
+    "      (--realtime). A status line shows the fix, satellites, scan rate, points and APs heard.\n"
+    "      Ctrl+C stops and keeps the file. See docs/capture.md.\n"
     "  plotra-cli import-wigle IN.csv... OUT.hsd [--noise DBM]\n"
     "      Convert WiGLE CSV wardriving logs (appended in order) into one survey data file.\n"
     "      --noise sets the noise floor written for every channel (default -95 dBm).\n"
@@ -74,6 +88,7 @@ int main(int argc, char** argv) {
     }
     if (command == "info") return RunInfo(args);
     if (command == "simulate") return RunSimulate(args);
+    if (command == "capture") return RunCapture(args);
     if (command == "import-wigle") return RunImportWigle(args);
     if (command == "reliability") return RunReliability(args);
     if (command == "relocate") return RunRelocate(args);

@@ -130,6 +130,7 @@ CPlotraView::PictureKey CPlotraView::currentKey() const {
     k.compass = m_compass.cacheKey();
     k.kept = GraphPictureOf(d).cacheKey();
     k.dragged = v.m_nDraggedAP;
+    k.palette = v.m_palette;
     return k;
 }
 
@@ -157,7 +158,7 @@ void CPlotraView::placeLegend() {
     QSize size;
     if (drawn) {
         Legend legend;
-        legend.Refresh(d);
+        legend.Refresh(d, view().m_palette);
         size = legend.GetSize(&m_picture);
     }
     if (size.width() <= 0 || size.height() <= 0) {

@@ -119,6 +119,7 @@ class CPlotraView : public QAbstractScrollArea, public CommandTarget {
         qint64 compass = 0;
         qint64 kept = 0;  ///< the document's kept picture is still ours
         int dragged = -1; ///< the AP the mouse carries is left out
+        PaletteKind palette = PaletteKind::Classic;
         bool operator==(const PictureKey&) const = default;
     };
     PictureKey currentKey() const;

@@ -1,8 +1,10 @@
 #include "report/gui/ClientReportDialog.h"
 
 #include "app/GuiSession.h"
+#include "files/Workspace.h"
+#include "report/ClientReport.h"
+#include "report/gui/ReportJob.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
@@ -12,6 +14,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <memory>
 
 namespace plotra::gui {
 
@@ -70,7 +73,8 @@ ClientReportOptions ClientReportDialog::options() const {
     o.customer = m_customer->text().trimmed().toStdString();
     o.surveyor = m_surveyor->text().trimmed().toStdString();
     o.paper = m_paper->currentIndex() == 1 ? PaperSize::Letter : PaperSize::A4;
-    o.palette = ParsePalette(m_palette->currentData().toString().toStdString()).value_or(PaletteKind::Classic);
+    o.palette =
+        ParsePalette(m_palette->currentData().toString().toStdString()).value_or(PaletteKind::Classic);
     o.signalDbm = m_signal->value();
     o.snrDb = m_snr->value();
     o.targetShare = m_target->value() / 100.0;
@@ -79,7 +83,7 @@ ClientReportOptions ClientReportDialog::options() const {
 
 namespace {
 
-ClientReportOptions LoadSettings() {
+ClientReportOptions LoadSettings(PaletteKind windowPalette) {
     QSettings s;
     s.beginGroup(QStringLiteral("ClientReport"));
     ClientReportOptions o;
@@ -88,7 +92,7 @@ ClientReportOptions LoadSettings() {
     o.surveyor = s.value(QStringLiteral("surveyor")).toString().toStdString();
     ParsePaper(s.value(QStringLiteral("paper"), QStringLiteral("a4")).toString().toStdString(), o.paper);
     o.palette =
-        ParsePalette(s.value(QStringLiteral("palette")).toString().toStdString()).value_or(PaletteKind::Classic);
+        ParsePalette(s.value(QStringLiteral("palette")).toString().toStdString()).value_or(windowPalette);
     // Settings edited by hand are held to what the dialog can show.
     o.signalDbm = std::clamp(s.value(QStringLiteral("signal"), o.signalDbm).toDouble(), -150.0, 30.0);
     o.snrDb = std::clamp(s.value(QStringLiteral("snr"), o.snrDb).toDouble(), -50.0, 120.0);
@@ -116,7 +120,7 @@ void ExportClientReport(GuiSession& session, QWidget* parent) {
     CPlotraDoc& doc = session.doc();
     if (doc.m_aAPs.empty() || doc.RefuseWhileBusy()) return;
     ClientReportDialog dialog(parent);
-    dialog.setOptions(LoadSettings());
+    dialog.setOptions(LoadSettings(session.palette()));
     if (dialog.exec() != QDialog::Accepted) return;
     const ClientReportOptions options = dialog.options();
     SaveSettings(options);
@@ -131,17 +135,33 @@ void ExportClientReport(GuiSession& session, QWidget* parent) {
     const std::optional<std::string> path = doc.Prompts().chooseSaveFile(request);
     if (!path) return;
 
-    // The pictures read the live document, so the PDF is made here; it takes about a second.
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    std::string why;
-    const bool ok = WriteClientReport(doc, *path, options, &why);
-    QApplication::restoreOverrideCursor();
-    if (ok)
-        doc.Prompts().message("The client report was written to " + *path + ".", "Client Report",
-                              PromptIcon::Information);
-    else
-        doc.Prompts().message("Could not write the client report " + *path + ": " + why + ".",
-                              "Client Report", PromptIcon::Stop);
+    // The job writes from its own copy of the project: the window stays free while a large project's
+    // pictures and pages are drawn, and no edit can reach the document until the job has ended.
+    std::shared_ptr<const CPlotraDoc> project(CopyProjectForJob(doc));
+    const std::string pdf = *path;
+    auto why = std::make_shared<std::string>(); // written by the job, read once it has ended
+    StartReportJob(
+        session,
+        [project, pdf, options, why](Progress& progress) {
+            progress.setText("Writing the client report...");
+            progress.show();
+            if (WriteClientReport(*project, pdf, options, why.get(), &progress)) return ReportResult::Written;
+            return *why == kClientReportCancelled ? ReportResult::Cancelled : ReportResult::Failed;
+        },
+        [&session, pdf, why](const std::optional<ReportResult>& result, const std::string& failure) {
+            UserPrompts& prompts = session.doc().Prompts();
+            if (!result)
+                prompts.message(failure, "Client Report", PromptIcon::Stop);
+            else if (*result == ReportResult::Written)
+                prompts.message("The client report was written to " + pdf + ".", "Client Report",
+                                PromptIcon::Information);
+            else if (*result == ReportResult::Cancelled)
+                prompts.message("The client report was cancelled. Nothing was written.", "Client Report",
+                                PromptIcon::Information);
+            else
+                prompts.message("Could not write the client report " + pdf + ": " + *why + ".",
+                                "Client Report", PromptIcon::Stop);
+        });
 }
 
 } // namespace plotra::gui

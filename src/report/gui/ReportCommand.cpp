@@ -3,19 +3,15 @@
 #include "files/ResourceDir.h"
 
 #include "app/GuiSession.h"
-#include "model/Job.h"
-#include "panel/ProgressDialog.h"
 #include "report/ReportPictures.h"
 #include "report/ReportWriter.h"
 #include "report/gui/DialogHtmlRpt.h"
 #include "report/gui/HtmlrptApnotes.h"
 #include "report/gui/ReportFileNotes.h"
+#include "report/gui/ReportJob.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
-#include <QMetaObject>
-#include <QPointer>
-#include <QPushButton>
 #include <QUrl>
 
 #include <filesystem>
@@ -49,6 +45,13 @@ QString EditText(const std::string& notes) {
     return text;
 }
 
+/// The notes a dialog changed are one step of Edit > Undo, however many files or APs it lists.
+EditSubject NotesEdit() {
+    EditSubject subject("Notes");
+    subject.notes = true;
+    return subject;
+}
+
 /// The notes of the listed files, edited in "Input File Notes" and stored on OK. The files are
 /// listed as the page lists them: the ticked ones, then (when all are listed) the others.
 void EditFileNotes(CPlotraDoc& doc, bool selectedOnly, QWidget* parent) {
@@ -68,6 +71,7 @@ void EditFileNotes(CPlotraDoc& doc, bool selectedOnly, QWidget* parent) {
     CReportFileNotes dialog(parent);
     dialog.setEntries(std::move(entries));
     if (dialog.exec() != QDialog::Accepted) return;
+    const CPlotraDoc::UndoableEdit edit(doc, NotesEdit());
     for (std::size_t k = 0; k < listed.size(); ++k) {
         const QString& notes = dialog.entries()[k].notes;
         const auto file = static_cast<std::size_t>(listed[k]);
@@ -100,6 +104,7 @@ void EditApNotes(CPlotraDoc& doc, QWidget* parent) {
                                                   : QStringLiteral("Antenna Height(Ft)"));
     dialog.setEntries(std::move(entries));
     if (dialog.exec() != QDialog::Accepted) return;
+    const CPlotraDoc::UndoableEdit edit(doc, NotesEdit());
     for (std::size_t k = 0; k < listed.size(); ++k) {
         const CHtmlrptApnotes::Entry& e = dialog.entries()[k];
         const CApFile old = notesOf(listed[k]);
@@ -116,98 +121,6 @@ void EditApNotes(CPlotraDoc& doc, QWidget* parent) {
         if (changed) doc.SetApNotes(listed[k], n);
     }
 }
-
-/// The job's progress: reports reach the progress dialog through the event loop (the dialog may be
-/// gone by then), and the dialog's Cancel reaches the job through this object's cancel flag.
-class ForwardedProgress : public Progress {
-  public:
-    ForwardedProgress(QObject* context, ProgressDialog* dialog) : m_context(context), m_dialog(dialog) {}
-    void setPosition(int percent) override {
-        Post([percent](ProgressDialog& d) { d.setPosition(percent); });
-    }
-    void setText(const std::string& text) override {
-        const QString t = QString::fromStdString(text);
-        Post([t](ProgressDialog& d) { d.setText(t); });
-    }
-    void show() override {
-        Post([](ProgressDialog& d) { d.showCentred(); });
-    }
-    void hide() override {
-        Post([](ProgressDialog& d) { d.hide(); });
-    }
-
-  private:
-    template <class F> void Post(F f) {
-        QMetaObject::invokeMethod(
-            m_context,
-            [this, f] {
-                if (!m_dialog) return;
-                if (m_dialog->cancelRequested()) requestCancel();
-                f(*m_dialog);
-            },
-            Qt::QueuedConnection);
-    }
-    QObject* m_context;
-    QPointer<ProgressDialog> m_dialog; ///< read on the user-interface thread only
-};
-
-/// One report being written: the snapshot, the drawn pictures and the job that writes them. It
-/// belongs to the session; when it goes, it waits for its job, which never touches anything else.
-class ReportJobRunner : public QObject {
-  public:
-    ReportJobRunner(GuiSession& session, ReportSnapshot snapshot,
-                    std::unique_ptr<RenderedReportPictures> pictures, std::string path)
-        : QObject(&session), m_session(session), m_snapshot(std::move(snapshot)),
-          m_pictures(std::move(pictures)), m_path(std::move(path)),
-          m_progress(this, &session.progressDialog()) {}
-
-    ~ReportJobRunner() override {
-        m_progress.requestCancel();
-        m_job.reset();
-    }
-
-    void Start() {
-        m_session.doc().SetJobRunning(true);
-        m_session.progress().clearCancel();
-        // Cancel stops the job between its steps; the page is then not written.
-        connect(m_session.progressDialog().cancelButton(), &QAbstractButton::clicked, this,
-                [this] { m_progress.requestCancel(); });
-        m_job = std::make_unique<Job<ReportResult>>(
-            [this] { return WriteReportPage(m_snapshot, m_path, *m_pictures, m_progress); },
-            [this] {
-                QMetaObject::invokeMethod(
-                    this, [this] { Finish(); }, Qt::QueuedConnection);
-            });
-        emit m_session.jobStarted();
-    }
-
-  private:
-    void Finish() {
-        std::string failure;
-        const std::optional<ReportResult> result = m_job->Take(&failure);
-        m_session.doc().SetJobRunning(false);
-        m_session.progressDialog().hide();
-        UserPrompts& prompts = m_session.doc().Prompts();
-        if (!result)
-            prompts.message(failure, "Report", PromptIcon::Stop);
-        else if (*result == ReportResult::Failed)
-            prompts.message("Error opening file " + m_path + ".", "File open error", PromptIcon::Stop);
-        else if (*result == ReportResult::Written)
-            OpenPage(m_path);
-        else
-            prompts.message("The report was cancelled. Nothing was written.", "Report",
-                            PromptIcon::Information);
-        emit m_session.jobFinished(result == ReportResult::Written);
-        deleteLater();
-    }
-
-    GuiSession& m_session;
-    const ReportSnapshot m_snapshot;
-    std::unique_ptr<RenderedReportPictures> m_pictures;
-    const std::string m_path;
-    ForwardedProgress m_progress;
-    std::unique_ptr<Job<ReportResult>> m_job;
-};
 
 } // namespace
 
@@ -250,12 +163,32 @@ void CreateReport(GuiSession& session, QWidget* parent) {
         EditApNotes(doc, parent);
     }
     options.resourceDir = ProgramResourceDir();
+    options.palette = session.palette();
 
     // The pictures are drawn here, from the live document; the job gets them with the snapshot.
     auto pictures = std::make_unique<RenderedReportPictures>();
     ReportSnapshot snapshot = TakeReportSnapshot(doc, options, *pictures);
-    auto* runner = new ReportJobRunner(session, std::move(snapshot), std::move(pictures), *path);
-    runner->Start();
+    // Shared by the work and the runner: a job's work is copied into its thread.
+    auto input = std::make_shared<std::pair<ReportSnapshot, std::unique_ptr<RenderedReportPictures>>>(
+        std::move(snapshot), std::move(pictures));
+    const std::string page = *path;
+    StartReportJob(
+        session,
+        [input, page](Progress& progress) {
+            return WriteReportPage(input->first, page, *input->second, progress);
+        },
+        [&session, page](const std::optional<ReportResult>& result, const std::string& failure) {
+            UserPrompts& prompts = session.doc().Prompts();
+            if (!result)
+                prompts.message(failure, "Report", PromptIcon::Stop);
+            else if (*result == ReportResult::Failed)
+                prompts.message("Error opening file " + page + ".", "File open error", PromptIcon::Stop);
+            else if (*result == ReportResult::Written)
+                OpenPage(page);
+            else
+                prompts.message("The report was cancelled. Nothing was written.", "Report",
+                                PromptIcon::Information);
+        });
 }
 
 } // namespace plotra::gui
