@@ -14,7 +14,7 @@ namespace plotra {
 
 namespace {
 constexpr std::size_t kTypeOffset = 12;
-constexpr std::size_t kTimeOffset = 13;
+constexpr std::size_t kTimeOffset = kSurveyTimeOffset;
 constexpr std::size_t kBodyOffsetOffset = 21;
 } // namespace
 
@@ -222,33 +222,39 @@ SurveyStats ComputeSurveyStats(std::span<const CDataPoint> points) { return Surv
 
 SurveyStats ComputeSurveyStats(const SurveyPoints& points) { return SurveyStatsOf(points); }
 
-std::vector<std::uint8_t> EncodeSurveyFile(const SurveyFileImage& image) {
-    const std::size_t P = std::max<std::size_t>(image.pointSize, CPointRecord::kSize);
-    const std::size_t A = std::max<std::size_t>(image.readingSize, CHssData::kSize);
-    ByteWriter w;
+void EncodeSurveyHeader(const SurveyFileImage& image, ByteWriter& w) {
     w.Zeros(4);
     w.U32(kSurveyMagic);
     w.Zeros(4);
     w.U8(image.fileType);
     w.I64(image.surveyTime);
     w.U32(static_cast<std::uint32_t>(kSurveyHeaderSize));
-    w.U32(static_cast<std::uint32_t>(P));
-    w.U32(static_cast<std::uint32_t>(A));
+    w.U32(static_cast<std::uint32_t>(std::max<std::size_t>(image.pointSize, CPointRecord::kSize)));
+    w.U32(static_cast<std::uint32_t>(std::max<std::size_t>(image.readingSize, CHssData::kSize)));
+}
+
+void EncodeSurveyRecord(const CDataPoint& r, std::size_t pointSize, std::size_t readingSize, ByteWriter& w) {
+    const std::size_t P = std::max<std::size_t>(pointSize, CPointRecord::kSize);
+    const std::size_t A = std::max<std::size_t>(readingSize, CHssData::kSize);
     std::uint8_t rec[CPointRecord::kSize];
     std::uint8_t reading[CHssData::kSize];
-    for (const auto& r : image.records) {
-        CPointRecord header = r.m_rec;
-        if (header.m_byKind == 0) header.m_wReadingCount = static_cast<std::uint16_t>(r.m_aReadings.size());
-        header.Serialize(rec);
-        w.Bytes(rec, sizeof rec);
-        w.Zeros(P - sizeof rec);
-        if (header.m_byKind != 0) continue;
-        for (const auto& d : r.m_aReadings) {
-            d.Serialize(reading);
-            w.Bytes(reading, sizeof reading);
-            w.Zeros(A - sizeof reading);
-        }
+    CPointRecord header = r.m_rec;
+    if (header.m_byKind == 0) header.m_wReadingCount = static_cast<std::uint16_t>(r.m_aReadings.size());
+    header.Serialize(rec);
+    w.Bytes(rec, sizeof rec);
+    w.Zeros(P - sizeof rec);
+    if (header.m_byKind != 0) return;
+    for (const auto& d : r.m_aReadings) {
+        d.Serialize(reading);
+        w.Bytes(reading, sizeof reading);
+        w.Zeros(A - sizeof reading);
     }
+}
+
+std::vector<std::uint8_t> EncodeSurveyFile(const SurveyFileImage& image) {
+    ByteWriter w;
+    EncodeSurveyHeader(image, w);
+    for (const auto& r : image.records) EncodeSurveyRecord(r, image.pointSize, image.readingSize, w);
     return std::move(w.Buffer());
 }
 

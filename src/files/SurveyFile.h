@@ -1,6 +1,7 @@
 #pragma once
 /// \brief Survey data files (.hsd): the receiver's record of points and AP readings.
 
+#include "model/Bytes.h"
 #include "model/Records.h"
 #include "model/SurveyPoints.h"
 
@@ -60,6 +61,16 @@ SurveyStats ComputeSurveyStats(const SurveyPoints& points);
 
 /// Encodes a survey file. Bytes beyond 61 of a record and beyond 41 of a reading are zero.
 std::vector<std::uint8_t> EncodeSurveyFile(const SurveyFileImage& image);
+
+/// Offset of the survey time in the fixed header (an int64), for writers that fix it up later.
+inline constexpr std::size_t kSurveyTimeOffset = 13;
+/// Appends the fixed header and the body header of \p image (its records are not written): a file
+/// that grows record by record starts with these bytes.
+void EncodeSurveyHeader(const SurveyFileImage& image, ByteWriter& out);
+/// Appends one record as a survey file of record sizes \p pointSize and \p readingSize stores it: a
+/// kind-0 record with its readings and their count, any other kind alone.
+void EncodeSurveyRecord(const CDataPoint& record, std::size_t pointSize, std::size_t readingSize,
+                        ByteWriter& out);
 
 /// Writes a survey file (atomically: an existing file survives a failed write).
 bool WriteSurveyFile(const std::string& path, const SurveyFileImage& image);

@@ -1,4 +1,5 @@
 #include "app/cli/CliSupport.h"
+#include "capture/SimulatedRecording.h"
 #include "sim/MapGenerator.h"
 #include "sim/SurveyGenerator.h"
 
@@ -10,8 +11,11 @@ namespace plotra::cli {
 int RunSimulate(const std::vector<std::string>& args) {
     std::vector<std::string> positional;
     std::uint64_t seed = 1;
+    bool recordings = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--seed") {
+        if (args[i] == "--recordings") {
+            recordings = true;
+        } else if (args[i] == "--seed") {
             if (i + 1 >= args.size()) return UsageError("--seed needs a number");
             const std::string& v = args[++i];
             auto [p, ec] = std::from_chars(v.data(), v.data() + v.size(), seed);
@@ -35,6 +39,10 @@ int RunSimulate(const std::vector<std::string>& args) {
         std::fprintf(stderr, "Simulate: %s\n", error.c_str());
         return kExitFailed;
     }
+    if (recordings && !capture::WriteSimulatedRecordings(survey, positional[1], &error)) {
+        std::fprintf(stderr, "Simulate: %s\n", error.c_str());
+        return kExitFailed;
+    }
     // 900 pixels keep the demo map near 340 KB, small enough to ship with the samples.
     const auto map = sim::GenerateMap(survey, 900);
     if (!sim::WriteMap(survey, map, positional[1], &error)) {
@@ -46,6 +54,10 @@ int RunSimulate(const std::vector<std::string>& args) {
                     f.points, f.readings, f.markers);
     std::printf("%s/%s: map %d x %d pixels, %.3f m per pixel\n", positional[1].c_str(),
                 sim::MapFileName(survey).c_str(), map.width, map.height, map.metresPerPixel);
+    if (recordings)
+        for (const auto& f : survey.files)
+            std::printf("%s/%s: scan recording and GPS log (.scans, .gps.json)\n", positional[1].c_str(),
+                        f.name.substr(0, f.name.rfind('.')).c_str());
     std::printf("%s/truth.json: %zu APs\n", positional[1].c_str(), survey.aps.size());
     return kExitOk;
 }

@@ -1,0 +1,207 @@
+// plotra-cli capture: a survey file from the Wi-Fi adapter and gpsd, or from their recordings.
+#include "app/cli/CliSupport.h"
+#include "capture/CaptureSession.h"
+#include "capture/LiveScanSource.h"
+#ifdef PLOTRA_HAVE_NM_DBUS
+#include "capture/dbus/NmScanTrigger.h"
+#endif
+
+#include <atomic>
+#include <charconv>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <unistd.h>
+
+namespace plotra::cli {
+
+namespace {
+
+struct CaptureArgs {
+    std::string out;
+    std::string interfaceName;
+    std::string gpsd = "localhost:2947";
+    bool gpsdGiven = false;
+    double durationS = 0;
+    double scanIntervalS = 5;
+    capture::ReadingRules rules;
+    std::string recordScans, replayScans, replayGps;
+    bool realtime = false;
+};
+
+template <class T> bool Number(const std::string& text, T& out) {
+    auto [p, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
+    return ec == std::errc() && p == text.data() + text.size();
+}
+
+/// Parses the options; an empty text when they are usable, else the usage error.
+std::string ParseArgs(const std::vector<std::string>& args, CaptureArgs& a) {
+    std::vector<std::string> positional;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& o = args[i];
+        if (o == "--realtime") {
+            a.realtime = true;
+            continue;
+        }
+        if (o.empty() || o[0] != '-') {
+            positional.push_back(o);
+            continue;
+        }
+        if (i + 1 >= args.size()) return o + " needs a value";
+        const std::string& v = args[++i];
+        long maxAge = 0;
+        if (o == "--interface")
+            a.interfaceName = v;
+        else if (o == "--gpsd")
+            a.gpsd = v, a.gpsdGiven = true;
+        else if (o == "--record-scans")
+            a.recordScans = v;
+        else if (o == "--replay-scans")
+            a.replayScans = v;
+        else if (o == "--replay-gps")
+            a.replayGps = v;
+        else if (o == "--duration") {
+            if (!Number(v, a.durationS) || a.durationS <= 0)
+                return "--duration needs a number of seconds above 0";
+        } else if (o == "--scan-interval") {
+            if (!Number(v, a.scanIntervalS) || a.scanIntervalS < 0.5 || a.scanIntervalS > 600)
+                return "--scan-interval needs seconds between 0.5 and 600";
+        } else if (o == "--max-age") {
+            if (!Number(v, maxAge) || maxAge < 0 || maxAge > 3600000) return "--max-age needs milliseconds";
+            a.rules.maxAgeMs = static_cast<std::uint32_t>(maxAge);
+        } else if (o == "--noise-floor") {
+            if (!Number(v, a.rules.noiseFloorDbm) || a.rules.noiseFloorDbm < -150 ||
+                a.rules.noiseFloorDbm > 0)
+                return "--noise-floor needs dBm between -150 and 0";
+        } else {
+            return "unknown option " + o;
+        }
+    }
+    if (positional.size() != 1) return "capture needs one output file OUT.hsd";
+    a.out = positional[0];
+    const bool replay = !a.replayScans.empty();
+    if (replay && (!a.interfaceName.empty() || !a.recordScans.empty()))
+        return "--interface and --record-scans apply to a live adapter, not to --replay-scans";
+    if (!a.replayGps.empty() && a.gpsdGiven) return "--gpsd and --replay-gps exclude each other";
+    if (a.realtime && !replay) return "--realtime paces --replay-scans";
+    return {};
+}
+
+std::unique_ptr<capture::ScanSource> OpenScans(const CaptureArgs& a, std::string* error) {
+    if (!a.replayScans.empty()) return capture::ReplayScanSource::Open(a.replayScans, error);
+    capture::LiveScanOptions live;
+    live.interfaceName = a.interfaceName;
+    live.scanIntervalS = a.scanIntervalS;
+    live.recordPath = a.recordScans;
+#ifdef PLOTRA_HAVE_NM_DBUS
+    live.trigger = capture::MakeNetworkManagerTrigger();
+#endif
+    if (!live.trigger) {
+        if (const std::string helper = capture::FindScanTriggerHelper(); !helper.empty())
+            live.trigger = std::make_unique<capture::HelperScanTrigger>(helper);
+    }
+    const bool canTrigger = live.trigger != nullptr;
+    auto source = capture::OpenLiveScanSource(std::move(live), error);
+    if (source && !canTrigger)
+        std::fputs("Capture: neither NetworkManager nor plotra-scan-trigger can start scans; reading the "
+                   "results of the system's own scans.\n",
+                   stderr);
+    return source;
+}
+
+std::unique_ptr<capture::PositionSource> OpenPositions(const CaptureArgs& a, std::string* error) {
+    if (!a.replayGps.empty()) return capture::GpsLogSource::Open(a.replayGps, error);
+    std::string host;
+    int port = 0;
+    if (!capture::ParseHostPort(a.gpsd, host, port)) {
+        *error = "Cannot reach gpsd at " + a.gpsd + ". Is gpsd running?";
+        return nullptr;
+    }
+    return capture::GpsdClient::Connect(host, port, error);
+}
+
+std::string StatusText(const capture::CaptureStatus& s) {
+    const char* fix = s.fixMode >= 3 ? "3D" : s.fixMode == 2 ? "2D" : "none";
+    char buf[256];
+    std::snprintf(buf, sizeof buf,
+                  "fix %s, %s satellites, %.1f scans/min, %ld points written, %ld APs heard, %ld no fix", fix,
+                  s.satellites >= 0 ? std::to_string(s.satellites).c_str() : "?", s.scansPerMinute,
+                  s.pointsWritten, s.apsHeard, s.noFix);
+    return buf;
+}
+
+capture::CaptureSession* g_session = nullptr;
+
+extern "C" void OnStopSignal(int) {
+    if (g_session) g_session->RequestStop();
+}
+
+/// Runs the capture to its end, a stop signal or a failure, with the status line on stderr.
+bool RunSession(capture::CaptureSession& session, std::string* error) {
+    g_session = &session;
+    struct sigaction sa {};
+    sa.sa_handler = OnStopSignal; // no SA_RESTART: a waiting poll returns at once
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr);
+    const bool tty = isatty(STDERR_FILENO) != 0;
+    auto lastShown = std::chrono::steady_clock::now();
+    capture::CaptureSession::Step step;
+    while ((step = session.RunStep()) == capture::CaptureSession::Step::Continue) {
+        session.TakeAppended(); // nobody shows them here
+        const auto now = std::chrono::steady_clock::now();
+        if (tty) {
+            std::fprintf(stderr, "\r\033[K%s", StatusText(session.Status()).c_str());
+        } else if (now - lastShown >= std::chrono::seconds(10)) {
+            std::fprintf(stderr, "%s\n", StatusText(session.Status()).c_str());
+            lastShown = now;
+        }
+    }
+    signal(SIGINT, SIG_DFL);
+    signal(SIGTERM, SIG_DFL);
+    g_session = nullptr;
+    if (tty) std::fputs("\r\033[K", stderr);
+    std::fprintf(stderr, "%s\n", StatusText(session.Status()).c_str());
+    if (step == capture::CaptureSession::Step::Failed) *error = session.Error();
+    return step != capture::CaptureSession::Step::Failed;
+}
+
+} // namespace
+
+int RunCapture(const std::vector<std::string>& args) {
+    CaptureArgs a;
+    if (const std::string usage = ParseArgs(args, a); !usage.empty()) return UsageError(usage);
+    CliPrompts prompts;
+    std::string error;
+    auto scans = OpenScans(a, &error);
+    if (!scans) {
+        prompts.message(error, "Capture", PromptIcon::Stop);
+        return kExitFailed;
+    }
+    auto positions = OpenPositions(a, &error);
+    if (!positions) {
+        prompts.message(error, "Capture", PromptIcon::Stop);
+        return kExitFailed;
+    }
+    capture::CaptureOptions options;
+    options.rules = a.rules;
+    options.realtime = a.realtime;
+    options.durationS = a.durationS;
+    capture::CaptureSession session(std::move(scans), std::move(positions), options);
+    if (!session.Start(a.out, &error)) {
+        prompts.message(error, "Capture", PromptIcon::Stop);
+        return kExitFailed;
+    }
+    const bool ran = RunSession(session, &error);
+    std::string closeError;
+    const bool closed = session.Stop(&closeError);
+    const capture::CaptureStatus s = session.Status();
+    std::printf("%s: %ld points, %ld readings, %ld APs heard, %ld scans, %ld without a fix\n", a.out.c_str(),
+                s.pointsWritten, s.readingsWritten, s.apsHeard, s.scans, s.noFix);
+    if (!ran || !closed) {
+        prompts.message(ran ? closeError : error, "Capture", PromptIcon::Stop);
+        return kExitFailed;
+    }
+    return kExitOk;
+}
+
+} // namespace plotra::cli
