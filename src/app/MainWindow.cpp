@@ -275,7 +275,7 @@ void CMainFrame::BuildMenus() {
     view->addAction(m_actions[kCmdToolbar]);
     view->addAction(m_actions[kCmdStatusBar]);
     view->addSeparator();
-    QMenu* scale = view->addMenu(tr("Colour &Scale"));
+    QMenu* scale = view->addMenu(tr("&Colour Scale"));
     scale->setObjectName("menuColourScale");
     scale->menuAction()->setObjectName("colourScale");
     AddCommands(*scale, {kCmdPaletteClassic, kCmdPaletteViridis, kCmdPaletteCividis});
