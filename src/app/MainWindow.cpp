@@ -16,6 +16,7 @@
 #include "report/gui/ReportCommand.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
@@ -279,6 +280,9 @@ void CMainFrame::BuildMenus() {
     scale->setObjectName("menuColourScale");
     scale->menuAction()->setObjectName("colourScale");
     AddCommands(*scale, {kCmdPaletteClassic, kCmdPaletteViridis, kCmdPaletteCividis});
+    auto* scales = new QActionGroup(scale); // one of three: shown as radio items
+    for (int id : {kCmdPaletteClassic, kCmdPaletteViridis, kCmdPaletteCividis})
+        scales->addAction(m_actions[id]);
 
     // Every toolbar command, in the toolbar's order and groups, so that the keyboard reaches them.
     QMenu* tools = menuBar()->addMenu(tr("&Tools"));
