@@ -160,6 +160,7 @@ CaptureSession::Step CaptureSession::WriteScan(const CompletedScan& scan) {
     rec.m_anNoise = NoiseOfScan(scan, m_options.rules);
     rec.m_byKind = 0;
     if (readings.size() > 65535) readings.resize(65535); // the record's count is 16 bits
+    rec.m_wReadingCount = static_cast<std::uint16_t>(readings.size());
     point.m_aReadings = std::move(readings);
     std::string error;
     if (!m_file.Append(point, &error)) {

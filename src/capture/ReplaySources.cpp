@@ -16,6 +16,7 @@ bool ReachesPast(const GpsReport& r, std::int64_t timeNs) {
 std::unique_ptr<ReplayScanSource> ReplayScanSource::Open(const std::string& path, std::string* error) {
     auto source = std::unique_ptr<ReplayScanSource>(new ReplayScanSource());
     if (!source->m_reader.Open(path, error)) return nullptr;
+    source->m_name = path;
     return source;
 }
 
@@ -23,6 +24,7 @@ std::unique_ptr<ReplayScanSource> ReplayScanSource::Attach(std::FILE* stream, st
                                                            const std::string& name, std::string* error) {
     auto source = std::unique_ptr<ReplayScanSource>(new ReplayScanSource());
     if (!source->m_reader.Attach(stream, size, name, error)) return nullptr;
+    source->m_name = name;
     return source;
 }
 
@@ -43,7 +45,7 @@ SourceResult ReplayScanSource::Next(CompletedScan& scan, std::string* error) {
         const auto event = m_parser.OnMessage(frame.message, t);
         if (event == Nl80211Parser::Event::Malformed) {
             if (error)
-                *error = "frame " + std::to_string(frame.number) + " at offset " +
+                *error = m_name + ": frame " + std::to_string(frame.number) + " at offset " +
                          std::to_string(frame.offset) +
                          " is malformed: its nl80211 headers or attributes do not hold together.";
             return SourceResult::Failed;

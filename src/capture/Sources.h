@@ -66,6 +66,7 @@ class ReplayScanSource : public ScanSource {
   private:
     ScanRecordingReader m_reader;
     Nl80211Parser m_parser;
+    std::string m_name;
     long m_frames = 0;
 };
 

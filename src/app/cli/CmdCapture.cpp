@@ -87,8 +87,21 @@ std::string ParseArgs(const std::vector<std::string>& args, CaptureArgs& a) {
     return {};
 }
 
+/// Reads a recording through to its end, so that a damaged one is refused before anything is written.
+bool CheckRecording(const std::string& path, std::string* error) {
+    auto source = capture::ReplayScanSource::Open(path, error);
+    if (!source) return false;
+    capture::CompletedScan scan;
+    capture::SourceResult r;
+    while ((r = source->Next(scan, error)) == capture::SourceResult::Ok) {
+    }
+    return r != capture::SourceResult::Failed;
+}
+
 std::unique_ptr<capture::ScanSource> OpenScans(const CaptureArgs& a, std::string* error) {
-    if (!a.replayScans.empty()) return capture::ReplayScanSource::Open(a.replayScans, error);
+    if (!a.replayScans.empty())
+        return CheckRecording(a.replayScans, error) ? capture::ReplayScanSource::Open(a.replayScans, error)
+                                                    : nullptr;
     capture::LiveScanOptions live;
     live.interfaceName = a.interfaceName;
     live.scanIntervalS = a.scanIntervalS;
