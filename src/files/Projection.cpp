@@ -190,11 +190,7 @@ void CPlotraDoc::OpenProjectionFile() {
     if (RefuseWhileBusy()) return;
     // The current map is released only when a new one has been read: a cancelled file dialog or a
     // refused file leaves the project with its map.
-    if (m_bMapLoaded &&
-        !Prompts().askYesNo(
-            "Replacing current geo-coded map will results in recalculation. Do you really want to do it?",
-            "Replace Geo-Coded Map"))
-        return;
+    if (!ConfirmMapReplacement()) return;
     FileChooserRequest request;
     request.title = "Open a hpf file";
     request.filter = m_mapImporter
@@ -206,6 +202,21 @@ void CPlotraDoc::OpenProjectionFile() {
     const auto path = Prompts().chooseOpenFile(request);
     if (!path) return;
     LoadProjectionFile(*path);
+}
+
+bool CPlotraDoc::ConfirmMapReplacement() {
+    return !m_bMapLoaded ||
+           Prompts().askYesNo(
+               "Replacing current geo-coded map will results in recalculation. Do you really want to do it?",
+               "Replace Geo-Coded Map");
+}
+
+bool CPlotraDoc::LoadMadeMap(const std::string& path, MapPicture map) {
+    if (RefuseWhileBusy()) return false;
+    if (!LoadMapPicture(std::move(map))) return false;
+    m_strProjectionPath = path;
+    PlaceSurveyOnNewMap(path);
+    return true;
 }
 
 void CPlotraDoc::WarnIfSurveyOffMap() const {
@@ -259,6 +270,11 @@ bool CPlotraDoc::LoadProjectionFile(const std::string& path) {
     } else if (!ReadProjectionFile(file.bytes)) {
         return false;
     }
+    PlaceSurveyOnNewMap(path);
+    return true;
+}
+
+void CPlotraDoc::PlaceSurveyOnNewMap(const std::string& path) {
     m_panel.m_bExpandSorting = m_panel.m_bExpandReliability = 0;
     m_bShowLegend = 0;
     m_bDataLoaded = 0;
@@ -273,7 +289,6 @@ bool CPlotraDoc::LoadProjectionFile(const std::string& path) {
     if (!m_aAPs.empty()) LoadSurveyFiles();
     ComputeExtent(0, 0, 0);
     Notify(DocChange::Frame);
-    return true;
 }
 
 } // namespace plotra

@@ -246,6 +246,12 @@ public:
     void SetMapPictureImporter(MapPictureImporter importer) { m_mapImporter = std::move(importer); }
     /// Takes a map in the document's form (checked like a decoded projection file); false when refused.
     bool LoadMapPicture(MapPicture map);
+    /// The load-map command's question before a loaded map is replaced; true when there is none or
+    /// the user agrees.
+    bool ConfirmMapReplacement();
+    /// The second half of the load-map command for a map made from \p path in the program (a floor
+    /// plan placed by its scale): everything LoadProjectionFile does after reading a file.
+    bool LoadMadeMap(const std::string& path, MapPicture map);
 
     // ---- workspace (files/WorkspaceFormat.cpp, files/WorkspaceCommands.cpp) ----------------------
     /// The workspace file image of the whole project.
@@ -518,6 +524,8 @@ private:
     std::array<std::uint64_t, 16> m_aChangeCounts{};
     bool m_bJobRunning = false;
     bool m_bModified = false;
+    /// After a new map is in: resets what the map invalidates and places the survey on it anew.
+    void PlaceSurveyOnNewMap(const std::string& path);
     int m_nKeepModified = 0;  ///< KeepModifiedFlag scopes open
     int m_nEditDepth = 0;     ///< UndoableEdit scopes open
     EditJournal* m_pJournal = nullptr;

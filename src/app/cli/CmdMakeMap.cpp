@@ -57,6 +57,8 @@ MapImportOutcome ImportMapPicture(const std::string& path, UserPrompts& prompts)
 }
 
 int RunMakeMap(const std::vector<std::string>& args) {
+    for (const std::string& a : args)
+        if (a == "--scale") return RunMakeFloorPlan(args);
     std::vector<std::string> positional;
     MapImportOptions options;
     for (std::size_t i = 0; i < args.size(); ++i) {

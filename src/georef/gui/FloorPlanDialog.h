@@ -1,0 +1,99 @@
+#pragma once
+/// \brief The scale tool of "Load Floor Plan...": the plan is shown, the user clicks two points a
+/// known distance apart and types the distance with its unit; a scale bar and a north arrow (the
+/// angle editable) show the result before the plan is accepted. For a PDF the page is chosen here.
+
+#include "georef/render/PlanPicture.h"
+
+#include <QDialog>
+#include <QImage>
+#include <QPointF>
+
+#include <array>
+#include <functional>
+#include <optional>
+#include <string>
+
+class QComboBox;
+class QDoubleSpinBox;
+class QLabel;
+class QLineEdit;
+class QSpinBox;
+
+namespace plotra::gui {
+
+/// \brief The plan drawn to fit, the scale points over it, a scale bar and a north arrow. Clicks
+/// are reported in the plan's own pixels (corner convention).
+class PlanCanvas : public QWidget {
+  public:
+    explicit PlanCanvas(QWidget* parent = nullptr);
+    /// \p sourceWidth x \p sourceHeight: the plan's own size, which the points are given in.
+    void setPlan(const QImage& image, int sourceWidth, int sourceHeight);
+    void setPoints(const std::array<std::optional<QPointF>, 2>& points);
+    /// Metres per plan pixel (0: no scale yet), the north angle and the unit of the scale bar.
+    void setScale(double metresPerPixel, double northDegrees, bool feet);
+    /// Widget position of a plan pixel, and back.
+    QPointF toWidget(QPointF planPixel) const;
+    QPointF toPlan(QPointF widgetPos) const;
+    std::function<void(QPointF)> clicked;
+
+  protected:
+    void paintEvent(QPaintEvent*) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    QSize sizeHint() const override { return {800, 560}; }
+
+  private:
+    QRectF PlanRect() const;
+    void DrawScaleBar(class QPainter& p) const;
+    void DrawNorthArrow(class QPainter& p) const;
+
+    QImage m_image;
+    int m_sourceWidth = 0, m_sourceHeight = 0;
+    std::array<std::optional<QPointF>, 2> m_points;
+    double m_metresPerPixel = 0.0, m_north = 0.0;
+    bool m_feet = false;
+};
+
+class FloorPlanDialog : public QDialog {
+    Q_OBJECT
+  public:
+    /// \p first: the plan as read (the first page of a PDF).
+    FloorPlanDialog(std::string path, PlanLoad first, QWidget* parent = nullptr);
+
+    /// The placement as the controls give it now.
+    PlanPlacement placement() const;
+    /// The map made when the dialog was accepted.
+    const FloorPlanMap& map() const { return m_map; }
+    PlanCanvas* canvas() const { return m_canvas; }
+
+  public slots:
+    void accept() override;
+
+  private:
+    void BuildControls(QWidget* controls);
+    void OnCanvasClicked(QPointF pixel);
+    void OnPageChanged(int page);
+    void SetPlan(PlanPicture plan);
+    /// Shows the points, scale and state of the OK button after any change.
+    void Refresh();
+    std::optional<double> DistanceMetres() const;
+
+    std::string m_path;
+    PlanPicture m_plan;
+    FloorPlanMap m_map;
+    PlanCanvas* m_canvas = nullptr;
+    QSpinBox* m_page = nullptr;
+    QLabel* m_pageLabel = nullptr;
+    std::array<QDoubleSpinBox*, 4> m_coords{};
+    QLineEdit* m_distance = nullptr;
+    QComboBox* m_unit = nullptr;
+    QDoubleSpinBox* m_north = nullptr;
+    QDoubleSpinBox* m_lat = nullptr;
+    QDoubleSpinBox* m_lon = nullptr;
+    QLabel* m_summary = nullptr;
+    class QPushButton* m_ok = nullptr;
+    int m_pointsSet = 0;
+    bool m_updating = false;
+};
+
+} // namespace plotra::gui
