@@ -1,5 +1,7 @@
 #include "edits/EditMemento.h"
 
+#include "model/CoverageColours.h"
+
 #include <algorithm>
 #include <bit>
 #include <type_traits>
@@ -161,7 +163,10 @@ EditCapture::EditCapture(const CPlotraDoc& doc, const EditSubject& subject)
         ApValues v;
         v.index = static_cast<int>(i);
         v.values = Read(ap, kApFields);
-        if (picture) v.picture = ap.m_aCoverageBitmap;
+        if (picture) {
+            v.picture = ap.m_aCoverageBitmap;
+            v.pictureMade = *v.picture == ApCoveragePicture(doc, i);
+        }
         if (named[i] && subject.apModels) v.grid = ap.m_aGrid;
         m_aps.push_back(std::move(v));
     }
@@ -186,8 +191,13 @@ EditMemento::EditMemento(EditCapture&& before, const CPlotraDoc& after) {
         change.index = v.index;
         Compare(v.values, ap, kApFields, change.values);
         if (v.grid && *v.grid != ap.m_aGrid) change.grid.emplace(std::move(*v.grid), ap.m_aGrid);
-        if (v.picture && *v.picture != ap.m_aCoverageBitmap)
-            change.picture.emplace(std::move(*v.picture), ap.m_aCoverageBitmap);
+        if (v.picture && *v.picture != ap.m_aCoverageBitmap) {
+            PictureChange& p = change.picture.emplace();
+            p.beforeMade = v.pictureMade;
+            if (!p.beforeMade) p.before = std::move(*v.picture);
+            p.afterMade = ap.m_aCoverageBitmap == ApCoveragePicture(after, static_cast<std::size_t>(v.index));
+            if (!p.afterMade) p.after = ap.m_aCoverageBitmap;
+        }
         if (!change.values.empty() || change.grid || change.picture) m_aps.push_back(std::move(change));
     }
     constexpr std::size_t kGroupValues = std::size(kGroupFields);
@@ -251,13 +261,20 @@ void EditMemento::Apply(CPlotraDoc& doc, bool undo) const {
         for (const ValueChange& v : c.values)
             Write(ap, kApFields, v, undo);
         if (c.grid) ap.m_aGrid = undo ? c.grid->first : c.grid->second;
-        if (c.picture) ap.m_aCoverageBitmap = undo ? c.picture->first : c.picture->second;
     }
     if (m_grouping) doc.m_groups = undo ? m_grouping->first : m_grouping->second;
     for (const GroupChange& c : m_groups) {
         auto& groups = Grouping(doc, c.grouping).m_aGroups;
         if (c.group >= 0 && static_cast<std::size_t>(c.group) < groups.size())
             Write(groups[static_cast<std::size_t>(c.group)], kGroupFields, c.value, undo);
+    }
+    // Pictures last: one made again takes the colours, the grid and the range written above.
+    for (const ApChange& c : m_aps) {
+        if (!c.picture || !ValidAp(doc, c.index)) continue;
+        const auto i = static_cast<std::size_t>(c.index);
+        const bool made = undo ? c.picture->beforeMade : c.picture->afterMade;
+        doc.m_aAPs[i].m_aCoverageBitmap =
+            made ? ApCoveragePicture(doc, i) : (undo ? c.picture->before : c.picture->after);
     }
     for (const FileNoteChange& c : m_fileNotes)
         if (static_cast<std::size_t>(c.file) < doc.m_aFiles.size())
@@ -278,7 +295,7 @@ std::size_t EditMemento::Bytes() const {
     for (const ApChange& c : m_aps) {
         bytes += sizeof(ApChange) + c.values.size() * sizeof(ValueChange);
         if (c.grid) bytes += (c.grid->first.size() + c.grid->second.size()) * sizeof(double);
-        if (c.picture) bytes += (c.picture->first.size() + c.picture->second.size()) * sizeof(COLORREF);
+        if (c.picture) bytes += (c.picture->before.size() + c.picture->after.size()) * sizeof(COLORREF);
     }
     if (m_grouping)
         for (const CGroups* g : {&m_grouping->first, &m_grouping->second})

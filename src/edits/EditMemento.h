@@ -23,12 +23,20 @@ struct ValueChange {
     double before = 0.0, after = 0.0;
 };
 
+/// \brief An AP's coverage picture before and after. A picture that is what the AP's grid, colour and
+/// the power range make of it (as good as always) is made again when written back instead of kept:
+/// a colour mode changed over thousands of ticked APs keeps two flags per AP, not their pictures.
+struct PictureChange {
+    bool beforeMade = false, afterMade = false;
+    std::vector<COLORREF> before, after; ///< empty where made again
+};
+
 /// \brief What an edit changed of one AP.
 struct ApChange {
     int index = 0;
     std::vector<ValueChange> values;
     std::optional<std::pair<std::vector<double>, std::vector<double>>> grid;
-    std::optional<std::pair<std::vector<COLORREF>, std::vector<COLORREF>>> picture;
+    std::optional<PictureChange> picture;
 };
 
 /// \brief A value of one group of one of the three groupings (shown, by SSID, by channel).
@@ -61,6 +69,7 @@ class EditCapture {
         std::vector<double> values;
         std::optional<std::vector<double>> grid;
         std::optional<std::vector<COLORREF>> picture;
+        bool pictureMade = false; ///< the picture is the one its AP's values make
     };
     EditSubject m_subject;
     std::vector<double> m_values;

@@ -42,16 +42,17 @@ COLORREF ApPictureColour(const CPlotraDoc& doc, std::size_t apIndex) {
     return ap.m_crColour;
 }
 
-void RegenerateApCoverageBitmap(CPlotraDoc& doc, std::size_t apIndex) {
-    CAPInfo& ap = doc.m_aAPs.at(apIndex);
+std::vector<COLORREF> ApCoveragePicture(const CPlotraDoc& doc, std::size_t apIndex) {
+    const CAPInfo& ap = doc.m_aAPs.at(apIndex);
     const std::size_t nodes = static_cast<std::size_t>(std::max(0, ap.m_nApGridCols)) *
                               static_cast<std::size_t>(std::max(0, ap.m_nApGridRows));
-    if (nodes == 0 || ap.m_aGrid.size() < nodes) {
-        ap.m_aCoverageBitmap.clear();
-        return;
-    }
-    ap.m_aCoverageBitmap = GridToColours(ap.m_aGrid, ap.m_nApGridCols, ap.m_nApGridRows, ApPictureColour(doc, apIndex),
-                                         doc.m_nPowerRangeLow, doc.m_nPowerRangeHigh);
+    if (nodes == 0 || ap.m_aGrid.size() < nodes) return {};
+    return GridToColours(ap.m_aGrid, ap.m_nApGridCols, ap.m_nApGridRows, ApPictureColour(doc, apIndex),
+                         doc.m_nPowerRangeLow, doc.m_nPowerRangeHigh);
+}
+
+void RegenerateApCoverageBitmap(CPlotraDoc& doc, std::size_t apIndex) {
+    doc.m_aAPs.at(apIndex).m_aCoverageBitmap = ApCoveragePicture(doc, apIndex);
 }
 
 } // namespace plotra

@@ -21,8 +21,11 @@ std::vector<COLORREF> GridToColours(const std::vector<double>& values, int cols,
 /// colour (mode 1) or the document's single colour (mode 2).
 COLORREF ApPictureColour(const CPlotraDoc& doc, std::size_t apIndex);
 
-/// Rebuilds the coverage picture of one AP from its grid over the power range
-/// [m_nPowerRangeLow, m_nPowerRangeHigh]; an AP without a grid gets no picture.
+/// The coverage picture of one AP as its grid, colour and the power range [m_nPowerRangeLow,
+/// m_nPowerRangeHigh] make it now; none for an AP without a grid.
+std::vector<COLORREF> ApCoveragePicture(const CPlotraDoc& doc, std::size_t apIndex);
+
+/// Rebuilds the coverage picture of one AP (ApCoveragePicture).
 void RegenerateApCoverageBitmap(CPlotraDoc& doc, std::size_t apIndex);
 
 } // namespace plotra

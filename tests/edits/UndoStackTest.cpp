@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -34,6 +35,13 @@ class UndoTest : public ::testing::Test {
         doc.m_panel.m_nSelectedAP = ap; // as if last ticked in the tree: the AP a typed position moves
     }
     std::vector<std::uint8_t> Workspace() const { return doc.EncodeWorkspace(); }
+    /// The APs' pictures, which the workspace does not store (a reopened project makes them again).
+    std::vector<std::vector<COLORREF>> Pictures() const {
+        std::vector<std::vector<COLORREF>> out;
+        for (const CAPInfo& a : doc.m_aAPs)
+            out.push_back(a.m_aCoverageBitmap);
+        return out;
+    }
     const CAPInfo& Ap() const { return doc.m_aAPs[static_cast<std::size_t>(ap)]; }
     std::string Mac() const { return Ap().MacText(); }
     /// A position a little way from the AP, inside its area: the refit takes it.
@@ -59,9 +67,11 @@ class UndoEachEdit : public UndoTest {
     void Run(const EditCase& c) {
         SCOPED_TRACE(c.name);
         const std::vector<std::uint8_t> base = Workspace();
+        const auto basePictures = Pictures();
         const std::size_t index = stack.Index();
         c.edit(*this);
         const std::vector<std::uint8_t> after = Workspace();
+        const auto afterPictures = Pictures();
         ASSERT_EQ(stack.Index(), index + 1) << "recorded as one edit";
         EXPECT_EQ(stack.Count(), index + 1) << "what could have been redone is gone";
         EXPECT_NE(after, base) << "the edit changes what the workspace stores";
@@ -69,11 +79,14 @@ class UndoEachEdit : public UndoTest {
         EXPECT_EQ(stack.RedoText(), "");
         ASSERT_TRUE(stack.Undo());
         EXPECT_TRUE(Workspace() == base) << "undone";
+        EXPECT_TRUE(Pictures() == basePictures) << "undone";
         EXPECT_EQ(stack.RedoText(), c.text(*this));
         ASSERT_TRUE(stack.Redo());
         EXPECT_TRUE(Workspace() == after) << "redone";
+        EXPECT_TRUE(Pictures() == afterPictures) << "redone";
         ASSERT_TRUE(stack.Undo());
         EXPECT_TRUE(Workspace() == base) << "undone again";
+        EXPECT_TRUE(Pictures() == basePictures) << "undone again";
     }
 };
 
@@ -201,6 +214,8 @@ TEST_F(UndoTest, EditsInsideAnEditAreOneStepAndEditsThatChangeNothingNone) {
 }
 
 TEST_F(UndoTest, MementosHoldWhatTheEditChangedAndNeverThePointsOrTheCombinedGrids) {
+    CPlotraDoc reference;
+    ASSERT_TRUE(LoadDemoProject(reference, false));
     const std::size_t grid = Ap().m_aGrid.size() * sizeof(double);
     const std::size_t picture = Ap().m_aCoverageBitmap.size() * sizeof(COLORREF);
     ASSERT_GT(grid, 0u);
@@ -210,6 +225,31 @@ TEST_F(UndoTest, MementosHoldWhatTheEditChangedAndNeverThePointsOrTheCombinedGri
     ASSERT_TRUE(doc.MoveAp(ap, Nearby()).refitted);
     EXPECT_LT(stack.Bytes(), 2 * (grid + picture) + 4096u);
     EXPECT_GT(stack.Bytes(), 2 * grid);
+
+    // A colour mode repaints every ticked AP: the pictures are made again when written back, except
+    // one that is not what its AP makes (here one painted by hand), which is kept as it was.
+    doc.SetApTicked(ap, true);
+    stack.Clear();
+    std::size_t ticked = 0;
+    for (const CAPInfo& a : doc.m_aAPs)
+        ticked += a.m_bSelected && !a.m_aCoverageBitmap.empty();
+    ASSERT_GT(ticked, 3u);
+    std::vector<COLORREF>& painted = doc.m_aAPs[static_cast<std::size_t>(ap)].m_aCoverageBitmap;
+    std::fill(painted.begin(), painted.end(), Rgb(9, 9, 9));
+    const std::vector<COLORREF> byHand = painted;
+    doc.SetColourMode(2);
+    const std::vector<COLORREF> single = Ap().m_aCoverageBitmap;
+    ASSERT_NE(single, byHand);
+    EXPECT_LT(stack.Bytes(), picture + ticked * 256 + 4096u) << "one picture kept, not " << ticked;
+    ASSERT_TRUE(stack.Undo());
+    EXPECT_EQ(Ap().m_aCoverageBitmap, byHand);
+    ASSERT_TRUE(stack.Redo());
+    EXPECT_EQ(Ap().m_aCoverageBitmap, single);
+    ASSERT_TRUE(stack.Undo());
+    for (std::size_t i = 0; i < doc.m_aAPs.size(); ++i)
+        if (static_cast<int>(i) != ap) {
+            EXPECT_EQ(doc.m_aAPs[i].m_aCoverageBitmap, reference.m_aAPs[i].m_aCoverageBitmap) << i;
+        }
 }
 
 TEST_F(UndoTest, TheModifiedFlagFollowsTheStackAndItsSavedState) {
