@@ -164,8 +164,10 @@ CaptureSession::Step CaptureSession::WriteScan(const CompletedScan& scan) {
     point.m_aReadings = std::move(readings);
     std::string error;
     if (!m_file.Append(point, &error)) {
-        m_error = error + " The capture stopped; the " + std::to_string(m_file.Points()) +
-                  " points written before are kept.";
+        const long n = m_file.Points();
+        m_error = error + " The capture stopped; " +
+                  (n == 1 ? std::string("the point written before is kept.")
+                          : "the " + std::to_string(n) + " points written before are kept.");
         return Step::Failed;
     }
     std::lock_guard lock(m_mutex);

@@ -76,7 +76,7 @@ bool SurveyAppender::Append(const CDataPoint& point, std::string* error) {
     if (m_fd < 0) return Fail("Cannot write the survey file", EBADF, error);
     // A file whose folder was removed still takes writes that nobody will ever read: stop instead.
     if (!StillThere()) {
-        if (error) *error = "The survey file " + m_path + " or its folder is gone; the capture stopped.";
+        if (error) *error = "The survey file " + m_path + " is gone (its folder was removed or renamed).";
         return false;
     }
     ByteWriter w;

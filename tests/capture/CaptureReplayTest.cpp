@@ -10,8 +10,11 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <csignal>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sys/resource.h>
 
 using namespace plotra;
 using namespace plotra::test;
@@ -251,4 +254,68 @@ TEST(CaptureReplay, DamagedAttributesNeverReadOutsideTheMessage) {
         }
     }
     EXPECT_GT(complete, 0);
+}
+
+namespace {
+
+/// A recording of \p scans scans a second apart, each hearing one AP, with a fix at every scan.
+std::pair<std::string, std::string> SimpleWalk(const TempDir& dir, int scans) {
+    RecordingBuilder rec;
+    std::string gps;
+    for (int i = 0; i < scans; ++i) {
+        const std::int64_t t = kBase + i * kSecond;
+        rec.Bss(t - 1, Bss(1, "Alpha", 2412, -5000 - 10 * i, 10)).Done(t);
+        gps += Tpv(Iso(t), 3, 46 + i * 1e-5, 7) + "\n";
+    }
+    return {rec.WriteTo(dir.File("walk.rec")), WriteText(dir.File("walk.json"), gps)};
+}
+
+} // namespace
+
+// A disk that fills up and a folder that vanishes stop the capture with a message; the file keeps
+// exactly the points written before.
+TEST(CaptureReplay, FullDiskAndVanishedFolderStopTheCaptureKeepingThePoints) {
+    TempDir dir;
+    const auto [scans, gps] = SimpleWalk(dir, 10);
+    std::string error;
+    {
+        // A file size limit stands in for the full disk: the fourth point no longer fits.
+        capture::CaptureSession session(capture::ReplayScanSource::Open(scans, &error),
+                                        capture::GpsLogSource::Open(gps, &error), {});
+        ASSERT_TRUE(session.Start(dir.File("full.hsd"), &error)) << error;
+        rlimit old{};
+        getrlimit(RLIMIT_FSIZE, &old);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = old;
+        limit.rlim_cur = kSurveyHeaderSize + 8 + 3 * (61 + 41) + 50;
+        setrlimit(RLIMIT_FSIZE, &limit);
+        capture::CaptureSession::Step step;
+        while ((step = session.RunStep()) == capture::CaptureSession::Step::Continue) {
+        }
+        setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldHandler);
+        EXPECT_EQ(step, capture::CaptureSession::Step::Failed);
+        EXPECT_NE(session.Error().find("Cannot write the survey file " + dir.File("full.hsd")),
+                  std::string::npos);
+        EXPECT_NE(session.Error().find("the 3 points written before are kept"), std::string::npos)
+            << session.Error();
+        EXPECT_TRUE(session.Stop(&error));
+        EXPECT_EQ(ReadBack(dir.File("full.hsd")).size(), 3u);
+        EXPECT_EQ(ReadBytes(dir.File("full.hsd")).size(), kSurveyHeaderSize + 8 + 3 * (61 + 41));
+    }
+    {
+        const std::string folder = dir.File("sub");
+        std::filesystem::create_directory(folder);
+        capture::CaptureSession session(capture::ReplayScanSource::Open(scans, &error),
+                                        capture::GpsLogSource::Open(gps, &error), {});
+        ASSERT_TRUE(session.Start(folder + "/gone.hsd", &error)) << error;
+        EXPECT_EQ(session.RunStep(), capture::CaptureSession::Step::Continue);
+        std::filesystem::remove_all(folder);
+        EXPECT_EQ(session.RunStep(), capture::CaptureSession::Step::Failed);
+        EXPECT_EQ(session.Error(),
+                  "The survey file " + folder +
+                      "/gone.hsd is gone (its folder was removed or renamed). The capture stopped; "
+                      "the point written before is kept.");
+        session.Stop(nullptr);
+    }
 }

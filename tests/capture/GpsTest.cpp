@@ -1,6 +1,7 @@
 // gpsd's reports: the line parser, placement among fixes, a live gpsd over TCP (a loopback server
 // speaking its protocol inside the test, and gpsfake as a slow test).
 #include "RecordingBuilder.h"
+#include "capture/CaptureSession.h"
 #include "capture/FixTrack.h"
 #include "capture/SimulatedRecording.h"
 #include "capture/Sources.h"
@@ -274,4 +275,35 @@ TEST(CaptureSlow, GpsfakeFixesReachTheClient) {
     ::waitpid(pid, &status, 0);
     ASSERT_TRUE(client) << error;
     ASSERT_GT(track.Size(), 0u) << "no fix from gpsfake";
+}
+
+// The live GPS path of a capture end to end: scans replayed, positions from a gpsd over TCP.
+TEST(GpsdLive, ACapturePlacesItsScansByALiveGpsd) {
+    TempDir dir;
+    const std::int64_t t0 = 1'800'000'000LL * kSecond;
+    RecordingBuilder rec;
+    std::vector<std::string> lines;
+    for (int i = 0; i < 3; ++i) {
+        const std::int64_t t = t0 + i * kSecond;
+        rec.Bss(t - 1, TestBss{{2, 0, 0, 0, 0, 7}, "Live", 2462, -6100, 10}).Done(t);
+        lines.push_back(Tpv(IsoUtcText(t), 3, 46.5 + i * 0.001, 7.5, 500, 1.5));
+    }
+    lines.push_back(R"({"class":"SKY","uSat":10})");
+    rec.WriteTo(dir.File("scans.rec"));
+    LoopbackGpsd gpsd(lines);
+    std::string error;
+    auto client = GpsdClient::Connect("localhost", gpsd.Port(), &error);
+    ASSERT_TRUE(client) << error;
+    CaptureSession session(ReplayScanSource::Open(dir.File("scans.rec"), &error), std::move(client), {});
+    ASSERT_TRUE(session.Start(dir.File("live.hsd"), &error)) << error;
+    while (session.RunStep() == CaptureSession::Step::Continue) {
+    }
+    EXPECT_TRUE(session.Error().empty()) << session.Error();
+    const auto points = session.TakeAppended();
+    ASSERT_EQ(points.size(), 3u);
+    EXPECT_EQ(points[2].m_rec.m_nLatMas, ToMas(46.502));
+    EXPECT_EQ(points[2].m_rec.m_wSpeedCms, 150);
+    EXPECT_EQ(points[0].m_aReadings.at(0).m_byChannel, 11);
+    EXPECT_EQ(session.Status().fixMode, 3);
+    EXPECT_TRUE(session.Stop(&error));
 }
