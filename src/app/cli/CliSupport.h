@@ -77,6 +77,7 @@ int UsageError(const std::string& text);
 
 int RunInfo(const std::vector<std::string>& args);
 int RunSimulate(const std::vector<std::string>& args);
+int RunCapture(const std::vector<std::string>& args);
 int RunImportWigle(const std::vector<std::string>& args);
 int RunReliability(const std::vector<std::string>& args);
 int RunRelocate(const std::vector<std::string>& args);
