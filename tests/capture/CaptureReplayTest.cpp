@@ -78,8 +78,11 @@ capture::CaptureStatus Replay(const std::string& scans, const std::string& gps, 
 
 } // namespace
 
-TEST(CaptureReplay, ScansArePlacedAmongFixesWithTheirReadingsAndNoise) {
-    TempDir dir;
+namespace {
+
+/// Four scans: a full channel survey with fresh, stale and silent entries; a refused survey with an
+/// entry at the age limit and a 6 GHz one; an empty survey and scan; a scan far from any fix.
+std::pair<std::string, std::string> MixedWalk(const TempDir& dir) {
     const std::int64_t t1 = kBase + 10 * kSecond, t2 = kBase + 20 * kSecond, t3 = kBase + 30 * kSecond,
                        t4 = kBase + 40 * kSecond;
     RecordingBuilder rec;
@@ -113,6 +116,14 @@ TEST(CaptureReplay, ScansArePlacedAmongFixesWithTheirReadingsAndNoise) {
             Tpv(Iso(t2 + 5 * kSecond / 2), 3, 46.5, 7.5) + "\n" + Tpv(Iso(t3), 3, 46.002, 7.002, 530, 0) +
             "\n" + Tpv(Iso(t4 + 3 * kSecond), 3, 46.9, 7.9) + "\n");
 
+    return {scans, gps};
+}
+
+} // namespace
+
+TEST(CaptureReplay, ScansArePlacedAmongFixesWithTheirReadingsAndNoise) {
+    TempDir dir;
+    const auto [scans, gps] = MixedWalk(dir);
     capture::CaptureOptions options;
     options.rules.noiseFloorDbm = -99;
     std::string error;
