@@ -77,6 +77,8 @@ void FloorPlanDialog::BuildControls(QWidget* controls) {
     pageLayout->addWidget(m_pageLabel, 1);
     connect(m_page, &QSpinBox::valueChanged, this, &FloorPlanDialog::OnPageChanged);
     form->addRow(tr("&Page:"), pageRow);
+    m_form = form;
+    m_pageRow = pageRow;
 
     auto* pointsRow = new QWidget(controls);
     auto* pointsLayout = new QHBoxLayout(pointsRow);
@@ -139,8 +141,9 @@ void FloorPlanDialog::SetPlan(PlanPicture plan) {
     const bool pdf = m_plan.pageCount > 0;
     m_page->setRange(1, std::max(1, m_plan.pageCount));
     m_page->setValue(std::max(1, m_plan.page));
-    m_page->setEnabled(pdf && m_plan.pageCount > 1);
-    m_pageLabel->setText(pdf ? tr("of %1").arg(m_plan.pageCount) : tr("(a picture has one page)"));
+    m_page->setEnabled(m_plan.pageCount > 1);
+    m_pageLabel->setText(tr("of %1").arg(m_plan.pageCount));
+    m_form->setRowVisible(m_pageRow, pdf);
     for (std::size_t i = 0; i < 4; ++i) {
         m_coords[i]->setMaximum(i % 2 == 0 ? m_plan.sourceWidth : m_plan.sourceHeight);
         m_coords[i]->setValue(0.0);

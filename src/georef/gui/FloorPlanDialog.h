@@ -16,6 +16,9 @@
 
 class QComboBox;
 class QDoubleSpinBox;
+class QFormLayout;
+class QPainter;
+class QPushButton;
 class QLabel;
 class QLineEdit;
 class QSpinBox;
@@ -44,8 +47,8 @@ class PlanCanvas : public QWidget {
 
   private:
     QRectF PlanRect() const;
-    void DrawScaleBar(class QPainter& p) const;
-    void DrawNorthArrow(class QPainter& p) const;
+    void DrawScaleBar(QPainter& p) const;
+    void DrawNorthArrow(QPainter& p) const;
 
     QImage m_image;
     int m_sourceWidth = 0, m_sourceHeight = 0;
@@ -82,6 +85,8 @@ class FloorPlanDialog : public QDialog {
     PlanPicture m_plan;
     FloorPlanMap m_map;
     PlanCanvas* m_canvas = nullptr;
+    QFormLayout* m_form = nullptr;
+    QWidget* m_pageRow = nullptr;
     QSpinBox* m_page = nullptr;
     QLabel* m_pageLabel = nullptr;
     std::array<QDoubleSpinBox*, 4> m_coords{};
@@ -91,7 +96,7 @@ class FloorPlanDialog : public QDialog {
     QDoubleSpinBox* m_lat = nullptr;
     QDoubleSpinBox* m_lon = nullptr;
     QLabel* m_summary = nullptr;
-    class QPushButton* m_ok = nullptr;
+    QPushButton* m_ok = nullptr;
     int m_pointsSet = 0;
     bool m_updating = false;
 };

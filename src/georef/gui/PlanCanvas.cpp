@@ -2,7 +2,6 @@
 
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPainterPath>
 
 #include <cmath>
 #include <numbers>
@@ -10,6 +9,10 @@
 namespace plotra::gui {
 
 namespace {
+
+/// Height of the strip under the plan that holds the scale bar and the north arrow, so that they
+/// never hide a part of the plan the user may want to click.
+constexpr double kLegendStrip = 64.0;
 
 /// The longest bar of 1, 2 or 5 times a power of ten that is at most \p most units long.
 double RoundBarLength(double most) {
@@ -52,13 +55,14 @@ void PlanCanvas::setScale(double metresPerPixel, double northDegrees, bool feet)
     update();
 }
 
-// The plan fills the widget as far as its shape allows, centred.
+// The plan fills the widget above the legend strip as far as its shape allows, centred.
 QRectF PlanCanvas::PlanRect() const {
-    if (m_sourceWidth <= 0 || m_sourceHeight <= 0) return {};
-    const double k = std::min(width() / static_cast<double>(m_sourceWidth),
-                              height() / static_cast<double>(m_sourceHeight));
+    const double areaH = height() - kLegendStrip;
+    if (m_sourceWidth <= 0 || m_sourceHeight <= 0 || areaH < 1.0) return {};
+    const double k =
+        std::min(width() / static_cast<double>(m_sourceWidth), areaH / static_cast<double>(m_sourceHeight));
     const double w = m_sourceWidth * k, h = m_sourceHeight * k;
-    return {(width() - w) / 2.0, (height() - h) / 2.0, w, h};
+    return {(width() - w) / 2.0, (areaH - h) / 2.0, w, h};
 }
 
 QPointF PlanCanvas::toWidget(QPointF planPixel) const {
@@ -104,7 +108,8 @@ void PlanCanvas::paintEvent(QPaintEvent*) {
     DrawNorthArrow(p);
 }
 
-// A bar of a round length in the chosen unit, at most a third of the plan's width, bottom left.
+// A bar of a round length in the chosen unit, at most a third of the plan's width, under the plan
+// on the left.
 void PlanCanvas::DrawScaleBar(QPainter& p) const {
     const QRectF r = PlanRect();
     if (!(m_metresPerPixel > 0.0) || r.isEmpty()) return;
@@ -113,43 +118,38 @@ void PlanCanvas::DrawScaleBar(QPainter& p) const {
     const double length = RoundBarLength(r.width() / 3.0 / screenPerUnit);
     if (!(length > 0.0)) return;
     const double w = length * screenPerUnit;
-    const QPointF a(r.left() + 16, r.bottom() - 18);
-    const QRectF box(a.x() - 8, a.y() - 24, w + 16, 36);
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(255, 255, 255, 220));
-    p.drawRect(box);
-    p.setPen(QPen(Qt::black, 2));
+    const QPointF a(r.left() + 8, height() - 16.0);
+    p.setPen(QPen(palette().color(QPalette::WindowText), 2));
     p.drawLine(a, a + QPointF(w, 0));
     p.drawLine(a + QPointF(0, -5), a + QPointF(0, 5));
     p.drawLine(a + QPointF(w, -5), a + QPointF(w, 5));
     p.drawText(QRectF(a.x(), a.y() - 22, w, 16), Qt::AlignCenter, UnitText(length, m_feet));
 }
 
-// An arrow turned clockwise from the plan's up by the north angle, top right.
+// An arrow turned clockwise from the plan's up by the north angle, under the plan on the right.
 void PlanCanvas::DrawNorthArrow(QPainter& p) const {
     const QRectF r = PlanRect();
     if (r.isEmpty()) return;
-    const QPointF c(r.right() - 36, r.top() + 40);
+    const QPointF c(r.right() - 32, height() - kLegendStrip / 2.0 + 4.0);
     p.save();
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(255, 255, 255, 220));
     p.drawEllipse(c, 28, 28);
     p.translate(c);
     p.rotate(m_north);
-    QPainterPath arrow;
-    arrow.moveTo(0, -22);
-    arrow.lineTo(9, 12);
-    arrow.lineTo(0, 6);
-    arrow.lineTo(-9, 12);
-    arrow.closeSubpath();
-    p.setBrush(QColor(30, 30, 30));
+    // A compass needle: the north half dark, the south half light.
+    const QPointF north[] = {{0, -17}, {6, 0}, {-6, 0}};
+    const QPointF south[] = {{0, 17}, {6, 0}, {-6, 0}};
     p.setPen(QPen(Qt::black, 1));
-    p.drawPath(arrow);
+    p.setBrush(QColor(200, 30, 30));
+    p.drawPolygon(north, 3);
+    p.setBrush(Qt::white);
+    p.drawPolygon(south, 3);
     p.setPen(Qt::black);
     QFont f = p.font();
     f.setBold(true);
     p.setFont(f);
-    p.drawText(QRectF(-10, -40, 20, 16), Qt::AlignCenter, QStringLiteral("N"));
+    p.drawText(QRectF(-10, -30, 20, 14), Qt::AlignCenter, QStringLiteral("N"));
     p.restore();
 }
 
