@@ -47,6 +47,8 @@ enum CommandId : int {
     kCmdPaletteClassic = 32832, ///< our own: the colour scale of contours, AP counts and legends
     kCmdPaletteViridis = 32833,
     kCmdPaletteCividis = 32834,
+    kCmdStartSurvey = 32850, ///< our own: a survey made with this computer's Wi-Fi adapter and GPS
+    kCmdStopSurvey = 32851,
 };
 
 /// \brief Whether a command can be given now and whether it shows a check mark.

@@ -22,6 +22,8 @@
 #include <memory>
 #include <string>
 
+class QPainter;
+
 namespace plotra::gui {
 
 
@@ -59,6 +61,16 @@ public:
     /// KML overlay (drawn from the window's picture) and both reports.
     PaletteKind palette() const { return m_view.m_palette; }
     void setPalette(PaletteKind palette);
+    /// Drawn over the graph window's picture while it is set: the path of a survey being made, which
+    /// is not part of the project until it is processed.
+    using GraphOverlay = std::function<void(QPainter&, const PixelMapping&, const QSize&)>;
+    void setGraphOverlay(GraphOverlay overlay) {
+        m_overlay = std::move(overlay);
+        emit overlayChanged();
+    }
+    const GraphOverlay& graphOverlay() const { return m_overlay; }
+    /// The overlay has new contents (the window repaints).
+    void notifyOverlayChanged() { emit overlayChanged(); }
 
     /// "Plot Coverage": starts the coverage as a job (nothing when refused or nothing to compute).
     bool startCoverage();
@@ -96,6 +108,7 @@ public:
 
 signals:
     void viewChanged();
+    void overlayChanged();
     void statusText(const QString& text);
     void jobStarted();
     /// An edit was recorded, undone or redone, or the undo stack was cleared.
@@ -104,6 +117,7 @@ signals:
     void jobFinished(bool completed);
 
 private:
+    GraphOverlay m_overlay;
     /// Keeps a started job until the event loop hears that it finished, then applies it there.
     template <class JobT, class Start, class Apply> bool Run(Start start, Apply apply);
     /// After a processing that did not finish: says so and offers to process again.

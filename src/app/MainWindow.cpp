@@ -6,6 +6,7 @@
 #include "app/Panes.h"
 #include "app/SessionPrinter.h"
 #include "files/ResourceDir.h"
+#include "capture/gui/LiveSurvey.h"
 #include "files/gui/SurveySelectDialog.h"
 #include "georef/gui/LoadFloorPlan.h"
 #include "mapview/GraphExport.h"
@@ -233,6 +234,9 @@ void CMainFrame::BuildMenus() {
         {kCmdCreateKml, "Create a &Kml file", "Create a Kml file"},
         {kCmdCreateReport, "Create a &Html report", "Create a Html report"},
         {kCmdClientReport, "Export &Client Report (PDF)...", "Export a report for the client as a PDF file"},
+        {kCmdStartSurvey, "&Start Survey...", "Scan with this computer's Wi-Fi adapter and GPS into a survey file",
+         "Start Survey"},
+        {kCmdStopSurvey, "S&top Survey", "Stop the survey: the file is closed and may be processed", "Stop Survey"},
         {kCmdPaletteClassic, "&Classic", "Draw contours and AP counts in the program's classic colours",
          nullptr, {}, true},
         {kCmdPaletteViridis, "&Viridis (colour-blind safe)",
@@ -284,6 +288,10 @@ void CMainFrame::BuildMenus() {
     for (int id : {kCmdPaletteClassic, kCmdPaletteViridis, kCmdPaletteCividis})
         scales->addAction(m_actions[id]);
 
+    QMenu* survey = menuBar()->addMenu(tr("&Survey"));
+    survey->setObjectName("menuSurvey");
+    AddCommands(*survey, {kCmdStartSurvey, kCmdStopSurvey});
+
     // Every toolbar command, in the toolbar's order and groups, so that the keyboard reaches them.
     QMenu* tools = menuBar()->addMenu(tr("&Tools"));
     tools->setObjectName("menuTools");
@@ -301,7 +309,7 @@ void CMainFrame::BuildMenus() {
     help->addAction(m_actions[kCmdHelpUsing]);
 
     // A menu shows what is possible at the moment it opens.
-    for (QMenu* menu : {file, edit, view, scale, tools, window, help})
+    for (QMenu* menu : {file, edit, view, scale, survey, tools, window, help})
         connect(menu, &QMenu::aboutToShow, this, &CMainFrame::refreshCommands);
 }
 
@@ -437,6 +445,10 @@ CommandState CMainFrame::OwnState(int id) const {
     case kCmdPaletteViridis:
     case kCmdPaletteCividis:
         return {true, m_session.palette() == PaletteOfCommand(id)};
+    case kCmdStartSurvey:
+        return {!(m_survey && m_survey->running()) && !m_session.jobRunning(), false};
+    case kCmdStopSurvey:
+        return {m_survey && m_survey->running(), false};
     case kCmdGraphWindow:
         // The way back from the table is always open: a processing cancelled while the table was
         // shown would otherwise leave no way to the graph window's commands.
@@ -451,6 +463,16 @@ CommandState CMainFrame::OwnState(int id) const {
         if (IsRecentId(id)) return {id - kFirstRecentId < m_recent.files().size(), false};
         return {false, false};
     }
+}
+
+void CMainFrame::OnStartSurvey() {
+    if (m_survey && m_survey->running()) return;
+    LiveSurvey* previous = m_survey;
+    LiveSurvey* started = StartSurvey(m_session, this);
+    if (!started) return;
+    if (previous) previous->deleteLater();
+    m_survey = started;
+    connect(started, &LiveSurvey::finished, this, &CMainFrame::refreshCommands);
 }
 
 void CMainFrame::RunOwnCommand(int id) {
@@ -521,6 +543,12 @@ void CMainFrame::RunOwnCommand(int id) {
     case kCmdPaletteCividis:
         m_session.setPalette(PaletteOfCommand(id));
         SavePaletteSetting(m_session.palette());
+        break;
+    case kCmdStartSurvey:
+        OnStartSurvey();
+        break;
+    case kCmdStopSurvey:
+        StopSurvey(m_survey);
         break;
     case kCmdCreateReport:
         CreateReport(m_session, this);

@@ -33,6 +33,8 @@ class QToolBar;
 
 namespace plotra::gui {
 
+class LiveSurvey;
+
 class GuiSession;
 
 class CMainFrame : public QMainWindow {
@@ -112,6 +114,8 @@ class CMainFrame : public QMainWindow {
     void OnTableWindow();
     void OnGraphWindow();
     void OnSelectMetric();
+    /// Survey > Start Survey…: the previous survey (ended) and its pane make room for the new one.
+    void OnStartSurvey();
     void OnFilePrintSetup();
     void OnHelpUsing();
     void OnAppAbout();
@@ -136,6 +140,7 @@ class CMainFrame : public QMainWindow {
     bool m_panesSized = false;
     bool m_closing = false;
     QPointer<QWidget> m_splash;
+    QPointer<LiveSurvey> m_survey; ///< the survey started last (running or ended)
     QString m_docTitle;
     RecentFileList m_recent;
 };

@@ -90,12 +90,17 @@ bool CPlotraDoc::OnNewDocument() {
         Prompts().message(kNothingToLoad, kNewProjectCaption, PromptIcon::Stop);
         return false;
     }
+    return ReplaceSurveyFiles(std::move(chosen->files), chosen->merge);
+}
+
+bool CPlotraDoc::ReplaceSurveyFiles(std::vector<CDataFile> files, bool merge) {
+    if (RefuseWhileBusy()) return false;
     // The project is replaced only when one of the chosen files could be read; otherwise it keeps
     // its own files as well as its data.
     std::vector<CDataFile> previousFiles = m_aFiles;
     const int previousMerge = m_bMerge;
     const bool wasModified = m_bModified;
-    SetSurveyFiles(std::move(chosen->files), chosen->merge);
+    SetSurveyFiles(std::move(files), merge);
     if (LoadSurveyFiles()) {
         // A new project is not the workspace the previous one was saved as: Save asks for a name
         // (offering the old one) instead of writing over that file.

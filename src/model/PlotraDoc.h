@@ -270,6 +270,11 @@ public:
 
     // ---- new project and loading (files/NewProject.cpp, analysis/SampleMerge.cpp) ---------------
     bool OnNewDocument();
+    /// The new project of \p files (ticked ones are read) on the current map: read and processed as a
+    /// job, replacing the project only when one of them was read; otherwise the project keeps its
+    /// files and data and "None of the chosen survey files could be read…" is shown. The caller has
+    /// asked about unsaved changes.
+    bool ReplaceSurveyFiles(std::vector<CDataFile> files, bool merge);
     /// Replaces the survey file list and the merge choice (what the selection dialog returns).
     void SetSurveyFiles(std::vector<CDataFile> files, bool merge);
     /// Reads every ticked file of m_aFiles and rebuilds the model; true if at least one was read.
@@ -519,13 +524,13 @@ public:
 private:
     /// Takes a checked map picture and derives the map geometry.
     void AdoptMap(std::uint8_t type, const std::array<double, 16>& coefficients, std::vector<std::uint8_t> bmp);
+    /// After a new map is in: resets what the map invalidates and places the survey on it anew.
+    void PlaceSurveyOnNewMap(const std::string& path);
 
     MapPictureImporter m_mapImporter;
     std::array<std::uint64_t, 16> m_aChangeCounts{};
     bool m_bJobRunning = false;
     bool m_bModified = false;
-    /// After a new map is in: resets what the map invalidates and places the survey on it anew.
-    void PlaceSurveyOnNewMap(const std::string& path);
     int m_nKeepModified = 0;  ///< KeepModifiedFlag scopes open
     int m_nEditDepth = 0;     ///< UndoableEdit scopes open
     EditJournal* m_pJournal = nullptr;

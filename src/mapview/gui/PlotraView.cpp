@@ -77,6 +77,7 @@ CPlotraView::CPlotraView(GuiSession& session, QWidget* parent)
 
     connect(&m_session.notices(), &DocumentSignals::changed, this, &CPlotraView::onDocumentChanged);
     connect(&m_session, &GuiSession::viewChanged, this, &CPlotraView::onViewChanged);
+    connect(&m_session, &GuiSession::overlayChanged, viewport(), [this] { viewport()->update(); });
     syncScrollBars();
     updateCursor();
 }
@@ -177,6 +178,7 @@ void CPlotraView::paintEvent(QPaintEvent* event) {
     // dragged AP icon.
     m_ruler->paint(p);
     m_moveAp->paint(p);
+    if (const auto& overlay = m_session.graphOverlay()) overlay(p, mapping(), clientSize());
 }
 
 void CPlotraView::repaintArea(const QRect& rect) {

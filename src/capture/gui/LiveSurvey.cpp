@@ -1,0 +1,367 @@
+#include "capture/gui/LiveSurvey.h"
+
+#include "app/GuiSession.h"
+#include "files/NewProject.h"
+#include "model/PlotraDoc.h"
+#include "model/ViewState.h"
+
+#ifdef PLOTRA_HAVE_NM_DBUS
+#include "capture/dbus/NmScanTrigger.h"
+#endif
+
+#include <QDockWidget>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMainWindow>
+#include <QPainter>
+#include <QPainterPath>
+#include <QSettings>
+#include <QStatusBar>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+#include <mutex>
+
+namespace plotra::gui {
+
+// ---- the track ------------------------------------------------------------------------------------
+
+void LiveTrack::Append(const std::vector<CDataPoint>& written) {
+    for (const CDataPoint& p : written) {
+        points.push_back({p.m_rec.m_nLatMas / 3600000.0, p.m_rec.m_nLonMas / 3600000.0, p.m_rec.m_byFix});
+        for (const CHssData& r : p.m_aReadings) {
+            HeardAp& ap = heard[r.m_abyMAC];
+            if (ap.readings == 0) {
+                const auto end = std::find(r.m_szSSID.begin(), r.m_szSSID.end(), '\0');
+                ap.ssid.assign(r.m_szSSID.begin(), end);
+            }
+            ap.channel = r.m_byChannel;
+            ap.bestDbm = std::max(ap.bestDbm, r.RssiDbm());
+            ++ap.readings;
+        }
+    }
+}
+
+void PaintLiveTrack(QPainter& painter, const CPlotraDoc& doc, const PixelMapping& mapping, const QSize& size,
+                    const LiveTrack& track) {
+    if (track.points.empty() || size.width() < 2 || size.height() < 2) return;
+    std::vector<QPointF> px;
+    px.reserve(track.points.size());
+    if (doc.m_bMapLoaded) {
+        for (const LiveTrack::Point& p : track.points) {
+            const CDataGeo m = doc.GeoToMap(p.lat, p.lon);
+            px.emplace_back(mapping.PxExact(m.m_dX), mapping.PyExact(m.m_dY));
+        }
+    } else {
+        // No map: the walk in local metres around its middle, fitted into the picture.
+        double latMin = 90, latMax = -90, lonMin = 180, lonMax = -180;
+        for (const LiveTrack::Point& p : track.points) {
+            latMin = std::min(latMin, p.lat), latMax = std::max(latMax, p.lat);
+            lonMin = std::min(lonMin, p.lon), lonMax = std::max(lonMax, p.lon);
+        }
+        const double kMetresPerDegree = 111320.0;
+        const double east = std::cos((latMin + latMax) / 2 * M_PI / 180) * kMetresPerDegree;
+        const double w = std::max((lonMax - lonMin) * east, 1.0),
+                     h = std::max((latMax - latMin) * kMetresPerDegree, 1.0);
+        const double margin = 30;
+        const double scale = std::min((size.width() - 2 * margin) / w, (size.height() - 2 * margin) / h);
+        const double cx = size.width() / 2.0, cy = size.height() / 2.0;
+        const double midLon = (lonMin + lonMax) / 2, midLat = (latMin + latMax) / 2;
+        for (const LiveTrack::Point& p : track.points)
+            px.emplace_back(cx + (p.lon - midLon) * east * scale,
+                            cy - (p.lat - midLat) * kMetresPerDegree * scale);
+    }
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(0, 90, 220), 2));
+    painter.drawPolyline(px.data(), static_cast<int>(px.size()));
+    painter.setBrush(QColor(0, 90, 220));
+    painter.setPen(Qt::NoPen);
+    for (const QPointF& p : px)
+        painter.drawEllipse(p, 2.5, 2.5);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(QColor(220, 20, 20), 3));
+    painter.drawEllipse(px.back(), 8, 8);
+    painter.restore();
+}
+
+// ---- the capture's thread -------------------------------------------------------------------------
+
+/// What the capture's thread and the window share.
+struct LiveSurvey::Shared {
+    std::mutex mutex;
+    std::shared_ptr<capture::CaptureSession> session; ///< set once the sources are open
+    bool stopRequested = false;
+    std::string failure;
+};
+
+namespace {
+
+void RunCapture(LiveSurvey::Shared* sharedRaw, std::shared_ptr<void> keep, const SurveySetup& setup,
+                const std::function<void()>& ended);
+
+} // namespace
+
+LiveSurvey::LiveSurvey(GuiSession& session, SurveySetup setup, QObject* parent)
+    : QObject(parent), m_session(session), m_setup(std::move(setup)), m_shared(std::make_shared<Shared>()) {
+    m_poll.setInterval(250);
+    connect(&m_poll, &QTimer::timeout, this, &LiveSurvey::poll);
+}
+
+LiveSurvey::~LiveSurvey() {
+    stop();
+    if (m_thread.joinable()) m_thread.join();
+    m_session.setGraphOverlay({});
+}
+
+void LiveSurvey::start() {
+    if (m_thread.joinable()) return;
+    m_session.setGraphOverlay([this](QPainter& p, const PixelMapping& m, const QSize& s) {
+        PaintLiveTrack(p, m_session.doc(), m, s, m_track);
+    });
+    std::shared_ptr<Shared> shared = m_shared;
+    const SurveySetup setup = m_setup;
+    m_thread = std::thread([shared, setup, this] {
+        RunCapture(shared.get(), shared, setup, [this] {
+            QMetaObject::invokeMethod(
+                this, [this] { onThreadEnded(); }, Qt::QueuedConnection);
+        });
+    });
+    m_poll.start();
+}
+
+void LiveSurvey::stop() {
+    std::lock_guard<std::mutex> lock(m_shared->mutex);
+    m_shared->stopRequested = true;
+    if (m_shared->session) m_shared->session->RequestStop();
+}
+
+void LiveSurvey::poll() {
+    std::shared_ptr<capture::CaptureSession> session;
+    {
+        std::lock_guard<std::mutex> lock(m_shared->mutex);
+        session = m_shared->session;
+    }
+    if (!session) return;
+    const std::vector<CDataPoint> appended = session->TakeAppended();
+    const capture::CaptureStatus status = session->Status();
+    const bool changedStatus = status.scans != m_status.scans || status.fixMode != m_status.fixMode ||
+                               status.satellites != m_status.satellites;
+    m_status = status;
+    if (appended.empty() && !changedStatus) return;
+    m_track.Append(appended);
+    if (!appended.empty()) m_session.notifyOverlayChanged();
+    emit changed();
+}
+
+void LiveSurvey::onThreadEnded() {
+    if (m_thread.joinable()) m_thread.join(); // it has returned: this does not wait
+    m_poll.stop();
+    poll(); // the points written after the last tick
+    {
+        std::lock_guard<std::mutex> lock(m_shared->mutex);
+        m_failure = QString::fromStdString(m_shared->failure);
+    }
+    m_ended = true;
+    emit changed();
+    emit finished();
+}
+
+QString LiveSurvey::statusText() const {
+    const capture::CaptureStatus& s = m_status;
+    const QString fix = s.fixMode >= 3   ? QStringLiteral("3D")
+                        : s.fixMode == 2 ? QStringLiteral("2D")
+                                         : QStringLiteral("none");
+    const QString satellites = s.satellites < 0 ? QStringLiteral("?") : QString::number(s.satellites);
+    return QStringLiteral(
+               "Survey: fix %1, %2 satellites, %3 scans/min, %4 points, %5 APs heard, %6 without a fix")
+        .arg(fix, satellites)
+        .arg(s.scansPerMinute, 0, 'f', 1)
+        .arg(s.pointsWritten)
+        .arg(static_cast<long>(m_track.heard.size()))
+        .arg(s.noFix);
+}
+
+namespace {
+
+void RunCapture(LiveSurvey::Shared* shared, std::shared_ptr<void> keep, const SurveySetup& setup,
+                const std::function<void()>& ended) {
+    (void)keep; // the shared state lives as long as this thread
+    const auto fail = [&](const std::string& why) {
+        std::lock_guard<std::mutex> lock(shared->mutex);
+        shared->failure = why;
+    };
+    std::string error;
+    capture::SystemTriggerMaker trigger;
+#ifdef PLOTRA_HAVE_NM_DBUS
+    trigger = [] { return capture::MakeNetworkManagerTrigger(); };
+#endif
+    auto scans = capture::OpenScanSource(setup.sources, trigger, &error);
+    if (!scans) return fail(error), ended();
+    auto positions = capture::OpenPositionSource(setup.sources, &error);
+    if (!positions) return fail(error), ended();
+    capture::CaptureOptions options;
+    options.realtime = setup.realtime && !setup.sources.replayScans.empty();
+    auto session = std::make_shared<capture::CaptureSession>(std::move(scans), std::move(positions), options);
+    {
+        std::lock_guard<std::mutex> lock(shared->mutex);
+        shared->session = session;
+        if (shared->stopRequested) session->RequestStop();
+    }
+    if (!session->Start(setup.surveyFile, &error)) return fail(error), ended();
+    capture::CaptureSession::Step step;
+    while ((step = session->RunStep()) == capture::CaptureSession::Step::Continue) {
+    }
+    if (step == capture::CaptureSession::Step::Failed) fail(session->Error());
+    std::string closing;
+    if (!session->Stop(&closing) && step != capture::CaptureSession::Step::Failed) fail(closing);
+    ended();
+}
+
+} // namespace
+
+// ---- the window's side ----------------------------------------------------------------------------
+
+namespace {
+
+SurveySetup LoadLastSetup() {
+    QSettings s;
+    s.beginGroup(QStringLiteral("Survey"));
+    SurveySetup setup;
+    setup.sources.interfaceName = s.value(QStringLiteral("interface")).toString().toStdString();
+    setup.sources.gpsd =
+        s.value(QStringLiteral("gpsd"), QStringLiteral("localhost:2947")).toString().toStdString();
+    setup.sources.replayScans = s.value(QStringLiteral("replayScans")).toString().toStdString();
+    setup.sources.replayGps = s.value(QStringLiteral("replayGps")).toString().toStdString();
+    setup.realtime = s.value(QStringLiteral("realtime"), true).toBool();
+    setup.surveyFile = s.value(QStringLiteral("file")).toString().toStdString();
+    return setup;
+}
+
+void SaveLastSetup(const SurveySetup& setup) {
+    QSettings s;
+    s.beginGroup(QStringLiteral("Survey"));
+    s.setValue(QStringLiteral("interface"), QString::fromStdString(setup.sources.interfaceName));
+    s.setValue(QStringLiteral("gpsd"), QString::fromStdString(setup.sources.gpsd));
+    s.setValue(QStringLiteral("replayScans"), QString::fromStdString(setup.sources.replayScans));
+    s.setValue(QStringLiteral("replayGps"), QString::fromStdString(setup.sources.replayGps));
+    s.setValue(QStringLiteral("realtime"), setup.realtime);
+    s.setValue(QStringLiteral("file"), QString::fromStdString(setup.surveyFile));
+}
+
+QString MacText(const std::array<std::uint8_t, 6>& mac) {
+    QString text;
+    for (std::size_t i = 0; i < mac.size(); ++i)
+        text += QStringLiteral("%1%2")
+                    .arg(i ? QStringLiteral("-") : QString())
+                    .arg(mac[i], 2, 16, QLatin1Char('0'));
+    return text.toUpper();
+}
+
+/// The Survey pane: the status and the APs heard, strongest first.
+class SurveyPane : public QDockWidget {
+  public:
+    SurveyPane(QMainWindow* window, LiveSurvey& survey)
+        : QDockWidget(QStringLiteral("Survey"), window), m_survey(survey) {
+        setObjectName("surveyPane");
+        auto* body = new QWidget(this);
+        auto* layout = new QVBoxLayout(body);
+        m_status = new QLabel(body);
+        m_status->setObjectName("surveyStatus");
+        m_status->setWordWrap(true);
+        m_heard = new QTreeWidget(body);
+        m_heard->setObjectName("heardAps");
+        m_heard->setRootIsDecorated(false);
+        m_heard->setHeaderLabels({QStringLiteral("MAC"), QStringLiteral("SSID"), QStringLiteral("Ch"),
+                                  QStringLiteral("Best dBm"), QStringLiteral("Readings")});
+        m_heard->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+        layout->addWidget(m_status);
+        layout->addWidget(m_heard, 1);
+        setWidget(body);
+        window->addDockWidget(Qt::BottomDockWidgetArea, this);
+        connect(&survey, &LiveSurvey::changed, this, [this] { refresh(); });
+        refresh();
+    }
+
+  private:
+    void refresh() {
+        const QString text =
+            m_survey.statusText() + (m_survey.running() ? QString() : QStringLiteral(" (stopped)"));
+        m_status->setText(text);
+        if (auto* window = qobject_cast<QMainWindow*>(parentWidget())) window->statusBar()->showMessage(text);
+        for (const auto& [mac, ap] : m_survey.track().heard) {
+            QTreeWidgetItem*& item = m_items[mac];
+            if (!item) {
+                item = new QTreeWidgetItem(m_heard);
+                item->setText(0, MacText(mac));
+                item->setText(1, QString::fromUtf8(ap.ssid.data(), static_cast<int>(ap.ssid.size())));
+            }
+            item->setText(2, QString::number(ap.channel));
+            item->setText(3, QString::number(ap.bestDbm, 'f', 1));
+            item->setData(4, Qt::DisplayRole, static_cast<qlonglong>(ap.readings));
+        }
+        m_heard->sortItems(0, Qt::AscendingOrder);
+    }
+
+    LiveSurvey& m_survey;
+    QLabel* m_status = nullptr;
+    QTreeWidget* m_heard = nullptr;
+    std::map<std::array<std::uint8_t, 6>, QTreeWidgetItem*> m_items;
+};
+
+/// After Stop: what happened, and the offer to make the survey the project.
+void OfferToProcess(GuiSession& session, LiveSurvey& survey) {
+    CPlotraDoc& doc = session.doc();
+    UserPrompts& prompts = doc.Prompts();
+    const std::string path = survey.setup().surveyFile;
+    if (!survey.failure().isEmpty())
+        prompts.message(survey.failure().toStdString() + "\nEvery scan written before is kept in " + path +
+                            ".",
+                        "Survey", PromptIcon::Stop);
+    const long points = survey.status().pointsWritten;
+    if (points == 0) {
+        if (survey.failure().isEmpty())
+            prompts.message(
+                "No scan was written (none had a GPS fix within 2 s): there is nothing to process.", "Survey",
+                PromptIcon::Information);
+        return;
+    }
+    const std::string question = "The survey was written to " + path + ": " + std::to_string(points) +
+                                 " points, " + std::to_string(survey.track().heard.size()) +
+                                 " APs heard.\n\nProcess it into the project now?";
+    if (!prompts.askYesNo(question, "Survey")) return;
+    if (!doc.SaveModified()) return;
+    std::vector<CDataFile> files;
+    if (!AddSurveyFile(files, path, prompts)) return;
+    session.setGraphOverlay({}); // the project draws the path itself from now on
+    doc.ReplaceSurveyFiles(std::move(files), false);
+}
+
+} // namespace
+
+LiveSurvey* StartSurvey(GuiSession& session, QWidget* window) {
+    SurveyDialog dialog(window);
+    dialog.setSetup(LoadLastSetup());
+    if (dialog.exec() != QDialog::Accepted) return nullptr;
+    const SurveySetup setup = dialog.setup();
+    SaveLastSetup(setup);
+    auto* survey = new LiveSurvey(session, setup, &session);
+    if (auto* main = qobject_cast<QMainWindow*>(window)) {
+        // One pane at a time: the previous survey's goes with it.
+        for (QDockWidget* old : main->findChildren<QDockWidget*>(QStringLiteral("surveyPane")))
+            old->deleteLater();
+        new SurveyPane(main, *survey);
+    }
+    QObject::connect(survey, &LiveSurvey::finished, &session,
+                     [&session, survey] { OfferToProcess(session, *survey); });
+    survey->start();
+    return survey;
+}
+
+void StopSurvey(LiveSurvey* survey) {
+    if (survey) survey->stop();
+}
+
+} // namespace plotra::gui

@@ -1,0 +1,165 @@
+#include "capture/gui/SurveyDialog.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace plotra::gui {
+
+namespace {
+
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+} // namespace
+
+SurveyDialog::SurveyDialog(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("Start Survey"));
+    auto* layout = new QVBoxLayout(this);
+
+    m_live = new QRadioButton(QStringLiteral("Scan with this computer's &Wi-Fi adapter and gpsd"), this);
+    m_live->setObjectName("live");
+    m_replay = new QRadioButton(QStringLiteral("&Replay a scan recording and a GPS log"), this);
+    m_replay->setObjectName("replay");
+    auto* form = new QFormLayout;
+    m_interface = new QComboBox(this);
+    m_interface->setObjectName("interface");
+    m_interface->setEditable(true);
+    m_interface->addItem(QString()); // the first Wi-Fi interface
+    m_interface->addItems(WirelessInterfaces());
+    m_interface->setToolTip(QStringLiteral("Empty: the first Wi-Fi interface"));
+    m_gpsd = new QLineEdit(QStringLiteral("localhost:2947"), this);
+    m_gpsd->setObjectName("gpsd");
+    m_scans = new QLineEdit(this);
+    m_scans->setObjectName("scans");
+    m_gpsLog = new QLineEdit(this);
+    m_gpsLog->setObjectName("gpsLog");
+    m_realtime = new QCheckBox(QStringLiteral("At the &pace it was recorded"), this);
+    m_realtime->setObjectName("realtime");
+    m_realtime->setChecked(true);
+    m_file = new QLineEdit(this);
+    m_file->setObjectName("surveyFile");
+
+    const auto withBrowse = [this](QLineEdit* edit, const QString& filter, bool save) {
+        auto* row = new QHBoxLayout;
+        row->addWidget(edit, 1);
+        auto* button = new QPushButton(QStringLiteral("Browse..."), this);
+        button->setObjectName(edit->objectName() + "Browse");
+        connect(button, &QPushButton::clicked, this, [=, this] { browse(edit, filter, save); });
+        row->addWidget(button);
+        return row;
+    };
+    form->addRow(m_live);
+    form->addRow(QStringLiteral("&Adapter:"), m_interface);
+    form->addRow(QStringLiteral("&GPS (gpsd host:port):"), m_gpsd);
+    form->addRow(m_replay);
+    form->addRow(QStringLiteral("S&can recording:"),
+                 withBrowse(m_scans, QStringLiteral("Scan recordings (*.scans);;All files (*)"), false));
+    form->addRow(QStringLiteral("GPS &log:"),
+                 withBrowse(m_gpsLog, QStringLiteral("gpsd logs (*.json *.log);;All files (*)"), false));
+    form->addRow(QString(), m_realtime);
+    form->addRow(QStringLiteral("Survey &file:"),
+                 withBrowse(m_file, QStringLiteral("Survey data files (*.hsd);;All files (*)"), true));
+    layout->addLayout(form);
+    auto* note = new QLabel(QStringLiteral("Every completed scan is written to the survey file at once; "
+                                           "Stop closes it and offers to process it into the project."),
+                            this);
+    note->setWordWrap(true);
+    layout->addWidget(note);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("&Start"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &SurveyDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(buttons);
+
+    m_liveWidgets = {m_interface, m_gpsd};
+    m_replayWidgets = {m_scans, m_gpsLog, m_realtime};
+    connect(m_live, &QRadioButton::toggled, this, &SurveyDialog::updateEnabled);
+    m_live->setChecked(true);
+    updateEnabled();
+}
+
+void SurveyDialog::updateEnabled() {
+    for (QWidget* w : m_liveWidgets)
+        w->setEnabled(m_live->isChecked());
+    for (QWidget* w : m_replayWidgets)
+        w->setEnabled(!m_live->isChecked());
+    for (QLineEdit* e : {m_scans, m_gpsLog})
+        if (auto* b = findChild<QPushButton*>(e->objectName() + "Browse"))
+            b->setEnabled(!m_live->isChecked());
+}
+
+void SurveyDialog::browse(QLineEdit* edit, const QString& filter, bool save) {
+    const QString start = edit->text().isEmpty() ? QDir::homePath() : edit->text();
+    const QString path =
+        save ? QFileDialog::getSaveFileName(this, QStringLiteral("Survey File"), start, filter)
+             : QFileDialog::getOpenFileName(this, QStringLiteral("Open"), start, filter);
+    if (path.isEmpty()) return;
+    if (save && QFileInfo(path).suffix().isEmpty())
+        edit->setText(path + QStringLiteral(".hsd"));
+    else
+        edit->setText(path);
+}
+
+void SurveyDialog::setSetup(const SurveySetup& s) {
+    const bool replay = !s.sources.replayScans.empty();
+    (replay ? m_replay : m_live)->setChecked(true);
+    m_interface->setCurrentText(Q(s.sources.interfaceName));
+    m_gpsd->setText(Q(s.sources.gpsd));
+    m_scans->setText(Q(s.sources.replayScans));
+    m_gpsLog->setText(Q(s.sources.replayGps));
+    m_realtime->setChecked(s.realtime);
+    m_file->setText(Q(s.surveyFile));
+    updateEnabled();
+}
+
+SurveySetup SurveyDialog::setup() const {
+    SurveySetup s;
+    s.surveyFile = m_file->text().trimmed().toStdString();
+    s.realtime = m_realtime->isChecked();
+    if (m_live->isChecked()) {
+        s.sources.interfaceName = m_interface->currentText().trimmed().toStdString();
+        s.sources.gpsd = m_gpsd->text().trimmed().toStdString();
+    } else {
+        s.sources.replayScans = m_scans->text().trimmed().toStdString();
+        s.sources.replayGps = m_gpsLog->text().trimmed().toStdString();
+    }
+    return s;
+}
+
+void SurveyDialog::accept() {
+    const SurveySetup s = setup();
+    QString missing;
+    if (s.surveyFile.empty())
+        missing = QStringLiteral("Choose the survey file the scans are written to.");
+    else if (m_replay->isChecked() && (s.sources.replayScans.empty() || s.sources.replayGps.empty()))
+        missing = QStringLiteral("Choose the scan recording and the GPS log to replay.");
+    else if (m_live->isChecked() && s.sources.gpsd.empty())
+        missing = QStringLiteral("Give the gpsd host and port (for example localhost:2947).");
+    if (!missing.isEmpty()) {
+        QMessageBox::warning(this, windowTitle(), missing);
+        return;
+    }
+    QDialog::accept();
+}
+
+QStringList SurveyDialog::WirelessInterfaces() {
+    QStringList names;
+    const QDir net(QStringLiteral("/sys/class/net"));
+    for (const QString& name : net.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::System))
+        if (QFileInfo::exists(net.filePath(name + QStringLiteral("/wireless")))) names << name;
+    return names;
+}
+
+} // namespace plotra::gui
