@@ -330,3 +330,16 @@ TEST(CaptureReplay, FullDiskAndVanishedFolderStopTheCaptureKeepingThePoints) {
         session.Stop(nullptr);
     }
 }
+
+TEST(CaptureReadings, ChannelNumbersAndSignalRounding) {
+    const std::pair<std::uint32_t, int> channels[] = {
+        {2412, 1},   {2437, 6}, {2472, 13}, {2484, 14}, {2407, 0},   {2417, 2}, {5180, 36}, {5825, 165},
+        {5885, 177}, {5935, 2}, {5955, 1},  {5975, 5},  {7115, 233}, {4920, 0}, {58320, 0}, {0, 0}};
+    for (const auto& [mhz, ch] : channels)
+        EXPECT_EQ(capture::ChannelOfFrequency(mhz), ch) << mhz;
+    EXPECT_EQ(capture::Rssi256OfMbm(-5000), -12800);
+    EXPECT_EQ(capture::Rssi256OfMbm(-5001), -12803); // -50.01 dBm = -12802.56/256
+    EXPECT_EQ(capture::Rssi256OfMbm(1), 3);
+    EXPECT_EQ(capture::Rssi256OfMbm(-2'000'000'000), -32768);
+    EXPECT_EQ(capture::Rssi256OfMbm(2'000'000'000), 32767);
+}
