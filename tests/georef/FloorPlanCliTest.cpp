@@ -14,6 +14,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 
+#include <cstdlib>
 #include <filesystem>
 
 using namespace plotra;
@@ -181,4 +182,32 @@ TEST(CliFloorPlan, RefusalsSayWhyAndWriteNothing) {
     EXPECT_EQ(text.status, 1);
     EXPECT_NE(text.err.find("is not a floor plan Plotra can read"), std::string::npos) << text.err;
     EXPECT_EQ(Slurp(out), "earlier");
+}
+
+// A plan whose BMP would exceed the projection file's 512 MiB (label "slow": about 20 s and 2 GB):
+// reduced to the largest size that fits, with the limit said, and measuring what the plan says.
+TEST(CliFloorPlanSlow, PlanAboveTheFormatLimitIsReducedKeepingItsScale) {
+    if (!std::getenv("PLOTRA_SLOW_TESTS")) GTEST_SKIP() << "set PLOTRA_SLOW_TESTS=1 (ctest -L slow)";
+    TempDir dir;
+    const std::string png = dir.File("big.png");
+    {
+        QImage image(16000, 12000, QImage::Format_Grayscale8);
+        image.fill(255);
+        QPainter p(&image);
+        p.fillRect(500, 500, 15000, 20, Qt::black);
+        p.end();
+        ASSERT_TRUE(image.save(QString::fromStdString(png), "PNG", 100));
+    }
+    const CliResult made =
+        RunPlotraCli("make-map " + png + " " + dir.File("big.hpf") + " --scale 500,500,15500,500,150m");
+    ASSERT_EQ(made.status, 0) << made.err;
+    EXPECT_EQ(made.err,
+              "Floor Plan: The plan is reduced from 16000 x 12000 to 15446 x 11585 pixels to fit the map "
+              "size limit (a projection file holds a picture of at most 512 MiB, about 13,377 x 13,377 "
+              "pixels); its scale is kept.\n");
+    CPlotraDoc doc;
+    ASSERT_TRUE(LoadHpf(doc, dir.File("big.hpf")));
+    EXPECT_EQ(doc.m_nImageWidth, 15446);
+    EXPECT_NEAR(doc.m_dMapWidth, 160.0, 0.16);
+    EXPECT_NEAR(doc.m_dMapHeight, 120.0, 0.12);
 }

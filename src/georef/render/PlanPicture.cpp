@@ -33,15 +33,15 @@ std::string Size(std::uint64_t w, std::uint64_t h) {
     return std::to_string(w) + " x " + std::to_string(h);
 }
 
-/// The page rendered over white at \p size pixels.
+/// The page rendered over white at \p size pixels (white painted behind it in place: a page may be
+/// hundreds of megabytes).
 QImage RenderPage(QPdfDocument& doc, int pageIndex, QSize size) {
     QImage page = doc.render(pageIndex, size);
-    if (page.isNull()) return page;
-    QImage out(page.size(), QImage::Format_RGB32);
-    out.fill(Qt::white);
-    QPainter painter(&out);
-    painter.drawImage(0, 0, page);
-    return out;
+    if (page.isNull() || !page.hasAlphaChannel()) return page;
+    QPainter painter(&page);
+    painter.setCompositionMode(QPainter::CompositionMode_DestinationOver);
+    painter.fillRect(page.rect(), Qt::white);
+    return page;
 }
 
 PlanLoad LoadPdfPage(const std::string& path, const PlanRequest& request) {
@@ -152,13 +152,18 @@ PlanLoad LoadPlanPicture(const std::string& path, const PlanRequest& request) {
 }
 
 std::vector<std::uint8_t> PlanBmp(const QImage& image) {
-    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
-    auto canvas = Bmp24Canvas::Create(argb.width(), argb.height(), kMaxMapImageBytes);
+    auto canvas = Bmp24Canvas::Create(image.width(), image.height(), kMaxMapImageBytes);
     if (!canvas) return {};
-    for (int y = 0; y < argb.height(); ++y) {
-        const auto* src = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+    // Row by row, so that a large plan is never held twice in another pixel format.
+    const bool direct = image.format() == QImage::Format_ARGB32 || image.format() == QImage::Format_RGB32;
+    QImage row;
+    for (int y = 0; y < image.height(); ++y) {
+        if (!direct) row = image.copy(0, y, image.width(), 1).convertToFormat(QImage::Format_ARGB32);
+        const QImage& from = direct ? image : row;
+        const auto* src = reinterpret_cast<const QRgb*>(from.constScanLine(direct ? y : 0));
         std::uint8_t* dst = canvas->Row(y);
-        for (int x = 0; x < argb.width(); ++x, dst += 3) {
+        for (int x = 0; x < image.width(); ++x, dst += 3) {
+            // RGB32 carries 0xFF in its unused byte, so qAlpha reads it as opaque.
             const auto a = static_cast<std::uint8_t>(qAlpha(src[x]));
             dst[0] = OnWhite(static_cast<std::uint8_t>(qBlue(src[x])), a);
             dst[1] = OnWhite(static_cast<std::uint8_t>(qGreen(src[x])), a);
