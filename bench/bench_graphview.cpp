@@ -5,6 +5,7 @@
 //    in twice, and a new frame of the whole (fitted) frame after a view toggle;
 //  - a mouse move (status text), and the hover work of the info window (its text and placement).
 #include "app/GuiSession.h"
+#include "capture/gui/LiveSurvey.h"
 #include "mapview/DemoDocument.h"
 #include "mapview/gui/InfoWnd.h"
 #include "mapview/gui/PlotraView.h"
@@ -14,6 +15,7 @@
 
 #include <QApplication>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QScrollBar>
 
 #include <chrono>
@@ -141,6 +143,36 @@ void BM_GraphView_HoverInfo(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_GraphView_HoverInfo)->Unit(benchmark::kMicrosecond);
+
+// A survey being made over the city project: every iteration appends one point to a walk of 20000
+// and repaints the window, which shows the kept picture with the walk drawn over it. The frame
+// budget is 16 ms.
+void BM_GraphView_RepaintAfterAppendedPoint(benchmark::State& state) {
+    CityWindow& w = Window();
+    CPlotraDoc& doc = w.session.doc();
+    // A walk of 20000 fixes up and down the streets of a square kilometre (no map: the walk is fitted
+    // into the window, which is the more work of the two: its extent is found on every repaint).
+    LiveTrack track;
+    for (int i = 0; i < 20000; ++i) {
+        const double street = (i / 1000) * 0.0005, along = (i % 1000) * 0.000009;
+        track.points.push_back({47.0 + ((i / 1000) % 2 ? 0.009 - along : along), 7.4 + street, 2});
+    }
+    const std::size_t walk = track.points.size();
+    LiveTrackPainter drawer;
+    w.session.setGraphOverlay([&](QPainter& painter, const PixelMapping& m, const QSize& size) {
+        drawer.Paint(painter, doc, m, size, track);
+    });
+    w.Paint();
+    std::size_t next = 0;
+    for (auto _ : state) {
+        track.points.push_back(track.points[next++ % walk]);
+        w.session.notifyOverlayChanged();
+        w.Paint();
+    }
+    state.counters["walk_points"] = static_cast<double>(track.points.size());
+    w.session.setGraphOverlay({});
+}
+BENCHMARK(BM_GraphView_RepaintAfterAppendedPoint)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -44,47 +44,102 @@ void LiveTrack::Append(const std::vector<CDataPoint>& written) {
     }
 }
 
-void PaintLiveTrack(QPainter& painter, const CPlotraDoc& doc, const PixelMapping& mapping, const QSize& size,
-                    const LiveTrack& track) {
-    if (track.points.empty() || size.width() < 2 || size.height() < 2) return;
-    std::vector<QPointF> px;
-    px.reserve(track.points.size());
+namespace {
+
+constexpr double kMetresPerDegree = 111320.0;
+const QColor kPathColour(0, 90, 220);
+
+} // namespace
+
+LiveTrackPainter::Placement LiveTrackPainter::PlacementFor(const CPlotraDoc& doc, const PixelMapping& mapping,
+                                                           const QSize& size, const LiveTrack& track) const {
+    Placement p;
+    p.width = size.width(), p.height = size.height();
     if (doc.m_bMapLoaded) {
-        for (const LiveTrack::Point& p : track.points) {
-            const CDataGeo m = doc.GeoToMap(p.lat, p.lon);
-            px.emplace_back(mapping.PxExact(m.m_dX), mapping.PyExact(m.m_dY));
-        }
-    } else {
-        // No map: the walk in local metres around its middle, fitted into the picture.
-        double latMin = 90, latMax = -90, lonMin = 180, lonMax = -180;
-        for (const LiveTrack::Point& p : track.points) {
-            latMin = std::min(latMin, p.lat), latMax = std::max(latMax, p.lat);
-            lonMin = std::min(lonMin, p.lon), lonMax = std::max(lonMax, p.lon);
-        }
-        const double kMetresPerDegree = 111320.0;
-        const double east = std::cos((latMin + latMax) / 2 * M_PI / 180) * kMetresPerDegree;
-        const double w = std::max((lonMax - lonMin) * east, 1.0),
-                     h = std::max((latMax - latMin) * kMetresPerDegree, 1.0);
-        const double margin = 30;
-        const double scale = std::min((size.width() - 2 * margin) / w, (size.height() - 2 * margin) / h);
-        const double cx = size.width() / 2.0, cy = size.height() / 2.0;
-        const double midLon = (lonMin + lonMax) / 2, midLat = (latMin + latMax) / 2;
-        for (const LiveTrack::Point& p : track.points)
-            px.emplace_back(cx + (p.lon - midLon) * east * scale,
-                            cy - (p.lat - midLat) * kMetresPerDegree * scale);
+        p.map = true;
+        p.frame = {mapping.frame.x0, mapping.frame.y0, mapping.frame.xs, mapping.frame.ys};
+        return p;
     }
+    // The fitted area: kept while every point lies in it, else the points' extent and as much again.
+    const auto inside = [](const std::array<double, 4>& f, const LiveTrack::Point& q) {
+        return q.lon >= f[0] && q.lon <= f[0] + f[2] && q.lat >= f[1] && q.lat <= f[1] + f[3];
+    };
+    const bool sameSize = m_placement.width == p.width && m_placement.height == p.height && !m_placement.map;
+    bool fits = sameSize && m_placement.frame[2] > 0;
+    for (std::size_t i = m_drawn; fits && i < track.points.size(); ++i)
+        fits = inside(m_placement.frame, track.points[i]);
+    if (fits && m_drawn <= track.points.size()) return m_placement;
+    double latMin = 90, latMax = -90, lonMin = 180, lonMax = -180;
+    for (const LiveTrack::Point& q : track.points) {
+        latMin = std::min(latMin, q.lat), latMax = std::max(latMax, q.lat);
+        lonMin = std::min(lonMin, q.lon), lonMax = std::max(lonMax, q.lon);
+    }
+    const double padLat = std::max((latMax - latMin) / 2, 1e-5),
+                 padLon = std::max((lonMax - lonMin) / 2, 1e-5);
+    p.frame = {lonMin - padLon, latMin - padLat, lonMax - lonMin + 2 * padLon, latMax - latMin + 2 * padLat};
+    return p;
+}
+
+QPointF LiveTrackPainter::PixelOf(const CPlotraDoc& doc, const PixelMapping& mapping,
+                                  const LiveTrack::Point& q) const {
+    if (m_placement.map) {
+        const CDataGeo m = doc.GeoToMap(q.lat, q.lon);
+        return {mapping.PxExact(m.m_dX), mapping.PyExact(m.m_dY)};
+    }
+    // Local metres around the middle of the fitted area, one scale for both axes.
+    const auto& f = m_placement.frame;
+    const double midLat = f[1] + f[3] / 2, midLon = f[0] + f[2] / 2;
+    const double east = std::cos(midLat * M_PI / 180) * kMetresPerDegree;
+    const double margin = 20;
+    const double scale =
+        std::min((m_placement.width - 2 * margin) / std::max(f[2] * east, 1e-9),
+                 (m_placement.height - 2 * margin) / std::max(f[3] * kMetresPerDegree, 1e-9));
+    return {m_placement.width / 2.0 + (q.lon - midLon) * east * scale,
+            m_placement.height / 2.0 - (q.lat - midLat) * kMetresPerDegree * scale};
+}
+
+void LiveTrackPainter::Paint(QPainter& painter, const CPlotraDoc& doc, const PixelMapping& mapping,
+                             const QSize& size, const LiveTrack& track) {
+    if (track.points.empty() || size.width() < 2 || size.height() < 2) return;
+    const Placement placement = PlacementFor(doc, mapping, size, track);
+    if (!(placement == m_placement) || m_layer.size() != size || m_drawn > track.points.size()) {
+        m_placement = placement;
+        m_layer = QImage(size, QImage::Format_ARGB32_Premultiplied);
+        m_layer.fill(Qt::transparent);
+        m_drawn = 0;
+    }
+    if (m_layer.isNull()) return;
+    {
+        // Only what came since the last paint: the segment from the last point drawn, and the dots.
+        QPainter layer(&m_layer);
+        layer.setRenderHint(QPainter::Antialiasing);
+        const QPen line(kPathColour, 2);
+        QPointF previous = m_drawn > 0 ? PixelOf(doc, mapping, track.points[m_drawn - 1]) : QPointF();
+        for (std::size_t i = m_drawn; i < track.points.size(); ++i) {
+            const QPointF here = PixelOf(doc, mapping, track.points[i]);
+            if (i > 0) {
+                layer.setPen(line);
+                layer.drawLine(previous, here);
+            }
+            layer.setPen(Qt::NoPen);
+            layer.setBrush(kPathColour);
+            layer.drawEllipse(here, 2.5, 2.5);
+            previous = here;
+        }
+        m_drawn = track.points.size();
+    }
+    painter.drawImage(0, 0, m_layer);
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(QColor(0, 90, 220), 2));
-    painter.drawPolyline(px.data(), static_cast<int>(px.size()));
-    painter.setBrush(QColor(0, 90, 220));
-    painter.setPen(Qt::NoPen);
-    for (const QPointF& p : px)
-        painter.drawEllipse(p, 2.5, 2.5);
-    painter.setBrush(Qt::NoBrush);
     painter.setPen(QPen(QColor(220, 20, 20), 3));
-    painter.drawEllipse(px.back(), 8, 8);
+    painter.drawEllipse(PixelOf(doc, mapping, track.points.back()), 8, 8);
     painter.restore();
+}
+
+void PaintLiveTrack(QPainter& painter, const CPlotraDoc& doc, const PixelMapping& mapping, const QSize& size,
+                    const LiveTrack& track) {
+    LiveTrackPainter once;
+    once.Paint(painter, doc, mapping, size, track);
 }
 
 // ---- the capture's thread -------------------------------------------------------------------------
@@ -119,7 +174,7 @@ LiveSurvey::~LiveSurvey() {
 void LiveSurvey::start() {
     if (m_thread.joinable()) return;
     m_session.setGraphOverlay([this](QPainter& p, const PixelMapping& m, const QSize& s) {
-        PaintLiveTrack(p, m_session.doc(), m, s, m_track);
+        m_painter.Paint(p, m_session.doc(), m, s, m_track);
     });
     std::shared_ptr<Shared> shared = m_shared;
     const SurveySetup setup = m_setup;

@@ -8,7 +8,9 @@
 #include "capture/CaptureSession.h"
 #include "capture/gui/SurveyDialog.h"
 
+#include <QImage>
 #include <QObject>
+#include <QPointF>
 #include <QString>
 #include <QTimer>
 
@@ -51,9 +53,33 @@ struct LiveTrack {
     void Append(const std::vector<CDataPoint>& written);
 };
 
-/// Draws \p track over a graph picture of \p size: through the map's geo-coding when \p doc has a
-/// map, otherwise fitted into the picture at one scale for both axes. The path in blue, the
-/// latest position as a red ring.
+/// \brief Draws a track over a graph picture: through the map's geo-coding when the project has a
+/// map, otherwise fitted into the picture at one scale for both axes (with room to grow, so that a
+/// walk does not rescale at every step). The path in blue, the latest position as a red ring.
+/// The path is kept drawn in a layer of its own, so that a repaint after a new point draws one
+/// segment, not the whole walk; the layer is drawn anew when the view or the fit changes.
+class LiveTrackPainter {
+  public:
+    void Paint(QPainter& painter, const CPlotraDoc& doc, const PixelMapping& mapping, const QSize& size,
+               const LiveTrack& track);
+
+  private:
+    struct Placement {
+        bool map = false;
+        std::array<double, 4> frame{}; ///< the view's model frame (map) or the fitted area (lat/lon)
+        int width = 0, height = 0;
+        bool operator==(const Placement&) const = default;
+    };
+    Placement PlacementFor(const CPlotraDoc& doc, const PixelMapping& mapping, const QSize& size,
+                           const LiveTrack& track) const;
+    QPointF PixelOf(const CPlotraDoc& doc, const PixelMapping& mapping, const LiveTrack::Point& p) const;
+
+    Placement m_placement;
+    QImage m_layer;
+    std::size_t m_drawn = 0;
+};
+
+/// The same without a kept layer (one picture, a test).
 void PaintLiveTrack(QPainter& painter, const CPlotraDoc& doc, const PixelMapping& mapping, const QSize& size,
                     const LiveTrack& track);
 
@@ -100,6 +126,7 @@ class LiveSurvey : public QObject {
     bool m_ended = false;
     QTimer m_poll;
     LiveTrack m_track;
+    LiveTrackPainter m_painter;
     capture::CaptureStatus m_status;
     QString m_failure;
 };
