@@ -47,7 +47,6 @@ class LiveScanSource : public ScanSource {
     const std::string& Name() const { return m_if.name; }
 
   private:
-    static int OnMessageIn(nl_msg* msg, void* self);
     static int OnValid(nl_msg* msg, void* self);
     static int OnEvent(nl_msg* msg, void* self);
     int Dump(std::uint8_t command, bool withInterface);
@@ -59,28 +58,13 @@ class LiveScanSource : public ScanSource {
     Interface m_if;
     double m_intervalS = 5;
     std::unique_ptr<ScanTrigger> m_trigger;
-    ScanRecordingWriter m_recorder;
-    Nl80211Parser m_parser;
-    std::optional<CompletedScan> m_ready;
+    LiveMessageSink m_sink;
     bool m_discovering = false;
     std::vector<Interface> m_found;
     bool m_resultsAnnounced = false;
     long m_refused = 0;
     std::chrono::steady_clock::time_point m_nextCycle{};
 };
-
-int LiveScanSource::OnMessageIn(nl_msg* msg, void* arg) {
-    auto* self = static_cast<LiveScanSource*>(arg);
-    if (self->m_discovering) return NL_OK;
-    const nlmsghdr* h = nlmsg_hdr(msg);
-    // libnl hands on only messages whose length lies within what it received.
-    const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(h), h->nlmsg_len);
-    const std::int64_t t = RealtimeNs();
-    if (self->m_recorder.IsOpen()) self->m_recorder.Append(static_cast<std::uint64_t>(t), bytes);
-    if (self->m_parser.OnMessage(bytes, t) == Nl80211Parser::Event::ScanComplete)
-        self->m_ready = self->m_parser.TakeScan();
-    return NL_OK;
-}
 
 int LiveScanSource::OnValid(nl_msg* msg, void* arg) {
     auto* self = static_cast<LiveScanSource*>(arg);
@@ -132,11 +116,11 @@ bool LiveScanSource::Open(LiveScanOptions& options, std::string* error) {
     if (!m_sock || genl_connect(m_sock.get()) < 0) return refuse(kNoAdapter);
     m_family = genl_ctrl_resolve(m_sock.get(), "nl80211");
     if (m_family < 0) return refuse(kNoAdapter);
-    nl_socket_modify_cb(m_sock.get(), NL_CB_MSG_IN, NL_CB_CUSTOM, &LiveScanSource::OnMessageIn, this);
+    nl_socket_modify_cb(m_sock.get(), NL_CB_MSG_IN, NL_CB_CUSTOM, &LiveMessageSink::OnMessageIn, &m_sink);
     nl_socket_modify_cb(m_sock.get(), NL_CB_VALID, NL_CB_CUSTOM, &LiveScanSource::OnValid, this);
-    m_discovering = true;
+    m_discovering = m_sink.ignore = true;
     const int found = Dump(NL80211_CMD_GET_INTERFACE, false);
-    m_discovering = false;
+    m_discovering = m_sink.ignore = false;
     if (found < 0) return refuse(kNoAdapter);
     std::string names;
     for (const auto& i : m_found) {
@@ -164,7 +148,7 @@ bool LiveScanSource::Open(LiveScanOptions& options, std::string* error) {
     } else {
         m_events.reset();
     }
-    if (!options.recordPath.empty() && !m_recorder.Open(options.recordPath, error)) return false;
+    if (!options.recordPath.empty() && !m_sink.recorder.Open(options.recordPath, error)) return false;
     m_intervalS = std::max(0.5, options.scanIntervalS);
     m_trigger = std::move(options.trigger);
     return true;
@@ -199,21 +183,36 @@ SourceResult LiveScanSource::Next(CompletedScan& scan, std::string* error) {
         ++m_refused; // busy or rate-limited: read what the kernel has
     }
     Dump(NL80211_CMD_GET_SURVEY, true); // adapters without a channel survey refuse it: the floor
-    m_ready.reset();
+    m_sink.ready.reset();
     const int err = Dump(NL80211_CMD_GET_SCAN, true);
-    if (m_recorder.IsOpen()) m_recorder.Flush();
-    if (!m_ready) {
+    if (m_sink.recorder.IsOpen()) m_sink.recorder.Flush();
+    if (!m_sink.ready) {
         if (error)
             *error = "The Wi-Fi adapter " + m_if.name + " stopped answering (" +
                      nl_geterror(err < 0 ? err : 0) + ").";
         return SourceResult::Failed;
     }
-    scan = std::move(*m_ready);
-    m_ready.reset();
+    scan = std::move(*m_sink.ready);
+    m_sink.ready.reset();
     return SourceResult::Ok;
 }
 
 } // namespace
+
+int LiveMessageSink::OnMessageIn(nl_msg* msg, void* arg) {
+    auto* sink = static_cast<LiveMessageSink*>(arg);
+    if (sink->ignore) return NL_OK;
+    const nlmsghdr* h = nlmsg_hdr(msg);
+    // libnl hands on only messages whose length lies within what it received.
+    sink->Take(std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(h), h->nlmsg_len),
+               RealtimeNs());
+    return NL_OK;
+}
+
+void LiveMessageSink::Take(std::span<const std::uint8_t> message, std::int64_t timeNs) {
+    if (recorder.IsOpen()) recorder.Append(static_cast<std::uint64_t>(timeNs), message);
+    if (parser.OnMessage(message, timeNs) == Nl80211Parser::Event::ScanComplete) ready = parser.TakeScan();
+}
 
 std::unique_ptr<ScanSource> OpenLiveScanSource(LiveScanOptions options, std::string* error) {
     auto source = std::make_unique<LiveScanSource>();

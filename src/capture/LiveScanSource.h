@@ -5,10 +5,31 @@
 
 #include "capture/Sources.h"
 
+#include <cstdint>
 #include <memory>
+#include <optional>
+#include <span>
 #include <string>
 
+struct nl_msg;
+
 namespace plotra::capture {
+
+/// \brief Where the live source's every message from the kernel goes: into the recording (when one
+/// is kept) and through the parser that replays use too. Separate from the socket so that the tests
+/// drive it with the messages libnl would hand it.
+class LiveMessageSink {
+  public:
+    /// libnl's callback for every message received (NL_CB_MSG_IN); \p sink is a LiveMessageSink.
+    static int OnMessageIn(nl_msg* msg, void* sink);
+    /// Takes one message received at \p timeNs.
+    void Take(std::span<const std::uint8_t> message, std::int64_t timeNs);
+
+    ScanRecordingWriter recorder;
+    Nl80211Parser parser;
+    std::optional<CompletedScan> ready; ///< the scan the last scan dump completed
+    bool ignore = false;                ///< messages that are neither recorded nor parsed (set-up)
+};
 
 /// \brief Asks the system for a scan on an interface.
 class ScanTrigger {
