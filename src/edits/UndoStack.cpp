@@ -74,6 +74,8 @@ void UndoStack::Clear() {
 }
 
 void UndoStack::editStarting(const CPlotraDoc& doc, const EditSubject& subject) {
+    // A view that answered an undo's notice with an edit of its own would cut the history apart.
+    if (m_applying) return;
     m_pending = std::make_unique<EditCapture>(doc, subject);
     m_pendingNotices.clear();
 }
@@ -110,20 +112,21 @@ void UndoStack::editFinished(const CPlotraDoc& doc) {
 }
 
 void UndoStack::noticeSent(const ChangeNotice& notice, bool marksModified) {
-    if (m_applying || !marksModified) return;
+    if (m_applying) return;
     if (m_pending) {
-        m_pendingNotices.push_back(notice);
+        if (marksModified) m_pendingNotices.push_back(notice);
         return;
     }
-    // Outside an edit: a replaced project starts a new history; anything else changed the project in
-    // a way no undo brings back to the saved state.
+    // Outside an edit: a replaced project starts a new history (whoever marks it clean next, an
+    // opened workspace, sets the clean point); anything else that marks the project modified changed
+    // it in a way no undo brings back to the saved state.
     if (notice.what == DocChange::Everything) {
         m_commands.clear();
         m_index = 0;
         m_clean.reset();
         Changed();
     }
-    m_changedOutside = true;
+    if (marksModified) m_changedOutside = true;
 }
 
 void UndoStack::markedClean() {

@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <utility>
 
 using namespace plotra;
 using namespace plotra::test;
@@ -205,6 +206,22 @@ TEST_F(UndoTest, EditsInsideAnEditAreOneStepAndEditsThatChangeNothingNone) {
     EXPECT_EQ(stack.Count(), 1u);
     EXPECT_EQ(stack.UndoText(), "Display Settings");
     EXPECT_FALSE(stack.CanRedo());
+
+    // A view that answers an undo's notice with an edit of its own does not cut the history apart.
+    struct Echo : DocumentObserver {
+        CPlotraDoc* doc = nullptr;
+        bool answered = false;
+        void documentChanged(const ChangeNotice&) override {
+            if (!std::exchange(answered, true)) doc->SetGridDivisions(9);
+        }
+    } echo;
+    echo.doc = &doc;
+    doc.AddObserver(&echo);
+    ASSERT_TRUE(stack.Undo());
+    doc.RemoveObserver(&echo);
+    EXPECT_EQ(stack.Count(), 1u);
+    EXPECT_EQ(stack.RedoText(), "Display Settings");
+    ASSERT_TRUE(stack.Redo());
 
     // The oldest edits go once the stack is full.
     for (std::size_t i = 0; i < UndoStack::kLimit + 5; ++i)
