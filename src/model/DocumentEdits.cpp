@@ -16,7 +16,7 @@ void CPlotraDoc::SetDisplayMode(DisplayMode mode) {
     m_bShowContour = mode == DisplayMode::SingleContour;
     m_bMultiContours = mode == DisplayMode::MultipleContours;
     m_bShowCellRadius = mode == DisplayMode::CellRadius;
-    Notify(DocChange::Display);
+    Notify(DisplayNotice(DisplaySetting::DisplayMode));
 }
 
 void CPlotraDoc::SetMultipleContours(bool on) {
@@ -26,7 +26,7 @@ void CPlotraDoc::SetMultipleContours(bool on) {
     m_bShowContour = 0;
     m_bShowCellRadius = 0;
     m_bCoveragePlotted = on ? 0 : 1;
-    Notify(DocChange::Display);
+    Notify(DisplayNotice(DisplaySetting::DisplayMode));
 }
 
 std::pair<int, int> CPlotraDoc::ContourSliderRange() const {
@@ -48,7 +48,7 @@ void CPlotraDoc::SetGraphType(int type) {
     m_panel.m_nContourLow = low;
     m_panel.m_nContourHigh = high;
     // The section stays open: the user compares the graphs by clicking through its choices.
-    Notify(DocChange::Display);
+    Notify(DisplayNotice(DisplaySetting::GraphType));
 }
 
 void CPlotraDoc::SetTransparency(int percent) {
@@ -59,7 +59,7 @@ void CPlotraDoc::SetAlpha(int alpha) {
     if (RefuseEditWhileBusy(DocChange::Display)) return;
     UndoableEdit edit(*this, EditSubject{"Display Settings"});
     m_nAlpha = std::clamp(alpha, 0, 255);
-    Notify(DocChange::Display);
+    Notify(DisplayNotice(DisplaySetting::Alpha));
 }
 
 void CPlotraDoc::SetPowerRange(int low, int high) {
@@ -72,7 +72,7 @@ void CPlotraDoc::SetPowerRange(int low, int high) {
     m_nPowerRangeHigh = high;
     // The AP pictures are shaded over this range; the ticked ones follow at once.
     RegenerateTickedApPictures();
-    Notify(DocChange::Display, ApField::Picture);
+    Notify(DisplayNotice(DisplaySetting::PowerRange, ApField::Picture));
 }
 
 void CPlotraDoc::SetResolution(bool yAxis, double value) {
@@ -80,14 +80,14 @@ void CPlotraDoc::SetResolution(bool yAxis, double value) {
     UndoableEdit edit(*this, EditSubject{"Display Settings"});
     (yAxis ? m_dResolutionY : m_dResolutionX) = value;
     (yAxis ? m_panel.m_resolutionY : m_panel.m_resolutionX).value = value;
-    Notify(DocChange::Display);
+    Notify(DisplayNotice(DisplaySetting::Resolution));
 }
 
 void CPlotraDoc::SetGridDivisions(int divisions) {
     if (RefuseEditWhileBusy(DocChange::Display)) return;
     UndoableEdit edit(*this, EditSubject{"Display Settings"});
     m_nGridDivisions = divisions;
-    Notify(DocChange::Display);
+    Notify(DisplayNotice(DisplaySetting::GridLines));
 }
 
 bool CPlotraDoc::DisplayFlagOn(DisplayFlag flag) const {
@@ -157,7 +157,7 @@ bool CPlotraDoc::SetDisplayFlag(DisplayFlag flag, bool on) {
         m_bShowLegend = on;
         break;
     }
-    Notify(DocChange::Display);
+    Notify(DisplayNotice(DisplaySetting::Flag));
     return accepted;
 }
 
@@ -165,7 +165,7 @@ void CPlotraDoc::CycleLineWidth() {
     if (RefuseEditWhileBusy(DocChange::Display)) return;
     UndoableEdit edit(*this, EditSubject{"Display Settings"});
     m_nLineWidth = m_nLineWidth >= 3 ? 1 : std::max(1, m_nLineWidth + 1);
-    Notify(DocChange::Display);
+    Notify(DisplayNotice(DisplaySetting::LineWidth));
 }
 
 void CPlotraDoc::SetAnalysisMode(int mode) {
@@ -173,7 +173,7 @@ void CPlotraDoc::SetAnalysisMode(int mode) {
     UndoableEdit edit(*this, EditSubject{"Display Settings"});
     if (!m_bDataLoaded) return;
     m_nAnalysisMode = mode == 2 ? 2 : 1;
-    Notify(DocChange::Display);
+    Notify(DisplayNotice(DisplaySetting::AnalysisMode));
 }
 
 namespace {
@@ -211,7 +211,7 @@ void CPlotraDoc::ToggleSection(PanelSection section) {
             m_bShowCellRadius = *flag ? 1 : 0;
         }
     }
-    Notify(DocChange::Display);
+    Notify(DisplayNotice(DisplaySetting::Sections));
 }
 
 void CPlotraDoc::EnterTableWindow() {

@@ -34,12 +34,39 @@ enum class ApField : std::uint8_t {
     Reliability,
 };
 
+/// \brief Which display setting a Display notice is about, so that a view showing another one can
+/// let it pass. \c All (the default) is any of them, or several at once (a unit change, the switch
+/// to the table window and back, a refused edit).
+enum class DisplaySetting : std::uint8_t {
+    All,
+    Sections,     ///< a panel section opened or closed (and the display mode that follows one)
+    DisplayMode,  ///< coverage, single contour, multiple contours or cell radius
+    GraphType,    ///< the graph shown and the contour slider's range that goes with it
+    Alpha,        ///< the coverage picture's transparency
+    PowerRange,   ///< the power range the AP pictures are shaded over
+    Resolution,   ///< the matrix resolution (node spacing) of one axis
+    GridLines,    ///< the number of grid lines
+    Flag,         ///< one display flag (path, GPS state, markers, lon/lat, grid, overlay, legend)
+    LineWidth,    ///< the walk path's width
+    AnalysisMode, ///< single or group AP reliability analysis
+};
+
 /// \brief One notice. \c aps lists the AP indices concerned; empty means all of them.
 struct ChangeNotice {
     DocChange what = DocChange::Everything;
     ApField field = ApField::All;
     std::vector<int> aps;
+    DisplaySetting setting = DisplaySetting::All; ///< for DocChange::Display
 };
+
+/// \brief A Display notice about one setting.
+inline ChangeNotice DisplayNotice(DisplaySetting setting, ApField field = ApField::All) {
+    ChangeNotice notice;
+    notice.what = DocChange::Display;
+    notice.field = field;
+    notice.setting = setting;
+    return notice;
+}
 
 /// \brief Receives the document's notices (plain C++; the desktop program bridges them to signals).
 class DocumentObserver {

@@ -21,6 +21,7 @@
 #include "mapview/gui/RulerDlg.h"
 #include "model/PlotraDoc.h"
 #include "panel/ApTreeCtrl.h"
+#include "panel/ApTreeView.h"
 #include "panel/BitCheckButton.h"
 #include "panel/ControlView.h"
 #include "panel/ImageTextButton.h"
@@ -152,40 +153,67 @@ std::function<void(QPrintDialog*)> PrintToPdf(const QString& path) {
 }
 
 /// The texts and ticks of a tree, one line per item ("[x] text", children indented).
-QStringList TreeLines(const QTreeWidget& tree) {
+QStringList TreeLines(const QTreeView& tree) {
+    const QAbstractItemModel& model = *tree.model();
     QStringList lines;
-    for (int g = 0; g < tree.topLevelItemCount(); ++g) {
-        const QTreeWidgetItem* top = tree.topLevelItem(g);
-        auto line = [](const QTreeWidgetItem* item, const QString& indent) {
-            return indent + (item->checkState(0) == Qt::Checked ? "[x] " : "[ ] ") + item->text(0);
-        };
+    auto line = [](const QModelIndex& item, const QString& indent) {
+        return indent + (item.data(Qt::CheckStateRole).toInt() == Qt::Checked ? "[x] " : "[ ] ") +
+               item.data().toString();
+    };
+    for (int g = 0; g < model.rowCount(); ++g) {
+        const QModelIndex top = model.index(g, 0);
         lines << line(top, QString());
-        for (int c = 0; c < top->childCount(); ++c)
-            lines << line(top->child(c), QStringLiteral("    "));
+        for (int c = 0; c < model.rowCount(top); ++c)
+            lines << line(model.index(c, 0, top), QStringLiteral("    "));
     }
     return lines;
 }
 
-QStringList TopTexts(const QTreeWidget& tree) {
+QStringList TopTexts(const QTreeView& tree) {
     QStringList texts;
-    for (int g = 0; g < tree.topLevelItemCount(); ++g)
-        texts << tree.topLevelItem(g)->text(0);
+    for (int g = 0; g < tree.model()->rowCount(); ++g)
+        texts << tree.model()->index(g, 0).data().toString();
     return texts;
 }
 
-QTreeWidgetItem* TopItem(const QTreeWidget& tree, const QString& text) {
-    for (int g = 0; g < tree.topLevelItemCount(); ++g)
-        if (tree.topLevelItem(g)->text(0) == text) return tree.topLevelItem(g);
-    return nullptr;
+QModelIndex TopItem(const QTreeView& tree, const QString& text) {
+    for (int g = 0; g < tree.model()->rowCount(); ++g)
+        if (tree.model()->index(g, 0).data().toString() == text) return tree.model()->index(g, 0);
+    return {};
 }
 
-/// The AP item whose text starts with \p mac.
-QTreeWidgetItem* ApItem(const QTreeWidget& tree, const QString& mac) {
-    for (int g = 0; g < tree.topLevelItemCount(); ++g)
-        for (int c = 0; c < tree.topLevelItem(g)->childCount(); ++c)
-            if (tree.topLevelItem(g)->child(c)->text(0).startsWith(mac))
-                return tree.topLevelItem(g)->child(c);
-    return nullptr;
+/// The AP row whose text starts with \p mac.
+QModelIndex ApItem(const QTreeView& tree, const QString& mac) {
+    const QAbstractItemModel& model = *tree.model();
+    for (int g = 0; g < model.rowCount(); ++g)
+        for (int c = 0; c < model.rowCount(model.index(g, 0)); ++c)
+            if (model.index(c, 0, model.index(g, 0)).data().toString().startsWith(mac))
+                return model.index(c, 0, model.index(g, 0));
+    return {};
+}
+
+Qt::CheckState CheckOf(const QModelIndex& row) {
+    return static_cast<Qt::CheckState>(row.data(Qt::CheckStateRole).toInt());
+}
+
+int ChildCount(const QModelIndex& row) {
+    return row.isValid() ? row.model()->rowCount(row) : 0;
+}
+
+/// Clicks the tick box of a row of the panel's AP tree, where the tree itself hit-tests it.
+void ClickTick(gui::ApTreeView& tree, const QModelIndex& row) {
+    ASSERT_TRUE(row.isValid());
+    tree.scrollTo(row);
+    const QRect rect = tree.visualRect(row);
+    for (int x = rect.left(); x <= rect.right(); ++x) {
+        const QPoint p(x, rect.center().y());
+        QModelIndex hit;
+        if (tree.HitTest(p, &hit) == gui::ApTreeView::Hit::TickBox && hit == row) {
+            QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, p);
+            return;
+        }
+    }
+    FAIL() << "no tick box on " << row.data().toString().toStdString();
 }
 
 /// Pixels of \p image with exactly the colour \p rgb.
@@ -310,7 +338,7 @@ class Afternoon : public ::testing::Test {
     const CPlotraDoc& Doc() { return Session().doc(); }
     CControlView* Panel() { return qobject_cast<CControlView*>(Frame()->leftPane()); }
     CPlotraView* Graph() { return qobject_cast<CPlotraView*>(Frame()->rightPane()); }
-    ApTreeCtrl& Tree() { return *Named<ApTreeCtrl>(*Panel(), QStringLiteral("165")); }
+    ApTreeView& Tree() { return *Named<ApTreeView>(*Panel(), QStringLiteral("165")); }
     QAction* Action(int id) { return Frame()->action(id); }
     /// The index of the AP whose MAC is \p mac, or -1.
     int ApIndex(const QString& mac) {
@@ -586,11 +614,11 @@ void Afternoon::NewProject() {
                                    "SSID: \"Guest-1\"", "SSID: \"Lab-Net\"", "SSID: \"Library\"",
                                    "SSID: \"Plotra-Campus-Network-Thirty-Two\""}));
     int aps = 0;
-    for (int g = 0; g < Tree().topLevelItemCount(); ++g)
-        aps += Tree().topLevelItem(g)->childCount();
+    for (int g = 0; g < Tree().model()->rowCount(); ++g)
+        aps += Tree().model()->rowCount(Tree().model()->index(g, 0));
     EXPECT_EQ(aps, 15);
-    EXPECT_EQ(TopItem(Tree(), kCampus) ? TopItem(Tree(), kCampus)->childCount() : 0, 4);
-    EXPECT_EQ(TopItem(Tree(), kLibrary) ? TopItem(Tree(), kLibrary)->childCount() : 0, 3);
+    EXPECT_EQ(ChildCount(TopItem(Tree(), kCampus)), 4);
+    EXPECT_EQ(ChildCount(TopItem(Tree(), kLibrary)), 3);
     // The measured area is shown; the table of the points can be opened now.
     EXPECT_TRUE(Visible("103"));
     EXPECT_FALSE(Text("103").isEmpty());
@@ -624,11 +652,11 @@ void Afternoon::GroupsAndTicks() {
     ASSERT_GE(tooFew, 0);
     const CAPInfo& weak = Doc().m_aAPs[static_cast<std::size_t>(tooFew)];
     tooFewMac = QString::fromStdString(weak.MacText());
-    QTreeWidgetItem* weakItem = ApItem(Tree(), tooFewMac);
-    ASSERT_NE(weakItem, nullptr);
-    QTreeWidgetItem* weakGroup = weakItem->parent();
-    ASSERT_NE(weakGroup, nullptr);
-    EXPECT_EQ(weakGroup->text(0), kLibrary);
+    const QModelIndex weakItem = ApItem(Tree(), tooFewMac);
+    ASSERT_TRUE(weakItem.isValid());
+    const QModelIndex weakGroup = weakItem.parent();
+    ASSERT_TRUE(weakGroup.isValid());
+    EXPECT_EQ(weakGroup.data().toString(), kLibrary);
     for (const QString& line : TreeLines(Tree()))
         EXPECT_TRUE(line.startsWith("[ ]") || line.startsWith("    [ ]")) << "ticked already: " << Str(line);
 
@@ -641,13 +669,14 @@ void Afternoon::GroupsAndTicks() {
     ClickTick(Tree(), TopItem(Tree(), kCampus));
     ExpectMessages({});
     for (const QString& group : {kLibrary, kCampus}) {
-        QTreeWidgetItem* item = TopItem(Tree(), group);
-        ASSERT_NE(item, nullptr);
-        EXPECT_EQ(item->checkState(0), Qt::Checked) << Str(group);
-        for (int c = 0; c < item->childCount(); ++c)
-            EXPECT_EQ(item->child(c)->checkState(0), Qt::Checked) << Str(item->child(c)->text(0));
+        const QModelIndex item = TopItem(Tree(), group);
+        ASSERT_TRUE(item.isValid());
+        EXPECT_EQ(CheckOf(item), Qt::Checked) << Str(group);
+        for (int c = 0; c < ChildCount(item); ++c)
+            EXPECT_EQ(CheckOf(item.model()->index(c, 0, item)), Qt::Checked)
+                << Str(item.model()->index(c, 0, item).data().toString());
     }
-    EXPECT_EQ(TopItem(Tree(), QStringLiteral("SSID: \"Cafe\""))->checkState(0), Qt::Unchecked);
+    EXPECT_EQ(CheckOf(TopItem(Tree(), QStringLiteral("SSID: \"Cafe\""))), Qt::Unchecked);
     EXPECT_NE(Shown(), untouched) << "the ticked APs are not drawn";
 }
 
@@ -663,7 +692,7 @@ void Afternoon::PlotCoverage() {
     ExpectMessages({"Invalid AP: No enough points for the following AP: \n " + Str(tooFewMac) +
                     ", Library \n \n "
                     "Remove it in the processing?"});
-    EXPECT_EQ(ApItem(Tree(), tooFewMac)->checkState(0), Qt::Unchecked) << "the weak AP is not dropped";
+    EXPECT_EQ(CheckOf(ApItem(Tree(), tooFewMac)), Qt::Unchecked) << "the weak AP is not dropped";
     EXPECT_TRUE(Control("190")->isEnabled());
     ASSERT_TRUE(Visible("169"));
     EXPECT_EQ(Str(Control<CImageTextButton>("169")->text()), "Signal Power");
@@ -843,9 +872,9 @@ void Afternoon::MoveAnAp() {
         if (QString::fromStdString(Doc().m_aAPs[i].MacText()) == kMovedAp) movedAp = static_cast<int>(i);
     ASSERT_GE(movedAp, 0);
     const CAPInfo& ap = Doc().m_aAPs[static_cast<std::size_t>(movedAp)];
-    QTreeWidgetItem* item = ApItem(Tree(), QString::fromStdString(ap.MacText()));
-    ASSERT_NE(item, nullptr);
-    ASSERT_EQ(item->checkState(0), Qt::Checked);
+    const QModelIndex item = ApItem(Tree(), QString::fromStdString(ap.MacText()));
+    ASSERT_TRUE(item.isValid());
+    ASSERT_EQ(CheckOf(item), Qt::Checked);
     ClickTick(Tree(), item);
     ClickTick(Tree(), ApItem(Tree(), QString::fromStdString(ap.MacText())));
     ExpectMessages({});
@@ -961,7 +990,7 @@ void Afternoon::SaveCloseAndReopen() {
     Exit();
     ExpectMessages({});
     ASSERT_NO_FATAL_FAILURE(Start());
-    EXPECT_EQ(Tree().topLevelItemCount(), 0);
+    EXPECT_EQ(Tree().model()->rowCount(), 0);
     EXPECT_EQ(Str(Frame()->windowTitle()), "Hovrin[*] - Hovrin Analyzer");
     EXPECT_FALSE(Frame()->isWindowModified());
     EXPECT_EQ(Str(Action(kCmdRecentFile)->text()), "&1 " + Str(workspace));
@@ -1172,7 +1201,7 @@ void Afternoon::NewProjectKept() {
     const QString cafe = QStringLiteral("SSID: \"Cafe\"");
     ClickTick(Tree(), TopItem(Tree(), cafe));
     ExpectMessages({});
-    ASSERT_EQ(TopItem(Tree(), cafe)->checkState(0), Qt::Checked);
+    ASSERT_EQ(CheckOf(TopItem(Tree(), cafe)), Qt::Checked);
     EXPECT_TRUE(Frame()->isWindowModified()) << "the tick is not marked unsaved";
     const Seen before = Look();
 
@@ -1283,8 +1312,8 @@ void Afternoon::ProcessingBehindTheTable() {
     EXPECT_FALSE(Text("103").isEmpty());
     EXPECT_TRUE(Visible("165"));
     int aps = 0;
-    for (int g = 0; g < Tree().topLevelItemCount(); ++g)
-        aps += Tree().topLevelItem(g)->childCount();
+    for (int g = 0; g < Tree().model()->rowCount(); ++g)
+        aps += Tree().model()->rowCount(Tree().model()->index(g, 0));
     EXPECT_EQ(aps, 15);
     const QSize graphSize = GraphArea()->size();
     Command(kCmdTableWindow);
@@ -1306,9 +1335,9 @@ void Afternoon::ProcessingBehindTheTable() {
 void Afternoon::ExitWithUnsavedChanges() {
     const int ap = ApIndex(kMovedAp);
     ASSERT_GE(ap, 0);
-    QTreeWidgetItem* item = ApItem(Tree(), kMovedAp);
-    ASSERT_NE(item, nullptr);
-    ASSERT_EQ(item->checkState(0), Qt::Unchecked);
+    const QModelIndex item = ApItem(Tree(), kMovedAp);
+    ASSERT_TRUE(item.isValid());
+    ASSERT_EQ(CheckOf(item), Qt::Unchecked);
     ClickTick(Tree(), item);
     ExpectMessages({});
     ASSERT_TRUE(Doc().m_aAPs[static_cast<std::size_t>(ap)].m_bSelected);

@@ -1,4 +1,4 @@
-#include "panel/ApTreeBuilder.h"
+#include "ApTreeBuilder.h"
 
 #include "panel/PanelArtwork.h"
 

@@ -1,9 +1,8 @@
 #pragma once
-/// \brief The layer between the document's AP groups and the AP tree of the control panel: it fills
-/// an ApTreeCtrl from the grouping shown (one item per group, one child per AP), keeps the tree's
-/// swatches (the image list) in the colours of the colour mode, and brings single tick boxes up to
-/// date without rebuilding anything. It only reads the document; the panel turns the tree's
-/// notifications into the document's entry points.
+/// \brief The reference the AP tree's item model is tested against: the builder that filled the
+/// control panel's tree widget before the tree became an item model. It fills an ApTreeCtrl from the
+/// grouping shown (one item per group, one child per AP), keeps the swatches (the image list) in the
+/// colours of the colour mode, and brings single tick boxes up to date. It only reads the document.
 ///
 /// Item data: -(g + 1) for group g, the AP's index for an AP. Images: 0 a white square, 1 a dot in
 /// the single colour, 2 + i a starburst in the colour of AP i (colour mode 0) or of group i (mode 1).

@@ -8,6 +8,7 @@
 
 #include <QColorDialog>
 #include <QScrollBar>
+#include <QSignalSpy>
 
 using namespace plotra;
 using namespace plotra::gui;
@@ -15,17 +16,10 @@ using namespace plotra::test;
 
 namespace {
 
-std::vector<QString> TopTexts(const ApTreeCtrl& tree) {
+std::vector<QString> ChildTexts(const QAbstractItemModel& model, const QModelIndex& parent = {}) {
     std::vector<QString> out;
-    for (int i = 0; i < tree.topLevelItemCount(); ++i)
-        out.push_back(tree.topLevelItem(i)->text(0));
-    return out;
-}
-
-std::vector<QString> ChildTexts(const QTreeWidgetItem* group) {
-    std::vector<QString> out;
-    for (int i = 0; i < group->childCount(); ++i)
-        out.push_back(group->child(i)->text(0));
+    for (int i = 0; i < model.rowCount(parent); ++i)
+        out.push_back(model.index(i, 0, parent).data().toString());
     return out;
 }
 
@@ -50,52 +44,52 @@ TEST(ApTree, GroupsBySsidThenByChannelWithTextsColoursAndTicks) {
     PanelFixture f;
     f.LoadProject();
     f.Click("171");
-    ApTreeCtrl& tree = f.TreeCtrl();
-    EXPECT_EQ(TopTexts(tree), (std::vector<QString>{"SSID: \"a\"", "SSID: \"b\"", "SSID: \"c\""}));
-    EXPECT_EQ(ChildTexts(tree.topLevelItem(0)),
+    ApTreeView& tree = f.TreeCtrl();
+    EXPECT_EQ(ChildTexts(f.Tree()), (std::vector<QString>{"SSID: \"a\"", "SSID: \"b\"", "SSID: \"c\""}));
+    EXPECT_EQ(ChildTexts(f.Tree(), f.Tree().index(0, 0)),
               (std::vector<QString>{"00-1A-2B-3C-4D-01, Chan: 1", "00-1A-2B-3C-4D-03, Chan: 6"}));
-    EXPECT_EQ(ApTreeCtrl::ItemData(tree.topLevelItem(2)), -3);
-    EXPECT_EQ(ApTreeCtrl::ItemData(tree.topLevelItem(0)->child(1)), 2);
-    EXPECT_TRUE(tree.topLevelItem(0)->isExpanded());
+    EXPECT_EQ(ApTreeModel::ItemData(f.Tree().index(2, 0)), -3);
+    EXPECT_EQ(ApTreeModel::ItemData(f.Tree().index(1, 0, f.Tree().index(0, 0))), 2);
+    EXPECT_TRUE(tree.isExpanded(f.Tree().index(0, 0)));
     // At least 3 lines taller than the APs (more when the pane has room to spare).
     EXPECT_EQ(tree.minimumHeight(), (4 + 3) * f.panel->LineHeight());
     EXPECT_GE(tree.height(), tree.minimumHeight());
     // Per-AP colours: AP icons in their colours, group icons white.
-    EXPECT_EQ(IconColour(f.Tree().ApItem(2)), ToQColor(f.doc.m_aAPs[2].m_crColour));
-    EXPECT_EQ(IconColour(f.Tree().GroupItem(0)), QColor(Qt::white));
+    EXPECT_EQ(IconColour(f.Tree().ApIndex(2)), ToQColor(f.doc.m_aAPs[2].m_crColour));
+    EXPECT_EQ(IconColour(f.Tree().GroupIndex(0)), QColor(Qt::white));
     EXPECT_TRUE(f.Find<QRadioButton>("161")->isChecked());
 
     // A ticked AP ticks its group; "By Channel" shows the other grouping with the ticks kept.
-    f.ClickItem(f.Tree().ApItem(2), ApTreeCtrl::Hit::TickBox);
+    f.ClickItem(f.Tree().ApIndex(2), ApTreeView::Hit::TickBox);
     EXPECT_EQ(f.doc.m_aAPs[2].m_bSelected, 1);
-    EXPECT_EQ(f.Tree().GroupItem(0)->checkState(0), Qt::Checked);
+    EXPECT_EQ(CheckOf(f.Tree().GroupIndex(0)), Qt::Checked);
     f.Click("163");
     EXPECT_EQ(f.doc.m_nSortMode, 2);
     EXPECT_TRUE(f.Find<QRadioButton>("163")->isChecked());
     EXPECT_FALSE(f.Find<QRadioButton>("161")->isChecked());
-    EXPECT_EQ(TopTexts(tree), (std::vector<QString>{"Channel 1", "Channel 6"}));
-    EXPECT_EQ(ChildTexts(tree.topLevelItem(1)),
+    EXPECT_EQ(ChildTexts(f.Tree()), (std::vector<QString>{"Channel 1", "Channel 6"}));
+    EXPECT_EQ(ChildTexts(f.Tree(), f.Tree().index(1, 0)),
               (std::vector<QString>{"00-1A-2B-3C-4D-02, SSID:\"b\"", "00-1A-2B-3C-4D-03, SSID:\"a\""}));
-    EXPECT_EQ(f.Tree().GroupItem(0)->checkState(0), Qt::Unchecked);
-    EXPECT_EQ(f.Tree().GroupItem(1)->checkState(0), Qt::Checked);
+    EXPECT_EQ(CheckOf(f.Tree().GroupIndex(0)), Qt::Unchecked);
+    EXPECT_EQ(CheckOf(f.Tree().GroupIndex(1)), Qt::Checked);
     EXPECT_EQ(f.doc.m_groups.m_aGroups[1].m_bSelected, 1);
-    EXPECT_EQ(f.Tree().ApItem(2)->checkState(0), Qt::Checked);
+    EXPECT_EQ(CheckOf(f.Tree().ApIndex(2)), Qt::Checked);
     // Per-group colours take the hues 0, 52, ... in order of first appearance.
-    f.ClickItem(f.Tree().GroupItem(0), ApTreeCtrl::Hit::Icon);
+    f.ClickItem(f.Tree().GroupIndex(0), ApTreeView::Hit::Icon);
     EXPECT_EQ(f.doc.m_nColourMode, 1);
-    EXPECT_EQ(IconColour(f.Tree().GroupItem(0)), ToQColor(HsvToRgb(0, 224, 176)));
-    EXPECT_EQ(IconColour(f.Tree().GroupItem(1)), ToQColor(HsvToRgb(52, 224, 176)));
-    EXPECT_EQ(IconColour(f.Tree().ApItem(2)), QColor(Qt::white));
+    EXPECT_EQ(IconColour(f.Tree().GroupIndex(0)), ToQColor(HsvToRgb(0, 224, 176)));
+    EXPECT_EQ(IconColour(f.Tree().GroupIndex(1)), ToQColor(HsvToRgb(52, 224, 176)));
+    EXPECT_EQ(IconColour(f.Tree().ApIndex(2)), QColor(Qt::white));
     f.Click("161");
-    EXPECT_EQ(IconColour(f.Tree().GroupItem(2)), ToQColor(HsvToRgb(104, 224, 176)));
-    EXPECT_EQ(f.Tree().GroupItem(0)->checkState(0), Qt::Checked);
+    EXPECT_EQ(IconColour(f.Tree().GroupIndex(2)), ToQColor(HsvToRgb(104, 224, 176)));
+    EXPECT_EQ(CheckOf(f.Tree().GroupIndex(0)), Qt::Checked);
 
     // Label mode 2 and SSIDs that are not plain ASCII (UTF-8 kept, a stray byte read as Latin-1).
     CAPInfo ap = PanelAp("caf\xC3\xA9", 11, 9, 30);
-    EXPECT_EQ(ApTreeBuilder::ApItemText(ap, 2),
+    EXPECT_EQ(ApTreeModel::ApItemText(ap, 2),
               QString::fromUtf8("00-1A-2B-3C-4D-09, Chan: 11, SSID:\"caf\xC3\xA9\""));
     ap.m_szSSID = MakeSsid("caf\xE9");
-    EXPECT_EQ(ApTreeBuilder::ApItemText(ap, 1), QString::fromUtf8("00-1A-2B-3C-4D-09, SSID:\"caf\xC3\xA9\""));
+    EXPECT_EQ(ApTreeModel::ApItemText(ap, 1), QString::fromUtf8("00-1A-2B-3C-4D-09, SSID:\"caf\xC3\xA9\""));
 }
 
 TEST(ApTree, TicksUpdateTheirItemsWithTheMessagesAndWithoutRebuilding) {
@@ -103,41 +97,41 @@ TEST(ApTree, TicksUpdateTheirItemsWithTheMessagesAndWithoutRebuilding) {
     f.LoadProject();
     f.Click("171");
     f.Click("163"); // channel 6 holds AP 1 (20 points) and AP 2 (100 points)
-    QTreeWidgetItem* group = f.Tree().GroupItem(1);
-    QTreeWidgetItem* ap1 = f.Tree().ApItem(1);
-    f.ClickItem(group, ApTreeCtrl::Hit::TickBox);
+    const QModelIndex group = f.Tree().GroupIndex(1);
+    const QModelIndex ap1 = f.Tree().ApIndex(1);
+    // A tick changes tick boxes (the rows it names), it does not rebuild the tree.
+    QSignalSpy resets(&f.Tree(), &QAbstractItemModel::modelReset);
+    f.ClickItem(group, ApTreeView::Hit::TickBox);
     EXPECT_EQ(f.TakeMessages(),
               std::vector<std::string>{"Invalid AP: No enough points for this AP: \n\n N,\tMAC\n  "
                                        "20, 00-1A-2B-3C-4D-02\n \n\n N: Number of Points "});
     EXPECT_EQ(f.doc.m_aAPs[1].m_bSelected + f.doc.m_aAPs[2].m_bSelected, 2);
-    EXPECT_EQ(ap1->checkState(0), Qt::Checked);
-    EXPECT_EQ(f.Tree().ApItem(2)->checkState(0), Qt::Checked);
+    EXPECT_EQ(CheckOf(ap1), Qt::Checked);
+    EXPECT_EQ(CheckOf(f.Tree().ApIndex(2)), Qt::Checked);
     EXPECT_EQ(f.doc.m_panel.m_nSelectedAP, -1);
     EXPECT_FALSE(f.Shown("114"));
     EXPECT_FALSE(f.doc.m_aAPs[2].m_aCoverageBitmap.empty());
     EXPECT_TRUE(f.doc.m_aAPs[1].m_aCoverageBitmap.empty());
-    // The same items: a tick changes tick boxes, it does not rebuild the tree.
-    EXPECT_EQ(f.Tree().GroupItem(1), group);
-    EXPECT_EQ(f.Tree().ApItem(1), ap1);
+    EXPECT_EQ(resets.count(), 0);
 
     // Unticking an AP leaves its group ticked; ticking the 20-point AP alone reports it and keeps the tick.
-    f.ClickItem(ap1, ApTreeCtrl::Hit::TickBox);
+    f.ClickItem(ap1, ApTreeView::Hit::TickBox);
     EXPECT_EQ(f.doc.m_aAPs[1].m_bSelected, 0);
-    EXPECT_EQ(group->checkState(0), Qt::Checked);
+    EXPECT_EQ(CheckOf(group), Qt::Checked);
     EXPECT_EQ(f.doc.m_panel.m_nSelectedAP, 1);
-    f.ClickItem(ap1, ApTreeCtrl::Hit::TickBox);
+    f.ClickItem(ap1, ApTreeView::Hit::TickBox);
     EXPECT_EQ(f.TakeMessages(),
               std::vector<std::string>{"Invalid AP: No enough points for this AP:\n\n N,\t MAC\n "
                                        "20, 00-1A-2B-3C-4D-02\n\n N: Number of Points"});
-    EXPECT_EQ(ap1->checkState(0), Qt::Checked);
+    EXPECT_EQ(CheckOf(ap1), Qt::Checked);
     EXPECT_EQ(f.doc.m_aAPs[1].m_bSelected, 1);
     // A group ticked off unticks its members.
-    f.ClickItem(group, ApTreeCtrl::Hit::TickBox);
-    EXPECT_EQ(ap1->checkState(0), Qt::Unchecked);
+    f.ClickItem(group, ApTreeView::Hit::TickBox);
+    EXPECT_EQ(CheckOf(ap1), Qt::Unchecked);
     EXPECT_EQ(f.doc.m_aAPs[2].m_bSelected, 0);
-    EXPECT_EQ(f.Tree().ApItem(1), ap1);
+    EXPECT_EQ(resets.count(), 0);
     // The keyboard ticks the current item.
-    f.TreeCtrl().setCurrentItem(f.Tree().ApItem(2));
+    f.TreeCtrl().setCurrentIndex(f.Tree().ApIndex(2));
     QTest::keyClick(&f.TreeCtrl(), Qt::Key_Space);
     EXPECT_EQ(f.doc.m_aAPs[2].m_bSelected, 1);
     EXPECT_EQ(f.doc.m_panel.m_nSelectedAP, 2);
@@ -145,17 +139,17 @@ TEST(ApTree, TicksUpdateTheirItemsWithTheMessagesAndWithoutRebuilding) {
     f.ExpectTreeInStep();
 
     // A double click on a box is two clicks, each one a tick the document hears of.
-    f.DoubleClickItem(f.Tree().ApItem(2), ApTreeCtrl::Hit::TickBox);
+    f.DoubleClickItem(f.Tree().ApIndex(2), ApTreeView::Hit::TickBox);
     EXPECT_EQ(f.doc.m_aAPs[2].m_bSelected, 1);
     f.ExpectTreeInStep();
-    f.DoubleClickItem(group, ApTreeCtrl::Hit::TickBox);
+    f.DoubleClickItem(group, ApTreeView::Hit::TickBox);
     EXPECT_EQ(f.TakeMessages().size(), 1u); // unticked, then ticked again (AP 1 reported once)
     EXPECT_EQ(f.doc.m_groups.m_aGroups[1].m_bSelected, 1);
     EXPECT_EQ(f.doc.m_aAPs[1].m_bSelected, 1);
     f.ExpectTreeInStep();
-    QTest::mouseDClick(f.TreeCtrl().viewport(), Qt::LeftButton, {}, f.PointOn(ap1, ApTreeCtrl::Hit::TickBox));
+    QTest::mouseDClick(f.TreeCtrl().viewport(), Qt::LeftButton, {}, f.PointOn(ap1, ApTreeView::Hit::TickBox));
     QTest::mouseRelease(f.TreeCtrl().viewport(), Qt::LeftButton, {},
-                        f.PointOn(ap1, ApTreeCtrl::Hit::TickBox));
+                        f.PointOn(ap1, ApTreeView::Hit::TickBox));
     EXPECT_EQ(f.doc.m_aAPs[1].m_bSelected, 0); // a double click event alone is one click
     f.ExpectTreeInStep();
 }
@@ -168,27 +162,27 @@ TEST(ApTree, ColourModesCycleAndRightClickColoursTheRightAps) {
     auto iconsOfAps = [&] {
         std::vector<QColor> out;
         for (int i = 0; i < 4; ++i)
-            out.push_back(IconColour(f.Tree().ApItem(i)));
+            out.push_back(IconColour(f.Tree().ApIndex(i)));
         return out;
     };
     // Group icon: 0 -> 1 -> 2; AP icon: 2 -> 0 -> 2.
-    f.ClickItem(f.Tree().GroupItem(1), ApTreeCtrl::Hit::Icon);
+    f.ClickItem(f.Tree().GroupIndex(1), ApTreeView::Hit::Icon);
     EXPECT_EQ(f.doc.m_nColourMode, 1);
-    f.ClickItem(f.Tree().GroupItem(1), ApTreeCtrl::Hit::Icon);
+    f.ClickItem(f.Tree().GroupIndex(1), ApTreeView::Hit::Icon);
     EXPECT_EQ(f.doc.m_nColourMode, 2);
     const QColor single = ToQColor(f.doc.m_crSingleColour);
     EXPECT_EQ(iconsOfAps(), std::vector<QColor>(4, single));
-    EXPECT_EQ(IconColour(f.Tree().GroupItem(0)), QColor(Qt::white));
-    f.ClickItem(f.Tree().ApItem(3), ApTreeCtrl::Hit::Icon);
+    EXPECT_EQ(IconColour(f.Tree().GroupIndex(0)), QColor(Qt::white));
+    f.ClickItem(f.Tree().ApIndex(3), ApTreeView::Hit::Icon);
     EXPECT_EQ(f.doc.m_nColourMode, 0);
-    EXPECT_EQ(IconColour(f.Tree().ApItem(3)), ToQColor(f.doc.m_aAPs[3].m_crColour));
-    f.ClickItem(f.Tree().ApItem(3), ApTreeCtrl::Hit::Icon);
+    EXPECT_EQ(IconColour(f.Tree().ApIndex(3)), ToQColor(f.doc.m_aAPs[3].m_crColour));
+    f.ClickItem(f.Tree().ApIndex(3), ApTreeView::Hit::Icon);
     EXPECT_EQ(f.doc.m_nColourMode, 2);
 
     // Mode 2, an AP's icon: the single colour, every ticked AP redrawn in it.
     bool opened = false;
     AnswerColourDialog(QColor(10, 200, 30), &opened);
-    f.ClickItem(f.Tree().ApItem(1), ApTreeCtrl::Hit::Icon, true);
+    f.ClickItem(f.Tree().ApIndex(1), ApTreeView::Hit::Icon, true);
     EXPECT_TRUE(opened);
     EXPECT_EQ(f.doc.m_crSingleColour, Rgb(10, 200, 30));
     EXPECT_EQ(iconsOfAps(), std::vector<QColor>(4, QColor(10, 200, 30)));
@@ -197,17 +191,17 @@ TEST(ApTree, ColourModesCycleAndRightClickColoursTheRightAps) {
     // Mode 1, a group's icon: that group's colour (kept for the next switch back), its members redrawn.
     f.doc.SetColourMode(1);
     AnswerColourDialog(QColor(200, 0, 200));
-    f.ClickItem(f.Tree().GroupItem(0), ApTreeCtrl::Hit::Icon, true);
+    f.ClickItem(f.Tree().GroupIndex(0), ApTreeView::Hit::Icon, true);
     EXPECT_EQ(f.doc.m_groups.m_aGroups[0].m_crColour, Rgb(200, 0, 200));
     EXPECT_EQ(f.doc.m_groupsBySsid.m_aGroups[0].m_crColour, Rgb(200, 0, 200));
-    EXPECT_EQ(IconColour(f.Tree().GroupItem(0)), QColor(200, 0, 200));
-    EXPECT_EQ(IconColour(f.Tree().GroupItem(1)), ToQColor(HsvToRgb(52, 224, 176)));
+    EXPECT_EQ(IconColour(f.Tree().GroupIndex(0)), QColor(200, 0, 200));
+    EXPECT_EQ(IconColour(f.Tree().GroupIndex(1)), ToQColor(HsvToRgb(52, 224, 176)));
     EXPECT_EQ(f.doc.ApPictureColour(2), Rgb(200, 0, 200));
     // Mode 1, an AP's icon: no dialog, but the combined display is dropped all the same.
     f.doc.m_bCombined = 1;
     opened = false;
     AnswerColourDialog(QColor(1, 2, 3), &opened);
-    f.ClickItem(f.Tree().ApItem(0), ApTreeCtrl::Hit::Icon, true);
+    f.ClickItem(f.Tree().ApIndex(0), ApTreeView::Hit::Icon, true);
     QTest::qWait(700); // the answer stands ready until then
     EXPECT_FALSE(opened);
     EXPECT_EQ(f.doc.m_bCombined, 0);
@@ -216,12 +210,12 @@ TEST(ApTree, ColourModesCycleAndRightClickColoursTheRightAps) {
     f.doc.SetColourMode(0);
     const COLORREF before = f.doc.m_aAPs[0].m_crColour;
     AnswerColourDialog(QColor(250, 250, 0));
-    f.ClickItem(f.Tree().ApItem(2), ApTreeCtrl::Hit::Icon, true);
+    f.ClickItem(f.Tree().ApIndex(2), ApTreeView::Hit::Icon, true);
     EXPECT_EQ(f.doc.m_aAPs[2].m_crColour, Rgb(250, 250, 0));
-    EXPECT_EQ(IconColour(f.Tree().ApItem(2)), QColor(250, 250, 0));
-    EXPECT_EQ(IconColour(f.Tree().ApItem(0)), ToQColor(before));
+    EXPECT_EQ(IconColour(f.Tree().ApIndex(2)), QColor(250, 250, 0));
+    EXPECT_EQ(IconColour(f.Tree().ApIndex(0)), ToQColor(before));
     AnswerColourDialog(std::nullopt);
-    f.ClickItem(f.Tree().ApItem(0), ApTreeCtrl::Hit::Icon, true);
+    f.ClickItem(f.Tree().ApIndex(0), ApTreeView::Hit::Icon, true);
     EXPECT_EQ(f.doc.m_aAPs[0].m_crColour, before);
 }
 
@@ -237,7 +231,7 @@ TEST(ApTree, TakesThePanesFreeHeightAndFiltersByMacOrSsid) {
     f.doc.RebuildGroups();
     f.doc.Notify(DocChange::Everything);
     f.Click("171");
-    ApTreeCtrl& tree = f.TreeCtrl();
+    ApTreeView& tree = f.TreeCtrl();
 
     // The tree grows and shrinks with the pane; below its few lines the pane scrolls instead.
     auto treeHeightAt = [&](int paneHeight) {
@@ -272,13 +266,13 @@ TEST(ApTree, TakesThePanesFreeHeightAndFiltersByMacOrSsid) {
     auto shownAps = [&] {
         std::vector<int> out;
         for (int i = 0; i < 4; ++i)
-            if (!f.Tree().ApItem(i)->isHidden()) out.push_back(i);
+            if (!tree.isRowHidden(f.Tree().ApIndex(i).row(), f.Tree().ApIndex(i).parent())) out.push_back(i);
         return out;
     };
     auto shownGroups = [&] {
         std::vector<int> out;
-        for (int g = 0; g < tree.topLevelItemCount(); ++g)
-            if (!tree.topLevelItem(g)->isHidden()) out.push_back(g);
+        for (int g = 0; g < f.Tree().rowCount(); ++g)
+            if (!tree.isRowHidden(g, {})) out.push_back(g);
         return out;
     };
 
@@ -319,7 +313,7 @@ TEST(ApTree, ATickWhileTheCoverageRunsIsRefusedAndTheBoxShowsTheDocument) {
     PanelFixture f;
     f.LoadProject();
     f.Click("171");
-    f.ClickItem(f.Tree().ApItem(2), ApTreeCtrl::Hit::TickBox);
+    f.ClickItem(f.Tree().ApIndex(2), ApTreeView::Hit::TickBox);
     ASSERT_EQ(f.doc.m_aAPs[2].m_bSelected, 1);
     f.TakeMessages();
     int finished = 0;
@@ -330,19 +324,19 @@ TEST(ApTree, ATickWhileTheCoverageRunsIsRefusedAndTheBoxShowsTheDocument) {
     // The click reaches the document, which refuses it: the combined rectangle the job computes for
     // stays the one of the ticked APs, and the box shows the document's tick again.
     const double originY = f.doc.m_dGridOriginY, spanX = f.doc.m_dGridSpanX;
-    f.ClickItem(f.Tree().ApItem(0), ApTreeCtrl::Hit::TickBox);
+    f.ClickItem(f.Tree().ApIndex(0), ApTreeView::Hit::TickBox);
     EXPECT_EQ(f.TakeMessages(),
               std::vector<std::string>{"Busy: A calculation is still running. Please wait until "
                                        "it has finished, or cancel it."});
     EXPECT_EQ(f.doc.m_aAPs[0].m_bSelected, 0);
-    EXPECT_EQ(f.Tree().ApItem(0)->checkState(0), Qt::Unchecked);
+    EXPECT_EQ(CheckOf(f.Tree().ApIndex(0)), Qt::Unchecked);
     f.ExpectTreeInStep();
     EXPECT_EQ(f.doc.m_dGridOriginY, originY);
     EXPECT_EQ(f.doc.m_dGridSpanX, spanX);
 
     ASSERT_TRUE(WaitUntil([&] { return finished == 1; }, 30000));
     EXPECT_EQ(f.doc.m_bCombined, 1);
-    f.ClickItem(f.Tree().ApItem(0), ApTreeCtrl::Hit::TickBox);
+    f.ClickItem(f.Tree().ApIndex(0), ApTreeView::Hit::TickBox);
     EXPECT_EQ(f.doc.m_aAPs[0].m_bSelected, 1);
     f.ExpectTreeInStep();
 }

@@ -404,7 +404,7 @@ TEST(ControlView, SelectedApBlockAndTypedPositions) {
     f.LoadProject();
     f.Click("171");
     EXPECT_FALSE(f.Shown("114"));
-    f.ClickItem(f.Tree().ApItem(0), ApTreeCtrl::Hit::TickBox);
+    f.ClickItem(f.Tree().ApIndex(0), ApTreeView::Hit::TickBox);
     ASSERT_EQ(f.doc.m_panel.m_nSelectedAP, 0);
     EXPECT_TRUE(f.Shown("114"));
     EXPECT_TRUE(f.Shown("242"));
@@ -425,7 +425,7 @@ TEST(ControlView, SelectedApBlockAndTypedPositions) {
     f.doc.Notify(DocChange::Display);
 
     // 79 points and no fixed position: "N/A"; fixed: the values whatever the number of points.
-    f.ClickItem(f.Tree().ApItem(3), ApTreeCtrl::Hit::TickBox);
+    f.ClickItem(f.Tree().ApIndex(3), ApTreeView::Hit::TickBox);
     EXPECT_EQ(f.Text("114"), "N/A");
     EXPECT_EQ(f.Text("125"), "N/A");
     f.doc.m_aAPs[3].m_bFixed = 1;
@@ -433,13 +433,13 @@ TEST(ControlView, SelectedApBlockAndTypedPositions) {
     EXPECT_EQ(f.Text("114"), "90.00");
     EXPECT_EQ(f.Text("124"), "3.0");
     // Unticked: the block goes away.
-    f.ClickItem(f.Tree().ApItem(3), ApTreeCtrl::Hit::TickBox);
+    f.ClickItem(f.Tree().ApIndex(3), ApTreeView::Hit::TickBox);
     EXPECT_FALSE(f.Shown("114"));
 
     // A typed position: "N/A" refused with its message, a position far away refused by the refit,
     // a near one accepted (the AP is refitted and fixed).
-    f.ClickItem(f.Tree().ApItem(0), ApTreeCtrl::Hit::TickBox);
-    f.ClickItem(f.Tree().ApItem(0), ApTreeCtrl::Hit::TickBox);
+    f.ClickItem(f.Tree().ApIndex(0), ApTreeView::Hit::TickBox);
+    f.ClickItem(f.Tree().ApIndex(0), ApTreeView::Hit::TickBox);
     ASSERT_TRUE(f.Shown("114"));
     f.TakeMessages();
     f.Type("114", "N/A");

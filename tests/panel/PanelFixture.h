@@ -5,8 +5,8 @@
 
 #include "app/GuiSession.h"
 #include "model/PlotraDoc.h"
-#include "panel/ApTreeBuilder.h"
-#include "panel/ApTreeCtrl.h"
+#include "panel/ApTreeModel.h"
+#include "panel/ApTreeView.h"
 #include "panel/BitCheckButton.h"
 #include "panel/ControlView.h"
 #include "panel/ImageTextButton.h"
@@ -110,30 +110,30 @@ struct PanelFixture {
     }
     void Type(const char* id, const QString& text) { Find<QLineEdit>(id)->setText(text); }
 
-    gui::ApTreeBuilder& Tree() { return panel->Tree(); }
-    gui::ApTreeCtrl& TreeCtrl() { return *Find<gui::ApTreeCtrl>("165"); }
+    gui::ApTreeModel& Tree() { return panel->TreeModel(); }
+    gui::ApTreeView& TreeCtrl() { return *Find<gui::ApTreeView>("165"); }
 
-    /// A point on the tick box or the icon of a tree item, scrolled into view.
-    QPoint PointOn(QTreeWidgetItem* item, gui::ApTreeCtrl::Hit part) {
-        gui::ApTreeCtrl& tree = TreeCtrl();
-        tree.scrollToItem(item);
-        const QRect row = tree.visualItemRect(item);
+    /// A point on the tick box or the icon of a tree row, scrolled into view.
+    QPoint PointOn(const QModelIndex& index, gui::ApTreeView::Hit part) {
+        gui::ApTreeView& tree = TreeCtrl();
+        tree.scrollTo(index);
+        const QRect row = tree.visualRect(index);
         for (int x = row.left(); x < row.right(); ++x) {
             const QPoint p(x, row.center().y());
             if (tree.HitTest(p) == part) return p;
         }
-        ADD_FAILURE() << "no such part of the item";
+        ADD_FAILURE() << "no such part of the row";
         return {};
     }
-    /// Clicks the tick box or the icon of a tree item (\p right: right button).
-    void ClickItem(QTreeWidgetItem* item, gui::ApTreeCtrl::Hit part, bool right = false) {
-        const QPoint p = PointOn(item, part);
+    /// Clicks the tick box or the icon of a tree row (\p right: right button).
+    void ClickItem(const QModelIndex& index, gui::ApTreeView::Hit part, bool right = false) {
+        const QPoint p = PointOn(index, part);
         QTest::mouseClick(TreeCtrl().viewport(), right ? Qt::RightButton : Qt::LeftButton, {}, p);
     }
-    /// Double-clicks a part of a tree item with the events a widget gets: press, release, press,
+    /// Double-clicks a part of a tree row with the events a widget gets: press, release, press,
     /// double click, release.
-    void DoubleClickItem(QTreeWidgetItem* item, gui::ApTreeCtrl::Hit part) {
-        const QPoint p = PointOn(item, part);
+    void DoubleClickItem(const QModelIndex& index, gui::ApTreeView::Hit part) {
+        const QPoint p = PointOn(index, part);
         QWidget* viewport = TreeCtrl().viewport();
         QTest::mousePress(viewport, Qt::LeftButton, {}, p);
         QTest::mouseRelease(viewport, Qt::LeftButton, {}, p);
@@ -144,17 +144,19 @@ struct PanelFixture {
     /// Every tick box of the tree shows the document's tick (of the AP, or the group's byte).
     void ExpectTreeInStep() {
         for (std::size_t i = 0; i < doc.m_aAPs.size(); ++i) {
-            if (QTreeWidgetItem* item = Tree().ApItem(static_cast<int>(i))) {
-                EXPECT_EQ(item->checkState(0) == Qt::Checked, doc.m_aAPs[i].m_bSelected != 0) << "AP " << i;
+            const QModelIndex row = Tree().ApIndex(static_cast<int>(i));
+            if (row.isValid()) {
+                EXPECT_EQ(Ticked(row), doc.m_aAPs[i].m_bSelected != 0) << "AP " << i;
             }
         }
         for (std::size_t g = 0; g < doc.m_groups.m_aGroups.size(); ++g) {
-            if (QTreeWidgetItem* item = Tree().GroupItem(static_cast<int>(g))) {
-                EXPECT_EQ(item->checkState(0) == Qt::Checked, doc.m_groups.m_aGroups[g].m_bSelected != 0)
-                    << "group " << g;
+            const QModelIndex row = Tree().GroupIndex(static_cast<int>(g));
+            if (row.isValid()) {
+                EXPECT_EQ(Ticked(row), doc.m_groups.m_aGroups[g].m_bSelected != 0) << "group " << g;
             }
         }
     }
+    static bool Ticked(const QModelIndex& row) { return row.data(Qt::CheckStateRole).toInt() == Qt::Checked; }
 
     std::vector<std::string> TakeMessages() {
         auto m = prompts.Messages();
@@ -174,9 +176,13 @@ inline void DragThumb(gui::CRangeControl& slider, bool high, int toX) {
     QTest::mouseRelease(&slider, Qt::LeftButton, {}, QPoint(toX, 15));
 }
 
-/// The colour at the middle of a tree item's icon.
-inline QColor IconColour(const QTreeWidgetItem* item) {
-    return item->icon(0).pixmap(16, 16).toImage().pixelColor(8, 8);
+/// The colour at the middle of a tree row's icon.
+inline QColor IconColour(const QModelIndex& row) {
+    return row.data(Qt::DecorationRole).value<QIcon>().pixmap(16, 16).toImage().pixelColor(8, 8);
+}
+/// The check state of a tree row.
+inline Qt::CheckState CheckOf(const QModelIndex& row) {
+    return static_cast<Qt::CheckState>(row.data(Qt::CheckStateRole).toInt());
 }
 
 inline QColor ToQColor(COLORREF c) {

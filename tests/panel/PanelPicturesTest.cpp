@@ -62,8 +62,8 @@ TEST(PanelPictures, DemoProjectBeforeAndAfterCoverageAndTheGroupedTree) {
         if (f.doc.m_aAPs[i].m_aApPoints.size() >
             f.doc.m_aAPs[static_cast<std::size_t>(best)].m_aApPoints.size())
             best = static_cast<int>(i);
-    f.ClickItem(f.Tree().ApItem(best), ApTreeCtrl::Hit::TickBox);
-    f.ClickItem(f.Tree().ApItem(best), ApTreeCtrl::Hit::TickBox);
+    f.ClickItem(f.Tree().ApIndex(best), ApTreeView::Hit::TickBox);
+    f.ClickItem(f.Tree().ApIndex(best), ApTreeView::Hit::TickBox);
     f.Type("148", "-75");
     f.Type("153", "40");
     f.Click("150");
