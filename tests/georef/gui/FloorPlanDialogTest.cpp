@@ -172,3 +172,43 @@ TEST(FloorPlanDialog, PdfPagesAreChosenInTheDialog) {
     EXPECT_EQ(r.doc.m_nImageWidth, widthOnPage3);
     EXPECT_NEAR(r.doc.m_dMetersPerPixelX * 1800, 20.0, 0.05);
 }
+
+// A processed survey keeps its work through Cancel; accepted, the plan replaces its map and the
+// survey is placed on the plan and processed again, with the warning that a plan left at 0,0 is not
+// where the survey was made.
+TEST(FloorPlanDialog, AProcessedSurveyIsPlacedOnThePlanOnlyWhenAccepted) {
+    TempDir dir;
+    const std::string plan = WritePlan(dir, 800, 500);
+    RecordedDoc r;
+    ASSERT_TRUE(LoadDemoProject(r.doc, false));
+    ASSERT_TRUE(r.doc.m_bDataLoaded);
+    const std::size_t aps = r.doc.m_aAPs.size();
+    const double demoScale = r.doc.m_dMetersPerPixelX;
+    r.prompts.prompts.clear();
+    r.prompts.answers = {true};
+    r.prompts.openFiles.push_back(plan);
+    OnNextModal<FloorPlanDialog>([&](FloorPlanDialog* d) { d->reject(); });
+    LoadFloorPlan(r.doc, nullptr);
+    EXPECT_TRUE(r.doc.m_bDataLoaded);
+    EXPECT_EQ(r.doc.m_dMetersPerPixelX, demoScale);
+    EXPECT_EQ(r.doc.m_aAPs.size(), aps);
+
+    r.prompts.answers = {true};
+    r.prompts.openFiles.push_back(plan);
+    OnNextModal<FloorPlanDialog>([&](FloorPlanDialog* d) {
+        ClickPlan(*d, {10, 10});
+        ClickPlan(*d, {790, 10});
+        QTest::keyClicks(Named<QLineEdit>(*d, "distance"), "30");
+        QTest::keyClick(Named<QLineEdit>(*d, "distance"), Qt::Key_Return);
+    });
+    LoadFloorPlan(r.doc, nullptr);
+    ASSERT_TRUE(r.doc.m_bMapLoaded);
+    EXPECT_NEAR(r.doc.m_dMetersPerPixelX, 30.0 / 780.0, 30.0 / 780.0 * 0.01);
+    EXPECT_TRUE(r.doc.m_bMetricXY);
+    EXPECT_TRUE(r.doc.m_bDataLoaded);
+    EXPECT_EQ(r.doc.m_aAPs.size(), aps);
+    const auto messages = r.prompts.Messages();
+    ASSERT_FALSE(messages.empty());
+    EXPECT_EQ(messages.front().rfind("Map Outside the Survey: ", 0), 0u)
+        << ::testing::PrintToString(messages);
+}
