@@ -1,7 +1,7 @@
 // plotra-cli capture: a survey file from the Wi-Fi adapter and gpsd, or from their recordings.
 #include "app/cli/CliSupport.h"
 #include "capture/CaptureSession.h"
-#include "capture/LiveScanSource.h"
+#include "capture/SourceSetup.h"
 #ifdef PLOTRA_HAVE_NM_DBUS
 #include "capture/dbus/NmScanTrigger.h"
 #endif
@@ -19,13 +19,10 @@ namespace {
 
 struct CaptureArgs {
     std::string out;
-    std::string interfaceName;
-    std::string gpsd = "localhost:2947";
+    capture::SourceSetup sources;
     bool gpsdGiven = false;
     double durationS = 0;
-    double scanIntervalS = 5;
     capture::ReadingRules rules;
-    std::string recordScans, replayScans, replayGps;
     bool realtime = false;
 };
 
@@ -51,20 +48,21 @@ std::string ParseArgs(const std::vector<std::string>& args, CaptureArgs& a) {
         const std::string& v = args[++i];
         long maxAge = 0;
         if (o == "--interface")
-            a.interfaceName = v;
+            a.sources.interfaceName = v;
         else if (o == "--gpsd")
-            a.gpsd = v, a.gpsdGiven = true;
+            a.sources.gpsd = v, a.gpsdGiven = true;
         else if (o == "--record-scans")
-            a.recordScans = v;
+            a.sources.recordScans = v;
         else if (o == "--replay-scans")
-            a.replayScans = v;
+            a.sources.replayScans = v;
         else if (o == "--replay-gps")
-            a.replayGps = v;
+            a.sources.replayGps = v;
         else if (o == "--duration") {
             if (!Number(v, a.durationS) || a.durationS <= 0)
                 return "--duration needs a number of seconds above 0";
         } else if (o == "--scan-interval") {
-            if (!Number(v, a.scanIntervalS) || a.scanIntervalS < 0.5 || a.scanIntervalS > 600)
+            if (!Number(v, a.sources.scanIntervalS) || a.sources.scanIntervalS < 0.5 ||
+                a.sources.scanIntervalS > 600)
                 return "--scan-interval needs seconds between 0.5 and 600";
         } else if (o == "--max-age") {
             if (!Number(v, maxAge) || maxAge < 0 || maxAge > 3600000) return "--max-age needs milliseconds";
@@ -79,58 +77,26 @@ std::string ParseArgs(const std::vector<std::string>& args, CaptureArgs& a) {
     }
     if (positional.size() != 1) return "capture needs one output file OUT.hsd";
     a.out = positional[0];
-    const bool replay = !a.replayScans.empty();
-    if (replay && (!a.interfaceName.empty() || !a.recordScans.empty()))
+    const bool replay = !a.sources.replayScans.empty();
+    if (replay && (!a.sources.interfaceName.empty() || !a.sources.recordScans.empty()))
         return "--interface and --record-scans apply to a live adapter, not to --replay-scans";
-    if (!a.replayGps.empty() && a.gpsdGiven) return "--gpsd and --replay-gps exclude each other";
+    if (!a.sources.replayGps.empty() && a.gpsdGiven) return "--gpsd and --replay-gps exclude each other";
     if (a.realtime && !replay) return "--realtime paces --replay-scans";
     return {};
 }
 
-/// Reads a recording through to its end, so that a damaged one is refused before anything is written.
-bool CheckRecording(const std::string& path, std::string* error) {
-    auto source = capture::ReplayScanSource::Open(path, error);
-    if (!source) return false;
-    capture::CompletedScan scan;
-    capture::SourceResult r;
-    while ((r = source->Next(scan, error)) == capture::SourceResult::Ok) {
-    }
-    return r != capture::SourceResult::Failed;
-}
-
 std::unique_ptr<capture::ScanSource> OpenScans(const CaptureArgs& a, std::string* error) {
-    if (!a.replayScans.empty())
-        return CheckRecording(a.replayScans, error) ? capture::ReplayScanSource::Open(a.replayScans, error)
-                                                    : nullptr;
-    capture::LiveScanOptions live;
-    live.interfaceName = a.interfaceName;
-    live.scanIntervalS = a.scanIntervalS;
-    live.recordPath = a.recordScans;
+    capture::SystemTriggerMaker trigger;
 #ifdef PLOTRA_HAVE_NM_DBUS
-    live.trigger = capture::MakeNetworkManagerTrigger();
+    trigger = [] { return capture::MakeNetworkManagerTrigger(); };
 #endif
-    if (!live.trigger) {
-        if (const std::string helper = capture::FindScanTriggerHelper(); !helper.empty())
-            live.trigger = std::make_unique<capture::HelperScanTrigger>(helper);
-    }
-    const bool canTrigger = live.trigger != nullptr;
-    auto source = capture::OpenLiveScanSource(std::move(live), error);
-    if (source && !canTrigger)
+    bool canTrigger = false;
+    auto source = capture::OpenScanSource(a.sources, trigger, error, &canTrigger);
+    if (source && source->IsLive() && !canTrigger)
         std::fputs("Capture: neither NetworkManager nor plotra-scan-trigger can start scans; reading the "
                    "results of the system's own scans.\n",
                    stderr);
     return source;
-}
-
-std::unique_ptr<capture::PositionSource> OpenPositions(const CaptureArgs& a, std::string* error) {
-    if (!a.replayGps.empty()) return capture::GpsLogSource::Open(a.replayGps, error);
-    std::string host;
-    int port = 0;
-    if (!capture::ParseHostPort(a.gpsd, host, port)) {
-        *error = "Cannot reach gpsd at " + a.gpsd + ". Is gpsd running?";
-        return nullptr;
-    }
-    return capture::GpsdClient::Connect(host, port, error);
 }
 
 std::string StatusText(const capture::CaptureStatus& s) {
@@ -190,7 +156,7 @@ int RunCapture(const std::vector<std::string>& args) {
         prompts.message(error, "Capture", PromptIcon::Stop);
         return kExitFailed;
     }
-    auto positions = OpenPositions(a, &error);
+    auto positions = capture::OpenPositionSource(a.sources, &error);
     if (!positions) {
         prompts.message(error, "Capture", PromptIcon::Stop);
         return kExitFailed;
