@@ -531,6 +531,10 @@ void CPlotraDoc::SetThreshold(bool highThumb, int level) {
 
 void CPlotraDoc::ChangeDisplayUnit(bool metres) {
     if (RefuseEditWhileBusy(DocChange::Display)) return;
+    // The antenna heights of the notes are rewritten in the new unit.
+    EditSubject subject("Unit");
+    subject.notes = true;
+    UndoableEdit edit(*this, subject);
     CPlotraDoc& doc = *this;
     const double oldFactor = doc.m_dUnitFactor;
     const double newFactor = metres ? 1.0 : 0.3048;

@@ -87,7 +87,9 @@ const Field<CPlotraDoc> kDocFields[] = {DOC(m_dFrameSpanY),
                                         DOC(m_panel.m_resolutionX.maximum),
                                         DOC(m_panel.m_resolutionY.value),
                                         DOC(m_panel.m_resolutionY.minimum),
-                                        DOC(m_panel.m_resolutionY.maximum)};
+                                        DOC(m_panel.m_resolutionY.maximum),
+                                        DOC(m_dUnitFactor),
+                                        DOC(m_bUnitUnchanged)};
 
 /// An AP's own values: tick, group, colour, icon, position and fitted model (without its grid).
 const Field<CAPInfo> kApFields[] = {

@@ -34,6 +34,9 @@ class UndoTest : public ::testing::Test {
                 ap = static_cast<int>(i);
         ASSERT_GE(ap, 0);
         doc.m_panel.m_nSelectedAP = ap; // as if last ticked in the tree: the AP a typed position moves
+        // An antenna height, which the unit change rewrites.
+        doc.m_aApNotes.resize(doc.m_aAPs.size());
+        doc.m_aApNotes[static_cast<std::size_t>(ap)].m_strHeight = "12";
     }
     std::vector<std::uint8_t> Workspace() const { return doc.EncodeWorkspace(); }
     /// The APs' pictures, which the workspace does not store (a reopened project makes them again).
@@ -138,6 +141,7 @@ TEST_F(UndoEachEdit, UndoneAndRedoneLeavesTheWorkspaceByteIdentical) {
         {"grid lines", [](UndoTest& t) { t.doc.SetDisplayFlag(DisplayFlag::XGrid, true); },
          plain("Display Settings")},
         {"sort mode", [](UndoTest& t) { t.doc.SetSortMode(2); }, plain("Sort by Channel")},
+        {"unit", [](UndoTest& t) { t.doc.ChangeDisplayUnit(t.doc.m_dUnitFactor < 0.5); }, plain("Unit")},
     };
     for (const EditCase& c : cases)
         Run(c);
