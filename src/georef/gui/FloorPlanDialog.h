@@ -3,21 +3,18 @@
 /// known distance apart and types the distance with its unit; a scale bar and a north arrow (the
 /// angle editable) show the result before the plan is accepted. For a PDF the page is chosen here.
 
+#include "georef/gui/PlanCanvas.h"
 #include "georef/render/PlanPicture.h"
 
 #include <QDialog>
-#include <QImage>
-#include <QPointF>
 
 #include <array>
-#include <functional>
 #include <optional>
 #include <string>
 
 class QComboBox;
 class QDoubleSpinBox;
 class QFormLayout;
-class QPainter;
 class QPushButton;
 class QLabel;
 class QLineEdit;
@@ -25,38 +22,8 @@ class QSpinBox;
 
 namespace plotra::gui {
 
-/// \brief The plan drawn to fit, the scale points over it, a scale bar and a north arrow. Clicks
-/// are reported in the plan's own pixels (corner convention).
-class PlanCanvas : public QWidget {
-  public:
-    explicit PlanCanvas(QWidget* parent = nullptr);
-    /// \p sourceWidth x \p sourceHeight: the plan's own size, which the points are given in.
-    void setPlan(const QImage& image, int sourceWidth, int sourceHeight);
-    void setPoints(const std::array<std::optional<QPointF>, 2>& points);
-    /// Metres per plan pixel (0: no scale yet), the north angle and the unit of the scale bar.
-    void setScale(double metresPerPixel, double northDegrees, bool feet);
-    /// Widget position of a plan pixel, and back.
-    QPointF toWidget(QPointF planPixel) const;
-    QPointF toPlan(QPointF widgetPos) const;
-    std::function<void(QPointF)> clicked;
-
-  protected:
-    void paintEvent(QPaintEvent*) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    QSize sizeHint() const override { return {800, 560}; }
-
-  private:
-    QRectF PlanRect() const;
-    void DrawScaleBar(QPainter& p) const;
-    void DrawNorthArrow(QPainter& p) const;
-
-    QImage m_image;
-    int m_sourceWidth = 0, m_sourceHeight = 0;
-    std::array<std::optional<QPointF>, 2> m_points;
-    double m_metresPerPixel = 0.0, m_north = 0.0;
-    bool m_feet = false;
-};
-
+/// \brief The scale tool: the plan with its scale points, the distance, north and the corner's
+/// position; accepted, it has made the map.
 class FloorPlanDialog : public QDialog {
     Q_OBJECT
   public:

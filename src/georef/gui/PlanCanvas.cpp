@@ -1,4 +1,4 @@
-#include "georef/gui/FloorPlanDialog.h"
+#include "georef/gui/PlanCanvas.h"
 
 #include <QMouseEvent>
 #include <QPainter>
