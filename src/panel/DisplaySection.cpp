@@ -99,6 +99,11 @@ QWidget* DisplaySection::BuildBlock() {
     second->addWidget(m_gridResolution);
     second->addStretch(1);
 
+    AddMatrixAndPlotRows(block, column);
+    return block;
+}
+
+void DisplaySection::AddMatrixAndPlotRows(QWidget* block, QVBoxLayout* column) {
     m_matrixY = new CResolutionControl(artwork::ResolutionArt::Matrix, block);
     m_matrixY->setObjectName("168");
     m_matrixX = new CResolutionControl(artwork::ResolutionArt::Matrix, block);
@@ -108,7 +113,9 @@ QWidget* DisplaySection::BuildBlock() {
         m->SetParameters(200, 50, 200, 200, QString());
     }
     column->addSpacing(4);
-    auto* third = row(0);
+    auto* third = new QHBoxLayout;
+    third->setContentsMargins(0, 0, 0, 0);
+    column->addLayout(third);
     third->setSpacing(4);
     third->addWidget(m_matrixY);
     third->addWidget(m_matrixX);
@@ -122,10 +129,12 @@ QWidget* DisplaySection::BuildBlock() {
     m_plotCoverage->SetTextPos(20, 1);
     m_plotCoverage->SetFont(QStringLiteral("Arial"), 16);
     column->addSpacing(8);
-    auto* fourth = row(25);
+    auto* fourth = new QHBoxLayout;
+    fourth->setSpacing(1);
+    fourth->setContentsMargins(25, 0, 0, 0);
+    column->addLayout(fourth);
     fourth->addWidget(m_plotCoverage);
     fourth->addStretch(1);
-    return block;
 }
 
 void DisplaySection::Connect() {

@@ -6,6 +6,8 @@
 
 #include "panel/PanelParts.h"
 
+class QVBoxLayout;
+
 namespace plotra::gui {
 
 class CBitCheckButton;
@@ -19,6 +21,8 @@ class DisplaySection : public PanelSection {
 
   private:
     QWidget* BuildBlock();
+    /// The matrix resolutions and "Plot Coverage", below the toggles.
+    void AddMatrixAndPlotRows(QWidget* block, QVBoxLayout* column);
     void Connect();
     void OnNotice(const ChangeNotice& notice) override;
     /// Shows the document's values when they differ from those shown (\p force: always).
