@@ -27,15 +27,23 @@ class PlanCanvas : public QWidget {
     /// Widget position of a plan pixel, and back.
     QPointF toWidget(QPointF planPixel) const;
     QPointF toPlan(QPointF widgetPos) const;
+    /// Magnifies the plan (1: the whole plan in view) keeping \p planPixel at \p widgetPos.
+    void setZoom(double zoom, QPointF planPixel, QPointF widgetPos);
+    double zoom() const { return m_zoom; }
     std::function<void(QPointF)> clicked;
 
   protected:
     void paintEvent(QPaintEvent*) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     QSize sizeHint() const override { return {800, 560}; }
 
   private:
+    /// The part of the widget above the legend strip, where the plan is drawn.
+    QRectF Area() const;
     QRectF PlanRect() const;
+    void ClampFocus();
     void DrawScaleBar(QPainter& p) const;
     void DrawNorthArrow(QPainter& p) const;
 
@@ -44,6 +52,9 @@ class PlanCanvas : public QWidget {
     std::array<std::optional<QPointF>, 2> m_points;
     double m_metresPerPixel = 0.0, m_north = 0.0;
     bool m_feet = false;
+    double m_zoom = 1.0;
+    QPointF m_focus; ///< the plan pixel at the centre of the area
+    QPointF m_panFrom;
 };
 
 } // namespace plotra::gui

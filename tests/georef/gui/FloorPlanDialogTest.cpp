@@ -19,6 +19,9 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
+#include <QWheelEvent>
+
+#include <cmath>
 
 using namespace plotra;
 using namespace plotra::gui;
@@ -211,4 +214,50 @@ TEST(FloorPlanDialog, AProcessedSurveyIsPlacedOnThePlanOnlyWhenAccepted) {
     ASSERT_FALSE(messages.empty());
     EXPECT_EQ(messages.front().rfind("Map Outside the Survey: ", 0), 0u)
         << ::testing::PrintToString(messages);
+}
+
+// A click is as precise as a screen pixel: the wheel magnifies the plan about the mouse (the pixel
+// under it stays there), the right button pans, and a click then lands within a fraction of a plan
+// pixel.
+TEST(FloorPlanDialog, TheWheelZoomsForPreciseClicks) {
+    TempDir dir;
+    const std::string path = WritePlan(dir, 3000, 2000);
+    FloorPlanDialog dialog(path, LoadPlanPicture(path));
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    PlanCanvas* canvas = dialog.canvas();
+    const QPointF aim(1234.5, 876.25);
+    const QPointF at = canvas->toWidget(aim);
+    const double unzoomed = (canvas->toPlan(at + QPointF(1, 0)) - canvas->toPlan(at)).x();
+    EXPECT_GT(unzoomed, 3.0); // plan pixels per screen pixel before zooming
+    for (int i = 0; i < 12; ++i) {
+        QWheelEvent wheel(at, canvas->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(canvas, &wheel);
+    }
+    EXPECT_NEAR(canvas->zoom(), std::pow(1.25, 12), 1e-9);
+    EXPECT_NEAR((canvas->toWidget(aim) - at).manhattanLength(), 0.0, 1e-6);
+    QTest::mouseClick(canvas, Qt::LeftButton, {}, canvas->toWidget(aim).toPoint());
+    EXPECT_NEAR(Named<QDoubleSpinBox>(dialog, "x1")->value(), aim.x(), 0.15);
+    EXPECT_NEAR(Named<QDoubleSpinBox>(dialog, "y1")->value(), aim.y(), 0.15);
+
+    // Dragging with the right button moves the plan with the mouse and sets no point.
+    QTest::mousePress(canvas, Qt::RightButton, {}, at.toPoint());
+    QMouseEvent move(QEvent::MouseMove, at + QPointF(40, 25), canvas->mapToGlobal(at + QPointF(40, 25)),
+                     Qt::NoButton, Qt::RightButton, Qt::NoModifier);
+    QApplication::sendEvent(canvas, &move);
+    QTest::mouseRelease(canvas, Qt::RightButton, {}, (at + QPointF(40, 25)).toPoint());
+    EXPECT_NEAR((canvas->toWidget(aim) - (at + QPointF(40, 25))).manhattanLength(), 0.0,
+                1.0); // press rounded
+    EXPECT_EQ(Named<QDoubleSpinBox>(dialog, "x2")->value(), 0.0);
+    // Zoomed all the way out, the whole plan is in view again.
+    for (int i = 0; i < 20; ++i) {
+        QWheelEvent wheel(at, canvas->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(canvas, &wheel);
+    }
+    EXPECT_EQ(canvas->zoom(), 1.0);
+    EXPECT_NEAR((canvas->toPlan(canvas->toWidget({0, 0}))).manhattanLength(), 0.0, 1e-6);
+    EXPECT_GE(canvas->toWidget({0, 0}).x(), 0.0);
+    EXPECT_LE(canvas->toWidget({3000, 2000}).x(), canvas->width() + 1e-6);
 }
