@@ -50,11 +50,8 @@ struct PlanRequest {
     std::uint64_t maxPixels = 0; ///< largest picture written (0: only the projection file's limit)
 };
 
-/// True when the file starts like a PDF.
+/// True when the file is a PDF by its content (its header in the first kilobyte).
 bool IsPdfFile(const std::string& path);
-
-/// The number of pages of a PDF, or 0 (with \p error set) when it cannot be read.
-int PdfPageCount(const std::string& path, std::string& error);
 
 /// Reads the plan at \p path: a picture, or the requested page of a PDF rendered over white. A plan
 /// larger than \p request.maxPixels or the projection file's limit is reduced to the largest size of
