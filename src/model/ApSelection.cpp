@@ -213,6 +213,10 @@ void CPlotraDoc::SetTickedAps(const std::vector<int>& aps) {
     EditSubject subject{"Select APs", aps};
     subject.everyAp = subject.staleCoverage = true;
     UndoableEdit edit(*this, subject);
+    std::vector<int> cleared;
+    for (std::size_t i = 0; i < m_aAPs.size(); ++i)
+        if (m_aAPs[i].m_bSelected && std::find(aps.begin(), aps.end(), static_cast<int>(i)) == aps.end())
+            cleared.push_back(static_cast<int>(i));
     for (CAPInfo& ap : m_aAPs)
         ap.m_bSelected = 0;
     AdoptGrouping(m_aAPs, m_groups);
@@ -221,6 +225,8 @@ void CPlotraDoc::SetTickedAps(const std::vector<int>& aps) {
         Notify(DocChange::Selection);
         return;
     }
+    // The APs this leaves unticked (and so their groups) are named first, then each tick its AP.
+    if (!cleared.empty()) Notify(DocChange::Selection, ApField::All, cleared);
     for (int i : aps)
         SetApTicked(i, true);
 }

@@ -152,6 +152,31 @@ TEST(ApTreeModel, ANoticeChangesExactlyTheRowsItNamesAndAGroupingResets) {
     EXPECT_EQ(ChangedRows(changed), expected);
     EXPECT_EQ(resets.count(), 0);
 
+    // A new set of ticks names the APs it unticks as well as those it ticks.
+    changed.clear();
+    const std::vector<int> before = [&] {
+        std::vector<int> ticked;
+        for (std::size_t i = 0; i < doc.m_aAPs.size(); ++i)
+            if (doc.m_aAPs[i].m_bSelected) ticked.push_back(static_cast<int>(i));
+        return ticked;
+    }();
+    ASSERT_GT(before.size(), 2u);
+    doc.SetTickedAps({before[1], 2});
+    const std::set<int> rows = ChangedRows(changed);
+    for (std::size_t i = 0; i < doc.m_aAPs.size(); ++i) {
+        const bool ticked =
+            model.ApIndex(static_cast<int>(i)).data(Qt::CheckStateRole).toInt() == Qt::Checked;
+        EXPECT_EQ(ticked, doc.m_aAPs[i].m_bSelected != 0) << "AP " << i;
+        if (std::find(before.begin(), before.end(), static_cast<int>(i)) != before.end() || i == 2) {
+            EXPECT_TRUE(rows.count(static_cast<int>(i))) << "AP " << i << " not named";
+        }
+    }
+    for (int g = 0; g < model.GroupCount(); ++g) {
+        EXPECT_EQ(model.GroupIndex(g).data(Qt::CheckStateRole).toInt() == Qt::Checked,
+                  doc.m_groups.m_aGroups[static_cast<std::size_t>(g)].m_bSelected != 0)
+            << "group " << g;
+    }
+
     // Colours change icons, never rows.
     changed.clear();
     doc.SetColourMode(1);
