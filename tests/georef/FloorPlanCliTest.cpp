@@ -88,6 +88,18 @@ TEST(CliFloorPlan, PngPlanBecomesAMapToScale) {
     EXPECT_NEAR(feetDoc.m_dMetersPerPixelY * 760, 30.48, 30.48e-3);
     EXPECT_NEAR(feetDoc.m_dMetersPerPixelX * 760, 30.48, 30.48e-3);
 
+    // The same plan as a JPEG and a BMP.
+    for (const char* format : {"JPEG", "BMP"}) {
+        const std::string file = dir.File(std::string("plan.") + (format[0] == 'J' ? "jpg" : "bmp"));
+        ASSERT_TRUE(QImage(QString::fromStdString(png)).save(QString::fromStdString(file), format));
+        const CliResult other =
+            RunPlotraCli("make-map " + file + " " + dir.File("other.hpf") + " --scale 20,20,1180,20,58m");
+        ASSERT_EQ(other.status, 0) << other.err;
+        EXPECT_NE(other.out.find("  floor plan 1200 x 800 pixels (" + std::string(format) + ")\n"),
+                  std::string::npos)
+            << other.out;
+    }
+
     // --max-pixels reduces the picture and says so; the plan still measures 60 x 40 m.
     const CliResult small = RunPlotraCli("make-map " + png + " " + dir.File("small.hpf") +
                                          " --scale 20,20,1180,20,58m --max-pixels 60000");
