@@ -34,7 +34,32 @@ std::int32_t ToMas(double degrees) {
 
 CaptureSession::CaptureSession(std::unique_ptr<ScanSource> scans, std::unique_ptr<PositionSource> positions,
                                CaptureOptions options)
-    : m_scans(std::move(scans)), m_positions(std::move(positions)), m_options(options) {}
+    : m_scans(std::move(scans)), m_positions(std::move(positions)), m_options(std::move(options)) {
+    if (m_options.clickMode) m_clicks = std::make_unique<ClickPlacer>(*m_options.clickMode);
+}
+
+std::int64_t CaptureSession::ScanClockNow() const {
+    if (m_scans && !m_scans->IsLive() && m_options.realtime && m_firstScanNs != 0)
+        return m_firstScanNs + (WallNs() - m_wallStartNs);
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+void CaptureSession::AddClick(double lat, double lon) {
+    std::lock_guard lock(m_clickMutex);
+    if (m_clicks) m_clicks->AddClick({ScanClockNow(), lat, lon});
+}
+
+bool CaptureSession::UndoClick() {
+    std::lock_guard lock(m_clickMutex);
+    return m_clicks && m_clicks->UndoClick();
+}
+
+std::vector<Click> CaptureSession::Clicks() const {
+    std::lock_guard lock(m_clickMutex);
+    return m_clicks ? m_clicks->Clicks() : std::vector<Click>{};
+}
 
 bool CaptureSession::Start(const std::string& path, std::string* error) {
     // The header's time is the start until the first scan tells its own.
@@ -86,6 +111,7 @@ CaptureSession::Step CaptureSession::RunStep() {
         return Step::Failed;
     }
     if (m_stop) return Step::Finished;
+    if (m_clicks && WriteFinalClicked() == Step::Failed) return Step::Failed;
     CompletedScan scan;
     std::string error;
     switch (m_scans->Next(scan, &error)) {
@@ -109,7 +135,7 @@ CaptureSession::Step CaptureSession::RunStep() {
         static_cast<double>(scan.timeNs - m_firstScanNs) > m_options.durationS * static_cast<double>(kNsPerS))
         return Step::Finished;
     if (m_options.realtime && !m_scans->IsLive()) PaceTo(scan.timeNs);
-    if (m_positions && !m_positionsEnded) {
+    if (m_positions && !m_positionsEnded && !m_clicks) {
         const int wait = m_track.HasFixAtOrAfter(scan.timeNs) ? 0 : kFixWaitMs;
         const auto fed = m_positions->FeedUntil(
             scan.timeNs, wait, [this](const GpsReport& r) { OnReport(r); }, &error);
@@ -138,9 +164,65 @@ void CaptureSession::CountScan(const CompletedScan& scan, const std::vector<CHss
     m_status.refusedTriggers = m_scans->RefusedTriggers();
 }
 
+CDataPoint CaptureSession::PointOfScan(const CompletedScan& scan, std::vector<CHssData> readings) const {
+    CDataPoint point;
+    CPointRecord& rec = point.m_rec;
+    rec.m_anNoise = NoiseOfScan(scan, m_options.rules);
+    rec.m_byKind = 0;
+    if (readings.size() > 65535) readings.resize(65535); // the record's count is 16 bits
+    rec.m_wReadingCount = static_cast<std::uint16_t>(readings.size());
+    point.m_aReadings = std::move(readings);
+    return point;
+}
+
+bool CaptureSession::AppendPoint(CDataPoint point) {
+    std::string error;
+    if (!m_file.Append(point, &error)) {
+        const long n = m_file.Points();
+        m_error = error + " The capture stopped; " +
+                  (n == 1 ? std::string("the point written before is kept.")
+                          : "the " + std::to_string(n) + " points written before are kept.");
+        return false;
+    }
+    std::lock_guard lock(m_mutex);
+    ++m_status.pointsWritten;
+    m_status.readingsWritten += static_cast<long>(point.m_aReadings.size());
+    m_appended.push_back(std::move(point));
+    return true;
+}
+
+CaptureSession::Step CaptureSession::WriteFinalClicked() {
+    std::vector<CDataPoint> final;
+    long dropped = 0;
+    {
+        std::lock_guard lock(m_clickMutex);
+        final = m_clicks->TakeFinal();
+        dropped = m_clicks->Dropped();
+    }
+    {
+        std::lock_guard lock(m_mutex);
+        m_status.noFix = dropped; // no click to place them
+    }
+    for (CDataPoint& p : final)
+        if (!AppendPoint(std::move(p))) return Step::Failed;
+    return Step::Continue;
+}
+
+CaptureSession::Step CaptureSession::PlaceByClicks(const CompletedScan& scan, CDataPoint point) {
+    {
+        std::lock_guard lock(m_clickMutex);
+        const auto& planned = m_options.plannedClicks;
+        while (m_nextPlanned < planned.size() && planned[m_nextPlanned].timeNs <= scan.timeNs)
+            m_clicks->AddClick(planned[m_nextPlanned++]);
+        m_clicks->AddScan(scan.timeNs, std::move(point));
+    }
+    return WriteFinalClicked();
+}
+
 CaptureSession::Step CaptureSession::WriteScan(const CompletedScan& scan) {
     std::vector<CHssData> readings = ReadingsOfScan(scan, m_options.rules);
     CountScan(scan, readings);
+    if (m_clicks) return PlaceByClicks(scan, PointOfScan(scan, std::move(readings)));
     const auto at = m_track.Place(scan.timeNs);
     m_track.Forget(scan.timeNs);
     if (!at) {
@@ -148,7 +230,7 @@ CaptureSession::Step CaptureSession::WriteScan(const CompletedScan& scan) {
         ++m_status.noFix;
         return Step::Continue;
     }
-    CDataPoint point;
+    CDataPoint point = PointOfScan(scan, std::move(readings));
     CPointRecord& rec = point.m_rec;
     rec.m_nLatMas = ToMas(at->lat);
     rec.m_nLonMas = ToMas(at->lon);
@@ -157,30 +239,29 @@ CaptureSession::Step CaptureSession::WriteScan(const CompletedScan& scan) {
     rec.m_wSpeedCms =
         static_cast<std::uint16_t>(std::clamp<long long>(std::llround(at->speedMps * 100.0), 0, 65535));
     rec.m_byFix = at->fix;
-    rec.m_anNoise = NoiseOfScan(scan, m_options.rules);
-    rec.m_byKind = 0;
-    if (readings.size() > 65535) readings.resize(65535); // the record's count is 16 bits
-    rec.m_wReadingCount = static_cast<std::uint16_t>(readings.size());
-    point.m_aReadings = std::move(readings);
-    std::string error;
-    if (!m_file.Append(point, &error)) {
-        const long n = m_file.Points();
-        m_error = error + " The capture stopped; " +
-                  (n == 1 ? std::string("the point written before is kept.")
-                          : "the " + std::to_string(n) + " points written before are kept.");
-        return Step::Failed;
-    }
-    std::lock_guard lock(m_mutex);
-    ++m_status.pointsWritten;
-    m_status.readingsWritten += static_cast<long>(point.m_aReadings.size());
-    m_appended.push_back(std::move(point));
-    return Step::Continue;
+    return AppendPoint(std::move(point)) ? Step::Continue : Step::Failed;
 }
 
 bool CaptureSession::Stop(std::string* error) {
     if (!m_started) return true;
     m_started = false;
-    return m_file.Close(error);
+    bool written = true;
+    if (m_clicks) {
+        // The clicks still to come of a replay, then the last click's scans are final.
+        {
+            std::lock_guard lock(m_clickMutex);
+            const auto& planned = m_options.plannedClicks;
+            while (m_nextPlanned < planned.size())
+                m_clicks->AddClick(planned[m_nextPlanned++]);
+            m_clicks->Finish();
+        }
+        written = WriteFinalClicked() != Step::Failed;
+        if (!written && error) *error = m_error;
+    }
+    std::string closing;
+    const bool closed = m_file.Close(&closing);
+    if (!closed && error && written) *error = closing;
+    return written && closed;
 }
 
 } // namespace plotra::capture

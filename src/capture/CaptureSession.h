@@ -3,6 +3,7 @@
 /// point by point into a survey data file. No windows: the command-line tool runs it on its own
 /// thread, the desktop program on a worker thread while the window polls for the points appended.
 
+#include "capture/ClickPlacer.h"
 #include "capture/FixTrack.h"
 #include "capture/ScanReadings.h"
 #include "capture/Sources.h"
@@ -14,6 +15,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -27,6 +29,11 @@ struct CaptureOptions {
     bool realtime = false;
     /// Stop after this many seconds of scans (scan time, from the first scan); 0 for no limit.
     double durationS = 0;
+    /// Scans placed by clicks on a floor plan instead of by GPS fixes (no position source then).
+    std::optional<ClickMode> clickMode;
+    /// Clicks known beforehand (a replay), in time order: each is made once the scans before its
+    /// time have been taken.
+    std::vector<Click> plannedClicks;
 };
 
 /// \brief What the capture shows while it runs.
@@ -65,6 +72,14 @@ class CaptureSession {
     CaptureStatus Status() const;
     /// The points written since the last call, in file order (any thread).
     std::vector<CDataPoint> TakeAppended();
+
+    /// A click on the floor plan at \p lat, \p lon made now (any thread; click placement only).
+    /// Now is the scans' clock: the wall clock live, the recording's time in a paced replay.
+    void AddClick(double lat, double lon);
+    /// Takes back the last click and the scans it placed (any thread). False when there is none.
+    bool UndoClick();
+    /// The clicks so far (any thread).
+    std::vector<Click> Clicks() const;
     const std::string& Error() const { return m_error; }
 
   private:
@@ -72,6 +87,14 @@ class CaptureSession {
     Step WriteScan(const CompletedScan& scan);
     void PaceTo(std::int64_t scanTimeNs);
     void CountScan(const CompletedScan& scan, const std::vector<CHssData>& readings);
+    /// The record of a scan, without its position.
+    CDataPoint PointOfScan(const CompletedScan& scan, std::vector<CHssData> readings) const;
+    /// Appends a placed point to the file; false (with the error set) when the file failed.
+    bool AppendPoint(CDataPoint point);
+    /// Click placement: the planned clicks up to \p timeNs, the scan, and what became final.
+    Step PlaceByClicks(const CompletedScan& scan, CDataPoint point);
+    Step WriteFinalClicked();
+    std::int64_t ScanClockNow() const;
 
     std::unique_ptr<ScanSource> m_scans;
     std::unique_ptr<PositionSource> m_positions;
@@ -86,6 +109,10 @@ class CaptureSession {
     std::deque<std::int64_t> m_recentScans; ///< times of the last scans, for the rate
     std::set<std::array<std::uint8_t, 6>> m_heard;
     std::string m_error;
+
+    std::size_t m_nextPlanned = 0;
+    mutable std::mutex m_clickMutex; // guards the placer: clicks come from the window's thread
+    std::unique_ptr<ClickPlacer> m_clicks;
 
     mutable std::mutex m_mutex; // guards the two below
     CaptureStatus m_status;

@@ -1,7 +1,10 @@
 // plotra-cli capture: a survey file from the Wi-Fi adapter and gpsd, or from their recordings.
 #include "app/cli/CliSupport.h"
 #include "capture/CaptureSession.h"
+#include "capture/ClickLog.h"
 #include "capture/SourceSetup.h"
+#include "files/FileIo.h"
+#include "model/PlotraDoc.h"
 #ifdef PLOTRA_HAVE_NM_DBUS
 #include "capture/dbus/NmScanTrigger.h"
 #endif
@@ -24,6 +27,8 @@ struct CaptureArgs {
     double durationS = 0;
     capture::ReadingRules rules;
     bool realtime = false;
+    std::string clicks, plan;                  ///< indoors: clicks on a floor plan
+    std::optional<capture::ClickMode> mode;
 };
 
 template <class T> bool Number(const std::string& text, T& out) {
@@ -57,6 +62,14 @@ std::string ParseArgs(const std::vector<std::string>& args, CaptureArgs& a) {
             a.sources.replayScans = v;
         else if (o == "--replay-gps")
             a.sources.replayGps = v;
+        else if (o == "--clicks")
+            a.clicks = v;
+        else if (o == "--map")
+            a.plan = v;
+        else if (o == "--mode") {
+            a.mode = capture::ParseClickMode(v);
+            if (!a.mode) return "--mode needs stop-and-go or continuous";
+        }
         else if (o == "--duration") {
             if (!Number(v, a.durationS) || a.durationS <= 0)
                 return "--duration needs a number of seconds above 0";
@@ -81,6 +94,9 @@ std::string ParseArgs(const std::vector<std::string>& args, CaptureArgs& a) {
     if (replay && (!a.sources.interfaceName.empty() || !a.sources.recordScans.empty()))
         return "--interface and --record-scans apply to a live adapter, not to --replay-scans";
     if (!a.sources.replayGps.empty() && a.gpsdGiven) return "--gpsd and --replay-gps exclude each other";
+    if (!a.clicks.empty() && (a.plan.empty() || a.gpsdGiven || !a.sources.replayGps.empty()))
+        return "--clicks places the scans on the floor plan given by --map, without gpsd or --replay-gps";
+    if (a.clicks.empty() && (!a.plan.empty() || a.mode)) return "--map and --mode go with --clicks";
     if (a.realtime && !replay) return "--realtime paces --replay-scans";
     return {};
 }
@@ -97,6 +113,33 @@ std::unique_ptr<capture::ScanSource> OpenScans(const CaptureArgs& a, std::string
                    "results of the system's own scans.\n",
                    stderr);
     return source;
+}
+
+/// The clicks of --clicks, placed through the plan of --map.
+std::optional<std::vector<capture::Click>> ReadClicks(const CaptureArgs& a, std::string* error) {
+    CPlotraDoc plan; // its prompts are silent: the refusal below says what went wrong
+    const FileBytes map = ReadWholeFile(a.plan);
+    if (map.status != ReadStatus::Ok || !plan.ReadProjectionFile(map.bytes)) {
+        *error = "The floor plan \"" + a.plan + "\" is not a projection file that can be read.";
+        return std::nullopt;
+    }
+    const FileBytes log = ReadWholeFile(a.clicks, 64u << 20);
+    if (log.status != ReadStatus::Ok) {
+        *error = "Cannot read the clicks \"" + a.clicks + "\".";
+        return std::nullopt;
+    }
+    const double W = plan.m_nImageWidth, H = plan.m_nImageHeight;
+    const capture::PixelToLatLon place = [&](double x, double y) -> std::optional<std::pair<double, double>> {
+        if (!(x >= 0 && y >= 0 && x <= W && y <= H)) return std::nullopt;
+        const auto geo = plan.MapToGeoQuiet(x * plan.m_dMetersPerPixelX, (H - y) * plan.m_dMetersPerPixelY);
+        if (!geo) return std::nullopt;
+        return std::pair{geo->m_dY, geo->m_dX};
+    };
+    std::string why;
+    const std::string_view text(reinterpret_cast<const char*>(log.bytes.data()), log.bytes.size());
+    auto clicks = capture::ParseClickLog(text, place, &why);
+    if (!clicks) *error = "The clicks \"" + a.clicks + "\" were refused: " + why + ".";
+    return clicks;
 }
 
 std::string StatusText(const capture::CaptureStatus& s) {
@@ -156,12 +199,20 @@ int RunCapture(const std::vector<std::string>& args) {
         prompts.message(error, "Capture", PromptIcon::Stop);
         return kExitFailed;
     }
-    auto positions = capture::OpenPositionSource(a.sources, &error);
-    if (!positions) {
+    capture::CaptureOptions options;
+    std::unique_ptr<capture::PositionSource> positions;
+    if (!a.clicks.empty()) {
+        auto clicks = ReadClicks(a, &error);
+        if (!clicks) {
+            prompts.message(error, "Capture", PromptIcon::Stop);
+            return kExitFailed;
+        }
+        options.clickMode = a.mode.value_or(capture::ClickMode::Continuous);
+        options.plannedClicks = std::move(*clicks);
+    } else if (!(positions = capture::OpenPositionSource(a.sources, &error))) {
         prompts.message(error, "Capture", PromptIcon::Stop);
         return kExitFailed;
     }
-    capture::CaptureOptions options;
     options.rules = a.rules;
     options.realtime = a.realtime;
     options.durationS = a.durationS;
