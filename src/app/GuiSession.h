@@ -71,6 +71,11 @@ public:
     const GraphOverlay& graphOverlay() const { return m_overlay; }
     /// The overlay has new contents (the window repaints).
     void notifyOverlayChanged() { emit overlayChanged(); }
+    /// Takes a left click on the graph (model coordinates) while it is set and no mouse mode is on:
+    /// the clicks of an indoor survey. True when the click was taken.
+    using GraphClick = std::function<bool(double x, double y)>;
+    void setGraphClick(GraphClick click) { m_graphClick = std::move(click); }
+    const GraphClick& graphClick() const { return m_graphClick; }
 
     /// "Plot Coverage": starts the coverage as a job (nothing when refused or nothing to compute).
     bool startCoverage();
@@ -118,6 +123,7 @@ signals:
 
 private:
     GraphOverlay m_overlay;
+    GraphClick m_graphClick;
     /// Keeps a started job until the event loop hears that it finished, then applies it there.
     template <class JobT, class Start, class Apply> bool Run(Start start, Apply apply);
     /// After a processing that did not finish: says so and offers to process again.

@@ -402,7 +402,8 @@ void CMainFrame::refreshCommands() {
     for (const auto& [id, a] : m_actions)
         apply(id, a);
     const UndoStack& undo = m_session.undoStack();
-    m_actions[kCmdUndo]->setText(EditCommandText(tr("&Undo"), undo.UndoText(), QStringLiteral("Ctrl+Z")));
+    m_actions[kCmdUndo]->setText(EditCommandText(tr("&Undo"), SurveyTakesClicks() ? "Click" : undo.UndoText(),
+                                                 QStringLiteral("Ctrl+Z")));
     m_actions[kCmdRedo]->setText(EditCommandText(tr("&Redo"), undo.RedoText(), QStringLiteral("Ctrl+Y")));
     for (std::size_t i = 0; i < m_recentActions.size(); ++i)
         apply(kFirstRecentId + static_cast<int>(i), m_recentActions[i]);
@@ -434,6 +435,7 @@ CommandState CMainFrame::OwnState(int id) const {
         return {!GraphPictureOf(doc).isNull(), false};
     // The table window hides the graph window's state, which an undo would write behind its back.
     case kCmdUndo:
+        if (SurveyTakesClicks()) return {!m_survey->clicks().empty(), false};
         return {m_kind == PaneKind::Graph && m_session.undoStack().CanUndo(), false};
     case kCmdRedo:
         return {m_kind == PaneKind::Graph && m_session.undoStack().CanRedo(), false};
@@ -465,6 +467,10 @@ CommandState CMainFrame::OwnState(int id) const {
     }
 }
 
+bool CMainFrame::SurveyTakesClicks() const {
+    return m_survey && m_survey->running() && m_survey->placesByClicks();
+}
+
 void CMainFrame::OnStartSurvey() {
     if (m_survey && m_survey->running()) return;
     LiveSurvey* previous = m_survey;
@@ -473,6 +479,7 @@ void CMainFrame::OnStartSurvey() {
     if (previous) previous->deleteLater();
     m_survey = started;
     connect(started, &LiveSurvey::finished, this, &CMainFrame::refreshCommands);
+    connect(started, &LiveSurvey::changed, this, &CMainFrame::refreshCommands);
 }
 
 void CMainFrame::RunOwnCommand(int id) {
@@ -494,7 +501,11 @@ void CMainFrame::RunOwnCommand(int id) {
         doc.OpenProjectionFile();
         break;
     case kCmdUndo:
-        m_session.undoStack().Undo();
+        // While an indoor survey runs, Undo takes back its last click (the project is not edited).
+        if (SurveyTakesClicks())
+            m_survey->undoClick();
+        else
+            m_session.undoStack().Undo();
         break;
     case kCmdRedo:
         m_session.undoStack().Redo();

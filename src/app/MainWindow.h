@@ -116,6 +116,8 @@ class CMainFrame : public QMainWindow {
     void OnSelectMetric();
     /// Survey > Start Survey…: the previous survey (ended) and its pane make room for the new one.
     void OnStartSurvey();
+    /// An indoor survey is running: the graph's clicks place its scans and Undo takes them back.
+    bool SurveyTakesClicks() const;
     void OnFilePrintSetup();
     void OnHelpUsing();
     void OnAppAbout();

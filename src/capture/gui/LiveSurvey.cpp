@@ -136,6 +136,31 @@ void LiveTrackPainter::Paint(QPainter& painter, const CPlotraDoc& doc, const Pix
     painter.restore();
 }
 
+void PaintClicks(QPainter& painter, const CPlotraDoc& doc, const PixelMapping& mapping,
+                 const std::vector<capture::Click>& clicks) {
+    if (!doc.m_bMapLoaded) return;
+    std::vector<QPointF> px;
+    for (const capture::Click& c : clicks) {
+        const CDataGeo m = doc.GeoToMap(c.lat, c.lon);
+        px.emplace_back(mapping.PxExact(m.m_dX), mapping.PyExact(m.m_dY));
+    }
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(230, 120, 0), 1.5, Qt::DashLine));
+    painter.drawPolyline(px.data(), static_cast<int>(px.size()));
+    painter.setPen(QPen(QColor(230, 120, 0), 2));
+    painter.setBrush(QColor(255, 220, 150));
+    QFont font = painter.font();
+    font.setPointSize(7);
+    painter.setFont(font);
+    for (std::size_t i = 0; i < px.size(); ++i) {
+        const QRectF box(px[i].x() - 8, px[i].y() - 8, 16, 16);
+        painter.drawRect(box);
+        painter.drawText(box, Qt::AlignCenter, QString::number(i + 1));
+    }
+    painter.restore();
+}
+
 void PaintLiveTrack(QPainter& painter, const CPlotraDoc& doc, const PixelMapping& mapping, const QSize& size,
                     const LiveTrack& track) {
     LiveTrackPainter once;
@@ -175,7 +200,9 @@ void LiveSurvey::start() {
     if (m_thread.joinable()) return;
     m_session.setGraphOverlay([this](QPainter& p, const PixelMapping& m, const QSize& s) {
         m_painter.Paint(p, m_session.doc(), m, s, m_track);
+        if (!m_clicks.empty()) PaintClicks(p, m_session.doc(), m, m_clicks);
     });
+    if (placesByClicks()) m_session.setGraphClick([this](double x, double y) { return addClick(x, y); });
     std::shared_ptr<Shared> shared = m_shared;
     const SurveySetup setup = m_setup;
     m_thread = std::thread([shared, setup, this] {
@@ -211,8 +238,39 @@ void LiveSurvey::poll() {
     emit changed();
 }
 
+bool LiveSurvey::addClick(double x, double y) {
+    const CPlotraDoc& doc = m_session.doc();
+    if (!doc.m_bMapLoaded || !running()) return false;
+    const auto geo = doc.MapToGeoQuiet(x, y);
+    std::shared_ptr<capture::CaptureSession> session;
+    {
+        std::lock_guard<std::mutex> lock(m_shared->mutex);
+        session = m_shared->session;
+    }
+    if (!geo || !session) return false;
+    session->AddClick(geo->m_dY, geo->m_dX);
+    m_clicks = session->Clicks();
+    m_session.notifyOverlayChanged();
+    emit changed();
+    return true;
+}
+
+bool LiveSurvey::undoClick() {
+    std::shared_ptr<capture::CaptureSession> session;
+    {
+        std::lock_guard<std::mutex> lock(m_shared->mutex);
+        session = m_shared->session;
+    }
+    if (!session || !session->UndoClick()) return false;
+    m_clicks = session->Clicks();
+    m_session.notifyOverlayChanged();
+    emit changed();
+    return true;
+}
+
 void LiveSurvey::onThreadEnded() {
     if (m_thread.joinable()) m_thread.join(); // it has returned: this does not wait
+    m_session.setGraphClick({});
     m_poll.stop();
     poll(); // the points written after the last tick
     {
@@ -226,6 +284,15 @@ void LiveSurvey::onThreadEnded() {
 
 QString LiveSurvey::statusText() const {
     const capture::CaptureStatus& s = m_status;
+    if (placesByClicks())
+        return QStringLiteral(
+                   "Survey: %1 clicks, %2 scans/min, %3 points, %4 APs heard, %5 scans without a place "
+                   "(click where you are on the plan; Edit > Undo takes the last click back)")
+            .arg(m_clicks.size())
+            .arg(s.scansPerMinute, 0, 'f', 1)
+            .arg(s.pointsWritten)
+            .arg(static_cast<long>(m_track.heard.size()))
+            .arg(s.noFix);
     const QString fix = s.fixMode >= 3   ? QStringLiteral("3D")
                         : s.fixMode == 2 ? QStringLiteral("2D")
                                          : QStringLiteral("none");
@@ -255,9 +322,11 @@ void RunCapture(LiveSurvey::Shared* shared, std::shared_ptr<void> keep, const Su
 #endif
     auto scans = capture::OpenScanSource(setup.sources, trigger, &error);
     if (!scans) return fail(error), ended();
-    auto positions = capture::OpenPositionSource(setup.sources, &error);
-    if (!positions) return fail(error), ended();
+    std::unique_ptr<capture::PositionSource> positions;
+    if (!setup.clickMode && !(positions = capture::OpenPositionSource(setup.sources, &error)))
+        return fail(error), ended();
     capture::CaptureOptions options;
+    options.clickMode = setup.clickMode;
     options.realtime = setup.realtime && !setup.sources.replayScans.empty();
     auto session = std::make_shared<capture::CaptureSession>(std::move(scans), std::move(positions), options);
     {
@@ -292,6 +361,7 @@ SurveySetup LoadLastSetup() {
     setup.sources.replayGps = s.value(QStringLiteral("replayGps")).toString().toStdString();
     setup.realtime = s.value(QStringLiteral("realtime"), true).toBool();
     setup.surveyFile = s.value(QStringLiteral("file")).toString().toStdString();
+    setup.clickMode = capture::ParseClickMode(s.value(QStringLiteral("clicks")).toString().toStdString());
     return setup;
 }
 
@@ -304,6 +374,10 @@ void SaveLastSetup(const SurveySetup& setup) {
     s.setValue(QStringLiteral("replayGps"), QString::fromStdString(setup.sources.replayGps));
     s.setValue(QStringLiteral("realtime"), setup.realtime);
     s.setValue(QStringLiteral("file"), QString::fromStdString(setup.surveyFile));
+    const char* clicks = !setup.clickMode                                    ? ""
+                         : *setup.clickMode == capture::ClickMode::StopAndGo ? "stop-and-go"
+                                                                             : "continuous";
+    s.setValue(QStringLiteral("clicks"), QString::fromLatin1(clicks));
 }
 
 QString MacText(const std::array<std::uint8_t, 6>& mac) {
@@ -398,6 +472,7 @@ void OfferToProcess(GuiSession& session, LiveSurvey& survey) {
 
 LiveSurvey* StartSurvey(GuiSession& session, QWidget* window) {
     SurveyDialog dialog(window);
+    dialog.setPlanLoaded(session.doc().m_bMapLoaded != 0);
     dialog.setSetup(LoadLastSetup());
     if (dialog.exec() != QDialog::Accepted) return nullptr;
     const SurveySetup setup = dialog.setup();

@@ -79,6 +79,10 @@ class LiveTrackPainter {
     std::size_t m_drawn = 0;
 };
 
+/// The clicks of an indoor survey over the plan: numbered boxes joined by a dashed line.
+void PaintClicks(QPainter& painter, const CPlotraDoc& doc, const PixelMapping& mapping,
+                 const std::vector<capture::Click>& clicks);
+
 /// The same without a kept layer (one picture, a test).
 void PaintLiveTrack(QPainter& painter, const CPlotraDoc& doc, const PixelMapping& mapping, const QSize& size,
                     const LiveTrack& track);
@@ -105,6 +109,16 @@ class LiveSurvey : public QObject {
     /// Why the capture stopped on its own (a source or the file failed); empty otherwise.
     const QString& failure() const { return m_failure; }
 
+    /// Indoors: the scans are placed by clicks on the plan (the graph window's clicks go here).
+    bool placesByClicks() const { return m_setup.clickMode.has_value(); }
+    /// A click on the plan at model (map) coordinates; false when it could not be taken (no map,
+    /// the capture not yet running).
+    bool addClick(double x, double y);
+    /// Takes back the last click and the scans it placed; false when there is none.
+    bool undoClick();
+    /// The clicks so far, in degrees.
+    const std::vector<capture::Click>& clicks() const { return m_clicks; }
+
   signals:
     /// New points or a new status.
     void changed();
@@ -127,6 +141,7 @@ class LiveSurvey : public QObject {
     QTimer m_poll;
     LiveTrack m_track;
     LiveTrackPainter m_painter;
+    std::vector<capture::Click> m_clicks;
     capture::CaptureStatus m_status;
     QString m_failure;
 };

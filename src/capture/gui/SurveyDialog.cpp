@@ -50,6 +50,15 @@ SurveyDialog::SurveyDialog(QWidget* parent) : QDialog(parent) {
     m_realtime->setChecked(true);
     m_file = new QLineEdit(this);
     m_file->setObjectName("surveyFile");
+    m_byClicks = new QCheckBox(QStringLiteral("Place scans by &clicking on the floor plan"), this);
+    m_byClicks->setObjectName("byClicks");
+    m_byClicks->setToolTip(QStringLiteral("Indoors, without GPS: click where you stand"));
+    m_clickMode = new QComboBox(this);
+    m_clickMode->setObjectName("clickMode");
+    m_clickMode->addItem(QStringLiteral("Stop and go: the next scan is placed where I click"),
+                         QStringLiteral("stop-and-go"));
+    m_clickMode->addItem(QStringLiteral("Continuous: I click at every turn of my walk"),
+                         QStringLiteral("continuous"));
 
     const auto withBrowse = [this](QLineEdit* edit, const QString& filter, bool save) {
         auto* row = new QHBoxLayout;
@@ -69,6 +78,8 @@ SurveyDialog::SurveyDialog(QWidget* parent) : QDialog(parent) {
     form->addRow(QStringLiteral("GPS &log:"),
                  withBrowse(m_gpsLog, QStringLiteral("gpsd logs (*.json *.log);;All files (*)"), false));
     form->addRow(QString(), m_realtime);
+    form->addRow(m_byClicks);
+    form->addRow(QStringLiteral("Clicks:"), m_clickMode);
     form->addRow(QStringLiteral("Survey &file:"),
                  withBrowse(m_file, QStringLiteral("Survey data files (*.hsd);;All files (*)"), true));
     layout->addLayout(form);
@@ -86,18 +97,32 @@ SurveyDialog::SurveyDialog(QWidget* parent) : QDialog(parent) {
     m_liveWidgets = {m_interface, m_gpsd};
     m_replayWidgets = {m_scans, m_gpsLog, m_realtime};
     connect(m_live, &QRadioButton::toggled, this, &SurveyDialog::updateEnabled);
+    connect(m_byClicks, &QCheckBox::toggled, this, &SurveyDialog::updateEnabled);
+    setPlanLoaded(false);
     m_live->setChecked(true);
     updateEnabled();
 }
 
 void SurveyDialog::updateEnabled() {
+    const bool live = m_live->isChecked(), clicks = m_byClicks->isEnabled() && m_byClicks->isChecked();
     for (QWidget* w : m_liveWidgets)
-        w->setEnabled(m_live->isChecked());
+        w->setEnabled(live);
     for (QWidget* w : m_replayWidgets)
-        w->setEnabled(!m_live->isChecked());
-    for (QLineEdit* e : {m_scans, m_gpsLog})
-        if (auto* b = findChild<QPushButton*>(e->objectName() + "Browse"))
-            b->setEnabled(!m_live->isChecked());
+        w->setEnabled(!live);
+    // Clicks take the place of the GPS.
+    m_gpsd->setEnabled(live && !clicks);
+    m_gpsLog->setEnabled(!live && !clicks);
+    m_clickMode->setEnabled(clicks);
+    if (auto* b = findChild<QPushButton*>(m_scans->objectName() + "Browse")) b->setEnabled(!live);
+    if (auto* b = findChild<QPushButton*>(m_gpsLog->objectName() + "Browse")) b->setEnabled(!live && !clicks);
+}
+
+void SurveyDialog::setPlanLoaded(bool loaded) {
+    m_byClicks->setEnabled(loaded);
+    if (!loaded) m_byClicks->setChecked(false);
+    m_byClicks->setToolTip(loaded ? QStringLiteral("Indoors, without GPS: click where you stand")
+                                  : QStringLiteral("Load a floor plan (or a map) first"));
+    updateEnabled();
 }
 
 void SurveyDialog::browse(QLineEdit* edit, const QString& filter, bool save) {
@@ -121,6 +146,8 @@ void SurveyDialog::setSetup(const SurveySetup& s) {
     m_gpsLog->setText(Q(s.sources.replayGps));
     m_realtime->setChecked(s.realtime);
     m_file->setText(Q(s.surveyFile));
+    if (m_byClicks->isEnabled()) m_byClicks->setChecked(s.clickMode.has_value());
+    m_clickMode->setCurrentIndex(s.clickMode == capture::ClickMode::Continuous ? 1 : 0);
     updateEnabled();
 }
 
@@ -128,6 +155,8 @@ SurveySetup SurveyDialog::setup() const {
     SurveySetup s;
     s.surveyFile = m_file->text().trimmed().toStdString();
     s.realtime = m_realtime->isChecked();
+    if (m_byClicks->isEnabled() && m_byClicks->isChecked())
+        s.clickMode = capture::ParseClickMode(m_clickMode->currentData().toString().toStdString());
     if (m_live->isChecked()) {
         s.sources.interfaceName = m_interface->currentText().trimmed().toStdString();
         s.sources.gpsd = m_gpsd->text().trimmed().toStdString();
@@ -143,9 +172,11 @@ void SurveyDialog::accept() {
     QString missing;
     if (s.surveyFile.empty())
         missing = QStringLiteral("Choose the survey file the scans are written to.");
-    else if (m_replay->isChecked() && (s.sources.replayScans.empty() || s.sources.replayGps.empty()))
-        missing = QStringLiteral("Choose the scan recording and the GPS log to replay.");
-    else if (m_live->isChecked() && s.sources.gpsd.empty())
+    else if (m_replay->isChecked() && s.sources.replayScans.empty())
+        missing = QStringLiteral("Choose the scan recording to replay.");
+    else if (m_replay->isChecked() && !s.clickMode && s.sources.replayGps.empty())
+        missing = QStringLiteral("Choose the GPS log to replay (or place the scans by clicking).");
+    else if (m_live->isChecked() && !s.clickMode && s.sources.gpsd.empty())
         missing = QStringLiteral("Give the gpsd host and port (for example localhost:2947).");
     if (!missing.isEmpty()) {
         QMessageBox::warning(this, windowTitle(), missing);

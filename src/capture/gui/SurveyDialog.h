@@ -3,7 +3,10 @@
 /// go to. Live: the Wi-Fi adapter and gpsd; or a recording and a GPS log replayed (demonstrations,
 /// bug reports, a survey made elsewhere).
 
+#include "capture/ClickPlacer.h"
 #include "capture/SourceSetup.h"
+
+#include <optional>
 
 #include <QDialog>
 
@@ -19,6 +22,8 @@ struct SurveySetup {
     capture::SourceSetup sources;
     std::string surveyFile;
     bool realtime = true; ///< a replay at the pace it was recorded
+    /// Indoors: the scans placed by clicks on the floor plan instead of by GPS fixes.
+    std::optional<capture::ClickMode> clickMode;
 };
 
 class SurveyDialog : public QDialog {
@@ -26,6 +31,8 @@ class SurveyDialog : public QDialog {
   public:
     explicit SurveyDialog(QWidget* parent = nullptr);
     void setSetup(const SurveySetup& setup);
+    /// Placing scans by clicks needs a plan (a map) in the project.
+    void setPlanLoaded(bool loaded);
     SurveySetup setup() const;
 
     /// The Wi-Fi interfaces of this computer (those with a "wireless" folder in sysfs).
@@ -45,6 +52,8 @@ class SurveyDialog : public QDialog {
     QLineEdit* m_scans = nullptr;
     QLineEdit* m_gpsLog = nullptr;
     QCheckBox* m_realtime = nullptr;
+    QCheckBox* m_byClicks = nullptr;
+    QComboBox* m_clickMode = nullptr;
     QLineEdit* m_file = nullptr;
     QList<QWidget*> m_liveWidgets, m_replayWidgets;
 };

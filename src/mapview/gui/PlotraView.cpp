@@ -367,7 +367,12 @@ void CPlotraView::mousePressEvent(QMouseEvent* event) {
         return;
     }
     if (event->button() == Qt::LeftButton) {
-        if (MouseTool* tool = activeTool()) tool->press(pos);
+        if (MouseTool* tool = activeTool()) {
+            tool->press(pos);
+        } else if (const auto& click = m_session.graphClick()) {
+            const PixelMapping m = mapping();
+            if (click(m.ModelX(pos.x()), m.ModelY(pos.y()))) return;
+        }
     } else if (event->button() == Qt::RightButton) {
         rightButtonDown(pos);
     }

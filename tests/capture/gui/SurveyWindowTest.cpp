@@ -17,6 +17,9 @@
 #include <QImage>
 #include <QPainter>
 
+#include <algorithm>
+#include <cmath>
+
 #include <filesystem>
 #include <fstream>
 
@@ -137,4 +140,60 @@ TEST_F(SurveyWindowTest, StopKeepsEveryScanWrittenAndARefusedRecordingWritesNoth
     ASSERT_TRUE(WaitUntil([&] { return !prompts.prompts.empty(); }, 10000));
     EXPECT_EQ(prompts.prompts.front().caption, "Survey");
     EXPECT_FALSE(std::filesystem::exists(none));
+}
+
+// Indoors: the graph's clicks on the plan place the scans of a paced replay along the walk, and
+// Edit > Undo's way (undoClick) takes a wrong turn back.
+TEST_F(SurveyWindowTest, ClicksOnThePlanPlaceTheScansAlongTheWalk) {
+    ASSERT_TRUE(session.doc().LoadProjectionFile(std::string(PLOTRA_SOURCE_DIR) + "/samples/demo.hpf"));
+    const std::string out = dir.File("indoor.hsd");
+    OnNextModal<SurveyDialog>([=, this](SurveyDialog* d) {
+        SurveySetup s;
+        s.sources.replayScans = scans;
+        s.realtime = true;
+        s.clickMode = capture::ClickMode::Continuous;
+        s.surveyFile = out;
+        d->setSetup(s);
+        d->accept();
+    });
+    LiveSurvey* s = StartSurvey(session, nullptr);
+    ASSERT_NE(s, nullptr);
+    ASSERT_TRUE(s->placesByClicks());
+    ASSERT_TRUE(session.graphClick());
+    const CPlotraDoc& doc = session.doc();
+    // Map metres of three corners of a walk, and a slip of the mouse.
+    const double w = doc.m_dMapWidth, h = doc.m_dMapHeight;
+    const std::pair<double, double> a{w * 0.2, h * 0.2}, b{w * 0.6, h * 0.2}, slip{w * 0.9, h * 0.9},
+        c{w * 0.6, h * 0.7};
+    const auto scansSoFar = [&] { return s->status().scans; };
+    ASSERT_TRUE(WaitUntil([&] { return scansSoFar() >= 1; }, 20000));
+    EXPECT_TRUE(session.graphClick()(a.first, a.second));
+    ASSERT_TRUE(WaitUntil([&] { return scansSoFar() >= 4; }, 20000));
+    EXPECT_TRUE(session.graphClick()(b.first, b.second));
+    ASSERT_TRUE(WaitUntil([&] { return scansSoFar() >= 6; }, 20000));
+    EXPECT_TRUE(session.graphClick()(slip.first, slip.second));
+    EXPECT_TRUE(s->undoClick());
+    EXPECT_TRUE(session.graphClick()(c.first, c.second));
+    ASSERT_EQ(s->clicks().size(), 3u);
+    ASSERT_TRUE(WaitUntil([&] { return scansSoFar() >= 8; }, 20000));
+    StopSurvey(s);
+    ASSERT_TRUE(WaitUntil([&] { return !s->running(); }, 20000));
+    EXPECT_FALSE(session.graphClick()); // the graph's clicks are the view's again
+
+    CPlotraDoc read;
+    ASSERT_TRUE(read.ReadSurveyFile(ReadWholeFile(out).bytes));
+    ASSERT_GE(read.m_aDataPoints.size(), 3u);
+    EXPECT_EQ(static_cast<long>(read.m_aDataPoints.size()), s->status().pointsWritten);
+    // Every scan lies on the walk a → b → c (never towards the slip), with the fix "No".
+    const auto onSegment = [](double px, double py, std::pair<double, double> p, std::pair<double, double> q) {
+        const double dx = q.first - p.first, dy = q.second - p.second;
+        const double t = std::clamp(((px - p.first) * dx + (py - p.second) * dy) / (dx * dx + dy * dy), 0.0, 1.0);
+        return std::hypot(px - (p.first + t * dx), py - (p.second + t * dy));
+    };
+    for (std::size_t i = 0; i < read.m_aDataPoints.size(); ++i) {
+        const CPointRecord& rec = read.m_aDataPoints[i].m_rec;
+        EXPECT_EQ(rec.m_byFix, 0);
+        const CDataGeo m = doc.GeoToMap(rec.m_nLatMas / 3600000.0, rec.m_nLonMas / 3600000.0);
+        EXPECT_LT(std::min(onSegment(m.m_dX, m.m_dY, a, b), onSegment(m.m_dX, m.m_dY, b, c)), 0.5) << i;
+    }
 }
