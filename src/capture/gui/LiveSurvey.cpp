@@ -284,15 +284,20 @@ void LiveSurvey::onThreadEnded() {
 
 QString LiveSurvey::statusText() const {
     const capture::CaptureStatus& s = m_status;
-    if (placesByClicks())
-        return QStringLiteral(
-                   "Survey: %1 clicks, %2 scans/min, %3 points, %4 APs heard, %5 scans without a place "
-                   "(click where you are on the plan; Edit > Undo takes the last click back)")
-            .arg(m_clicks.size())
-            .arg(s.scansPerMinute, 0, 'f', 1)
-            .arg(s.pointsWritten)
-            .arg(static_cast<long>(m_track.heard.size()))
-            .arg(s.noFix);
+    if (placesByClicks()) {
+        QString text =
+            QStringLiteral(
+                "Survey: %1 clicks, %2 scans/min, %3 points, %4 APs heard, %5 scans without a place")
+                .arg(m_clicks.size())
+                .arg(s.scansPerMinute, 0, 'f', 1)
+                .arg(s.pointsWritten)
+                .arg(static_cast<long>(m_track.heard.size()))
+                .arg(s.noFix);
+        if (running())
+            text +=
+                QStringLiteral(" (click where you are on the plan; Edit > Undo takes the last click back)");
+        return text;
+    }
     const QString fix = s.fixMode >= 3   ? QStringLiteral("3D")
                         : s.fixMode == 2 ? QStringLiteral("2D")
                                          : QStringLiteral("none");

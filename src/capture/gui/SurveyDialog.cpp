@@ -73,14 +73,14 @@ SurveyDialog::SurveyDialog(QWidget* parent) : QDialog(parent) {
     form->addRow(QStringLiteral("&Adapter:"), m_interface);
     form->addRow(QStringLiteral("&GPS (gpsd host:port):"), m_gpsd);
     form->addRow(m_replay);
-    form->addRow(QStringLiteral("S&can recording:"),
+    form->addRow(QStringLiteral("Scan recording:"),
                  withBrowse(m_scans, QStringLiteral("Scan recordings (*.scans);;All files (*)"), false));
-    form->addRow(QStringLiteral("GPS &log:"),
+    form->addRow(QStringLiteral("GPS log:"),
                  withBrowse(m_gpsLog, QStringLiteral("gpsd logs (*.json *.log);;All files (*)"), false));
     form->addRow(QString(), m_realtime);
     form->addRow(m_byClicks);
     form->addRow(QStringLiteral("Clicks:"), m_clickMode);
-    form->addRow(QStringLiteral("Survey &file:"),
+    form->addRow(QStringLiteral("Survey file:"),
                  withBrowse(m_file, QStringLiteral("Survey data files (*.hsd);;All files (*)"), true));
     layout->addLayout(form);
     auto* note = new QLabel(QStringLiteral("Every completed scan is written to the survey file at once; "
