@@ -89,9 +89,9 @@ std::string NormalisedMac(const std::string& text);
 int FindApByMac(const CPlotraDoc& doc, std::string mac);
 int RunAnalyze(const std::vector<std::string>& args);
 int RunMakeMap(const std::vector<std::string>& args);
-
 /// make-map with --scale: a floor plan (picture or PDF page) placed by a scale, north and corner.
 int RunMakeFloorPlan(const std::vector<std::string>& args);
+
 /// The document's map picture importer for analyze --map: a georeferenced picture in the form of a
 /// decoded projection file; Refused, with the refusal said, when it cannot be used.
 MapImportOutcome ImportMapPicture(const std::string& path, UserPrompts& prompts);
