@@ -130,6 +130,10 @@ namespace {
 int Trunc(double v) { return static_cast<int>(std::clamp(v, -1e6, 1e6)); }
 } // namespace
 
+double ContourInput(GraphLevels levels, double value) {
+    return levels == GraphLevels::ApCounts ? value + 0.01 : value;
+}
+
 int ContourRangeHigh(double maximum) { return Trunc(maximum) / 10 * 10; }
 int ContourRangeLow(double minimum) { return Trunc(minimum) / 10 * 10 - 10; }
 
@@ -360,10 +364,10 @@ CoverageResult RunCoverage(const CoverageSnapshot& s, Progress& progress, unsign
 
     // The picture ranges over the covered nodes, from the start values.
     double powerMax = s.meanRssi, powerMin = s.meanRssi, snrMax = s.meanSnr, snrMin = s.meanSnr;
-    std::vector<double> countValue(nodes, 0.01);
+    std::vector<double> countValue(nodes, ContourInput(GraphLevels::ApCounts, 0.0));
     for (std::size_t i = 0; i < nodes; ++i) {
         if (r.count[i] == 0) continue;
-        countValue[i] = static_cast<double>(r.count[i]) + 0.01;
+        countValue[i] = ContourInput(GraphLevels::ApCounts, static_cast<double>(r.count[i]));
         powerMax = std::max(powerMax, r.power[i]), powerMin = std::min(powerMin, r.power[i]);
         snrMax = std::max(snrMax, r.snr[i]), snrMin = std::min(snrMin, r.snr[i]);
     }
@@ -395,7 +399,7 @@ CoverageResult RunCoverage(const CoverageSnapshot& s, Progress& progress, unsign
         r.powerMax = hi, r.powerMin = lo;
         Linspace(levels, lo, hi, 11);
         ContourGraph({r.power.data(), s.cols, s.rows, xs.data(), ys.data()}, levels, s.palette, static_cast<int>(r.powerMin),
-                     static_cast<int>(r.powerMax), r.contours[kGraphPower]);
+                     static_cast<int>(r.powerMax), r.contours[FactsOf(GraphKind::SignalPower).contourSet]);
     }
     if (progress.cancelRequested()) return r.cancelled = true, r;
     {
@@ -403,12 +407,12 @@ CoverageResult RunCoverage(const CoverageSnapshot& s, Progress& progress, unsign
         r.snrMax = hi, r.snrMin = lo;
         Linspace(levels, lo, hi, 11);
         ContourGraph({r.snr.data(), s.cols, s.rows, xs.data(), ys.data()}, levels, s.palette, static_cast<int>(r.snrMin),
-                     static_cast<int>(r.snrMax), r.contours[kGraphSnr]);
+                     static_cast<int>(r.snrMax), r.contours[FactsOf(GraphKind::Snr).contourSet]);
     }
     if (progress.cancelRequested()) return r.cancelled = true, r;
     for (int k = 0; k < 11; ++k) levels[k] = k + 1;
     ContourGraph({countValue.data(), s.cols, s.rows, xs.data(), ys.data()}, levels, s.palette, 1.0, 10.0,
-                 r.contours[kGraphCount]);
+                 r.contours[FactsOf(GraphKind::ApCount).contourSet]);
     if (progress.cancelRequested()) return r.cancelled = true, r;
     progress.setPosition(100);
     return r;
@@ -435,7 +439,7 @@ void ApplyCoverage(CPlotraDoc& doc, CoverageResult&& r) {
     doc.m_aContours = std::move(r.contours);
     doc.m_workContours.Clear();
     // End state: back to the power graph with the contour range over the power range.
-    doc.m_nGraphType = 1;
+    doc.m_nGraphType = StoredValue(GraphKind::SignalPower);
     doc.m_panel.m_nContourLow = static_cast<int>(doc.m_dPowerMin);
     doc.m_panel.m_nContourHigh = static_cast<int>(doc.m_dPowerMax);
     doc.m_panel.m_bExpandGraph = 0;
@@ -502,19 +506,15 @@ void CPlotraDoc::SetThreshold(bool highThumb, int level) {
         return;
     }
     const std::size_t cols = static_cast<std::size_t>(doc.m_nGridCols), rows = static_cast<std::size_t>(doc.m_nGridRows);
+    const GraphFacts& graph = FactsOf(doc.Graph());
     std::vector<double> grid(cols * rows, 0.0);
-    for (std::size_t i = 0; i < grid.size(); ++i) {
-        if (doc.m_nGraphType == 1 && i < doc.m_aGridPower.size()) grid[i] = doc.m_aGridPower[i];
-        else if (doc.m_nGraphType == 2 && i < doc.m_aGridSnr.size()) grid[i] = doc.m_aGridSnr[i];
-        else if (doc.m_nGraphType == 3 && i < doc.m_aGridCount.size()) grid[i] = doc.m_aGridCount[i] + 0.01;
-    }
+    for (std::size_t i = 0; i < grid.size(); ++i)
+        if (const std::optional<double> value = graph.nodeValue(doc, i)) grid[i] = ContourInput(graph.levels, *value);
     doc.m_bShowContour = 1;
     doc.m_bMultiContours = 0;
     doc.m_bCoveragePlotted = 0;
     doc.m_bShowCellRadius = 0;
-    const int graph = std::clamp(doc.m_nGraphType - 1, 0, 2);
-    auto& target = highThumb ? doc.m_aContours[static_cast<std::size_t>(graph)].m_aAreaHigh
-                             : doc.m_aContours[static_cast<std::size_t>(graph)].m_aAreaLow;
+    auto& target = highThumb ? doc.m_aContours[graph.contourSet].m_aAreaHigh : doc.m_aContours[graph.contourSet].m_aAreaLow;
     target.clear();
     if (cols >= 2 && rows >= 2) {
         std::vector<double> xs(cols), ys(rows);

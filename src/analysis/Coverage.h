@@ -59,6 +59,9 @@ int CoverageNodeCount(double length, double& resolution);
 int ContourRangeHigh(double maximum);
 /// Lower end: trunc(trunc(minimum) / 10) * 10 - 10 (the power graph then raises it to -100).
 int ContourRangeLow(double minimum);
+/// A grid value as the contours of a graph with \p levels see it: a number of APs is lifted by 0.01,
+/// so that a node with exactly N APs lies inside the area of level N.
+double ContourInput(GraphLevels levels, double value);
 
 /// The blend of all covering colours: the first alone, else blend(c0, c1, 0.5) followed by
 /// blend(mixed, ck, 1/(k + 1)) for k = 2.. (a running mean); white for none.

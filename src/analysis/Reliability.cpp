@@ -109,7 +109,7 @@ bool EnoughPoints(CPlotraDoc& doc, const CAPInfo& ap) {
 
 void ShowCellRadius(CPlotraDoc& doc) {
     doc.m_bShowCellRadius = 1;
-    doc.m_nGraphType = 1;
+    doc.m_nGraphType = StoredValue(GraphKind::SignalPower);
     doc.m_bCoveragePlotted = 0;
     doc.m_bShowContour = 0;
     doc.m_bMultiContours = 0;

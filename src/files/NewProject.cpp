@@ -349,7 +349,7 @@ void CPlotraDoc::PlaceSurveyPoints() {
 
     m_nSortMode = 1;
     m_nAnalysisMode = 1;
-    m_nGraphType = 1;
+    m_nGraphType = StoredValue(GraphKind::SignalPower);
     m_nColourMode = 0;
     m_aMeasurements.clear();
     m_aRawFix.clear();

@@ -30,20 +30,14 @@ void CPlotraDoc::SetMultipleContours(bool on) {
 }
 
 std::pair<int, int> CPlotraDoc::ContourSliderRange() const {
-    switch (m_nGraphType) {
-    case 2:
-        return {TruncPixel(m_dSnrMin), TruncPixel(m_dSnrMax)};
-    case 3:
-        return {1, 10};
-    default:
-        return {TruncPixel(m_dPowerMin), TruncPixel(m_dPowerMax)};
-    }
+    const auto [low, high] = FactsOf(Graph()).range(*this);
+    return {TruncPixel(low), TruncPixel(high)};
 }
 
-void CPlotraDoc::SetGraphType(int type) {
+void CPlotraDoc::SetGraphType(GraphKind kind) {
     if (RefuseEditWhileBusy(DocChange::Display)) return;
     UndoableEdit edit(*this, EditSubject{"Display Settings"});
-    m_nGraphType = std::clamp(type, 1, 3);
+    m_nGraphType = StoredValue(kind);
     const auto [low, high] = ContourSliderRange();
     m_panel.m_nContourLow = low;
     m_panel.m_nContourHigh = high;
@@ -201,6 +195,8 @@ bool CPlotraDoc::SectionExpanded(PanelSection section) const {
 }
 
 void CPlotraDoc::ToggleSection(PanelSection section) {
+    // A save on its way writes the sections as they are now.
+    if (m_bJobReadsDocument && RefuseEditWhileBusy(DocChange::Display)) return;
     std::int32_t* flag = SectionFlag(m_panel, section);
     if (!flag) return;
     // Only the graph section opens without data; the others have nothing to show yet.

@@ -3,6 +3,7 @@
 
 #include "model/EditJournal.h"
 #include "model/Geometry.h"
+#include "model/GraphKinds.h"
 #include "model/Interfaces.h"
 #include "model/Notices.h"
 #include "model/Records.h"
@@ -146,7 +147,14 @@ public:
     /// document again.
     bool RefuseEditWhileBusy(DocChange resync);
     /// Set by the job starters (Processing.h, Coverage.h) and cleared when the result is applied.
-    void SetJobRunning(bool running) { m_bJobRunning = running; }
+    /// \p readsDocument: the job reads the live document (a save), so the panel's sections and the
+    /// window switch, free while other jobs run, are refused as well.
+    void SetJobRunning(bool running, bool readsDocument = false) {
+        m_bJobRunning = running;
+        m_bJobReadsDocument = running && readsDocument;
+    }
+    /// True while a job that reads the live document runs.
+    bool JobReadsDocument() const { return m_bJobReadsDocument; }
     /// Starts the processing of the placed survey through the host (the desktop program as a job,
     /// by default at once) - the last step of placing the survey points.
     void RequestProcessing();
@@ -164,6 +172,9 @@ public:
     /// and saves on Yes. True when the caller may go on (saved, No, or nothing to save); false on
     /// Cancel, and when the save did not happen (its dialog cancelled, the write failed).
     bool SaveModified();
+    /// The question of SaveModified alone: Go on (nothing to save, or No), Save first (Yes), or Stop (Cancel).
+    enum class SaveChoice { GoOn, Save, Stop };
+    SaveChoice AskSaveModified();
     /// After the workspace was written to m_strWorkspacePath: unmodified, and the window is told the name.
     void Saved();
     /// \brief Notices sent while one lives do not mark the project modified (a window switch, a
@@ -332,7 +343,11 @@ public:
     /// The "Multiple contours" toggle: on selects the multiple contours, off plain coverage.
     void SetMultipleContours(bool on);
     /// The graph radios: graph type, the contour slider's range and thumbs, the section closed.
-    void SetGraphType(int type);
+    void SetGraphType(GraphKind kind);
+    void SetGraphType(int type) { SetGraphType(GraphKindFromInt(type).value_or(GraphKind::SignalPower)); }
+    /// The graph shown (m_nGraphType). A stored value that names no graph (a damaged workspace) shows
+    /// the signal power.
+    GraphKind Graph() const { return GraphKindFromInt(m_nGraphType).value_or(GraphKind::SignalPower); }
     /// Range of the "Contour" slider for the graph shown: the power or SNR range, or 1..10 APs.
     std::pair<int, int> ContourSliderRange() const;
     /// The "Transparency" slider's value 0..100.
@@ -468,7 +483,7 @@ public:
     std::int64_t m_timeCreated = 0;
 
     int m_bCoverageReady = 0;
-    int m_nGraphType = 1;
+    int m_nGraphType = StoredValue(GraphKind::SignalPower); ///< the graph shown, as stored; Graph() reads it
     int m_nAlpha = 192;
     int m_bShowPath = 1;
     int m_bXGrid = 0;
@@ -497,7 +512,7 @@ public:
 
     /// Coverage pictures as colours, m_nGridCols x m_nGridRows, row by row from the top:
     /// power in the dominant / mixed colour, SNR in the dominant / mixed colour, number of APs.
-    enum CoveragePicture { kPowerDominant = 0, kPowerMixed, kSnrDominant, kSnrMixed, kApCount, kPictureCount };
+    using enum CoveragePicture;
     std::array<std::vector<COLORREF>, kPictureCount> m_aCoveragePictures;
 
     /// Contour data of the three graphs, and the working lists the contouring fills.
@@ -530,6 +545,7 @@ private:
     MapPictureImporter m_mapImporter;
     std::array<std::uint64_t, 16> m_aChangeCounts{};
     bool m_bJobRunning = false;
+    bool m_bJobReadsDocument = false;
     bool m_bModified = false;
     int m_nKeepModified = 0;  ///< KeepModifiedFlag scopes open
     int m_nEditDepth = 0;     ///< UndoableEdit scopes open

@@ -53,10 +53,6 @@ PixelRect ToPixels(const PixelMapping& m, double originX, double originY, double
     return {m.Px(originX), m.Px(originX + spanX), m.Py(originY + spanY), m.Py(originY)};
 }
 
-bool ValidSize(std::size_t size, std::size_t index) {
-    return index < size;
-}
-
 } // namespace
 
 int HitTestAp(const CPlotraDoc& doc, const PixelMapping& mapping, int px, int py) {
@@ -170,21 +166,10 @@ std::string StatusText(const CPlotraDoc& doc, const ViewState& view, int px, int
     const auto cell =
         GridCellAt(px, py, rect.left, rect.right, rect.top, rect.bottom, doc.m_nGridCols, doc.m_nGridRows);
     if (!cell) return FormatText<512>("No coverage! (%s)", position.c_str());
-    switch (doc.m_nGraphType) {
-    case 2:
-        if (ValidSize(doc.m_aGridSnr.size(), *cell))
-            return FormatText<512>("(%s, SNR = %d dB)", position.c_str(), TruncPixel(doc.m_aGridSnr[*cell]));
-        break;
-    case 3:
-        if (ValidSize(doc.m_aGridCount.size(), *cell))
-            return FormatText<512>("(%s, %d APs)", position.c_str(), doc.m_aGridCount[*cell]);
-        break;
-    default:
-        if (ValidSize(doc.m_aGridPower.size(), *cell))
-            return FormatText<512>("(%s, Power = %d dBm)", position.c_str(),
-                                   TruncPixel(doc.m_aGridPower[*cell]));
-        break;
-    }
+    const GraphFacts& graph = FactsOf(doc.Graph());
+    if (const std::optional<double> value = graph.nodeValue(doc, *cell))
+        return FormatText<512>("(%s, %s%d%s)", position.c_str(), std::string(graph.statusLabel).c_str(),
+                               TruncPixel(*value), std::string(graph.statusUnit).c_str());
     return FormatText<512>("No coverage! (%s)", position.c_str());
 }
 

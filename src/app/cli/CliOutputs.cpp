@@ -23,6 +23,16 @@ bool ParseInt(const std::string& text, int lo, int hi, int& out) {
     return true;
 }
 
+// "power, snr or count".
+std::string GraphChoices() {
+    std::string text;
+    for (std::size_t i = 0; i < kGraphKinds.size(); ++i) {
+        if (i > 0) text += i + 1 < kGraphKinds.size() ? ", " : " or ";
+        text += FactsOf(kGraphKinds[i]).cliName;
+    }
+    return text;
+}
+
 } // namespace
 
 bool ParseOutputOption(const std::vector<std::string>& args, std::size_t& i, OutputOptions& o, std::string& error) {
@@ -65,10 +75,8 @@ bool ParseOutputOption(const std::vector<std::string>& args, std::size_t& i, Out
     }
     if (a == "--graph") {
         if (!value(v)) return true;
-        if (v == "power") o.graph = 1;
-        else if (v == "snr") o.graph = 2;
-        else if (v == "count") o.graph = 3;
-        else error = "--graph needs power, snr or count";
+        if (const auto kind = GraphKindFromName(v)) o.graph = *kind;
+        else error = "--graph needs " + GraphChoices();
         return true;
     }
     if (a == "--contours") {

@@ -3,6 +3,7 @@
 /// and measurement table.
 
 #include "app/cli/CliSupport.h"
+#include "model/GraphKinds.h"
 #include "report/ClientReport.h"
 
 #include <ctime>
@@ -37,7 +38,7 @@ struct DisplayOptions {
 
 struct OutputOptions {
     std::string image;
-    int graph = 1;
+    GraphKind graph = GraphKind::SignalPower;
     bool multiContours = false;
     DisplayOptions display;
     std::optional<int> alpha;
