@@ -150,6 +150,16 @@ bool WriteSimulatedRecordings(const sim::GeneratedSurvey& survey, const std::str
             if (error) *error = "Cannot write " + (a ? gps : scans).string();
             return false;
         }
+        // Indoors the positions come from the surveyor's clicks on the plan, one at every turn.
+        if (survey.floor && !survey.files[f].turns.empty()) {
+            const fs::path clicks = fs::path(outDir) / (stem + ".clicks.csv");
+            std::ofstream c(clicks, std::ios::binary | std::ios::trunc);
+            c << sim::ClickLogText(*survey.floor, survey.files[f].turns);
+            if (!c) {
+                if (error) *error = "Cannot write " + clicks.string();
+                return false;
+            }
+        }
     }
     return true;
 }

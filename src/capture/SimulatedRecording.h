@@ -22,7 +22,8 @@ struct SimulatedRecordings {
 /// the time of that point's GPS report; points without a fix get a TPV of mode 1.
 SimulatedRecordings RecordSimulatedFile(const sim::GeneratedSurvey& survey, std::size_t fileIndex);
 
-/// Writes NAME.scans and NAME.gps.json beside each survey file NAME.hsd of \p survey in \p outDir.
+/// Writes NAME.scans and NAME.gps.json beside each survey file NAME.hsd of \p survey in \p outDir,
+/// and indoors NAME.clicks.csv, the clicks at the walk's turns on the floor plan.
 bool WriteSimulatedRecordings(const sim::GeneratedSurvey& survey, const std::string& outDir,
                               std::string* error);
 

@@ -102,7 +102,7 @@ long GeneratedSurvey::DistinctHeard() const {
     return static_cast<long>(std::count_if(aps.begin(), aps.end(), [](const TruthAp& a) { return a.readings > 0; }));
 }
 
-std::vector<std::string> ScenarioNames() { return {"demo", "city", "tiny", "single", "dense", "metro"}; }
+std::vector<std::string> ScenarioNames() { return {"demo", "city", "tiny", "single", "dense", "metro", "building"}; }
 
 std::optional<ScenarioParams> BuiltInScenario(const std::string& name) {
     ScenarioParams p;
@@ -164,6 +164,27 @@ std::optional<ScenarioParams> BuiltInScenario(const std::string& name) {
         p.markerEvery = 50;
         return p;
     }
+    if (name == "building") { // an office floor surveyed indoors, the scans placed by clicks on its plan
+        p.building = true;
+        p.planOriginLat = 46.9496;
+        p.planOriginLon = 7.4442;
+        p.widthM = 40;
+        p.heightM = 25;
+        p.apCount = 6;
+        p.pointsPerFile = {0}; // one file, as long as the walk
+        p.speedMps = 1.1;
+        p.interceptMin = -38;
+        p.interceptMax = -30;
+        p.exponentMin = 2.0;
+        p.exponentMax = 2.8;
+        p.shadowMin = 2.0;
+        p.shadowMax = 4.0;
+        p.wallLossDb = 4.0;
+        p.markerEvery = 0;
+        p.pauseChance = 0.0;
+        p.ssids = {"Office", "Guest", "Office", "Lab-Net", "Office", "Printers"};
+        return p;
+    }
     if (name == "single") { // one AP heard along a long walk: model-fit tests
         p.widthM = 210;
         p.heightM = 210;
@@ -182,6 +203,7 @@ std::optional<ScenarioParams> BuiltInScenario(const std::string& name) {
 }
 
 GeneratedSurvey Generate(const ScenarioParams& params, std::uint64_t seed) {
+    if (params.building) return GenerateBuilding(params, seed);
     GeneratedSurvey out;
     out.params = params;
     out.seed = seed;
@@ -389,6 +411,15 @@ std::string TruthJson(const GeneratedSurvey& s) {
         w.EndObject();
     }
     w.EndArray();
+    if (s.floor) {
+        w.BeginObject("floorPlan");
+        w.Double(s.floor->wallLossDb, "wallLossDb", 8);
+        w.Double(s.floor->originLat, "originLat", 12).Double(s.floor->originLon, "originLon", 12);
+        w.Double(s.floor->pixelsPerMetre, "pixelsPerMetre", 8);
+        w.Int(s.floor->WidthPx(), "widthPx").Int(s.floor->HeightPx(), "heightPx");
+        w.Int(static_cast<long long>(s.floor->walls.size()), "walls");
+        w.EndObject();
+    }
     w.EndObject();
     return w.Text();
 }

@@ -4,6 +4,7 @@
 /// varying quality, per-channel noise, and a reading wherever the simulated signal is heard.
 
 #include "files/SurveyFile.h"
+#include "sim/Building.h"
 
 #include <cstdint>
 #include <optional>
@@ -31,6 +32,7 @@ struct GeneratedFile {
     long readings = 0;
     long markers = 0;
     long fix3d = 0, fix2d = 0, fixNone = 0;
+    std::vector<WalkTurn> turns; ///< indoors: where the walk turned and when, the surveyor's clicks
 };
 
 /// \brief Parameters of a scenario.
@@ -53,6 +55,12 @@ struct ScenarioParams {
     /// Only APs that could be heard at all (six shadowing deviations of margin) are drawn for a point:
     /// large scenarios would otherwise spend their time on APs kilometres away.
     bool cullByRange = false;
+    /// Indoors: the office floor of sim/Building.h instead of the street grid, one walk through its
+    /// corridor and rooms at one point a second, no GPS (the fix "No", as scans placed by clicks),
+    /// and wallLossDb lost through every wall on the straight line from an AP to the point.
+    bool building = false;
+    double wallLossDb = 4.0;
+    double planOriginLat = 0, planOriginLon = 0; ///< the floor plan's top-left corner
 };
 
 struct GeneratedSurvey {
@@ -60,7 +68,8 @@ struct GeneratedSurvey {
     std::uint64_t seed = 0;
     std::vector<TruthAp> aps;
     std::vector<GeneratedFile> files;
-    double south = 0, west = 0, north = 0, east = 0; ///< bounds of the street grid in degrees
+    double south = 0, west = 0, north = 0, east = 0; ///< bounds of the street grid (or building) in degrees
+    std::optional<Floor> floor;                      ///< the building's floor, indoors
     /// Distinct BSSIDs that were heard at least once.
     long DistinctHeard() const;
 };
@@ -71,6 +80,8 @@ std::vector<std::string> ScenarioNames();
 std::optional<ScenarioParams> BuiltInScenario(const std::string& name);
 
 GeneratedSurvey Generate(const ScenarioParams& params, std::uint64_t seed);
+/// The indoor survey of a building (Generate's work when params.building is set).
+GeneratedSurvey GenerateBuilding(const ScenarioParams& params, std::uint64_t seed);
 
 /// The ground truth as JSON text.
 std::string TruthJson(const GeneratedSurvey& survey);

@@ -1,3 +1,4 @@
+#include "app/cli/BuildingPlan.h"
 #include "app/cli/CliSupport.h"
 #include "capture/SimulatedRecording.h"
 #include "sim/MapGenerator.h"
@@ -43,21 +44,39 @@ int RunSimulate(const std::vector<std::string>& args) {
         std::fprintf(stderr, "Simulate: %s\n", error.c_str());
         return kExitFailed;
     }
-    // 900 pixels keep the demo map near 340 KB, small enough to ship with the samples.
-    const auto map = sim::GenerateMap(survey, 900);
-    if (!sim::WriteMap(survey, map, positional[1], &error)) {
-        std::fprintf(stderr, "Simulate: %s\n", error.c_str());
-        return kExitFailed;
+    if (survey.floor) { // indoors: a floor plan picture and the map made of it with its scale
+        WrittenFloorPlan plan;
+        if (!WriteFloorPlan(survey, positional[1], plan, &error)) {
+            std::fprintf(stderr, "Simulate: %s\n", error.c_str());
+            return kExitFailed;
+        }
+        for (const auto& f : survey.files)
+            std::printf("%s/%s: %ld points, %ld readings\n", positional[1].c_str(), f.name.c_str(), f.points,
+                        f.readings);
+        std::printf("%s: floor plan, %g dB lost through each wall\n", plan.picture.c_str(),
+                    survey.floor->wallLossDb);
+        std::printf("%s: the plan placed with --scale %s --origin %.7f,%.7f\n", plan.map.c_str(),
+                    FloorPlanScaleText(*survey.floor).c_str(), survey.floor->originLat, survey.floor->originLon);
+        for (const std::string& line : plan.lines)
+            std::printf("  %s\n", line.c_str());
+    } else {
+        // 900 pixels keep the demo map near 340 KB, small enough to ship with the samples.
+        const auto map = sim::GenerateMap(survey, 900);
+        if (!sim::WriteMap(survey, map, positional[1], &error)) {
+            std::fprintf(stderr, "Simulate: %s\n", error.c_str());
+            return kExitFailed;
+        }
+        for (const auto& f : survey.files)
+            std::printf("%s/%s: %ld points, %ld readings, %ld AP markers\n", positional[1].c_str(),
+                        f.name.c_str(), f.points, f.readings, f.markers);
+        std::printf("%s/%s: map %d x %d pixels, %.3f m per pixel\n", positional[1].c_str(),
+                    sim::MapFileName(survey).c_str(), map.width, map.height, map.metresPerPixel);
     }
-    for (const auto& f : survey.files)
-        std::printf("%s/%s: %ld points, %ld readings, %ld AP markers\n", positional[1].c_str(), f.name.c_str(),
-                    f.points, f.readings, f.markers);
-    std::printf("%s/%s: map %d x %d pixels, %.3f m per pixel\n", positional[1].c_str(),
-                sim::MapFileName(survey).c_str(), map.width, map.height, map.metresPerPixel);
     if (recordings)
         for (const auto& f : survey.files)
-            std::printf("%s/%s: scan recording and GPS log (.scans, .gps.json)\n", positional[1].c_str(),
-                        f.name.substr(0, f.name.rfind('.')).c_str());
+            std::printf("%s/%s: scan recording and GPS log (.scans, .gps.json)%s\n", positional[1].c_str(),
+                        f.name.substr(0, f.name.rfind('.')).c_str(),
+                        f.turns.empty() ? "" : ", clicks at the walk's turns (.clicks.csv)");
     std::printf("%s/truth.json: %zu APs\n", positional[1].c_str(), survey.aps.size());
     return kExitOk;
 }
