@@ -64,9 +64,18 @@ public:
     /// Drawn over the graph window's picture while it is set: the path of a survey being made, which
     /// is not part of the project until it is processed.
     using GraphOverlay = std::function<void(QPainter&, const PixelMapping&, const QSize&)>;
-    void setGraphOverlay(GraphOverlay overlay) {
+    void setGraphOverlay(GraphOverlay overlay, const QObject* owner = nullptr) {
         m_overlay = std::move(overlay);
+        m_overlayOwner = owner;
         emit overlayChanged();
+    }
+    /// Take the overlay or the click handler away if \p owner set them (a survey that ends after the
+    /// next one started leaves the next one's alone).
+    void releaseGraphOverlay(const QObject* owner) {
+        if (owner && m_overlayOwner == owner) setGraphOverlay({});
+    }
+    void releaseGraphClick(const QObject* owner) {
+        if (owner && m_graphClickOwner == owner) setGraphClick({});
     }
     const GraphOverlay& graphOverlay() const { return m_overlay; }
     /// The overlay has new contents (the window repaints).
@@ -74,12 +83,29 @@ public:
     /// Takes a left click on the graph (model coordinates) while it is set and no mouse mode is on:
     /// the clicks of an indoor survey. True when the click was taken.
     using GraphClick = std::function<bool(double x, double y)>;
-    void setGraphClick(GraphClick click) { m_graphClick = std::move(click); }
+    void setGraphClick(GraphClick click, const QObject* owner = nullptr) {
+        m_graphClick = std::move(click);
+        m_graphClickOwner = owner;
+    }
     const GraphClick& graphClick() const { return m_graphClick; }
+
+    /// File > Open: the chooser, the question about unsaved changes (a Yes saves first, as a job), then
+    /// the reading as a job; the project is replaced once the file has been read.
+    void openProject();
+    /// Opens the workspace at \p path (a recent file, the command line) the same way; \p done hears
+    /// how it ended once the reading has been applied (not called when nothing was started).
+    void openDocument(const std::string& path, std::function<void(OpenOutcome)> done = {});
+    /// File > Save (\p saveAs false) and Save As: the file is written as a job; \p done hears whether
+    /// it was written (not called when nothing was started).
+    void saveProject(bool saveAs, std::function<void(bool written)> done = {});
+    /// Before the project is replaced or the window closes: asks about unsaved changes and runs
+    /// \p proceed at once (nothing to save, No) or once the save that Yes starts has been written;
+    /// Cancel, a refused or a failed save run nothing.
+    void saveModifiedThen(std::function<void()> proceed);
 
     /// "Plot Coverage": starts the coverage as a job (nothing when refused or nothing to compute).
     bool startCoverage();
-    /// True while a processing or coverage job runs.
+    /// True while a job runs (processing, coverage, opening or saving the workspace, a report).
     bool jobRunning() const { return m_doc.JobRunning(); }
     /// Cancels a running job (as the progress dialog's Cancel does).
     void cancelJob();
@@ -124,6 +150,8 @@ signals:
 private:
     GraphOverlay m_overlay;
     GraphClick m_graphClick;
+    const QObject* m_overlayOwner = nullptr;
+    const QObject* m_graphClickOwner = nullptr;
     /// Keeps a started job until the event loop hears that it finished, then applies it there.
     template <class JobT, class Start, class Apply> bool Run(Start start, Apply apply);
     /// After a processing that did not finish: says so and offers to process again.

@@ -185,7 +185,8 @@ void RunCapture(LiveSurvey::Shared* sharedRaw, std::shared_ptr<void> keep, const
 } // namespace
 
 LiveSurvey::LiveSurvey(GuiSession& session, SurveySetup setup, QObject* parent)
-    : QObject(parent), m_session(session), m_setup(std::move(setup)), m_shared(std::make_shared<Shared>()) {
+    : QObject(parent), m_session(session), m_liveSession(&session), m_setup(std::move(setup)),
+      m_shared(std::make_shared<Shared>()) {
     m_poll.setInterval(250);
     connect(&m_poll, &QTimer::timeout, this, &LiveSurvey::poll);
 }
@@ -193,16 +194,23 @@ LiveSurvey::LiveSurvey(GuiSession& session, SurveySetup setup, QObject* parent)
 LiveSurvey::~LiveSurvey() {
     stop();
     if (m_thread.joinable()) m_thread.join();
-    m_session.setGraphOverlay({});
+    // A survey outlived by its session (a child of it) finds it gone.
+    if (m_liveSession) {
+        m_liveSession->releaseGraphClick(this);
+        m_liveSession->releaseGraphOverlay(this);
+    }
 }
 
 void LiveSurvey::start() {
     if (m_thread.joinable()) return;
-    m_session.setGraphOverlay([this](QPainter& p, const PixelMapping& m, const QSize& s) {
-        m_painter.Paint(p, m_session.doc(), m, s, m_track);
-        if (!m_clicks.empty()) PaintClicks(p, m_session.doc(), m, m_clicks);
-    });
-    if (placesByClicks()) m_session.setGraphClick([this](double x, double y) { return addClick(x, y); });
+    m_session.setGraphOverlay(
+        [this](QPainter& p, const PixelMapping& m, const QSize& s) {
+            m_painter.Paint(p, m_session.doc(), m, s, m_track);
+            if (!m_clicks.empty()) PaintClicks(p, m_session.doc(), m, m_clicks);
+        },
+        this);
+    if (placesByClicks())
+        m_session.setGraphClick([this](double x, double y) { return addClick(x, y); }, this);
     std::shared_ptr<Shared> shared = m_shared;
     const SurveySetup setup = m_setup;
     m_thread = std::thread([shared, setup, this] {
@@ -270,7 +278,7 @@ bool LiveSurvey::undoClick() {
 
 void LiveSurvey::onThreadEnded() {
     if (m_thread.joinable()) m_thread.join(); // it has returned: this does not wait
-    m_session.setGraphClick({});
+    m_session.releaseGraphClick(this);
     m_poll.stop();
     poll(); // the points written after the last tick
     {
@@ -469,7 +477,7 @@ void OfferToProcess(GuiSession& session, LiveSurvey& survey) {
     if (!doc.SaveModified()) return;
     std::vector<CDataFile> files;
     if (!AddSurveyFile(files, path, prompts)) return;
-    session.setGraphOverlay({}); // the project draws the path itself from now on
+    session.releaseGraphOverlay(&survey); // the project draws the path itself from now on
     doc.ReplaceSurveyFiles(std::move(files), false);
 }
 

@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QObject>
 #include <QPointF>
+#include <QPointer>
 #include <QString>
 #include <QTimer>
 
@@ -134,6 +135,7 @@ class LiveSurvey : public QObject {
     void onThreadEnded();
 
     GuiSession& m_session;
+    QPointer<GuiSession> m_liveSession;
     const SurveySetup m_setup;
     std::shared_ptr<Shared> m_shared;
     std::thread m_thread;
