@@ -2,6 +2,7 @@
 
 #include "analysis/Coverage.h"
 #include "analysis/Processing.h"
+#include "files/WorkspaceJobs.h"
 #include "georef/MapImport.h"
 #include "panel/ProgressDialog.h"
 
@@ -160,6 +161,62 @@ void GuiSession::offerProcessingAgain() {
             "Again does it later.)",
             "Data Processing"))
         processAgain();
+}
+
+void GuiSession::openProject() {
+    const std::optional<std::string> chosen = ChooseWorkspaceToOpen(m_doc);
+    if (!chosen) return;
+    // Unsaved edits are asked about once there is something to open instead.
+    saveModifiedThen([this, path = *chosen] {
+        const WorkspaceOpen open{path, true};
+        Run<WorkspaceOpenJob>(
+            [&](auto finished) { return StartWorkspaceOpenJob(m_doc, open, progress(), finished); },
+            [this, open](WorkspaceOpenJob& job) {
+                return ApplyWorkspaceOpenJob(m_doc, job, open, &progress()) == OpenOutcome::Opened;
+            });
+    });
+}
+
+void GuiSession::openDocument(const std::string& path, std::function<void(OpenOutcome)> done) {
+    if (RefuseWorkspaceCommand(m_doc)) return;
+    saveModifiedThen([this, path, done] {
+        const WorkspaceOpen open{path, false};
+        Run<WorkspaceOpenJob>(
+            [&](auto finished) { return StartWorkspaceOpenJob(m_doc, open, progress(), finished); },
+            [this, open, done](WorkspaceOpenJob& job) {
+                const OpenOutcome outcome = ApplyWorkspaceOpenJob(m_doc, job, open, &progress());
+                // Told once this job is gone: the caller may start the next one.
+                if (done) QMetaObject::invokeMethod(this, [done, outcome] { done(outcome); }, Qt::QueuedConnection);
+                return outcome == OpenOutcome::Opened;
+            });
+    });
+}
+
+void GuiSession::saveProject(bool saveAs, std::function<void(bool)> done) {
+    const std::optional<WorkspaceSave> save = PrepareWorkspaceSave(m_doc, saveAs);
+    if (!save) return;
+    Run<WorkspaceSaveJob>(
+        [&](auto finished) { return StartWorkspaceSaveJob(m_doc, *save, progress(), finished); },
+        [this, save = *save, done](WorkspaceSaveJob& job) {
+            const bool written = ApplyWorkspaceSaveJob(m_doc, job, save);
+            if (done) QMetaObject::invokeMethod(this, [done, written] { done(written); }, Qt::QueuedConnection);
+            return written;
+        });
+}
+
+void GuiSession::saveModifiedThen(std::function<void()> proceed) {
+    switch (m_doc.AskSaveModified()) {
+    case CPlotraDoc::SaveChoice::GoOn:
+        proceed();
+        return;
+    case CPlotraDoc::SaveChoice::Stop:
+        return;
+    case CPlotraDoc::SaveChoice::Save:
+        break;
+    }
+    saveProject(false, [proceed](bool written) {
+        if (written) proceed();
+    });
 }
 
 bool GuiSession::startCoverage() {

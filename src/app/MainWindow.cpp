@@ -456,7 +456,8 @@ CommandState CMainFrame::OwnState(int id) const {
         // shown would otherwise leave no way to the graph window's commands.
         return {m_kind != PaneKind::Graph, false};
     case kCmdTableWindow:
-        return {m_kind != PaneKind::Table && anyData, false};
+        // A save on its way writes the graph window's flags, which the switch would put aside.
+        return {m_kind != PaneKind::Table && anyData && !doc.JobReadsDocument(), false};
     // The report is the graph window's command.
     case kCmdCreateReport:
     case kCmdClientReport:
@@ -488,14 +489,15 @@ void CMainFrame::RunOwnCommand(int id) {
     case kCmdNewProject:
         doc.OnNewDocument();
         break;
+    // Reading and writing the workspace run as jobs; the window keeps answering meanwhile.
     case kCmdOpenProject:
-        doc.OnOpenProject();
+        m_session.openProject();
         break;
     case kCmdSaveProject:
-        doc.OnSaveProject();
+        m_session.saveProject(false);
         break;
     case kCmdSaveProjectAs:
-        doc.OnSaveProjectAs();
+        m_session.saveProject(true);
         break;
     case kCmdLoadMap:
         doc.OpenProjectionFile();
@@ -711,10 +713,11 @@ void CMainFrame::OpenRecentFile(int index) {
     if (index < 0 || index >= m_recent.files().size()) return;
     const QString path = m_recent.files()[index];
     // A file that cannot be opened any more leaves the list; one that was not opened now stays.
-    if (m_session.doc().OpenDocument(path.toStdString()) == OpenOutcome::Refused) {
+    m_session.openDocument(path.toStdString(), [this, path](OpenOutcome outcome) {
+        if (outcome != OpenOutcome::Refused) return;
         m_recent.remove(path);
         RebuildRecentMenu();
-    }
+    });
 }
 
 // ---- status bar and splash
@@ -756,8 +759,19 @@ void CMainFrame::showEvent(QShowEvent* event) {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-    // Unsaved edits are asked about; Cancel (or a save that did not happen) keeps the window open.
-    if (!m_session.doc().SaveModified()) {
+    // Unsaved edits are asked about; Cancel keeps the window open. A Yes saves as a job: the window
+    // closes once the file has been written, and stays open when the save failed or was cancelled.
+    bool closeNow = false;
+    // Set while the answer comes at once; a save job's success later closes the window again.
+    auto answerNow = std::make_shared<bool*>(&closeNow);
+    m_session.saveModifiedThen([answerNow, window = QPointer<CMainFrame>(this)] {
+        if (*answerNow)
+            **answerNow = true;
+        else if (window)
+            window->close();
+    });
+    *answerNow = nullptr;
+    if (!closeNow) {
         event->ignore();
         refreshCommands();
         return;

@@ -37,7 +37,7 @@ bool CPlotraApp::InitInstance(const QStringList& arguments, int splashMillisecon
     const QStringList files = parser.positionalArguments();
     if (!files.isEmpty()) {
         // A refused file has been reported by the document; the empty project stays.
-        m_session->doc().OnOpenDocument(files.first().toStdString());
+        m_session->openDocument(files.first().toStdString());
     }
     if (splashMilliseconds > 0) m_frame->ShowSplash(splashMilliseconds);
     return true;

@@ -29,6 +29,13 @@ bool BeyondTestLimit(const std::atomic<long long>& limit, std::uint64_t size) {
 }
 } // namespace
 
+std::function<void()>& WriteHook() {
+    static std::function<void()> hook;
+    return hook;
+}
+
+void SetWriteHookForTesting(std::function<void()> hook) { WriteHook() = std::move(hook); }
+
 void SetWriteFailureAfterBytesForTesting(long long bytes) { g_failAfter = bytes; }
 void SetReadLimitForTesting(long long bytes) { g_readLimit = bytes; }
 void SetMapLimitForTesting(long long bytes) { g_mapLimit = bytes; }
@@ -112,6 +119,7 @@ AtomicFileWriter::~AtomicFileWriter() {
 
 void AtomicFileWriter::Write(std::string_view bytes) {
     if (!m_ok) return;
+    if (const std::function<void()>& hook = WriteHook()) hook();
     std::size_t n = bytes.size();
     const long long failAfter = g_failAfter.load();
     bool injectFailure = false;

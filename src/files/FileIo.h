@@ -96,6 +96,10 @@ void SetMapLimitForTesting(long long bytes);
 /// file, as a full disk would. Negative disables it.
 void SetWriteFailureAfterBytesForTesting(long long bytes);
 
+/// Test hook: when set, called by every AtomicFileWriter write (on the writing thread) before the
+/// bytes go out; a test holds a writer there to act while the write is under way.
+void SetWriteHookForTesting(std::function<void()> hook);
+
 /// File title as a file dialog gives it: the name without its folder and its extension.
 std::string FileTitle(const std::string& path);
 

@@ -8,6 +8,7 @@
 #include "model/Bytes.h"
 #include "model/PlotraDoc.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -47,13 +48,46 @@ template <class T> T ValueOr(const std::vector<T>& v, std::size_t i) {
     return i < v.size() ? v[i] : T{};
 }
 
+/// Thrown out of the encoder and the decoder when the user cancelled; caught where they are run.
+struct StoppedByUser {};
+
+/// \brief The progress of a walk through a workspace: the position between \p from and \p to
+/// percent as the walk's own share advances, and the cancel flag, looked at every few thousand
+/// steps so that a large project answers a Cancel at once without the walk paying for it.
+class WalkProgress {
+  public:
+    explicit WalkProgress(Progress* progress) : m_progress(progress) {}
+    /// One step of a stage that spans \p from..\p to percent, at \p done of \p total.
+    void Step(int from, int to, std::size_t done, std::size_t total) {
+        if (!m_progress || (++m_steps & 4095u) != 0) return;
+        Check();
+        const double share = total > 0 ? static_cast<double>(done) / static_cast<double>(total) : 1.0;
+        const int percent = from + static_cast<int>((to - from) * std::min(1.0, share));
+        if (percent != m_percent) {
+            m_percent = percent;
+            m_progress->setPosition(percent);
+        }
+    }
+    void Check() const {
+        if (m_progress && m_progress->cancelRequested()) throw StoppedByUser{};
+    }
+
+  private:
+    Progress* m_progress;
+    unsigned m_steps = 0;
+    int m_percent = -1;
+};
+
 // ------------------------------------------------------------------------------------------------
 // Writing
 // ------------------------------------------------------------------------------------------------
 
 class Encoder {
   public:
-    Encoder(const CPlotraDoc& doc, ByteWriter& out) : d(doc), w(out) {}
+    /// \p mapShown is the map view's toggle, which the window keeps and the file stores: taken by the
+    /// caller on the user-interface thread, so that a save on another thread never asks a window.
+    Encoder(const CPlotraDoc& doc, ByteWriter& out, bool mapShown, Progress* progress)
+        : d(doc), w(out), m_mapShown(mapShown), m_walk(progress) {}
 
     void Run() {
         Header();
@@ -67,9 +101,11 @@ class Encoder {
         for (int s : d.m_aGpsState)
             w.I32(s);
         RawPoints();
+        m_walk.Check();
         Geometry();
         Path();
         AccessPoints();
+        m_walk.Check();
         Flags();
         Display();
         Panel();
@@ -145,6 +181,7 @@ class Encoder {
         std::uint8_t rec[CPointRecord::kSize];
         std::uint8_t reading[CHssData::kSize];
         for (std::size_t i = 0; i < points.size(); ++i) {
+            m_walk.Step(0, 50, i, points.size());
             const SurveyPoints::Point p = points[i];
             p.m_rec.Serialize(rec);
             w.Bytes(rec, sizeof rec);
@@ -184,7 +221,9 @@ class Encoder {
     }
     void AccessPoints() {
         Count(d.m_aAPs.size());
+        std::size_t done = 0;
         for (const auto& ap : d.m_aAPs) {
+            m_walk.Step(50, 95, done++, d.m_aAPs.size());
             w.U8(ap.m_bFixed);
             w.I32(ap.m_nIconOption);
             w.I32(ap.m_nIconId);
@@ -224,7 +263,7 @@ class Encoder {
              {d.m_bDataLoaded, d.m_bShowApMarkers, d.m_bCoverageReady, d.m_bCombined, d.m_bShowCellRadius,
               d.m_bShowContour, d.m_bMultiContours, d.m_bCoveragePlotted, d.m_bMapLoaded})
             w.U32(Bool32(f));
-        w.U32(d.Host().mapShown() ? 1u : 0u);
+        w.U32(m_mapShown ? 1u : 0u);
         w.U8(d.m_bCoverageOverlay != 0 ? 1 : 0);
         w.Zeros(3);
     }
@@ -310,6 +349,8 @@ class Encoder {
 
     const CPlotraDoc& d;
     ByteWriter& w;
+    const bool m_mapShown;
+    WalkProgress m_walk;
 };
 
 // ------------------------------------------------------------------------------------------------
@@ -320,7 +361,8 @@ class Encoder {
 /// remain (at the smallest size its elements can have) before anything is allocated.
 class Decoder {
   public:
-    Decoder(std::span<const std::uint8_t> file, CPlotraDoc& scratch) : r(file), d(scratch) {}
+    Decoder(std::span<const std::uint8_t> file, CPlotraDoc& scratch, Progress* progress)
+        : r(file), d(scratch), m_walk(progress) {}
 
     bool mapShown = false;  ///< the map view's map toggle as stored
     bool wrongType = false; ///< refused for its file type byte
@@ -445,6 +487,7 @@ class Decoder {
         if (!Count(kMinPointSize, n)) return false;
         d.m_aDataPoints.clear();
         for (std::size_t i = 0; i < n; ++i) {
+            m_walk.Step(0, 45, r.Position(), r.Position() + r.Remaining());
             const std::uint8_t* rec = r.Take(CPointRecord::kSize);
             if (!rec) return false;
             d.m_aDataPoints.AddPoint(CPointRecord::Parse(rec));
@@ -490,6 +533,7 @@ class Decoder {
         if (!Count(kMinApSize, n)) return false;
         d.m_aAPs.resize(n);
         for (auto& ap : d.m_aAPs) {
+            m_walk.Step(45, 80, r.Position(), r.Position() + r.Remaining());
             ap.m_bFixed = r.U8();
             ap.m_nIconOption = r.I32();
             ap.m_nIconId = r.I32();
@@ -626,6 +670,7 @@ class Decoder {
 
     ByteReader r;
     CPlotraDoc& d;
+    WalkProgress m_walk;
 };
 
 /// The stored map must be a BMP file image of the stored size; anything else is not this project's map.
@@ -756,66 +801,142 @@ std::string WorkspacePathFor(const std::string& chosen) {
     return chosen + ".hws";
 }
 
-WorkspaceRefusal ReadWorkspaceImage(CPlotraDoc& doc, std::span<const std::uint8_t> file) {
-    std::unique_ptr<CPlotraDoc> scratch;
-    bool decoded = false, wrongType = false, mapShown = false;
+DecodedWorkspace::DecodedWorkspace() = default;
+DecodedWorkspace::DecodedWorkspace(DecodedWorkspace&&) noexcept = default;
+DecodedWorkspace& DecodedWorkspace::operator=(DecodedWorkspace&&) noexcept = default;
+DecodedWorkspace::~DecodedWorkspace() = default;
+
+DecodedWorkspace DecodeWorkspaceImage(std::span<const std::uint8_t> file, std::unique_ptr<CPlotraDoc> scratch,
+                                      Progress* progress) {
+    DecodedWorkspace out;
+    bool decoded = false, wrongType = false;
     try {
-        scratch = std::make_unique<CPlotraDoc>();
-        Decoder decoder(file, *scratch);
+        WalkProgress walk(progress);
+        Decoder decoder(file, *scratch, progress);
         decoded = decoder.Run();
         wrongType = decoder.wrongType;
-        mapShown = decoder.mapShown;
+        out.mapShown = decoder.mapShown;
+        if (decoded && scratch->m_nMapImageSize > 0 &&
+            !MapImageMatches(scratch->m_aMapImage, scratch->m_nImageWidth, scratch->m_nImageHeight))
+            decoded = false;
+        if (decoded) {
+            // What the live document would derive from the file once it holds it, made here on the
+            // scratch document (the AP pictures before the groups, as the colours of a fresh project
+            // are chosen), so that taking the file over is only a move.
+            CPlotraDoc& d = *scratch;
+            walk.Check();
+            for (std::size_t i = 0; i < d.m_aAPs.size(); ++i) {
+                if ((i & 255u) == 0) {
+                    walk.Check();
+                    if (progress)
+                        progress->setPosition(80 + static_cast<int>(15 * i / std::max<std::size_t>(1, d.m_aAPs.size())));
+                }
+                RegenerateApCoverageBitmap(d, i);
+            }
+            if (d.m_bCoverageReady) RestoreCoveragePictures(d);
+            walk.Check();
+            d.RebuildGroups();
+            d.ResetResolutionSliders(false);
+            d.m_panel.m_resolutionX.value = d.m_dResolutionX;
+            d.m_panel.m_resolutionY.value = d.m_dResolutionY;
+        }
     } catch (const std::bad_alloc&) {
         // Every count fits the file, but the file is larger than this computer can hold decoded.
         // The scratch document goes with its memory; the live one has not changed.
-        return WorkspaceRefusal::TooLarge;
+        out.status = DecodedWorkspace::TooLarge;
+        return out;
+    } catch (const StoppedByUser&) {
+        out.status = DecodedWorkspace::Cancelled;
+        return out;
     }
     if (!decoded) {
-        if (wrongType) {
-            doc.Prompts().message("Unsupported HWS Filetype. May be for a different product.", kInvalidFile,
-                                  PromptIcon::Stop);
-            return WorkspaceRefusal::WrongType;
-        }
-        return WorkspaceRefusal::Malformed;
+        out.status = wrongType ? DecodedWorkspace::WrongType : DecodedWorkspace::Malformed;
+        return out;
     }
-    if (scratch->m_nMapImageSize > 0 &&
-        !MapImageMatches(scratch->m_aMapImage, scratch->m_nImageWidth, scratch->m_nImageHeight))
-        return WorkspaceRefusal::Malformed;
+    out.status = DecodedWorkspace::Decoded;
+    out.doc = std::move(scratch);
+    return out;
+}
 
-    // From here on the file is accepted and the document changes.
-    TransferStoredState(doc, std::move(*scratch));
+std::unique_ptr<CPlotraDoc> ScratchDocumentFor(const CPlotraDoc& doc) {
+    auto scratch = std::make_unique<CPlotraDoc>();
+    // The colours the pictures are made in that a workspace does not store.
+    scratch->m_crSingleColour = doc.m_crSingleColour;
+    scratch->m_crPalette = doc.m_crPalette;
+    return scratch;
+}
+
+void AdoptDecodedWorkspace(CPlotraDoc& doc, DecodedWorkspace&& decoded) {
+    CPlotraDoc& from = *decoded.doc;
     ForgetPreviousProject(doc);
-    doc.Host().setMapShown(mapShown);
+    TransferStoredState(doc, std::move(from));
+    doc.m_aCoveragePictures = std::move(from.m_aCoveragePictures);
+    if (!doc.m_bCoverageReady)
+        for (auto& picture : doc.m_aCoveragePictures)
+            picture.clear();
+    doc.m_groupsBySsid = std::move(from.m_groupsBySsid);
+    doc.m_groupsByChannel = std::move(from.m_groupsByChannel);
+    doc.m_groups = std::move(from.m_groups);
+    doc.Host().setMapShown(decoded.mapShown);
     if (doc.m_nMapImageSize > 0) {
         doc.m_bMapLoaded = 1;
         doc.m_bShowLonLat = 0;
     } else {
         doc.m_bMapLoaded = 0;
     }
-    for (std::size_t i = 0; i < doc.m_aAPs.size(); ++i)
-        RegenerateApCoverageBitmap(doc, i);
-    if (doc.m_bCoverageReady) {
-        RestoreCoveragePictures(doc);
-    } else {
-        for (auto& picture : doc.m_aCoveragePictures)
-            picture.clear();
-    }
-    // The tree, the resolution sliders and the panel follow the restored project.
-    doc.RebuildGroups();
-    doc.ResetResolutionSliders(false);
-    doc.m_panel.m_resolutionX.value = doc.m_dResolutionX;
-    doc.m_panel.m_resolutionY.value = doc.m_dResolutionY;
     doc.Notify(DocChange::Everything);
+}
+
+void ReportUnsupportedWorkspaceType(const CPlotraDoc& doc) {
+    doc.Prompts().message("Unsupported HWS Filetype. May be for a different product.", kInvalidFile,
+                          PromptIcon::Stop);
+}
+
+WorkspaceRefusal ReadWorkspaceImage(CPlotraDoc& doc, std::span<const std::uint8_t> file) {
+    DecodedWorkspace decoded = DecodeWorkspaceImage(file, ScratchDocumentFor(doc), nullptr);
+    switch (decoded.status) {
+    case DecodedWorkspace::Decoded:
+        break;
+    case DecodedWorkspace::WrongType:
+        ReportUnsupportedWorkspaceType(doc);
+        return WorkspaceRefusal::WrongType;
+    case DecodedWorkspace::TooLarge:
+        return WorkspaceRefusal::TooLarge;
+    default:
+        return WorkspaceRefusal::Malformed;
+    }
+    // From here on the file is accepted and the document changes.
+    AdoptDecodedWorkspace(doc, std::move(decoded));
     return WorkspaceRefusal::None;
 }
 
 std::vector<std::uint8_t> CPlotraDoc::EncodeWorkspace() const {
     ByteWriter w;
-    Encoder(*this, w).Run();
+    Encoder(*this, w, Host().mapShown(), nullptr).Run();
     return std::move(w.Buffer());
 }
 
-void EncodeWorkspaceInto(const CPlotraDoc& doc, ByteWriter& out) { Encoder(doc, out).Run(); }
+void EncodeWorkspaceInto(const CPlotraDoc& doc, ByteWriter& out) { Encoder(doc, out, doc.Host().mapShown(), nullptr).Run(); }
+
+SaveResult WriteWorkspaceFile(const CPlotraDoc& doc, const std::string& path, bool mapShown, Progress* progress) {
+    // Written as it is encoded, through a temporary file: a write that fails half way or is
+    // cancelled keeps the previous workspace intact, and a large project is never held whole in memory.
+    AtomicFileWriter out(path);
+    if (!out.Ok()) return SaveResult::Failed;
+    ByteWriter writer([&out](const std::uint8_t* data, std::size_t size) {
+        out.Write(std::string_view(reinterpret_cast<const char*>(data), size));
+        return out.Ok();
+    });
+    try {
+        Encoder(doc, writer, mapShown, progress).Run();
+    } catch (const StoppedByUser&) {
+        return SaveResult::Cancelled;
+    }
+    if (!writer.Finish()) return SaveResult::Failed;
+    // The last moment a Cancel keeps the previous file: nothing has replaced it yet.
+    if (progress && progress->cancelRequested()) return SaveResult::Cancelled;
+    return out.Commit() ? SaveResult::Written : SaveResult::Failed;
+}
 
 std::unique_ptr<CPlotraDoc> CopyProjectForJob(const CPlotraDoc& doc) {
     auto copy = std::make_unique<CPlotraDoc>();

@@ -75,15 +75,26 @@ bool CPlotraDoc::RefuseEditWhileBusy(DocChange resync) {
     return true;
 }
 
-bool CPlotraDoc::SaveModified() {
+CPlotraDoc::SaveChoice CPlotraDoc::AskSaveModified() {
     // A project without survey data (a map at most) holds no work of the user's worth a question.
-    if (!m_bModified || (m_aAPs.empty() && m_aDataPoints.size() == 0)) return true;
+    if (!m_bModified || (m_aAPs.empty() && m_aDataPoints.size() == 0)) return SaveChoice::GoOn;
     const std::string name = m_bWorkspaceNamed ? std::filesystem::path(m_strWorkspacePath).filename().string()
                                                : std::string("Hovrin");
     const std::optional<bool> save =
         Prompts().askYesNoCancel("Save changes to " + name + "?", "Hovrin Analyzer");
-    if (!save) return false;
-    if (!*save) return true;
+    if (!save) return SaveChoice::Stop;
+    return *save ? SaveChoice::Save : SaveChoice::GoOn;
+}
+
+bool CPlotraDoc::SaveModified() {
+    switch (AskSaveModified()) {
+    case SaveChoice::GoOn:
+        return true;
+    case SaveChoice::Stop:
+        return false;
+    case SaveChoice::Save:
+        break;
+    }
     OnSaveProject();
     return !m_bModified;
 }

@@ -329,7 +329,8 @@ class Afternoon : public ::testing::Test {
     void Exit() {
         progress.reset();
         Frame()->action(kCmdExit)->trigger();
-        EXPECT_FALSE(Frame()->isVisible());
+        // A Yes to saving first writes the project as a job; the window closes once it is written.
+        EXPECT_TRUE(WaitUntil([&] { return !Frame()->isVisible(); }, 60000));
         app.reset();
         jobsFinished = 0;
     }
@@ -431,6 +432,12 @@ class Afternoon : public ::testing::Test {
     QString StatusText() { return Frame()->mousePositionPane()->text(); }
 
     /// Waits for the job just started to be applied; the progress window must have shown and gone.
+    /// A workspace command (open, save, a recent file): the file is read or written as a job.
+    void WorkspaceCommand(int id) {
+        const int before = jobsFinished;
+        ASSERT_NO_FATAL_FAILURE(Command(id));
+        ASSERT_NO_FATAL_FAILURE(WaitForJob(before));
+    }
     void WaitForJob(int finishedBefore) {
         ASSERT_TRUE(WaitUntil([&] { return jobsFinished > finishedBefore; }, 60000)) << "the job never ended";
         EXPECT_FALSE(Session().jobRunning());
@@ -977,7 +984,7 @@ void Afternoon::SaveCloseAndReopen() {
 
     workspace = QString::fromStdString(out.File("afternoon.hws"));
     dialogs.Expect<QFileDialog>("save project", ChooseFile(QStringLiteral("Save work space"), workspace));
-    Command(kCmdSaveProjectAs);
+    WorkspaceCommand(kCmdSaveProjectAs);
     ExpectMessages({});
     ASSERT_TRUE(QFile::exists(workspace));
     // Saving names the project: the title, without the unsaved mark, and the recent files.
@@ -995,7 +1002,7 @@ void Afternoon::SaveCloseAndReopen() {
     EXPECT_FALSE(Frame()->isWindowModified());
     EXPECT_EQ(Str(Action(kCmdRecentFile)->text()), "&1 " + Str(workspace));
     dialogs.Expect<QFileDialog>("open project", ChooseFile(QStringLiteral("Open a HWS file"), workspace));
-    Command(kCmdOpenProject);
+    WorkspaceCommand(kCmdOpenProject);
     ExpectMessages({});
     EXPECT_EQ(Str(Frame()->windowTitle()), "afternoon.hws[*] - Hovrin Analyzer");
     EXPECT_FALSE(Frame()->isWindowModified()) << "a project just opened is marked unsaved";
@@ -1006,7 +1013,7 @@ void Afternoon::SaveCloseAndReopen() {
     ExpectMessages({});
     ASSERT_NO_FATAL_FAILURE(Start());
     EXPECT_EQ(Str(Action(kCmdRecentFile)->text()), "&1 " + Str(workspace));
-    Command(kCmdRecentFile);
+    WorkspaceCommand(kCmdRecentFile);
     ExpectMessages({});
     EXPECT_FALSE(Frame()->isWindowModified());
     EXPECT_EQ(Differences(saved, Look()), std::vector<std::string>{});
@@ -1149,7 +1156,7 @@ void Afternoon::TableAndBack() {
 // 11. An AP drag given up by a right click: the AP where it was, to the bit, and saved there.
 void Afternoon::DragGivenUp() {
     // The report's notes are saved first, so that the next save can only differ by the drag.
-    Command(kCmdSaveProject);
+    WorkspaceCommand(kCmdSaveProject);
     ExpectMessages({});
     EXPECT_FALSE(Frame()->isWindowModified());
     const QByteArray saved = ReadAll(workspace);
@@ -1189,7 +1196,7 @@ void Afternoon::DragGivenUp() {
     Command(kCmdMoveAp);
     EXPECT_FALSE(Action(kCmdMoveAp)->isChecked());
 
-    Command(kCmdSaveProject);
+    WorkspaceCommand(kCmdSaveProject);
     ExpectMessages({});
     EXPECT_EQ(ReadAll(workspace), saved) << "the save after the drag wrote another project";
 }
@@ -1359,7 +1366,7 @@ void Afternoon::ExitWithUnsavedChanges() {
     ExpectMessages({"Hovrin Analyzer: Save changes to Hovrin?"});
     ASSERT_NO_FATAL_FAILURE(Start());
     EXPECT_EQ(Str(Action(kCmdRecentFile)->text()), "&1 " + Str(workspace));
-    Command(kCmdRecentFile);
+    WorkspaceCommand(kCmdRecentFile);
     ExpectMessages({});
     ASSERT_GE(ApIndex(kMovedAp), 0);
     EXPECT_TRUE(Doc().m_aAPs[static_cast<std::size_t>(ApIndex(kMovedAp))].m_bSelected);

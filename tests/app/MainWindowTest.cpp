@@ -630,6 +630,8 @@ TEST_F(MainWindowTest, OpenedProjectsNameTheWindowAndFillTheRecentFiles) {
 
     // Opening the fourth entry puts it first.
     w.action(kCmdRecentFile + 3)->trigger();
+    ASSERT_TRUE(session.jobRunning()); // read as a job
+    ASSERT_TRUE(WaitUntil([&] { return !session.jobRunning(); }));
     EXPECT_EQ(w.recentFiles().front(), expected[3]);
     EXPECT_EQ(w.windowTitle(), "b.hws[*] - Hovrin Analyzer");
 
@@ -638,6 +640,7 @@ TEST_F(MainWindowTest, OpenedProjectsNameTheWindowAndFillTheRecentFiles) {
     const int index = static_cast<int>(w.recentFiles().indexOf(QString::fromStdString(paths[2])));
     ASSERT_GE(index, 0);
     w.runCommand(kCmdRecentFile + index);
+    ASSERT_TRUE(WaitUntil([&] { return !session.jobRunning() && w.recentFiles().size() == 3; }));
     EXPECT_EQ(prompts.Messages(),
               std::vector<std::string>{"File Open Error: Could not open file \"" + paths[2] + "\""});
     EXPECT_EQ(w.recentFiles().size(), 3);

@@ -30,6 +30,8 @@ struct Started {
     explicit Started(const QStringList& args, int splash = 0) {
         app.session().setPrompts(&prompts);
         ok = app.InitInstance(QStringList{"plotra"} + args, splash);
+        // A workspace named on the command line is read as a job.
+        WaitUntil([this] { return !app.session().jobRunning(); });
     }
     CPlotraDoc& Doc() { return app.session().doc(); }
 };
