@@ -44,7 +44,7 @@ struct CityWindow {
         CPlotraDoc& doc = session.doc();
         test::BuildDemoDocument(doc, o);
         doc.m_bCoveragePlotted = 1, doc.m_bCombined = 1, doc.m_bMultiContours = 1, doc.m_bShowContour = 0;
-        doc.m_bShowCellRadius = 0, doc.m_nGraphType = 1, doc.m_bShowLegend = 1, doc.m_bShowPath = 1;
+        doc.m_bShowCellRadius = 0, doc.m_nGraphType = StoredValue(GraphKind::SignalPower), doc.m_bShowLegend = 1, doc.m_bShowPath = 1;
         doc.Notify(DocChange::Everything);
         view = std::make_unique<CPlotraView>(session);
         // Shown on the offscreen platform, so that the layout follows the resizes at once.

@@ -50,7 +50,7 @@ void Run(benchmark::State& state, CPlotraDoc& doc, const ViewState& view) {
 void BM_Render_CombinedPowerMultiContours(benchmark::State& state) {
     CPlotraDoc& doc = CityDocument();
     doc.m_bCoveragePlotted = 1, doc.m_bCombined = 1, doc.m_bMultiContours = 1, doc.m_bShowContour = 0;
-    doc.m_bShowCellRadius = 0, doc.m_nGraphType = 1, doc.m_bShowLegend = 1;
+    doc.m_bShowCellRadius = 0, doc.m_nGraphType = StoredValue(GraphKind::SignalPower), doc.m_bShowLegend = 1;
     ViewState view;
     Run(state, doc, view);
 }
@@ -59,7 +59,7 @@ BENCHMARK(BM_Render_CombinedPowerMultiContours)->Unit(benchmark::kMillisecond);
 void BM_Render_CombinedPowerPlain(benchmark::State& state) {
     CPlotraDoc& doc = CityDocument();
     doc.m_bCoveragePlotted = 1, doc.m_bCombined = 1, doc.m_bMultiContours = 0, doc.m_bShowContour = 0;
-    doc.m_bShowCellRadius = 0, doc.m_nGraphType = 1, doc.m_bShowLegend = 1;
+    doc.m_bShowCellRadius = 0, doc.m_nGraphType = StoredValue(GraphKind::SignalPower), doc.m_bShowLegend = 1;
     ViewState view;
     Run(state, doc, view);
 }
@@ -68,7 +68,7 @@ BENCHMARK(BM_Render_CombinedPowerPlain)->Unit(benchmark::kMillisecond);
 void BM_Render_PerApOverlays(benchmark::State& state) {
     CPlotraDoc& doc = CityDocument();
     doc.m_bCoveragePlotted = 1, doc.m_bCombined = 0, doc.m_bMultiContours = 0, doc.m_bShowContour = 0;
-    doc.m_bShowCellRadius = 0, doc.m_nGraphType = 1;
+    doc.m_bShowCellRadius = 0, doc.m_nGraphType = StoredValue(GraphKind::SignalPower);
     ViewState view;
     Run(state, doc, view);
 }
@@ -77,7 +77,7 @@ BENCHMARK(BM_Render_PerApOverlays)->Unit(benchmark::kMillisecond);
 void BM_Render_CellRadiusDegrees(benchmark::State& state) {
     CPlotraDoc& doc = CityDocument();
     doc.m_bCoveragePlotted = 0, doc.m_bCombined = 0, doc.m_bMultiContours = 0, doc.m_bShowContour = 0;
-    doc.m_bShowCellRadius = 1, doc.m_nGraphType = 1;
+    doc.m_bShowCellRadius = 1, doc.m_nGraphType = StoredValue(GraphKind::SignalPower);
     ViewState view;
     Run(state, doc, view);
 }
@@ -86,7 +86,7 @@ BENCHMARK(BM_Render_CellRadiusDegrees)->Unit(benchmark::kMillisecond);
 void BM_Render_NumberOfApsAreas(benchmark::State& state) {
     CPlotraDoc& doc = CityDocument();
     doc.m_bCoveragePlotted = 1, doc.m_bCombined = 1, doc.m_bMultiContours = 1, doc.m_bShowContour = 0;
-    doc.m_bShowCellRadius = 0, doc.m_nGraphType = 3;
+    doc.m_bShowCellRadius = 0, doc.m_nGraphType = StoredValue(GraphKind::ApCount);
     ViewState view;
     Run(state, doc, view);
 }
@@ -95,7 +95,7 @@ BENCHMARK(BM_Render_NumberOfApsAreas)->Unit(benchmark::kMillisecond);
 // The batched shapes against one QPainter call per shape, on the city's power contour pieces and its
 // path circles: the ratio of the two is the gain of the batching.
 const ContourLayerSet& PowerContours() {
-    return CityDocument().m_aContours[kGraphPower];
+    return CityDocument().m_aContours[FactsOf(GraphKind::SignalPower).contourSet];
 }
 
 PixelMapping CityMapping() {
@@ -164,7 +164,7 @@ void BM_Render_ReportPicture(benchmark::State& state) {
     s.coverage = true;
     s.contourLevels = true;
     for (auto _ : state) {
-        QImage picture = RenderReportPicture(doc, 1, s);
+        QImage picture = RenderReportPicture(doc, GraphKind::SignalPower, s);
         benchmark::DoNotOptimize(picture.constBits());
     }
 }

@@ -398,16 +398,18 @@ CoverageResult RunCoverage(const CoverageSnapshot& s, Progress& progress, unsign
         const int lo = std::max(-100, ContourRangeLow(powerMin));
         r.powerMax = hi, r.powerMin = lo;
         Linspace(levels, lo, hi, 11);
-        ContourGraph({r.power.data(), s.cols, s.rows, xs.data(), ys.data()}, levels, s.palette, static_cast<int>(r.powerMin),
-                     static_cast<int>(r.powerMax), r.contours[FactsOf(GraphKind::SignalPower).contourSet]);
+        ContourGraph({r.power.data(), s.cols, s.rows, xs.data(), ys.data()}, levels, s.palette,
+                     static_cast<int>(r.powerMin), static_cast<int>(r.powerMax),
+                     r.contours[FactsOf(GraphKind::SignalPower).contourSet]);
     }
     if (progress.cancelRequested()) return r.cancelled = true, r;
     {
         const int hi = ContourRangeHigh(snrMax), lo = ContourRangeLow(snrMin);
         r.snrMax = hi, r.snrMin = lo;
         Linspace(levels, lo, hi, 11);
-        ContourGraph({r.snr.data(), s.cols, s.rows, xs.data(), ys.data()}, levels, s.palette, static_cast<int>(r.snrMin),
-                     static_cast<int>(r.snrMax), r.contours[FactsOf(GraphKind::Snr).contourSet]);
+        ContourGraph({r.snr.data(), s.cols, s.rows, xs.data(), ys.data()}, levels, s.palette,
+                     static_cast<int>(r.snrMin), static_cast<int>(r.snrMax),
+                     r.contours[FactsOf(GraphKind::Snr).contourSet]);
     }
     if (progress.cancelRequested()) return r.cancelled = true, r;
     for (int k = 0; k < 11; ++k) levels[k] = k + 1;
@@ -509,12 +511,14 @@ void CPlotraDoc::SetThreshold(bool highThumb, int level) {
     const GraphFacts& graph = FactsOf(doc.Graph());
     std::vector<double> grid(cols * rows, 0.0);
     for (std::size_t i = 0; i < grid.size(); ++i)
-        if (const std::optional<double> value = graph.nodeValue(doc, i)) grid[i] = ContourInput(graph.levels, *value);
+        if (const std::optional<double> value = graph.nodeValue(doc, i))
+            grid[i] = ContourInput(graph.levels, *value);
     doc.m_bShowContour = 1;
     doc.m_bMultiContours = 0;
     doc.m_bCoveragePlotted = 0;
     doc.m_bShowCellRadius = 0;
-    auto& target = highThumb ? doc.m_aContours[graph.contourSet].m_aAreaHigh : doc.m_aContours[graph.contourSet].m_aAreaLow;
+    auto& target = highThumb ? doc.m_aContours[graph.contourSet].m_aAreaHigh
+                             : doc.m_aContours[graph.contourSet].m_aAreaLow;
     target.clear();
     if (cols >= 2 && rows >= 2) {
         std::vector<double> xs(cols), ys(rows);

@@ -48,7 +48,7 @@ struct CoverageResult {
     std::vector<COLORREF> dominant, mixed;
     double powerMax = 0, powerMin = 0, snrMax = 0, snrMin = 0;
     std::array<std::vector<COLORREF>, CPlotraDoc::kPictureCount> pictures;
-    std::array<ContourLayerSet, 3> contours;
+    std::array<ContourLayerSet, kGraphKinds.size()> contours;
 };
 
 /// Nodes along one axis: trunc(length / resolution), raised to 50 or lowered to 400 with the

@@ -32,16 +32,13 @@ QImage ApCoverageImage(const CAPInfo& ap) {
     return ColoursToImage(ap.m_aCoverageBitmap, ap.m_nApGridCols, ap.m_nApGridRows);
 }
 
-QImage CombinedCoverageImage(const CPlotraDoc& doc, int graphType, PaletteKind palette) {
-    int index = CPlotraDoc::kApCount;
-    if (graphType == 1)
-        index = doc.m_bCoverageOverlay ? CPlotraDoc::kPowerMixed : CPlotraDoc::kPowerDominant;
-    else if (graphType == 2)
-        index = doc.m_bCoverageOverlay ? CPlotraDoc::kSnrMixed : CPlotraDoc::kSnrDominant;
+QImage CombinedCoverageImage(const CPlotraDoc& doc, GraphKind graph, PaletteKind palette) {
+    const GraphFacts& facts = FactsOf(graph);
+    const CoveragePicture index = doc.m_bCoverageOverlay ? facts.mixedPicture : facts.dominantPicture;
     const auto& colours = doc.m_aCoveragePictures[static_cast<std::size_t>(index)];
-    if (index != CPlotraDoc::kApCount || palette == PaletteKind::Classic)
+    if (!facts.levelColouredPicture || palette == PaletteKind::Classic)
         return ColoursToImage(colours, doc.m_nGridCols, doc.m_nGridRows);
-    // The count picture holds the classic level colours; a handful of distinct values, so map them
+    // A picture in the classic level colours holds a handful of distinct values, so map them
     // through a small table rather than searching per pixel.
     std::vector<COLORREF> recoloured(colours.size());
     COLORREF lastIn = 0xFFFFFFFF, lastOut = 0;

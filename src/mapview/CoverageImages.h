@@ -2,6 +2,7 @@
 /// \brief Coverage pictures as images. The core keeps them as colour arrays (0x00BBGGRR, row by row
 /// from the top); drawing needs QImages of the same pixels.
 
+#include "model/GraphKinds.h"
 #include "model/Palette.h"
 #include "model/Records.h"
 
@@ -25,9 +26,11 @@ QImage GridToImage(const std::vector<double>& values, int cols, int rows, COLORR
 /// The AP's own coverage picture (built by RegenerateApCoverageBitmap); null when it has none.
 QImage ApCoverageImage(const CAPInfo& ap);
 
-/// The combined coverage picture for a graph type: 1 power and 2 SNR (in the mixed colour when
-/// m_bCoverageOverlay is set, else the dominant colour), 3 the number of APs. Null when missing.
-QImage CombinedCoverageImage(const CPlotraDoc& doc, int graphType, PaletteKind palette = PaletteKind::Classic);
+/// The combined coverage picture of a graph: its mixed picture when m_bCoverageOverlay is set, else
+/// its dominant one (the same for the number of APs), recoloured for \p palette when it is painted in
+/// the classic level colours. Null when missing.
+QImage CombinedCoverageImage(const CPlotraDoc& doc, GraphKind graph,
+                             PaletteKind palette = PaletteKind::Classic);
 
 /// 0x00BBGGRR to a QColor.
 QColor ToQColor(COLORREF c);

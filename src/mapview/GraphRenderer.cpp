@@ -51,9 +51,8 @@ void BlendRect(QPainter& composition, const QImage& scratch, const QRect& rect, 
     composition.restore();
 }
 
-const ContourLayerSet* ContoursFor(const CPlotraDoc& doc, int graphType) {
-    if (graphType < 1 || graphType > 3) return nullptr;
-    return &doc.m_aContours[static_cast<std::size_t>(graphType - 1)];
+const ContourLayerSet& ContoursFor(const CPlotraDoc& doc, GraphKind graph) {
+    return doc.m_aContours[FactsOf(graph).contourSet];
 }
 
 void SelectSolid(QPainter& painter, const QColor& colour, int penWidth) {
@@ -143,7 +142,7 @@ struct Paint {
     }
 
     void CombinedCoverage() {
-        const QImage picture = CombinedCoverageImage(doc, layers.graphType, layers.palette);
+        const QImage picture = CombinedCoverageImage(doc, layers.graph, layers.palette);
         if (picture.isNull()) return;
         const int left = m.Px(doc.m_dGridOriginX), right = m.Px(doc.m_dGridOriginX + doc.m_dGridSpanX);
         const int top = m.Py(doc.m_dGridOriginY + doc.m_dGridSpanY), bottom = m.Py(doc.m_dGridOriginY);
@@ -266,17 +265,18 @@ struct Paint {
 
 GraphLayers ScreenLayers(const CPlotraDoc& doc, const ViewState& view) {
     GraphLayers l;
-    l.graphType = doc.m_nGraphType;
+    const GraphFacts& graph = FactsOf(doc.Graph());
+    l.graph = graph.kind;
     l.map = view.m_bShowMap;
     l.coverage = doc.m_bCoveragePlotted != 0;
     l.combined = doc.m_bCombined != 0;
-    l.cellRadius = doc.m_bShowCellRadius && doc.m_nGraphType == 1;
+    l.cellRadius = doc.m_bShowCellRadius && graph.cellRadius;
     l.singleContour = doc.m_bShowContour && doc.m_bCombined;
     l.multiAreas = doc.m_bMultiContours && doc.m_bCombined;
     l.path = doc.m_bShowPath != 0;
     l.gpsMarkers = doc.m_bShowNoGps != 0;
     l.apMarkers = doc.m_bShowApMarkers != 0;
-    l.multiLines = doc.m_bMultiContours && doc.m_bCombined && doc.m_nGraphType != 3;
+    l.multiLines = doc.m_bMultiContours && doc.m_bCombined && graph.contourLines;
     l.axes = true;
     l.xGrid = doc.m_bXGrid != 0;
     l.yGrid = doc.m_bYGrid != 0;
@@ -351,7 +351,7 @@ QImage Compose(const CPlotraDoc& doc, const VisibleFrame& frame, const GraphLaye
     if (!(frame.xs != 0.0) || !(frame.ys != 0.0) || !std::isfinite(frame.xs) || !std::isfinite(frame.ys))
         return paint.target;
 
-    const ContourLayerSet* contours = ContoursFor(doc, layers.graphType);
+    const ContourLayerSet& contours = ContoursFor(doc, layers.graph);
     if (layers.coverage) {
         if (layers.combined)
             paint.CombinedCoverage();
@@ -359,8 +359,8 @@ QImage Compose(const CPlotraDoc& doc, const VisibleFrame& frame, const GraphLaye
             paint.PerApCoverage();
     }
     if (layers.cellRadius) paint.CellRadius();
-    if (layers.singleContour && contours) paint.SingleContour(*contours);
-    if (layers.multiAreas && contours) paint.MultiAreas(*contours);
+    if (layers.singleContour) paint.SingleContour(contours);
+    if (layers.multiAreas) paint.MultiAreas(contours);
 
     QPainter tp(&paint.target);
     {
@@ -373,7 +373,7 @@ QImage Compose(const CPlotraDoc& doc, const VisibleFrame& frame, const GraphLaye
     if (layers.markersBeforePath && layers.apMarkers) paint.Markers(tp);
     if (layers.path) paint.PathLayer(tp);
     if (!layers.markersBeforePath && layers.apMarkers) paint.Markers(tp);
-    if (layers.multiLines && contours) paint.MultiLines(tp, *contours);
+    if (layers.multiLines) paint.MultiLines(tp, contours);
     if (layers.axes) DrawAxes(tp, doc, frame, width, height, layers.xGrid, layers.yGrid);
     if (layers.compass) {
         if (compass && !compass->isNull())
@@ -414,7 +414,7 @@ void KeepGraphPicture(CPlotraDoc& doc, const QImage& picture) {
     RenderSideOf(doc).graphPicture = picture;
 }
 
-QImage RenderReportPicture(const CPlotraDoc& doc, int graphType, const ReportSwitches& switches) {
+QImage RenderReportPicture(const CPlotraDoc& doc, GraphKind graph, const ReportSwitches& switches) {
     // The picture's own frame; the document's display frame (what the graph window shows) stays.
     std::optional<ModelRect> frame;
     if (switches.path)
@@ -425,7 +425,7 @@ QImage RenderReportPicture(const CPlotraDoc& doc, int graphType, const ReportSwi
         frame = ModelRect{doc.m_dFrameOriginY, doc.m_dFrameOriginX, doc.m_dFrameSpanY, doc.m_dFrameSpanX};
 
     GraphLayers l;
-    l.graphType = graphType;
+    l.graph = graph;
     l.map = switches.map;
     l.coverage = switches.coverage;
     l.combined = doc.m_bCombined != 0 && !switches.perAp;
@@ -433,7 +433,7 @@ QImage RenderReportPicture(const CPlotraDoc& doc, int graphType, const ReportSwi
     l.path = switches.path;
     l.gpsMarkers = doc.m_bShowNoGps != 0;
     l.apMarkers = true;
-    l.multiLines = switches.contourLevels && doc.m_bCombined && graphType != 3;
+    l.multiLines = switches.contourLevels && doc.m_bCombined && FactsOf(graph).contourLines;
     l.axes = true;
     l.xGrid = l.yGrid = true;
     l.markersBeforePath = true;

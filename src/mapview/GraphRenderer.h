@@ -7,6 +7,7 @@
 /// The last painted picture of the graph window is kept with the document (RenderGraph stores it,
 /// GraphPictureOf reads it), because the exports work from "the graph as last shown".
 
+#include "model/GraphKinds.h"
 #include "model/ViewState.h"
 
 #include <QImage>
@@ -18,7 +19,7 @@ class CPlotraDoc;
 /// \brief Which layers a picture gets. The graph window derives them from the document's display
 /// settings (ScreenLayers); the report picture from its switches.
 struct GraphLayers {
-    int graphType = 1; ///< 1 signal power, 2 SNR, 3 number of APs
+    GraphKind graph = GraphKind::SignalPower;
     bool map = false;
     bool coverage = false; ///< per-AP pictures, or the combined picture when combined is set
     bool combined = false;
@@ -82,6 +83,6 @@ inline constexpr int kReportPictureHeight = 500;
 /// the path switch by the map/path fit) without changing the document's; then the map, coverage,
 /// contour level areas, the overlay transparency, AP markers (always), path and contour lines are
 /// drawn as the switches say, and the axes with both grid options on.
-QImage RenderReportPicture(const CPlotraDoc& doc, int graphType, const ReportSwitches& switches);
+QImage RenderReportPicture(const CPlotraDoc& doc, GraphKind graph, const ReportSwitches& switches);
 
 } // namespace plotra

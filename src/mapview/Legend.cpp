@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <tuple>
 
 namespace plotra {
 
@@ -52,26 +53,15 @@ void Legend::Refresh(const CPlotraDoc& doc, PaletteKind palette) {
     m_bShowPath = doc.m_bShowPath;
     m_bMultiLevels = doc.m_bCombined && doc.m_bMultiContours;
     m_bSingleLevel = doc.m_bCombined && doc.m_bShowContour;
-    m_nGraph = std::clamp(doc.m_nGraphType - 1, 0, 2);
-    // Contour level k is drawn in palette entry k. The power and SNR rows list the top band first,
-    // so they take the palette backwards; the count rows run upward from N=1 and take it in order.
+    m_graph = doc.Graph();
+    const GraphFacts& graph = FactsOf(m_graph);
+    // Contour level k is drawn in palette entry k. Range bands list the top band first, so they take
+    // the palette backwards; the rows of numbers of APs run upward from N=1 and take it in order.
+    const bool upward = graph.levels == GraphLevels::ApCounts;
     for (std::size_t i = 0; i < m_aLevelColour.size(); ++i)
-        m_aLevelColour[i] = InPalette(palette, doc.m_crPalette[m_nGraph == 2 ? i : 9 - i]);
+        m_aLevelColour[i] = InPalette(palette, doc.m_crPalette[upward ? i : 9 - i]);
     m_byAlpha = static_cast<std::uint8_t>(std::clamp(doc.m_nAlpha, 0, 255));
-    switch (doc.m_nGraphType) {
-    case 1:
-        m_dRangeMax = doc.m_dPowerMax;
-        m_dRangeMin = doc.m_dPowerMin;
-        break;
-    case 2:
-        m_dRangeMax = doc.m_dSnrMax;
-        m_dRangeMin = doc.m_dSnrMin;
-        break;
-    default:
-        m_dRangeMax = 10.0;
-        m_dRangeMin = 0.0;
-        break;
-    }
+    std::tie(m_dRangeMin, m_dRangeMax) = graph.range(doc);
     if (doc.m_bShowContour == 1) {
         m_dRangeMax = doc.m_panel.m_nContourHigh;
         m_dRangeMin = doc.m_panel.m_nContourLow;
@@ -115,19 +105,12 @@ QSize Legend::GetSize(const QPaintDevice* device) const {
 }
 
 std::string Legend::Title() const {
-    switch (m_nGraph) {
-    case 0:
-        return "Power: dBm";
-    case 1:
-        return "SNR: dB";
-    default:
-        return "N APs";
-    }
+    return std::string(FactsOf(m_graph).legendTitle);
 }
 
 std::string Legend::LevelLabel(int i) const {
     char buffer[64];
-    if (m_nGraph == 2) {
+    if (FactsOf(m_graph).levels == GraphLevels::ApCounts) {
         if (i < 9)
             std::snprintf(buffer, sizeof buffer, "N=%d", i + 1);
         else

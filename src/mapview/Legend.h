@@ -4,6 +4,7 @@
 /// by Refresh, measured by GetSize and drawn into any rectangle of any painter by Draw, so that the
 /// graph window and the kept graph picture show the same legend.
 
+#include "model/GraphKinds.h"
 #include "model/Palette.h"
 #include "model/Records.h"
 
@@ -29,18 +30,18 @@ class Legend {
 
     std::vector<COLORREF> m_aFileColor;
     std::vector<CDataFile> m_aFiles;
-    /// Colour of each level row: the level colours in reverse order for power and SNR (top band
-    /// first), in order for the number of APs (N=1 first).
+    /// Colour of each level row: the level colours in reverse order for range bands (top band
+    /// first), in order for numbers of APs (N=1 first).
     std::array<COLORREF, 10> m_aLevelColour{};
     int m_bShowPath = 0;
     double m_dRangeMax = 0.0, m_dRangeMin = 0.0;
     int m_bMultiLevels = 0;
     int m_bSingleLevel = 0;
-    int m_nGraph = 0; ///< 0 power, 1 SNR, 2 number of APs
+    GraphKind m_graph = GraphKind::SignalPower;
     std::uint8_t m_byAlpha = 255;
     QFont m_font;
 
-    /// Copies what the legend shows from the document. The range is that of the graph type; while the
+    /// Copies what the legend shows from the document. The range is that of the graph shown; while the
     /// single contour is shown it is the contour range control's two thumbs.
     void Refresh(const CPlotraDoc& doc, PaletteKind palette = PaletteKind::Classic);
     /// The size that holds every row Draw writes: the path rows, the level block and the threshold
@@ -52,7 +53,7 @@ class Legend {
 
     /// The label of level row i (0..9) of the multiple contours: "-37:-30" (low:high) or "N=3".
     std::string LevelLabel(int i) const;
-    /// The title of the level blocks: "Power: dBm", "SNR: dB" or "N APs".
+    /// The title of the level blocks, the graph's legend title: "Power: dBm", "SNR: dB" or "N APs".
     std::string Title() const;
 };
 

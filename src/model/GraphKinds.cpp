@@ -12,24 +12,85 @@ template <class T> std::optional<double> NodeOf(const std::vector<T>& grid, std:
 }
 
 constexpr std::array<GraphFacts, kGraphKinds.size()> kFacts{{
-    {GraphKind::SignalPower, "power", "Signal Power", "Draw Signal Power Contour (dBm)", "dBm", "Power: dBm",
-     "Power = ", " dBm", GraphLevels::RangeBands, kPowerDominant, kPowerMixed, false, 0, true, true,
-     [](const CPlotraDoc& doc, std::size_t node) { return NodeOf(doc.m_aGridPower, node); },
-     [](const CPlotraDoc& doc) { return std::pair{doc.m_dPowerMin, doc.m_dPowerMax}; }},
-    {GraphKind::Snr, "snr", "Signal-to-Noise Ratio", "Draw SNR Contour (dB)", "dB", "SNR: dB", "SNR = ", " dB",
-     GraphLevels::RangeBands, kSnrDominant, kSnrMixed, false, 1, false, true,
-     [](const CPlotraDoc& doc, std::size_t node) { return NodeOf(doc.m_aGridSnr, node); },
-     [](const CPlotraDoc& doc) { return std::pair{doc.m_dSnrMin, doc.m_dSnrMax}; }},
-    {GraphKind::ApCount, "count", "Number of Overlay APs", "Draw Contour for Number of APs", "", "N APs", "",
-     " APs", GraphLevels::ApCounts, kApCount, kApCount, true, 2, false, false,
-     [](const CPlotraDoc& doc, std::size_t node) { return NodeOf(doc.m_aGridCount, node); },
-     [](const CPlotraDoc&) { return std::pair{1.0, 10.0}; }},
+    {
+        .kind = GraphKind::SignalPower,
+        .cliName = "power",
+        .caption = "Signal Power",
+        .panelChoice = true,
+        .contourCaption = "Draw Signal Power Contour (dBm)",
+        .unit = "dBm",
+        .legendTitle = "Power: dBm",
+        .statusLabel = "Power = ",
+        .statusUnit = " dBm",
+        .reportCaption = "Strongest signal (dBm)",
+        .levels = GraphLevels::RangeBands,
+        .dominantPicture = kPowerDominant,
+        .mixedPicture = kPowerMixed,
+        .levelColouredPicture = false,
+        .contourSet = 0,
+        .cellRadius = true,
+        .contourLines = true,
+        .nodeValue = [](const CPlotraDoc& doc, std::size_t node) { return NodeOf(doc.m_aGridPower, node); },
+        .range =
+            [](const CPlotraDoc& doc) {
+                return std::pair{doc.m_dPowerMin, doc.m_dPowerMax};
+            },
+    },
+    {
+        .kind = GraphKind::Snr,
+        .cliName = "snr",
+        .caption = "Signal-to-Noise Ratio",
+        .panelChoice = false,
+        .contourCaption = "Draw SNR Contour (dB)",
+        .unit = "dB",
+        .legendTitle = "SNR: dB",
+        .statusLabel = "SNR = ",
+        .statusUnit = " dB",
+        .reportCaption = "Best SNR (dB)",
+        .levels = GraphLevels::RangeBands,
+        .dominantPicture = kSnrDominant,
+        .mixedPicture = kSnrMixed,
+        .levelColouredPicture = false,
+        .contourSet = 1,
+        .cellRadius = false,
+        .contourLines = true,
+        .nodeValue = [](const CPlotraDoc& doc, std::size_t node) { return NodeOf(doc.m_aGridSnr, node); },
+        .range =
+            [](const CPlotraDoc& doc) {
+                return std::pair{doc.m_dSnrMin, doc.m_dSnrMax};
+            },
+    },
+    {
+        .kind = GraphKind::ApCount,
+        .cliName = "count",
+        .caption = "Number of Overlay APs",
+        .panelChoice = true,
+        .contourCaption = "Draw Contour for Number of APs",
+        .unit = "",
+        .legendTitle = "N APs",
+        .statusLabel = "",
+        .statusUnit = " APs",
+        .reportCaption = "Number of access points heard",
+        .levels = GraphLevels::ApCounts,
+        .dominantPicture = kApCount,
+        .mixedPicture = kApCount,
+        .levelColouredPicture = true,
+        .contourSet = 2,
+        .cellRadius = false,
+        .contourLines = false,
+        .nodeValue = [](const CPlotraDoc& doc, std::size_t node) { return NodeOf(doc.m_aGridCount, node); },
+        .range =
+            [](const CPlotraDoc&) {
+                return std::pair{1.0, 10.0};
+            },
+    },
 }};
 
 // The rows sit in the order of the kinds' values, so that a kind finds its row by its value.
 constexpr bool RowsInOrder() {
     for (std::size_t i = 0; i < kFacts.size(); ++i)
-        if (kFacts[i].kind != kGraphKinds[i] || StoredValue(kGraphKinds[i]) != static_cast<int>(i) + 1) return false;
+        if (kFacts[i].kind != kGraphKinds[i] || StoredValue(kGraphKinds[i]) != static_cast<int>(i) + 1)
+            return false;
     return true;
 }
 static_assert(RowsInOrder());

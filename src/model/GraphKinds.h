@@ -19,7 +19,8 @@ class CPlotraDoc;
 enum class GraphKind { SignalPower = 1, Snr = 2, ApCount = 3 };
 
 /// Every graph, in the order of the panel's choices.
-inline constexpr std::array<GraphKind, 3> kGraphKinds{GraphKind::SignalPower, GraphKind::Snr, GraphKind::ApCount};
+inline constexpr std::array<GraphKind, 3> kGraphKinds{GraphKind::SignalPower, GraphKind::Snr,
+                                                      GraphKind::ApCount};
 
 /// Combined coverage pictures as colours: power in the dominant / mixed colour, SNR in the dominant
 /// / mixed colour, number of APs.
@@ -36,12 +37,14 @@ enum class GraphLevels {
 struct GraphFacts {
     GraphKind kind;
     std::string_view cliName;        ///< plotra-cli's --graph value
-    std::string_view caption;        ///< the graph section's header: "Signal Power"
+    std::string_view caption;        ///< the graph section's header and radio: "Signal Power"
+    bool panelChoice;                ///< the graph section offers it among its radios
     std::string_view contourCaption; ///< the line under the "Contour" slider with a combined coverage
     std::string_view unit;           ///< the unit of its values ("dBm"), empty for a number of APs
     std::string_view legendTitle;    ///< the title of the legend's level blocks
     std::string_view statusLabel;    ///< the status text's value, "Power = " in "(..., Power = -60 dBm)"
     std::string_view statusUnit;     ///< and what follows the value: " dBm"
+    std::string_view reportCaption;  ///< the caption of its figure in the client report
     GraphLevels levels;
     CoveragePicture dominantPicture; ///< the combined picture without the coverage overlay toggle
     CoveragePicture mixedPicture;    ///< and with it (the same picture when the graph has no mixed colours)

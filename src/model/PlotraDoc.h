@@ -53,9 +53,6 @@ struct TableSwitchState {
 /// \brief Outcome of reading one survey file from disk.
 enum class SurveyReadResult { Ok, CannotOpen, Invalid };
 
-/// \brief Graph indices of the three contour layer sets.
-enum GraphIndex { kGraphPower = 0, kGraphSnr = 1, kGraphCount = 2 };
-
 /// An AP takes part in coverage, gets a coverage picture and counts as valid with more than this
 /// many working points.
 inline constexpr std::size_t kMinCoveragePoints = 20;
@@ -344,7 +341,6 @@ public:
     void SetMultipleContours(bool on);
     /// The graph radios: graph type, the contour slider's range and thumbs, the section closed.
     void SetGraphType(GraphKind kind);
-    void SetGraphType(int type) { SetGraphType(GraphKindFromInt(type).value_or(GraphKind::SignalPower)); }
     /// The graph shown (m_nGraphType). A stored value that names no graph (a damaged workspace) shows
     /// the signal power.
     GraphKind Graph() const { return GraphKindFromInt(m_nGraphType).value_or(GraphKind::SignalPower); }
@@ -515,8 +511,8 @@ public:
     using enum CoveragePicture;
     std::array<std::vector<COLORREF>, kPictureCount> m_aCoveragePictures;
 
-    /// Contour data of the three graphs, and the working lists the contouring fills.
-    std::array<ContourLayerSet, 3> m_aContours;
+    /// Contour data of the graphs (each graph's contourSet), and the working lists the contouring fills.
+    std::array<ContourLayerSet, kGraphKinds.size()> m_aContours;
     ContourLayerSet m_workContours;
 
     /// Control panel values stored with the workspace.

@@ -38,19 +38,19 @@ QWidget* GraphSection::BuildBody() {
     auto* radios = new QVBoxLayout(m_radios);
     radios->setContentsMargins(0, 0, 0, 0);
     radios->setSpacing(0);
-    m_radioPower = new QRadioButton(QStringLiteral("Signal Power"), m_radios);
-    m_radioPower->setObjectName("176");
-    m_radioSnr = new QRadioButton(QStringLiteral("Signal-to-Noise Ratio"), m_radios);
-    m_radioSnr->setObjectName("178");
-    m_radioCount = new QRadioButton(QStringLiteral("Number of Overlay APs"), m_radios);
-    m_radioCount->setObjectName("180");
-    for (QRadioButton* r : {m_radioPower, m_radioSnr, m_radioCount}) {
+    // The radios' control ids, in kGraphKinds order.
+    constexpr std::array<const char*, kGraphKinds.size()> kRadioIds{"176", "178", "180"};
+    for (std::size_t i = 0; i < kGraphKinds.size(); ++i) {
+        const GraphFacts& graph = FactsOf(kGraphKinds[i]);
+        auto* r = new QRadioButton(Q(std::string(graph.caption)), m_radios);
+        r->setObjectName(kRadioIds[i]);
         r->setFont(Fonts().text);
         r->setAutoExclusive(false);
         radios->addWidget(r);
+        // A graph the panel does not offer keeps its radio, never shown.
+        if (!graph.panelChoice) r->hide();
+        m_graphRadios[i] = r;
     }
-    // The panel offers two of the three graphs: the SNR choice exists but is never shown.
-    m_radioSnr->hide();
     column->addWidget(m_radios);
     column->addSpacing(6);
 
@@ -99,9 +99,9 @@ void GraphSection::Connect() {
         };
     };
     connect(m_header, &QAbstractButton::clicked, this, then([&doc] { doc.ToggleSection(kSectionGraph); }));
-    connect(m_radioPower, &QRadioButton::clicked, this, then([&doc] { doc.SetGraphType(1); }));
-    connect(m_radioSnr, &QRadioButton::clicked, this, then([&doc] { doc.SetGraphType(2); }));
-    connect(m_radioCount, &QRadioButton::clicked, this, then([&doc] { doc.SetGraphType(3); }));
+    for (std::size_t i = 0; i < kGraphKinds.size(); ++i)
+        connect(m_graphRadios[i], &QRadioButton::clicked, this,
+                then([&doc, kind = kGraphKinds[i]] { doc.SetGraphType(kind); }));
     connect(m_toggleOverlay, &CBitCheckButton::clicked, this, then([&doc, this] {
                 doc.SetDisplayFlag(DisplayFlag::CoverageOverlay, m_toggleOverlay->IsDown());
             }));
@@ -136,7 +136,7 @@ void GraphSection::Refresh(bool force) {
     Shown now;
     now.combined = doc.m_bCombined != 0;
     now.open = doc.SectionExpanded(kSectionGraph);
-    now.graphType = doc.m_nGraphType;
+    now.graph = doc.Graph();
     now.multi = doc.m_bMultiContours != 0;
     now.overlay = doc.m_bCoverageOverlay != 0;
     const auto [low, high] = doc.ContourSliderRange();
@@ -150,16 +150,16 @@ void GraphSection::Refresh(bool force) {
     m_shown = now;
     setVisible(now.combined);
     ShowHeaderState(m_header, now.open);
-    const QString graphName = Q(GraphName(now.graphType));
+    const GraphFacts& graph = FactsOf(now.graph);
+    const QString graphName = Q(std::string(graph.caption));
     if (m_header->DrawnText() != graphName) {
         m_header->SetText(graphName);
         m_header->setText(graphName);
     }
     m_radios->setVisible(now.open);
     Relayout();
-    m_radioPower->setChecked(now.graphType == 1);
-    m_radioSnr->setChecked(now.graphType == 2);
-    m_radioCount->setChecked(now.graphType == 3);
+    for (std::size_t i = 0; i < kGraphKinds.size(); ++i)
+        m_graphRadios[i]->setChecked(kGraphKinds[i] == now.graph);
     m_toggleMultiContours->SetCheck(now.multi ? 1 : 0);
     m_toggleOverlay->SetCheck(now.overlay ? 1 : 0);
     // The overlay applies to the plain coverage; the multiple contours draw their own areas.
@@ -167,11 +167,10 @@ void GraphSection::Refresh(bool force) {
     if (!m_contour->Dragging()) {
         m_contour->SetRange(now.low, now.high);
         m_contour->SetValues(now.contourLow, now.contourHigh);
-        m_contour->SetUnit(now.graphType == 3   ? QString()
-                           : now.graphType == 2 ? QStringLiteral("dB")
-                                                : QStringLiteral("dBm"));
+        m_contour->SetUnit(Q(std::string(graph.unit)));
     }
-    const QString caption = now.combined ? Q(ContourCaption(now.graphType)) : QStringLiteral("Show Contour");
+    const QString caption =
+        now.combined ? Q(std::string(graph.contourCaption)) : QStringLiteral("Show Contour");
     m_contour->SetCaption(caption);
     if (m_labelContourCaption->text() != caption) m_labelContourCaption->setText(caption);
 }

@@ -5,7 +5,10 @@
 /// the section), the graph type, the display mode, the overlay flag, the contour and its section
 /// state.
 
+#include "model/GraphKinds.h"
 #include "panel/PanelParts.h"
+
+#include <array>
 
 class QRadioButton;
 
@@ -28,14 +31,15 @@ class GraphSection : public PanelSection {
 
     CImageTextButton* m_header;
     QWidget* m_radios;
-    QRadioButton *m_radioPower, *m_radioSnr, *m_radioCount;
+    std::array<QRadioButton*, kGraphKinds.size()> m_graphRadios{}; ///< one per graph, in kGraphKinds order
     CBitCheckButton *m_toggleMultiContours, *m_toggleOverlay;
     CRangeControl* m_contour;
     QLabel* m_labelContourCaption;
 
     struct Shown {
         bool combined = false, open = false, multi = false, overlay = false;
-        int graphType = 0, low = 0, high = 0, contourLow = 0, contourHigh = 0;
+        GraphKind graph = GraphKind::SignalPower;
+        int low = 0, high = 0, contourLow = 0, contourHigh = 0;
         bool operator==(const Shown&) const = default;
     };
     Shown m_shown;

@@ -81,26 +81,4 @@ std::string MatrixUnit(const CPlotraDoc& doc, bool yAxis) {
     return std::string(MetreNames(doc) ? "Meter" : "Feet") + (yAxis ? "(Y)" : "(X)");
 }
 
-std::string GraphName(int graphType) {
-    switch (graphType) {
-    case 2:
-        return "Signal-to-Noise Ratio";
-    case 3:
-        return "Number of Overlay APs";
-    default:
-        return "Signal Power";
-    }
-}
-
-std::string ContourCaption(int graphType) {
-    switch (graphType) {
-    case 2:
-        return "Draw SNR Contour (dB)";
-    case 3:
-        return "Draw Contour for Number of APs";
-    default:
-        return "Draw Signal Power Contour (dBm)";
-    }
-}
-
 } // namespace plotra::gui

@@ -34,10 +34,5 @@ bool SelectedApShown(const CPlotraDoc& doc);
 std::string RadiusLabel(const CPlotraDoc& doc);
 /// "Meter(X)"/"Feet(X)" (\p yAxis false) or "Meter(Y)"/"Feet(Y)".
 std::string MatrixUnit(const CPlotraDoc& doc, bool yAxis);
-/// The caption of a graph type: "Signal Power", "Signal-to-Noise Ratio", "Number of Overlay APs".
-std::string GraphName(int graphType);
-/// The line under the "Contour" slider: "Draw Signal Power Contour (dBm)", "Draw SNR Contour (dB)",
-/// "Draw Contour for Number of APs".
-std::string ContourCaption(int graphType);
 
 } // namespace plotra::gui

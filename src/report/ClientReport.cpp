@@ -23,6 +23,7 @@
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <tuple>
 
 namespace plotra {
 
@@ -87,7 +88,15 @@ constexpr int kFigureWidth = 960, kFigureHeight = 600;
 // Per-AP grids come from the file; one larger than this is not drawn rather than allocated.
 constexpr int kMaxGridSide = 4096;
 
-enum class FigureKind { Map, Signal, Snr, Count, Verdict, Ap };
+/// What a figure shows: the map with the walk path, one graph of the coverage, the requirement's
+/// verdict or the signal of one AP.
+struct FigureKind {
+    enum Subject { Map, Graph, Verdict, Ap };
+    FigureKind(Subject s, GraphKind g = GraphKind::SignalPower) : subject(s), graph(g) {}
+    Subject subject;
+    GraphKind graph; ///< the graph of a Graph figure
+    bool operator==(Subject s) const { return subject == s; }
+};
 
 /// Where the pictures' model frame lies on the picture.
 struct FigureFrame {
@@ -175,15 +184,14 @@ QImage FigureRaster(const CPlotraDoc& doc, const FigureFrame& f, FigureKind kind
                 return v[i] == NodeVerdict::Meets ? kMeets : kFails;
             });
         } else {
+            const GraphFacts& graph = FactsOf(kind.graph);
+            const auto [low, high] = graph.range(doc);
             overlay = GridPicture(cols, rows, [&](std::size_t i) -> std::optional<QColor> {
                 if (!covered(i)) return std::nullopt;
                 double level = 0.0;
-                if (kind == FigureKind::Signal && i < doc.m_aGridPower.size())
-                    level = LevelOf(doc.m_aGridPower[i], doc.m_dPowerMin, doc.m_dPowerMax);
-                else if (kind == FigureKind::Snr && i < doc.m_aGridSnr.size())
-                    level = LevelOf(doc.m_aGridSnr[i], doc.m_dSnrMin, doc.m_dSnrMax);
-                else if (kind == FigureKind::Count)
-                    level = std::clamp(doc.m_aGridCount[i] - 1, 0, 9) / 9.0;
+                if (const std::optional<double> value = graph.nodeValue(doc, i))
+                    level = graph.levels == GraphLevels::ApCounts ? std::clamp(*value - 1.0, 0.0, 9.0) / 9.0
+                                                                  : LevelOf(*value, low, high);
                 return Colour(PaletteColour(palette, level));
             });
         }
@@ -314,9 +322,8 @@ class Writer {
         NewPage();
         Heading("Coverage");
         // Two pictures to a page.
-        Figure(FigureKind::Signal, "Strongest signal (dBm)", -1, 0.86);
-        Figure(FigureKind::Snr, "Best SNR (dB)", -1, 0.86);
-        Figure(FigureKind::Count, "Number of access points heard", -1, 0.86);
+        for (GraphKind graph : kGraphKinds)
+            Figure({FigureKind::Graph, graph}, std::string(FactsOf(graph).reportCaption), -1, 0.86);
     }
 
     void Channels(const std::vector<int>& ticked) {
@@ -796,17 +803,18 @@ class Writer {
         }
         double lo = 0, hi = 0;
         QString unit;
-        if (kind == FigureKind::Signal)
-            lo = doc.m_dPowerMin, hi = doc.m_dPowerMax, unit = QStringLiteral("dBm");
-        if (kind == FigureKind::Snr) lo = doc.m_dSnrMin, hi = doc.m_dSnrMax, unit = QStringLiteral("dB");
+        const bool counts = kind == FigureKind::Graph && FactsOf(kind.graph).levels == GraphLevels::ApCounts;
+        if (kind == FigureKind::Graph) {
+            std::tie(lo, hi) = FactsOf(kind.graph).range(doc);
+            unit = QString::fromStdString(std::string(FactsOf(kind.graph).unit));
+        }
         if (kind == FigureKind::Ap)
             lo = doc.m_nPowerRangeLow, hi = doc.m_nPowerRangeHigh, unit = QStringLiteral("dBm");
         // Ten bands for the stepped scale, fine steps for the continuous ones.
         const int steps = o.palette == PaletteKind::Classic ? 10 : 60;
         for (int k = 0; k < steps; ++k) {
             const double level = (k + 0.5) / steps;
-            const QColor c =
-                Colour(PaletteColour(o.palette, kind == FigureKind::Count && steps == 10 ? k / 9.0 : level));
+            const QColor c = Colour(PaletteColour(o.palette, counts && steps == 10 ? k / 9.0 : level));
             p.fillRect(QRectF(x0 + barWidth * k / steps, y, barWidth / steps + 0.3, barHeight), c);
         }
         p.setPen(QPen(QColor(120, 120, 120), 0.5));
@@ -814,7 +822,7 @@ class Writer {
         p.drawRect(QRectF(x0, y, barWidth, barHeight));
         p.setPen(Qt::black);
         const double ty = y + barHeight + fm.ascent() + 1;
-        if (kind == FigureKind::Count) {
+        if (counts) {
             for (int n = 1; n <= 10; ++n) {
                 const QString t = n == 10 ? QStringLiteral(">=10") : QString::number(n);
                 const double cx = x0 + barWidth * (n - 0.5) / 10.0;

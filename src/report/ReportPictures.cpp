@@ -17,7 +17,7 @@ QColor ToQColor(COLORREF c) {
 }
 } // namespace
 
-int RenderedReportPictures::DrawReportPicture(const CPlotraDoc& doc, int graphType,
+int RenderedReportPictures::DrawReportPicture(const CPlotraDoc& doc, GraphKind graph,
                                               const ReportPictureSwitches& s) {
     EnsureRenderApplication();
     ReportSwitches switches;
@@ -27,7 +27,7 @@ int RenderedReportPictures::DrawReportPicture(const CPlotraDoc& doc, int graphTy
     switches.path = s.path;
     switches.perAp = s.perAp;
     switches.palette = s.palette;
-    QImage picture = RenderReportPicture(doc, graphType, switches);
+    QImage picture = RenderReportPicture(doc, graph, switches);
     if (picture.isNull()) return -1;
     m_pictures.push_back(std::move(picture));
     return static_cast<int>(m_pictures.size()) - 1;

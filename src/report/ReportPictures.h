@@ -12,7 +12,7 @@ namespace plotra {
 
 class RenderedReportPictures : public ReportPictureSink {
   public:
-    int DrawReportPicture(const CPlotraDoc& doc, int graphType,
+    int DrawReportPicture(const CPlotraDoc& doc, GraphKind graph,
                           const ReportPictureSwitches& switches) override;
     bool SaveReportPicture(int picture, const std::string& path) override;
     bool SaveColourSwatch(COLORREF colour, int width, int height, const std::string& path) override;

@@ -150,19 +150,20 @@ ReportSnapshot TakeReportSnapshot(const CPlotraDoc& doc, const ReportOptions& op
     if (options.walkPath) {
         ReportPictureSwitches path = sw;
         path.path = true;
-        s.walkPathPicture = pictures.DrawReportPicture(doc, 1, path);
+        s.walkPathPicture = pictures.DrawReportPicture(doc, GraphKind::SignalPower, path);
     }
     if (options.apCoverage) {
         ReportPictureSwitches coverage = sw;
         coverage.coverage = true;
         coverage.perAp = true;
-        s.coveragePicture = pictures.DrawReportPicture(doc, 1, coverage);
+        s.coveragePicture = pictures.DrawReportPicture(doc, GraphKind::SignalPower, coverage);
     }
     ReportPictureSwitches levels = sw;
     levels.contourLevels = true;
     if (options.signalContours && s.coverageReady)
-        s.signalPicture = pictures.DrawReportPicture(doc, 1, levels);
-    if (options.countContours && s.coverageReady) s.countPicture = pictures.DrawReportPicture(doc, 3, levels);
+        s.signalPicture = pictures.DrawReportPicture(doc, GraphKind::SignalPower, levels);
+    if (options.countContours && s.coverageReady)
+        s.countPicture = pictures.DrawReportPicture(doc, GraphKind::ApCount, levels);
     return s;
 }
 

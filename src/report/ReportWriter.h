@@ -33,9 +33,9 @@ struct ReportPictureSwitches {
 class ReportPictureSink {
   public:
     virtual ~ReportPictureSink() = default;
-    /// Draws the 800 x 500 report picture of \p graphType from the live document and keeps it (on the
+    /// Draws the 800 x 500 report picture of \p graph from the live document and keeps it (on the
     /// document's thread). Returns the key SaveReportPicture writes it by; -1 when nothing was drawn.
-    virtual int DrawReportPicture(const CPlotraDoc& doc, int graphType,
+    virtual int DrawReportPicture(const CPlotraDoc& doc, GraphKind graph,
                                   const ReportPictureSwitches& switches) = 0;
     /// Writes a picture kept by DrawReportPicture as a BMP file. This and the calls below may run on
     /// any thread (one at a time); they never read the document.

@@ -87,7 +87,7 @@ TEST(CoverageGrid, StrongSignalCapsThePictureRangeAtMinus30) {
     const auto r = RunCoverage(s, progress, 1);
     EXPECT_EQ(r.powerMax, -30);
     ContourLayerSet none;
-    ASSERT_EQ(r.contours[kGraphPower].m_aLineLevels.size(), 10u);
+    ASSERT_EQ(r.contours[FactsOf(GraphKind::SignalPower).contourSet].m_aLineLevels.size(), 10u);
 }
 
 TEST(CoverageGrid, ThreadCountDoesNotChangeTheResult) {

@@ -176,7 +176,7 @@ TEST(Session, WhileACoverageRunsEveryEditIsRefusedAndTheResultFitsTheProject) {
     doc.SetGroupTicked(0, false);
     doc.SetResolution(false, doc.m_dResolutionX / 2);
     doc.SetPowerRange(-90, -40);
-    doc.SetGraphType(2);
+    doc.SetGraphType(GraphKind::Snr);
     doc.ChangeDisplayUnit(false);
     const MoveOutcome moved = doc.MoveAp(unticked, CDataGeo(1.0, 1.0));
     EXPECT_FALSE(moved.accepted);

@@ -160,7 +160,7 @@ TEST_F(UndoTest, SeveralEditsUndoneAndRedoneInOrderAndAMovedApGetsItsModelBackEx
     const int other = ap == 0 ? 1 : 0;
     doc.SetApTicked(other, !doc.m_aAPs[static_cast<std::size_t>(other)].m_bSelected);
     doc.SetColourMode(2);
-    doc.SetGraphType(2);
+    doc.SetGraphType(GraphKind::Snr);
     const std::vector<std::uint8_t> last = Workspace();
     ASSERT_EQ(stack.Count(), 4u);
 

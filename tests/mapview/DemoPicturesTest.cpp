@@ -51,7 +51,7 @@ TEST(DemoPictures, EveryGraphTypeDrawsOverlayPathAndAxes) {
     }
     doc.m_bMultiContours = 0;
     doc.m_bCombined = 0;
-    doc.m_nGraphType = 1;
+    doc.m_nGraphType = StoredValue(GraphKind::SignalPower);
     Save(RenderGraph(doc, view, 800, 500), "demo_per_ap");
 }
 
@@ -108,7 +108,7 @@ TEST(DemoPictures, MultipleContoursOfEveryGraph) {
         doc.m_nGraphType = graph;
         Save(RenderGraph(doc, view, 800, 500), "map-graph" + std::to_string(graph) + "-multi-above");
     }
-    doc.m_nGraphType = 1;
+    doc.m_nGraphType = StoredValue(GraphKind::SignalPower);
     doc.m_bMultiContours = 0;
     doc.m_bShowContour = 1;
     Save(RenderGraph(doc, view, 800, 500), "map-single-above");

@@ -157,7 +157,7 @@ TEST_F(GraphRenderer, AlphaOpaqueShowsTheOverlayAndZeroOnlyWhatCameBefore) {
     Planar(doc);
     doc.m_bCoveragePlotted = 1;
     doc.m_bCombined = 1;
-    doc.m_nGraphType = 3;
+    doc.m_nGraphType = StoredValue(GraphKind::ApCount);
     doc.m_nGridCols = 2, doc.m_nGridRows = 2;
     doc.m_dGridOriginX = 50, doc.m_dGridOriginY = 50, doc.m_dGridSpanX = 40, doc.m_dGridSpanY = 40;
     doc.m_aCoveragePictures[CPlotraDoc::kApCount] = {Rgb(10, 20, 30), Rgb(40, 50, 60), Rgb(70, 80, 90),
@@ -182,7 +182,7 @@ TEST_F(GraphRenderer, AlphaOpaqueShowsTheOverlayAndZeroOnlyWhatCameBefore) {
 
     // The mixed and dominant power pictures follow the overlay switch.
     doc.m_nAlpha = 255;
-    doc.m_nGraphType = 1;
+    doc.m_nGraphType = StoredValue(GraphKind::SignalPower);
     doc.m_aCoveragePictures[CPlotraDoc::kPowerMixed].assign(4, Rgb(1, 2, 3));
     doc.m_aCoveragePictures[CPlotraDoc::kPowerDominant].assign(4, Rgb(4, 5, 6));
     EXPECT_EQ(At(Render(doc, view), PX(60), PY(60)), Rgb32(1, 2, 3));
@@ -289,11 +289,11 @@ TEST_F(GraphRenderer, NumberOfApsGraphDrawsContourAreasButNoLines) {
         lineLevel.m_nCount = 1, lineLevel.m_nRed = 250, lineLevel.m_nGreen = 0, lineLevel.m_nBlue = 100;
         set.m_aLineLevels = {lineLevel};
     }
-    doc.m_nGraphType = 1;
+    doc.m_nGraphType = StoredValue(GraphKind::SignalPower);
     const QImage power = Render(doc);
     EXPECT_EQ(At(power, PX(60), PY(60)), Rgb32(0, 100, 200));
     EXPECT_EQ(At(power, PX(70), PY(90)), Rgb32(250, 0, 100));
-    doc.m_nGraphType = 3;
+    doc.m_nGraphType = StoredValue(GraphKind::ApCount);
     const QImage count = Render(doc);
     EXPECT_EQ(At(count, PX(60), PY(60)), Rgb32(0, 100, 200));
     EXPECT_FALSE(AnyOf(count, Rgb32(250, 0, 100)));
@@ -312,8 +312,8 @@ TEST_F(GraphRenderer, SingleContourFillsBothThresholdAreas) {
     low.m_nCorners = high.m_nCorners = 4;
     low.m_adX = {40, 80, 80, 40}, low.m_adY = {40, 40, 80, 80};
     high.m_adX = {55, 65, 60, 60}, high.m_adY = {55, 55, 65, 65}; // a triangle-like quad
-    doc.m_aContours[kGraphPower].m_aAreaLow = {low};
-    doc.m_aContours[kGraphPower].m_aAreaHigh = {high};
+    doc.m_aContours[FactsOf(GraphKind::SignalPower).contourSet].m_aAreaLow = {low};
+    doc.m_aContours[FactsOf(GraphKind::SignalPower).contourSet].m_aAreaHigh = {high};
     const QImage image = Render(doc);
     EXPECT_EQ(At(image, PX(45), PY(45)), Rgb32(128, 200, 0));
     EXPECT_EQ(At(image, PX(60), PY(58)), Rgb32(128, 80, 0));
@@ -358,7 +358,7 @@ TEST_F(GraphRenderer, CellRadiusCirclesNeedEightyPoints) {
     CPlotraDoc doc;
     Planar(doc);
     doc.m_bShowCellRadius = 1;
-    doc.m_nGraphType = 1;
+    doc.m_nGraphType = StoredValue(GraphKind::SignalPower);
     doc.m_aAPs.push_back(MakeAp(40, 40, 20, 80, Rgb(200, 0, 0)));
     doc.m_aAPs[0].m_fReliability = 10.0f; // 40 pixels
     const QImage circle = Render(doc);
@@ -371,7 +371,7 @@ TEST_F(GraphRenderer, CellRadiusCirclesNeedEightyPoints) {
     EXPECT_EQ(At(Render(doc), cx + 20, cy), kWhite);
     doc.m_aAPs[0] = MakeAp(40, 40, 20, 80, Rgb(200, 0, 0));
     doc.m_aAPs[0].m_fReliability = 10.0f;
-    doc.m_nGraphType = 2; // only with the signal power graph
+    doc.m_nGraphType = StoredValue(GraphKind::Snr); // only with the signal power graph
     EXPECT_EQ(At(Render(doc), cx + 20, cy), kWhite);
 }
 
@@ -491,7 +491,7 @@ TEST_F(GraphRenderer, ReportPictureAlwaysShowsMarkersAndGridLines) {
     doc.m_aAPs[0].m_bFixed = 1;
     doc.m_aAPs[0].m_posAP = CDataGeo(50, 50);
     ReportSwitches switches;
-    const QImage image = RenderReportPicture(doc, 1, switches);
+    const QImage image = RenderReportPicture(doc, GraphKind::SignalPower, switches);
     ASSERT_EQ(image.size(), QSize(800, 500));
     const int x = static_cast<int>(50 * 799 / 100.0), y = static_cast<int>(499 - 50 * 499 / 100.0);
     EXPECT_TRUE(AnyNonWhite(image, QRect(x - 16, y - 16, 32, 32)));
@@ -549,7 +549,7 @@ TEST(Legend, SizeLabelsAndFileColours) {
     CPlotraDoc doc;
     doc.m_bCombined = 1;
     doc.m_bMultiContours = 1;
-    doc.m_nGraphType = 1;
+    doc.m_nGraphType = StoredValue(GraphKind::SignalPower);
     doc.m_dPowerMax = -30, doc.m_dPowerMin = -100;
     doc.m_bShowPath = 0;
     Legend legend;
@@ -561,7 +561,7 @@ TEST(Legend, SizeLabelsAndFileColours) {
     EXPECT_EQ(legend.Title(), "Power: dBm");
     EXPECT_EQ(legend.m_aLevelColour[0], doc.m_crPalette[9]);
 
-    doc.m_nGraphType = 3;
+    doc.m_nGraphType = StoredValue(GraphKind::ApCount);
     legend.Refresh(doc);
     EXPECT_EQ(legend.Title(), "N APs");
     EXPECT_EQ(legend.LevelLabel(0), "N=1");
@@ -569,7 +569,7 @@ TEST(Legend, SizeLabelsAndFileColours) {
     EXPECT_EQ(legend.LevelLabel(9), "N>=10");
 
     // The single contour's range comes from the contour range control's thumbs.
-    doc.m_nGraphType = 1;
+    doc.m_nGraphType = StoredValue(GraphKind::SignalPower);
     doc.m_bShowContour = 1;
     doc.m_panel.m_nContourLow = -85, doc.m_panel.m_nContourHigh = -55;
     legend.Refresh(doc);
@@ -612,7 +612,7 @@ TEST_F(GraphRenderer, DamagedProjectValuesDrawWithoutHangingOrCrashing) {
     doc.m_bCombined = 1;
     doc.m_bMultiContours = 1;
     doc.m_bShowApMarkers = 1;
-    doc.m_nGraphType = 1;
+    doc.m_nGraphType = StoredValue(GraphKind::SignalPower);
     doc.m_nAlpha = 1000;
     doc.m_aPoints = {MakeSample(10, std::nan("")), MakeSample(-1e300, 1e300), MakeSample(50, 50)};
     doc.m_aFilePathCount = {7, -3}; // more points than exist, then a negative count

@@ -226,13 +226,13 @@ TEST_F(KmlExport, CommandLineExportsRenderTheFittedGraph) {
     GraphImageOptions options;
     options.path = dir.File("graph.v2.bmp");
     options.alpha = 300;
-    doc.SetGraphType(3);
+    doc.SetGraphType(GraphKind::ApCount);
     doc.SetMultipleContours(true);
     std::string written;
     ASSERT_TRUE(ExportGraphImage(doc, options, prompts, &written));
     EXPECT_EQ(written, dir.File("graph.bmp"));
     EXPECT_EQ(QImage(QString::fromStdString(written), "BMP").size(), QSize(800, 500));
-    EXPECT_EQ(doc.m_nGraphType, 3);
+    EXPECT_EQ(doc.Graph(), GraphKind::ApCount);
     EXPECT_EQ(doc.m_nAlpha, 255);
     EXPECT_EQ(doc.m_bMultiContours, 1);
     EXPECT_TRUE(prompts.Messages().empty());

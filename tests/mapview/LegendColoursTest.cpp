@@ -121,13 +121,13 @@ class PictureKeepingSink : public ReportPictureSink {
         PixelMapping mapping;
         std::vector<QRgb> swatches;
     };
-    int DrawReportPicture(const CPlotraDoc& doc, int graphType, const ReportPictureSwitches& s) override {
+    int DrawReportPicture(const CPlotraDoc& doc, GraphKind graph, const ReportPictureSwitches& s) override {
         ReportSwitches switches;
         switches.map = s.map, switches.coverage = s.coverage, switches.contourLevels = s.contourLevels,
         switches.path = s.path, switches.perAp = s.perAp;
         Section section;
-        section.graph = graphType;
-        section.picture = RenderReportPicture(doc, graphType, switches);
+        section.graph = StoredValue(graph);
+        section.picture = RenderReportPicture(doc, graph, switches);
         section.mapping = ViewState().Mapping(doc, kReportPictureWidth, kReportPictureHeight);
         sections.push_back(section);
         return static_cast<int>(sections.size()) - 1;

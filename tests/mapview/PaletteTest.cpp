@@ -68,7 +68,7 @@ TEST(Palette, PicturesAreTheClassicOnesMappedAndTheProjectStaysAsItWas) {
 
     for (const bool areas : {false, true}) {
         GraphLayers layers;
-        layers.graphType = 3;
+        layers.graph = GraphKind::ApCount;
         layers.coverage = layers.combined = true;
         layers.multiAreas = areas;
         const QImage classic = ComposeGraph(doc, frame, layers, 400, 250);
@@ -90,7 +90,7 @@ TEST(Palette, PicturesAreTheClassicOnesMappedAndTheProjectStaysAsItWas) {
 
     // The legend's level rows follow the scale; the document is not touched by any of it.
     Legend classicLegend, viridisLegend;
-    doc.SetGraphType(1);
+    doc.SetGraphType(GraphKind::SignalPower);
     const std::uint64_t afterGraph = doc.m_nChangeCounter;
     classicLegend.Refresh(doc);
     viridisLegend.Refresh(doc, PaletteKind::Viridis);

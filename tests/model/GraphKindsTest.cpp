@@ -18,7 +18,8 @@ TEST(GraphKinds, EveryKindHasARowWithEveryFact) {
         const GraphFacts& f = FactsOf(kind);
         SCOPED_TRACE(std::string(f.cliName));
         EXPECT_EQ(f.kind, kind);
-        for (std::string_view text : {f.cliName, f.caption, f.contourCaption, f.legendTitle, f.statusUnit})
+        for (std::string_view text :
+             {f.cliName, f.caption, f.contourCaption, f.legendTitle, f.statusUnit, f.reportCaption})
             EXPECT_FALSE(text.empty());
         EXPECT_TRUE(names.insert(f.cliName).second);
         EXPECT_TRUE(captions.insert(f.caption).second);
@@ -33,6 +34,7 @@ TEST(GraphKinds, EveryKindHasARowWithEveryFact) {
             EXPECT_NE(f.contourCaption.find(f.unit), std::string_view::npos);
             EXPECT_NE(f.legendTitle.find(f.unit), std::string_view::npos);
             EXPECT_NE(f.statusUnit.find(f.unit), std::string_view::npos);
+            EXPECT_NE(f.reportCaption.find(f.unit), std::string_view::npos);
         }
         // Nothing outside the grids, whichever grid the graph reads.
         EXPECT_FALSE(f.nodeValue(doc, 0).has_value());

@@ -150,9 +150,9 @@ TEST(PointQuery, StatusTextForEachGraphInsideAndOutsideTheCoverage) {
     p.doc.m_aGridSnr[12] = 30.9;
     p.doc.m_aGridCount[12] = 3;
     EXPECT_EQ(StatusText(p.doc, p.view, 40, 60, kSize, kSize), "(X = 40.000, Y = 40.000, Power = -55 dBm)");
-    p.doc.m_nGraphType = 2;
+    p.doc.m_nGraphType = StoredValue(GraphKind::Snr);
     EXPECT_EQ(StatusText(p.doc, p.view, 40, 60, kSize, kSize), "(X = 40.000, Y = 40.000, SNR = 30 dB)");
-    p.doc.m_nGraphType = 3;
+    p.doc.m_nGraphType = StoredValue(GraphKind::ApCount);
     EXPECT_EQ(StatusText(p.doc, p.view, 40, 60, kSize, kSize), "(X = 40.000, Y = 40.000, 3 APs)");
     EXPECT_EQ(StatusText(p.doc, p.view, 10, 90, kSize, kSize), "No coverage! (X = 10.000, Y = 10.000)");
     // Rounding: 0.4 of a cell stays, more goes to the next (pixel 45 is 2.5 cells: node 3).

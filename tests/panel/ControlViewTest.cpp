@@ -286,12 +286,12 @@ TEST(ControlView, PlotCoverageRunsAsAJobAndTheGraphChoiceFollows) {
     EXPECT_TRUE(f.Shown("180"));
     EXPECT_FALSE(f.Shown("178"));
     f.Click("180");
-    EXPECT_EQ(f.doc.m_nGraphType, 3);
+    EXPECT_EQ(f.doc.Graph(), GraphKind::ApCount);
     EXPECT_TRUE(f.Shown("176"));
     EXPECT_TRUE(f.Shown("180"));
     EXPECT_EQ(header->DrawnText(), "Number of Overlay APs");
     f.Click("176");
-    EXPECT_EQ(f.doc.m_nGraphType, 1);
+    EXPECT_EQ(f.doc.Graph(), GraphKind::SignalPower);
     EXPECT_EQ(header->DrawnText(), "Signal Power");
     EXPECT_TRUE(f.Shown("180"));
     f.Click("180");

@@ -156,7 +156,7 @@ TEST(PanelNotices, ADisplaySettingOrASectionReachesOnlyItsSection) {
     EXPECT_EQ(f.notices.notices[0].setting, DisplaySetting::Sections);
     expectOnly([&] { f.doc.ToggleSection(kSectionSorting); }, &Rebuilds::sorting, "sorting");
     expectOnly([&] { f.doc.SetAnalysisMode(2); }, &Rebuilds::reliability, "analysis mode");
-    expectOnly([&] { f.doc.SetGraphType(3); }, &Rebuilds::graph, "graph type");
+    expectOnly([&] { f.doc.SetGraphType(GraphKind::ApCount); }, &Rebuilds::graph, "graph type");
     expectOnly([&] { f.doc.SetPowerRange(-90, -40); }, &Rebuilds::sorting, "power range");
     EXPECT_EQ(f.notices.notices[0].setting, DisplaySetting::PowerRange);
 

@@ -21,8 +21,8 @@ namespace {
 /// document's combined flag at the time) and the files in the order they were written.
 class RecordingSink : public ReportPictureSink {
   public:
-    int DrawReportPicture(const CPlotraDoc& doc, int graphType, const ReportPictureSwitches& s) override {
-        draws.push_back("draw " + std::to_string(graphType) + (s.map ? " map" : "") +
+    int DrawReportPicture(const CPlotraDoc& doc, GraphKind graph, const ReportPictureSwitches& s) override {
+        draws.push_back("draw " + std::string(FactsOf(graph).cliName) + (s.map ? " map" : "") +
                         (s.coverage ? " coverage" : "") + (s.contourLevels ? " levels" : "") +
                         (s.path ? " path" : "") + (s.perAp ? " perAp" : "") +
                         (doc.m_bCombined ? " combined" : ""));
@@ -132,8 +132,8 @@ TEST(ReportWriter, PicturesAreDrawnFirstAndNumberedInWritingOrder) {
     RecordingSink sink;
     const ReportSnapshot snapshot = TakeReportSnapshot(p.doc, p.Options(), sink);
     // Drawn from the document: the path, every AP's own coverage (not the combined one), the levels.
-    EXPECT_EQ(sink.draws, (std::vector<std::string>{"draw 1 path combined", "draw 1 coverage perAp combined",
-                                                    "draw 1 levels combined", "draw 3 levels combined"}));
+    EXPECT_EQ(sink.draws, (std::vector<std::string>{"draw power path combined", "draw power coverage perAp combined",
+                                                    "draw power levels combined", "draw count levels combined"}));
     EXPECT_TRUE(sink.calls.empty());
     EXPECT_EQ(snapshot.options.reportTime, p.Options().reportTime);
 

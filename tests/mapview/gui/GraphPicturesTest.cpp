@@ -44,11 +44,11 @@ TEST(GraphViewPictures, ScreenshotsOfTheDemo) {
     doc.SetMultipleContours(true);
     Save(*w.view, "graph-window-power-contours");
 
-    doc.SetGraphType(2);
+    doc.SetGraphType(GraphKind::Snr);
     Save(*w.view, "graph-window-snr");
-    doc.SetGraphType(3);
+    doc.SetGraphType(GraphKind::ApCount);
     Save(*w.view, "graph-window-count");
-    doc.SetGraphType(1);
+    doc.SetGraphType(GraphKind::SignalPower);
     doc.SetMultipleContours(false);
     doc.m_bCombined = 0;
     w.Changed();

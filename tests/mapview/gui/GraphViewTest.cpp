@@ -400,11 +400,11 @@ TEST(GraphViewStatus, TextsForEveryGraphTypeInsideAndOutsideTheCoverage) {
     const QRegularExpression pair(R"(\(Lon = -?\d+\.\d{5}, Lat = -?\d+\.\d{5})");
     const char* values[] = {R"(, Power = -?\d+ dBm\)$)", R"(, SNR = -?\d+ dB\)$)", R"(, \d+ APs\)$)"};
     const QSize client = w.area()->size();
-    for (int graph = 1; graph <= 3; ++graph) {
-        w.doc().SetGraphType(graph);
+    for (std::size_t graph = 0; graph < kGraphKinds.size(); ++graph) {
+        w.doc().SetGraphType(kGraphKinds[graph]);
         w.Move(Centre(w));
         EXPECT_TRUE(w.status.startsWith("(Lon = ")) << w.status.toStdString();
-        EXPECT_TRUE(QRegularExpression(values[graph - 1]).match(w.status).hasMatch())
+        EXPECT_TRUE(QRegularExpression(values[graph]).match(w.status).hasMatch())
             << w.status.toStdString();
         EXPECT_EQ(w.status.toStdString(), StatusText(w.doc(), w.view_(), Centre(w).x(), Centre(w).y(),
                                                      client.width(), client.height()));
