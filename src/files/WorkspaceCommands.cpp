@@ -26,6 +26,12 @@ void ReportTooLarge(const CPlotraDoc& doc, const std::string& path) {
                           "File Open Error", PromptIcon::Stop);
 }
 
+void ShowProgress(Progress& progress, const std::string& text) {
+    progress.setText(text);
+    progress.setPosition(0);
+    progress.show();
+}
+
 } // namespace
 
 bool RefuseWorkspaceCommand(const CPlotraDoc& doc) {
@@ -77,14 +83,13 @@ std::unique_ptr<WorkspaceSaveJob> StartWorkspaceSaveJob(CPlotraDoc& doc, const W
                                                         std::function<void()> finished) {
     if (doc.RefuseWhileBusy()) return nullptr;
     progress.clearCancel();
-    progress.setText("Saving the project...");
-    progress.setPosition(0);
-    progress.show();
     // The job reads the live document: nothing it reads may change until it has been applied.
     doc.SetJobRunning(true, true);
     const CPlotraDoc& source = doc;
     return std::make_unique<WorkspaceSaveJob>(
         [&source, save, &progress] {
+            // Shown from the job, as every calculation's progress is: the window opens once it runs.
+            ShowProgress(progress, "Saving the project...");
             const SaveResult result = WriteWorkspaceFile(source, save.path, save.mapShown, &progress);
             progress.hide();
             return result;
@@ -192,14 +197,12 @@ std::unique_ptr<WorkspaceOpenJob> StartWorkspaceOpenJob(CPlotraDoc& doc, const W
                                                         std::function<void()> finished) {
     if (doc.RefuseWhileBusy()) return nullptr;
     progress.clearCancel();
-    progress.setText("Opening the project...");
-    progress.setPosition(0);
-    progress.show();
     doc.SetJobRunning(true);
     // The scratch document takes the live document's picture colours here, on its thread.
     auto scratch = std::make_shared<std::unique_ptr<CPlotraDoc>>(ScratchDocumentFor(doc));
     return std::make_unique<WorkspaceOpenJob>(
         [path = open.path, scratch, &progress] {
+            ShowProgress(progress, "Opening the project...");
             DecodedWorkspace decoded = DecodeWorkspaceFile(path, std::move(*scratch), &progress);
             progress.hide();
             return decoded;
