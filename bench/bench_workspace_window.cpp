@@ -110,10 +110,11 @@ int main(int argc, char** argv) {
         doc.SetTickedAps(ticked);
         CalculateCoverage(doc);
         if (!doc.WriteWorkspace(path)) return 1;
-        std::printf("%s: %zu points, %zu APs (%zu ticked), %d x %d nodes, workspace %.1f MB (made in %.1f s)\n",
-                    scenario.c_str(), doc.m_aDataPoints.size(), doc.m_aAPs.size(), ticked.size(), doc.m_nGridCols,
-                    doc.m_nGridRows, static_cast<double>(std::filesystem::file_size(path)) / 1e6,
-                    std::chrono::duration<double>(Clock::now() - start).count());
+        std::printf(
+            "%s: %zu points, %zu APs (%zu ticked), %d x %d nodes, workspace %.1f MB (made in %.1f s)\n",
+            scenario.c_str(), doc.m_aDataPoints.size(), doc.m_aAPs.size(), ticked.size(), doc.m_nGridCols,
+            doc.m_nGridRows, static_cast<double>(std::filesystem::file_size(path)) / 1e6,
+            std::chrono::duration<double>(Clock::now() - start).count());
     }
 
     GuiSession session;
@@ -130,9 +131,11 @@ int main(int argc, char** argv) {
         openSync.push_back(Measure([&] { finished = doc.OnOpenDocument(path); }, [&] { return true; }));
         if (!finished) return 1;
         saveSync.push_back(Measure([&] { doc.OnSaveProject(); }, [&] { return true; }));
-        openJob.push_back(Measure([&] { session.openDocument(path); }, [&] { return !session.jobRunning(); }));
+        openJob.push_back(
+            Measure([&] { session.openDocument(path); }, [&] { return !session.jobRunning(); }));
         if (doc.m_strWorkspacePath != path || doc.IsModified()) return 1;
-        saveJob.push_back(Measure([&] { session.saveProject(false); }, [&] { return !session.jobRunning(); }));
+        saveJob.push_back(
+            Measure([&] { session.saveProject(false); }, [&] { return !session.jobRunning(); }));
         if (doc.IsModified()) return 1;
     }
     std::printf("%d rounds, heartbeat 10 ms\n", rounds);

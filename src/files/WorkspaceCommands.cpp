@@ -79,8 +79,8 @@ bool FinishWorkspaceSave(CPlotraDoc& doc, const WorkspaceSave& save, SaveResult 
     return true;
 }
 
-std::unique_ptr<WorkspaceSaveJob> StartWorkspaceSaveJob(CPlotraDoc& doc, const WorkspaceSave& save, Progress& progress,
-                                                        std::function<void()> finished) {
+std::unique_ptr<WorkspaceSaveJob> StartWorkspaceSaveJob(CPlotraDoc& doc, const WorkspaceSave& save,
+                                                        Progress& progress, std::function<void()> finished) {
     if (doc.RefuseWhileBusy()) return nullptr;
     progress.clearCancel();
     // The job reads the live document: nothing it reads may change until it has been applied.
@@ -139,7 +139,8 @@ bool CPlotraDoc::ReadWorkspace(std::span<const std::uint8_t> file) {
 
 // ---- opening ----------------------------------------------------------------------------------------
 
-DecodedWorkspace DecodeWorkspaceFile(const std::string& path, std::unique_ptr<CPlotraDoc> scratch, Progress* progress) {
+DecodedWorkspace DecodeWorkspaceFile(const std::string& path, std::unique_ptr<CPlotraDoc> scratch,
+                                     Progress* progress) {
     // Mapped, not read into one buffer: a large project's workspace may be larger than any file read
     // whole, and the decoder takes the bytes where they lie.
     const MappedFile file(path);
@@ -193,8 +194,8 @@ OpenOutcome FinishWorkspaceOpen(CPlotraDoc& doc, const WorkspaceOpen& open, Deco
     return OpenOutcome::Opened;
 }
 
-std::unique_ptr<WorkspaceOpenJob> StartWorkspaceOpenJob(CPlotraDoc& doc, const WorkspaceOpen& open, Progress& progress,
-                                                        std::function<void()> finished) {
+std::unique_ptr<WorkspaceOpenJob> StartWorkspaceOpenJob(CPlotraDoc& doc, const WorkspaceOpen& open,
+                                                        Progress& progress, std::function<void()> finished) {
     if (doc.RefuseWhileBusy()) return nullptr;
     progress.clearCancel();
     doc.SetJobRunning(true);

@@ -35,7 +35,8 @@ using WorkspaceSaveJob = Job<SaveResult>;
 
 /// Starts writing as a job. The job reads the live document, so until it is applied the document
 /// takes no edit, and neither the panel's sections nor the window switch change what it stores.
-std::unique_ptr<WorkspaceSaveJob> StartWorkspaceSaveJob(CPlotraDoc& doc, const WorkspaceSave& save, Progress& progress,
+std::unique_ptr<WorkspaceSaveJob> StartWorkspaceSaveJob(CPlotraDoc& doc, const WorkspaceSave& save,
+                                                        Progress& progress,
                                                         std::function<void()> finished = {});
 
 /// Applies a finished save job (FinishWorkspaceSave); an exception inside it is reported. True when written.
@@ -63,7 +64,8 @@ using WorkspaceOpenJob = Job<DecodedWorkspace>;
 
 /// Starts reading as a job (into a scratch document; the live one is untouched until applied). The
 /// caller has asked the questions; edits are refused until the job is applied.
-std::unique_ptr<WorkspaceOpenJob> StartWorkspaceOpenJob(CPlotraDoc& doc, const WorkspaceOpen& open, Progress& progress,
+std::unique_ptr<WorkspaceOpenJob> StartWorkspaceOpenJob(CPlotraDoc& doc, const WorkspaceOpen& open,
+                                                        Progress& progress,
                                                         std::function<void()> finished = {});
 
 /// Applies a finished open job (FinishWorkspaceOpen); cancelled, the project stays exactly as it was.

@@ -69,7 +69,9 @@ class WorkspaceJobs : public ::testing::Test {
     ~WorkspaceJobs() override { SetWriteFailureAfterBytesForTesting(-1); }
 
     CPlotraDoc& Doc() { return session.doc(); }
-    bool WaitForJob() { return WaitUntil([&] { return !session.jobRunning(); }); }
+    bool WaitForJob() {
+        return WaitUntil([&] { return !session.jobRunning(); });
+    }
     /// An edit that the workspace stores.
     void Edit() {
         Doc().SetAlpha(Doc().m_nAlpha == 100 ? 120 : 100);
@@ -167,7 +169,8 @@ TEST_F(WorkspaceJobs, CancelledOpenLeavesTheProjectExactlyAsItWas) {
     prompts.openFiles = {foreign};
     frame->runCommand(kCmdOpenProject);
     ASSERT_TRUE(WaitForJob());
-    EXPECT_EQ(prompts.Messages(), std::vector<std::string>{"Invalid File: File is not recognized as a HWS file."});
+    EXPECT_EQ(prompts.Messages(),
+              std::vector<std::string>{"Invalid File: File is not recognized as a HWS file."});
     EXPECT_EQ(Doc().EncodeWorkspace(), before);
 }
 
