@@ -250,8 +250,8 @@ TEST(ClientReport, FailedWritesLeaveNothingAndKeepAnOlderFile) {
     EXPECT_EQ(Slurp(pdf).substr(0, 5), "%PDF-");
 }
 
-TEST(Palette, SpecBandsAndPublishedScaleAnchors) {
-    // Spec: the ten contour colours as bands, weakest first, the top band including 1.
+TEST(Palette, ClassicBandsAndPublishedScaleAnchors) {
+    // Classic: the ten contour colours as bands, weakest first, the top band including 1.
     EXPECT_EQ(PaletteColour(PaletteKind::Classic, 0.0), 0x0000FFu);
     EXPECT_EQ(PaletteColour(PaletteKind::Classic, 0.15), 0x6A5ACDu);
     EXPECT_EQ(PaletteColour(PaletteKind::Classic, 1.0), 0xFF0000u);
