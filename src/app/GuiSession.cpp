@@ -2,6 +2,7 @@
 
 #include "analysis/Coverage.h"
 #include "analysis/Processing.h"
+#include "files/SurveyLoadJob.h"
 #include "files/WorkspaceJobs.h"
 #include "georef/MapImport.h"
 #include "panel/ProgressDialog.h"
@@ -119,8 +120,10 @@ template <class JobT, class Start, class Apply> bool GuiSession::Run(Start start
             [this, weak, apply] {
                 const auto job = weak.lock();
                 if (!job || !*job) return;
-                const bool completed = apply(**job);
+                // The finished job lives on in \c job while it is applied; the slot is free for the
+                // job its result starts (a loaded survey's processing).
                 m_running.reset();
+                const bool completed = apply(**job);
                 emit jobFinished(completed);
             },
             Qt::QueuedConnection);
@@ -190,6 +193,30 @@ void GuiSession::openDocument(const std::string& path, std::function<void(OpenOu
                 return outcome == OpenOutcome::Opened;
             });
     });
+}
+
+void GuiSession::newProject() {
+    // The start-up call only marks the empty project as started.
+    if (!m_doc.m_bStarted) {
+        m_doc.OnNewDocument();
+        return;
+    }
+    if (RefuseNewProject(m_doc)) return;
+    saveModifiedThen([this] {
+        std::optional<SurveySelection> chosen = ChooseNewProjectFiles(m_doc);
+        if (chosen) replaceSurveyFiles(std::move(chosen->files), chosen->merge);
+    });
+}
+
+void GuiSession::replaceSurveyFiles(std::vector<CDataFile> files, bool merge, std::function<void(bool)> done) {
+    auto input = std::make_shared<std::vector<CDataFile>>(std::move(files));
+    Run<SurveyLoadJob>(
+        [&](auto finished) { return StartSurveyLoadJob(m_doc, std::move(*input), merge, progress(), finished); },
+        [this, done](SurveyLoadJob& job) {
+            const bool replaced = ApplySurveyLoadJob(m_doc, job, &progress());
+            if (done) QMetaObject::invokeMethod(this, [done, replaced] { done(replaced); }, Qt::QueuedConnection);
+            return replaced;
+        });
 }
 
 void GuiSession::saveProject(bool saveAs, std::function<void(bool)> done) {

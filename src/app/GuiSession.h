@@ -21,6 +21,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QPainter;
 
@@ -95,6 +96,14 @@ public:
     /// Opens the workspace at \p path (a recent file, the command line) the same way; \p done hears
     /// how it ended once the reading has been applied (not called when nothing was started).
     void openDocument(const std::string& path, std::function<void(OpenOutcome)> done = {});
+    /// File > New Project: the refusals, the question about unsaved changes (a Yes saves first, as a
+    /// job), the offer to load a map first and the survey file selection, then the loading as a job.
+    void newProject();
+    /// Reads \p files (the ticked ones) and places their points as a job; the project is replaced,
+    /// and its processing started, only when one of them was read. A Cancel, or files none of which
+    /// can be read, leave the project exactly as it was. \p done hears whether it was replaced (not
+    /// called when nothing was started). The caller has asked about unsaved changes.
+    void replaceSurveyFiles(std::vector<CDataFile> files, bool merge, std::function<void(bool replaced)> done = {});
     /// File > Save (\p saveAs false) and Save As: the file is written as a job; \p done hears whether
     /// it was written (not called when nothing was started).
     void saveProject(bool saveAs, std::function<void(bool written)> done = {});
@@ -105,7 +114,8 @@ public:
 
     /// "Plot Coverage": starts the coverage as a job (nothing when refused or nothing to compute).
     bool startCoverage();
-    /// True while a job runs (processing, coverage, opening or saving the workspace, a report).
+    /// True while a job runs (loading the survey, processing, coverage, opening or saving the
+    /// workspace, exporting the table, a report).
     bool jobRunning() const { return m_doc.JobRunning(); }
     /// Cancels a running job (as the progress dialog's Cancel does).
     void cancelJob();

@@ -486,10 +486,11 @@ void CMainFrame::OnStartSurvey() {
 void CMainFrame::RunOwnCommand(int id) {
     CPlotraDoc& doc = m_session.doc();
     switch (id) {
+    // Reading the survey files and the workspace, and writing the workspace, run as jobs; the window
+    // keeps answering meanwhile.
     case kCmdNewProject:
-        doc.OnNewDocument();
+        m_session.newProject();
         break;
-    // Reading and writing the workspace run as jobs; the window keeps answering meanwhile.
     case kCmdOpenProject:
         m_session.openProject();
         break;

@@ -4,6 +4,7 @@
 #include "files/NewProject.h"
 #include "files/FileIo.h"
 #include "files/SurveyFile.h"
+#include "files/SurveyLoadJob.h"
 #include "files/WigleCsv.h"
 #include "model/PathMerger.h"
 #include "model/PlotraDoc.h"
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 
 namespace plotra {
@@ -48,6 +50,64 @@ constexpr const char* kNewProjectCaption = "New Project";
 constexpr const char* kNothingToLoad = "No survey file is ticked. The project is unchanged.";
 constexpr const char* kNoneRead = "None of the chosen survey files could be read. The project is unchanged.";
 
+/// Keeps the reader's messages for the document's thread.
+class MessageLog : public UserPrompts {
+  public:
+    explicit MessageLog(std::vector<LoadMessage>& out) : m_out(out) {}
+    void message(const std::string& text, const std::string& caption, PromptIcon icon) override {
+        m_out.push_back({text, caption, icon});
+    }
+    bool askYesNo(const std::string&, const std::string&) override { return false; }
+
+  private:
+    std::vector<LoadMessage>& m_out;
+};
+
+void ShowLoadMessages(const CPlotraDoc& doc, const std::vector<LoadMessage>& messages) {
+    for (const LoadMessage& m : messages)
+        doc.Prompts().message(m.text, m.caption, m.icon);
+}
+
+void ForgetPlacedSurvey(CPlotraDoc& d);
+void PlaceReadPoints(CPlotraDoc& d);
+
+/// The loaded survey replaces the project's (moves only): its files, points, APs and paths, with the
+/// display reset a new survey gets; then the processing is asked for.
+void AdoptLoadedSurvey(CPlotraDoc& doc, CPlotraDoc& from) {
+    doc.m_aFiles = std::move(from.m_aFiles);
+    doc.m_bMerge = from.m_bMerge;
+    doc.m_aDataPoints = std::move(from.m_aDataPoints);
+    doc.m_aFilePointCount = std::move(from.m_aFilePointCount);
+    doc.m_aApMarkers = std::move(from.m_aApMarkers);
+    doc.m_strSurveyTime = from.m_strSurveyTime;
+    doc.m_strCurrentFile = from.m_strCurrentFile;
+
+    doc.m_panel.m_bExpandMeasurement = doc.m_panel.m_bExpandSorting = doc.m_panel.m_bExpandReliability = 0;
+    doc.Host().setShowDirections(false);
+    doc.m_bShowLegend = 0;
+    doc.m_bCoverageReady = 0;
+    doc.m_bCombined = 0;
+    doc.m_bNoData = 0;
+
+    // What placing the points makes, placed by the same code on the loading's document.
+    ForgetPlacedSurvey(doc);
+    doc.m_aAPs = std::move(from.m_aAPs);
+    doc.m_aPoints = std::move(from.m_aPoints);
+    doc.m_aGpsState = std::move(from.m_aGpsState);
+    doc.m_aAltitude = std::move(from.m_aAltitude);
+    doc.m_aVelocity = std::move(from.m_aVelocity);
+    doc.m_aFilePathCount = std::move(from.m_aFilePathCount);
+    doc.m_aFileColor = std::move(from.m_aFileColor);
+    doc.m_nHue = from.m_nHue;
+    doc.m_bMetricXY = from.m_bMetricXY;
+    // Taken over while the table window is shown, the new survey is what the switch back restores.
+    doc.RefreshTableSwitch();
+    doc.Notify(DocChange::Everything);
+    doc.RequestProcessing();
+    doc.Host().setTitle("");
+    doc.m_bStarted = 1;
+}
+
 } // namespace
 
 bool AddSurveyFile(std::vector<CDataFile>& files, const std::string& path, UserPrompts& prompts) {
@@ -64,55 +124,96 @@ bool AddSurveyFile(std::vector<CDataFile>& files, const std::string& path, UserP
     return true;
 }
 
+// ---- the loading's progress ---------------------------------------------------------------------------
+
+namespace {
+thread_local SurveyLoadProgress* t_loadProgress = nullptr;
+/// Reading takes this share of the bar, placing the rest.
+constexpr int kReadingShare = 70;
+} // namespace
+
+SurveyLoadProgress::SurveyLoadProgress(Progress* progress, std::uint64_t totalBytes)
+    : m_progress(progress), m_totalBytes(std::max<std::uint64_t>(1, totalBytes)), m_previous(t_loadProgress) {
+    t_loadProgress = this;
+}
+
+SurveyLoadProgress::~SurveyLoadProgress() {
+    t_loadProgress = m_previous;
+}
+
+void SurveyLoadProgress::StartFile(std::uint64_t bytes) {
+    SurveyLoadProgress* p = t_loadProgress;
+    if (!p) return;
+    p->m_bytesBefore += p->m_fileBytes;
+    p->m_fileBytes = bytes;
+}
+
+void SurveyLoadProgress::Reading(std::uint64_t position) {
+    const SurveyLoadProgress* p = t_loadProgress;
+    if (!p) return;
+    const std::uint64_t done = p->m_bytesBefore + std::min(position, p->m_fileBytes);
+    Report(static_cast<int>(kReadingShare * std::min(done, p->m_totalBytes) / p->m_totalBytes));
+}
+
+void SurveyLoadProgress::Placing(std::uint64_t done, std::uint64_t total) {
+    if (!t_loadProgress) return;
+    total = std::max<std::uint64_t>(1, total);
+    Report(kReadingShare + static_cast<int>((100 - kReadingShare) * std::min(done, total) / total));
+}
+
+void SurveyLoadProgress::Report(int percent) {
+    SurveyLoadProgress* p = t_loadProgress;
+    if (!p->m_progress) return;
+    if (p->m_progress->cancelRequested()) throw LoadCancelled{};
+    if (percent != p->m_lastPercent) {
+        p->m_lastPercent = percent;
+        p->m_progress->setPosition(percent);
+    }
+}
+
+// ---- new project ----------------------------------------------------------------------------------
+
+bool RefuseNewProject(CPlotraDoc& doc) {
+    if (doc.m_bTableWindowActive) {
+        doc.Prompts().message("Please Select Graph Window", "Invalid Window", PromptIcon::Stop);
+        return true;
+    }
+    return doc.RefuseWhileBusy();
+}
+
+std::optional<SurveySelection> ChooseNewProjectFiles(CPlotraDoc& doc) {
+    if (!doc.m_bMapLoaded &&
+        doc.Prompts().askYesNo("No projection file is detected. Do you want to input projection file first?",
+                               "No Projection File")) {
+        doc.OpenProjectionFile();
+        return std::nullopt;
+    }
+    // A second "New Project" starts from the current files and their ticks.
+    std::optional<SurveySelection> chosen = doc.Prompts().chooseSurveyFiles(doc.m_aFiles, doc.m_bMerge != 0);
+    if (!chosen) return std::nullopt;
+    if (std::none_of(chosen->files.begin(), chosen->files.end(),
+                     [](const CDataFile& f) { return f.m_bUse; })) {
+        doc.Prompts().message(kNothingToLoad, kNewProjectCaption, PromptIcon::Stop);
+        return std::nullopt;
+    }
+    return chosen;
+}
+
 bool CPlotraDoc::OnNewDocument() {
     // The framework's call at start-up only marks the document as started.
     if (!m_bStarted) {
         m_bStarted = 1;
         return true;
     }
-    if (m_bTableWindowActive) {
-        Prompts().message("Please Select Graph Window", "Invalid Window", PromptIcon::Stop);
-        return false;
-    }
-    if (RefuseWhileBusy()) return false;
-    if (!SaveModified()) return false;
-    if (!m_bMapLoaded &&
-        Prompts().askYesNo("No projection file is detected. Do you want to input projection file first?",
-                           "No Projection File")) {
-        OpenProjectionFile();
-        return false;
-    }
-    // A second "New Project" starts from the current files and their ticks.
-    std::optional<SurveySelection> chosen = Prompts().chooseSurveyFiles(m_aFiles, m_bMerge != 0);
-    if (!chosen) return false;
-    if (std::none_of(chosen->files.begin(), chosen->files.end(),
-                     [](const CDataFile& f) { return f.m_bUse; })) {
-        Prompts().message(kNothingToLoad, kNewProjectCaption, PromptIcon::Stop);
-        return false;
-    }
-    return ReplaceSurveyFiles(std::move(chosen->files), chosen->merge);
+    if (RefuseNewProject(*this) || !SaveModified()) return false;
+    std::optional<SurveySelection> chosen = ChooseNewProjectFiles(*this);
+    return chosen && ReplaceSurveyFiles(std::move(chosen->files), chosen->merge);
 }
 
 bool CPlotraDoc::ReplaceSurveyFiles(std::vector<CDataFile> files, bool merge) {
     if (RefuseWhileBusy()) return false;
-    // The project is replaced only when one of the chosen files could be read; otherwise it keeps
-    // its own files as well as its data.
-    std::vector<CDataFile> previousFiles = m_aFiles;
-    const int previousMerge = m_bMerge;
-    const bool wasModified = m_bModified;
-    SetSurveyFiles(std::move(files), merge);
-    if (LoadSurveyFiles()) {
-        // A new project is not the workspace the previous one was saved as: Save asks for a name
-        // (offering the old one) instead of writing over that file.
-        m_bWorkspaceNamed = 0;
-        return true;
-    }
-    if (!m_bJobRunning) {
-        SetSurveyFiles(std::move(previousFiles), previousMerge != 0);
-        m_bModified = wasModified;
-        Prompts().message(kNoneRead, kNewProjectCaption, PromptIcon::Stop);
-    }
-    return false;
+    return FinishSurveyReplace(
+        *this, ReadAndPlaceSurvey(SurveyLoadDocument(*this, std::move(files), merge), nullptr));
 }
 
 void CPlotraDoc::SetSurveyFiles(std::vector<CDataFile> files, bool merge) {
@@ -166,61 +267,16 @@ SurveyReadResult CPlotraDoc::ReadOneSurveyFile(const std::string& path) {
 bool CPlotraDoc::LoadSurveyFiles() {
     // A running job holds the APs until its result is applied.
     if (RefuseWhileBusy()) return false;
-
-    // The files are read beside the current project, which is replaced only when at least one of
-    // them was read: a selection of unreadable files never leaves an empty project behind.
-    SurveyPoints previousPoints = std::move(m_aDataPoints);
-    std::vector<int> previousCounts = std::move(m_aFilePointCount);
-    std::vector<CAPMarker> previousMarkers = std::move(m_aApMarkers);
-    const std::string previousSurveyTime = m_strSurveyTime;
-    m_aDataPoints.clear();
-    m_aFilePointCount.clear();
-    m_aApMarkers.clear();
-
-    bool anyRead = false;
-    for (CDataFile& file : m_aFiles) {
-        m_strCurrentFile = file.m_strPath;
-        if (!file.m_bUse) continue;
-        switch (ReadOneSurveyFile(file.m_strPath)) {
-        case SurveyReadResult::CannotOpen:
-            Prompts().message("Could not open file \"" + file.m_strPath + "\".", "File Open Error",
-                              PromptIcon::Stop);
-            file.m_bUse = 0;
-            break;
-        case SurveyReadResult::Invalid:
-            Prompts().message("File is not a valid HSD file: \"" + file.m_strPath + "\".", "Invalid File",
-                              PromptIcon::Stop);
-            file.m_bUse = 0;
-            break;
-        case SurveyReadResult::Ok:
-            file.m_strCreated = m_strSurveyTime;
-            anyRead = true;
-            break;
-        }
-    }
-    if (!anyRead) {
-        m_aDataPoints = std::move(previousPoints);
-        m_aFilePointCount = std::move(previousCounts);
-        m_aApMarkers = std::move(previousMarkers);
-        m_strSurveyTime = previousSurveyTime;
+    LoadedSurvey loaded = ReadAndPlaceSurvey(SurveyLoadDocument(*this, m_aFiles, m_bMerge != 0), nullptr);
+    ShowLoadMessages(*this, loaded.messages);
+    if (loaded.status != LoadedSurvey::Read) {
+        // The project keeps its data; only the refused files lose their ticks.
+        m_aFiles = std::move(loaded.doc->m_aFiles);
+        m_strCurrentFile = loaded.doc->m_strCurrentFile;
         Notify(DocChange::Files);
         return false;
     }
-    previousPoints.clear();
-
-    m_panel.m_bExpandMeasurement = m_panel.m_bExpandSorting = m_panel.m_bExpandReliability = 0;
-    Host().setShowDirections(false);
-    m_bShowLegend = 0;
-    m_bDataLoaded = 0;
-    m_bCoverageReady = 0;
-    m_bCombined = 0;
-    m_aAPs.clear();
-    m_aGpsState.clear();
-    m_bNoData = 0;
-
-    BuildAccessPoints();
-    Host().setTitle("");
-    m_bStarted = 1;
+    AdoptLoadedSurvey(*this, *loaded.doc);
     return true;
 }
 
@@ -232,58 +288,211 @@ void CPlotraDoc::BuildAccessPoints() {
 }
 
 void CPlotraDoc::PlaceSurveyPoints() {
-    // Everything the previous processing and coverage produced.
-    m_aAPs.clear();
-    m_aGridPower.clear();
-    m_aGridSnr.clear();
-    m_aGridCount.clear();
-    m_aDominantColour.clear();
-    m_aMixedColour.clear();
-    for (auto& picture : m_aCoveragePictures)
-        picture.clear();
-    for (auto& layers : m_aContours)
-        layers.Clear();
-    m_workContours.Clear();
-    m_aPoints.clear();
-    m_aGpsState.clear();
-    m_aAltitude.clear();
-    m_aVelocity.clear();
-    m_aFilePathCount.clear();
-    m_aFileColor.clear();
-    m_nHue = 122;
+    ForgetPlacedSurvey(*this);
+    PlaceReadPoints(*this);
+}
 
+// ---- the loading, on any thread -------------------------------------------------------------------
+
+LoadedSurvey::LoadedSurvey() = default;
+LoadedSurvey::LoadedSurvey(LoadedSurvey&&) noexcept = default;
+LoadedSurvey& LoadedSurvey::operator=(LoadedSurvey&&) noexcept = default;
+LoadedSurvey::~LoadedSurvey() = default;
+
+std::unique_ptr<CPlotraDoc> SurveyLoadDocument(const CPlotraDoc& doc, std::vector<CDataFile> files,
+                                               bool merge) {
+    auto scratch = std::make_unique<CPlotraDoc>();
+    scratch->m_aFiles = std::move(files);
+    scratch->m_bMerge = merge ? 1 : 0;
+    // What the placing converts positions with (GeoToMap) and whether there is a map to convert to.
+    scratch->m_adProj = doc.m_adProj;
+    scratch->m_byProjType = doc.m_byProjType;
+    scratch->m_nImageWidth = doc.m_nImageWidth;
+    scratch->m_nImageHeight = doc.m_nImageHeight;
+    scratch->m_nMapImageSize = doc.m_nMapImageSize;
+    scratch->m_dMetersPerPixelX = doc.m_dMetersPerPixelX;
+    scratch->m_dMetersPerPixelY = doc.m_dMetersPerPixelY;
+    scratch->m_nWigleNoiseFloor = doc.m_nWigleNoiseFloor;
+    scratch->m_strCurrentFile = doc.m_strCurrentFile;
+    scratch->m_strSurveyTime = doc.m_strSurveyTime;
+    return scratch;
+}
+
+LoadedSurvey ReadAndPlaceSurvey(std::unique_ptr<CPlotraDoc> scratch, Progress* progress) {
+    LoadedSurvey out;
+    CPlotraDoc& doc = *scratch;
+    MessageLog log(out.messages);
+    doc.SetOutside(&log, nullptr, nullptr);
+    std::uint64_t total = 0;
+    for (const CDataFile& file : doc.m_aFiles)
+        if (file.m_bUse) {
+            std::error_code error;
+            const auto size = std::filesystem::file_size(file.m_strPath, error);
+            if (!error) total += size;
+        }
+    try {
+        SurveyLoadProgress scope(progress, total);
+        bool anyRead = false;
+        for (CDataFile& file : doc.m_aFiles) {
+            doc.m_strCurrentFile = file.m_strPath;
+            if (!file.m_bUse) continue;
+            std::error_code error;
+            const auto size = std::filesystem::file_size(file.m_strPath, error);
+            SurveyLoadProgress::StartFile(error ? 0 : size);
+            switch (doc.ReadOneSurveyFile(file.m_strPath)) {
+            case SurveyReadResult::CannotOpen:
+                log.message("Could not open file \"" + file.m_strPath + "\".", "File Open Error",
+                            PromptIcon::Stop);
+                file.m_bUse = 0;
+                break;
+            case SurveyReadResult::Invalid:
+                log.message("File is not a valid HSD file: \"" + file.m_strPath + "\".", "Invalid File",
+                            PromptIcon::Stop);
+                file.m_bUse = 0;
+                break;
+            case SurveyReadResult::Ok:
+                file.m_strCreated = doc.m_strSurveyTime;
+                anyRead = true;
+                break;
+            }
+        }
+        if (anyRead) doc.PlaceSurveyPoints();
+        out.status = anyRead ? LoadedSurvey::Read : LoadedSurvey::NoneRead;
+    } catch (const SurveyLoadProgress::LoadCancelled&) {
+        out.status = LoadedSurvey::Cancelled;
+        out.messages.clear();
+        return out;
+    }
+    doc.SetOutside(nullptr, nullptr, nullptr);
+    out.doc = std::move(scratch);
+    return out;
+}
+
+// ---- taking the result over, on the document's thread -------------------------------------------------
+
+bool FinishSurveyReplace(CPlotraDoc& doc, LoadedSurvey&& loaded) {
+    if (loaded.status == LoadedSurvey::Cancelled) return false;
+    ShowLoadMessages(doc, loaded.messages);
+    // The project is replaced only when one of the chosen files could be read; otherwise it keeps
+    // its own files as well as its data.
+    if (loaded.status != LoadedSurvey::Read) {
+        doc.Prompts().message(kNoneRead, kNewProjectCaption, PromptIcon::Stop);
+        return false;
+    }
+    // A new project is not the workspace the previous one was saved as: Save asks for a name
+    // (offering the old one) instead of writing over that file.
+    doc.m_bWorkspaceNamed = 0;
+    AdoptLoadedSurvey(doc, *loaded.doc);
+    return true;
+}
+
+std::unique_ptr<SurveyLoadJob> StartSurveyLoadJob(CPlotraDoc& doc, std::vector<CDataFile> files, bool merge,
+                                                  Progress& progress, std::function<void()> finished) {
+    if (doc.RefuseWhileBusy()) return nullptr;
+    progress.clearCancel();
+    doc.SetJobRunning(true);
+    auto scratch =
+        std::make_shared<std::unique_ptr<CPlotraDoc>>(SurveyLoadDocument(doc, std::move(files), merge));
+    return std::make_unique<SurveyLoadJob>(
+        [scratch, &progress] {
+            // Shown from the job, as every calculation's progress is: the window opens once it runs.
+            progress.setText("Reading the survey files...");
+            progress.setPosition(0);
+            progress.show();
+            LoadedSurvey loaded = ReadAndPlaceSurvey(std::move(*scratch), &progress);
+            progress.hide();
+            return loaded;
+        },
+        std::move(finished));
+}
+
+bool ApplySurveyLoadJob(CPlotraDoc& doc, SurveyLoadJob& job, const Progress* progress) {
+    std::string failure;
+    std::optional<LoadedSurvey> loaded = job.Take(&failure);
+    doc.SetJobRunning(false);
+    if (!loaded) {
+        doc.Prompts().message(failure, kNewProjectCaption, PromptIcon::Stop);
+        return false;
+    }
+    if (progress && progress->cancelRequested()) return false;
+    return FinishSurveyReplace(doc, std::move(*loaded));
+}
+
+namespace {
+
+void ForgetPlacedSurvey(CPlotraDoc& d) {
+    // Everything the previous processing and coverage produced.
+    d.m_aAPs.clear();
+    d.m_aGridPower.clear();
+    d.m_aGridSnr.clear();
+    d.m_aGridCount.clear();
+    d.m_aDominantColour.clear();
+    d.m_aMixedColour.clear();
+    for (auto& picture : d.m_aCoveragePictures)
+        picture.clear();
+    for (auto& layers : d.m_aContours)
+        layers.Clear();
+    d.m_workContours.Clear();
+    d.m_aPoints.clear();
+    d.m_aGpsState.clear();
+    d.m_aAltitude.clear();
+    d.m_aVelocity.clear();
+    d.m_aFilePathCount.clear();
+    d.m_aFileColor.clear();
+    d.m_nHue = 122;
+
+    d.m_nSortMode = 1;
+    d.m_nAnalysisMode = 1;
+    d.m_nGraphType = StoredValue(GraphKind::SignalPower);
+    d.m_nColourMode = 0;
+    d.m_aMeasurements.clear();
+    d.m_aRawFix.clear();
+    d.m_aRawAltitude.clear();
+    d.m_aRawVelocity.clear();
+    d.m_bDataLoaded = 0;
+    d.m_bShowCellRadius = 0;
+    d.m_bShowContour = 0;
+    d.m_bMultiContours = 0;
+    d.m_bCoveragePlotted = 1;
+}
+
+void PlaceReadPoints(CPlotraDoc& d) {
     std::vector<std::size_t> ticked;
-    for (std::size_t i = 0; i < m_aFiles.size(); ++i)
-        if (m_aFiles[i].m_bUse) ticked.push_back(i);
+    for (std::size_t i = 0; i < d.m_aFiles.size(); ++i)
+        if (d.m_aFiles[i].m_bUse) ticked.push_back(i);
     // One AP per MAC over all files, unless the files are kept apart: then one per MAC and file, and
     // the file title tells them apart (a single file needs no such label).
-    const bool plainSsid = m_bMerge || ticked.size() == 1;
+    const bool plainSsid = d.m_bMerge || ticked.size() == 1;
+    // Progress steps: both passes over the points, then every AP placed on the map.
+    const std::uint64_t points = d.m_aDataPoints.size();
+    const std::uint64_t steps = 2 * points + (d.m_nMapImageSize > 0 ? d.m_aDataPoints.Keys().size() : 0);
 
     // The readings stream from the points into the APs' samples and the walk path; no list of every
     // reading is built. The path lists collect all files' positions in file order.
-    m_aMeasurements.clear();
-    const std::vector<SurveyPoints::Key>& keys = m_aDataPoints.Keys();
+    d.m_aMeasurements.clear();
+    const std::vector<SurveyPoints::Key>& keys = d.m_aDataPoints.Keys();
     std::unordered_map<std::uint64_t, std::size_t> apByMac;
     std::vector<std::size_t> apOfKey;   // per MAC and SSID pair: its AP + 1 in the current file, 0 unknown
     std::vector<std::size_t> samplesOf; // per AP: samples the current file brings
     std::size_t next = 0;
-    for (std::size_t k = 0; k < m_aFilePointCount.size(); ++k) {
-        const std::size_t available = m_aDataPoints.size() - next;
+    for (std::size_t k = 0; k < d.m_aFilePointCount.size(); ++k) {
+        const std::size_t available = d.m_aDataPoints.size() - next;
         const std::size_t count =
-            std::min<std::size_t>(static_cast<std::size_t>(std::max(0, m_aFilePointCount[k])), available);
-        const std::string& title = k < ticked.size() ? m_aFiles[ticked[k]].m_strName : std::string();
+            std::min<std::size_t>(static_cast<std::size_t>(std::max(0, d.m_aFilePointCount[k])), available);
+        const std::string& title = k < ticked.size() ? d.m_aFiles[ticked[k]].m_strName : std::string();
         const std::size_t first = next;
         next += count;
 
-        m_aFileColor.push_back(NextApColour());
-        if (!m_bMerge) apByMac.clear(); // only this file's APs are candidates
+        d.m_aFileColor.push_back(d.NextApColour());
+        if (!d.m_bMerge) apByMac.clear(); // only this file's APs are candidates
         apOfKey.assign(keys.size(), 0);
         // First pass: the APs in the order they are first heard, and how many samples each gets, so
         // that every AP's samples take exactly the memory they need. A MAC is looked up once per
         // MAC and SSID pair, not once per reading.
-        samplesOf.assign(m_aAPs.size(), 0);
-        for (std::size_t i = first; i < next; ++i)
-            for (const SurveyPoints::Reading& r : m_aDataPoints[i].m_aReadings.Packed()) {
+        samplesOf.assign(d.m_aAPs.size(), 0);
+        for (std::size_t i = first; i < next; ++i) {
+            if ((i & 0xFFFF) == 0) SurveyLoadProgress::Placing(i, steps);
+            for (const SurveyPoints::Reading& r : d.m_aDataPoints[i].m_aReadings.Packed()) {
                 std::size_t& ap = apOfKey[r.key];
                 if (ap == 0) {
                     const SurveyPoints::Key& key = keys[r.key];
@@ -295,24 +504,26 @@ void CPlotraDoc::PlaceSurveyPoints() {
                         info.m_szSSID = plainSsid ? key.ssid : MakeSsid(SsidText(key.ssid) + ": " + title);
                         info.m_bSelected = 0;
                         info.m_nGroupIndex = 1;
-                        info.m_crColour = NextApColour();
+                        info.m_crColour = d.NextApColour();
                         info.m_byChannel = r.channel;
-                        found = apByMac.emplace(MacKey(key.mac), m_aAPs.size()).first;
-                        m_aAPs.push_back(std::move(info));
+                        found = apByMac.emplace(MacKey(key.mac), d.m_aAPs.size()).first;
+                        d.m_aAPs.push_back(std::move(info));
                         samplesOf.push_back(0);
                     }
                     ap = found->second + 1;
                 }
                 ++samplesOf[ap - 1];
             }
+        }
         for (std::size_t a = 0; a < samplesOf.size(); ++a)
-            if (samplesOf[a]) m_aAPs[a].m_aSamples.reserve(m_aAPs[a].m_aSamples.size() + samplesOf[a]);
+            if (samplesOf[a]) d.m_aAPs[a].m_aSamples.reserve(d.m_aAPs[a].m_aSamples.size() + samplesOf[a]);
 
         // Second pass: the samples, and the file's path merged as it goes.
-        const std::size_t pathBefore = m_aPoints.size();
-        PathMerger path(*this);
+        const std::size_t pathBefore = d.m_aPoints.size();
+        PathMerger path(d);
         for (std::size_t i = first; i < next; ++i) {
-            const SurveyPoints::Point point = m_aDataPoints[i];
+            if ((i & 0xFFFF) == 0) SurveyLoadProgress::Placing(points + i, steps);
+            const SurveyPoints::Point point = d.m_aDataPoints[i];
             const CPointRecord& rec = point.m_rec;
             CData s;
             s.m_dY = rec.m_nLatMas / 3600000.0;
@@ -327,39 +538,29 @@ void CPlotraDoc::PlaceSurveyPoints() {
                 const std::int16_t noise = r.channel < rec.m_anNoise.size() ? rec.m_anNoise[r.channel] : 0;
                 s.m_nNoise = noise;
                 path.Add(s, rec.m_byFix, rec.m_nAltitudeCm, rec.m_wSpeedCms);
-                m_aAPs[apOfKey[r.key] - 1].m_aSamples.AppendReading(rec.m_nLatMas, rec.m_nLonMas, r.rssi256,
-                                                                    noise);
+                d.m_aAPs[apOfKey[r.key] - 1].m_aSamples.AppendReading(rec.m_nLatMas, rec.m_nLonMas, r.rssi256,
+                                                                      noise);
             }
         }
         path.Finish();
-        m_aFilePathCount.push_back(static_cast<int>(m_aPoints.size() - pathBefore));
+        d.m_aFilePathCount.push_back(static_cast<int>(d.m_aPoints.size() - pathBefore));
     }
 
-    if (m_nMapImageSize > 0) {
-        ConvertToMap(*this, m_aPoints);
-        for (CAPInfo& ap : m_aAPs) {
+    if (d.m_nMapImageSize > 0) {
+        ConvertToMap(d, d.m_aPoints);
+        for (std::size_t a = 0; a < d.m_aAPs.size(); ++a) {
+            if ((a & 0xFF) == 0) SurveyLoadProgress::Placing(2 * points + a, steps);
+            CAPInfo& ap = d.m_aAPs[a];
             ap.MergeCoincidentSamples(1e-9);
-            ConvertToMap(*this, ap.m_aApPoints);
-            ConvertToMap(*this, ap.m_aSamples);
+            ConvertToMap(d, ap.m_aApPoints);
+            ConvertToMap(d, ap.m_aSamples);
         }
-        m_bMetricXY = 1;
+        d.m_bMetricXY = 1;
     } else {
-        m_bMetricXY = 0; // positions are in degrees whatever an earlier map load left behind
+        d.m_bMetricXY = 0; // positions are in degrees whatever an earlier map load left behind
     }
-
-    m_nSortMode = 1;
-    m_nAnalysisMode = 1;
-    m_nGraphType = StoredValue(GraphKind::SignalPower);
-    m_nColourMode = 0;
-    m_aMeasurements.clear();
-    m_aRawFix.clear();
-    m_aRawAltitude.clear();
-    m_aRawVelocity.clear();
-    m_bDataLoaded = 0;
-    m_bShowCellRadius = 0;
-    m_bShowContour = 0;
-    m_bMultiContours = 0;
-    m_bCoveragePlotted = 1;
 }
+
+} // namespace
 
 } // namespace plotra

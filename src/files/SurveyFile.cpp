@@ -1,6 +1,7 @@
 #include "files/SurveyFile.h"
 
 #include "files/FileIo.h"
+#include "files/SurveyLoadJob.h"
 #include "model/Bytes.h"
 #include "model/PlotraDoc.h"
 
@@ -139,7 +140,9 @@ template <class Source> bool ParseSurvey(CPlotraDoc& doc, Source& src) {
     std::uint64_t pos = bodyOffset + 8;
     // The file cannot hold more readings than this; one reservation for the whole file.
     points.ReserveReadings(static_cast<std::size_t>((size - pos) / A));
-    while (size - pos >= P) {
+    for (std::uint32_t record = 0; size - pos >= P; ++record) {
+        // A loading job hears where the reader is and may stop it here.
+        if ((record & 0x3FFF) == 0) SurveyLoadProgress::Reading(pos);
         const CPointRecord r = CPointRecord::Parse(src.Peek(pos, CPointRecord::kSize));
         pos += P;
         if (r.m_byKind == 0) {

@@ -447,7 +447,9 @@ class Afternoon : public ::testing::Test {
         ASSERT_NO_FATAL_FAILURE(WaitForJob(before));
     }
     void WaitForJob(int finishedBefore) {
-        ASSERT_TRUE(WaitUntil([&] { return jobsFinished > finishedBefore; }, 60000)) << "the job never ended";
+        // A job may start the next (the survey read, then processed): wait for the last.
+        ASSERT_TRUE(WaitUntil([&] { return jobsFinished > finishedBefore && !Session().jobRunning(); }, 60000))
+            << "the job never ended";
         EXPECT_FALSE(Session().jobRunning());
         EXPECT_GE(progress->shows, 1) << "no progress window";
         EXPECT_TRUE(WaitUntil([&] { return !Session().progressDialog().isVisible(); }, 5000));
@@ -1257,7 +1259,11 @@ void Afternoon::NewProjectKept() {
         QTest::mouseClick(Named<QPushButton>(*s, QStringLiteral("2")), Qt::LeftButton);
     });
     dialogs.answers = {true, true};
+    const int savingFirst = jobsFinished;
     CtrlKey(Qt::Key_N);
+    // The Yes writes the project as a job; the selection comes once it is written.
+    ASSERT_NO_FATAL_FAILURE(WaitForJob(savingFirst));
+    ASSERT_TRUE(WaitUntil([&] { return !left.isEmpty(); }, 10000)) << "no selection after the save";
     ExpectMessages(
         {"Hovrin Analyzer: Save changes to afternoon.hws?", "Delete Files: Delete Selected Files?"});
     EXPECT_FALSE(Frame()->isWindowModified()) << "Yes did not save";

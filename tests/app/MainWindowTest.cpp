@@ -684,14 +684,16 @@ TEST_F(MainWindowTest, NewProjectRunsTheSelectionAndProcessesAsAJob) {
     int finished = 0;
     QObject::connect(&session, &GuiSession::jobFinished, [&](bool) { ++finished; });
     w.action(kCmdNewProject)->trigger();
-    // The question about a map came first (answered No), then the dialog; the job runs now.
+    // The question about a map came first (answered No), then the dialog; the reading runs as a
+    // job now, and the processing after it.
     ASSERT_EQ(recorder.prompts.size(), 1u);
     EXPECT_EQ(recorder.prompts[0].caption, "No Projection File");
+    EXPECT_TRUE(session.jobRunning());
+    EXPECT_TRUE(session.doc().m_aFiles.empty()) << "the project changed before the files were read";
+    EXPECT_TRUE(w.isEnabled());
+    ASSERT_TRUE(WaitUntil([&] { return finished == 2; }, 60000));
     ASSERT_EQ(session.doc().m_aFiles.size(), 1u);
     EXPECT_EQ(session.doc().m_aFiles[0].m_strPath, survey);
-    EXPECT_TRUE(session.jobRunning());
-    EXPECT_TRUE(w.isEnabled());
-    ASSERT_TRUE(WaitUntil([&] { return finished == 1; }, 60000));
     EXPECT_EQ(session.doc().m_bDataLoaded, 1);
     EXPECT_FALSE(session.doc().m_aAPs.empty());
     EXPECT_EQ(WindowCommands(), std::make_pair(false, true));

@@ -474,11 +474,15 @@ void OfferToProcess(GuiSession& session, LiveSurvey& survey) {
                                  " points, " + std::to_string(survey.track().heard.size()) +
                                  " APs heard.\n\nProcess it into the project now?";
     if (!prompts.askYesNo(question, "Survey")) return;
-    if (!doc.SaveModified()) return;
-    std::vector<CDataFile> files;
-    if (!AddSurveyFile(files, path, prompts)) return;
-    session.releaseGraphOverlay(&survey); // the project draws the path itself from now on
-    doc.ReplaceSurveyFiles(std::move(files), false);
+    if (doc.RefuseWhileBusy()) return;
+    // A Yes to saving first writes the project as a job; the survey is loaded once it is written.
+    const QObject* owner = &survey;
+    session.saveModifiedThen([&session, path, owner] {
+        std::vector<CDataFile> files;
+        if (!AddSurveyFile(files, path, session.doc().Prompts())) return;
+        session.releaseGraphOverlay(owner); // the project draws the path itself from now on
+        session.replaceSurveyFiles(std::move(files), false);
+    });
 }
 
 } // namespace
