@@ -7,7 +7,10 @@
 #include "georef/MapImport.h"
 #include "panel/ProgressDialog.h"
 
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QMetaObject>
+#include <QTimer>
 
 #include <filesystem>
 
@@ -246,13 +249,60 @@ void GuiSession::saveModifiedThen(std::function<void()> proceed) {
     });
 }
 
+void GuiSession::exportTable(const TableExport& what, std::function<void(bool)> done) {
+    Run<TableExportJob>([&](auto finished) { return StartTableExportJob(m_doc, what, progress(), finished); },
+                        [this, what, done](TableExportJob& job) {
+                            const bool written = ApplyTableExportJob(m_doc, job, what);
+                            if (done)
+                                QMetaObject::invokeMethod(this, [done, written] { done(written); },
+                                                          Qt::QueuedConnection);
+                            return written;
+                        });
+}
+
+int GuiSession::runSteps(const std::string& text, int count, const std::function<bool(int)>& step) {
+    if (m_doc.RefuseWhileBusy()) return 0;
+    Progress& shown = progress();
+    shown.clearCancel();
+    // The steps read the live document, as a save does.
+    m_doc.SetJobRunning(true, true);
+    emit jobStarted();
+    shown.setText(text);
+    shown.setPosition(0);
+    shown.show();
+    int done = 0;
+    QEventLoop loop;
+    QTimer timer;
+    // Steps for a slice of time, then the event loop: the window paints and Cancel is heard.
+    constexpr int kSliceMs = 40;
+    QObject::connect(&timer, &QTimer::timeout, &loop, [&] {
+        QElapsedTimer slice;
+        slice.start();
+        bool more = done < count;
+        while (more && !shown.cancelRequested() && slice.elapsed() < kSliceMs) {
+            more = step(done);
+            if (more) more = ++done < count;
+        }
+        shown.setPosition(count > 0 ? static_cast<int>(100LL * done / count) : 100);
+        if (!more || shown.cancelRequested()) loop.quit();
+    });
+    timer.start(0);
+    loop.exec();
+    timer.stop();
+    shown.hide();
+    m_doc.SetJobRunning(false);
+    emit jobFinished(done == count);
+    return done;
+}
+
 bool GuiSession::startCoverage() {
     return Run<CoverageJob>([&](auto finished) { return StartCoverageJob(m_doc, progress(), finished); },
                             [this](CoverageJob& job) { return ApplyCoverageJob(m_doc, job); });
 }
 
 void GuiSession::cancelJob() {
-    if (m_running) m_jobProgress->requestCancel();
+    // A job on its thread, or steps run from the event loop.
+    if (m_running || m_doc.JobRunning()) m_jobProgress->requestCancel();
 }
 
 } // namespace plotra::gui

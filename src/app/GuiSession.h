@@ -12,6 +12,7 @@
 #include "model/PlotraDoc.h"
 #include "model/ViewState.h"
 #include "panel/ProgressDialog.h"
+#include "table/TableExportJob.h"
 
 #include <QObject>
 #include <QPointer>
@@ -111,6 +112,17 @@ public:
     /// \p proceed at once (nothing to save, No) or once the save that Yes starts has been written;
     /// Cancel, a refused or a failed save run nothing.
     void saveModifiedThen(std::function<void()> proceed);
+
+    /// "Save Table As..." once its options and file are chosen: the table is written as a job into a
+    /// temporary file that replaces \p what.path only when complete; \p done hears whether it was
+    /// written (not called when nothing was started).
+    void exportTable(const TableExport& what, std::function<void(bool written)> done = {});
+    /// Work that must stay on this thread (painting pages on a printer) done a step at a time from
+    /// the event loop, behind the progress window with its Cancel: \p step does step \p index of
+    /// \p count and returns false to stop. The event loop runs between steps (a step should take a
+    /// few milliseconds), the project takes no edit meanwhile, and this returns once the last step
+    /// ran or Cancel was given. Returns the steps done; nothing is done while a job runs.
+    int runSteps(const std::string& text, int count, const std::function<bool(int index)>& step);
 
     /// "Plot Coverage": starts the coverage as a job (nothing when refused or nothing to compute).
     bool startCoverage();

@@ -1,4 +1,5 @@
 #include "table/TableModel.h"
+#include "table/TableExportJob.h"
 #include "model/TextFormat.h"
 
 #include "files/FileIo.h"
@@ -195,28 +196,73 @@ bool CTableModel::WriteTable(const std::string& path, bool headings, bool quotes
 
 bool WriteDocumentTable(const CPlotraDoc& doc, const std::string& path, bool headings, bool quotes,
                         char delimiter, UserPrompts& prompts) {
-    AtomicFileWriter out(path);
+    const TableExport what{path, headings, quotes, delimiter};
+    return FinishTableExport(what, WriteTableFile(doc, what, nullptr), prompts);
+}
+
+TableExportResult WriteTableFile(const CPlotraDoc& doc, const TableExport& what, Progress* progress) {
+    AtomicFileWriter out(what.path);
     // Lines gather in a buffer of about this size between writes.
     constexpr std::size_t kChunk = 1 << 16;
     std::string buffer;
     buffer.reserve(kChunk + 512);
-    if (headings) AppendTableLine(buffer, CTableModel::MeasurementColumns(), true, quotes, delimiter);
+    if (what.headings) AppendTableLine(buffer, CTableModel::MeasurementColumns(), true, what.quotes, what.delimiter);
     const CTableRowIndex index(doc);
+    const std::uint64_t rows = index.RowCount();
     CTableModel::CRowInfo row;
-    for (std::uint64_t r = 0; r < index.RowCount() && out.Ok(); ++r) {
+    int percent = -1;
+    for (std::uint64_t r = 0; r < rows && out.Ok(); ++r) {
+        if (progress && (r & 0xFFF) == 0) {
+            // Stopped here, the temporary file goes and the previous one stays.
+            if (progress->cancelRequested()) return TableExportResult::Cancelled;
+            if (const int now = static_cast<int>(100 * r / rows); now != percent) progress->setPosition(percent = now);
+        }
         FormatTableRow(doc, index, r, row);
-        AppendTableLine(buffer, row.m_aCells, false, quotes, delimiter);
+        AppendTableLine(buffer, row.m_aCells, false, what.quotes, what.delimiter);
         if (buffer.size() >= kChunk) {
             out.Write(buffer);
             buffer.clear();
         }
     }
     out.Write(buffer);
-    if (!out.Commit()) {
-        ReportOpenError(path, prompts);
+    // The last moment a Cancel keeps the previous file: nothing has replaced it yet.
+    if (progress && progress->cancelRequested()) return TableExportResult::Cancelled;
+    return out.Commit() ? TableExportResult::Written : TableExportResult::Failed;
+}
+
+bool FinishTableExport(const TableExport& what, TableExportResult result, UserPrompts& prompts) {
+    if (result == TableExportResult::Failed) ReportOpenError(what.path, prompts);
+    return result == TableExportResult::Written;
+}
+
+std::unique_ptr<TableExportJob> StartTableExportJob(CPlotraDoc& doc, const TableExport& what, Progress& progress,
+                                                    std::function<void()> finished) {
+    if (doc.RefuseWhileBusy()) return nullptr;
+    progress.clearCancel();
+    // The job reads the live points: nothing may replace them until it has been applied.
+    doc.SetJobRunning(true, true);
+    const CPlotraDoc& source = doc;
+    return std::make_unique<TableExportJob>(
+        [&source, what, &progress] {
+            progress.setText("Saving the table...");
+            progress.setPosition(0);
+            progress.show();
+            const TableExportResult result = WriteTableFile(source, what, &progress);
+            progress.hide();
+            return result;
+        },
+        std::move(finished));
+}
+
+bool ApplyTableExportJob(CPlotraDoc& doc, TableExportJob& job, const TableExport& what) {
+    std::string failure;
+    const std::optional<TableExportResult> result = job.Take(&failure);
+    doc.SetJobRunning(false);
+    if (!result) {
+        doc.Prompts().message(failure, "File open error", PromptIcon::Stop);
         return false;
     }
-    return true;
+    return FinishTableExport(what, *result, doc.Prompts());
 }
 
 char GetDelimiter(int choice, const std::string& other) {

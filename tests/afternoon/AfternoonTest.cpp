@@ -1128,7 +1128,9 @@ void Afternoon::Exports() {
         QTest::mouseClick(Named<QPushButton>(*d, QStringLiteral("1")), Qt::LeftButton);
     });
     dialogs.Expect<QFileDialog>("table file", ChooseFile(QStringLiteral("Save As"), text));
+    const int exporting = jobsFinished;
     Command(kCmdSaveTableAs);
+    ASSERT_NO_FATAL_FAILURE(WaitForJob(exporting)); // written as a job
     ExpectMessages({});
     const QList<QByteArray> lines = ReadAll(text).split('\n');
     ASSERT_GT(lines.size(), 2);

@@ -5,6 +5,7 @@
 #include "app/MainWindow.h"
 #include "files/FileIo.h"
 #include "support/Fixtures.h"
+#include "support/HeldWriter.h"
 #include "support/PromptRecorder.h"
 #include "support/gui/AppTest.h"
 #include "support/gui/GuiTest.h"
@@ -13,10 +14,8 @@
 
 #include <QAction>
 
-#include <atomic>
 #include <filesystem>
 #include <fstream>
-#include <future>
 
 using namespace plotra;
 using namespace plotra::gui;
@@ -27,31 +26,6 @@ namespace {
 std::vector<std::uint8_t> OnDisk(const std::string& path) {
     return ReadWholeFile(path).bytes;
 }
-
-/// Holds the next workspace writer at its first write until Release(), so that a test acts while
-/// the save is under way.
-class HeldWriter {
-  public:
-    HeldWriter() {
-        std::shared_future<void> released = m_release.get_future().share();
-        SetWriteHookForTesting([this, released] {
-            m_entered = true;
-            released.wait();
-        });
-    }
-    ~HeldWriter() {
-        Release();
-        SetWriteHookForTesting({});
-    }
-    bool Entered() const { return m_entered; }
-    void Release() {
-        if (!m_released.exchange(true)) m_release.set_value();
-    }
-
-  private:
-    std::promise<void> m_release;
-    std::atomic<bool> m_entered{false}, m_released{false};
-};
 
 class WorkspaceJobs : public ::testing::Test {
   protected:

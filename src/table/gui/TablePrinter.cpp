@@ -179,7 +179,7 @@ class PageWriter {
 } // namespace
 
 TablePrintout PrintTable(QPrinter& printer, const CPlotraDoc& doc, const CTableRowIndex& index,
-                         const FontSettings& fonts) {
+                         const FontSettings& fonts, const PageRunner& run) {
     TablePrintout out;
     if (doc.m_bNoData) return out;
     QPainter painter;
@@ -195,10 +195,18 @@ TablePrintout PrintTable(QPrinter& printer, const CPlotraDoc& doc, const CTableR
     int last = printer.toPage() > 0 ? printer.toPage() : out.pageCount;
     first = std::clamp(first, 1, out.pageCount);
     last = std::clamp(last, first, out.pageCount);
-    for (int page = first; page <= last; ++page) {
-        if (page != first && !printer.newPage()) break;
-        writer.Page(page);
+    auto page = [&](int i) {
+        if (i > 0 && !printer.newPage()) return false;
+        writer.Page(first + i);
         ++out.pagesPrinted;
+        return true;
+    };
+    const int count = last - first + 1;
+    if (run) {
+        run(count, page);
+    } else {
+        for (int i = 0; i < count && page(i); ++i) {
+        }
     }
     painter.end();
     return out;

@@ -120,12 +120,18 @@ void CTableView::OnSaveTableAs() {
     request.defaultName = DefaultTableFileName(m_session.documentTitle());
     const std::optional<std::string> path = doc.Prompts().chooseSaveFile(request);
     if (!path) return;
-    // Written from the document's points row by row: a large survey is never formatted whole.
-    WriteDocumentTable(doc, *path, options.headings(), options.quotes(), options.delimiter(), doc.Prompts());
+    // Written from the document's points row by row as a job: a large survey is never formatted
+    // whole, and the window keeps answering.
+    m_session.exportTable(TableExport{*path, options.headings(), options.quotes(), options.delimiter()});
 }
 
 int CTableView::PrintOn(QPrinter& printer) {
-    const TablePrintout out = PrintTable(printer, m_session.doc(), m_model->rowIndex(), PrintFontSettings());
+    // Page by page from the event loop, behind the progress window: a survey of millions of rows
+    // has thousands of pages, and the window keeps answering (and Cancel ends the printout there).
+    const TablePrintout out = PrintTable(printer, m_session.doc(), m_model->rowIndex(), PrintFontSettings(),
+                                         [this](int count, const std::function<bool(int)>& page) {
+                                             return m_session.runSteps("Printing the table...", count, page);
+                                         });
     if (out.refused) ReportPrintJobFailure(printer, m_session.doc().Prompts());
     return out.pagesPrinted;
 }

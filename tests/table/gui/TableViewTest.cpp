@@ -7,9 +7,11 @@
 #include "files/ResourceDir.h"
 #include "support/DocFixtures.h"
 #include "support/Fixtures.h"
+#include "support/HeldWriter.h"
 #include "support/PromptRecorder.h"
 #include "support/gui/AppTest.h"
 #include "support/gui/GuiTest.h"
+#include "table/TableExportJob.h"
 #include "table/TableModel.h"
 #include "table/TablePrintLayout.h"
 #include "table/gui/TablePrinter.h"
@@ -58,6 +60,10 @@ class TableViewTest : public ::testing::Test {
             view->resize(800, 600);
         }
         return *view;
+    }
+    /// Waits for the job a command started (the export) to be applied.
+    bool WaitForJob() {
+        return WaitUntil([&] { return !session.jobRunning(); });
     }
     /// The rows a viewport of the view's height shows (a part row counts).
     int VisibleRows() { return View().viewport()->height() / View().rowHeight() + 1; }
@@ -190,6 +196,7 @@ TEST_F(TableViewTest, SaveTableAsTakesTheOptionsAndTheirDefaultsEveryTime) {
         Named<QPushButton>(*d, "1")->click();
     });
     v.runCommand(kCmdSaveTableAs);
+    ASSERT_TRUE(WaitForJob());
     EXPECT_FALSE(otherEnabledBefore);
     EXPECT_TRUE(otherEnabledAfter);
     ASSERT_EQ(prompts.choosers.size(), 1u);
@@ -210,6 +217,7 @@ TEST_F(TableViewTest, SaveTableAsTakesTheOptionsAndTheirDefaultsEveryTime) {
         Named<QPushButton>(*d, "1")->click();
     });
     v.runCommand(kCmdSaveTableAs);
+    ASSERT_TRUE(WaitForJob());
     EXPECT_TRUE(defaults);
     EXPECT_EQ(Slurp(path), whole.TableText(true, false, ','));
 
@@ -232,6 +240,7 @@ TEST_F(TableViewTest, SaveTableAsTakesTheOptionsAndTheirDefaultsEveryTime) {
         Named<QPushButton>(*d, "1")->click();
     });
     v.runCommand(kCmdSaveTableAs);
+    ASSERT_TRUE(WaitForJob());
     EXPECT_EQ(refusal.toStdString(),
               "Save Table Options: The delimiter \"\u00e9\" cannot be written into the text file: the "
               "delimiter must be a character of plain ASCII (a letter, a digit or a sign such as ; | or "
@@ -244,8 +253,47 @@ TEST_F(TableViewTest, SaveTableAsTakesTheOptionsAndTheirDefaultsEveryTime) {
     OnNextModal<CTableSaveOptionsDialog>(
         [](CTableSaveOptionsDialog* d) { Named<QPushButton>(*d, "2")->click(); });
     v.runCommand(kCmdSaveTableAs);
+    ASSERT_TRUE(WaitForJob());
     EXPECT_EQ(prompts.choosers.size(), 3u);
     EXPECT_TRUE(prompts.prompts.empty());
+}
+
+TEST_F(TableViewTest, ExportIsAJobThatReplacesTheOldFileOnlyWhenWritten) {
+    const std::string path = dir.File("campus.txt");
+    ASSERT_TRUE(WriteFileAtomically(path, std::vector<std::uint8_t>{'o', 'l', 'd'}));
+    const TableExport what{path, true, true, '\t'};
+    auto expectOld = [&] {
+        EXPECT_EQ(Slurp(path), "old");
+        EXPECT_FALSE(std::filesystem::exists(path + ".tmp-plotra"));
+    };
+    {
+        // Cancelled while it writes: the old file stays, and the project took no edit meanwhile.
+        HeldWriter held;
+        session.exportTable(what);
+        ASSERT_TRUE(session.jobRunning());
+        ASSERT_TRUE(WaitUntil([&] { return held.Entered(); }));
+        const int alpha = session.doc().m_nAlpha;
+        session.doc().SetAlpha(alpha == 50 ? 60 : 50);
+        EXPECT_EQ(session.doc().m_nAlpha, alpha) << "an edit under the export";
+        prompts.prompts.clear();
+        session.cancelJob();
+        held.Release();
+        ASSERT_TRUE(WaitForJob());
+        expectOld();
+        EXPECT_TRUE(prompts.prompts.empty());
+    }
+    // A disk that fills half way: said once, the old file stays.
+    SetWriteFailureAfterBytesForTesting(100);
+    session.exportTable(what);
+    ASSERT_TRUE(WaitForJob());
+    SetWriteFailureAfterBytesForTesting(-1);
+    EXPECT_EQ(prompts.Messages(), std::vector<std::string>{"File open error: Error opening file " + path + "."});
+    expectOld();
+    // Written: the file is the table.
+    bool written = false;
+    session.exportTable(what, [&](bool ok) { written = ok; });
+    ASSERT_TRUE(WaitUntil([&] { return written; }));
+    EXPECT_EQ(Slurp(path), whole.TableText(true, true, '\t'));
 }
 
 TEST_F(TableViewTest, PrintsTheCoverAndOnePagePerLinesPerPageToAPdf) {
