@@ -3,11 +3,13 @@
 #include "app/GuiSession.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QObject>
 #include <QPainter>
 #include <QPrinter>
 
+#include <cstdio>
 #include <memory>
 
 namespace plotra::gui {
@@ -46,6 +48,32 @@ QPrinter& PrinterForNewJob(GuiSession& session) {
 bool BeginPrintJob(QPainter& painter, QPrinter& printer, UserPrompts& prompts) {
     if (painter.begin(&printer)) return true;
     ReportPrintJobFailure(printer, prompts);
+    return false;
+}
+
+PrintFileGuard::PrintFileGuard(QPrinter& printer) : m_printer(printer) {
+    if (printer.outputFormat() != QPrinter::PdfFormat || printer.outputFileName().isEmpty()) return;
+    m_target = printer.outputFileName();
+    printer.setOutputFileName(m_target + QStringLiteral(".tmp-plotra"));
+}
+
+PrintFileGuard::~PrintFileGuard() {
+    if (!m_finished) Finish(false);
+}
+
+bool PrintFileGuard::Finish(bool complete) {
+    const bool guarded = !m_finished && !m_target.isEmpty();
+    m_finished = true;
+    if (!guarded) return false;
+    const QString temporary = m_printer.outputFileName();
+    m_printer.setOutputFileName(m_target);
+    if (!QFileInfo::exists(temporary)) return false;
+    if (complete) {
+        // A rename within the folder: the old file is replaced in one step.
+        if (std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(m_target).constData()) == 0)
+            return true;
+    }
+    QFile::remove(temporary);
     return false;
 }
 

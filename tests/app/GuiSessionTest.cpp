@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 
 #include <QPushButton>
+#include <QThread>
 #include <QTimer>
 #include <limits>
 
@@ -113,4 +114,35 @@ TEST(GuiSession, CancelOnTheProgressDialogStopsTheJobAndOffersToProcessAgain) {
     ASSERT_TRUE(WaitUntil([&] { return finished == 2; }, 60000));
     EXPECT_EQ(session.doc().m_aAPs.size(), aps); // placed again from the same points
     ASSERT_TRUE(WaitUntil([&] { return prompts.prompts.size() == 2; }, 10000));
+}
+
+TEST(GuiSession, StepsFromTheEventLoopLetItTurnAndStopAtCancel) {
+    GuiSession session;
+    PromptRecorder prompts;
+    session.setPrompts(&prompts);
+    int ticks = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+    timer.start(5);
+    bool editTaken = false, shown = false;
+    const int done = session.runSteps("Printing the table...", 1000, [&](int i) {
+        QThread::msleep(2); // a page's painting
+        if (i == 0) {
+            session.doc().SetAlpha(session.doc().m_nAlpha == 50 ? 60 : 50);
+            editTaken = session.doc().IsModified();
+            shown = session.jobRunning();
+        }
+        if (i == 60) session.cancelJob();
+        return true;
+    });
+    EXPECT_EQ(done, 61) << "Cancel did not stop the steps";
+    EXPECT_GT(ticks, 0) << "the event loop did not turn between steps";
+    EXPECT_TRUE(shown);
+    EXPECT_FALSE(editTaken) << "an edit was taken while the steps read the project";
+    EXPECT_FALSE(session.jobRunning());
+    // A step that fails ends the run there; nothing runs while a job does.
+    EXPECT_EQ(session.runSteps("x", 5, [](int i) { return i < 2; }), 2);
+    session.doc().SetJobRunning(true);
+    EXPECT_EQ(session.runSteps("x", 5, [](int) { return true; }), 0);
+    session.doc().SetJobRunning(false);
 }

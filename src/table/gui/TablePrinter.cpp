@@ -203,7 +203,7 @@ TablePrintout PrintTable(QPrinter& printer, const CPlotraDoc& doc, const CTableR
     };
     const int count = last - first + 1;
     if (run) {
-        run(count, page);
+        out.stopped = run(count, page) < count;
     } else {
         for (int i = 0; i < count && page(i); ++i) {
         }

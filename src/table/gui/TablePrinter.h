@@ -23,6 +23,7 @@ struct TablePrintout {
     int pageCount = 0;    ///< the pages of the whole printout
     int pagesPrinted = 0; ///< the pages of the printer's page range
     bool refused = false; ///< the printer did not start the job (a file that cannot be written)
+    bool stopped = false; ///< the page runner stopped before the last page (Cancel)
 };
 
 /// Runs \p page for the pages 0..count-1 of a printout in order, until one returns false; returns

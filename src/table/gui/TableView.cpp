@@ -14,6 +14,8 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 
+#include <optional>
+
 namespace plotra::gui {
 
 CTableView::CTableView(GuiSession& session, QWidget* parent) : QTableView(parent), m_session(session) {
@@ -126,17 +128,27 @@ void CTableView::OnSaveTableAs() {
 }
 
 int CTableView::PrintOn(QPrinter& printer) {
+    return PrintPages(printer, false);
+}
+
+int CTableView::PrintPages(QPrinter& printer, bool preview) {
+    // A printout into a file replaces an old one only once it is complete (not for the preview,
+    // whose printer writes no file).
+    std::optional<PrintFileGuard> file;
+    if (!preview) file.emplace(printer);
     // Page by page from the event loop, behind the progress window: a survey of millions of rows
     // has thousands of pages, and the window keeps answering (and Cancel ends the printout there).
     const TablePrintout out = PrintTable(printer, m_session.doc(), m_model->rowIndex(), PrintFontSettings(),
                                          [this](int count, const std::function<bool(int)>& page) {
                                              return m_session.runSteps("Printing the table...", count, page);
                                          });
+    if (file) file->Finish(!out.refused && !out.stopped);
     if (out.refused) ReportPrintJobFailure(printer, m_session.doc().Prompts());
     return out.pagesPrinted;
 }
 
 void CTableView::OnFilePrint() {
+    if (m_session.doc().RefuseWhileBusy()) return;
     // The session's printer, as Print Setup left it.
     QPrinter& printer = PrinterForNewJob(m_session);
     QPrintDialog dialog(&printer, this);
@@ -146,10 +158,11 @@ void CTableView::OnFilePrint() {
 }
 
 void CTableView::OnFilePrintPreview() {
+    if (m_session.doc().RefuseWhileBusy()) return;
     QPrinter& printer = PrinterForNewJob(m_session);
     QPrintPreviewDialog preview(&printer, this);
     preview.setObjectName("printPreview");
-    connect(&preview, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* p) { PrintOn(*p); });
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* p) { PrintPages(*p, true); });
     preview.exec();
 }
 

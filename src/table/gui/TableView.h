@@ -30,7 +30,8 @@ class CTableView : public QTableView, public CommandTarget {
 
     /// "Save Table As...": the options, the file name, then the text file.
     void OnSaveTableAs();
-    /// Prints the table on a printer already set up (what Print and Print Preview draw); returns the
+    /// Prints the table on a printer already set up (what Print draws), page by page behind the
+    /// progress window; a printout into a file replaces an old file only when complete. Returns the
     /// pages printed.
     int PrintOn(QPrinter& printer);
 
@@ -45,6 +46,8 @@ class CTableView : public QTableView, public CommandTarget {
   private:
     void OnFilePrint();
     void OnFilePrintPreview();
+    /// PrintOn, or the pages of the print preview (\p preview: no file to guard).
+    int PrintPages(QPrinter& printer, bool preview);
     void ShowStatusText();
 
     GuiSession& m_session;

@@ -30,6 +30,7 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTest>
+#include <QTimer>
 #include <QWheelEvent>
 
 #include <filesystem>
@@ -287,7 +288,8 @@ TEST_F(TableViewTest, ExportIsAJobThatReplacesTheOldFileOnlyWhenWritten) {
     session.exportTable(what);
     ASSERT_TRUE(WaitForJob());
     SetWriteFailureAfterBytesForTesting(-1);
-    EXPECT_EQ(prompts.Messages(), std::vector<std::string>{"File open error: Error opening file " + path + "."});
+    EXPECT_EQ(prompts.Messages(),
+              std::vector<std::string>{"File open error: Error opening file " + path + "."});
     expectOld();
     // Written: the file is the table.
     bool written = false;
@@ -328,6 +330,31 @@ TEST_F(TableViewTest, PrintsTheCoverAndOnePagePerLinesPerPageToAPdf) {
     printer.setOutputFileName(QString::fromStdString(none));
     EXPECT_EQ(v.PrintOn(printer), 0);
     EXPECT_FALSE(std::filesystem::exists(none));
+}
+
+TEST_F(TableViewTest, ACancelledPrintoutKeepsTheOldFile) {
+    CTableView& v = View();
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    // A small page: hundreds of pages, more than the first slice of the event loop paints.
+    printer.setPageSize(QPageSize(QPageSize::A8));
+    const std::string pdf = dir.File("table.pdf");
+    ASSERT_TRUE(WriteFileAtomically(pdf, std::vector<std::uint8_t>{'o', 'l', 'd'}));
+    printer.setOutputFileName(QString::fromStdString(pdf));
+    QTimer cancel;
+    QObject::connect(&cancel, &QTimer::timeout, [&] { session.cancelJob(); });
+    cancel.start(10); // after the first slice of pages
+    const int pages = v.PrintOn(printer);
+    cancel.stop();
+    EXPECT_GT(pages, 0);
+    QFont font("Arial");
+    font.setPixelSize(PrintFontPixelHeight(120, printer.logicalDpiY()));
+    const int lines = TableLinesPerPage(printer.height(), QFontMetrics(font, &printer).height());
+    EXPECT_LT(pages, TablePageCount(v.tableModel().rowIndex().RowCount(), lines)) << "Cancel did not stop it";
+    EXPECT_EQ(Slurp(pdf), "old");
+    EXPECT_FALSE(std::filesystem::exists(pdf + ".tmp-plotra"));
+    EXPECT_EQ(printer.outputFileName().toStdString(), pdf);
+    EXPECT_FALSE(session.jobRunning());
 }
 
 TEST_F(TableViewTest, PrintPreviewShowsTheSamePages) {
