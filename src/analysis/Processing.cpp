@@ -2,6 +2,7 @@
 
 #include "model/CoverageColours.h"
 #include "model/Geometry.h"
+#include "analysis/Log10Batch.h"
 #include "analysis/Numeric.h"
 #include "analysis/SpatialIndex.h"
 #include "model/PlotraDoc.h"
@@ -11,6 +12,7 @@
 #include <cmath>
 #include <condition_variable>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <limits>
 #include <mutex>
@@ -209,16 +211,32 @@ struct SharedInput {
 
 /// The position search: one criterion per candidate (a * 31 + b), the length of the gradient of the
 /// residuals' pull. Every sum runs in point order, exactly as the definitions of the mean and the
-/// regression slope add their terms.
-void SearchCriteria(const std::vector<double>& sy, const std::vector<double>& sx,
-                    const std::vector<double>& sr, double meanRssi, const double* yGrid, const double* xGrid,
-                    std::vector<double>& criteria) {
+/// regression slope add their terms. Four candidates of a row are taken together, a lane each: the
+/// sums of one candidate stay in point order while the four chains of additions overlap, and where
+/// the processor has AVX2 a lane is a quarter of a vector (each operation still rounds as one double
+/// would: no fused multiply-add).
+/// Four doubles operated on lane by lane.
+using Lanes = double __attribute__((vector_size(4 * sizeof(double))));
+// Always inlined into its callers, so no value of it crosses a call whose convention would differ
+// between the processor variants.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wpsabi"
+__attribute__((always_inline)) inline Lanes LoadLanes(const double* p) {
+    Lanes v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+__attribute__((target_clones("avx2", "default"))) void SearchCriteria(
+    const std::vector<double>& sy, const std::vector<double>& sx, const std::vector<double>& sr, double meanRssi,
+    const double* yGrid, const double* xGrid, std::vector<double>& criteria) {
+    constexpr std::size_t kLanes = sizeof(Lanes) / sizeof(double);
     const std::size_t ns = sr.size();
     const double meanSet = Mean(sr.data(), ns);
     const double dn = static_cast<double>(ns);
-    // Element-wise passes (which the compiler may vectorise without changing a bit) alternate with the
-    // sums, which stay sequential in point order.
-    std::vector<double> centred(ns), dist(ns), logs(ns), dyv(ns), dy2(ns), t1(ns), t2(ns);
+    std::vector<double> centred(ns), dyv(ns), dy2(ns);
+    // Distances and their logarithms of the four candidates, point by point: [i * kLanes + lane].
+    std::vector<double> dist(ns * kLanes), logs(ns * kLanes);
     for (std::size_t i = 0; i < ns; ++i)
         centred[i] = sr[i] - meanSet;
     for (std::size_t a = 0; a < kSearchSteps; ++a) {
@@ -227,43 +245,47 @@ void SearchCriteria(const std::vector<double>& sy, const std::vector<double>& sx
             dyv[i] = sy[i] - cy;
             dy2[i] = dyv[i] * dyv[i];
         }
-        for (std::size_t b = 0; b < kSearchSteps; ++b) {
-            const double cx = xGrid[b];
-            for (std::size_t i = 0; i < ns; ++i) {
-                const double dx = sx[i] - cx;
-                dist[i] = std::sqrt(dy2[i] + dx * dx);
-            }
+        for (std::size_t b0 = 0; b0 < kSearchSteps; b0 += kLanes) {
+            // The last group's spare lanes repeat its last candidate and are not kept.
+            double cx[kLanes];
+            for (std::size_t l = 0; l < kLanes; ++l)
+                cx[l] = xGrid[std::min(b0 + l, kSearchSteps - 1)];
             for (std::size_t i = 0; i < ns; ++i)
-                logs[i] = Log10Distance(dist[i]);
+                for (std::size_t l = 0; l < kLanes; ++l) {
+                    const double dx = sx[i] - cx[l];
+                    const double d = std::sqrt(dy2[i] + dx * dx);
+                    dist[i * kLanes + l] = d;
+                    logs[i * kLanes + l] = d > kMinLogDistance ? d : kMinLogDistance;
+                }
+            Log10Batch(logs.data(), logs.data(), ns * kLanes);
+            Lanes meanL = {}, num = {}, den = {}, gy = {}, gx = {};
             for (std::size_t i = 0; i < ns; ++i) {
-                t1[i] = logs[i] / dn;
-                t2[i] = centred[i] * logs[i];
+                const Lanes g = LoadLanes(&logs[i * kLanes]);
+                meanL += g / dn;
+                num += centred[i] * g;
             }
-            double meanL = 0.0, num = 0.0;
             for (std::size_t i = 0; i < ns; ++i) {
-                meanL += t1[i];
-                num += t2[i];
+                const Lanes g = LoadLanes(&logs[i * kLanes]);
+                den += (g - meanL) * g;
             }
-            double den = 0.0;
-            for (std::size_t i = 0; i < ns; ++i)
-                den += (logs[i] - meanL) * logs[i];
-            const double slope = num / den;
-            const double intercept = meanRssi - meanL * slope;
+            const Lanes slope = num / den;
+            const Lanes intercept = meanRssi - meanL * slope;
+            const Lanes cxs = LoadLanes(cx);
             for (std::size_t i = 0; i < ns; ++i) {
-                const double e = sr[i] - slope * logs[i] - intercept;
-                const double d = GradientDistance(dist[i]);
-                t1[i] = dyv[i] * e / d;
-                t2[i] = (sx[i] - cx) * e / d;
+                const Lanes g = LoadLanes(&logs[i * kLanes]);
+                const Lanes e = sr[i] - slope * g - intercept;
+                Lanes d = LoadLanes(&dist[i * kLanes]);
+                for (std::size_t l = 0; l < kLanes; ++l)
+                    d[l] = GradientDistance(d[l]);
+                gy += dyv[i] * e / d;
+                gx += (sx[i] - cxs) * e / d;
             }
-            double gy = 0.0, gx = 0.0;
-            for (std::size_t i = 0; i < ns; ++i) {
-                gy += t1[i];
-                gx += t2[i];
-            }
-            criteria[a * kSearchSteps + b] = std::sqrt(gx * gx + gy * gy);
+            for (std::size_t l = 0; l < kLanes && b0 + l < kSearchSteps; ++l)
+                criteria[a * kSearchSteps + b0 + l] = std::sqrt(gx[l] * gx[l] + gy[l] * gy[l]);
         }
     }
 }
+#pragma GCC diagnostic pop
 
 /// \brief Finds survey positions near the AP's measured points (L1 below kPseudoDistance).
 class NearPointTest {
@@ -290,6 +312,17 @@ class NearPointTest {
                                           [&](std::size_t i) { return !(yj - m_y[i] < kPseudoDistance); });
         for (auto it = first; it != m_order.end() && yj - m_y[*it] > -kPseudoDistance; ++it)
             if (Near(yj, xj, *it)) return true;
+        return false;
+    }
+    /// The same for positions taken in order of rising latitude: \p cursor carries the start of the
+    /// window from one to the next, as it only moves on while the latitude rises (the same start the
+    /// search above finds, without a search per position).
+    bool AnyNearRising(double yj, double xj, std::size_t& cursor) const {
+        if (!m_sorted || !std::isfinite(yj)) return AnyNear(yj, xj);
+        while (cursor < m_order.size() && !(yj - m_y[m_order[cursor]] < kPseudoDistance))
+            ++cursor;
+        for (std::size_t k = cursor; k < m_order.size() && yj - m_y[m_order[k]] > -kPseudoDistance; ++k)
+            if (Near(yj, xj, m_order[k])) return true;
         return false;
     }
 
@@ -424,8 +457,9 @@ Candidates LocateAp(const WorkingPoints& w, const SearchFrame& f, double meanRss
 
 /// Pseudo-points of kPseudoRssi where the survey passed through the AP's area without hearing it:
 /// only when the area holds more survey positions than the AP has points, and only at positions
-/// away from every measured point.
-std::vector<std::size_t> PathInArea(const CAPInfo& ap, const SharedInput& in) {
+/// away from every measured point. The positions of the path in the area, in order of latitude when
+/// the path is indexed (\p byLatitude set), else in path order.
+std::vector<std::size_t> PathInArea(const CAPInfo& ap, const SharedInput& in, bool& byLatitude) {
     const std::vector<CData>& path = *in.path;
     const CDataGeo origin = ap.m_areaOrigin, size = ap.m_areaSize;
     auto inArea = [&](std::size_t j) {
@@ -433,6 +467,7 @@ std::vector<std::size_t> PathInArea(const CAPInfo& ap, const SharedInput& in) {
         return 0.0 <= dy && dy <= size.m_dY && 0.0 <= dx && dx <= size.m_dX;
     };
     std::vector<std::size_t> listed;
+    byLatitude = false;
     if (!in.pathIndexed || !std::isfinite(origin.m_dY)) {
         for (std::size_t j = 0; j < path.size(); ++j)
             if (inArea(j)) listed.push_back(j);
@@ -447,18 +482,24 @@ std::vector<std::size_t> PathInArea(const CAPInfo& ap, const SharedInput& in) {
         lo, order.end(), [&](std::uint32_t j) { return path[j].m_dY - origin.m_dY <= size.m_dY; });
     for (auto it = lo; it != hi; ++it)
         if (inArea(*it)) listed.push_back(*it);
-    std::sort(listed.begin(), listed.end());
+    byLatitude = true;
     return listed;
 }
 
 void AddPseudoPoints(CAPInfo& ap, WorkingPoints& w, const SharedInput& in) {
     const std::vector<CData>& path = *in.path;
-    const std::vector<std::size_t> listed = PathInArea(ap, in);
+    bool byLatitude = false;
+    const std::vector<std::size_t> listed = PathInArea(ap, in, byLatitude);
     if (listed.size() <= w.n) return;
     const NearPointTest near(w.y, w.x, w.n);
     std::vector<std::size_t> added;
+    std::size_t cursor = 0;
     for (std::size_t j : listed)
-        if (!near.AnyNear(path[j].m_dY, path[j].m_dX)) added.push_back(j);
+        if (!(byLatitude ? near.AnyNearRising(path[j].m_dY, path[j].m_dX, cursor)
+                         : near.AnyNear(path[j].m_dY, path[j].m_dX)))
+            added.push_back(j);
+    // The pseudo-points follow the path's order.
+    if (byLatitude) std::sort(added.begin(), added.end());
     ap.m_aApPoints.reserve(ap.m_aApPoints.size() + added.size());
     w.y.reserve(w.y.size() + added.size()), w.x.reserve(w.x.size() + added.size());
     w.rssi.reserve(w.rssi.size() + added.size()), w.snr.reserve(w.snr.size() + added.size());
@@ -499,15 +540,15 @@ FittedModel FitModel(const WorkingPoints& w, Candidates& c, double meanRssi, boo
             for (std::size_t i = 0; i < m; ++i) {
                 const double dy = w.y[i] - P.m_dY, dx = w.x[i] - P.m_dX;
                 d[i] = std::sqrt(dy * dy + dx * dx);
-                logs[i] = Log10Distance(d[i]);
             }
         } else {
             const GeoPrepared pg = PrepareGeo(P.m_dY, P.m_dX);
-            for (std::size_t i = 0; i < m; ++i) {
+            for (std::size_t i = 0; i < m; ++i)
                 d[i] = GeoDistancePrepared(geo[i], pg);
-                logs[i] = Log10Distance(d[i]);
-            }
         }
+        for (std::size_t i = 0; i < m; ++i)
+            logs[i] = d[i] > kMinLogDistance ? d[i] : kMinLogDistance;
+        Log10Batch(logs.data(), logs.data(), m);
         return RegressionSlope(w.rssi.data(), logs.data(), m);
     };
     const double firstSlope = fitAt(c.At(c.best));

@@ -1,9 +1,15 @@
 #include "model/CoverageColours.h"
+#include "analysis/Log10Batch.h"
 #include "analysis/Numeric.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <random>
 #include <vector>
 
 using namespace plotra;
@@ -68,6 +74,47 @@ TEST(Numeric, Log10DistanceIsFloored) {
     EXPECT_DOUBLE_EQ(Log10Distance(100), 2);
     EXPECT_DOUBLE_EQ(Log10Distance(0), -10);
     EXPECT_DOUBLE_EQ(Log10Distance(-1), -10);
+}
+
+// The batch logarithm must be the library's to the last bit: on distances of every size, next to
+// powers of two and to the edges of its table, on values it leaves to the library (below 1, zero,
+// negative, infinite, not a number), in place, and at lengths that are not a multiple of four.
+TEST(Numeric, Log10BatchEqualsTheLibraryBitForBit) {
+    std::vector<double> in;
+    std::mt19937_64 random(20261207);
+    std::uniform_real_distribution<double> exponent(-12.0, 12.0);
+    for (int i = 0; i < 3'000'000; ++i)
+        in.push_back(std::pow(10.0, exponent(random)));
+    std::uniform_real_distribution<double> metres(1.0, 2000.0);
+    for (int i = 0; i < 1'000'000; ++i)
+        in.push_back(metres(random));
+    for (int k = -3; k <= 60; ++k)
+        for (int j = 0; j <= 256; ++j) {
+            const double edge = std::ldexp(1.0 + j / 256.0, k);
+            in.push_back(edge);
+            in.push_back(std::nextafter(edge, 0.0));
+            in.push_back(std::nextafter(edge, 1e300));
+        }
+    for (double special : {0.0, -0.0, -1.0, 1e-320, 1.0, std::numeric_limits<double>::max(),
+                           std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
+                           std::numeric_limits<double>::quiet_NaN(), 1e-10})
+        in.push_back(special);
+    in.push_back(3.0); // an odd length
+
+    std::vector<double> out(in.size());
+    Log10Batch(in.data(), out.data(), in.size());
+    std::vector<double> inPlace = in;
+    Log10Batch(inPlace.data(), inPlace.data(), inPlace.size());
+    std::size_t wrong = 0;
+    for (std::size_t i = 0; i < in.size(); ++i) {
+        const double expected = std::log10(in[i]);
+        if (std::memcmp(&expected, &out[i], sizeof expected) != 0 || std::memcmp(&expected, &inPlace[i], sizeof expected) != 0) {
+            if (++wrong < 5) ADD_FAILURE() << "log10(" << in[i] << ")";
+        }
+    }
+    EXPECT_EQ(wrong, 0u);
+    Log10Batch(in.data(), out.data(), 0);
+    std::printf("batch logarithm: %s\n", Log10BatchIsFast() ? "four at a time" : "the library's");
 }
 
 TEST(CoverageColours, MaximumMiddleAndMinimum) {
