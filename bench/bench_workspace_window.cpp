@@ -1,26 +1,45 @@
-// Opening and saving the workspace of the simulated city (processed, every AP with more than 20
-// points ticked, combined coverage) in the real main window, offscreen, while a 10 ms heartbeat timer
-// runs on the user-interface thread: the longest gap between two beats says how long the window did
-// not answer. Each is measured twice: the synchronous commands the window ran before (the whole
-// read or write on the user-interface thread) and the jobs it runs now (read or written on the
-// job's thread, the result taken over on the user-interface thread).
+// The window on a large project: opening and saving its workspace, loading its survey files, saving
+// and printing its table, in the real main window (offscreen), while a 10 ms heartbeat timer runs on
+// the user-interface thread: the longest gap between two beats says how long the window did not
+// answer. Each is measured as the window ran it before (the whole read, write or printout on the
+// user-interface thread) and as it runs it now (a job, or pages painted from the event loop), then
+// the peak resident memory once the workspace is open again and its coverage drawn.
 //
-//   bench_workspace_window [SCENARIO] [ROUNDS]     (default: city 3)
+//   bench_workspace_window [SCENARIO] [ROUNDS] [--workspace FILE.hws] [--survey FILE.hsd]...
+//                          [--map FILE.hpf] [--jobs-only | --with-sync]
+//
+// SCENARIO (default city, 3 rounds) is generated, processed with its coverage and written as its
+// workspace and survey files into a temporary folder. "metro" is not generated here (minutes and
+// gigabytes): it takes out/scale/metro.hws and out/scale/metro/metro*.hsd, which `bench/scale metro`
+// makes (the folder may be given by PLOTRA_SCALE_DIR), runs one round and only the jobs (the
+// synchronous commands would stand still for minutes). --workspace, --survey and --map (or the
+// environment variable PLOTRA_BENCH_WORKSPACE) name other files; --jobs-only leaves out the
+// synchronous commands, --with-sync keeps them for metro. Without the metro workspace, the survey
+// files alone are measured (loading, the table).
 #include "analysis/Coverage.h"
 #include "analysis/Processing.h"
 #include "app/GuiSession.h"
 #include "app/MainWindow.h"
+#include "files/NewProject.h"
+#include "files/SurveyFile.h"
 #include "support/DocFixtures.h"
+#include "table/TableExportJob.h"
+#include "table/TableModel.h"
+#include "table/gui/TablePrinter.h"
+#include "table/gui/TableView.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QPrinter>
 #include <QTimer>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <optional>
 #include <string>
@@ -79,8 +98,17 @@ void Report(const char* what, std::vector<Gap> gaps) {
         worst = std::max(worst, g.longestMs);
         total += g.totalMs;
     }
-    std::printf("%-22s longest UI gap: median %7.1f ms, worst %7.1f ms   total: mean %7.1f ms\n", what,
+    std::printf("%-26s longest UI gap: median %7.1f ms, worst %7.1f ms   total: mean %7.1f ms\n", what,
                 gaps[gaps.size() / 2].longestMs, worst, total / static_cast<double>(gaps.size()));
+}
+
+/// A line of /proc/self/status in MB (VmRSS, VmHWM); 0 when it cannot be read.
+double StatusMb(const std::string& key) {
+    std::ifstream in("/proc/self/status");
+    std::string line;
+    while (std::getline(in, line))
+        if (line.rfind(key + ":", 0) == 0) return std::stod(line.substr(key.size() + 1)) / 1024.0;
+    return 0;
 }
 
 } // namespace
@@ -88,13 +116,58 @@ void Report(const char* what, std::vector<Gap> gaps) {
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const std::string scenario = argc > 1 ? argv[1] : "city";
-    const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
+    std::string scenario = "city", workspace, map;
+    std::vector<std::string> surveys;
+    int rounds = 0;
+    bool jobsOnly = false, withSync = false;
+    for (int a = 1; a < argc; ++a) {
+        const std::string arg = argv[a];
+        if (arg == "--workspace" && a + 1 < argc)
+            workspace = argv[++a];
+        else if (arg == "--survey" && a + 1 < argc)
+            surveys.push_back(argv[++a]);
+        else if (arg == "--map" && a + 1 < argc)
+            map = argv[++a];
+        else if (arg == "--jobs-only")
+            jobsOnly = true;
+        else if (arg == "--with-sync")
+            withSync = true;
+        else if (!arg.empty() && std::isdigit(static_cast<unsigned char>(arg[0])))
+            rounds = std::max(1, std::atoi(arg.c_str()));
+        else
+            scenario = arg;
+    }
+    if (workspace.empty())
+        if (const char* env = std::getenv("PLOTRA_BENCH_WORKSPACE")) workspace = env;
 
     const std::filesystem::path dir = std::filesystem::temp_directory_path() / "plotra-bench-workspace";
     std::filesystem::create_directories(dir);
-    const std::string path = (dir / (scenario + ".hws")).string();
-    {
+    if (scenario == "metro" && workspace.empty()) {
+        // Made by bench/scale, never here.
+        const char* env = std::getenv("PLOTRA_SCALE_DIR");
+        const std::filesystem::path scale = env ? env : "out/scale";
+        workspace = (scale / "metro.hws").string();
+        if (surveys.empty())
+            for (int i = 1; i <= 4; ++i)
+                if (const auto f = scale / "metro" / ("metro" + std::to_string(i) + ".hsd");
+                    std::filesystem::exists(f))
+                    surveys.push_back(f.string());
+        if (!std::filesystem::exists(workspace)) {
+            std::fprintf(
+                stderr,
+                "%s is missing: make it with bench/scale metro (the survey files alone are%s there)\n",
+                workspace.c_str(), surveys.empty() ? " not" : "");
+            if (surveys.empty()) return 2;
+            workspace.clear();
+        }
+        jobsOnly = !withSync;
+        if (rounds == 0) rounds = 1;
+    }
+    if (rounds == 0) rounds = 3;
+
+    std::string path = workspace;
+    if (path.empty() && scenario != "metro") {
+        path = (dir / (scenario + ".hws")).string();
         const auto start = Clock::now();
         CPlotraDoc doc;
         const std::optional<sim::ScenarioParams> s = sim::BuiltInScenario(scenario);
@@ -102,7 +175,14 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "no scenario %s\n", scenario.c_str());
             return 2;
         }
-        test::PlaceGenerated(doc, sim::Generate(*s, 1));
+        const sim::GeneratedSurvey generated = sim::Generate(*s, 1);
+        if (surveys.empty())
+            for (const sim::GeneratedFile& f : generated.files) {
+                const std::string file = (dir / f.name).string();
+                if (!WriteSurveyFile(file, f.image)) return 1;
+                surveys.push_back(file);
+            }
+        test::PlaceGenerated(doc, generated);
         ProcessData(doc);
         std::vector<int> ticked;
         for (std::size_t i = 0; i < doc.m_aAPs.size(); ++i)
@@ -116,33 +196,116 @@ int main(int argc, char** argv) {
             doc.m_nGridRows, static_cast<double>(std::filesystem::file_size(path)) / 1e6,
             std::chrono::duration<double>(Clock::now() - start).count());
     }
+    const std::string saved = (dir / "saved.hws").string();
+    const std::string table = (dir / "table.txt").string();
+    const std::string pdf = (dir / "table.pdf").string();
 
     GuiSession session;
+    SilentPrompts prompts; // no message box; the offer to process again after a Cancel: No
+    session.setPrompts(&prompts);
     CMainFrame frame(session);
     frame.resize(1280, 800);
     frame.show();
     session.doc().OnNewDocument();
     QApplication::processEvents();
     CPlotraDoc& doc = session.doc();
+    auto waitForJobs = [&] {
+        while (session.jobRunning())
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    };
 
-    std::vector<Gap> openSync, saveSync, openJob, saveJob;
-    for (int round = 0; round < rounds; ++round) {
-        bool finished = false;
-        openSync.push_back(Measure([&] { finished = doc.OnOpenDocument(path); }, [&] { return true; }));
-        if (!finished) return 1;
-        saveSync.push_back(Measure([&] { doc.OnSaveProject(); }, [&] { return true; }));
-        openJob.push_back(
-            Measure([&] { session.openDocument(path); }, [&] { return !session.jobRunning(); }));
-        if (doc.m_strWorkspacePath != path || doc.IsModified()) return 1;
-        saveJob.push_back(
-            Measure([&] { session.saveProject(false); }, [&] { return !session.jobRunning(); }));
-        if (doc.IsModified()) return 1;
+    std::vector<Gap> loadSync, loadJob, openSync, saveSync, openJob, saveJob, exportSync, exportJob,
+        printSync, printJob;
+    std::vector<CDataFile> files;
+    for (const std::string& f : surveys)
+        AddSurveyFile(files, f, prompts);
+    if (!files.empty() && !map.empty() && !doc.LoadProjectionFile(map)) {
+        std::fprintf(stderr, "the map %s was refused\n", map.c_str());
+        return 1;
     }
-    std::printf("%d rounds, heartbeat 10 ms\n", rounds);
-    Report("open, synchronous", openSync);
-    Report("open, job", openJob);
-    Report("save, synchronous", saveSync);
-    Report("save, job", saveJob);
+    for (int round = 0; round < rounds; ++round) {
+        // Loading the survey files; the processing it starts is cancelled (it is not measured here).
+        if (!files.empty()) {
+            if (!jobsOnly) {
+                loadSync.push_back(
+                    Measure([&] { doc.ReplaceSurveyFiles(files, true); }, [&] { return true; }));
+                session.cancelJob();
+                waitForJobs();
+            }
+            bool loaded = false;
+            loadJob.push_back(
+                Measure([&] { session.replaceSurveyFiles(files, true, [&](bool) { loaded = true; }); },
+                        [&] { return loaded; }));
+            session.cancelJob();
+            waitForJobs();
+            if (doc.m_aFiles.size() != files.size()) return 1;
+        }
+        if (!path.empty()) {
+            bool finished = false;
+            if (!jobsOnly) {
+                openSync.push_back(
+                    Measure([&] { finished = doc.OnOpenDocument(path); }, [&] { return true; }));
+                if (!finished) return 1;
+                doc.m_strWorkspacePath = saved;
+                saveSync.push_back(Measure([&] { doc.OnSaveProject(); }, [&] { return true; }));
+            }
+            openJob.push_back(
+                Measure([&] { session.openDocument(path); }, [&] { return !session.jobRunning(); }));
+            if (doc.m_strWorkspacePath != path || doc.IsModified()) return 1;
+            doc.m_strWorkspacePath = saved; // never written over the workspace measured
+            saveJob.push_back(
+                Measure([&] { session.saveProject(false); }, [&] { return !session.jobRunning(); }));
+            if (doc.IsModified()) return 1;
+        }
+
+        // The table: saved as text, and a hundred pages of it printed into a PDF file.
+        const TableExport what{table, true, true, '\t'};
+        if (!jobsOnly)
+            exportSync.push_back(Measure([&] { WriteTableFile(doc, what, nullptr); }, [&] { return true; }));
+        exportJob.push_back(
+            Measure([&] { session.exportTable(what); }, [&] { return !session.jobRunning(); }));
+        CTableView view(session);
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QString::fromStdString(pdf));
+        printer.setFromTo(2, 101);
+        if (!jobsOnly)
+            printSync.push_back(
+                Measure([&] { PrintTable(printer, doc, view.tableModel().rowIndex(), PrintFontSettings()); },
+                        [&] { return true; }));
+        printJob.push_back(Measure([&] { view.PrintOn(printer); }, [&] { return true; }));
+    }
+    std::printf("%d rounds, heartbeat 10 ms%s\n", rounds, jobsOnly ? ", jobs only" : "");
+    if (!loadSync.empty()) Report("load survey, synchronous", loadSync);
+    if (!loadJob.empty()) Report("load survey, job", loadJob);
+    if (!openSync.empty()) Report("open, synchronous", openSync);
+    if (!openJob.empty()) Report("open, job", openJob);
+    if (!saveSync.empty()) Report("save, synchronous", saveSync);
+    if (!saveJob.empty()) Report("save, job", saveJob);
+    if (!exportSync.empty()) Report("table text, synchronous", exportSync);
+    if (!exportJob.empty()) Report("table text, job", exportJob);
+    if (!printSync.empty()) Report("print 100 pages, at once", printSync);
+    if (!printJob.empty()) Report("print 100 pages, paged", printJob);
+
+    // The window's peak: the workspace opened once more and drawn with its coverage.
+    if (!path.empty()) {
+        const double before = StatusMb("VmHWM");
+        std::ofstream("/proc/self/clear_refs") << "5"; // the peak starts again from the current size
+        session.openDocument(path);
+        waitForJobs();
+        QElapsedTimer shown;
+        shown.start();
+        while (shown.elapsed() < 1000)
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+        std::printf("memory: peak %.0f MB with the workspace open and drawn (coverage %s), %.0f MB resident "
+                    "then; %.0f MB peak before\n",
+                    StatusMb("VmHWM"), doc.m_bCoverageReady ? "shown" : "none stored", StatusMb("VmRSS"),
+                    before);
+    } else {
+        std::printf(
+            "memory: peak %.0f MB over the run (the survey loaded, not processed), %.0f MB resident\n",
+            StatusMb("VmHWM"), StatusMb("VmRSS"));
+    }
     std::filesystem::remove_all(dir);
     return 0;
 }

@@ -274,7 +274,7 @@ int GuiSession::runSteps(const std::string& text, int count, const std::function
     QEventLoop loop;
     QTimer timer;
     // Steps for a slice of time, then the event loop: the window paints and Cancel is heard.
-    constexpr int kSliceMs = 40;
+    constexpr int kSliceMs = 25;
     QObject::connect(&timer, &QTimer::timeout, &loop, [&] {
         QElapsedTimer slice;
         slice.start();

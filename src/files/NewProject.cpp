@@ -129,7 +129,7 @@ bool AddSurveyFile(std::vector<CDataFile>& files, const std::string& path, UserP
 namespace {
 thread_local SurveyLoadProgress* t_loadProgress = nullptr;
 /// Reading takes this share of the bar, placing the rest.
-constexpr int kReadingShare = 70;
+constexpr int kReadingShare = 40;
 } // namespace
 
 SurveyLoadProgress::SurveyLoadProgress(Progress* progress, std::uint64_t totalBytes)
@@ -463,9 +463,10 @@ void PlaceReadPoints(CPlotraDoc& d) {
     // One AP per MAC over all files, unless the files are kept apart: then one per MAC and file, and
     // the file title tells them apart (a single file needs no such label).
     const bool plainSsid = d.m_bMerge || ticked.size() == 1;
-    // Progress steps: both passes over the points, then every AP placed on the map.
+    // Progress steps: both passes over the points, then every AP's samples placed on the map (the
+    // longest of the three).
     const std::uint64_t points = d.m_aDataPoints.size();
-    const std::uint64_t steps = 2 * points + (d.m_nMapImageSize > 0 ? d.m_aDataPoints.Keys().size() : 0);
+    const std::uint64_t steps = 2 * points + (d.m_nMapImageSize > 0 ? 4 * d.m_aDataPoints.ReadingCount() : 0);
 
     // The readings stream from the points into the APs' samples and the walk path; no list of every
     // reading is built. The path lists collect all files' positions in file order.
@@ -548,9 +549,11 @@ void PlaceReadPoints(CPlotraDoc& d) {
 
     if (d.m_nMapImageSize > 0) {
         ConvertToMap(d, d.m_aPoints);
+        std::uint64_t samples = 0;
         for (std::size_t a = 0; a < d.m_aAPs.size(); ++a) {
-            if ((a & 0xFF) == 0) SurveyLoadProgress::Placing(2 * points + a, steps);
+            if ((a & 0x3F) == 0) SurveyLoadProgress::Placing(2 * points + 4 * samples, steps);
             CAPInfo& ap = d.m_aAPs[a];
+            samples += ap.m_aSamples.size();
             ap.MergeCoincidentSamples(1e-9);
             ConvertToMap(d, ap.m_aApPoints);
             ConvertToMap(d, ap.m_aSamples);
