@@ -269,6 +269,9 @@ int GuiSession::runSteps(const std::string& text, int count, const std::function
     emit jobStarted();
     shown.setText(text);
     shown.setPosition(0);
+    // Modal while the steps run: its Cancel stays reachable above a modal window that asked for
+    // them (the print preview), and nothing else starts meanwhile (a second printout on the printer).
+    if (m_progress) m_progress->setWindowModality(Qt::ApplicationModal);
     shown.show();
     int done = 0;
     QEventLoop loop;
@@ -290,6 +293,7 @@ int GuiSession::runSteps(const std::string& text, int count, const std::function
     loop.exec();
     timer.stop();
     shown.hide();
+    if (m_progress) m_progress->setWindowModality(Qt::NonModal);
     m_doc.SetJobRunning(false);
     emit jobFinished(done == count);
     return done;

@@ -80,6 +80,8 @@ class DialogScript : public QObject {
     void Watch() {
         auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
         if (!dialog || !dialog->isVisible()) return;
+        // The progress window of a printout is modal while it runs; it asks nothing.
+        if (dialog->inherits("plotra::gui::ProgressDialog")) return;
         // Each dialog is answered once; one that stays open too long was forgotten by its answer.
         const QVariant seen = dialog->property("afternoonDeadline");
         if (seen.isValid()) {
