@@ -6,7 +6,7 @@
 // the peak resident memory once the workspace is open again and its coverage drawn.
 //
 //   bench_workspace_window [SCENARIO] [ROUNDS] [--workspace FILE.hws] [--survey FILE.hsd]...
-//                          [--map FILE.hpf] [--jobs-only | --with-sync]
+//                          [--map FILE.hpf] [--jobs-only | --with-sync] [--no-table]
 //
 // SCENARIO (default city, 3 rounds) is generated, processed with its coverage and written as its
 // workspace and survey files into a temporary folder. "metro" is not generated here (minutes and
@@ -119,7 +119,7 @@ int main(int argc, char** argv) {
     std::string scenario = "city", workspace, map;
     std::vector<std::string> surveys;
     int rounds = 0;
-    bool jobsOnly = false, withSync = false;
+    bool jobsOnly = false, withSync = false, withTable = true;
     for (int a = 1; a < argc; ++a) {
         const std::string arg = argv[a];
         if (arg == "--workspace" && a + 1 < argc)
@@ -132,6 +132,8 @@ int main(int argc, char** argv) {
             jobsOnly = true;
         else if (arg == "--with-sync")
             withSync = true;
+        else if (arg == "--no-table")
+            withTable = false;
         else if (!arg.empty() && std::isdigit(static_cast<unsigned char>(arg[0])))
             rounds = std::max(1, std::atoi(arg.c_str()));
         else
@@ -259,6 +261,7 @@ int main(int argc, char** argv) {
         }
 
         // The table: saved as text, and a hundred pages of it printed into a PDF file.
+        if (!withTable) continue;
         const TableExport what{table, true, true, '\t'};
         if (!jobsOnly)
             exportSync.push_back(Measure([&] { WriteTableFile(doc, what, nullptr); }, [&] { return true; }));
