@@ -269,7 +269,8 @@ bool CPlotraDoc::LoadSurveyFiles() {
     if (RefuseWhileBusy()) return false;
     LoadedSurvey loaded = ReadAndPlaceSurvey(SurveyLoadDocument(*this, m_aFiles, m_bMerge != 0), nullptr);
     ShowLoadMessages(*this, loaded.messages);
-    if (loaded.status != LoadedSurvey::Read) {
+    if (loaded.status != LoadedSurvey::Read || !loaded.doc) {
+        if (!loaded.doc) return false;
         // The project keeps its data; only the refused files lose their ticks.
         m_aFiles = std::move(loaded.doc->m_aFiles);
         m_strCurrentFile = loaded.doc->m_strCurrentFile;
@@ -375,7 +376,7 @@ bool FinishSurveyReplace(CPlotraDoc& doc, LoadedSurvey&& loaded) {
     ShowLoadMessages(doc, loaded.messages);
     // The project is replaced only when one of the chosen files could be read; otherwise it keeps
     // its own files as well as its data.
-    if (loaded.status != LoadedSurvey::Read) {
+    if (loaded.status != LoadedSurvey::Read || !loaded.doc) {
         doc.Prompts().message(kNoneRead, kNewProjectCaption, PromptIcon::Stop);
         return false;
     }
