@@ -22,6 +22,8 @@
 #include "app/MainWindow.h"
 #include "files/NewProject.h"
 #include "files/SurveyFile.h"
+#include "mapview/GraphExport.h"
+#include "mapview/GraphRenderer.h"
 #include "support/DocFixtures.h"
 #include "table/TableExportJob.h"
 #include "table/TableModel.h"
@@ -30,6 +32,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QPainter>
 #include <QPrinter>
 #include <QTimer>
 
@@ -217,7 +220,7 @@ int main(int argc, char** argv) {
     };
 
     std::vector<Gap> loadSync, loadJob, openSync, saveSync, openJob, saveJob, exportSync, exportJob,
-        printSync, printJob;
+        printSync, printJob, graphPrint;
     std::vector<CDataFile> files;
     for (const std::string& f : surveys)
         AddSurveyFile(files, f, prompts);
@@ -258,6 +261,17 @@ int main(int argc, char** argv) {
             saveJob.push_back(
                 Measure([&] { session.saveProject(false); }, [&] { return !session.jobRunning(); }));
             if (doc.IsModified()) return 1;
+            // The graph's printout: one page of the picture the window drew, into a PDF file.
+            graphPrint.push_back(Measure(
+                [&] {
+                    QPrinter printer(QPrinter::HighResolution);
+                    printer.setOutputFormat(QPrinter::PdfFormat);
+                    printer.setOutputFileName(QString::fromStdString(pdf));
+                    QPainter painter(&printer);
+                    DrawPrintedGraph(painter, QRect(0, 0, printer.width(), printer.height()),
+                                     GraphPictureOf(doc));
+                },
+                [&] { return true; }));
         }
 
         // The table: saved as text, and a hundred pages of it printed into a PDF file.
@@ -289,6 +303,7 @@ int main(int argc, char** argv) {
     if (!exportJob.empty()) Report("table text, job", exportJob);
     if (!printSync.empty()) Report("print 100 pages, at once", printSync);
     if (!printJob.empty()) Report("print 100 pages, paged", printJob);
+    if (!graphPrint.empty()) Report("print the graph", graphPrint);
 
     // The window's peak: the workspace opened once more and drawn with its coverage.
     if (!path.empty()) {
