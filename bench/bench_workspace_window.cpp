@@ -205,120 +205,137 @@ int main(int argc, char** argv) {
     const std::string table = (dir / "table.txt").string();
     const std::string pdf = (dir / "table.pdf").string();
 
-    GuiSession session;
-    SilentPrompts prompts; // no message box; the offer to process again after a Cancel: No
-    session.setPrompts(&prompts);
-    CMainFrame frame(session);
-    frame.resize(1280, 800);
-    frame.show();
-    session.doc().OnNewDocument();
-    QApplication::processEvents();
-    CPlotraDoc& doc = session.doc();
-    auto waitForJobs = [&] {
-        while (session.jobRunning())
-            QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-    };
+    {
+        GuiSession session;
+        SilentPrompts prompts; // no message box; the offer to process again after a Cancel: No
+        session.setPrompts(&prompts);
+        CMainFrame frame(session);
+        frame.resize(1280, 800);
+        frame.show();
+        session.doc().OnNewDocument();
+        QApplication::processEvents();
+        CPlotraDoc& doc = session.doc();
+        auto waitForJobs = [&] {
+            while (session.jobRunning())
+                QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        };
 
-    std::vector<Gap> loadSync, loadJob, openSync, saveSync, openJob, saveJob, exportSync, exportJob,
-        printSync, printJob, graphPrint;
-    std::vector<CDataFile> files;
-    for (const std::string& f : surveys)
-        AddSurveyFile(files, f, prompts);
-    if (!files.empty() && !map.empty() && !doc.LoadProjectionFile(map)) {
-        std::fprintf(stderr, "the map %s was refused\n", map.c_str());
-        return 1;
-    }
-    for (int round = 0; round < rounds; ++round) {
-        // Loading the survey files; the processing it starts is cancelled (it is not measured here).
-        if (!files.empty()) {
-            if (!jobsOnly) {
-                loadSync.push_back(
-                    Measure([&] { doc.ReplaceSurveyFiles(files, true); }, [&] { return true; }));
+        std::vector<Gap> loadSync, loadJob, openSync, saveSync, openJob, saveJob, exportSync, exportJob,
+            printSync, printJob, graphPrint;
+        std::vector<CDataFile> files;
+        for (const std::string& f : surveys)
+            AddSurveyFile(files, f, prompts);
+        if (!files.empty() && !map.empty() && !doc.LoadProjectionFile(map)) {
+            std::fprintf(stderr, "the map %s was refused\n", map.c_str());
+            return 1;
+        }
+        for (int round = 0; round < rounds; ++round) {
+            // Loading the survey files; the processing it starts is cancelled (it is not measured here).
+            if (!files.empty()) {
+                if (!jobsOnly) {
+                    loadSync.push_back(
+                        Measure([&] { doc.ReplaceSurveyFiles(files, true); }, [&] { return true; }));
+                    session.cancelJob();
+                    waitForJobs();
+                }
+                bool loaded = false;
+                loadJob.push_back(
+                    Measure([&] { session.replaceSurveyFiles(files, true, [&](bool) { loaded = true; }); },
+                            [&] { return loaded; }));
                 session.cancelJob();
                 waitForJobs();
+                if (doc.m_aFiles.size() != files.size()) return 1;
             }
-            bool loaded = false;
-            loadJob.push_back(
-                Measure([&] { session.replaceSurveyFiles(files, true, [&](bool) { loaded = true; }); },
-                        [&] { return loaded; }));
-            session.cancelJob();
-            waitForJobs();
-            if (doc.m_aFiles.size() != files.size()) return 1;
-        }
-        if (!path.empty()) {
-            bool finished = false;
-            if (!jobsOnly) {
-                openSync.push_back(
-                    Measure([&] { finished = doc.OnOpenDocument(path); }, [&] { return true; }));
-                if (!finished) return 1;
-                doc.m_strWorkspacePath = saved;
-                saveSync.push_back(Measure([&] { doc.OnSaveProject(); }, [&] { return true; }));
+            if (!path.empty()) {
+                bool finished = false;
+                if (!jobsOnly) {
+                    openSync.push_back(
+                        Measure([&] { finished = doc.OnOpenDocument(path); }, [&] { return true; }));
+                    if (!finished) return 1;
+                    doc.m_strWorkspacePath = saved;
+                    saveSync.push_back(Measure([&] { doc.OnSaveProject(); }, [&] { return true; }));
+                }
+                openJob.push_back(
+                    Measure([&] { session.openDocument(path); }, [&] { return !session.jobRunning(); }));
+                if (doc.m_strWorkspacePath != path || doc.IsModified()) return 1;
+                doc.m_strWorkspacePath = saved; // never written over the workspace measured
+                saveJob.push_back(
+                    Measure([&] { session.saveProject(false); }, [&] { return !session.jobRunning(); }));
+                if (doc.IsModified()) return 1;
+                // The graph's printout: one page of the picture the window drew, into a PDF file.
+                graphPrint.push_back(Measure(
+                    [&] {
+                        QPrinter printer(QPrinter::HighResolution);
+                        printer.setOutputFormat(QPrinter::PdfFormat);
+                        printer.setOutputFileName(QString::fromStdString(pdf));
+                        QPainter painter(&printer);
+                        DrawPrintedGraph(painter, QRect(0, 0, printer.width(), printer.height()),
+                                         GraphPictureOf(doc));
+                    },
+                    [&] { return true; }));
             }
-            openJob.push_back(
-                Measure([&] { session.openDocument(path); }, [&] { return !session.jobRunning(); }));
-            if (doc.m_strWorkspacePath != path || doc.IsModified()) return 1;
-            doc.m_strWorkspacePath = saved; // never written over the workspace measured
-            saveJob.push_back(
-                Measure([&] { session.saveProject(false); }, [&] { return !session.jobRunning(); }));
-            if (doc.IsModified()) return 1;
-            // The graph's printout: one page of the picture the window drew, into a PDF file.
-            graphPrint.push_back(Measure(
-                [&] {
-                    QPrinter printer(QPrinter::HighResolution);
-                    printer.setOutputFormat(QPrinter::PdfFormat);
-                    printer.setOutputFileName(QString::fromStdString(pdf));
-                    QPainter painter(&printer);
-                    DrawPrintedGraph(painter, QRect(0, 0, printer.width(), printer.height()),
-                                     GraphPictureOf(doc));
-                },
-                [&] { return true; }));
-        }
 
-        // The table: saved as text, and a hundred pages of it printed into a PDF file.
-        if (!withTable) continue;
-        const TableExport what{table, true, true, '\t'};
-        if (!jobsOnly)
-            exportSync.push_back(Measure([&] { WriteTableFile(doc, what, nullptr); }, [&] { return true; }));
-        exportJob.push_back(
-            Measure([&] { session.exportTable(what); }, [&] { return !session.jobRunning(); }));
-        CTableView view(session);
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(QString::fromStdString(pdf));
-        printer.setFromTo(2, 101);
-        if (!jobsOnly)
-            printSync.push_back(
-                Measure([&] { PrintTable(printer, doc, view.tableModel().rowIndex(), PrintFontSettings()); },
-                        [&] { return true; }));
-        printJob.push_back(Measure([&] { view.PrintOn(printer); }, [&] { return true; }));
+            // The table: saved as text, and a hundred pages of it printed into a PDF file.
+            if (!withTable) continue;
+            const TableExport what{table, true, true, '\t'};
+            if (!jobsOnly)
+                exportSync.push_back(
+                    Measure([&] { WriteTableFile(doc, what, nullptr); }, [&] { return true; }));
+            exportJob.push_back(
+                Measure([&] { session.exportTable(what); }, [&] { return !session.jobRunning(); }));
+            CTableView view(session);
+            QPrinter printer(QPrinter::HighResolution);
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(QString::fromStdString(pdf));
+            printer.setFromTo(2, 101);
+            if (!jobsOnly)
+                printSync.push_back(Measure(
+                    [&] { PrintTable(printer, doc, view.tableModel().rowIndex(), PrintFontSettings()); },
+                    [&] { return true; }));
+            printJob.push_back(Measure([&] { view.PrintOn(printer); }, [&] { return true; }));
+        }
+        std::printf("%d rounds, heartbeat 10 ms%s\n", rounds, jobsOnly ? ", jobs only" : "");
+        if (!loadSync.empty()) Report("load survey, synchronous", loadSync);
+        if (!loadJob.empty()) Report("load survey, job", loadJob);
+        if (!openSync.empty()) Report("open, synchronous", openSync);
+        if (!openJob.empty()) Report("open, job", openJob);
+        if (!saveSync.empty()) Report("save, synchronous", saveSync);
+        if (!saveJob.empty()) Report("save, job", saveJob);
+        if (!exportSync.empty()) Report("table text, synchronous", exportSync);
+        if (!exportJob.empty()) Report("table text, job", exportJob);
+        if (!printSync.empty()) Report("print 100 pages, at once", printSync);
+        if (!printJob.empty()) Report("print 100 pages, paged", printJob);
+        if (!graphPrint.empty()) Report("print the graph", graphPrint);
     }
-    std::printf("%d rounds, heartbeat 10 ms%s\n", rounds, jobsOnly ? ", jobs only" : "");
-    if (!loadSync.empty()) Report("load survey, synchronous", loadSync);
-    if (!loadJob.empty()) Report("load survey, job", loadJob);
-    if (!openSync.empty()) Report("open, synchronous", openSync);
-    if (!openJob.empty()) Report("open, job", openJob);
-    if (!saveSync.empty()) Report("save, synchronous", saveSync);
-    if (!saveJob.empty()) Report("save, job", saveJob);
-    if (!exportSync.empty()) Report("table text, synchronous", exportSync);
-    if (!exportJob.empty()) Report("table text, job", exportJob);
-    if (!printSync.empty()) Report("print 100 pages, at once", printSync);
-    if (!printJob.empty()) Report("print 100 pages, paged", printJob);
-    if (!graphPrint.empty()) Report("print the graph", graphPrint);
 
-    // The window's peak: the workspace opened once more and drawn with its coverage.
+    // The window's peak: a fresh window opens the workspace and draws it with its coverage (the
+    // measured window and its project are gone first).
     if (!path.empty()) {
         const double before = StatusMb("VmHWM");
         std::ofstream("/proc/self/clear_refs") << "5"; // the peak starts again from the current size
+        GuiSession session;
+        SilentPrompts prompts;
+        session.setPrompts(&prompts);
+        CMainFrame frame(session);
+        frame.resize(1280, 800);
+        frame.show();
+        session.doc().OnNewDocument();
         session.openDocument(path);
-        waitForJobs();
+        QApplication::processEvents();
+        while (session.jobRunning())
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
         QElapsedTimer shown;
         shown.start();
         while (shown.elapsed() < 1000)
             QApplication::processEvents(QEventLoop::AllEvents, 20);
-        std::printf("memory: peak %.0f MB with the workspace open and drawn (coverage %s), %.0f MB resident "
-                    "then; %.0f MB peak before\n",
+        const CPlotraDoc& doc = session.doc();
+        // The peak counts the pages of the mapped workspace file as well (they are the page cache's,
+        // given back under pressure); the anonymous part is the project itself.
+        std::printf("memory: peak %.0f MB with the workspace open and drawn (coverage %s); then %.0f MB "
+                    "resident, %.0f MB of it the project's own (anonymous), %.0f MB file pages; %.0f MB peak "
+                    "before\n",
                     StatusMb("VmHWM"), doc.m_bCoverageReady ? "shown" : "none stored", StatusMb("VmRSS"),
-                    before);
+                    StatusMb("RssAnon"), StatusMb("RssFile"), before);
     } else {
         std::printf(
             "memory: peak %.0f MB over the run (the survey loaded, not processed), %.0f MB resident\n",
