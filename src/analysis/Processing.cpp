@@ -197,14 +197,22 @@ struct ApOutcome {
     double meanRssi = 0.0, meanSnr = 0.0, slope = 0.0, intercept = 0.0, shadowStd = 0.0;
 };
 
+/// \brief A position of the path and its index.
+struct PathEntry {
+    double y, x;
+    std::size_t j;
+};
+
 /// \brief What every AP reads; nothing here changes while processing runs.
 struct SharedInput {
     bool metric = false;
     const std::vector<CData>* path = nullptr;
     /// The path's positions in order of latitude (Y), those without a number left out: an AP's area
     /// is a narrow band of them, so a survey of a million positions is not scanned once per AP.
-    std::vector<std::uint32_t> pathByY;
+    std::vector<PathEntry> pathByY;
     bool pathIndexed = false;
+    /// The path's positions that the pseudo-points refer to (when the path is indexed).
+    std::shared_ptr<const PathPositions> positions;
     int cols = 50, rows = 50;
     int powerLow = -100, powerHigh = -30; ///< range of the AP pictures
 };
@@ -459,29 +467,30 @@ Candidates LocateAp(const WorkingPoints& w, const SearchFrame& f, double meanRss
 /// only when the area holds more survey positions than the AP has points, and only at positions
 /// away from every measured point. The positions of the path in the area, in order of latitude when
 /// the path is indexed (\p byLatitude set), else in path order.
-std::vector<std::size_t> PathInArea(const CAPInfo& ap, const SharedInput& in, bool& byLatitude) {
+std::vector<PathEntry> PathInArea(const CAPInfo& ap, const SharedInput& in, bool& byLatitude) {
     const std::vector<CData>& path = *in.path;
     const CDataGeo origin = ap.m_areaOrigin, size = ap.m_areaSize;
-    auto inArea = [&](std::size_t j) {
-        const double dy = path[j].m_dY - origin.m_dY, dx = path[j].m_dX - origin.m_dX;
+    auto inArea = [&](double y, double x) {
+        const double dy = y - origin.m_dY, dx = x - origin.m_dX;
         return 0.0 <= dy && dy <= size.m_dY && 0.0 <= dx && dx <= size.m_dX;
     };
-    std::vector<std::size_t> listed;
+    std::vector<PathEntry> listed;
     byLatitude = false;
     if (!in.pathIndexed || !std::isfinite(origin.m_dY)) {
         for (std::size_t j = 0; j < path.size(); ++j)
-            if (inArea(j)) listed.push_back(j);
+            if (inArea(path[j].m_dY, path[j].m_dX)) listed.push_back(PathEntry{path[j].m_dY, path[j].m_dX, j});
         return listed;
     }
     // A rounded difference never decreases as the minuend grows, so the positions whose dy passes
-    // the test are one run of the latitude order (a latitude without a number never passes it).
+    // the test are one run of the latitude order (a latitude without a number never passes it). The
+    // run is read in place, without a visit to the path itself per position.
     const auto& order = in.pathByY;
     const auto lo = std::partition_point(order.begin(), order.end(),
-                                         [&](std::uint32_t j) { return path[j].m_dY - origin.m_dY < 0.0; });
-    const auto hi = std::partition_point(
-        lo, order.end(), [&](std::uint32_t j) { return path[j].m_dY - origin.m_dY <= size.m_dY; });
+                                         [&](const PathEntry& e) { return e.y - origin.m_dY < 0.0; });
+    const auto hi =
+        std::partition_point(lo, order.end(), [&](const PathEntry& e) { return e.y - origin.m_dY <= size.m_dY; });
     for (auto it = lo; it != hi; ++it)
-        if (inArea(*it)) listed.push_back(*it);
+        if (inArea(it->y, it->x)) listed.push_back(*it);
     byLatitude = true;
     return listed;
 }
@@ -489,31 +498,34 @@ std::vector<std::size_t> PathInArea(const CAPInfo& ap, const SharedInput& in, bo
 void AddPseudoPoints(CAPInfo& ap, WorkingPoints& w, const SharedInput& in) {
     const std::vector<CData>& path = *in.path;
     bool byLatitude = false;
-    const std::vector<std::size_t> listed = PathInArea(ap, in, byLatitude);
+    const std::vector<PathEntry> listed = PathInArea(ap, in, byLatitude);
     if (listed.size() <= w.n) return;
     const NearPointTest near(w.y, w.x, w.n);
     std::vector<std::size_t> added;
     std::size_t cursor = 0;
-    for (std::size_t j : listed)
-        if (!(byLatitude ? near.AnyNearRising(path[j].m_dY, path[j].m_dX, cursor)
-                         : near.AnyNear(path[j].m_dY, path[j].m_dX)))
-            added.push_back(j);
+    for (const PathEntry& e : listed)
+        if (!(byLatitude ? near.AnyNearRising(e.y, e.x, cursor) : near.AnyNear(e.y, e.x))) added.push_back(e.j);
     // The pseudo-points follow the path's order.
     if (byLatitude) std::sort(added.begin(), added.end());
-    ap.m_aApPoints.reserve(ap.m_aApPoints.size() + added.size());
     w.y.reserve(w.y.size() + added.size()), w.x.reserve(w.x.size() + added.size());
     w.rssi.reserve(w.rssi.size() + added.size()), w.snr.reserve(w.snr.size() + added.size());
     for (std::size_t j : added) {
-        CData p;
-        p.m_dY = path[j].m_dY;
-        p.m_dX = path[j].m_dX;
-        p.m_dRssi = kPseudoRssi;
-        p.m_nNoise = 0;
-        ap.m_aApPoints.push_back(p);
-        w.y.push_back(p.m_dY);
-        w.x.push_back(p.m_dX);
+        w.y.push_back(path[j].m_dY);
+        w.x.push_back(path[j].m_dX);
         w.rssi.push_back(kPseudoRssi);
         w.snr.push_back(kPseudoRssi);
+    }
+    if (in.positions) {
+        ap.m_aApPoints.AppendPseudoPoints(in.positions, std::vector<std::uint32_t>(added.begin(), added.end()));
+    } else {
+        for (std::size_t j : added) {
+            CData p;
+            p.m_dY = path[j].m_dY;
+            p.m_dX = path[j].m_dX;
+            p.m_dRssi = kPseudoRssi;
+            p.m_nNoise = 0;
+            ap.m_aApPoints.push_back(p);
+        }
     }
 }
 
@@ -697,11 +709,18 @@ ProcessingResult RunProcessing(ProcessingSnapshot snapshot, Progress& progress, 
     in.path = &snapshot.path;
     if (snapshot.path.size() <= std::numeric_limits<std::uint32_t>::max()) {
         for (std::size_t j = 0; j < snapshot.path.size(); ++j)
-            if (!std::isnan(snapshot.path[j].m_dY)) in.pathByY.push_back(static_cast<std::uint32_t>(j));
-        std::sort(in.pathByY.begin(), in.pathByY.end(), [&](std::uint32_t a, std::uint32_t b) {
-            return snapshot.path[a].m_dY < snapshot.path[b].m_dY;
-        });
+            if (!std::isnan(snapshot.path[j].m_dY))
+                in.pathByY.push_back(PathEntry{snapshot.path[j].m_dY, snapshot.path[j].m_dX, j});
+        std::sort(in.pathByY.begin(), in.pathByY.end(), [](const PathEntry& a, const PathEntry& b) { return a.y < b.y; });
         in.pathIndexed = true;
+        auto positions = std::make_shared<PathPositions>();
+        positions->y.reserve(snapshot.path.size());
+        positions->x.reserve(snapshot.path.size());
+        for (const CData& p : snapshot.path) {
+            positions->y.push_back(p.m_dY);
+            positions->x.push_back(p.m_dX);
+        }
+        in.positions = std::move(positions);
     }
     in.cols = snapshot.cols;
     in.rows = snapshot.rows;

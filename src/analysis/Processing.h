@@ -88,8 +88,6 @@ inline constexpr std::size_t kMinPoints = 20;
 /// Points above this RSSI (strictly) form the search subset when there are at least kSubsetMinimum.
 inline constexpr double kSubsetRssi = -65.0;
 inline constexpr std::size_t kSubsetMinimum = 200;
-/// RSSI of a pseudo-point: the survey passed there and did not hear the AP.
-inline constexpr double kPseudoRssi = -101.0;
 /// A survey position this close (L1) to a point of the AP gets no pseudo-point.
 inline constexpr double kPseudoDistance = 1e-7;
 

@@ -6,6 +6,7 @@
 #include "model/CoveragePictures.h"
 #include "files/FileIo.h"
 #include "model/Bytes.h"
+#include "model/PathPositions.h"
 #include "model/PlotraDoc.h"
 
 #include <algorithm>
@@ -14,6 +15,7 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <optional>
 
 namespace plotra {
 
@@ -367,6 +369,12 @@ class Decoder {
     bool mapShown = false;  ///< the map view's map toggle as stored
     bool wrongType = false; ///< refused for its file type byte
 
+  private:
+    /// The path read, for the working points that are its pseudo-points.
+    std::optional<PseudoPointFinder> m_pseudoPoints;
+
+  public:
+
     bool Run() {
         return Header() && Map() && Files() && ApNotes() && Bool(d.m_bMerge) && Bool(d.m_bShowLegend) &&
                FilePaths() && GpsStates() && RawPoints() && Geometry() && Path() && AccessPoints() &&
@@ -526,7 +534,50 @@ class Decoder {
             d.m_aAltitude[i] = r.I32();
             d.m_aVelocity[i] = r.I32();
         }
-        return Ok();
+        if (!Ok()) return false;
+        if (n > 0 && n <= std::numeric_limits<std::uint32_t>::max()) {
+            auto positions = std::make_shared<PathPositions>();
+            positions->y.reserve(n);
+            positions->x.reserve(n);
+            for (const CData& p : d.m_aPoints) {
+                positions->y.push_back(p.m_dY);
+                positions->x.push_back(p.m_dX);
+            }
+            m_pseudoPoints.emplace(std::move(positions));
+        }
+        return true;
+    }
+    /// An AP's working points: the pseudo-points at the end that are positions of the path become
+    /// references to it again (held in 4 bytes instead of 12); the others are read as they are.
+    bool WorkingPoints(SampleList& out) {
+        std::size_t n = 0;
+        if (!Count(kSampleSize, n)) return false;
+        out.clear();
+        const std::size_t start = r.Position();
+        std::vector<std::uint32_t> tail;
+        if (m_pseudoPoints) {
+            std::size_t hint = std::numeric_limits<std::size_t>::max();
+            for (std::size_t k = n; k-- > 0;) {
+                r.Seek(start + k * kSampleSize);
+                CData s;
+                Sample(s);
+                const std::optional<std::uint32_t> j = m_pseudoPoints->Find(s, hint);
+                if (!j) break;
+                tail.push_back(*j);
+                hint = *j - std::size_t{1}; // the one before it on the path, most often
+            }
+            std::reverse(tail.begin(), tail.end());
+            r.Seek(start);
+        }
+        const std::size_t whole = n - tail.size();
+        out.reserve(whole);
+        for (std::size_t i = 0; i < whole; ++i) {
+            CData s;
+            Sample(s);
+            out.push_back(s);
+        }
+        if (!tail.empty()) out.AppendPseudoPoints(m_pseudoPoints->Path(), std::move(tail));
+        return r.Seek(start + n * kSampleSize) && Ok();
     }
     bool AccessPoints() {
         std::size_t n = 0;
@@ -558,7 +609,7 @@ class Decoder {
             ap.m_aGrid.resize(static_cast<std::size_t>(nodes));
             for (double& g : ap.m_aGrid)
                 g = r.F64();
-            if (!Samples(ap.m_aApPoints) || !Samples(ap.m_aSamples)) return false;
+            if (!WorkingPoints(ap.m_aApPoints) || !Samples(ap.m_aSamples)) return false;
         }
         return Ok();
     }

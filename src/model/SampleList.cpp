@@ -54,6 +54,7 @@ CData SampleList::Unpack(const Packed& p) {
 }
 
 CData SampleList::Store::Get(std::size_t i) const {
+    if (const std::size_t base = Base(); i >= base) return path->PseudoPoint(refs[i - base]);
     if (wide) return all[i];
     const Packed& p = packed[i];
     if (p.rssi256 != kWholeMark) return Unpack(p);
@@ -103,8 +104,39 @@ void SampleList::Widen(Store& s) {
     s.wide = true;
 }
 
+void SampleList::Materialise(Store& s) {
+    if (s.refs.empty()) return;
+    const std::vector<std::uint32_t> refs = std::move(s.refs);
+    const std::shared_ptr<const PathPositions> path = std::move(s.path);
+    s.refs = {};
+    s.path.reset();
+    for (std::uint32_t j : refs)
+        AppendEntry(s, path->PseudoPoint(j));
+}
+
+void SampleList::AppendPseudoPoints(const std::shared_ptr<const PathPositions>& path,
+                                    std::vector<std::uint32_t> indices) {
+    if (indices.empty()) return;
+    Store& s = Own();
+    if (s.refs.empty()) {
+        s.path = path;
+        s.refs = std::move(indices);
+    } else if (s.path == path) {
+        s.refs.insert(s.refs.end(), indices.begin(), indices.end());
+    } else {
+        // Indices into another path cannot share the tail: these are held as ordinary entries.
+        for (std::uint32_t j : indices)
+            AppendEntry(s, path->PseudoPoint(j));
+    }
+}
+
 void SampleList::push_back(const CData& value) {
     Store& s = Own();
+    AppendEntry(s, value);
+}
+
+void SampleList::AppendEntry(Store& s, const CData& value) {
+    Materialise(s);
     if (s.wide) {
         s.all.push_back(value);
         return;
@@ -129,12 +161,15 @@ void SampleList::AppendReading(std::int32_t latMas, std::int32_t lonMas, std::in
         push_back(Unpack(Packed{latMas, lonMas, rssi256, noise}));
         return;
     }
-    Own().packed.push_back(Packed{latMas, lonMas, rssi256, noise});
+    Store& s = Own();
+    Materialise(s);
+    s.packed.push_back(Packed{latMas, lonMas, rssi256, noise});
 }
 
 void SampleList::Set(std::size_t i, const CData& value) {
     if (i >= size()) throw std::out_of_range("SampleList::Set");
     Store& s = Own();
+    if (i >= s.Base()) Materialise(s);
     if (s.wide) {
         s.all[i] = value;
         return;
@@ -160,7 +195,10 @@ void SampleList::Set(std::size_t i, const CData& value) {
 void SampleList::reserve(std::size_t n) {
     if (n <= size()) return;
     Store& s = Own();
-    if (s.wide)
+    // Room for the entries to come after those held as indices (where pseudo-points go, room for them).
+    if (!s.refs.empty())
+        s.refs.reserve(n - s.Base());
+    else if (s.wide)
         s.all.reserve(n);
     else
         s.packed.reserve(n);
@@ -173,6 +211,7 @@ void SampleList::resize(std::size_t n) {
         return;
     }
     Store& s = Own();
+    Materialise(s);
     if (s.wide) {
         s.all.resize(n);
         return;
@@ -186,7 +225,7 @@ std::size_t SampleList::MemoryBytes() const {
     if (!m_store) return 0;
     const Store& s = *m_store;
     return s.packed.capacity() * sizeof(Packed) + s.whole.capacity() * sizeof(s.whole[0]) +
-           s.all.capacity() * sizeof(CData);
+           s.all.capacity() * sizeof(CData) + s.refs.capacity() * sizeof(std::uint32_t);
 }
 
 bool SampleList::SameEntries(const SampleList& other) const {

@@ -9,9 +9,15 @@
 /// position on a map) is kept whole beside them; when such entries are many the list keeps every
 /// entry whole. Reading gives the same CData values whatever the storage.
 ///
+/// The pseudo-points (positions of the walk path where the AP was not heard) are most of the working
+/// points of a drive through a city: behind the other entries they are held as indices into the path
+/// (4 bytes each), shared by every list that refers to it, and read as the path's position with
+/// kPseudoRssi and noise 0.
+///
 /// Copies share their entries until one of them changes (copy on write), so a calculation can take
 /// a list into its snapshot without copying it and without seeing later edits of the document's.
 
+#include "model/PathPositions.h"
 #include "model/PlanarSample.h"
 
 #include <cstddef>
@@ -43,6 +49,10 @@ public:
     /// push_back of a reading as a survey file gives it: the position in whole milliarcseconds, the
     /// RSSI in 1/256 dBm and the channel's noise (the entry reads as their quotients).
     void AppendReading(std::int32_t latMas, std::int32_t lonMas, std::int16_t rssi256, std::int16_t noise);
+    /// push_back of path->PseudoPoint(j) for each j of \p indices, held as those indices.
+    void AppendPseudoPoints(const std::shared_ptr<const PathPositions>& path, std::vector<std::uint32_t> indices);
+    /// The pseudo-points held as indices (the tail of the list).
+    std::size_t PseudoPointCount() const { return m_store ? m_store->refs.size() : 0; }
     void reserve(std::size_t n);
     void clear() { m_store.reset(); }
     /// New entries are default CData values (zeros).
@@ -108,8 +118,13 @@ private:
         std::vector<Packed> packed;
         std::vector<std::pair<std::size_t, CData>> whole;
         std::vector<CData> all;
+        /// Pseudo-points behind those entries, as indices into `path`.
+        std::shared_ptr<const PathPositions> path;
+        std::vector<std::uint32_t> refs;
 
-        std::size_t Size() const { return wide ? all.size() : packed.size(); }
+        /// Entries before the pseudo-points held as indices.
+        std::size_t Base() const { return wide ? all.size() : packed.size(); }
+        std::size_t Size() const { return Base() + refs.size(); }
         CData Get(std::size_t i) const;
     };
 
@@ -117,6 +132,10 @@ private:
     Store& Own();
     /// Keeps every entry whole from now on.
     static void Widen(Store& s);
+    /// Turns the pseudo-points held as indices into ordinary entries (before a change that needs them so).
+    static void Materialise(Store& s);
+    /// Appends an ordinary entry behind the others (no indices held).
+    static void AppendEntry(Store& s, const CData& value);
     static bool Pack(const CData& value, Packed& out);
     static CData Unpack(const Packed& p);
 
