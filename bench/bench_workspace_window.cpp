@@ -145,7 +145,9 @@ int main(int argc, char** argv) {
     if (workspace.empty())
         if (const char* env = std::getenv("PLOTRA_BENCH_WORKSPACE")) workspace = env;
 
-    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "plotra-bench-workspace";
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() /
+        ("plotra-bench-workspace-" + std::to_string(QCoreApplication::applicationPid()));
     std::filesystem::create_directories(dir);
     if (scenario == "metro" && workspace.empty()) {
         // Made by bench/scale, never here.
