@@ -110,7 +110,8 @@ void NearestBuckets::Build(const PointArrays& pts, bool metric, const AreaBounds
 }
 
 ApGrid PredictApGrid(const PointArrays& pts, bool metric, const AreaBounds& area, int cols, int rows,
-                     const CDataGeo& position, double slope, double intercept, double meanRssi) {
+                     const CDataGeo& position, double slope, double intercept, double meanRssi,
+                     const std::vector<GeoPrepared>* prepared) {
     ApGrid g;
     g.maximum = meanRssi;
     g.minimum = meanRssi;
@@ -129,9 +130,11 @@ ApGrid PredictApGrid(const PointArrays& pts, bool metric, const AreaBounds& area
     std::vector<double> colLonRad;
     GeoPrepared pGeo;
     if (!metric) {
-        geo.resize(m);
-        for (std::size_t i = 0; i < m; ++i)
-            geo[i] = PrepareGeo(pts.y[i], pts.x[i]);
+        if (!prepared || prepared->size() != m) {
+            geo.resize(m);
+            for (std::size_t i = 0; i < m; ++i)
+                geo[i] = PrepareGeo(pts.y[i], pts.x[i]);
+        }
         rowGeo.resize(urows);
         for (std::size_t iy = 0; iy < urows; ++iy)
             rowGeo[iy] = PrepareGeo(area.minY + static_cast<double>(iy) * sy, 0.0);
@@ -141,6 +144,7 @@ ApGrid PredictApGrid(const PointArrays& pts, bool metric, const AreaBounds& area
         pGeo = PrepareGeo(position.m_dY, position.m_dX);
     }
 
+    const GeoPrepared* pointGeo = !metric && prepared && prepared->size() == m ? prepared->data() : geo.data();
     NearestBuckets buckets;
     if (fast) buckets.Build(pts, metric, area);
 
@@ -166,7 +170,7 @@ ApGrid PredictApGrid(const PointArrays& pts, bool metric, const AreaBounds& area
             double idw;
             if (fast) {
                 Nearest3 best;
-                buckets.Query(nodeY, nodeX, node, pts, geo.data(), best);
+                buckets.Query(nodeY, nodeX, node, pts, pointGeo, best);
                 idw = IdwOfNearest(best, pts.rssi);
             } else {
                 for (std::size_t i = 0; i < m; ++i) {
@@ -174,7 +178,7 @@ ApGrid PredictApGrid(const PointArrays& pts, bool metric, const AreaBounds& area
                         const double dy = nodeY - pts.y[i], dx = nodeX - pts.x[i];
                         dist[i] = std::sqrt(dy * dy + dx * dx);
                     } else {
-                        dist[i] = GeoDistancePrepared(node, geo[i]);
+                        dist[i] = GeoDistancePrepared(node, pointGeo[i]);
                     }
                 }
                 idw = IdwNearest(dist.data(), pts.rssi, m, 3, 2);
@@ -538,14 +542,9 @@ struct FittedModel {
 /// The slope over all points at the best candidate, retried at the next candidates while it rises
 /// gently (0 < slope < 5); the intercept from the measured points' means and the shadowing deviation
 /// of their residuals.
-FittedModel FitModel(const WorkingPoints& w, Candidates& c, double meanRssi, bool metric) {
+FittedModel FitModel(const WorkingPoints& w, Candidates& c, double meanRssi, bool metric,
+                     const std::vector<GeoPrepared>& geo) {
     const std::size_t m = w.y.size(), n = w.n;
-    std::vector<GeoPrepared> geo;
-    if (!metric) {
-        geo.resize(m);
-        for (std::size_t i = 0; i < m; ++i)
-            geo[i] = PrepareGeo(w.y[i], w.x[i]);
-    }
     std::vector<double> d(m), logs(m);
     auto fitAt = [&](const CDataGeo& P) {
         if (metric) {
@@ -598,11 +597,18 @@ ApOutcome ProcessOneAp(CAPInfo& ap, const SharedInput& in) {
     // The stored position is the search's best candidate even when the fit moves on to another.
     ap.m_posAP = candidates.At(candidates.best);
     AddPseudoPoints(ap, w, in);
-    const FittedModel model = FitModel(w, candidates, out.meanRssi, in.metric);
+    // The fit and the grid measure great-circle distances from the same points.
+    std::vector<GeoPrepared> geo;
+    if (!in.metric) {
+        geo.resize(w.y.size());
+        for (std::size_t i = 0; i < w.y.size(); ++i)
+            geo[i] = PrepareGeo(w.y[i], w.x[i]);
+    }
+    const FittedModel model = FitModel(w, candidates, out.meanRssi, in.metric, geo);
 
     const PointArrays pts{w.y.data(), w.x.data(), w.rssi.data(), w.y.size()};
     ApGrid grid = PredictApGrid(pts, in.metric, AreaBounds{w.minY, w.minX, w.maxY, w.maxX}, in.cols, in.rows,
-                                model.position, model.slope, model.intercept, out.meanRssi);
+                                model.position, model.slope, model.intercept, out.meanRssi, &geo);
     ap.m_aGrid = std::move(grid.values);
     ap.m_dGridMax = grid.maximum;
     ap.m_dGridMin = grid.minimum;

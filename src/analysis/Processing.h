@@ -183,9 +183,11 @@ private:
 /// Predicts an AP's power grid of cols x rows nodes over \p area: model slope * log10(distance to P)
 /// + intercept, and the inverse-distance mean of the three nearest points; pure IDW when the slope is
 /// not negative, else 0.6 * model + 0.4 * IDW. The trackers start at \p meanRssi. Distances are
-/// great-circle in degrees mode (\p metric false), Euclidean otherwise.
+/// great-circle in degrees mode (\p metric false), Euclidean otherwise. \p prepared, when given in
+/// degrees mode, holds PrepareGeo of every point (the fit has made them already).
 ApGrid PredictApGrid(const PointArrays& points, bool metric, const AreaBounds& area, int cols, int rows,
-                     const CDataGeo& position, double slope, double intercept, double meanRssi);
+                     const CDataGeo& position, double slope, double intercept, double meanRssi,
+                     const std::vector<GeoPrepared>* prepared = nullptr);
 
 } // namespace processing
 } // namespace plotra
