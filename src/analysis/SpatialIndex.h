@@ -82,15 +82,31 @@ class PlanarBuckets {
         double u, v, keep, absSlack;
         double LowerBound(double planar) const { return planar * keep - absSlack; }
     };
+    /// The squared planar distance beyond which a point loses to the third best: (d3 + absSlack) / keep
+    /// squared, and a millionth more (far beyond the roundings of these few operations, far below
+    /// the slack), so that no root is taken per point. Only skipping depends on it, never a result.
+    struct Cutoff {
+        double forThird = -1.0;
+        double squared = 0.0;
+        double For(const Probe& probe, double third) {
+            if (third != forThird) {
+                forThird = third;
+                const double planar = (third + probe.absSlack) / probe.keep;
+                squared = planar * planar * (1.0 + 1e-6);
+            }
+            return squared;
+        }
+    };
     template <class Exact>
     void VisitCell(int a, int b, const Probe& probe, Nearest3& best, Exact& exact) const {
         const std::size_t cell =
             static_cast<std::size_t>(a) * static_cast<std::size_t>(m_nv) + static_cast<std::size_t>(b);
+        Cutoff cutoff;
         for (std::uint32_t k = m_start[cell]; k < m_start[cell + 1]; ++k) {
             // The exact distance is dear; a point whose planar bound already loses is skipped.
             if (best.count == 3) {
                 const double du = m_u[k] - probe.u, dv = m_v[k] - probe.v;
-                if (probe.LowerBound(std::sqrt(du * du + dv * dv)) > best.dist[2]) continue;
+                if (du * du + dv * dv > cutoff.For(probe, best.dist[2])) continue;
             }
             const std::size_t i = m_items[k];
             best.Offer(exact(i), i);
