@@ -130,18 +130,29 @@ __attribute__((target("avx2,fma"))) void Log10Avx2(const double* in, double* out
         const __m256d k = _mm256_sub_pd(
             _mm256_castsi256_pd(_mm256_or_si256(_mm256_srli_epi64(bits, 52), magicBits)), magic);
         __m256d sure;
-        const __m256d logM = LogMantissa(in + i, m, fraction, sure);
+        __m256d logM = LogMantissa(in + i, m, fraction, sure);
+        const int usable = _mm256_movemask_pd(inRange);
+        const int taken = _mm256_movemask_pd(_mm256_and_pd(sure, inRange));
+        if (taken != usable) {
+            // Where the value is not sure, the library's logarithm of the mantissa goes through the
+            // same last steps as in the library's log10.
+            alignas(32) double logs[4], mantissas[4];
+            _mm256_store_pd(logs, logM);
+            _mm256_store_pd(mantissas, m);
+            for (int l = 0; l < 4; ++l)
+                if ((usable & ~taken) & (1 << l)) logs[l] = std::log(mantissas[l]);
+            logM = _mm256_load_pd(logs);
+        }
         const __m256d z = _mm256_add_pd(_mm256_mul_pd(k, _mm256_set1_pd(kLog10Of2Lo)),
                                         _mm256_mul_pd(_mm256_set1_pd(kInvLn10), logM));
         const __m256d result = _mm256_add_pd(z, _mm256_mul_pd(k, _mm256_set1_pd(kLog10Of2Hi)));
         // Stored before the library is asked: in and out may be one array.
         const double x0 = in[i], x1 = in[i + 1], x2 = in[i + 2], x3 = in[i + 3];
         _mm256_storeu_pd(out + i, result);
-        const int taken = _mm256_movemask_pd(_mm256_and_pd(sure, inRange));
-        if (taken != 0xF) {
+        if (usable != 0xF) {
             const double xs[4] = {x0, x1, x2, x3};
             for (int l = 0; l < 4; ++l)
-                if (!(taken & (1 << l))) out[i + static_cast<std::size_t>(l)] = std::log10(xs[l]);
+                if (!(usable & (1 << l))) out[i + static_cast<std::size_t>(l)] = std::log10(xs[l]);
         }
     }
     for (; i < n; ++i)
