@@ -1,21 +1,14 @@
 #include "model/SampleList.h"
+#include "support/Fixtures.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 
 using namespace plotra;
+using plotra::test::MakeSample;
 
 namespace {
-
-CData Reading(double y, double x, double rssi, int noise) {
-    CData d;
-    d.m_dY = y;
-    d.m_dX = x;
-    d.m_dRssi = rssi;
-    d.m_nNoise = noise;
-    return d;
-}
 
 bool Same(const CData& a, const CData& b) {
     return a.m_dY == b.m_dY && a.m_dX == b.m_dX && a.m_dRssi == b.m_dRssi && a.m_nNoise == b.m_nNoise;
@@ -31,15 +24,15 @@ TEST(SampleList, PseudoPointsHeldAsPathIndicesReadAndChangeAsWholeEntries) {
     path->y = {46.1, 46.2, 46.3, 46.4};
     path->x = {7.1, 7.2, 7.3, 7.4};
     SampleList list;
-    list.AppendReading(166000000, 25560000, -60 * 256, -90); // 46.111.. / 7.1
-    list.push_back(Reading(46.5, 7.5, -70.25, -92));
+    list.AppendMakeSample(166000000, 25560000, -60 * 256, -90); // 46.111.. / 7.1
+    list.push_back(MakeSample(46.5, 7.5, -70.25, -92));
     list.AppendPseudoPoints(path, {3, 1});
     list.AppendPseudoPoints(path, {2});
     ASSERT_EQ(list.size(), 5u);
     EXPECT_EQ(list.PseudoPointCount(), 3u);
     EXPECT_TRUE(Same(list[2], path->PseudoPoint(3)));
     EXPECT_TRUE(Same(list[3], path->PseudoPoint(1)));
-    EXPECT_TRUE(Same(list.back(), Reading(46.3, 7.3, kPseudoRssi, 0)));
+    EXPECT_TRUE(Same(list.back(), MakeSample(46.3, 7.3, kPseudoRssi, 0)));
     EXPECT_LT(list.MemoryBytes(), 2 * 12 + 3 * 12u);
 
     const SampleList before = list;
@@ -55,12 +48,12 @@ TEST(SampleList, PseudoPointsHeldAsPathIndicesReadAndChangeAsWholeEntries) {
     EXPECT_TRUE(Same(before[4], path->PseudoPoint(2)));
 
     SampleList changed = before;
-    changed.Set(3, Reading(1, 2, 3, 4));
-    EXPECT_TRUE(Same(changed[3], Reading(1, 2, 3, 4)));
+    changed.Set(3, MakeSample(1, 2, 3, 4));
+    EXPECT_TRUE(Same(changed[3], MakeSample(1, 2, 3, 4)));
     EXPECT_TRUE(Same(changed[4], path->PseudoPoint(2)));
     EXPECT_TRUE(Same(before[3], path->PseudoPoint(1)));
     changed = before;
-    changed.push_back(Reading(46.0, 7.0, -50, -95));
+    changed.push_back(MakeSample(46.0, 7.0, -50, -95));
     EXPECT_TRUE(before.SameEntries(changed) == false);
     for (std::size_t i = 0; i < before.size(); ++i)
         EXPECT_TRUE(Same(changed[i], before[i])) << i;
