@@ -24,7 +24,7 @@ TEST(SampleList, PseudoPointsHeldAsPathIndicesReadAndChangeAsWholeEntries) {
     path->y = {46.1, 46.2, 46.3, 46.4};
     path->x = {7.1, 7.2, 7.3, 7.4};
     SampleList list;
-    list.AppendMakeSample(166000000, 25560000, -60 * 256, -90); // 46.111.. / 7.1
+    list.AppendReading(166000000, 25560000, -60 * 256, -90); // 46.111.. / 7.1
     list.push_back(MakeSample(46.5, 7.5, -70.25, -92));
     list.AppendPseudoPoints(path, {3, 1});
     list.AppendPseudoPoints(path, {2});
