@@ -103,6 +103,12 @@ std::optional<double> SearchCap(double strongestRssi);
 /// least kSubsetMinimum of them, otherwise all n.
 std::vector<std::size_t> SearchPointSet(const double* rssi, std::size_t n);
 
+/// The position search's criterion of every candidate (a * 31 + b at yGrid[a], xGrid[b]) over the
+/// search points (local metres \p sy, \p sx and RSSI \p sr) into \p criteria (kCandidates values):
+/// the length of the gradient of the residuals' pull at the candidate's fitted slope.
+void SearchCriteria(const std::vector<double>& sy, const std::vector<double>& sx, const std::vector<double>& sr,
+                    double meanRssi, const double* yGrid, const double* xGrid, std::vector<double>& criteria);
+
 /// \brief Outcome of the retry that avoids a rising model.
 struct SignRetry {
     std::size_t candidate = 0; ///< candidate of the last fit
