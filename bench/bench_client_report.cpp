@@ -21,13 +21,8 @@ CPlotraDoc& CityDocument() {
     static CPlotraDoc doc;
     static const bool built = [] {
         test::PlaceGenerated(doc, sim::Generate(*sim::BuiltInScenario("city"), 1));
-        ProcessData(doc);
-        std::vector<int> ticked;
-        for (std::size_t i = 0; i < doc.m_aAPs.size(); ++i)
-            if (doc.m_aAPs[i].m_aApPoints.size() > kMinCoveragePoints) ticked.push_back(static_cast<int>(i));
-        doc.SetTickedAps(ticked);
-        CalculateCoverage(doc);
-        std::fprintf(stderr, "city: %zu APs, %zu ticked, %d x %d nodes\n", doc.m_aAPs.size(), ticked.size(),
+        const std::size_t ticked = test::ProcessTickAndCover(doc);
+        std::fprintf(stderr, "city: %zu APs, %zu ticked, %d x %d nodes\n", doc.m_aAPs.size(), ticked,
                      doc.m_nGridCols, doc.m_nGridRows);
         return true;
     }();

@@ -191,16 +191,11 @@ int main(int argc, char** argv) {
                 surveys.push_back(file);
             }
         test::PlaceGenerated(doc, generated);
-        ProcessData(doc);
-        std::vector<int> ticked;
-        for (std::size_t i = 0; i < doc.m_aAPs.size(); ++i)
-            if (doc.m_aAPs[i].m_aApPoints.size() > kMinCoveragePoints) ticked.push_back(static_cast<int>(i));
-        doc.SetTickedAps(ticked);
-        CalculateCoverage(doc);
+        const std::size_t ticked = test::ProcessTickAndCover(doc);
         if (!doc.WriteWorkspace(path)) return 1;
         std::printf(
             "%s: %zu points, %zu APs (%zu ticked), %d x %d nodes, workspace %.1f MB (made in %.1f s)\n",
-            scenario.c_str(), doc.m_aDataPoints.size(), doc.m_aAPs.size(), ticked.size(), doc.m_nGridCols,
+            scenario.c_str(), doc.m_aDataPoints.size(), doc.m_aAPs.size(), ticked, doc.m_nGridCols,
             doc.m_nGridRows, static_cast<double>(std::filesystem::file_size(path)) / 1e6,
             std::chrono::duration<double>(Clock::now() - start).count());
     }

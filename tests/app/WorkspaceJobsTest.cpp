@@ -46,6 +46,15 @@ class WorkspaceJobs : public ::testing::Test {
     bool WaitForJob() {
         return WaitUntil([&] { return !session.jobRunning(); });
     }
+    /// Another project to open: the same survey with another alpha.
+    std::string WriteOtherProject(int alpha) {
+        const std::string other = dir.File("other.hws");
+        CPlotraDoc d;
+        LoadProcessedTiny(d);
+        d.SetAlpha(alpha);
+        EXPECT_TRUE(d.WriteWorkspace(other));
+        return other;
+    }
     /// An edit that the workspace stores.
     void Edit() {
         Doc().SetAlpha(Doc().m_nAlpha == 100 ? 120 : 100);
@@ -63,14 +72,7 @@ class WorkspaceJobs : public ::testing::Test {
 } // namespace
 
 TEST_F(WorkspaceJobs, OpenAndSaveFromTheWindowRunAsJobs) {
-    // Another project to open: the same survey with another alpha.
-    const std::string other = dir.File("other.hws");
-    {
-        CPlotraDoc d;
-        LoadProcessedTiny(d);
-        d.SetAlpha(77);
-        ASSERT_TRUE(d.WriteWorkspace(other));
-    }
+    const std::string other = WriteOtherProject(77);
     prompts.openFiles = {other};
     frame->runCommand(kCmdOpenProject);
     ASSERT_TRUE(session.jobRunning()) << "the file is read on the UI thread";
@@ -114,13 +116,7 @@ TEST_F(WorkspaceJobs, OpenAndSaveFromTheWindowRunAsJobs) {
 TEST_F(WorkspaceJobs, CancelledOpenLeavesTheProjectExactlyAsItWas) {
     Edit();
     const std::vector<std::uint8_t> before = Doc().EncodeWorkspace();
-    const std::string other = dir.File("other.hws");
-    {
-        CPlotraDoc d;
-        LoadProcessedTiny(d);
-        d.SetAlpha(33);
-        ASSERT_TRUE(d.WriteWorkspace(other));
-    }
+    const std::string other = WriteOtherProject(33);
     // The unsaved edit is asked about before the job starts: No, then the reading is cancelled.
     prompts.threeWayAnswers = {false};
     prompts.openFiles = {other};

@@ -1,6 +1,7 @@
 #include "support/DocFixtures.h"
 
 #include "analysis/Coverage.h"
+#include "analysis/Processing.h"
 #include "files/NewProject.h"
 #include "files/SurveyFile.h"
 
@@ -26,10 +27,7 @@ bool LoadDemoProject(CPlotraDoc& doc, bool coverage) {
     const bool loaded = doc.LoadSurveyFiles();
     EXPECT_TRUE(loaded);
     if (!loaded) return false;
-    std::vector<int> valid;
-    for (std::size_t i = 0; i < doc.m_aAPs.size(); ++i)
-        if (doc.m_aAPs[i].m_aApPoints.size() > kMinCoveragePoints) valid.push_back(static_cast<int>(i));
-    doc.SetTickedAps(valid);
+    TickCoverageAps(doc);
     const bool covered = !coverage || CalculateCoverage(doc);
     EXPECT_TRUE(covered);
     return covered;
@@ -152,6 +150,21 @@ std::vector<std::string> ProcessingDifferences(const CPlotraDoc& a, const CPlotr
     d.I("alpha", a.m_nAlpha, b.m_nAlpha);
     d.I("notes", static_cast<long long>(a.m_aApNotes.size()), static_cast<long long>(b.m_aApNotes.size()));
     return out;
+}
+
+std::size_t TickCoverageAps(CPlotraDoc& doc) {
+    std::vector<int> ticked;
+    for (std::size_t i = 0; i < doc.m_aAPs.size(); ++i)
+        if (doc.m_aAPs[i].m_aApPoints.size() > kMinCoveragePoints) ticked.push_back(static_cast<int>(i));
+    doc.SetTickedAps(ticked);
+    return ticked.size();
+}
+
+std::size_t ProcessTickAndCover(CPlotraDoc& doc) {
+    ProcessData(doc);
+    const std::size_t ticked = TickCoverageAps(doc);
+    CalculateCoverage(doc);
+    return ticked;
 }
 
 } // namespace plotra::test

@@ -21,6 +21,13 @@ void PlaceGenerated(CPlotraDoc& doc, const sim::GeneratedSurvey& survey);
 /// False (with a test failure) when a step is refused.
 bool LoadDemoProject(CPlotraDoc& doc, bool coverage);
 
+/// Ticks exactly the APs with enough points for coverage; returns how many.
+std::size_t TickCoverageAps(CPlotraDoc& doc);
+
+/// Processes the placed survey, ticks every AP with enough points for coverage and computes the
+/// coverage; returns how many APs were ticked.
+std::size_t ProcessTickAndCover(CPlotraDoc& doc);
+
 /// Keeps only the APs whose index is a multiple of \p every (fewer APs, same path).
 void KeepEveryNthAp(CPlotraDoc& doc, std::size_t every);
 
