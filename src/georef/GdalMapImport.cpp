@@ -297,6 +297,208 @@ std::optional<std::string> ReadPicture(GDALDataset& ds, const PixelPlan& plan, B
     return std::nullopt;
 }
 
+/// A refusal to hand back from the import, or nothing when the step succeeded.
+using Refusal = std::optional<MapImportResult>;
+
+/// \brief What the placing steps of one import share: the source, its size, and the
+/// transformation found so far with the points that check it.
+struct Placement {
+    const std::string& path;
+    GDALDataset& ds;
+    GdalScope& gdal;
+    MapImportReport& report;
+    int W, H;
+    OGRSpatialReference wgs84 = Wgs84();
+    MapAffine transform{};
+    std::vector<ControlPoint> checkPoints{};
+    bool judge = false;
+};
+
+/// Control points: given by the caller, or carried by the file when it has no geotransform. An
+/// empty string on success, else why they cannot place the picture.
+std::string UseControlPoints(Placement& p, std::vector<ControlPoint> points, const std::string& source) {
+    const ControlPointFit fit = FitControlPoints(points, p.W, p.H);
+    if (!fit.ok) return fit.error;
+    p.transform = fit.affine;
+    p.report.kind = GeoreferenceKind::ControlPoints;
+    p.report.georeference = source;
+    p.report.controlPoints = points;
+    p.report.controlPointResiduals = fit.residuals;
+    p.report.warnings.insert(p.report.warnings.end(), fit.notes.begin(), fit.notes.end());
+    p.checkPoints = std::move(points);
+    return {};
+}
+
+/// A world file and a .prj beside the picture are what the user put there on purpose; they win
+/// over what the file itself carries, and a broken one is reported rather than passed over.
+Refusal FindGeoTransform(Placement& p, std::optional<GeoTransform>& geo) {
+    if (const std::string world = FirstExisting(WorldFileCandidates(p.path)); !world.empty()) {
+        const FileBytes text = ReadWholeFile(world, kMaxWorldFileBytes);
+        if (text.status != ReadStatus::Ok)
+            return Refused(kInvalidFile,
+                           "The world file \"" + world + "\" cannot be used: " +
+                               (text.status == ReadStatus::TooLarge ? "it is too long for a world file"
+                                                                    : "it cannot be read") +
+                               ".");
+        const WorldFileResult parsed = ParseWorldFile(
+            std::string_view(reinterpret_cast<const char*>(text.bytes.data()), text.bytes.size()));
+        if (!parsed.ok)
+            return Refused(kInvalidFile,
+                           "The world file \"" + world + "\" cannot be used: " + parsed.error + ".");
+        geo = parsed.transform;
+        p.report.georeference = "world file " + std::filesystem::path(world).filename().string();
+    } else {
+        GeoTransform t{};
+        if (p.ds.GetGeoTransform(t.data()) == CE_None) {
+            if (!IsUsableGeoTransform(t))
+                return Refused(kInvalidFile,
+                               "The georeference of \"" + p.path +
+                                   "\" is unusable: its pixel size is zero or not a number.");
+            geo = t;
+            p.report.georeference = "the file's own georeference (" + p.report.format + ")";
+        }
+    }
+    return std::nullopt;
+}
+
+/// The coordinate system from a .prj beside the picture, else the file's own; \p haveSrs tells
+/// whether there was one.
+Refusal FindCoordinateSystem(Placement& p, OGRSpatialReference& srs, bool& haveSrs) {
+    if (const std::string prj = FirstExisting(PrjFileCandidates(p.path)); !prj.empty()) {
+        const FileBytes text = ReadWholeFile(prj, kMaxPrjBytes);
+        const std::string definition(text.bytes.begin(), text.bytes.end());
+        // No file or network look-ups: the definition must be in the .prj itself.
+        const char* const noLookups[] = {"ALLOW_NETWORK_ACCESS=NO", "ALLOW_FILE_ACCESS=NO", nullptr};
+        if (text.status != ReadStatus::Ok || definition.find('\0') != std::string::npos ||
+            srs.SetFromUserInput(definition.c_str(), noLookups) != OGRERR_NONE || srs.IsEmpty())
+            return Refused(kInvalidFile,
+                           "The coordinate system file \"" + prj +
+                               "\" is not understood: it must hold a coordinate system as WKT "
+                               "(as GIS programs write it) or a line such as EPSG:4326" +
+                               p.gdal.Reason() + ".");
+        haveSrs = true;
+        p.report.coordinateSystemSource = std::filesystem::path(prj).filename().string();
+    } else if (const OGRSpatialReference* own = p.ds.GetSpatialRef(); own && !own->IsEmpty()) {
+        srs = *own;
+        haveSrs = true;
+    }
+    srs.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+    return std::nullopt;
+}
+
+/// Without a geotransform, only the control points the file carries can place the picture.
+Refusal PlaceByFileControlPoints(Placement& p) {
+    GDALDataset& ds = p.ds;
+    const OGRSpatialReference* gcpSrs = ds.GetGCPSpatialRef();
+    if (ds.GetGCPCount() > 0 && gcpSrs && !gcpSrs->IsEmpty()) {
+        OGRSpatialReference from = *gcpSrs;
+        from.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+        const GDAL_GCP* gcps = ds.GetGCPs();
+        std::vector<double> x, y;
+        for (int i = 0; i < ds.GetGCPCount(); ++i) {
+            x.push_back(gcps[i].dfGCPX);
+            y.push_back(gcps[i].dfGCPY);
+        }
+        if (!ToLatLon(from, x, y, p.wgs84))
+            return Refused(kMapImport, "The control points of \"" + p.path +
+                                           "\" cannot be converted to latitude/longitude" +
+                                           p.gdal.Reason() + ".");
+        std::vector<ControlPoint> points;
+        for (int i = 0; i < ds.GetGCPCount(); ++i)
+            points.push_back({gcps[i].dfGCPPixel, gcps[i].dfGCPLine, y[static_cast<std::size_t>(i)],
+                              x[static_cast<std::size_t>(i)]});
+        p.report.coordinateSystem = CrsName(from);
+        if (const std::string error = UseControlPoints(p, std::move(points), "control points in the file");
+            !error.empty())
+            return Refused(kMapImport, "The picture's own control points cannot place it: " + error);
+        return std::nullopt;
+    }
+    return Refused(kMapImport,
+                   "The picture \"" + p.path +
+                       "\" has no georeference, so Plotra cannot tell where it lies. Export it from "
+                       "your GIS as a GeoTIFF, put a world file (.pgw, .jgw, .tfw or .wld) and a .prj "
+                       "file beside it, or place it with three or more control points (make-map "
+                       "--gcp COLUMN,ROW,LATITUDE,LONGITUDE).");
+}
+
+/// A geotransform in latitude/longitude degrees is inverted exactly; any other coordinate system
+/// is converted over a grid of pixels and fitted, and the fit is judged by its residuals.
+Refusal PlaceByGeoTransform(Placement& p, const GeoTransform& t, const OGRSpatialReference& srs) {
+    MapImportReport& report = p.report;
+    report.coordinateSystem = CrsName(srs);
+    std::vector<double> x, y;
+    const auto grid = GridPixelPositions(p.W, p.H, kFitGridSide);
+    for (const auto& [col, row] : grid) {
+        x.push_back(t[0] + col * t[1] + row * t[2]);
+        y.push_back(t[3] + col * t[4] + row * t[5]);
+    }
+    if (IsWgs84Degrees(srs, p.wgs84)) {
+        const auto exact = AffineFromLonLatTransform(t);
+        if (!exact) return Refused(kInvalidFile, "The georeference of \"" + p.path + "\" cannot be inverted.");
+        p.transform = *exact;
+        report.kind = GeoreferenceKind::Exact;
+    } else {
+        if (!ToLatLon(srs, x, y, p.wgs84))
+            return Refused(kMapImport,
+                           "Parts of \"" + p.path + "\" cannot be converted from " + report.coordinateSystem +
+                               " to latitude/longitude: the picture lies outside the area "
+                               "of its coordinate system, or the coordinate system is wrong" +
+                               p.gdal.Reason() + ".");
+        report.kind = GeoreferenceKind::Fitted;
+        p.judge = true;
+    }
+    for (std::size_t i = 0; i < grid.size(); ++i)
+        p.checkPoints.push_back({grid[i][0], grid[i][1], y[i], x[i]});
+    if (report.kind == GeoreferenceKind::Fitted) {
+        const auto fitted = FitAffine(p.checkPoints);
+        if (!fitted)
+            return Refused(kMapImport,
+                           "The georeference of \"" + p.path +
+                               "\" does not give a usable latitude/longitude transformation.");
+        p.transform = *fitted;
+    }
+    return std::nullopt;
+}
+
+/// Places the picture by what the file and the files beside it carry.
+Refusal PlaceFromFiles(Placement& p) {
+    std::optional<GeoTransform> geo;
+    if (Refusal refusal = FindGeoTransform(p, geo)) return refusal;
+    p.gdal.Clear();
+
+    OGRSpatialReference srs;
+    bool haveSrs = false;
+    if (Refusal refusal = FindCoordinateSystem(p, srs, haveSrs)) return refusal;
+    p.gdal.Clear();
+
+    if (!geo) return PlaceByFileControlPoints(p);
+    if (!haveSrs)
+        return Refused(
+            kMapImport,
+            "The picture \"" + p.path + "\" is placed by " + p.report.georeference +
+                " but has no coordinate system, so its numbers cannot be read as positions. Put a "
+                ".prj file beside it: the coordinate system as WKT, or one line such as EPSG:4326 "
+                "(latitude/longitude) or EPSG:3857 (web maps); or place it with control points.");
+    return PlaceByGeoTransform(p, *geo, srs);
+}
+
+/// Reads the pixels into the projection image of \p result.
+Refusal ReadMapPicture(const std::string& path, GDALDataset& ds, GdalScope& gdal, MapImportResult& result) {
+    const MapImportReport& report = result.report;
+    PixelPlan plan;
+    if (const std::string why = PlanPixels(ds, plan); !why.empty())
+        return Refused(kInvalidFile, "The picture \"" + path + "\" cannot be shown as a map: " + why + ".");
+    auto canvas = Bmp24Canvas::Create(report.width, report.height, kMaxMapImageBytes);
+    if (!canvas) return Refused(kInvalidFile, "The picture \"" + path + "\" is too large for a map.");
+    gdal.Clear();
+    if (const auto why = ReadPicture(ds, plan, *canvas, gdal))
+        return Refused(kInvalidFile, "The picture \"" + path + "\" could not be read completely" + *why + ".");
+    result.image.type = 0;
+    result.image.coefficients = ProjectionCoefficients(report.transform);
+    result.image.picture = canvas->Take();
+    return std::nullopt;
+}
+
 } // namespace
 
 MapImportResult ImportMapImage(const std::string& path, const MapImportOptions& options) {
@@ -325,165 +527,17 @@ MapImportResult ImportMapImage(const std::string& path, const MapImportOptions& 
                            std::to_string(kMaxSourcePixels) +
                            " pixels can be read. Cut or reduce it with an image editor or GIS first.");
 
-    const OGRSpatialReference wgs84 = Wgs84();
-    MapAffine transform;
-    std::vector<ControlPoint> checkPoints;
-    bool judge = false;
-
-    // Control points: given by the caller, or carried by the file when it has no geotransform.
-    auto useControlPoints = [&](std::vector<ControlPoint> points, const std::string& source) -> std::string {
-        const ControlPointFit fit = FitControlPoints(points, W, H);
-        if (!fit.ok) return fit.error;
-        transform = fit.affine;
-        report.kind = GeoreferenceKind::ControlPoints;
-        report.georeference = source;
-        report.controlPoints = points;
-        report.controlPointResiduals = fit.residuals;
-        report.warnings.insert(report.warnings.end(), fit.notes.begin(), fit.notes.end());
-        checkPoints = std::move(points);
-        return {};
-    };
-
+    Placement p{path, *ds, gdal, report, W, H};
     if (!options.controlPoints.empty()) {
-        if (const std::string error = useControlPoints(options.controlPoints, "control points");
+        if (const std::string error = UseControlPoints(p, options.controlPoints, "control points");
             !error.empty())
             return Refused(kMapImport, error);
         report.coordinateSystem = "WGS 84 latitude/longitude of the control points";
-    } else {
-        // A world file and a .prj beside the picture are what the user put there on purpose; they win
-        // over what the file itself carries, and a broken one is reported rather than passed over.
-        std::optional<GeoTransform> geo;
-        if (const std::string world = FirstExisting(WorldFileCandidates(path)); !world.empty()) {
-            const FileBytes text = ReadWholeFile(world, kMaxWorldFileBytes);
-            if (text.status != ReadStatus::Ok)
-                return Refused(kInvalidFile,
-                               "The world file \"" + world + "\" cannot be used: " +
-                                   (text.status == ReadStatus::TooLarge ? "it is too long for a world file"
-                                                                        : "it cannot be read") +
-                                   ".");
-            const WorldFileResult parsed = ParseWorldFile(
-                std::string_view(reinterpret_cast<const char*>(text.bytes.data()), text.bytes.size()));
-            if (!parsed.ok)
-                return Refused(kInvalidFile,
-                               "The world file \"" + world + "\" cannot be used: " + parsed.error + ".");
-            geo = parsed.transform;
-            report.georeference = "world file " + std::filesystem::path(world).filename().string();
-        } else {
-            GeoTransform t{};
-            if (ds->GetGeoTransform(t.data()) == CE_None) {
-                if (!IsUsableGeoTransform(t))
-                    return Refused(kInvalidFile,
-                                   "The georeference of \"" + path +
-                                       "\" is unusable: its pixel size is zero or not a number.");
-                geo = t;
-                report.georeference = "the file's own georeference (" + report.format + ")";
-            }
-        }
-        gdal.Clear();
-
-        OGRSpatialReference srs;
-        bool haveSrs = false;
-        if (const std::string prj = FirstExisting(PrjFileCandidates(path)); !prj.empty()) {
-            const FileBytes text = ReadWholeFile(prj, kMaxPrjBytes);
-            const std::string definition(text.bytes.begin(), text.bytes.end());
-            // No file or network look-ups: the definition must be in the .prj itself.
-            const char* const noLookups[] = {"ALLOW_NETWORK_ACCESS=NO", "ALLOW_FILE_ACCESS=NO", nullptr};
-            if (text.status != ReadStatus::Ok || definition.find('\0') != std::string::npos ||
-                srs.SetFromUserInput(definition.c_str(), noLookups) != OGRERR_NONE || srs.IsEmpty())
-                return Refused(kInvalidFile,
-                               "The coordinate system file \"" + prj +
-                                   "\" is not understood: it must hold a coordinate system as WKT "
-                                   "(as GIS programs write it) or a line such as EPSG:4326" +
-                                   gdal.Reason() + ".");
-            haveSrs = true;
-            report.coordinateSystemSource = std::filesystem::path(prj).filename().string();
-        } else if (const OGRSpatialReference* own = ds->GetSpatialRef(); own && !own->IsEmpty()) {
-            srs = *own;
-            haveSrs = true;
-        }
-        srs.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
-        gdal.Clear();
-
-        if (!geo) {
-            const OGRSpatialReference* gcpSrs = ds->GetGCPSpatialRef();
-            if (ds->GetGCPCount() > 0 && gcpSrs && !gcpSrs->IsEmpty()) {
-                OGRSpatialReference from = *gcpSrs;
-                from.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
-                const GDAL_GCP* gcps = ds->GetGCPs();
-                std::vector<double> x, y;
-                for (int i = 0; i < ds->GetGCPCount(); ++i) {
-                    x.push_back(gcps[i].dfGCPX);
-                    y.push_back(gcps[i].dfGCPY);
-                }
-                if (!ToLatLon(from, x, y, wgs84))
-                    return Refused(kMapImport, "The control points of \"" + path +
-                                                   "\" cannot be converted to latitude/longitude" +
-                                                   gdal.Reason() + ".");
-                std::vector<ControlPoint> points;
-                for (int i = 0; i < ds->GetGCPCount(); ++i)
-                    points.push_back({gcps[i].dfGCPPixel, gcps[i].dfGCPLine, y[static_cast<std::size_t>(i)],
-                                      x[static_cast<std::size_t>(i)]});
-                report.coordinateSystem = CrsName(from);
-                if (const std::string error =
-                        useControlPoints(std::move(points), "control points in the file");
-                    !error.empty())
-                    return Refused(kMapImport, "The picture's own control points cannot place it: " + error);
-            } else {
-                return Refused(
-                    kMapImport,
-                    "The picture \"" + path +
-                        "\" has no georeference, so Plotra cannot tell where it lies. Export it from "
-                        "your GIS as a GeoTIFF, put a world file (.pgw, .jgw, .tfw or .wld) and a .prj "
-                        "file beside it, or place it with three or more control points (make-map "
-                        "--gcp COLUMN,ROW,LATITUDE,LONGITUDE).");
-            }
-        } else if (!haveSrs) {
-            return Refused(
-                kMapImport,
-                "The picture \"" + path + "\" is placed by " + report.georeference +
-                    " but has no coordinate system, so its numbers cannot be read as positions. Put a "
-                    ".prj file beside it: the coordinate system as WKT, or one line such as EPSG:4326 "
-                    "(latitude/longitude) or EPSG:3857 (web maps); or place it with control points.");
-        } else {
-            report.coordinateSystem = CrsName(srs);
-            const GeoTransform& t = *geo;
-            std::vector<double> x, y;
-            const auto grid = GridPixelPositions(W, H, kFitGridSide);
-            for (const auto& [col, row] : grid) {
-                x.push_back(t[0] + col * t[1] + row * t[2]);
-                y.push_back(t[3] + col * t[4] + row * t[5]);
-            }
-            if (IsWgs84Degrees(srs, wgs84)) {
-                const auto exact = AffineFromLonLatTransform(t);
-                if (!exact)
-                    return Refused(kInvalidFile, "The georeference of \"" + path + "\" cannot be inverted.");
-                transform = *exact;
-                report.kind = GeoreferenceKind::Exact;
-            } else {
-                if (!ToLatLon(srs, x, y, wgs84))
-                    return Refused(kMapImport,
-                                   "Parts of \"" + path + "\" cannot be converted from " +
-                                       report.coordinateSystem +
-                                       " to latitude/longitude: the picture lies outside the area "
-                                       "of its coordinate system, or the coordinate system is wrong" +
-                                       gdal.Reason() + ".");
-                report.kind = GeoreferenceKind::Fitted;
-                judge = true;
-            }
-            for (std::size_t i = 0; i < grid.size(); ++i)
-                checkPoints.push_back({grid[i][0], grid[i][1], y[i], x[i]});
-            if (report.kind == GeoreferenceKind::Fitted) {
-                const auto fitted = FitAffine(checkPoints);
-                if (!fitted)
-                    return Refused(kMapImport,
-                                   "The georeference of \"" + path +
-                                       "\" does not give a usable latitude/longitude transformation.");
-                transform = *fitted;
-            }
-        }
+    } else if (Refusal refusal = PlaceFromFiles(p)) {
+        return std::move(*refusal);
     }
 
-    if (std::string refusal = SettlePlacement(report, transform, checkPoints, judge, options.maxPixels);
+    if (std::string refusal = SettlePlacement(report, p.transform, p.checkPoints, p.judge, options.maxPixels);
         !refusal.empty())
         return Refused(kMapImport, std::move(refusal));
     if (report.reduced)
@@ -491,21 +545,8 @@ MapImportResult ImportMapImage(const std::string& path, const MapImportOptions& 
                                   std::to_string(H) + " to " + std::to_string(report.width) + " x " +
                                   std::to_string(report.height) + " pixels to fit the map size limit.");
 
-    if (options.readPicture) {
-        PixelPlan plan;
-        if (const std::string why = PlanPixels(*ds, plan); !why.empty())
-            return Refused(kInvalidFile,
-                           "The picture \"" + path + "\" cannot be shown as a map: " + why + ".");
-        auto canvas = Bmp24Canvas::Create(report.width, report.height, kMaxMapImageBytes);
-        if (!canvas) return Refused(kInvalidFile, "The picture \"" + path + "\" is too large for a map.");
-        gdal.Clear();
-        if (const auto why = ReadPicture(*ds, plan, *canvas, gdal))
-            return Refused(kInvalidFile,
-                           "The picture \"" + path + "\" could not be read completely" + *why + ".");
-        result.image.type = 0;
-        result.image.coefficients = ProjectionCoefficients(report.transform);
-        result.image.picture = canvas->Take();
-    }
+    if (options.readPicture)
+        if (Refusal refusal = ReadMapPicture(path, *ds, gdal, result)) return std::move(*refusal);
     result.ok = true;
     return result;
 }
