@@ -351,21 +351,20 @@ bool LooksLikeWigleCsv(std::span<const std::uint8_t> bytes) {
 
 // ---- the import ----------------------------------------------------------------------------------
 
-WigleImporter::WigleImporter(const WigleImportOptions& options) : m_options(options) {}
+namespace {
 
-SurveyFileImage WigleImporter::TakeImage() {
-    SurveyFileImage out = std::move(m_image);
-    m_image = SurveyFileImage{};
-    m_counts = WigleCounts{};
-    m_haveSurveyTime = m_havePrevious = false;
-    return out;
-}
+/// \brief Where the columns the import needs are in a file's rows.
+struct CsvLayout {
+    std::array<std::size_t, kColumns> column;
+    /// Some writers end the header or the rows with a comma; the empty fields it adds carry nothing.
+    std::size_t headerFields = 0;
+};
 
-WigleFileResult WigleImporter::AddFile(std::span<const std::uint8_t> d) {
-    WigleFileResult result;
-    std::string scratch;
-    std::size_t pos = SkipBom(d);
-
+/// Reads the pre-header line (when there is one), blank lines and the column header, and moves
+/// \p pos past them. nullopt, with the error in \p result, when the header or a needed column is
+/// missing.
+std::optional<CsvLayout> ReadLayout(std::span<const std::uint8_t> d, std::size_t& pos, std::string& scratch,
+                                    WigleFileResult& result) {
     if (StartsWith(d, pos, kPreHeader)) {
         const RecordSpan pre = ScanRecord(d, pos);
         ForEachField(
@@ -380,108 +379,179 @@ WigleFileResult WigleImporter::AddFile(std::span<const std::uint8_t> d) {
     }
     if (pos >= d.size()) {
         result.error = "The file has no column header.";
-        return result;
+        return std::nullopt;
     }
     const RecordSpan header = ScanRecord(d, pos);
     const auto column = FindColumns(d, header, scratch);
     for (Column c : {kMac, kFirstSeen, kRssi, kLat, kLon}) {
         if (column[c] == kNoColumn) {
             result.error = std::string("The column \"") + kColumnNames[c] + "\" is missing.";
-            return result;
+            return std::nullopt;
         }
     }
     if (column[kChannel] == kNoColumn && column[kFrequency] == kNoColumn) {
         result.error = "The columns \"Channel\" and \"Frequency\" are both missing.";
-        return result;
+        return std::nullopt;
     }
-    result.ok = true;
     pos = header.next;
-    // Some writers end the header or the rows with a comma; the empty fields it adds carry nothing.
-    const std::size_t headerFields = header.fields - header.trailingEmpty;
+    return CsvLayout{column, header.fields - header.trailingEmpty};
+}
+
+/// Decodes the fields of \p row that the import uses into \p value, by column.
+void ReadRowValues(std::span<const std::uint8_t> d, const RecordSpan& row, const CsvLayout& layout,
+                   std::string& scratch, std::array<std::string, kColumns>& value) {
+    const auto& column = layout.column;
+    const std::size_t ssidColumn = column[kSsid];
+    // Writers that do not quote SSIDs split an SSID with commas into several fields; a row's surplus
+    // fields are given back to the SSID, the only free-text column.
+    const std::size_t filled = row.fields - row.trailingEmpty;
+    const std::size_t extra =
+        ssidColumn == kNoColumn || filled <= layout.headerFields ? 0 : filled - layout.headerFields;
+    auto logical = [&](std::size_t raw) -> std::size_t {
+        if (extra == 0 || raw < ssidColumn) return raw;
+        if (raw <= ssidColumn + extra) return ssidColumn;
+        return raw - extra;
+    };
+    for (auto& v : value)
+        v.clear();
+    auto columnOf = [&](std::size_t raw) -> int {
+        const std::size_t c = logical(raw);
+        for (int k = 0; k < kColumns; ++k)
+            if (column[k] == c) return k;
+        return -1;
+    };
+    ForEachField(
+        d, row, scratch, [&](std::size_t raw) { return columnOf(raw) >= 0; },
+        [&](std::size_t raw, const std::string& text) {
+            const int k = columnOf(raw);
+            if (k == kSsid && raw > ssidColumn) value[kSsid].push_back(',');
+            value[static_cast<std::size_t>(k)] += text;
+        });
+}
+
+/// \brief The reading of one usable row.
+struct RowReading {
+    std::array<std::uint8_t, 6> mac;
+    double lat, lon;
+    int channel;
+    double rssi;
+};
+
+/// The row's reading, or nullopt with the reason counted in \p n.
+std::optional<RowReading> ParseRow(const std::array<std::string, kColumns>& value,
+                                   const std::array<std::size_t, kColumns>& column, WigleCounts& n) {
+    if (column[kType] != kNoColumn && !EqualsNoCase(Trim(value[kType]), "WIFI")) {
+        ++n.Skipped(WigleSkip::NotWifi);
+        return std::nullopt;
+    }
+    ++n.wifiRows;
+    const auto mac = ParseWigleMac(value[kMac]);
+    if (!mac) {
+        ++n.Skipped(WigleSkip::BadMac);
+        return std::nullopt;
+    }
+    const auto lat = ParseNumber(value[kLat]);
+    const auto lon = ParseNumber(value[kLon]);
+    if (!lat || !lon || *lat < -90.0 || *lat > 90.0 || *lon < -180.0 || *lon > 180.0 ||
+        (*lat == 0.0 && *lon == 0.0)) {
+        ++n.Skipped(WigleSkip::NoPosition);
+        return std::nullopt;
+    }
+    int channel = 0;
+    if (column[kChannel] != kNoColumn) {
+        const auto c = ParseInteger(value[kChannel]);
+        if (c && *c >= 1 && *c <= 255) channel = static_cast<int>(*c);
+    }
+    if (channel == 0 && column[kFrequency] != kNoColumn) {
+        const auto f = ParseInteger(value[kFrequency]);
+        if (f) channel = WigleChannelFromFrequency(*f);
+    }
+    if (channel == 0) {
+        ++n.Skipped(WigleSkip::NoChannel);
+        return std::nullopt;
+    }
+    // 0 dBm and above is what loggers write when they had no signal figure; below -128 dBm does
+    // not fit the reading's 1/256 dBm field.
+    const auto rssi = ParseNumber(value[kRssi]);
+    if (!rssi || *rssi >= 0.0 || *rssi < -128.0) {
+        ++n.Skipped(WigleSkip::BadRssi);
+        return std::nullopt;
+    }
+    return RowReading{*mac, *lat, *lon, channel, *rssi};
+}
+
+/// The altitude, fix and noise of a new point, from its first row.
+void FillPointRecord(CPointRecord& rec, const std::array<std::string, kColumns>& value,
+                     const std::array<std::size_t, kColumns>& column, const WigleImportOptions& options) {
+    const auto altitude = ParseNumber(value[kAltitude]);
+    rec.m_nAltitudeCm = altitude ? ClampRound<std::int32_t>(*altitude * 100.0) : 0;
+    rec.m_byFix = static_cast<std::uint8_t>(
+        column[kAccuracy] == kNoColumn ? 0 : FixFromAccuracy(value[kAccuracy], options.fix3dMaxAccuracyMeters));
+    rec.m_anNoise.fill(static_cast<std::int16_t>(std::clamp(options.noiseFloorDbm, -32768, 32767)));
+}
+
+/// Speed in cm/s over the distance between two positions (milliarcseconds) covered in \p seconds.
+std::uint16_t SpeedCms(std::int32_t fromLatMas, std::int32_t fromLonMas, std::int32_t toLatMas,
+                       std::int32_t toLonMas, std::int64_t seconds) {
+    const double metres = GeoDistance(fromLatMas / 3600000.0, fromLonMas / 3600000.0, toLatMas / 3600000.0,
+                                      toLonMas / 3600000.0);
+    const double dt = static_cast<double>(seconds);
+    return ClampRound<std::uint16_t>(metres * 100.0 / dt);
+}
+
+void AppendReading(CDataPoint& point, const RowReading& row, const std::string& ssid) {
+    CHssData reading;
+    reading.m_byChannel = static_cast<std::uint8_t>(row.channel);
+    reading.m_nRssi256 = ClampRound<std::int16_t>(row.rssi * 256.0);
+    reading.m_abyMAC = row.mac;
+    reading.m_szSSID = MakeSsid(ssid);
+    point.m_aReadings.push_back(reading);
+    point.m_rec.m_wReadingCount = static_cast<std::uint16_t>(point.m_aReadings.size());
+}
+
+} // namespace
+
+WigleImporter::WigleImporter(const WigleImportOptions& options) : m_options(options) {}
+
+SurveyFileImage WigleImporter::TakeImage() {
+    SurveyFileImage out = std::move(m_image);
+    m_image = SurveyFileImage{};
+    m_counts = WigleCounts{};
+    m_haveSurveyTime = m_havePrevious = false;
+    return out;
+}
+
+WigleFileResult WigleImporter::AddFile(std::span<const std::uint8_t> d) {
+    WigleFileResult result;
+    std::string scratch;
+    std::size_t pos = SkipBom(d);
+    const std::optional<CsvLayout> layout = ReadLayout(d, pos, scratch, result);
+    if (!layout) return result;
+    result.ok = true;
 
     std::array<std::string, kColumns> value;
     std::set<std::array<std::uint8_t, 6>> macsInPoint;
     bool havePointInFile = false;
     PointKey current;
     WigleCounts& n = result.counts;
-    const std::size_t ssidColumn = column[kSsid];
 
     while (pos < d.size()) {
         const RecordSpan row = ScanRecord(d, pos);
         pos = row.next;
         if (row.blank) continue;
         ++n.rows;
-        if (row.fields < headerFields || row.openQuote) {
+        if (row.fields < layout->headerFields || row.openQuote) {
             ++n.Skipped(WigleSkip::Incomplete);
             continue;
         }
-        // Writers that do not quote SSIDs split an SSID with commas into several fields; a row's surplus
-        // fields are given back to the SSID, the only free-text column.
-        const std::size_t filled = row.fields - row.trailingEmpty;
-        const std::size_t extra =
-            ssidColumn == kNoColumn || filled <= headerFields ? 0 : filled - headerFields;
-        auto logical = [&](std::size_t raw) -> std::size_t {
-            if (extra == 0 || raw < ssidColumn) return raw;
-            if (raw <= ssidColumn + extra) return ssidColumn;
-            return raw - extra;
-        };
-        for (auto& v : value)
-            v.clear();
-        auto columnOf = [&](std::size_t raw) -> int {
-            const std::size_t c = logical(raw);
-            for (int k = 0; k < kColumns; ++k)
-                if (column[k] == c) return k;
-            return -1;
-        };
-        ForEachField(
-            d, row, scratch, [&](std::size_t raw) { return columnOf(raw) >= 0; },
-            [&](std::size_t raw, const std::string& text) {
-                const int k = columnOf(raw);
-                if (k == kSsid && raw > ssidColumn) value[kSsid].push_back(',');
-                value[static_cast<std::size_t>(k)] += text;
-            });
+        ReadRowValues(d, row, *layout, scratch, value);
+        const std::optional<RowReading> reading = ParseRow(value, layout->column, n);
+        if (!reading) continue;
 
-        if (column[kType] != kNoColumn && !EqualsNoCase(Trim(value[kType]), "WIFI")) {
-            ++n.Skipped(WigleSkip::NotWifi);
-            continue;
-        }
-        ++n.wifiRows;
-        const auto mac = ParseWigleMac(value[kMac]);
-        if (!mac) {
-            ++n.Skipped(WigleSkip::BadMac);
-            continue;
-        }
-        const auto lat = ParseNumber(value[kLat]);
-        const auto lon = ParseNumber(value[kLon]);
-        if (!lat || !lon || *lat < -90.0 || *lat > 90.0 || *lon < -180.0 || *lon > 180.0 ||
-            (*lat == 0.0 && *lon == 0.0)) {
-            ++n.Skipped(WigleSkip::NoPosition);
-            continue;
-        }
-        int channel = 0;
-        if (column[kChannel] != kNoColumn) {
-            const auto c = ParseInteger(value[kChannel]);
-            if (c && *c >= 1 && *c <= 255) channel = static_cast<int>(*c);
-        }
-        if (channel == 0 && column[kFrequency] != kNoColumn) {
-            const auto f = ParseInteger(value[kFrequency]);
-            if (f) channel = WigleChannelFromFrequency(*f);
-        }
-        if (channel == 0) {
-            ++n.Skipped(WigleSkip::NoChannel);
-            continue;
-        }
-        // 0 dBm and above is what loggers write when they had no signal figure; below -128 dBm does
-        // not fit the reading's 1/256 dBm field.
-        const auto rssi = ParseNumber(value[kRssi]);
-        if (!rssi || *rssi >= 0.0 || *rssi < -128.0) {
-            ++n.Skipped(WigleSkip::BadRssi);
-            continue;
-        }
-
-        const PointKey key{ParseWigleTime(value[kFirstSeen]), DegreesToMas(*lat), DegreesToMas(*lon)};
+        const PointKey key{ParseWigleTime(value[kFirstSeen]), DegreesToMas(reading->lat),
+                           DegreesToMas(reading->lon)};
         const bool samePoint = havePointInFile && key == current;
-        if (samePoint && macsInPoint.count(*mac)) {
+        if (samePoint && macsInPoint.count(reading->mac)) {
             ++n.Skipped(WigleSkip::Duplicate);
             continue;
         }
@@ -496,25 +566,14 @@ WigleFileResult WigleImporter::AddFile(std::span<const std::uint8_t> d) {
             } else {
                 rec.m_nLatMas = key.latMas;
                 rec.m_nLonMas = key.lonMas;
-                const auto altitude = ParseNumber(value[kAltitude]);
-                rec.m_nAltitudeCm = altitude ? ClampRound<std::int32_t>(*altitude * 100.0) : 0;
-                rec.m_byFix = static_cast<std::uint8_t>(
-                    column[kAccuracy] == kNoColumn
-                        ? 0
-                        : FixFromAccuracy(value[kAccuracy], m_options.fix3dMaxAccuracyMeters));
-                rec.m_anNoise.fill(
-                    static_cast<std::int16_t>(std::clamp(m_options.noiseFloorDbm, -32768, 32767)));
+                FillPointRecord(rec, value, layout->column, m_options);
                 // The log has no speed: it is the distance from the previous point over the time
                 // between them. When the time did not advance (or is unknown) the previous speed stays.
                 if (m_havePrevious) {
                     rec.m_wSpeedCms = m_image.records.back().m_rec.m_wSpeedCms;
-                    if (key.time && m_previous.time && *key.time > *m_previous.time) {
-                        const double metres =
-                            GeoDistance(m_previous.latMas / 3600000.0, m_previous.lonMas / 3600000.0,
-                                        key.latMas / 3600000.0, key.lonMas / 3600000.0);
-                        const double dt = static_cast<double>(*key.time - *m_previous.time);
-                        rec.m_wSpeedCms = ClampRound<std::uint16_t>(metres * 100.0 / dt);
-                    }
+                    if (key.time && m_previous.time && *key.time > *m_previous.time)
+                        rec.m_wSpeedCms = SpeedCms(m_previous.latMas, m_previous.lonMas, key.latMas,
+                                                   key.lonMas, *key.time - *m_previous.time);
                 }
             }
             rec.m_byKind = 0;
@@ -531,15 +590,8 @@ WigleFileResult WigleImporter::AddFile(std::span<const std::uint8_t> d) {
                 m_haveSurveyTime = true;
             }
         }
-        CHssData reading;
-        reading.m_byChannel = static_cast<std::uint8_t>(channel);
-        reading.m_nRssi256 = ClampRound<std::int16_t>(*rssi * 256.0);
-        reading.m_abyMAC = *mac;
-        reading.m_szSSID = MakeSsid(value[kSsid]);
-        CDataPoint& point = m_image.records.back();
-        point.m_aReadings.push_back(reading);
-        point.m_rec.m_wReadingCount = static_cast<std::uint16_t>(point.m_aReadings.size());
-        macsInPoint.insert(*mac);
+        AppendReading(m_image.records.back(), *reading, value[kSsid]);
+        macsInPoint.insert(reading->mac);
         ++n.readings;
     }
     m_counts += n;
