@@ -167,23 +167,18 @@ std::string ClickLogText(const Floor& floor, const std::vector<WalkTurn>& turns)
     return out;
 }
 
-GeneratedSurvey GenerateBuilding(const ScenarioParams& params, std::uint64_t seed) {
-    GeneratedSurvey out;
-    out.params = params;
-    out.seed = seed;
-    Random rng(seed ^ 0xB0F1CEull);
-    const Floor floor = OfficeFloor(params.planOriginLat, params.planOriginLon, params.wallLossDb);
-    out.north = floor.Latitude(floor.buildingY0);
-    out.south = floor.Latitude(floor.buildingY1);
-    out.west = floor.Longitude(floor.buildingX0);
-    out.east = floor.Longitude(floor.buildingX1);
+namespace {
 
-    // One AP in each of several rooms, away from the walls, in a fixed order of rooms that spreads
-    // them over both sides of the corridor.
-    struct ApLocal {
-        double x, y;
-    };
-    std::vector<ApLocal> apPos;
+/// \brief A position on the floor, in metres from its top-left corner.
+struct FloorXY {
+    double x, y;
+};
+
+/// One AP in each of several rooms, away from the walls, in a fixed order of rooms that spreads
+/// them over both sides of the corridor.
+std::vector<FloorXY> PlaceOfficeAps(const ScenarioParams& params, const Floor& floor, Random& rng,
+                                    std::vector<TruthAp>& aps) {
+    std::vector<FloorXY> apPos;
     static const int kChannels[] = {1, 6, 11};
     for (int i = 0; i < params.apCount; ++i) {
         const Room& room = floor.rooms[static_cast<std::size_t>(i * 3) % floor.rooms.size()];
@@ -205,80 +200,115 @@ GeneratedSurvey GenerateBuilding(const ScenarioParams& params, std::uint64_t see
         ap.lat = floor.Latitude(y);
         ap.lon = floor.Longitude(x);
         apPos.push_back({x, y});
-        out.aps.push_back(ap);
+        aps.push_back(ap);
     }
+    return apPos;
+}
 
-    const std::vector<WalkTurn> route = OfficeWalk(floor);
-    for (std::size_t f = 0; f < params.pointsPerFile.size(); ++f) {
-        GeneratedFile file;
-        file.name = params.name + std::to_string(f + 1) + ".hsd";
-        file.image.fileType = static_cast<std::uint8_t>(f % 2);
-        file.image.surveyTime = params.surveyTime + static_cast<std::int64_t>(f) * 3600;
-        const std::int64_t t0 = file.image.surveyTime * 1'000'000'000;
+/// \brief The surveyor on the office walk: where they are and the next corner of the route.
+struct Walker {
+    double x, y;
+    std::size_t next = 1;
+};
 
-        std::array<int, 14> baseNoise{};
-        for (auto& n : baseNoise)
-            n = -95 + rng.Int(-2, 2);
-
-        double x = route.front().x, y = route.front().y;
-        std::size_t next = 1;
-        file.turns.push_back({t0, x, y});
-        for (long k = 0;; ++k) {
-            if (k > 0) {
-                // One second of walking at an uneven pace, turning at the corners on the way.
-                const double step = params.speedMps * (0.85 + 0.3 * rng.Uniform());
-                double walked = 0.0;
-                while (walked < step && next < route.size()) {
-                    const double d = std::hypot(route[next].x - x, route[next].y - y);
-                    if (walked + d <= step) {
-                        x = route[next].x;
-                        y = route[next].y;
-                        walked += d;
-                        const double seconds = static_cast<double>(k - 1) + walked / step;
-                        file.turns.push_back({t0 + std::llround(seconds * 1e9), x, y});
-                        ++next;
-                    } else {
-                        const double move = step - walked;
-                        x += (route[next].x - x) / d * move;
-                        y += (route[next].y - y) / d * move;
-                        walked = step;
-                    }
-                }
-            }
-            CDataPoint point;
-            CPointRecord& rec = point.m_rec;
-            rec.m_nLatMas = ToMas(floor.Latitude(y));
-            rec.m_nLonMas = ToMas(floor.Longitude(x));
-            rec.m_byFix = 0; // indoors: placed on the plan, not by a receiver
-            rec.m_byKind = 0;
-            for (std::size_t c = 0; c < 14; ++c)
-                rec.m_anNoise[c] = static_cast<std::int16_t>(baseNoise[c] + rng.Int(-1, 1));
-            for (std::size_t a = 0; a < out.aps.size(); ++a) {
-                TruthAp& ap = out.aps[a];
-                const double dx = x - apPos[a].x, dy = y - apPos[a].y;
-                const double d =
-                    std::max(1.0, std::sqrt(dx * dx + dy * dy + kApAboveLaptopM * kApAboveLaptopM));
-                const int walls = WallsCrossed(floor.walls, apPos[a].x, apPos[a].y, x, y);
-                const double rssi = ap.interceptDbm - 10.0 * ap.exponent * std::log10(d) -
-                                    floor.wallLossDb * walls + ap.shadowStdDb * rng.Gauss();
-                if (rssi <= params.hearThresholdDbm) continue;
-                CHssData r;
-                r.m_byChannel = static_cast<std::uint8_t>(ap.channel);
-                r.m_nRssi256 =
-                    static_cast<std::int16_t>(std::clamp<long>(std::lround(rssi * 256.0), -32768, 32767));
-                r.m_abyMAC = ap.mac;
-                r.m_szSSID = MakeSsid(ap.ssid);
-                point.m_aReadings.push_back(r);
-                ++ap.readings;
-            }
-            file.readings += static_cast<long>(point.m_aReadings.size());
-            ++file.fixNone;
-            file.image.records.push_back(std::move(point));
-            ++file.points;
-            if (next >= route.size()) break; // the walk's end was reached during this second
+/// One second of walking at an uneven pace, turning at the corners on the way; the turns taken
+/// are added to \p turns, timed within second \p k.
+void WalkOneSecond(Walker& w, const std::vector<WalkTurn>& route, double speedMps, long k, std::int64_t t0,
+                   Random& rng, std::vector<WalkTurn>& turns) {
+    const double step = speedMps * (0.85 + 0.3 * rng.Uniform());
+    double walked = 0.0;
+    while (walked < step && w.next < route.size()) {
+        const double d = std::hypot(route[w.next].x - w.x, route[w.next].y - w.y);
+        if (walked + d <= step) {
+            w.x = route[w.next].x;
+            w.y = route[w.next].y;
+            walked += d;
+            const double seconds = static_cast<double>(k - 1) + walked / step;
+            turns.push_back({t0 + std::llround(seconds * 1e9), w.x, w.y});
+            ++w.next;
+        } else {
+            const double move = step - walked;
+            w.x += (route[w.next].x - w.x) / d * move;
+            w.y += (route[w.next].y - w.y) / d * move;
+            walked = step;
         }
-        out.files.push_back(std::move(file));
     }
+}
+
+/// The readings heard at (x, y), through the walls between it and each AP.
+void AddOfficeReadings(CDataPoint& point, double x, double y, const ScenarioParams& params, const Floor& floor,
+                       const std::vector<FloorXY>& apPos, Random& rng, std::vector<TruthAp>& aps) {
+    for (std::size_t a = 0; a < aps.size(); ++a) {
+        TruthAp& ap = aps[a];
+        const double dx = x - apPos[a].x, dy = y - apPos[a].y;
+        const double d = std::max(1.0, std::sqrt(dx * dx + dy * dy + kApAboveLaptopM * kApAboveLaptopM));
+        const int walls = WallsCrossed(floor.walls, apPos[a].x, apPos[a].y, x, y);
+        const double rssi = ap.interceptDbm - 10.0 * ap.exponent * std::log10(d) - floor.wallLossDb * walls +
+                            ap.shadowStdDb * rng.Gauss();
+        if (rssi <= params.hearThresholdDbm) continue;
+        CHssData r;
+        r.m_byChannel = static_cast<std::uint8_t>(ap.channel);
+        r.m_nRssi256 = static_cast<std::int16_t>(std::clamp<long>(std::lround(rssi * 256.0), -32768, 32767));
+        r.m_abyMAC = ap.mac;
+        r.m_szSSID = MakeSsid(ap.ssid);
+        point.m_aReadings.push_back(r);
+        ++ap.readings;
+    }
+}
+
+/// File \p f: the whole walk, one scan a second, each placed on the plan where it was taken.
+GeneratedFile WalkOfficeFile(std::size_t f, const ScenarioParams& params, const Floor& floor,
+                             const std::vector<WalkTurn>& route, const std::vector<FloorXY>& apPos, Random& rng,
+                             std::vector<TruthAp>& aps) {
+    GeneratedFile file;
+    file.name = params.name + std::to_string(f + 1) + ".hsd";
+    file.image.fileType = static_cast<std::uint8_t>(f % 2);
+    file.image.surveyTime = params.surveyTime + static_cast<std::int64_t>(f) * 3600;
+    const std::int64_t t0 = file.image.surveyTime * 1'000'000'000;
+
+    std::array<int, 14> baseNoise{};
+    for (auto& n : baseNoise)
+        n = -95 + rng.Int(-2, 2);
+
+    Walker w{route.front().x, route.front().y};
+    file.turns.push_back({t0, w.x, w.y});
+    for (long k = 0;; ++k) {
+        if (k > 0) WalkOneSecond(w, route, params.speedMps, k, t0, rng, file.turns);
+        CDataPoint point;
+        CPointRecord& rec = point.m_rec;
+        rec.m_nLatMas = ToMas(floor.Latitude(w.y));
+        rec.m_nLonMas = ToMas(floor.Longitude(w.x));
+        rec.m_byFix = 0; // indoors: placed on the plan, not by a receiver
+        rec.m_byKind = 0;
+        for (std::size_t c = 0; c < 14; ++c)
+            rec.m_anNoise[c] = static_cast<std::int16_t>(baseNoise[c] + rng.Int(-1, 1));
+        AddOfficeReadings(point, w.x, w.y, params, floor, apPos, rng, aps);
+        file.readings += static_cast<long>(point.m_aReadings.size());
+        ++file.fixNone;
+        file.image.records.push_back(std::move(point));
+        ++file.points;
+        if (w.next >= route.size()) break; // the walk's end was reached during this second
+    }
+    return file;
+}
+
+} // namespace
+
+GeneratedSurvey GenerateBuilding(const ScenarioParams& params, std::uint64_t seed) {
+    GeneratedSurvey out;
+    out.params = params;
+    out.seed = seed;
+    Random rng(seed ^ 0xB0F1CEull);
+    const Floor floor = OfficeFloor(params.planOriginLat, params.planOriginLon, params.wallLossDb);
+    out.north = floor.Latitude(floor.buildingY0);
+    out.south = floor.Latitude(floor.buildingY1);
+    out.west = floor.Longitude(floor.buildingX0);
+    out.east = floor.Longitude(floor.buildingX1);
+
+    const std::vector<FloorXY> apPos = PlaceOfficeAps(params, floor, rng, out.aps);
+    const std::vector<WalkTurn> route = OfficeWalk(floor);
+    for (std::size_t f = 0; f < params.pointsPerFile.size(); ++f)
+        out.files.push_back(WalkOfficeFile(f, params, floor, route, apPos, rng, out.aps));
     out.floor = floor;
     return out;
 }
