@@ -1,7 +1,8 @@
 #pragma once
 /// \brief The per-user settings of the desktop program: the printout font of the table (read once at
 /// start-up) and the list of recently opened files. Both live in QSettings("Norlit Systems",
-/// "Plotra"), group "Settings".
+/// "Plotra"), group "Settings";
+/// changes reach the file from a background thread (see FlushSettings).
 
 #include "model/Palette.h"
 
@@ -27,6 +28,11 @@ const FontSettings& PrintFontSettings();
 /// anything else). A choice of the user's, not of a project: the workspace does not keep it.
 PaletteKind LoadPaletteSetting();
 void SavePaletteSetting(PaletteKind palette);
+
+/// Waits until every setting changed so far is in the settings file. The changes are written by a
+/// thread of their own (a sync of the file may wait for a busy disk); the application's end waits
+/// for them too.
+void FlushSettings();
 
 /// \brief The recently opened files, newest first, at most kMaxEntries, kept in the settings.
 class RecentFileList {

@@ -625,6 +625,8 @@ TEST_F(MainWindowTest, OpenedProjectsNameTheWindowAndFillTheRecentFiles) {
                                QString::fromStdString(paths[2]), QString::fromStdString(paths[1])};
     EXPECT_EQ(w.recentFiles(), expected);
     EXPECT_EQ(RecentFileList().files(), expected);
+    FlushSettings(); // written off the window's thread
+    EXPECT_EQ(QSettings("Norlit Systems", "Plotra").value("Settings/RecentFiles").toStringList(), expected);
     EXPECT_EQ(w.action(kCmdRecentFile + 3)->text(), "&4 " + QDir::toNativeSeparators(expected[3]));
     EXPECT_EQ(w.action(kCmdRecentFile + 4), nullptr);
 
@@ -765,6 +767,7 @@ TEST_F(MainWindowTest, TheColourScaleIsAViewChoiceKeptInTheSettings) {
     EXPECT_EQ(session.palette(), PaletteKind::Cividis);
     EXPECT_EQ(session.view().m_palette, PaletteKind::Cividis);
     EXPECT_FALSE(session.doc().IsModified());
+    FlushSettings();
     EXPECT_EQ(QSettings("Norlit Systems", "Plotra").value("Settings/Palette").toString(), "cividis");
 
     // The next window starts with it; a hand-edited value falls back to the classic colours.

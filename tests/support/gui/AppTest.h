@@ -3,6 +3,7 @@
 /// clicks on tree tick boxes and the controls of a window by their object names.
 
 #include "analysis/Processing.h"
+#include "app/AppSettings.h"
 #include "model/PlotraDoc.h"
 #include "panel/ApTreeCtrl.h"
 #include "sim/SurveyGenerator.h"
@@ -22,9 +23,12 @@ namespace plotra::test {
 class SettingsSandbox {
   public:
     SettingsSandbox() {
+        // The writes still on their way belong to the folder they were made for.
+        gui::FlushSettings();
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path());
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.path());
     }
+    ~SettingsSandbox() { gui::FlushSettings(); }
     QString Path() const { return m_dir.path(); }
 
   private:
