@@ -29,14 +29,11 @@ int CoverageNodeCount(double length, double& resolution) {
     return n;
 }
 
-std::optional<CoverageSnapshot> PrepareCoverage(CPlotraDoc& doc, Progress& progress) {
-    doc.Host().resetZoom();
-    progress.setPosition(0);
-    progress.clearCancel();
-    progress.show();
-    progress.setText("Beginning Data Processing...");
-    doc.m_bShowLegend = 0;
+namespace {
 
+/// The selected APs with too few points cannot be covered: the user may drop them from the
+/// selection. False when no selected AP has enough.
+bool CheckCoveredAps(CPlotraDoc& doc, Progress& progress) {
     std::string listed;
     int invalid = 0, valid = 0;
     for (const CAPInfo& ap : doc.m_aAPs) {
@@ -53,7 +50,7 @@ std::optional<CoverageSnapshot> PrepareCoverage(CPlotraDoc& doc, Progress& progr
         doc.m_bCombined = 0;
         doc.m_bCoverageReady = 0;
         progress.hide();
-        return std::nullopt;
+        return false;
     }
     if (invalid > 0) {
         const std::string text = invalid == 1
@@ -71,10 +68,10 @@ std::optional<CoverageSnapshot> PrepareCoverage(CPlotraDoc& doc, Progress& progr
             doc.Notify(DocChange::Selection, ApField::All, dropped);
         }
     }
+    return true;
+}
 
-    doc.ComputeExtent(0, 0, 0);
-    progress.setText("Calculating Coverage...");
-
+void SetCoverageGrid(CPlotraDoc& doc) {
     const auto [w, h] = doc.GridRectangleDisplay();
     const double oldX = doc.m_dResolutionX, oldY = doc.m_dResolutionY;
     doc.m_nGridCols = CoverageNodeCount(w, doc.m_dResolutionX);
@@ -83,7 +80,9 @@ std::optional<CoverageSnapshot> PrepareCoverage(CPlotraDoc& doc, Progress& progr
     doc.ResetResolutionSliders(false);
     if (doc.m_dResolutionX != oldX) doc.m_panel.m_resolutionX.value = doc.m_dResolutionX;
     if (doc.m_dResolutionY != oldY) doc.m_panel.m_resolutionY.value = doc.m_dResolutionY;
+}
 
+CoverageSnapshot TakeSnapshot(const CPlotraDoc& doc) {
     CoverageSnapshot s;
     s.metric = doc.m_bMetricXY != 0;
     s.cols = doc.m_nGridCols;
@@ -111,6 +110,24 @@ std::optional<CoverageSnapshot> PrepareCoverage(CPlotraDoc& doc, Progress& progr
         s.aps.push_back(std::move(c));
     }
     return s;
+}
+
+} // namespace
+
+std::optional<CoverageSnapshot> PrepareCoverage(CPlotraDoc& doc, Progress& progress) {
+    doc.Host().resetZoom();
+    progress.setPosition(0);
+    progress.clearCancel();
+    progress.show();
+    progress.setText("Beginning Data Processing...");
+    doc.m_bShowLegend = 0;
+
+    if (!CheckCoveredAps(doc, progress)) return std::nullopt;
+
+    doc.ComputeExtent(0, 0, 0);
+    progress.setText("Calculating Coverage...");
+    SetCoverageGrid(doc);
+    return TakeSnapshot(doc);
 }
 
 namespace {
@@ -255,71 +272,74 @@ void IndicesInside(const std::vector<double>& coords, double lo, double hi, std:
         if (lo <= coords[i] && coords[i] <= hi) out.push_back(static_cast<std::uint32_t>(i));
 }
 
-} // namespace
-
-CoverageResult RunCoverage(const CoverageSnapshot& s, Progress& progress, unsigned threads) {
-    CoverageResult r;
-    r.cols = s.cols;
-    r.rows = s.rows;
-    const std::size_t cols = static_cast<std::size_t>(s.cols), rows = static_cast<std::size_t>(s.rows);
-    const std::size_t nodes = cols * rows;
-    r.power.assign(nodes, -101.0);
-    r.snr.assign(nodes, -101.0);
-    r.count.assign(nodes, 0);
-    r.dominant.assign(nodes, Rgb(255, 255, 255));
-    r.mixed.assign(nodes, Rgb(255, 255, 255));
-
-    // Node coordinates, computed as the node loop computes them.
-    std::vector<double> nodeX(cols), nodeY(rows);
-    for (std::size_t ix = 0; ix < cols; ++ix)
-        nodeX[ix] = s.originX + static_cast<double>(ix) * s.spanX / static_cast<double>(s.cols - 1);
-    for (std::size_t iy = 0; iy < rows; ++iy)
-        nodeY[iy] = s.originY + static_cast<double>(iy) * s.spanY / static_cast<double>(s.rows - 1);
-
-    // The nodes of each AP's area: the columns and the rows that pass the node loop's test (origin
-    // <= coordinate <= origin + size in both axes), as index lists (runs, unless the coordinates are
-    // not finite).
+/// \brief The node coordinates, computed as the node loop computes them, and the nodes of each AP's
+/// area: the columns and the rows that pass the node loop's test (origin <= coordinate <= origin +
+/// size in both axes), as index lists (runs, unless the coordinates are not finite). AP a's are
+/// areaCols[colStart[a] .. colStart[a + 1]) and areaRows[rowStart[a] .. rowStart[a + 1]).
+struct AreaNodes {
+    std::vector<double> nodeX, nodeY;
     std::vector<std::uint32_t> areaCols, areaRows;
     std::vector<std::size_t> colStart{0}, rowStart{0};
-    std::vector<double> columnWork(cols, 0.0);
+    std::vector<double> columnWork; ///< nodes of all areas in each column
+};
+
+AreaNodes FindAreaNodes(const CoverageSnapshot& s) {
+    const std::size_t cols = static_cast<std::size_t>(s.cols), rows = static_cast<std::size_t>(s.rows);
+    AreaNodes a;
+    a.nodeX.assign(cols, 0.0);
+    a.nodeY.assign(rows, 0.0);
+    for (std::size_t ix = 0; ix < cols; ++ix)
+        a.nodeX[ix] = s.originX + static_cast<double>(ix) * s.spanX / static_cast<double>(s.cols - 1);
+    for (std::size_t iy = 0; iy < rows; ++iy)
+        a.nodeY[iy] = s.originY + static_cast<double>(iy) * s.spanY / static_cast<double>(s.rows - 1);
+
+    a.columnWork.assign(cols, 0.0);
     for (const CoverageAp& ap : s.aps) {
-        IndicesInside(nodeX, ap.originX, ap.originX + ap.sizeX, areaCols);
-        IndicesInside(nodeY, ap.originY, ap.originY + ap.sizeY, areaRows);
-        const double rowsIn = static_cast<double>(areaRows.size() - rowStart.back());
-        for (std::size_t k = colStart.back(); k < areaCols.size(); ++k)
-            columnWork[areaCols[k]] += rowsIn;
-        colStart.push_back(areaCols.size());
-        rowStart.push_back(areaRows.size());
+        IndicesInside(a.nodeX, ap.originX, ap.originX + ap.sizeX, a.areaCols);
+        IndicesInside(a.nodeY, ap.originY, ap.originY + ap.sizeY, a.areaRows);
+        const double rowsIn = static_cast<double>(a.areaRows.size() - a.rowStart.back());
+        for (std::size_t k = a.colStart.back(); k < a.areaCols.size(); ++k)
+            a.columnWork[a.areaCols[k]] += rowsIn;
+        a.colStart.push_back(a.areaCols.size());
+        a.rowStart.push_back(a.areaRows.size());
     }
+    return a;
+}
 
-    // Bands of columns of about equal work, one per thread.
-    unsigned n = threads ? threads : std::max(1u, std::thread::hardware_concurrency());
-    n = static_cast<unsigned>(std::clamp<std::size_t>(n, 1, std::max<std::size_t>(1, cols)));
+/// Bands of columns of about equal work, one for each of \p n threads: band t is the columns from
+/// bandStart[t] up to bandStart[t + 1].
+std::vector<std::size_t> WorkBands(const std::vector<double>& columnWork, unsigned n) {
+    const std::size_t cols = columnWork.size();
     std::vector<std::size_t> bandStart{0};
-    {
-        double total = 0.0;
-        for (double w : columnWork)
-            total += w;
-        double sum = 0.0;
-        for (std::size_t ix = 0; ix < cols && bandStart.size() < n; ++ix) {
-            sum += columnWork[ix];
-            if (sum >= total * static_cast<double>(bandStart.size()) / n) bandStart.push_back(ix + 1);
-        }
-        while (bandStart.size() <= n)
-            bandStart.push_back(cols);
-        bandStart.back() = cols;
-    }
-    double totalWork = 0.0;
+    double total = 0.0;
     for (double w : columnWork)
-        totalWork += w;
+        total += w;
+    double sum = 0.0;
+    for (std::size_t ix = 0; ix < cols && bandStart.size() < n; ++ix) {
+        sum += columnWork[ix];
+        if (sum >= total * static_cast<double>(bandStart.size()) / n) bandStart.push_back(ix + 1);
+    }
+    while (bandStart.size() <= n)
+        bandStart.push_back(cols);
+    bandStart.back() = cols;
+    return bandStart;
+}
 
-    NodeAccumulators acc{r.power, r.snr, r.count, r.dominant, r.mixed};
+/// Evaluates every AP over its area's nodes, one band of columns per thread, and accumulates the
+/// nodes; progress runs from 5 to 70. False when cancelled.
+bool AccumulateNodes(const CoverageSnapshot& s, const AreaNodes& area, const std::vector<std::size_t>& bandStart,
+                     unsigned n, NodeAccumulators& acc, Progress& progress) {
+    const std::size_t rows = static_cast<std::size_t>(s.rows);
+    double totalWork = 0.0;
+    for (double w : area.columnWork)
+        totalWork += w;
     std::atomic<bool> cancelled{false};
     std::atomic<long long> workDone{0};
     std::mutex progressMutex;
     int shownPosition = 5;
     auto worker = [&](std::size_t band) {
         const std::size_t b0 = bandStart[band], b1 = bandStart[band + 1];
+        const auto& [nodeX, nodeY, areaCols, areaRows, colStart, rowStart, columnWork] = area;
         PreparedAp prepared;
         for (std::size_t a = 0; a < s.aps.size() && !cancelled.load(std::memory_order_relaxed); ++a) {
             // This band's columns of the AP's area.
@@ -356,66 +376,112 @@ CoverageResult RunCoverage(const CoverageSnapshot& s, Progress& progress, unsign
     worker(0);
     for (auto& t : pool)
         t.join();
-    if (cancelled.load() || progress.cancelRequested()) {
-        r.cancelled = true;
-        return r;
-    }
-    progress.setPosition(70);
+    return !cancelled.load();
+}
 
-    // The picture ranges over the covered nodes, from the start values.
+/// \brief The value ranges of the power and SNR pictures.
+struct GraphRanges {
+    double powerMax, powerMin, snrMax, snrMin;
+};
+
+/// The picture ranges over the covered nodes, from the start values; fills \p countValue, the
+/// number of APs at each node as the contours see it.
+GraphRanges CoveredRanges(const CoverageSnapshot& s, const CoverageResult& r, std::vector<double>& countValue) {
+    const std::size_t nodes = countValue.size();
     double powerMax = s.meanRssi, powerMin = s.meanRssi, snrMax = s.meanSnr, snrMin = s.meanSnr;
-    std::vector<double> countValue(nodes, ContourInput(GraphLevels::ApCounts, 0.0));
     for (std::size_t i = 0; i < nodes; ++i) {
         if (r.count[i] == 0) continue;
         countValue[i] = ContourInput(GraphLevels::ApCounts, static_cast<double>(r.count[i]));
         powerMax = std::max(powerMax, r.power[i]), powerMin = std::min(powerMin, r.power[i]);
         snrMax = std::max(snrMax, r.snr[i]), snrMin = std::min(snrMin, r.snr[i]);
     }
-
-    // Ranges of the pictures.
     if (powerMax > -30) powerMax = -30;
     if (powerMin < -100) powerMin = -100;
+    return {powerMax, powerMin, snrMax, snrMin};
+}
+
+void MakePictures(const CoverageSnapshot& s, const GraphRanges& g, CoverageResult& r) {
     CoverageGridsView view;
     view.cols = s.cols, view.rows = s.rows;
     view.power = &r.power, view.snr = &r.snr, view.count = &r.count;
     view.dominant = &r.dominant, view.mixed = &r.mixed;
-    view.powerMin = powerMin, view.powerMax = powerMax, view.snrMin = snrMin, view.snrMax = snrMax;
+    view.powerMin = g.powerMin, view.powerMax = g.powerMax, view.snrMin = g.snrMin, view.snrMax = g.snrMax;
     view.palette = &s.palette;
     r.pictures = MakeCoveragePictures(view);
-    progress.setPosition(90);
-    if (progress.cancelRequested()) {
-        r.cancelled = true;
-        return r;
-    }
+}
 
-    // Contours of the three graphs with the rounded ranges.
+/// Contours of the three graphs with the rounded ranges. False when cancelled.
+bool ContourGraphs(const CoverageSnapshot& s, const GraphRanges& g, const std::vector<double>& countValue,
+                   CoverageResult& r, Progress& progress) {
+    const std::size_t cols = static_cast<std::size_t>(s.cols), rows = static_cast<std::size_t>(s.rows);
     std::vector<double> xs(cols), ys(rows);
     Linspace(xs.data(), s.originX, s.originX + s.spanX, cols);
     Linspace(ys.data(), s.originY, s.originY + s.spanY, rows);
     double levels[11];
     {
-        const int hi = ContourRangeHigh(powerMax);
-        const int lo = std::max(-100, ContourRangeLow(powerMin));
+        const int hi = ContourRangeHigh(g.powerMax);
+        const int lo = std::max(-100, ContourRangeLow(g.powerMin));
         r.powerMax = hi, r.powerMin = lo;
         Linspace(levels, lo, hi, 11);
         ContourGraph({r.power.data(), s.cols, s.rows, xs.data(), ys.data()}, levels, s.palette,
                      static_cast<int>(r.powerMin), static_cast<int>(r.powerMax),
                      r.contours[FactsOf(GraphKind::SignalPower).contourSet]);
     }
-    if (progress.cancelRequested()) return r.cancelled = true, r;
+    if (progress.cancelRequested()) return false;
     {
-        const int hi = ContourRangeHigh(snrMax), lo = ContourRangeLow(snrMin);
+        const int hi = ContourRangeHigh(g.snrMax), lo = ContourRangeLow(g.snrMin);
         r.snrMax = hi, r.snrMin = lo;
         Linspace(levels, lo, hi, 11);
         ContourGraph({r.snr.data(), s.cols, s.rows, xs.data(), ys.data()}, levels, s.palette,
                      static_cast<int>(r.snrMin), static_cast<int>(r.snrMax),
                      r.contours[FactsOf(GraphKind::Snr).contourSet]);
     }
-    if (progress.cancelRequested()) return r.cancelled = true, r;
+    if (progress.cancelRequested()) return false;
     for (int k = 0; k < 11; ++k) levels[k] = k + 1;
     ContourGraph({countValue.data(), s.cols, s.rows, xs.data(), ys.data()}, levels, s.palette, 1.0, 10.0,
                  r.contours[FactsOf(GraphKind::ApCount).contourSet]);
-    if (progress.cancelRequested()) return r.cancelled = true, r;
+    return !progress.cancelRequested();
+}
+
+} // namespace
+
+CoverageResult RunCoverage(const CoverageSnapshot& s, Progress& progress, unsigned threads) {
+    CoverageResult r;
+    r.cols = s.cols;
+    r.rows = s.rows;
+    const std::size_t cols = static_cast<std::size_t>(s.cols), rows = static_cast<std::size_t>(s.rows);
+    const std::size_t nodes = cols * rows;
+    r.power.assign(nodes, -101.0);
+    r.snr.assign(nodes, -101.0);
+    r.count.assign(nodes, 0);
+    r.dominant.assign(nodes, Rgb(255, 255, 255));
+    r.mixed.assign(nodes, Rgb(255, 255, 255));
+
+    const AreaNodes area = FindAreaNodes(s);
+    unsigned n = threads ? threads : std::max(1u, std::thread::hardware_concurrency());
+    n = static_cast<unsigned>(std::clamp<std::size_t>(n, 1, std::max<std::size_t>(1, cols)));
+    const std::vector<std::size_t> bandStart = WorkBands(area.columnWork, n);
+
+    NodeAccumulators acc{r.power, r.snr, r.count, r.dominant, r.mixed};
+    if (!AccumulateNodes(s, area, bandStart, n, acc, progress) || progress.cancelRequested()) {
+        r.cancelled = true;
+        return r;
+    }
+    progress.setPosition(70);
+
+    std::vector<double> countValue(nodes, ContourInput(GraphLevels::ApCounts, 0.0));
+    const GraphRanges ranges = CoveredRanges(s, r, countValue);
+    MakePictures(s, ranges, r);
+    progress.setPosition(90);
+    if (progress.cancelRequested()) {
+        r.cancelled = true;
+        return r;
+    }
+
+    if (!ContourGraphs(s, ranges, countValue, r, progress)) {
+        r.cancelled = true;
+        return r;
+    }
     progress.setPosition(100);
     return r;
 }

@@ -22,6 +22,74 @@ EditSubject MoveSubject(const CAPInfo& ap, int index, bool dropped) {
     return subject;
 }
 
+/// \brief The path-loss model fitted to an AP's points for its current position, with the points'
+/// coordinates, readings and log distances it was fitted on.
+struct MoveFit {
+    std::vector<double> y, x, rssi, logs;
+    double slope = 0.0, meanRssi = 0.0, intercept = 0.0;
+};
+
+MoveFit FitMovedAp(const CAPInfo& ap, bool metric) {
+    const std::size_t n = ap.m_aApPoints.size();
+    MoveFit f;
+    f.y.resize(n), f.x.resize(n), f.rssi.resize(n), f.logs.resize(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        f.y[i] = ap.m_aApPoints[i].m_dY;
+        f.x[i] = ap.m_aApPoints[i].m_dX;
+        f.rssi[i] = ap.m_aApPoints[i].m_dRssi;
+        double d;
+        if (metric) {
+            const double dy = f.y[i] - ap.m_posAP.m_dY, dx = f.x[i] - ap.m_posAP.m_dX;
+            d = std::sqrt(dy * dy + dx * dx);
+        } else {
+            d = GeoDistance(f.y[i], f.x[i], ap.m_posAP.m_dY, ap.m_posAP.m_dX);
+        }
+        f.logs[i] = Log10Distance(d);
+    }
+    f.slope = RegressionSlope(f.rssi.data(), f.logs.data(), n);
+    f.meanRssi = Mean(f.rssi.data(), n);
+    f.intercept = f.meanRssi - Mean(f.logs.data(), n) * f.slope;
+    return f;
+}
+
+/// Spread of the readings about the fitted model; in metres the distances are taken from the
+/// squares, as the processing takes them.
+double ShadowStd(const MoveFit& f, const CDataGeo& pos, bool metric) {
+    const std::size_t n = f.rssi.size();
+    std::vector<double> residuals(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        double l = f.logs[i];
+        if (metric) {
+            const double dy = f.y[i] - pos.m_dY, dx = f.x[i] - pos.m_dX;
+            l = processing::HalfLog10OfSquare(dy * dy + dx * dx);
+        }
+        residuals[i] = f.rssi[i] - f.slope * l - f.intercept;
+    }
+    return SampleStd(residuals.data(), n);
+}
+
+/// Gives \p ap the fitted model and its predicted grid over the AP's area.
+void StoreMovedApModel(CAPInfo& ap, const MoveFit& f, double shadowStd, bool metric, Progress& progress) {
+    const processing::PointArrays points{f.y.data(), f.x.data(), f.rssi.data(), f.rssi.size()};
+    const processing::AreaBounds area{ap.m_areaOrigin.m_dY, ap.m_areaOrigin.m_dX,
+                                      ap.m_areaOrigin.m_dY + ap.m_areaSize.m_dY,
+                                      ap.m_areaOrigin.m_dX + ap.m_areaSize.m_dX};
+    const int cols = ap.m_nApGridCols > 0 ? ap.m_nApGridCols : 50;
+    const int rows = ap.m_nApGridRows > 0 ? ap.m_nApGridRows : 50;
+    processing::ApGrid grid = processing::PredictApGrid(points, metric, area, cols, rows, ap.m_posAP, f.slope,
+                                                        f.intercept, f.meanRssi);
+    progress.setPosition(80);
+
+    ap.m_dSlope = f.slope;
+    ap.m_dIntercept = f.intercept;
+    ap.m_dShadowStd = shadowStd;
+    ap.m_aGrid = std::move(grid.values);
+    ap.m_dGridMax = grid.maximum;
+    ap.m_dGridMin = grid.minimum;
+    ap.m_nApGridCols = cols;
+    ap.m_nApGridRows = rows;
+}
+
 } // namespace
 
 // An AP moved by the user gets its model refitted for the position now stored in m_posAP; a position
@@ -43,73 +111,29 @@ MoveOutcome CPlotraDoc::RecalculateAP(int index) {
         Notify(DocChange::Aps, outcome.refitted ? ApField::Model : ApField::Position, {index});
         return outcome;
     };
-    const std::size_t n = ap.m_aApPoints.size();
-    if (n <= kMinCoveragePoints) {
+    if (ap.m_aApPoints.size() <= kMinCoveragePoints) {
         // Too few points for a model: the AP simply stays where it was put.
         outcome.accepted = true;
         return finish();
     }
 
-    std::vector<double> y(n), x(n), rssi(n), logs(n);
-    for (std::size_t i = 0; i < n; ++i) {
-        y[i] = ap.m_aApPoints[i].m_dY;
-        x[i] = ap.m_aApPoints[i].m_dX;
-        rssi[i] = ap.m_aApPoints[i].m_dRssi;
-        double d;
-        if (m_bMetricXY) {
-            const double dy = y[i] - ap.m_posAP.m_dY, dx = x[i] - ap.m_posAP.m_dX;
-            d = std::sqrt(dy * dy + dx * dx);
-        } else {
-            d = GeoDistance(y[i], x[i], ap.m_posAP.m_dY, ap.m_posAP.m_dX);
-        }
-        logs[i] = Log10Distance(d);
-    }
-    const double slope = RegressionSlope(rssi.data(), logs.data(), n);
-    const double meanRssi = Mean(rssi.data(), n);
-    const double intercept = meanRssi - Mean(logs.data(), n) * slope;
-
-    if (!(slope <= -10.0)) {
+    const bool metric = m_bMetricXY != 0;
+    const MoveFit fit = FitMovedAp(ap, metric);
+    if (!(fit.slope <= -10.0)) {
         outcome.message = "This AP position results in wrong progation parameters.";
         Prompts().message(outcome.message, "Invalid Position", PromptIcon::Stop);
         ap.m_posAP = m_posMovedFrom;
         return finish();
     }
     outcome.accepted = outcome.refitted = true;
-    m_dSlope = slope;
-    m_dMeanRssi = meanRssi;
-    m_dIntercept = intercept;
+    m_dSlope = fit.slope;
+    m_dMeanRssi = fit.meanRssi;
+    m_dIntercept = fit.intercept;
     ap.m_bFixed = 1;
 
-    std::vector<double> residuals(n);
-    for (std::size_t i = 0; i < n; ++i) {
-        double l = logs[i];
-        if (m_bMetricXY) {
-            const double dy = y[i] - ap.m_posAP.m_dY, dx = x[i] - ap.m_posAP.m_dX;
-            l = processing::HalfLog10OfSquare(dy * dy + dx * dx);
-        }
-        residuals[i] = rssi[i] - slope * l - intercept;
-    }
-    m_dShadowStd = SampleStd(residuals.data(), n);
+    m_dShadowStd = ShadowStd(fit, ap.m_posAP, metric);
     progress.setPosition(10);
-
-    const processing::PointArrays points{y.data(), x.data(), rssi.data(), n};
-    const processing::AreaBounds area{ap.m_areaOrigin.m_dY, ap.m_areaOrigin.m_dX,
-                                      ap.m_areaOrigin.m_dY + ap.m_areaSize.m_dY,
-                                      ap.m_areaOrigin.m_dX + ap.m_areaSize.m_dX};
-    const int cols = ap.m_nApGridCols > 0 ? ap.m_nApGridCols : 50;
-    const int rows = ap.m_nApGridRows > 0 ? ap.m_nApGridRows : 50;
-    processing::ApGrid grid = processing::PredictApGrid(points, m_bMetricXY != 0, area, cols, rows,
-                                                        ap.m_posAP, slope, intercept, meanRssi);
-    progress.setPosition(80);
-
-    ap.m_dSlope = slope;
-    ap.m_dIntercept = intercept;
-    ap.m_dShadowStd = m_dShadowStd;
-    ap.m_aGrid = std::move(grid.values);
-    ap.m_dGridMax = grid.maximum;
-    ap.m_dGridMin = grid.minimum;
-    ap.m_nApGridCols = cols;
-    ap.m_nApGridRows = rows;
+    StoreMovedApModel(ap, fit, m_dShadowStd, metric, progress);
     RegenerateApCoverageBitmap(*this, static_cast<std::size_t>(index));
     progress.setPosition(100);
     return finish();
