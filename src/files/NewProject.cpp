@@ -457,97 +457,83 @@ void ForgetPlacedSurvey(CPlotraDoc& d) {
     d.m_bCoveragePlotted = 1;
 }
 
-void PlaceReadPoints(CPlotraDoc& d) {
-    std::vector<std::size_t> ticked;
-    for (std::size_t i = 0; i < d.m_aFiles.size(); ++i)
-        if (d.m_aFiles[i].m_bUse) ticked.push_back(i);
-    // One AP per MAC over all files, unless the files are kept apart: then one per MAC and file, and
-    // the file title tells them apart (a single file needs no such label).
-    const bool plainSsid = d.m_bMerge || ticked.size() == 1;
-    // Progress steps: both passes over the points, then every AP's samples placed on the map (the
-    // longest of the three).
-    const std::uint64_t points = d.m_aDataPoints.size();
-    const std::uint64_t steps = 2 * points + (d.m_nMapImageSize > 0 ? 4 * d.m_aDataPoints.ReadingCount() : 0);
-
-    // The readings stream from the points into the APs' samples and the walk path; no list of every
-    // reading is built. The path lists collect all files' positions in file order.
-    d.m_aMeasurements.clear();
-    const std::vector<SurveyPoints::Key>& keys = d.m_aDataPoints.Keys();
+/// \brief Which AP each reading of a file goes to. APs are found by MAC, over all files unless the
+/// files are kept apart; a MAC is looked up once per MAC and SSID pair, not once per reading.
+struct ApLookup {
     std::unordered_map<std::uint64_t, std::size_t> apByMac;
     std::vector<std::size_t> apOfKey;   // per MAC and SSID pair: its AP + 1 in the current file, 0 unknown
     std::vector<std::size_t> samplesOf; // per AP: samples the current file brings
-    std::size_t next = 0;
-    for (std::size_t k = 0; k < d.m_aFilePointCount.size(); ++k) {
-        const std::size_t available = d.m_aDataPoints.size() - next;
-        const std::size_t count =
-            std::min<std::size_t>(static_cast<std::size_t>(std::max(0, d.m_aFilePointCount[k])), available);
-        const std::string& title = k < ticked.size() ? d.m_aFiles[ticked[k]].m_strName : std::string();
-        const std::size_t first = next;
-        next += count;
+};
 
-        d.m_aFileColor.push_back(d.NextApColour());
-        if (!d.m_bMerge) apByMac.clear(); // only this file's APs are candidates
-        apOfKey.assign(keys.size(), 0);
-        // First pass: the APs in the order they are first heard, and how many samples each gets, so
-        // that every AP's samples take exactly the memory they need. A MAC is looked up once per
-        // MAC and SSID pair, not once per reading.
-        samplesOf.assign(d.m_aAPs.size(), 0);
-        for (std::size_t i = first; i < next; ++i) {
-            if ((i & 0xFFFF) == 0) SurveyLoadProgress::Placing(i, steps);
-            for (const SurveyPoints::Reading& r : d.m_aDataPoints[i].m_aReadings.Packed()) {
-                std::size_t& ap = apOfKey[r.key];
-                if (ap == 0) {
-                    const SurveyPoints::Key& key = keys[r.key];
-                    auto found = apByMac.find(MacKey(key.mac));
-                    if (found == apByMac.end()) {
-                        // The first reading of a MAC names the AP and gives its channel.
-                        CAPInfo info;
-                        info.m_abyMAC = key.mac;
-                        info.m_szSSID = plainSsid ? key.ssid : MakeSsid(SsidText(key.ssid) + ": " + title);
-                        info.m_bSelected = 0;
-                        info.m_nGroupIndex = 1;
-                        info.m_crColour = d.NextApColour();
-                        info.m_byChannel = r.channel;
-                        found = apByMac.emplace(MacKey(key.mac), d.m_aAPs.size()).first;
-                        d.m_aAPs.push_back(std::move(info));
-                        samplesOf.push_back(0);
-                    }
-                    ap = found->second + 1;
+/// First pass over the points first .. next of a file: the APs in the order they are first heard,
+/// and how many samples each gets, so that every AP's samples take exactly the memory they need.
+void FindFileAps(CPlotraDoc& d, ApLookup& lookup, std::size_t first, std::size_t next, bool plainSsid,
+                 const std::string& title, std::uint64_t steps) {
+    const std::vector<SurveyPoints::Key>& keys = d.m_aDataPoints.Keys();
+    lookup.apOfKey.assign(keys.size(), 0);
+    lookup.samplesOf.assign(d.m_aAPs.size(), 0);
+    for (std::size_t i = first; i < next; ++i) {
+        if ((i & 0xFFFF) == 0) SurveyLoadProgress::Placing(i, steps);
+        for (const SurveyPoints::Reading& r : d.m_aDataPoints[i].m_aReadings.Packed()) {
+            std::size_t& ap = lookup.apOfKey[r.key];
+            if (ap == 0) {
+                const SurveyPoints::Key& key = keys[r.key];
+                auto found = lookup.apByMac.find(MacKey(key.mac));
+                if (found == lookup.apByMac.end()) {
+                    // The first reading of a MAC names the AP and gives its channel.
+                    CAPInfo info;
+                    info.m_abyMAC = key.mac;
+                    info.m_szSSID = plainSsid ? key.ssid : MakeSsid(SsidText(key.ssid) + ": " + title);
+                    info.m_bSelected = 0;
+                    info.m_nGroupIndex = 1;
+                    info.m_crColour = d.NextApColour();
+                    info.m_byChannel = r.channel;
+                    found = lookup.apByMac.emplace(MacKey(key.mac), d.m_aAPs.size()).first;
+                    d.m_aAPs.push_back(std::move(info));
+                    lookup.samplesOf.push_back(0);
                 }
-                ++samplesOf[ap - 1];
+                ap = found->second + 1;
             }
+            ++lookup.samplesOf[ap - 1];
         }
-        for (std::size_t a = 0; a < samplesOf.size(); ++a)
-            if (samplesOf[a]) d.m_aAPs[a].m_aSamples.reserve(d.m_aAPs[a].m_aSamples.size() + samplesOf[a]);
-
-        // Second pass: the samples, and the file's path merged as it goes.
-        const std::size_t pathBefore = d.m_aPoints.size();
-        PathMerger path(d);
-        for (std::size_t i = first; i < next; ++i) {
-            if ((i & 0xFFFF) == 0) SurveyLoadProgress::Placing(points + i, steps);
-            const SurveyPoints::Point point = d.m_aDataPoints[i];
-            const CPointRecord& rec = point.m_rec;
-            CData s;
-            s.m_dY = rec.m_nLatMas / 3600000.0;
-            s.m_dX = rec.m_nLonMas / 3600000.0;
-            if (point.m_aReadings.empty()) {
-                path.Add(s, rec.m_byFix, rec.m_nAltitudeCm, rec.m_wSpeedCms);
-                continue;
-            }
-            for (const SurveyPoints::Reading& r : point.m_aReadings.Packed()) {
-                s.m_dRssi = r.rssi256 * 0.00390625;
-                // The file has noise for channels 0 to 13 only.
-                const std::int16_t noise = r.channel < rec.m_anNoise.size() ? rec.m_anNoise[r.channel] : 0;
-                s.m_nNoise = noise;
-                path.Add(s, rec.m_byFix, rec.m_nAltitudeCm, rec.m_wSpeedCms);
-                d.m_aAPs[apOfKey[r.key] - 1].m_aSamples.AppendReading(rec.m_nLatMas, rec.m_nLonMas, r.rssi256,
-                                                                      noise);
-            }
-        }
-        path.Finish();
-        d.m_aFilePathCount.push_back(static_cast<int>(d.m_aPoints.size() - pathBefore));
     }
+    for (std::size_t a = 0; a < lookup.samplesOf.size(); ++a)
+        if (lookup.samplesOf[a])
+            d.m_aAPs[a].m_aSamples.reserve(d.m_aAPs[a].m_aSamples.size() + lookup.samplesOf[a]);
+}
 
+/// Second pass: the samples, and the file's path merged as it goes.
+void PlaceFileSamples(CPlotraDoc& d, const ApLookup& lookup, std::size_t first, std::size_t next,
+                      std::uint64_t points, std::uint64_t steps) {
+    const std::size_t pathBefore = d.m_aPoints.size();
+    PathMerger path(d);
+    for (std::size_t i = first; i < next; ++i) {
+        if ((i & 0xFFFF) == 0) SurveyLoadProgress::Placing(points + i, steps);
+        const SurveyPoints::Point point = d.m_aDataPoints[i];
+        const CPointRecord& rec = point.m_rec;
+        CData s;
+        s.m_dY = rec.m_nLatMas / 3600000.0;
+        s.m_dX = rec.m_nLonMas / 3600000.0;
+        if (point.m_aReadings.empty()) {
+            path.Add(s, rec.m_byFix, rec.m_nAltitudeCm, rec.m_wSpeedCms);
+            continue;
+        }
+        for (const SurveyPoints::Reading& r : point.m_aReadings.Packed()) {
+            s.m_dRssi = r.rssi256 * 0.00390625;
+            // The file has noise for channels 0 to 13 only.
+            const std::int16_t noise = r.channel < rec.m_anNoise.size() ? rec.m_anNoise[r.channel] : 0;
+            s.m_nNoise = noise;
+            path.Add(s, rec.m_byFix, rec.m_nAltitudeCm, rec.m_wSpeedCms);
+            d.m_aAPs[lookup.apOfKey[r.key] - 1].m_aSamples.AppendReading(rec.m_nLatMas, rec.m_nLonMas,
+                                                                         r.rssi256, noise);
+        }
+    }
+    path.Finish();
+    d.m_aFilePathCount.push_back(static_cast<int>(d.m_aPoints.size() - pathBefore));
+}
+
+/// With a map, the path and every AP's samples move from degrees to the map's metres.
+void ConvertPlacedToMap(CPlotraDoc& d, std::uint64_t points, std::uint64_t steps) {
     if (d.m_nMapImageSize > 0) {
         ConvertToMap(d, d.m_aPoints);
         std::uint64_t samples = 0;
@@ -563,6 +549,39 @@ void PlaceReadPoints(CPlotraDoc& d) {
     } else {
         d.m_bMetricXY = 0; // positions are in degrees whatever an earlier map load left behind
     }
+}
+
+void PlaceReadPoints(CPlotraDoc& d) {
+    std::vector<std::size_t> ticked;
+    for (std::size_t i = 0; i < d.m_aFiles.size(); ++i)
+        if (d.m_aFiles[i].m_bUse) ticked.push_back(i);
+    // One AP per MAC over all files, unless the files are kept apart: then one per MAC and file, and
+    // the file title tells them apart (a single file needs no such label).
+    const bool plainSsid = d.m_bMerge || ticked.size() == 1;
+    // Progress steps: both passes over the points, then every AP's samples placed on the map (the
+    // longest of the three).
+    const std::uint64_t points = d.m_aDataPoints.size();
+    const std::uint64_t steps = 2 * points + (d.m_nMapImageSize > 0 ? 4 * d.m_aDataPoints.ReadingCount() : 0);
+
+    // The readings stream from the points into the APs' samples and the walk path; no list of every
+    // reading is built. The path lists collect all files' positions in file order.
+    d.m_aMeasurements.clear();
+    ApLookup lookup;
+    std::size_t next = 0;
+    for (std::size_t k = 0; k < d.m_aFilePointCount.size(); ++k) {
+        const std::size_t available = d.m_aDataPoints.size() - next;
+        const std::size_t count =
+            std::min<std::size_t>(static_cast<std::size_t>(std::max(0, d.m_aFilePointCount[k])), available);
+        const std::string& title = k < ticked.size() ? d.m_aFiles[ticked[k]].m_strName : std::string();
+        const std::size_t first = next;
+        next += count;
+
+        d.m_aFileColor.push_back(d.NextApColour());
+        if (!d.m_bMerge) lookup.apByMac.clear(); // only this file's APs are candidates
+        FindFileAps(d, lookup, first, next, plainSsid, title, steps);
+        PlaceFileSamples(d, lookup, first, next, points, steps);
+    }
+    ConvertPlacedToMap(d, points, steps);
 }
 
 } // namespace
