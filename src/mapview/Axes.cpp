@@ -51,48 +51,36 @@ bool SegmentMayCross(const QPointF& a, const QPointF& b, int width, int height) 
     return maxX >= 0 && minX <= width - 1 && maxY >= 0 && minY <= height - 1;
 }
 
-} // namespace
-
-void DrawAxes(QPainter& painter, const CPlotraDoc& doc, const VisibleFrame& frame, int W, int H, bool xGrid,
-              bool yGrid) {
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setFont(AxisFont());
-    painter.setBrush(Qt::NoBrush);
-    // The panel offers 3 to 10 divisions; a damaged project is held to 100 labels per axis.
-    const int N = std::min(doc.m_nGridDivisions, 100);
+/// The coordinates at the N divisions of both axes.
+void DrawLabels(QPainter& painter, const CPlotraDoc& doc, const VisibleFrame& frame, int W, int H, int N,
+                GeoConverter& toGeo) {
     const bool lonLat = doc.m_bShowLonLat != 0;
     const bool metric = doc.m_bMetricXY != 0;
     const double x0 = frame.x0, y0 = frame.y0, xs = frame.xs, ys = frame.ys;
-    GeoConverter toGeo{doc};
-
-    // Labels.
-    painter.setPen(Qt::black);
-    if (xs > 0 && ys > 0 && N >= 1) {
-        for (int i = 1; i <= N; ++i) {
-            double X = x0 + xs * i / N, Y = y0 + ys * i / N;
-            const int px = i * W / N, py = H - i * H / N;
-            if (!metric && !lonLat) {
-                // Distances in metres from the frame origin, along its parallel and its meridian.
-                X = GeoDistance(doc.m_dFrameOriginY, doc.m_dFrameOriginX, doc.m_dFrameOriginY, X);
-                Y = GeoDistance(doc.m_dFrameOriginY, doc.m_dFrameOriginX, Y, doc.m_dFrameOriginX);
-            } else if (metric && lonLat) {
-                if (auto g = toGeo(X, Y)) {
-                    X = g->m_dX;
-                    Y = g->m_dY;
-                }
+    for (int i = 1; i <= N; ++i) {
+        double X = x0 + xs * i / N, Y = y0 + ys * i / N;
+        const int px = i * W / N, py = H - i * H / N;
+        if (!metric && !lonLat) {
+            // Distances in metres from the frame origin, along its parallel and its meridian.
+            X = GeoDistance(doc.m_dFrameOriginY, doc.m_dFrameOriginX, doc.m_dFrameOriginY, X);
+            Y = GeoDistance(doc.m_dFrameOriginY, doc.m_dFrameOriginX, Y, doc.m_dFrameOriginX);
+        } else if (metric && lonLat) {
+            if (auto g = toGeo(X, Y)) {
+                X = g->m_dX;
+                Y = g->m_dY;
             }
-            const QString xText = lonLat ? Format("%3.5f", X) : Format("%5.2f", X / doc.m_dUnitFactor);
-            const QString yText = lonLat ? Format("%3.5f", Y) : Format("%5.2f", Y / doc.m_dUnitFactor);
-            // The label of the right edge (and any other that would run over it) ends at the edge:
-            // cut there it would read as another number.
-            const int xWidth = painter.fontMetrics().horizontalAdvance(xText);
-            TextAt(painter, std::max(0, std::min(px - (lonLat ? 35 : 15), W - 1 - xWidth)), H - 15, xText);
-            TextAt(painter, 0, py, yText);
         }
+        const QString xText = lonLat ? Format("%3.5f", X) : Format("%5.2f", X / doc.m_dUnitFactor);
+        const QString yText = lonLat ? Format("%3.5f", Y) : Format("%5.2f", Y / doc.m_dUnitFactor);
+        // The label of the right edge (and any other that would run over it) ends at the edge:
+        // cut there it would read as another number.
+        const int xWidth = painter.fontMetrics().horizontalAdvance(xText);
+        TextAt(painter, std::max(0, std::min(px - (lonLat ? 35 : 15), W - 1 - xWidth)), H - 15, xText);
+        TextAt(painter, 0, py, yText);
     }
+}
 
-    // Axis titles.
+void DrawAxisTitles(QPainter& painter, int H, bool lonLat) {
     painter.setPen(QPen(Qt::black, 0));
     if (!lonLat) {
         TextAt(painter, 3, H - 22, QStringLiteral("Y"));
@@ -103,60 +91,95 @@ void DrawAxes(QPainter& painter, const CPlotraDoc& doc, const VisibleFrame& fram
         TextAt(painter, 5, H - 15, QStringLiteral("Lon"));
         painter.drawLine(3, H - 15, 25, H - 20);
     }
+}
 
-    // Grid lines.
-    if ((xGrid || yGrid) && N >= 1) {
-        painter.setPen(QPen(QColor(255, 255, 0), 1, Qt::DotLine));
-        bool straight = !metric || !lonLat;
-        double lonMin = 0, lonMax = 0, latMin = 0, latMax = 0;
-        if (!straight) {
-            const double cx[4] = {x0, x0 + xs, x0, x0 + xs};
-            const double cy[4] = {y0, y0, y0 + ys, y0 + ys};
-            bool first = true;
-            for (int k = 0; k < 4 && toGeo.usable; ++k) {
-                auto g = toGeo(cx[k], cy[k]);
-                if (!g) break;
-                if (first) {
-                    lonMin = lonMax = g->m_dX;
-                    latMin = latMax = g->m_dY;
-                    first = false;
-                }
-                lonMin = std::min(lonMin, g->m_dX);
-                lonMax = std::max(lonMax, g->m_dX);
-                latMin = std::min(latMin, g->m_dY);
-                latMax = std::max(latMax, g->m_dY);
-            }
-            if (!toGeo.usable || std::fabs(lonMax - lonMin) < 1e-6) straight = true;
+/// \brief The geographic bounds of the visible area.
+struct GeoBounds {
+    double lonMin = 0, lonMax = 0, latMin = 0, latMax = 0;
+};
+
+/// The bounds of the frame's corners, or nothing when a corner cannot be converted or the area
+/// is too narrow for lines of whole geographic divisions.
+std::optional<GeoBounds> FrameGeoBounds(const VisibleFrame& frame, GeoConverter& toGeo) {
+    const double x0 = frame.x0, y0 = frame.y0, xs = frame.xs, ys = frame.ys;
+    GeoBounds b;
+    const double cx[4] = {x0, x0 + xs, x0, x0 + xs};
+    const double cy[4] = {y0, y0, y0 + ys, y0 + ys};
+    bool first = true;
+    for (int k = 0; k < 4 && toGeo.usable; ++k) {
+        auto g = toGeo(cx[k], cy[k]);
+        if (!g) break;
+        if (first) {
+            b.lonMin = b.lonMax = g->m_dX;
+            b.latMin = b.latMax = g->m_dY;
+            first = false;
         }
-        if (straight) {
-            for (int i = 1; i < N; ++i) {
-                if (xGrid) painter.drawLine(i * W / N, 0, i * W / N, H - 1);
-                if (yGrid) painter.drawLine(0, H - i * H / N, W - 1, H - i * H / N);
-            }
-        } else {
-            // Lines of whole geographic divisions: multiples of the larger span / N, each drawn between
-            // its end points on the visible area's geographic bounds, converted back to the map.
-            const PixelMapping m{frame, W, H};
-            const double step = std::max(lonMax - lonMin, latMax - latMin) / N;
-            auto line = [&](double latA, double lonA, double latB, double lonB) {
-                const CDataGeo a = doc.GeoToMap(latA, lonA), b = doc.GeoToMap(latB, lonB);
-                const QPointF pa(m.PxExact(a.m_dX), m.PyExact(a.m_dY)),
-                    pb(m.PxExact(b.m_dX), m.PyExact(b.m_dY));
-                if (!std::isfinite(pa.x() + pa.y() + pb.x() + pb.y())) return;
-                if (!SegmentMayCross(pa, pb, W, H)) return;
-                painter.drawLine(QPoint(TruncPixel(pa.x()), TruncPixel(pa.y())),
-                                 QPoint(TruncPixel(pb.x()), TruncPixel(pb.y())));
-            };
-            if (step > 0 && std::isfinite(step)) {
-                if (xGrid)
-                    for (double lon = std::ceil(lonMin / step) * step; lon <= lonMax; lon += step)
-                        line(latMin, lon, latMax, lon);
-                if (yGrid)
-                    for (double lat = std::ceil(latMin / step) * step; lat <= latMax; lat += step)
-                        line(lat, lonMin, lat, lonMax);
-            }
-        }
+        b.lonMin = std::min(b.lonMin, g->m_dX);
+        b.lonMax = std::max(b.lonMax, g->m_dX);
+        b.latMin = std::min(b.latMin, g->m_dY);
+        b.latMax = std::max(b.latMax, g->m_dY);
     }
+    if (!toGeo.usable || std::fabs(b.lonMax - b.lonMin) < 1e-6) return std::nullopt;
+    return b;
+}
+
+/// Lines of whole geographic divisions: multiples of the larger span / N, each drawn between its end
+/// points on the visible area's geographic bounds, converted back to the map.
+void DrawGeoGridLines(QPainter& painter, const CPlotraDoc& doc, const VisibleFrame& frame, int W, int H, int N,
+                      const GeoBounds& area, bool xGrid, bool yGrid) {
+    const PixelMapping m{frame, W, H};
+    const double step = std::max(area.lonMax - area.lonMin, area.latMax - area.latMin) / N;
+    auto line = [&](double latA, double lonA, double latB, double lonB) {
+        const CDataGeo a = doc.GeoToMap(latA, lonA), b = doc.GeoToMap(latB, lonB);
+        const QPointF pa(m.PxExact(a.m_dX), m.PyExact(a.m_dY)), pb(m.PxExact(b.m_dX), m.PyExact(b.m_dY));
+        if (!std::isfinite(pa.x() + pa.y() + pb.x() + pb.y())) return;
+        if (!SegmentMayCross(pa, pb, W, H)) return;
+        painter.drawLine(QPoint(TruncPixel(pa.x()), TruncPixel(pa.y())),
+                         QPoint(TruncPixel(pb.x()), TruncPixel(pb.y())));
+    };
+    if (step > 0 && std::isfinite(step)) {
+        if (xGrid)
+            for (double lon = std::ceil(area.lonMin / step) * step; lon <= area.lonMax; lon += step)
+                line(area.latMin, lon, area.latMax, lon);
+        if (yGrid)
+            for (double lat = std::ceil(area.latMin / step) * step; lat <= area.latMax; lat += step)
+                line(lat, area.lonMin, lat, area.lonMax);
+    }
+}
+
+/// Straight lines at the divisions, unless the map is shown in latitude/longitude: then the lines
+/// of whole degrees' divisions, which the projection may tilt.
+void DrawGridLines(QPainter& painter, const CPlotraDoc& doc, const VisibleFrame& frame, int W, int H, int N,
+                   bool xGrid, bool yGrid, GeoConverter& toGeo) {
+    painter.setPen(QPen(QColor(255, 255, 0), 1, Qt::DotLine));
+    const bool straight = doc.m_bMetricXY == 0 || doc.m_bShowLonLat == 0;
+    const std::optional<GeoBounds> bounds = straight ? std::nullopt : FrameGeoBounds(frame, toGeo);
+    if (bounds) {
+        DrawGeoGridLines(painter, doc, frame, W, H, N, *bounds, xGrid, yGrid);
+        return;
+    }
+    for (int i = 1; i < N; ++i) {
+        if (xGrid) painter.drawLine(i * W / N, 0, i * W / N, H - 1);
+        if (yGrid) painter.drawLine(0, H - i * H / N, W - 1, H - i * H / N);
+    }
+}
+
+} // namespace
+
+void DrawAxes(QPainter& painter, const CPlotraDoc& doc, const VisibleFrame& frame, int W, int H, bool xGrid,
+              bool yGrid) {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setFont(AxisFont());
+    painter.setBrush(Qt::NoBrush);
+    // The panel offers 3 to 10 divisions; a damaged project is held to 100 labels per axis.
+    const int N = std::min(doc.m_nGridDivisions, 100);
+    GeoConverter toGeo{doc};
+
+    painter.setPen(Qt::black);
+    if (frame.xs > 0 && frame.ys > 0 && N >= 1) DrawLabels(painter, doc, frame, W, H, N, toGeo);
+    DrawAxisTitles(painter, H, doc.m_bShowLonLat != 0);
+    if ((xGrid || yGrid) && N >= 1) DrawGridLines(painter, doc, frame, W, H, N, xGrid, yGrid, toGeo);
     painter.restore();
 }
 

@@ -180,89 +180,84 @@ const LinePattern& ShortLine(int dx, int dy) {
     return *slot;
 }
 
-} // namespace
-
-void FillContourPieces(QImage& target, const PixelMapping& m, const CData_Area* pieces, std::size_t count,
-                       const QColor& colour) {
-    if (count == 0 || target.isNull()) return;
-    const int W = target.width(), H = target.height();
-    const QRgb rgb = colour.rgb() | 0xFF000000u;
-    const bool direct = DirectlyWritable(target);
-    QRgb* const pixels = direct ? reinterpret_cast<QRgb*>(target.bits()) : nullptr;
-    const qsizetype stride = target.bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb));
-    const ModelCull cull(m, W, H);
-    // All pieces take the same opaque colour, so the result is the union of their pixels whatever
-    // the order: tiny pieces are written first, straight into the pixels, the others painted after.
-    std::vector<std::size_t> painted;
+/// \brief A piece's corners in pixels, and their box.
+struct PieceCorners {
     QPoint pts[4];
-    // Neighbouring pieces are mostly the same shape (whole cells of one size): the last pattern is
-    // kept at hand.
-    std::uint32_t lastKey = 0;
-    const TinyShape* lastPattern = nullptr;
-    for (std::size_t i = 0; i < count; ++i) {
-        const CData_Area& a = pieces[i];
-        const int corners = std::clamp(a.m_nCorners, 0, 4);
-        if (corners < 2) continue;
-        if (cull.Outside(a, corners)) continue;
-        int minX = 0, maxX = 0, minY = 0, maxY = 0;
-        for (int k = 0; k < corners; ++k) {
-            pts[k] = QPoint(m.Px(a.m_adX[static_cast<std::size_t>(k)]),
-                            m.Py(a.m_adY[static_cast<std::size_t>(k)]));
-            if (k == 0) {
-                minX = maxX = pts[0].x();
-                minY = maxY = pts[0].y();
-            } else {
-                minX = std::min(minX, pts[k].x()), maxX = std::max(maxX, pts[k].x());
-                minY = std::min(minY, pts[k].y()), maxY = std::max(maxY, pts[k].y());
-            }
-        }
-        // The outline pen reaches at most one pixel beyond the corners.
-        if (maxX < -1 || maxY < -1 || minX > W || minY > H) continue;
-        const bool awayFromEdges = minX >= 1 && minY >= 1 && maxX < W - 1 && maxY < H - 1;
-        if (direct && awayFromEdges && maxX - minX <= kTinySpan && maxY - minY <= kTinySpan) {
-            std::uint32_t key = static_cast<std::uint32_t>(corners);
-            QPoint relative[4];
-            for (int k = 0; k < corners; ++k) {
-                relative[k] = pts[k] - QPoint(minX, minY);
-                key = (key << 6) | static_cast<std::uint32_t>(relative[k].x() << 3 | relative[k].y());
-            }
-            if (!lastPattern || key != lastKey) {
-                lastPattern = &TinyPattern(key, relative, corners);
-                lastKey = key;
-            }
-            const TinyShape& shape = *lastPattern;
-            if (minX + shape.left >= 0 && minY + shape.top >= 0 && minX + shape.right < W && minY + shape.bottom < H) {
-                for (const TinyShape::Run& r : shape.runs)
-                    std::fill_n(pixels + (minY + r.dy) * stride + minX + r.dx, r.length, rgb);
-            } else {
-                for (const TinyShape::Run& r : shape.runs)
-                    for (int k = 0; k < r.length; ++k) {
-                        const int x = minX + r.dx + k, y = minY + r.dy;
-                        if (x >= 0 && y >= 0 && x < W && y < H) pixels[y * stride + x] = rgb;
-                    }
-            }
-            continue;
-        }
-        painted.push_back(i);
-    }
-    if (painted.empty()) return;
+    int minX = 0, maxX = 0, minY = 0, maxY = 0;
+};
 
+PieceCorners ToPixels(const PixelMapping& m, const CData_Area& a, int corners) {
+    PieceCorners c;
+    for (int k = 0; k < corners; ++k) {
+        c.pts[k] = QPoint(m.Px(a.m_adX[static_cast<std::size_t>(k)]), m.Py(a.m_adY[static_cast<std::size_t>(k)]));
+        c.minX = k ? std::min(c.minX, c.pts[k].x()) : c.pts[k].x();
+        c.maxX = k ? std::max(c.maxX, c.pts[k].x()) : c.pts[k].x();
+        c.minY = k ? std::min(c.minY, c.pts[k].y()) : c.pts[k].y();
+        c.maxY = k ? std::max(c.maxY, c.pts[k].y()) : c.pts[k].y();
+    }
+    return c;
+}
+
+/// \brief The pixels of a picture written directly, in one opaque colour.
+struct DirectPixels {
+    QRgb* pixels;
+    qsizetype stride;
+    int W, H;
+    QRgb rgb;
+};
+
+/// \brief The pattern of a tiny piece by the shape of its corners. Neighbouring pieces are mostly the
+/// same shape (whole cells of one size): the last pattern is kept at hand.
+class TinyPatterns {
+public:
+    const TinyShape& Of(const PieceCorners& c, int corners) {
+        std::uint32_t key = static_cast<std::uint32_t>(corners);
+        QPoint relative[4];
+        for (int k = 0; k < corners; ++k) {
+            relative[k] = c.pts[k] - QPoint(c.minX, c.minY);
+            key = (key << 6) | static_cast<std::uint32_t>(relative[k].x() << 3 | relative[k].y());
+        }
+        if (!m_last || key != m_lastKey) {
+            m_last = &TinyPattern(key, relative, corners);
+            m_lastKey = key;
+        }
+        return *m_last;
+    }
+
+private:
+    std::uint32_t m_lastKey = 0;
+    const TinyShape* m_last = nullptr;
+};
+
+/// Writes a tiny shape with its box at (minX, minY), leaving out what falls outside the picture.
+void WriteTinyShape(const DirectPixels& d, const TinyShape& shape, int minX, int minY) {
+    const int W = d.W, H = d.H;
+    if (minX + shape.left >= 0 && minY + shape.top >= 0 && minX + shape.right < W && minY + shape.bottom < H) {
+        for (const TinyShape::Run& r : shape.runs)
+            std::fill_n(d.pixels + (minY + r.dy) * d.stride + minX + r.dx, r.length, d.rgb);
+    } else {
+        for (const TinyShape::Run& r : shape.runs)
+            for (int k = 0; k < r.length; ++k) {
+                const int x = minX + r.dx + k, y = minY + r.dy;
+                if (x >= 0 && y >= 0 && x < W && y < H) d.pixels[y * d.stride + x] = d.rgb;
+            }
+    }
+}
+
+/// The pieces too large for a pattern, or near the picture's edges, with the painter; \p direct
+/// (when the pixels can be written) takes the fills of plain rectangles.
+void PaintPieces(QImage& target, const PixelMapping& m, const CData_Area* pieces,
+                 const std::vector<std::size_t>& painted, const QColor& colour, const DirectPixels* direct) {
+    const int W = target.width(), H = target.height();
     QPainter painter(&target);
     painter.setPen(QPen(colour, 1));
     painter.setBrush(colour);
     for (std::size_t i : painted) {
         const CData_Area& a = pieces[i];
         const int corners = std::clamp(a.m_nCorners, 0, 4);
-        int minX = 0, maxX = 0, minY = 0, maxY = 0;
-        for (int k = 0; k < corners; ++k) {
-            pts[k] = QPoint(m.Px(a.m_adX[static_cast<std::size_t>(k)]),
-                            m.Py(a.m_adY[static_cast<std::size_t>(k)]));
-            minX = k ? std::min(minX, pts[k].x()) : pts[k].x();
-            maxX = k ? std::max(maxX, pts[k].x()) : pts[k].x();
-            minY = k ? std::min(minY, pts[k].y()) : pts[k].y();
-            maxY = k ? std::max(maxY, pts[k].y()) : pts[k].y();
-        }
-        const bool rectangle = IsRectangle(pts, corners);
+        const PieceCorners c = ToPixels(m, a, corners);
+        const int minX = c.minX, maxX = c.maxX, minY = c.minY, maxY = c.maxY;
+        const bool rectangle = IsRectangle(c.pts, corners);
         const bool point = minX == maxX && minY == maxY;
         const bool near = minX >= -kNearPixels && minY >= -kNearPixels && maxX <= W + kNearPixels &&
                           maxY <= H + kNearPixels;
@@ -276,14 +271,49 @@ void FillContourPieces(QImage& target, const PixelMapping& m, const CData_Area* 
             if (shown.isEmpty()) continue;
             if (direct) { // an opaque fill of whole pixels: the colour itself
                 for (int y = shown.top(); y <= shown.bottom(); ++y)
-                    std::fill_n(pixels + y * stride + shown.left(), shown.width(), rgb);
+                    std::fill_n(direct->pixels + y * direct->stride + shown.left(), shown.width(), direct->rgb);
             } else {
                 painter.fillRect(shown, colour);
             }
         } else {
-            painter.drawPolygon(pts, corners);
+            painter.drawPolygon(c.pts, corners);
         }
     }
+}
+
+} // namespace
+
+void FillContourPieces(QImage& target, const PixelMapping& m, const CData_Area* pieces, std::size_t count,
+                       const QColor& colour) {
+    if (count == 0 || target.isNull()) return;
+    const int W = target.width(), H = target.height();
+    const QRgb rgb = colour.rgb() | 0xFF000000u;
+    const bool direct = DirectlyWritable(target);
+    QRgb* const pixels = direct ? reinterpret_cast<QRgb*>(target.bits()) : nullptr;
+    const qsizetype stride = target.bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb));
+    const DirectPixels out{pixels, stride, W, H, rgb};
+    const ModelCull cull(m, W, H);
+    // All pieces take the same opaque colour, so the result is the union of their pixels whatever
+    // the order: tiny pieces are written first, straight into the pixels, the others painted after.
+    std::vector<std::size_t> painted;
+    TinyPatterns patterns;
+    for (std::size_t i = 0; i < count; ++i) {
+        const CData_Area& a = pieces[i];
+        const int corners = std::clamp(a.m_nCorners, 0, 4);
+        if (corners < 2) continue;
+        if (cull.Outside(a, corners)) continue;
+        const PieceCorners c = ToPixels(m, a, corners);
+        // The outline pen reaches at most one pixel beyond the corners.
+        if (c.maxX < -1 || c.maxY < -1 || c.minX > W || c.minY > H) continue;
+        const bool awayFromEdges = c.minX >= 1 && c.minY >= 1 && c.maxX < W - 1 && c.maxY < H - 1;
+        if (direct && awayFromEdges && c.maxX - c.minX <= kTinySpan && c.maxY - c.minY <= kTinySpan) {
+            WriteTinyShape(out, patterns.Of(c, corners), c.minX, c.minY);
+            continue;
+        }
+        painted.push_back(i);
+    }
+    if (painted.empty()) return;
+    PaintPieces(target, m, pieces, painted, colour, direct ? &out : nullptr);
 }
 
 void DrawDiscs(QPainter& painter, const std::vector<QPoint>& centres, int radius) {
