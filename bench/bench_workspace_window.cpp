@@ -8,6 +8,8 @@
 //   bench_workspace_window [SCENARIO] [ROUNDS] [--workspace FILE.hws] [--survey FILE.hsd]...
 //                          [--map FILE.hpf] [--jobs-only | --with-sync] [--no-table]
 //
+// With --map, the map is also loaded over the survey each round (the survey is read again onto it).
+//
 // SCENARIO (default city, 3 rounds) is generated, processed with its coverage and written as its
 // workspace and survey files into a temporary folder. "metro" is not generated here (minutes and
 // gigabytes): it takes out/scale/metro.hws and out/scale/metro/metro*.hsd, which `bench/scale metro`
@@ -105,6 +107,19 @@ void Report(const char* what, std::vector<Gap> gaps) {
     std::printf("%-26s longest UI gap: median %7.1f ms, worst %7.1f ms   total: mean %7.1f ms\n", what,
                 gaps[gaps.size() / 2].longestMs, worst, total / static_cast<double>(gaps.size()));
 }
+
+/// Says nothing, chooses \c map in the map's file dialog and agrees to replace the map; every other
+/// question (the offer to process again after a Cancel) is answered No.
+struct MapPrompts : SilentPrompts {
+    std::string map;
+    std::optional<std::string> chooseOpenFile(const FileChooserRequest&) override {
+        if (map.empty()) return std::nullopt;
+        return map;
+    }
+    bool askYesNo(const std::string&, const std::string& caption) override {
+        return caption == "Replace Geo-Coded Map";
+    }
+};
 
 /// A line of /proc/self/status in MB (VmRSS, VmHWM); 0 when it cannot be read.
 double StatusMb(const std::string& key) {
@@ -205,7 +220,8 @@ int main(int argc, char** argv) {
 
     {
         GuiSession session;
-        SilentPrompts prompts; // no message box; the offer to process again after a Cancel: No
+        MapPrompts prompts; // no message box; the offer to process again after a Cancel: No
+        prompts.map = map;
         session.setPrompts(&prompts);
         CMainFrame frame(session);
         frame.resize(1280, 800);
@@ -218,7 +234,7 @@ int main(int argc, char** argv) {
                 QApplication::processEvents(QEventLoop::WaitForMoreEvents);
         };
 
-        std::vector<Gap> loadSync, loadJob, openSync, saveSync, openJob, saveJob, exportSync, exportJob,
+        std::vector<Gap> mapSync, mapJob, loadSync, loadJob, openSync, saveSync, openJob, saveJob, exportSync, exportJob,
             printSync, printJob, graphPrint;
         std::vector<CDataFile> files;
         for (const std::string& f : surveys)
@@ -243,6 +259,19 @@ int main(int argc, char** argv) {
                 session.cancelJob();
                 waitForJobs();
                 if (doc.m_aFiles.size() != files.size()) return 1;
+                // A map loaded over the placed survey, which is read again onto it.
+                if (!map.empty()) {
+                    if (!jobsOnly) {
+                        mapSync.push_back(Measure([&] { doc.LoadProjectionFile(map); }, [&] { return true; }));
+                        session.cancelJob();
+                        waitForJobs();
+                    }
+                    bool taken = false;
+                    mapJob.push_back(Measure([&] { session.loadMap([&](bool) { taken = true; }); },
+                                             [&] { return taken; }));
+                    session.cancelJob();
+                    waitForJobs();
+                }
             }
             if (!path.empty()) {
                 bool finished = false;
@@ -293,6 +322,8 @@ int main(int argc, char** argv) {
             printJob.push_back(Measure([&] { view.PrintOn(printer); }, [&] { return true; }));
         }
         std::printf("%d rounds, heartbeat 10 ms%s\n", rounds, jobsOnly ? ", jobs only" : "");
+        if (!mapSync.empty()) Report("load map, synchronous", mapSync);
+        if (!mapJob.empty()) Report("load map, job", mapJob);
         if (!loadSync.empty()) Report("load survey, synchronous", loadSync);
         if (!loadJob.empty()) Report("load survey, job", loadJob);
         if (!openSync.empty()) Report("open, synchronous", openSync);

@@ -2,6 +2,7 @@
 
 #include "analysis/Coverage.h"
 #include "analysis/Processing.h"
+#include "files/MapLoadJob.h"
 #include "files/SurveyLoadJob.h"
 #include "files/WorkspaceJobs.h"
 #include "georef/MapImport.h"
@@ -219,6 +220,21 @@ void GuiSession::replaceSurveyFiles(std::vector<CDataFile> files, bool merge, st
             const bool replaced = ApplySurveyLoadJob(m_doc, job, &progress());
             if (done) QMetaObject::invokeMethod(this, [done, replaced] { done(replaced); }, Qt::QueuedConnection);
             return replaced;
+        });
+}
+
+void GuiSession::loadMap(std::function<void(bool)> done) {
+    if (m_doc.RefuseWhileBusy()) return;
+    // The current map is released only when a new one has been read.
+    if (!m_doc.ConfirmMapReplacement()) return;
+    const std::optional<std::string> path = m_doc.Prompts().chooseOpenFile(MapFileRequest(true));
+    if (!path) return;
+    Run<MapLoadJob>(
+        [&](auto finished) { return StartMapLoadJob(m_doc, *path, ImportPicture, progress(), finished); },
+        [this, path = *path, done](MapLoadJob& job) {
+            const bool taken = ApplyMapLoadJob(m_doc, job, path, &progress());
+            if (done) QMetaObject::invokeMethod(this, [done, taken] { done(taken); }, Qt::QueuedConnection);
+            return taken;
         });
 }
 

@@ -105,6 +105,11 @@ public:
     /// can be read, leave the project exactly as it was. \p done hears whether it was replaced (not
     /// called when nothing was started). The caller has asked about unsaved changes.
     void replaceSurveyFiles(std::vector<CDataFile> files, bool merge, std::function<void(bool replaced)> done = {});
+    /// Load the map: the question about replacing a map and the chooser, then the map read (and a
+    /// placed survey read again onto it) as a job; the project takes the map once it was read, and a
+    /// Cancel or a refused file leave it exactly as it was. \p done hears whether the map was taken
+    /// (not called when nothing was started).
+    void loadMap(std::function<void(bool taken)> done = {});
     /// File > Save (\p saveAs false) and Save As: the file is written as a job; \p done hears whether
     /// it was written (not called when nothing was started).
     void saveProject(bool saveAs, std::function<void(bool written)> done = {});

@@ -501,7 +501,7 @@ void CMainFrame::RunOwnCommand(int id) {
         m_session.saveProject(true);
         break;
     case kCmdLoadMap:
-        doc.OpenProjectionFile();
+        m_session.loadMap();
         break;
     case kCmdUndo:
         // While an indoor survey runs, Undo takes back its last click (the project is not edited).

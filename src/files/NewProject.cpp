@@ -50,24 +50,6 @@ constexpr const char* kNewProjectCaption = "New Project";
 constexpr const char* kNothingToLoad = "No survey file is ticked. The project is unchanged.";
 constexpr const char* kNoneRead = "None of the chosen survey files could be read. The project is unchanged.";
 
-/// Keeps the reader's messages for the document's thread.
-class MessageLog : public UserPrompts {
-  public:
-    explicit MessageLog(std::vector<LoadMessage>& out) : m_out(out) {}
-    void message(const std::string& text, const std::string& caption, PromptIcon icon) override {
-        m_out.push_back({text, caption, icon});
-    }
-    bool askYesNo(const std::string&, const std::string&) override { return false; }
-
-  private:
-    std::vector<LoadMessage>& m_out;
-};
-
-void ShowLoadMessages(const CPlotraDoc& doc, const std::vector<LoadMessage>& messages) {
-    for (const LoadMessage& m : messages)
-        doc.Prompts().message(m.text, m.caption, m.icon);
-}
-
 void ForgetPlacedSurvey(CPlotraDoc& d);
 void PlaceReadPoints(CPlotraDoc& d);
 
@@ -267,18 +249,8 @@ SurveyReadResult CPlotraDoc::ReadOneSurveyFile(const std::string& path) {
 bool CPlotraDoc::LoadSurveyFiles() {
     // A running job holds the APs until its result is applied.
     if (RefuseWhileBusy()) return false;
-    LoadedSurvey loaded = ReadAndPlaceSurvey(SurveyLoadDocument(*this, m_aFiles, m_bMerge != 0), nullptr);
-    ShowLoadMessages(*this, loaded.messages);
-    if (loaded.status != LoadedSurvey::Read || !loaded.doc) {
-        if (!loaded.doc) return false;
-        // The project keeps its data; only the refused files lose their ticks.
-        m_aFiles = std::move(loaded.doc->m_aFiles);
-        m_strCurrentFile = loaded.doc->m_strCurrentFile;
-        Notify(DocChange::Files);
-        return false;
-    }
-    AdoptLoadedSurvey(*this, *loaded.doc);
-    return true;
+    return FinishSurveyReload(*this,
+                              ReadAndPlaceSurvey(SurveyLoadDocument(*this, m_aFiles, m_bMerge != 0), nullptr));
 }
 
 void CPlotraDoc::BuildAccessPoints() {
@@ -322,7 +294,7 @@ std::unique_ptr<CPlotraDoc> SurveyLoadDocument(const CPlotraDoc& doc, std::vecto
 LoadedSurvey ReadAndPlaceSurvey(std::unique_ptr<CPlotraDoc> scratch, Progress* progress) {
     LoadedSurvey out;
     CPlotraDoc& doc = *scratch;
-    MessageLog log(out.messages);
+    LoadMessageLog log(out.messages);
     doc.SetOutside(&log, nullptr, nullptr);
     std::uint64_t total = 0;
     for (const CDataFile& file : doc.m_aFiles)
@@ -383,6 +355,25 @@ bool FinishSurveyReplace(CPlotraDoc& doc, LoadedSurvey&& loaded) {
     // A new project is not the workspace the previous one was saved as: Save asks for a name
     // (offering the old one) instead of writing over that file.
     doc.m_bWorkspaceNamed = 0;
+    AdoptLoadedSurvey(doc, *loaded.doc);
+    return true;
+}
+
+void ShowLoadMessages(const CPlotraDoc& doc, const std::vector<LoadMessage>& messages) {
+    for (const LoadMessage& m : messages)
+        doc.Prompts().message(m.text, m.caption, m.icon);
+}
+
+bool FinishSurveyReload(CPlotraDoc& doc, LoadedSurvey&& loaded) {
+    ShowLoadMessages(doc, loaded.messages);
+    if (loaded.status != LoadedSurvey::Read || !loaded.doc) {
+        if (!loaded.doc) return false;
+        // The project keeps its data; only the refused files lose their ticks.
+        doc.m_aFiles = std::move(loaded.doc->m_aFiles);
+        doc.m_strCurrentFile = loaded.doc->m_strCurrentFile;
+        doc.Notify(DocChange::Files);
+        return false;
+    }
     AdoptLoadedSurvey(doc, *loaded.doc);
     return true;
 }

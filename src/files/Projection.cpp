@@ -1,6 +1,7 @@
 #include "files/BmpImage.h"
 #include "files/FileIo.h"
 #include "files/HuffmanTree.h"
+#include "files/MapLoadJob.h"
 #include "files/ProjectionFile.h"
 #include "model/Bytes.h"
 #include "model/Geometry.h"
@@ -191,15 +192,7 @@ void CPlotraDoc::OpenProjectionFile() {
     // The current map is released only when a new one has been read: a cancelled file dialog or a
     // refused file leaves the project with its map.
     if (!ConfirmMapReplacement()) return;
-    FileChooserRequest request;
-    request.title = "Open a hpf file";
-    request.filter = m_mapImporter
-                         ? "Hovrin Projection Files (hpf)|*.hpf|HPF (*.hpf)|*.hpf|"
-                           "Map pictures (GeoTIFF, picture with a world file)|*.tif;*.tiff;*.png;*.jpg;"
-                           "*.jpeg;*.bmp|All Files (*.*)|*.*||"
-                         : "Hovrin Projection Files (hpf)|*.hpf|HPF (*.hpf)|*.hpf|All Files (*.*)|*.*||";
-    request.defaultExtension = "hpf";
-    const auto path = Prompts().chooseOpenFile(request);
+    const auto path = Prompts().chooseOpenFile(MapFileRequest(static_cast<bool>(m_mapImporter)));
     if (!path) return;
     LoadProjectionFile(*path);
 }
@@ -237,13 +230,11 @@ void CPlotraDoc::WarnIfSurveyOffMap() const {
         "Map Outside the Survey", PromptIcon::Warning);
 }
 
-bool CPlotraDoc::LoadProjectionFile(const std::string& path) {
-    if (RefuseWhileBusy()) return false;
-    m_strProjectionPath = path;
+bool ReadMapFile(CPlotraDoc& doc, const std::string& path, const MapPictureImporter& importer) {
     // Only a file that starts like a projection file is read whole; a picture is read by its importer.
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        Prompts().message("Could not open file \"" + path + "\"", "File Open Error", PromptIcon::Stop);
+        doc.Prompts().message("Could not open file \"" + path + "\"", "File Open Error", PromptIcon::Stop);
         return false;
     }
     char start[8] = {};
@@ -255,7 +246,7 @@ bool CPlotraDoc::LoadProjectionFile(const std::string& path) {
     in.close();
     const FileBytes file = projection ? ReadWholeFile(path) : FileBytes{};
     if (projection && file.status == ReadStatus::CannotOpen) {
-        Prompts().message("Could not open file \"" + path + "\"", "File Open Error", PromptIcon::Stop);
+        doc.Prompts().message("Could not open file \"" + path + "\"", "File Open Error", PromptIcon::Stop);
         return false;
     }
     // A file beyond the reader's size limit cannot be a projection file we accept. A refused file
@@ -263,32 +254,55 @@ bool CPlotraDoc::LoadProjectionFile(const std::string& path) {
     if (!projection || file.status != ReadStatus::Ok) {
         // Another kind of map: a georeferenced picture, recognised by its content.
         MapImportOutcome picture;
-        if (m_mapImporter) picture = m_mapImporter(path, Prompts());
+        if (importer) picture = importer(path, doc.Prompts());
         if (picture.kind == MapImportOutcome::NotAPicture)
-            Prompts().message(kNotHpf, kInvalidFile, PromptIcon::Stop);
-        if (picture.kind != MapImportOutcome::Loaded || !LoadMapPicture(std::move(picture.map))) return false;
-    } else if (!ReadProjectionFile(file.bytes)) {
-        return false;
+            doc.Prompts().message(kNotHpf, kInvalidFile, PromptIcon::Stop);
+        return picture.kind == MapImportOutcome::Loaded && doc.LoadMapPicture(std::move(picture.map));
     }
+    return doc.ReadProjectionFile(file.bytes);
+}
+
+bool CPlotraDoc::LoadProjectionFile(const std::string& path) {
+    if (RefuseWhileBusy()) return false;
+    m_strProjectionPath = path;
+    if (!ReadMapFile(*this, path, m_mapImporter)) return false;
     PlaceSurveyOnNewMap(path);
     return true;
 }
 
-void CPlotraDoc::PlaceSurveyOnNewMap(const std::string& path) {
-    m_panel.m_bExpandSorting = m_panel.m_bExpandReliability = 0;
-    m_bShowLegend = 0;
-    m_bDataLoaded = 0;
-    m_bCoverageReady = 0;
-    m_bCombined = 0;
-    m_bMetricXY = 0; // placing the survey on the new map below makes the positions metric again
-    WarnIfSurveyOffMap();
-    Host().setPathName(path, true);
+void PlaceSurveyOnMap(CPlotraDoc& doc, const std::string& path, bool warnOffMap,
+                      const std::function<void()>& placeSurvey) {
+    doc.m_panel.m_bExpandSorting = doc.m_panel.m_bExpandReliability = 0;
+    doc.m_bShowLegend = 0;
+    doc.m_bDataLoaded = 0;
+    doc.m_bCoverageReady = 0;
+    doc.m_bCombined = 0;
+    doc.m_bMetricXY = 0; // placing the survey on the new map below makes the positions metric again
+    if (warnOffMap) doc.WarnIfSurveyOffMap();
+    doc.Host().setPathName(path, true);
     // Shown before the survey is placed again, so that the processing's extent already frames the map.
-    Host().setMapShown(true);
+    doc.Host().setMapShown(true);
+    placeSurvey();
+    doc.ComputeExtent(0, 0, 0);
+    doc.Notify(DocChange::Frame);
+}
+
+void CPlotraDoc::PlaceSurveyOnNewMap(const std::string& path) {
     // Every position is rebuilt on the new map, and processed again.
-    if (!m_aAPs.empty()) LoadSurveyFiles();
-    ComputeExtent(0, 0, 0);
-    Notify(DocChange::Frame);
+    PlaceSurveyOnMap(*this, path, true, [this] {
+        if (!m_aAPs.empty()) LoadSurveyFiles();
+    });
+}
+
+FileChooserRequest MapFileRequest(bool pictures) {
+    FileChooserRequest request;
+    request.title = "Open a hpf file";
+    request.filter = pictures ? "Hovrin Projection Files (hpf)|*.hpf|HPF (*.hpf)|*.hpf|"
+                                "Map pictures (GeoTIFF, picture with a world file)|*.tif;*.tiff;*.png;*.jpg;"
+                                "*.jpeg;*.bmp|All Files (*.*)|*.*||"
+                              : "Hovrin Projection Files (hpf)|*.hpf|HPF (*.hpf)|*.hpf|All Files (*.*)|*.*||";
+    request.defaultExtension = "hpf";
+    return request;
 }
 
 } // namespace plotra

@@ -25,6 +25,22 @@ struct LoadMessage {
     PromptIcon icon = PromptIcon::Stop;
 };
 
+/// \brief Keeps the messages of work done off the document's thread, for that thread to show.
+class LoadMessageLog : public UserPrompts {
+  public:
+    explicit LoadMessageLog(std::vector<LoadMessage>& out) : m_out(out) {}
+    void message(const std::string& text, const std::string& caption, PromptIcon icon) override {
+        m_out.push_back({text, caption, icon});
+    }
+    bool askYesNo(const std::string&, const std::string&) override { return false; }
+
+  private:
+    std::vector<LoadMessage>& m_out;
+};
+
+/// Shows \p messages through the document's prompts, in order.
+void ShowLoadMessages(const CPlotraDoc& doc, const std::vector<LoadMessage>& messages);
+
 /// \brief What reading and placing made of the chosen files.
 struct LoadedSurvey {
     enum Status { Read, NoneRead, Cancelled };
@@ -53,6 +69,12 @@ LoadedSurvey ReadAndPlaceSurvey(std::unique_ptr<CPlotraDoc> scratch, Progress* p
 /// read…" is said, otherwise the project takes the files, points, APs and paths, is no longer the
 /// workspace it was saved as, and its processing is asked for. True when replaced.
 bool FinishSurveyReplace(CPlotraDoc& doc, LoadedSurvey&& loaded);
+
+/// The end of reading the project's own files again (on a new map), on the document's thread: the
+/// reader's messages are shown; when no file was read the project keeps its data and only the refused
+/// files lose their ticks, otherwise it takes the points, APs and paths and its processing is asked
+/// for. True when taken.
+bool FinishSurveyReload(CPlotraDoc& doc, LoadedSurvey&& loaded);
 
 /// The refusals of New Project: the table window is shown, or a job runs.
 bool RefuseNewProject(CPlotraDoc& doc);

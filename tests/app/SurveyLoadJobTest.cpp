@@ -145,3 +145,55 @@ TEST(SurveyLoad, ACancelInsideTheReaderStopsItWithNothingToTake) {
     EXPECT_EQ(loaded.doc, nullptr);
     EXPECT_TRUE(loaded.messages.empty());
 }
+
+// Loading a map over a placed survey: the map and the survey read again onto it come from a job,
+// and the project is the one the synchronous command makes; a refused file or a Cancel leave it as
+// it was.
+TEST_F(SurveyLoadJobs, AMapLoadedAsAJobIsTheSynchronousOneAndACancelChangesNothing) {
+    const std::string map = PLOTRA_SOURCE_DIR "/samples/demo.hpf";
+    CPlotraDoc reference;
+    PromptRecorder referencePrompts;
+    reference.SetOutside(&referencePrompts, nullptr, nullptr);
+    reference.OnNewDocument();
+    ASSERT_TRUE(reference.ReplaceSurveyFiles(Files({demo1, demo2}), true));
+    ASSERT_TRUE(reference.LoadProjectionFile(map));
+
+    session.replaceSurveyFiles(Files({demo1, demo2}), true);
+    ASSERT_TRUE(WaitForJobs());
+    prompts.prompts.clear();
+    prompts.openFiles.push_back(map);
+    session.loadMap();
+    ASSERT_TRUE(session.jobRunning());
+    EXPECT_EQ(Doc().m_nMapImageSize, 0) << "the project changed before the map was read";
+    ASSERT_TRUE(WaitForJobs());
+    EXPECT_GT(Doc().m_nMapImageSize, 0);
+    EXPECT_EQ(Doc().m_strProjectionPath, map);
+    EXPECT_EQ(Doc().m_bDataLoaded, 1) << "processed again on the new map";
+    EXPECT_EQ(Doc().EncodeWorkspace(), reference.EncodeWorkspace());
+    EXPECT_EQ(prompts.Messages(), referencePrompts.Messages());
+
+    const std::vector<std::uint8_t> before = Doc().EncodeWorkspace();
+    auto unchanged = [&] {
+        EXPECT_EQ(Doc().EncodeWorkspace(), before);
+        EXPECT_EQ(Doc().m_strProjectionPath, map);
+        EXPECT_FALSE(session.jobRunning());
+    };
+    // A file that is no map: said once, after the job; the project keeps its map and survey.
+    prompts.prompts.clear();
+    prompts.answers = {true}; // replace the current map
+    prompts.openFiles.push_back(junk);
+    session.loadMap();
+    ASSERT_TRUE(WaitForJobs());
+    EXPECT_EQ(prompts.Messages(), (std::vector<std::string>{"Invalid File: File is not recognized as a HPF file."}));
+    unchanged();
+    // Cancelled, whether the reading had ended or not: nothing is taken and nothing is said.
+    prompts.prompts.clear();
+    prompts.answers = {true};
+    prompts.openFiles.push_back(map);
+    session.loadMap();
+    ASSERT_TRUE(session.jobRunning());
+    session.cancelJob();
+    ASSERT_TRUE(WaitForJobs());
+    EXPECT_TRUE(prompts.Messages().empty());
+    unchanged();
+}

@@ -1,0 +1,88 @@
+#include "files/MapLoadJob.h"
+
+#include <utility>
+
+namespace plotra {
+
+namespace {
+
+/// Reads the map into \p scratch (a copy of the project's files and reader settings), and when
+/// \p rereadSurvey, the survey again onto it; on the job's thread, touching nothing else.
+LoadedMap ReadMapAndSurvey(CPlotraDoc& scratch, const std::string& path, const MapPictureImporter& importer,
+                           bool rereadSurvey, Progress& progress) {
+    LoadedMap out;
+    LoadMessageLog log(out.messages);
+    scratch.SetOutside(&log, nullptr, nullptr);
+    const bool read = ReadMapFile(scratch, path, importer);
+    scratch.SetOutside(nullptr, nullptr, nullptr);
+    if (!read) return out;
+    if (progress.cancelRequested()) {
+        out.status = LoadedMap::Cancelled;
+        return out;
+    }
+    if (rereadSurvey) {
+        LoadedSurvey survey =
+            ReadAndPlaceSurvey(SurveyLoadDocument(scratch, scratch.m_aFiles, scratch.m_bMerge != 0), &progress);
+        if (survey.status == LoadedSurvey::Cancelled) {
+            out.status = LoadedMap::Cancelled;
+            return out;
+        }
+        // The points read again are the project's own: checked here against the map, not by the
+        // document's thread.
+        if (survey.doc) {
+            survey.doc->SetOutside(&log, nullptr, nullptr);
+            survey.doc->WarnIfSurveyOffMap();
+            survey.doc->SetOutside(nullptr, nullptr, nullptr);
+        }
+        out.survey = std::move(survey);
+    }
+    out.map.type = scratch.m_byProjType;
+    out.map.coefficients = scratch.m_adProj;
+    out.map.bmp = std::move(scratch.m_aMapImage);
+    out.status = LoadedMap::Read;
+    return out;
+}
+
+} // namespace
+
+std::unique_ptr<MapLoadJob> StartMapLoadJob(CPlotraDoc& doc, const std::string& path, MapPictureImporter importer,
+                                            Progress& progress, std::function<void()> finished) {
+    if (doc.RefuseWhileBusy()) return nullptr;
+    progress.clearCancel();
+    doc.SetJobRunning(true);
+    // The project's files and reader settings, read on this thread; the job reads the map into it.
+    auto scratch =
+        std::make_shared<std::unique_ptr<CPlotraDoc>>(SurveyLoadDocument(doc, doc.m_aFiles, doc.m_bMerge != 0));
+    const bool rereadSurvey = !doc.m_aAPs.empty();
+    return std::make_unique<MapLoadJob>(
+        [scratch, path, importer = std::move(importer), rereadSurvey, &progress] {
+            progress.setText("Loading the map...");
+            progress.setPosition(0);
+            progress.show();
+            LoadedMap loaded = ReadMapAndSurvey(**scratch, path, importer, rereadSurvey, progress);
+            progress.hide();
+            return loaded;
+        },
+        std::move(finished));
+}
+
+bool ApplyMapLoadJob(CPlotraDoc& doc, MapLoadJob& job, const std::string& path, const Progress* progress) {
+    std::string failure;
+    std::optional<LoadedMap> loaded = job.Take(&failure);
+    doc.SetJobRunning(false);
+    if (!loaded) {
+        doc.Prompts().message(failure, "File Open Error", PromptIcon::Stop);
+        return false;
+    }
+    if (loaded->status == LoadedMap::Cancelled || (progress && progress->cancelRequested())) return false;
+    ShowLoadMessages(doc, loaded->messages);
+    if (loaded->status != LoadedMap::Read || !doc.LoadMapPicture(std::move(loaded->map))) return false;
+    doc.m_strProjectionPath = path;
+    std::optional<LoadedSurvey>& survey = loaded->survey;
+    PlaceSurveyOnMap(doc, path, !survey, [&] {
+        if (survey) FinishSurveyReload(doc, std::move(*survey));
+    });
+    return true;
+}
+
+} // namespace plotra
