@@ -153,102 +153,129 @@ QPixmap LineWidthPicture(int width, bool pressed) {
 
 namespace {
 
+/// \brief The colours of a toggle's glyph: its own, or grey when the toggle is disabled.
+struct GlyphInk {
+    bool disabled;
+    QColor ink;
+    QColor Tinted(QColor c) const { return disabled ? kDisabled : c; }
+};
+
+/// Two footprints, one ahead of the other.
+void DrawFootprints(QPainter& p, const GlyphInk& g) {
+    p.setPen(Qt::NoPen);
+    p.setBrush(g.Tinted(QColor(90, 60, 40)));
+    for (int k = 0; k < 2; ++k) {
+        const double x = k ? 19 : 10, y = k ? 9 : 17;
+        p.drawEllipse(QPointF(x, y + 3), 3.2, 5.0);
+        for (int t = 0; t < 4; ++t)
+            p.drawEllipse(QPointF(x - 2.4 + 1.6 * t, y - 3.2 - (t == 0 || t == 3 ? 0 : 0.6)), 0.9, 0.9);
+    }
+}
+
+/// A satellite above a red star: path points without a GPS fix.
+void DrawSatelliteOverStar(QPainter& p, const GlyphInk& g) {
+    p.setPen(QPen(g.ink, 1));
+    p.setBrush(g.Tinted(QColor(120, 160, 220)));
+    p.drawRect(QRectF(6, 6, 6, 4));
+    p.drawRect(QRectF(20, 6, 6, 4));
+    p.setBrush(g.Tinted(QColor(210, 210, 220)));
+    p.drawRect(QRectF(13, 5, 6, 6));
+    p.drawLine(QPointF(12, 8), QPointF(13, 8));
+    p.drawLine(QPointF(19, 8), QPointF(20, 8));
+    QPolygonF star;
+    for (int k = 0; k < 10; ++k) {
+        const double r = k % 2 ? 2.6 : 6.5, a = -kPi / 2 + k * kPi / 5;
+        star << QPointF(16 + r * std::cos(a), 22 + r * std::sin(a));
+    }
+    p.setPen(Qt::NoPen);
+    p.setBrush(g.Tinted(QColor(220, 30, 30)));
+    p.drawPolygon(star);
+}
+
+void DrawAxisNames(QPainter& p, const GlyphInk& g, bool down) {
+    p.setPen(g.ink);
+    p.setFont(SmallFont(down ? 10 : 12, true));
+    const QString top = down ? QStringLiteral("Lat") : QStringLiteral("Y");
+    const QString bottom = down ? QStringLiteral("Lon") : QStringLiteral("X");
+    p.drawText(QRect(0, 2, 32, 14), Qt::AlignCenter, top);
+    p.setPen(QPen(g.ink, 1));
+    p.drawLine(QPointF(8, 16), QPointF(24, 16));
+    p.drawText(QRect(0, 16, 32, 14), Qt::AlignCenter, bottom);
+}
+
+void DrawApFlag(QPainter& p, const GlyphInk& g) {
+    p.setPen(QPen(g.Tinted(QColor(60, 60, 60)), 1.4));
+    p.drawLine(QPointF(10, 4), QPointF(10, 18));
+    p.setPen(Qt::NoPen);
+    p.setBrush(g.Tinted(QColor(220, 40, 40)));
+    p.drawPolygon(QPolygonF() << QPointF(10.5, 4) << QPointF(23, 7.5) << QPointF(10.5, 11));
+    p.setPen(g.ink);
+    p.setFont(SmallFont(10, true));
+    p.drawText(QRect(0, 18, 32, 12), Qt::AlignCenter, QStringLiteral("AP"));
+}
+
+void DrawContourRings(QPainter& p, const GlyphInk& g) {
+    p.setBrush(Qt::NoBrush);
+    const std::array<QColor, 4> rings{QColor(40, 160, 40), QColor(150, 200, 0), QColor(240, 170, 0),
+                                      QColor(220, 40, 30)};
+    for (int k = 0; k < 4; ++k) {
+        p.setPen(QPen(g.Tinted(rings[static_cast<std::size_t>(k)]), 1.8));
+        const double r = 12.0 - 3.0 * k;
+        p.drawEllipse(QPointF(16, 16), r, r * 0.85);
+    }
+}
+
+void DrawGridLines(QPainter& p, const GlyphInk& g, bool vertical) {
+    p.setPen(QPen(g.Tinted(QColor(90, 90, 90)), 1));
+    for (int k = 0; k < 4; ++k) {
+        if (vertical)
+            p.drawLine(QPointF(7.5 + 6 * k, 3), QPointF(7.5 + 6 * k, 18));
+        else
+            p.drawLine(QPointF(5, 4.5 + 4 * k), QPointF(27, 4.5 + 4 * k));
+    }
+    p.setPen(g.ink);
+    p.setFont(SmallFont(9, true));
+    p.drawText(QRect(0, 19, 32, 11), Qt::AlignCenter, QStringLiteral("GRID"));
+}
+
+void DrawOverlappingDiscs(QPainter& p, const GlyphInk& g) {
+    p.setPen(QPen(g.Tinted(QColor(60, 60, 60)), 0.8));
+    const std::array<QColor, 3> fills{QColor(230, 60, 60, 140), QColor(60, 120, 230, 140),
+                                      QColor(60, 190, 80, 140)};
+    const std::array<QPointF, 3> centres{QPointF(12, 12), QPointF(20, 12), QPointF(16, 19)};
+    for (std::size_t k = 0; k < 3; ++k) {
+        p.setBrush(g.disabled ? QColor(180, 180, 180, 110) : fills[k]);
+        p.drawEllipse(centres[k], 7, 7);
+    }
+}
+
 /// The glyph of a toggle inside a 32 x 32 frame; \p down chooses the down picture where the two
-/// differ (latitude/longitude), \p ink is the main colour (grey when disabled).
+/// differ (latitude/longitude), the main colour is grey when \p disabled.
 void DrawToggleGlyph(QPainter& p, ToggleArt art, bool down, bool disabled) {
-    const QColor ink = disabled ? kDisabled : kInk;
-    auto tinted = [disabled](QColor c) { return disabled ? kDisabled : c; };
+    const GlyphInk g{disabled, disabled ? kDisabled : kInk};
     switch (art) {
-    case ToggleArt::WalkPath: {
-        // Two footprints, one ahead of the other.
-        p.setPen(Qt::NoPen);
-        p.setBrush(tinted(QColor(90, 60, 40)));
-        for (int k = 0; k < 2; ++k) {
-            const double x = k ? 19 : 10, y = k ? 9 : 17;
-            p.drawEllipse(QPointF(x, y + 3), 3.2, 5.0);
-            for (int t = 0; t < 4; ++t)
-                p.drawEllipse(QPointF(x - 2.4 + 1.6 * t, y - 3.2 - (t == 0 || t == 3 ? 0 : 0.6)), 0.9, 0.9);
-        }
+    case ToggleArt::WalkPath:
+        DrawFootprints(p, g);
         break;
-    }
-    case ToggleArt::PathWithoutGps: {
-        // A satellite above a red star: path points without a GPS fix.
-        p.setPen(QPen(ink, 1));
-        p.setBrush(tinted(QColor(120, 160, 220)));
-        p.drawRect(QRectF(6, 6, 6, 4));
-        p.drawRect(QRectF(20, 6, 6, 4));
-        p.setBrush(tinted(QColor(210, 210, 220)));
-        p.drawRect(QRectF(13, 5, 6, 6));
-        p.drawLine(QPointF(12, 8), QPointF(13, 8));
-        p.drawLine(QPointF(19, 8), QPointF(20, 8));
-        QPolygonF star;
-        for (int k = 0; k < 10; ++k) {
-            const double r = k % 2 ? 2.6 : 6.5, a = -kPi / 2 + k * kPi / 5;
-            star << QPointF(16 + r * std::cos(a), 22 + r * std::sin(a));
-        }
-        p.setPen(Qt::NoPen);
-        p.setBrush(tinted(QColor(220, 30, 30)));
-        p.drawPolygon(star);
+    case ToggleArt::PathWithoutGps:
+        DrawSatelliteOverStar(p, g);
         break;
-    }
-    case ToggleArt::LonLat: {
-        p.setPen(ink);
-        p.setFont(SmallFont(down ? 10 : 12, true));
-        const QString top = down ? QStringLiteral("Lat") : QStringLiteral("Y");
-        const QString bottom = down ? QStringLiteral("Lon") : QStringLiteral("X");
-        p.drawText(QRect(0, 2, 32, 14), Qt::AlignCenter, top);
-        p.setPen(QPen(ink, 1));
-        p.drawLine(QPointF(8, 16), QPointF(24, 16));
-        p.drawText(QRect(0, 16, 32, 14), Qt::AlignCenter, bottom);
+    case ToggleArt::LonLat:
+        DrawAxisNames(p, g, down);
         break;
-    }
-    case ToggleArt::ApMarkers: {
-        p.setPen(QPen(tinted(QColor(60, 60, 60)), 1.4));
-        p.drawLine(QPointF(10, 4), QPointF(10, 18));
-        p.setPen(Qt::NoPen);
-        p.setBrush(tinted(QColor(220, 40, 40)));
-        p.drawPolygon(QPolygonF() << QPointF(10.5, 4) << QPointF(23, 7.5) << QPointF(10.5, 11));
-        p.setPen(ink);
-        p.setFont(SmallFont(10, true));
-        p.drawText(QRect(0, 18, 32, 12), Qt::AlignCenter, QStringLiteral("AP"));
+    case ToggleArt::ApMarkers:
+        DrawApFlag(p, g);
         break;
-    }
-    case ToggleArt::MultiContours: {
-        p.setBrush(Qt::NoBrush);
-        const std::array<QColor, 4> rings{QColor(40, 160, 40), QColor(150, 200, 0), QColor(240, 170, 0),
-                                          QColor(220, 40, 30)};
-        for (int k = 0; k < 4; ++k) {
-            p.setPen(QPen(tinted(rings[static_cast<std::size_t>(k)]), 1.8));
-            const double r = 12.0 - 3.0 * k;
-            p.drawEllipse(QPointF(16, 16), r, r * 0.85);
-        }
+    case ToggleArt::MultiContours:
+        DrawContourRings(p, g);
         break;
-    }
     case ToggleArt::XGrid:
-    case ToggleArt::YGrid: {
-        p.setPen(QPen(tinted(QColor(90, 90, 90)), 1));
-        for (int k = 0; k < 4; ++k) {
-            if (art == ToggleArt::XGrid)
-                p.drawLine(QPointF(7.5 + 6 * k, 3), QPointF(7.5 + 6 * k, 18));
-            else
-                p.drawLine(QPointF(5, 4.5 + 4 * k), QPointF(27, 4.5 + 4 * k));
-        }
-        p.setPen(ink);
-        p.setFont(SmallFont(9, true));
-        p.drawText(QRect(0, 19, 32, 11), Qt::AlignCenter, QStringLiteral("GRID"));
+    case ToggleArt::YGrid:
+        DrawGridLines(p, g, art == ToggleArt::XGrid);
         break;
-    }
-    case ToggleArt::CoverageOverlay: {
-        p.setPen(QPen(tinted(QColor(60, 60, 60)), 0.8));
-        const std::array<QColor, 3> fills{QColor(230, 60, 60, 140), QColor(60, 120, 230, 140),
-                                          QColor(60, 190, 80, 140)};
-        const std::array<QPointF, 3> centres{QPointF(12, 12), QPointF(20, 12), QPointF(16, 19)};
-        for (std::size_t k = 0; k < 3; ++k) {
-            p.setBrush(disabled ? QColor(180, 180, 180, 110) : fills[k]);
-            p.drawEllipse(centres[k], 7, 7);
-        }
+    case ToggleArt::CoverageOverlay:
+        DrawOverlappingDiscs(p, g);
         break;
-    }
     }
 }
 
