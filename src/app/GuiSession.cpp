@@ -207,7 +207,7 @@ void GuiSession::newProject() {
     }
     if (RefuseNewProject(m_doc)) return;
     saveModifiedThen([this] {
-        std::optional<SurveySelection> chosen = ChooseNewProjectFiles(m_doc);
+        std::optional<SurveySelection> chosen = ChooseNewProjectFiles(m_doc, [this] { loadMap(); });
         if (chosen) replaceSurveyFiles(std::move(chosen->files), chosen->merge);
     });
 }
@@ -229,9 +229,18 @@ void GuiSession::loadMap(std::function<void(bool)> done) {
     if (!m_doc.ConfirmMapReplacement()) return;
     const std::optional<std::string> path = m_doc.Prompts().chooseOpenFile(MapFileRequest(true));
     if (!path) return;
+    takeMap(MapSource{*path, ImportPicture, std::nullopt}, std::move(done));
+}
+
+void GuiSession::loadMadeMap(const std::string& path, MapPicture map, std::function<void(bool)> done) {
+    takeMap(MapSource{path, {}, std::move(map)}, std::move(done));
+}
+
+void GuiSession::takeMap(MapSource source, std::function<void(bool)> done) {
+    auto input = std::make_shared<MapSource>(std::move(source));
     Run<MapLoadJob>(
-        [&](auto finished) { return StartMapLoadJob(m_doc, *path, ImportPicture, progress(), finished); },
-        [this, path = *path, done](MapLoadJob& job) {
+        [&](auto finished) { return StartMapLoadJob(m_doc, std::move(*input), progress(), finished); },
+        [this, path = input->path, done](MapLoadJob& job) {
             const bool taken = ApplyMapLoadJob(m_doc, job, path, &progress());
             if (done) QMetaObject::invokeMethod(this, [done, taken] { done(taken); }, Qt::QueuedConnection);
             return taken;

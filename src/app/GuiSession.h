@@ -26,6 +26,10 @@
 
 class QPainter;
 
+namespace plotra {
+struct MapSource;
+}
+
 namespace plotra::gui {
 
 
@@ -110,6 +114,9 @@ public:
     /// Cancel or a refused file leave it exactly as it was. \p done hears whether the map was taken
     /// (not called when nothing was started).
     void loadMap(std::function<void(bool taken)> done = {});
+    /// Takes \p map, made from the file \p path (a floor plan placed by its scale), the way loadMap
+    /// takes a map it read.
+    void loadMadeMap(const std::string& path, MapPicture map, std::function<void(bool taken)> done = {});
     /// File > Save (\p saveAs false) and Save As: the file is written as a job; \p done hears whether
     /// it was written (not called when nothing was started).
     void saveProject(bool saveAs, std::function<void(bool written)> done = {});
@@ -181,6 +188,7 @@ private:
     const QObject* m_graphClickOwner = nullptr;
     /// Keeps a started job until the event loop hears that it finished, then applies it there.
     template <class JobT, class Start, class Apply> bool Run(Start start, Apply apply);
+    void takeMap(MapSource source, std::function<void(bool taken)> done);
     /// After a processing that did not finish: says so and offers to process again.
     void offerProcessingAgain();
 

@@ -514,7 +514,7 @@ void CMainFrame::RunOwnCommand(int id) {
         m_session.undoStack().Redo();
         break;
     case kCmdLoadFloorPlan:
-        LoadFloorPlan(doc, this);
+        LoadFloorPlan(m_session, this);
         break;
     case kCmdProcessAgain:
         m_session.processAgain();

@@ -8,12 +8,12 @@ namespace {
 
 /// Reads the map into \p scratch (a copy of the project's files and reader settings), and when
 /// \p rereadSurvey, the survey again onto it; on the job's thread, touching nothing else.
-LoadedMap ReadMapAndSurvey(CPlotraDoc& scratch, const std::string& path, const MapPictureImporter& importer,
-                           bool rereadSurvey, Progress& progress) {
+LoadedMap ReadMapAndSurvey(CPlotraDoc& scratch, MapSource& source, bool rereadSurvey, Progress& progress) {
     LoadedMap out;
     LoadMessageLog log(out.messages);
     scratch.SetOutside(&log, nullptr, nullptr);
-    const bool read = ReadMapFile(scratch, path, importer);
+    const bool read = source.made ? scratch.LoadMapPicture(std::move(*source.made))
+                                  : ReadMapFile(scratch, source.path, source.importer);
     scratch.SetOutside(nullptr, nullptr, nullptr);
     if (!read) return out;
     if (progress.cancelRequested()) {
@@ -45,8 +45,8 @@ LoadedMap ReadMapAndSurvey(CPlotraDoc& scratch, const std::string& path, const M
 
 } // namespace
 
-std::unique_ptr<MapLoadJob> StartMapLoadJob(CPlotraDoc& doc, const std::string& path, MapPictureImporter importer,
-                                            Progress& progress, std::function<void()> finished) {
+std::unique_ptr<MapLoadJob> StartMapLoadJob(CPlotraDoc& doc, MapSource source, Progress& progress,
+                                            std::function<void()> finished) {
     if (doc.RefuseWhileBusy()) return nullptr;
     progress.clearCancel();
     doc.SetJobRunning(true);
@@ -55,11 +55,11 @@ std::unique_ptr<MapLoadJob> StartMapLoadJob(CPlotraDoc& doc, const std::string& 
         std::make_shared<std::unique_ptr<CPlotraDoc>>(SurveyLoadDocument(doc, doc.m_aFiles, doc.m_bMerge != 0));
     const bool rereadSurvey = !doc.m_aAPs.empty();
     return std::make_unique<MapLoadJob>(
-        [scratch, path, importer = std::move(importer), rereadSurvey, &progress] {
+        [scratch, source = std::make_shared<MapSource>(std::move(source)), rereadSurvey, &progress] {
             progress.setText("Loading the map...");
             progress.setPosition(0);
             progress.show();
-            LoadedMap loaded = ReadMapAndSurvey(**scratch, path, importer, rereadSurvey, progress);
+            LoadedMap loaded = ReadMapAndSurvey(**scratch, *source, rereadSurvey, progress);
             progress.hide();
             return loaded;
         },

@@ -43,10 +43,19 @@ void PlaceSurveyOnMap(CPlotraDoc& doc, const std::string& path, bool warnOffMap,
 
 using MapLoadJob = Job<LoadedMap>;
 
-/// Starts reading the map file \p path as a job (the question about replacing a map and the file
+/// \brief Where the job's map comes from: the file \c path, read as a projection file or a picture
+/// through \c importer; or, when \c made is set, that map (a floor plan placed by its scale), which
+/// \c path then names.
+struct MapSource {
+    std::string path;
+    MapPictureImporter importer;
+    std::optional<MapPicture> made;
+};
+
+/// Starts taking the map of \p source as a job (the question about replacing a map and the file
 /// dialog come before). The project's edits are refused until the job is applied.
-std::unique_ptr<MapLoadJob> StartMapLoadJob(CPlotraDoc& doc, const std::string& path, MapPictureImporter importer,
-                                            Progress& progress, std::function<void()> finished = {});
+std::unique_ptr<MapLoadJob> StartMapLoadJob(CPlotraDoc& doc, MapSource source, Progress& progress,
+                                            std::function<void()> finished = {});
 
 /// Applies a finished map job on the document's thread: the messages are shown, and a map that was
 /// read replaces the project's, with the survey read again on it (its processing is asked for).

@@ -163,11 +163,11 @@ bool RefuseNewProject(CPlotraDoc& doc) {
     return doc.RefuseWhileBusy();
 }
 
-std::optional<SurveySelection> ChooseNewProjectFiles(CPlotraDoc& doc) {
+std::optional<SurveySelection> ChooseNewProjectFiles(CPlotraDoc& doc, const std::function<void()>& loadMap) {
     if (!doc.m_bMapLoaded &&
         doc.Prompts().askYesNo("No projection file is detected. Do you want to input projection file first?",
                                "No Projection File")) {
-        doc.OpenProjectionFile();
+        loadMap();
         return std::nullopt;
     }
     // A second "New Project" starts from the current files and their ticks.
@@ -188,7 +188,7 @@ bool CPlotraDoc::OnNewDocument() {
         return true;
     }
     if (RefuseNewProject(*this) || !SaveModified()) return false;
-    std::optional<SurveySelection> chosen = ChooseNewProjectFiles(*this);
+    std::optional<SurveySelection> chosen = ChooseNewProjectFiles(*this, [this] { OpenProjectionFile(); });
     return chosen && ReplaceSurveyFiles(std::move(chosen->files), chosen->merge);
 }
 

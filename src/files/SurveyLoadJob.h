@@ -81,7 +81,8 @@ bool RefuseNewProject(CPlotraDoc& doc);
 
 /// The steps of New Project after the question about unsaved changes: the offer to load a map
 /// first, the survey file selection, and the refusal of a selection without a ticked file.
-std::optional<SurveySelection> ChooseNewProjectFiles(CPlotraDoc& doc);
+/// A Yes to the offer of a map ends the command with \p loadMap (the command "Load the map").
+std::optional<SurveySelection> ChooseNewProjectFiles(CPlotraDoc& doc, const std::function<void()>& loadMap);
 
 using SurveyLoadJob = Job<LoadedSurvey>;
 

@@ -559,7 +559,9 @@ void Afternoon::NewProject() {
     dialogs.answers = {true};
     dialogs.Expect<QFileDialog>("map file dialog",
                                 ChooseFile(QStringLiteral("Open a hpf file"), kSamples + "demo.hpf"));
+    const int beforeMap = jobsFinished;
     Command(kCmdNewProject);
+    ASSERT_NO_FATAL_FAILURE(WaitForJob(beforeMap)); // the map is read as a job
     ExpectMessages(
         {"No Projection File: No projection file is detected. Do you want to input projection file "
          "first?"});

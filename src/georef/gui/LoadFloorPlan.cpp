@@ -1,11 +1,13 @@
 #include "georef/gui/LoadFloorPlan.h"
 
+#include "app/GuiSession.h"
 #include "georef/gui/FloorPlanDialog.h"
 #include "model/PlotraDoc.h"
 
 namespace plotra::gui {
 
-void LoadFloorPlan(CPlotraDoc& doc, QWidget* parent) {
+void LoadFloorPlan(GuiSession& session, QWidget* parent) {
+    CPlotraDoc& doc = session.doc();
     if (doc.RefuseWhileBusy() || !doc.ConfirmMapReplacement()) return;
     FileChooserRequest request;
     request.title = "Load Floor Plan";
@@ -30,7 +32,8 @@ void LoadFloorPlan(CPlotraDoc& doc, QWidget* parent) {
     map.type = made.image.type;
     map.coefficients = made.image.coefficients;
     map.bmp = std::move(made.image.picture);
-    doc.LoadMadeMap(*path, std::move(map));
+    // Placed on the plan, the survey is read again as a job, as for any map.
+    session.loadMadeMap(*path, std::move(map));
 }
 
 } // namespace plotra::gui

@@ -5,15 +5,13 @@
 
 class QWidget;
 
-namespace plotra {
-class CPlotraDoc;
-}
-
 namespace plotra::gui {
 
+class GuiSession;
+
 /// The command: the replacement question, the file chooser (through the document's prompts), the
-/// scale dialog, and the map loaded. Cancel at any step leaves the project as it was.
-void LoadFloorPlan(CPlotraDoc& doc, QWidget* parent);
+/// scale dialog, and the map taken as a job. Cancel at any step leaves the project as it was.
+void LoadFloorPlan(GuiSession& session, QWidget* parent);
 
 /// The file chooser's filter of floor plans.
 inline constexpr char kFloorPlanFilter[] =

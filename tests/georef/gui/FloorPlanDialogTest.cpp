@@ -2,6 +2,7 @@
 // the plan, a distance typed, the unit and north chosen), and the project's map afterwards; Cancel,
 // Esc and No at the replacement question leave the project as it was.
 #include "georef/gui/FloorPlanDialog.h"
+#include "app/GuiSession.h"
 #include "georef/gui/LoadFloorPlan.h"
 #include "support/Fixtures.h"
 #include "support/PromptRecorder.h"
@@ -54,12 +55,28 @@ QPushButton* OkButton(FloorPlanDialog& dialog) {
     return nullptr;
 }
 
+/// The window's session with recorded prompts: the command takes the plan as a job, which Load waits
+/// for.
+struct PlanSession {
+    PromptRecorder prompts;
+    GuiSession session;
+    PlanSession() {
+        session.setPrompts(&prompts);
+        session.doc().OnNewDocument();
+    }
+    CPlotraDoc& doc() { return session.doc(); }
+    void Load() {
+        LoadFloorPlan(session, nullptr);
+        EXPECT_TRUE(WaitUntil([&] { return !session.jobRunning(); }, 60000));
+    }
+};
+
 } // namespace
 
 TEST(FloorPlanDialog, TwoClicksAndADistanceMakeTheProjectsMap) {
     TempDir dir;
     const std::string plan = WritePlan(dir, 1000, 600);
-    RecordedDoc r;
+    PlanSession r;
     r.prompts.openFiles.push_back(plan);
     std::string summaryBefore, summaryAfter;
     bool okBefore = true;
@@ -74,23 +91,23 @@ TEST(FloorPlanDialog, TwoClicksAndADistanceMakeTheProjectsMap) {
         summaryAfter = Named<QLabel>(*d, "summary")->text().toStdString();
         QTest::mouseClick(OkButton(*d), Qt::LeftButton);
     });
-    LoadFloorPlan(r.doc, nullptr);
+    r.Load();
 
     EXPECT_FALSE(okBefore);
     EXPECT_EQ(summaryBefore, "Type the distance between the two points.");
     ASSERT_EQ(r.prompts.choosers.size(), 1u);
     EXPECT_EQ(r.prompts.choosers[0].title, "Load Floor Plan");
     EXPECT_EQ(r.prompts.Messages(), std::vector<std::string>{});
-    ASSERT_TRUE(r.doc.m_bMapLoaded);
-    EXPECT_EQ(r.doc.m_strProjectionPath, plan);
-    EXPECT_EQ(r.doc.m_nImageWidth, 1000);
+    ASSERT_TRUE(r.doc().m_bMapLoaded);
+    EXPECT_EQ(r.doc().m_strProjectionPath, plan);
+    EXPECT_EQ(r.doc().m_nImageWidth, 1000);
     // Clicks land on whole screen pixels: the points are within a plan pixel or two of the aim.
     const double metresPerPixel = 131.2 * 0.3048 / 800.0;
-    EXPECT_NEAR(r.doc.m_dMetersPerPixelX / metresPerPixel, 1.0, 0.005);
-    EXPECT_NEAR(r.doc.m_dMetersPerPixelY, r.doc.m_dMetersPerPixelX, r.doc.m_dMetersPerPixelX * 1e-4);
+    EXPECT_NEAR(r.doc().m_dMetersPerPixelX / metresPerPixel, 1.0, 0.005);
+    EXPECT_NEAR(r.doc().m_dMetersPerPixelY, r.doc().m_dMetersPerPixelX, r.doc().m_dMetersPerPixelX * 1e-4);
     EXPECT_NE(summaryAfter.find("pixels = 131.2 ft"), std::string::npos) << summaryAfter;
     // North 90 degrees clockwise from up: north is to the plan's right.
-    const auto left = r.doc.MapToGeoQuiet(0, 100), right = r.doc.MapToGeoQuiet(r.doc.m_dMapWidth, 100);
+    const auto left = r.doc().MapToGeoQuiet(0, 100), right = r.doc().MapToGeoQuiet(r.doc().m_dMapWidth, 100);
     EXPECT_GT(right->m_dY, left->m_dY);
     EXPECT_NEAR(right->m_dX, left->m_dX, 1e-9);
 }
@@ -98,7 +115,7 @@ TEST(FloorPlanDialog, TwoClicksAndADistanceMakeTheProjectsMap) {
 TEST(FloorPlanDialog, CancelEscAndNoChangeNothing) {
     TempDir dir;
     const std::string plan = WritePlan(dir, 400, 300);
-    RecordedDoc r;
+    PlanSession r;
     r.prompts.openFiles.push_back(plan);
     OnNextModal<FloorPlanDialog>([&](FloorPlanDialog* d) {
         Named<QDoubleSpinBox>(*d, "x1")->setValue(10);
@@ -106,8 +123,8 @@ TEST(FloorPlanDialog, CancelEscAndNoChangeNothing) {
         QTest::keyClicks(Named<QLineEdit>(*d, "distance"), "12");
         d->reject();
     });
-    LoadFloorPlan(r.doc, nullptr);
-    EXPECT_FALSE(r.doc.m_bMapLoaded);
+    r.Load();
+    EXPECT_FALSE(r.doc().m_bMapLoaded);
 
     // A map loaded: No at the question asks for no file; Yes and then Esc keeps the old map.
     r.prompts.openFiles.push_back(plan);
@@ -117,14 +134,14 @@ TEST(FloorPlanDialog, CancelEscAndNoChangeNothing) {
         QTest::keyClicks(Named<QLineEdit>(*d, "distance"), "12");
         QTest::mouseClick(OkButton(*d), Qt::LeftButton);
     });
-    LoadFloorPlan(r.doc, nullptr);
-    ASSERT_TRUE(r.doc.m_bMapLoaded);
-    const auto coefficients = r.doc.m_adProj;
-    const double scale = r.doc.m_dMetersPerPixelX;
+    r.Load();
+    ASSERT_TRUE(r.doc().m_bMapLoaded);
+    const auto coefficients = r.doc().m_adProj;
+    const double scale = r.doc().m_dMetersPerPixelX;
     r.prompts.prompts.clear();
     r.prompts.choosers.clear();
     r.prompts.answers = {false};
-    LoadFloorPlan(r.doc, nullptr);
+    r.Load();
     EXPECT_EQ(r.prompts.choosers.size(), 0u);
     ASSERT_EQ(r.prompts.prompts.size(), 1u);
     EXPECT_EQ(r.prompts.prompts[0].caption, "Replace Geo-Coded Map");
@@ -137,10 +154,10 @@ TEST(FloorPlanDialog, CancelEscAndNoChangeNothing) {
         QTest::keyClicks(Named<QLineEdit>(*d, "distance"), "99");
         QTest::keyClick(d, Qt::Key_Escape);
     });
-    LoadFloorPlan(r.doc, nullptr);
-    EXPECT_TRUE(r.doc.m_bMapLoaded);
-    EXPECT_EQ(r.doc.m_adProj, coefficients);
-    EXPECT_EQ(r.doc.m_dMetersPerPixelX, scale);
+    r.Load();
+    EXPECT_TRUE(r.doc().m_bMapLoaded);
+    EXPECT_EQ(r.doc().m_adProj, coefficients);
+    EXPECT_EQ(r.doc().m_dMetersPerPixelX, scale);
 }
 
 TEST(FloorPlanDialog, PdfPagesAreChosenInTheDialog) {
@@ -155,7 +172,7 @@ TEST(FloorPlanDialog, PdfPagesAreChosenInTheDialog) {
         writer.newPage();
         p.drawEllipse(100, 100, 2000, 2000);
     }
-    RecordedDoc r;
+    PlanSession r;
     r.prompts.openFiles.push_back(pdf);
     int pages = 0, widthOnPage3 = 0;
     OnNextModal<FloorPlanDialog>([&](FloorPlanDialog* d) {
@@ -168,12 +185,12 @@ TEST(FloorPlanDialog, PdfPagesAreChosenInTheDialog) {
         widthOnPage3 = static_cast<int>(Named<QDoubleSpinBox>(*d, "x2")->maximum());
         QTest::mouseClick(OkButton(*d), Qt::LeftButton);
     });
-    LoadFloorPlan(r.doc, nullptr);
+    r.Load();
     EXPECT_EQ(pages, 3);
     EXPECT_GE(widthOnPage3, 2000);
-    ASSERT_TRUE(r.doc.m_bMapLoaded) << ::testing::PrintToString(r.prompts.Messages());
-    EXPECT_EQ(r.doc.m_nImageWidth, widthOnPage3);
-    EXPECT_NEAR(r.doc.m_dMetersPerPixelX * 1800, 20.0, 0.05);
+    ASSERT_TRUE(r.doc().m_bMapLoaded) << ::testing::PrintToString(r.prompts.Messages());
+    EXPECT_EQ(r.doc().m_nImageWidth, widthOnPage3);
+    EXPECT_NEAR(r.doc().m_dMetersPerPixelX * 1800, 20.0, 0.05);
 }
 
 // A processed survey keeps its work through Cancel; accepted, the plan replaces its map and the
@@ -182,19 +199,20 @@ TEST(FloorPlanDialog, PdfPagesAreChosenInTheDialog) {
 TEST(FloorPlanDialog, AProcessedSurveyIsPlacedOnThePlanOnlyWhenAccepted) {
     TempDir dir;
     const std::string plan = WritePlan(dir, 800, 500);
-    RecordedDoc r;
-    ASSERT_TRUE(LoadDemoProject(r.doc, false));
-    ASSERT_TRUE(r.doc.m_bDataLoaded);
-    const std::size_t aps = r.doc.m_aAPs.size();
-    const double demoScale = r.doc.m_dMetersPerPixelX;
+    PlanSession r;
+    ASSERT_TRUE(LoadDemoProject(r.doc(), false));
+    ASSERT_TRUE(WaitUntil([&] { return !r.session.jobRunning(); }, 60000));
+    ASSERT_TRUE(r.doc().m_bDataLoaded);
+    const std::size_t aps = r.doc().m_aAPs.size();
+    const double demoScale = r.doc().m_dMetersPerPixelX;
     r.prompts.prompts.clear();
     r.prompts.answers = {true};
     r.prompts.openFiles.push_back(plan);
     OnNextModal<FloorPlanDialog>([&](FloorPlanDialog* d) { d->reject(); });
-    LoadFloorPlan(r.doc, nullptr);
-    EXPECT_TRUE(r.doc.m_bDataLoaded);
-    EXPECT_EQ(r.doc.m_dMetersPerPixelX, demoScale);
-    EXPECT_EQ(r.doc.m_aAPs.size(), aps);
+    r.Load();
+    EXPECT_TRUE(r.doc().m_bDataLoaded);
+    EXPECT_EQ(r.doc().m_dMetersPerPixelX, demoScale);
+    EXPECT_EQ(r.doc().m_aAPs.size(), aps);
 
     r.prompts.answers = {true};
     r.prompts.openFiles.push_back(plan);
@@ -204,12 +222,12 @@ TEST(FloorPlanDialog, AProcessedSurveyIsPlacedOnThePlanOnlyWhenAccepted) {
         QTest::keyClicks(Named<QLineEdit>(*d, "distance"), "30");
         QTest::keyClick(Named<QLineEdit>(*d, "distance"), Qt::Key_Return);
     });
-    LoadFloorPlan(r.doc, nullptr);
-    ASSERT_TRUE(r.doc.m_bMapLoaded);
-    EXPECT_NEAR(r.doc.m_dMetersPerPixelX, 30.0 / 780.0, 30.0 / 780.0 * 0.01);
-    EXPECT_TRUE(r.doc.m_bMetricXY);
-    EXPECT_TRUE(r.doc.m_bDataLoaded);
-    EXPECT_EQ(r.doc.m_aAPs.size(), aps);
+    r.Load();
+    ASSERT_TRUE(r.doc().m_bMapLoaded);
+    EXPECT_NEAR(r.doc().m_dMetersPerPixelX, 30.0 / 780.0, 30.0 / 780.0 * 0.01);
+    EXPECT_TRUE(r.doc().m_bMetricXY);
+    EXPECT_TRUE(r.doc().m_bDataLoaded);
+    EXPECT_EQ(r.doc().m_aAPs.size(), aps);
     const auto messages = r.prompts.Messages();
     ASSERT_FALSE(messages.empty());
     EXPECT_EQ(messages.front().rfind("Map Outside the Survey: ", 0), 0u)
