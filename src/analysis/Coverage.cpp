@@ -327,8 +327,9 @@ std::vector<std::size_t> WorkBands(const std::vector<double>& columnWork, unsign
 
 /// Evaluates every AP over its area's nodes, one band of columns per thread, and accumulates the
 /// nodes; progress runs from 5 to 70. False when cancelled.
-bool AccumulateNodes(const CoverageSnapshot& s, const AreaNodes& area, const std::vector<std::size_t>& bandStart,
-                     unsigned n, NodeAccumulators& acc, Progress& progress) {
+bool AccumulateNodes(const CoverageSnapshot& s, const AreaNodes& area,
+                     const std::vector<std::size_t>& bandStart, unsigned n, NodeAccumulators& acc,
+                     Progress& progress) {
     const std::size_t rows = static_cast<std::size_t>(s.rows);
     double totalWork = 0.0;
     for (double w : area.columnWork)
@@ -386,7 +387,8 @@ struct GraphRanges {
 
 /// The picture ranges over the covered nodes, from the start values; fills \p countValue, the
 /// number of APs at each node as the contours see it.
-GraphRanges CoveredRanges(const CoverageSnapshot& s, const CoverageResult& r, std::vector<double>& countValue) {
+GraphRanges CoveredRanges(const CoverageSnapshot& s, const CoverageResult& r,
+                          std::vector<double>& countValue) {
     const std::size_t nodes = countValue.size();
     double powerMax = s.meanRssi, powerMin = s.meanRssi, snrMax = s.meanSnr, snrMin = s.meanSnr;
     for (std::size_t i = 0; i < nodes; ++i) {

@@ -486,7 +486,8 @@ void FillPointRecord(CPointRecord& rec, const std::array<std::string, kColumns>&
     const auto altitude = ParseNumber(value[kAltitude]);
     rec.m_nAltitudeCm = altitude ? ClampRound<std::int32_t>(*altitude * 100.0) : 0;
     rec.m_byFix = static_cast<std::uint8_t>(
-        column[kAccuracy] == kNoColumn ? 0 : FixFromAccuracy(value[kAccuracy], options.fix3dMaxAccuracyMeters));
+        column[kAccuracy] == kNoColumn ? 0
+                                       : FixFromAccuracy(value[kAccuracy], options.fix3dMaxAccuracyMeters));
     rec.m_anNoise.fill(static_cast<std::int16_t>(std::clamp(options.noiseFloorDbm, -32768, 32767)));
 }
 

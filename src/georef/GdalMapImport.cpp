@@ -351,9 +351,8 @@ Refusal FindGeoTransform(Placement& p, std::optional<GeoTransform>& geo) {
         GeoTransform t{};
         if (p.ds.GetGeoTransform(t.data()) == CE_None) {
             if (!IsUsableGeoTransform(t))
-                return Refused(kInvalidFile,
-                               "The georeference of \"" + p.path +
-                                   "\" is unusable: its pixel size is zero or not a number.");
+                return Refused(kInvalidFile, "The georeference of \"" + p.path +
+                                                 "\" is unusable: its pixel size is zero or not a number.");
             geo = t;
             p.report.georeference = "the file's own georeference (" + p.report.format + ")";
         }
@@ -371,11 +370,10 @@ Refusal FindCoordinateSystem(Placement& p, OGRSpatialReference& srs, bool& haveS
         const char* const noLookups[] = {"ALLOW_NETWORK_ACCESS=NO", "ALLOW_FILE_ACCESS=NO", nullptr};
         if (text.status != ReadStatus::Ok || definition.find('\0') != std::string::npos ||
             srs.SetFromUserInput(definition.c_str(), noLookups) != OGRERR_NONE || srs.IsEmpty())
-            return Refused(kInvalidFile,
-                           "The coordinate system file \"" + prj +
-                               "\" is not understood: it must hold a coordinate system as WKT "
-                               "(as GIS programs write it) or a line such as EPSG:4326" +
-                               p.gdal.Reason() + ".");
+            return Refused(kInvalidFile, "The coordinate system file \"" + prj +
+                                             "\" is not understood: it must hold a coordinate system as WKT "
+                                             "(as GIS programs write it) or a line such as EPSG:4326" +
+                                             p.gdal.Reason() + ".");
         haveSrs = true;
         p.report.coordinateSystemSource = std::filesystem::path(prj).filename().string();
     } else if (const OGRSpatialReference* own = p.ds.GetSpatialRef(); own && !own->IsEmpty()) {
@@ -401,8 +399,8 @@ Refusal PlaceByFileControlPoints(Placement& p) {
         }
         if (!ToLatLon(from, x, y, p.wgs84))
             return Refused(kMapImport, "The control points of \"" + p.path +
-                                           "\" cannot be converted to latitude/longitude" +
-                                           p.gdal.Reason() + ".");
+                                           "\" cannot be converted to latitude/longitude" + p.gdal.Reason() +
+                                           ".");
         std::vector<ControlPoint> points;
         for (int i = 0; i < ds.GetGCPCount(); ++i)
             points.push_back({gcps[i].dfGCPPixel, gcps[i].dfGCPLine, y[static_cast<std::size_t>(i)],
@@ -434,16 +432,17 @@ Refusal PlaceByGeoTransform(Placement& p, const GeoTransform& t, const OGRSpatia
     }
     if (IsWgs84Degrees(srs, p.wgs84)) {
         const auto exact = AffineFromLonLatTransform(t);
-        if (!exact) return Refused(kInvalidFile, "The georeference of \"" + p.path + "\" cannot be inverted.");
+        if (!exact)
+            return Refused(kInvalidFile, "The georeference of \"" + p.path + "\" cannot be inverted.");
         p.transform = *exact;
         report.kind = GeoreferenceKind::Exact;
     } else {
         if (!ToLatLon(srs, x, y, p.wgs84))
-            return Refused(kMapImport,
-                           "Parts of \"" + p.path + "\" cannot be converted from " + report.coordinateSystem +
-                               " to latitude/longitude: the picture lies outside the area "
-                               "of its coordinate system, or the coordinate system is wrong" +
-                               p.gdal.Reason() + ".");
+            return Refused(kMapImport, "Parts of \"" + p.path + "\" cannot be converted from " +
+                                           report.coordinateSystem +
+                                           " to latitude/longitude: the picture lies outside the area "
+                                           "of its coordinate system, or the coordinate system is wrong" +
+                                           p.gdal.Reason() + ".");
         report.kind = GeoreferenceKind::Fitted;
         p.judge = true;
     }
@@ -452,9 +451,8 @@ Refusal PlaceByGeoTransform(Placement& p, const GeoTransform& t, const OGRSpatia
     if (report.kind == GeoreferenceKind::Fitted) {
         const auto fitted = FitAffine(p.checkPoints);
         if (!fitted)
-            return Refused(kMapImport,
-                           "The georeference of \"" + p.path +
-                               "\" does not give a usable latitude/longitude transformation.");
+            return Refused(kMapImport, "The georeference of \"" + p.path +
+                                           "\" does not give a usable latitude/longitude transformation.");
         p.transform = *fitted;
     }
     return std::nullopt;
@@ -473,12 +471,11 @@ Refusal PlaceFromFiles(Placement& p) {
 
     if (!geo) return PlaceByFileControlPoints(p);
     if (!haveSrs)
-        return Refused(
-            kMapImport,
-            "The picture \"" + p.path + "\" is placed by " + p.report.georeference +
-                " but has no coordinate system, so its numbers cannot be read as positions. Put a "
-                ".prj file beside it: the coordinate system as WKT, or one line such as EPSG:4326 "
-                "(latitude/longitude) or EPSG:3857 (web maps); or place it with control points.");
+        return Refused(kMapImport,
+                       "The picture \"" + p.path + "\" is placed by " + p.report.georeference +
+                           " but has no coordinate system, so its numbers cannot be read as positions. Put a "
+                           ".prj file beside it: the coordinate system as WKT, or one line such as EPSG:4326 "
+                           "(latitude/longitude) or EPSG:3857 (web maps); or place it with control points.");
     return PlaceByGeoTransform(p, *geo, srs);
 }
 
@@ -492,7 +489,8 @@ Refusal ReadMapPicture(const std::string& path, GDALDataset& ds, GdalScope& gdal
     if (!canvas) return Refused(kInvalidFile, "The picture \"" + path + "\" is too large for a map.");
     gdal.Clear();
     if (const auto why = ReadPicture(ds, plan, *canvas, gdal))
-        return Refused(kInvalidFile, "The picture \"" + path + "\" could not be read completely" + *why + ".");
+        return Refused(kInvalidFile,
+                       "The picture \"" + path + "\" could not be read completely" + *why + ".");
     result.image.type = 0;
     result.image.coefficients = ProjectionCoefficients(report.transform);
     result.image.picture = canvas->Take();

@@ -125,8 +125,8 @@ std::optional<GeoBounds> FrameGeoBounds(const VisibleFrame& frame, GeoConverter&
 
 /// Lines of whole geographic divisions: multiples of the larger span / N, each drawn between its end
 /// points on the visible area's geographic bounds, converted back to the map.
-void DrawGeoGridLines(QPainter& painter, const CPlotraDoc& doc, const VisibleFrame& frame, int W, int H, int N,
-                      const GeoBounds& area, bool xGrid, bool yGrid) {
+void DrawGeoGridLines(QPainter& painter, const CPlotraDoc& doc, const VisibleFrame& frame, int W, int H,
+                      int N, const GeoBounds& area, bool xGrid, bool yGrid) {
     const PixelMapping m{frame, W, H};
     const double step = std::max(area.lonMax - area.lonMin, area.latMax - area.latMin) / N;
     auto line = [&](double latA, double lonA, double latB, double lonB) {

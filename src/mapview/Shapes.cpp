@@ -189,7 +189,8 @@ struct PieceCorners {
 PieceCorners ToPixels(const PixelMapping& m, const CData_Area& a, int corners) {
     PieceCorners c;
     for (int k = 0; k < corners; ++k) {
-        c.pts[k] = QPoint(m.Px(a.m_adX[static_cast<std::size_t>(k)]), m.Py(a.m_adY[static_cast<std::size_t>(k)]));
+        c.pts[k] =
+            QPoint(m.Px(a.m_adX[static_cast<std::size_t>(k)]), m.Py(a.m_adY[static_cast<std::size_t>(k)]));
         c.minX = k ? std::min(c.minX, c.pts[k].x()) : c.pts[k].x();
         c.maxX = k ? std::max(c.maxX, c.pts[k].x()) : c.pts[k].x();
         c.minY = k ? std::min(c.minY, c.pts[k].y()) : c.pts[k].y();
@@ -209,7 +210,7 @@ struct DirectPixels {
 /// \brief The pattern of a tiny piece by the shape of its corners. Neighbouring pieces are mostly the
 /// same shape (whole cells of one size): the last pattern is kept at hand.
 class TinyPatterns {
-public:
+  public:
     const TinyShape& Of(const PieceCorners& c, int corners) {
         std::uint32_t key = static_cast<std::uint32_t>(corners);
         QPoint relative[4];
@@ -224,7 +225,7 @@ public:
         return *m_last;
     }
 
-private:
+  private:
     std::uint32_t m_lastKey = 0;
     const TinyShape* m_last = nullptr;
 };
@@ -232,7 +233,8 @@ private:
 /// Writes a tiny shape with its box at (minX, minY), leaving out what falls outside the picture.
 void WriteTinyShape(const DirectPixels& d, const TinyShape& shape, int minX, int minY) {
     const int W = d.W, H = d.H;
-    if (minX + shape.left >= 0 && minY + shape.top >= 0 && minX + shape.right < W && minY + shape.bottom < H) {
+    if (minX + shape.left >= 0 && minY + shape.top >= 0 && minX + shape.right < W &&
+        minY + shape.bottom < H) {
         for (const TinyShape::Run& r : shape.runs)
             std::fill_n(d.pixels + (minY + r.dy) * d.stride + minX + r.dx, r.length, d.rgb);
     } else {
@@ -271,7 +273,8 @@ void PaintPieces(QImage& target, const PixelMapping& m, const CData_Area* pieces
             if (shown.isEmpty()) continue;
             if (direct) { // an opaque fill of whole pixels: the colour itself
                 for (int y = shown.top(); y <= shown.bottom(); ++y)
-                    std::fill_n(direct->pixels + y * direct->stride + shown.left(), shown.width(), direct->rgb);
+                    std::fill_n(direct->pixels + y * direct->stride + shown.left(), shown.width(),
+                                direct->rgb);
             } else {
                 painter.fillRect(shown, colour);
             }

@@ -236,8 +236,9 @@ void WalkOneSecond(Walker& w, const std::vector<WalkTurn>& route, double speedMp
 }
 
 /// The readings heard at (x, y), through the walls between it and each AP.
-void AddOfficeReadings(CDataPoint& point, double x, double y, const ScenarioParams& params, const Floor& floor,
-                       const std::vector<FloorXY>& apPos, Random& rng, std::vector<TruthAp>& aps) {
+void AddOfficeReadings(CDataPoint& point, double x, double y, const ScenarioParams& params,
+                       const Floor& floor, const std::vector<FloorXY>& apPos, Random& rng,
+                       std::vector<TruthAp>& aps) {
     for (std::size_t a = 0; a < aps.size(); ++a) {
         TruthAp& ap = aps[a];
         const double dx = x - apPos[a].x, dy = y - apPos[a].y;
@@ -258,8 +259,8 @@ void AddOfficeReadings(CDataPoint& point, double x, double y, const ScenarioPara
 
 /// File \p f: the whole walk, one scan a second, each placed on the plan where it was taken.
 GeneratedFile WalkOfficeFile(std::size_t f, const ScenarioParams& params, const Floor& floor,
-                             const std::vector<WalkTurn>& route, const std::vector<FloorXY>& apPos, Random& rng,
-                             std::vector<TruthAp>& aps) {
+                             const std::vector<WalkTurn>& route, const std::vector<FloorXY>& apPos,
+                             Random& rng, std::vector<TruthAp>& aps) {
     GeneratedFile file;
     file.name = params.name + std::to_string(f + 1) + ".hsd";
     file.image.fileType = static_cast<std::uint8_t>(f % 2);

@@ -100,8 +100,10 @@ std::string MakeSsidName(const ScenarioParams& p, Random& rng, int index) {
 /// Fix quality changes slowly: long 3D stretches with short 2D and no-fix spells.
 int NextFix(int fix, Random& rng) {
     if (fix == 2) {
-        if (rng.Chance(0.01)) fix = 1;
-        else if (rng.Chance(0.003)) fix = 0;
+        if (rng.Chance(0.01))
+            fix = 1;
+        else if (rng.Chance(0.003))
+            fix = 0;
     } else if (rng.Chance(fix == 1 ? 0.1 : 0.15)) {
         fix = 2;
     }
@@ -119,7 +121,7 @@ struct Receiver {
 /// \brief One street survey being generated: the APs in local metres and, when culling by range,
 /// each AP's largest hearing distance with the APs bucketed by cells of the largest.
 class StreetSurvey {
-public:
+  public:
     StreetSurvey(const ScenarioParams& params, Random& rng, const LocalFrame& frame, GeneratedSurvey& out)
         : m_params(params), m_rng(rng), m_frame(frame), m_out(out) {}
 
@@ -128,8 +130,11 @@ public:
         static const int kChannels[] = {1, 6, 11, 1, 6, 11, 3, 9, 13};
         for (int i = 0; i < m_params.apCount; ++i) {
             TruthAp ap;
-            ap.mac = {0x02, static_cast<std::uint8_t>(m_rng.Int(0, 255)), static_cast<std::uint8_t>(m_rng.Int(0, 255)),
-                      static_cast<std::uint8_t>(m_rng.Int(0, 255)), static_cast<std::uint8_t>(i >> 8),
+            ap.mac = {0x02,
+                      static_cast<std::uint8_t>(m_rng.Int(0, 255)),
+                      static_cast<std::uint8_t>(m_rng.Int(0, 255)),
+                      static_cast<std::uint8_t>(m_rng.Int(0, 255)),
+                      static_cast<std::uint8_t>(i >> 8),
                       static_cast<std::uint8_t>(i & 0xFF)};
             ap.ssid = MakeSsidName(m_params, m_rng, i);
             ap.channel = kChannels[m_rng.Int(0, 8)];
@@ -161,7 +166,8 @@ public:
         for (std::size_t a = 0; a < m_apPos.size(); ++a) {
             const int cx = std::clamp(static_cast<int>(m_apPos[a].x / m_cell), 0, m_cellCols - 1);
             const int cy = std::clamp(static_cast<int>(m_apPos[a].y / m_cell), 0, m_cellRows - 1);
-            m_cells[static_cast<std::size_t>(cy) * static_cast<std::size_t>(m_cellCols) + static_cast<std::size_t>(cx)]
+            m_cells[static_cast<std::size_t>(cy) * static_cast<std::size_t>(m_cellCols) +
+                    static_cast<std::size_t>(cx)]
                 .push_back(a);
         }
     }
@@ -173,7 +179,8 @@ public:
         file.image.surveyTime = m_params.surveyTime + static_cast<std::int64_t>(f) * 3600;
 
         std::array<int, 14> baseNoise{};
-        for (auto& n : baseNoise) n = -95 + m_rng.Int(-2, 2);
+        for (auto& n : baseNoise)
+            n = -95 + m_rng.Int(-2, 2);
 
         GridWalker walker(m_params, m_rng);
         Receiver rx;
@@ -206,7 +213,7 @@ public:
         return file;
     }
 
-private:
+  private:
     struct ApLocal {
         double x, y;
     };
@@ -226,7 +233,8 @@ private:
         rx.lastLon = rec.m_nLonMas;
         rec.m_byFix = static_cast<std::uint8_t>(rx.fix);
         rec.m_nAltitudeCm = 54000 + static_cast<std::int32_t>(std::lround(200.0 * m_rng.Gauss()));
-        rec.m_wSpeedCms = static_cast<std::uint16_t>(rx.pause > 0 ? 0 : std::lround(m_params.speedMps * 100.0));
+        rec.m_wSpeedCms =
+            static_cast<std::uint16_t>(rx.pause > 0 ? 0 : std::lround(m_params.speedMps * 100.0));
         rec.m_abyOpaque1[0] = static_cast<std::uint8_t>(k & 0xFF); // receiver's own bytes
         rec.m_abyOpaque2[3] = static_cast<std::uint8_t>(f + 1);
         for (std::size_t c = 0; c < 14; ++c)
@@ -242,8 +250,9 @@ private:
         const int cy = std::clamp(static_cast<int>(ty / m_cell), 0, m_cellRows - 1);
         for (int y = std::max(0, cy - 1); y <= std::min(m_cellRows - 1, cy + 1); ++y)
             for (int x = std::max(0, cx - 1); x <= std::min(m_cellCols - 1, cx + 1); ++x)
-                for (std::size_t a : m_cells[static_cast<std::size_t>(y) * static_cast<std::size_t>(m_cellCols) +
-                                             static_cast<std::size_t>(x)])
+                for (std::size_t a :
+                     m_cells[static_cast<std::size_t>(y) * static_cast<std::size_t>(m_cellCols) +
+                             static_cast<std::size_t>(x)])
                     if (std::hypot(tx - m_apPos[a].x, ty - m_apPos[a].y) <= m_reach[a]) m_nearby.push_back(a);
         std::sort(m_nearby.begin(), m_nearby.end());
     }
@@ -256,11 +265,13 @@ private:
             TruthAp& ap = m_out.aps[a];
             const double d = std::max(1.0, std::sqrt((tx - m_apPos[a].x) * (tx - m_apPos[a].x) +
                                                      (ty - m_apPos[a].y) * (ty - m_apPos[a].y) + 9.0));
-            const double rssi = ap.interceptDbm - 10.0 * ap.exponent * std::log10(d) + ap.shadowStdDb * m_rng.Gauss();
+            const double rssi =
+                ap.interceptDbm - 10.0 * ap.exponent * std::log10(d) + ap.shadowStdDb * m_rng.Gauss();
             if (rssi <= m_params.hearThresholdDbm) continue;
             CHssData r;
             r.m_byChannel = static_cast<std::uint8_t>(ap.channel);
-            r.m_nRssi256 = static_cast<std::int16_t>(std::clamp<long>(std::lround(rssi * 256.0), -32768, 32767));
+            r.m_nRssi256 =
+                static_cast<std::int16_t>(std::clamp<long>(std::lround(rssi * 256.0), -32768, 32767));
             r.m_abyMAC = ap.mac;
             r.m_szSSID = MakeSsid(ap.ssid);
             point.m_aReadings.push_back(r);
