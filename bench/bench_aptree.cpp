@@ -1,7 +1,7 @@
 // The AP tree of the control panel on a large project (2,000 APs): resetting its model from the
 // groups (the view expanding every group), recolouring its icons, and one tick through the whole
 // panel (which changes the rows of one AP and its group only).
-#include "app/GuiSession.h"
+#include "gui/GuiSession.h"
 #include "model/PlotraDoc.h"
 #include "panel/ApTreeModel.h"
 #include "panel/ApTreeView.h"

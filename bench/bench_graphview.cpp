@@ -4,7 +4,7 @@
 //  - a frame after the view moved (one scroll line: the renderer composes the picture anew), zoomed
 //    in twice, and a new frame of the whole (fitted) frame after a view toggle;
 //  - a mouse move (status text), and the hover work of the info window (its text and placement).
-#include "app/GuiSession.h"
+#include "gui/GuiSession.h"
 #include "capture/gui/LiveSurvey.h"
 #include "mapview/DemoDocument.h"
 #include "mapview/gui/InfoWnd.h"

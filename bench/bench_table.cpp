@@ -1,7 +1,7 @@
 // The table window on large surveys: opening it (model and view over every reading), painting a
 // screen of rows somewhere in the table, and the text export. The synthetic surveys have 8
 // readings per point; "city" is the simulated drive (20,000 points).
-#include "app/GuiSession.h"
+#include "gui/GuiSession.h"
 #include "files/FileIo.h"
 #include "support/DocFixtures.h"
 #include "table/TableModel.h"

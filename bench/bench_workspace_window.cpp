@@ -20,7 +20,7 @@
 // files alone are measured (loading, the table).
 #include "analysis/Coverage.h"
 #include "analysis/Processing.h"
-#include "app/GuiSession.h"
+#include "gui/GuiSession.h"
 #include "app/MainWindow.h"
 #include "files/NewProject.h"
 #include "files/SurveyFile.h"

@@ -1,6 +1,6 @@
 #include "app/AboutDialog.h"
 
-#include "app/Artwork.h"
+#include "gui/Artwork.h"
 
 #include <QGridLayout>
 #include <QLabel>

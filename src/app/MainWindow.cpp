@@ -1,17 +1,18 @@
 #include "app/MainWindow.h"
 
 #include "app/AboutDialog.h"
-#include "app/Artwork.h"
-#include "app/GuiSession.h"
-#include "app/Panes.h"
-#include "app/SessionPrinter.h"
+#include "app/MainWindowRouting.h"
+#include "gui/Artwork.h"
+#include "gui/GuiSession.h"
+#include "gui/Panes.h"
+#include "gui/SessionPrinter.h"
 #include "files/ResourceDir.h"
 #include "capture/gui/LiveSurvey.h"
 #include "files/gui/SurveySelectDialog.h"
 #include "georef/gui/LoadFloorPlan.h"
 #include "mapview/GraphExport.h"
 #include "mapview/GraphRenderer.h"
-#include "panel/ProgressDialog.h"
+#include "gui/ProgressDialog.h"
 #include "panel/UnitDialog.h"
 #include "report/gui/ClientReportDialog.h"
 #include "report/gui/ReportCommand.h"
@@ -37,10 +38,11 @@
 
 namespace plotra::gui {
 
+using namespace main_window;
+
 namespace {
 
 constexpr int kLeftPaneWidth = 237;
-constexpr int kFirstRecentId = kCmdRecentFile;
 const QString kWindowTitle = QStringLiteral("Hovrin Analyzer");
 
 /// The toolbar's commands after its file group, in its order and groups (0: a separator); the Tools
@@ -50,30 +52,6 @@ const std::initializer_list<int> kToolCommands = {
     kCmdZoomIn,       kCmdZoomOut,        kCmdFitWindow,  kCmdFitMapPath, 0, kCmdCreateKml, kCmdCreateReport};
 /// The document's name until it has a title of its own.
 const QString kDefaultDocTitle = QStringLiteral("Hovrin");
-
-/// The right pane and the control panel take part in the routing when they handle commands.
-CommandTarget* TargetOf(QWidget* pane) {
-    return dynamic_cast<CommandTarget*>(pane);
-}
-
-PaletteKind PaletteOfCommand(int id) {
-    if (id == kCmdPaletteViridis) return PaletteKind::Viridis;
-    if (id == kCmdPaletteCividis) return PaletteKind::Cividis;
-    return PaletteKind::Classic;
-}
-
-/// "&Undo Move AP 02-1A-67-10-00-03\tCtrl+Z": the command, the edit it takes back (an "&" in a name
-/// is no mnemonic) and its key; the plain command when there is no edit.
-QString EditCommandText(const QString& command, const std::string& edit, const QString& key) {
-    QString text = command;
-    if (!edit.empty())
-        text += QLatin1Char(' ') + QString::fromStdString(edit).replace('&', QStringLiteral("&&"));
-    return text + QLatin1Char('\t') + key;
-}
-
-bool IsRecentId(int id) {
-    return id >= kFirstRecentId && id < kFirstRecentId + RecentFileList::kMaxEntries;
-}
 
 } // namespace
 
@@ -188,7 +166,7 @@ template <class Bar> void CMainFrame::AddCommands(Bar& bar, std::initializer_lis
     }
 }
 
-void CMainFrame::BuildMenus() {
+void CMainFrame::AddAllCommands() {
     // Menu texts with "\t" carry their shortcut's name; the shortcut itself is the action's.
     const CommandText commands[] = {
         {kCmdNewProject, "&New Project\tCtrl+N", "Start a new project from survey data files", "New Project",
@@ -246,7 +224,10 @@ void CMainFrame::BuildMenus() {
     };
     for (const CommandText& c : commands)
         AddCommand(c);
+}
 
+void CMainFrame::BuildMenus() {
+    AddAllCommands();
     QMenu* file = menuBar()->addMenu(tr("&File"));
     file->setObjectName("menuFile");
     file->addAction(m_actions[kCmdNewProject]);
@@ -352,225 +333,6 @@ QWidget* CMainFrame::CreatePane(PaneKind kind) {
                                             : m_factories.tableView(m_session, m_splitter);
     if (pane && pane->parentWidget() != m_splitter) m_splitter->addWidget(pane);
     return pane;
-}
-
-// ---- routing
-// -----------------------------------------------------------------------------------------------
-
-QAction* CMainFrame::action(int id) const {
-    if (IsRecentId(id)) {
-        const auto index = static_cast<std::size_t>(id - kFirstRecentId);
-        return index < m_recentActions.size() ? m_recentActions[index] : nullptr;
-    }
-    const auto it = m_actions.find(id);
-    return it == m_actions.end() ? nullptr : it->second;
-}
-
-CommandState CMainFrame::commandState(int id) const {
-    for (QWidget* pane : {m_right.data(), m_left.data()})
-        if (CommandTarget* target = TargetOf(pane); target && target->handlesCommand(id))
-            return target->commandState(id);
-    return OwnState(id);
-}
-
-void CMainFrame::runCommand(int id) {
-    if (!commandState(id).enabled) {
-        refreshCommands(); // a stale button: show it as it is
-        return;
-    }
-    bool handled = false;
-    for (QWidget* pane : {m_right.data(), m_left.data()})
-        if (CommandTarget* target = TargetOf(pane); target && target->handlesCommand(id)) {
-            target->runCommand(id);
-            handled = true;
-            break;
-        }
-    if (!handled) RunOwnCommand(id);
-    refreshCommands();
-}
-
-void CMainFrame::refreshCommands() {
-    if (m_closing) return;
-    // The title's modified mark follows the document after every change, save and open.
-    setWindowModified(m_session.doc().IsModified());
-    auto apply = [this](int id, QAction* a) {
-        const CommandState state = commandState(id);
-        a->setEnabled(state.enabled);
-        if (state.checked && !a->isCheckable()) a->setCheckable(true);
-        if (a->isCheckable()) a->setChecked(state.checked);
-    };
-    for (const auto& [id, a] : m_actions)
-        apply(id, a);
-    const UndoStack& undo = m_session.undoStack();
-    m_actions[kCmdUndo]->setText(EditCommandText(tr("&Undo"), SurveyTakesClicks() ? "Click" : undo.UndoText(),
-                                                 QStringLiteral("Ctrl+Z")));
-    m_actions[kCmdRedo]->setText(EditCommandText(tr("&Redo"), undo.RedoText(), QStringLiteral("Ctrl+Y")));
-    for (std::size_t i = 0; i < m_recentActions.size(); ++i)
-        apply(kFirstRecentId + static_cast<int>(i), m_recentActions[i]);
-}
-
-CommandState CMainFrame::OwnState(int id) const {
-    const CPlotraDoc& doc = m_session.doc();
-    // The window commands need data: loaded now, or loaded when the table was last shown.
-    const bool anyData = doc.m_tableSwitch.dataLoaded != 0 || doc.m_bDataLoaded != 0;
-    switch (id) {
-    case kCmdNewProject:
-    case kCmdOpenProject:
-    case kCmdSaveProject:
-    case kCmdSaveProjectAs:
-    case kCmdLoadMap:
-    case kCmdLoadFloorPlan:
-    case kCmdSelectMetric:
-    case kCmdAbout:
-    case kCmdHelpUsing:
-    case kCmdExit:
-        return {true, false};
-    case kCmdProcessAgain:
-        return {m_session.canProcessAgain() && m_kind == PaneKind::Graph, false};
-    case kCmdPrintSetup:
-        return {true, false};
-    // The graph window saves its picture itself; elsewhere (the table window) the document saves the
-    // picture the graph window last showed.
-    case kCmdSaveGraphImage:
-        return {!GraphPictureOf(doc).isNull(), false};
-    // The table window hides the graph window's state, which an undo would write behind its back.
-    case kCmdUndo:
-        if (SurveyTakesClicks()) return {!m_survey->clicks().empty(), false};
-        return {m_kind == PaneKind::Graph && m_session.undoStack().CanUndo(), false};
-    case kCmdRedo:
-        return {m_kind == PaneKind::Graph && m_session.undoStack().CanRedo(), false};
-    case kCmdToolbar:
-        return {true, m_toolBar && !m_toolBar->isHidden()};
-    case kCmdStatusBar:
-        return {true, !statusBar()->isHidden()};
-    case kCmdPaletteClassic:
-    case kCmdPaletteViridis:
-    case kCmdPaletteCividis:
-        return {true, m_session.palette() == PaletteOfCommand(id)};
-    case kCmdStartSurvey:
-        return {!(m_survey && m_survey->running()) && !m_session.jobRunning(), false};
-    case kCmdStopSurvey:
-        return {m_survey && m_survey->running(), false};
-    case kCmdGraphWindow:
-        // The way back from the table is always open: a processing cancelled while the table was
-        // shown would otherwise leave no way to the graph window's commands.
-        return {m_kind != PaneKind::Graph, false};
-    case kCmdTableWindow:
-        // A save on its way writes the graph window's flags, which the switch would put aside.
-        return {m_kind != PaneKind::Table && anyData && !doc.JobReadsDocument(), false};
-    // The report is the graph window's command.
-    case kCmdCreateReport:
-    case kCmdClientReport:
-        return {m_kind == PaneKind::Graph && CanCreateReport(m_session), false};
-    default:
-        if (IsRecentId(id)) return {id - kFirstRecentId < m_recent.files().size(), false};
-        return {false, false};
-    }
-}
-
-bool CMainFrame::SurveyTakesClicks() const {
-    return m_survey && m_survey->running() && m_survey->placesByClicks();
-}
-
-void CMainFrame::OnStartSurvey() {
-    if (m_survey && m_survey->running()) return;
-    LiveSurvey* previous = m_survey;
-    LiveSurvey* started = StartSurvey(m_session, this);
-    if (!started) return;
-    if (previous) previous->deleteLater();
-    m_survey = started;
-    connect(started, &LiveSurvey::finished, this, &CMainFrame::refreshCommands);
-    connect(started, &LiveSurvey::changed, this, &CMainFrame::refreshCommands);
-}
-
-void CMainFrame::RunOwnCommand(int id) {
-    CPlotraDoc& doc = m_session.doc();
-    switch (id) {
-    // Reading the survey files and the workspace, and writing the workspace, run as jobs; the window
-    // keeps answering meanwhile.
-    case kCmdNewProject:
-        m_session.newProject();
-        break;
-    case kCmdOpenProject:
-        m_session.openProject();
-        break;
-    case kCmdSaveProject:
-        m_session.saveProject(false);
-        break;
-    case kCmdSaveProjectAs:
-        m_session.saveProject(true);
-        break;
-    case kCmdLoadMap:
-        m_session.loadMap();
-        break;
-    case kCmdUndo:
-        // While an indoor survey runs, Undo takes back its last click (the project is not edited).
-        if (SurveyTakesClicks())
-            m_survey->undoClick();
-        else
-            m_session.undoStack().Undo();
-        break;
-    case kCmdRedo:
-        m_session.undoStack().Redo();
-        break;
-    case kCmdLoadFloorPlan:
-        LoadFloorPlan(m_session, this);
-        break;
-    case kCmdProcessAgain:
-        m_session.processAgain();
-        break;
-    case kCmdPrintSetup:
-        OnFilePrintSetup();
-        break;
-    case kCmdSaveGraphImage:
-        SaveGraphImage(doc, doc.Prompts());
-        break;
-    case kCmdSelectMetric:
-        OnSelectMetric();
-        break;
-    case kCmdGraphWindow:
-        OnGraphWindow();
-        break;
-    case kCmdTableWindow:
-        OnTableWindow();
-        break;
-    case kCmdAbout:
-        OnAppAbout();
-        break;
-    case kCmdHelpUsing:
-        OnHelpUsing();
-        break;
-    case kCmdExit:
-        close();
-        break;
-    case kCmdToolbar:
-        m_toolBar->setHidden(!m_toolBar->isHidden());
-        break;
-    case kCmdStatusBar:
-        statusBar()->setHidden(!statusBar()->isHidden());
-        break;
-    case kCmdClientReport:
-        ExportClientReport(m_session, this);
-        break;
-    case kCmdPaletteClassic:
-    case kCmdPaletteViridis:
-    case kCmdPaletteCividis:
-        m_session.setPalette(PaletteOfCommand(id));
-        SavePaletteSetting(m_session.palette());
-        break;
-    case kCmdStartSurvey:
-        OnStartSurvey();
-        break;
-    case kCmdStopSurvey:
-        StopSurvey(m_survey);
-        break;
-    case kCmdCreateReport:
-        CreateReport(m_session, this);
-        break;
-    default:
-        if (IsRecentId(id)) OpenRecentFile(id - kFirstRecentId);
-        break;
-    }
 }
 
 // ---- panes

@@ -13,8 +13,8 @@
 /// on every switch between the graph and the table window; the document saves its flags on the way
 /// to the table and restores them on the way back.
 
-#include "app/AppSettings.h"
-#include "app/Commands.h"
+#include "gui/AppSettings.h"
+#include "gui/Commands.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -102,6 +102,8 @@ class CMainFrame : public QMainWindow {
     QAction* AddCommand(const CommandText& text);
     /// Adds the actions of \p ids to a menu or a toolbar; 0 adds a separator.
     template <class Bar> void AddCommands(Bar& bar, std::initializer_list<int> ids);
+    /// Every command of the window as an action: its texts, shortcut and tick box.
+    void AddAllCommands();
     void BuildMenus();
     void BuildToolBar();
     void BuildStatusBar();
@@ -111,6 +113,10 @@ class CMainFrame : public QMainWindow {
 
     CommandState OwnState(int id) const;
     void RunOwnCommand(int id);
+    /// The project's commands (files, maps, edits, reports, the survey) and the window's own (panes,
+    /// bars, printer, help, colour scale); false for another command.
+    bool RunProjectCommand(int id);
+    bool RunWindowCommand(int id);
     void OnTableWindow();
     void OnGraphWindow();
     void OnSelectMetric();

@@ -1,10 +1,10 @@
 #include "app/PlotraApp.h"
 
-#include "app/AppSettings.h"
-#include "app/GuiSession.h"
+#include "gui/AppSettings.h"
+#include "gui/GuiSession.h"
 #include "app/MainWindow.h"
 
-#include "app/Artwork.h"
+#include "gui/Artwork.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -1,5 +1,5 @@
 // The control panel is the main window's left pane.
-#include "app/Panes.h"
+#include "gui/Panes.h"
 #include "panel/ControlView.h"
 
 namespace plotra::gui {

@@ -10,7 +10,7 @@
 /// document. Every control is named by its numeric id (objectName), the panel itself
 /// "CControlView".
 
-#include "app/Commands.h"
+#include "gui/Commands.h"
 
 #include <QScrollArea>
 

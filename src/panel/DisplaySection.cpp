@@ -1,6 +1,6 @@
 #include "panel/DisplaySection.h"
 
-#include "app/GuiSession.h"
+#include "gui/GuiSession.h"
 #include "panel/BitCheckButton.h"
 #include "panel/ImageTextButton.h"
 #include "panel/PanelArtwork.h"

@@ -1,6 +1,6 @@
 #include "panel/MeasurementSection.h"
 
-#include "app/GuiSession.h"
+#include "gui/GuiSession.h"
 #include "panel/ImageTextButton.h"
 
 #include <QGridLayout>

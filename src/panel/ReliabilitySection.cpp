@@ -1,7 +1,7 @@
 #include "panel/ReliabilitySection.h"
 
 #include "analysis/Reliability.h"
-#include "app/GuiSession.h"
+#include "gui/GuiSession.h"
 #include "panel/ImageTextButton.h"
 #include "panel/PanelTexts.h"
 

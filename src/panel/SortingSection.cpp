@@ -1,6 +1,6 @@
 #include "panel/SortingSection.h"
 
-#include "app/GuiSession.h"
+#include "gui/GuiSession.h"
 #include "panel/ApTreeModel.h"
 #include "panel/ApTreeView.h"
 #include "panel/ImageTextButton.h"

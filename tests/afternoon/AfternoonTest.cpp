@@ -9,8 +9,8 @@
 // 6 and 9 as afternoon-step<N>.png (scripts/screenshots runs this on a real X server).
 #include "DialogScript.h"
 
-#include "app/Commands.h"
-#include "app/GuiSession.h"
+#include "gui/Commands.h"
+#include "gui/GuiSession.h"
 #include "app/MainWindow.h"
 #include "app/PlotraApp.h"
 #include "files/gui/SurveySelectDialog.h"
@@ -25,7 +25,7 @@
 #include "panel/BitCheckButton.h"
 #include "panel/ControlView.h"
 #include "panel/ImageTextButton.h"
-#include "panel/ProgressDialog.h"
+#include "gui/ProgressDialog.h"
 #include "panel/RangeControl.h"
 #include "panel/UnitDialog.h"
 #include "report/gui/DialogHtmlRpt.h"

@@ -1,7 +1,7 @@
 // The Edit menu: between File and View, Undo and Redo with their keys, texts that name the edit they
 // take back or do again, enabled by the session's undo stack (not in the table window), refused with
 // the busy message while a job runs, and the title's modified mark back off at the saved state.
-#include "app/GuiSession.h"
+#include "gui/GuiSession.h"
 #include "app/MainWindow.h"
 #include "support/PromptRecorder.h"
 #include "support/gui/AppTest.h"

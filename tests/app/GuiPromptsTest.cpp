@@ -1,7 +1,7 @@
 // The desktop program's message boxes: a text of a thousand lines (the APs with too few points of a
 // large survey) gives a box that fits a small screen, with the whole text under "Show Details"; a
 // short text is shown as it is.
-#include "app/GuiPrompts.h"
+#include "gui/GuiPrompts.h"
 #include "support/gui/GuiTest.h"
 
 #include <gtest/gtest.h>

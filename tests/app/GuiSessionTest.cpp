@@ -1,7 +1,7 @@
 // The windows' shared session: file filters in Qt's syntax, the processing as a job behind a window
 // that stays responsive, the progress dialog's cancel byte.
-#include "app/GuiSession.h"
-#include "panel/ProgressDialog.h"
+#include "gui/GuiSession.h"
+#include "gui/ProgressDialog.h"
 #include "support/DocFixtures.h"
 #include "support/PromptRecorder.h"
 #include "support/gui/GuiTest.h"

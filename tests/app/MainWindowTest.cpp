@@ -4,8 +4,8 @@
 // the recent files and the new-project road through the selection dialog.
 #include "app/MainWindow.h"
 #include "app/AboutDialog.h"
-#include "app/GuiSession.h"
-#include "app/SessionPrinter.h"
+#include "gui/GuiSession.h"
+#include "gui/SessionPrinter.h"
 #include "files/FileIo.h"
 #include "files/gui/SurveySelectDialog.h"
 #include "mapview/GraphRenderer.h"

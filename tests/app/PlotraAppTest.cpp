@@ -1,8 +1,8 @@
 // Start-up of the desktop program: the font settings, the splash that leaves the event loop running,
 // and a workspace named on the command line, opened or refused with the program staying up.
 #include "app/PlotraApp.h"
-#include "app/AppSettings.h"
-#include "app/GuiSession.h"
+#include "gui/AppSettings.h"
+#include "gui/GuiSession.h"
 #include "app/MainWindow.h"
 #include "support/Fixtures.h"
 #include "support/PromptRecorder.h"

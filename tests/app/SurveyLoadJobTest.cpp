@@ -2,7 +2,7 @@
 // follows; the project it makes is the one the synchronous path makes, the reader's messages come
 // once each, and a Cancel or a selection of unreadable files leaves the project exactly as it was.
 #include "files/SurveyLoadJob.h"
-#include "app/GuiSession.h"
+#include "gui/GuiSession.h"
 #include "files/NewProject.h"
 #include "support/Fixtures.h"
 #include "support/PromptRecorder.h"

@@ -1,7 +1,7 @@
 // Opening and saving a workspace from the main window: both run as jobs; a Cancel leaves the project
 // (open) or the file on disk (save) exactly as it was, a failed save says so and keeps the project
 // modified, and Exit with a Yes to saving closes the window only once the file is written.
-#include "app/GuiSession.h"
+#include "gui/GuiSession.h"
 #include "app/MainWindow.h"
 #include "files/FileIo.h"
 #include "support/Fixtures.h"

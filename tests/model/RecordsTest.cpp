@@ -7,6 +7,9 @@
 #include <filesystem>
 #include <fstream>
 #include <regex>
+#include <string>
+#include <utility>
+#include <vector>
 
 using namespace plotra;
 
@@ -152,4 +155,42 @@ TEST(Layering, CoreFoldersIncludeNoQtHeader) {
         }
     }
     EXPECT_GT(scanned, 5);
+}
+
+// The folders stand in floors, and no file includes a floor above its own: a window's header reached
+// from the core, or the main window from a dialog, would tie the lower floor to the upper one.
+TEST(Layering, NoFolderIncludesOneAbove) {
+    namespace fs = std::filesystem;
+    // The first matching prefix gives a path's floor.
+    const std::vector<std::pair<std::string, int>> floors{
+        {"app/", 7},          {"cli/", 7},          {"panel/", 6},       {"files/gui/", 6},
+        {"georef/gui/", 6},   {"capture/gui/", 6},  {"mapview/gui/", 6}, {"table/gui/", 6},
+        {"report/gui/", 6},   {"gui/", 5},          {"mapview/", 4},     {"report/", 4},
+        {"table/", 3},        {"sim/", 3},          {"capture/", 3},     {"georef/", 3},
+        {"files/", 2},        {"analysis/", 2},     {"edits/", 1},       {"model/", 0}};
+    auto floorOf = [&](const std::string& path) {
+        for (const auto& [prefix, floor] : floors)
+            if (path.rfind(prefix, 0) == 0) return floor;
+        return -1;
+    };
+    const std::regex include(R"(^\s*#\s*include\s*"([^"]+)\")");
+    const fs::path src = fs::path(PLOTRA_SOURCE_DIR) / "src";
+    int scanned = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(src)) {
+        const auto ext = entry.path().extension().string();
+        if (!entry.is_regular_file() || (ext != ".h" && ext != ".cpp" && ext != ".inc")) continue;
+        const std::string file = fs::relative(entry.path(), src).generic_string();
+        const int own = floorOf(file);
+        if (own < 0) continue;
+        std::ifstream in(entry.path());
+        std::string line;
+        std::smatch m;
+        while (std::getline(in, line)) {
+            if (std::regex_search(line, m, include)) {
+                EXPECT_LE(floorOf(m[1].str()), own) << file << " includes " << m[1].str();
+            }
+        }
+        ++scanned;
+    }
+    EXPECT_GT(scanned, 100);
 }

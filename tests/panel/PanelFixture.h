@@ -3,7 +3,7 @@
 /// window, controls found by their numeric names, mouse gestures on the custom controls, and small
 /// planar projects whose numbers are known.
 
-#include "app/GuiSession.h"
+#include "gui/GuiSession.h"
 #include "model/PlotraDoc.h"
 #include "panel/ApTreeModel.h"
 #include "panel/ApTreeView.h"

@@ -3,7 +3,7 @@
 // every other section of the panel as it was; notices about one display setting or one section
 // reach that section alone.
 #include "PanelFixture.h"
-#include "app/Panes.h"
+#include "gui/Panes.h"
 #include "panel/DisplaySection.h"
 #include "panel/GraphSection.h"
 #include "panel/MeasurementSection.h"

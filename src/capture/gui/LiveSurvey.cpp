@@ -1,6 +1,6 @@
 #include "capture/gui/LiveSurvey.h"
 
-#include "app/GuiSession.h"
+#include "gui/GuiSession.h"
 #include "files/NewProject.h"
 #include "model/PlotraDoc.h"
 #include "model/ViewState.h"

@@ -1,7 +1,7 @@
 #include "files/gui/SurveySelectDialog.h"
 
-#include "app/Artwork.h"
-#include "app/GuiPrompts.h"
+#include "gui/Artwork.h"
+#include "gui/GuiPrompts.h"
 #include "files/NewProject.h"
 #include "panel/ApTreeCtrl.h"
 

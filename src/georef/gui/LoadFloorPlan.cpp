@@ -1,6 +1,6 @@
 #include "georef/gui/LoadFloorPlan.h"
 
-#include "app/GuiSession.h"
+#include "gui/GuiSession.h"
 #include "georef/gui/FloorPlanDialog.h"
 #include "model/PlotraDoc.h"
 

@@ -1,5 +1,5 @@
 // The graph window as the main window's right pane.
-#include "app/Panes.h"
+#include "gui/Panes.h"
 #include "mapview/gui/PlotraView.h"
 
 namespace plotra::gui {

@@ -1,6 +1,6 @@
 #include "mapview/gui/MouseTools.h"
 
-#include "app/GuiSession.h"
+#include "gui/GuiSession.h"
 #include "mapview/ApIcons.h"
 #include "mapview/gui/PlotraView.h"
 #include "mapview/gui/RulerDlg.h"

@@ -1,7 +1,7 @@
 #include "mapview/gui/PlotraView.h"
 
-#include "app/GuiSession.h"
-#include "app/SessionPrinter.h"
+#include "gui/GuiSession.h"
+#include "gui/SessionPrinter.h"
 #include "mapview/Axes.h"
 #include "mapview/GraphExport.h"
 #include "mapview/GraphRenderer.h"

@@ -4,7 +4,7 @@
 /// document for the exports, and turns mouse gestures into calls on the view state, the point
 /// queries and the document's entry points. The mouse modes are small tool objects (MouseTools.h).
 
-#include "app/Commands.h"
+#include "gui/Commands.h"
 #include "model/ViewState.h"
 
 #include <QAbstractScrollArea>

@@ -1,9 +1,9 @@
 #include "report/gui/ClientReportDialog.h"
 
-#include "app/GuiSession.h"
+#include "gui/GuiSession.h"
 #include "files/Workspace.h"
 #include "report/ClientReport.h"
-#include "report/gui/ReportJob.h"
+#include "report/ReportWriter.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -140,15 +140,14 @@ void ExportClientReport(GuiSession& session, QWidget* parent) {
     std::shared_ptr<const CPlotraDoc> project(CopyProjectForJob(doc));
     const std::string pdf = *path;
     auto why = std::make_shared<std::string>(); // written by the job, read once it has ended
-    StartReportJob(
-        session,
+    session.runJob<ReportResult>(
         [project, pdf, options, why](Progress& progress) {
             progress.setText("Writing the client report...");
             progress.show();
             if (WriteClientReport(*project, pdf, options, why.get(), &progress)) return ReportResult::Written;
             return *why == kClientReportCancelled ? ReportResult::Cancelled : ReportResult::Failed;
         },
-        [&session, pdf, why](const std::optional<ReportResult>& result, const std::string& failure) {
+        [&session, pdf, why](std::optional<ReportResult>& result, const std::string& failure) {
             UserPrompts& prompts = session.doc().Prompts();
             if (!result)
                 prompts.message(failure, "Client Report", PromptIcon::Stop);
@@ -161,6 +160,7 @@ void ExportClientReport(GuiSession& session, QWidget* parent) {
             else
                 prompts.message("Could not write the client report " + pdf + ": " + *why + ".",
                                 "Client Report", PromptIcon::Stop);
+            return result == ReportResult::Written;
         });
 }
 

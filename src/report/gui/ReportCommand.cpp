@@ -2,13 +2,12 @@
 
 #include "files/ResourceDir.h"
 
-#include "app/GuiSession.h"
+#include "gui/GuiSession.h"
 #include "report/ReportPictures.h"
 #include "report/ReportWriter.h"
 #include "report/gui/DialogHtmlRpt.h"
 #include "report/gui/HtmlrptApnotes.h"
 #include "report/gui/ReportFileNotes.h"
-#include "report/gui/ReportJob.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -172,12 +171,11 @@ void CreateReport(GuiSession& session, QWidget* parent) {
     auto input = std::make_shared<std::pair<ReportSnapshot, std::unique_ptr<RenderedReportPictures>>>(
         std::move(snapshot), std::move(pictures));
     const std::string page = *path;
-    StartReportJob(
-        session,
+    session.runJob<ReportResult>(
         [input, page](Progress& progress) {
             return WriteReportPage(input->first, page, *input->second, progress);
         },
-        [&session, page](const std::optional<ReportResult>& result, const std::string& failure) {
+        [&session, page](std::optional<ReportResult>& result, const std::string& failure) {
             UserPrompts& prompts = session.doc().Prompts();
             if (!result)
                 prompts.message(failure, "Report", PromptIcon::Stop);
@@ -188,6 +186,7 @@ void CreateReport(GuiSession& session, QWidget* parent) {
             else
                 prompts.message("The report was cancelled. Nothing was written.", "Report",
                                 PromptIcon::Information);
+            return result == ReportResult::Written;
         });
 }
 

@@ -4,7 +4,7 @@
 /// blank one, "Data collected by:" and the project's creation date and time). The rows are
 /// formatted page by page, never all at once.
 
-#include "app/AppSettings.h"
+#include "gui/AppSettings.h"
 
 #include <functional>
 

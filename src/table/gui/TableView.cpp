@@ -1,8 +1,8 @@
 #include "table/gui/TableView.h"
 
-#include "app/AppSettings.h"
-#include "app/GuiSession.h"
-#include "app/SessionPrinter.h"
+#include "gui/AppSettings.h"
+#include "gui/GuiSession.h"
+#include "gui/SessionPrinter.h"
 #include "table/TableModel.h"
 #include "table/gui/TablePrinter.h"
 #include "table/gui/TableSaveOptionsDialog.h"

@@ -4,7 +4,7 @@
 /// It scrolls by whole lines and formats only the rows it shows. It saves the table as delimited
 /// text ("Save Table As..."), prints it and shows its print preview.
 
-#include "app/Commands.h"
+#include "gui/Commands.h"
 #include "table/gui/TableItemModel.h"
 
 #include <QTableView>

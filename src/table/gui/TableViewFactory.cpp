@@ -1,5 +1,5 @@
 // The table window as the main window's right pane.
-#include "app/Panes.h"
+#include "gui/Panes.h"
 #include "table/gui/TableView.h"
 
 namespace plotra::gui {

@@ -1,6 +1,6 @@
 // Survey > Start Survey in the window: a replayed walk drawn as it grows, the APs heard listed, the
 // file complete at Stop, and the offer to make it the project.
-#include "app/GuiSession.h"
+#include "gui/GuiSession.h"
 #include "capture/SimulatedRecording.h"
 #include "capture/gui/LiveSurvey.h"
 #include "capture/gui/SurveyDialog.h"

@@ -2,7 +2,7 @@
 // the plan, a distance typed, the unit and north chosen), and the project's map afterwards; Cancel,
 // Esc and No at the replacement question leave the project as it was.
 #include "georef/gui/FloorPlanDialog.h"
-#include "app/GuiSession.h"
+#include "gui/GuiSession.h"
 #include "georef/gui/LoadFloorPlan.h"
 #include "support/Fixtures.h"
 #include "support/PromptRecorder.h"

@@ -3,7 +3,7 @@
 /// is exactly W x H, mouse gestures sent to its drawing area, and two documents - the simulated demo
 /// (optionally with coverage and a map) and a small planar project with one AP whose refit is known.
 
-#include "app/GuiSession.h"
+#include "gui/GuiSession.h"
 #include "mapview/DemoDocument.h"
 #include "mapview/gui/PlotraView.h"
 #include "support/PromptRecorder.h"

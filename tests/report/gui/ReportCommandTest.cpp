@@ -2,10 +2,10 @@
 // answered each way, the notes typed into the dialogs stored in the document, the page written by a
 // job (the command returns while it runs) and opened at the end; cancelling on the way.
 #include "report/gui/ReportCommand.h"
-#include "app/GuiSession.h"
+#include "gui/GuiSession.h"
 #include "files/FileIo.h"
 #include "mapview/DemoDocument.h"
-#include "panel/ProgressDialog.h"
+#include "gui/ProgressDialog.h"
 #include "report/gui/DialogHtmlRpt.h"
 #include "report/gui/HtmlrptApnotes.h"
 #include "report/gui/ReportFileNotes.h"

@@ -3,7 +3,7 @@
 /// clicks on tree tick boxes and the controls of a window by their object names.
 
 #include "analysis/Processing.h"
-#include "app/AppSettings.h"
+#include "gui/AppSettings.h"
 #include "model/PlotraDoc.h"
 #include "panel/ApTreeCtrl.h"
 #include "sim/SurveyGenerator.h"

@@ -2,7 +2,7 @@
 // as they come into view, whole-line wheel scrolling, its commands, "Save Table As..." with the
 // options dialog, and the printout as a PDF with the cover page and the page count of its rows.
 #include "table/gui/TableView.h"
-#include "app/GuiSession.h"
+#include "gui/GuiSession.h"
 #include "files/FileIo.h"
 #include "files/ResourceDir.h"
 #include "support/DocFixtures.h"

@@ -2,7 +2,7 @@
 /// \brief The output options that analyze and export share: graph image, KML overlay, HTML report
 /// and measurement table.
 
-#include "app/cli/CliSupport.h"
+#include "cli/CliSupport.h"
 #include "model/GraphKinds.h"
 #include "report/ClientReport.h"
 

@@ -1,4 +1,4 @@
-#include "app/cli/CliOutputs.h"
+#include "cli/CliOutputs.h"
 
 #include "files/ResourceDir.h"
 #include "mapview/GraphExport.h"
@@ -35,71 +35,104 @@ std::string GraphChoices() {
 
 } // namespace
 
-bool ParseOutputOption(const std::vector<std::string>& args, std::size_t& i, OutputOptions& o, std::string& error) {
-    const std::string& a = args[i];
-    auto value = [&](std::string& out) {
+namespace {
+
+/// The option being read (its name stays \c a while its value is taken from the next argument).
+struct OptionReader {
+    const std::vector<std::string>& args;
+    std::size_t& i;
+    std::string& error;
+    const std::string a;
+    bool value(std::string& out) {
         if (i + 1 >= args.size()) {
             error = a + " needs a value";
             return false;
         }
         out = args[++i];
         return true;
-    };
+    }
+};
+
+/// The files written, and the client report's texts and paper.
+bool ParseFileOption(OptionReader& r, OutputOptions& o) {
+    const std::string& a = r.a;
     std::string v;
-    if (a == "--image") return value(o.image), true;
-    if (a == "--kml") return value(o.kml), true;
-    if (a == "--report") return value(o.report), true;
-    if (a == "--table") return value(o.table), true;
+    if (a == "--image") return r.value(o.image), true;
+    if (a == "--kml") return r.value(o.kml), true;
+    if (a == "--report") return r.value(o.report), true;
+    if (a == "--table") return r.value(o.table), true;
     if (a == "--selected-only") return o.selectedOnly = true, true;
     if (a == "--no-headings") return o.headings = false, true;
     if (a == "--no-quotes") return o.quotes = false, true;
-    if (a == "--report-sections") return value(o.reportSections), true;
-    if (a == "--pdf") return value(o.pdf), true;
-    if (a == "--title") return value(o.pdfOptions.title), true;
-    if (a == "--customer") return value(o.pdfOptions.customer), true;
-    if (a == "--surveyor") return value(o.pdfOptions.surveyor), true;
+    if (a == "--report-sections") return r.value(o.reportSections), true;
+    if (a == "--pdf") return r.value(o.pdf), true;
+    if (a == "--title") return r.value(o.pdfOptions.title), true;
+    if (a == "--customer") return r.value(o.pdfOptions.customer), true;
+    if (a == "--surveyor") return r.value(o.pdfOptions.surveyor), true;
     if (a == "--paper") {
-        if (value(v) && !ParsePaper(v, o.pdfOptions.paper)) error = "--paper needs a4 or letter";
+        if (r.value(v) && !ParsePaper(v, o.pdfOptions.paper)) r.error = "--paper needs a4 or letter";
         return true;
     }
     if (a == "--palette") {
-        if (!value(v)) return true;
+        if (!r.value(v)) return true;
         if (const auto kind = ParsePalette(v)) o.pdfOptions.palette = *kind;
-        else error = "--palette needs classic, viridis or cividis";
+        else r.error = "--palette needs classic, viridis or cividis";
         return true;
     }
     if (a == "--requirement") {
-        RequirementInput r{o.pdfOptions.signalDbm, o.pdfOptions.snrDb};
-        if (value(v) && ParseRequirement(v, r, error)) o.pdfOptions.signalDbm = r.signalDbm, o.pdfOptions.snrDb = r.snrDb;
+        RequirementInput q{o.pdfOptions.signalDbm, o.pdfOptions.snrDb};
+        if (r.value(v) && ParseRequirement(v, q, r.error)) o.pdfOptions.signalDbm = q.signalDbm, o.pdfOptions.snrDb = q.snrDb;
         return true;
     }
+    if (a == "--delimiter") {
+        if (!r.value(v)) return true;
+        if (v == "tab") o.delimiter = GetDelimiter(0, "");
+        else if (v == "comma") o.delimiter = GetDelimiter(1, "");
+        else if (v == "space") o.delimiter = GetDelimiter(2, "");
+        else if (v.size() == 1) o.delimiter = GetDelimiter(3, v);
+        else r.error = "--delimiter needs tab, comma, space or one character";
+        return true;
+    }
+    return false;
+}
+
+/// The picture: its graph, contours, transparency and size.
+bool ParsePictureOption(OptionReader& r, OutputOptions& o) {
+    const std::string& a = r.a;
+    std::string v;
     if (a == "--graph") {
-        if (!value(v)) return true;
+        if (!r.value(v)) return true;
         if (const auto kind = GraphKindFromName(v)) o.graph = *kind;
-        else error = "--graph needs " + GraphChoices();
+        else r.error = "--graph needs " + GraphChoices();
         return true;
     }
     if (a == "--contours") {
-        if (!value(v)) return true;
+        if (!r.value(v)) return true;
         if (v == "multi") o.multiContours = true;
-        else error = "--contours needs multi";
+        else r.error = "--contours needs multi";
         return true;
     }
     if (a == "--alpha") {
         int alpha = 0;
-        if (value(v) && !ParseInt(v, 0, 255, alpha)) error = "--alpha needs 0..255";
+        if (r.value(v) && !ParseInt(v, 0, 255, alpha)) r.error = "--alpha needs 0..255";
         o.alpha = alpha;
         return true;
     }
     if (a == "--size") {
-        if (!value(v)) return true;
+        if (!r.value(v)) return true;
         const auto x = v.find('x');
         if (x == std::string::npos || !ParseInt(v.substr(0, x), 1, 8192, o.width) ||
             !ParseInt(v.substr(x + 1), 1, 8192, o.height))
-            error = "--size needs WxH (1..8192 each)";
+            r.error = "--size needs WxH (1..8192 each)";
         return true;
     }
-    DisplayOptions& d = o.display;
+    return false;
+}
+
+/// The layers and modes of the display.
+bool ParseDisplayOption(OptionReader& r, DisplayOptions& d) {
+    const std::string& a = r.a;
+    std::string v;
     if (a == "--legend") return d.legend = true, true;
     if (a == "--compass") return d.compass = true, true;
     if (a == "--no-map") return d.noMap = true, true;
@@ -108,48 +141,46 @@ bool ParseOutputOption(const std::vector<std::string>& args, std::size_t& i, Out
     if (a == "--mixed") return d.mixed = true, true;
     if (a == "--cell-radius") return d.cellRadius = true, true;
     if (a == "--grid") {
-        if (!value(v)) return true;
+        if (!r.value(v)) return true;
         if (v == "x" || v == "y" || v == "xy") {
             d.xGrid = v.find('x') != std::string::npos;
             d.yGrid = v.find('y') != std::string::npos;
         } else {
-            error = "--grid needs x, y or xy";
+            r.error = "--grid needs x, y or xy";
         }
         return true;
     }
     if (a == "--colour-mode") {
-        if (!value(v)) return true;
+        if (!r.value(v)) return true;
         if (v == "ap") d.colourMode = 0;
         else if (v == "group") d.colourMode = 1;
         else if (v == "single") d.colourMode = 2;
-        else error = "--colour-mode needs ap, group or single";
+        else r.error = "--colour-mode needs ap, group or single";
         return true;
     }
     if (a == "--ap") {
-        if (value(d.apMac) && d.apMac.empty()) error = "--ap needs a MAC address";
+        if (r.value(d.apMac) && d.apMac.empty()) r.error = "--ap needs a MAC address";
         return true;
     }
     if (a == "--contour") {
-        if (!value(v)) return true;
+        if (!r.value(v)) return true;
         const auto comma = v.find(',');
         int low = 0, high = 0;
         if (comma == std::string::npos || !ParseInt(v.substr(0, comma), -1000, 1000, low) ||
             !ParseInt(v.substr(comma + 1), -1000, 1000, high) || low > high)
-            error = "--contour needs LOW,HIGH with LOW <= HIGH";
+            r.error = "--contour needs LOW,HIGH with LOW <= HIGH";
         else
             d.contour = std::make_pair(low, high);
         return true;
     }
-    if (a == "--delimiter") {
-        if (!value(v)) return true;
-        if (v == "tab") o.delimiter = GetDelimiter(0, "");
-        else if (v == "comma") o.delimiter = GetDelimiter(1, "");
-        else if (v == "space") o.delimiter = GetDelimiter(2, "");
-        else if (v.size() == 1) o.delimiter = GetDelimiter(3, v);
-        else error = "--delimiter needs tab, comma, space or one character";
-        return true;
-    }
     return false;
+}
+
+} // namespace
+
+bool ParseOutputOption(const std::vector<std::string>& args, std::size_t& i, OutputOptions& o, std::string& error) {
+    OptionReader r{args, i, error, args[i]};
+    return ParseFileOption(r, o) || ParsePictureOption(r, o) || ParseDisplayOption(r, o.display);
 }
 
 std::optional<std::tm> LocalTimeNow() {

@@ -1,4 +1,4 @@
-#include "panel/ProgressDialog.h"
+#include "gui/ProgressDialog.h"
 
 #include <QCoreApplication>
 #include <QLabel>

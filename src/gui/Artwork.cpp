@@ -1,6 +1,6 @@
-#include "app/Artwork.h"
+#include "gui/Artwork.h"
 
-#include "app/Commands.h"
+#include "gui/Commands.h"
 
 #include <QString>
 

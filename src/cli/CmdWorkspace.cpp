@@ -1,6 +1,6 @@
 // Commands on a saved project: re-export its outputs, and move an AP.
-#include "app/cli/CliOutputs.h"
-#include "app/cli/CliSupport.h"
+#include "cli/CliOutputs.h"
+#include "cli/CliSupport.h"
 #include "model/Json.h"
 #include "model/PlotraDoc.h"
 

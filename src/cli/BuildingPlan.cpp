@@ -1,4 +1,4 @@
-#include "app/cli/BuildingPlan.h"
+#include "cli/BuildingPlan.h"
 
 #include "georef/render/PlanPicture.h"
 #include "mapview/RenderApplication.h"

@@ -1,4 +1,4 @@
-#include "app/GuiPrompts.h"
+#include "gui/GuiPrompts.h"
 
 #include <QFileDialog>
 #include <QMessageBox>

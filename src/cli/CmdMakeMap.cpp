@@ -1,6 +1,6 @@
 // plotra-cli make-map: a projection file from a georeferenced picture (GeoTIFF, picture with a world
 // file) or from any picture placed with control points; and the same import for analyze --map.
-#include "app/cli/CliSupport.h"
+#include "cli/CliSupport.h"
 #include "files/ProjectionWriter.h"
 #include "georef/ControlPoints.h"
 #include "georef/MapImport.h"

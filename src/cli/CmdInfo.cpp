@@ -1,4 +1,4 @@
-#include "app/cli/CliSupport.h"
+#include "cli/CliSupport.h"
 #include "files/FileIo.h"
 #include "files/ProjectionFile.h"
 #include "files/SurveyFile.h"

@@ -1,6 +1,6 @@
 // plotra-cli make-map PLAN OUT.hpf --scale ...: a projection file from a floor plan with a scale (a
 // picture or a PDF page), placed at a corner position with a north angle.
-#include "app/cli/CliSupport.h"
+#include "cli/CliSupport.h"
 #include "georef/WorldFile.h"
 #include "georef/render/PlanPicture.h"
 #include "mapview/RenderApplication.h"

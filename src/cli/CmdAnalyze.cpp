@@ -1,8 +1,8 @@
 // plotra-cli analyze: load survey files (on a map when one is given), run the data processing and
 // report every AP's model, position and grid range.
 #include "analysis/Coverage.h"
-#include "app/cli/CliOutputs.h"
-#include "app/cli/CliSupport.h"
+#include "cli/CliOutputs.h"
+#include "cli/CliSupport.h"
 #include "files/NewProject.h"
 #include "model/Json.h"
 #include "model/PlotraDoc.h"
@@ -138,10 +138,7 @@ bool LoadMap(CPlotraDoc& doc, const std::string& path, CliPrompts& prompts) {
     return false;
 }
 
-void WriteJson(const CPlotraDoc& doc, const AnalyzeOptions& o, const StageMeter& meter,
-               const std::vector<std::string>& outputs) {
-    JsonWriter w;
-    w.BeginObject();
+void WriteJsonFiles(JsonWriter& w, const CPlotraDoc& doc) {
     w.BeginArray("files");
     std::size_t k = 0;
     for (const CDataFile& f : doc.m_aFiles) {
@@ -159,18 +156,9 @@ void WriteJson(const CPlotraDoc& doc, const AnalyzeOptions& o, const StageMeter&
         w.EndObject();
     }
     w.EndArray();
-    const long long readings = static_cast<long long>(doc.m_aDataPoints.ReadingCount());
-    w.Int(static_cast<long long>(doc.m_aDataPoints.size()), "points");
-    w.Int(readings, "readings");
-    w.Int(static_cast<long long>(doc.m_aPoints.size()), "pathPositions");
-    w.Bool(doc.m_bMerge != 0, "merge");
-    w.Bool(doc.m_bMetricXY != 0, "mapMetres");
-    w.String(o.unitFactor > 0.5 ? "m" : "ft", "unit");
-    long long processed = 0;
-    for (const CAPInfo& ap : doc.m_aAPs)
-        processed += ap.m_nApGridCols > 0 ? 1 : 0;
-    w.Int(static_cast<long long>(doc.m_aAPs.size()), "apCount");
-    w.Int(processed, "processedAps");
+}
+
+void WriteJsonAps(JsonWriter& w, const CPlotraDoc& doc) {
     w.BeginArray("aps");
     for (const CAPInfo& ap : doc.m_aAPs) {
         const bool hasModel = ap.m_nApGridCols > 0;
@@ -195,6 +183,10 @@ void WriteJson(const CPlotraDoc& doc, const AnalyzeOptions& o, const StageMeter&
         w.EndObject();
     }
     w.EndArray();
+}
+
+/// The extent, frame, resolution and grid, and the coverage when there is one.
+void WriteJsonGrid(JsonWriter& w, const CPlotraDoc& doc) {
     w.BeginObject("extent");
     w.Double(doc.m_dGridOriginY, "originY", 12).Double(doc.m_dGridOriginX, "originX", 12);
     w.Double(doc.m_dGridSpanY, "spanY", 12).Double(doc.m_dGridSpanX, "spanX", 12);
@@ -227,9 +219,9 @@ void WriteJson(const CPlotraDoc& doc, const AnalyzeOptions& o, const StageMeter&
     } else {
         w.Null("coverage");
     }
-    w.BeginArray("outputs");
-    for (const auto& path : outputs) w.String(path);
-    w.EndArray();
+}
+
+void WriteJsonStages(JsonWriter& w, const StageMeter& meter) {
     w.BeginObject("seconds");
     for (const auto& stage : meter.Stages())
         w.Double(stage.seconds, stage.name, 4);
@@ -249,6 +241,31 @@ void WriteJson(const CPlotraDoc& doc, const AnalyzeOptions& o, const StageMeter&
     }
     w.Double(peak, "total", 8);
     w.EndObject();
+}
+
+void WriteJson(const CPlotraDoc& doc, const AnalyzeOptions& o, const StageMeter& meter,
+               const std::vector<std::string>& outputs) {
+    JsonWriter w;
+    w.BeginObject();
+    WriteJsonFiles(w, doc);
+    const long long readings = static_cast<long long>(doc.m_aDataPoints.ReadingCount());
+    w.Int(static_cast<long long>(doc.m_aDataPoints.size()), "points");
+    w.Int(readings, "readings");
+    w.Int(static_cast<long long>(doc.m_aPoints.size()), "pathPositions");
+    w.Bool(doc.m_bMerge != 0, "merge");
+    w.Bool(doc.m_bMetricXY != 0, "mapMetres");
+    w.String(o.unitFactor > 0.5 ? "m" : "ft", "unit");
+    long long processed = 0;
+    for (const CAPInfo& ap : doc.m_aAPs)
+        processed += ap.m_nApGridCols > 0 ? 1 : 0;
+    w.Int(static_cast<long long>(doc.m_aAPs.size()), "apCount");
+    w.Int(processed, "processedAps");
+    WriteJsonAps(w, doc);
+    WriteJsonGrid(w, doc);
+    w.BeginArray("outputs");
+    for (const auto& path : outputs) w.String(path);
+    w.EndArray();
+    WriteJsonStages(w, meter);
     w.EndObject();
     std::fputs(w.Text().c_str(), stdout);
 }

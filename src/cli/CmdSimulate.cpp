@@ -1,5 +1,5 @@
-#include "app/cli/BuildingPlan.h"
-#include "app/cli/CliSupport.h"
+#include "cli/BuildingPlan.h"
+#include "cli/CliSupport.h"
 #include "capture/SimulatedRecording.h"
 #include "sim/MapGenerator.h"
 #include "sim/SurveyGenerator.h"

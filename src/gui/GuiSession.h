@@ -6,14 +6,16 @@
 /// whose result is applied when the event loop hears that it has finished. The user-interface thread
 /// never waits for a worker.
 
-#include "app/DocumentSignals.h"
-#include "app/GuiPrompts.h"
+#include "gui/DocumentSignals.h"
+#include "gui/GuiPrompts.h"
 #include "edits/UndoStack.h"
+#include "model/Job.h"
 #include "model/PlotraDoc.h"
 #include "model/ViewState.h"
-#include "panel/ProgressDialog.h"
+#include "gui/ProgressDialog.h"
 #include "table/TableExportJob.h"
 
+#include <QMetaObject>
 #include <QObject>
 #include <QPointer>
 #include <QSize>
@@ -21,6 +23,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -141,6 +144,14 @@ public:
     /// True while a job runs (loading the survey, processing, coverage, opening or saving the
     /// workspace, exporting the table, a report).
     bool jobRunning() const { return m_doc.JobRunning(); }
+    /// The one way the windows run a job: \p work runs on a thread of its own, reporting to and
+    /// cancelled through the progress dialog (or cancelJob); the document takes no edit meanwhile, and
+    /// a second job is refused while it runs. \p apply then runs on this thread with the result
+    /// (nothing when the work threw, the reason in \p failure) and says whether the job completed.
+    /// jobStarted and jobFinished bracket it. False when the job was refused.
+    template <class Result>
+    bool runJob(std::function<Result(Progress&)> work,
+                std::function<bool(std::optional<Result>& result, const std::string& failure)> apply);
     /// Cancels a running job (as the progress dialog's Cancel does).
     void cancelJob();
     /// True when the survey is loaded but its processing did not finish (cancelled or failed).
@@ -207,5 +218,51 @@ private:
     std::string m_pathName;
     std::string m_title;
 };
+
+template <class JobT, class Start, class Apply> bool GuiSession::Run(Start start, Apply apply) {
+    auto holder = std::make_shared<std::unique_ptr<JobT>>();
+    const std::weak_ptr<std::unique_ptr<JobT>> weak = holder;
+    // Runs on the job's thread: it only posts to the event loop, which applies the result.
+    auto finished = [this, weak, apply] {
+        QMetaObject::invokeMethod(
+            this,
+            [this, weak, apply] {
+                const auto job = weak.lock();
+                if (!job || !*job) return;
+                // The finished job lives on in \c job while it is applied; the slot is free for the
+                // job its result starts (a loaded survey's processing).
+                m_running.reset();
+                const bool completed = apply(**job);
+                emit jobFinished(completed);
+            },
+            Qt::QueuedConnection);
+    };
+    *holder = start(finished);
+    if (!*holder) return false;
+    m_running = holder;
+    emit jobStarted();
+    return true;
+}
+
+template <class Result>
+bool GuiSession::runJob(std::function<Result(Progress&)> work,
+                        std::function<bool(std::optional<Result>& result, const std::string& failure)> apply) {
+    if (m_doc.RefuseWhileBusy()) return false;
+    Progress& shown = progress();
+    shown.clearCancel();
+    m_doc.SetJobRunning(true);
+    return Run<Job<Result>>(
+        [&](auto finished) {
+            return std::make_unique<Job<Result>>([work = std::move(work), &shown] { return work(shown); },
+                                                 finished);
+        },
+        [this, apply = std::move(apply)](Job<Result>& job) {
+            std::string failure;
+            std::optional<Result> result = job.Take(&failure);
+            m_doc.SetJobRunning(false);
+            progress().hide();
+            return apply(result, failure);
+        });
+}
 
 } // namespace plotra::gui

@@ -1,6 +1,6 @@
-#include "app/SessionPrinter.h"
+#include "gui/SessionPrinter.h"
 
-#include "app/GuiSession.h"
+#include "gui/GuiSession.h"
 
 #include <QDir>
 #include <QFile>

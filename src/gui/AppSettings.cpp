@@ -1,4 +1,4 @@
-#include "app/AppSettings.h"
+#include "gui/AppSettings.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,5 +1,5 @@
 // plotra-cli: the Plotra pipeline without windows.
-#include "app/cli/CliSupport.h"
+#include "cli/CliSupport.h"
 
 #include <cstdio>
 #include <string>

@@ -1,5 +1,5 @@
 #include "analysis/Reliability.h"
-#include "app/cli/CliSupport.h"
+#include "cli/CliSupport.h"
 #include "model/Json.h"
 #include "model/PlotraDoc.h"
 

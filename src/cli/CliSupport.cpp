@@ -1,4 +1,4 @@
-#include "app/cli/CliSupport.h"
+#include "cli/CliSupport.h"
 
 #include "model/PlotraDoc.h"
 

@@ -1,4 +1,4 @@
-#include "app/GuiSession.h"
+#include "gui/GuiSession.h"
 
 #include "analysis/Coverage.h"
 #include "analysis/Processing.h"
@@ -6,7 +6,7 @@
 #include "files/SurveyLoadJob.h"
 #include "files/WorkspaceJobs.h"
 #include "georef/MapImport.h"
-#include "panel/ProgressDialog.h"
+#include "gui/ProgressDialog.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -112,31 +112,6 @@ void GuiSession::resetZoom() {
     m_view.ResetWindow();
     m_view.m_nHScrollPos = m_view.m_nVScrollPos = 0;
     emit viewChanged();
-}
-
-template <class JobT, class Start, class Apply> bool GuiSession::Run(Start start, Apply apply) {
-    auto holder = std::make_shared<std::unique_ptr<JobT>>();
-    const std::weak_ptr<std::unique_ptr<JobT>> weak = holder;
-    // Runs on the job's thread: it only posts to the event loop, which applies the result.
-    auto finished = [this, weak, apply] {
-        QMetaObject::invokeMethod(
-            this,
-            [this, weak, apply] {
-                const auto job = weak.lock();
-                if (!job || !*job) return;
-                // The finished job lives on in \c job while it is applied; the slot is free for the
-                // job its result starts (a loaded survey's processing).
-                m_running.reset();
-                const bool completed = apply(**job);
-                emit jobFinished(completed);
-            },
-            Qt::QueuedConnection);
-    };
-    *holder = start(finished);
-    if (!*holder) return false;
-    m_running = holder;
-    emit jobStarted();
-    return true;
 }
 
 void GuiSession::startProcessing(CPlotraDoc& doc) {

@@ -1,5 +1,5 @@
 // plotra-cli import-wigle: WiGLE CSV wardriving logs to one survey data file.
-#include "app/cli/CliSupport.h"
+#include "cli/CliSupport.h"
 #include "files/FileIo.h"
 #include "files/SurveyFile.h"
 #include "files/WigleCsv.h"

@@ -1,5 +1,5 @@
 // plotra-cli capture: a survey file from the Wi-Fi adapter and gpsd, or from their recordings.
-#include "app/cli/CliSupport.h"
+#include "cli/CliSupport.h"
 #include "capture/CaptureSession.h"
 #include "capture/ClickLog.h"
 #include "capture/SourceSetup.h"

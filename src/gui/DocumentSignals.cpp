@@ -1,4 +1,4 @@
-#include "app/DocumentSignals.h"
+#include "gui/DocumentSignals.h"
 
 #include "model/PlotraDoc.h"
 
