@@ -119,13 +119,6 @@ std::string ApplySelection(CPlotraDoc& doc, const std::string& select) {
     return {};
 }
 
-/// \brief The command line's host: the processing waits until analyze runs it (and times it).
-class AnalyzeHost : public DocumentHost {
-public:
-    void startProcessing(CPlotraDoc&) override { processingRequested = true; }
-    bool processingRequested = false;
-};
-
 bool LoadMap(CPlotraDoc& doc, const std::string& path, CliPrompts& prompts) {
     // "Load the map" as the desktop program does it: a file without the projection magic is taken as
     // a georeferenced picture (GeoTIFF, picture with a world file), recognised by its content.
@@ -307,7 +300,7 @@ int RunAnalyze(const std::vector<std::string>& args) {
     // An invalid AP among the selected ones is reported and dropped, as a Yes answer does.
     CliPrompts prompts(true);
     CliProgress progress;
-    AnalyzeHost host;
+    DocumentHost host;
     CPlotraDoc doc;
     doc.SetOutside(&prompts, &progress, &host);
     doc.OnNewDocument(); // the start-up call the desktop program makes too
@@ -325,11 +318,12 @@ int RunAnalyze(const std::vector<std::string>& args) {
         if (!AddSurveyFile(files, path, prompts)) return kExitFailed;
     doc.SetSurveyFiles(std::move(files), o.merge);
     meter.Start();
-    const bool loaded = doc.LoadSurveyFiles();
+    // Placed here, processed and timed below.
+    const bool loaded = doc.PlaceSurveyFiles();
     meter.End("load");
     if (!loaded) return kExitFailed;
     meter.Start();
-    if (host.processingRequested && !doc.RunProcessing()) return kExitFailed;
+    if (!doc.RunProcessing()) return kExitFailed;
     meter.End("processing");
 
     meter.Start();

@@ -66,23 +66,25 @@ std::unique_ptr<MapLoadJob> StartMapLoadJob(CPlotraDoc& doc, MapSource source, P
         std::move(finished));
 }
 
-bool ApplyMapLoadJob(CPlotraDoc& doc, MapLoadJob& job, const std::string& path, const Progress* progress) {
+MapTaken ApplyMapLoadJob(CPlotraDoc& doc, MapLoadJob& job, const std::string& path, const Progress* progress) {
     std::string failure;
     std::optional<LoadedMap> loaded = job.Take(&failure);
     doc.SetJobRunning(false);
+    MapTaken taken;
     if (!loaded) {
         doc.Prompts().message(failure, "File Open Error", PromptIcon::Stop);
-        return false;
+        return taken;
     }
-    if (loaded->status == LoadedMap::Cancelled || (progress && progress->cancelRequested())) return false;
+    if (loaded->status == LoadedMap::Cancelled || (progress && progress->cancelRequested())) return taken;
     ShowLoadMessages(doc, loaded->messages);
-    if (loaded->status != LoadedMap::Read || !doc.LoadMapPicture(std::move(loaded->map))) return false;
+    if (loaded->status != LoadedMap::Read || !doc.LoadMapPicture(std::move(loaded->map))) return taken;
+    taken.map = true;
     doc.m_strProjectionPath = path;
     std::optional<LoadedSurvey>& survey = loaded->survey;
     PlaceSurveyOnMap(doc, path, !survey, [&] {
-        if (survey) FinishSurveyReload(doc, std::move(*survey));
+        if (survey) taken.surveyPlaced = FinishSurveyReload(doc, std::move(*survey));
     });
-    return true;
+    return taken;
 }
 
 } // namespace plotra

@@ -57,10 +57,16 @@ struct MapSource {
 std::unique_ptr<MapLoadJob> StartMapLoadJob(CPlotraDoc& doc, MapSource source, Progress& progress,
                                             std::function<void()> finished = {});
 
+/// \brief What applying a map job did: whether the map was taken, and whether the survey was placed
+/// on it anew (the caller then starts its processing).
+struct MapTaken {
+    bool map = false;
+    bool surveyPlaced = false;
+};
+
 /// Applies a finished map job on the document's thread: the messages are shown, and a map that was
-/// read replaces the project's, with the survey read again on it (its processing is asked for).
-/// Refused, failed or cancelled (\p progress asked), the project stays exactly as it was. True when
-/// the map was taken.
-bool ApplyMapLoadJob(CPlotraDoc& doc, MapLoadJob& job, const std::string& path, const Progress* progress = nullptr);
+/// read replaces the project's, with the survey read again on it. Refused, failed or cancelled
+/// (\p progress asked), the project stays exactly as it was.
+MapTaken ApplyMapLoadJob(CPlotraDoc& doc, MapLoadJob& job, const std::string& path, const Progress* progress = nullptr);
 
 } // namespace plotra

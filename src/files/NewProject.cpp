@@ -85,7 +85,6 @@ void AdoptLoadedSurvey(CPlotraDoc& doc, CPlotraDoc& from) {
     // Taken over while the table window is shown, the new survey is what the switch back restores.
     doc.RefreshTableSwitch();
     doc.Notify(DocChange::Everything);
-    doc.RequestProcessing();
     doc.Host().setTitle("");
     doc.m_bStarted = 1;
 }
@@ -194,8 +193,10 @@ bool CPlotraDoc::OnNewDocument() {
 
 bool CPlotraDoc::ReplaceSurveyFiles(std::vector<CDataFile> files, bool merge) {
     if (RefuseWhileBusy()) return false;
-    return FinishSurveyReplace(
-        *this, ReadAndPlaceSurvey(SurveyLoadDocument(*this, std::move(files), merge), nullptr));
+    if (!FinishSurveyReplace(*this, ReadAndPlaceSurvey(SurveyLoadDocument(*this, std::move(files), merge), nullptr)))
+        return false;
+    RunProcessing();
+    return true;
 }
 
 void CPlotraDoc::SetSurveyFiles(std::vector<CDataFile> files, bool merge) {
@@ -247,6 +248,12 @@ SurveyReadResult CPlotraDoc::ReadOneSurveyFile(const std::string& path) {
 }
 
 bool CPlotraDoc::LoadSurveyFiles() {
+    if (!PlaceSurveyFiles()) return false;
+    RunProcessing();
+    return true;
+}
+
+bool CPlotraDoc::PlaceSurveyFiles() {
     // A running job holds the APs until its result is applied.
     if (RefuseWhileBusy()) return false;
     return FinishSurveyReload(*this,
@@ -257,7 +264,6 @@ void CPlotraDoc::BuildAccessPoints() {
     if (m_bJobRunning) return;
     PlaceSurveyPoints();
     Notify(DocChange::Everything);
-    RequestProcessing();
 }
 
 void CPlotraDoc::PlaceSurveyPoints() {

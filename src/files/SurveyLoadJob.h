@@ -67,13 +67,13 @@ LoadedSurvey ReadAndPlaceSurvey(std::unique_ptr<CPlotraDoc> scratch, Progress* p
 /// The end of a new project on the document's thread: the reader's messages are shown; when no file
 /// was read the project is left exactly as it was and "None of the chosen survey files could be
 /// read…" is said, otherwise the project takes the files, points, APs and paths, is no longer the
-/// workspace it was saved as, and its processing is asked for. True when replaced.
+/// workspace it was saved as; the caller then starts its processing. True when replaced.
 bool FinishSurveyReplace(CPlotraDoc& doc, LoadedSurvey&& loaded);
 
 /// The end of reading the project's own files again (on a new map), on the document's thread: the
 /// reader's messages are shown; when no file was read the project keeps its data and only the refused
-/// files lose their ticks, otherwise it takes the points, APs and paths and its processing is asked
-/// for. True when taken.
+/// files lose their ticks, otherwise it takes the points, APs and paths (the caller then starts
+/// their processing). True when taken.
 bool FinishSurveyReload(CPlotraDoc& doc, LoadedSurvey&& loaded);
 
 /// The refusals of New Project: the table window is shown, or a job runs.

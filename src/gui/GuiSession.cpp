@@ -133,6 +133,7 @@ bool GuiSession::canProcessAgain() const {
 void GuiSession::processAgain() {
     if (m_doc.RefuseWhileBusy() || !canProcessAgain()) return;
     m_doc.BuildAccessPoints();
+    startProcessing(m_doc);
 }
 
 void GuiSession::offerProcessingAgain() {
@@ -193,6 +194,8 @@ void GuiSession::replaceSurveyFiles(std::vector<CDataFile> files, bool merge, st
         [&](auto finished) { return StartSurveyLoadJob(m_doc, std::move(*input), merge, progress(), finished); },
         [this, done](SurveyLoadJob& job) {
             const bool replaced = ApplySurveyLoadJob(m_doc, job, &progress());
+            // The new survey's processing is the next job.
+            if (replaced) startProcessing(m_doc);
             if (done) QMetaObject::invokeMethod(this, [done, replaced] { done(replaced); }, Qt::QueuedConnection);
             return replaced;
         });
@@ -216,9 +219,11 @@ void GuiSession::takeMap(MapSource source, std::function<void(bool)> done) {
     Run<MapLoadJob>(
         [&](auto finished) { return StartMapLoadJob(m_doc, std::move(*input), progress(), finished); },
         [this, path = input->path, done](MapLoadJob& job) {
-            const bool taken = ApplyMapLoadJob(m_doc, job, path, &progress());
-            if (done) QMetaObject::invokeMethod(this, [done, taken] { done(taken); }, Qt::QueuedConnection);
-            return taken;
+            const MapTaken taken = ApplyMapLoadJob(m_doc, job, path, &progress());
+            // The survey placed on the new map is processed again, as the next job.
+            if (taken.surveyPlaced) startProcessing(m_doc);
+            if (done) QMetaObject::invokeMethod(this, [done, map = taken.map] { done(map); }, Qt::QueuedConnection);
+            return taken.map;
         });
 }
 

@@ -144,6 +144,9 @@ public:
     /// True while a job runs (loading the survey, processing, coverage, opening or saving the
     /// workspace, exporting the table, a report).
     bool jobRunning() const { return m_doc.JobRunning(); }
+    /// Processes \p doc's placed survey as a job (the processing job, with its offer to process again
+    /// after a Cancel); the loading, the map and "Process Survey Data Again" start it.
+    void startProcessing(CPlotraDoc& doc);
     /// The one way the windows run a job: \p work runs on a thread of its own, reporting to and
     /// cancelled through the progress dialog (or cancelJob); the document takes no edit meanwhile, and
     /// a second job is refused while it runs. \p apply then runs on this thread with the result
@@ -180,7 +183,6 @@ public:
     void setMapShown(bool on) override;
     void setShowDirections(bool on) override;
     void resetZoom() override;
-    void startProcessing(CPlotraDoc& doc) override;
 
 signals:
     void viewChanged();

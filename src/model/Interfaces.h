@@ -103,9 +103,6 @@ public:
     virtual void setShowDirections(bool /*on*/) {}
     /// Zoom offsets 0 and scale factors 1.
     virtual void resetZoom() {}
-    /// The survey points are placed and wait for the data processing. The desktop program runs it as
-    /// a job with its progress dialog; by default it runs at once on the calling thread.
-    virtual void startProcessing(CPlotraDoc& doc);
 
 private:
     bool m_bShowMap = false;

@@ -8,10 +8,6 @@
 
 namespace plotra {
 
-void DocumentHost::startProcessing(CPlotraDoc& doc) {
-    doc.RunProcessing();
-}
-
 CPlotraDoc::CPlotraDoc() : m_timeCreated(static_cast<std::int64_t>(std::time(nullptr))) {}
 
 CPlotraDoc::~CPlotraDoc() = default;
@@ -97,10 +93,6 @@ bool CPlotraDoc::SaveModified() {
     }
     OnSaveProject();
     return !m_bModified;
-}
-
-void CPlotraDoc::RequestProcessing() {
-    Host().startProcessing(*this);
 }
 
 COLORREF CPlotraDoc::NextApColour() {

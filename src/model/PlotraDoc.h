@@ -152,9 +152,6 @@ public:
     }
     /// True while a job that reads the live document runs.
     bool JobReadsDocument() const { return m_bJobReadsDocument; }
-    /// Starts the processing of the placed survey through the host (the desktop program as a job,
-    /// by default at once) - the last step of placing the survey points.
-    void RequestProcessing();
     /// The whole processing on the calling thread: start, wait, apply. False when refused or cancelled.
     bool RunProcessing();
 
@@ -286,8 +283,12 @@ public:
     /// Replaces the survey file list and the merge choice (what the selection dialog returns).
     void SetSurveyFiles(std::vector<CDataFile> files, bool merge);
     /// Reads every ticked file of m_aFiles and rebuilds the model; true if at least one was read.
+    /// The caller starts the processing (the desktop program as a job, plotra-cli timed).
+    bool PlaceSurveyFiles();
+    /// PlaceSurveyFiles, then the processing on the calling thread; true if a file was read.
     bool LoadSurveyFiles();
-    /// Builds APs, samples and paths from m_aDataPoints, then asks for the processing.
+    /// Builds APs, samples and paths from m_aDataPoints and tells the windows; the caller starts the
+    /// processing.
     void BuildAccessPoints();
     /// BuildAccessPoints without the processing: APs, samples, paths, map metres, modes.
     void PlaceSurveyPoints();

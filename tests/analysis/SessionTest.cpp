@@ -24,7 +24,6 @@ std::string Sample(const char* name) {
 
 TEST(Session, EveryStepThroughTheEntryPointsWithItsNotices) {
     RecordedDoc r;
-    r.host.deferProcessing = true; // the program runs the processing as a job
     CPlotraDoc& doc = r.doc;
     doc.m_bStarted = 1;
 
@@ -37,8 +36,8 @@ TEST(Session, EveryStepThroughTheEntryPointsWithItsNotices) {
     ASSERT_TRUE(AddSurveyFile(files, Sample("demo2.hsd"), r.prompts));
     doc.SetSurveyFiles(files, true);
     EXPECT_EQ(doc.m_aFiles[1].m_strName, "demo2");
-    ASSERT_TRUE(doc.LoadSurveyFiles());
-    EXPECT_EQ(r.host.processingRequests, 1);
+    ASSERT_TRUE(doc.PlaceSurveyFiles()); // the program processes it as a job
+    EXPECT_EQ(doc.m_bDataLoaded, 0);
     EXPECT_EQ(doc.m_bMetricXY, 1);
 
     auto processing = StartProcessingJob(doc, r.progress);
@@ -125,7 +124,7 @@ TEST(Session, AReopenedProjectShowsTheCoveragePicturesItWasSavedWith) {
     ASSERT_TRUE(AddSurveyFile(files, Sample("demo1.hsd"), r.prompts));
     ASSERT_TRUE(AddSurveyFile(files, Sample("demo2.hsd"), r.prompts));
     doc.SetSurveyFiles(files, true);
-    ASSERT_TRUE(doc.LoadSurveyFiles()); // processed at once by the recording host
+    ASSERT_TRUE(doc.LoadSurveyFiles()); // processed at once
     ASSERT_EQ(doc.m_bDataLoaded, 1);
     for (std::size_t g = 0; g < doc.m_groups.m_aGroups.size(); ++g)
         doc.SetGroupTicked(static_cast<int>(g), true);
@@ -145,14 +144,13 @@ TEST(Session, AReopenedProjectShowsTheCoveragePicturesItWasSavedWith) {
 
 TEST(Session, WhileACoverageRunsEveryEditIsRefusedAndTheResultFitsTheProject) {
     RecordedDoc r;
-    r.host.deferProcessing = true;
     CPlotraDoc& doc = r.doc;
     doc.m_bStarted = 1;
     ASSERT_TRUE(doc.LoadProjectionFile(Sample("demo.hpf")));
     std::vector<CDataFile> files;
     ASSERT_TRUE(AddSurveyFile(files, Sample("demo1.hsd"), r.prompts));
     doc.SetSurveyFiles(files, true);
-    ASSERT_TRUE(doc.LoadSurveyFiles());
+    ASSERT_TRUE(doc.PlaceSurveyFiles());
     auto processing = StartProcessingJob(doc, r.progress);
     ASSERT_TRUE(processing && ApplyProcessingJob(doc, *processing));
     doc.SetGroupTicked(0, true);

@@ -49,7 +49,7 @@ qint64 LongestPauseWhileProcessing(GuiSession& session, const sim::GeneratedSurv
     });
     clock.start();
     timer.start(10);
-    session.doc().RequestProcessing(); // returns at once: the job runs
+    session.startProcessing(session.doc()); // returns at once: the job runs
     EXPECT_TRUE(session.jobRunning());
     EXPECT_TRUE(session.doc().m_aAPs.empty()); // with the job until applied
     EXPECT_TRUE(WaitUntil([&] { return finished == 1; }, 120000));
@@ -89,7 +89,7 @@ TEST(GuiSession, CancelOnTheProgressDialogStopsTheJobAndOffersToProcessAgain) {
         completed = ok;
         ++finished;
     });
-    session.doc().RequestProcessing();
+    session.startProcessing(session.doc());
     ASSERT_TRUE(WaitUntil([&] { return session.progressDialog().isVisible(); }, 10000));
     session.progressDialog().cancelButton()->click();
     EXPECT_TRUE(session.progressDialog().cancelRequested());

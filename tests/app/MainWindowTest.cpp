@@ -325,7 +325,7 @@ TEST_F(MainWindowTest, BackFromTheTableShowsTheResultOfAProcessingThatEndedMeanw
     // Processing again as a job: no data now, but the table was last left with data.
     int finished = 0;
     QObject::connect(&session, &GuiSession::jobFinished, [&](bool) { ++finished; });
-    doc.RequestProcessing();
+    session.startProcessing(doc);
     ASSERT_TRUE(session.jobRunning());
     EXPECT_EQ(doc.m_bDataLoaded, 0);
     EXPECT_EQ(WindowCommands(), std::make_pair(false, true));
@@ -347,7 +347,7 @@ TEST_F(MainWindowTest, BackFromTheTableShowsTheResultOfAProcessingThatEndedMeanw
     // A processing cancelled while the table is shown: the way back stays open, and from the graph
     // window the survey can be processed again.
     w.runCommand(kCmdGraphWindow);
-    doc.RequestProcessing();
+    session.startProcessing(doc);
     ASSERT_TRUE(session.jobRunning());
     w.runCommand(kCmdTableWindow);
     session.cancelJob();

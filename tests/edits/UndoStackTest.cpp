@@ -331,6 +331,7 @@ TEST_F(UndoTest, AReplacedProjectClearsTheStack) {
     doc.SetApIcon(ap, 1, 186);
     ASSERT_EQ(stack.Count(), 1u);
     doc.BuildAccessPoints();
+    doc.RunProcessing();
     EXPECT_EQ(stack.Count(), 0u);
     EXPECT_EQ(stack.UndoText(), "");
     EXPECT_TRUE(doc.IsModified());

@@ -123,7 +123,7 @@ private:
 
 /// \brief A host with a fixed client size that records what the document asked of it. Every call
 /// must come from the thread that created it (the user-interface thread of a real program): a call
-/// from a worker fails the test. The processing runs at once, or is only counted (deferProcessing).
+/// from a worker fails the test.
 class HostRecorder : public DocumentHost {
 public:
     void setPathName(const std::string& path, bool addToRecent) override {
@@ -155,15 +155,9 @@ public:
         CheckThread();
         ++zoomResets;
     }
-    void startProcessing(CPlotraDoc& doc) override {
-        CheckThread();
-        ++processingRequests;
-        if (!deferProcessing) DocumentHost::startProcessing(doc);
-    }
 
     std::pair<int, int> clientSize{800, 500};
-    int zoomResets = 0, processingRequests = 0;
-    bool deferProcessing = false;
+    int zoomResets = 0;
     bool showDirections = false;
     std::string pathName, title;
     std::vector<std::string> recent;
