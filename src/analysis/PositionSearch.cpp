@@ -40,7 +40,14 @@ __attribute__((always_inline)) inline Lanes LoadLanes(const double* p) {
 /// sums of one candidate stay in point order while the four chains of additions overlap, and where
 /// the processor has AVX2 a lane is a quarter of a vector (each operation still rounds as one double
 /// would: no fused multiply-add).
-__attribute__((target_clones("avx2", "default"))) void
+#if defined(__SANITIZE_THREAD__)
+// The clones' resolver runs while the dynamic loader relocates the program, before the thread
+// sanitizer's runtime has started, and its instrumented entry crashes there: one plain version.
+#define PLOTRA_SEARCH_CLONES
+#else
+#define PLOTRA_SEARCH_CLONES __attribute__((target_clones("avx2", "default")))
+#endif
+PLOTRA_SEARCH_CLONES void
 SearchCriteria(const std::vector<double>& sy, const std::vector<double>& sx, const std::vector<double>& sr,
                double meanRssi, const double* yGrid, const double* xGrid, std::vector<double>& criteria) {
     constexpr std::size_t kLanes = sizeof(Lanes) / sizeof(double);

@@ -3,12 +3,18 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QSettings>
-#include <QThreadPool>
+#include <QStringList>
 #include <QVariant>
 
+#include <condition_variable>
+#include <deque>
 #include <map>
 #include <mutex>
 #include <optional>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
 
 namespace plotra::gui {
 
@@ -29,61 +35,113 @@ const QString kRecent = QStringLiteral("RecentFiles");
 // Settings are written by one background thread, in the order they were set. Writing them syncs the
 // settings file, and on a disk still busy with what was just saved (a workspace of gigabytes) that
 // sync waits a second for the disk: the window would stand still that long after every save.
-// Until a value is on disk it is read from here, so a window made meanwhile sees it.
-struct PendingWrites {
-    std::mutex mutex;
-    std::map<QString, QVariant> values; // by "group/key"
+// Until a value is on disk it is read from the pending list, so a window made meanwhile sees it.
+// What crosses threads is plain text (no implicitly shared Qt value is shared between them).
+struct SettingValue {
+    bool list = false;
+    std::vector<std::string> items; // a text is one item
+    bool operator==(const SettingValue&) const = default;
+
+    static SettingValue Of(const QVariant& value) {
+        SettingValue out;
+        out.list = value.typeId() == QMetaType::QStringList;
+        for (const QString& item : out.list ? value.toStringList() : QStringList{value.toString()})
+            out.items.push_back(item.toStdString());
+        return out;
+    }
+    QVariant ToVariant() const {
+        if (!list) return items.empty() ? QString() : QString::fromStdString(items.front());
+        QStringList texts;
+        for (const std::string& item : items)
+            texts << QString::fromStdString(item);
+        return texts;
+    }
 };
 
-PendingWrites& Pending() {
-    static PendingWrites pending;
-    return pending;
-}
+class SettingsWriter {
+  public:
+    ~SettingsWriter() {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_stop = true;
+        }
+        m_changed.notify_all();
+        if (m_thread.joinable()) m_thread.join();
+    }
 
-QThreadPool& Writer() {
-    // Never destroyed: the application's end waits for it instead (a static's destructor could run
-    // after QSettings' own statics are gone).
-    static QThreadPool* const pool = [] {
-        auto* p = new QThreadPool;
-        p->setMaxThreadCount(1); // one thread: the writes reach the file in order
-        qAddPostRoutine(FlushSettings);
-        return p;
-    }();
-    return *pool;
+    void Write(const QString& key, const QVariant& value) {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_queue.emplace_back(key.toStdString(), SettingValue::Of(value));
+            m_pending[m_queue.back().first] = m_queue.back().second;
+            if (!m_thread.joinable()) {
+                m_thread = std::thread([this] { Run(); });
+                qAddPostRoutine(FlushSettings);
+            }
+        }
+        m_changed.notify_all();
+    }
+
+    std::optional<QVariant> Pending(const QString& key) {
+        const std::lock_guard lock(m_mutex);
+        const auto it = m_pending.find(key.toStdString());
+        if (it == m_pending.end()) return std::nullopt;
+        return it->second.ToVariant();
+    }
+
+    void Flush() {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_queue.empty() && !m_busy; });
+    }
+
+  private:
+    void Run() {
+        std::unique_lock lock(m_mutex);
+        for (;;) {
+            m_changed.wait(lock, [this] { return m_stop || !m_queue.empty(); });
+            if (m_queue.empty()) return; // stopped with nothing left
+            auto [key, value] = std::move(m_queue.front());
+            m_queue.pop_front();
+            m_busy = true;
+            lock.unlock();
+            {
+                QSettings settings = OpenSettings();
+                settings.setValue(QString::fromStdString(key), value.ToVariant());
+            } // synced here
+            lock.lock();
+            m_busy = false;
+            const auto it = m_pending.find(key);
+            if (it != m_pending.end() && it->second == value) m_pending.erase(it);
+            m_changed.notify_all();
+        }
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<std::pair<std::string, SettingValue>> m_queue;
+    std::map<std::string, SettingValue> m_pending; // by "group/key"
+    bool m_busy = false, m_stop = false;
+    std::thread m_thread;
+};
+
+SettingsWriter& Writer() {
+    static SettingsWriter writer;
+    return writer;
 }
 
 void WriteLater(const QString& key, const QVariant& value) {
-    {
-        const std::lock_guard lock(Pending().mutex);
-        Pending().values[key] = value;
-    }
-    Writer().start([key, value] {
-        {
-            QSettings settings = OpenSettings();
-            settings.setValue(key, value);
-        } // synced here
-        const std::lock_guard lock(Pending().mutex);
-        const auto it = Pending().values.find(key);
-        if (it != Pending().values.end() && it->second == value) Pending().values.erase(it);
-    });
-}
-
-std::optional<QVariant> PendingValue(const QString& key) {
-    const std::lock_guard lock(Pending().mutex);
-    const auto it = Pending().values.find(key);
-    if (it == Pending().values.end()) return std::nullopt;
-    return it->second;
+    Writer().Write(key, value);
 }
 
 QVariant ReadSetting(const QString& key) {
-    if (std::optional<QVariant> pending = PendingValue(key)) return *pending;
+    if (std::optional<QVariant> pending = Writer().Pending(key)) return *pending;
     return OpenSettings().value(key);
 }
 
 } // namespace
 
 void FlushSettings() {
-    Writer().waitForDone();
+    Writer().Flush();
 }
 
 const FontSettings& LoadFontSettings() {
