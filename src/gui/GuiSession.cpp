@@ -40,6 +40,13 @@ MapImportOutcome ImportPicture(const std::string& path, UserPrompts& prompts) {
     return out;
 }
 
+/// Tells \p done the command's outcome once the job that ends it is gone (the caller may start the
+/// next one); nothing when nobody asked.
+template <class Outcome>
+void TellLater(QObject* context, const std::function<void(Outcome)>& done, Outcome outcome) {
+    if (done) QMetaObject::invokeMethod(context, [done, outcome] { done(outcome); }, Qt::QueuedConnection);
+}
+
 } // namespace
 
 GuiSession::GuiSession(QWidget* window) : m_window(window), m_prompts(window) {
@@ -168,8 +175,7 @@ void GuiSession::openDocument(const std::string& path, std::function<void(OpenOu
             [&](auto finished) { return StartWorkspaceOpenJob(m_doc, open, progress(), finished); },
             [this, open, done](WorkspaceOpenJob& job) {
                 const OpenOutcome outcome = ApplyWorkspaceOpenJob(m_doc, job, open, &progress());
-                // Told once this job is gone: the caller may start the next one.
-                if (done) QMetaObject::invokeMethod(this, [done, outcome] { done(outcome); }, Qt::QueuedConnection);
+                TellLater(this, done, outcome);
                 return outcome == OpenOutcome::Opened;
             });
     });
@@ -196,7 +202,7 @@ void GuiSession::replaceSurveyFiles(std::vector<CDataFile> files, bool merge, st
             const bool replaced = ApplySurveyLoadJob(m_doc, job, &progress());
             // The new survey's processing is the next job.
             if (replaced) startProcessing(m_doc);
-            if (done) QMetaObject::invokeMethod(this, [done, replaced] { done(replaced); }, Qt::QueuedConnection);
+            TellLater(this, done, replaced);
             return replaced;
         });
 }
@@ -222,7 +228,7 @@ void GuiSession::takeMap(MapSource source, std::function<void(bool)> done) {
             const MapTaken taken = ApplyMapLoadJob(m_doc, job, path, &progress());
             // The survey placed on the new map is processed again, as the next job.
             if (taken.surveyPlaced) startProcessing(m_doc);
-            if (done) QMetaObject::invokeMethod(this, [done, map = taken.map] { done(map); }, Qt::QueuedConnection);
+            TellLater(this, done, taken.map);
             return taken.map;
         });
 }
@@ -234,7 +240,7 @@ void GuiSession::saveProject(bool saveAs, std::function<void(bool)> done) {
         [&](auto finished) { return StartWorkspaceSaveJob(m_doc, *save, progress(), finished); },
         [this, save = *save, done](WorkspaceSaveJob& job) {
             const bool written = ApplyWorkspaceSaveJob(m_doc, job, save);
-            if (done) QMetaObject::invokeMethod(this, [done, written] { done(written); }, Qt::QueuedConnection);
+            TellLater(this, done, written);
             return written;
         });
 }
@@ -258,9 +264,7 @@ void GuiSession::exportTable(const TableExport& what, std::function<void(bool)> 
     Run<TableExportJob>([&](auto finished) { return StartTableExportJob(m_doc, what, progress(), finished); },
                         [this, what, done](TableExportJob& job) {
                             const bool written = ApplyTableExportJob(m_doc, job, what);
-                            if (done)
-                                QMetaObject::invokeMethod(this, [done, written] { done(written); },
-                                                          Qt::QueuedConnection);
+                            TellLater(this, done, written);
                             return written;
                         });
 }
