@@ -2,6 +2,7 @@
 // groups (the view expanding every group), recolouring its icons, and one tick through the whole
 // panel (which changes the rows of one AP and its group only).
 #include "gui/GuiSession.h"
+#include "model/EditAccess.h"
 #include "model/PlotraDoc.h"
 #include "panel/ApTreeModel.h"
 #include "panel/ApTreeView.h"
@@ -22,11 +23,11 @@ constexpr int kAps = 2000;
 
 /// 2,000 APs with 300 SSIDs on 13 channels, planar, 30 points each, every third ticked.
 void FillDocument(CPlotraDoc& doc) {
-    doc.m_bMetricXY = 1;
-    doc.m_dUnitFactor = 1.0;
-    doc.m_aAPs.resize(kAps);
+    Edit::Map(doc).m_bMetricXY = 1;
+    Edit::Display(doc).m_dUnitFactor = 1.0;
+    Edit::Aps(doc).m_aAPs.resize(kAps);
     for (int i = 0; i < kAps; ++i) {
-        CAPInfo& ap = doc.m_aAPs[static_cast<std::size_t>(i)];
+        CAPInfo& ap = Edit::Aps(doc).m_aAPs[static_cast<std::size_t>(i)];
         ap.m_szSSID = MakeSsid("net-" + std::to_string(i % 300));
         ap.m_byChannel = static_cast<std::uint8_t>(1 + i % 13);
         ap.m_abyMAC = {0x02,
@@ -43,8 +44,8 @@ void FillDocument(CPlotraDoc& doc) {
         ap.m_aGrid = {-50, -60, -70, -80};
         ap.m_bSelected = i % 3 == 0;
     }
-    doc.m_dResolutionX = doc.m_dResolutionY = 5.0;
-    doc.m_bDataLoaded = 1;
+    Edit::Frame(doc).m_dResolutionX = Edit::Frame(doc).m_dResolutionY = 5.0;
+    Edit::Display(doc).m_bDataLoaded = 1;
     doc.RebuildGroups();
 }
 
@@ -82,7 +83,7 @@ void BM_ApTree_RefreshIcons(benchmark::State& state) {
     QCoreApplication::processEvents();
     int mode = 0;
     for (auto _ : state) {
-        doc.m_nColourMode = mode = (mode + 1) % 3;
+        Edit::Display(doc).m_nColourMode = mode = (mode + 1) % 3;
         model.OnNotice(ChangeNotice{DocChange::Groups, ApField::Colour, {}});
         QCoreApplication::processEvents();
     }
@@ -93,7 +94,7 @@ BENCHMARK(BM_ApTree_RefreshIcons)->Unit(benchmark::kMillisecond);
 /// everything rebuilds the tree, and the event loop lays it out and paints it.
 void BM_Panel_EverythingNotice(benchmark::State& state) {
     GuiSession& session = Shared().session;
-    session.doc().m_panel.m_bExpandSorting = 1;
+    Edit::Display(session.doc()).m_panel.m_bExpandSorting = 1;
     CControlView panel(session);
     panel.resize(260, 900);
     panel.show();

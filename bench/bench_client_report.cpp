@@ -22,8 +22,8 @@ CPlotraDoc& CityDocument() {
     static const bool built = [] {
         test::PlaceGenerated(doc, sim::Generate(*sim::BuiltInScenario("city"), 1));
         const std::size_t ticked = test::ProcessTickAndCover(doc);
-        std::fprintf(stderr, "city: %zu APs, %zu ticked, %d x %d nodes\n", doc.m_aAPs.size(), ticked,
-                     doc.m_nGridCols, doc.m_nGridRows);
+        std::fprintf(stderr, "city: %zu APs, %zu ticked, %d x %d nodes\n", doc.Aps().m_aAPs.size(), ticked,
+                     doc.Frame().m_nGridCols, doc.Frame().m_nGridRows);
         return true;
     }();
     (void)built;

@@ -4,6 +4,7 @@
 #include "analysis/Coverage.h"
 #include "analysis/CoverageOracle.h"
 #include "analysis/Processing.h"
+#include "model/EditAccess.h"
 #include "support/DocFixtures.h"
 
 #include <benchmark/benchmark.h>
@@ -15,8 +16,10 @@ const plotra::CoverageSnapshot& CitySnapshot() {
         plotra::CPlotraDoc doc;
         plotra::test::PlaceGenerated(doc, plotra::sim::Generate(*plotra::sim::BuiltInScenario("city"), 1));
         plotra::ProcessData(doc);
-        for (auto& ap : doc.m_aAPs) ap.m_bSelected = ap.m_aApPoints.size() > 20 ? 1 : 0;
-        doc.m_dResolutionX = doc.m_dResolutionY = 1e-6; // clamps to 400 x 400 nodes
+        for (auto& ap : plotra::Edit::Aps(doc).m_aAPs)
+            ap.m_bSelected = ap.m_aApPoints.size() > 20 ? 1 : 0;
+        plotra::Edit::Frame(doc).m_dResolutionX = plotra::Edit::Frame(doc).m_dResolutionY =
+            1e-6; // clamps to 400 x 400 nodes
         return *plotra::PrepareCoverage(doc, doc.ProgressSink());
     }();
     return snapshot;

@@ -4,11 +4,12 @@
 //  - a frame after the view moved (one scroll line: the renderer composes the picture anew), zoomed
 //    in twice, and a new frame of the whole (fitted) frame after a view toggle;
 //  - a mouse move (status text), and the hover work of the info window (its text and placement).
-#include "gui/GuiSession.h"
 #include "capture/gui/LiveSurvey.h"
+#include "gui/GuiSession.h"
 #include "mapview/DemoDocument.h"
 #include "mapview/gui/InfoWnd.h"
 #include "mapview/gui/PlotraView.h"
+#include "model/EditAccess.h"
 #include "model/PointQuery.h"
 
 #include <benchmark/benchmark.h>
@@ -43,8 +44,11 @@ struct CityWindow {
         o.resolutionDivisor = 400; // 400 x 400 nodes
         CPlotraDoc& doc = session.doc();
         test::BuildDemoDocument(doc, o);
-        doc.m_bCoveragePlotted = 1, doc.m_bCombined = 1, doc.m_bMultiContours = 1, doc.m_bShowContour = 0;
-        doc.m_bShowCellRadius = 0, doc.m_nGraphType = StoredValue(GraphKind::SignalPower), doc.m_bShowLegend = 1, doc.m_bShowPath = 1;
+        Edit::Display(doc).m_bCoveragePlotted = 1, Edit::Display(doc).m_bCombined = 1,
+        Edit::Display(doc).m_bMultiContours = 1, Edit::Display(doc).m_bShowContour = 0;
+        Edit::Display(doc).m_bShowCellRadius = 0,
+        Edit::Display(doc).m_nGraphType = StoredValue(GraphKind::SignalPower),
+        Edit::Display(doc).m_bShowLegend = 1, Edit::Display(doc).m_bShowPath = 1;
         doc.Notify(DocChange::Everything);
         view = std::make_unique<CPlotraView>(session);
         // Shown on the offscreen platform, so that the layout follows the resizes at once.
@@ -61,8 +65,8 @@ struct CityWindow {
         std::fprintf(
             stderr,
             "city window: %zu APs, %zu path points, %d x %d nodes, client %d x %d (built in %.1f s)\n",
-            doc.m_aAPs.size(), doc.m_aPoints.size(), doc.m_nGridCols, doc.m_nGridRows,
-            view->viewport()->width(), view->viewport()->height(), s);
+            doc.Aps().m_aAPs.size(), doc.Path().m_aPoints.size(), doc.Frame().m_nGridCols,
+            doc.Frame().m_nGridRows, view->viewport()->width(), view->viewport()->height(), s);
     }
 
     // The widget's own paint event, drawn into an offscreen picture.

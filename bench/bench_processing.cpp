@@ -28,7 +28,7 @@ const sim::GeneratedSurvey& City() {
 
 std::size_t ProcessedAps(const CPlotraDoc& doc) {
     std::size_t k = 0;
-    for (const auto& ap : doc.m_aAPs)
+    for (const auto& ap : doc.Aps().m_aAPs)
         k += ap.m_aGrid.empty() ? 0 : 1;
     return k;
 }

@@ -4,6 +4,7 @@
 #include "mapview/GraphRenderer.h"
 #include "mapview/PlainShapes.h"
 #include "mapview/Shapes.h"
+#include "model/EditAccess.h"
 #include "model/ViewState.h"
 
 #include <benchmark/benchmark.h>
@@ -27,13 +28,13 @@ CPlotraDoc& CityDocument() {
         test::BuildDemoDocument(doc, o);
         const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         std::size_t areas = 0, lines = 0;
-        for (const auto& c : doc.m_aContours)
+        for (const auto& c : doc.Coverage().m_aContours)
             areas += c.m_aLevelAreas.size(), lines += c.m_aLines.size();
         std::fprintf(stderr,
                      "city document: %zu APs, %zu path points, %d x %d nodes, %zu contour pieces, %zu "
                      "segments (built in %.1f s)\n",
-                     doc.m_aAPs.size(), doc.m_aPoints.size(), doc.m_nGridCols, doc.m_nGridRows, areas, lines,
-                     s);
+                     doc.Aps().m_aAPs.size(), doc.Path().m_aPoints.size(), doc.Frame().m_nGridCols,
+                     doc.Frame().m_nGridRows, areas, lines, s);
         return true;
     }();
     (void)built;
@@ -49,8 +50,11 @@ void Run(benchmark::State& state, CPlotraDoc& doc, const ViewState& view) {
 
 void BM_Render_CombinedPowerMultiContours(benchmark::State& state) {
     CPlotraDoc& doc = CityDocument();
-    doc.m_bCoveragePlotted = 1, doc.m_bCombined = 1, doc.m_bMultiContours = 1, doc.m_bShowContour = 0;
-    doc.m_bShowCellRadius = 0, doc.m_nGraphType = StoredValue(GraphKind::SignalPower), doc.m_bShowLegend = 1;
+    Edit::Display(doc).m_bCoveragePlotted = 1, Edit::Display(doc).m_bCombined = 1,
+    Edit::Display(doc).m_bMultiContours = 1, Edit::Display(doc).m_bShowContour = 0;
+    Edit::Display(doc).m_bShowCellRadius = 0,
+    Edit::Display(doc).m_nGraphType = StoredValue(GraphKind::SignalPower),
+    Edit::Display(doc).m_bShowLegend = 1;
     ViewState view;
     Run(state, doc, view);
 }
@@ -58,8 +62,11 @@ BENCHMARK(BM_Render_CombinedPowerMultiContours)->Unit(benchmark::kMillisecond);
 
 void BM_Render_CombinedPowerPlain(benchmark::State& state) {
     CPlotraDoc& doc = CityDocument();
-    doc.m_bCoveragePlotted = 1, doc.m_bCombined = 1, doc.m_bMultiContours = 0, doc.m_bShowContour = 0;
-    doc.m_bShowCellRadius = 0, doc.m_nGraphType = StoredValue(GraphKind::SignalPower), doc.m_bShowLegend = 1;
+    Edit::Display(doc).m_bCoveragePlotted = 1, Edit::Display(doc).m_bCombined = 1,
+    Edit::Display(doc).m_bMultiContours = 0, Edit::Display(doc).m_bShowContour = 0;
+    Edit::Display(doc).m_bShowCellRadius = 0,
+    Edit::Display(doc).m_nGraphType = StoredValue(GraphKind::SignalPower),
+    Edit::Display(doc).m_bShowLegend = 1;
     ViewState view;
     Run(state, doc, view);
 }
@@ -67,8 +74,10 @@ BENCHMARK(BM_Render_CombinedPowerPlain)->Unit(benchmark::kMillisecond);
 
 void BM_Render_PerApOverlays(benchmark::State& state) {
     CPlotraDoc& doc = CityDocument();
-    doc.m_bCoveragePlotted = 1, doc.m_bCombined = 0, doc.m_bMultiContours = 0, doc.m_bShowContour = 0;
-    doc.m_bShowCellRadius = 0, doc.m_nGraphType = StoredValue(GraphKind::SignalPower);
+    Edit::Display(doc).m_bCoveragePlotted = 1, Edit::Display(doc).m_bCombined = 0,
+    Edit::Display(doc).m_bMultiContours = 0, Edit::Display(doc).m_bShowContour = 0;
+    Edit::Display(doc).m_bShowCellRadius = 0,
+    Edit::Display(doc).m_nGraphType = StoredValue(GraphKind::SignalPower);
     ViewState view;
     Run(state, doc, view);
 }
@@ -76,8 +85,10 @@ BENCHMARK(BM_Render_PerApOverlays)->Unit(benchmark::kMillisecond);
 
 void BM_Render_CellRadiusDegrees(benchmark::State& state) {
     CPlotraDoc& doc = CityDocument();
-    doc.m_bCoveragePlotted = 0, doc.m_bCombined = 0, doc.m_bMultiContours = 0, doc.m_bShowContour = 0;
-    doc.m_bShowCellRadius = 1, doc.m_nGraphType = StoredValue(GraphKind::SignalPower);
+    Edit::Display(doc).m_bCoveragePlotted = 0, Edit::Display(doc).m_bCombined = 0,
+    Edit::Display(doc).m_bMultiContours = 0, Edit::Display(doc).m_bShowContour = 0;
+    Edit::Display(doc).m_bShowCellRadius = 1,
+    Edit::Display(doc).m_nGraphType = StoredValue(GraphKind::SignalPower);
     ViewState view;
     Run(state, doc, view);
 }
@@ -85,8 +96,10 @@ BENCHMARK(BM_Render_CellRadiusDegrees)->Unit(benchmark::kMillisecond);
 
 void BM_Render_NumberOfApsAreas(benchmark::State& state) {
     CPlotraDoc& doc = CityDocument();
-    doc.m_bCoveragePlotted = 1, doc.m_bCombined = 1, doc.m_bMultiContours = 1, doc.m_bShowContour = 0;
-    doc.m_bShowCellRadius = 0, doc.m_nGraphType = StoredValue(GraphKind::ApCount);
+    Edit::Display(doc).m_bCoveragePlotted = 1, Edit::Display(doc).m_bCombined = 1,
+    Edit::Display(doc).m_bMultiContours = 1, Edit::Display(doc).m_bShowContour = 0;
+    Edit::Display(doc).m_bShowCellRadius = 0,
+    Edit::Display(doc).m_nGraphType = StoredValue(GraphKind::ApCount);
     ViewState view;
     Run(state, doc, view);
 }
@@ -95,7 +108,7 @@ BENCHMARK(BM_Render_NumberOfApsAreas)->Unit(benchmark::kMillisecond);
 // The batched shapes against one QPainter call per shape, on the city's power contour pieces and its
 // path circles: the ratio of the two is the gain of the batching.
 const ContourLayerSet& PowerContours() {
-    return CityDocument().m_aContours[FactsOf(GraphKind::SignalPower).contourSet];
+    return CityDocument().Coverage().m_aContours[FactsOf(GraphKind::SignalPower).contourSet];
 }
 
 PixelMapping CityMapping() {
@@ -128,7 +141,7 @@ BENCHMARK(BM_Shapes_ContourPieces_Plain)->Unit(benchmark::kMillisecond);
 std::vector<QPoint> PathPixels() {
     const PixelMapping m = CityMapping();
     std::vector<QPoint> out;
-    for (const CData& p : CityDocument().m_aPoints)
+    for (const CData& p : CityDocument().Path().m_aPoints)
         out.emplace_back(m.Px(p.m_dX), m.Py(p.m_dY));
     return out;
 }

@@ -21,7 +21,7 @@ void BM_ReadSurveyFile_City(benchmark::State& state) {
         plotra::CPlotraDoc doc;
         const bool ok = doc.ReadSurveyFile(bytes);
         benchmark::DoNotOptimize(ok);
-        benchmark::DoNotOptimize(doc.m_aDataPoints.ReadingCount());
+        benchmark::DoNotOptimize(doc.Survey().m_aDataPoints.ReadingCount());
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(bytes.size()));
     state.counters["file_MB"] = static_cast<double>(bytes.size()) / 1e6;

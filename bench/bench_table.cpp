@@ -1,8 +1,9 @@
 // The table window on large surveys: opening it (model and view over every reading), painting a
 // screen of rows somewhere in the table, and the text export. The synthetic surveys have 8
 // readings per point; "city" is the simulated drive (20,000 points).
-#include "gui/GuiSession.h"
 #include "files/FileIo.h"
+#include "gui/GuiSession.h"
+#include "model/EditAccess.h"
 #include "support/DocFixtures.h"
 #include "table/TableModel.h"
 #include "table/gui/TableView.h"
@@ -31,7 +32,7 @@ QApplication& App() {
 
 /// A survey of \p readings readings, 8 per point, as a wardriving log of that size would give.
 void FillSynthetic(CPlotraDoc& doc, std::size_t readings) {
-    doc.m_aDataPoints.clear();
+    Edit::Survey(doc).m_aDataPoints.clear();
     std::mt19937 random(7);
     for (std::size_t n = 0; n < readings / 8; ++n) {
         CDataPoint p;
@@ -46,9 +47,9 @@ void FillSynthetic(CPlotraDoc& doc, std::size_t readings) {
             std::snprintf(r.m_szSSID.data(), r.m_szSSID.size(), "net-%d", static_cast<int>(random() % 500));
             p.m_aReadings.push_back(r);
         }
-        doc.m_aDataPoints.push_back(std::move(p));
+        Edit::Survey(doc).m_aDataPoints.push_back(std::move(p));
     }
-    doc.m_bNoData = 0;
+    Edit::Survey(doc).m_bNoData = 0;
 }
 
 /// Opening the table window: the row index and the view's header over every row.
@@ -86,7 +87,8 @@ BENCHMARK(BM_TablePaintScreen)->Arg(100000)->Arg(4000000)->Unit(benchmark::kMill
 /// "Save Table As..." of the city drive: rows formatted and written one at a time.
 void BM_TableExportCity(benchmark::State& state) {
     static CPlotraDoc doc;
-    if (doc.m_aDataPoints.empty()) test::ReadGenerated(doc, sim::Generate(*sim::BuiltInScenario("city"), 1));
+    if (doc.Survey().m_aDataPoints.empty())
+        test::ReadGenerated(doc, sim::Generate(*sim::BuiltInScenario("city"), 1));
     const std::string path = (std::filesystem::temp_directory_path() / "bench_table_export.txt").string();
     SilentPrompts prompts;
     const auto rows = CTableRowIndex(doc).RowCount();

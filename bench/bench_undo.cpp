@@ -2,6 +2,7 @@
 // with and without an undo stack attached (its capture and comparison), the memory a recorded edit
 // keeps, and taking an edit back and making it again.
 #include "edits/UndoStack.h"
+#include "model/EditAccess.h"
 #include "model/PlotraDoc.h"
 
 #include <benchmark/benchmark.h>
@@ -19,11 +20,11 @@ constexpr int kNodes = 50;
 /// 2,000 planar APs with 300 SSIDs on 13 channels, each with a 50 x 50 grid and its picture.
 std::unique_ptr<CPlotraDoc> MakeDocument() {
     auto doc = std::make_unique<CPlotraDoc>();
-    doc->m_bMetricXY = 1;
-    doc->m_dUnitFactor = 1.0;
-    doc->m_aAPs.resize(kAps);
+    Edit::Map(*doc).m_bMetricXY = 1;
+    Edit::Display(*doc).m_dUnitFactor = 1.0;
+    Edit::Aps(*doc).m_aAPs.resize(kAps);
     for (int i = 0; i < kAps; ++i) {
-        CAPInfo& ap = doc->m_aAPs[static_cast<std::size_t>(i)];
+        CAPInfo& ap = Edit::Aps(*doc).m_aAPs[static_cast<std::size_t>(i)];
         ap.m_szSSID = MakeSsid("net-" + std::to_string(i % 300));
         ap.m_byChannel = static_cast<std::uint8_t>(1 + i % 13);
         ap.m_abyMAC = {0x02,
@@ -42,8 +43,8 @@ std::unique_ptr<CPlotraDoc> MakeDocument() {
             ap.m_aGrid[n] = -40.0 - static_cast<double>((n * 7 + static_cast<std::size_t>(i)) % 60);
         ap.m_bSelected = i % 3 == 0;
     }
-    doc->m_dResolutionX = doc->m_dResolutionY = 5.0;
-    doc->m_bDataLoaded = 1;
+    Edit::Frame(*doc).m_dResolutionX = Edit::Frame(*doc).m_dResolutionY = 5.0;
+    Edit::Display(*doc).m_bDataLoaded = 1;
     doc->RebuildGroups();
     doc->RegenerateTickedApPictures();
     return doc;
@@ -90,7 +91,7 @@ void BM_Undo_UndoRedo(benchmark::State& state) {
     UndoStack stack(*doc);
     if (state.range(0) == 0) {
         // A refit as a move leaves it: another grid and picture for one AP.
-        CAPInfo& ap = doc->m_aAPs[3];
+        CAPInfo& ap = Edit::Aps(*doc).m_aAPs[3];
         CPlotraDoc::UndoableEdit edit(*doc, EditSubject("Move AP " + ap.MacText(), {3}));
         for (double& v : ap.m_aGrid)
             v -= 3.0;

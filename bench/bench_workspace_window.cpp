@@ -20,12 +20,13 @@
 // files alone are measured (loading, the table).
 #include "analysis/Coverage.h"
 #include "analysis/Processing.h"
-#include "gui/GuiSession.h"
 #include "app/MainWindow.h"
 #include "files/NewProject.h"
 #include "files/SurveyFile.h"
+#include "gui/GuiSession.h"
 #include "mapview/GraphExport.h"
 #include "mapview/GraphRenderer.h"
+#include "model/EditAccess.h"
 #include "support/DocFixtures.h"
 #include "table/TableExportJob.h"
 #include "table/TableModel.h"
@@ -210,8 +211,9 @@ int main(int argc, char** argv) {
         if (!doc.WriteWorkspace(path)) return 1;
         std::printf(
             "%s: %zu points, %zu APs (%zu ticked), %d x %d nodes, workspace %.1f MB (made in %.1f s)\n",
-            scenario.c_str(), doc.m_aDataPoints.size(), doc.m_aAPs.size(), ticked, doc.m_nGridCols,
-            doc.m_nGridRows, static_cast<double>(std::filesystem::file_size(path)) / 1e6,
+            scenario.c_str(), doc.Survey().m_aDataPoints.size(), doc.Aps().m_aAPs.size(), ticked,
+            doc.Frame().m_nGridCols, doc.Frame().m_nGridRows,
+            static_cast<double>(std::filesystem::file_size(path)) / 1e6,
             std::chrono::duration<double>(Clock::now() - start).count());
     }
     const std::string saved = (dir / "saved.hws").string();
@@ -258,7 +260,7 @@ int main(int argc, char** argv) {
                             [&] { return loaded; }));
                 session.cancelJob();
                 waitForJobs();
-                if (doc.m_aFiles.size() != files.size()) return 1;
+                if (doc.Survey().m_aFiles.size() != files.size()) return 1;
                 // A map loaded over the placed survey, which is read again onto it.
                 if (!map.empty()) {
                     if (!jobsOnly) {
@@ -279,13 +281,13 @@ int main(int argc, char** argv) {
                     openSync.push_back(
                         Measure([&] { finished = doc.OnOpenDocument(path); }, [&] { return true; }));
                     if (!finished) return 1;
-                    doc.m_strWorkspacePath = saved;
+                    Edit::Project(doc).m_strWorkspacePath = saved;
                     saveSync.push_back(Measure([&] { doc.OnSaveProject(); }, [&] { return true; }));
                 }
                 openJob.push_back(
                     Measure([&] { session.openDocument(path); }, [&] { return !session.jobRunning(); }));
-                if (doc.m_strWorkspacePath != path || doc.IsModified()) return 1;
-                doc.m_strWorkspacePath = saved; // never written over the workspace measured
+                if (doc.Project().m_strWorkspacePath != path || doc.IsModified()) return 1;
+                Edit::Project(doc).m_strWorkspacePath = saved; // never written over the workspace measured
                 saveJob.push_back(
                     Measure([&] { session.saveProject(false); }, [&] { return !session.jobRunning(); }));
                 if (doc.IsModified()) return 1;
@@ -362,8 +364,8 @@ int main(int argc, char** argv) {
         std::printf("memory: peak %.0f MB with the workspace open and drawn (coverage %s); then %.0f MB "
                     "resident, %.0f MB of it the project's own (anonymous), %.0f MB file pages; %.0f MB peak "
                     "before\n",
-                    StatusMb("VmHWM"), doc.m_bCoverageReady ? "shown" : "none stored", StatusMb("VmRSS"),
-                    StatusMb("RssAnon"), StatusMb("RssFile"), before);
+                    StatusMb("VmHWM"), doc.Coverage().m_bCoverageReady ? "shown" : "none stored",
+                    StatusMb("VmRSS"), StatusMb("RssAnon"), StatusMb("RssFile"), before);
     } else {
         std::printf(
             "memory: peak %.0f MB over the run (the survey loaded, not processed), %.0f MB resident\n",

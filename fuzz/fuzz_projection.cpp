@@ -18,9 +18,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         plotra::CPlotraDoc doc;
         if (doc.ReadProjectionFile(bytes)) {
             // Every decoded byte costs at least one bit of the file.
-            if (doc.m_aMapImage.size() > size * 8) __builtin_trap();
-            if (!plotra::CheckBmpImage(doc.m_aMapImage)) __builtin_trap();
-            if (doc.m_nMapImageSize != static_cast<int>(doc.m_aMapImage.size())) __builtin_trap();
+            if (doc.Map().m_aMapImage.size() > size * 8) __builtin_trap();
+            if (!plotra::CheckBmpImage(doc.Map().m_aMapImage)) __builtin_trap();
+            if (doc.Map().m_nMapImageSize != static_cast<int>(doc.Map().m_aMapImage.size())) __builtin_trap();
         }
     }
     // The decoders on their own: the first 1024 bytes are the counts, the rest the stream.

@@ -25,9 +25,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const auto encoded = plotra::EncodeSurveyFile(r.image);
         plotra::CPlotraDoc doc;
         if (!doc.ReadSurveyFile(encoded)) __builtin_trap();
-        if (doc.m_aDataPoints.size() != r.image.records.size()) __builtin_trap();
-        for (std::size_t i = 0; i < doc.m_aDataPoints.size(); ++i)
-            if (doc.m_aDataPoints[i].m_aReadings != r.image.records[i].m_aReadings) __builtin_trap();
+        if (doc.Survey().m_aDataPoints.size() != r.image.records.size()) __builtin_trap();
+        for (std::size_t i = 0; i < doc.Survey().m_aDataPoints.size(); ++i)
+            if (doc.Survey().m_aDataPoints[i].m_aReadings != r.image.records[i].m_aReadings) __builtin_trap();
     }
     (void)plotra::WigleSkipSummary(c);
     return 0;

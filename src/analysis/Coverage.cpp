@@ -1,11 +1,12 @@
 #include "analysis/Coverage.h"
 
 #include "analysis/Contour.h"
-#include "model/CoverageColours.h"
-#include "model/Geometry.h"
 #include "analysis/Numeric.h"
 #include "analysis/Processing.h"
 #include "analysis/SpatialIndex.h"
+#include "model/CoverageColours.h"
+#include "model/EditAccess.h"
+#include "model/Geometry.h"
 
 #include <algorithm>
 #include <cmath>
@@ -36,7 +37,7 @@ namespace {
 bool CheckCoveredAps(CPlotraDoc& doc, Progress& progress) {
     std::string listed;
     int invalid = 0, valid = 0;
-    for (const CAPInfo& ap : doc.m_aAPs) {
+    for (const CAPInfo& ap : doc.Aps().m_aAPs) {
         if (!ap.m_bSelected) continue;
         if (ap.m_aApPoints.size() <= kMinCoveragePoints) {
             listed += ap.MacText() + ", " + ap.SsidText() + " \n";
@@ -47,8 +48,8 @@ bool CheckCoveredAps(CPlotraDoc& doc, Progress& progress) {
     }
     if (valid == 0) {
         doc.Prompts().message("Please Select Valid AP!", "No Valid AP", PromptIcon::Information);
-        doc.m_bCombined = 0;
-        doc.m_bCoverageReady = 0;
+        Edit::Display(doc).m_bCombined = 0;
+        Edit::Coverage(doc).m_bCoverageReady = 0;
         progress.hide();
         return false;
     }
@@ -58,8 +59,8 @@ bool CheckCoveredAps(CPlotraDoc& doc, Progress& progress) {
                                      : "No enough points for the following APs: \n " + listed + " \n Remove them in the processing?";
         if (doc.Prompts().askYesNo(text, "Invalid AP")) {
             std::vector<int> dropped;
-            for (std::size_t i = 0; i < doc.m_aAPs.size(); ++i) {
-                CAPInfo& ap = doc.m_aAPs[i];
+            for (std::size_t i = 0; i < doc.Aps().m_aAPs.size(); ++i) {
+                CAPInfo& ap = Edit::Aps(doc).m_aAPs[i];
                 if (ap.m_bSelected && ap.m_aApPoints.size() <= kMinCoveragePoints) {
                     ap.m_bSelected = 0;
                     dropped.push_back(static_cast<int>(i));
@@ -73,28 +74,30 @@ bool CheckCoveredAps(CPlotraDoc& doc, Progress& progress) {
 
 void SetCoverageGrid(CPlotraDoc& doc) {
     const auto [w, h] = doc.GridRectangleDisplay();
-    const double oldX = doc.m_dResolutionX, oldY = doc.m_dResolutionY;
-    doc.m_nGridCols = CoverageNodeCount(w, doc.m_dResolutionX);
-    doc.m_nGridRows = CoverageNodeCount(h, doc.m_dResolutionY);
+    const double oldX = doc.Frame().m_dResolutionX, oldY = doc.Frame().m_dResolutionY;
+    Edit::Frame(doc).m_nGridCols = CoverageNodeCount(w, Edit::Frame(doc).m_dResolutionX);
+    Edit::Frame(doc).m_nGridRows = CoverageNodeCount(h, Edit::Frame(doc).m_dResolutionY);
     // The sliders get the ranges W/400 .. W/50; a clamped resolution moves its slider too.
     doc.ResetResolutionSliders(false);
-    if (doc.m_dResolutionX != oldX) doc.m_panel.m_resolutionX.value = doc.m_dResolutionX;
-    if (doc.m_dResolutionY != oldY) doc.m_panel.m_resolutionY.value = doc.m_dResolutionY;
+    if (doc.Frame().m_dResolutionX != oldX)
+        Edit::Display(doc).m_panel.m_resolutionX.value = doc.Frame().m_dResolutionX;
+    if (doc.Frame().m_dResolutionY != oldY)
+        Edit::Display(doc).m_panel.m_resolutionY.value = doc.Frame().m_dResolutionY;
 }
 
 CoverageSnapshot TakeSnapshot(const CPlotraDoc& doc) {
     CoverageSnapshot s;
-    s.metric = doc.m_bMetricXY != 0;
-    s.cols = doc.m_nGridCols;
-    s.rows = doc.m_nGridRows;
-    s.originY = doc.m_dGridOriginY;
-    s.originX = doc.m_dGridOriginX;
-    s.spanY = doc.m_dGridSpanY;
-    s.spanX = doc.m_dGridSpanX;
-    s.meanRssi = doc.m_dMeanRssi;
-    s.meanSnr = doc.m_dMeanSnr;
-    s.palette = doc.m_crPalette;
-    for (const CAPInfo& ap : doc.m_aAPs) {
+    s.metric = doc.Map().m_bMetricXY != 0;
+    s.cols = doc.Frame().m_nGridCols;
+    s.rows = doc.Frame().m_nGridRows;
+    s.originY = doc.Frame().m_dGridOriginY;
+    s.originX = doc.Frame().m_dGridOriginX;
+    s.spanY = doc.Frame().m_dGridSpanY;
+    s.spanX = doc.Frame().m_dGridSpanX;
+    s.meanRssi = doc.Coverage().m_dMeanRssi;
+    s.meanSnr = doc.Coverage().m_dMeanSnr;
+    s.palette = doc.Display().m_crPalette;
+    for (const CAPInfo& ap : doc.Aps().m_aAPs) {
         if (!ap.m_bSelected || ap.m_aApPoints.size() <= kMinCoveragePoints) continue;
         CoverageAp c;
         c.colour = ap.m_crColour;
@@ -120,7 +123,7 @@ std::optional<CoverageSnapshot> PrepareCoverage(CPlotraDoc& doc, Progress& progr
     progress.clearCancel();
     progress.show();
     progress.setText("Beginning Data Processing...");
-    doc.m_bShowLegend = 0;
+    Edit::Display(doc).m_bShowLegend = 0;
 
     if (!CheckCoveredAps(doc, progress)) return std::nullopt;
 
@@ -490,49 +493,51 @@ CoverageResult RunCoverage(const CoverageSnapshot& s, Progress& progress, unsign
 
 void ApplyCoverage(CPlotraDoc& doc, CoverageResult&& r) {
     if (r.cancelled) {
-        doc.m_bCoverageReady = 0;
-        for (auto& c : doc.m_aContours) c.Clear();
-        doc.m_workContours.Clear();
+        Edit::Coverage(doc).m_bCoverageReady = 0;
+        for (auto& c : Edit::Coverage(doc).m_aContours)
+            c.Clear();
+        Edit::Coverage(doc).m_workContours.Clear();
         doc.Notify(DocChange::Coverage);
         return;
     }
-    doc.m_nGridCols = r.cols;
-    doc.m_nGridRows = r.rows;
-    doc.m_aGridPower = std::move(r.power);
-    doc.m_aGridSnr = std::move(r.snr);
-    doc.m_aGridCount = std::move(r.count);
-    doc.m_aDominantColour = std::move(r.dominant);
-    doc.m_aMixedColour = std::move(r.mixed);
-    doc.m_dPowerMax = r.powerMax, doc.m_dPowerMin = r.powerMin;
-    doc.m_dSnrMax = r.snrMax, doc.m_dSnrMin = r.snrMin;
-    doc.m_aCoveragePictures = std::move(r.pictures);
-    doc.m_aContours = std::move(r.contours);
-    doc.m_workContours.Clear();
+    Edit::Frame(doc).m_nGridCols = r.cols;
+    Edit::Frame(doc).m_nGridRows = r.rows;
+    Edit::Coverage(doc).m_aGridPower = std::move(r.power);
+    Edit::Coverage(doc).m_aGridSnr = std::move(r.snr);
+    Edit::Coverage(doc).m_aGridCount = std::move(r.count);
+    Edit::Coverage(doc).m_aDominantColour = std::move(r.dominant);
+    Edit::Coverage(doc).m_aMixedColour = std::move(r.mixed);
+    Edit::Coverage(doc).m_dPowerMax = r.powerMax, Edit::Coverage(doc).m_dPowerMin = r.powerMin;
+    Edit::Coverage(doc).m_dSnrMax = r.snrMax, Edit::Coverage(doc).m_dSnrMin = r.snrMin;
+    Edit::Coverage(doc).m_aCoveragePictures = std::move(r.pictures);
+    Edit::Coverage(doc).m_aContours = std::move(r.contours);
+    Edit::Coverage(doc).m_workContours.Clear();
     // End state: back to the power graph with the contour range over the power range.
-    doc.m_nGraphType = StoredValue(GraphKind::SignalPower);
-    doc.m_panel.m_nContourLow = static_cast<int>(doc.m_dPowerMin);
-    doc.m_panel.m_nContourHigh = static_cast<int>(doc.m_dPowerMax);
-    doc.m_panel.m_bExpandGraph = 0;
-    doc.m_nAlpha = 192;
-    doc.m_bCoveragePlotted = 1;
-    doc.m_bCombined = 1;
-    doc.m_bDataLoaded = 1;
-    doc.m_bCoverageReady = 1;
-    doc.m_bShowContour = 0;
-    doc.m_bMultiContours = 0;
+    Edit::Display(doc).m_nGraphType = StoredValue(GraphKind::SignalPower);
+    Edit::Display(doc).m_panel.m_nContourLow = static_cast<int>(doc.Coverage().m_dPowerMin);
+    Edit::Display(doc).m_panel.m_nContourHigh = static_cast<int>(doc.Coverage().m_dPowerMax);
+    Edit::Display(doc).m_panel.m_bExpandGraph = 0;
+    Edit::Display(doc).m_nAlpha = 192;
+    Edit::Display(doc).m_bCoveragePlotted = 1;
+    Edit::Display(doc).m_bCombined = 1;
+    Edit::Display(doc).m_bDataLoaded = 1;
+    Edit::Coverage(doc).m_bCoverageReady = 1;
+    Edit::Display(doc).m_bShowContour = 0;
+    Edit::Display(doc).m_bMultiContours = 0;
     doc.RefreshTableSwitch();
     doc.Notify(DocChange::Coverage);
 }
 
 std::unique_ptr<CoverageJob> StartCoverageJob(CPlotraDoc& doc, Progress& progress, std::function<void()> finished,
                                               unsigned threads) {
-    if (doc.m_aAPs.empty() || doc.m_bTableWindowActive || doc.RefuseWhileBusy()) return nullptr;
-    doc.m_bShowCellRadius = 0;
-    doc.m_bShowContour = 0;
-    doc.m_bMultiContours = 0;
-    doc.m_bCoveragePlotted = 1;
-    doc.m_bCombined = 0;
-    doc.m_bCoverageReady = 0;
+    if (doc.Aps().m_aAPs.empty() || doc.Display().m_bTableWindowActive || doc.RefuseWhileBusy())
+        return nullptr;
+    Edit::Display(doc).m_bShowCellRadius = 0;
+    Edit::Display(doc).m_bShowContour = 0;
+    Edit::Display(doc).m_bMultiContours = 0;
+    Edit::Display(doc).m_bCoveragePlotted = 1;
+    Edit::Display(doc).m_bCombined = 0;
+    Edit::Coverage(doc).m_bCoverageReady = 0;
     std::optional<CoverageSnapshot> snapshot = PrepareCoverage(doc, progress);
     doc.Notify(DocChange::Display);
     if (!snapshot) return nullptr;
@@ -570,31 +575,36 @@ bool CalculateCoverage(CPlotraDoc& doc, unsigned threads) {
 void CPlotraDoc::SetThreshold(bool highThumb, int level) {
     if (RefuseEditWhileBusy(DocChange::Display)) return;
     CPlotraDoc& doc = *this;
-    (highThumb ? doc.m_panel.m_nContourHigh : doc.m_panel.m_nContourLow) = level;
-    if (!doc.m_bCombined) {
+    (highThumb ? Edit::Display(doc).m_panel.m_nContourHigh : Edit::Display(doc).m_panel.m_nContourLow) =
+        level;
+    if (!doc.Display().m_bCombined) {
         Notify(DocChange::Display);
         return;
     }
-    const std::size_t cols = static_cast<std::size_t>(doc.m_nGridCols), rows = static_cast<std::size_t>(doc.m_nGridRows);
+    const std::size_t cols = static_cast<std::size_t>(doc.Frame().m_nGridCols),
+                      rows = static_cast<std::size_t>(doc.Frame().m_nGridRows);
     const GraphFacts& graph = FactsOf(doc.Graph());
     std::vector<double> grid(cols * rows, 0.0);
     for (std::size_t i = 0; i < grid.size(); ++i)
         if (const std::optional<double> value = graph.nodeValue(doc, i))
             grid[i] = ContourInput(graph.levels, *value);
-    doc.m_bShowContour = 1;
-    doc.m_bMultiContours = 0;
-    doc.m_bCoveragePlotted = 0;
-    doc.m_bShowCellRadius = 0;
-    auto& target = highThumb ? doc.m_aContours[graph.contourSet].m_aAreaHigh
-                             : doc.m_aContours[graph.contourSet].m_aAreaLow;
+    Edit::Display(doc).m_bShowContour = 1;
+    Edit::Display(doc).m_bMultiContours = 0;
+    Edit::Display(doc).m_bCoveragePlotted = 0;
+    Edit::Display(doc).m_bShowCellRadius = 0;
+    auto& target = highThumb ? Edit::Coverage(doc).m_aContours[graph.contourSet].m_aAreaHigh
+                             : Edit::Coverage(doc).m_aContours[graph.contourSet].m_aAreaLow;
     target.clear();
     if (cols >= 2 && rows >= 2) {
         std::vector<double> xs(cols), ys(rows);
-        Linspace(xs.data(), doc.m_dGridOriginX, doc.m_dGridOriginX + doc.m_dGridSpanX, cols);
-        Linspace(ys.data(), doc.m_dGridOriginY, doc.m_dGridOriginY + doc.m_dGridSpanY, rows);
-        auto& scratch = doc.m_workContours.m_aAreaLow;
+        Linspace(xs.data(), doc.Frame().m_dGridOriginX, doc.Frame().m_dGridOriginX + doc.Frame().m_dGridSpanX,
+                 cols);
+        Linspace(ys.data(), doc.Frame().m_dGridOriginY, doc.Frame().m_dGridOriginY + doc.Frame().m_dGridSpanY,
+                 rows);
+        auto& scratch = Edit::Coverage(doc).m_workContours.m_aAreaLow;
         scratch.clear();
-        ContourAbove({grid.data(), doc.m_nGridCols, doc.m_nGridRows, xs.data(), ys.data()}, level, scratch);
+        ContourAbove({grid.data(), doc.Frame().m_nGridCols, doc.Frame().m_nGridRows, xs.data(), ys.data()},
+                     level, scratch);
         target = std::move(scratch);
         scratch.clear();
     }
@@ -608,28 +618,28 @@ void CPlotraDoc::ChangeDisplayUnit(bool metres) {
     subject.notes = true;
     UndoableEdit edit(*this, subject);
     CPlotraDoc& doc = *this;
-    const double oldFactor = doc.m_dUnitFactor;
+    const double oldFactor = doc.Display().m_dUnitFactor;
     const double newFactor = metres ? 1.0 : 0.3048;
-    doc.m_dUnitFactor = newFactor;
-    doc.m_bUnitUnchanged = oldFactor == newFactor;
+    Edit::Display(doc).m_dUnitFactor = newFactor;
+    Edit::Display(doc).m_bUnitUnchanged = oldFactor == newFactor;
     // The table window hides the data-loaded flag of the graph window, not the data.
-    if (!doc.HasProcessedData() || doc.m_bUnitUnchanged) {
+    if (!doc.HasProcessedData() || doc.Display().m_bUnitUnchanged) {
         Notify(DocChange::Display);
         return;
     }
 
     const auto [wm, hm] = doc.GridRectangleMetres();
-    doc.m_dResolutionX = wm / newFactor / 50.0;
-    doc.m_dResolutionY = hm / newFactor / 50.0;
+    Edit::Frame(doc).m_dResolutionX = wm / newFactor / 50.0;
+    Edit::Frame(doc).m_dResolutionY = hm / newFactor / 50.0;
     doc.ResetResolutionSliders(true);
     // A shown reliability radius is rewritten in the new unit.
-    float& radius = doc.m_panel.m_afReliability[0];
+    float& radius = Edit::Display(doc).m_panel.m_afReliability[0];
     if (radius > 0) {
         char buf[64];
         std::snprintf(buf, sizeof buf, "%3.1f", radius * oldFactor / newFactor);
         radius = std::strtof(buf, nullptr);
     }
-    for (CApFile& note : doc.m_aApNotes) {
+    for (CApFile& note : Edit::Aps(doc).m_aApNotes) {
         float v = 0;
         if (std::sscanf(note.m_strHeight.c_str(), "%f", &v) == 1 && v > 0) {
             const double converted = metres ? v * 0.3048 : v / 0.3048;

@@ -45,6 +45,19 @@ void CPlotraDoc::ComputeExtent(int width, int height, int mode) {
     Host().resetZoom();
 }
 
+void CPlotraDoc::SetFrame(const ModelRect& frame, const std::optional<ModelRect>& pathBox) {
+    if (pathBox) {
+        m_dGridOriginX = pathBox->originX;
+        m_dGridOriginY = pathBox->originY;
+        m_dGridSpanX = pathBox->spanX;
+        m_dGridSpanY = pathBox->spanY;
+    }
+    m_dFrameOriginX = frame.originX;
+    m_dFrameOriginY = frame.originY;
+    m_dFrameSpanX = frame.spanX;
+    m_dFrameSpanY = frame.spanY;
+}
+
 ExtentRects CPlotraDoc::ExtentFor(int width, int height, int mode, bool mapShown) const {
     ExtentRects r;
 

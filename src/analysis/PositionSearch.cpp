@@ -24,14 +24,12 @@ inline double GradientDistance(double d) {
 
 /// Four doubles operated on lane by lane.
 using Lanes = double __attribute__((vector_size(4 * sizeof(double))));
-// Always inlined into its callers, so no value of it crosses a call whose convention would differ
-// between the processor variants.
+// Filled through a reference and always inlined, so no value of it crosses a call whose convention
+// would differ between the processor variants (a vector returned by value is refused by clang).
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wpsabi"
-__attribute__((always_inline)) inline Lanes LoadLanes(const double* p) {
-    Lanes v;
+__attribute__((always_inline)) inline void LoadLanes(Lanes& v, const double* p) {
     std::memcpy(&v, p, sizeof v);
-    return v;
 }
 
 /// The position search: one criterion per candidate (a * 31 + b), the length of the gradient of the
@@ -80,21 +78,26 @@ SearchCriteria(const std::vector<double>& sy, const std::vector<double>& sx, con
             Log10Batch(logs.data(), logs.data(), ns * kLanes);
             Lanes meanL = {}, num = {}, den = {}, gy = {}, gx = {};
             for (std::size_t i = 0; i < ns; ++i) {
-                const Lanes g = LoadLanes(&logs[i * kLanes]);
+                Lanes g;
+                LoadLanes(g, &logs[i * kLanes]);
                 meanL += g / dn;
                 num += centred[i] * g;
             }
             for (std::size_t i = 0; i < ns; ++i) {
-                const Lanes g = LoadLanes(&logs[i * kLanes]);
+                Lanes g;
+                LoadLanes(g, &logs[i * kLanes]);
                 den += (g - meanL) * g;
             }
             const Lanes slope = num / den;
             const Lanes intercept = meanRssi - meanL * slope;
-            const Lanes cxs = LoadLanes(cx);
+            Lanes cxs;
+            LoadLanes(cxs, cx);
             for (std::size_t i = 0; i < ns; ++i) {
-                const Lanes g = LoadLanes(&logs[i * kLanes]);
+                Lanes g;
+                LoadLanes(g, &logs[i * kLanes]);
                 const Lanes e = sr[i] - slope * g - intercept;
-                Lanes d = LoadLanes(&dist[i * kLanes]);
+                Lanes d;
+                LoadLanes(d, &dist[i * kLanes]);
                 for (std::size_t l = 0; l < kLanes; ++l)
                     d[l] = GradientDistance(d[l]);
                 gy += dyv[i] * e / d;

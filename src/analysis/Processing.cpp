@@ -1,10 +1,11 @@
 #include "analysis/Processing.h"
 
-#include "model/CoverageColours.h"
-#include "model/Geometry.h"
 #include "analysis/Log10Batch.h"
 #include "analysis/Numeric.h"
 #include "analysis/SpatialIndex.h"
+#include "model/CoverageColours.h"
+#include "model/EditAccess.h"
+#include "model/Geometry.h"
 #include "model/PlotraDoc.h"
 
 #include <algorithm>
@@ -481,14 +482,14 @@ class ApPool {
 
 ProcessingSnapshot TakeProcessingSnapshot(CPlotraDoc& doc) {
     ProcessingSnapshot s;
-    s.aps = std::move(doc.m_aAPs);
-    doc.m_aAPs.clear();
-    s.path = doc.m_aPoints;
-    s.metric = doc.m_bMetricXY != 0;
-    s.cols = doc.m_nGridCols;
-    s.rows = doc.m_nGridRows;
-    s.powerLow = doc.m_nPowerRangeLow;
-    s.powerHigh = doc.m_nPowerRangeHigh;
+    s.aps = std::move(Edit::Aps(doc).m_aAPs);
+    Edit::Aps(doc).m_aAPs.clear();
+    s.path = doc.Path().m_aPoints;
+    s.metric = doc.Map().m_bMetricXY != 0;
+    s.cols = doc.Frame().m_nGridCols;
+    s.rows = doc.Frame().m_nGridRows;
+    s.powerLow = doc.Display().m_nPowerRangeLow;
+    s.powerHigh = doc.Display().m_nPowerRangeHigh;
     return s;
 }
 
@@ -557,36 +558,36 @@ ProcessingResult RunProcessing(ProcessingSnapshot snapshot, Progress& progress, 
 
 void FinishProcessing(CPlotraDoc& doc) {
     doc.ComputeExtent(0, 0, 0);
-    doc.m_bShowPath = 1;
-    doc.m_bShowContour = 0;
-    doc.m_bMultiContours = 0;
-    doc.m_bCombined = 0;
-    doc.m_bCoverageReady = 0;
-    doc.m_bXGrid = 0;
-    doc.m_bYGrid = 0;
+    Edit::Display(doc).m_bShowPath = 1;
+    Edit::Display(doc).m_bShowContour = 0;
+    Edit::Display(doc).m_bMultiContours = 0;
+    Edit::Display(doc).m_bCombined = 0;
+    Edit::Coverage(doc).m_bCoverageReady = 0;
+    Edit::Display(doc).m_bXGrid = 0;
+    Edit::Display(doc).m_bYGrid = 0;
     CApFile blank;
     blank.m_strTxPower = blank.m_strAntennaGain = blank.m_strDirection = blank.m_strHeight = blank.m_strNotes = " ";
-    doc.m_aApNotes.assign(doc.m_aAPs.size(), blank);
+    Edit::Aps(doc).m_aApNotes.assign(doc.Aps().m_aAPs.size(), blank);
 
     const auto [widthX, widthY] = doc.GridRectangleMetres();
-    doc.m_dResolutionX = widthX / doc.m_dUnitFactor / 50.0;
-    doc.m_dResolutionY = widthY / doc.m_dUnitFactor / 50.0;
+    Edit::Frame(doc).m_dResolutionX = widthX / doc.Display().m_dUnitFactor / 50.0;
+    Edit::Frame(doc).m_dResolutionY = widthY / doc.Display().m_dUnitFactor / 50.0;
     doc.ResetResolutionSliders(true);
-    doc.m_nAlpha = 192;
+    Edit::Display(doc).m_nAlpha = 192;
     doc.RebuildGroups();
-    doc.m_panel.m_nSelectedAP = -1;
+    Edit::Display(doc).m_panel.m_nSelectedAP = -1;
     // Complete: the views may now read every result.
-    doc.m_bDataLoaded = 1;
+    Edit::Display(doc).m_bDataLoaded = 1;
 }
 
 void ApplyProcessing(CPlotraDoc& doc, ProcessingResult&& r) {
-    doc.m_aAPs = std::move(r.aps);
+    Edit::Aps(doc).m_aAPs = std::move(r.aps);
     if (r.anyProcessed) {
-        doc.m_dMeanRssi = r.meanRssi;
-        doc.m_dMeanSnr = r.meanSnr;
-        doc.m_dSlope = r.slope;
-        doc.m_dIntercept = r.intercept;
-        doc.m_dShadowStd = r.shadowStd;
+        Edit::Coverage(doc).m_dMeanRssi = r.meanRssi;
+        Edit::Coverage(doc).m_dMeanSnr = r.meanSnr;
+        Edit::Coverage(doc).m_dSlope = r.slope;
+        Edit::Coverage(doc).m_dIntercept = r.intercept;
+        Edit::Coverage(doc).m_dShadowStd = r.shadowStd;
     }
     if (!r.cancelled) FinishProcessing(doc);
     doc.RefreshTableSwitch();
@@ -597,10 +598,10 @@ std::unique_ptr<ProcessingJob> StartProcessingJob(CPlotraDoc& doc, Progress& pro
                                                   const ProcessingOptions& options) {
     if (doc.RefuseWhileBusy()) return nullptr;
     progress.clearCancel();
-    doc.m_workContours.Clear();
-    doc.m_nGridCols = 50;
-    doc.m_nGridRows = 50;
-    doc.m_bDataLoaded = 0;
+    Edit::Coverage(doc).m_workContours.Clear();
+    Edit::Frame(doc).m_nGridCols = 50;
+    Edit::Frame(doc).m_nGridRows = 50;
+    Edit::Display(doc).m_bDataLoaded = 0;
     doc.SetJobRunning(true);
     auto job = std::make_unique<ProcessingJob>(
         [snapshot = TakeProcessingSnapshot(doc), &progress, options]() mutable {
@@ -617,7 +618,7 @@ bool ApplyProcessingJob(CPlotraDoc& doc, ProcessingJob& job) {
     doc.SetJobRunning(false);
     if (!result) {
         // The APs went down with the failed job: the project holds its files and path only.
-        doc.m_aAPs.clear();
+        Edit::Aps(doc).m_aAPs.clear();
         doc.Notify(DocChange::Everything);
         doc.Prompts().message(failure, "Data Processing", PromptIcon::Stop);
         return false;
@@ -630,9 +631,9 @@ bool ApplyProcessingJob(CPlotraDoc& doc, ProcessingJob& job) {
 void ProcessData(CPlotraDoc& doc, const ProcessingOptions& options) {
     Progress& progress = doc.ProgressSink();
     progress.clearCancel();
-    doc.m_workContours.Clear();
-    doc.m_nGridCols = 50;
-    doc.m_nGridRows = 50;
+    Edit::Coverage(doc).m_workContours.Clear();
+    Edit::Frame(doc).m_nGridCols = 50;
+    Edit::Frame(doc).m_nGridRows = 50;
     ApplyProcessing(doc, RunProcessing(TakeProcessingSnapshot(doc), progress, options));
 }
 

@@ -1,6 +1,7 @@
 #include "analysis/Reliability.h"
 
 #include "analysis/Numeric.h"
+#include "model/EditAccess.h"
 #include "model/PlotraDoc.h"
 
 #include <cmath>
@@ -69,12 +70,12 @@ std::string Format4(double v) {
 /// ticked AP (group mode). In group mode the ticked APs with too few points are named first.
 std::vector<std::size_t> ScopeAndPointChecks(CPlotraDoc& doc) {
     std::vector<std::size_t> scope;
-    if (doc.m_nAnalysisMode == 2) {
+    if (doc.Display().m_nAnalysisMode == 2) {
         std::string listed;
         int listedCount = 0;
         bool anyEnough = false;
-        for (std::size_t i = 0; i < doc.m_aAPs.size(); ++i) {
-            const CAPInfo& ap = doc.m_aAPs[i];
+        for (std::size_t i = 0; i < doc.Aps().m_aAPs.size(); ++i) {
+            const CAPInfo& ap = doc.Aps().m_aAPs[i];
             if (!ap.m_bSelected) continue;
             scope.push_back(i);
             if (ap.m_aApPoints.size() < kMinLocatedPoints) {
@@ -90,9 +91,9 @@ std::vector<std::size_t> ScopeAndPointChecks(CPlotraDoc& doc) {
             doc.Prompts().message(fmt + listed + " \n", "Invalid AP", PromptIcon::Information);
         }
     } else {
-        const int sel = doc.m_panel.m_nSelectedAP;
-        if (sel >= 0 && static_cast<std::size_t>(sel) < doc.m_aAPs.size() &&
-            doc.m_aAPs[static_cast<std::size_t>(sel)].m_bSelected)
+        const int sel = doc.Display().m_panel.m_nSelectedAP;
+        if (sel >= 0 && static_cast<std::size_t>(sel) < doc.Aps().m_aAPs.size() &&
+            doc.Aps().m_aAPs[static_cast<std::size_t>(sel)].m_bSelected)
             scope.push_back(static_cast<std::size_t>(sel));
     }
     return scope;
@@ -101,33 +102,33 @@ std::vector<std::size_t> ScopeAndPointChecks(CPlotraDoc& doc) {
 /// False (with the single-mode message) when the AP has fewer than 80 working points.
 bool EnoughPoints(CPlotraDoc& doc, const CAPInfo& ap) {
     if (ap.m_aApPoints.size() >= kMinLocatedPoints) return true;
-    if (doc.m_nAnalysisMode != 2)
+    if (doc.Display().m_nAnalysisMode != 2)
         doc.Prompts().message("No Enough Measurement Points (< 80) for this AP: " + ap.SsidText(),
                               "Insufficient Points", PromptIcon::Information);
     return false;
 }
 
 void ShowCellRadius(CPlotraDoc& doc) {
-    doc.m_bShowCellRadius = 1;
-    doc.m_nGraphType = StoredValue(GraphKind::SignalPower);
-    doc.m_bCoveragePlotted = 0;
-    doc.m_bShowContour = 0;
-    doc.m_bMultiContours = 0;
+    Edit::Display(doc).m_bShowCellRadius = 1;
+    Edit::Display(doc).m_nGraphType = StoredValue(GraphKind::SignalPower);
+    Edit::Display(doc).m_bCoveragePlotted = 0;
+    Edit::Display(doc).m_bShowContour = 0;
+    Edit::Display(doc).m_bMultiContours = 0;
     doc.Notify(DocChange::Aps, ApField::Reliability);
 }
 
 } // namespace
 
 void ReliabilityFromRadius(CPlotraDoc& doc, ReliabilityFields& fields) {
-    auto& values = doc.m_panel.m_afReliability;
+    auto& values = Edit::Display(doc).m_panel.m_afReliability;
     ParseField(fields.radius, values[0]);
     ParseField(fields.threshold, values[1]);
-    const double radius = values[0] * doc.m_dUnitFactor;
+    const double radius = values[0] * doc.Display().m_dUnitFactor;
     const double threshold = values[1];
     double sumEdge = 0.0, sumCell = 0.0;
     int computed = 0;
     for (std::size_t i : ScopeAndPointChecks(doc)) {
-        CAPInfo& ap = doc.m_aAPs[i];
+        CAPInfo& ap = Edit::Aps(doc).m_aAPs[i];
         if (radius < 0) {
             doc.Prompts().message("Radius has to be larger than 0!", "Invalid Radius", PromptIcon::Stop);
             continue;
@@ -152,7 +153,7 @@ void ReliabilityFromRadius(CPlotraDoc& doc, ReliabilityFields& fields) {
 }
 
 void RadiusFromReliability(CPlotraDoc& doc, ReliabilityFields& fields) {
-    auto& values = doc.m_panel.m_afReliability;
+    auto& values = Edit::Display(doc).m_panel.m_afReliability;
     ParseField(fields.threshold, values[1]);
     ParseField(fields.probability, values[2]);
     const double threshold = values[1];
@@ -160,7 +161,7 @@ void RadiusFromReliability(CPlotraDoc& doc, ReliabilityFields& fields) {
     double sumRadius = 0.0, sumCell = 0.0;
     int computed = 0;
     for (std::size_t i : ScopeAndPointChecks(doc)) {
-        CAPInfo& ap = doc.m_aAPs[i];
+        CAPInfo& ap = Edit::Aps(doc).m_aAPs[i];
         if (p < 0 || p > 1) {
             doc.Prompts().message("Probability has to be in [0, 1]!", "Invalid Probability", PromptIcon::Stop);
             continue;
@@ -178,9 +179,9 @@ void RadiusFromReliability(CPlotraDoc& doc, ReliabilityFields& fields) {
     if (computed == 0) {
         fields.radius = fields.cell = "N/A";
     } else {
-        fields.radius = Format4(sumRadius / computed / doc.m_dUnitFactor);
+        fields.radius = Format4(sumRadius / computed / doc.Display().m_dUnitFactor);
         fields.cell = Format4(sumCell / computed);
-        values[0] = static_cast<float>(sumRadius / computed / doc.m_dUnitFactor);
+        values[0] = static_cast<float>(sumRadius / computed / Edit::Display(doc).m_dUnitFactor);
         values[3] = static_cast<float>(sumCell / computed);
     }
     ShowCellRadius(doc);

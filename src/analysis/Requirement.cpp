@@ -13,10 +13,12 @@ namespace {
 
 /// The node count every grid of the document holds (0 without a calculated coverage).
 std::size_t UsableNodes(const CPlotraDoc& doc) {
-    if (!doc.m_bCoverageReady || doc.m_nGridCols <= 0 || doc.m_nGridRows <= 0) return 0;
+    if (!doc.Coverage().m_bCoverageReady || doc.Frame().m_nGridCols <= 0 || doc.Frame().m_nGridRows <= 0)
+        return 0;
     const std::size_t nodes =
-        static_cast<std::size_t>(doc.m_nGridCols) * static_cast<std::size_t>(doc.m_nGridRows);
-    return std::min({nodes, doc.m_aGridCount.size(), doc.m_aGridPower.size(), doc.m_aGridSnr.size()});
+        static_cast<std::size_t>(doc.Frame().m_nGridCols) * static_cast<std::size_t>(doc.Frame().m_nGridRows);
+    return std::min({nodes, doc.Coverage().m_aGridCount.size(), doc.Coverage().m_aGridPower.size(),
+                     doc.Coverage().m_aGridSnr.size()});
 }
 
 RequirementFigure Figure(std::size_t nodes, std::size_t covered, double target) {
@@ -35,14 +37,14 @@ RequirementSummary SummariseRequirement(const CPlotraDoc& doc, double signalDbm,
                                         double targetShare) {
     RequirementSummary s;
     s.signalDbm = signalDbm, s.snrDb = snrDb, s.targetShare = targetShare;
-    s.coverageReady = doc.m_bCoverageReady != 0 && UsableNodes(doc) > 0;
+    s.coverageReady = doc.Coverage().m_bCoverageReady != 0 && UsableNodes(doc) > 0;
     if (!s.coverageReady) return s;
     const std::size_t n = UsableNodes(doc);
     std::size_t covered = 0, signal = 0, snr = 0, both = 0;
     for (std::size_t i = 0; i < n; ++i) {
-        if (doc.m_aGridCount[i] <= 0) continue;
+        if (doc.Coverage().m_aGridCount[i] <= 0) continue;
         ++covered;
-        const bool p = doc.m_aGridPower[i] >= signalDbm, q = doc.m_aGridSnr[i] >= snrDb;
+        const bool p = doc.Coverage().m_aGridPower[i] >= signalDbm, q = doc.Coverage().m_aGridSnr[i] >= snrDb;
         signal += p;
         snr += q;
         both += p && q;
@@ -59,11 +61,11 @@ std::vector<NodeVerdict> RequirementVerdicts(const CPlotraDoc& doc, double signa
     std::vector<NodeVerdict> v;
     if (n == 0) return v;
     const std::size_t all =
-        static_cast<std::size_t>(doc.m_nGridCols) * static_cast<std::size_t>(doc.m_nGridRows);
+        static_cast<std::size_t>(doc.Frame().m_nGridCols) * static_cast<std::size_t>(doc.Frame().m_nGridRows);
     v.assign(all, NodeVerdict::Uncovered);
     for (std::size_t i = 0; i < n; ++i) {
-        if (doc.m_aGridCount[i] <= 0) continue;
-        const bool ok = doc.m_aGridPower[i] >= signalDbm && doc.m_aGridSnr[i] >= snrDb;
+        if (doc.Coverage().m_aGridCount[i] <= 0) continue;
+        const bool ok = doc.Coverage().m_aGridPower[i] >= signalDbm && doc.Coverage().m_aGridSnr[i] >= snrDb;
         v[i] = ok ? NodeVerdict::Meets : NodeVerdict::Fails;
     }
     return v;

@@ -1,5 +1,6 @@
 // Merging of repeated samples: an AP heard several times at one spot, and a walk that stands still.
 #include "analysis/Numeric.h"
+#include "model/EditAccess.h"
 #include "model/PathMerger.h"
 #include "model/PlotraDoc.h"
 
@@ -81,10 +82,10 @@ void PathMerger::Close() {
     p.m_dX = m_first.m_dX;
     p.m_dRssi = Mean(m_rssi.data(), m_rssi.size());
     p.m_nNoise = static_cast<int>(m_noise / k);
-    m_doc.m_aPoints.push_back(p);
-    m_doc.m_aGpsState.push_back(m_fix);
-    m_doc.m_aAltitude.push_back(static_cast<int>(m_altitude / k));
-    m_doc.m_aVelocity.push_back(static_cast<int>(m_speed / k));
+    Edit::Path(m_doc).m_aPoints.push_back(p);
+    Edit::Path(m_doc).m_aGpsState.push_back(m_fix);
+    Edit::Path(m_doc).m_aAltitude.push_back(static_cast<int>(m_altitude / k));
+    Edit::Path(m_doc).m_aVelocity.push_back(static_cast<int>(m_speed / k));
 }
 
 void CPlotraDoc::MergePathPositions() {

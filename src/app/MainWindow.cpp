@@ -381,7 +381,7 @@ void CMainFrame::FocusNextPane() {
 void CMainFrame::OnSelectMetric() {
     CPlotraDoc& doc = m_session.doc();
     CUnitDialog dialog(this);
-    dialog.setSelection(CUnitDialog::LineForUnitFactor(doc.m_dUnitFactor));
+    dialog.setSelection(CUnitDialog::LineForUnitFactor(doc.Display().m_dUnitFactor));
     // The list has no Cancel: whatever line it shows when it closes is the unit.
     dialog.exec();
     doc.ChangeDisplayUnit(dialog.selection() == CUnitDialog::kMeter);

@@ -74,7 +74,7 @@ void CMainFrame::refreshCommands() {
 CommandState CMainFrame::OwnState(int id) const {
     const CPlotraDoc& doc = m_session.doc();
     // The window commands need data: loaded now, or loaded when the table was last shown.
-    const bool anyData = doc.m_tableSwitch.dataLoaded != 0 || doc.m_bDataLoaded != 0;
+    const bool anyData = doc.TableSwitch().dataLoaded != 0 || doc.Display().m_bDataLoaded != 0;
     switch (id) {
     case kCmdNewProject:
     case kCmdOpenProject:

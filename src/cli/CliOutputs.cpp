@@ -236,7 +236,7 @@ bool WriteOutputs(CPlotraDoc& doc, const OutputOptions& o, CliPrompts& prompts, 
         image.alpha = o.alpha;
         image.width = o.width;
         image.height = o.height;
-        image.showMap = !o.display.noMap && doc.m_bMapLoaded;
+        image.showMap = !o.display.noMap && doc.Map().m_bMapLoaded;
         image.compass = o.display.compass;
         image.palette = o.pdfOptions.palette;
         std::string path;
@@ -264,7 +264,7 @@ bool WriteOutputs(CPlotraDoc& doc, const OutputOptions& o, CliPrompts& prompts, 
         report.resourceDir = ResourceDir();
         report.palette = o.pdfOptions.palette;
         RenderedReportPictures pictures;
-        if (doc.m_aAPs.empty()) {
+        if (doc.Aps().m_aAPs.empty()) {
             prompts.message("The project has no access point: no report was written.", "Report", PromptIcon::Stop);
             ok = false;
         } else if (WriteReport(doc, o.report, report, pictures)) {
@@ -276,7 +276,7 @@ bool WriteOutputs(CPlotraDoc& doc, const OutputOptions& o, CliPrompts& prompts, 
     }
     if (!o.pdf.empty()) {
         std::string why;
-        if (doc.m_aAPs.empty()) {
+        if (doc.Aps().m_aAPs.empty()) {
             prompts.message("The project has no access point: no PDF was written.", "Report", PromptIcon::Stop);
             ok = false;
         } else if (WriteClientReport(doc, o.pdf, o.pdfOptions, &why)) {

@@ -60,8 +60,8 @@ std::string NormalisedMac(const std::string& text) {
 
 int FindApByMac(const CPlotraDoc& doc, std::string mac) {
     mac = NormalisedMac(mac);
-    for (std::size_t i = 0; i < doc.m_aAPs.size(); ++i)
-        if (doc.m_aAPs[i].MacText() == mac) return static_cast<int>(i);
+    for (std::size_t i = 0; i < doc.Aps().m_aAPs.size(); ++i)
+        if (doc.Aps().m_aAPs[i].MacText() == mac) return static_cast<int>(i);
     return -1;
 }
 

@@ -95,8 +95,8 @@ std::string Parse(const std::vector<std::string>& args, AnalyzeOptions& o) {
 std::string ApplySelection(CPlotraDoc& doc, const std::string& select) {
     std::vector<int> ticked;
     if (select == "valid" || select == "all") {
-        for (std::size_t i = 0; i < doc.m_aAPs.size(); ++i)
-            if (select == "all" || doc.m_aAPs[i].m_aApPoints.size() > kMinCoveragePoints)
+        for (std::size_t i = 0; i < doc.Aps().m_aAPs.size(); ++i)
+            if (select == "all" || doc.Aps().m_aAPs[i].m_aApPoints.size() > kMinCoveragePoints)
                 ticked.push_back(static_cast<int>(i));
     } else {
         std::set<std::string> wanted;
@@ -107,10 +107,10 @@ std::string ApplySelection(CPlotraDoc& doc, const std::string& select) {
             start = comma + 1;
         }
         std::set<std::string> found;
-        for (std::size_t i = 0; i < doc.m_aAPs.size(); ++i)
-            if (wanted.count(doc.m_aAPs[i].MacText())) {
+        for (std::size_t i = 0; i < doc.Aps().m_aAPs.size(); ++i)
+            if (wanted.count(doc.Aps().m_aAPs[i].MacText())) {
                 ticked.push_back(static_cast<int>(i));
-                found.insert(doc.m_aAPs[i].MacText());
+                found.insert(doc.Aps().m_aAPs[i].MacText());
             }
         for (const auto& mac : wanted)
             if (!found.count(mac)) return "no access point with MAC " + mac;
@@ -134,16 +134,17 @@ bool LoadMap(CPlotraDoc& doc, const std::string& path, CliPrompts& prompts) {
 void WriteJsonFiles(JsonWriter& w, const CPlotraDoc& doc) {
     w.BeginArray("files");
     std::size_t k = 0;
-    for (const CDataFile& f : doc.m_aFiles) {
+    for (const CDataFile& f : doc.Survey().m_aFiles) {
         w.BeginObject();
         w.String(f.m_strPath, "path").String(f.m_strName, "name").Bool(f.m_bUse != 0, "read");
         std::string created = f.m_strCreated;
         while (!created.empty() && (created.back() == '\n' || created.back() == '\r'))
             created.pop_back();
         w.String(created, "surveyTime");
-        if (f.m_bUse && k < doc.m_aFilePointCount.size()) {
-            w.Int(doc.m_aFilePointCount[k], "points");
-            w.Int(k < doc.m_aFilePathCount.size() ? doc.m_aFilePathCount[k] : 0, "pathPositions");
+        if (f.m_bUse && k < doc.Survey().m_aFilePointCount.size()) {
+            w.Int(doc.Survey().m_aFilePointCount[k], "points");
+            w.Int(k < doc.Path().m_aFilePathCount.size() ? doc.Path().m_aFilePathCount[k] : 0,
+                  "pathPositions");
             ++k;
         }
         w.EndObject();
@@ -153,7 +154,7 @@ void WriteJsonFiles(JsonWriter& w, const CPlotraDoc& doc) {
 
 void WriteJsonAps(JsonWriter& w, const CPlotraDoc& doc) {
     w.BeginArray("aps");
-    for (const CAPInfo& ap : doc.m_aAPs) {
+    for (const CAPInfo& ap : doc.Aps().m_aAPs) {
         const bool hasModel = ap.m_nApGridCols > 0;
         w.BeginObject();
         w.String(ap.MacText(), "mac").String(ap.SsidText(), "ssid").Int(ap.m_byChannel, "channel");
@@ -162,8 +163,8 @@ void WriteJsonAps(JsonWriter& w, const CPlotraDoc& doc) {
         w.Bool(ap.m_bSelected != 0, "selected").Bool(ap.m_bFixed != 0, "fixed").Bool(hasModel, "processed");
         if (hasModel || ap.m_bFixed) {
             w.BeginObject("position");
-            w.Double(ap.m_posAP.m_dY, doc.m_bMetricXY ? "y" : "lat", 12);
-            w.Double(ap.m_posAP.m_dX, doc.m_bMetricXY ? "x" : "lon", 12);
+            w.Double(ap.m_posAP.m_dY, doc.Map().m_bMetricXY ? "y" : "lat", 12);
+            w.Double(ap.m_posAP.m_dX, doc.Map().m_bMetricXY ? "x" : "lon", 12);
             w.EndObject();
         } else {
             w.Null("position");
@@ -181,32 +182,32 @@ void WriteJsonAps(JsonWriter& w, const CPlotraDoc& doc) {
 /// The extent, frame, resolution and grid, and the coverage when there is one.
 void WriteJsonGrid(JsonWriter& w, const CPlotraDoc& doc) {
     w.BeginObject("extent");
-    w.Double(doc.m_dGridOriginY, "originY", 12).Double(doc.m_dGridOriginX, "originX", 12);
-    w.Double(doc.m_dGridSpanY, "spanY", 12).Double(doc.m_dGridSpanX, "spanX", 12);
+    w.Double(doc.Frame().m_dGridOriginY, "originY", 12).Double(doc.Frame().m_dGridOriginX, "originX", 12);
+    w.Double(doc.Frame().m_dGridSpanY, "spanY", 12).Double(doc.Frame().m_dGridSpanX, "spanX", 12);
     w.BeginObject("frame");
-    w.Double(doc.m_dFrameOriginY, "originY", 12).Double(doc.m_dFrameOriginX, "originX", 12);
-    w.Double(doc.m_dFrameSpanY, "spanY", 12).Double(doc.m_dFrameSpanX, "spanX", 12);
+    w.Double(doc.Frame().m_dFrameOriginY, "originY", 12).Double(doc.Frame().m_dFrameOriginX, "originX", 12);
+    w.Double(doc.Frame().m_dFrameSpanY, "spanY", 12).Double(doc.Frame().m_dFrameSpanX, "spanX", 12);
     w.EndObject();
     w.EndObject();
     w.BeginObject("resolution");
-    w.Double(doc.m_dResolutionX, "x").Double(doc.m_dResolutionY, "y");
+    w.Double(doc.Frame().m_dResolutionX, "x").Double(doc.Frame().m_dResolutionY, "y");
     w.EndObject();
     // The node counts of the grid over the ticked APs (what a coverage would start from).
     w.BeginObject("nodes");
-    w.Int(doc.m_nGridCols, "cols").Int(doc.m_nGridRows, "rows");
+    w.Int(doc.Frame().m_nGridCols, "cols").Int(doc.Frame().m_nGridRows, "rows");
     w.EndObject();
-    if (doc.m_bCoverageReady) {
+    if (doc.Coverage().m_bCoverageReady) {
         long long covered = 0;
         int most = 0;
-        for (int c : doc.m_aGridCount) {
+        for (int c : doc.Coverage().m_aGridCount) {
             covered += c > 0;
             most = std::max(most, c);
         }
         w.BeginObject("coverage");
-        w.Int(doc.m_nGridCols, "cols").Int(doc.m_nGridRows, "rows");
-        w.Double(doc.m_dResolutionX, "resolutionX").Double(doc.m_dResolutionY, "resolutionY");
-        w.Double(doc.m_dPowerMin, "powerMin").Double(doc.m_dPowerMax, "powerMax");
-        w.Double(doc.m_dSnrMin, "snrMin").Double(doc.m_dSnrMax, "snrMax");
+        w.Int(doc.Frame().m_nGridCols, "cols").Int(doc.Frame().m_nGridRows, "rows");
+        w.Double(doc.Frame().m_dResolutionX, "resolutionX").Double(doc.Frame().m_dResolutionY, "resolutionY");
+        w.Double(doc.Coverage().m_dPowerMin, "powerMin").Double(doc.Coverage().m_dPowerMax, "powerMax");
+        w.Double(doc.Coverage().m_dSnrMin, "snrMin").Double(doc.Coverage().m_dSnrMax, "snrMax");
         w.Int(covered, "coveredNodes").Int(most, "mostCoveringAps");
         w.EndObject();
     } else {
@@ -241,17 +242,17 @@ void WriteJson(const CPlotraDoc& doc, const AnalyzeOptions& o, const StageMeter&
     JsonWriter w;
     w.BeginObject();
     WriteJsonFiles(w, doc);
-    const long long readings = static_cast<long long>(doc.m_aDataPoints.ReadingCount());
-    w.Int(static_cast<long long>(doc.m_aDataPoints.size()), "points");
+    const long long readings = static_cast<long long>(doc.Survey().m_aDataPoints.ReadingCount());
+    w.Int(static_cast<long long>(doc.Survey().m_aDataPoints.size()), "points");
     w.Int(readings, "readings");
-    w.Int(static_cast<long long>(doc.m_aPoints.size()), "pathPositions");
-    w.Bool(doc.m_bMerge != 0, "merge");
-    w.Bool(doc.m_bMetricXY != 0, "mapMetres");
+    w.Int(static_cast<long long>(doc.Path().m_aPoints.size()), "pathPositions");
+    w.Bool(doc.Survey().m_bMerge != 0, "merge");
+    w.Bool(doc.Map().m_bMetricXY != 0, "mapMetres");
     w.String(o.unitFactor > 0.5 ? "m" : "ft", "unit");
     long long processed = 0;
-    for (const CAPInfo& ap : doc.m_aAPs)
+    for (const CAPInfo& ap : doc.Aps().m_aAPs)
         processed += ap.m_nApGridCols > 0 ? 1 : 0;
-    w.Int(static_cast<long long>(doc.m_aAPs.size()), "apCount");
+    w.Int(static_cast<long long>(doc.Aps().m_aAPs.size()), "apCount");
     w.Int(processed, "processedAps");
     WriteJsonAps(w, doc);
     WriteJsonGrid(w, doc);
@@ -264,10 +265,10 @@ void WriteJson(const CPlotraDoc& doc, const AnalyzeOptions& o, const StageMeter&
 }
 
 void WriteText(const CPlotraDoc& doc, const StageMeter& meter, const std::vector<std::string>& outputs) {
-    const long long readings = static_cast<long long>(doc.m_aDataPoints.ReadingCount());
-    std::printf("%zu points, %lld readings, %zu path positions, %zu APs\n", doc.m_aDataPoints.size(),
-                readings, doc.m_aPoints.size(), doc.m_aAPs.size());
-    for (const CAPInfo& ap : doc.m_aAPs) {
+    const long long readings = static_cast<long long>(doc.Survey().m_aDataPoints.ReadingCount());
+    std::printf("%zu points, %lld readings, %zu path positions, %zu APs\n", doc.Survey().m_aDataPoints.size(),
+                readings, doc.Path().m_aPoints.size(), doc.Aps().m_aAPs.size());
+    for (const CAPInfo& ap : doc.Aps().m_aAPs) {
         std::printf("%s %-32s ch %2d %5zu pts %c ", ap.MacText().c_str(), ap.SsidText().c_str(),
                     ap.m_byChannel, ap.m_aApPoints.size(), ap.m_bSelected ? '*' : ' ');
         if (ap.m_nApGridCols > 0)
@@ -277,11 +278,12 @@ void WriteText(const CPlotraDoc& doc, const StageMeter& meter, const std::vector
         else
             std::printf("too few points for a model\n");
     }
-    std::printf("extent: origin %.7f, %.7f  span %.7f, %.7f\n", doc.m_dGridOriginY, doc.m_dGridOriginX,
-                doc.m_dGridSpanY, doc.m_dGridSpanX);
-    if (doc.m_bCoverageReady)
-        std::printf("coverage: %d x %d nodes, power %.0f..%.0f dBm, SNR %.0f..%.0f dB\n", doc.m_nGridCols,
-                    doc.m_nGridRows, doc.m_dPowerMin, doc.m_dPowerMax, doc.m_dSnrMin, doc.m_dSnrMax);
+    std::printf("extent: origin %.7f, %.7f  span %.7f, %.7f\n", doc.Frame().m_dGridOriginY,
+                doc.Frame().m_dGridOriginX, doc.Frame().m_dGridSpanY, doc.Frame().m_dGridSpanX);
+    if (doc.Coverage().m_bCoverageReady)
+        std::printf("coverage: %d x %d nodes, power %.0f..%.0f dBm, SNR %.0f..%.0f dB\n",
+                    doc.Frame().m_nGridCols, doc.Frame().m_nGridRows, doc.Coverage().m_dPowerMin,
+                    doc.Coverage().m_dPowerMax, doc.Coverage().m_dSnrMin, doc.Coverage().m_dSnrMax);
     for (const auto& path : outputs)
         std::printf("wrote %s\n", path.c_str());
     for (const auto& stage : meter.Stages())

@@ -128,10 +128,11 @@ std::optional<std::vector<capture::Click>> ReadClicks(const CaptureArgs& a, std:
         *error = "Cannot read the clicks \"" + a.clicks + "\".";
         return std::nullopt;
     }
-    const double W = plan.m_nImageWidth, H = plan.m_nImageHeight;
+    const double W = plan.Map().m_nImageWidth, H = plan.Map().m_nImageHeight;
     const capture::PixelToLatLon place = [&](double x, double y) -> std::optional<std::pair<double, double>> {
         if (!(x >= 0 && y >= 0 && x <= W && y <= H)) return std::nullopt;
-        const auto geo = plan.MapToGeoQuiet(x * plan.m_dMetersPerPixelX, (H - y) * plan.m_dMetersPerPixelY);
+        const auto geo =
+            plan.MapToGeoQuiet(x * plan.Map().m_dMetersPerPixelX, (H - y) * plan.Map().m_dMetersPerPixelY);
         if (!geo) return std::nullopt;
         return std::pair{geo->m_dY, geo->m_dX};
     };

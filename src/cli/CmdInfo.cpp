@@ -37,15 +37,15 @@ bool InfoSurvey(const std::string& path, std::span<const std::uint8_t> bytes, Cl
         return false;
     }
     const auto header = ParseSurveyHeader(bytes);
-    const auto stats = ComputeSurveyStats(doc.m_aDataPoints);
-    const std::string time = Trimmed(doc.m_strSurveyTime);
+    const auto stats = ComputeSurveyStats(doc.Survey().m_aDataPoints);
+    const std::string time = Trimmed(doc.Survey().m_strSurveyTime);
     if (asJson) {
         json.BeginObject();
         json.String(path, "path").String("survey", "kind");
         json.Int(header->fileType, "fileType").String(time, "surveyTime").Int(header->surveyTime, "surveyTimeSeconds");
         json.Int(header->pointSize, "pointSize").Int(header->readingSize, "readingSize");
         json.Int(stats.points, "points").Int(stats.readings, "readings");
-        json.Int(static_cast<long long>(doc.m_aApMarkers.size()), "apMarkers");
+        json.Int(static_cast<long long>(doc.Survey().m_aApMarkers.size()), "apMarkers");
         json.Int(stats.distinctBssids, "distinctBssids");
         if (stats.hasBounds) {
             json.BeginObject("bounds");
@@ -61,7 +61,7 @@ bool InfoSurvey(const std::string& path, std::span<const std::uint8_t> bytes, Cl
         std::printf("  file type %d, survey time %s\n", header->fileType, time.c_str());
         std::printf("  record sizes: point %u bytes, reading %u bytes\n", header->pointSize, header->readingSize);
         std::printf("  %ld points, %ld readings, %zu AP markers, %ld distinct BSSIDs\n", stats.points,
-                    stats.readings, doc.m_aApMarkers.size(), stats.distinctBssids);
+                    stats.readings, doc.Survey().m_aApMarkers.size(), stats.distinctBssids);
         if (stats.hasBounds)
             std::printf("  bounds: latitude %.6f .. %.6f, longitude %.6f .. %.6f\n", stats.south, stats.north,
                         stats.west, stats.east);
@@ -88,41 +88,44 @@ bool InfoWorkspace(const std::string& path, std::span<const std::uint8_t> bytes,
         return false;
     }
     long readings = 0;
-    for (const auto& p : doc.m_aDataPoints)
+    for (const auto& p : doc.Survey().m_aDataPoints)
         readings += static_cast<long>(p.m_aReadings.size());
     long valid = 0;
-    for (const auto& ap : doc.m_aAPs)
+    for (const auto& ap : doc.Aps().m_aAPs)
         valid += ap.m_aApPoints.size() > kMinCoveragePoints ? 1 : 0;
     if (asJson) {
         json.BeginObject();
         json.String(path, "path").String("workspace", "kind");
-        json.Int(static_cast<long long>(doc.m_aFiles.size()), "files");
-        json.Int(static_cast<long long>(doc.m_aDataPoints.size()), "points").Int(readings, "readings");
-        json.Int(static_cast<long long>(doc.m_aPoints.size()), "pathPoints");
-        json.Int(static_cast<long long>(doc.m_aAPs.size()), "aps").Int(valid, "apsOver20Points");
+        json.Int(static_cast<long long>(doc.Survey().m_aFiles.size()), "files");
+        json.Int(static_cast<long long>(doc.Survey().m_aDataPoints.size()), "points")
+            .Int(readings, "readings");
+        json.Int(static_cast<long long>(doc.Path().m_aPoints.size()), "pathPoints");
+        json.Int(static_cast<long long>(doc.Aps().m_aAPs.size()), "aps").Int(valid, "apsOver20Points");
         json.BeginObject("map");
-        json.Int(doc.m_nMapImageSize, "bytes")
-            .Int(doc.m_nImageWidth, "width")
-            .Int(doc.m_nImageHeight, "height");
+        json.Int(doc.Map().m_nMapImageSize, "bytes")
+            .Int(doc.Map().m_nImageWidth, "width")
+            .Int(doc.Map().m_nImageHeight, "height");
         json.EndObject();
-        json.Bool(doc.m_bDataLoaded != 0, "dataLoaded").Bool(doc.m_bCoverageReady != 0, "coverageReady");
-        json.Bool(doc.m_bMetricXY != 0, "metric");
-        json.Int(doc.m_nGridCols, "gridCols").Int(doc.m_nGridRows, "gridRows");
+        json.Bool(doc.Display().m_bDataLoaded != 0, "dataLoaded")
+            .Bool(doc.Coverage().m_bCoverageReady != 0, "coverageReady");
+        json.Bool(doc.Map().m_bMetricXY != 0, "metric");
+        json.Int(doc.Frame().m_nGridCols, "gridCols").Int(doc.Frame().m_nGridRows, "gridRows");
         json.EndObject();
     } else {
         auto yesNo = [](int flag) { return flag ? "yes" : "no"; };
         std::printf("%s: workspace file\n", path.c_str());
-        std::printf("  %zu survey files, %zu points, %ld readings, %zu path points\n", doc.m_aFiles.size(),
-                    doc.m_aDataPoints.size(), readings, doc.m_aPoints.size());
-        std::printf("  %zu APs, %ld with more than 20 points\n", doc.m_aAPs.size(), valid);
-        if (doc.m_nMapImageSize > 0)
-            std::printf("  map: %d x %d pixels, %d bytes\n", doc.m_nImageWidth, doc.m_nImageHeight,
-                        doc.m_nMapImageSize);
+        std::printf("  %zu survey files, %zu points, %ld readings, %zu path points\n",
+                    doc.Survey().m_aFiles.size(), doc.Survey().m_aDataPoints.size(), readings,
+                    doc.Path().m_aPoints.size());
+        std::printf("  %zu APs, %ld with more than 20 points\n", doc.Aps().m_aAPs.size(), valid);
+        if (doc.Map().m_nMapImageSize > 0)
+            std::printf("  map: %d x %d pixels, %d bytes\n", doc.Map().m_nImageWidth,
+                        doc.Map().m_nImageHeight, doc.Map().m_nMapImageSize);
         else
             std::printf("  map: none\n");
-        std::printf("  data loaded %s, coverage ready %s, metric %s\n", yesNo(doc.m_bDataLoaded),
-                    yesNo(doc.m_bCoverageReady), yesNo(doc.m_bMetricXY));
-        std::printf("  coverage grid: %d x %d nodes\n", doc.m_nGridCols, doc.m_nGridRows);
+        std::printf("  data loaded %s, coverage ready %s, metric %s\n", yesNo(doc.Display().m_bDataLoaded),
+                    yesNo(doc.Coverage().m_bCoverageReady), yesNo(doc.Map().m_bMetricXY));
+        std::printf("  coverage grid: %d x %d nodes\n", doc.Frame().m_nGridCols, doc.Frame().m_nGridRows);
     }
     return true;
 }
@@ -134,34 +137,38 @@ bool InfoProjection(const std::string& path, std::span<const std::uint8_t> bytes
     doc.SetOutside(&prompts, nullptr, nullptr);
     if (!doc.ReadProjectionFile(bytes)) return false;
     const auto header = ParseProjectionHeader(bytes);
-    const auto& k = doc.m_adProj;
+    const auto& k = doc.Map().m_adProj;
     static const char* const kNames[6] = {"a", "b", "c", "d", "e", "f"};
     static const int kIndex[6] = {0, 1, 3, 4, 5, 7};
     if (asJson) {
         json.BeginObject();
         json.String(path, "path").String("projection", "kind");
-        json.Int(doc.m_byProjType, "fileType");
+        json.Int(doc.Map().m_byProjType, "fileType");
         json.BeginObject("transform");
         for (int i = 0; i < 6; ++i) json.Double(k[static_cast<std::size_t>(kIndex[i])], kNames[i], 17);
         json.EndObject();
         json.BeginArray("coefficients");
         for (const double c : k) json.Double(c, nullptr, 17);
         json.EndArray();
-        json.Int(doc.m_nImageWidth, "width").Int(doc.m_nImageHeight, "height");
+        json.Int(doc.Map().m_nImageWidth, "width").Int(doc.Map().m_nImageHeight, "height");
         json.Int(header->compressedSize, "compressedBytes").Int(header->imageSize, "imageBytes");
-        json.Double(doc.m_dMetersPerPixelX, "metersPerPixelX").Double(doc.m_dMetersPerPixelY, "metersPerPixelY");
-        json.Double(doc.m_dMapWidth, "mapWidthMeters").Double(doc.m_dMapHeight, "mapHeightMeters");
+        json.Double(doc.Map().m_dMetersPerPixelX, "metersPerPixelX")
+            .Double(doc.Map().m_dMetersPerPixelY, "metersPerPixelY");
+        json.Double(doc.Map().m_dMapWidth, "mapWidthMeters")
+            .Double(doc.Map().m_dMapHeight, "mapHeightMeters");
         json.EndObject();
     } else {
         std::printf("%s: projection file\n", path.c_str());
-        std::printf("  file type %d\n", doc.m_byProjType);
+        std::printf("  file type %d\n", doc.Map().m_byProjType);
         std::printf("  column = a*lat + b*lon + c, row = d*lat + e*lon + f\n");
         for (int i = 0; i < 6; ++i)
             std::printf("  %s = %.17g\n", kNames[i], k[static_cast<std::size_t>(kIndex[i])]);
-        std::printf("  picture %d x %d pixels, coded %u bytes (Nc), decoded %u bytes (Ni)\n", doc.m_nImageWidth,
-                    doc.m_nImageHeight, header->compressedSize, header->imageSize);
-        std::printf("  metres per pixel: X %.6f, Y %.6f\n", doc.m_dMetersPerPixelX, doc.m_dMetersPerPixelY);
-        std::printf("  map size: %.2f m wide, %.2f m high\n", doc.m_dMapWidth, doc.m_dMapHeight);
+        std::printf("  picture %d x %d pixels, coded %u bytes (Nc), decoded %u bytes (Ni)\n",
+                    doc.Map().m_nImageWidth, doc.Map().m_nImageHeight, header->compressedSize,
+                    header->imageSize);
+        std::printf("  metres per pixel: X %.6f, Y %.6f\n", doc.Map().m_dMetersPerPixelX,
+                    doc.Map().m_dMetersPerPixelY);
+        std::printf("  map size: %.2f m wide, %.2f m high\n", doc.Map().m_dMapWidth, doc.Map().m_dMapHeight);
     }
     return true;
 }

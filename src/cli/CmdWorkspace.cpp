@@ -43,7 +43,7 @@ int RunExport(const std::vector<std::string>& args) {
     CPlotraDoc doc;
     doc.SetOutside(&prompts, &progress, &host);
     if (!OpenWorkspace(doc, workspace)) return kExitFailed;
-    host.setMapShown(doc.m_bMapLoaded != 0);
+    host.setMapShown(doc.Map().m_bMapLoaded != 0);
     std::vector<std::string> written;
     const bool ok = WriteOutputs(doc, outputs, prompts, written);
     if (json) {
@@ -99,7 +99,7 @@ int RunRelocate(const std::vector<std::string>& args) {
         return kExitFailed;
     }
     const MoveOutcome outcome = doc.MoveAp(index, CDataGeo(y, x));
-    const CAPInfo& ap = doc.m_aAPs[static_cast<std::size_t>(index)];
+    const CAPInfo& ap = doc.Aps().m_aAPs[static_cast<std::size_t>(index)];
     std::printf("%s %s: %s at %.7f, %.7f  slope %.2f  intercept %.2f  std %.2f\n", ap.MacText().c_str(),
                 ap.SsidText().c_str(), outcome.accepted ? "moved" : "refused, kept", ap.m_posAP.m_dY,
                 ap.m_posAP.m_dX, ap.m_dSlope, ap.m_dIntercept, ap.m_dShadowStd);

@@ -1,6 +1,7 @@
 #include "edits/EditMemento.h"
 
 #include "model/CoverageColours.h"
+#include "model/EditAccess.h"
 
 #include <algorithm>
 #include <bit>
@@ -22,74 +23,81 @@ template <class T> struct Field {
         [](const T& o) { return static_cast<double>(o.expr); },                                              \
             [](T& o, double v) { o.expr = static_cast<std::remove_cvref_t<decltype(o.expr)>>(v); }           \
     }
-#define DOC(expr) PLOTRA_FIELD(CPlotraDoc, expr)
+/// A document value is read through its part and written through the edits' access to it.
+#define DOC(part, expr)                                                                                      \
+    Field<CPlotraDoc> {                                                                                      \
+        [](const CPlotraDoc& o) { return static_cast<double>(o.part().expr); },                              \
+            [](CPlotraDoc& o, double v) {                                                                    \
+                Edit::part(o).expr = static_cast<std::remove_cvref_t<decltype(o.part().expr)>>(v);           \
+            }                                                                                                \
+    }
 #define AP(expr) PLOTRA_FIELD(CAPInfo, expr)
 #define GROUP(expr) PLOTRA_FIELD(CGroupInfo, expr)
 
 /// The document's plain state that edits change: display settings and modes, the rectangle and frame
 /// that follow the ticks, the node counts, the analysis numbers of the last refit, the panel's values.
 /// A value no edit changes never differs and costs one comparison.
-const Field<CPlotraDoc> kDocFields[] = {DOC(m_dFrameSpanY),
-                                        DOC(m_dFrameSpanX),
-                                        DOC(m_dFrameOriginY),
-                                        DOC(m_dFrameOriginX),
-                                        DOC(m_dGridSpanY),
-                                        DOC(m_dGridSpanX),
-                                        DOC(m_dGridOriginY),
-                                        DOC(m_dGridOriginX),
-                                        DOC(m_bShowNoGps),
-                                        DOC(m_bShowLegend),
-                                        DOC(m_nLineWidth),
-                                        DOC(m_bShowLonLat),
-                                        DOC(m_bCombined),
-                                        DOC(m_bShowContour),
-                                        DOC(m_bMultiContours),
-                                        DOC(m_bShowCellRadius),
-                                        DOC(m_bCoveragePlotted),
-                                        DOC(m_bShowApMarkers),
-                                        DOC(m_nGridRows),
-                                        DOC(m_nGridCols),
-                                        DOC(m_nPowerRangeLow),
-                                        DOC(m_nPowerRangeHigh),
-                                        DOC(m_crSingleColour),
-                                        DOC(m_nGridDivisions),
-                                        DOC(m_bCoverageOverlay),
-                                        DOC(m_bCoverageReady),
-                                        DOC(m_nGraphType),
-                                        DOC(m_nAlpha),
-                                        DOC(m_bShowPath),
-                                        DOC(m_bXGrid),
-                                        DOC(m_bYGrid),
-                                        DOC(m_nAnalysisMode),
-                                        DOC(m_nSortMode),
-                                        DOC(m_nColourMode),
-                                        DOC(m_dResolutionX),
-                                        DOC(m_dResolutionY),
-                                        DOC(m_dMeanRssi),
-                                        DOC(m_dSlope),
-                                        DOC(m_dIntercept),
-                                        DOC(m_dShadowStd),
-                                        DOC(m_posMovedFrom.m_dY),
-                                        DOC(m_posMovedFrom.m_dX),
-                                        DOC(m_panel.m_afReliability[0]),
-                                        DOC(m_panel.m_afReliability[1]),
-                                        DOC(m_panel.m_afReliability[2]),
-                                        DOC(m_panel.m_afReliability[3]),
-                                        DOC(m_panel.m_nSelectedAP),
-                                        DOC(m_panel.m_bExpandSorting),
-                                        DOC(m_panel.m_bExpandMeasurement),
-                                        DOC(m_panel.m_bExpandReliability),
-                                        DOC(m_panel.m_bExpandGraph),
-                                        DOC(m_panel.m_nContourLow),
-                                        DOC(m_panel.m_nContourHigh),
-                                        DOC(m_panel.m_resolutionX.value),
-                                        DOC(m_panel.m_resolutionX.minimum),
-                                        DOC(m_panel.m_resolutionX.maximum),
-                                        DOC(m_panel.m_resolutionY.value),
-                                        DOC(m_panel.m_resolutionY.minimum),
-                                        DOC(m_panel.m_resolutionY.maximum),
-                                        DOC(m_dUnitFactor),
-                                        DOC(m_bUnitUnchanged)};
+const Field<CPlotraDoc> kDocFields[] = {DOC(Frame, m_dFrameSpanY),
+                                        DOC(Frame, m_dFrameSpanX),
+                                        DOC(Frame, m_dFrameOriginY),
+                                        DOC(Frame, m_dFrameOriginX),
+                                        DOC(Frame, m_dGridSpanY),
+                                        DOC(Frame, m_dGridSpanX),
+                                        DOC(Frame, m_dGridOriginY),
+                                        DOC(Frame, m_dGridOriginX),
+                                        DOC(Display, m_bShowNoGps),
+                                        DOC(Display, m_bShowLegend),
+                                        DOC(Display, m_nLineWidth),
+                                        DOC(Display, m_bShowLonLat),
+                                        DOC(Display, m_bCombined),
+                                        DOC(Display, m_bShowContour),
+                                        DOC(Display, m_bMultiContours),
+                                        DOC(Display, m_bShowCellRadius),
+                                        DOC(Display, m_bCoveragePlotted),
+                                        DOC(Display, m_bShowApMarkers),
+                                        DOC(Frame, m_nGridRows),
+                                        DOC(Frame, m_nGridCols),
+                                        DOC(Display, m_nPowerRangeLow),
+                                        DOC(Display, m_nPowerRangeHigh),
+                                        DOC(Display, m_crSingleColour),
+                                        DOC(Display, m_nGridDivisions),
+                                        DOC(Display, m_bCoverageOverlay),
+                                        DOC(Coverage, m_bCoverageReady),
+                                        DOC(Display, m_nGraphType),
+                                        DOC(Display, m_nAlpha),
+                                        DOC(Display, m_bShowPath),
+                                        DOC(Display, m_bXGrid),
+                                        DOC(Display, m_bYGrid),
+                                        DOC(Display, m_nAnalysisMode),
+                                        DOC(Display, m_nSortMode),
+                                        DOC(Display, m_nColourMode),
+                                        DOC(Frame, m_dResolutionX),
+                                        DOC(Frame, m_dResolutionY),
+                                        DOC(Coverage, m_dMeanRssi),
+                                        DOC(Coverage, m_dSlope),
+                                        DOC(Coverage, m_dIntercept),
+                                        DOC(Coverage, m_dShadowStd),
+                                        DOC(Aps, m_posMovedFrom.m_dY),
+                                        DOC(Aps, m_posMovedFrom.m_dX),
+                                        DOC(Display, m_panel.m_afReliability[0]),
+                                        DOC(Display, m_panel.m_afReliability[1]),
+                                        DOC(Display, m_panel.m_afReliability[2]),
+                                        DOC(Display, m_panel.m_afReliability[3]),
+                                        DOC(Display, m_panel.m_nSelectedAP),
+                                        DOC(Display, m_panel.m_bExpandSorting),
+                                        DOC(Display, m_panel.m_bExpandMeasurement),
+                                        DOC(Display, m_panel.m_bExpandReliability),
+                                        DOC(Display, m_panel.m_bExpandGraph),
+                                        DOC(Display, m_panel.m_nContourLow),
+                                        DOC(Display, m_panel.m_nContourHigh),
+                                        DOC(Display, m_panel.m_resolutionX.value),
+                                        DOC(Display, m_panel.m_resolutionX.minimum),
+                                        DOC(Display, m_panel.m_resolutionX.maximum),
+                                        DOC(Display, m_panel.m_resolutionY.value),
+                                        DOC(Display, m_panel.m_resolutionY.minimum),
+                                        DOC(Display, m_panel.m_resolutionY.maximum),
+                                        DOC(Display, m_dUnitFactor),
+                                        DOC(Display, m_bUnitUnchanged)};
 
 /// An AP's own values: tick, group, colour, icon, position and fitted model (without its grid).
 const Field<CAPInfo> kApFields[] = {
@@ -133,14 +141,17 @@ void Write(T& object, const Field<T> (&fields)[N], const ValueChange& change, bo
 }
 
 const CGroups& Grouping(const CPlotraDoc& doc, std::size_t which) {
-    return which == 0 ? doc.m_groups : which == 1 ? doc.m_groupsBySsid : doc.m_groupsByChannel;
+    return which == 0   ? doc.Aps().m_groups
+           : which == 1 ? doc.Aps().m_groupsBySsid
+                        : doc.Aps().m_groupsByChannel;
 }
 CGroups& Grouping(CPlotraDoc& doc, std::size_t which) {
-    return which == 0 ? doc.m_groups : which == 1 ? doc.m_groupsBySsid : doc.m_groupsByChannel;
+    ApSet& aps = Edit::Aps(doc);
+    return which == 0 ? aps.m_groups : which == 1 ? aps.m_groupsBySsid : aps.m_groupsByChannel;
 }
 
 bool ValidAp(const CPlotraDoc& doc, int index) {
-    return index >= 0 && static_cast<std::size_t>(index) < doc.m_aAPs.size();
+    return index >= 0 && static_cast<std::size_t>(index) < doc.Aps().m_aAPs.size();
 }
 
 bool SameNotes(const CApFile& a, const CApFile& b) {
@@ -155,11 +166,11 @@ EditCapture::EditCapture(const CPlotraDoc& doc, const EditSubject& subject)
     : m_subject(subject), m_values(Read(doc, kDocFields)) {
     // The APs the subject names keep their pictures (and with a refit their grids); with everyAp the
     // others keep their own values only, and a colour change keeps the pictures of the ticked APs.
-    std::vector<char> named(doc.m_aAPs.size(), 0);
+    std::vector<char> named(doc.Aps().m_aAPs.size(), 0);
     for (int i : subject.aps)
         if (ValidAp(doc, i)) named[static_cast<std::size_t>(i)] = 1;
-    for (std::size_t i = 0; i < doc.m_aAPs.size(); ++i) {
-        const CAPInfo& ap = doc.m_aAPs[i];
+    for (std::size_t i = 0; i < doc.Aps().m_aAPs.size(); ++i) {
+        const CAPInfo& ap = doc.Aps().m_aAPs[i];
         const bool picture = named[i] || (subject.tickedPictures && ap.m_bSelected);
         if (!named[i] && !picture && !subject.everyAp) continue;
         ApValues v;
@@ -176,11 +187,11 @@ EditCapture::EditCapture(const CPlotraDoc& doc, const EditSubject& subject)
         for (const CGroupInfo& info : Grouping(doc, g).m_aGroups)
             for (const auto& field : kGroupFields)
                 m_groupValues[g].push_back(field.get(info));
-    if (subject.grouping) m_grouping = doc.m_groups;
+    if (subject.grouping) m_grouping = doc.Aps().m_groups;
     if (subject.notes) {
-        for (const CDataFile& f : doc.m_aFiles)
+        for (const CDataFile& f : doc.Survey().m_aFiles)
             m_fileNotes.push_back(f.m_strNotes);
-        m_apNotes = doc.m_aApNotes;
+        m_apNotes = doc.Aps().m_aApNotes;
     }
 }
 
@@ -188,7 +199,7 @@ EditMemento::EditMemento(EditCapture&& before, const CPlotraDoc& after) {
     Compare(before.m_values, after, kDocFields, m_values);
     for (EditCapture::ApValues& v : before.m_aps) {
         if (!ValidAp(after, v.index)) continue;
-        const CAPInfo& ap = after.m_aAPs[static_cast<std::size_t>(v.index)];
+        const CAPInfo& ap = after.Aps().m_aAPs[static_cast<std::size_t>(v.index)];
         ApChange change;
         change.index = v.index;
         Compare(v.values, ap, kApFields, change.values);
@@ -219,7 +230,7 @@ EditMemento::EditMemento(EditCapture&& before, const CPlotraDoc& after) {
             }
     }
     if (before.m_grouping) {
-        const CGroups& now = after.m_groups;
+        const CGroups& now = after.Aps().m_groups;
         const CGroups& was = *before.m_grouping;
         bool same = was.m_nLabelMode == now.m_nLabelMode && was.m_aGroups.size() == now.m_aGroups.size();
         for (std::size_t i = 0; same && i < was.m_aGroups.size(); ++i) {
@@ -233,17 +244,17 @@ EditMemento::EditMemento(EditCapture&& before, const CPlotraDoc& after) {
         if (!same) m_grouping.emplace(std::move(*before.m_grouping), now);
     }
     if (before.m_subject.notes) {
-        for (std::size_t i = 0; i < before.m_fileNotes.size() && i < after.m_aFiles.size(); ++i)
-            if (before.m_fileNotes[i] != after.m_aFiles[i].m_strNotes)
-                m_fileNotes.push_back(
-                    {static_cast<int>(i), std::move(before.m_fileNotes[i]), after.m_aFiles[i].m_strNotes});
+        for (std::size_t i = 0; i < before.m_fileNotes.size() && i < after.Survey().m_aFiles.size(); ++i)
+            if (before.m_fileNotes[i] != after.Survey().m_aFiles[i].m_strNotes)
+                m_fileNotes.push_back({static_cast<int>(i), std::move(before.m_fileNotes[i]),
+                                       after.Survey().m_aFiles[i].m_strNotes});
         m_apNotesBefore = before.m_apNotes.size();
-        m_apNotesAfter = after.m_aApNotes.size();
+        m_apNotesAfter = after.Aps().m_aApNotes.size();
         const std::size_t n = std::max(m_apNotesBefore, m_apNotesAfter);
         for (std::size_t i = 0; i < n; ++i) {
             // Notes a resize added count as empty before.
             const CApFile was = i < m_apNotesBefore ? before.m_apNotes[i] : CApFile{};
-            const CApFile now = i < m_apNotesAfter ? after.m_aApNotes[i] : CApFile{};
+            const CApFile now = i < m_apNotesAfter ? after.Aps().m_aApNotes[i] : CApFile{};
             if (!SameNotes(was, now)) m_apNotes.push_back({static_cast<int>(i), was, now});
         }
     }
@@ -259,12 +270,12 @@ void EditMemento::Apply(CPlotraDoc& doc, bool undo) const {
         Write(doc, kDocFields, c, undo);
     for (const ApChange& c : m_aps) {
         if (!ValidAp(doc, c.index)) continue;
-        CAPInfo& ap = doc.m_aAPs[static_cast<std::size_t>(c.index)];
+        CAPInfo& ap = Edit::Aps(doc).m_aAPs[static_cast<std::size_t>(c.index)];
         for (const ValueChange& v : c.values)
             Write(ap, kApFields, v, undo);
         if (c.grid) ap.m_aGrid = undo ? c.grid->first : c.grid->second;
     }
-    if (m_grouping) doc.m_groups = undo ? m_grouping->first : m_grouping->second;
+    if (m_grouping) Edit::Aps(doc).m_groups = undo ? m_grouping->first : m_grouping->second;
     for (const GroupChange& c : m_groups) {
         auto& groups = Grouping(doc, c.grouping).m_aGroups;
         if (c.group >= 0 && static_cast<std::size_t>(c.group) < groups.size())
@@ -275,19 +286,20 @@ void EditMemento::Apply(CPlotraDoc& doc, bool undo) const {
         if (!c.picture || !ValidAp(doc, c.index)) continue;
         const auto i = static_cast<std::size_t>(c.index);
         const bool made = undo ? c.picture->beforeMade : c.picture->afterMade;
-        doc.m_aAPs[i].m_aCoverageBitmap =
+        Edit::Aps(doc).m_aAPs[i].m_aCoverageBitmap =
             made ? ApCoveragePicture(doc, i) : (undo ? c.picture->before : c.picture->after);
     }
     for (const FileNoteChange& c : m_fileNotes)
-        if (static_cast<std::size_t>(c.file) < doc.m_aFiles.size())
-            doc.m_aFiles[static_cast<std::size_t>(c.file)].m_strNotes = undo ? c.before : c.after;
+        if (static_cast<std::size_t>(c.file) < doc.Survey().m_aFiles.size())
+            Edit::Survey(doc).m_aFiles[static_cast<std::size_t>(c.file)].m_strNotes =
+                undo ? c.before : c.after;
     if (!m_apNotes.empty() || m_apNotesBefore != m_apNotesAfter) {
         const std::size_t size = undo ? m_apNotesBefore : m_apNotesAfter;
-        doc.m_aApNotes.resize(std::max(size, doc.m_aApNotes.size()));
+        Edit::Aps(doc).m_aApNotes.resize(std::max(size, doc.Aps().m_aApNotes.size()));
         for (const ApNoteChange& c : m_apNotes)
-            if (static_cast<std::size_t>(c.ap) < doc.m_aApNotes.size())
-                doc.m_aApNotes[static_cast<std::size_t>(c.ap)] = undo ? c.before : c.after;
-        doc.m_aApNotes.resize(size);
+            if (static_cast<std::size_t>(c.ap) < doc.Aps().m_aApNotes.size())
+                Edit::Aps(doc).m_aApNotes[static_cast<std::size_t>(c.ap)] = undo ? c.before : c.after;
+        Edit::Aps(doc).m_aApNotes.resize(size);
     }
 }
 

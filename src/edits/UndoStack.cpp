@@ -1,5 +1,6 @@
 #include "edits/UndoStack.h"
 
+#include "model/EditAccess.h"
 #include "model/PlotraDoc.h"
 
 namespace plotra {
@@ -50,10 +51,10 @@ void UndoStack::Apply(Command& command, bool undo) {
     // A coverage calculated since the edit belongs to another selection, colour or position: the
     // edit taken back or done again leaves it stale, as the edit itself did.
     if (command.staleCoverage && command.coverageCount != m_doc.ChangeCount(DocChange::Coverage) &&
-        m_doc.m_bCombined) {
-        m_doc.m_bCoveragePlotted = 1;
-        m_doc.m_bShowCellRadius = 0;
-        m_doc.m_bCombined = 0;
+        m_doc.Display().m_bCombined) {
+        Edit::Display(m_doc).m_bCoveragePlotted = 1;
+        Edit::Display(m_doc).m_bShowCellRadius = 0;
+        Edit::Display(m_doc).m_bCombined = 0;
     }
     for (const ChangeNotice& notice : command.notices)
         m_doc.Notify(notice);

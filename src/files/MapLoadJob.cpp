@@ -1,4 +1,5 @@
 #include "files/MapLoadJob.h"
+#include "model/EditAccess.h"
 
 #include <utility>
 
@@ -21,8 +22,9 @@ LoadedMap ReadMapAndSurvey(CPlotraDoc& scratch, MapSource& source, bool rereadSu
         return out;
     }
     if (rereadSurvey) {
-        LoadedSurvey survey =
-            ReadAndPlaceSurvey(SurveyLoadDocument(scratch, scratch.m_aFiles, scratch.m_bMerge != 0), &progress);
+        LoadedSurvey survey = ReadAndPlaceSurvey(
+            SurveyLoadDocument(scratch, scratch.Survey().m_aFiles, scratch.Survey().m_bMerge != 0),
+            &progress);
         if (survey.status == LoadedSurvey::Cancelled) {
             out.status = LoadedMap::Cancelled;
             return out;
@@ -36,9 +38,9 @@ LoadedMap ReadMapAndSurvey(CPlotraDoc& scratch, MapSource& source, bool rereadSu
         }
         out.survey = std::move(survey);
     }
-    out.map.type = scratch.m_byProjType;
-    out.map.coefficients = scratch.m_adProj;
-    out.map.bmp = std::move(scratch.m_aMapImage);
+    out.map.type = scratch.Map().m_byProjType;
+    out.map.coefficients = scratch.Map().m_adProj;
+    out.map.bmp = std::move(Edit::Map(scratch).m_aMapImage);
     out.status = LoadedMap::Read;
     return out;
 }
@@ -51,9 +53,9 @@ std::unique_ptr<MapLoadJob> StartMapLoadJob(CPlotraDoc& doc, MapSource source, P
     progress.clearCancel();
     doc.SetJobRunning(true);
     // The project's files and reader settings, read on this thread; the job reads the map into it.
-    auto scratch =
-        std::make_shared<std::unique_ptr<CPlotraDoc>>(SurveyLoadDocument(doc, doc.m_aFiles, doc.m_bMerge != 0));
-    const bool rereadSurvey = !doc.m_aAPs.empty();
+    auto scratch = std::make_shared<std::unique_ptr<CPlotraDoc>>(
+        SurveyLoadDocument(doc, doc.Survey().m_aFiles, doc.Survey().m_bMerge != 0));
+    const bool rereadSurvey = !doc.Aps().m_aAPs.empty();
     return std::make_unique<MapLoadJob>(
         [scratch, source = std::make_shared<MapSource>(std::move(source)), rereadSurvey, &progress] {
             progress.setText("Loading the map...");
@@ -79,7 +81,7 @@ MapTaken ApplyMapLoadJob(CPlotraDoc& doc, MapLoadJob& job, const std::string& pa
     ShowLoadMessages(doc, loaded->messages);
     if (loaded->status != LoadedMap::Read || !doc.LoadMapPicture(std::move(loaded->map))) return taken;
     taken.map = true;
-    doc.m_strProjectionPath = path;
+    Edit::Map(doc).m_strProjectionPath = path;
     std::optional<LoadedSurvey>& survey = loaded->survey;
     PlaceSurveyOnMap(doc, path, !survey, [&] {
         if (survey) taken.surveyPlaced = FinishSurveyReload(doc, std::move(*survey));

@@ -6,6 +6,7 @@
 #include "files/SurveyFile.h"
 #include "files/SurveyLoadJob.h"
 #include "files/WigleCsv.h"
+#include "model/EditAccess.h"
 #include "model/PathMerger.h"
 #include "model/PlotraDoc.h"
 
@@ -56,37 +57,38 @@ void PlaceReadPoints(CPlotraDoc& d);
 /// The loaded survey replaces the project's (moves only): its files, points, APs and paths, with the
 /// display reset a new survey gets; then the processing is asked for.
 void AdoptLoadedSurvey(CPlotraDoc& doc, CPlotraDoc& from) {
-    doc.m_aFiles = std::move(from.m_aFiles);
-    doc.m_bMerge = from.m_bMerge;
-    doc.m_aDataPoints = std::move(from.m_aDataPoints);
-    doc.m_aFilePointCount = std::move(from.m_aFilePointCount);
-    doc.m_aApMarkers = std::move(from.m_aApMarkers);
-    doc.m_strSurveyTime = from.m_strSurveyTime;
-    doc.m_strCurrentFile = from.m_strCurrentFile;
+    Edit::Survey(doc).m_aFiles = std::move(Edit::Survey(from).m_aFiles);
+    Edit::Survey(doc).m_bMerge = from.Survey().m_bMerge;
+    Edit::Survey(doc).m_aDataPoints = std::move(Edit::Survey(from).m_aDataPoints);
+    Edit::Survey(doc).m_aFilePointCount = std::move(Edit::Survey(from).m_aFilePointCount);
+    Edit::Survey(doc).m_aApMarkers = std::move(Edit::Survey(from).m_aApMarkers);
+    Edit::Survey(doc).m_strSurveyTime = from.Survey().m_strSurveyTime;
+    Edit::Survey(doc).m_strCurrentFile = from.Survey().m_strCurrentFile;
 
-    doc.m_panel.m_bExpandMeasurement = doc.m_panel.m_bExpandSorting = doc.m_panel.m_bExpandReliability = 0;
+    Edit::Display(doc).m_panel.m_bExpandMeasurement = Edit::Display(doc).m_panel.m_bExpandSorting =
+        Edit::Display(doc).m_panel.m_bExpandReliability = 0;
     doc.Host().setShowDirections(false);
-    doc.m_bShowLegend = 0;
-    doc.m_bCoverageReady = 0;
-    doc.m_bCombined = 0;
-    doc.m_bNoData = 0;
+    Edit::Display(doc).m_bShowLegend = 0;
+    Edit::Coverage(doc).m_bCoverageReady = 0;
+    Edit::Display(doc).m_bCombined = 0;
+    Edit::Survey(doc).m_bNoData = 0;
 
     // What placing the points makes, placed by the same code on the loading's document.
     ForgetPlacedSurvey(doc);
-    doc.m_aAPs = std::move(from.m_aAPs);
-    doc.m_aPoints = std::move(from.m_aPoints);
-    doc.m_aGpsState = std::move(from.m_aGpsState);
-    doc.m_aAltitude = std::move(from.m_aAltitude);
-    doc.m_aVelocity = std::move(from.m_aVelocity);
-    doc.m_aFilePathCount = std::move(from.m_aFilePathCount);
-    doc.m_aFileColor = std::move(from.m_aFileColor);
-    doc.m_nHue = from.m_nHue;
-    doc.m_bMetricXY = from.m_bMetricXY;
+    Edit::Aps(doc).m_aAPs = std::move(Edit::Aps(from).m_aAPs);
+    Edit::Path(doc).m_aPoints = std::move(Edit::Path(from).m_aPoints);
+    Edit::Path(doc).m_aGpsState = std::move(Edit::Path(from).m_aGpsState);
+    Edit::Path(doc).m_aAltitude = std::move(Edit::Path(from).m_aAltitude);
+    Edit::Path(doc).m_aVelocity = std::move(Edit::Path(from).m_aVelocity);
+    Edit::Path(doc).m_aFilePathCount = std::move(Edit::Path(from).m_aFilePathCount);
+    Edit::Survey(doc).m_aFileColor = std::move(Edit::Survey(from).m_aFileColor);
+    Edit::Aps(doc).m_nHue = from.Aps().m_nHue;
+    Edit::Map(doc).m_bMetricXY = from.Map().m_bMetricXY;
     // Taken over while the table window is shown, the new survey is what the switch back restores.
     doc.RefreshTableSwitch();
     doc.Notify(DocChange::Everything);
     doc.Host().setTitle("");
-    doc.m_bStarted = 1;
+    Edit::Display(doc).m_bStarted = 1;
 }
 
 } // namespace
@@ -155,7 +157,7 @@ void SurveyLoadProgress::Report(int percent) {
 // ---- new project ----------------------------------------------------------------------------------
 
 bool RefuseNewProject(CPlotraDoc& doc) {
-    if (doc.m_bTableWindowActive) {
+    if (doc.Display().m_bTableWindowActive) {
         doc.Prompts().message("Please Select Graph Window", "Invalid Window", PromptIcon::Stop);
         return true;
     }
@@ -163,14 +165,15 @@ bool RefuseNewProject(CPlotraDoc& doc) {
 }
 
 std::optional<SurveySelection> ChooseNewProjectFiles(CPlotraDoc& doc, const std::function<void()>& loadMap) {
-    if (!doc.m_bMapLoaded &&
+    if (!doc.Map().m_bMapLoaded &&
         doc.Prompts().askYesNo("No projection file is detected. Do you want to input projection file first?",
                                "No Projection File")) {
         loadMap();
         return std::nullopt;
     }
     // A second "New Project" starts from the current files and their ticks.
-    std::optional<SurveySelection> chosen = doc.Prompts().chooseSurveyFiles(doc.m_aFiles, doc.m_bMerge != 0);
+    std::optional<SurveySelection> chosen =
+        doc.Prompts().chooseSurveyFiles(doc.Survey().m_aFiles, doc.Survey().m_bMerge != 0);
     if (!chosen) return std::nullopt;
     if (std::none_of(chosen->files.begin(), chosen->files.end(),
                      [](const CDataFile& f) { return f.m_bUse; })) {
@@ -281,19 +284,19 @@ LoadedSurvey::~LoadedSurvey() = default;
 std::unique_ptr<CPlotraDoc> SurveyLoadDocument(const CPlotraDoc& doc, std::vector<CDataFile> files,
                                                bool merge) {
     auto scratch = std::make_unique<CPlotraDoc>();
-    scratch->m_aFiles = std::move(files);
-    scratch->m_bMerge = merge ? 1 : 0;
+    Edit::Survey(*scratch).m_aFiles = std::move(files);
+    Edit::Survey(*scratch).m_bMerge = merge ? 1 : 0;
     // What the placing converts positions with (GeoToMap) and whether there is a map to convert to.
-    scratch->m_adProj = doc.m_adProj;
-    scratch->m_byProjType = doc.m_byProjType;
-    scratch->m_nImageWidth = doc.m_nImageWidth;
-    scratch->m_nImageHeight = doc.m_nImageHeight;
-    scratch->m_nMapImageSize = doc.m_nMapImageSize;
-    scratch->m_dMetersPerPixelX = doc.m_dMetersPerPixelX;
-    scratch->m_dMetersPerPixelY = doc.m_dMetersPerPixelY;
-    scratch->m_nWigleNoiseFloor = doc.m_nWigleNoiseFloor;
-    scratch->m_strCurrentFile = doc.m_strCurrentFile;
-    scratch->m_strSurveyTime = doc.m_strSurveyTime;
+    Edit::Map(*scratch).m_adProj = doc.Map().m_adProj;
+    Edit::Map(*scratch).m_byProjType = doc.Map().m_byProjType;
+    Edit::Map(*scratch).m_nImageWidth = doc.Map().m_nImageWidth;
+    Edit::Map(*scratch).m_nImageHeight = doc.Map().m_nImageHeight;
+    Edit::Map(*scratch).m_nMapImageSize = doc.Map().m_nMapImageSize;
+    Edit::Map(*scratch).m_dMetersPerPixelX = doc.Map().m_dMetersPerPixelX;
+    Edit::Map(*scratch).m_dMetersPerPixelY = doc.Map().m_dMetersPerPixelY;
+    Edit::Survey(*scratch).m_nWigleNoiseFloor = doc.Survey().m_nWigleNoiseFloor;
+    Edit::Survey(*scratch).m_strCurrentFile = doc.Survey().m_strCurrentFile;
+    Edit::Survey(*scratch).m_strSurveyTime = doc.Survey().m_strSurveyTime;
     return scratch;
 }
 
@@ -303,7 +306,7 @@ LoadedSurvey ReadAndPlaceSurvey(std::unique_ptr<CPlotraDoc> scratch, Progress* p
     LoadMessageLog log(out.messages);
     doc.SetOutside(&log, nullptr, nullptr);
     std::uint64_t total = 0;
-    for (const CDataFile& file : doc.m_aFiles)
+    for (const CDataFile& file : doc.Survey().m_aFiles)
         if (file.m_bUse) {
             std::error_code error;
             const auto size = std::filesystem::file_size(file.m_strPath, error);
@@ -312,8 +315,8 @@ LoadedSurvey ReadAndPlaceSurvey(std::unique_ptr<CPlotraDoc> scratch, Progress* p
     try {
         SurveyLoadProgress scope(progress, total);
         bool anyRead = false;
-        for (CDataFile& file : doc.m_aFiles) {
-            doc.m_strCurrentFile = file.m_strPath;
+        for (CDataFile& file : Edit::Survey(doc).m_aFiles) {
+            Edit::Survey(doc).m_strCurrentFile = file.m_strPath;
             if (!file.m_bUse) continue;
             std::error_code error;
             const auto size = std::filesystem::file_size(file.m_strPath, error);
@@ -330,7 +333,7 @@ LoadedSurvey ReadAndPlaceSurvey(std::unique_ptr<CPlotraDoc> scratch, Progress* p
                 file.m_bUse = 0;
                 break;
             case SurveyReadResult::Ok:
-                file.m_strCreated = doc.m_strSurveyTime;
+                file.m_strCreated = doc.Survey().m_strSurveyTime;
                 anyRead = true;
                 break;
             }
@@ -360,7 +363,7 @@ bool FinishSurveyReplace(CPlotraDoc& doc, LoadedSurvey&& loaded) {
     }
     // A new project is not the workspace the previous one was saved as: Save asks for a name
     // (offering the old one) instead of writing over that file.
-    doc.m_bWorkspaceNamed = 0;
+    Edit::Project(doc).m_bWorkspaceNamed = 0;
     AdoptLoadedSurvey(doc, *loaded.doc);
     return true;
 }
@@ -375,8 +378,8 @@ bool FinishSurveyReload(CPlotraDoc& doc, LoadedSurvey&& loaded) {
     if (loaded.status != LoadedSurvey::Read || !loaded.doc) {
         if (!loaded.doc) return false;
         // The project keeps its data; only the refused files lose their ticks.
-        doc.m_aFiles = std::move(loaded.doc->m_aFiles);
-        doc.m_strCurrentFile = loaded.doc->m_strCurrentFile;
+        Edit::Survey(doc).m_aFiles = std::move(Edit::Survey(*loaded.doc).m_aFiles);
+        Edit::Survey(doc).m_strCurrentFile = loaded.doc->Survey().m_strCurrentFile;
         doc.Notify(DocChange::Files);
         return false;
     }
@@ -420,38 +423,38 @@ namespace {
 
 void ForgetPlacedSurvey(CPlotraDoc& d) {
     // Everything the previous processing and coverage produced.
-    d.m_aAPs.clear();
-    d.m_aGridPower.clear();
-    d.m_aGridSnr.clear();
-    d.m_aGridCount.clear();
-    d.m_aDominantColour.clear();
-    d.m_aMixedColour.clear();
-    for (auto& picture : d.m_aCoveragePictures)
+    Edit::Aps(d).m_aAPs.clear();
+    Edit::Coverage(d).m_aGridPower.clear();
+    Edit::Coverage(d).m_aGridSnr.clear();
+    Edit::Coverage(d).m_aGridCount.clear();
+    Edit::Coverage(d).m_aDominantColour.clear();
+    Edit::Coverage(d).m_aMixedColour.clear();
+    for (auto& picture : Edit::Coverage(d).m_aCoveragePictures)
         picture.clear();
-    for (auto& layers : d.m_aContours)
+    for (auto& layers : Edit::Coverage(d).m_aContours)
         layers.Clear();
-    d.m_workContours.Clear();
-    d.m_aPoints.clear();
-    d.m_aGpsState.clear();
-    d.m_aAltitude.clear();
-    d.m_aVelocity.clear();
-    d.m_aFilePathCount.clear();
-    d.m_aFileColor.clear();
-    d.m_nHue = 122;
+    Edit::Coverage(d).m_workContours.Clear();
+    Edit::Path(d).m_aPoints.clear();
+    Edit::Path(d).m_aGpsState.clear();
+    Edit::Path(d).m_aAltitude.clear();
+    Edit::Path(d).m_aVelocity.clear();
+    Edit::Path(d).m_aFilePathCount.clear();
+    Edit::Survey(d).m_aFileColor.clear();
+    Edit::Aps(d).m_nHue = 122;
 
-    d.m_nSortMode = 1;
-    d.m_nAnalysisMode = 1;
-    d.m_nGraphType = StoredValue(GraphKind::SignalPower);
-    d.m_nColourMode = 0;
-    d.m_aMeasurements.clear();
-    d.m_aRawFix.clear();
-    d.m_aRawAltitude.clear();
-    d.m_aRawVelocity.clear();
-    d.m_bDataLoaded = 0;
-    d.m_bShowCellRadius = 0;
-    d.m_bShowContour = 0;
-    d.m_bMultiContours = 0;
-    d.m_bCoveragePlotted = 1;
+    Edit::Display(d).m_nSortMode = 1;
+    Edit::Display(d).m_nAnalysisMode = 1;
+    Edit::Display(d).m_nGraphType = StoredValue(GraphKind::SignalPower);
+    Edit::Display(d).m_nColourMode = 0;
+    Edit::Path(d).m_aMeasurements.clear();
+    Edit::Path(d).m_aRawFix.clear();
+    Edit::Path(d).m_aRawAltitude.clear();
+    Edit::Path(d).m_aRawVelocity.clear();
+    Edit::Display(d).m_bDataLoaded = 0;
+    Edit::Display(d).m_bShowCellRadius = 0;
+    Edit::Display(d).m_bShowContour = 0;
+    Edit::Display(d).m_bMultiContours = 0;
+    Edit::Display(d).m_bCoveragePlotted = 1;
 }
 
 /// \brief Which AP each reading of a file goes to. APs are found by MAC, over all files unless the
@@ -466,12 +469,12 @@ struct ApLookup {
 /// and how many samples each gets, so that every AP's samples take exactly the memory they need.
 void FindFileAps(CPlotraDoc& d, ApLookup& lookup, std::size_t first, std::size_t next, bool plainSsid,
                  const std::string& title, std::uint64_t steps) {
-    const std::vector<SurveyPoints::Key>& keys = d.m_aDataPoints.Keys();
+    const std::vector<SurveyPoints::Key>& keys = d.Survey().m_aDataPoints.Keys();
     lookup.apOfKey.assign(keys.size(), 0);
-    lookup.samplesOf.assign(d.m_aAPs.size(), 0);
+    lookup.samplesOf.assign(d.Aps().m_aAPs.size(), 0);
     for (std::size_t i = first; i < next; ++i) {
         if ((i & 0xFFFF) == 0) SurveyLoadProgress::Placing(i, steps);
-        for (const SurveyPoints::Reading& r : d.m_aDataPoints[i].m_aReadings.Packed()) {
+        for (const SurveyPoints::Reading& r : d.Survey().m_aDataPoints[i].m_aReadings.Packed()) {
             std::size_t& ap = lookup.apOfKey[r.key];
             if (ap == 0) {
                 const SurveyPoints::Key& key = keys[r.key];
@@ -485,8 +488,8 @@ void FindFileAps(CPlotraDoc& d, ApLookup& lookup, std::size_t first, std::size_t
                     info.m_nGroupIndex = 1;
                     info.m_crColour = d.NextApColour();
                     info.m_byChannel = r.channel;
-                    found = lookup.apByMac.emplace(MacKey(key.mac), d.m_aAPs.size()).first;
-                    d.m_aAPs.push_back(std::move(info));
+                    found = lookup.apByMac.emplace(MacKey(key.mac), d.Aps().m_aAPs.size()).first;
+                    Edit::Aps(d).m_aAPs.push_back(std::move(info));
                     lookup.samplesOf.push_back(0);
                 }
                 ap = found->second + 1;
@@ -496,17 +499,18 @@ void FindFileAps(CPlotraDoc& d, ApLookup& lookup, std::size_t first, std::size_t
     }
     for (std::size_t a = 0; a < lookup.samplesOf.size(); ++a)
         if (lookup.samplesOf[a])
-            d.m_aAPs[a].m_aSamples.reserve(d.m_aAPs[a].m_aSamples.size() + lookup.samplesOf[a]);
+            Edit::Aps(d).m_aAPs[a].m_aSamples.reserve(d.Aps().m_aAPs[a].m_aSamples.size() +
+                                                      lookup.samplesOf[a]);
 }
 
 /// Second pass: the samples, and the file's path merged as it goes.
 void PlaceFileSamples(CPlotraDoc& d, const ApLookup& lookup, std::size_t first, std::size_t next,
                       std::uint64_t points, std::uint64_t steps) {
-    const std::size_t pathBefore = d.m_aPoints.size();
+    const std::size_t pathBefore = d.Path().m_aPoints.size();
     PathMerger path(d);
     for (std::size_t i = first; i < next; ++i) {
         if ((i & 0xFFFF) == 0) SurveyLoadProgress::Placing(points + i, steps);
-        const SurveyPoints::Point point = d.m_aDataPoints[i];
+        const SurveyPoints::Point point = d.Survey().m_aDataPoints[i];
         const CPointRecord& rec = point.m_rec;
         CData s;
         s.m_dY = rec.m_nLatMas / 3600000.0;
@@ -521,60 +525,62 @@ void PlaceFileSamples(CPlotraDoc& d, const ApLookup& lookup, std::size_t first, 
             const std::int16_t noise = r.channel < rec.m_anNoise.size() ? rec.m_anNoise[r.channel] : 0;
             s.m_nNoise = noise;
             path.Add(s, rec.m_byFix, rec.m_nAltitudeCm, rec.m_wSpeedCms);
-            d.m_aAPs[lookup.apOfKey[r.key] - 1].m_aSamples.AppendReading(rec.m_nLatMas, rec.m_nLonMas,
-                                                                         r.rssi256, noise);
+            Edit::Aps(d).m_aAPs[lookup.apOfKey[r.key] - 1].m_aSamples.AppendReading(
+                rec.m_nLatMas, rec.m_nLonMas, r.rssi256, noise);
         }
     }
     path.Finish();
-    d.m_aFilePathCount.push_back(static_cast<int>(d.m_aPoints.size() - pathBefore));
+    Edit::Path(d).m_aFilePathCount.push_back(static_cast<int>(d.Path().m_aPoints.size() - pathBefore));
 }
 
 /// With a map, the path and every AP's samples move from degrees to the map's metres.
 void ConvertPlacedToMap(CPlotraDoc& d, std::uint64_t points, std::uint64_t steps) {
-    if (d.m_nMapImageSize > 0) {
-        ConvertToMap(d, d.m_aPoints);
+    if (d.Map().m_nMapImageSize > 0) {
+        ConvertToMap(d, Edit::Path(d).m_aPoints);
         std::uint64_t samples = 0;
-        for (std::size_t a = 0; a < d.m_aAPs.size(); ++a) {
+        for (std::size_t a = 0; a < d.Aps().m_aAPs.size(); ++a) {
             if ((a & 0x3F) == 0) SurveyLoadProgress::Placing(2 * points + 4 * samples, steps);
-            CAPInfo& ap = d.m_aAPs[a];
+            CAPInfo& ap = Edit::Aps(d).m_aAPs[a];
             samples += ap.m_aSamples.size();
             ap.MergeCoincidentSamples(1e-9);
             ConvertToMap(d, ap.m_aApPoints);
             ConvertToMap(d, ap.m_aSamples);
         }
-        d.m_bMetricXY = 1;
+        Edit::Map(d).m_bMetricXY = 1;
     } else {
-        d.m_bMetricXY = 0; // positions are in degrees whatever an earlier map load left behind
+        Edit::Map(d).m_bMetricXY = 0; // positions are in degrees whatever an earlier map load left behind
     }
 }
 
 void PlaceReadPoints(CPlotraDoc& d) {
     std::vector<std::size_t> ticked;
-    for (std::size_t i = 0; i < d.m_aFiles.size(); ++i)
-        if (d.m_aFiles[i].m_bUse) ticked.push_back(i);
+    for (std::size_t i = 0; i < d.Survey().m_aFiles.size(); ++i)
+        if (d.Survey().m_aFiles[i].m_bUse) ticked.push_back(i);
     // One AP per MAC over all files, unless the files are kept apart: then one per MAC and file, and
     // the file title tells them apart (a single file needs no such label).
-    const bool plainSsid = d.m_bMerge || ticked.size() == 1;
+    const bool plainSsid = d.Survey().m_bMerge || ticked.size() == 1;
     // Progress steps: both passes over the points, then every AP's samples placed on the map (the
     // longest of the three).
-    const std::uint64_t points = d.m_aDataPoints.size();
-    const std::uint64_t steps = 2 * points + (d.m_nMapImageSize > 0 ? 4 * d.m_aDataPoints.ReadingCount() : 0);
+    const std::uint64_t points = d.Survey().m_aDataPoints.size();
+    const std::uint64_t steps =
+        2 * points + (d.Map().m_nMapImageSize > 0 ? 4 * d.Survey().m_aDataPoints.ReadingCount() : 0);
 
     // The readings stream from the points into the APs' samples and the walk path; no list of every
     // reading is built. The path lists collect all files' positions in file order.
-    d.m_aMeasurements.clear();
+    Edit::Path(d).m_aMeasurements.clear();
     ApLookup lookup;
     std::size_t next = 0;
-    for (std::size_t k = 0; k < d.m_aFilePointCount.size(); ++k) {
-        const std::size_t available = d.m_aDataPoints.size() - next;
-        const std::size_t count =
-            std::min<std::size_t>(static_cast<std::size_t>(std::max(0, d.m_aFilePointCount[k])), available);
-        const std::string& title = k < ticked.size() ? d.m_aFiles[ticked[k]].m_strName : std::string();
+    for (std::size_t k = 0; k < d.Survey().m_aFilePointCount.size(); ++k) {
+        const std::size_t available = d.Survey().m_aDataPoints.size() - next;
+        const std::size_t count = std::min<std::size_t>(
+            static_cast<std::size_t>(std::max(0, d.Survey().m_aFilePointCount[k])), available);
+        const std::string& title =
+            k < ticked.size() ? d.Survey().m_aFiles[ticked[k]].m_strName : std::string();
         const std::size_t first = next;
         next += count;
 
-        d.m_aFileColor.push_back(d.NextApColour());
-        if (!d.m_bMerge) lookup.apByMac.clear(); // only this file's APs are candidates
+        Edit::Survey(d).m_aFileColor.push_back(d.NextApColour());
+        if (!d.Survey().m_bMerge) lookup.apByMac.clear(); // only this file's APs are candidates
         FindFileAps(d, lookup, first, next, plainSsid, title, steps);
         PlaceFileSamples(d, lookup, first, next, points, steps);
     }

@@ -4,6 +4,7 @@
 #include "files/MapLoadJob.h"
 #include "files/ProjectionFile.h"
 #include "model/Bytes.h"
+#include "model/EditAccess.h"
 #include "model/Geometry.h"
 #include "model/PlotraDoc.h"
 #include "model/TextFormat.h"
@@ -36,8 +37,9 @@ struct Affine {
 /// every side and is then widened along one axis so that both axes have the same metres per screen
 /// pixel in the graph window, with the map kept in the middle.
 void ComputeMapGeometry(CPlotraDoc& doc) {
-    const Affine t(doc.m_adProj);
-    const double W = static_cast<double>(doc.m_nImageWidth), H = static_cast<double>(doc.m_nImageHeight);
+    const Affine t(doc.Map().m_adProj);
+    const double W = static_cast<double>(doc.Map().m_nImageWidth),
+                 H = static_cast<double>(doc.Map().m_nImageHeight);
     const double det = t.Det();
     double hM = 0.0, wM = 0.0;
     bool usable = std::isfinite(det) && det != 0.0;
@@ -57,26 +59,26 @@ void ComputeMapGeometry(CPlotraDoc& doc) {
             kInvalidFile, PromptIcon::Stop);
         return;
     }
-    doc.m_dMetersPerPixelX = wM / W;
-    doc.m_dMetersPerPixelY = hM / H;
-    doc.m_dMapHeight = hM;
-    doc.m_dMapWidth = wM;
-    doc.m_dMapOriginY = 0.0;
-    doc.m_dMapOriginX = 0.0;
-    doc.m_dFrameOriginY = -0.1 * hM;
-    doc.m_dFrameOriginX = -0.1 * wM;
-    doc.m_dFrameSpanY = 1.2 * hM;
-    doc.m_dFrameSpanX = 1.2 * wM;
+    Edit::Map(doc).m_dMetersPerPixelX = wM / W;
+    Edit::Map(doc).m_dMetersPerPixelY = hM / H;
+    Edit::Map(doc).m_dMapHeight = hM;
+    Edit::Map(doc).m_dMapWidth = wM;
+    Edit::Map(doc).m_dMapOriginY = 0.0;
+    Edit::Map(doc).m_dMapOriginX = 0.0;
+    Edit::Frame(doc).m_dFrameOriginY = -0.1 * hM;
+    Edit::Frame(doc).m_dFrameOriginX = -0.1 * wM;
+    Edit::Frame(doc).m_dFrameSpanY = 1.2 * hM;
+    Edit::Frame(doc).m_dFrameSpanX = 1.2 * wM;
 
     const auto [clientW, clientH] = doc.Host().graphClientSize();
     if (clientW < 1 || clientH < 1) return; // no window to fit to (minimised): keep the plain frame
-    const double rX = doc.m_dFrameSpanX / clientW, rY = doc.m_dFrameSpanY / clientH;
+    const double rX = doc.Frame().m_dFrameSpanX / clientW, rY = doc.Frame().m_dFrameSpanY / clientH;
     if (rY < rX) {
-        doc.m_dFrameOriginY -= (rX / rY - 1.0) * doc.m_dFrameSpanY * 0.5;
-        doc.m_dFrameSpanY = rX * clientH;
+        Edit::Frame(doc).m_dFrameOriginY -= (rX / rY - 1.0) * doc.Frame().m_dFrameSpanY * 0.5;
+        Edit::Frame(doc).m_dFrameSpanY = rX * clientH;
     } else {
-        doc.m_dFrameOriginX -= (rY / rX - 1.0) * doc.m_dFrameSpanX * 0.5;
-        doc.m_dFrameSpanX = rY * clientW;
+        Edit::Frame(doc).m_dFrameOriginX -= (rY / rX - 1.0) * doc.Frame().m_dFrameSpanX * 0.5;
+        Edit::Frame(doc).m_dFrameSpanX = rY * clientW;
     }
 }
 
@@ -272,12 +274,13 @@ bool CPlotraDoc::LoadProjectionFile(const std::string& path) {
 
 void PlaceSurveyOnMap(CPlotraDoc& doc, const std::string& path, bool warnOffMap,
                       const std::function<void()>& placeSurvey) {
-    doc.m_panel.m_bExpandSorting = doc.m_panel.m_bExpandReliability = 0;
-    doc.m_bShowLegend = 0;
-    doc.m_bDataLoaded = 0;
-    doc.m_bCoverageReady = 0;
-    doc.m_bCombined = 0;
-    doc.m_bMetricXY = 0; // placing the survey on the new map below makes the positions metric again
+    Edit::Display(doc).m_panel.m_bExpandSorting = Edit::Display(doc).m_panel.m_bExpandReliability = 0;
+    Edit::Display(doc).m_bShowLegend = 0;
+    Edit::Display(doc).m_bDataLoaded = 0;
+    Edit::Coverage(doc).m_bCoverageReady = 0;
+    Edit::Display(doc).m_bCombined = 0;
+    Edit::Map(doc).m_bMetricXY =
+        0; // placing the survey on the new map below makes the positions metric again
     if (warnOffMap) doc.WarnIfSurveyOffMap();
     doc.Host().setPathName(path, true);
     // Shown before the survey is placed again, so that the processing's extent already frames the map.

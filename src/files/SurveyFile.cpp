@@ -3,6 +3,7 @@
 #include "files/FileIo.h"
 #include "files/SurveyLoadJob.h"
 #include "model/Bytes.h"
+#include "model/EditAccess.h"
 #include "model/PlotraDoc.h"
 
 #include <algorithm>
@@ -118,11 +119,12 @@ template <class Source> bool ParseSurvey(CPlotraDoc& doc, Source& src) {
     src.Read(0, sizeof header, header);
     const std::uint8_t type = header[kTypeOffset];
     if (type != 0 && type != 1) {
-        doc.Prompts().message(doc.m_strCurrentFile + ": Unsupported HSS Filetype. May be for a different product.",
+        doc.Prompts().message(doc.Survey().m_strCurrentFile +
+                                  ": Unsupported HSS Filetype. May be for a different product.",
                               "Invalid File", PromptIcon::Stop);
         return false;
     }
-    doc.m_strSurveyTime = SurveyTimeText(LoadI64(header + kTimeOffset));
+    Edit::Survey(doc).m_strSurveyTime = SurveyTimeText(LoadI64(header + kTimeOffset));
 
     const std::uint64_t bodyOffset = LoadU32(header + kBodyOffsetOffset);
     if (bodyOffset > size || size - bodyOffset < 8) return false;
@@ -135,7 +137,7 @@ template <class Source> bool ParseSurvey(CPlotraDoc& doc, Source& src) {
     // not produced by the receiver and are refused.
     if (P < CPointRecord::kSize || A < CHssData::kSize) return false;
 
-    SurveyPoints& points = doc.m_aDataPoints;
+    SurveyPoints& points = Edit::Survey(doc).m_aDataPoints;
     const std::size_t countBefore = points.size();
     std::uint64_t pos = bodyOffset + 8;
     // The file cannot hold more readings than this; one reservation for the whole file.
@@ -159,10 +161,10 @@ template <class Source> bool ParseSurvey(CPlotraDoc& doc, Source& src) {
             CAPMarker m;
             m.m_nLatMas = r.m_nLatMas;
             m.m_nLonMas = r.m_nLonMas;
-            doc.m_aApMarkers.push_back(m);
+            Edit::Survey(doc).m_aApMarkers.push_back(m);
         }
     }
-    doc.m_aFilePointCount.push_back(static_cast<int>(points.size() - countBefore));
+    Edit::Survey(doc).m_aFilePointCount.push_back(static_cast<int>(points.size() - countBefore));
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include "files/Workspace.h"
 #include "files/WorkspaceJobs.h"
 #include "model/Bytes.h"
+#include "model/EditAccess.h"
 #include "model/PlotraDoc.h"
 
 namespace plotra {
@@ -36,7 +37,7 @@ void ShowProgress(Progress& progress, const std::string& text) {
 
 bool RefuseWorkspaceCommand(const CPlotraDoc& doc) {
     if (doc.RefuseWhileBusy()) return true;
-    if (!doc.m_bTableWindowActive) return false;
+    if (!doc.Display().m_bTableWindowActive) return false;
     doc.Prompts().message("Please Select Graph Window", "Invalid Window", PromptIcon::Stop);
     return true;
 }
@@ -47,15 +48,15 @@ std::optional<WorkspaceSave> PrepareWorkspaceSave(CPlotraDoc& doc, bool saveAs) 
     if (RefuseWorkspaceCommand(doc)) return std::nullopt;
     WorkspaceSave save;
     save.mapShown = doc.Host().mapShown();
-    if (!saveAs && doc.m_bWorkspaceNamed) {
-        save.path = doc.m_strWorkspacePath;
+    if (!saveAs && doc.Project().m_bWorkspaceNamed) {
+        save.path = doc.Project().m_strWorkspacePath;
         return save;
     }
     FileChooserRequest request;
     request.title = "Save work space";
     request.filter = kSaveWorkspaceFilter;
     request.defaultExtension = "hws";
-    request.defaultName = doc.m_strWorkspacePath;
+    request.defaultName = doc.Project().m_strWorkspacePath;
     const std::optional<std::string> chosen = doc.Prompts().chooseSaveFile(request);
     if (!chosen) return std::nullopt;
     // The project takes the new name only once it is written there.
@@ -73,8 +74,8 @@ bool FinishWorkspaceSave(CPlotraDoc& doc, const WorkspaceSave& save, SaveResult 
     case SaveResult::Written:
         break;
     }
-    doc.m_strWorkspacePath = save.path;
-    doc.m_bWorkspaceNamed = 1;
+    Edit::Project(doc).m_strWorkspacePath = save.path;
+    Edit::Project(doc).m_bWorkspaceNamed = 1;
     doc.Saved();
     return true;
 }
@@ -185,9 +186,9 @@ OpenOutcome FinishWorkspaceOpen(CPlotraDoc& doc, const WorkspaceOpen& open, Deco
         return OpenOutcome::Refused;
     }
     AdoptDecodedWorkspace(doc, std::move(decoded));
-    doc.m_strWorkspacePath = open.path;
+    Edit::Project(doc).m_strWorkspacePath = open.path;
     // The project now holds data: table printing and the other "no data" checks must see it.
-    doc.m_bNoData = 0;
+    Edit::Survey(doc).m_bNoData = 0;
     // Just read, the project is what its file holds (before the window is told its name).
     doc.SetModifiedFlag(false);
     doc.Host().setPathName(open.path, true);

@@ -8,6 +8,7 @@
 #include "model/Bytes.h"
 #include "model/CoverageColours.h"
 #include "model/CoveragePictures.h"
+#include "model/EditAccess.h"
 #include "model/PathPositions.h"
 #include "model/PlotraDoc.h"
 
@@ -45,10 +46,11 @@ class Decoder {
 
   public:
     bool Run() {
-        return Header() && Map() && Files() && ApNotes() && Bool(d.m_bMerge) && Bool(d.m_bShowLegend) &&
-               FilePaths() && GpsStates() && RawPoints() && Geometry() && Path() && AccessPoints() &&
-               Flags() && Display() && Panel() && Contours(d.m_aContours[0]) && Contours(d.m_aContours[1]) &&
-               Contours(d.m_aContours[2]) && Grids();
+        return Header() && Map() && Files() && ApNotes() && Bool(Edit::Survey(d).m_bMerge) &&
+               Bool(Edit::Display(d).m_bShowLegend) && FilePaths() && GpsStates() && RawPoints() &&
+               Geometry() && Path() && AccessPoints() && Flags() && Display() && Panel() &&
+               Contours(Edit::Coverage(d).m_aContours[0]) && Contours(Edit::Coverage(d).m_aContours[1]) &&
+               Contours(Edit::Coverage(d).m_aContours[2]) && Grids();
     }
 
   private:
@@ -97,34 +99,34 @@ class Decoder {
         if (r.U32() != kWorkspaceMagic) return false;
         r.U16();
         r.U16();
-        d.m_byProjType = r.U8();
-        if (d.m_byProjType > 1) {
+        Edit::Map(d).m_byProjType = r.U8();
+        if (d.Map().m_byProjType > 1) {
             wrongType = true;
             return false;
         }
-        for (double& c : d.m_adProj)
+        for (double& c : Edit::Map(d).m_adProj)
             c = r.F64();
         r.U32();
         return Ok();
     }
     bool Map() {
-        d.m_nImageWidth = r.I32();
-        d.m_nImageHeight = r.I32();
+        Edit::Map(d).m_nImageWidth = r.I32();
+        Edit::Map(d).m_nImageHeight = r.I32();
         const std::uint32_t size = r.U32();
         if (r.Failed() || size > r.Remaining() ||
             size > static_cast<std::uint32_t>(std::numeric_limits<int>::max()))
             return false;
         const std::uint8_t* p = r.Take(size);
         if (size > 0 && !p) return false;
-        d.m_nMapImageSize = static_cast<int>(size);
-        d.m_aMapImage.assign(p, p + size);
+        Edit::Map(d).m_nMapImageSize = static_cast<int>(size);
+        Edit::Map(d).m_aMapImage.assign(p, p + size);
         return true;
     }
     bool Files() {
         std::size_t n = 0;
         if (!Count(kMinFileSize, n)) return false;
-        d.m_aFiles.resize(n);
-        for (auto& f : d.m_aFiles)
+        Edit::Survey(d).m_aFiles.resize(n);
+        for (auto& f : Edit::Survey(d).m_aFiles)
             if (!String(f.m_strName) || !String(f.m_strPath) || !String(f.m_strCreated) ||
                 !String(f.m_strNotes) || !Bool(f.m_bUse))
                 return false;
@@ -133,8 +135,8 @@ class Decoder {
     bool ApNotes() {
         std::size_t n = 0;
         if (!Count(kMinApNoteSize, n)) return false;
-        d.m_aApNotes.resize(n);
-        for (auto& a : d.m_aApNotes)
+        Edit::Aps(d).m_aApNotes.resize(n);
+        for (auto& a : Edit::Aps(d).m_aApNotes)
             if (!String(a.m_strDirection) || !String(a.m_strHeight) || !String(a.m_strAntennaGain) ||
                 !String(a.m_strNotes) || !String(a.m_strTxPower))
                 return false;
@@ -143,72 +145,74 @@ class Decoder {
     bool FilePaths() {
         std::size_t n = 0;
         if (!Count(8, n)) return false;
-        d.m_aFilePathCount.resize(n);
-        d.m_aFileColor.resize(n);
+        Edit::Path(d).m_aFilePathCount.resize(n);
+        Edit::Survey(d).m_aFileColor.resize(n);
         for (std::size_t i = 0; i < n; ++i) {
-            d.m_aFilePathCount[i] = r.I32();
-            d.m_aFileColor[i] = r.U32();
+            Edit::Path(d).m_aFilePathCount[i] = r.I32();
+            Edit::Survey(d).m_aFileColor[i] = r.U32();
         }
         return Ok();
     }
     bool GpsStates() {
         std::size_t n = 0;
         if (!Count(4, n)) return false;
-        d.m_aGpsState.resize(n);
-        for (int& s : d.m_aGpsState)
+        Edit::Path(d).m_aGpsState.resize(n);
+        for (int& s : Edit::Path(d).m_aGpsState)
             s = r.I32();
         return Ok();
     }
     bool RawPoints() {
         std::size_t n = 0;
         if (!Count(kMinPointSize, n)) return false;
-        d.m_aDataPoints.clear();
+        Edit::Survey(d).m_aDataPoints.clear();
         for (std::size_t i = 0; i < n; ++i) {
             m_walk.Step(0, 45, r.Position(), r.Position() + r.Remaining());
             const std::uint8_t* rec = r.Take(CPointRecord::kSize);
             if (!rec) return false;
-            d.m_aDataPoints.AddPoint(CPointRecord::Parse(rec));
+            Edit::Survey(d).m_aDataPoints.AddPoint(CPointRecord::Parse(rec));
             std::size_t readings = 0;
             if (!Count(CHssData::kSize, readings)) return false;
             for (std::size_t k = 0; k < readings; ++k) {
                 const std::uint8_t* bytes = r.Take(CHssData::kSize);
                 if (!bytes) return false;
-                d.m_aDataPoints.AddStoredReading(bytes);
+                Edit::Survey(d).m_aDataPoints.AddStoredReading(bytes);
             }
         }
         return Ok();
     }
     bool Geometry() {
-        Bool(d.m_bMetricXY);
+        Bool(Edit::Map(d).m_bMetricXY);
         for (double* v :
-             {&d.m_dMetersPerPixelX, &d.m_dMetersPerPixelY, &d.m_dMapHeight, &d.m_dMapWidth, &d.m_dMapOriginY,
-              &d.m_dMapOriginX, &d.m_dGridSpanY, &d.m_dGridSpanX, &d.m_dGridOriginY, &d.m_dGridOriginX,
-              &d.m_dFrameSpanY, &d.m_dFrameSpanX, &d.m_dFrameOriginY, &d.m_dFrameOriginX})
+             {&Edit::Map(d).m_dMetersPerPixelX, &Edit::Map(d).m_dMetersPerPixelY, &Edit::Map(d).m_dMapHeight,
+              &Edit::Map(d).m_dMapWidth, &Edit::Map(d).m_dMapOriginY, &Edit::Map(d).m_dMapOriginX,
+              &Edit::Frame(d).m_dGridSpanY, &Edit::Frame(d).m_dGridSpanX, &Edit::Frame(d).m_dGridOriginY,
+              &Edit::Frame(d).m_dGridOriginX, &Edit::Frame(d).m_dFrameSpanY, &Edit::Frame(d).m_dFrameSpanX,
+              &Edit::Frame(d).m_dFrameOriginY, &Edit::Frame(d).m_dFrameOriginX})
             *v = r.F64();
         return Ok();
     }
     bool Path() {
         std::size_t n = 0;
         if (!Count(kSampleSize + kPathExtraSize, n)) return false;
-        d.m_aPoints.resize(n);
-        for (auto& p : d.m_aPoints) {
+        Edit::Path(d).m_aPoints.resize(n);
+        for (auto& p : Edit::Path(d).m_aPoints) {
             p.m_nNoise = r.I32();
             p.m_dRssi = r.F64();
             p.m_dY = r.F64();
             p.m_dX = r.F64();
         }
-        d.m_aAltitude.resize(n);
-        d.m_aVelocity.resize(n);
+        Edit::Path(d).m_aAltitude.resize(n);
+        Edit::Path(d).m_aVelocity.resize(n);
         for (std::size_t i = 0; i < n; ++i) {
-            d.m_aAltitude[i] = r.I32();
-            d.m_aVelocity[i] = r.I32();
+            Edit::Path(d).m_aAltitude[i] = r.I32();
+            Edit::Path(d).m_aVelocity[i] = r.I32();
         }
         if (!Ok()) return false;
         if (n > 0 && n <= std::numeric_limits<std::uint32_t>::max()) {
             auto positions = std::make_shared<PathPositions>();
             positions->y.reserve(n);
             positions->x.reserve(n);
-            for (const CData& p : d.m_aPoints) {
+            for (const CData& p : d.Path().m_aPoints) {
                 positions->y.push_back(p.m_dY);
                 positions->x.push_back(p.m_dX);
             }
@@ -251,8 +255,8 @@ class Decoder {
     bool AccessPoints() {
         std::size_t n = 0;
         if (!Count(kMinApSize, n)) return false;
-        d.m_aAPs.resize(n);
-        for (auto& ap : d.m_aAPs) {
+        Edit::Aps(d).m_aAPs.resize(n);
+        for (auto& ap : Edit::Aps(d).m_aAPs) {
             m_walk.Step(45, 80, r.Position(), r.Position() + r.Remaining());
             ap.m_bFixed = r.U8();
             ap.m_nIconOption = r.I32();
@@ -283,43 +287,49 @@ class Decoder {
         return Ok();
     }
     bool Flags() {
-        d.m_bStarted = r.U8();
-        d.m_bWorkspaceNamed = r.U8();
+        Edit::Display(d).m_bStarted = r.U8();
+        Edit::Project(d).m_bWorkspaceNamed = r.U8();
         r.Skip(2);
-        for (int* f : {&d.m_bDataLoaded, &d.m_bShowApMarkers, &d.m_bCoverageReady, &d.m_bCombined,
-                       &d.m_bShowCellRadius, &d.m_bShowContour, &d.m_bMultiContours, &d.m_bCoveragePlotted,
-                       &d.m_bMapLoaded})
+        for (int* f : {&Edit::Display(d).m_bDataLoaded, &Edit::Display(d).m_bShowApMarkers,
+                       &Edit::Coverage(d).m_bCoverageReady, &Edit::Display(d).m_bCombined,
+                       &Edit::Display(d).m_bShowCellRadius, &Edit::Display(d).m_bShowContour,
+                       &Edit::Display(d).m_bMultiContours, &Edit::Display(d).m_bCoveragePlotted,
+                       &Edit::Map(d).m_bMapLoaded})
             Bool(*f);
         mapShown = r.U32() != 0;
-        d.m_bCoverageOverlay = r.U8() != 0 ? 1 : 0;
+        Edit::Display(d).m_bCoverageOverlay = r.U8() != 0 ? 1 : 0;
         r.Skip(3);
         return Ok();
     }
     bool Display() {
-        d.m_dUnitFactor = r.F64();
-        d.m_nGridDivisions = r.I32();
-        Bool(d.m_bYGrid);
-        Bool(d.m_bXGrid);
-        d.m_nAlpha = r.I32();
+        Edit::Display(d).m_dUnitFactor = r.F64();
+        Edit::Display(d).m_nGridDivisions = r.I32();
+        Bool(Edit::Display(d).m_bYGrid);
+        Bool(Edit::Display(d).m_bXGrid);
+        Edit::Display(d).m_nAlpha = r.I32();
         r.Skip(8);
-        Bool(d.m_bShowPath);
-        for (int* v : {&d.m_nGridRows, &d.m_nGridCols, &d.m_nGraphType, &d.m_nAnalysisMode, &d.m_nSortMode,
-                       &d.m_nColourMode, &d.m_nPowerRangeHigh, &d.m_nPowerRangeLow})
+        Bool(Edit::Display(d).m_bShowPath);
+        for (int* v : {&Edit::Frame(d).m_nGridRows, &Edit::Frame(d).m_nGridCols,
+                       &Edit::Display(d).m_nGraphType, &Edit::Display(d).m_nAnalysisMode,
+                       &Edit::Display(d).m_nSortMode, &Edit::Display(d).m_nColourMode,
+                       &Edit::Display(d).m_nPowerRangeHigh, &Edit::Display(d).m_nPowerRangeLow})
             *v = r.I32();
-        for (double* v : {&d.m_dPowerMax, &d.m_dPowerMin, &d.m_dSnrMax, &d.m_dSnrMin, &d.m_dResolutionX,
-                          &d.m_dResolutionY, &d.m_dMeanRssi, &d.m_dMeanSnr})
+        for (double* v :
+             {&Edit::Coverage(d).m_dPowerMax, &Edit::Coverage(d).m_dPowerMin, &Edit::Coverage(d).m_dSnrMax,
+              &Edit::Coverage(d).m_dSnrMin, &Edit::Frame(d).m_dResolutionX, &Edit::Frame(d).m_dResolutionY,
+              &Edit::Coverage(d).m_dMeanRssi, &Edit::Coverage(d).m_dMeanSnr})
             *v = r.F64();
         return Ok();
     }
     bool Panel() {
-        PanelState& p = d.m_panel;
+        PanelState& p = Edit::Display(d).m_panel;
         for (float& v : p.m_afReliability)
             v = r.F32();
         p.m_nSelectedAP = r.I32();
         Bool(p.m_bExpandSorting);
         Bool(p.m_bExpandMeasurement);
         Bool(p.m_bExpandReliability);
-        if (d.m_bCoverageReady) {
+        if (d.Coverage().m_bCoverageReady) {
             Bool(p.m_bExpandGraph);
             p.m_nContourLow = r.I32();
             p.m_nContourHigh = r.I32();
@@ -367,23 +377,23 @@ class Decoder {
         return Ok() && Levels(set.m_aLineLevels) && Areas(set.m_aLevelAreas) && Levels(set.m_aAreaLevels);
     }
     bool Grids() {
-        const std::uint64_t g = NodeCount(d.m_nGridCols, d.m_nGridRows);
+        const std::uint64_t g = NodeCount(d.Frame().m_nGridCols, d.Frame().m_nGridRows);
         if (g > r.Remaining() / kGridNodeSize) return false;
         const std::size_t n = static_cast<std::size_t>(g);
-        d.m_aDominantColour.resize(n);
-        d.m_aMixedColour.resize(n);
-        d.m_aGridPower.resize(n);
-        d.m_aGridSnr.resize(n);
-        d.m_aGridCount.resize(n);
-        for (auto& c : d.m_aDominantColour)
+        Edit::Coverage(d).m_aDominantColour.resize(n);
+        Edit::Coverage(d).m_aMixedColour.resize(n);
+        Edit::Coverage(d).m_aGridPower.resize(n);
+        Edit::Coverage(d).m_aGridSnr.resize(n);
+        Edit::Coverage(d).m_aGridCount.resize(n);
+        for (auto& c : Edit::Coverage(d).m_aDominantColour)
             c = r.U32();
-        for (auto& c : d.m_aMixedColour)
+        for (auto& c : Edit::Coverage(d).m_aMixedColour)
             c = r.U32();
-        for (auto& v : d.m_aGridPower)
+        for (auto& v : Edit::Coverage(d).m_aGridPower)
             v = r.F64();
-        for (auto& v : d.m_aGridSnr)
+        for (auto& v : Edit::Coverage(d).m_aGridSnr)
             v = r.F64();
-        for (auto& v : d.m_aGridCount)
+        for (auto& v : Edit::Coverage(d).m_aGridCount)
             v = r.I32();
         return Ok();
     }
@@ -405,103 +415,148 @@ bool MapImageMatches(const std::vector<std::uint8_t>& bmp, int width, int height
     return w == width && std::llabs(h) == height;
 }
 
+/// The source of a transfer whose lists are moved out: a scratch document that was just read.
+struct TakeFrom {
+    CPlotraDoc& doc;
+    SurveyInput& Survey() const { return Edit::Survey(doc); }
+    SurveyPath& Path() const { return Edit::Path(doc); }
+    ApSet& Aps() const { return Edit::Aps(doc); }
+    MapGeometry& Map() const { return Edit::Map(doc); }
+    FrameGeometry& Frame() const { return Edit::Frame(doc); }
+    DisplaySettings& Display() const { return Edit::Display(doc); }
+    CoverageGrids& Coverage() const { return Edit::Coverage(doc); }
+    ProjectFiles& Project() const { return Edit::Project(doc); }
+    template <class List> List&& Pass(List& list) const { return std::move(list); }
+};
+
+/// The source of a transfer that is copied: a live document.
+struct CopyFrom {
+    const CPlotraDoc& doc;
+    const auto& Survey() const { return doc.Survey(); }
+    const auto& Path() const { return doc.Path(); }
+    const auto& Aps() const { return doc.Aps(); }
+    const auto& Map() const { return doc.Map(); }
+    const auto& Frame() const { return doc.Frame(); }
+    const auto& Display() const { return doc.Display(); }
+    const auto& Coverage() const { return doc.Coverage(); }
+    const auto& Project() const { return doc.Project(); }
+    template <class List> const List& Pass(const List& list) const { return list; }
+};
+
 /// Every member the layout stores, from one document into another: moved out of a scratch document
-/// that was just read, copied from a live one.
-template <class From> void TransferStoredState(CPlotraDoc& to, From&& from) {
-    to.m_byProjType = from.m_byProjType;
-    to.m_adProj = from.m_adProj;
-    to.m_nImageWidth = from.m_nImageWidth;
-    to.m_nImageHeight = from.m_nImageHeight;
-    to.m_nMapImageSize = from.m_nMapImageSize;
-    to.m_aMapImage = std::forward<From>(from).m_aMapImage;
-    to.m_aFiles = std::forward<From>(from).m_aFiles;
-    to.m_aApNotes = std::forward<From>(from).m_aApNotes;
-    to.m_bMerge = from.m_bMerge;
-    to.m_bShowLegend = from.m_bShowLegend;
-    to.m_aFilePathCount = std::forward<From>(from).m_aFilePathCount;
-    to.m_aFileColor = std::forward<From>(from).m_aFileColor;
-    to.m_aGpsState = std::forward<From>(from).m_aGpsState;
-    to.m_aDataPoints = std::forward<From>(from).m_aDataPoints;
+/// that was just read (TakeFrom), copied from a live one (CopyFrom).
+template <class Source> void TransferStoredState(CPlotraDoc& to, Source from) {
+    auto& survey = Edit::Survey(to);
+    auto& fromSurvey = from.Survey();
+    auto& path = Edit::Path(to);
+    auto& fromPath = from.Path();
+    auto& aps = Edit::Aps(to);
+    auto& fromAps = from.Aps();
+    auto& map = Edit::Map(to);
+    auto& fromMap = from.Map();
+    auto& frame = Edit::Frame(to);
+    auto& fromFrame = from.Frame();
+    auto& display = Edit::Display(to);
+    auto& fromDisplay = from.Display();
+    auto& coverage = Edit::Coverage(to);
+    auto& fromCoverage = from.Coverage();
+    auto& project = Edit::Project(to);
+    auto& fromProject = from.Project();
 
-    to.m_bMetricXY = from.m_bMetricXY;
-    to.m_dMetersPerPixelX = from.m_dMetersPerPixelX;
-    to.m_dMetersPerPixelY = from.m_dMetersPerPixelY;
-    to.m_dMapHeight = from.m_dMapHeight;
-    to.m_dMapWidth = from.m_dMapWidth;
-    to.m_dMapOriginY = from.m_dMapOriginY;
-    to.m_dMapOriginX = from.m_dMapOriginX;
-    to.m_dGridSpanY = from.m_dGridSpanY;
-    to.m_dGridSpanX = from.m_dGridSpanX;
-    to.m_dGridOriginY = from.m_dGridOriginY;
-    to.m_dGridOriginX = from.m_dGridOriginX;
-    to.m_dFrameSpanY = from.m_dFrameSpanY;
-    to.m_dFrameSpanX = from.m_dFrameSpanX;
-    to.m_dFrameOriginY = from.m_dFrameOriginY;
-    to.m_dFrameOriginX = from.m_dFrameOriginX;
+    map.m_byProjType = fromMap.m_byProjType;
+    map.m_adProj = fromMap.m_adProj;
+    map.m_nImageWidth = fromMap.m_nImageWidth;
+    map.m_nImageHeight = fromMap.m_nImageHeight;
+    map.m_nMapImageSize = fromMap.m_nMapImageSize;
+    map.m_aMapImage = from.Pass(fromMap.m_aMapImage);
+    survey.m_aFiles = from.Pass(fromSurvey.m_aFiles);
+    aps.m_aApNotes = from.Pass(fromAps.m_aApNotes);
+    survey.m_bMerge = fromSurvey.m_bMerge;
+    display.m_bShowLegend = fromDisplay.m_bShowLegend;
+    path.m_aFilePathCount = from.Pass(fromPath.m_aFilePathCount);
+    survey.m_aFileColor = from.Pass(fromSurvey.m_aFileColor);
+    path.m_aGpsState = from.Pass(fromPath.m_aGpsState);
+    survey.m_aDataPoints = from.Pass(fromSurvey.m_aDataPoints);
 
-    to.m_aPoints = std::forward<From>(from).m_aPoints;
-    to.m_aAltitude = std::forward<From>(from).m_aAltitude;
-    to.m_aVelocity = std::forward<From>(from).m_aVelocity;
-    to.m_aAPs = std::forward<From>(from).m_aAPs;
+    map.m_bMetricXY = fromMap.m_bMetricXY;
+    map.m_dMetersPerPixelX = fromMap.m_dMetersPerPixelX;
+    map.m_dMetersPerPixelY = fromMap.m_dMetersPerPixelY;
+    map.m_dMapHeight = fromMap.m_dMapHeight;
+    map.m_dMapWidth = fromMap.m_dMapWidth;
+    map.m_dMapOriginY = fromMap.m_dMapOriginY;
+    map.m_dMapOriginX = fromMap.m_dMapOriginX;
+    frame.m_dGridSpanY = fromFrame.m_dGridSpanY;
+    frame.m_dGridSpanX = fromFrame.m_dGridSpanX;
+    frame.m_dGridOriginY = fromFrame.m_dGridOriginY;
+    frame.m_dGridOriginX = fromFrame.m_dGridOriginX;
+    frame.m_dFrameSpanY = fromFrame.m_dFrameSpanY;
+    frame.m_dFrameSpanX = fromFrame.m_dFrameSpanX;
+    frame.m_dFrameOriginY = fromFrame.m_dFrameOriginY;
+    frame.m_dFrameOriginX = fromFrame.m_dFrameOriginX;
 
-    to.m_bStarted = from.m_bStarted;
-    to.m_bWorkspaceNamed = from.m_bWorkspaceNamed;
-    to.m_bDataLoaded = from.m_bDataLoaded;
-    to.m_bShowApMarkers = from.m_bShowApMarkers;
-    to.m_bCoverageReady = from.m_bCoverageReady;
-    to.m_bCombined = from.m_bCombined;
-    to.m_bShowCellRadius = from.m_bShowCellRadius;
-    to.m_bShowContour = from.m_bShowContour;
-    to.m_bMultiContours = from.m_bMultiContours;
-    to.m_bCoveragePlotted = from.m_bCoveragePlotted;
-    to.m_bMapLoaded = from.m_bMapLoaded;
-    to.m_bCoverageOverlay = from.m_bCoverageOverlay;
+    path.m_aPoints = from.Pass(fromPath.m_aPoints);
+    path.m_aAltitude = from.Pass(fromPath.m_aAltitude);
+    path.m_aVelocity = from.Pass(fromPath.m_aVelocity);
+    aps.m_aAPs = from.Pass(fromAps.m_aAPs);
 
-    to.m_dUnitFactor = from.m_dUnitFactor;
-    to.m_nGridDivisions = from.m_nGridDivisions;
-    to.m_bYGrid = from.m_bYGrid;
-    to.m_bXGrid = from.m_bXGrid;
-    to.m_nAlpha = from.m_nAlpha;
-    to.m_bShowPath = from.m_bShowPath;
-    to.m_nGridRows = from.m_nGridRows;
-    to.m_nGridCols = from.m_nGridCols;
-    to.m_nGraphType = from.m_nGraphType;
-    to.m_nAnalysisMode = from.m_nAnalysisMode;
-    to.m_nSortMode = from.m_nSortMode;
-    to.m_nColourMode = from.m_nColourMode;
-    to.m_nPowerRangeHigh = from.m_nPowerRangeHigh;
-    to.m_nPowerRangeLow = from.m_nPowerRangeLow;
-    to.m_dPowerMax = from.m_dPowerMax;
-    to.m_dPowerMin = from.m_dPowerMin;
-    to.m_dSnrMax = from.m_dSnrMax;
-    to.m_dSnrMin = from.m_dSnrMin;
-    to.m_dResolutionX = from.m_dResolutionX;
-    to.m_dResolutionY = from.m_dResolutionY;
-    to.m_dMeanRssi = from.m_dMeanRssi;
-    to.m_dMeanSnr = from.m_dMeanSnr;
+    display.m_bStarted = fromDisplay.m_bStarted;
+    project.m_bWorkspaceNamed = fromProject.m_bWorkspaceNamed;
+    display.m_bDataLoaded = fromDisplay.m_bDataLoaded;
+    display.m_bShowApMarkers = fromDisplay.m_bShowApMarkers;
+    coverage.m_bCoverageReady = fromCoverage.m_bCoverageReady;
+    display.m_bCombined = fromDisplay.m_bCombined;
+    display.m_bShowCellRadius = fromDisplay.m_bShowCellRadius;
+    display.m_bShowContour = fromDisplay.m_bShowContour;
+    display.m_bMultiContours = fromDisplay.m_bMultiContours;
+    display.m_bCoveragePlotted = fromDisplay.m_bCoveragePlotted;
+    map.m_bMapLoaded = fromMap.m_bMapLoaded;
+    display.m_bCoverageOverlay = fromDisplay.m_bCoverageOverlay;
 
-    to.m_panel = from.m_panel;
-    to.m_aContours = std::forward<From>(from).m_aContours;
-    to.m_aDominantColour = std::forward<From>(from).m_aDominantColour;
-    to.m_aMixedColour = std::forward<From>(from).m_aMixedColour;
-    to.m_aGridPower = std::forward<From>(from).m_aGridPower;
-    to.m_aGridSnr = std::forward<From>(from).m_aGridSnr;
-    to.m_aGridCount = std::forward<From>(from).m_aGridCount;
+    display.m_dUnitFactor = fromDisplay.m_dUnitFactor;
+    display.m_nGridDivisions = fromDisplay.m_nGridDivisions;
+    display.m_bYGrid = fromDisplay.m_bYGrid;
+    display.m_bXGrid = fromDisplay.m_bXGrid;
+    display.m_nAlpha = fromDisplay.m_nAlpha;
+    display.m_bShowPath = fromDisplay.m_bShowPath;
+    frame.m_nGridRows = fromFrame.m_nGridRows;
+    frame.m_nGridCols = fromFrame.m_nGridCols;
+    display.m_nGraphType = fromDisplay.m_nGraphType;
+    display.m_nAnalysisMode = fromDisplay.m_nAnalysisMode;
+    display.m_nSortMode = fromDisplay.m_nSortMode;
+    display.m_nColourMode = fromDisplay.m_nColourMode;
+    display.m_nPowerRangeHigh = fromDisplay.m_nPowerRangeHigh;
+    display.m_nPowerRangeLow = fromDisplay.m_nPowerRangeLow;
+    coverage.m_dPowerMax = fromCoverage.m_dPowerMax;
+    coverage.m_dPowerMin = fromCoverage.m_dPowerMin;
+    coverage.m_dSnrMax = fromCoverage.m_dSnrMax;
+    coverage.m_dSnrMin = fromCoverage.m_dSnrMin;
+    frame.m_dResolutionX = fromFrame.m_dResolutionX;
+    frame.m_dResolutionY = fromFrame.m_dResolutionY;
+    coverage.m_dMeanRssi = fromCoverage.m_dMeanRssi;
+    coverage.m_dMeanSnr = fromCoverage.m_dMeanSnr;
+
+    display.m_panel = fromDisplay.m_panel;
+    coverage.m_aContours = from.Pass(fromCoverage.m_aContours);
+    coverage.m_aDominantColour = from.Pass(fromCoverage.m_aDominantColour);
+    coverage.m_aMixedColour = from.Pass(fromCoverage.m_aMixedColour);
+    coverage.m_aGridPower = from.Pass(fromCoverage.m_aGridPower);
+    coverage.m_aGridSnr = from.Pass(fromCoverage.m_aGridSnr);
+    coverage.m_aGridCount = from.Pass(fromCoverage.m_aGridCount);
 }
 
 /// Lists that describe the previous project and that a workspace does not store: they would point
 /// into arrays that no longer match (groups hold AP indices, point counts describe old files).
 void ForgetPreviousProject(CPlotraDoc& doc) {
-    doc.m_aFilePointCount.clear();
-    doc.m_aApMarkers.clear();
-    doc.m_aMeasurements.clear();
-    doc.m_aRawAltitude.clear();
-    doc.m_aRawVelocity.clear();
-    doc.m_aRawFix.clear();
-    doc.m_groupsBySsid.RemoveAll();
-    doc.m_groupsByChannel.RemoveAll();
-    doc.m_groups.RemoveAll();
-    doc.m_workContours.Clear();
+    Edit::Survey(doc).m_aFilePointCount.clear();
+    Edit::Survey(doc).m_aApMarkers.clear();
+    Edit::Path(doc).m_aMeasurements.clear();
+    Edit::Path(doc).m_aRawAltitude.clear();
+    Edit::Path(doc).m_aRawVelocity.clear();
+    Edit::Path(doc).m_aRawFix.clear();
+    Edit::Aps(doc).m_groupsBySsid.RemoveAll();
+    Edit::Aps(doc).m_groupsByChannel.RemoveAll();
+    Edit::Aps(doc).m_groups.RemoveAll();
+    Edit::Coverage(doc).m_workContours.Clear();
 }
 
 constexpr const char* kInvalidFile = "Invalid File";
@@ -536,8 +591,9 @@ DecodedWorkspace DecodeWorkspaceImage(std::span<const std::uint8_t> file, std::u
         decoded = decoder.Run();
         wrongType = decoder.wrongType;
         out.mapShown = decoder.mapShown;
-        if (decoded && scratch->m_nMapImageSize > 0 &&
-            !MapImageMatches(scratch->m_aMapImage, scratch->m_nImageWidth, scratch->m_nImageHeight))
+        if (decoded && scratch->Map().m_nMapImageSize > 0 &&
+            !MapImageMatches(scratch->Map().m_aMapImage, scratch->Map().m_nImageWidth,
+                             scratch->Map().m_nImageHeight))
             decoded = false;
         if (decoded) {
             // What the live document would derive from the file once it holds it, made here on the
@@ -545,21 +601,21 @@ DecodedWorkspace DecodeWorkspaceImage(std::span<const std::uint8_t> file, std::u
             // are chosen), so that taking the file over is only a move.
             CPlotraDoc& d = *scratch;
             walk.Check();
-            for (std::size_t i = 0; i < d.m_aAPs.size(); ++i) {
+            for (std::size_t i = 0; i < d.Aps().m_aAPs.size(); ++i) {
                 if ((i & 255u) == 0) {
                     walk.Check();
                     if (progress)
                         progress->setPosition(
-                            80 + static_cast<int>(15 * i / std::max<std::size_t>(1, d.m_aAPs.size())));
+                            80 + static_cast<int>(15 * i / std::max<std::size_t>(1, d.Aps().m_aAPs.size())));
                 }
                 RegenerateApCoverageBitmap(d, i);
             }
-            if (d.m_bCoverageReady) RestoreCoveragePictures(d);
+            if (d.Coverage().m_bCoverageReady) RestoreCoveragePictures(d);
             walk.Check();
             d.RebuildGroups();
             d.ResetResolutionSliders(false);
-            d.m_panel.m_resolutionX.value = d.m_dResolutionX;
-            d.m_panel.m_resolutionY.value = d.m_dResolutionY;
+            Edit::Display(d).m_panel.m_resolutionX.value = d.Frame().m_dResolutionX;
+            Edit::Display(d).m_panel.m_resolutionY.value = d.Frame().m_dResolutionY;
         }
     } catch (const std::bad_alloc&) {
         // Every count fits the file, but the file is larger than this computer can hold decoded.
@@ -582,28 +638,28 @@ DecodedWorkspace DecodeWorkspaceImage(std::span<const std::uint8_t> file, std::u
 std::unique_ptr<CPlotraDoc> ScratchDocumentFor(const CPlotraDoc& doc) {
     auto scratch = std::make_unique<CPlotraDoc>();
     // The colours the pictures are made in that a workspace does not store.
-    scratch->m_crSingleColour = doc.m_crSingleColour;
-    scratch->m_crPalette = doc.m_crPalette;
+    Edit::Display(*scratch).m_crSingleColour = doc.Display().m_crSingleColour;
+    Edit::Display(*scratch).m_crPalette = doc.Display().m_crPalette;
     return scratch;
 }
 
 void AdoptDecodedWorkspace(CPlotraDoc& doc, DecodedWorkspace&& decoded) {
     CPlotraDoc& from = *decoded.doc;
     ForgetPreviousProject(doc);
-    TransferStoredState(doc, std::move(from));
-    doc.m_aCoveragePictures = std::move(from.m_aCoveragePictures);
-    if (!doc.m_bCoverageReady)
-        for (auto& picture : doc.m_aCoveragePictures)
+    TransferStoredState(doc, TakeFrom{from});
+    Edit::Coverage(doc).m_aCoveragePictures = std::move(Edit::Coverage(from).m_aCoveragePictures);
+    if (!doc.Coverage().m_bCoverageReady)
+        for (auto& picture : Edit::Coverage(doc).m_aCoveragePictures)
             picture.clear();
-    doc.m_groupsBySsid = std::move(from.m_groupsBySsid);
-    doc.m_groupsByChannel = std::move(from.m_groupsByChannel);
-    doc.m_groups = std::move(from.m_groups);
+    Edit::Aps(doc).m_groupsBySsid = std::move(Edit::Aps(from).m_groupsBySsid);
+    Edit::Aps(doc).m_groupsByChannel = std::move(Edit::Aps(from).m_groupsByChannel);
+    Edit::Aps(doc).m_groups = std::move(Edit::Aps(from).m_groups);
     doc.Host().setMapShown(decoded.mapShown);
-    if (doc.m_nMapImageSize > 0) {
-        doc.m_bMapLoaded = 1;
-        doc.m_bShowLonLat = 0;
+    if (doc.Map().m_nMapImageSize > 0) {
+        Edit::Map(doc).m_bMapLoaded = 1;
+        Edit::Display(doc).m_bShowLonLat = 0;
     } else {
-        doc.m_bMapLoaded = 0;
+        Edit::Map(doc).m_bMapLoaded = 0;
     }
     doc.Notify(DocChange::Everything);
 }
@@ -633,11 +689,11 @@ WorkspaceRefusal ReadWorkspaceImage(CPlotraDoc& doc, std::span<const std::uint8_
 
 std::unique_ptr<CPlotraDoc> CopyProjectForJob(const CPlotraDoc& doc) {
     auto copy = std::make_unique<CPlotraDoc>();
-    TransferStoredState(*copy, doc);
-    copy->m_strWorkspacePath = doc.m_strWorkspacePath;
-    copy->m_strProjectionPath = doc.m_strProjectionPath;
-    copy->m_bShowNoGps = doc.m_bShowNoGps;
-    copy->m_bShowLonLat = doc.m_bShowLonLat;
+    TransferStoredState(*copy, CopyFrom{doc});
+    Edit::Project(*copy).m_strWorkspacePath = doc.Project().m_strWorkspacePath;
+    Edit::Map(*copy).m_strProjectionPath = doc.Map().m_strProjectionPath;
+    Edit::Display(*copy).m_bShowNoGps = doc.Display().m_bShowNoGps;
+    Edit::Display(*copy).m_bShowLonLat = doc.Display().m_bShowLonLat;
     return copy;
 }
 

@@ -36,11 +36,11 @@ class Encoder {
         Map();
         Files();
         ApNotes();
-        w.U32(Bool32(d.m_bMerge));
-        w.U32(Bool32(d.m_bShowLegend));
+        w.U32(Bool32(d.Survey().m_bMerge));
+        w.U32(Bool32(d.Display().m_bShowLegend));
         FilePaths();
-        Count(d.m_aGpsState.size());
-        for (int s : d.m_aGpsState)
+        Count(d.Path().m_aGpsState.size());
+        for (int s : d.Path().m_aGpsState)
             w.I32(s);
         RawPoints();
         m_walk.Check();
@@ -51,7 +51,7 @@ class Encoder {
         Flags();
         Display();
         Panel();
-        for (const auto& set : d.m_aContours)
+        for (const auto& set : d.Coverage().m_aContours)
             Contours(set);
         Grids();
     }
@@ -75,23 +75,24 @@ class Encoder {
         w.U32(kWorkspaceMagic);
         w.U16(1);
         w.U16(0);
-        w.U8(d.m_byProjType);
-        for (double c : d.m_adProj)
+        w.U8(d.Map().m_byProjType);
+        for (double c : d.Map().m_adProj)
             w.F64(c);
         w.U32(0);
     }
     void Map() {
-        const std::size_t size = d.m_nMapImageSize > 0 ? static_cast<std::size_t>(d.m_nMapImageSize) : 0;
-        w.U32(static_cast<std::uint32_t>(d.m_nImageWidth));
-        w.U32(static_cast<std::uint32_t>(d.m_nImageHeight));
+        const std::size_t size =
+            d.Map().m_nMapImageSize > 0 ? static_cast<std::size_t>(d.Map().m_nMapImageSize) : 0;
+        w.U32(static_cast<std::uint32_t>(d.Map().m_nImageWidth));
+        w.U32(static_cast<std::uint32_t>(d.Map().m_nImageHeight));
         w.U32(static_cast<std::uint32_t>(size));
-        const std::size_t have = std::min(size, d.m_aMapImage.size());
-        w.Bytes(d.m_aMapImage.data(), have);
+        const std::size_t have = std::min(size, d.Map().m_aMapImage.size());
+        w.Bytes(d.Map().m_aMapImage.data(), have);
         w.Zeros(size - have);
     }
     void Files() {
-        Count(d.m_aFiles.size());
-        for (const auto& f : d.m_aFiles) {
+        Count(d.Survey().m_aFiles.size());
+        for (const auto& f : d.Survey().m_aFiles) {
             String(f.m_strName);
             String(f.m_strPath);
             String(f.m_strCreated);
@@ -100,8 +101,8 @@ class Encoder {
         }
     }
     void ApNotes() {
-        Count(d.m_aApNotes.size());
-        for (const auto& n : d.m_aApNotes) {
+        Count(d.Aps().m_aApNotes.size());
+        for (const auto& n : d.Aps().m_aApNotes) {
             String(n.m_strDirection);
             String(n.m_strHeight);
             String(n.m_strAntennaGain);
@@ -110,14 +111,14 @@ class Encoder {
         }
     }
     void FilePaths() {
-        Count(d.m_aFilePathCount.size());
-        for (std::size_t i = 0; i < d.m_aFilePathCount.size(); ++i) {
-            w.I32(d.m_aFilePathCount[i]);
-            w.U32(ValueOr(d.m_aFileColor, i));
+        Count(d.Path().m_aFilePathCount.size());
+        for (std::size_t i = 0; i < d.Path().m_aFilePathCount.size(); ++i) {
+            w.I32(d.Path().m_aFilePathCount[i]);
+            w.U32(ValueOr(d.Survey().m_aFileColor, i));
         }
     }
     void RawPoints() {
-        const SurveyPoints& points = d.m_aDataPoints;
+        const SurveyPoints& points = d.Survey().m_aDataPoints;
         const std::vector<SurveyPoints::Key>& keys = points.Keys();
         Count(points.size());
         std::uint8_t rec[CPointRecord::kSize];
@@ -141,31 +142,32 @@ class Encoder {
         }
     }
     void Geometry() {
-        w.U32(Bool32(d.m_bMetricXY));
-        for (double v :
-             {d.m_dMetersPerPixelX, d.m_dMetersPerPixelY, d.m_dMapHeight, d.m_dMapWidth, d.m_dMapOriginY,
-              d.m_dMapOriginX, d.m_dGridSpanY, d.m_dGridSpanX, d.m_dGridOriginY, d.m_dGridOriginX,
-              d.m_dFrameSpanY, d.m_dFrameSpanX, d.m_dFrameOriginY, d.m_dFrameOriginX})
+        w.U32(Bool32(d.Map().m_bMetricXY));
+        for (double v : {d.Map().m_dMetersPerPixelX, d.Map().m_dMetersPerPixelY, d.Map().m_dMapHeight,
+                         d.Map().m_dMapWidth, d.Map().m_dMapOriginY, d.Map().m_dMapOriginX,
+                         d.Frame().m_dGridSpanY, d.Frame().m_dGridSpanX, d.Frame().m_dGridOriginY,
+                         d.Frame().m_dGridOriginX, d.Frame().m_dFrameSpanY, d.Frame().m_dFrameSpanX,
+                         d.Frame().m_dFrameOriginY, d.Frame().m_dFrameOriginX})
             w.F64(v);
     }
     void Path() {
-        Count(d.m_aPoints.size());
-        for (const auto& p : d.m_aPoints) { // noise, RSSI, Y, X: the path's own order
+        Count(d.Path().m_aPoints.size());
+        for (const auto& p : d.Path().m_aPoints) { // noise, RSSI, Y, X: the path's own order
             w.I32(p.m_nNoise);
             w.F64(p.m_dRssi);
             w.F64(p.m_dY);
             w.F64(p.m_dX);
         }
-        for (std::size_t i = 0; i < d.m_aPoints.size(); ++i) {
-            w.I32(ValueOr(d.m_aAltitude, i));
-            w.I32(ValueOr(d.m_aVelocity, i));
+        for (std::size_t i = 0; i < d.Path().m_aPoints.size(); ++i) {
+            w.I32(ValueOr(d.Path().m_aAltitude, i));
+            w.I32(ValueOr(d.Path().m_aVelocity, i));
         }
     }
     void AccessPoints() {
-        Count(d.m_aAPs.size());
+        Count(d.Aps().m_aAPs.size());
         std::size_t done = 0;
-        for (const auto& ap : d.m_aAPs) {
-            m_walk.Step(50, 95, done++, d.m_aAPs.size());
+        for (const auto& ap : d.Aps().m_aAPs) {
+            m_walk.Step(50, 95, done++, d.Aps().m_aAPs.size());
             w.U8(ap.m_bFixed);
             w.I32(ap.m_nIconOption);
             w.I32(ap.m_nIconId);
@@ -197,42 +199,44 @@ class Encoder {
         }
     }
     void Flags() {
-        w.U8(d.m_bStarted);
+        w.U8(d.Display().m_bStarted);
         // Every save has a name by the time it is written, so a reopened workspace saves back in place.
         w.U8(1);
         w.Zeros(2);
-        for (int f :
-             {d.m_bDataLoaded, d.m_bShowApMarkers, d.m_bCoverageReady, d.m_bCombined, d.m_bShowCellRadius,
-              d.m_bShowContour, d.m_bMultiContours, d.m_bCoveragePlotted, d.m_bMapLoaded})
+        for (int f : {d.Display().m_bDataLoaded, d.Display().m_bShowApMarkers, d.Coverage().m_bCoverageReady,
+                      d.Display().m_bCombined, d.Display().m_bShowCellRadius, d.Display().m_bShowContour,
+                      d.Display().m_bMultiContours, d.Display().m_bCoveragePlotted, d.Map().m_bMapLoaded})
             w.U32(Bool32(f));
         w.U32(m_mapShown ? 1u : 0u);
-        w.U8(d.m_bCoverageOverlay != 0 ? 1 : 0);
+        w.U8(d.Display().m_bCoverageOverlay != 0 ? 1 : 0);
         w.Zeros(3);
     }
     void Display() {
-        w.F64(d.m_dUnitFactor);
-        w.I32(d.m_nGridDivisions);
-        w.U32(Bool32(d.m_bYGrid));
-        w.U32(Bool32(d.m_bXGrid));
-        w.I32(d.m_nAlpha);
+        w.F64(d.Display().m_dUnitFactor);
+        w.I32(d.Display().m_nGridDivisions);
+        w.U32(Bool32(d.Display().m_bYGrid));
+        w.U32(Bool32(d.Display().m_bXGrid));
+        w.I32(d.Display().m_nAlpha);
         w.Zeros(8); // a double nothing uses
-        w.U32(Bool32(d.m_bShowPath));
-        for (int v : {d.m_nGridRows, d.m_nGridCols, d.m_nGraphType, d.m_nAnalysisMode, d.m_nSortMode,
-                      d.m_nColourMode, d.m_nPowerRangeHigh, d.m_nPowerRangeLow})
+        w.U32(Bool32(d.Display().m_bShowPath));
+        for (int v : {d.Frame().m_nGridRows, d.Frame().m_nGridCols, d.Display().m_nGraphType,
+                      d.Display().m_nAnalysisMode, d.Display().m_nSortMode, d.Display().m_nColourMode,
+                      d.Display().m_nPowerRangeHigh, d.Display().m_nPowerRangeLow})
             w.I32(v);
-        for (double v : {d.m_dPowerMax, d.m_dPowerMin, d.m_dSnrMax, d.m_dSnrMin, d.m_dResolutionX,
-                         d.m_dResolutionY, d.m_dMeanRssi, d.m_dMeanSnr})
+        for (double v : {d.Coverage().m_dPowerMax, d.Coverage().m_dPowerMin, d.Coverage().m_dSnrMax,
+                         d.Coverage().m_dSnrMin, d.Frame().m_dResolutionX, d.Frame().m_dResolutionY,
+                         d.Coverage().m_dMeanRssi, d.Coverage().m_dMeanSnr})
             w.F64(v);
     }
     void Panel() {
-        const PanelState& p = d.m_panel;
+        const PanelState& p = d.Display().m_panel;
         for (float v : p.m_afReliability)
             w.F32(v);
         w.I32(p.m_nSelectedAP);
         w.U32(Bool32(p.m_bExpandSorting));
         w.U32(Bool32(p.m_bExpandMeasurement));
         w.U32(Bool32(p.m_bExpandReliability));
-        if (d.m_bCoverageReady) {
+        if (d.Coverage().m_bCoverageReady) {
             w.U32(Bool32(p.m_bExpandGraph));
             w.I32(p.m_nContourLow);
             w.I32(p.m_nContourHigh);
@@ -276,17 +280,18 @@ class Encoder {
     void Grids() {
         // Every grid is written at the full grid size; before a coverage exists the arrays are shorter
         // and the missing nodes are zeros, which a reader ignores while no coverage is marked ready.
-        const std::size_t g = static_cast<std::size_t>(NodeCount(d.m_nGridCols, d.m_nGridRows));
+        const std::size_t g =
+            static_cast<std::size_t>(NodeCount(d.Frame().m_nGridCols, d.Frame().m_nGridRows));
         for (std::size_t i = 0; i < g; ++i)
-            w.U32(ValueOr(d.m_aDominantColour, i));
+            w.U32(ValueOr(d.Coverage().m_aDominantColour, i));
         for (std::size_t i = 0; i < g; ++i)
-            w.U32(ValueOr(d.m_aMixedColour, i));
+            w.U32(ValueOr(d.Coverage().m_aMixedColour, i));
         for (std::size_t i = 0; i < g; ++i)
-            w.F64(ValueOr(d.m_aGridPower, i));
+            w.F64(ValueOr(d.Coverage().m_aGridPower, i));
         for (std::size_t i = 0; i < g; ++i)
-            w.F64(ValueOr(d.m_aGridSnr, i));
+            w.F64(ValueOr(d.Coverage().m_aGridSnr, i));
         for (std::size_t i = 0; i < g; ++i)
-            w.I32(ValueOr(d.m_aGridCount, i));
+            w.I32(ValueOr(d.Coverage().m_aGridCount, i));
     }
 
     const CPlotraDoc& d;

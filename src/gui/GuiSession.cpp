@@ -134,7 +134,7 @@ void GuiSession::startProcessing(CPlotraDoc& doc) {
 }
 
 bool GuiSession::canProcessAgain() const {
-    return !m_doc.JobRunning() && m_doc.m_aDataPoints.size() > 0 && !m_doc.HasProcessedData();
+    return !m_doc.JobRunning() && m_doc.Survey().m_aDataPoints.size() > 0 && !m_doc.HasProcessedData();
 }
 
 void GuiSession::processAgain() {
@@ -183,7 +183,7 @@ void GuiSession::openDocument(const std::string& path, std::function<void(OpenOu
 
 void GuiSession::newProject() {
     // The start-up call only marks the empty project as started.
-    if (!m_doc.m_bStarted) {
+    if (!m_doc.Display().m_bStarted) {
         m_doc.OnNewDocument();
         return;
     }

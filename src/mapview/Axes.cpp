@@ -54,24 +54,26 @@ bool SegmentMayCross(const QPointF& a, const QPointF& b, int width, int height) 
 /// The coordinates at the N divisions of both axes.
 void DrawLabels(QPainter& painter, const CPlotraDoc& doc, const VisibleFrame& frame, int W, int H, int N,
                 GeoConverter& toGeo) {
-    const bool lonLat = doc.m_bShowLonLat != 0;
-    const bool metric = doc.m_bMetricXY != 0;
+    const bool lonLat = doc.Display().m_bShowLonLat != 0;
+    const bool metric = doc.Map().m_bMetricXY != 0;
     const double x0 = frame.x0, y0 = frame.y0, xs = frame.xs, ys = frame.ys;
     for (int i = 1; i <= N; ++i) {
         double X = x0 + xs * i / N, Y = y0 + ys * i / N;
         const int px = i * W / N, py = H - i * H / N;
         if (!metric && !lonLat) {
             // Distances in metres from the frame origin, along its parallel and its meridian.
-            X = GeoDistance(doc.m_dFrameOriginY, doc.m_dFrameOriginX, doc.m_dFrameOriginY, X);
-            Y = GeoDistance(doc.m_dFrameOriginY, doc.m_dFrameOriginX, Y, doc.m_dFrameOriginX);
+            X = GeoDistance(doc.Frame().m_dFrameOriginY, doc.Frame().m_dFrameOriginX,
+                            doc.Frame().m_dFrameOriginY, X);
+            Y = GeoDistance(doc.Frame().m_dFrameOriginY, doc.Frame().m_dFrameOriginX, Y,
+                            doc.Frame().m_dFrameOriginX);
         } else if (metric && lonLat) {
             if (auto g = toGeo(X, Y)) {
                 X = g->m_dX;
                 Y = g->m_dY;
             }
         }
-        const QString xText = lonLat ? Format("%3.5f", X) : Format("%5.2f", X / doc.m_dUnitFactor);
-        const QString yText = lonLat ? Format("%3.5f", Y) : Format("%5.2f", Y / doc.m_dUnitFactor);
+        const QString xText = lonLat ? Format("%3.5f", X) : Format("%5.2f", X / doc.Display().m_dUnitFactor);
+        const QString yText = lonLat ? Format("%3.5f", Y) : Format("%5.2f", Y / doc.Display().m_dUnitFactor);
         // The label of the right edge (and any other that would run over it) ends at the edge:
         // cut there it would read as another number.
         const int xWidth = painter.fontMetrics().horizontalAdvance(xText);
@@ -152,7 +154,7 @@ void DrawGeoGridLines(QPainter& painter, const CPlotraDoc& doc, const VisibleFra
 void DrawGridLines(QPainter& painter, const CPlotraDoc& doc, const VisibleFrame& frame, int W, int H, int N,
                    bool xGrid, bool yGrid, GeoConverter& toGeo) {
     painter.setPen(QPen(QColor(255, 255, 0), 1, Qt::DotLine));
-    const bool straight = doc.m_bMetricXY == 0 || doc.m_bShowLonLat == 0;
+    const bool straight = doc.Map().m_bMetricXY == 0 || doc.Display().m_bShowLonLat == 0;
     const std::optional<GeoBounds> bounds = straight ? std::nullopt : FrameGeoBounds(frame, toGeo);
     if (bounds) {
         DrawGeoGridLines(painter, doc, frame, W, H, N, *bounds, xGrid, yGrid);
@@ -173,19 +175,19 @@ void DrawAxes(QPainter& painter, const CPlotraDoc& doc, const VisibleFrame& fram
     painter.setFont(AxisFont());
     painter.setBrush(Qt::NoBrush);
     // The panel offers 3 to 10 divisions; a damaged project is held to 100 labels per axis.
-    const int N = std::min(doc.m_nGridDivisions, 100);
+    const int N = std::min(doc.Display().m_nGridDivisions, 100);
     GeoConverter toGeo{doc};
 
     painter.setPen(Qt::black);
     if (frame.xs > 0 && frame.ys > 0 && N >= 1) DrawLabels(painter, doc, frame, W, H, N, toGeo);
-    DrawAxisTitles(painter, H, doc.m_bShowLonLat != 0);
+    DrawAxisTitles(painter, H, doc.Display().m_bShowLonLat != 0);
     if ((xGrid || yGrid) && N >= 1) DrawGridLines(painter, doc, frame, W, H, N, xGrid, yGrid, toGeo);
     painter.restore();
 }
 
 NorthOffset CompassNorthOffset(const CPlotraDoc& doc, const PixelMapping& mapping) {
     NorthOffset off;
-    if (!doc.m_bMetricXY) return off;
+    if (!doc.Map().m_bMetricXY) return off;
     const VisibleFrame& f = mapping.frame;
     if (!(f.xs > 0) || !(f.ys > 0)) return off;
     const double cx = f.x0 + f.xs / 2, cy = f.y0 + f.ys / 2;

@@ -34,10 +34,11 @@ QImage ApCoverageImage(const CAPInfo& ap) {
 
 QImage CombinedCoverageImage(const CPlotraDoc& doc, GraphKind graph, PaletteKind palette) {
     const GraphFacts& facts = FactsOf(graph);
-    const CoveragePicture index = doc.m_bCoverageOverlay ? facts.mixedPicture : facts.dominantPicture;
-    const auto& colours = doc.m_aCoveragePictures[static_cast<std::size_t>(index)];
+    const CoveragePicture index =
+        doc.Display().m_bCoverageOverlay ? facts.mixedPicture : facts.dominantPicture;
+    const auto& colours = doc.Coverage().m_aCoveragePictures[static_cast<std::size_t>(index)];
     if (!facts.levelColouredPicture || palette == PaletteKind::Classic)
-        return ColoursToImage(colours, doc.m_nGridCols, doc.m_nGridRows);
+        return ColoursToImage(colours, doc.Frame().m_nGridCols, doc.Frame().m_nGridRows);
     // A picture in the classic level colours holds a handful of distinct values, so map them
     // through a small table rather than searching per pixel.
     std::vector<COLORREF> recoloured(colours.size());
@@ -46,7 +47,7 @@ QImage CombinedCoverageImage(const CPlotraDoc& doc, GraphKind graph, PaletteKind
         if (colours[i] != lastIn) lastIn = colours[i], lastOut = InPalette(palette, lastIn);
         recoloured[i] = lastOut;
     }
-    return ColoursToImage(recoloured, doc.m_nGridCols, doc.m_nGridRows);
+    return ColoursToImage(recoloured, doc.Frame().m_nGridCols, doc.Frame().m_nGridRows);
 }
 
 } // namespace plotra

@@ -119,7 +119,7 @@ bool ExportGraphImage(CPlotraDoc& doc, const GraphImageOptions& options, UserPro
     if (options.alpha) doc.SetAlpha(*options.alpha);
 
     ViewState view;
-    view.m_bShowMap = options.showMap && doc.m_bMapLoaded != 0;
+    view.m_bShowMap = options.showMap && doc.Map().m_bMapLoaded != 0;
     view.m_bShowDirections = options.compass;
     view.m_palette = options.palette;
     doc.Host().setMapShown(view.m_bShowMap);

@@ -21,8 +21,9 @@ namespace plotra {
 
 /// The render layer's objects attached to a document.
 RenderSide& RenderSideOf(const CPlotraDoc& doc) {
-    if (!doc.m_pRenderSide) doc.m_pRenderSide = std::make_shared<RenderSide>();
-    return *doc.m_pRenderSide;
+    std::shared_ptr<RenderSide>& side = doc.RenderSideSlot();
+    if (!side) side = std::make_shared<RenderSide>();
+    return *side;
 }
 
 namespace {
@@ -52,7 +53,7 @@ void BlendRect(QPainter& composition, const QImage& scratch, const QRect& rect, 
 }
 
 const ContourLayerSet& ContoursFor(const CPlotraDoc& doc, GraphKind graph) {
-    return doc.m_aContours[FactsOf(graph).contourSet];
+    return doc.Coverage().m_aContours[FactsOf(graph).contourSet];
 }
 
 void SelectSolid(QPainter& painter, const QColor& colour, int penWidth) {
@@ -110,8 +111,8 @@ struct Paint {
     }
 
     bool Hidden(const CAPInfo& ap) const {
-        return layers.hiddenAp >= 0 && static_cast<std::size_t>(layers.hiddenAp) < doc.m_aAPs.size() &&
-               &ap == &doc.m_aAPs[static_cast<std::size_t>(layers.hiddenAp)];
+        return layers.hiddenAp >= 0 && static_cast<std::size_t>(layers.hiddenAp) < doc.Aps().m_aAPs.size() &&
+               &ap == &doc.Aps().m_aAPs[static_cast<std::size_t>(layers.hiddenAp)];
     }
 
     void PerApCoverage() {
@@ -119,7 +120,7 @@ struct Paint {
         QPainter sp(&scratch);
         QPainter cp(&composition);
         const QRect client = ClientRect(m.width, m.height);
-        for (const CAPInfo& ap : doc.m_aAPs) {
+        for (const CAPInfo& ap : doc.Aps().m_aAPs) {
             if (!ap.m_bSelected || Hidden(ap)) continue;
             if (ap.m_aApPoints.size() <= kMinCoveragePoints) {
                 // Too few points for a picture: the points themselves, as discs of the AP's colour.
@@ -144,8 +145,10 @@ struct Paint {
     void CombinedCoverage() {
         const QImage picture = CombinedCoverageImage(doc, layers.graph, layers.palette);
         if (picture.isNull()) return;
-        const int left = m.Px(doc.m_dGridOriginX), right = m.Px(doc.m_dGridOriginX + doc.m_dGridSpanX);
-        const int top = m.Py(doc.m_dGridOriginY + doc.m_dGridSpanY), bottom = m.Py(doc.m_dGridOriginY);
+        const int left = m.Px(doc.Frame().m_dGridOriginX),
+                  right = m.Px(doc.Frame().m_dGridOriginX + doc.Frame().m_dGridSpanX);
+        const int top = m.Py(doc.Frame().m_dGridOriginY + doc.Frame().m_dGridSpanY),
+                  bottom = m.Py(doc.Frame().m_dGridOriginY);
         const QRect rect = EdgeRect(left, top, right, bottom);
         if (rect.width() <= 0 || rect.height() <= 0) return;
         QPainter cp(&composition);
@@ -155,7 +158,7 @@ struct Paint {
     void CellRadius() {
         const VisibleFrame& f = m.frame;
         double horizontal = f.xs, vertical = f.ys;
-        if (!doc.m_bMetricXY) {
+        if (!doc.Map().m_bMetricXY) {
             vertical = GeoDistance(f.y0, f.x0, f.y0 + f.ys, f.x0);
             horizontal = GeoDistance(f.y0, f.x0, f.y0, f.x0 + f.xs);
         }
@@ -167,7 +170,7 @@ struct Paint {
         QPainter sp(&scratch);
         QPainter cp(&composition);
         const QRect client = ClientRect(m.width, m.height);
-        for (const CAPInfo& ap : doc.m_aAPs) {
+        for (const CAPInfo& ap : doc.Aps().m_aAPs) {
             if (!ap.m_bSelected || ap.m_aApPoints.size() < kMinLocatedPoints || Hidden(ap)) continue;
             const int cx = m.Px(ap.m_posAP.m_dX), cy = m.Py(ap.m_posAP.m_dY);
             const double r = ap.m_fReliability;
@@ -178,8 +181,9 @@ struct Paint {
             sp.setBrush(colour);
             sp.drawEllipse(QPoint(cx, cy), rx, ry);
             // On a planar map only the circle's box changes; on degrees the whole area is blended.
-            const QRect rect =
-                doc.m_bMetricXY ? EdgeRect(cx - rx, cy - ry, cx + rx, cy + ry).intersected(client) : client;
+            const QRect rect = doc.Map().m_bMetricXY
+                                   ? EdgeRect(cx - rx, cy - ry, cx + rx, cy + ry).intersected(client)
+                                   : client;
             BlendRect(cp, scratch, rect, kApBlendAlpha);
         }
     }
@@ -197,7 +201,7 @@ struct Paint {
     }
 
     void PathLayer(QPainter& tp) {
-        const auto& pts = doc.m_aPoints;
+        const auto& pts = doc.Path().m_aPoints;
         std::vector<QPoint> px;
         px.reserve(pts.size());
         for (const CData& p : pts)
@@ -205,11 +209,12 @@ struct Paint {
         const int r = lw + 1;
         tp.setBrush(Qt::white);
         std::size_t start = 0;
-        for (std::size_t f = 0; f < doc.m_aFilePathCount.size() && start < px.size(); ++f) {
-            const int count = doc.m_aFilePathCount[f];
+        for (std::size_t f = 0; f < doc.Path().m_aFilePathCount.size() && start < px.size(); ++f) {
+            const int count = doc.Path().m_aFilePathCount[f];
             if (count <= 0) continue;
             const std::size_t k = std::min(static_cast<std::size_t>(count), px.size() - start);
-            const COLORREF colour = f < doc.m_aFileColor.size() ? doc.m_aFileColor[f] : Rgb(0, 0, 255);
+            const COLORREF colour =
+                f < doc.Survey().m_aFileColor.size() ? doc.Survey().m_aFileColor[f] : Rgb(0, 0, 255);
             tp.setPen(QPen(ToQColor(colour), lw));
             if (k >= 2) tp.drawPolyline(px.data() + start, static_cast<int>(k));
             // A circle at the start of every segment of this file.
@@ -225,7 +230,7 @@ struct Paint {
             // 2D fixes and missing fixes get rings of two sizes; a circle drawn later covers an earlier
             // one, so both kinds go in path order.
             tp.setPen(QPen(Qt::black, lw + 1));
-            const std::size_t n = std::min(px.size(), doc.m_aGpsState.size());
+            const std::size_t n = std::min(px.size(), doc.Path().m_aGpsState.size());
             std::vector<QPoint> run;
             int runState = -1;
             auto flush = [&] {
@@ -233,7 +238,7 @@ struct Paint {
                 run.clear();
             };
             for (std::size_t i = 0; i < n; ++i) {
-                const int state = doc.m_aGpsState[i];
+                const int state = doc.Path().m_aGpsState[i];
                 if (state != 0 && state != 1) continue;
                 if (state != runState) flush();
                 runState = state;
@@ -244,7 +249,7 @@ struct Paint {
     }
 
     void Markers(QPainter& tp) {
-        for (const CAPInfo& ap : doc.m_aAPs) {
+        for (const CAPInfo& ap : doc.Aps().m_aAPs) {
             if (!ap.m_bSelected || !MarkerShown(ap) || Hidden(ap)) continue;
             tp.drawImage(QPoint(m.Px(ap.m_posAP.m_dX) - 16, m.Py(ap.m_posAP.m_dY) - 16),
                          ApIcon(ap.m_nIconId));
@@ -268,22 +273,22 @@ GraphLayers ScreenLayers(const CPlotraDoc& doc, const ViewState& view) {
     const GraphFacts& graph = FactsOf(doc.Graph());
     l.graph = graph.kind;
     l.map = view.m_bShowMap;
-    l.coverage = doc.m_bCoveragePlotted != 0;
-    l.combined = doc.m_bCombined != 0;
-    l.cellRadius = doc.m_bShowCellRadius && graph.cellRadius;
-    l.singleContour = doc.m_bShowContour && doc.m_bCombined;
-    l.multiAreas = doc.m_bMultiContours && doc.m_bCombined;
-    l.path = doc.m_bShowPath != 0;
-    l.gpsMarkers = doc.m_bShowNoGps != 0;
-    l.apMarkers = doc.m_bShowApMarkers != 0;
-    l.multiLines = doc.m_bMultiContours && doc.m_bCombined && graph.contourLines;
+    l.coverage = doc.Display().m_bCoveragePlotted != 0;
+    l.combined = doc.Display().m_bCombined != 0;
+    l.cellRadius = doc.Display().m_bShowCellRadius && graph.cellRadius;
+    l.singleContour = doc.Display().m_bShowContour && doc.Display().m_bCombined;
+    l.multiAreas = doc.Display().m_bMultiContours && doc.Display().m_bCombined;
+    l.path = doc.Display().m_bShowPath != 0;
+    l.gpsMarkers = doc.Display().m_bShowNoGps != 0;
+    l.apMarkers = doc.Display().m_bShowApMarkers != 0;
+    l.multiLines = doc.Display().m_bMultiContours && doc.Display().m_bCombined && graph.contourLines;
     l.axes = true;
-    l.xGrid = doc.m_bXGrid != 0;
-    l.yGrid = doc.m_bYGrid != 0;
-    l.legend = doc.m_bShowLegend != 0;
+    l.xGrid = doc.Display().m_bXGrid != 0;
+    l.yGrid = doc.Display().m_bYGrid != 0;
+    l.legend = doc.Display().m_bShowLegend != 0;
     l.compass = view.m_bShowDirections;
     l.palette = view.m_palette;
-    if (view.m_nDraggedAP >= 0 && static_cast<std::size_t>(view.m_nDraggedAP) < doc.m_aAPs.size()) {
+    if (view.m_nDraggedAP >= 0 && static_cast<std::size_t>(view.m_nDraggedAP) < doc.Aps().m_aAPs.size()) {
         // The carried AP is off the map, and so is every overlay: the drop switches the combined ones
         // off and refits the AP's own, while a drag that is given up leaves them as they were.
         l.hiddenAp = view.m_nDraggedAP;
@@ -322,7 +327,7 @@ QImage Compose(const CPlotraDoc& doc, const VisibleFrame& frame, const GraphLaye
     if (width < 1 || height < 1 || width > kMaxPictureSide || height > kMaxPictureSide) return {};
     Paint paint{doc, layers, PixelMapping{frame, width, height},
                 {},  {},     {},
-                {},  {},     std::clamp(doc.m_nLineWidth, 0, kMaxLineWidth)};
+                {},  {},     std::clamp(doc.Display().m_nLineWidth, 0, kMaxLineWidth)};
     paint.target = QImage(width, height, QImage::Format_RGB32);
     // Fresh surfaces of a large window cost more in page faults than in drawing; the window's paints
     // reuse theirs.
@@ -346,7 +351,7 @@ QImage Compose(const CPlotraDoc& doc, const VisibleFrame& frame, const GraphLaye
         paint.RenderMapInto(paint.composition);
         if (scratchUsed) paint.RenderMapInto(paint.scratch);
     }
-    if (!doc.m_bDataLoaded || doc.m_aAPs.empty()) return paint.target;
+    if (!doc.Display().m_bDataLoaded || doc.Aps().m_aAPs.empty()) return paint.target;
     // A frame without extent would divide by zero in every conversion below.
     if (!(frame.xs != 0.0) || !(frame.ys != 0.0) || !std::isfinite(frame.xs) || !std::isfinite(frame.ys))
         return paint.target;
@@ -365,7 +370,7 @@ QImage Compose(const CPlotraDoc& doc, const VisibleFrame& frame, const GraphLaye
     QPainter tp(&paint.target);
     {
         tp.save();
-        tp.setOpacity(std::clamp(doc.m_nAlpha, 0, 255) / 255.0);
+        tp.setOpacity(std::clamp(doc.Display().m_nAlpha, 0, 255) / 255.0);
         tp.drawImage(0, 0, paint.composition);
         tp.restore();
     }
@@ -407,7 +412,8 @@ QImage RenderGraph(CPlotraDoc& doc, const ViewState& view, int width, int height
 }
 
 QImage GraphPictureOf(const CPlotraDoc& doc) {
-    return doc.m_pRenderSide ? doc.m_pRenderSide->graphPicture : QImage();
+    const std::shared_ptr<RenderSide>& side = doc.RenderSideSlot();
+    return side ? side->graphPicture : QImage();
 }
 
 void KeepGraphPicture(CPlotraDoc& doc, const QImage& picture) {
@@ -422,18 +428,19 @@ QImage RenderReportPicture(const CPlotraDoc& doc, GraphKind graph, const ReportS
     else
         frame = doc.ExtentFor(kReportPictureWidth, kReportPictureHeight, 0, doc.Host().mapShown()).frame;
     if (!frame)
-        frame = ModelRect{doc.m_dFrameOriginY, doc.m_dFrameOriginX, doc.m_dFrameSpanY, doc.m_dFrameSpanX};
+        frame = ModelRect{doc.Frame().m_dFrameOriginY, doc.Frame().m_dFrameOriginX, doc.Frame().m_dFrameSpanY,
+                          doc.Frame().m_dFrameSpanX};
 
     GraphLayers l;
     l.graph = graph;
     l.map = switches.map;
     l.coverage = switches.coverage;
-    l.combined = doc.m_bCombined != 0 && !switches.perAp;
+    l.combined = doc.Display().m_bCombined != 0 && !switches.perAp;
     l.multiAreas = switches.contourLevels;
     l.path = switches.path;
-    l.gpsMarkers = doc.m_bShowNoGps != 0;
+    l.gpsMarkers = doc.Display().m_bShowNoGps != 0;
     l.apMarkers = true;
-    l.multiLines = switches.contourLevels && doc.m_bCombined && FactsOf(graph).contourLines;
+    l.multiLines = switches.contourLevels && doc.Display().m_bCombined && FactsOf(graph).contourLines;
     l.axes = true;
     l.xGrid = l.yGrid = true;
     l.markersBeforePath = true;

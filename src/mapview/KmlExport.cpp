@@ -29,16 +29,16 @@ bool EndsWithKml(const std::string& path) {
 
 std::optional<KmlPlacement> KmlPlacementOf(const CPlotraDoc& doc) {
     KmlPlacement k;
-    if (!doc.m_bMetricXY) {
-        k.west = doc.m_dFrameOriginX;
-        k.east = doc.m_dFrameOriginX + doc.m_dFrameSpanX;
-        k.south = doc.m_dFrameOriginY;
-        k.north = doc.m_dFrameOriginY + doc.m_dFrameSpanY;
+    if (!doc.Map().m_bMetricXY) {
+        k.west = doc.Frame().m_dFrameOriginX;
+        k.east = doc.Frame().m_dFrameOriginX + doc.Frame().m_dFrameSpanX;
+        k.south = doc.Frame().m_dFrameOriginY;
+        k.north = doc.Frame().m_dFrameOriginY + doc.Frame().m_dFrameSpanY;
     } else {
-        const auto low = doc.MapToGeo(doc.m_dFrameOriginX, doc.m_dFrameOriginY);
+        const auto low = doc.MapToGeo(doc.Frame().m_dFrameOriginX, doc.Frame().m_dFrameOriginY);
         if (!low) return std::nullopt;
-        const auto high =
-            doc.MapToGeo(doc.m_dFrameOriginX + doc.m_dFrameSpanX, doc.m_dFrameOriginY + doc.m_dFrameSpanY);
+        const auto high = doc.MapToGeo(doc.Frame().m_dFrameOriginX + doc.Frame().m_dFrameSpanX,
+                                       doc.Frame().m_dFrameOriginY + doc.Frame().m_dFrameSpanY);
         if (!high) return std::nullopt;
         k.west = low->m_dX;
         k.south = low->m_dY;
@@ -47,10 +47,9 @@ std::optional<KmlPlacement> KmlPlacementOf(const CPlotraDoc& doc) {
     }
     k.longitude = (k.west + k.east) * 0.5;
     k.latitude = (k.north + k.south) * 0.5;
-    k.range =
-        doc.m_bMetricXY
-            ? 2.0 * std::sqrt(doc.m_dFrameSpanX * doc.m_dFrameSpanX + doc.m_dFrameSpanY * doc.m_dFrameSpanY)
-            : 2.0 * GeoDistance(k.south, k.west, k.north, k.east);
+    k.range = doc.Map().m_bMetricXY ? 2.0 * std::sqrt(doc.Frame().m_dFrameSpanX * doc.Frame().m_dFrameSpanX +
+                                                      doc.Frame().m_dFrameSpanY * doc.Frame().m_dFrameSpanY)
+                                    : 2.0 * GeoDistance(k.south, k.west, k.north, k.east);
     return k;
 }
 
@@ -137,7 +136,7 @@ bool WriteKml(CPlotraDoc& doc, const std::string& kmlPath, const QImage& picture
               const std::optional<std::tm>& localTime) {
     const auto paths = KmlPathsFor(kmlPath);
     if (!paths) return false;
-    doc.m_strKmlPath = kmlPath;
+    doc.RememberKmlPath(kmlPath);
     std::error_code ec;
     std::filesystem::create_directories(paths->folder, ec); // an existing folder is used as it is
     const bool bitmapWritten = WriteBmpFile(paths->overlayFile, picture);

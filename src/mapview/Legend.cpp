@@ -48,23 +48,23 @@ Legend::Legend() {
 }
 
 void Legend::Refresh(const CPlotraDoc& doc, PaletteKind palette) {
-    m_aFileColor = doc.m_aFileColor;
-    m_aFiles = doc.m_aFiles;
-    m_bShowPath = doc.m_bShowPath;
-    m_bMultiLevels = doc.m_bCombined && doc.m_bMultiContours;
-    m_bSingleLevel = doc.m_bCombined && doc.m_bShowContour;
+    m_aFileColor = doc.Survey().m_aFileColor;
+    m_aFiles = doc.Survey().m_aFiles;
+    m_bShowPath = doc.Display().m_bShowPath;
+    m_bMultiLevels = doc.Display().m_bCombined && doc.Display().m_bMultiContours;
+    m_bSingleLevel = doc.Display().m_bCombined && doc.Display().m_bShowContour;
     m_graph = doc.Graph();
     const GraphFacts& graph = FactsOf(m_graph);
     // Contour level k is drawn in palette entry k. Range bands list the top band first, so they take
     // the palette backwards; the rows of numbers of APs run upward from N=1 and take it in order.
     const bool upward = graph.levels == GraphLevels::ApCounts;
     for (std::size_t i = 0; i < m_aLevelColour.size(); ++i)
-        m_aLevelColour[i] = InPalette(palette, doc.m_crPalette[upward ? i : 9 - i]);
-    m_byAlpha = static_cast<std::uint8_t>(std::clamp(doc.m_nAlpha, 0, 255));
+        m_aLevelColour[i] = InPalette(palette, doc.Display().m_crPalette[upward ? i : 9 - i]);
+    m_byAlpha = static_cast<std::uint8_t>(std::clamp(doc.Display().m_nAlpha, 0, 255));
     std::tie(m_dRangeMin, m_dRangeMax) = graph.range(doc);
-    if (doc.m_bShowContour == 1) {
-        m_dRangeMax = doc.m_panel.m_nContourHigh;
-        m_dRangeMin = doc.m_panel.m_nContourLow;
+    if (doc.Display().m_bShowContour == 1) {
+        m_dRangeMax = doc.Display().m_panel.m_nContourHigh;
+        m_dRangeMin = doc.Display().m_panel.m_nContourLow;
     }
 }
 

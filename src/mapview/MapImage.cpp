@@ -8,9 +8,9 @@
 namespace plotra {
 
 QImage MapImageOf(const CPlotraDoc& doc) {
-    if (!doc.m_bMapLoaded || doc.m_aMapImage.empty()) return {};
+    if (!doc.Map().m_bMapLoaded || doc.Map().m_aMapImage.empty()) return {};
     RenderSide& side = RenderSideOf(doc);
-    const auto& bytes = doc.m_aMapImage;
+    const auto& bytes = doc.Map().m_aMapImage;
     // Decoded again only when the map changed: a new map, or a whole new project.
     const std::uint64_t change = doc.ChangeCount(DocChange::Projection) + doc.ChangeCount(DocChange::Everything);
     if (side.mapBytes != bytes.data() || side.mapSize != bytes.size() || side.mapChange != change) {
@@ -38,10 +38,10 @@ void RenderPicturePart(QPainter& painter, const QImage& picture, const QRect& de
 MapPlacement PlaceMap(const CPlotraDoc& doc, const PixelMapping& mapping) {
     MapPlacement p;
     const int W = mapping.width, H = mapping.height;
-    const int left = mapping.Px(doc.m_dMapOriginX);
-    const int right = mapping.Px(doc.m_dMapOriginX + doc.m_dMapWidth);
-    const int bottom = mapping.Py(doc.m_dMapOriginY);
-    const int top = mapping.Py(doc.m_dMapOriginY + doc.m_dMapHeight);
+    const int left = mapping.Px(doc.Map().m_dMapOriginX);
+    const int right = mapping.Px(doc.Map().m_dMapOriginX + doc.Map().m_dMapWidth);
+    const int bottom = mapping.Py(doc.Map().m_dMapOriginY);
+    const int top = mapping.Py(doc.Map().m_dMapOriginY + doc.Map().m_dMapHeight);
     if (right - left < 1 || bottom - top < 1) return p;
     const double spanX = static_cast<double>(right) - left, spanY = static_cast<double>(bottom) - top;
     int dl = left, dr = right, db = bottom, dt = top;

@@ -1,6 +1,7 @@
 // Which APs take part and in which colours: the groupings by SSID and by channel, the tick boxes of
 // groups and APs, the colour modes and the colours of the tree's icons.
 #include "model/CoverageColours.h"
+#include "model/EditAccess.h"
 #include "model/PlotraDoc.h"
 #include "model/ViewState.h"
 
@@ -122,15 +123,15 @@ namespace {
 /// What follows every tick: a combined coverage no longer matches the selection, the rectangle and
 /// frame follow the ticked APs, and the node counts and resolution sliders follow the rectangle.
 void AfterTick(CPlotraDoc& doc) {
-    if (doc.m_bCombined) {
-        doc.m_bCoveragePlotted = 1;
-        doc.m_bShowCellRadius = 0;
-        doc.m_bCombined = 0;
+    if (doc.Display().m_bCombined) {
+        Edit::Display(doc).m_bCoveragePlotted = 1;
+        Edit::Display(doc).m_bShowCellRadius = 0;
+        Edit::Display(doc).m_bCombined = 0;
     }
     doc.ComputeExtent(0, 0, 0);
     const auto [w, h] = doc.GridRectangleDisplay();
-    doc.m_nGridCols = NodesFor(w, doc.m_dResolutionX);
-    doc.m_nGridRows = NodesFor(h, doc.m_dResolutionY);
+    Edit::Frame(doc).m_nGridCols = NodesFor(w, doc.Frame().m_dResolutionX);
+    Edit::Frame(doc).m_nGridRows = NodesFor(h, doc.Frame().m_dResolutionY);
     // The sliders show the largest cell; the document's resolutions change only when a slider moves.
     doc.ResetResolutionSliders(true);
 }

@@ -1,5 +1,6 @@
 #include "model/CoverageColours.h"
 
+#include "model/EditAccess.h"
 #include "model/PlotraDoc.h"
 
 #include <algorithm>
@@ -32,10 +33,10 @@ std::vector<COLORREF> GridToColours(const std::vector<double>& values, int cols,
 }
 
 COLORREF ApPictureColour(const CPlotraDoc& doc, std::size_t apIndex) {
-    const CAPInfo& ap = doc.m_aAPs.at(apIndex);
-    if (doc.m_nColourMode == 2) return doc.m_crSingleColour;
-    if (doc.m_nColourMode == 1) {
-        const auto& groups = doc.m_groups.m_aGroups;
+    const CAPInfo& ap = doc.Aps().m_aAPs.at(apIndex);
+    if (doc.Display().m_nColourMode == 2) return doc.Display().m_crSingleColour;
+    if (doc.Display().m_nColourMode == 1) {
+        const auto& groups = doc.Aps().m_groups.m_aGroups;
         if (ap.m_nGroupIndex >= 0 && static_cast<std::size_t>(ap.m_nGroupIndex) < groups.size())
             return groups[static_cast<std::size_t>(ap.m_nGroupIndex)].m_crColour;
     }
@@ -43,16 +44,16 @@ COLORREF ApPictureColour(const CPlotraDoc& doc, std::size_t apIndex) {
 }
 
 std::vector<COLORREF> ApCoveragePicture(const CPlotraDoc& doc, std::size_t apIndex) {
-    const CAPInfo& ap = doc.m_aAPs.at(apIndex);
+    const CAPInfo& ap = doc.Aps().m_aAPs.at(apIndex);
     const std::size_t nodes = static_cast<std::size_t>(std::max(0, ap.m_nApGridCols)) *
                               static_cast<std::size_t>(std::max(0, ap.m_nApGridRows));
     if (nodes == 0 || ap.m_aGrid.size() < nodes) return {};
     return GridToColours(ap.m_aGrid, ap.m_nApGridCols, ap.m_nApGridRows, ApPictureColour(doc, apIndex),
-                         doc.m_nPowerRangeLow, doc.m_nPowerRangeHigh);
+                         doc.Display().m_nPowerRangeLow, doc.Display().m_nPowerRangeHigh);
 }
 
 void RegenerateApCoverageBitmap(CPlotraDoc& doc, std::size_t apIndex) {
-    doc.m_aAPs.at(apIndex).m_aCoverageBitmap = ApCoveragePicture(doc, apIndex);
+    Edit::Aps(doc).m_aAPs.at(apIndex).m_aCoverageBitmap = ApCoveragePicture(doc, apIndex);
 }
 
 } // namespace plotra

@@ -1,5 +1,6 @@
 #include "model/CoveragePictures.h"
 
+#include "model/EditAccess.h"
 #include "model/PlotraDoc.h"
 
 #include <algorithm>
@@ -89,33 +90,37 @@ CoveragePictureSet MakeCoveragePictures(const CoverageGridsView& g) {
 
 void BuildCoveragePictures(CPlotraDoc& doc) {
     CoverageGridsView g;
-    g.cols = doc.m_nGridCols, g.rows = doc.m_nGridRows;
-    g.power = &doc.m_aGridPower, g.snr = &doc.m_aGridSnr, g.count = &doc.m_aGridCount;
-    g.dominant = &doc.m_aDominantColour, g.mixed = &doc.m_aMixedColour;
-    g.powerMin = doc.m_dPowerMin, g.powerMax = doc.m_dPowerMax, g.snrMin = doc.m_dSnrMin, g.snrMax = doc.m_dSnrMax;
-    g.palette = &doc.m_crPalette;
-    doc.m_aCoveragePictures = MakeCoveragePictures(g);
+    g.cols = doc.Frame().m_nGridCols, g.rows = doc.Frame().m_nGridRows;
+    g.power = &Edit::Coverage(doc).m_aGridPower, g.snr = &Edit::Coverage(doc).m_aGridSnr,
+    g.count = &Edit::Coverage(doc).m_aGridCount;
+    g.dominant = &Edit::Coverage(doc).m_aDominantColour, g.mixed = &Edit::Coverage(doc).m_aMixedColour;
+    g.powerMin = doc.Coverage().m_dPowerMin, g.powerMax = doc.Coverage().m_dPowerMax,
+    g.snrMin = doc.Coverage().m_dSnrMin, g.snrMax = doc.Coverage().m_dSnrMax;
+    g.palette = &Edit::Display(doc).m_crPalette;
+    Edit::Coverage(doc).m_aCoveragePictures = MakeCoveragePictures(g);
 }
 
 void RestoreCoveragePictures(CPlotraDoc& doc) {
     CoverageGridsView g;
-    g.cols = doc.m_nGridCols, g.rows = doc.m_nGridRows;
-    g.power = &doc.m_aGridPower, g.snr = &doc.m_aGridSnr, g.count = &doc.m_aGridCount;
-    g.dominant = &doc.m_aDominantColour, g.mixed = &doc.m_aMixedColour;
-    g.palette = &doc.m_crPalette;
+    g.cols = doc.Frame().m_nGridCols, g.rows = doc.Frame().m_nGridRows;
+    g.power = &Edit::Coverage(doc).m_aGridPower, g.snr = &Edit::Coverage(doc).m_aGridSnr,
+    g.count = &Edit::Coverage(doc).m_aGridCount;
+    g.dominant = &Edit::Coverage(doc).m_aDominantColour, g.mixed = &Edit::Coverage(doc).m_aMixedColour;
+    g.palette = &Edit::Display(doc).m_crPalette;
     // The calculation's trackers again: a node is covered when at least one AP reaches it.
-    double powerMax = doc.m_dMeanRssi, powerMin = doc.m_dMeanRssi;
-    double snrMax = doc.m_dMeanSnr, snrMin = doc.m_dMeanSnr;
+    double powerMax = doc.Coverage().m_dMeanRssi, powerMin = doc.Coverage().m_dMeanRssi;
+    double snrMax = doc.Coverage().m_dMeanSnr, snrMin = doc.Coverage().m_dMeanSnr;
     const std::size_t nodes = NodeCount(g.cols, g.rows);
     for (std::size_t i = 0; i < nodes; ++i) {
-        if (At(doc.m_aGridCount, i, 0) < 1) continue;
-        const double power = At(doc.m_aGridPower, i, -101.0), snr = At(doc.m_aGridSnr, i, -101.0);
+        if (At(doc.Coverage().m_aGridCount, i, 0) < 1) continue;
+        const double power = At(doc.Coverage().m_aGridPower, i, -101.0),
+                     snr = At(doc.Coverage().m_aGridSnr, i, -101.0);
         powerMax = std::max(powerMax, power), powerMin = std::min(powerMin, power);
         snrMax = std::max(snrMax, snr), snrMin = std::min(snrMin, snr);
     }
     g.powerMax = std::min(powerMax, -30.0), g.powerMin = std::max(powerMin, -100.0);
     g.snrMax = snrMax, g.snrMin = snrMin;
-    doc.m_aCoveragePictures = MakeCoveragePictures(g);
+    Edit::Coverage(doc).m_aCoveragePictures = MakeCoveragePictures(g);
 }
 
 } // namespace plotra

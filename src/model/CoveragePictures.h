@@ -47,8 +47,8 @@ using CoveragePictureSet = std::array<std::vector<COLORREF>, CPlotraDoc::kPictur
 /// The five pictures of the given grids (see BuildCoveragePictures for the rules).
 CoveragePictureSet MakeCoveragePictures(const CoverageGridsView& grids);
 
-/// Rebuilds doc.m_aCoveragePictures from m_aGridPower, m_aGridSnr, m_aGridCount, m_aDominantColour and
-/// m_aMixedColour over m_nGridCols x m_nGridRows nodes, with the ranges m_dPowerMin/Max and
+/// Rebuilds doc.Coverage().m_aCoveragePictures from m_aGridPower, m_aGridSnr, m_aGridCount, m_aDominantColour
+/// and m_aMixedColour over m_nGridCols x m_nGridRows nodes, with the ranges m_dPowerMin/Max and
 /// m_dSnrMin/Max. Node (ix, iy) (index ix * rows + iy) is the pixel at column ix, row rows - 1 - iy;
 /// pictures are stored row by row from the top. Missing grid entries count as uncovered nodes.
 void BuildCoveragePictures(CPlotraDoc& doc);

@@ -30,10 +30,11 @@ constexpr std::array<GraphFacts, kGraphKinds.size()> kFacts{{
         .contourSet = 0,
         .cellRadius = true,
         .contourLines = true,
-        .nodeValue = [](const CPlotraDoc& doc, std::size_t node) { return NodeOf(doc.m_aGridPower, node); },
+        .nodeValue = [](const CPlotraDoc& doc,
+                        std::size_t node) { return NodeOf(doc.Coverage().m_aGridPower, node); },
         .range =
             [](const CPlotraDoc& doc) {
-                return std::pair{doc.m_dPowerMin, doc.m_dPowerMax};
+                return std::pair{doc.Coverage().m_dPowerMin, doc.Coverage().m_dPowerMax};
             },
     },
     {
@@ -54,10 +55,11 @@ constexpr std::array<GraphFacts, kGraphKinds.size()> kFacts{{
         .contourSet = 1,
         .cellRadius = false,
         .contourLines = true,
-        .nodeValue = [](const CPlotraDoc& doc, std::size_t node) { return NodeOf(doc.m_aGridSnr, node); },
+        .nodeValue = [](const CPlotraDoc& doc,
+                        std::size_t node) { return NodeOf(doc.Coverage().m_aGridSnr, node); },
         .range =
             [](const CPlotraDoc& doc) {
-                return std::pair{doc.m_dSnrMin, doc.m_dSnrMax};
+                return std::pair{doc.Coverage().m_dSnrMin, doc.Coverage().m_dSnrMax};
             },
     },
     {
@@ -78,7 +80,8 @@ constexpr std::array<GraphFacts, kGraphKinds.size()> kFacts{{
         .contourSet = 2,
         .cellRadius = false,
         .contourLines = false,
-        .nodeValue = [](const CPlotraDoc& doc, std::size_t node) { return NodeOf(doc.m_aGridCount, node); },
+        .nodeValue = [](const CPlotraDoc& doc,
+                        std::size_t node) { return NodeOf(doc.Coverage().m_aGridCount, node); },
         .range =
             [](const CPlotraDoc&) {
                 return std::pair{1.0, 10.0};

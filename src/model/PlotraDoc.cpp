@@ -1,5 +1,6 @@
 #include "model/PlotraDoc.h"
 
+#include "model/EditAccess.h"
 #include "model/Geometry.h"
 
 #include <algorithm>
@@ -8,7 +9,9 @@
 
 namespace plotra {
 
-CPlotraDoc::CPlotraDoc() : m_timeCreated(static_cast<std::int64_t>(std::time(nullptr))) {}
+CPlotraDoc::CPlotraDoc() {
+    m_timeCreated = static_cast<std::int64_t>(std::time(nullptr));
+}
 
 CPlotraDoc::~CPlotraDoc() = default;
 

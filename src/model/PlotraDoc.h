@@ -1,6 +1,7 @@
 #pragma once
 /// \brief The project document: all project state and the operations on it.
 
+#include "model/DocumentParts.h"
 #include "model/EditJournal.h"
 #include "model/Geometry.h"
 #include "model/GraphKinds.h"
@@ -20,27 +21,6 @@
 #include <vector>
 
 namespace plotra {
-
-/// \brief One resolution slider of the panel: its value and range in display units.
-struct ResolutionSlider {
-    double value = 200.0, minimum = 50.0, maximum = 200.0;
-};
-
-/// \brief Control panel values kept with the document: the ones a workspace stores so that a
-/// reopened project looks the same, and the slider positions the document's commands reset.
-struct PanelState {
-    std::array<float, 4> m_afReliability{}; ///< radius, power threshold, probability, cell reliability
-    std::int32_t m_nSelectedAP = -1;        ///< the AP last ticked or unticked in the tree; -1 none
-    std::int32_t m_bExpandSorting = 0;
-    std::int32_t m_bExpandMeasurement = 0;
-    std::int32_t m_bExpandReliability = 0;
-    std::int32_t m_bExpandGraph = 0;
-    std::int32_t m_nContourLow = 0; ///< "Contour" slider thumbs
-    std::int32_t m_nContourHigh = 0;
-    /// Matrix resolution sliders: reset to W/50 in W/400..W/50 by processing, ticks and the unit
-    /// change; they may show another value than m_dResolutionX/Y until the user moves them.
-    ResolutionSlider m_resolutionX, m_resolutionY;
-};
 
 /// \brief What the main window saves while the table window is shown, and restores afterwards.
 struct TableSwitchState {
@@ -110,8 +90,18 @@ struct RenderSide;
 /// \brief How an attempt to open a workspace ended.
 enum class OpenOutcome { Opened, NotNow, Refused };
 
-class CPlotraDoc {
-public:
+class CPlotraDoc : private SurveyInput,
+                   private SurveyPath,
+                   private ApSet,
+                   private MapGeometry,
+                   private FrameGeometry,
+                   private DisplaySettings,
+                   private CoverageGrids,
+                   private ProjectFiles {
+    /// The edits outside the document's own entry points (model/EditAccess.h) get the parts writable.
+    friend struct Edit;
+
+  public:
     CPlotraDoc();
     virtual ~CPlotraDoc();
     CPlotraDoc(const CPlotraDoc&) = delete;
@@ -300,6 +290,9 @@ public:
     // ---- extent (analysis/Extent.cpp) ------------------------------------------------------------
     /// The combined rectangle and display frame; width/height below 1 ask the host for its size.
     void ComputeExtent(int width, int height, int mode);
+    /// A view fitted to its window: the display frame, and with \p pathBox (no AP ticked) the combined
+    /// rectangle too. The view sends the Frame notice once its own zoom is reset.
+    void SetFrame(const ModelRect& frame, const std::optional<ModelRect>& pathBox = std::nullopt);
     /// What ComputeExtent would set, for a W x H target with the map shown or not.
     ExtentRects ExtentFor(int width, int height, int mode, bool mapShown) const;
 
@@ -381,6 +374,9 @@ public:
     /// True when processing results exist, also while the table window hides them from the graph commands.
     bool HasProcessedData() const;
 
+    /// The KML file last written (kept with the project, not stored in the workspace).
+    void RememberKmlPath(std::string path) { m_strKmlPath = std::move(path); }
+
     // ---- notes ------------------------------------------------------------------------------------
     void SetFileNotes(int file, const std::string& notes);
     void SetApNotes(int ap, const CApFile& notes);
@@ -402,144 +398,42 @@ public:
     /// panel does; nothing happens for invalid or unchanged input.
     std::optional<MoveOutcome> TypeApPosition(const std::string& yText, const std::string& xText);
 
-    // ================= survey input =================
-    std::vector<CDataFile> m_aFiles;
-    int m_bMerge = 1;
-    /// Every point of every loaded file; reads as an array of CDataPoint, each reading held in 8 bytes.
-    SurveyPoints m_aDataPoints;
-    std::vector<int> m_aFilePointCount;
-    std::vector<COLORREF> m_aFileColor;
-    std::vector<CAPMarker> m_aApMarkers;
-    std::string m_strCurrentFile;
-    std::string m_strSurveyTime;
-    std::uint8_t m_bNoData = 1;
-    /// Noise level (dBm) given to every channel of wardriving logs, which record none.
-    int m_nWigleNoiseFloor = -95;
-
-    // ================= samples and path =================
-    std::vector<CData> m_aMeasurements;
-    std::vector<int> m_aRawAltitude;
-    std::vector<int> m_aRawVelocity;
-    std::vector<std::uint8_t> m_aRawFix;
-    std::vector<CData> m_aPoints;
-    std::vector<int> m_aFilePathCount;
-    std::vector<int> m_aAltitude;
-    std::vector<int> m_aVelocity;
-    std::vector<int> m_aGpsState;
-
-    // ================= access points =================
-    std::vector<CAPInfo> m_aAPs;
-    int m_nHue = 122;
-    std::vector<CApFile> m_aApNotes;
-    CGroups m_groupsBySsid;
-    CGroups m_groupsByChannel;
-    CGroups m_groups;
-    CGroups m_groupsSpare; ///< exists and stays empty
-
-    // ================= map and projection =================
-    /// The map as a complete BMP file image; the render layer decodes it for drawing.
-    std::vector<std::uint8_t> m_aMapImage;
-    int m_nMapImageSize = 0;
-    std::string m_strProjectionPath;
-    std::array<double, 16> m_adProj{};
-    std::uint8_t m_byProjType = 0;
-    int m_nImageWidth = 0;
-    int m_nImageHeight = 0;
-    double m_dMetersPerPixelX = 0.0;
-    double m_dMetersPerPixelY = 0.0;
-    int m_bMapLoaded = 0;
-    int m_bMetricXY = 0;
-    double m_dMapHeight = 0.0, m_dMapWidth = 0.0, m_dMapOriginY = 0.0, m_dMapOriginX = 0.0;
-    double m_dFrameSpanY = 0.0, m_dFrameSpanX = 0.0, m_dFrameOriginY = 0.0, m_dFrameOriginX = 0.0;
-    double m_dGridSpanY = 0.0, m_dGridSpanX = 0.0, m_dGridOriginY = 0.0, m_dGridOriginX = 0.0;
-
-    // ================= display settings and state =================
-    double m_dUnitFactor = 0.3048; ///< metres per display unit; 1.0 metres, 0.3048 feet
-    int m_bShowNoGps = 1;
-    int m_bShowLegend = 0;
-    int m_nLineWidth = 1;
-    std::uint8_t m_bShowLonLat = 1;
-    int m_bCombined = 0;
-    int m_bShowContour = 0;
-    int m_bMultiContours = 0;
-    int m_bShowCellRadius = 0;
-    int m_bCoveragePlotted = 1;
-    int m_bShowApMarkers = 1;
-    int m_bDataLoaded = 0;
-    int m_nGridRows = 50;
-    int m_nGridCols = 50;
-    int m_bTableWindowActive = 0;
-    std::uint8_t m_bStarted = 0;
-    std::array<COLORREF, 10> m_crPalette{0x0000FF, 0x6A5ACD, 0x000080, 0x228B22, 0x9ACD32,
-                                         0xADFF2F, 0xCD5C5C, 0xFF69B4, 0xFFFF00, 0xFF0000};
-    int m_nPowerRangeLow = -100;
-    int m_nPowerRangeHigh = -30;
-    COLORREF m_crSingleColour = 0x404040;
-    int m_nGridDivisions = 5;
-    int m_bCoverageOverlay = 1;
-    std::int64_t m_timeCreated = 0;
-
-    int m_bCoverageReady = 0;
-    int m_nGraphType = StoredValue(GraphKind::SignalPower); ///< the graph shown, as stored; Graph() reads it
-    int m_nAlpha = 192;
-    int m_bShowPath = 1;
-    int m_bXGrid = 0;
-    int m_bYGrid = 0;
-    int m_nAnalysisMode = 1;
-    int m_nSortMode = 1;
-    int m_nColourMode = 0;
-    double m_dResolutionX = 0.0;
-    double m_dResolutionY = 0.0;
-    double m_dMeanRssi = 0.0;
-    double m_dMeanSnr = 0.0;
-    double m_dSlope = 0.0;
-    double m_dIntercept = 0.0;
-    double m_dShadowStd = 0.0;
-    double m_dPowerMax = 0.0, m_dPowerMin = 0.0, m_dSnrMax = 0.0, m_dSnrMin = 0.0;
-    std::vector<double> m_aGridPower;
-    std::vector<double> m_aGridSnr;
-    std::vector<int> m_aGridCount;
-    std::vector<COLORREF> m_aDominantColour;
-    std::vector<COLORREF> m_aMixedColour;
-    int m_bUnitUnchanged = 1;
-    CDataGeo m_posMovedFrom;
-    std::string m_strKmlPath;
-    std::string m_strWorkspacePath;
-    std::uint8_t m_bWorkspaceNamed = 0;
-
-    /// Coverage pictures as colours, m_nGridCols x m_nGridRows, row by row from the top:
-    /// power in the dominant / mixed colour, SNR in the dominant / mixed colour, number of APs.
+    // ---- the state, read-only; the edits are its only writers ------------------------------------
+    const SurveyInput& Survey() const { return *this; }
+    const SurveyPath& Path() const { return *this; }
+    const ApSet& Aps() const { return *this; }
+    const MapGeometry& Map() const { return *this; }
+    const FrameGeometry& Frame() const { return *this; }
+    const DisplaySettings& Display() const { return *this; }
+    const CoverageGrids& Coverage() const { return *this; }
+    const ProjectFiles& Project() const { return *this; }
     using enum CoveragePicture;
-    std::array<std::vector<COLORREF>, kPictureCount> m_aCoveragePictures;
 
-    /// Contour data of the graphs (each graph's contourSet), and the working lists the contouring fills.
-    std::array<ContourLayerSet, kGraphKinds.size()> m_aContours;
-    ContourLayerSet m_workContours;
-
-    /// Control panel values stored with the workspace.
-    PanelState m_panel;
     /// The main window's saved state while the table window is shown.
-    TableSwitchState m_tableSwitch;
+    const TableSwitchState& TableSwitch() const { return m_tableSwitch; }
 
-    /// Incremented by every notice; ChangeCount counts the notices of one kind.
-    std::uint64_t m_nChangeCounter = 0;
     /// Notices of one kind so far: the render layer keys its caches on the kinds that change what
     /// a cache holds (the decoded map on Projection and Everything).
     std::uint64_t ChangeCount(DocChange kind) const { return m_aChangeCounts[static_cast<std::size_t>(kind)]; }
+    /// Every notice so far.
+    std::uint64_t ChangeCounter() const { return m_nChangeCounter; }
 
     /// The render layer's objects for this document: the last painted graph picture and the render
-    /// caches (a cache of derived pictures, hence mutable: drawing a const document may fill it). The
+    /// caches (derived pictures, hence reachable from a const document: drawing may fill them). The
     /// core never looks inside; the type is complete only in the render layer, which uses it on the
-    /// user-interface thread only.
-    mutable std::shared_ptr<RenderSide> m_pRenderSide;
+    /// user-interface thread only. Not project state: nothing of it is stored or compared.
+    std::shared_ptr<RenderSide>& RenderSideSlot() const { return m_pRenderSide; }
 
-private:
+  private:
     /// Takes a checked map picture and derives the map geometry.
     void AdoptMap(std::uint8_t type, const std::array<double, 16>& coefficients, std::vector<std::uint8_t> bmp);
     /// After a new map is in: resets what the map invalidates and places the survey on it anew.
     void PlaceSurveyOnNewMap(const std::string& path);
 
     MapPictureImporter m_mapImporter;
+    TableSwitchState m_tableSwitch;
+    std::uint64_t m_nChangeCounter = 0; ///< incremented by every notice
+    mutable std::shared_ptr<RenderSide> m_pRenderSide;
     std::array<std::uint64_t, 16> m_aChangeCounts{};
     bool m_bJobRunning = false;
     bool m_bJobReadsDocument = false;

@@ -12,7 +12,7 @@ namespace plotra {
 namespace {
 
 bool Metres(const CPlotraDoc& doc) {
-    return doc.m_dUnitFactor > 0.5;
+    return doc.Display().m_dUnitFactor > 0.5;
 }
 
 // The ruler's foot, and its mile of 1609 m (the threshold between feet and miles uses the same mile).
@@ -22,7 +22,7 @@ constexpr double kFoot = 0.3048, kMile = 1609.0;
 /// coordinates, or for degrees the distances from the visible area's lower-left corner along the
 /// parallel and the meridian (metres).
 std::pair<double, double> MetricPair(const CPlotraDoc& doc, const VisibleFrame& f, double x, double y) {
-    if (doc.m_bMetricXY) return {x, y};
+    if (doc.Map().m_bMetricXY) return {x, y};
     return {GeoDistance(f.y0, f.x0, f.y0, x), GeoDistance(f.y0, f.x0, y, f.x0)};
 }
 
@@ -30,18 +30,19 @@ std::pair<double, double> MetricPair(const CPlotraDoc& doc, const VisibleFrame& 
 /// a matrix that cannot be inverted leaves the coordinates as they are rather than stopping every
 /// mouse move with a message).
 std::pair<double, double> GeoPair(const CPlotraDoc& doc, double x, double y) {
-    if (!doc.m_bMetricXY) return {x, y};
+    if (!doc.Map().m_bMetricXY) return {x, y};
     if (const auto g = doc.MapToGeoQuiet(x, y)) return {g->m_dX, g->m_dY};
     return {x, y};
 }
 
 std::string PositionText(const CPlotraDoc& doc, const VisibleFrame& f, double x, double y) {
-    if (doc.m_bShowLonLat) {
+    if (doc.Display().m_bShowLonLat) {
         const auto [lon, lat] = GeoPair(doc, x, y);
         return FormatText<512>("Lon = %3.5f, Lat = %3.5f", lon, lat);
     }
     const auto [mx, my] = MetricPair(doc, f, x, y);
-    return FormatText<512>("X = %5.3f, Y = %5.3f", mx / doc.m_dUnitFactor, my / doc.m_dUnitFactor);
+    return FormatText<512>("X = %5.3f, Y = %5.3f", mx / doc.Display().m_dUnitFactor,
+                           my / doc.Display().m_dUnitFactor);
 }
 
 /// Pixel rectangle of a model rectangle: left, right, top, bottom.
@@ -58,8 +59,8 @@ PixelRect ToPixels(const PixelMapping& m, double originX, double originY, double
 int HitTestAp(const CPlotraDoc& doc, const PixelMapping& mapping, int px, int py) {
     int hit = -1;
     int best = 100;
-    for (std::size_t i = 0; i < doc.m_aAPs.size(); ++i) {
-        const CAPInfo& ap = doc.m_aAPs[i];
+    for (std::size_t i = 0; i < doc.Aps().m_aAPs.size(); ++i) {
+        const CAPInfo& ap = doc.Aps().m_aAPs[i];
         if (!ap.m_bSelected) continue;
         const int mx = RoundView(mapping.PxExact(ap.m_posAP.m_dX));
         const int my = RoundView(mapping.PyExact(ap.m_posAP.m_dY));
@@ -74,12 +75,12 @@ int HitTestAp(const CPlotraDoc& doc, const PixelMapping& mapping, int px, int py
 
 RulerReading MeasureRuler(const CPlotraDoc& doc, double x1, double y1, double x2, double y2) {
     RulerReading r;
-    r.metric = doc.m_bMetricXY != 0;
+    r.metric = doc.Map().m_bMetricXY != 0;
     r.leftLabel = std::string(r.metric ? "Y" : "Lat");
     r.rightLabel = std::string(r.metric ? "X" : "Lon");
     double d;
     if (r.metric) {
-        const double f = doc.m_dUnitFactor;
+        const double f = doc.Display().m_dUnitFactor;
         r.left1 = FormatText<512>("%5.3f", y1 / f), r.left2 = FormatText<512>("%5.3f", y2 / f);
         r.right1 = FormatText<512>("%5.3f", x1 / f), r.right2 = FormatText<512>("%5.3f", x2 / f);
         d = std::sqrt((x2 - x1) * (x2 - x1) + (y2 - y1) * (y2 - y1));
@@ -88,9 +89,9 @@ RulerReading MeasureRuler(const CPlotraDoc& doc, double x1, double y1, double x2
         r.right1 = FormatText<512>("%4.6f", x1), r.right2 = FormatText<512>("%4.6f", x2);
         d = GeoDistance(y1, x1, y2, x2);
     }
-    d /= doc.m_dUnitFactor;
+    d /= doc.Display().m_dUnitFactor;
     double shown;
-    if (doc.m_dUnitFactor >= 0.5) {
+    if (doc.Display().m_dUnitFactor >= 0.5) {
         const bool metres = d <= 1000.0;
         r.distanceLabel = std::string(metres ? "Distance (Meter)" : "Distance (KMs)");
         r.unit = metres ? RulerUnit::Meter : RulerUnit::Kilometre;
@@ -154,17 +155,17 @@ std::optional<std::size_t> GridCellAt(int px, int py, int left, int right, int t
 
 std::string StatusText(const CPlotraDoc& doc, const ViewState& view, int px, int py, int width, int height) {
     const bool inside = px >= 0 && py >= 0 && px < width && py < height;
-    if (!doc.m_bDataLoaded)
+    if (!doc.Display().m_bDataLoaded)
         return inside ? FormatText<512>("(X_Pixel = %d, Y_Pixel =  %d)", px, py) : std::string();
     if (!inside) return {};
     const PixelMapping m = view.Mapping(doc, width, height);
     const double x = m.ModelX(px), y = m.ModelY(py);
     const std::string position = PositionText(doc, m.frame, x, y);
-    if (!doc.m_bCombined) return FormatText<512>("(%s)", position.c_str());
-    const PixelRect rect =
-        ToPixels(m, doc.m_dGridOriginX, doc.m_dGridOriginY, doc.m_dGridSpanX, doc.m_dGridSpanY);
-    const auto cell =
-        GridCellAt(px, py, rect.left, rect.right, rect.top, rect.bottom, doc.m_nGridCols, doc.m_nGridRows);
+    if (!doc.Display().m_bCombined) return FormatText<512>("(%s)", position.c_str());
+    const PixelRect rect = ToPixels(m, doc.Frame().m_dGridOriginX, doc.Frame().m_dGridOriginY,
+                                    doc.Frame().m_dGridSpanX, doc.Frame().m_dGridSpanY);
+    const auto cell = GridCellAt(px, py, rect.left, rect.right, rect.top, rect.bottom,
+                                 doc.Frame().m_nGridCols, doc.Frame().m_nGridRows);
     if (!cell) return FormatText<512>("No coverage! (%s)", position.c_str());
     const GraphFacts& graph = FactsOf(doc.Graph());
     if (const std::optional<double> value = graph.nodeValue(doc, *cell))
@@ -174,20 +175,21 @@ std::string StatusText(const CPlotraDoc& doc, const ViewState& view, int px, int
 }
 
 std::string InfoText(const CPlotraDoc& doc, const ViewState& view, int px, int py, int width, int height) {
-    if (!doc.m_bDataLoaded) return {};
+    if (!doc.Display().m_bDataLoaded) return {};
     const PixelMapping m = view.Mapping(doc, width, height);
     const VisibleFrame& f = m.frame;
     const double x = m.ModelX(px), y = m.ModelY(py);
-    const double unit = doc.m_dUnitFactor;
+    const double unit = doc.Display().m_dUnitFactor;
     const bool metres = Metres(doc);
 
     // The first path point within the line's reach of the mouse, each axis by its own scale.
     std::optional<std::size_t> pathPoint;
-    if (doc.m_bShowPath) {
-        const double reach = doc.m_nLineWidth + 1;
+    if (doc.Display().m_bShowPath) {
+        const double reach = doc.Display().m_nLineWidth + 1;
         const double rx = reach * f.xs / width, ry = reach * f.ys / height;
-        for (std::size_t i = 0; i < doc.m_aPoints.size() && !pathPoint; ++i)
-            if (std::fabs(doc.m_aPoints[i].m_dX - x) <= rx && std::fabs(doc.m_aPoints[i].m_dY - y) <= ry)
+        for (std::size_t i = 0; i < doc.Path().m_aPoints.size() && !pathPoint; ++i)
+            if (std::fabs(doc.Path().m_aPoints[i].m_dX - x) <= rx &&
+                std::fabs(doc.Path().m_aPoints[i].m_dY - y) <= ry)
                 pathPoint = i;
     }
 
@@ -196,9 +198,10 @@ std::string InfoText(const CPlotraDoc& doc, const ViewState& view, int px, int p
         metres ? "X(m) = %3.3f, Y(m) = %3.3f \n" : "X(Ft) = %3.3f, Y(Ft) = %3.3f \n", mx / unit, my / unit);
     const auto [lon, lat] = GeoPair(doc, x, y);
     text += FormatText<512>("Lon = %3.5f, Lat = %3.5f \n", lon, lat);
-    if (pathPoint && *pathPoint < doc.m_aAltitude.size() && *pathPoint < doc.m_aVelocity.size()) {
-        const double altitude = doc.m_aAltitude[*pathPoint] / unit / 100.0;
-        const double speed = doc.m_aVelocity[*pathPoint] / 100.0;
+    if (pathPoint && *pathPoint < doc.Path().m_aAltitude.size() &&
+        *pathPoint < doc.Path().m_aVelocity.size()) {
+        const double altitude = doc.Path().m_aAltitude[*pathPoint] / unit / 100.0;
+        const double speed = doc.Path().m_aVelocity[*pathPoint] / 100.0;
         text += metres ? FormatText<512>("Altitude = %5.0f m, Velocity = %5.1f KPH\n", altitude, speed * 3.6)
                        : FormatText<512>("Altitude = %5.0f Ft, Velocity = %5.1f MPH\n", altitude,
                                          speed * 3600.0 / 1609.344);
@@ -206,7 +209,7 @@ std::string InfoText(const CPlotraDoc& doc, const ViewState& view, int px, int p
     text += "\n  RSSI     CH          MAC                  SSID\n";
 
     int count = 0;
-    for (const CAPInfo& ap : doc.m_aAPs) {
+    for (const CAPInfo& ap : doc.Aps().m_aAPs) {
         if (!ap.m_bSelected) continue;
         const std::string mac = ap.MacText(), ssid = ap.SsidText();
         const int channel = ap.m_byChannel;

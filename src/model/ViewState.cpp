@@ -39,10 +39,10 @@ void ViewState::ResetWindow() {
 
 VisibleFrame ViewState::Visible(const CPlotraDoc& doc) const {
     VisibleFrame f;
-    f.x0 = doc.m_dFrameOriginX + doc.m_dFrameSpanX * m_dViewXMin;
-    f.y0 = doc.m_dFrameOriginY + doc.m_dFrameSpanY * m_dViewYMin;
-    f.xs = doc.m_dFrameSpanX * (m_dViewXMax - m_dViewXMin);
-    f.ys = doc.m_dFrameSpanY * (m_dViewYMax - m_dViewYMin);
+    f.x0 = doc.Frame().m_dFrameOriginX + doc.Frame().m_dFrameSpanX * m_dViewXMin;
+    f.y0 = doc.Frame().m_dFrameOriginY + doc.Frame().m_dFrameSpanY * m_dViewYMin;
+    f.xs = doc.Frame().m_dFrameSpanX * (m_dViewXMax - m_dViewXMin);
+    f.ys = doc.Frame().m_dFrameSpanY * (m_dViewYMax - m_dViewYMin);
     return f;
 }
 
@@ -239,8 +239,8 @@ ModelRect FrameFromBox(const CPlotraDoc& doc, bool showMap, double minX, double 
         f.spanY = spanY;
     }
     // Without the map the picture is to scale as well, in ground distance (degrees included).
-    if (!showMap) return EqualGroundScale(f, doc.m_bMetricXY != 0, width, height);
-    if (!doc.m_bMetricXY || width < 1 || height < 1) return f;
+    if (!showMap) return EqualGroundScale(f, doc.Map().m_bMetricXY != 0, width, height);
+    if (!doc.Map().m_bMetricXY || width < 1 || height < 1) return f;
     // Equal scale on a planar map: widen the axis with fewer units per pixel about its centre.
     const double a = f.spanX / width, b = f.spanY / height;
     if (!(a > 0.0) || !(b > 0.0) || !std::isfinite(a) || !std::isfinite(b)) return f;
@@ -283,49 +283,39 @@ ModelRect EqualGroundScale(const ModelRect& frame, bool metricXY, int width, int
     return f;
 }
 
-void SetFrame(CPlotraDoc& doc, const ModelRect& f) {
-    doc.m_dFrameOriginX = f.originX;
-    doc.m_dFrameOriginY = f.originY;
-    doc.m_dFrameSpanX = f.spanX;
-    doc.m_dFrameSpanY = f.spanY;
-}
-
 void ViewState::FitInWindow(CPlotraDoc& doc, int width, int height) {
-    const bool anySelected = std::any_of(doc.m_aAPs.begin(), doc.m_aAPs.end(),
+    const bool anySelected = std::any_of(doc.Aps().m_aAPs.begin(), doc.Aps().m_aAPs.end(),
                                          [](const CAPInfo& ap) { return ap.m_bSelected != 0; });
     if (anySelected) {
         doc.ComputeExtent(width, height, 0);
-    } else if (!doc.m_aPoints.empty()) {
+    } else if (!doc.Path().m_aPoints.empty()) {
         double minX = std::numeric_limits<double>::infinity(), minY = minX;
         double maxX = -minX, maxY = -minX;
-        for (const CData& p : doc.m_aPoints) {
+        for (const CData& p : doc.Path().m_aPoints) {
             minX = std::min(minX, p.m_dX);
             maxX = std::max(maxX, p.m_dX);
             minY = std::min(minY, p.m_dY);
             maxY = std::max(maxY, p.m_dY);
         }
-        doc.m_dGridOriginX = minX;
-        doc.m_dGridOriginY = minY;
-        doc.m_dGridSpanX = maxX - minX;
-        doc.m_dGridSpanY = maxY - minY;
-        SetFrame(doc, FrameFromBox(doc, m_bShowMap, minX, minY, maxX, maxY, width, height));
+        doc.SetFrame(FrameFromBox(doc, m_bShowMap, minX, minY, maxX, maxY, width, height),
+                     ModelRect{minY, minX, maxY - minY, maxX - minX});
     }
-    if (doc.m_bDataLoaded) ResetWindow();
+    if (doc.Display().m_bDataLoaded) ResetWindow();
     doc.Notify(DocChange::Frame);
 }
 
 std::optional<ModelRect> MapPathFrame(const CPlotraDoc& doc, bool showMap, int width, int height) {
-    if (!doc.m_bDataLoaded) return std::nullopt;
+    if (!doc.Display().m_bDataLoaded) return std::nullopt;
     double minX = std::numeric_limits<double>::infinity(), minY = minX;
     double maxX = -minX, maxY = -minX;
-    if (!doc.m_aAPs.empty()) {
-        const CAPInfo& first = doc.m_aAPs.front();
+    if (!doc.Aps().m_aAPs.empty()) {
+        const CAPInfo& first = doc.Aps().m_aAPs.front();
         minX = first.m_areaOrigin.m_dX;
         minY = first.m_areaOrigin.m_dY;
         maxX = first.m_areaOrigin.m_dX + first.m_areaSize.m_dX;
         maxY = first.m_areaOrigin.m_dY + first.m_areaSize.m_dY;
     }
-    for (const CData& p : doc.m_aPoints) {
+    for (const CData& p : doc.Path().m_aPoints) {
         minX = std::min(minX, p.m_dX);
         maxX = std::max(maxX, p.m_dX);
         minY = std::min(minY, p.m_dY);
@@ -334,8 +324,8 @@ std::optional<ModelRect> MapPathFrame(const CPlotraDoc& doc, bool showMap, int w
     if (showMap) {
         if (minX > 0.0) minX = 0.0;
         if (minY > 0.0) minY = 0.0;
-        maxY = std::max(maxY, doc.m_dMapHeight);
-        maxX = std::max(maxX, doc.m_dMapWidth);
+        maxY = std::max(maxY, doc.Map().m_dMapHeight);
+        maxX = std::max(maxX, doc.Map().m_dMapWidth);
     }
     // Neither an AP nor a point: there is no box to fit.
     if (!(minX <= maxX) || !(minY <= maxY)) return std::nullopt;
@@ -350,7 +340,7 @@ std::optional<ModelRect> MapPathFrame(const CPlotraDoc& doc, bool showMap, int w
 void ViewState::FitInMapPath(CPlotraDoc& doc, int width, int height) {
     const std::optional<ModelRect> frame = MapPathFrame(doc, m_bShowMap, width, height);
     if (!frame) return;
-    SetFrame(doc, *frame);
+    doc.SetFrame(*frame);
     ResetWindow();
     doc.Notify(DocChange::Frame);
 }

@@ -53,8 +53,8 @@ int ApTreeModel::ItemData(const QModelIndex& index) {
 
 void ApTreeModel::Reset() {
     beginResetModel();
-    const auto& groups = m_doc.m_groups.m_aGroups;
-    const std::size_t apCount = m_doc.m_aAPs.size();
+    const auto& groups = m_doc.Aps().m_groups.m_aGroups;
+    const std::size_t apCount = m_doc.Aps().m_aAPs.size();
     m_members.assign(groups.size(), {});
     m_places.assign(apCount, Place{});
     for (std::size_t g = 0; g < groups.size(); ++g) {
@@ -129,8 +129,8 @@ void ApTreeModel::RowsChanged(const std::vector<int>& aps, const QList<int>& rol
 
 const CAPInfo* ApTreeModel::Ap(int ap) const {
     // The APs may have left the document for a processing job; rows wait for the notice that follows.
-    if (ap < 0 || static_cast<std::size_t>(ap) >= m_doc.m_aAPs.size()) return nullptr;
-    return &m_doc.m_aAPs[static_cast<std::size_t>(ap)];
+    if (ap < 0 || static_cast<std::size_t>(ap) >= m_doc.Aps().m_aAPs.size()) return nullptr;
+    return &m_doc.Aps().m_aAPs[static_cast<std::size_t>(ap)];
 }
 
 QModelIndex ApTreeModel::ApIndex(int ap) const {
@@ -188,19 +188,19 @@ QIcon ApTreeModel::Swatch(COLORREF colour, Shape shape) const {
 }
 
 ApTreeModel::Shape ApTreeModel::IconShape(const QModelIndex& index) const {
-    const int mode = m_doc.m_nColourMode;
+    const int mode = m_doc.Display().m_nColourMode;
     if (index.internalId() == kGroupRow) return mode == 1 ? Shape::Starburst : Shape::Plain;
     return mode == 0 ? Shape::Starburst : mode == 2 ? Shape::Dot : Shape::Plain;
 }
 
 COLORREF ApTreeModel::IconColour(const QModelIndex& index) const {
-    const int mode = m_doc.m_nColourMode;
+    const int mode = m_doc.Display().m_nColourMode;
     if (index.internalId() == kGroupRow) {
-        const auto& groups = m_doc.m_groups.m_aGroups;
+        const auto& groups = m_doc.Aps().m_groups.m_aGroups;
         const auto g = static_cast<std::size_t>(index.row());
         return mode == 1 && g < groups.size() ? groups[g].m_crColour : kWhite;
     }
-    if (mode == 2) return m_doc.m_crSingleColour;
+    if (mode == 2) return m_doc.Display().m_crSingleColour;
     if (mode == 0) {
         const CAPInfo* ap = Ap(ItemData(index));
         return ap ? ap->m_crColour : kWhite;
@@ -213,7 +213,7 @@ QVariant ApTreeModel::data(const QModelIndex& index, int role) const {
     const bool group = index.internalId() == kGroupRow;
     const int g = group ? index.row() : static_cast<int>(index.internalId() - 1);
     if (g < 0 || g >= GroupCount()) return {};
-    const auto& groups = m_doc.m_groups.m_aGroups;
+    const auto& groups = m_doc.Aps().m_groups.m_aGroups;
     if (group && static_cast<std::size_t>(g) >= groups.size()) return {};
     const auto& members = m_members[static_cast<std::size_t>(g)];
     const int apIndex = group ? -1 : members[static_cast<std::size_t>(index.row())];
@@ -222,7 +222,7 @@ QVariant ApTreeModel::data(const QModelIndex& index, int role) const {
     switch (role) {
     case Qt::DisplayRole:
         return group ? FromBytes(groups[static_cast<std::size_t>(g)].m_strName)
-                     : ApItemText(*ap, m_doc.m_groups.m_nLabelMode);
+                     : ApItemText(*ap, m_doc.Aps().m_groups.m_nLabelMode);
     case Qt::ToolTipRole:
         // The narrow pane cuts long texts: the tip names channel and SSID whatever the grouping.
         return group ? QVariant() : QVariant(ApItemText(*ap, 2));

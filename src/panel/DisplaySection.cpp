@@ -206,20 +206,21 @@ void DisplaySection::OnNotice(const ChangeNotice& notice) {
 void DisplaySection::Refresh(bool force) {
     const CPlotraDoc& doc = Doc();
     Shown now;
-    now.data = doc.m_bDataLoaded != 0;
+    now.data = doc.Display().m_bDataLoaded != 0;
     if (now.data) {
         // The percent the alpha came from (alpha = percent * 255 / 100, truncated), rounded back: a
         // percent set by a drag or a key shows as itself, and 255 as 100.
-        now.percent = (doc.m_nAlpha * 100 + 127) / 255;
-        now.path = doc.m_bShowPath != 0;
-        now.noGps = doc.m_bShowNoGps != 0;
-        now.markers = doc.m_bShowApMarkers != 0;
-        now.lonLat = doc.m_bShowLonLat != 0;
-        now.xGrid = doc.m_bXGrid != 0;
-        now.yGrid = doc.m_bYGrid != 0;
-        now.lineWidth = std::clamp(doc.m_nLineWidth, 1, 3);
-        now.gridLines = doc.m_nGridDivisions;
-        const ResolutionSlider &x = doc.m_panel.m_resolutionX, &y = doc.m_panel.m_resolutionY;
+        now.percent = (doc.Display().m_nAlpha * 100 + 127) / 255;
+        now.path = doc.Display().m_bShowPath != 0;
+        now.noGps = doc.Display().m_bShowNoGps != 0;
+        now.markers = doc.Display().m_bShowApMarkers != 0;
+        now.lonLat = doc.Display().m_bShowLonLat != 0;
+        now.xGrid = doc.Display().m_bXGrid != 0;
+        now.yGrid = doc.Display().m_bYGrid != 0;
+        now.lineWidth = std::clamp(doc.Display().m_nLineWidth, 1, 3);
+        now.gridLines = doc.Display().m_nGridDivisions;
+        const ResolutionSlider &x = doc.Display().m_panel.m_resolutionX,
+                               &y = doc.Display().m_panel.m_resolutionY;
         now.xValue = x.value, now.xMin = x.minimum, now.xMax = x.maximum;
         now.yValue = y.value, now.yMin = y.minimum, now.yMax = y.maximum;
         now.xUnit = MatrixUnit(doc, false);
@@ -270,7 +271,7 @@ void DisplaySection::ShowMatrix(CResolutionControl* control, double value, doubl
 
 void DisplaySection::OnPlotCoverage() {
     const CPlotraDoc& doc = Doc();
-    if (doc.m_aAPs.empty() || doc.m_bTableWindowActive || Session().jobRunning()) return;
+    if (doc.Aps().m_aAPs.empty() || doc.Display().m_bTableWindowActive || Session().jobRunning()) return;
     Session().startCoverage();
     Refresh(false);
 }

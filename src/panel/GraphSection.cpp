@@ -134,15 +134,15 @@ void GraphSection::OnNotice(const ChangeNotice& notice) {
 void GraphSection::Refresh(bool force) {
     const CPlotraDoc& doc = Doc();
     Shown now;
-    now.combined = doc.m_bCombined != 0;
+    now.combined = doc.Display().m_bCombined != 0;
     now.open = doc.SectionExpanded(kSectionGraph);
     now.graph = doc.Graph();
-    now.multi = doc.m_bMultiContours != 0;
-    now.overlay = doc.m_bCoverageOverlay != 0;
+    now.multi = doc.Display().m_bMultiContours != 0;
+    now.overlay = doc.Display().m_bCoverageOverlay != 0;
     const auto [low, high] = doc.ContourSliderRange();
     now.low = low, now.high = high;
-    now.contourLow = doc.m_panel.m_nContourLow;
-    now.contourHigh = doc.m_panel.m_nContourHigh;
+    now.contourLow = doc.Display().m_panel.m_nContourLow;
+    now.contourHigh = doc.Display().m_panel.m_nContourHigh;
     // A gesture shows its controls again (force); only a change of what they show counts.
     const bool changed = !(now == m_shown);
     if (!force && !changed) return;

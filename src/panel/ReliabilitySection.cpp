@@ -147,11 +147,11 @@ void ReliabilitySection::OnNotice(const ChangeNotice& notice) {
 
 void ReliabilitySection::Refresh(bool force) {
     const CPlotraDoc& doc = Doc();
-    const bool data = doc.m_bDataLoaded != 0;
+    const bool data = doc.Display().m_bDataLoaded != 0;
     Shown now;
     now.open = doc.SectionExpanded(kSectionReliability);
-    now.single = data && doc.m_nAnalysisMode == 1;
-    now.group = data && doc.m_nAnalysisMode == 2;
+    now.single = data && doc.Display().m_nAnalysisMode == 1;
+    now.group = data && doc.Display().m_nAnalysisMode == 2;
     now.radiusLabel = RadiusLabel(doc);
     // A gesture shows its controls again (force); only a change of what they show counts.
     const bool changed = !(now == m_shown);
@@ -168,7 +168,7 @@ void ReliabilitySection::Refresh(bool force) {
 }
 
 void ReliabilitySection::RefreshFields(bool force) {
-    const auto& values = Doc().m_panel.m_afReliability;
+    const auto& values = Doc().Display().m_panel.m_afReliability;
     const bool changed = !m_valuesShown || values != m_shownValues;
     if (!force && !changed) return;
     if (changed) CountRebuild();
@@ -194,7 +194,7 @@ void ReliabilitySection::OnReliability(bool fromRadius) {
     else
         ShowText(m_editRadius, Q(fields.radius), true);
     ShowText(m_editCell, Q(fields.cell), true);
-    m_shownValues = Doc().m_panel.m_afReliability;
+    m_shownValues = Doc().Display().m_panel.m_afReliability;
     m_valuesShown = true;
     Refresh(false);
 }

@@ -166,9 +166,9 @@ void SortingSection::Connect() {
     connect(m_radioChannel, &QRadioButton::clicked, this, then([&doc] { doc.SetSortMode(2); }));
     connect(m_powerRange, &CRangeControl::notified, this, then([&doc, this] {
                 if (m_powerRange->DragState() == CRangeControl::kLowThumb)
-                    doc.SetPowerRange(m_powerRange->LowValue(), doc.m_nPowerRangeHigh);
+                    doc.SetPowerRange(m_powerRange->LowValue(), doc.Display().m_nPowerRangeHigh);
                 else if (m_powerRange->DragState() == CRangeControl::kHighThumb)
-                    doc.SetPowerRange(doc.m_nPowerRangeLow, m_powerRange->HighValue());
+                    doc.SetPowerRange(doc.Display().m_nPowerRangeLow, m_powerRange->HighValue());
             }));
     connect(m_inputPosition, &QAbstractButton::clicked, this, &SortingSection::OnInputApPosition);
     connect(m_editApY, &QLineEdit::returnPressed, this, &SortingSection::OnInputApPosition);
@@ -220,10 +220,10 @@ void SortingSection::Refresh(bool force) {
     const CPlotraDoc& doc = Doc();
     Shown now;
     now.open = doc.SectionExpanded(kSectionSorting);
-    now.sortMode = doc.m_nSortMode;
-    now.powerLow = doc.m_nPowerRangeLow;
-    now.powerHigh = doc.m_nPowerRangeHigh;
-    now.treeRows = static_cast<int>(std::min<std::size_t>(doc.m_aAPs.size(), 5));
+    now.sortMode = doc.Display().m_nSortMode;
+    now.powerLow = doc.Display().m_nPowerRangeLow;
+    now.powerHigh = doc.Display().m_nPowerRangeHigh;
+    now.treeRows = static_cast<int>(std::min<std::size_t>(doc.Aps().m_aAPs.size(), 5));
     // A gesture shows its controls again (force); only a change of what they show counts.
     const bool changed = !(now == m_shown);
     if (!force && !changed) return;
@@ -247,7 +247,7 @@ void SortingSection::Refresh(bool force) {
 void SortingSection::RefreshSelectedAp(bool force) {
     const CPlotraDoc& doc = Doc();
     const bool shown = SelectedApShown(doc);
-    const SelectedApTexts t = SelectedApValues(doc, doc.m_panel.m_nSelectedAP);
+    const SelectedApTexts t = SelectedApValues(doc, doc.Display().m_panel.m_nSelectedAP);
     const bool changed = shown != m_selectedShown || (shown && !SameTexts(t, m_selectedTexts));
     if (!force && !changed) return;
     if (changed) ++m_selectedRebuilds;

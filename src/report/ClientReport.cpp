@@ -69,7 +69,7 @@ void Writer::Cover(std::time_t when) {
     }
     y += 8;
     std::string files;
-    for (const CDataFile& f : doc.m_aFiles)
+    for (const CDataFile& f : doc.Survey().m_aFiles)
         if (f.m_bUse) files += (files.empty() ? "" : ", ") + DisplayUtf8(f.m_strName);
     Paragraph("Survey files: " + (files.empty() ? std::string("none") : files), Font(10));
     y += 10;
@@ -102,7 +102,7 @@ void Writer::Summary(const RequirementSummary& s) {
     Table(t);
     y += 4;
     Paragraph("Covered area: " + std::to_string(s.coveredNodes) + " of " +
-                  std::to_string(static_cast<long long>(doc.m_nGridCols) * doc.m_nGridRows) +
+                  std::to_string(static_cast<long long>(doc.Frame().m_nGridCols) * doc.Frame().m_nGridRows) +
                   " grid nodes are heard by at least one ticked access point.",
               Font(9));
     y += 8;
@@ -110,7 +110,7 @@ void Writer::Summary(const RequirementSummary& s) {
 }
 
 void Writer::CoverageFigures() {
-    if (!doc.m_bCoverageReady) return;
+    if (!doc.Coverage().m_bCoverageReady) return;
     NewPage();
     Heading("Coverage");
     // Two pictures to a page.
@@ -123,7 +123,7 @@ void Writer::Channels(const std::vector<int>& ticked) {
     Heading("Channels");
     std::map<int, std::vector<int>> byChannel;
     for (int i : ticked)
-        byChannel[doc.m_aAPs[static_cast<std::size_t>(i)].m_byChannel].push_back(i);
+        byChannel[doc.Aps().m_aAPs[static_cast<std::size_t>(i)].m_byChannel].push_back(i);
     TableSpec t;
     t.headings = {"Channel", "APs", "SSIDs"};
     t.widths = {0.15, 0.1, 0.75};
@@ -168,11 +168,11 @@ void Writer::Channels(const std::vector<int>& ticked) {
 }
 
 void Writer::ApSection(int index, int number) {
-    const CAPInfo& ap = doc.m_aAPs[static_cast<std::size_t>(index)];
+    const CAPInfo& ap = doc.Aps().m_aAPs[static_cast<std::size_t>(index)];
     NewPage();
     Heading("Access point " + std::to_string(number) + ": " + DisplayUtf8(ap.SsidText()));
-    const CApFile notes = static_cast<std::size_t>(index) < doc.m_aApNotes.size()
-                              ? doc.m_aApNotes[static_cast<std::size_t>(index)]
+    const CApFile notes = static_cast<std::size_t>(index) < doc.Aps().m_aApNotes.size()
+                              ? doc.Aps().m_aApNotes[static_cast<std::size_t>(index)]
                               : CApFile{};
     TableSpec t;
     t.headings = {"Item", "Value"};
@@ -223,10 +223,11 @@ void Writer::Methods() {
               Font(10));
     y += 6;
     std::string resolution = "Coverage. The site is divided into a grid of points";
-    if (doc.m_bCoverageReady)
-        resolution += " (" + std::to_string(doc.m_nGridCols) + " x " + std::to_string(doc.m_nGridRows) +
-                      ", one every " + Fmt("%.1f", doc.m_dResolutionX) + " x " +
-                      Fmt("%.1f", doc.m_dResolutionY) + " " + unit + ")";
+    if (doc.Coverage().m_bCoverageReady)
+        resolution += " (" + std::to_string(doc.Frame().m_nGridCols) + " x " +
+                      std::to_string(doc.Frame().m_nGridRows) + ", one every " +
+                      Fmt("%.1f", doc.Frame().m_dResolutionX) + " x " +
+                      Fmt("%.1f", doc.Frame().m_dResolutionY) + " " + unit + ")";
     resolution += ". At each point the signal of every ticked access point with enough readings is "
                   "predicted from its model, blended with the readings taken nearby, together with the "
                   "noise. The strongest signal, the best signal-to-noise ratio (SNR) and the number of "
@@ -242,7 +243,7 @@ void Writer::Methods() {
 }
 
 std::string Writer::ApName(int index, bool mac) const {
-    const CAPInfo& ap = doc.m_aAPs[static_cast<std::size_t>(index)];
+    const CAPInfo& ap = doc.Aps().m_aAPs[static_cast<std::size_t>(index)];
     const auto k = std::find(m_ticked.begin(), m_ticked.end(), index) - m_ticked.begin();
     std::string name = "AP " + std::to_string(k + 1) + " " + DisplayUtf8(ap.SsidText());
     // Appended rather than "\n" + MacText(): GCC 12 warns falsely (-Wrestrict) on that concatenation
@@ -255,9 +256,9 @@ std::string Writer::PositionText(const CAPInfo& ap) const {
     if (!ap.m_bFixed && ap.m_aApPoints.size() < kMinLocatedPoints) return "Not enough points";
     if (!ap.m_bFixed && !(ap.m_dSlope < -10.0)) return "Need more points";
     std::string text;
-    if (doc.m_bMetricXY)
-        text = "Y " + Fmt("%.1f", ap.m_posAP.m_dY / doc.m_dUnitFactor) + " " + UnitName(doc) + ", X " +
-               Fmt("%.1f", ap.m_posAP.m_dX / doc.m_dUnitFactor) + " " + UnitName(doc);
+    if (doc.Map().m_bMetricXY)
+        text = "Y " + Fmt("%.1f", ap.m_posAP.m_dY / doc.Display().m_dUnitFactor) + " " + UnitName(doc) +
+               ", X " + Fmt("%.1f", ap.m_posAP.m_dX / doc.Display().m_dUnitFactor) + " " + UnitName(doc);
     else
         text = "latitude " + Fmt("%.6f", ap.m_posAP.m_dY) + ", longitude " + Fmt("%.6f", ap.m_posAP.m_dX);
     if (ap.m_bFixed) text += " (placed by the surveyor)";
@@ -265,8 +266,8 @@ std::string Writer::PositionText(const CAPInfo& ap) const {
 }
 
 double Writer::Overlap(int a, int b) const {
-    const CAPInfo& p1 = doc.m_aAPs[static_cast<std::size_t>(a)];
-    const CAPInfo& p2 = doc.m_aAPs[static_cast<std::size_t>(b)];
+    const CAPInfo& p1 = doc.Aps().m_aAPs[static_cast<std::size_t>(a)];
+    const CAPInfo& p2 = doc.Aps().m_aAPs[static_cast<std::size_t>(b)];
     if (p1.m_aApPoints.size() <= kMinCoveragePoints || p2.m_aApPoints.size() <= kMinCoveragePoints)
         return 0.0;
     const auto span = [](double o1, double s1, double o2, double s2) {
@@ -317,8 +318,8 @@ bool ParsePaper(const std::string& text, PaperSize& out) {
 }
 
 std::string ClientReportSite(const CPlotraDoc& doc) {
-    if (!doc.m_strWorkspacePath.empty()) return FileTitle(doc.m_strWorkspacePath);
-    if (!doc.m_aFiles.empty()) return DisplayUtf8(doc.m_aFiles.front().m_strName);
+    if (!doc.Project().m_strWorkspacePath.empty()) return FileTitle(doc.Project().m_strWorkspacePath);
+    if (!doc.Survey().m_aFiles.empty()) return DisplayUtf8(doc.Survey().m_aFiles.front().m_strName);
     return "-";
 }
 
@@ -350,8 +351,8 @@ bool WriteClientReport(const CPlotraDoc& doc, const std::string& pdfPath, const 
         painter.setRenderHint(QPainter::LosslessImageRendering);
 
         Writer w(pdf, painter, doc, o);
-        for (std::size_t i = 0; i < doc.m_aAPs.size(); ++i)
-            if (doc.m_aAPs[i].m_bSelected) w.m_ticked.push_back(static_cast<int>(i));
+        for (std::size_t i = 0; i < doc.Aps().m_aAPs.size(); ++i)
+            if (doc.Aps().m_aAPs[i].m_bSelected) w.m_ticked.push_back(static_cast<int>(i));
         const std::time_t when = o.clock ? o.clock() : std::time(nullptr);
         // The steps in order, with the share of the work each takes for the progress bar.
         const auto step = [progress](int percent) {

@@ -54,14 +54,14 @@ QRect RectOf(const PixelMapping& m, double originY, double originX, double spanY
 
 /// Metres across the frame's width (along its middle).
 double FrameWidthMetres(const CPlotraDoc& doc, const VisibleFrame& f) {
-    if (doc.m_bMetricXY) return std::abs(f.xs);
+    if (doc.Map().m_bMetricXY) return std::abs(f.xs);
     const double lat = f.y0 + f.ys / 2.0;
     return GeoDistance(lat, f.x0, lat, f.x0 + f.xs);
 }
 
 /// The direction of north on the picture as an angle from straight up, clockwise, in radians.
 double NorthAngle(const CPlotraDoc& doc, const FigureFrame& f) {
-    if (!doc.m_bMetricXY || !f.valid) return 0.0;
+    if (!doc.Map().m_bMetricXY || !f.valid) return 0.0;
     const double cx = f.frame.x0 + f.frame.xs / 2.0, cy = f.frame.y0 + f.frame.ys / 2.0;
     const std::optional<CDataGeo> centre = doc.MapToGeoQuiet(cx, cy);
     if (!centre) return 0.0;
@@ -76,7 +76,7 @@ double NorthAngle(const CPlotraDoc& doc, const FigureFrame& f) {
 
 FigureFrame FrameFor(const CPlotraDoc& doc) {
     FigureFrame f;
-    const ModelRect r = doc.ExtentFor(kFigureWidth, kFigureHeight, 0, doc.m_bMapLoaded != 0).frame;
+    const ModelRect r = doc.ExtentFor(kFigureWidth, kFigureHeight, 0, doc.Map().m_bMapLoaded != 0).frame;
     f.frame = WholeFrame(r);
     f.valid = std::isfinite(f.frame.xs) && std::isfinite(f.frame.ys) && std::isfinite(f.frame.x0) &&
               std::isfinite(f.frame.y0) && f.frame.xs != 0.0 && f.frame.ys != 0.0;
@@ -87,7 +87,7 @@ FigureFrame FrameFor(const CPlotraDoc& doc) {
 QImage FigureRaster(const CPlotraDoc& doc, const FigureFrame& f, FigureKind kind, PaletteKind palette,
                     const ClientReportOptions& o, int apIndex) {
     GraphLayers layers;
-    layers.map = doc.m_bMapLoaded != 0;
+    layers.map = doc.Map().m_bMapLoaded != 0;
     layers.path = kind == FigureKind::Map;
     layers.gpsMarkers = false;
     QImage picture = ComposeGraph(doc, f.frame, layers, kFigureWidth, kFigureHeight);
@@ -95,14 +95,14 @@ QImage FigureRaster(const CPlotraDoc& doc, const FigureFrame& f, FigureKind kind
 
     QImage overlay;
     QRect rect;
-    const int cols = doc.m_nGridCols, rows = doc.m_nGridRows;
+    const int cols = doc.Frame().m_nGridCols, rows = doc.Frame().m_nGridRows;
     const std::size_t nodes =
         cols > 0 && rows > 0 ? static_cast<std::size_t>(cols) * static_cast<std::size_t>(rows) : 0;
     const auto covered = [&](std::size_t i) {
-        return i < doc.m_aGridCount.size() && doc.m_aGridCount[i] > 0;
+        return i < doc.Coverage().m_aGridCount.size() && doc.Coverage().m_aGridCount[i] > 0;
     };
     if (kind == FigureKind::Ap) {
-        const CAPInfo& ap = doc.m_aAPs[static_cast<std::size_t>(apIndex)];
+        const CAPInfo& ap = doc.Aps().m_aAPs[static_cast<std::size_t>(apIndex)];
         const int ac = ap.m_nApGridCols, ar = ap.m_nApGridRows;
         if (ac <= 0 || ar <= 0 || ac > kMaxGridSide || ar > kMaxGridSide ||
             ap.m_aGrid.size() < static_cast<std::size_t>(ac) * static_cast<std::size_t>(ar))
@@ -110,12 +110,14 @@ QImage FigureRaster(const CPlotraDoc& doc, const FigureFrame& f, FigureKind kind
         overlay = GridPicture(ac, ar, [&](std::size_t i) -> std::optional<QColor> {
             const double v = ap.m_aGrid[i];
             if (!(v > -100.0)) return std::nullopt;
-            return Colour(PaletteColour(palette, LevelOf(v, doc.m_nPowerRangeLow, doc.m_nPowerRangeHigh)));
+            return Colour(PaletteColour(
+                palette, LevelOf(v, doc.Display().m_nPowerRangeLow, doc.Display().m_nPowerRangeHigh)));
         });
         rect = RectOf(f.mapping, ap.m_areaOrigin.m_dY, ap.m_areaOrigin.m_dX, ap.m_areaSize.m_dY,
                       ap.m_areaSize.m_dX);
     } else {
-        if (!doc.m_bCoverageReady || nodes == 0 || cols > kMaxGridSide || rows > kMaxGridSide) return picture;
+        if (!doc.Coverage().m_bCoverageReady || nodes == 0 || cols > kMaxGridSide || rows > kMaxGridSide)
+            return picture;
         if (kind == FigureKind::Verdict) {
             const std::vector<NodeVerdict> v = RequirementVerdicts(doc, o.signalDbm, o.snrDb);
             overlay = GridPicture(cols, rows, [&](std::size_t i) -> std::optional<QColor> {
@@ -134,12 +136,13 @@ QImage FigureRaster(const CPlotraDoc& doc, const FigureFrame& f, FigureKind kind
                 return Colour(PaletteColour(palette, level));
             });
         }
-        rect = RectOf(f.mapping, doc.m_dGridOriginY, doc.m_dGridOriginX, doc.m_dGridSpanY, doc.m_dGridSpanX);
+        rect = RectOf(f.mapping, doc.Frame().m_dGridOriginY, doc.Frame().m_dGridOriginX,
+                      doc.Frame().m_dGridSpanY, doc.Frame().m_dGridSpanX);
     }
     if (overlay.isNull() || rect.width() <= 0 || rect.height() <= 0) return picture;
     QPainter p(&picture);
     // The map stays readable under the colours.
-    p.setOpacity(doc.m_bMapLoaded ? 0.72 : 1.0);
+    p.setOpacity(doc.Map().m_bMapLoaded ? 0.72 : 1.0);
     p.drawImage(rect, overlay);
     p.end();
     return picture;
@@ -181,7 +184,7 @@ void Writer::Markers(const QRectF& rect, int only) {
     p.setFont(f);
     for (std::size_t k = 0; k < m_ticked.size(); ++k) {
         const int i = m_ticked[k];
-        const CAPInfo& ap = doc.m_aAPs[static_cast<std::size_t>(i)];
+        const CAPInfo& ap = doc.Aps().m_aAPs[static_cast<std::size_t>(i)];
         if (!MarkerShown(ap) || (only >= 0 && i != only)) continue;
         const QPointF c = ToPage(rect, ap.m_posAP.m_dX, ap.m_posAP.m_dY);
         if (!std::isfinite(c.x()) || !std::isfinite(c.y())) continue;
@@ -196,7 +199,7 @@ void Writer::Markers(const QRectF& rect, int only) {
 
 void Writer::ScaleBar(const QRectF& rect) {
     const double metres = FrameWidthMetres(doc, m_frame.frame);
-    const double unit = doc.m_dUnitFactor > 0 ? doc.m_dUnitFactor : 1.0;
+    const double unit = doc.Display().m_dUnitFactor > 0 ? doc.Display().m_dUnitFactor : 1.0;
     const double across = metres / unit; // display units across the picture
     if (!(across > 0) || !std::isfinite(across)) return;
     const double target = across * 0.2;
@@ -273,7 +276,8 @@ void Writer::Legend(FigureKind kind) {
         unit = QString::fromStdString(std::string(FactsOf(kind.graph).unit));
     }
     if (kind == FigureKind::Ap)
-        lo = doc.m_nPowerRangeLow, hi = doc.m_nPowerRangeHigh, unit = QStringLiteral("dBm");
+        lo = doc.Display().m_nPowerRangeLow, hi = doc.Display().m_nPowerRangeHigh,
+        unit = QStringLiteral("dBm");
     // Ten bands for the stepped scale, fine steps for the continuous ones.
     const int steps = o.palette == PaletteKind::Classic ? 10 : 60;
     for (int k = 0; k < steps; ++k) {

@@ -31,7 +31,7 @@ QColor Colour(COLORREF c, int alpha) {
 }
 
 std::string UnitName(const CPlotraDoc& doc) {
-    return doc.m_dUnitFactor > 0.5 ? "m" : "ft";
+    return doc.Display().m_dUnitFactor > 0.5 ? "m" : "ft";
 }
 
 QFont Writer::Font(double size, bool bold) const {

@@ -111,16 +111,16 @@ ReportSnapshot TakeReportSnapshot(const CPlotraDoc& doc, const ReportOptions& op
     ReportSnapshot s;
     s.options = options;
     if (s.options.reportTime.empty()) s.options.reportTime = NowCtime();
-    s.metricXY = doc.m_bMetricXY != 0;
-    s.mapLoaded = doc.m_bMapLoaded != 0;
-    s.coverageReady = doc.m_bCoverageReady != 0;
-    s.unitFactor = doc.m_dUnitFactor;
-    s.projectionPath = doc.m_strProjectionPath;
-    for (const CDataFile& f : doc.m_aFiles)
+    s.metricXY = doc.Map().m_bMetricXY != 0;
+    s.mapLoaded = doc.Map().m_bMapLoaded != 0;
+    s.coverageReady = doc.Coverage().m_bCoverageReady != 0;
+    s.unitFactor = doc.Display().m_dUnitFactor;
+    s.projectionPath = doc.Map().m_strProjectionPath;
+    for (const CDataFile& f : doc.Survey().m_aFiles)
         s.files.push_back({f.m_strName, f.m_strPath, f.m_strCreated, f.m_strNotes, f.m_bUse != 0});
-    s.fileColours = doc.m_aFileColor;
-    for (std::size_t i = 0; i < doc.m_aAPs.size(); ++i) {
-        const CAPInfo& ap = doc.m_aAPs[i];
+    s.fileColours = doc.Survey().m_aFileColor;
+    for (std::size_t i = 0; i < doc.Aps().m_aAPs.size(); ++i) {
+        const CAPInfo& ap = doc.Aps().m_aAPs[i];
         ReportAp r;
         r.ssid = ap.SsidText();
         r.mac = ap.MacText();
@@ -131,16 +131,16 @@ ReportSnapshot TakeReportSnapshot(const CPlotraDoc& doc, const ReportOptions& op
         r.slope = ap.m_dSlope;
         r.position = ap.m_posAP;
         r.colour = ap.m_crColour;
-        if (i < doc.m_aApNotes.size()) r.notes = doc.m_aApNotes[i];
+        if (i < doc.Aps().m_aApNotes.size()) r.notes = doc.Aps().m_aApNotes[i];
         s.aps.push_back(std::move(r));
     }
-    s.colourMode = doc.m_nColourMode;
-    s.singleColour = doc.m_crSingleColour;
-    for (const CGroupInfo& g : doc.m_groups.m_aGroups)
+    s.colourMode = doc.Display().m_nColourMode;
+    s.singleColour = doc.Display().m_crSingleColour;
+    for (const CGroupInfo& g : doc.Aps().m_groups.m_aGroups)
         s.groups.push_back({g.m_strName, g.m_crColour});
-    s.powerMin = doc.m_dPowerMin;
-    s.powerMax = doc.m_dPowerMax;
-    for (const COLORREF c : doc.m_crPalette)
+    s.powerMin = doc.Coverage().m_dPowerMin;
+    s.powerMax = doc.Coverage().m_dPowerMax;
+    for (const COLORREF c : doc.Display().m_crPalette)
         s.levelColours.push_back(InPalette(options.palette, c));
 
     // The big pictures, in the order the page shows them.

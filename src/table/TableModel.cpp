@@ -54,9 +54,9 @@ void CTableModel::ResetColumns() {
 
 void CTableRowIndex::Build(const CPlotraDoc& doc) {
     m_aFirstRow.clear();
-    m_aFirstRow.reserve(doc.m_aDataPoints.size());
+    m_aFirstRow.reserve(doc.Survey().m_aDataPoints.size());
     std::uint64_t row = 0;
-    for (const CDataPoint& p : doc.m_aDataPoints) {
+    for (const CDataPoint& p : doc.Survey().m_aDataPoints) {
         m_aFirstRow.push_back(row);
         // The readings that were actually read decide the rows: a damaged file's count may promise more.
         row += std::max<std::uint64_t>(1, p.m_aReadings.size());
@@ -128,11 +128,11 @@ void FormatTableRow(const CDataPoint& p, std::size_t pointIndex, const CTableRow
 void FormatTableRow(const CPlotraDoc& doc, const CTableRowIndex& index, std::uint64_t tableRow,
                     CTableModel::CRowInfo& row) {
     const auto source = index.Locate(tableRow);
-    if (!source || source->point >= doc.m_aDataPoints.size()) {
+    if (!source || source->point >= doc.Survey().m_aDataPoints.size()) {
         row.m_aCells.clear();
         return;
     }
-    FormatTableRow(doc.m_aDataPoints[source->point], source->point, *source, row);
+    FormatTableRow(doc.Survey().m_aDataPoints[source->point], source->point, *source, row);
 }
 
 void CTableModel::FillRows(const CPlotraDoc& doc) {

@@ -343,8 +343,8 @@ class Afternoon : public ::testing::Test {
     QAction* Action(int id) { return Frame()->action(id); }
     /// The index of the AP whose MAC is \p mac, or -1.
     int ApIndex(const QString& mac) {
-        for (std::size_t i = 0; i < Doc().m_aAPs.size(); ++i)
-            if (QString::fromStdString(Doc().m_aAPs[i].MacText()) == mac) return static_cast<int>(i);
+        for (std::size_t i = 0; i < Doc().Aps().m_aAPs.size(); ++i)
+            if (QString::fromStdString(Doc().Aps().m_aAPs[i].MacText()) == mac) return static_cast<int>(i);
         return -1;
     }
 
@@ -434,7 +434,7 @@ class Afternoon : public ::testing::Test {
     /// Where an AP is drawn in the graph.
     QPoint ApPixel(int ap) {
         const PixelMapping m = Graph()->mapping();
-        const CDataGeo& pos = Doc().m_aAPs[static_cast<std::size_t>(ap)].m_posAP;
+        const CDataGeo& pos = Doc().Aps().m_aAPs[static_cast<std::size_t>(ap)].m_posAP;
         return QPoint(RoundView(m.PxExact(pos.m_dX)), RoundView(m.PyExact(pos.m_dY)));
     }
     QString StatusText() { return Frame()->mousePositionPane()->text(); }
@@ -663,13 +663,13 @@ void Afternoon::GroupsAndTicks() {
 
     // The document knows which AP has 20 working points or fewer: its group gives the message.
     int tooFew = -1;
-    for (std::size_t i = 0; i < Doc().m_aAPs.size(); ++i)
-        if (Doc().m_aAPs[i].m_aApPoints.size() <= 20) {
+    for (std::size_t i = 0; i < Doc().Aps().m_aAPs.size(); ++i)
+        if (Doc().Aps().m_aAPs[i].m_aApPoints.size() <= 20) {
             EXPECT_EQ(tooFew, -1) << "more than one AP with too few points";
             tooFew = static_cast<int>(i);
         }
     ASSERT_GE(tooFew, 0);
-    const CAPInfo& weak = Doc().m_aAPs[static_cast<std::size_t>(tooFew)];
+    const CAPInfo& weak = Doc().Aps().m_aAPs[static_cast<std::size_t>(tooFew)];
     tooFewMac = QString::fromStdString(weak.MacText());
     const QModelIndex weakItem = ApItem(Tree(), tooFewMac);
     ASSERT_TRUE(weakItem.isValid());
@@ -792,15 +792,17 @@ void Afternoon::InformationWindow() {
     EXPECT_TRUE(Action(kCmdInfoWindow)->isChecked());
     // Beside a ticked AP with its marker: covered by it, and not its marker.
     int ap = -1;
-    for (std::size_t i = 0; i < Doc().m_aAPs.size() && ap < 0; ++i)
-        if (Doc().m_aAPs[i].m_bSelected && Doc().m_aAPs[i].m_aApPoints.size() >= 80) ap = static_cast<int>(i);
+    for (std::size_t i = 0; i < Doc().Aps().m_aAPs.size() && ap < 0; ++i)
+        if (Doc().Aps().m_aAPs[i].m_bSelected && Doc().Aps().m_aAPs[i].m_aApPoints.size() >= 80)
+            ap = static_cast<int>(i);
     ASSERT_GE(ap, 0);
     const QPoint at = ApPixel(ap) + QPoint(12, 9);
     CInfoWnd* bubble = Graph()->infoWindow();
     MoveTo(at);
     ASSERT_TRUE(WaitUntil([&] { return bubble->isVisible(); }, 10000)) << "no bubble";
     const std::string text = Str(bubble->text());
-    EXPECT_NE(text.find(Doc().m_aAPs[static_cast<std::size_t>(ap)].MacText()), std::string::npos) << text;
+    EXPECT_NE(text.find(Doc().Aps().m_aAPs[static_cast<std::size_t>(ap)].MacText()), std::string::npos)
+        << text;
     EXPECT_TRUE(QRegularExpression(QStringLiteral(R"(\d selected APs? covers? this point)"))
                     .match(bubble->text())
                     .hasMatch())
@@ -887,10 +889,11 @@ void Afternoon::MoveAnAp() {
     if (!Checked("134")) Click("134");
     EXPECT_TRUE(Checked("134"));
     movedAp = -1;
-    for (std::size_t i = 0; i < Doc().m_aAPs.size(); ++i)
-        if (QString::fromStdString(Doc().m_aAPs[i].MacText()) == kMovedAp) movedAp = static_cast<int>(i);
+    for (std::size_t i = 0; i < Doc().Aps().m_aAPs.size(); ++i)
+        if (QString::fromStdString(Doc().Aps().m_aAPs[i].MacText()) == kMovedAp)
+            movedAp = static_cast<int>(i);
     ASSERT_GE(movedAp, 0);
-    const CAPInfo& ap = Doc().m_aAPs[static_cast<std::size_t>(movedAp)];
+    const CAPInfo& ap = Doc().Aps().m_aAPs[static_cast<std::size_t>(movedAp)];
     const QModelIndex item = ApItem(Tree(), QString::fromStdString(ap.MacText()));
     ASSERT_TRUE(item.isValid());
     ASSERT_EQ(CheckOf(item), Qt::Checked);
@@ -942,7 +945,7 @@ void Afternoon::Reliability() {
     // The ticked APs with fewer than 80 points are named each time.
     std::string listed;
     int few = 0;
-    for (const CAPInfo& ap : Doc().m_aAPs)
+    for (const CAPInfo& ap : Doc().Aps().m_aAPs)
         if (ap.m_bSelected && ap.m_aApPoints.size() < 80) {
             listed += ap.MacText() + ", " + ap.SsidText() + " \n";
             ++few;
@@ -1073,7 +1076,7 @@ void Afternoon::Exports() {
     ASSERT_NO_FATAL_FAILURE(WaitForJob(finished));
     ExpectMessages({"Show Files: Show Selected Files Only?", "Show APs: Show Selected APs Only?"});
     int ticked = 0;
-    for (const CAPInfo& ap : Doc().m_aAPs)
+    for (const CAPInfo& ap : Doc().Aps().m_aAPs)
         ticked += ap.m_bSelected ? 1 : 0;
     EXPECT_EQ(filePositions, (QStringList{"1 out of 2 files", "2 out of 2 files"}));
     EXPECT_EQ(apPositions, (QStringList{QStringLiteral("1 out of %1 APs").arg(ticked),
@@ -1123,7 +1126,7 @@ void Afternoon::Exports() {
     ASSERT_NE(table, nullptr);
     const int rows = table->model()->rowCount();
     EXPECT_GT(rows, 2000);
-    EXPECT_EQ(Str(StatusText()), std::to_string(Doc().m_aDataPoints.size()) + " Points, 15 APs");
+    EXPECT_EQ(Str(StatusText()), std::to_string(Doc().Survey().m_aDataPoints.size()) + " Points, 15 APs");
     const QString text = QString::fromStdString(out.File("table.txt"));
     dialogs.Expect<CTableSaveOptionsDialog>("table options", [](CTableSaveOptionsDialog* d) {
         EXPECT_EQ(Str(d->windowTitle()), "Save Table Options");
@@ -1179,7 +1182,8 @@ void Afternoon::DragGivenUp() {
     if (!Checked("134")) Click("134");
     const int ap = ApIndex(kMovedAp);
     ASSERT_GE(ap, 0);
-    const std::vector<std::uint64_t> model = PlaceAndModelBits(Doc().m_aAPs[static_cast<std::size_t>(ap)]);
+    const std::vector<std::uint64_t> model =
+        PlaceAndModelBits(Doc().Aps().m_aAPs[static_cast<std::size_t>(ap)]);
     ASSERT_TRUE(Visible("114"));
     const QString y = Text("114"), x = Text("115"), exponent = Text("124"), shadowing = Text("125");
     const QImage home = Shown();
@@ -1199,7 +1203,7 @@ void Afternoon::DragGivenUp() {
     ExpectMessages({}); // neither a refusal nor the icon options
     // Only the drag was given up: the mode stays for another try.
     EXPECT_TRUE(Action(kCmdMoveAp)->isChecked());
-    EXPECT_EQ(PlaceAndModelBits(Doc().m_aAPs[static_cast<std::size_t>(ap)]), model);
+    EXPECT_EQ(PlaceAndModelBits(Doc().Aps().m_aAPs[static_cast<std::size_t>(ap)]), model);
     EXPECT_EQ(ApPixel(ap), from);
     EXPECT_EQ(Text("114"), y);
     EXPECT_EQ(Text("115"), x);
@@ -1367,7 +1371,7 @@ void Afternoon::ExitWithUnsavedChanges() {
     ASSERT_EQ(CheckOf(item), Qt::Unchecked);
     ClickTick(Tree(), item);
     ExpectMessages({});
-    ASSERT_TRUE(Doc().m_aAPs[static_cast<std::size_t>(ap)].m_bSelected);
+    ASSERT_TRUE(Doc().Aps().m_aAPs[static_cast<std::size_t>(ap)].m_bSelected);
     Seen ticked = Look();
 
     dialogs.answers = {QMessageBox::Cancel};
@@ -1389,7 +1393,7 @@ void Afternoon::ExitWithUnsavedChanges() {
     WorkspaceCommand(kCmdRecentFile);
     ExpectMessages({});
     ASSERT_GE(ApIndex(kMovedAp), 0);
-    EXPECT_TRUE(Doc().m_aAPs[static_cast<std::size_t>(ApIndex(kMovedAp))].m_bSelected);
+    EXPECT_TRUE(Doc().Aps().m_aAPs[static_cast<std::size_t>(ApIndex(kMovedAp))].m_bSelected);
     EXPECT_EQ(Str(Frame()->windowTitle()), "ticked.hws[*] - Hovrin Analyzer");
     EXPECT_FALSE(Frame()->isWindowModified());
     Seen opened = Look();

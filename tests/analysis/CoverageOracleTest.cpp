@@ -2,6 +2,7 @@
 #include "analysis/CoverageOracle.h"
 #include "analysis/Processing.h"
 #include "files/ProjectionWriter.h"
+#include "model/EditAccess.h"
 #include "sim/MapGenerator.h"
 #include "support/DocFixtures.h"
 
@@ -26,7 +27,8 @@ void Processed(CPlotraDoc& doc, const char* scenario, bool withMap) {
     }
     PlaceGenerated(doc, survey);
     ProcessData(doc);
-    for (CAPInfo& ap : doc.m_aAPs) ap.m_bSelected = ap.m_aApPoints.size() > 20 ? 1 : 0;
+    for (CAPInfo& ap : Edit::Aps(doc).m_aAPs)
+        ap.m_bSelected = ap.m_aApPoints.size() > 20 ? 1 : 0;
 }
 
 void ExpectSameNodes(const CoverageResult& r, const CoverageOracleGrids& o, std::size_t first, std::size_t step,
@@ -66,7 +68,7 @@ TEST(CoverageOracle, DemoInDegreesIsIdentical) {
 TEST(CoverageOracle, DemoOnAMapIsIdentical) {
     CPlotraDoc doc;
     Processed(doc, "demo", true);
-    ASSERT_TRUE(doc.m_bMetricXY);
+    ASSERT_TRUE(doc.Map().m_bMetricXY);
     auto snapshot = PrepareCoverage(doc, doc.ProgressSink());
     ASSERT_TRUE(snapshot);
     Progress progress;
@@ -77,7 +79,7 @@ TEST(CoverageOracle, CitySubGridAt400NodesIsIdentical) {
     CPlotraDoc doc;
     Processed(doc, "city", false);
     // The finest resolution the clamp allows: 400 x 400 nodes.
-    doc.m_dResolutionX = doc.m_dResolutionY = 1e-6;
+    Edit::Frame(doc).m_dResolutionX = Edit::Frame(doc).m_dResolutionY = 1e-6;
     auto snapshot = PrepareCoverage(doc, doc.ProgressSink());
     ASSERT_TRUE(snapshot);
     ASSERT_EQ(snapshot->cols, 400);

@@ -1,4 +1,5 @@
 #include "model/CoveragePictures.h"
+#include "model/EditAccess.h"
 #include "model/PlotraDoc.h"
 
 #include <gtest/gtest.h>
@@ -26,22 +27,23 @@ COLORREF OracleShade(COLORREF c, double value, double lo, double hi) {
 
 /// 2 columns x 3 rows; node (ix, iy) is index ix * 3 + iy.
 void FillSmallGrid(CPlotraDoc& d) {
-    d.m_nGridCols = 2;
-    d.m_nGridRows = 3;
-    d.m_dPowerMax = -30;
-    d.m_dPowerMin = -90;
-    d.m_dSnrMax = 40;
-    d.m_dSnrMin = 0;
-    d.m_aGridPower = {-30, -87, -100, -99.9, -101, -60};
-    d.m_aGridSnr = {20, 3, 35, 50, -101, 10};
-    d.m_aGridCount = {1, 2, 0, 9, 10, 12};
-    d.m_aDominantColour = {Rgb(200, 100, 50), Rgb(10, 20, 30), kWhite,
-                           Rgb(0, 255, 0),    kWhite,          Rgb(90, 80, 70)};
-    d.m_aMixedColour = {Rgb(100, 100, 100), Rgb(1, 2, 3), kWhite, Rgb(255, 0, 0), kWhite, Rgb(30, 60, 90)};
+    Edit::Frame(d).m_nGridCols = 2;
+    Edit::Frame(d).m_nGridRows = 3;
+    Edit::Coverage(d).m_dPowerMax = -30;
+    Edit::Coverage(d).m_dPowerMin = -90;
+    Edit::Coverage(d).m_dSnrMax = 40;
+    Edit::Coverage(d).m_dSnrMin = 0;
+    Edit::Coverage(d).m_aGridPower = {-30, -87, -100, -99.9, -101, -60};
+    Edit::Coverage(d).m_aGridSnr = {20, 3, 35, 50, -101, 10};
+    Edit::Coverage(d).m_aGridCount = {1, 2, 0, 9, 10, 12};
+    Edit::Coverage(d).m_aDominantColour = {Rgb(200, 100, 50), Rgb(10, 20, 30), kWhite,
+                                           Rgb(0, 255, 0),    kWhite,          Rgb(90, 80, 70)};
+    Edit::Coverage(d).m_aMixedColour = {Rgb(100, 100, 100), Rgb(1, 2, 3), kWhite,
+                                        Rgb(255, 0, 0),     kWhite,       Rgb(30, 60, 90)};
 }
 
 std::size_t Pixel(const CPlotraDoc& d, int ix, int iy) {
-    return static_cast<std::size_t>((d.m_nGridRows - 1 - iy) * d.m_nGridCols + ix);
+    return static_cast<std::size_t>((d.Frame().m_nGridRows - 1 - iy) * d.Frame().m_nGridCols + ix);
 }
 
 } // namespace
@@ -84,12 +86,12 @@ TEST(CoveragePictures, PicturesFollowTheGridWithLargerYDrawnHigher) {
     CPlotraDoc d;
     FillSmallGrid(d);
     BuildCoveragePictures(d);
-    for (const auto& picture : d.m_aCoveragePictures)
+    for (const auto& picture : d.Coverage().m_aCoveragePictures)
         ASSERT_EQ(picture.size(), 6u);
-    const auto& pd = d.m_aCoveragePictures[CPlotraDoc::kPowerDominant];
-    const auto& pm = d.m_aCoveragePictures[CPlotraDoc::kPowerMixed];
-    const auto& sd = d.m_aCoveragePictures[CPlotraDoc::kSnrDominant];
-    const auto& sm = d.m_aCoveragePictures[CPlotraDoc::kSnrMixed];
+    const auto& pd = d.Coverage().m_aCoveragePictures[CPlotraDoc::kPowerDominant];
+    const auto& pm = d.Coverage().m_aCoveragePictures[CPlotraDoc::kPowerMixed];
+    const auto& sd = d.Coverage().m_aCoveragePictures[CPlotraDoc::kSnrDominant];
+    const auto& sm = d.Coverage().m_aCoveragePictures[CPlotraDoc::kSnrMixed];
 
     // Node (0, 0) is the bottom-left pixel: row 2, column 0.
     EXPECT_EQ(Pixel(d, 0, 0), 4u);
@@ -112,46 +114,47 @@ TEST(CoveragePictures, PowerAtOrBelowMinus100IsWhiteInAllFourShadedPictures) {
     FillSmallGrid(d);
     BuildCoveragePictures(d);
     for (int pic = CPlotraDoc::kPowerDominant; pic <= CPlotraDoc::kSnrMixed; ++pic) {
-        const auto& p = d.m_aCoveragePictures[static_cast<std::size_t>(pic)];
+        const auto& p = d.Coverage().m_aCoveragePictures[static_cast<std::size_t>(pic)];
         EXPECT_EQ(p[Pixel(d, 0, 2)], kWhite) << pic; // power exactly -100, SNR 35
         EXPECT_EQ(p[Pixel(d, 1, 1)], kWhite) << pic; // uncovered, -101
     }
     // -99.9 is shaded: below the power minimum -90 it is held at step 10 (white in the power pictures),
     // while its SNR of 50 lies above the SNR maximum and counts as step 0.
-    EXPECT_EQ(d.m_aCoveragePictures[CPlotraDoc::kPowerDominant][Pixel(d, 1, 0)], kWhite);
-    EXPECT_EQ(d.m_aCoveragePictures[CPlotraDoc::kSnrDominant][Pixel(d, 1, 0)], Rgb(0, 102, 0));
-    EXPECT_EQ(d.m_aCoveragePictures[CPlotraDoc::kSnrMixed][Pixel(d, 1, 0)], Rgb(102, 0, 0));
+    EXPECT_EQ(d.Coverage().m_aCoveragePictures[CPlotraDoc::kPowerDominant][Pixel(d, 1, 0)], kWhite);
+    EXPECT_EQ(d.Coverage().m_aCoveragePictures[CPlotraDoc::kSnrDominant][Pixel(d, 1, 0)], Rgb(0, 102, 0));
+    EXPECT_EQ(d.Coverage().m_aCoveragePictures[CPlotraDoc::kSnrMixed][Pixel(d, 1, 0)], Rgb(102, 0, 0));
 }
 
 TEST(CoveragePictures, CountPictureUsesThePaletteAndAnEleventhColourFromTen) {
     CPlotraDoc d;
     FillSmallGrid(d);
     BuildCoveragePictures(d);
-    const auto& count = d.m_aCoveragePictures[CPlotraDoc::kApCount];
-    EXPECT_EQ(count[Pixel(d, 0, 0)], d.m_crPalette[1]);
-    EXPECT_EQ(count[Pixel(d, 0, 1)], d.m_crPalette[2]);
-    EXPECT_EQ(count[Pixel(d, 0, 2)], d.m_crPalette[0]); // uncovered nodes take entry 0, never white
-    EXPECT_EQ(count[Pixel(d, 1, 0)], d.m_crPalette[9]);
+    const auto& count = d.Coverage().m_aCoveragePictures[CPlotraDoc::kApCount];
+    EXPECT_EQ(count[Pixel(d, 0, 0)], d.Display().m_crPalette[1]);
+    EXPECT_EQ(count[Pixel(d, 0, 1)], d.Display().m_crPalette[2]);
+    EXPECT_EQ(count[Pixel(d, 0, 2)], d.Display().m_crPalette[0]); // uncovered nodes take entry 0, never white
+    EXPECT_EQ(count[Pixel(d, 1, 0)], d.Display().m_crPalette[9]);
     EXPECT_EQ(count[Pixel(d, 1, 1)], kCountTenOrMoreColour);
     EXPECT_EQ(count[Pixel(d, 1, 2)], kCountTenOrMoreColour);
-    for (COLORREF c : d.m_crPalette)
+    for (COLORREF c : d.Display().m_crPalette)
         EXPECT_NE(c, kCountTenOrMoreColour);
 }
 
 TEST(CoveragePictures, ShortOrEmptyGridsGiveUncoveredOrNoPictures) {
     CPlotraDoc d;
-    d.m_nGridCols = 2;
-    d.m_nGridRows = 2;
+    Edit::Frame(d).m_nGridCols = 2;
+    Edit::Frame(d).m_nGridRows = 2;
     BuildCoveragePictures(d);
-    EXPECT_EQ(d.m_aCoveragePictures[CPlotraDoc::kPowerDominant], std::vector<COLORREF>(4, kWhite));
-    EXPECT_EQ(d.m_aCoveragePictures[CPlotraDoc::kApCount], std::vector<COLORREF>(4, d.m_crPalette[0]));
-    d.m_nGridCols = 0;
+    EXPECT_EQ(d.Coverage().m_aCoveragePictures[CPlotraDoc::kPowerDominant], std::vector<COLORREF>(4, kWhite));
+    EXPECT_EQ(d.Coverage().m_aCoveragePictures[CPlotraDoc::kApCount],
+              std::vector<COLORREF>(4, d.Display().m_crPalette[0]));
+    Edit::Frame(d).m_nGridCols = 0;
     BuildCoveragePictures(d);
-    for (const auto& p : d.m_aCoveragePictures)
+    for (const auto& p : d.Coverage().m_aCoveragePictures)
         EXPECT_TRUE(p.empty());
-    d.m_nGridCols = -3;
-    d.m_nGridRows = -3;
+    Edit::Frame(d).m_nGridCols = -3;
+    Edit::Frame(d).m_nGridRows = -3;
     BuildCoveragePictures(d);
-    for (const auto& p : d.m_aCoveragePictures)
+    for (const auto& p : d.Coverage().m_aCoveragePictures)
         EXPECT_TRUE(p.empty());
 }

@@ -1,5 +1,6 @@
 #include "analysis/Coverage.h"
 #include "analysis/Numeric.h"
+#include "model/EditAccess.h"
 #include "support/PromptRecorder.h"
 
 #include <gtest/gtest.h>
@@ -143,43 +144,45 @@ TEST(CoverageDocument, TwentyPointsAreInvalidTwentyOneTakePartAndYesDeselects) {
     PromptRecorder prompts;
     prompts.answers = {true};
     doc.SetOutside(&prompts, nullptr, nullptr);
-    doc.m_bMetricXY = 1;
-    doc.m_dUnitFactor = 1.0;
-    doc.m_dResolutionX = doc.m_dResolutionY = 1;
-    doc.m_aAPs = {PlanarAp(20, 1), PlanarAp(21, 2)};
+    Edit::Map(doc).m_bMetricXY = 1;
+    Edit::Display(doc).m_dUnitFactor = 1.0;
+    Edit::Frame(doc).m_dResolutionX = Edit::Frame(doc).m_dResolutionY = 1;
+    Edit::Aps(doc).m_aAPs = {PlanarAp(20, 1), PlanarAp(21, 2)};
     ASSERT_TRUE(CalculateCoverage(doc, 2));
     ASSERT_EQ(prompts.prompts.size(), 1u);
     EXPECT_EQ(prompts.prompts[0].text, "No enough points for the following AP: \n 00-00-00-00-00-01, s1 \n \n Remove it in the processing?");
     EXPECT_EQ(prompts.prompts[0].caption, "Invalid AP");
-    EXPECT_EQ(doc.m_aAPs[0].m_bSelected, 0); // the Yes answer deselected it
-    EXPECT_EQ(doc.m_aAPs[1].m_bSelected, 1);
-    EXPECT_EQ(doc.m_bCoverageReady, 1);
-    EXPECT_EQ(doc.m_bCombined, 1);
-    EXPECT_EQ(doc.m_nAlpha, 192);
-    EXPECT_EQ(doc.m_aCoveragePictures[CPlotraDoc::kApCount].size(), static_cast<std::size_t>(doc.m_nGridCols * doc.m_nGridRows));
+    EXPECT_EQ(doc.Aps().m_aAPs[0].m_bSelected, 0); // the Yes answer deselected it
+    EXPECT_EQ(doc.Aps().m_aAPs[1].m_bSelected, 1);
+    EXPECT_EQ(doc.Coverage().m_bCoverageReady, 1);
+    EXPECT_EQ(doc.Display().m_bCombined, 1);
+    EXPECT_EQ(doc.Display().m_nAlpha, 192);
+    EXPECT_EQ(doc.Coverage().m_aCoveragePictures[CPlotraDoc::kApCount].size(),
+              static_cast<std::size_t>(doc.Frame().m_nGridCols * doc.Frame().m_nGridRows));
 
     CPlotraDoc none;
     PromptRecorder p2;
     none.SetOutside(&p2, nullptr, nullptr);
-    none.m_aAPs = {PlanarAp(20, 1)};
-    none.m_bCombined = 1;
+    Edit::Aps(none).m_aAPs = {PlanarAp(20, 1)};
+    Edit::Display(none).m_bCombined = 1;
     EXPECT_FALSE(CalculateCoverage(none));
     EXPECT_EQ(p2.Messages(), std::vector<std::string>{"No Valid AP: Please Select Valid AP!"});
-    EXPECT_EQ(none.m_bCombined, 0);
+    EXPECT_EQ(none.Display().m_bCombined, 0);
 }
 
 TEST(CoverageDocument, ACancelledJobLeavesNoCoverageAndEmptyContours) {
     CPlotraDoc doc;
-    doc.m_bMetricXY = 1;
-    doc.m_dUnitFactor = 1.0;
-    doc.m_dResolutionX = doc.m_dResolutionY = 0.01; // 400 x 400 nodes
-    doc.m_aAPs = {PlanarAp(200, 1), PlanarAp(150, 2)};
-    doc.m_aContours[0].m_aLines.resize(3);
+    Edit::Map(doc).m_bMetricXY = 1;
+    Edit::Display(doc).m_dUnitFactor = 1.0;
+    Edit::Frame(doc).m_dResolutionX = Edit::Frame(doc).m_dResolutionY = 0.01; // 400 x 400 nodes
+    Edit::Aps(doc).m_aAPs = {PlanarAp(200, 1), PlanarAp(150, 2)};
+    Edit::Coverage(doc).m_aContours[0].m_aLines.resize(3);
     Progress progress;
     auto job = StartCoverageJob(doc, progress, {}, 2);
     ASSERT_TRUE(job);
     progress.requestCancel();
     EXPECT_FALSE(ApplyCoverageJob(doc, *job));
-    EXPECT_EQ(doc.m_bCoverageReady, 0);
-    for (const auto& c : doc.m_aContours) EXPECT_TRUE(c.Empty());
+    EXPECT_EQ(doc.Coverage().m_bCoverageReady, 0);
+    for (const auto& c : doc.Coverage().m_aContours)
+        EXPECT_TRUE(c.Empty());
 }

@@ -1,8 +1,9 @@
 #include "analysis/ProcessDataOracle.h"
 
-#include "model/CoverageColours.h"
 #include "analysis/Numeric.h"
 #include "analysis/Processing.h"
+#include "model/CoverageColours.h"
+#include "model/EditAccess.h"
 #include "model/PlotraDoc.h"
 
 #include <cmath>
@@ -26,14 +27,14 @@ void ProcessDataOracle(CPlotraDoc& doc) {
     progress.show();
     progress.setPosition(0);
     progress.setText("Beginning Data Processing...");
-    doc.m_workContours.Clear();
-    doc.m_nGridCols = 50;
-    doc.m_nGridRows = 50;
+    Edit::Coverage(doc).m_workContours.Clear();
+    Edit::Frame(doc).m_nGridCols = 50;
+    Edit::Frame(doc).m_nGridRows = 50;
 
-    const int N = static_cast<int>(doc.m_aAPs.size());
-    const bool metric = doc.m_bMetricXY != 0;
+    const int N = static_cast<int>(doc.Aps().m_aAPs.size());
+    const bool metric = doc.Map().m_bMetricXY != 0;
     for (int i = 0; i < N; ++i) {
-        CAPInfo& ap = doc.m_aAPs[static_cast<std::size_t>(i)];
+        CAPInfo& ap = Edit::Aps(doc).m_aAPs[static_cast<std::size_t>(i)];
         char text[64];
         std::snprintf(text, sizeof text, "Process %d out of %d APs....", i + 1, N);
 
@@ -46,7 +47,7 @@ void ProcessDataOracle(CPlotraDoc& doc) {
         }
 
         // 2. Working arrays with room for the pseudo-points; extent and strongest point.
-        const std::size_t room = n + doc.m_aPoints.size();
+        const std::size_t room = n + doc.Path().m_aPoints.size();
         std::vector<double> y(room), x(room), rssi(room), snr(room);
         for (std::size_t k = 0; k < n; ++k) {
             y[k] = ap.m_aApPoints[k].m_dY;
@@ -71,8 +72,8 @@ void ProcessDataOracle(CPlotraDoc& doc) {
         if (n < 20) continue;
 
         // 5.
-        doc.m_dMeanRssi = Mean(rssi.data(), n);
-        doc.m_dMeanSnr = Mean(snr.data(), n);
+        Edit::Coverage(doc).m_dMeanRssi = Mean(rssi.data(), n);
+        Edit::Coverage(doc).m_dMeanSnr = Mean(snr.data(), n);
 
         // 6. Search frame.
         std::vector<double> Yl(n), Xl(n);
@@ -142,7 +143,7 @@ void ProcessDataOracle(CPlotraDoc& doc) {
                     L[k] = Log10Distance(d[k]);
                 }
                 const double slope = RegressionSlope(setR.data(), L.data(), ns);
-                const double intercept = doc.m_dMeanRssi - Mean(L.data(), ns) * slope;
+                const double intercept = doc.Coverage().m_dMeanRssi - Mean(L.data(), ns) * slope;
                 double gy = 0.0, gx = 0.0;
                 for (std::size_t k = 0; k < ns; ++k) {
                     e[k] = setR[k] - slope * L[k] - intercept;
@@ -163,8 +164,8 @@ void ProcessDataOracle(CPlotraDoc& doc) {
 
         // 8. Pseudo-points.
         std::vector<std::size_t> listed;
-        for (std::size_t j = 0; j < doc.m_aPoints.size(); ++j) {
-            const CData& p = doc.m_aPoints[j];
+        for (std::size_t j = 0; j < doc.Path().m_aPoints.size(); ++j) {
+            const CData& p = doc.Path().m_aPoints[j];
             if (0 <= p.m_dY - ap.m_areaOrigin.m_dY && p.m_dY - ap.m_areaOrigin.m_dY <= ap.m_areaSize.m_dY &&
                 0 <= p.m_dX - ap.m_areaOrigin.m_dX && p.m_dX - ap.m_areaOrigin.m_dX <= ap.m_areaSize.m_dX)
                 listed.push_back(j);
@@ -172,7 +173,7 @@ void ProcessDataOracle(CPlotraDoc& doc) {
         std::size_t m = n;
         if (listed.size() > n) {
             for (std::size_t j : listed) {
-                const CData& p = doc.m_aPoints[j];
+                const CData& p = doc.Path().m_aPoints[j];
                 bool near = false;
                 for (std::size_t k = 0; k < n; ++k)
                     if (std::fabs(p.m_dY - y[k]) + std::fabs(p.m_dX - x[k]) < 1e-7) near = true;
@@ -199,7 +200,7 @@ void ProcessDataOracle(CPlotraDoc& doc) {
                 dm[k] = metric ? Euclid(y[k], x[k], P.m_dY, P.m_dX) : GeoDistance(y[k], x[k], P.m_dY, P.m_dX);
                 Lm[k] = Log10Distance(dm[k]);
             }
-            doc.m_dSlope = RegressionSlope(rssi.data(), Lm.data(), m);
+            Edit::Coverage(doc).m_dSlope = RegressionSlope(rssi.data(), Lm.data(), m);
         };
         fit();
 
@@ -207,7 +208,7 @@ void ProcessDataOracle(CPlotraDoc& doc) {
         const double largest = MaxOf(criteria.data(), 961);
         std::size_t current = best;
         int retries = 0;
-        while (doc.m_dSlope > 0 && doc.m_dSlope < 5 && retries < 961) {
+        while (doc.Coverage().m_dSlope > 0 && doc.Coverage().m_dSlope < 5 && retries < 961) {
             criteria[current] = largest;
             current = ArgMin(criteria.data(), 961);
             P = CDataGeo(Ygrid[current / 31], Xgrid[current % 31]);
@@ -216,7 +217,8 @@ void ProcessDataOracle(CPlotraDoc& doc) {
         }
 
         // 11. Intercept and shadowing.
-        doc.m_dIntercept = doc.m_dMeanRssi - Mean(Lm.data(), n) * doc.m_dSlope;
+        Edit::Coverage(doc).m_dIntercept =
+            doc.Coverage().m_dMeanRssi - Mean(Lm.data(), n) * doc.Coverage().m_dSlope;
         std::vector<double> res(m);
         for (std::size_t k = 0; k < m; ++k) {
             double logd;
@@ -226,26 +228,27 @@ void ProcessDataOracle(CPlotraDoc& doc) {
             } else {
                 logd = Log10Distance(dm[k]);
             }
-            res[k] = rssi[k] - doc.m_dSlope * logd - doc.m_dIntercept;
+            res[k] = rssi[k] - doc.Coverage().m_dSlope * logd - doc.Coverage().m_dIntercept;
         }
-        doc.m_dShadowStd = SampleStd(res.data(), n);
+        Edit::Coverage(doc).m_dShadowStd = SampleStd(res.data(), n);
 
         // 12. The AP's grid.
-        const int cols = doc.m_nGridCols, rows = doc.m_nGridRows;
+        const int cols = doc.Frame().m_nGridCols, rows = doc.Frame().m_nGridRows;
         const double sx = (maxX - minX) / (cols - 1), sy = (maxY - minY) / (rows - 1);
         ap.m_aGrid.assign(static_cast<std::size_t>(cols * rows), 0.0);
-        double gmax = doc.m_dMeanRssi, gmin = doc.m_dMeanRssi;
+        double gmax = doc.Coverage().m_dMeanRssi, gmin = doc.Coverage().m_dMeanRssi;
         std::vector<double> dist(m);
         for (int ix = 0; ix < cols; ++ix) {
             for (int iy = 0; iy < rows; ++iy) {
                 const double ny = minY + iy * sy, nx = minX + ix * sx;
                 const double toP =
                     metric ? Euclid(ny, nx, P.m_dY, P.m_dX) : GeoDistance(ny, nx, P.m_dY, P.m_dX);
-                const double model = doc.m_dSlope * Log10Distance(toP) + doc.m_dIntercept;
+                const double model =
+                    doc.Coverage().m_dSlope * Log10Distance(toP) + doc.Coverage().m_dIntercept;
                 for (std::size_t k = 0; k < m; ++k)
                     dist[k] = metric ? Euclid(ny, nx, y[k], x[k]) : GeoDistance(ny, nx, y[k], x[k]);
                 const double idw = IdwNearest(dist.data(), rssi.data(), m, 3, 2);
-                const double v = doc.m_dSlope >= 0 ? idw : 0.6 * model + 0.4 * idw;
+                const double v = doc.Coverage().m_dSlope >= 0 ? idw : 0.6 * model + 0.4 * idw;
                 ap.m_aGrid[static_cast<std::size_t>(ix * rows + iy)] = v;
                 if (v > gmax) gmax = v;
                 if (v < gmin) gmin = v;
@@ -253,9 +256,9 @@ void ProcessDataOracle(CPlotraDoc& doc) {
         }
 
         // 13.
-        ap.m_dSlope = doc.m_dSlope;
-        ap.m_dIntercept = doc.m_dIntercept;
-        ap.m_dShadowStd = doc.m_dShadowStd;
+        ap.m_dSlope = doc.Coverage().m_dSlope;
+        ap.m_dIntercept = doc.Coverage().m_dIntercept;
+        ap.m_dShadowStd = doc.Coverage().m_dShadowStd;
         ap.m_dGridMax = gmax;
         ap.m_dGridMin = gmin;
         ap.m_nApGridRows = 50;

@@ -1,6 +1,7 @@
 // The production data processing against the step-by-step oracle, bit for bit.
 #include "analysis/ProcessDataOracle.h"
 #include "analysis/Processing.h"
+#include "model/EditAccess.h"
 #include "support/DocFixtures.h"
 #include "support/PromptRecorder.h"
 
@@ -24,21 +25,21 @@ const sim::GeneratedSurvey& Survey(const std::string& name) {
 /// A projection that places the survey on a map: about 0.5 m per pixel.
 void SetMap(CPlotraDoc& doc, const sim::GeneratedSurvey& s) {
     const double pxPerDegLat = 111320.0 / 0.5, pxPerDegLon = 76000.0 / 0.5;
-    doc.m_adProj = {};
-    doc.m_adProj[0] = 0.0;         // a: column per latitude
-    doc.m_adProj[1] = pxPerDegLon; // b: column per longitude
-    doc.m_adProj[3] = -s.west * pxPerDegLon;
-    doc.m_adProj[4] = -pxPerDegLat; // d: row per latitude (rows downward)
-    doc.m_adProj[5] = 0.0;
-    doc.m_adProj[7] = s.north * pxPerDegLat;
-    doc.m_nImageWidth = static_cast<int>((s.east - s.west) * pxPerDegLon);
-    doc.m_nImageHeight = static_cast<int>((s.north - s.south) * pxPerDegLat);
-    doc.m_dMetersPerPixelX = 0.5;
-    doc.m_dMetersPerPixelY = 0.5;
-    doc.m_nMapImageSize = 1000;
-    doc.m_bMapLoaded = 1;
-    doc.m_dMapHeight = doc.m_nImageHeight * 0.5;
-    doc.m_dMapWidth = doc.m_nImageWidth * 0.5;
+    Edit::Map(doc).m_adProj = {};
+    Edit::Map(doc).m_adProj[0] = 0.0;         // a: column per latitude
+    Edit::Map(doc).m_adProj[1] = pxPerDegLon; // b: column per longitude
+    Edit::Map(doc).m_adProj[3] = -s.west * pxPerDegLon;
+    Edit::Map(doc).m_adProj[4] = -pxPerDegLat; // d: row per latitude (rows downward)
+    Edit::Map(doc).m_adProj[5] = 0.0;
+    Edit::Map(doc).m_adProj[7] = s.north * pxPerDegLat;
+    Edit::Map(doc).m_nImageWidth = static_cast<int>((s.east - s.west) * pxPerDegLon);
+    Edit::Map(doc).m_nImageHeight = static_cast<int>((s.north - s.south) * pxPerDegLat);
+    Edit::Map(doc).m_dMetersPerPixelX = 0.5;
+    Edit::Map(doc).m_dMetersPerPixelY = 0.5;
+    Edit::Map(doc).m_nMapImageSize = 1000;
+    Edit::Map(doc).m_bMapLoaded = 1;
+    Edit::Map(doc).m_dMapHeight = doc.Map().m_nImageHeight * 0.5;
+    Edit::Map(doc).m_dMapWidth = doc.Map().m_nImageWidth * 0.5;
 }
 
 struct Pair {
@@ -73,7 +74,7 @@ void RunBoth(Pair& p, const std::string& scenario, bool map, std::size_t every, 
 
 std::size_t Processed(const CPlotraDoc& doc) {
     std::size_t k = 0;
-    for (const auto& ap : doc.m_aAPs)
+    for (const auto& ap : doc.Aps().m_aAPs)
         k += ap.m_aGrid.empty() ? 0 : 1;
     return k;
 }
@@ -90,7 +91,7 @@ TEST(ProcessingOracle, DemoDegreesIsIdentical) {
 TEST(ProcessingOracle, DemoOnAMapIsIdentical) {
     Pair p;
     RunBoth(p, "demo", true, 4, 3);
-    EXPECT_EQ(p.production.m_bMetricXY, 1);
+    EXPECT_EQ(p.production.Map().m_bMetricXY, 1);
     EXPECT_GE(Processed(p.production), 3u);
     ExpectIdentical(p);
 }

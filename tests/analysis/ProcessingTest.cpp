@@ -7,6 +7,7 @@
 #include "support/DocFixtures.h"
 #include "support/PromptRecorder.h"
 
+#include "model/EditAccess.h"
 #include "support/Fixtures.h"
 
 #include <gtest/gtest.h>
@@ -58,8 +59,8 @@ CAPInfo RingAp(double strongest) {
 }
 
 void ProcessSingle(CPlotraDoc& doc, CAPInfo ap) {
-    doc.m_aAPs.clear();
-    doc.m_aAPs.push_back(std::move(ap));
+    Edit::Aps(doc).m_aAPs.clear();
+    Edit::Aps(doc).m_aAPs.push_back(std::move(ap));
     ProcessData(doc, ProcessingOptions{1});
 }
 
@@ -78,8 +79,8 @@ TEST(Processing, StrongAnApIsSearchedNearItsStrongestSample) {
     auto position = [](double strongest) {
         CPlotraDoc doc;
         ProcessSingle(doc, RingAp(strongest));
-        EXPECT_EQ(doc.m_aAPs[0].m_nApGridCols, 50);
-        return doc.m_aAPs[0].m_posAP;
+        EXPECT_EQ(doc.Aps().m_aAPs[0].m_nApGridCols, 50);
+        return doc.Aps().m_aAPs[0].m_posAP;
     };
     // Exactly -60 dBm has no cap: the search reaches a quarter of the area (25 m) and finds the AP.
     const CDataGeo free = position(-60.0);
@@ -117,8 +118,8 @@ TEST(Processing, SearchSubsetCasesMatchTheOracle) {
             const double n = u(rng), e = u(rng);
             ap.m_aSamples.push_back(At(n, e, i < strong ? -50.0 - (i % 14) : -70.0 - (i % 20)));
         }
-        prod.m_aAPs.push_back(ap);
-        oracle.m_aAPs.push_back(ap);
+        Edit::Aps(prod).m_aAPs.push_back(ap);
+        Edit::Aps(oracle).m_aAPs.push_back(ap);
         ProcessData(prod, ProcessingOptions{1});
         ProcessDataOracle(oracle);
         for (const auto& d : ProcessingDifferences(prod, oracle))
@@ -136,10 +137,10 @@ TEST(Processing, NineteenPointsAreSkippedTwentyAreProcessed) {
     CPlotraDoc doc;
     ProgressRecorder progress;
     doc.SetOutside(nullptr, &progress, nullptr);
-    doc.m_aAPs = {ap19, ap20};
+    Edit::Aps(doc).m_aAPs = {ap19, ap20};
     ProcessData(doc, ProcessingOptions{1});
 
-    const CAPInfo& skipped = doc.m_aAPs[0];
+    const CAPInfo& skipped = doc.Aps().m_aAPs[0];
     EXPECT_TRUE(skipped.m_aGrid.empty());
     EXPECT_EQ(skipped.m_nApGridCols, 0);
     EXPECT_EQ(skipped.m_dGridMax, -101.0);
@@ -147,13 +148,13 @@ TEST(Processing, NineteenPointsAreSkippedTwentyAreProcessed) {
     EXPECT_NEAR(skipped.m_areaSize.m_dY * kMetresPerDegLat, 90.0, 1e-6); // its area is still measured
     EXPECT_TRUE(skipped.m_aCoverageBitmap.empty());
 
-    const CAPInfo& done = doc.m_aAPs[1];
+    const CAPInfo& done = doc.Aps().m_aAPs[1];
     EXPECT_EQ(done.m_aGrid.size(), 2500u);
     EXPECT_EQ(done.m_nApGridCols, 50);
     EXPECT_EQ(done.m_nApGridRows, 50);
     EXPECT_EQ(done.m_aCoverageBitmap.size(), 2500u);
-    EXPECT_GE(done.m_dGridMax, doc.m_dMeanRssi);
-    EXPECT_LE(done.m_dGridMin, doc.m_dMeanRssi);
+    EXPECT_GE(done.m_dGridMax, doc.Coverage().m_dMeanRssi);
+    EXPECT_LE(done.m_dGridMin, doc.Coverage().m_dMeanRssi);
     // The skipped AP moves no bar: 0 at the start, 1 * 90 / 2 + 90 / 2 after the second, 100 at the end.
     EXPECT_EQ(progress.positions, (std::vector<int>{0, 90, 100}));
     EXPECT_EQ(progress.texts,
@@ -169,7 +170,7 @@ TEST(Processing, FirstOfTwoEqualStrongestSamplesIsTheSearchCentre) {
     ap.m_aSamples.Set(15, At(90.0, 80.0, -40.0)); // equally strong, later
     CPlotraDoc doc;
     ProcessSingle(doc, ap);
-    const CDataGeo pos = doc.m_aAPs[0].m_posAP;
+    const CDataGeo pos = doc.Aps().m_aAPs[0].m_posAP;
     // -40 dBm is not above -40: the cap is 9 m around the first one.
     EXPECT_LE(std::fabs(NorthOf(pos)), 9.0 + 1e-6);
     EXPECT_LE(std::fabs(EastOf(pos)), 9.0 + 1e-6);
@@ -186,7 +187,7 @@ TEST(Processing, PseudoPointsOnTheBorderAndNotNextToAPoint) {
     const CData last = ap.m_aSamples.back();
     // The walk passes every sample position (listed, but next to a point: no pseudo-point) ...
     for (const CData& s : ap.m_aSamples)
-        doc.m_aPoints.push_back(s);
+        Edit::Path(doc).m_aPoints.push_back(s);
     // ... and five more positions.
     CData onBorder = At(40.0, 15.0, 0.0);
     onBorder.m_dY = last.m_dY; // exactly on the northern border
@@ -200,10 +201,10 @@ TEST(Processing, PseudoPointsOnTheBorderAndNotNextToAPoint) {
     CData outside = At(5.0, 5.0, 0.0);
     outside.m_dX = first.m_dX - 1e-12; // a hair west of the area
     for (const CData& p : {onBorder, corner, near, notNear, outside})
-        doc.m_aPoints.push_back(p);
+        Edit::Path(doc).m_aPoints.push_back(p);
 
     ProcessSingle(doc, ap);
-    const auto& pts = doc.m_aAPs[0].m_aApPoints;
+    const auto& pts = doc.Aps().m_aAPs[0].m_aApPoints;
     ASSERT_EQ(pts.size(), 22u);
     EXPECT_EQ(pts[20].m_dY, onBorder.m_dY);
     EXPECT_EQ(pts[20].m_dX, onBorder.m_dX);
@@ -220,13 +221,13 @@ TEST(Processing, NoPseudoPointsUnlessMorePositionsThanPoints) {
     CPlotraDoc doc;
     // 25 positions inside the area, none near a point: not more than n, so none is added.
     for (int i = 0; i < 25; ++i)
-        doc.m_aPoints.push_back(At(i * 3.8 + 1.0, 5.0, 0.0));
+        Edit::Path(doc).m_aPoints.push_back(At(i * 3.8 + 1.0, 5.0, 0.0));
     ProcessSingle(doc, ap);
-    EXPECT_EQ(doc.m_aAPs[0].m_aApPoints.size(), 25u);
+    EXPECT_EQ(doc.Aps().m_aAPs[0].m_aApPoints.size(), 25u);
     // One more position and all 26 become pseudo-points.
-    doc.m_aPoints.push_back(At(1.0, 1.0, 0.0));
+    Edit::Path(doc).m_aPoints.push_back(At(1.0, 1.0, 0.0));
     ProcessSingle(doc, ap);
-    EXPECT_EQ(doc.m_aAPs[0].m_aApPoints.size(), 51u);
+    EXPECT_EQ(doc.Aps().m_aAPs[0].m_aApPoints.size(), 51u);
 }
 
 TEST(ProcessingSteps, PositiveSlopeBelowFiveIsRetried) {
@@ -337,7 +338,7 @@ TEST(ProcessingSteps, GridIsPureIdwForARisingModelAndABlendOtherwise) {
 TEST(Processing, ACandidateOnAPointGivesFiniteResults) {
     // Points on one line; the middle candidate of the search falls exactly on the strongest point.
     CPlotraDoc doc;
-    doc.m_bMetricXY = 1;
+    Edit::Map(doc).m_bMetricXY = 1;
     CAPInfo ap;
     for (int i = 0; i < 20; ++i) {
         CData p;
@@ -348,7 +349,7 @@ TEST(Processing, ACandidateOnAPointGivesFiniteResults) {
         ap.m_aApPoints.push_back(p);
     }
     ProcessSingle(doc, ap);
-    const CAPInfo& a = doc.m_aAPs[0];
+    const CAPInfo& a = doc.Aps().m_aAPs[0];
     ASSERT_EQ(a.m_aGrid.size(), 2500u);
     EXPECT_TRUE(std::isfinite(a.m_dSlope));
     EXPECT_TRUE(std::isfinite(a.m_dIntercept));
@@ -363,13 +364,14 @@ TEST(Processing, StepsAfterTheLastAp) {
     CPlotraDoc& doc = r.doc;
     ProgressRecorder& progress = r.progress;
     HostRecorder& host = r.host;
-    doc.m_bMetricXY = 1;
-    doc.m_dUnitFactor = 1.0;
-    doc.m_bShowContour = doc.m_bMultiContours = doc.m_bCombined = doc.m_bCoverageReady = 1;
-    doc.m_bXGrid = doc.m_bYGrid = 1;
-    doc.m_bShowPath = 0;
-    doc.m_nAlpha = 10;
-    doc.m_aApNotes.resize(7);
+    Edit::Map(doc).m_bMetricXY = 1;
+    Edit::Display(doc).m_dUnitFactor = 1.0;
+    Edit::Display(doc).m_bShowContour = Edit::Display(doc).m_bMultiContours = Edit::Display(doc).m_bCombined =
+        Edit::Coverage(doc).m_bCoverageReady = 1;
+    Edit::Display(doc).m_bXGrid = Edit::Display(doc).m_bYGrid = 1;
+    Edit::Display(doc).m_bShowPath = 0;
+    Edit::Display(doc).m_nAlpha = 10;
+    Edit::Aps(doc).m_aApNotes.resize(7);
     progress.requestCancel();
     CAPInfo ap;
     for (int i = 0; i < 21; ++i) {
@@ -381,31 +383,33 @@ TEST(Processing, StepsAfterTheLastAp) {
         ap.m_aApPoints.push_back(p);
     }
     ap.m_bSelected = 1;
-    doc.m_aAPs = {ap, ap, ap};
+    Edit::Aps(doc).m_aAPs = {ap, ap, ap};
     ProcessData(doc, ProcessingOptions{2});
 
     EXPECT_FALSE(progress.cancelRequested());
     EXPECT_EQ(progress.positions, (std::vector<int>{0, 30, 60, 90, 100}));
     EXPECT_EQ(progress.shows, 1);
     EXPECT_EQ(progress.hides, 1);
-    EXPECT_EQ(doc.m_bDataLoaded, 1);
-    EXPECT_EQ(doc.m_bShowPath, 1);
-    EXPECT_EQ(doc.m_bShowContour + doc.m_bMultiContours + doc.m_bCombined + doc.m_bCoverageReady, 0);
-    EXPECT_EQ(doc.m_bXGrid + doc.m_bYGrid, 0);
-    EXPECT_EQ(doc.m_nAlpha, 192);
-    ASSERT_EQ(doc.m_aApNotes.size(), 3u);
-    EXPECT_EQ(doc.m_aApNotes[2].m_strTxPower, " ");
-    EXPECT_EQ(doc.m_aApNotes[2].m_strNotes, " ");
+    EXPECT_EQ(doc.Display().m_bDataLoaded, 1);
+    EXPECT_EQ(doc.Display().m_bShowPath, 1);
+    EXPECT_EQ(doc.Display().m_bShowContour + doc.Display().m_bMultiContours + doc.Display().m_bCombined +
+                  doc.Coverage().m_bCoverageReady,
+              0);
+    EXPECT_EQ(doc.Display().m_bXGrid + doc.Display().m_bYGrid, 0);
+    EXPECT_EQ(doc.Display().m_nAlpha, 192);
+    ASSERT_EQ(doc.Aps().m_aApNotes.size(), 3u);
+    EXPECT_EQ(doc.Aps().m_aApNotes[2].m_strTxPower, " ");
+    EXPECT_EQ(doc.Aps().m_aApNotes[2].m_strNotes, " ");
     // Selected APs span 100 x 50 map metres; the resolution is a fiftieth of that in metres.
-    EXPECT_EQ(doc.m_dGridSpanY, 100.0);
-    EXPECT_EQ(doc.m_dGridSpanX, 50.0);
-    EXPECT_DOUBLE_EQ(doc.m_dResolutionY, 2.0);
-    EXPECT_DOUBLE_EQ(doc.m_dResolutionX, 1.0);
-    EXPECT_EQ(doc.m_nGridCols, 50);
+    EXPECT_EQ(doc.Frame().m_dGridSpanY, 100.0);
+    EXPECT_EQ(doc.Frame().m_dGridSpanX, 50.0);
+    EXPECT_DOUBLE_EQ(doc.Frame().m_dResolutionY, 2.0);
+    EXPECT_DOUBLE_EQ(doc.Frame().m_dResolutionX, 1.0);
+    EXPECT_EQ(doc.Frame().m_nGridCols, 50);
     EXPECT_EQ(r.notices.Count(DocChange::Everything), 1);
     EXPECT_EQ(r.notices.notices.size(), 1u);
     EXPECT_EQ(host.zoomResets, 1);
     // The document keeps the values of the AP processed last.
-    EXPECT_EQ(doc.m_dSlope, doc.m_aAPs[2].m_dSlope);
-    EXPECT_EQ(doc.m_dShadowStd, doc.m_aAPs[2].m_dShadowStd);
+    EXPECT_EQ(doc.Coverage().m_dSlope, doc.Aps().m_aAPs[2].m_dSlope);
+    EXPECT_EQ(doc.Coverage().m_dShadowStd, doc.Aps().m_aAPs[2].m_dShadowStd);
 }

@@ -53,14 +53,14 @@ TEST(Jobs, ProcessingIsOneJobAtATimeAndAppliedOnTheCallersThread) {
     const auto survey = sim::Generate(*sim::BuiltInScenario("tiny"), 2);
     RecordedDoc r;
     PlaceGenerated(r.doc, survey);
-    const std::size_t aps = r.doc.m_aAPs.size();
+    const std::size_t aps = r.doc.Aps().m_aAPs.size();
     GateProgress gate;
     std::atomic<int> finished{0};
     auto job = StartProcessingJob(r.doc, gate, [&] { ++finished; });
     ASSERT_TRUE(job);
     gate.WaitEntered();
     // The job holds the APs; the document refuses every start and load meanwhile.
-    EXPECT_TRUE(r.doc.m_aAPs.empty());
+    EXPECT_TRUE(r.doc.Aps().m_aAPs.empty());
     EXPECT_TRUE(r.doc.JobRunning());
     EXPECT_FALSE(StartProcessingJob(r.doc, r.progress));
     EXPECT_FALSE(StartCoverageJob(r.doc, r.progress));
@@ -73,13 +73,13 @@ TEST(Jobs, ProcessingIsOneJobAtATimeAndAppliedOnTheCallersThread) {
     EXPECT_TRUE(ApplyProcessingJob(r.doc, *job));
     EXPECT_EQ(finished.load(), 1);
     EXPECT_FALSE(r.doc.JobRunning());
-    EXPECT_EQ(r.doc.m_aAPs.size(), aps);
-    EXPECT_EQ(r.doc.m_bDataLoaded, 1);
+    EXPECT_EQ(r.doc.Aps().m_aAPs.size(), aps);
+    EXPECT_EQ(r.doc.Display().m_bDataLoaded, 1);
     EXPECT_EQ(gate.texts.size(), aps + 1);
     EXPECT_EQ(r.notices.Count(DocChange::Everything), 2);
     // The groups were built and the resolution sliders reset with the result.
-    EXPECT_FALSE(r.doc.m_groups.m_aGroups.empty());
-    EXPECT_DOUBLE_EQ(r.doc.m_panel.m_resolutionX.value, r.doc.m_dResolutionX);
+    EXPECT_FALSE(r.doc.Aps().m_groups.m_aGroups.empty());
+    EXPECT_DOUBLE_EQ(r.doc.Display().m_panel.m_resolutionX.value, r.doc.Frame().m_dResolutionX);
 
     // A finished job does not block the next one; coverage runs as a job the same way.
     EXPECT_TRUE(r.doc.RunProcessing());
@@ -90,7 +90,7 @@ TEST(Jobs, ProcessingIsOneJobAtATimeAndAppliedOnTheCallersThread) {
     ASSERT_TRUE(coverage);
     EXPECT_TRUE(r.doc.JobRunning());
     EXPECT_TRUE(ApplyCoverageJob(r.doc, *coverage));
-    EXPECT_EQ(r.doc.m_bCoverageReady, 1);
+    EXPECT_EQ(r.doc.Coverage().m_bCoverageReady, 1);
     EXPECT_FALSE(r.doc.JobRunning());
 }
 
@@ -100,15 +100,15 @@ TEST(Jobs, CancelAndFailure) {
         // Cancelled between two APs: the APs come back, the project is not marked as processed.
         RecordedDoc r;
         PlaceGenerated(r.doc, survey);
-        const std::size_t aps = r.doc.m_aAPs.size();
+        const std::size_t aps = r.doc.Aps().m_aAPs.size();
         GateProgress gate;
         auto job = StartProcessingJob(r.doc, gate);
         gate.WaitEntered();
         gate.requestCancel();
         gate.Open();
         EXPECT_FALSE(ApplyProcessingJob(r.doc, *job));
-        EXPECT_EQ(r.doc.m_aAPs.size(), aps);
-        EXPECT_EQ(r.doc.m_bDataLoaded, 0);
+        EXPECT_EQ(r.doc.Aps().m_aAPs.size(), aps);
+        EXPECT_EQ(r.doc.Display().m_bDataLoaded, 0);
         EXPECT_FALSE(r.doc.JobRunning());
     }
     {

@@ -2,6 +2,7 @@
 // project: the workspace is the same byte for byte, and reading it back holds them as references
 // again.
 #include "analysis/Processing.h"
+#include "model/EditAccess.h"
 #include "model/PlotraDoc.h"
 #include "sim/SurveyGenerator.h"
 #include "support/DocFixtures.h"
@@ -30,7 +31,7 @@ struct Held {
 
 Held HeldPoints(const CPlotraDoc& doc) {
     Held h;
-    for (const CAPInfo& ap : doc.m_aAPs) {
+    for (const CAPInfo& ap : doc.Aps().m_aAPs) {
         h.pseudo += ap.m_aApPoints.PseudoPointCount();
         h.bytes += ap.m_aApPoints.MemoryBytes();
     }
@@ -53,7 +54,7 @@ TEST(PseudoPoints, WorkspaceIsTheSameWhateverTheWayTheyAreHeld) {
         const std::vector<std::uint8_t> fromReferences = doc.EncodeWorkspace();
 
         // The same project with every working point held whole.
-        for (CAPInfo& ap : doc.m_aAPs) {
+        for (CAPInfo& ap : Edit::Aps(doc).m_aAPs) {
             SampleList whole;
             for (const CData& p : ap.m_aApPoints)
                 whole.push_back(p);
@@ -68,7 +69,7 @@ TEST(PseudoPoints, WorkspaceIsTheSameWhateverTheWayTheyAreHeld) {
         EXPECT_EQ(reread.pseudo, references.pseudo);
         EXPECT_EQ(back.EncodeWorkspace(), fromReferences);
         if (params.name == "small drive") {
-            EXPECT_GT(references.pseudo, 4 * (doc.m_aDataPoints.size()));
+            EXPECT_GT(references.pseudo, 4 * (doc.Survey().m_aDataPoints.size()));
             EXPECT_LT(reread.bytes * 2, HeldPoints(doc).bytes);
         }
     }

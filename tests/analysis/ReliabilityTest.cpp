@@ -1,4 +1,5 @@
 #include "analysis/Reliability.h"
+#include "model/EditAccess.h"
 #include "model/PlotraDoc.h"
 #include "support/PromptRecorder.h"
 
@@ -29,7 +30,7 @@ struct Fixture {
     ReliabilityFields fields;
     Fixture() {
         doc.SetOutside(&prompts, nullptr, nullptr);
-        doc.m_dUnitFactor = 1.0;
+        Edit::Display(doc).m_dUnitFactor = 1.0;
         fields.threshold = "-80";
     }
 };
@@ -53,34 +54,34 @@ TEST(ErfInv, ReferenceValuesOfTheTableSearch) {
 
 TEST(Reliability, EightyPointsAndSlopeStrictlyBelowMinusTen) {
     Fixture f;
-    f.doc.m_nAnalysisMode = 1;
-    f.doc.m_aAPs = {ModelAp(79, -30)};
-    f.doc.m_panel.m_nSelectedAP = 0;
+    Edit::Display(f.doc).m_nAnalysisMode = 1;
+    Edit::Aps(f.doc).m_aAPs = {ModelAp(79, -30)};
+    Edit::Display(f.doc).m_panel.m_nSelectedAP = 0;
     f.fields.radius = "50";
     ReliabilityFromRadius(f.doc, f.fields);
     EXPECT_EQ(f.fields.probability, "N/A");
     ASSERT_EQ(f.prompts.Messages().size(), 1u);
     EXPECT_EQ(f.prompts.Messages()[0], "Insufficient Points: No Enough Measurement Points (< 80) for this AP: net");
 
-    f.doc.m_aAPs = {ModelAp(80, -30)};
+    Edit::Aps(f.doc).m_aAPs = {ModelAp(80, -30)};
     ReliabilityFromRadius(f.doc, f.fields);
     EXPECT_NE(f.fields.probability, "N/A");
-    EXPECT_FLOAT_EQ(f.doc.m_aAPs[0].m_fReliability, 50.0f);
-    EXPECT_EQ(f.doc.m_bShowCellRadius, 1);
-    EXPECT_EQ(f.doc.m_bCoveragePlotted, 0);
+    EXPECT_FLOAT_EQ(f.doc.Aps().m_aAPs[0].m_fReliability, 50.0f);
+    EXPECT_EQ(f.doc.Display().m_bShowCellRadius, 1);
+    EXPECT_EQ(f.doc.Display().m_bCoveragePlotted, 0);
 
-    f.doc.m_aAPs = {ModelAp(80, -10.0)};
+    Edit::Aps(f.doc).m_aAPs = {ModelAp(80, -10.0)};
     ReliabilityFromRadius(f.doc, f.fields);
     EXPECT_EQ(f.fields.probability, "N/A"); // -10 is skipped silently
-    f.doc.m_aAPs = {ModelAp(80, -10.01)};
+    Edit::Aps(f.doc).m_aAPs = {ModelAp(80, -10.01)};
     ReliabilityFromRadius(f.doc, f.fields);
     EXPECT_NE(f.fields.probability, "N/A");
 }
 
 TEST(Reliability, EdgeProbabilityMatchesTheModel) {
     Fixture f;
-    f.doc.m_aAPs = {ModelAp(100, -30)};
-    f.doc.m_panel.m_nSelectedAP = 0;
+    Edit::Aps(f.doc).m_aAPs = {ModelAp(100, -30)};
+    Edit::Display(f.doc).m_panel.m_nSelectedAP = 0;
     // At R = 10^((P - A)/S) the model meets the threshold: edge reliability 0.5.
     const double r = std::pow(10.0, (-80.0 + 40.0) / -30.0);
     char buf[32];
@@ -92,8 +93,8 @@ TEST(Reliability, EdgeProbabilityMatchesTheModel) {
 
 TEST(Reliability, RadiusZeroSilentNegativeOneMessagePerAp) {
     Fixture f;
-    f.doc.m_nAnalysisMode = 2;
-    f.doc.m_aAPs = {ModelAp(100, -30, 1), ModelAp(120, -25, 2)};
+    Edit::Display(f.doc).m_nAnalysisMode = 2;
+    Edit::Aps(f.doc).m_aAPs = {ModelAp(100, -30, 1), ModelAp(120, -25, 2)};
     f.fields.radius = "0";
     ReliabilityFromRadius(f.doc, f.fields);
     EXPECT_TRUE(f.prompts.prompts.empty());
@@ -106,8 +107,8 @@ TEST(Reliability, RadiusZeroSilentNegativeOneMessagePerAp) {
 
 TEST(Reliability, GroupModeListsApsWithFewPointsAndAverages) {
     Fixture f;
-    f.doc.m_nAnalysisMode = 2;
-    f.doc.m_aAPs = {ModelAp(100, -30, 1), ModelAp(10, -30, 2), ModelAp(120, -25, 3)};
+    Edit::Display(f.doc).m_nAnalysisMode = 2;
+    Edit::Aps(f.doc).m_aAPs = {ModelAp(100, -30, 1), ModelAp(10, -30, 2), ModelAp(120, -25, 3)};
     f.fields.radius = "20";
     ReliabilityFromRadius(f.doc, f.fields);
     ASSERT_EQ(f.prompts.Messages().size(), 1u);
@@ -121,8 +122,8 @@ TEST(Reliability, GroupModeListsApsWithFewPointsAndAverages) {
 
 TEST(Reliability, ProbabilityHalfAndOneAndFeet) {
     Fixture f;
-    f.doc.m_aAPs = {ModelAp(100, -30)};
-    f.doc.m_panel.m_nSelectedAP = 0;
+    Edit::Aps(f.doc).m_aAPs = {ModelAp(100, -30)};
+    Edit::Display(f.doc).m_panel.m_nSelectedAP = 0;
     f.fields.probability = "0.5";
     RadiusFromReliability(f.doc, f.fields);
     char buf[32];
@@ -133,7 +134,7 @@ TEST(Reliability, ProbabilityHalfAndOneAndFeet) {
     RadiusFromReliability(f.doc, f.fields);
     const double z = std::sqrt(2.0) * ErfInv(-1.0);
     EXPECT_NEAR(z, -3.744, 0.001);
-    EXPECT_TRUE(std::isfinite(f.doc.m_aAPs[0].m_fReliability));
+    EXPECT_TRUE(std::isfinite(f.doc.Aps().m_aAPs[0].m_fReliability));
 
     f.fields.probability = "1.5";
     RadiusFromReliability(f.doc, f.fields);
@@ -142,12 +143,12 @@ TEST(Reliability, ProbabilityHalfAndOneAndFeet) {
 
     // Feet: a radius of 100 is evaluated as 30.48 m; a found radius of 30.48 m is shown as 100.0000.
     Fixture g;
-    g.doc.m_dUnitFactor = 0.3048;
-    g.doc.m_aAPs = {ModelAp(100, -30)};
-    g.doc.m_panel.m_nSelectedAP = 0;
+    Edit::Display(g.doc).m_dUnitFactor = 0.3048;
+    Edit::Aps(g.doc).m_aAPs = {ModelAp(100, -30)};
+    Edit::Display(g.doc).m_panel.m_nSelectedAP = 0;
     g.fields.radius = "100";
     ReliabilityFromRadius(g.doc, g.fields);
-    EXPECT_NEAR(g.doc.m_aAPs[0].m_fReliability, 30.48f, 1e-4);
+    EXPECT_NEAR(g.doc.Aps().m_aAPs[0].m_fReliability, 30.48f, 1e-4);
     // With probability 0.5 the found radius is where the model meets the threshold: choose it at 30.48 m.
     std::snprintf(buf, sizeof buf, "%.9f", -40.0 - 30.0 * std::log10(30.48));
     g.fields.threshold = buf;
@@ -158,11 +159,11 @@ TEST(Reliability, ProbabilityHalfAndOneAndFeet) {
 
 TEST(Reliability, UnparsableTextKeepsThePreviousValue) {
     Fixture f;
-    f.doc.m_aAPs = {ModelAp(100, -30)};
-    f.doc.m_panel.m_nSelectedAP = 0;
+    Edit::Aps(f.doc).m_aAPs = {ModelAp(100, -30)};
+    Edit::Display(f.doc).m_panel.m_nSelectedAP = 0;
     f.fields.radius = "25";
     ReliabilityFromRadius(f.doc, f.fields);
     f.fields.radius = "abc";
     ReliabilityFromRadius(f.doc, f.fields);
-    EXPECT_FLOAT_EQ(f.doc.m_panel.m_afReliability[0], 25.0f);
+    EXPECT_FLOAT_EQ(f.doc.Display().m_panel.m_afReliability[0], 25.0f);
 }

@@ -1,4 +1,5 @@
 #include "analysis/Coverage.h"
+#include "model/EditAccess.h"
 #include "model/PlotraDoc.h"
 #include "support/PromptRecorder.h"
 
@@ -13,7 +14,7 @@ namespace {
 /// origin, where the RSSI falls by \p stepDb per decade: the refit slope at the origin is -stepDb
 /// (exactly, for -10: every mean and sum is exact in binary).
 void MovedAp(CPlotraDoc& doc, double stepDb) {
-    doc.m_bMetricXY = 1;
+    Edit::Map(doc).m_bMetricXY = 1;
     CAPInfo ap;
     ap.m_bSelected = 1;
     const double distances[] = {1, 10, 100, 1000};
@@ -32,8 +33,8 @@ void MovedAp(CPlotraDoc& doc, double stepDb) {
     ap.m_aGrid.assign(2500, -77.0);
     ap.m_dSlope = -33, ap.m_dIntercept = -44, ap.m_dShadowStd = 5.5;
     ap.m_posAP = CDataGeo(0, 0);         // where the user dropped it
-    doc.m_posMovedFrom = CDataGeo(3, 4); // where it was
-    doc.m_aAPs = {ap};
+    Edit::Aps(doc).m_posMovedFrom = CDataGeo(3, 4); // where it was
+    Edit::Aps(doc).m_aAPs = {ap};
 }
 
 } // namespace
@@ -45,7 +46,7 @@ TEST(RecalculateAP, SlopeOfExactlyMinusTenIsAccepted) {
     doc.SetOutside(&prompts, &progress, nullptr);
     MovedAp(doc, 10);
     doc.RecalculateAP(0);
-    const CAPInfo& ap = doc.m_aAPs[0];
+    const CAPInfo& ap = doc.Aps().m_aAPs[0];
     EXPECT_TRUE(prompts.prompts.empty());
     EXPECT_EQ(ap.m_dSlope, -10.0);
     EXPECT_EQ(ap.m_bFixed, 1);
@@ -62,9 +63,9 @@ TEST(RecalculateAP, ShallowerSlopeIsRefusedAndEverythingRestored) {
     PromptRecorder prompts;
     doc.SetOutside(&prompts, nullptr, nullptr);
     MovedAp(doc, 9.99);
-    doc.m_dMeanRssi = -61.5;
+    Edit::Coverage(doc).m_dMeanRssi = -61.5;
     doc.RecalculateAP(0);
-    const CAPInfo& ap = doc.m_aAPs[0];
+    const CAPInfo& ap = doc.Aps().m_aAPs[0];
     ASSERT_EQ(prompts.Messages().size(), 1u);
     EXPECT_EQ(prompts.Messages()[0],
               "Invalid Position: This AP position results in wrong progation parameters.");
@@ -75,7 +76,7 @@ TEST(RecalculateAP, ShallowerSlopeIsRefusedAndEverythingRestored) {
     EXPECT_EQ(ap.m_dShadowStd, 5.5);
     EXPECT_EQ(ap.m_aGrid[0], -77.0);
     EXPECT_EQ(ap.m_bFixed, 0);
-    EXPECT_EQ(doc.m_dMeanRssi, -61.5); // the next coverage starts its ranges from the same value
+    EXPECT_EQ(doc.Coverage().m_dMeanRssi, -61.5); // the next coverage starts its ranges from the same value
 }
 
 TEST(RecalculateAP, OutOfRangeAndFewPointsChangeNothing) {
@@ -83,11 +84,11 @@ TEST(RecalculateAP, OutOfRangeAndFewPointsChangeNothing) {
     MovedAp(doc, 20);
     doc.RecalculateAP(-1);
     doc.RecalculateAP(5);
-    EXPECT_EQ(doc.m_aAPs[0].m_dSlope, -33.0);
-    doc.m_aAPs[0].m_aApPoints.resize(20);
+    EXPECT_EQ(doc.Aps().m_aAPs[0].m_dSlope, -33.0);
+    Edit::Aps(doc).m_aAPs[0].m_aApPoints.resize(20);
     doc.RecalculateAP(0);
-    EXPECT_EQ(doc.m_aAPs[0].m_dSlope, -33.0);
-    EXPECT_EQ(doc.m_bCoveragePlotted, 1);
+    EXPECT_EQ(doc.Aps().m_aAPs[0].m_dSlope, -33.0);
+    EXPECT_EQ(doc.Display().m_bCoveragePlotted, 1);
 }
 
 TEST(RecalculateAP, DropIsTheOnlyStepOfADragThatChangesTheProject) {
@@ -95,58 +96,61 @@ TEST(RecalculateAP, DropIsTheOnlyStepOfADragThatChangesTheProject) {
     PromptRecorder prompts;
     doc.SetOutside(&prompts, nullptr, nullptr);
     MovedAp(doc, 9.99);
-    doc.m_aAPs[0].m_posAP = CDataGeo(3, 4);
-    doc.m_posMovedFrom = CDataGeo(-1, -1);
-    doc.m_bDataLoaded = 1;
-    doc.m_bCombined = doc.m_bMultiContours = doc.m_bShowContour = doc.m_bShowCellRadius = 1;
-    doc.m_bCoverageReady = doc.m_bCoveragePlotted = 1;
+    Edit::Aps(doc).m_aAPs[0].m_posAP = CDataGeo(3, 4);
+    Edit::Aps(doc).m_posMovedFrom = CDataGeo(-1, -1);
+    Edit::Display(doc).m_bDataLoaded = 1;
+    Edit::Display(doc).m_bCombined = Edit::Display(doc).m_bMultiContours = Edit::Display(doc).m_bShowContour =
+        Edit::Display(doc).m_bShowCellRadius = 1;
+    Edit::Coverage(doc).m_bCoverageReady = Edit::Display(doc).m_bCoveragePlotted = 1;
     EXPECT_TRUE(doc.BeginApDrag(0));
     EXPECT_FALSE(doc.BeginApDrag(1));
     EXPECT_FALSE(doc.BeginApDrag(-1));
-    EXPECT_EQ(doc.m_aAPs[0].m_posAP.m_dY, 3.0);
-    EXPECT_EQ(doc.m_posMovedFrom.m_dY, -1.0);
-    EXPECT_EQ(doc.m_bCombined, 1);
+    EXPECT_EQ(doc.Aps().m_aAPs[0].m_posAP.m_dY, 3.0);
+    EXPECT_EQ(doc.Aps().m_posMovedFrom.m_dY, -1.0);
+    EXPECT_EQ(doc.Display().m_bCombined, 1);
 
     // Dropped at the origin, where the slope is too shallow: refused and put back to where it was
     // when dropped; the overlays of the old place are off all the same.
     const MoveOutcome refused = doc.FinishApDrag(0, CDataGeo(0, 0));
     EXPECT_FALSE(refused.accepted);
     ASSERT_EQ(prompts.Messages().size(), 1u);
-    EXPECT_EQ(doc.m_aAPs[0].m_posAP.m_dY, 3.0);
-    EXPECT_EQ(doc.m_aAPs[0].m_posAP.m_dX, 4.0);
-    EXPECT_EQ(doc.m_posMovedFrom.m_dY, 3.0);
-    EXPECT_EQ(doc.m_aAPs[0].m_dSlope, -33.0);
-    EXPECT_EQ(doc.m_bCombined + doc.m_bMultiContours + doc.m_bShowContour + doc.m_bShowCellRadius, 0);
-    EXPECT_EQ(doc.m_bCoverageReady, 0);
-    EXPECT_EQ(doc.m_bCoveragePlotted, 1);
+    EXPECT_EQ(doc.Aps().m_aAPs[0].m_posAP.m_dY, 3.0);
+    EXPECT_EQ(doc.Aps().m_aAPs[0].m_posAP.m_dX, 4.0);
+    EXPECT_EQ(doc.Aps().m_posMovedFrom.m_dY, 3.0);
+    EXPECT_EQ(doc.Aps().m_aAPs[0].m_dSlope, -33.0);
+    EXPECT_EQ(doc.Display().m_bCombined + doc.Display().m_bMultiContours + doc.Display().m_bShowContour +
+                  doc.Display().m_bShowCellRadius,
+              0);
+    EXPECT_EQ(doc.Coverage().m_bCoverageReady, 0);
+    EXPECT_EQ(doc.Display().m_bCoveragePlotted, 1);
 
     // Without data the drop only places the AP.
-    doc.m_bDataLoaded = 0;
+    Edit::Display(doc).m_bDataLoaded = 0;
     EXPECT_TRUE(doc.FinishApDrag(0, CDataGeo(0, 0)).accepted);
-    EXPECT_EQ(doc.m_aAPs[0].m_posAP.m_dY, 0.0);
-    EXPECT_EQ(doc.m_aAPs[0].m_dSlope, -33.0);
-    EXPECT_EQ(doc.m_bCoveragePlotted, 0);
+    EXPECT_EQ(doc.Aps().m_aAPs[0].m_posAP.m_dY, 0.0);
+    EXPECT_EQ(doc.Aps().m_aAPs[0].m_dSlope, -33.0);
+    EXPECT_EQ(doc.Display().m_bCoveragePlotted, 0);
     EXPECT_FALSE(doc.FinishApDrag(2, CDataGeo(9, 9)).accepted);
 }
 
 TEST(DisplayUnit, FeetAndMetresConvertResolutionsAndNotes) {
     CPlotraDoc doc;
-    doc.m_bDataLoaded = 1;
-    doc.m_bMetricXY = 1;
-    doc.m_dGridSpanX = 1000, doc.m_dGridSpanY = 500;
-    doc.m_dUnitFactor = 0.3048;
-    doc.m_aApNotes.resize(2);
-    doc.m_aApNotes[0].m_strHeight = "100";
-    doc.m_aApNotes[1].m_strHeight = "n/a";
-    doc.m_panel.m_afReliability[0] = 100; // feet
+    Edit::Display(doc).m_bDataLoaded = 1;
+    Edit::Map(doc).m_bMetricXY = 1;
+    Edit::Frame(doc).m_dGridSpanX = 1000, Edit::Frame(doc).m_dGridSpanY = 500;
+    Edit::Display(doc).m_dUnitFactor = 0.3048;
+    Edit::Aps(doc).m_aApNotes.resize(2);
+    Edit::Aps(doc).m_aApNotes[0].m_strHeight = "100";
+    Edit::Aps(doc).m_aApNotes[1].m_strHeight = "n/a";
+    Edit::Display(doc).m_panel.m_afReliability[0] = 100; // feet
     doc.ChangeDisplayUnit(true);
-    EXPECT_EQ(doc.m_dUnitFactor, 1.0);
-    EXPECT_EQ(doc.m_bUnitUnchanged, 0);
-    EXPECT_DOUBLE_EQ(doc.m_dResolutionX, 20.0);
-    EXPECT_DOUBLE_EQ(doc.m_dResolutionY, 10.0);
-    EXPECT_EQ(doc.m_aApNotes[0].m_strHeight, "30.48");
-    EXPECT_EQ(doc.m_aApNotes[1].m_strHeight, "n/a");
-    EXPECT_FLOAT_EQ(doc.m_panel.m_afReliability[0], 30.5f); // "%3.1f" of 30.48 m
+    EXPECT_EQ(doc.Display().m_dUnitFactor, 1.0);
+    EXPECT_EQ(doc.Display().m_bUnitUnchanged, 0);
+    EXPECT_DOUBLE_EQ(doc.Frame().m_dResolutionX, 20.0);
+    EXPECT_DOUBLE_EQ(doc.Frame().m_dResolutionY, 10.0);
+    EXPECT_EQ(doc.Aps().m_aApNotes[0].m_strHeight, "30.48");
+    EXPECT_EQ(doc.Aps().m_aApNotes[1].m_strHeight, "n/a");
+    EXPECT_FLOAT_EQ(doc.Display().m_panel.m_afReliability[0], 30.5f); // "%3.1f" of 30.48 m
     doc.ChangeDisplayUnit(true);
-    EXPECT_EQ(doc.m_bUnitUnchanged, 1);
+    EXPECT_EQ(doc.Display().m_bUnitUnchanged, 1);
 }

@@ -2,6 +2,7 @@
 #include "analysis/Requirement.h"
 #include "analysis/Coverage.h"
 #include "files/NewProject.h"
+#include "model/EditAccess.h"
 #include "model/PlotraDoc.h"
 #include "support/DocFixtures.h"
 
@@ -17,12 +18,12 @@ struct Counted {
 
 Counted Count(const CPlotraDoc& doc, double signalDbm, double snrDb) {
     Counted c;
-    for (std::size_t i = 0; i < doc.m_aGridCount.size(); ++i) {
-        if (doc.m_aGridCount[i] == 0) continue;
+    for (std::size_t i = 0; i < doc.Coverage().m_aGridCount.size(); ++i) {
+        if (doc.Coverage().m_aGridCount[i] == 0) continue;
         ++c.covered;
-        if (doc.m_aGridPower[i] >= signalDbm) ++c.signal;
-        if (doc.m_aGridSnr[i] >= snrDb) ++c.snr;
-        if (doc.m_aGridPower[i] >= signalDbm && doc.m_aGridSnr[i] >= snrDb) ++c.both;
+        if (doc.Coverage().m_aGridPower[i] >= signalDbm) ++c.signal;
+        if (doc.Coverage().m_aGridSnr[i] >= snrDb) ++c.snr;
+        if (doc.Coverage().m_aGridPower[i] >= signalDbm && doc.Coverage().m_aGridSnr[i] >= snrDb) ++c.both;
     }
     return c;
 }
@@ -41,7 +42,7 @@ void ExpectMatchesCount(const CPlotraDoc& doc, double signalDbm, double snrDb, d
     EXPECT_EQ(s.snr.pass, static_cast<double>(c.snr) >= target * static_cast<double>(c.covered));
     EXPECT_EQ(s.both.pass, static_cast<double>(c.both) >= target * static_cast<double>(c.covered));
     const std::vector<NodeVerdict> v = RequirementVerdicts(doc, signalDbm, snrDb);
-    ASSERT_EQ(v.size(), doc.m_aGridCount.size());
+    ASSERT_EQ(v.size(), doc.Coverage().m_aGridCount.size());
     std::size_t meets = 0, fails = 0;
     for (NodeVerdict n : v)
         meets += n == NodeVerdict::Meets, fails += n == NodeVerdict::Fails;
@@ -51,14 +52,15 @@ void ExpectMatchesCount(const CPlotraDoc& doc, double signalDbm, double snrDb, d
 
 /// A 4 x 3 grid with the given nodes (count, power, snr), column by column.
 void SetGrid(CPlotraDoc& doc, const std::vector<std::tuple<int, double, double>>& nodes) {
-    doc.m_bCoverageReady = 1;
-    doc.m_nGridCols = 4;
-    doc.m_nGridRows = 3;
-    doc.m_aGridCount.clear(), doc.m_aGridPower.clear(), doc.m_aGridSnr.clear();
+    Edit::Coverage(doc).m_bCoverageReady = 1;
+    Edit::Frame(doc).m_nGridCols = 4;
+    Edit::Frame(doc).m_nGridRows = 3;
+    Edit::Coverage(doc).m_aGridCount.clear(), Edit::Coverage(doc).m_aGridPower.clear(),
+        Edit::Coverage(doc).m_aGridSnr.clear();
     for (const auto& [n, p, q] : nodes) {
-        doc.m_aGridCount.push_back(n);
-        doc.m_aGridPower.push_back(p);
-        doc.m_aGridSnr.push_back(q);
+        Edit::Coverage(doc).m_aGridCount.push_back(n);
+        Edit::Coverage(doc).m_aGridPower.push_back(p);
+        Edit::Coverage(doc).m_aGridSnr.push_back(q);
     }
 }
 
@@ -121,17 +123,17 @@ TEST(Requirement, NoCoverageAndDamagedGridsGiveNoFiguresAndNeverReadPastTheGrids
 
     // Grids present but the coverage not calculated (cleared by a tick change): no figures.
     SetGrid(doc, std::vector<std::tuple<int, double, double>>(12, {1, -40, 45}));
-    doc.m_bCoverageReady = 0;
+    Edit::Coverage(doc).m_bCoverageReady = 0;
     EXPECT_FALSE(SummariseRequirement(doc, -67, 25, 0.95).coverageReady);
 
     // Grids shorter than cols x rows (a damaged project): only the nodes all three hold count.
-    doc.m_bCoverageReady = 1;
-    doc.m_aGridSnr.resize(5);
+    Edit::Coverage(doc).m_bCoverageReady = 1;
+    Edit::Coverage(doc).m_aGridSnr.resize(5);
     const RequirementSummary s = SummariseRequirement(doc, -67, 25, 0.95);
     ASSERT_TRUE(s.coverageReady);
     EXPECT_EQ(s.coveredNodes, 5u);
     EXPECT_EQ(RequirementVerdicts(doc, -67, 25).size(), 12u);
-    doc.m_nGridCols = -3;
+    Edit::Frame(doc).m_nGridCols = -3;
     EXPECT_FALSE(SummariseRequirement(doc, -67, 25, 0.95).coverageReady);
 
     // NaN never meets a threshold.

@@ -3,6 +3,7 @@
 #include "model/PlotraDoc.h"
 #include "support/PromptRecorder.h"
 
+#include "model/EditAccess.h"
 #include "support/Fixtures.h"
 
 #include <gtest/gtest.h>
@@ -41,30 +42,31 @@ TEST(SampleMerge, PathPositionsWithinAMillimetreMerge) {
     CPlotraDoc doc;
     const double lat = 46.95, lon = 7.44;
     const double mmLon = 0.0005 / GeoDistance(lat, lon, lat, lon + 1.0); // half a millimetre of longitude
-    doc.m_aMeasurements = {MakeSample(lat, lon, -60, -91), MakeSample(lat, lon, -70, -92),
-                           MakeSample(lat, lon + mmLon, -80, -92), MakeSample(lat + 0.0001, lon, -50, -90)};
-    doc.m_aRawFix = {2, 1, 2, 0};
-    doc.m_aRawAltitude = {100, 101, 103, 500};
-    doc.m_aRawVelocity = {10, 0, 1, 7};
-    doc.m_aGpsState = {9, 9};
-    doc.m_aPoints = {MakeSample(0, 0, 0, 0)}; // positions are appended after what is there
+    Edit::Path(doc).m_aMeasurements = {MakeSample(lat, lon, -60, -91), MakeSample(lat, lon, -70, -92),
+                                       MakeSample(lat, lon + mmLon, -80, -92),
+                                       MakeSample(lat + 0.0001, lon, -50, -90)};
+    Edit::Path(doc).m_aRawFix = {2, 1, 2, 0};
+    Edit::Path(doc).m_aRawAltitude = {100, 101, 103, 500};
+    Edit::Path(doc).m_aRawVelocity = {10, 0, 1, 7};
+    Edit::Path(doc).m_aGpsState = {9, 9};
+    Edit::Path(doc).m_aPoints = {MakeSample(0, 0, 0, 0)}; // positions are appended after what is there
     doc.MergePathPositions();
-    ASSERT_EQ(doc.m_aPoints.size(), 3u);
-    const CData& p = doc.m_aPoints[1];
+    ASSERT_EQ(doc.Path().m_aPoints.size(), 3u);
+    const CData& p = doc.Path().m_aPoints[1];
     EXPECT_EQ(p.m_dY, lat);
     EXPECT_EQ(p.m_dX, lon);
     const double rssi[] = {-60, -70, -80};
     EXPECT_EQ(p.m_dRssi, Mean(rssi, 3));
     EXPECT_EQ(p.m_nNoise, -91); // -275 / 3
-    EXPECT_EQ(doc.m_aGpsState, (std::vector<int>{1, 0}));
-    EXPECT_EQ(doc.m_aAltitude, (std::vector<int>{101, 500}));
-    EXPECT_EQ(doc.m_aVelocity, (std::vector<int>{3, 7}));
+    EXPECT_EQ(doc.Path().m_aGpsState, (std::vector<int>{1, 0}));
+    EXPECT_EQ(doc.Path().m_aAltitude, (std::vector<int>{101, 500}));
+    EXPECT_EQ(doc.Path().m_aVelocity, (std::vector<int>{3, 7}));
 
     // Any empty raw list: the state list is emptied and nothing is appended.
-    doc.m_aRawVelocity.clear();
+    Edit::Path(doc).m_aRawVelocity.clear();
     doc.MergePathPositions();
-    EXPECT_EQ(doc.m_aPoints.size(), 3u);
-    EXPECT_TRUE(doc.m_aGpsState.empty());
+    EXPECT_EQ(doc.Path().m_aPoints.size(), 3u);
+    EXPECT_TRUE(doc.Path().m_aGpsState.empty());
 }
 
 namespace {
@@ -84,40 +86,41 @@ TEST(Extent, UnionOfTheSelectedAps) {
     CPlotraDoc doc;
     HostRecorder host;
     doc.SetOutside(nullptr, nullptr, &host);
-    doc.m_aAPs = {Area(10, 20, 5, 5, 30), Area(0, 0, 100, 100, 30, false), Area(12, 18, 10, 3, 20)};
+    Edit::Aps(doc).m_aAPs = {Area(10, 20, 5, 5, 30), Area(0, 0, 100, 100, 30, false),
+                             Area(12, 18, 10, 3, 20)};
     doc.ComputeExtent(0, 0, 0);
-    EXPECT_EQ(doc.m_dGridOriginY, 10);
-    EXPECT_EQ(doc.m_dGridOriginX, 18);
-    EXPECT_EQ(doc.m_dGridSpanY, 12);
-    EXPECT_EQ(doc.m_dGridSpanX, 7);
+    EXPECT_EQ(doc.Frame().m_dGridOriginY, 10);
+    EXPECT_EQ(doc.Frame().m_dGridOriginX, 18);
+    EXPECT_EQ(doc.Frame().m_dGridSpanY, 12);
+    EXPECT_EQ(doc.Frame().m_dGridSpanX, 7);
     // Without the map shown the frame is the rectangle, widened about its centre to equal ground per
     // pixel of the graph window (here along x: 12 degrees of latitude on 500 pixels around 16 N).
-    EXPECT_EQ(doc.m_dFrameOriginY, 10);
-    EXPECT_EQ(doc.m_dFrameSpanY, 12);
-    EXPECT_NEAR(doc.m_dFrameSpanX, 12.0 / 500 * 800 / std::cos(16 * std::numbers::pi / 180), 1e-12);
-    EXPECT_NEAR(doc.m_dFrameOriginX + doc.m_dFrameSpanX / 2, 18 + 3.5, 1e-12);
+    EXPECT_EQ(doc.Frame().m_dFrameOriginY, 10);
+    EXPECT_EQ(doc.Frame().m_dFrameSpanY, 12);
+    EXPECT_NEAR(doc.Frame().m_dFrameSpanX, 12.0 / 500 * 800 / std::cos(16 * std::numbers::pi / 180), 1e-12);
+    EXPECT_NEAR(doc.Frame().m_dFrameOriginX + doc.Frame().m_dFrameSpanX / 2, 18 + 3.5, 1e-12);
     EXPECT_EQ(host.zoomResets, 1);
     // Mode 1 leaves out APs with 20 points or fewer.
     doc.ComputeExtent(0, 0, 1);
-    EXPECT_EQ(doc.m_dGridOriginX, 20);
-    EXPECT_EQ(doc.m_dGridSpanY, 5);
+    EXPECT_EQ(doc.Frame().m_dGridOriginX, 20);
+    EXPECT_EQ(doc.Frame().m_dGridSpanY, 5);
 }
 
 TEST(Extent, FlatRectangleWithoutAMapTakesATenthOfTheFrame) {
     CPlotraDoc doc;
-    doc.m_dFrameSpanY = 40;
-    doc.m_dFrameSpanX = 80;
-    doc.m_aAPs = {Area(10, 20, 0, 6, 30)};
+    Edit::Frame(doc).m_dFrameSpanY = 40;
+    Edit::Frame(doc).m_dFrameSpanX = 80;
+    Edit::Aps(doc).m_aAPs = {Area(10, 20, 0, 6, 30)};
     doc.ComputeExtent(0, 0, 0);
-    EXPECT_EQ(doc.m_dGridSpanY, 4);
-    EXPECT_EQ(doc.m_dGridOriginY, 8);
-    EXPECT_EQ(doc.m_dGridSpanX, 6);
+    EXPECT_EQ(doc.Frame().m_dGridSpanY, 4);
+    EXPECT_EQ(doc.Frame().m_dGridOriginY, 8);
+    EXPECT_EQ(doc.Frame().m_dGridSpanX, 6);
     // With a map a flat side becomes a tenth of the map.
-    doc.m_bMetricXY = 1;
-    doc.m_dMapHeight = 300;
+    Edit::Map(doc).m_bMetricXY = 1;
+    Edit::Map(doc).m_dMapHeight = 300;
     doc.ComputeExtent(0, 0, 0);
-    EXPECT_EQ(doc.m_dGridSpanY, 30);
-    EXPECT_EQ(doc.m_dGridOriginY, 10);
+    EXPECT_EQ(doc.Frame().m_dGridSpanY, 30);
+    EXPECT_EQ(doc.Frame().m_dGridOriginY, 10);
 }
 
 TEST(Extent, ShownMapWidensTheFrameToTheWindow) {
@@ -126,19 +129,19 @@ TEST(Extent, ShownMapWidensTheFrameToTheWindow) {
     host.setMapShown(true);
     host.clientSize = {800, 500};
     doc.SetOutside(nullptr, nullptr, &host);
-    doc.m_bMetricXY = doc.m_bMapLoaded = 1;
-    doc.m_aAPs = {Area(0, 0, 100, 100, 30)};
+    Edit::Map(doc).m_bMetricXY = Edit::Map(doc).m_bMapLoaded = 1;
+    Edit::Aps(doc).m_aAPs = {Area(0, 0, 100, 100, 30)};
     doc.ComputeExtent(0, 0, 0);
     // Frame 120 x 120 from -10; 0.24 m per pixel vertically, so the x side grows to 192.
-    EXPECT_DOUBLE_EQ(doc.m_dFrameOriginY, -10);
-    EXPECT_DOUBLE_EQ(doc.m_dFrameSpanY, 120);
-    EXPECT_DOUBLE_EQ(doc.m_dFrameSpanX, 192);
-    EXPECT_DOUBLE_EQ(doc.m_dFrameOriginX, -46);
+    EXPECT_DOUBLE_EQ(doc.Frame().m_dFrameOriginY, -10);
+    EXPECT_DOUBLE_EQ(doc.Frame().m_dFrameSpanY, 120);
+    EXPECT_DOUBLE_EQ(doc.Frame().m_dFrameSpanX, 192);
+    EXPECT_DOUBLE_EQ(doc.Frame().m_dFrameOriginX, -46);
     // An explicit size is used as given: a tall window widens y instead.
     doc.ComputeExtent(200, 1000, 0);
-    EXPECT_DOUBLE_EQ(doc.m_dFrameSpanX, 120);
-    EXPECT_DOUBLE_EQ(doc.m_dFrameSpanY, 600);
-    EXPECT_DOUBLE_EQ(doc.m_dFrameOriginY, -10 - 4.0 * 120 * 0.5);
+    EXPECT_DOUBLE_EQ(doc.Frame().m_dFrameSpanX, 120);
+    EXPECT_DOUBLE_EQ(doc.Frame().m_dFrameSpanY, 600);
+    EXPECT_DOUBLE_EQ(doc.Frame().m_dFrameOriginY, -10 - 4.0 * 120 * 0.5);
 }
 
 TEST(Extent, WithoutSelectedApsTheWalkAndTheMapAreShown) {
@@ -147,18 +150,18 @@ TEST(Extent, WithoutSelectedApsTheWalkAndTheMapAreShown) {
     host.setMapShown(true);
     host.clientSize = {100, 100};
     doc.SetOutside(nullptr, nullptr, &host);
-    doc.m_bMetricXY = doc.m_bMapLoaded = 1;
-    doc.m_dMapHeight = 200;
-    doc.m_dMapWidth = 200;
-    doc.m_aAPs = {Area(0, 0, 10, 10, 30, false)};
+    Edit::Map(doc).m_bMetricXY = Edit::Map(doc).m_bMapLoaded = 1;
+    Edit::Map(doc).m_dMapHeight = 200;
+    Edit::Map(doc).m_dMapWidth = 200;
+    Edit::Aps(doc).m_aAPs = {Area(0, 0, 10, 10, 30, false)};
     CData a, b;
     a.m_dY = 50, a.m_dX = 60, b.m_dY = 70, b.m_dX = 90;
-    doc.m_aPoints = {a, b};
+    Edit::Path(doc).m_aPoints = {a, b};
     doc.ComputeExtent(0, 0, 0);
-    EXPECT_EQ(doc.m_dGridOriginY, 50);
-    EXPECT_EQ(doc.m_dGridSpanX, 30);
+    EXPECT_EQ(doc.Frame().m_dGridOriginY, 50);
+    EXPECT_EQ(doc.Frame().m_dGridSpanX, 30);
     // The frame covers the whole map (0..200) with its margin.
-    EXPECT_DOUBLE_EQ(doc.m_dFrameOriginY, -20);
-    EXPECT_DOUBLE_EQ(doc.m_dFrameSpanY, 240);
-    EXPECT_DOUBLE_EQ(doc.m_dFrameSpanX, 240);
+    EXPECT_DOUBLE_EQ(doc.Frame().m_dFrameOriginY, -20);
+    EXPECT_DOUBLE_EQ(doc.Frame().m_dFrameSpanY, 240);
+    EXPECT_DOUBLE_EQ(doc.Frame().m_dFrameSpanX, 240);
 }

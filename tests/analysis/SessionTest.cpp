@@ -5,6 +5,7 @@
 #include "analysis/Processing.h"
 #include "files/FileIo.h"
 #include "files/NewProject.h"
+#include "model/EditAccess.h"
 #include "model/PlotraDoc.h"
 #include "support/Fixtures.h"
 #include "support/PromptRecorder.h"
@@ -25,7 +26,7 @@ std::string Sample(const char* name) {
 TEST(Session, EveryStepThroughTheEntryPointsWithItsNotices) {
     RecordedDoc r;
     CPlotraDoc& doc = r.doc;
-    doc.m_bStarted = 1;
+    Edit::Display(doc).m_bStarted = 1;
 
     ASSERT_TRUE(doc.LoadProjectionFile(Sample("demo.hpf")));
     EXPECT_EQ(r.notices.Count(DocChange::Projection), 1);
@@ -35,16 +36,16 @@ TEST(Session, EveryStepThroughTheEntryPointsWithItsNotices) {
     ASSERT_TRUE(AddSurveyFile(files, Sample("demo1.hsd"), r.prompts));
     ASSERT_TRUE(AddSurveyFile(files, Sample("demo2.hsd"), r.prompts));
     doc.SetSurveyFiles(files, true);
-    EXPECT_EQ(doc.m_aFiles[1].m_strName, "demo2");
+    EXPECT_EQ(doc.Survey().m_aFiles[1].m_strName, "demo2");
     ASSERT_TRUE(doc.PlaceSurveyFiles()); // the program processes it as a job
-    EXPECT_EQ(doc.m_bDataLoaded, 0);
-    EXPECT_EQ(doc.m_bMetricXY, 1);
+    EXPECT_EQ(doc.Display().m_bDataLoaded, 0);
+    EXPECT_EQ(doc.Map().m_bMetricXY, 1);
 
     auto processing = StartProcessingJob(doc, r.progress);
     ASSERT_TRUE(processing);
     ASSERT_TRUE(ApplyProcessingJob(doc, *processing));
-    EXPECT_EQ(doc.m_bDataLoaded, 1);
-    ASSERT_FALSE(doc.m_groups.m_aGroups.empty());
+    EXPECT_EQ(doc.Display().m_bDataLoaded, 1);
+    ASSERT_FALSE(doc.Aps().m_groups.m_aGroups.empty());
 
     // Tick the first group, then per-group colours.
     r.notices.notices.clear();
@@ -53,31 +54,31 @@ TEST(Session, EveryStepThroughTheEntryPointsWithItsNotices) {
     ASSERT_EQ(r.notices.notices.size(), 2u);
     EXPECT_EQ(r.notices.notices[0].what, DocChange::Selection);
     EXPECT_EQ(r.notices.notices[1].what, DocChange::Groups);
-    EXPECT_EQ(doc.m_nColourMode, 1);
+    EXPECT_EQ(doc.Display().m_nColourMode, 1);
 
     auto coverage = StartCoverageJob(doc, r.progress);
     ASSERT_TRUE(coverage);
     ASSERT_TRUE(ApplyCoverageJob(doc, *coverage));
-    EXPECT_EQ(doc.m_bCoverageReady, 1);
+    EXPECT_EQ(doc.Coverage().m_bCoverageReady, 1);
     EXPECT_EQ(r.notices.notices.back().what, DocChange::Coverage);
 
     // Move the best-located AP around until one place is refused and one accepted.
     int best = -1;
-    for (std::size_t i = 0; i < doc.m_aAPs.size(); ++i)
-        if (doc.m_aAPs[i].m_bSelected && doc.m_aAPs[i].m_dSlope < -10.0 &&
-            (best < 0 || doc.m_aAPs[i].m_aApPoints.size() >
-                             doc.m_aAPs[static_cast<std::size_t>(best)].m_aApPoints.size()))
+    for (std::size_t i = 0; i < doc.Aps().m_aAPs.size(); ++i)
+        if (doc.Aps().m_aAPs[i].m_bSelected && doc.Aps().m_aAPs[i].m_dSlope < -10.0 &&
+            (best < 0 || doc.Aps().m_aAPs[i].m_aApPoints.size() >
+                             doc.Aps().m_aAPs[static_cast<std::size_t>(best)].m_aApPoints.size()))
             best = static_cast<int>(i);
     ASSERT_GE(best, 0);
-    const CAPInfo before = doc.m_aAPs[static_cast<std::size_t>(best)];
+    const CAPInfo before = doc.Aps().m_aAPs[static_cast<std::size_t>(best)];
     bool refused = false, accepted = false;
     for (double dy = -400; dy <= 400 && !(refused && accepted); dy += 100)
         for (double dx = -400; dx <= 400 && !(refused && accepted); dx += 100) {
-            const CDataGeo from = doc.m_aAPs[static_cast<std::size_t>(best)].m_posAP;
-            const CAPInfo model = doc.m_aAPs[static_cast<std::size_t>(best)];
+            const CDataGeo from = doc.Aps().m_aAPs[static_cast<std::size_t>(best)].m_posAP;
+            const CAPInfo model = doc.Aps().m_aAPs[static_cast<std::size_t>(best)];
             const MoveOutcome o =
                 doc.MoveAp(best, CDataGeo(before.m_posAP.m_dY + dy, before.m_posAP.m_dX + dx));
-            const CAPInfo& now = doc.m_aAPs[static_cast<std::size_t>(best)];
+            const CAPInfo& now = doc.Aps().m_aAPs[static_cast<std::size_t>(best)];
             if (!o.accepted) {
                 refused = true;
                 EXPECT_EQ(o.message, "This AP position results in wrong progation parameters.");
@@ -96,7 +97,7 @@ TEST(Session, EveryStepThroughTheEntryPointsWithItsNotices) {
 
     doc.ChangeDisplayUnit(true);
     EXPECT_EQ(r.notices.notices.back().what, DocChange::Display);
-    EXPECT_EQ(doc.m_dUnitFactor, 1.0);
+    EXPECT_EQ(doc.Display().m_dUnitFactor, 1.0);
 
     // Save and reopen: the same project, byte for byte, announced as a whole new document.
     TempDir dir;
@@ -107,8 +108,8 @@ TEST(Session, EveryStepThroughTheEntryPointsWithItsNotices) {
     ASSERT_TRUE(reopened.doc.OnOpenDocument(path));
     EXPECT_EQ(reopened.notices.Count(DocChange::Everything), 1);
     EXPECT_EQ(reopened.doc.EncodeWorkspace(), ReadWholeFile(path).bytes);
-    EXPECT_EQ(reopened.doc.m_nColourMode, 1);
-    EXPECT_EQ(reopened.doc.m_groups.m_aGroups.size(), doc.m_groups.m_aGroups.size());
+    EXPECT_EQ(reopened.doc.Display().m_nColourMode, 1);
+    EXPECT_EQ(reopened.doc.Aps().m_groups.m_aGroups.size(), doc.Aps().m_groups.m_aGroups.size());
     EXPECT_EQ(reopened.host.recent, std::vector<std::string>{path});
 }
 
@@ -118,26 +119,26 @@ TEST(Session, AReopenedProjectShowsTheCoveragePicturesItWasSavedWith) {
     // calculation did, not over those rounded ranges.
     RecordedDoc r;
     CPlotraDoc& doc = r.doc;
-    doc.m_bStarted = 1;
+    Edit::Display(doc).m_bStarted = 1;
     ASSERT_TRUE(doc.LoadProjectionFile(Sample("demo.hpf")));
     std::vector<CDataFile> files;
     ASSERT_TRUE(AddSurveyFile(files, Sample("demo1.hsd"), r.prompts));
     ASSERT_TRUE(AddSurveyFile(files, Sample("demo2.hsd"), r.prompts));
     doc.SetSurveyFiles(files, true);
     ASSERT_TRUE(doc.LoadSurveyFiles()); // processed at once
-    ASSERT_EQ(doc.m_bDataLoaded, 1);
-    for (std::size_t g = 0; g < doc.m_groups.m_aGroups.size(); ++g)
+    ASSERT_EQ(doc.Display().m_bDataLoaded, 1);
+    for (std::size_t g = 0; g < doc.Aps().m_groups.m_aGroups.size(); ++g)
         doc.SetGroupTicked(static_cast<int>(g), true);
     r.prompts.answers = {true}; // drop the AP with too few points
     ASSERT_TRUE(CalculateCoverage(doc, 2));
-    ASSERT_EQ(doc.m_bCoverageReady, 1);
-    const auto shown = doc.m_aCoveragePictures;
+    ASSERT_EQ(doc.Coverage().m_bCoverageReady, 1);
+    const auto shown = doc.Coverage().m_aCoveragePictures;
 
     RecordedDoc reopened;
     ASSERT_TRUE(reopened.doc.ReadWorkspace(doc.EncodeWorkspace()));
-    EXPECT_EQ(reopened.doc.m_dPowerMax, doc.m_dPowerMax);
+    EXPECT_EQ(reopened.doc.Coverage().m_dPowerMax, doc.Coverage().m_dPowerMax);
     for (int picture = 0; picture < CPlotraDoc::kPictureCount; ++picture)
-        EXPECT_EQ(reopened.doc.m_aCoveragePictures[static_cast<std::size_t>(picture)],
+        EXPECT_EQ(reopened.doc.Coverage().m_aCoveragePictures[static_cast<std::size_t>(picture)],
                   shown[static_cast<std::size_t>(picture)])
             << "picture " << picture;
 }
@@ -145,7 +146,7 @@ TEST(Session, AReopenedProjectShowsTheCoveragePicturesItWasSavedWith) {
 TEST(Session, WhileACoverageRunsEveryEditIsRefusedAndTheResultFitsTheProject) {
     RecordedDoc r;
     CPlotraDoc& doc = r.doc;
-    doc.m_bStarted = 1;
+    Edit::Display(doc).m_bStarted = 1;
     ASSERT_TRUE(doc.LoadProjectionFile(Sample("demo.hpf")));
     std::vector<CDataFile> files;
     ASSERT_TRUE(AddSurveyFile(files, Sample("demo1.hsd"), r.prompts));
@@ -155,8 +156,8 @@ TEST(Session, WhileACoverageRunsEveryEditIsRefusedAndTheResultFitsTheProject) {
     ASSERT_TRUE(processing && ApplyProcessingJob(doc, *processing));
     doc.SetGroupTicked(0, true);
     int unticked = -1;
-    for (std::size_t i = 0; i < doc.m_aAPs.size() && unticked < 0; ++i)
-        if (!doc.m_aAPs[i].m_bSelected && doc.m_aAPs[i].m_aApPoints.size() > 20)
+    for (std::size_t i = 0; i < doc.Aps().m_aAPs.size() && unticked < 0; ++i)
+        if (!doc.Aps().m_aAPs[i].m_bSelected && doc.Aps().m_aAPs[i].m_aApPoints.size() > 20)
             unticked = static_cast<int>(i);
     ASSERT_GE(unticked, 0);
 
@@ -172,7 +173,7 @@ TEST(Session, WhileACoverageRunsEveryEditIsRefusedAndTheResultFitsTheProject) {
     // notice that puts the widget that took the gesture back in step.
     doc.SetApTicked(unticked, true);
     doc.SetGroupTicked(0, false);
-    doc.SetResolution(false, doc.m_dResolutionX / 2);
+    doc.SetResolution(false, doc.Frame().m_dResolutionX / 2);
     doc.SetPowerRange(-90, -40);
     doc.SetGraphType(GraphKind::Snr);
     doc.ChangeDisplayUnit(false);
@@ -189,11 +190,11 @@ TEST(Session, WhileACoverageRunsEveryEditIsRefusedAndTheResultFitsTheProject) {
 
     // The result lands on the project it was computed for.
     ASSERT_TRUE(ApplyCoverageJob(doc, *coverage));
-    EXPECT_EQ(doc.m_bCombined, 1);
-    EXPECT_EQ(doc.m_aAPs[static_cast<std::size_t>(unticked)].m_bSelected, 0);
+    EXPECT_EQ(doc.Display().m_bCombined, 1);
+    EXPECT_EQ(doc.Aps().m_aAPs[static_cast<std::size_t>(unticked)].m_bSelected, 0);
     EXPECT_TRUE(doc.IsModified());
     // And edits are taken again.
     doc.SetApTicked(unticked, true);
-    EXPECT_EQ(doc.m_aAPs[static_cast<std::size_t>(unticked)].m_bSelected, 1);
-    EXPECT_EQ(doc.m_bCombined, 0);
+    EXPECT_EQ(doc.Aps().m_aAPs[static_cast<std::size_t>(unticked)].m_bSelected, 1);
+    EXPECT_EQ(doc.Display().m_bCombined, 0);
 }

@@ -1,8 +1,9 @@
 // The Edit menu: between File and View, Undo and Redo with their keys, texts that name the edit they
 // take back or do again, enabled by the session's undo stack (not in the table window), refused with
 // the busy message while a job runs, and the title's modified mark back off at the saved state.
-#include "gui/GuiSession.h"
 #include "app/MainWindow.h"
+#include "gui/GuiSession.h"
+#include "model/EditAccess.h"
 #include "support/PromptRecorder.h"
 #include "support/gui/AppTest.h"
 
@@ -66,9 +67,9 @@ TEST_F(EditMenuTest, SitsBetweenFileAndViewWithUndoRedoAndTheirKeys) {
 
 TEST_F(EditMenuTest, TextsNameTheEditAndTheCommandsTakeItBackAndDoItAgain) {
     CPlotraDoc& doc = session.doc();
-    ASSERT_FALSE(doc.m_aAPs.empty());
-    const std::string mac = doc.m_aAPs[0].MacText();
-    const CDataGeo from = doc.m_aAPs[0].m_posAP;
+    ASSERT_FALSE(doc.Aps().m_aAPs.empty());
+    const std::string mac = doc.Aps().m_aAPs[0].MacText();
+    const CDataGeo from = doc.Aps().m_aAPs[0].m_posAP;
     // A drop on the map, as the move tool ends a drag.
     doc.FinishApDrag(0, CDataGeo(from.m_dY + 1e-4, from.m_dX + 1e-4));
     EXPECT_EQ(Text(Undo()), "&Undo Move AP " + mac + "\tCtrl+Z");
@@ -76,8 +77,8 @@ TEST_F(EditMenuTest, TextsNameTheEditAndTheCommandsTakeItBackAndDoItAgain) {
     EXPECT_TRUE(frame->isWindowModified());
 
     Undo().trigger();
-    EXPECT_EQ(doc.m_aAPs[0].m_posAP.m_dY, from.m_dY);
-    EXPECT_EQ(doc.m_aAPs[0].m_posAP.m_dX, from.m_dX);
+    EXPECT_EQ(doc.Aps().m_aAPs[0].m_posAP.m_dY, from.m_dY);
+    EXPECT_EQ(doc.Aps().m_aAPs[0].m_posAP.m_dX, from.m_dX);
     EXPECT_EQ(Text(Undo()), "&Undo\tCtrl+Z");
     EXPECT_FALSE(Undo().isEnabled());
     EXPECT_EQ(Text(Redo()), "&Redo Move AP " + mac + "\tCtrl+Y");
@@ -85,11 +86,11 @@ TEST_F(EditMenuTest, TextsNameTheEditAndTheCommandsTakeItBackAndDoItAgain) {
     EXPECT_FALSE(frame->isWindowModified()) << "back at the state the project was in";
 
     Redo().trigger();
-    EXPECT_NE(doc.m_aAPs[0].m_posAP.m_dY, from.m_dY);
+    EXPECT_NE(doc.Aps().m_aAPs[0].m_posAP.m_dY, from.m_dY);
     EXPECT_TRUE(frame->isWindowModified());
 
     // A name with an ampersand shows it, not a mnemonic.
-    CGroupInfo& group = doc.m_groups.m_aGroups.at(0);
+    CGroupInfo& group = Edit::Aps(doc).m_groups.m_aGroups.at(0);
     group.m_strName = "SSID: \"Fish & Chips\"";
     const bool ticked = group.m_bSelected != 0;
     doc.SetGroupTicked(0, !ticked);
@@ -103,7 +104,7 @@ TEST_F(EditMenuTest, RefusedWhileAJobRunsAndDisabledInTheTableWindow) {
     ASSERT_TRUE(Undo().isEnabled());
     doc.SetJobRunning(true);
     frame->runCommand(kCmdUndo);
-    EXPECT_EQ(doc.m_nAlpha, 77);
+    EXPECT_EQ(doc.Display().m_nAlpha, 77);
     EXPECT_EQ(prompts.Messages(),
               std::vector<std::string>{"Busy: A calculation is still running. Please wait "
                                        "until it has finished, or cancel it."});
@@ -115,5 +116,5 @@ TEST_F(EditMenuTest, RefusedWhileAJobRunsAndDisabledInTheTableWindow) {
     frame->runCommand(kCmdGraphWindow);
     EXPECT_TRUE(Undo().isEnabled());
     frame->runCommand(kCmdUndo);
-    EXPECT_NE(doc.m_nAlpha, 77);
+    EXPECT_NE(doc.Display().m_nAlpha, 77);
 }

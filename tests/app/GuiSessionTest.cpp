@@ -51,7 +51,7 @@ qint64 LongestPauseWhileProcessing(GuiSession& session, const sim::GeneratedSurv
     timer.start(10);
     session.startProcessing(session.doc()); // returns at once: the job runs
     EXPECT_TRUE(session.jobRunning());
-    EXPECT_TRUE(session.doc().m_aAPs.empty()); // with the job until applied
+    EXPECT_TRUE(session.doc().Aps().m_aAPs.empty()); // with the job until applied
     EXPECT_TRUE(WaitUntil([&] { return finished == 1; }, 120000));
     timer.stop();
     QObject::disconnect(connection);
@@ -72,7 +72,7 @@ TEST(GuiSession, ProcessingRunsAsAJobWhileTheEventLoopKeepsTurning) {
         best = std::min(best, LongestPauseWhileProcessing(session, survey));
     EXPECT_LT(best, 100) << "the event loop stood still for " << best << " ms";
     EXPECT_FALSE(session.jobRunning());
-    EXPECT_EQ(session.doc().m_bDataLoaded, 1);
+    EXPECT_EQ(session.doc().Display().m_bDataLoaded, 1);
     EXPECT_EQ(session.progressDialog().position(), 100);
     EXPECT_TRUE(prompts.prompts.empty());
 }
@@ -96,8 +96,8 @@ TEST(GuiSession, CancelOnTheProgressDialogStopsTheJobAndOffersToProcessAgain) {
     EXPECT_FALSE(session.progressDialog().isVisible());
     ASSERT_TRUE(WaitUntil([&] { return finished == 1; }, 60000));
     EXPECT_FALSE(completed);
-    EXPECT_EQ(session.doc().m_bDataLoaded, 0);
-    EXPECT_FALSE(session.doc().m_aAPs.empty()); // the APs came back without all models
+    EXPECT_EQ(session.doc().Display().m_bDataLoaded, 0);
+    EXPECT_FALSE(session.doc().Aps().m_aAPs.empty()); // the APs came back without all models
 
     // The user is told, once the job is gone, and offered to process again (No: later, from the menu).
     ASSERT_TRUE(WaitUntil([&] { return !prompts.prompts.empty(); }, 10000));
@@ -106,13 +106,13 @@ TEST(GuiSession, CancelOnTheProgressDialogStopsTheJobAndOffersToProcessAgain) {
     EXPECT_EQ(prompts.prompts[0].caption, "Data Processing");
     EXPECT_FALSE(session.jobRunning());
     EXPECT_TRUE(session.canProcessAgain());
-    const std::size_t aps = session.doc().m_aAPs.size();
+    const std::size_t aps = session.doc().Aps().m_aAPs.size();
     session.processAgain();
     EXPECT_TRUE(session.jobRunning());
     EXPECT_FALSE(session.canProcessAgain());
     session.cancelJob();
     ASSERT_TRUE(WaitUntil([&] { return finished == 2; }, 60000));
-    EXPECT_EQ(session.doc().m_aAPs.size(), aps); // placed again from the same points
+    EXPECT_EQ(session.doc().Aps().m_aAPs.size(), aps); // placed again from the same points
     ASSERT_TRUE(WaitUntil([&] { return prompts.prompts.size() == 2; }, 10000));
 }
 
@@ -128,7 +128,7 @@ TEST(GuiSession, StepsFromTheEventLoopLetItTurnAndStopAtCancel) {
     const int done = session.runSteps("Printing the table...", 1000, [&](int i) {
         QThread::msleep(2); // a page's painting
         if (i == 0) {
-            session.doc().SetAlpha(session.doc().m_nAlpha == 50 ? 60 : 50);
+            session.doc().SetAlpha(session.doc().Display().m_nAlpha == 50 ? 60 : 50);
             editTaken = session.doc().IsModified();
             shown = session.jobRunning();
         }

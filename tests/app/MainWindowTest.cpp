@@ -287,12 +287,12 @@ TEST_F(MainWindowTest, WindowCommandsNeedDataAndTheOtherPane) {
     doc.ToggleSection(kSectionMeasurement);
     doc.ToggleSection(kSectionReliability);
     session.setMapShown(true);
-    ASSERT_EQ(doc.m_bDataLoaded, 1);
+    ASSERT_EQ(doc.Display().m_bDataLoaded, 1);
 
     w.runCommand(kCmdTableWindow);
     EXPECT_EQ(w.rightPaneKind(), CMainFrame::PaneKind::Table);
-    EXPECT_EQ(doc.m_bTableWindowActive, 1);
-    EXPECT_EQ(doc.m_bDataLoaded, 0);
+    EXPECT_EQ(doc.Display().m_bTableWindowActive, 1);
+    EXPECT_EQ(doc.Display().m_bDataLoaded, 0);
     EXPECT_FALSE(doc.SectionExpanded(kSectionMeasurement));
     EXPECT_EQ(WindowCommands(), std::make_pair(true, false));
     EXPECT_FALSE(Enabled(kCmdCreateReport)); // a graph window command
@@ -300,8 +300,8 @@ TEST_F(MainWindowTest, WindowCommandsNeedDataAndTheOtherPane) {
 
     w.runCommand(kCmdGraphWindow);
     EXPECT_EQ(w.rightPaneKind(), CMainFrame::PaneKind::Graph);
-    EXPECT_EQ(doc.m_bTableWindowActive, 0);
-    EXPECT_EQ(doc.m_bDataLoaded, 1);
+    EXPECT_EQ(doc.Display().m_bTableWindowActive, 0);
+    EXPECT_EQ(doc.Display().m_bDataLoaded, 1);
     EXPECT_TRUE(doc.SectionExpanded(kSectionMeasurement));
     EXPECT_FALSE(doc.SectionExpanded(kSectionSorting));
     EXPECT_TRUE(doc.SectionExpanded(kSectionReliability));
@@ -327,18 +327,18 @@ TEST_F(MainWindowTest, BackFromTheTableShowsTheResultOfAProcessingThatEndedMeanw
     QObject::connect(&session, &GuiSession::jobFinished, [&](bool) { ++finished; });
     session.startProcessing(doc);
     ASSERT_TRUE(session.jobRunning());
-    EXPECT_EQ(doc.m_bDataLoaded, 0);
+    EXPECT_EQ(doc.Display().m_bDataLoaded, 0);
     EXPECT_EQ(WindowCommands(), std::make_pair(false, true));
     w.runCommand(kCmdTableWindow); // the job's result is applied by the event loop, so after this
     ASSERT_TRUE(WaitUntil([&] { return finished == 1; }, 60000));
     // The table window keeps the graph commands' flag down until the switch back...
-    EXPECT_EQ(doc.m_bDataLoaded, 0);
+    EXPECT_EQ(doc.Display().m_bDataLoaded, 0);
     EXPECT_EQ(WindowCommands(), std::make_pair(true, false));
 
     // ... which shows the new result, not the state from before the processing: data, the window
     // commands and the sections that open.
     w.runCommand(kCmdGraphWindow);
-    EXPECT_EQ(doc.m_bDataLoaded, 1);
+    EXPECT_EQ(doc.Display().m_bDataLoaded, 1);
     EXPECT_EQ(WindowCommands(), std::make_pair(false, true));
     doc.ToggleSection(kSectionMeasurement);
     EXPECT_TRUE(doc.SectionExpanded(kSectionMeasurement));
@@ -363,7 +363,7 @@ TEST_F(MainWindowTest, BackFromTheTableShowsTheResultOfAProcessingThatEndedMeanw
     // The metric chosen in the table window converts the resolution like in the graph window.
     w.runCommand(kCmdTableWindow);
     doc.ChangeDisplayUnit(false);
-    EXPECT_EQ(doc.m_dResolutionX, doc.GridRectangleMetres().first / 0.3048 / 50.0);
+    EXPECT_EQ(doc.Frame().m_dResolutionX, doc.GridRectangleMetres().first / 0.3048 / 50.0);
 }
 
 TEST_F(MainWindowTest, MousePositionPaneTakesTheWidthOfItsText) {
@@ -387,7 +387,7 @@ TEST_F(MainWindowTest, SelectTheMetricPresetsTheUnitAndChangesIt) {
     CMainFrame& w = Frame();
     CPlotraDoc& doc = session.doc();
     LoadProcessedTiny(doc);
-    ASSERT_DOUBLE_EQ(doc.m_dUnitFactor, 0.3048);
+    ASSERT_DOUBLE_EQ(doc.Display().m_dUnitFactor, 0.3048);
     const double widthMetres = doc.GridRectangleMetres().first;
 
     int presetLine = -1;
@@ -406,9 +406,9 @@ TEST_F(MainWindowTest, SelectTheMetricPresetsTheUnitAndChangesIt) {
     EXPECT_EQ(caption, "Select the metric");
     EXPECT_EQ(presetLine, CUnitDialog::kFeet);
     EXPECT_EQ(lines, (QStringList{"Feet", "Meter"}));
-    EXPECT_DOUBLE_EQ(doc.m_dUnitFactor, 1.0);
-    EXPECT_EQ(doc.m_bUnitUnchanged, 0);
-    EXPECT_DOUBLE_EQ(doc.m_dResolutionX, widthMetres / 50.0);
+    EXPECT_DOUBLE_EQ(doc.Display().m_dUnitFactor, 1.0);
+    EXPECT_EQ(doc.Display().m_bUnitUnchanged, 0);
+    EXPECT_DOUBLE_EQ(doc.Frame().m_dResolutionX, widthMetres / 50.0);
 
     // Now it opens on metres; keeping them changes nothing.
     OnNextModal<CUnitDialog>([&](CUnitDialog* d) {
@@ -417,8 +417,8 @@ TEST_F(MainWindowTest, SelectTheMetricPresetsTheUnitAndChangesIt) {
     });
     w.runCommand(kCmdSelectMetric);
     EXPECT_EQ(presetLine, CUnitDialog::kMeter);
-    EXPECT_DOUBLE_EQ(doc.m_dUnitFactor, 1.0);
-    EXPECT_EQ(doc.m_bUnitUnchanged, 1);
+    EXPECT_DOUBLE_EQ(doc.Display().m_dUnitFactor, 1.0);
+    EXPECT_EQ(doc.Display().m_bUnitUnchanged, 1);
     EXPECT_EQ(CUnitDialog::LineForUnitFactor(0.5), CUnitDialog::kFeet);
     EXPECT_EQ(CUnitDialog::LineForUnitFactor(0.51), CUnitDialog::kMeter);
 }
@@ -446,7 +446,7 @@ TEST_F(MainWindowTest, ToolbarCommandsAreReachedFromTheKeyboard) {
     EXPECT_FALSE(session.view().m_bRuler);
     ASSERT_TRUE(pick(Qt::Key_E));
     EXPECT_TRUE(w.action(kCmdShowLegend)->isChecked());
-    EXPECT_EQ(session.doc().m_bShowLegend, 1);
+    EXPECT_EQ(session.doc().Display().m_bShowLegend, 1);
     // The window commands have their menu's letter too.
     QMenu* window = w.findChild<QMenu*>("menuWindow");
     QTest::keyClick(&w, Qt::Key_W, Qt::AltModifier);
@@ -691,13 +691,13 @@ TEST_F(MainWindowTest, NewProjectRunsTheSelectionAndProcessesAsAJob) {
     ASSERT_EQ(recorder.prompts.size(), 1u);
     EXPECT_EQ(recorder.prompts[0].caption, "No Projection File");
     EXPECT_TRUE(session.jobRunning());
-    EXPECT_TRUE(session.doc().m_aFiles.empty()) << "the project changed before the files were read";
+    EXPECT_TRUE(session.doc().Survey().m_aFiles.empty()) << "the project changed before the files were read";
     EXPECT_TRUE(w.isEnabled());
     ASSERT_TRUE(WaitUntil([&] { return finished == 2; }, 60000));
-    ASSERT_EQ(session.doc().m_aFiles.size(), 1u);
-    EXPECT_EQ(session.doc().m_aFiles[0].m_strPath, survey);
-    EXPECT_EQ(session.doc().m_bDataLoaded, 1);
-    EXPECT_FALSE(session.doc().m_aAPs.empty());
+    ASSERT_EQ(session.doc().Survey().m_aFiles.size(), 1u);
+    EXPECT_EQ(session.doc().Survey().m_aFiles[0].m_strPath, survey);
+    EXPECT_EQ(session.doc().Display().m_bDataLoaded, 1);
+    EXPECT_FALSE(session.doc().Aps().m_aAPs.empty());
     EXPECT_EQ(WindowCommands(), std::make_pair(false, true));
     EXPECT_EQ(w.windowTitle(), "Hovrin Analyzer[*]");
     EXPECT_TRUE(w.isWindowModified());
@@ -709,7 +709,7 @@ TEST_F(MainWindowTest, NewProjectRunsTheSelectionAndProcessesAsAJob) {
     OnNextModal<CHSDSelectDialog>([&](CHSDSelectDialog* d) { d->reject(); });
     w.runCommand(kCmdNewProject);
     EXPECT_FALSE(session.jobRunning());
-    EXPECT_EQ(session.doc().m_bDataLoaded, 1);
+    EXPECT_EQ(session.doc().Display().m_bDataLoaded, 1);
 }
 
 TEST_F(MainWindowTest, FileMenuExportsTheClientReportAsAPdf) {
@@ -735,7 +735,8 @@ TEST_F(MainWindowTest, FileMenuExportsTheClientReportAsAPdf) {
     ASSERT_TRUE(session.jobRunning());
     const auto ticks = [&] {
         std::vector<int> on;
-        for (const CAPInfo& ap : session.doc().m_aAPs) on.push_back(ap.m_bSelected);
+        for (const CAPInfo& ap : session.doc().Aps().m_aAPs)
+            on.push_back(ap.m_bSelected);
         return on;
     };
     const std::vector<int> before = ticks();

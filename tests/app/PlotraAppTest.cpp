@@ -1,9 +1,10 @@
 // Start-up of the desktop program: the font settings, the splash that leaves the event loop running,
 // and a workspace named on the command line, opened or refused with the program staying up.
 #include "app/PlotraApp.h"
+#include "app/MainWindow.h"
 #include "gui/AppSettings.h"
 #include "gui/GuiSession.h"
-#include "app/MainWindow.h"
+#include "model/EditAccess.h"
 #include "support/Fixtures.h"
 #include "support/PromptRecorder.h"
 #include "support/gui/AppTest.h"
@@ -44,16 +45,16 @@ TEST(PlotraApp, AWorkspaceOnTheCommandLineIsOpened) {
     {
         CPlotraDoc source;
         LoadProcessedTiny(source);
-        source.m_bStarted = 1; // as in every project the program itself saves
+        Edit::Display(source).m_bStarted = 1; // as in every project the program itself saves
         ASSERT_TRUE(source.WriteWorkspace(path));
     }
     Started s({QString::fromStdString(path)});
     ASSERT_TRUE(s.ok);
     EXPECT_TRUE(s.prompts.prompts.empty());
-    EXPECT_EQ(s.Doc().m_bStarted, 1);
-    EXPECT_FALSE(s.Doc().m_aAPs.empty());
-    EXPECT_EQ(s.Doc().m_bDataLoaded, 1);
-    EXPECT_EQ(s.Doc().m_strWorkspacePath, path);
+    EXPECT_EQ(s.Doc().Display().m_bStarted, 1);
+    EXPECT_FALSE(s.Doc().Aps().m_aAPs.empty());
+    EXPECT_EQ(s.Doc().Display().m_bDataLoaded, 1);
+    EXPECT_EQ(s.Doc().Project().m_strWorkspacePath, path);
     CMainFrame* frame = s.app.mainFrame();
     ASSERT_NE(frame, nullptr);
     EXPECT_TRUE(frame->isVisible());
@@ -72,8 +73,8 @@ TEST(PlotraApp, ARefusedWorkspaceLeavesTheProgramUpWithAnEmptyProject) {
         EXPECT_EQ(s.prompts.Messages(),
                   std::vector<std::string>{"Invalid File: File is not recognized as a HWS file."});
         EXPECT_TRUE(s.app.mainFrame()->isVisible());
-        EXPECT_TRUE(s.Doc().m_aAPs.empty());
-        EXPECT_EQ(s.Doc().m_bStarted, 1);
+        EXPECT_TRUE(s.Doc().Aps().m_aAPs.empty());
+        EXPECT_EQ(s.Doc().Display().m_bStarted, 1);
         EXPECT_EQ(s.app.mainFrame()->windowTitle(), "Hovrin[*] - Hovrin Analyzer");
         EXPECT_TRUE(s.app.mainFrame()->recentFiles().isEmpty());
         // The empty project goes on as usual: a new project asks its first question.

@@ -71,11 +71,11 @@ TEST_F(SurveyLoadJobs, TheJobMakesTheProjectTheSynchronousPathMakes) {
     QObject::connect(&session, &GuiSession::jobFinished, [&](bool) { ++finished; });
     session.replaceSurveyFiles(Files(paths), true);
     ASSERT_TRUE(session.jobRunning());
-    EXPECT_TRUE(Doc().m_aFiles.empty()) << "the project changed before the files were read";
+    EXPECT_TRUE(Doc().Survey().m_aFiles.empty()) << "the project changed before the files were read";
     EXPECT_TRUE(prompts.Messages().empty()) << "a message came from the job's thread";
     ASSERT_TRUE(WaitForJobs());
     EXPECT_EQ(finished, 2) << "the reading and the processing";
-    EXPECT_EQ(Doc().m_bDataLoaded, 1);
+    EXPECT_EQ(Doc().Display().m_bDataLoaded, 1);
 
     // The same messages, once each, in the reader's order.
     const std::vector<std::string> expected{"File Open Error: Could not open file \"" + missing + "\".",
@@ -83,8 +83,8 @@ TEST_F(SurveyLoadJobs, TheJobMakesTheProjectTheSynchronousPathMakes) {
     EXPECT_EQ(referencePrompts.Messages(), expected);
     EXPECT_EQ(prompts.Messages(), expected);
     EXPECT_EQ(Doc().EncodeWorkspace(), reference.EncodeWorkspace());
-    EXPECT_EQ(Doc().m_aDataPoints.size(), reference.m_aDataPoints.size());
-    EXPECT_EQ(Doc().m_aApMarkers.size(), reference.m_aApMarkers.size());
+    EXPECT_EQ(Doc().Survey().m_aDataPoints.size(), reference.Survey().m_aDataPoints.size());
+    EXPECT_EQ(Doc().Survey().m_aApMarkers.size(), reference.Survey().m_aApMarkers.size());
 }
 
 TEST_F(SurveyLoadJobs, CancelAndUnreadableFilesLeaveTheProjectExactlyAsItWas) {
@@ -96,15 +96,15 @@ TEST_F(SurveyLoadJobs, CancelAndUnreadableFilesLeaveTheProjectExactlyAsItWas) {
         ASSERT_TRUE(source.WriteWorkspace(workspace));
     }
     ASSERT_TRUE(Doc().OnOpenDocument(workspace));
-    Doc().SetAlpha(Doc().m_nAlpha == 100 ? 120 : 100);
+    Doc().SetAlpha(Doc().Display().m_nAlpha == 100 ? 120 : 100);
     ASSERT_TRUE(Doc().IsModified());
     const std::vector<std::uint8_t> before = Doc().EncodeWorkspace();
-    const std::size_t points = Doc().m_aDataPoints.size();
+    const std::size_t points = Doc().Survey().m_aDataPoints.size();
     auto unchanged = [&] {
         EXPECT_EQ(Doc().EncodeWorkspace(), before);
-        EXPECT_EQ(Doc().m_aDataPoints.size(), points);
+        EXPECT_EQ(Doc().Survey().m_aDataPoints.size(), points);
         EXPECT_TRUE(Doc().IsModified());
-        EXPECT_EQ(Doc().m_bWorkspaceNamed, 1);
+        EXPECT_EQ(Doc().Project().m_bWorkspaceNamed, 1);
         EXPECT_TRUE(session.undoStack().CanUndo());
     };
 
@@ -112,7 +112,7 @@ TEST_F(SurveyLoadJobs, CancelAndUnreadableFilesLeaveTheProjectExactlyAsItWas) {
     session.replaceSurveyFiles(Files({demo1, missing}), true);
     ASSERT_TRUE(session.jobRunning());
     Doc().SetAlpha(7);
-    EXPECT_NE(Doc().m_nAlpha, 7) << "an edit was taken while the loading runs";
+    EXPECT_NE(Doc().Display().m_nAlpha, 7) << "an edit was taken while the loading runs";
     prompts.prompts.clear();
     session.cancelJob();
     ASSERT_TRUE(WaitForJobs());
@@ -164,18 +164,18 @@ TEST_F(SurveyLoadJobs, AMapLoadedAsAJobIsTheSynchronousOneAndACancelChangesNothi
     prompts.openFiles.push_back(map);
     session.loadMap();
     ASSERT_TRUE(session.jobRunning());
-    EXPECT_EQ(Doc().m_nMapImageSize, 0) << "the project changed before the map was read";
+    EXPECT_EQ(Doc().Map().m_nMapImageSize, 0) << "the project changed before the map was read";
     ASSERT_TRUE(WaitForJobs());
-    EXPECT_GT(Doc().m_nMapImageSize, 0);
-    EXPECT_EQ(Doc().m_strProjectionPath, map);
-    EXPECT_EQ(Doc().m_bDataLoaded, 1) << "processed again on the new map";
+    EXPECT_GT(Doc().Map().m_nMapImageSize, 0);
+    EXPECT_EQ(Doc().Map().m_strProjectionPath, map);
+    EXPECT_EQ(Doc().Display().m_bDataLoaded, 1) << "processed again on the new map";
     EXPECT_EQ(Doc().EncodeWorkspace(), reference.EncodeWorkspace());
     EXPECT_EQ(prompts.Messages(), referencePrompts.Messages());
 
     const std::vector<std::uint8_t> before = Doc().EncodeWorkspace();
     auto unchanged = [&] {
         EXPECT_EQ(Doc().EncodeWorkspace(), before);
-        EXPECT_EQ(Doc().m_strProjectionPath, map);
+        EXPECT_EQ(Doc().Map().m_strProjectionPath, map);
         EXPECT_FALSE(session.jobRunning());
     };
     // A file that is no map: said once, after the job; the project keeps its map and survey.

@@ -57,7 +57,7 @@ class WorkspaceJobs : public ::testing::Test {
     }
     /// An edit that the workspace stores.
     void Edit() {
-        Doc().SetAlpha(Doc().m_nAlpha == 100 ? 120 : 100);
+        Doc().SetAlpha(Doc().Display().m_nAlpha == 100 ? 120 : 100);
         ASSERT_TRUE(Doc().IsModified());
     }
 
@@ -76,12 +76,12 @@ TEST_F(WorkspaceJobs, OpenAndSaveFromTheWindowRunAsJobs) {
     prompts.openFiles = {other};
     frame->runCommand(kCmdOpenProject);
     ASSERT_TRUE(session.jobRunning()) << "the file is read on the UI thread";
-    EXPECT_NE(Doc().m_nAlpha, 77) << "the project changed before the reading ended";
+    EXPECT_NE(Doc().Display().m_nAlpha, 77) << "the project changed before the reading ended";
     EXPECT_FALSE(Doc().OnOpenDocument(other)) << "a second open is taken while one runs";
     prompts.prompts.clear();
     ASSERT_TRUE(WaitForJob());
-    EXPECT_EQ(Doc().m_nAlpha, 77);
-    EXPECT_EQ(Doc().m_strWorkspacePath, other);
+    EXPECT_EQ(Doc().Display().m_nAlpha, 77);
+    EXPECT_EQ(Doc().Project().m_strWorkspacePath, other);
     EXPECT_FALSE(Doc().IsModified());
     EXPECT_EQ(frame->windowTitle(), "other.hws[*] - Hovrin Analyzer");
     EXPECT_EQ(frame->recentFiles().front(), QString::fromStdString(other));
@@ -108,7 +108,7 @@ TEST_F(WorkspaceJobs, OpenAndSaveFromTheWindowRunAsJobs) {
     prompts.saveFiles = {renamed};
     frame->runCommand(kCmdSaveProjectAs);
     ASSERT_TRUE(WaitForJob());
-    EXPECT_EQ(Doc().m_strWorkspacePath, renamed);
+    EXPECT_EQ(Doc().Project().m_strWorkspacePath, renamed);
     EXPECT_EQ(OnDisk(renamed), OnDisk(other));
     EXPECT_EQ(frame->windowTitle(), "renamed.hws[*] - Hovrin Analyzer");
 }
@@ -127,7 +127,7 @@ TEST_F(WorkspaceJobs, CancelledOpenLeavesTheProjectExactlyAsItWas) {
     ASSERT_TRUE(WaitForJob());
     EXPECT_EQ(Doc().EncodeWorkspace(), before);
     EXPECT_TRUE(Doc().IsModified());
-    EXPECT_EQ(Doc().m_strWorkspacePath, workspace);
+    EXPECT_EQ(Doc().Project().m_strWorkspacePath, workspace);
     EXPECT_EQ(frame->windowTitle(), "project.hws[*] - Hovrin Analyzer");
     EXPECT_TRUE(prompts.Messages().empty());
     EXPECT_TRUE(session.undoStack().CanUndo()) << "a cancelled open cleared the edits";
@@ -147,7 +147,7 @@ TEST_F(WorkspaceJobs, CancelledOpenLeavesTheProjectExactlyAsItWas) {
 TEST_F(WorkspaceJobs, CancelledSaveLeavesTheFileAndTheProjectModified) {
     Edit();
     const std::vector<std::uint8_t> onDisk = OnDisk(workspace);
-    const int alpha = Doc().m_nAlpha;
+    const int alpha = Doc().Display().m_nAlpha;
     HeldWriter held;
     frame->runCommand(kCmdSaveProject);
     ASSERT_TRUE(session.jobRunning());
@@ -155,10 +155,10 @@ TEST_F(WorkspaceJobs, CancelledSaveLeavesTheFileAndTheProjectModified) {
 
     // The job reads the live project: nothing it writes may change meanwhile.
     Doc().SetAlpha(10);
-    EXPECT_EQ(Doc().m_nAlpha, alpha);
-    const std::int32_t graphSection = Doc().m_panel.m_bExpandGraph;
+    EXPECT_EQ(Doc().Display().m_nAlpha, alpha);
+    const std::int32_t graphSection = Doc().Display().m_panel.m_bExpandGraph;
     Doc().ToggleSection(kSectionGraph);
-    EXPECT_EQ(Doc().m_panel.m_bExpandGraph, graphSection) << "a section changed under the save";
+    EXPECT_EQ(Doc().Display().m_panel.m_bExpandGraph, graphSection) << "a section changed under the save";
     frame->refreshCommands();
     EXPECT_FALSE(frame->action(kCmdTableWindow)->isEnabled()) << "the window switch is offered during a save";
     EXPECT_EQ(prompts.Messages().size(), 2u); // the two refusals ("Busy")
@@ -173,7 +173,7 @@ TEST_F(WorkspaceJobs, CancelledSaveLeavesTheFileAndTheProjectModified) {
     EXPECT_EQ(prompts.Messages().size(), 2u);
     // After the job, edits are taken again.
     Doc().SetAlpha(10);
-    EXPECT_EQ(Doc().m_nAlpha, 10);
+    EXPECT_EQ(Doc().Display().m_nAlpha, 10);
 }
 
 TEST_F(WorkspaceJobs, FailedSaveSaysSoAndKeepsTheProjectModified) {
@@ -183,7 +183,7 @@ TEST_F(WorkspaceJobs, FailedSaveSaysSoAndKeepsTheProjectModified) {
     ASSERT_TRUE(WaitForJob());
     EXPECT_EQ(prompts.Messages(), std::vector<std::string>{"Invalid File: Can not open the file!"});
     EXPECT_TRUE(Doc().IsModified());
-    EXPECT_EQ(Doc().m_strWorkspacePath, workspace);
+    EXPECT_EQ(Doc().Project().m_strWorkspacePath, workspace);
     EXPECT_FALSE(std::filesystem::exists(dir.File("no/such/folder/x.hws")));
 
     // A disk that fills half way keeps the previous file.

@@ -187,11 +187,11 @@ TEST(BuildingSurvey, ReplayedClicksOnThePlanFindTheApsNearTheTruth) {
     // The plan coincides with the simulation: a simulated position lands on its plan pixel.
     CPlotraDoc plan;
     ASSERT_TRUE(plan.ReadProjectionFile(Bytes(dir.File("building.hpf"))));
-    ASSERT_EQ(plan.m_nImageWidth, f.WidthPx());
+    ASSERT_EQ(plan.Map().m_nImageWidth, f.WidthPx());
     const auto pixelOf = [&plan](double lat, double lon) {
         const CDataGeo m = plan.GeoToMap(lat, lon);
-        return std::pair{m.m_dX / plan.m_dMetersPerPixelX,
-                         plan.m_nImageHeight - m.m_dY / plan.m_dMetersPerPixelY};
+        return std::pair{m.m_dX / plan.Map().m_dMetersPerPixelX,
+                         plan.Map().m_nImageHeight - m.m_dY / plan.Map().m_dMetersPerPixelY};
     };
     for (const auto& ap : survey.aps) {
         const auto [col, row] = pixelOf(ap.lat, ap.lon);
@@ -212,10 +212,10 @@ TEST(BuildingSurvey, ReplayedClicksOnThePlanFindTheApsNearTheTruth) {
     ASSERT_TRUE(placed.ReadSurveyFile(Bytes(indoor)));
     const auto& truthPoints = survey.files[0].image.records;
     // Every scan up to the last turn: the one after it has no leg to lie on.
-    ASSERT_EQ(placed.m_aDataPoints.size(), truthPoints.size() - 1);
+    ASSERT_EQ(placed.Survey().m_aDataPoints.size(), truthPoints.size() - 1);
     double worst = 0.0;
-    for (std::size_t k = 0; k < placed.m_aDataPoints.size(); ++k) {
-        const CPointRecord& p = placed.m_aDataPoints[k].m_rec;
+    for (std::size_t k = 0; k < placed.Survey().m_aDataPoints.size(); ++k) {
+        const CPointRecord& p = placed.Survey().m_aDataPoints[k].m_rec;
         const CPointRecord& t = truthPoints[k].m_rec;
         EXPECT_EQ(p.m_byFix, 0);
         const double dx = f.X(p.m_nLonMas / 3600000.0) - f.X(t.m_nLonMas / 3600000.0);
@@ -224,7 +224,7 @@ TEST(BuildingSurvey, ReplayedClicksOnThePlanFindTheApsNearTheTruth) {
     }
     // The walker's pace varies by 15 % from second to second; clicks assume an even one.
     std::printf("building: %zu scans placed by %zu clicks, at most %.2f m from where the walker was\n",
-                placed.m_aDataPoints.size(), survey.files[0].turns.size(), worst);
+                placed.Survey().m_aDataPoints.size(), survey.files[0].turns.size(), worst);
     EXPECT_LT(worst, 1.0);
 
     // Analysed on the plan: the APs near the truth, the coverage over the plan.
@@ -234,7 +234,7 @@ TEST(BuildingSurvey, ReplayedClicksOnThePlanFindTheApsNearTheTruth) {
     ASSERT_EQ(analyze.status, 0) << analyze.err;
     CPlotraDoc doc;
     ASSERT_EQ(ReadWorkspaceImage(doc, Bytes(workspace)), WorkspaceRefusal::None);
-    ASSERT_TRUE(doc.m_bMetricXY);
+    ASSERT_TRUE(doc.Map().m_bMetricXY);
     const AccuracyFigures acc = PositionAccuracy(doc, survey);
     std::printf("building: %zu APs, median error %.1f m, 90th percentile %.1f m, worst %.1f m\n",
                 acc.errors.size(), acc.median, acc.p90, acc.errors.empty() ? 0.0 : acc.errors.back());

@@ -5,6 +5,7 @@
 #include "capture/CaptureSession.h"
 #include "capture/SimulatedRecording.h"
 #include "files/SurveyFile.h"
+#include "model/EditAccess.h"
 #include "model/PlotraDoc.h"
 #include "support/Accuracy.h"
 #include "support/CliRunner.h"
@@ -37,7 +38,7 @@ long PointsIn(const std::string& path) {
     const auto bytes = FileBytes(path);
     CPlotraDoc doc;
     if (bytes.size() < kSurveyHeaderSize || !doc.ReadSurveyFile(bytes)) return -1;
-    return static_cast<long>(doc.m_aDataPoints.size());
+    return static_cast<long>(doc.Survey().m_aDataPoints.size());
 }
 
 bool HasWifi() {
@@ -104,15 +105,15 @@ TEST(CaptureCli, ReplayedSimulatedWalkPlacesTheApsNearTheTruth) {
         EXPECT_NE(r.out.find(" points, "), std::string::npos);
         CDataFile file;
         file.m_strName = file.m_strPath = out;
-        doc.m_aFiles.push_back(file);
-        doc.m_strCurrentFile = out;
+        Edit::Survey(doc).m_aFiles.push_back(file);
+        Edit::Survey(doc).m_strCurrentFile = out;
         ASSERT_TRUE(doc.ReadSurveyFile(FileBytes(out)));
         // Every point with a fix was written where the simulation put it.
         const auto header = ParseSurveyHeader(FileBytes(out));
         EXPECT_EQ(header->surveyTime, f.image.surveyTime);
     }
-    EXPECT_GT(doc.m_aDataPoints.size(), 1500u);
-    doc.m_bNoData = 0;
+    EXPECT_GT(doc.Survey().m_aDataPoints.size(), 1500u);
+    Edit::Survey(doc).m_bNoData = 0;
     doc.PlaceSurveyPoints();
     ProcessData(doc);
     const AccuracyFigures f = PositionAccuracy(doc, survey);

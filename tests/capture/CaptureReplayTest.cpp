@@ -4,6 +4,7 @@
 #include "capture/CaptureSession.h"
 #include "capture/SimulatedRecording.h"
 #include "files/SurveyFile.h"
+#include "model/EditAccess.h"
 #include "model/PlotraDoc.h"
 #include "support/Fixtures.h"
 
@@ -30,10 +31,10 @@ std::vector<std::uint8_t> ReadBytes(const std::string& path) {
 
 std::vector<CDataPoint> ReadBack(const std::string& path) {
     CPlotraDoc doc;
-    doc.m_strCurrentFile = path;
+    Edit::Survey(doc).m_strCurrentFile = path;
     EXPECT_TRUE(doc.ReadSurveyFile(ReadBytes(path)));
     std::vector<CDataPoint> points;
-    for (const auto& p : doc.m_aDataPoints) {
+    for (const auto& p : doc.Survey().m_aDataPoints) {
         CDataPoint copy;
         copy.m_rec = p.m_rec;
         copy.m_aReadings.assign(p.m_aReadings.begin(), p.m_aReadings.end());

@@ -171,16 +171,16 @@ TEST(ClickPlacement, CommandLinePlacesAReplayedCaptureByItsClicks) {
     };
     ASSERT_TRUE(map.ReadProjectionFile(bytes(plan)));
     ASSERT_TRUE(read.ReadSurveyFile(bytes(out)));
-    ASSERT_EQ(read.m_aDataPoints.size(), 20u); // the scans at t0+2 .. t0+21
+    ASSERT_EQ(read.Survey().m_aDataPoints.size(), 20u); // the scans at t0+2 .. t0+21
     for (std::size_t k = 0; k < 20; ++k) {
         const double t = 2.0 + static_cast<double>(k); // seconds after t0
         const double x = t < 11.5 ? 10 + 100 * (t - 1.5) / 10 : 110;
         const double y = t < 11.5 ? 10 : 10 + 50 * (t - 11.5) / 10;
-        const CPointRecord& rec = read.m_aDataPoints[k].m_rec;
+        const CPointRecord& rec = read.Survey().m_aDataPoints[k].m_rec;
         EXPECT_EQ(rec.m_byFix, 0);
         const CDataGeo m = map.GeoToMap(rec.m_nLatMas / 3600000.0, rec.m_nLonMas / 3600000.0);
-        EXPECT_NEAR(m.m_dX / map.m_dMetersPerPixelX, x, 0.2) << k;
-        EXPECT_NEAR(map.m_nImageHeight - m.m_dY / map.m_dMetersPerPixelY, y, 0.2) << k;
+        EXPECT_NEAR(m.m_dX / map.Map().m_dMetersPerPixelX, x, 0.2) << k;
+        EXPECT_NEAR(map.Map().m_nImageHeight - m.m_dY / map.Map().m_dMetersPerPixelY, y, 0.2) << k;
     }
 
     // Usage and refusals: clicks need the plan, and a click off the plan refuses the whole log.

@@ -1,5 +1,6 @@
 // plotra-cli info on workspace files.
 #include "model/Bytes.h"
+#include "model/EditAccess.h"
 #include "model/PlotraDoc.h"
 #include "support/CliRunner.h"
 #include "support/Fixtures.h"
@@ -37,23 +38,23 @@ std::vector<std::uint8_t> TinyBmp() {
 
 void WriteProject(const std::string& path) {
     CPlotraDoc d;
-    d.m_aFiles.resize(2);
-    d.m_aDataPoints = {MakePoint(1, 2, {MakeReading(1, -50, 1, "a"), MakeReading(6, -60, 2, "b")}),
-                       MakePoint(1, 3)};
-    d.m_aPoints.resize(4);
-    d.m_aAltitude.resize(4);
-    d.m_aVelocity.resize(4);
-    d.m_aAPs.resize(3);
-    d.m_aAPs[1].m_aApPoints.resize(21);
-    d.m_aAPs[2].m_aApPoints.resize(20);
-    d.m_aMapImage = TinyBmp();
-    d.m_nMapImageSize = static_cast<int>(d.m_aMapImage.size());
-    d.m_nImageWidth = 2;
-    d.m_nImageHeight = 1;
-    d.m_bMetricXY = 1;
-    d.m_bDataLoaded = 1;
-    d.m_nGridCols = 60;
-    d.m_nGridRows = 55;
+    Edit::Survey(d).m_aFiles.resize(2);
+    Edit::Survey(d).m_aDataPoints = {
+        MakePoint(1, 2, {MakeReading(1, -50, 1, "a"), MakeReading(6, -60, 2, "b")}), MakePoint(1, 3)};
+    Edit::Path(d).m_aPoints.resize(4);
+    Edit::Path(d).m_aAltitude.resize(4);
+    Edit::Path(d).m_aVelocity.resize(4);
+    Edit::Aps(d).m_aAPs.resize(3);
+    Edit::Aps(d).m_aAPs[1].m_aApPoints.resize(21);
+    Edit::Aps(d).m_aAPs[2].m_aApPoints.resize(20);
+    Edit::Map(d).m_aMapImage = TinyBmp();
+    Edit::Map(d).m_nMapImageSize = static_cast<int>(d.Map().m_aMapImage.size());
+    Edit::Map(d).m_nImageWidth = 2;
+    Edit::Map(d).m_nImageHeight = 1;
+    Edit::Map(d).m_bMetricXY = 1;
+    Edit::Display(d).m_bDataLoaded = 1;
+    Edit::Frame(d).m_nGridCols = 60;
+    Edit::Frame(d).m_nGridRows = 55;
     ASSERT_TRUE(d.WriteWorkspace(path));
 }
 
@@ -112,15 +113,15 @@ TEST(CliWorkspaceInfoSlow, SummarisesAWorkspaceLargerThanOneGiB) {
     {
         // Two APs of 10 M working points and as many samples (28 bytes each stored): 1.12 GB.
         CPlotraDoc d;
-        d.m_aAPs.resize(2);
-        for (CAPInfo& ap : d.m_aAPs)
+        Edit::Aps(d).m_aAPs.resize(2);
+        for (CAPInfo& ap : Edit::Aps(d).m_aAPs)
             for (std::int32_t i = 0; i < 10'000'000; ++i) {
                 ap.m_aApPoints.AppendReading(145800000 + i, -11700000 - i,
                                              static_cast<std::int16_t>(-10240 - i % 5000), -95);
                 ap.m_aSamples.AppendReading(145800000 - i, -11700000 + i, -12800,
                                             static_cast<std::int16_t>(-90 - i % 3));
             }
-        d.m_bDataLoaded = 1;
+        Edit::Display(d).m_bDataLoaded = 1;
         ASSERT_TRUE(d.WriteWorkspace(path));
     }
     ASSERT_GT(std::filesystem::file_size(path), 1ull << 30);

@@ -4,6 +4,7 @@
 // the stack is cleared by a replaced project, refused while a job runs, and keeps small mementos.
 #include "edits/UndoStack.h"
 #include "analysis/Coverage.h"
+#include "model/EditAccess.h"
 #include "support/DocFixtures.h"
 #include "support/Fixtures.h"
 #include "support/PromptRecorder.h"
@@ -29,24 +30,25 @@ class UndoTest : public ::testing::Test {
         doc.SetModifiedFlag(false);
         r.prompts.prompts.clear();
         r.notices.notices.clear();
-        for (std::size_t i = 0; i < doc.m_aAPs.size() && ap < 0; ++i)
-            if (doc.m_aAPs[i].m_bSelected && doc.m_aAPs[i].m_aApPoints.size() > kMinLocatedPoints)
+        for (std::size_t i = 0; i < doc.Aps().m_aAPs.size() && ap < 0; ++i)
+            if (doc.Aps().m_aAPs[i].m_bSelected && doc.Aps().m_aAPs[i].m_aApPoints.size() > kMinLocatedPoints)
                 ap = static_cast<int>(i);
         ASSERT_GE(ap, 0);
-        doc.m_panel.m_nSelectedAP = ap; // as if last ticked in the tree: the AP a typed position moves
+        Edit::Display(doc).m_panel.m_nSelectedAP =
+            ap; // as if last ticked in the tree: the AP a typed position moves
         // An antenna height, which the unit change rewrites.
-        doc.m_aApNotes.resize(doc.m_aAPs.size());
-        doc.m_aApNotes[static_cast<std::size_t>(ap)].m_strHeight = "12";
+        Edit::Aps(doc).m_aApNotes.resize(doc.Aps().m_aAPs.size());
+        Edit::Aps(doc).m_aApNotes[static_cast<std::size_t>(ap)].m_strHeight = "12";
     }
     std::vector<std::uint8_t> Workspace() const { return doc.EncodeWorkspace(); }
     /// The APs' pictures, which the workspace does not store (a reopened project makes them again).
     std::vector<std::vector<COLORREF>> Pictures() const {
         std::vector<std::vector<COLORREF>> out;
-        for (const CAPInfo& a : doc.m_aAPs)
+        for (const CAPInfo& a : doc.Aps().m_aAPs)
             out.push_back(a.m_aCoverageBitmap);
         return out;
     }
-    const CAPInfo& Ap() const { return doc.m_aAPs[static_cast<std::size_t>(ap)]; }
+    const CAPInfo& Ap() const { return doc.Aps().m_aAPs[static_cast<std::size_t>(ap)]; }
     std::string Mac() const { return Ap().MacText(); }
     /// A position a little way from the AP, inside its area: the refit takes it.
     CDataGeo Nearby(double share = 0.05) const {
@@ -108,7 +110,7 @@ TEST_F(UndoEachEdit, UndoneAndRedoneLeavesTheWorkspaceByteIdentical) {
         {"typed position",
          [](UndoTest& t) {
              const CDataGeo to = t.Nearby(0.03);
-             const double f = t.doc.m_bMetricXY ? t.doc.m_dUnitFactor : 1.0;
+             const double f = t.doc.Map().m_bMetricXY ? t.doc.Display().m_dUnitFactor : 1.0;
              char y[64], x[64];
              std::snprintf(y, sizeof y, "%.6f", to.m_dY / f);
              std::snprintf(x, sizeof x, "%.6f", to.m_dX / f);
@@ -119,7 +121,7 @@ TEST_F(UndoEachEdit, UndoneAndRedoneLeavesTheWorkspaceByteIdentical) {
         {"untick group", [](UndoTest& t) { t.doc.SetGroupTicked(t.Ap().m_nGroupIndex, false); },
          [](const UndoTest& t) {
              return "Untick Group " +
-                    t.doc.m_groups.m_aGroups[static_cast<std::size_t>(t.Ap().m_nGroupIndex)].m_strName;
+                    t.doc.Aps().m_groups.m_aGroups[static_cast<std::size_t>(t.Ap().m_nGroupIndex)].m_strName;
          }},
         {"AP colour", [](UndoTest& t) { t.doc.SetTreeIconColour(false, t.ap, Rgb(1, 2, 3)); },
          mac("Change Colour of AP ")},
@@ -141,7 +143,8 @@ TEST_F(UndoEachEdit, UndoneAndRedoneLeavesTheWorkspaceByteIdentical) {
         {"grid lines", [](UndoTest& t) { t.doc.SetDisplayFlag(DisplayFlag::XGrid, true); },
          plain("Display Settings")},
         {"sort mode", [](UndoTest& t) { t.doc.SetSortMode(2); }, plain("Sort by Channel")},
-        {"unit", [](UndoTest& t) { t.doc.ChangeDisplayUnit(t.doc.m_dUnitFactor < 0.5); }, plain("Unit")},
+        {"unit", [](UndoTest& t) { t.doc.ChangeDisplayUnit(t.doc.Display().m_dUnitFactor < 0.5); },
+         plain("Unit")},
     };
     for (const EditCase& c : cases)
         Run(c);
@@ -155,10 +158,10 @@ TEST_F(UndoTest, SeveralEditsUndoneAndRedoneInOrderAndAMovedApGetsItsModelBackEx
 
     ASSERT_TRUE(doc.MoveAp(ap, Nearby()).refitted);
     const CAPInfo moved = Ap();
-    EXPECT_NE(moved.m_dSlope, reference.m_aAPs[static_cast<std::size_t>(ap)].m_dSlope);
+    EXPECT_NE(moved.m_dSlope, reference.Aps().m_aAPs[static_cast<std::size_t>(ap)].m_dSlope);
     const std::vector<ChangeNotice> moveNotices = r.notices.notices;
     const int other = ap == 0 ? 1 : 0;
-    doc.SetApTicked(other, !doc.m_aAPs[static_cast<std::size_t>(other)].m_bSelected);
+    doc.SetApTicked(other, !doc.Aps().m_aAPs[static_cast<std::size_t>(other)].m_bSelected);
     doc.SetColourMode(2);
     doc.SetGraphType(GraphKind::Snr);
     const std::vector<std::uint8_t> last = Workspace();
@@ -188,8 +191,8 @@ TEST_F(UndoTest, SeveralEditsUndoneAndRedoneInOrderAndAMovedApGetsItsModelBackEx
 
 TEST_F(UndoTest, EditsInsideAnEditAreOneStepAndEditsThatChangeNothingNone) {
     std::vector<int> some;
-    for (std::size_t i = 0; i < doc.m_aAPs.size() && some.size() < 3; ++i)
-        if (doc.m_aAPs[i].m_aApPoints.size() > kMinCoveragePoints) some.push_back(static_cast<int>(i));
+    for (std::size_t i = 0; i < doc.Aps().m_aAPs.size() && some.size() < 3; ++i)
+        if (doc.Aps().m_aAPs[i].m_aApPoints.size() > kMinCoveragePoints) some.push_back(static_cast<int>(i));
     const std::vector<std::uint8_t> base = Workspace();
     doc.SetTickedAps(some);
     EXPECT_EQ(stack.Count(), 1u);
@@ -252,10 +255,10 @@ TEST_F(UndoTest, MementosHoldWhatTheEditChangedAndNeverThePointsOrTheCombinedGri
     doc.SetApTicked(ap, true);
     stack.Clear();
     std::size_t ticked = 0;
-    for (const CAPInfo& a : doc.m_aAPs)
+    for (const CAPInfo& a : doc.Aps().m_aAPs)
         ticked += a.m_bSelected && !a.m_aCoverageBitmap.empty();
     ASSERT_GT(ticked, 3u);
-    std::vector<COLORREF>& painted = doc.m_aAPs[static_cast<std::size_t>(ap)].m_aCoverageBitmap;
+    std::vector<COLORREF>& painted = Edit::Aps(doc).m_aAPs[static_cast<std::size_t>(ap)].m_aCoverageBitmap;
     std::fill(painted.begin(), painted.end(), Rgb(9, 9, 9));
     const std::vector<COLORREF> byHand = painted;
     doc.SetColourMode(2);
@@ -267,16 +270,17 @@ TEST_F(UndoTest, MementosHoldWhatTheEditChangedAndNeverThePointsOrTheCombinedGri
     ASSERT_TRUE(stack.Redo());
     EXPECT_EQ(Ap().m_aCoverageBitmap, single);
     ASSERT_TRUE(stack.Undo());
-    for (std::size_t i = 0; i < doc.m_aAPs.size(); ++i)
+    for (std::size_t i = 0; i < doc.Aps().m_aAPs.size(); ++i)
         if (static_cast<int>(i) != ap) {
-            EXPECT_EQ(doc.m_aAPs[i].m_aCoverageBitmap, reference.m_aAPs[i].m_aCoverageBitmap) << i;
+            EXPECT_EQ(doc.Aps().m_aAPs[i].m_aCoverageBitmap, reference.Aps().m_aAPs[i].m_aCoverageBitmap)
+                << i;
         }
 }
 
 TEST_F(UndoTest, TheModifiedFlagFollowsTheStackAndItsSavedState) {
     TempDir dir;
-    doc.m_strWorkspacePath = dir.File("site.hws");
-    doc.m_bWorkspaceNamed = 1;
+    Edit::Project(doc).m_strWorkspacePath = dir.File("site.hws");
+    Edit::Project(doc).m_bWorkspaceNamed = 1;
     doc.OnSaveProject();
     ASSERT_FALSE(doc.IsModified());
     EXPECT_TRUE(stack.IsClean());
@@ -360,21 +364,21 @@ TEST_F(UndoTest, UndoAndRedoAreRefusedWhileAJobRuns) {
 TEST_F(UndoTest, ATickUndoneAfterPlotCoverageLeavesTheCoverageStaleAsATickDoes) {
     doc.SetApTicked(ap, false);
     ASSERT_TRUE(CalculateCoverage(doc));
-    ASSERT_TRUE(doc.m_bCombined);
-    const std::vector<double> grid = doc.m_aGridPower;
+    ASSERT_TRUE(doc.Display().m_bCombined);
+    const std::vector<double> grid = doc.Coverage().m_aGridPower;
     ASSERT_TRUE(stack.Undo());
     EXPECT_TRUE(Ap().m_bSelected);
-    EXPECT_FALSE(doc.m_bCombined) << "the combined display is dropped";
-    EXPECT_TRUE(doc.m_bCoveragePlotted);
-    EXPECT_EQ(doc.m_aGridPower, grid) << "the coverage itself is not undone";
+    EXPECT_FALSE(doc.Display().m_bCombined) << "the combined display is dropped";
+    EXPECT_TRUE(doc.Display().m_bCoveragePlotted);
+    EXPECT_EQ(doc.Coverage().m_aGridPower, grid) << "the coverage itself is not undone";
 
     // Without a new coverage in between, an edit made while the combined display was shown brings
     // it back when undone.
     ASSERT_TRUE(CalculateCoverage(doc));
     const std::vector<std::uint8_t> covered = Workspace();
     doc.SetApTicked(ap, false);
-    EXPECT_FALSE(doc.m_bCombined);
+    EXPECT_FALSE(doc.Display().m_bCombined);
     ASSERT_TRUE(stack.Undo());
-    EXPECT_TRUE(doc.m_bCombined);
+    EXPECT_TRUE(doc.Display().m_bCombined);
     EXPECT_TRUE(Workspace() == covered);
 }

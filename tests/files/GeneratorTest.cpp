@@ -38,10 +38,10 @@ TEST(Generator, ReaderCountsAgreeWithTheGroundTruth) {
         for (const auto& f : survey.files) {
             CPlotraDoc doc;
             ASSERT_TRUE(doc.ReadSurveyFile(EncodeSurveyFile(f.image)));
-            const auto stats = ComputeSurveyStats(doc.m_aDataPoints);
+            const auto stats = ComputeSurveyStats(doc.Survey().m_aDataPoints);
             EXPECT_EQ(stats.points, f.points) << name;
             EXPECT_EQ(stats.readings, f.readings) << name;
-            EXPECT_EQ(static_cast<long>(doc.m_aApMarkers.size()), f.markers) << name;
+            EXPECT_EQ(static_cast<long>(doc.Survey().m_aApMarkers.size()), f.markers) << name;
         }
     }
 }

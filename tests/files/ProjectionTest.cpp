@@ -7,6 +7,7 @@
 #include "files/ProjectionFile.h"
 #include "files/ProjectionWriter.h"
 #include "model/Bytes.h"
+#include "model/EditAccess.h"
 #include "model/PlotraDoc.h"
 #include "sim/MapGenerator.h"
 #include "support/Fixtures.h"
@@ -73,10 +74,11 @@ struct MapState {
     double mppX, mppY, frameX, frameSpanX;
     std::uint64_t changes;
     explicit MapState(const CPlotraDoc& d)
-        : image(d.m_aMapImage), proj(d.m_adProj), loaded(d.m_bMapLoaded), size(d.m_nMapImageSize),
-          w(d.m_nImageWidth), h(d.m_nImageHeight), type(d.m_byProjType), showLonLat(d.m_bShowLonLat),
-          mppX(d.m_dMetersPerPixelX), mppY(d.m_dMetersPerPixelY), frameX(d.m_dFrameOriginX),
-          frameSpanX(d.m_dFrameSpanX), changes(d.m_nChangeCounter) {}
+        : image(d.Map().m_aMapImage), proj(d.Map().m_adProj), loaded(d.Map().m_bMapLoaded),
+          size(d.Map().m_nMapImageSize), w(d.Map().m_nImageWidth), h(d.Map().m_nImageHeight),
+          type(d.Map().m_byProjType), showLonLat(d.Display().m_bShowLonLat), mppX(d.Map().m_dMetersPerPixelX),
+          mppY(d.Map().m_dMetersPerPixelY), frameX(d.Frame().m_dFrameOriginX),
+          frameSpanX(d.Frame().m_dFrameSpanX), changes(d.ChangeCounter()) {}
     bool operator==(const MapState&) const = default;
 };
 
@@ -116,17 +118,17 @@ TEST(ProjectionFile, GeneratedMapRoundTripsToTheSameBmpBytes) {
     Fixture f;
     ASSERT_TRUE(f.doc.ReadProjectionFile(FileWith(map.bmp, map.coefficients)));
     EXPECT_TRUE(f.prompts.prompts.empty());
-    EXPECT_EQ(f.doc.m_aMapImage, map.bmp);
-    EXPECT_EQ(f.doc.m_nMapImageSize, static_cast<int>(map.bmp.size()));
-    EXPECT_EQ(f.doc.m_nImageWidth, map.width);
-    EXPECT_EQ(f.doc.m_nImageHeight, map.height);
-    EXPECT_EQ(f.doc.m_adProj, map.coefficients);
-    EXPECT_EQ(f.doc.m_bMapLoaded, 1);
-    EXPECT_EQ(f.doc.m_bShowLonLat, 0);
+    EXPECT_EQ(f.doc.Map().m_aMapImage, map.bmp);
+    EXPECT_EQ(f.doc.Map().m_nMapImageSize, static_cast<int>(map.bmp.size()));
+    EXPECT_EQ(f.doc.Map().m_nImageWidth, map.width);
+    EXPECT_EQ(f.doc.Map().m_nImageHeight, map.height);
+    EXPECT_EQ(f.doc.Map().m_adProj, map.coefficients);
+    EXPECT_EQ(f.doc.Map().m_bMapLoaded, 1);
+    EXPECT_EQ(f.doc.Display().m_bShowLonLat, 0);
     EXPECT_EQ(f.notices.Count(DocChange::Projection), 1);
     // The scale follows from the spherical corner distances: close to the generator's own scale.
-    EXPECT_NEAR(f.doc.m_dMetersPerPixelX / map.metresPerPixel, 1.0, 1e-3);
-    EXPECT_NEAR(f.doc.m_dMetersPerPixelY / map.metresPerPixel, 1.0, 1e-3);
+    EXPECT_NEAR(f.doc.Map().m_dMetersPerPixelX / map.metresPerPixel, 1.0, 1e-3);
+    EXPECT_NEAR(f.doc.Map().m_dMetersPerPixelY / map.metresPerPixel, 1.0, 1e-3);
     // The street grid's south-west corner lies one margin (20 m) in from the picture's corner.
     const CDataGeo sw = f.doc.GeoToMap(survey.south, survey.west);
     EXPECT_NEAR(sw.m_dX, 20.0, 0.05);
@@ -145,12 +147,12 @@ TEST(ProjectionFile, CornersAndFrameGeometry) {
     const auto [trLat, trLon] = PixelToGeo(k, W, 0);
     const double hM = GeoDistance(blLat, blLon, tlLat, tlLon);
     const double wM = GeoDistance(blLat, blLon, brLat, brLon);
-    EXPECT_NEAR(f.doc.m_dMapHeight, hM, 1e-9 * hM);
-    EXPECT_NEAR(f.doc.m_dMapWidth, wM, 1e-9 * wM);
-    EXPECT_DOUBLE_EQ(f.doc.m_dMetersPerPixelX, f.doc.m_dMapWidth / W);
-    EXPECT_DOUBLE_EQ(f.doc.m_dMetersPerPixelY, f.doc.m_dMapHeight / H);
-    EXPECT_EQ(f.doc.m_dMapOriginX, 0.0);
-    EXPECT_EQ(f.doc.m_dMapOriginY, 0.0);
+    EXPECT_NEAR(f.doc.Map().m_dMapHeight, hM, 1e-9 * hM);
+    EXPECT_NEAR(f.doc.Map().m_dMapWidth, wM, 1e-9 * wM);
+    EXPECT_DOUBLE_EQ(f.doc.Map().m_dMetersPerPixelX, f.doc.Map().m_dMapWidth / W);
+    EXPECT_DOUBLE_EQ(f.doc.Map().m_dMetersPerPixelY, f.doc.Map().m_dMapHeight / H);
+    EXPECT_EQ(f.doc.Map().m_dMapOriginX, 0.0);
+    EXPECT_EQ(f.doc.Map().m_dMapOriginY, 0.0);
 
     const CDataGeo bl = f.doc.GeoToMap(blLat, blLon);
     EXPECT_NEAR(bl.m_dX, 0.0, 1e-6);
@@ -165,13 +167,14 @@ TEST(ProjectionFile, CornersAndFrameGeometry) {
     EXPECT_NEAR(back->m_dX, trLon, 1e-10);
 
     // The frame: 10% margin, then one axis widened to the window's aspect, the map in the middle.
-    EXPECT_NEAR(f.doc.m_dFrameSpanX / 800.0, f.doc.m_dFrameSpanY / 500.0, 1e-12 * f.doc.m_dFrameSpanX);
-    EXPECT_NEAR(f.doc.m_dFrameOriginX + f.doc.m_dFrameSpanX / 2, wM / 2, 1e-9 * wM);
-    EXPECT_NEAR(f.doc.m_dFrameOriginY + f.doc.m_dFrameSpanY / 2, hM / 2, 1e-9 * hM);
-    EXPECT_TRUE(f.doc.m_dFrameSpanX >= 1.2 * wM * (1 - 1e-12) &&
-                f.doc.m_dFrameSpanY >= 1.2 * hM * (1 - 1e-12));
-    EXPECT_TRUE(std::fabs(f.doc.m_dFrameSpanX - 1.2 * wM) < 1e-9 * wM ||
-                std::fabs(f.doc.m_dFrameSpanY - 1.2 * hM) < 1e-9 * hM);
+    EXPECT_NEAR(f.doc.Frame().m_dFrameSpanX / 800.0, f.doc.Frame().m_dFrameSpanY / 500.0,
+                1e-12 * f.doc.Frame().m_dFrameSpanX);
+    EXPECT_NEAR(f.doc.Frame().m_dFrameOriginX + f.doc.Frame().m_dFrameSpanX / 2, wM / 2, 1e-9 * wM);
+    EXPECT_NEAR(f.doc.Frame().m_dFrameOriginY + f.doc.Frame().m_dFrameSpanY / 2, hM / 2, 1e-9 * hM);
+    EXPECT_TRUE(f.doc.Frame().m_dFrameSpanX >= 1.2 * wM * (1 - 1e-12) &&
+                f.doc.Frame().m_dFrameSpanY >= 1.2 * hM * (1 - 1e-12));
+    EXPECT_TRUE(std::fabs(f.doc.Frame().m_dFrameSpanX - 1.2 * wM) < 1e-9 * wM ||
+                std::fabs(f.doc.Frame().m_dFrameSpanY - 1.2 * hM) < 1e-9 * hM);
 }
 
 TEST(ProjectionFile, FrameFitFollowsTheWiderSide) {
@@ -180,7 +183,7 @@ TEST(ProjectionFile, FrameFitFollowsTheWiderSide) {
         Fixture f;
         f.host.clientSize = size;
         ASSERT_TRUE(f.doc.ReadProjectionFile(FileWith(SmallBmp(40, 40), RotatedTransform())));
-        const double hM = f.doc.m_dMapHeight, wM = f.doc.m_dMapWidth;
+        const double hM = f.doc.Map().m_dMapHeight, wM = f.doc.Map().m_dMapWidth;
         double oY = -0.1 * hM, oX = -0.1 * wM, sY = 1.2 * hM, sX = 1.2 * wM;
         const double rX = sX / size.first, rY = sY / size.second;
         if (rY < rX) {
@@ -190,10 +193,10 @@ TEST(ProjectionFile, FrameFitFollowsTheWiderSide) {
             oX -= (rY / rX - 1) * sX * 0.5;
             sX = rY * size.first;
         }
-        EXPECT_EQ(f.doc.m_dFrameOriginY, oY);
-        EXPECT_EQ(f.doc.m_dFrameOriginX, oX);
-        EXPECT_EQ(f.doc.m_dFrameSpanY, sY);
-        EXPECT_EQ(f.doc.m_dFrameSpanX, sX);
+        EXPECT_EQ(f.doc.Frame().m_dFrameOriginY, oY);
+        EXPECT_EQ(f.doc.Frame().m_dFrameOriginX, oX);
+        EXPECT_EQ(f.doc.Frame().m_dFrameSpanY, sY);
+        EXPECT_EQ(f.doc.Frame().m_dFrameSpanX, sX);
     }
 }
 
@@ -204,8 +207,8 @@ TEST(ProjectionFile, SingularTransformLoadsWithOneMessageAndMapToGeoRefusesEvery
     ASSERT_TRUE(f.doc.ReadProjectionFile(FileWith(SmallBmp(), k)));
     EXPECT_EQ(f.prompts.Messages(), std::vector<std::string>{kUnusable});
     EXPECT_EQ(f.prompts.prompts[0].icon, PromptIcon::Stop);
-    EXPECT_EQ(f.doc.m_bMapLoaded, 1);
-    EXPECT_EQ(f.doc.m_aMapImage, SmallBmp());
+    EXPECT_EQ(f.doc.Map().m_bMapLoaded, 1);
+    EXPECT_EQ(f.doc.Map().m_aMapImage, SmallBmp());
     EXPECT_EQ(f.notices.Count(DocChange::Projection), 1);
     f.prompts.prompts.clear();
     EXPECT_FALSE(f.doc.MapToGeo(1.0, 2.0));
@@ -221,7 +224,7 @@ TEST(ProjectionFile, NonFiniteTransformIsTreatedAsUnusable) {
         k[5] = bad;
         ASSERT_TRUE(f.doc.ReadProjectionFile(FileWith(SmallBmp(), k)));
         EXPECT_EQ(f.prompts.Messages(), std::vector<std::string>{kUnusable});
-        EXPECT_EQ(f.doc.m_dMetersPerPixelX, 0.0); // geometry skipped
+        EXPECT_EQ(f.doc.Map().m_dMetersPerPixelX, 0.0); // geometry skipped
     }
 }
 
@@ -310,7 +313,7 @@ TEST(ProjectionFile, TrailingBytesAfterTheCodedPictureAreIgnored) {
     file.insert(file.end(), 100, 0xCC);
     Fixture f;
     EXPECT_TRUE(f.doc.ReadProjectionFile(file));
-    EXPECT_EQ(f.doc.m_aMapImage, SmallBmp());
+    EXPECT_EQ(f.doc.Map().m_aMapImage, SmallBmp());
 }
 
 // ---- the load-map command ---------------------------------------------------------------------
@@ -324,7 +327,10 @@ struct CommandFixture : Fixture {
         EXPECT_TRUE(WriteFileAtomically(path, bytes));
         return path;
     }
-    void SetFlags() { doc.m_bShowLegend = doc.m_bDataLoaded = doc.m_bCoverageReady = doc.m_bCombined = 1; }
+    void SetFlags() {
+        Edit::Display(doc).m_bShowLegend = Edit::Display(doc).m_bDataLoaded =
+            Edit::Coverage(doc).m_bCoverageReady = Edit::Display(doc).m_bCombined = 1;
+    }
 };
 
 const char kReplace[] =
@@ -343,20 +349,22 @@ TEST(OpenProjectionFile, LoadsTheChosenFile) {
     EXPECT_EQ(f.prompts.choosers[0].filter,
               "Hovrin Projection Files (hpf)|*.hpf|HPF (*.hpf)|*.hpf|All Files (*.*)|*.*||");
     EXPECT_TRUE(f.prompts.prompts.empty()); // no map before: no question
-    EXPECT_EQ(f.doc.m_bMapLoaded, 1);
-    EXPECT_EQ(f.doc.m_strProjectionPath, path);
+    EXPECT_EQ(f.doc.Map().m_bMapLoaded, 1);
+    EXPECT_EQ(f.doc.Map().m_strProjectionPath, path);
     EXPECT_EQ(f.host.pathName, path);
     EXPECT_EQ(f.host.recent, std::vector<std::string>{path});
     EXPECT_TRUE(f.host.mapShown());
     EXPECT_FALSE(f.doc.SectionExpanded(kSectionSorting) || f.doc.SectionExpanded(kSectionReliability));
-    EXPECT_EQ(f.doc.m_bShowLegend + f.doc.m_bDataLoaded + f.doc.m_bCoverageReady + f.doc.m_bCombined, 0);
+    EXPECT_EQ(f.doc.Display().m_bShowLegend + f.doc.Display().m_bDataLoaded +
+                  f.doc.Coverage().m_bCoverageReady + f.doc.Display().m_bCombined,
+              0);
 }
 
 TEST(OpenProjectionFile, DecliningTheReplaceQuestionChangesNothing) {
     CommandFixture f;
     ASSERT_TRUE(f.doc.ReadProjectionFile(FileWith(SmallBmp(), RotatedTransform())));
     f.host.setMapShown(true);
-    f.doc.m_bDataLoaded = f.doc.m_bMetricXY = 1;
+    Edit::Display(f.doc).m_bDataLoaded = Edit::Map(f.doc).m_bMetricXY = 1;
     const MapState before(f.doc);
     f.prompts.answers.push_back(false);
     f.doc.OpenProjectionFile();
@@ -366,7 +374,7 @@ TEST(OpenProjectionFile, DecliningTheReplaceQuestionChangesNothing) {
     EXPECT_EQ(f.prompts.prompts[0].caption, "Replace Geo-Coded Map");
     EXPECT_TRUE(f.prompts.choosers.empty());
     EXPECT_TRUE(MapState(f.doc) == before);
-    EXPECT_EQ(f.doc.m_bDataLoaded, 1);
+    EXPECT_EQ(f.doc.Display().m_bDataLoaded, 1);
     EXPECT_TRUE(f.host.mapShown());
 }
 
@@ -375,23 +383,23 @@ TEST(OpenProjectionFile, TheMapIsReplacedOnlyByAMapThatWasRead) {
     {
         CommandFixture f;
         ASSERT_TRUE(f.doc.ReadProjectionFile(FileWith(SmallBmp(), RotatedTransform())));
-        const std::vector<std::uint8_t> map = f.doc.m_aMapImage;
+        const std::vector<std::uint8_t> map = f.doc.Map().m_aMapImage;
         f.host.setMapShown(true);
-        f.doc.m_bDataLoaded = f.doc.m_bMetricXY = 1;
+        Edit::Display(f.doc).m_bDataLoaded = Edit::Map(f.doc).m_bMetricXY = 1;
         f.prompts.answers.push_back(true);
         f.doc.OpenProjectionFile(); // the chooser has nothing queued: cancelled
         EXPECT_EQ(f.prompts.choosers.size(), 1u);
-        EXPECT_EQ(f.doc.m_bMapLoaded, 1);
-        EXPECT_EQ(f.doc.m_aMapImage, map);
-        EXPECT_EQ(f.doc.m_bDataLoaded, 1);
-        EXPECT_EQ(f.doc.m_bMetricXY, 1);
+        EXPECT_EQ(f.doc.Map().m_bMapLoaded, 1);
+        EXPECT_EQ(f.doc.Map().m_aMapImage, map);
+        EXPECT_EQ(f.doc.Display().m_bDataLoaded, 1);
+        EXPECT_EQ(f.doc.Map().m_bMetricXY, 1);
         EXPECT_TRUE(f.host.mapShown());
     }
     // Agreed, then a file that is refused: the old map stays as well.
     {
         CommandFixture f;
         ASSERT_TRUE(f.doc.ReadProjectionFile(FileWith(SmallBmp(), RotatedTransform())));
-        const std::vector<std::uint8_t> map = f.doc.m_aMapImage;
+        const std::vector<std::uint8_t> map = f.doc.Map().m_aMapImage;
         f.host.setMapShown(true);
         auto bad = FileWith(SmallBmp(), RotatedTransform());
         bad[12] = 9;
@@ -401,8 +409,8 @@ TEST(OpenProjectionFile, TheMapIsReplacedOnlyByAMapThatWasRead) {
         EXPECT_EQ(f.prompts.Messages(),
                   std::vector<std::string>{
                       "Invalid File: Unsupported HPF Filetype. May be for a different product."});
-        EXPECT_EQ(f.doc.m_bMapLoaded, 1);
-        EXPECT_EQ(f.doc.m_aMapImage, map);
+        EXPECT_EQ(f.doc.Map().m_bMapLoaded, 1);
+        EXPECT_EQ(f.doc.Map().m_aMapImage, map);
         EXPECT_TRUE(f.host.pathName.empty());
         EXPECT_TRUE(f.host.mapShown());
     }
@@ -417,8 +425,8 @@ TEST(OpenProjectionFile, MissingFileAndWrongMagic) {
         f.doc.OpenProjectionFile();
         EXPECT_EQ(f.prompts.Messages(),
                   std::vector<std::string>{"File Open Error: Could not open file \"" + path + "\""});
-        EXPECT_EQ(f.doc.m_strProjectionPath, path);
-        EXPECT_EQ(f.doc.m_bShowLegend, 1); // stopped before the flags are cleared
+        EXPECT_EQ(f.doc.Map().m_strProjectionPath, path);
+        EXPECT_EQ(f.doc.Display().m_bShowLegend, 1); // stopped before the flags are cleared
     }
     for (const auto& bytes : {std::vector<std::uint8_t>{1, 2, 3}, std::vector<std::uint8_t>(2000, 0)}) {
         CommandFixture f;
@@ -427,8 +435,10 @@ TEST(OpenProjectionFile, MissingFileAndWrongMagic) {
         f.doc.OpenProjectionFile();
         EXPECT_EQ(f.prompts.Messages(), std::vector<std::string>{kNotHpf});
         // A refused file leaves the project as it was: its data stays shown.
-        EXPECT_EQ(f.doc.m_bShowLegend + f.doc.m_bDataLoaded + f.doc.m_bCoverageReady + f.doc.m_bCombined, 4);
-        EXPECT_EQ(f.doc.m_bMapLoaded, 0);
+        EXPECT_EQ(f.doc.Display().m_bShowLegend + f.doc.Display().m_bDataLoaded +
+                      f.doc.Coverage().m_bCoverageReady + f.doc.Display().m_bCombined,
+                  4);
+        EXPECT_EQ(f.doc.Map().m_bMapLoaded, 0);
         EXPECT_FALSE(f.host.mapShown());
     }
 }
@@ -458,12 +468,12 @@ TEST(OpenProjectionFile, PicturesGoThroughTheMapPictureImporter) {
     f.prompts.prompts.clear();
     EXPECT_FALSE(f.doc.LoadProjectionFile(picture));
     EXPECT_TRUE(f.prompts.prompts.empty());
-    EXPECT_EQ(f.doc.m_bMapLoaded, 0);
+    EXPECT_EQ(f.doc.Map().m_bMapLoaded, 0);
     kind = MapImportOutcome::Loaded;
     EXPECT_TRUE(f.doc.LoadProjectionFile(picture));
-    EXPECT_EQ(f.doc.m_bMapLoaded, 1);
-    EXPECT_EQ(f.doc.m_aMapImage, SmallBmp());
-    EXPECT_EQ(f.doc.m_adProj, RotatedTransform());
+    EXPECT_EQ(f.doc.Map().m_bMapLoaded, 1);
+    EXPECT_EQ(f.doc.Map().m_aMapImage, SmallBmp());
+    EXPECT_EQ(f.doc.Map().m_adProj, RotatedTransform());
     EXPECT_EQ(f.host.pathName, picture);
     EXPECT_TRUE(f.host.mapShown());
     // A picture that is no BMP image is refused like a damaged map.
@@ -480,7 +490,7 @@ TEST(OpenProjectionFile, PicturesGoThroughTheMapPictureImporter) {
 
 TEST(OpenProjectionFile, AMapOnWhichMostOfTheSurveyLiesOutsideIsWarnedAbout) {
     CommandFixture f;
-    f.doc.m_bStarted = 1;
+    Edit::Display(f.doc).m_bStarted = 1;
     std::vector<CDataFile> files;
     ASSERT_TRUE(AddSurveyFile(files, PLOTRA_SOURCE_DIR "/samples/demo1.hsd", f.prompts));
     f.doc.SetSurveyFiles(files, true);
@@ -492,7 +502,7 @@ TEST(OpenProjectionFile, AMapOnWhichMostOfTheSurveyLiesOutsideIsWarnedAbout) {
     EXPECT_EQ(f.prompts.Messages(), std::vector<std::string>{});
 
     // A map of another place: said before the survey is placed on it, which still happens.
-    const std::size_t points = f.doc.m_aDataPoints.size();
+    const std::size_t points = f.doc.Survey().m_aDataPoints.size();
     ASSERT_TRUE(f.doc.LoadProjectionFile(f.WriteFile("far.hpf", FileWith(SmallBmp(), RotatedTransform()))));
     ASSERT_EQ(f.prompts.prompts.size(), 1u);
     EXPECT_EQ(f.prompts.prompts[0].caption, "Map Outside the Survey");
@@ -500,5 +510,5 @@ TEST(OpenProjectionFile, AMapOnWhichMostOfTheSurveyLiesOutsideIsWarnedAbout) {
               std::to_string(points) + " of the survey's " + std::to_string(points) +
                   " points lie outside this map: the map may show another place than the survey.");
     EXPECT_EQ(f.prompts.prompts[0].icon, PromptIcon::Warning);
-    EXPECT_EQ(f.doc.m_bMapLoaded, 1);
+    EXPECT_EQ(f.doc.Map().m_bMapLoaded, 1);
 }

@@ -1,5 +1,6 @@
 #include "files/SurveyFile.h"
 #include "model/Bytes.h"
+#include "model/EditAccess.h"
 #include "model/PlotraDoc.h"
 #include "support/Fixtures.h"
 #include "support/PromptRecorder.h"
@@ -17,7 +18,7 @@ struct Loaded {
     bool ok = false;
     explicit Loaded(const std::vector<std::uint8_t>& bytes, const std::string& path = "/data/walk.hsd") {
         doc.SetOutside(&prompts, nullptr, nullptr);
-        doc.m_strCurrentFile = path;
+        Edit::Survey(doc).m_strCurrentFile = path;
         ok = doc.ReadSurveyFile(bytes);
     }
 };
@@ -35,14 +36,15 @@ SurveyFileImage TwoPointImage() {
 TEST(SurveyFile, ReadsPointsReadingsAndSurveyTime) {
     Loaded l(EncodeSurveyFile(TwoPointImage()));
     ASSERT_TRUE(l.ok);
-    ASSERT_EQ(l.doc.m_aDataPoints.size(), 2u);
-    EXPECT_EQ(l.doc.m_aDataPoints[0].m_aReadings.size(), 2u);
-    EXPECT_EQ(l.doc.m_aDataPoints[0].m_rec.m_nLatMas, 145800000);
-    EXPECT_EQ(l.doc.m_aDataPoints[0].m_aReadings[1].m_nRssi256, static_cast<std::int16_t>(-55.5 * 256));
-    EXPECT_EQ(SsidText(l.doc.m_aDataPoints[1].m_aReadings[0].m_szSSID), "alpha");
-    EXPECT_EQ(l.doc.m_aDataPoints[1].m_rec.m_byFix, 1);
-    EXPECT_EQ(l.doc.m_aFilePointCount, std::vector<int>{2});
-    EXPECT_EQ(l.doc.m_strSurveyTime, "Wed Jun 30 21:49:08 1993\n"); // tests run with TZ=UTC
+    ASSERT_EQ(l.doc.Survey().m_aDataPoints.size(), 2u);
+    EXPECT_EQ(l.doc.Survey().m_aDataPoints[0].m_aReadings.size(), 2u);
+    EXPECT_EQ(l.doc.Survey().m_aDataPoints[0].m_rec.m_nLatMas, 145800000);
+    EXPECT_EQ(l.doc.Survey().m_aDataPoints[0].m_aReadings[1].m_nRssi256,
+              static_cast<std::int16_t>(-55.5 * 256));
+    EXPECT_EQ(SsidText(l.doc.Survey().m_aDataPoints[1].m_aReadings[0].m_szSSID), "alpha");
+    EXPECT_EQ(l.doc.Survey().m_aDataPoints[1].m_rec.m_byFix, 1);
+    EXPECT_EQ(l.doc.Survey().m_aFilePointCount, std::vector<int>{2});
+    EXPECT_EQ(l.doc.Survey().m_strSurveyTime, "Wed Jun 30 21:49:08 1993\n"); // tests run with TZ=UTC
     EXPECT_TRUE(l.prompts.prompts.empty());
 }
 
@@ -52,9 +54,9 @@ TEST(SurveyFile, SecondFileAppendsAndAddsItsOwnCount) {
     one.surveyTime = 0;
     one.records.push_back(MakePoint(1, 2));
     ASSERT_TRUE(l.doc.ReadSurveyFile(EncodeSurveyFile(one)));
-    EXPECT_EQ(l.doc.m_aDataPoints.size(), 3u);
-    EXPECT_EQ(l.doc.m_aFilePointCount, (std::vector<int>{2, 1}));
-    EXPECT_EQ(l.doc.m_strSurveyTime, "Thu Jan  1 00:00:00 1970\n"); // day of month padded to width 3
+    EXPECT_EQ(l.doc.Survey().m_aDataPoints.size(), 3u);
+    EXPECT_EQ(l.doc.Survey().m_aFilePointCount, (std::vector<int>{2, 1}));
+    EXPECT_EQ(l.doc.Survey().m_strSurveyTime, "Thu Jan  1 00:00:00 1970\n"); // day of month padded to width 3
 }
 
 TEST(SurveyFile, BothFileTypesReadAlikeAndOthersAreRefusedWithTheExactMessage) {
@@ -69,16 +71,16 @@ TEST(SurveyFile, BothFileTypesReadAlikeAndOthersAreRefusedWithTheExactMessage) {
     EXPECT_EQ(l.prompts.prompts[0].text, "C:/surveys/x.hsd: Unsupported HSS Filetype. May be for a different product.");
     EXPECT_EQ(l.prompts.prompts[0].caption, "Invalid File");
     EXPECT_EQ(l.prompts.prompts[0].icon, PromptIcon::Stop);
-    EXPECT_TRUE(l.doc.m_aDataPoints.empty());
-    EXPECT_TRUE(l.doc.m_aFilePointCount.empty());
+    EXPECT_TRUE(l.doc.Survey().m_aDataPoints.empty());
+    EXPECT_TRUE(l.doc.Survey().m_aFilePointCount.empty());
 }
 
 TEST(SurveyFile, EmptyRecordAreaGivesCountZero) {
     SurveyFileImage img;
     Loaded l(EncodeSurveyFile(img));
     EXPECT_TRUE(l.ok);
-    EXPECT_TRUE(l.doc.m_aDataPoints.empty());
-    EXPECT_EQ(l.doc.m_aFilePointCount, std::vector<int>{0});
+    EXPECT_TRUE(l.doc.Survey().m_aDataPoints.empty());
+    EXPECT_EQ(l.doc.Survey().m_aFilePointCount, std::vector<int>{0});
 }
 
 TEST(SurveyFile, ZeroRecordSizeSucceedsWithoutCount) {
@@ -87,8 +89,8 @@ TEST(SurveyFile, ZeroRecordSizeSucceedsWithoutCount) {
         StoreU32(bytes.data() + 25 + 4 * which, 0);
         Loaded l(bytes);
         EXPECT_TRUE(l.ok);
-        EXPECT_TRUE(l.doc.m_aDataPoints.empty());
-        EXPECT_TRUE(l.doc.m_aFilePointCount.empty());
+        EXPECT_TRUE(l.doc.Survey().m_aDataPoints.empty());
+        EXPECT_TRUE(l.doc.Survey().m_aFilePointCount.empty());
     }
 }
 
@@ -115,11 +117,11 @@ TEST(SurveyFile, MarkerBetweenPointsConsumesNoReadings) {
     img.records.insert(img.records.begin() + 1, other);
     Loaded l(EncodeSurveyFile(img));
     ASSERT_TRUE(l.ok);
-    ASSERT_EQ(l.doc.m_aDataPoints.size(), 2u);
-    EXPECT_EQ(l.doc.m_aDataPoints[1].m_aReadings.size(), 1u);
-    ASSERT_EQ(l.doc.m_aApMarkers.size(), 1u);
-    EXPECT_EQ(l.doc.m_aApMarkers[0].m_nLatMas, 41 * 3600000);
-    EXPECT_EQ(l.doc.m_aFilePointCount, std::vector<int>{2});
+    ASSERT_EQ(l.doc.Survey().m_aDataPoints.size(), 2u);
+    EXPECT_EQ(l.doc.Survey().m_aDataPoints[1].m_aReadings.size(), 1u);
+    ASSERT_EQ(l.doc.Survey().m_aApMarkers.size(), 1u);
+    EXPECT_EQ(l.doc.Survey().m_aApMarkers[0].m_nLatMas, 41 * 3600000);
+    EXPECT_EQ(l.doc.Survey().m_aFilePointCount, std::vector<int>{2});
 }
 
 TEST(SurveyFile, LargerRecordAndReadingSizesSkipTheExtraBytes) {
@@ -138,10 +140,11 @@ TEST(SurveyFile, LargerRecordAndReadingSizesSkipTheExtraBytes) {
     Loaded l(bytes);
     ASSERT_TRUE(l.ok);
     Loaded plain(EncodeSurveyFile(TwoPointImage()));
-    ASSERT_EQ(l.doc.m_aDataPoints.size(), plain.doc.m_aDataPoints.size());
-    for (std::size_t i = 0; i < plain.doc.m_aDataPoints.size(); ++i) {
-        EXPECT_EQ(l.doc.m_aDataPoints[i].m_rec, plain.doc.m_aDataPoints[i].m_rec);
-        EXPECT_EQ(l.doc.m_aDataPoints[i].m_aReadings, plain.doc.m_aDataPoints[i].m_aReadings);
+    ASSERT_EQ(l.doc.Survey().m_aDataPoints.size(), plain.doc.Survey().m_aDataPoints.size());
+    for (std::size_t i = 0; i < plain.doc.Survey().m_aDataPoints.size(); ++i) {
+        EXPECT_EQ(l.doc.Survey().m_aDataPoints[i].m_rec, plain.doc.Survey().m_aDataPoints[i].m_rec);
+        EXPECT_EQ(l.doc.Survey().m_aDataPoints[i].m_aReadings,
+                  plain.doc.Survey().m_aDataPoints[i].m_aReadings);
     }
 }
 
@@ -162,8 +165,8 @@ TEST(SurveyFile, TruncatedLastRecordIsIgnored) {
     longer.resize(bytes.size() + 60); // one byte short of the third record
     Loaded l(longer);
     ASSERT_TRUE(l.ok);
-    EXPECT_EQ(l.doc.m_aDataPoints.size(), 2u);
-    EXPECT_EQ(l.doc.m_aFilePointCount, std::vector<int>{2});
+    EXPECT_EQ(l.doc.Survey().m_aDataPoints.size(), 2u);
+    EXPECT_EQ(l.doc.Survey().m_aFilePointCount, std::vector<int>{2});
 }
 
 TEST(SurveyFile, ReadingCountPastTheEndKeepsTheCompleteReadings) {
@@ -174,16 +177,16 @@ TEST(SurveyFile, ReadingCountPastTheEndKeepsTheCompleteReadings) {
     bytes.insert(bytes.end(), 20, 0x55);
     Loaded l(bytes);
     ASSERT_TRUE(l.ok);
-    ASSERT_EQ(l.doc.m_aDataPoints.size(), 2u);
-    EXPECT_EQ(l.doc.m_aDataPoints[1].m_aReadings.size(), 1u);
-    EXPECT_EQ(l.doc.m_aDataPoints[1].m_rec.m_wReadingCount, 1000); // the record is kept as stored
+    ASSERT_EQ(l.doc.Survey().m_aDataPoints.size(), 2u);
+    EXPECT_EQ(l.doc.Survey().m_aDataPoints[1].m_aReadings.size(), 1u);
+    EXPECT_EQ(l.doc.Survey().m_aDataPoints[1].m_rec.m_wReadingCount, 1000); // the record is kept as stored
 }
 
 TEST(SurveyFile, ExactlyEndingAfterLastReadingsYieldsAllPoints) {
     const auto bytes = EncodeSurveyFile(TwoPointImage());
     EXPECT_EQ(bytes.size(), 33u + 2 * 61 + 3 * 41);
     Loaded l(bytes);
-    EXPECT_EQ(l.doc.m_aDataPoints.size(), 2u);
+    EXPECT_EQ(l.doc.Survey().m_aDataPoints.size(), 2u);
 }
 
 TEST(SurveyFile, SurveyTimeBeyondTheCalendarGivesEmptyText) {
@@ -191,7 +194,7 @@ TEST(SurveyFile, SurveyTimeBeyondTheCalendarGivesEmptyText) {
     img.surveyTime = std::numeric_limits<std::int64_t>::max();
     Loaded l(EncodeSurveyFile(img));
     EXPECT_TRUE(l.ok);
-    EXPECT_EQ(l.doc.m_strSurveyTime, "");
+    EXPECT_EQ(l.doc.Survey().m_strSurveyTime, "");
 }
 
 TEST(SurveyFile, HeaderAndStats) {
@@ -202,7 +205,7 @@ TEST(SurveyFile, HeaderAndStats) {
     EXPECT_EQ(h->pointSize, 61u);
     EXPECT_EQ(h->readingSize, 41u);
     Loaded l(bytes);
-    const auto s = ComputeSurveyStats(l.doc.m_aDataPoints);
+    const auto s = ComputeSurveyStats(l.doc.Survey().m_aDataPoints);
     EXPECT_EQ(s.points, 2);
     EXPECT_EQ(s.readings, 3);
     EXPECT_EQ(s.distinctBssids, 2);

@@ -449,12 +449,12 @@ TEST(WigleCsv, ImportedSurveyReadsBackThroughTheSurveyReader) {
         EXPECT_EQ(*bytes, EncodeSurveyFile(r.image));
         CPlotraDoc doc;
         ASSERT_TRUE(doc.ReadSurveyFile(*bytes));
-        ASSERT_EQ(doc.m_aDataPoints.size(), r.image.records.size());
-        ASSERT_EQ(doc.m_aFilePointCount, std::vector<int>{static_cast<int>(log.points)});
-        for (std::size_t i = 0; i < doc.m_aDataPoints.size(); ++i) {
-            EXPECT_EQ(doc.m_aDataPoints[i].m_rec, r.image.records[i].m_rec);
-            EXPECT_EQ(doc.m_aDataPoints[i].m_aReadings, r.image.records[i].m_aReadings);
+        ASSERT_EQ(doc.Survey().m_aDataPoints.size(), r.image.records.size());
+        ASSERT_EQ(doc.Survey().m_aFilePointCount, std::vector<int>{static_cast<int>(log.points)});
+        for (std::size_t i = 0; i < doc.Survey().m_aDataPoints.size(); ++i) {
+            EXPECT_EQ(doc.Survey().m_aDataPoints[i].m_rec, r.image.records[i].m_rec);
+            EXPECT_EQ(doc.Survey().m_aDataPoints[i].m_aReadings, r.image.records[i].m_aReadings);
         }
-        EXPECT_EQ(doc.m_strSurveyTime, SurveyTimeText(r.image.surveyTime));
+        EXPECT_EQ(doc.Survey().m_strSurveyTime, SurveyTimeText(r.image.surveyTime));
     }
 }

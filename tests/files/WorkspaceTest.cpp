@@ -1,9 +1,10 @@
 #include "files/Workspace.h"
 
-#include "model/CoveragePictures.h"
 #include "files/FileIo.h"
 #include "files/SurveyFile.h"
 #include "model/Bytes.h"
+#include "model/CoveragePictures.h"
+#include "model/EditAccess.h"
 #include "model/PlotraDoc.h"
 #include "support/Fixtures.h"
 #include "support/PromptRecorder.h"
@@ -65,14 +66,14 @@ CData_Pos Level(int count, int r, int g, int b) {
 /// Fills every member the workspace stores with distinctive values; \p variant changes them all.
 void Populate(CPlotraDoc& d, int variant = 0) {
     const double v = variant;
-    d.m_byProjType = static_cast<std::uint8_t>(1 - variant % 2);
+    Edit::Map(d).m_byProjType = static_cast<std::uint8_t>(1 - variant % 2);
     for (std::size_t i = 0; i < 16; ++i)
-        d.m_adProj[i] = 0.125 * static_cast<double>(i) - 3.0 + v;
-    d.m_aMapImage = MakeBmp(3 + variant, 2);
-    d.m_nMapImageSize = static_cast<int>(d.m_aMapImage.size());
-    d.m_nImageWidth = 3 + variant;
-    d.m_nImageHeight = 2;
-    d.m_bMapLoaded = 1;
+        Edit::Map(d).m_adProj[i] = 0.125 * static_cast<double>(i) - 3.0 + v;
+    Edit::Map(d).m_aMapImage = MakeBmp(3 + variant, 2);
+    Edit::Map(d).m_nMapImageSize = static_cast<int>(d.Map().m_aMapImage.size());
+    Edit::Map(d).m_nImageWidth = 3 + variant;
+    Edit::Map(d).m_nImageHeight = 2;
+    Edit::Map(d).m_bMapLoaded = 1;
 
     CDataFile f1;
     f1.m_strName = "walk1.hsd";
@@ -82,7 +83,7 @@ void Populate(CPlotraDoc& d, int variant = 0) {
     CDataFile f2;
     f2.m_strName = "walk2.hsd";
     f2.m_bUse = 0; // created and notes stay empty
-    d.m_aFiles = {f1, f2};
+    Edit::Survey(d).m_aFiles = {f1, f2};
 
     CApFile n1;
     n1.m_strTxPower = "20";
@@ -90,13 +91,13 @@ void Populate(CPlotraDoc& d, int variant = 0) {
     n1.m_strDirection = "90";
     n1.m_strHeight = "3.50";
     n1.m_strNotes = "roof";
-    d.m_aApNotes = {n1, CApFile{}};
-    d.m_bMerge = variant % 2;
-    d.m_bShowLegend = 1 - variant % 2;
+    Edit::Aps(d).m_aApNotes = {n1, CApFile{}};
+    Edit::Survey(d).m_bMerge = variant % 2;
+    Edit::Display(d).m_bShowLegend = 1 - variant % 2;
 
-    d.m_aFilePathCount = {2, 1};
-    d.m_aFileColor = {Rgb(1, 2, 3), Rgb(4, 5, 6 + variant)};
-    d.m_aGpsState = {2, 1, 0};
+    Edit::Path(d).m_aFilePathCount = {2, 1};
+    Edit::Survey(d).m_aFileColor = {Rgb(1, 2, 3), Rgb(4, 5, 6 + variant)};
+    Edit::Path(d).m_aGpsState = {2, 1, 0};
 
     CDataPoint p1 =
         MakePoint(40.5, -3.25, {MakeReading(6, -70, 1, "alpha"), MakeReading(11, -55.5, 2, "beta")});
@@ -107,27 +108,28 @@ void Populate(CPlotraDoc& d, int variant = 0) {
     CDataPoint p2 =
         MakePoint(40.5001, -3.2501, {MakeReading(6, -72, 1, "exactly-thirty-two-characters-xx")}, 1);
     p2.m_rec.m_wReadingCount = 7; // the stored record keeps its own count
-    d.m_aDataPoints = {p1, p2, MakeMarker(40.6, -3.3 + v)};
+    Edit::Survey(d).m_aDataPoints = {p1, p2, MakeMarker(40.6, -3.3 + v)};
 
-    d.m_bMetricXY = 1;
-    d.m_dMetersPerPixelX = 0.25;
-    d.m_dMetersPerPixelY = 0.5;
-    d.m_dMapHeight = 100 + v;
-    d.m_dMapWidth = 200;
-    d.m_dMapOriginY = 1;
-    d.m_dMapOriginX = 2;
-    d.m_dGridSpanY = 30;
-    d.m_dGridSpanX = 40;
-    d.m_dGridOriginY = 5;
-    d.m_dGridOriginX = 6;
-    d.m_dFrameSpanY = 35;
-    d.m_dFrameSpanX = 45;
-    d.m_dFrameOriginY = 4;
-    d.m_dFrameOriginX = 3;
+    Edit::Map(d).m_bMetricXY = 1;
+    Edit::Map(d).m_dMetersPerPixelX = 0.25;
+    Edit::Map(d).m_dMetersPerPixelY = 0.5;
+    Edit::Map(d).m_dMapHeight = 100 + v;
+    Edit::Map(d).m_dMapWidth = 200;
+    Edit::Map(d).m_dMapOriginY = 1;
+    Edit::Map(d).m_dMapOriginX = 2;
+    Edit::Frame(d).m_dGridSpanY = 30;
+    Edit::Frame(d).m_dGridSpanX = 40;
+    Edit::Frame(d).m_dGridOriginY = 5;
+    Edit::Frame(d).m_dGridOriginX = 6;
+    Edit::Frame(d).m_dFrameSpanY = 35;
+    Edit::Frame(d).m_dFrameSpanX = 45;
+    Edit::Frame(d).m_dFrameOriginY = 4;
+    Edit::Frame(d).m_dFrameOriginX = 3;
 
-    d.m_aPoints = {MakeSample(10, 20, -60, -95), MakeSample(11, 21, -61, -94), MakeSample(12, 22 + v, -62, -93)};
-    d.m_aAltitude = {100, 200, 300};
-    d.m_aVelocity = {5, 6, 7 + variant};
+    Edit::Path(d).m_aPoints = {MakeSample(10, 20, -60, -95), MakeSample(11, 21, -61, -94),
+                               MakeSample(12, 22 + v, -62, -93)};
+    Edit::Path(d).m_aAltitude = {100, 200, 300};
+    Edit::Path(d).m_aVelocity = {5, 6, 7 + variant};
 
     CAPInfo a;
     a.m_bSelected = 1;
@@ -155,53 +157,53 @@ void Populate(CPlotraDoc& d, int variant = 0) {
     a.m_dIntercept = -20.25;
     CAPInfo b; // no grid, no points
     b.m_szSSID = MakeSsid("guest");
-    d.m_aAPs = {a, b};
+    Edit::Aps(d).m_aAPs = {a, b};
 
-    d.m_bStarted = 1;
-    d.m_bDataLoaded = 1;
-    d.m_bShowApMarkers = 0;
-    d.m_bCoverageReady = 1;
-    d.m_bCombined = 1;
-    d.m_bShowCellRadius = 0;
-    d.m_bShowContour = 1;
-    d.m_bMultiContours = 0;
-    d.m_bCoveragePlotted = 0;
-    d.m_bCoverageOverlay = 0;
+    Edit::Display(d).m_bStarted = 1;
+    Edit::Display(d).m_bDataLoaded = 1;
+    Edit::Display(d).m_bShowApMarkers = 0;
+    Edit::Coverage(d).m_bCoverageReady = 1;
+    Edit::Display(d).m_bCombined = 1;
+    Edit::Display(d).m_bShowCellRadius = 0;
+    Edit::Display(d).m_bShowContour = 1;
+    Edit::Display(d).m_bMultiContours = 0;
+    Edit::Display(d).m_bCoveragePlotted = 0;
+    Edit::Display(d).m_bCoverageOverlay = 0;
 
-    d.m_dUnitFactor = 1.0;
-    d.m_nGridDivisions = 7;
-    d.m_bYGrid = 1;
-    d.m_bXGrid = 0;
-    d.m_nAlpha = 150 + variant;
-    d.m_bShowPath = 0;
-    d.m_nGridRows = 2;
-    d.m_nGridCols = 3;
-    d.m_nGraphType = 2;
-    d.m_nAnalysisMode = 2;
-    d.m_nSortMode = 2;
-    d.m_nColourMode = 1;
-    d.m_nPowerRangeHigh = -35;
-    d.m_nPowerRangeLow = -95;
-    d.m_dPowerMax = -30;
-    d.m_dPowerMin = -90;
-    d.m_dSnrMax = 40;
-    d.m_dSnrMin = 0;
-    d.m_dResolutionX = 1.5;
-    d.m_dResolutionY = 2.5;
-    d.m_dMeanRssi = -66.5;
-    d.m_dMeanSnr = 27.25 + v;
+    Edit::Display(d).m_dUnitFactor = 1.0;
+    Edit::Display(d).m_nGridDivisions = 7;
+    Edit::Display(d).m_bYGrid = 1;
+    Edit::Display(d).m_bXGrid = 0;
+    Edit::Display(d).m_nAlpha = 150 + variant;
+    Edit::Display(d).m_bShowPath = 0;
+    Edit::Frame(d).m_nGridRows = 2;
+    Edit::Frame(d).m_nGridCols = 3;
+    Edit::Display(d).m_nGraphType = 2;
+    Edit::Display(d).m_nAnalysisMode = 2;
+    Edit::Display(d).m_nSortMode = 2;
+    Edit::Display(d).m_nColourMode = 1;
+    Edit::Display(d).m_nPowerRangeHigh = -35;
+    Edit::Display(d).m_nPowerRangeLow = -95;
+    Edit::Coverage(d).m_dPowerMax = -30;
+    Edit::Coverage(d).m_dPowerMin = -90;
+    Edit::Coverage(d).m_dSnrMax = 40;
+    Edit::Coverage(d).m_dSnrMin = 0;
+    Edit::Frame(d).m_dResolutionX = 1.5;
+    Edit::Frame(d).m_dResolutionY = 2.5;
+    Edit::Coverage(d).m_dMeanRssi = -66.5;
+    Edit::Coverage(d).m_dMeanSnr = 27.25 + v;
 
-    d.m_panel.m_afReliability = {50.0f, -80.0f, 0.9f, 0.75f};
-    d.m_panel.m_nSelectedAP = 1;
-    d.m_panel.m_bExpandSorting = 1;
-    d.m_panel.m_bExpandMeasurement = 0;
-    d.m_panel.m_bExpandReliability = 1;
-    d.m_panel.m_bExpandGraph = 1;
-    d.m_panel.m_nContourLow = -80;
-    d.m_panel.m_nContourHigh = -40 + variant;
+    Edit::Display(d).m_panel.m_afReliability = {50.0f, -80.0f, 0.9f, 0.75f};
+    Edit::Display(d).m_panel.m_nSelectedAP = 1;
+    Edit::Display(d).m_panel.m_bExpandSorting = 1;
+    Edit::Display(d).m_panel.m_bExpandMeasurement = 0;
+    Edit::Display(d).m_panel.m_bExpandReliability = 1;
+    Edit::Display(d).m_panel.m_bExpandGraph = 1;
+    Edit::Display(d).m_panel.m_nContourLow = -80;
+    Edit::Display(d).m_panel.m_nContourHigh = -40 + variant;
 
     for (std::size_t g = 0; g < 3; ++g) {
-        ContourLayerSet& s = d.m_aContours[g];
+        ContourLayerSet& s = Edit::Coverage(d).m_aContours[g];
         const double b0 = 10.0 * static_cast<double>(g) + v;
         s.m_aAreaLow = {Area(b0, 4)};
         s.m_aAreaHigh = {Area(b0 + 1, 3), Area(b0 + 2, 4)};
@@ -216,13 +218,13 @@ void Populate(CPlotraDoc& d, int variant = 0) {
         s.m_aAreaLevels = {Level(1, 0, 255, 0), Level(0, 0, 0, 255)};
     }
 
-    d.m_aGridPower = {-30, -50, -100, -70, -101, -90};
-    d.m_aGridSnr = {40, 20, 10, 30, -101, 0};
-    d.m_aGridCount = {1, 2, 0, 10, 0, 3};
-    d.m_aDominantColour = {Rgb(9, 8, 7), Rgb(6, 5, 4),       Rgb(255, 255, 255),
-                           Rgb(1, 1, 1), Rgb(255, 255, 255), Rgb(2, 3, 4)};
-    d.m_aMixedColour = {Rgb(19, 18, 17), Rgb(16, 15, 14),    Rgb(255, 255, 255),
-                        Rgb(11, 11, 11), Rgb(255, 255, 255), Rgb(12, 13, 14)};
+    Edit::Coverage(d).m_aGridPower = {-30, -50, -100, -70, -101, -90};
+    Edit::Coverage(d).m_aGridSnr = {40, 20, 10, 30, -101, 0};
+    Edit::Coverage(d).m_aGridCount = {1, 2, 0, 10, 0, 3};
+    Edit::Coverage(d).m_aDominantColour = {Rgb(9, 8, 7), Rgb(6, 5, 4),       Rgb(255, 255, 255),
+                                           Rgb(1, 1, 1), Rgb(255, 255, 255), Rgb(2, 3, 4)};
+    Edit::Coverage(d).m_aMixedColour = {Rgb(19, 18, 17), Rgb(16, 15, 14),    Rgb(255, 255, 255),
+                                        Rgb(11, 11, 11), Rgb(255, 255, 255), Rgb(12, 13, 14)};
 }
 
 /// A document with its recorders attached.
@@ -282,7 +284,7 @@ void AddLargeAps(CPlotraDoc& d, std::size_t aps, std::size_t perList) {
                                         static_cast<std::int16_t>(-12800 - (k % 7000)),
                                         static_cast<std::int16_t>(-90 - k % 5));
         }
-        d.m_aAPs.push_back(std::move(ap));
+        Edit::Aps(d).m_aAPs.push_back(std::move(ap));
     }
 }
 
@@ -344,33 +346,33 @@ TEST(Workspace, EverySectionSurvivesARoundTripByteForByte) {
     EXPECT_EQ(b.doc.EncodeWorkspace(), bytes);
 
     // A few members read back as themselves, and what the reader derives.
-    EXPECT_EQ(b.doc.m_aFiles[0].m_strPath, "/surveys/site.v2/walk1.hsd");
-    EXPECT_EQ(b.doc.m_aApNotes[0].m_strHeight, "3.50");
-    EXPECT_EQ(b.doc.m_aDataPoints[0].m_rec, a.doc.m_aDataPoints[0].m_rec);
-    EXPECT_EQ(b.doc.m_aDataPoints[1].m_aReadings[0], a.doc.m_aDataPoints[1].m_aReadings[0]);
-    EXPECT_EQ(b.doc.m_aAPs[0].m_aGrid, a.doc.m_aAPs[0].m_aGrid);
-    EXPECT_EQ(b.doc.m_aAPs[0].m_fReliability, 0.875f);
-    EXPECT_EQ(b.doc.m_dMapOriginX, 2.0);
-    EXPECT_EQ(b.doc.m_aMapImage, a.doc.m_aMapImage);
-    EXPECT_EQ(b.doc.m_bWorkspaceNamed, 1);
-    EXPECT_EQ(b.doc.m_bMapLoaded, 1);
-    EXPECT_EQ(b.doc.m_bShowLonLat, 0);
+    EXPECT_EQ(b.doc.Survey().m_aFiles[0].m_strPath, "/surveys/site.v2/walk1.hsd");
+    EXPECT_EQ(b.doc.Aps().m_aApNotes[0].m_strHeight, "3.50");
+    EXPECT_EQ(b.doc.Survey().m_aDataPoints[0].m_rec, a.doc.Survey().m_aDataPoints[0].m_rec);
+    EXPECT_EQ(b.doc.Survey().m_aDataPoints[1].m_aReadings[0], a.doc.Survey().m_aDataPoints[1].m_aReadings[0]);
+    EXPECT_EQ(b.doc.Aps().m_aAPs[0].m_aGrid, a.doc.Aps().m_aAPs[0].m_aGrid);
+    EXPECT_EQ(b.doc.Aps().m_aAPs[0].m_fReliability, 0.875f);
+    EXPECT_EQ(b.doc.Map().m_dMapOriginX, 2.0);
+    EXPECT_EQ(b.doc.Map().m_aMapImage, a.doc.Map().m_aMapImage);
+    EXPECT_EQ(b.doc.Project().m_bWorkspaceNamed, 1);
+    EXPECT_EQ(b.doc.Map().m_bMapLoaded, 1);
+    EXPECT_EQ(b.doc.Display().m_bShowLonLat, 0);
     EXPECT_TRUE(b.host.mapShown());
     EXPECT_EQ(b.notices.Count(DocChange::Everything), 1);
-    EXPECT_EQ(b.doc.m_aAPs[0].m_aCoverageBitmap.size(), 6u);
-    EXPECT_TRUE(b.doc.m_aAPs[1].m_aCoverageBitmap.empty());
+    EXPECT_EQ(b.doc.Aps().m_aAPs[0].m_aCoverageBitmap.size(), 6u);
+    EXPECT_TRUE(b.doc.Aps().m_aAPs[1].m_aCoverageBitmap.empty());
     BuildCoveragePictures(a.doc);
-    EXPECT_EQ(b.doc.m_aCoveragePictures, a.doc.m_aCoveragePictures);
+    EXPECT_EQ(b.doc.Coverage().m_aCoveragePictures, a.doc.Coverage().m_aCoveragePictures);
     // Node (0, 0) is the first pixel of the bottom row; node (0, 1) the top-left pixel.
-    EXPECT_EQ(b.doc.m_aCoveragePictures[CPlotraDoc::kApCount][3], a.doc.m_crPalette[1]);
-    EXPECT_EQ(b.doc.m_aCoveragePictures[CPlotraDoc::kApCount][0], a.doc.m_crPalette[2]);
+    EXPECT_EQ(b.doc.Coverage().m_aCoveragePictures[CPlotraDoc::kApCount][3], a.doc.Display().m_crPalette[1]);
+    EXPECT_EQ(b.doc.Coverage().m_aCoveragePictures[CPlotraDoc::kApCount][0], a.doc.Display().m_crPalette[2]);
 }
 
 TEST(Workspace, HeaderAndFieldsSitAtTheirOffsets) {
     CPlotraDoc d;
-    d.m_byProjType = 1;
-    d.m_adProj[0] = 1.5;
-    d.m_adProj[15] = -2.25;
+    Edit::Map(d).m_byProjType = 1;
+    Edit::Map(d).m_adProj[0] = 1.5;
+    Edit::Map(d).m_adProj[15] = -2.25;
     const auto b = d.EncodeWorkspace();
     EXPECT_EQ(LoadU32(&b[0]), 145u);
     EXPECT_EQ((std::vector<std::uint8_t>(b.begin() + 4, b.begin() + 12)),
@@ -405,7 +407,7 @@ TEST(Workspace, StringsCountTheirTerminatingNul) {
     CPlotraDoc d;
     CDataFile f;
     f.m_strName = "ab";
-    d.m_aFiles = {f}; // path, created and notes are empty
+    Edit::Survey(d).m_aFiles = {f}; // path, created and notes are empty
     const auto b = d.EncodeWorkspace();
     const std::vector<std::uint8_t> expected = {1, 0, 0, 0,              // one file
                                                 3, 0, 0, 0, 'a', 'b', 0, // "ab"
@@ -418,12 +420,12 @@ TEST(Workspace, StringsCountTheirTerminatingNul) {
 
 TEST(Workspace, PathAndApPointRecordsKeepTheirDifferentFieldOrders) {
     CPlotraDoc d;
-    d.m_aPoints = {MakeSample(1.5, 2.5, -60.5, -90)};
-    d.m_aAltitude = {777};
+    Edit::Path(d).m_aPoints = {MakeSample(1.5, 2.5, -60.5, -90)};
+    Edit::Path(d).m_aAltitude = {777};
     // No velocity entry: the missing value is written as 0.
     CAPInfo ap;
     ap.m_aApPoints = {MakeSample(3.5, 4.5, -70.5, -91)};
-    d.m_aAPs = {ap};
+    Edit::Aps(d).m_aAPs = {ap};
     const auto b = d.EncodeWorkspace();
     std::size_t o = kPathAt;
     EXPECT_EQ(LoadU32(&b[o]), 1u);
@@ -449,14 +451,14 @@ TEST(Workspace, PathAndApPointRecordsKeepTheirDifferentFieldOrders) {
 
 TEST(Workspace, ContourRecordsAreStoredAtTheirFixedSizes) {
     CPlotraDoc d;
-    d.m_aContours[0].m_aAreaLow = {Area(1.0, 3)};
+    Edit::Coverage(d).m_aContours[0].m_aAreaLow = {Area(1.0, 3)};
     CData_Contour line;
     line.m_dX1 = 1;
     line.m_dY1 = 2;
     line.m_dX2 = 3;
     line.m_dY2 = 4;
-    d.m_aContours[0].m_aLines = {line};
-    d.m_aContours[0].m_aLineLevels = {Level(7, 10, 20, 30)};
+    Edit::Coverage(d).m_aContours[0].m_aLines = {line};
+    Edit::Coverage(d).m_aContours[0].m_aLineLevels = {Level(7, 10, 20, 30)};
     const auto b = d.EncodeWorkspace();
     std::size_t o = kContoursAt;
     EXPECT_EQ(LoadU32(&b[o]), 1u);
@@ -484,36 +486,36 @@ TEST(Workspace, ContourRecordsAreStoredAtTheirFixedSizes) {
 
 TEST(Workspace, ProjectWithoutMapClearsTheMapFlagAndKeepsLonLat) {
     CPlotraDoc d;
-    d.m_bMapLoaded = 1; // stale flag: the stored picture decides
-    d.m_nImageWidth = 640;
+    Edit::Map(d).m_bMapLoaded = 1; // stale flag: the stored picture decides
+    Edit::Map(d).m_nImageWidth = 640;
     const auto bytes = d.EncodeWorkspace();
     EXPECT_EQ(LoadU32(&bytes[kMapWidthAt]), 640u);
     Fixture f;
-    f.doc.m_bShowLonLat = 1;
+    Edit::Display(f.doc).m_bShowLonLat = 1;
     ASSERT_TRUE(f.doc.ReadWorkspace(bytes));
-    EXPECT_EQ(f.doc.m_bMapLoaded, 0);
-    EXPECT_EQ(f.doc.m_bShowLonLat, 1);
-    EXPECT_EQ(f.doc.m_nImageWidth, 640);
-    EXPECT_TRUE(f.doc.m_aMapImage.empty());
-    for (const auto& p : f.doc.m_aCoveragePictures)
+    EXPECT_EQ(f.doc.Map().m_bMapLoaded, 0);
+    EXPECT_EQ(f.doc.Display().m_bShowLonLat, 1);
+    EXPECT_EQ(f.doc.Map().m_nImageWidth, 640);
+    EXPECT_TRUE(f.doc.Map().m_aMapImage.empty());
+    for (const auto& p : f.doc.Coverage().m_aCoveragePictures)
         EXPECT_TRUE(p.empty()); // no coverage stored as ready
 }
 
 TEST(Workspace, GridsShorterThanTheGridSizeArePaddedAndReadBackInFull) {
     CPlotraDoc d;
-    d.m_nGridRows = 2;
-    d.m_nGridCols = 2;
-    d.m_aGridPower = {-50};
+    Edit::Frame(d).m_nGridRows = 2;
+    Edit::Frame(d).m_nGridCols = 2;
+    Edit::Coverage(d).m_aGridPower = {-50};
     CAPInfo ap;
     ap.m_nApGridCols = 2;
     ap.m_nApGridRows = 1;
     ap.m_aGrid = {-40};
-    d.m_aAPs = {ap};
+    Edit::Aps(d).m_aAPs = {ap};
     Fixture f;
     ASSERT_TRUE(f.doc.ReadWorkspace(d.EncodeWorkspace()));
-    EXPECT_EQ(f.doc.m_aGridPower, (std::vector<double>{-50, 0, 0, 0}));
-    EXPECT_EQ(f.doc.m_aGridCount, (std::vector<int>(4, 0)));
-    EXPECT_EQ(f.doc.m_aAPs[0].m_aGrid, (std::vector<double>{-40, 0}));
+    EXPECT_EQ(f.doc.Coverage().m_aGridPower, (std::vector<double>{-50, 0, 0, 0}));
+    EXPECT_EQ(f.doc.Coverage().m_aGridCount, (std::vector<int>(4, 0)));
+    EXPECT_EQ(f.doc.Aps().m_aAPs[0].m_aGrid, (std::vector<double>{-40, 0}));
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -551,14 +553,15 @@ TEST(Workspace, EveryTruncationIsRefusedAndLeavesTheProjectUnchanged) {
     EXPECT_TRUE(f.prompts.prompts.empty());
     EXPECT_TRUE(f.notices.notices.empty());
     EXPECT_EQ(f.doc.EncodeWorkspace(), before);
-    EXPECT_EQ(f.doc.m_aAPs[0].m_aCoverageBitmap.size(), 0u); // untouched (never built for this document)
+    EXPECT_EQ(f.doc.Aps().m_aAPs[0].m_aCoverageBitmap.size(),
+              0u); // untouched (never built for this document)
 }
 
 TEST(Workspace, HostileCountsAndMalformedFieldsAreRefusedBeforeAllocating) {
     Fixture src;
     Populate(src.doc);
     const auto good = src.doc.EncodeWorkspace();
-    const std::size_t mapSize = src.doc.m_aMapImage.size();
+    const std::size_t mapSize = src.doc.Map().m_aMapImage.size();
     const std::size_t files = kFilesAt + mapSize;
 
     Fixture f;
@@ -597,10 +600,10 @@ TEST(Workspace, HostileCountsAndMalformedFieldsAreRefusedBeforeAllocating) {
 
     // Counts at known places of a small project: one raw point with one reading, one path point, one AP.
     CPlotraDoc small;
-    small.m_aDataPoints = {MakePoint(1, 2, {MakeReading(1, -50, 1, "x")})};
-    small.m_aPoints = {MakeSample(1, 2, -50, -90)};
-    small.m_aAPs = {CAPInfo{}};
-    small.m_aAPs[0].m_aApPoints = {MakeSample(1, 2, -50, -90)};
+    Edit::Survey(small).m_aDataPoints = {MakePoint(1, 2, {MakeReading(1, -50, 1, "x")})};
+    Edit::Path(small).m_aPoints = {MakeSample(1, 2, -50, -90)};
+    Edit::Aps(small).m_aAPs = {CAPInfo{}};
+    Edit::Aps(small).m_aAPs[0].m_aApPoints = {MakeSample(1, 2, -50, -90)};
     const auto base = small.EncodeWorkspace();
     ASSERT_TRUE(CPlotraDoc().ReadWorkspace(base));
     auto patch = [&](std::initializer_list<std::pair<std::size_t, std::uint32_t>> fields) {
@@ -656,12 +659,12 @@ TEST(Workspace, SaveAsAsksWithItsTitleAndFilterAndSecondSaveDoesNotAsk) {
     EXPECT_EQ(f.prompts.choosers[0].filter,
               "Hovrin Work Space (hws)|*.hws|HWS (*.hws)|*.hws|All Files (*.*)|*.*||");
     const std::string saved = dir.File("site.v2/project.hws");
-    EXPECT_EQ(f.doc.m_strWorkspacePath, saved);
-    EXPECT_EQ(f.doc.m_bWorkspaceNamed, 1);
+    EXPECT_EQ(f.doc.Project().m_strWorkspacePath, saved);
+    EXPECT_EQ(f.doc.Project().m_bWorkspaceNamed, 1);
     EXPECT_EQ(SlurpBytes(saved), f.doc.EncodeWorkspace());
     EXPECT_FALSE(std::filesystem::exists(dir.File("site.v2/project.txt")));
 
-    f.doc.m_nAlpha = 17;
+    Edit::Display(f.doc).m_nAlpha = 17;
     f.doc.OnSaveProject();
     EXPECT_EQ(f.prompts.choosers.size(), 1u); // no second question
     EXPECT_EQ(SlurpBytes(saved), f.doc.EncodeWorkspace());
@@ -672,10 +675,10 @@ TEST(Workspace, CancelledSaveWritesNothingAndTableWindowRefuses) {
     Fixture f;
     f.doc.OnSaveProject(); // chooser cancelled
     EXPECT_EQ(f.prompts.choosers.size(), 1u);
-    EXPECT_EQ(f.doc.m_bWorkspaceNamed, 0);
-    EXPECT_TRUE(f.doc.m_strWorkspacePath.empty());
+    EXPECT_EQ(f.doc.Project().m_bWorkspaceNamed, 0);
+    EXPECT_TRUE(f.doc.Project().m_strWorkspacePath.empty());
 
-    f.doc.m_bTableWindowActive = 1;
+    Edit::Display(f.doc).m_bTableWindowActive = 1;
     f.doc.OnSaveProjectAs();
     f.doc.OnOpenProject();
     EXPECT_FALSE(f.doc.OnOpenDocument("/nowhere.hws"));
@@ -703,15 +706,15 @@ TEST(Workspace, OpenedWorkspaceSavesBackToItselfWithoutAsking) {
     EXPECT_TRUE(f.prompts.prompts.empty());
     EXPECT_EQ(f.host.pathName, path);
     EXPECT_EQ(f.host.recent, std::vector<std::string>{path});
-    EXPECT_EQ(f.doc.m_strWorkspacePath, path);
-    EXPECT_EQ(f.doc.m_bNoData, 0);
+    EXPECT_EQ(f.doc.Project().m_strWorkspacePath, path);
+    EXPECT_EQ(f.doc.Survey().m_bNoData, 0);
 
-    f.doc.m_nAlpha = 99;
+    Edit::Display(f.doc).m_nAlpha = 99;
     f.doc.OnSaveProject();
     EXPECT_EQ(f.prompts.choosers.size(), 1u);
     CPlotraDoc again;
     ASSERT_TRUE(again.ReadWorkspace(SlurpBytes(path)));
-    EXPECT_EQ(again.m_nAlpha, 99);
+    EXPECT_EQ(again.Display().m_nAlpha, 99);
 }
 
 TEST(Workspace, OpenProjectReportsUnreadableAndForeignFiles) {
@@ -745,7 +748,7 @@ TEST(Workspace, OpenProjectReportsUnreadableAndForeignFiles) {
               "Invalid File: Unsupported HWS Filetype. May be for a different product.");
     EXPECT_EQ(f.prompts.Messages()[3], "Invalid File: File is not recognized as a HWS file.");
     EXPECT_TRUE(f.host.recent.empty());
-    EXPECT_TRUE(f.doc.m_strWorkspacePath.empty());
+    EXPECT_TRUE(f.doc.Project().m_strWorkspacePath.empty());
 }
 
 TEST(Workspace, OpenDocumentKeepsTheProjectWhenTheFileIsRefused) {
@@ -775,38 +778,39 @@ TEST(Workspace, OpenDocumentKeepsTheProjectWhenTheFileIsRefused) {
     EXPECT_EQ(f.prompts.Messages()[2],
               "File Open Error: Could not open file \"" + dir.File("none.hws") + "\"");
     EXPECT_EQ(f.doc.EncodeWorkspace(), before);
-    EXPECT_FALSE(f.doc.m_aAPs.empty());
+    EXPECT_FALSE(f.doc.Aps().m_aAPs.empty());
 
     bytes[12] = 0;
     const std::string good = dir.File("good.hws");
     WriteBytes(good, bytes);
-    f.doc.m_bNoData = 1;
+    Edit::Survey(f.doc).m_bNoData = 1;
     EXPECT_TRUE(f.doc.OnOpenDocument(good));
-    EXPECT_EQ(f.doc.m_bNoData, 0);
-    EXPECT_EQ(f.doc.m_strWorkspacePath, good);
+    EXPECT_EQ(f.doc.Survey().m_bNoData, 0);
+    EXPECT_EQ(f.doc.Project().m_strWorkspacePath, good);
     EXPECT_EQ(f.host.recent, std::vector<std::string>{good});
-    EXPECT_EQ(f.doc.m_aAPs.size(), 2u);
+    EXPECT_EQ(f.doc.Aps().m_aAPs.size(), 2u);
 }
 
 TEST(Workspace, OpeningForgetsListsThatBelongToThePreviousProject) {
     CPlotraDoc d;
     Populate(d);
     Fixture f;
-    f.doc.m_aFilePointCount = {5, 6};
-    f.doc.m_aApMarkers.resize(3);
+    Edit::Survey(f.doc).m_aFilePointCount = {5, 6};
+    Edit::Survey(f.doc).m_aApMarkers.resize(3);
     CGroupInfo g;
     g.m_aItems.push_back(CGroupItem(0, 0, 40));
-    f.doc.m_groups.AddGroup(g);
-    f.doc.m_groupsBySsid.AddGroup(g);
+    Edit::Aps(f.doc).m_groups.AddGroup(g);
+    Edit::Aps(f.doc).m_groupsBySsid.AddGroup(g);
     ASSERT_TRUE(f.doc.ReadWorkspace(d.EncodeWorkspace()));
-    EXPECT_TRUE(f.doc.m_aFilePointCount.empty());
-    EXPECT_TRUE(f.doc.m_aApMarkers.empty());
+    EXPECT_TRUE(f.doc.Survey().m_aFilePointCount.empty());
+    EXPECT_TRUE(f.doc.Survey().m_aApMarkers.empty());
     // The groupings are rebuilt from the opened project's APs; nothing of the old ones remains.
-    for (const CGroups* groups : {&f.doc.m_groups, &f.doc.m_groupsBySsid, &f.doc.m_groupsByChannel})
+    for (const CGroups* groups :
+         {&Edit::Aps(f.doc).m_groups, &Edit::Aps(f.doc).m_groupsBySsid, &Edit::Aps(f.doc).m_groupsByChannel})
         for (const CGroupInfo& group : groups->m_aGroups)
             for (const CGroupItem& item : group.m_aItems)
-                EXPECT_LT(static_cast<std::size_t>(item.m_nIndex), f.doc.m_aAPs.size());
-    EXPECT_FALSE(f.doc.m_groups.m_aGroups.empty());
+                EXPECT_LT(static_cast<std::size_t>(item.m_nIndex), f.doc.Aps().m_aAPs.size());
+    EXPECT_FALSE(f.doc.Aps().m_groups.m_aGroups.empty());
 }
 
 TEST(Workspace, InterruptedSaveKeepsThePreviousWorkspace) {
@@ -818,7 +822,7 @@ TEST(Workspace, InterruptedSaveKeepsThePreviousWorkspace) {
     const auto first = SlurpBytes(dir.File("site.hws"));
     ASSERT_FALSE(first.empty());
 
-    f.doc.m_aAPs.clear();
+    Edit::Aps(f.doc).m_aAPs.clear();
     {
         WriteFailureGuard failing(100);
         f.doc.OnSaveProject();
@@ -895,7 +899,7 @@ TEST(Workspace, OpeningIsNotBoundByTheLimitOfFilesReadWhole) {
             EXPECT_EQ(p.icon, PromptIcon::Stop);
         EXPECT_EQ(f.doc.EncodeWorkspace(), before);
         EXPECT_TRUE(f.host.recent.empty());
-        EXPECT_TRUE(f.doc.m_strWorkspacePath.empty());
+        EXPECT_TRUE(f.doc.Project().m_strWorkspacePath.empty());
     }
 }
 
@@ -927,8 +931,8 @@ TEST(Workspace, WorkspaceLargerThanTheMemoryLeftIsRefusedAsTooLarge) {
     // With the memory it needs, the same file opens.
     Fixture f;
     EXPECT_TRUE(f.doc.OnOpenDocument(path));
-    ASSERT_EQ(f.doc.m_aAPs.size(), 1u);
-    EXPECT_EQ(f.doc.m_aAPs[0].m_aSamples.size(), 2'000'000u);
+    ASSERT_EQ(f.doc.Aps().m_aAPs.size(), 1u);
+    EXPECT_EQ(f.doc.Aps().m_aAPs[0].m_aSamples.size(), 2'000'000u);
 }
 
 // A saved project of several GiB reopens as itself (label "slow": run with PLOTRA_SLOW_TESTS=1).
@@ -953,10 +957,10 @@ TEST(WorkspaceSlow, ProjectLargerThanTwoGiBReopensAsItself) {
     Fixture b;
     ASSERT_TRUE(b.doc.OnOpenDocument(path));
     EXPECT_TRUE(b.prompts.prompts.empty());
-    ASSERT_EQ(b.doc.m_aAPs.size(), a.m_aAPs.size());
-    for (std::size_t i = 0; i < a.m_aAPs.size(); ++i) {
-        const CAPInfo& x = a.m_aAPs[i];
-        const CAPInfo& y = b.doc.m_aAPs[i];
+    ASSERT_EQ(b.doc.Aps().m_aAPs.size(), a.Aps().m_aAPs.size());
+    for (std::size_t i = 0; i < a.Aps().m_aAPs.size(); ++i) {
+        const CAPInfo& x = a.Aps().m_aAPs[i];
+        const CAPInfo& y = b.doc.Aps().m_aAPs[i];
         EXPECT_EQ(y.m_abyMAC, x.m_abyMAC) << i;
         EXPECT_EQ(y.m_posAP.m_dY, x.m_posAP.m_dY) << i;
         EXPECT_EQ(y.m_posAP.m_dX, x.m_posAP.m_dX) << i;

@@ -76,8 +76,8 @@ TEST(CliFloorPlan, PngPlanBecomesAMapToScale) {
     EXPECT_NE(made.out.find("  area: 60.0 x 40.0 m\n"), std::string::npos);
     CPlotraDoc doc;
     ASSERT_TRUE(LoadHpf(doc, hpf));
-    EXPECT_NEAR(doc.m_dMetersPerPixelX, 0.05, 0.05e-3);
-    EXPECT_NEAR(doc.m_dMetersPerPixelY, 0.05, 0.05e-3);
+    EXPECT_NEAR(doc.Map().m_dMetersPerPixelX, 0.05, 0.05e-3);
+    EXPECT_NEAR(doc.Map().m_dMetersPerPixelY, 0.05, 0.05e-3);
 
     // Feet and the default origin; the info listing shows the same scale.
     const CliResult feet =
@@ -85,8 +85,8 @@ TEST(CliFloorPlan, PngPlanBecomesAMapToScale) {
     ASSERT_EQ(feet.status, 0) << feet.err;
     CPlotraDoc feetDoc;
     ASSERT_TRUE(LoadHpf(feetDoc, dir.File("feet.hpf")));
-    EXPECT_NEAR(feetDoc.m_dMetersPerPixelY * 760, 30.48, 30.48e-3);
-    EXPECT_NEAR(feetDoc.m_dMetersPerPixelX * 760, 30.48, 30.48e-3);
+    EXPECT_NEAR(feetDoc.Map().m_dMetersPerPixelY * 760, 30.48, 30.48e-3);
+    EXPECT_NEAR(feetDoc.Map().m_dMetersPerPixelX * 760, 30.48, 30.48e-3);
 
     // The same plan as a JPEG and a BMP.
     for (const char* format : {"JPEG", "BMP"}) {
@@ -109,9 +109,9 @@ TEST(CliFloorPlan, PngPlanBecomesAMapToScale) {
               "limit; its scale is kept.\n");
     CPlotraDoc smallDoc;
     ASSERT_TRUE(LoadHpf(smallDoc, dir.File("small.hpf")));
-    EXPECT_EQ(smallDoc.m_nImageWidth, 300);
-    EXPECT_NEAR(smallDoc.m_dMapWidth, 60.0, 0.06);
-    EXPECT_NEAR(smallDoc.m_dMapHeight, 40.0, 0.04);
+    EXPECT_EQ(smallDoc.Map().m_nImageWidth, 300);
+    EXPECT_NEAR(smallDoc.Map().m_dMapWidth, 60.0, 0.06);
+    EXPECT_NEAR(smallDoc.Map().m_dMapHeight, 40.0, 0.04);
 }
 
 TEST(CliFloorPlan, PdfPageIsRenderedAndAMissingPageRefused) {
@@ -131,8 +131,8 @@ TEST(CliFloorPlan, PdfPageIsRenderedAndAMissingPageRefused) {
         << page2.out;
     CPlotraDoc doc;
     ASSERT_TRUE(LoadHpf(doc, dir.File("p2.hpf")));
-    EXPECT_EQ(doc.m_nImageWidth, 2000);
-    EXPECT_NEAR(doc.m_dMapWidth, 29.7, 0.03);
+    EXPECT_EQ(doc.Map().m_nImageWidth, 2000);
+    EXPECT_NEAR(doc.Map().m_dMapWidth, 29.7, 0.03);
 
     // --dpi chooses the resolution; the scale points are pixels of that rendering.
     const CliResult dpi =
@@ -219,7 +219,7 @@ TEST(CliFloorPlanSlow, PlanAboveTheFormatLimitIsReducedKeepingItsScale) {
               "pixels); its scale is kept.\n");
     CPlotraDoc doc;
     ASSERT_TRUE(LoadHpf(doc, dir.File("big.hpf")));
-    EXPECT_EQ(doc.m_nImageWidth, 15446);
-    EXPECT_NEAR(doc.m_dMapWidth, 160.0, 0.16);
-    EXPECT_NEAR(doc.m_dMapHeight, 120.0, 0.12);
+    EXPECT_EQ(doc.Map().m_nImageWidth, 15446);
+    EXPECT_NEAR(doc.Map().m_dMapWidth, 160.0, 0.16);
+    EXPECT_NEAR(doc.Map().m_dMapHeight, 120.0, 0.12);
 }

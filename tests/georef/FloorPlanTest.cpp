@@ -158,7 +158,7 @@ TEST(FloorPlan, TheLoadedMapMeasuresWhatThePlanSays) {
         placement.northDegrees = c.north;
         LoadedPlan loaded;
         ASSERT_TRUE(Load(loaded, plan, placement));
-        EXPECT_EQ(loaded.doc.m_nImageWidth, plan.image.width());
+        EXPECT_EQ(loaded.doc.Map().m_nImageWidth, plan.image.width());
 
         const PlanScale& s = c.scale;
         const double along = loaded.Ruler(s.x1, s.y1, s.x2, s.y2);

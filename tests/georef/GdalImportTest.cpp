@@ -81,7 +81,7 @@ TEST(GeorefImport, DemoMapRoundTripsThroughUtmAndWebMercator) {
 
         CPlotraDoc doc;
         ASSERT_TRUE(LoadImported(doc, r));
-        EXPECT_EQ(doc.m_nImageWidth, 900);
+        EXPECT_EQ(doc.Map().m_nImageWidth, 900);
         const double shift = LargestSurveyShiftPixels(Demo().doc, doc);
         EXPECT_LT(shift, 0.5);
         std::printf("[ figures  ] %s: fit residual %.3g px, largest survey point shift %.3g px\n",

@@ -107,7 +107,7 @@ TEST(CliMakeMap, ControlPointsAndReduction) {
         const std::string s = Slurp(dir.File("small.hpf"));
         return std::vector<std::uint8_t>(s.begin(), s.end());
     }())));
-    EXPECT_EQ(small.m_nImageWidth, 378);
+    EXPECT_EQ(small.Map().m_nImageWidth, 378);
     for (const LatLon& p : Demo().surveyPositions) {
         const CDataGeo a = Demo().doc.GeoToMap(p.lat, p.lon), b = small.GeoToMap(p.lat, p.lon);
         EXPECT_NEAR(a.m_dX, b.m_dX, 0.01);

@@ -137,10 +137,10 @@ std::unique_ptr<DemoMap> LoadDemo() {
     DemoMap& d = *owned;
     const FileBytes hpf = ReadWholeFile(std::string(PLOTRA_SOURCE_DIR) + "/samples/demo.hpf");
     if (!d.doc.ReadProjectionFile(hpf.bytes)) throw std::runtime_error("demo map not loaded");
-    const auto& k = d.doc.m_adProj;
+    const auto& k = d.doc.Map().m_adProj;
     d.transform = MapAffine{k[0], k[1], k[3], k[4], k[5], k[7]};
     int w = 0, h = 0;
-    const auto rgb = DecodeBmp24(d.doc.m_aMapImage, w, h);
+    const auto rgb = DecodeBmp24(d.doc.Map().m_aMapImage, w, h);
     d.picture.width = w;
     d.picture.height = h;
     d.picture.samples.resize(rgb.size());
@@ -152,7 +152,7 @@ std::unique_ptr<DemoMap> LoadDemo() {
         CPlotraDoc survey;
         const FileBytes file = ReadWholeFile(std::string(PLOTRA_SOURCE_DIR) + "/samples/" + name);
         if (!survey.ReadSurveyFile(file.bytes)) throw std::runtime_error("demo survey not read");
-        for (const auto& p : survey.m_aDataPoints)
+        for (const auto& p : survey.Survey().m_aDataPoints)
             d.surveyPositions.push_back({p.m_rec.m_nLatMas / 3600000.0, p.m_rec.m_nLonMas / 3600000.0});
     }
     return owned;
@@ -189,8 +189,10 @@ double LargestSurveyShiftPixels(const CPlotraDoc& original, const CPlotraDoc& im
     for (const LatLon& p : Demo().surveyPositions) {
         const CDataGeo a = original.GeoToMap(p.lat, p.lon), b = imported.GeoToMap(p.lat, p.lon);
         // Back to pixels with each map's own scale: columns from the left, rows from the bottom.
-        const double dc = a.m_dX / original.m_dMetersPerPixelX - b.m_dX / imported.m_dMetersPerPixelX;
-        const double dr = a.m_dY / original.m_dMetersPerPixelY - b.m_dY / imported.m_dMetersPerPixelY;
+        const double dc =
+            a.m_dX / original.Map().m_dMetersPerPixelX - b.m_dX / imported.Map().m_dMetersPerPixelX;
+        const double dr =
+            a.m_dY / original.Map().m_dMetersPerPixelY - b.m_dY / imported.Map().m_dMetersPerPixelY;
         worst = std::max(worst, std::hypot(dc, dr));
     }
     return worst;

@@ -7,9 +7,10 @@
 
 #include "analysis/Contour.h"
 #include "analysis/Coverage.h"
-#include "model/CoverageColours.h"
 #include "analysis/Numeric.h"
 #include "mapview/BitmapFile.h"
+#include "model/CoverageColours.h"
+#include "model/EditAccess.h"
 #include "model/PlotraDoc.h"
 #include "model/ViewState.h"
 #include "sim/SurveyGenerator.h"
@@ -61,33 +62,33 @@ inline void SetUpProjection(CPlotraDoc& doc, const sim::GeneratedSurvey& g, cons
     // mpp.
     const double a = -std::sin(th) * ky / mpp, b = std::cos(th) * kx / mpp;
     const double d = -std::cos(th) * ky / mpp, e = -std::sin(th) * kx / mpp;
-    doc.m_adProj = {};
-    doc.m_adProj[0] = a;
-    doc.m_adProj[1] = b;
-    doc.m_adProj[3] = col0 - a * lat0 - b * lon0;
-    doc.m_adProj[4] = d;
-    doc.m_adProj[5] = e;
-    doc.m_adProj[7] = row0 - d * lat0 - e * lon0;
-    doc.m_nImageWidth = wpx;
-    doc.m_nImageHeight = hpx;
-    doc.m_dMetersPerPixelX = doc.m_dMetersPerPixelY = mpp;
-    doc.m_dMapOriginX = doc.m_dMapOriginY = 0;
-    doc.m_dMapWidth = wpx * mpp;
-    doc.m_dMapHeight = hpx * mpp;
-    doc.m_bMapLoaded = 1;
-    doc.m_bMetricXY = 1;
+    Edit::Map(doc).m_adProj = {};
+    Edit::Map(doc).m_adProj[0] = a;
+    Edit::Map(doc).m_adProj[1] = b;
+    Edit::Map(doc).m_adProj[3] = col0 - a * lat0 - b * lon0;
+    Edit::Map(doc).m_adProj[4] = d;
+    Edit::Map(doc).m_adProj[5] = e;
+    Edit::Map(doc).m_adProj[7] = row0 - d * lat0 - e * lon0;
+    Edit::Map(doc).m_nImageWidth = wpx;
+    Edit::Map(doc).m_nImageHeight = hpx;
+    Edit::Map(doc).m_dMetersPerPixelX = Edit::Map(doc).m_dMetersPerPixelY = mpp;
+    Edit::Map(doc).m_dMapOriginX = Edit::Map(doc).m_dMapOriginY = 0;
+    Edit::Map(doc).m_dMapWidth = wpx * mpp;
+    Edit::Map(doc).m_dMapHeight = hpx * mpp;
+    Edit::Map(doc).m_bMapLoaded = 1;
+    Edit::Map(doc).m_bMetricXY = 1;
 }
 
 // A plain city map: paper background, a park, a river and the street grid of the survey.
 inline std::vector<std::uint8_t> DrawMap(const CPlotraDoc& doc, const sim::GeneratedSurvey& g) {
-    const int W = doc.m_nImageWidth, H = doc.m_nImageHeight;
+    const int W = doc.Map().m_nImageWidth, H = doc.Map().m_nImageHeight;
     QImage map(W, H, QImage::Format_RGB32);
     map.fill(QColor(242, 238, 228));
     QPainter p(&map);
     p.setRenderHint(QPainter::Antialiasing);
     auto px = [&](double lat, double lon) {
         const CDataGeo m = doc.GeoToMap(lat, lon);
-        return QPointF(m.m_dX / doc.m_dMetersPerPixelX, H - m.m_dY / doc.m_dMetersPerPixelY);
+        return QPointF(m.m_dX / doc.Map().m_dMetersPerPixelX, H - m.m_dY / doc.Map().m_dMetersPerPixelY);
     };
     const double dLat = g.north - g.south, dLon = g.east - g.west;
     QPolygonF park(
@@ -122,14 +123,14 @@ inline std::vector<std::uint8_t> DrawMap(const CPlotraDoc& doc, const sim::Gener
 inline void SetMeanRssi(CPlotraDoc& doc) {
     double sumRssi = 0, sumSnr = 0;
     std::size_t n = 0;
-    for (const CAPInfo& ap : doc.m_aAPs)
+    for (const CAPInfo& ap : doc.Aps().m_aAPs)
         for (const CData& p : ap.m_aApPoints) {
             sumRssi += p.m_dRssi;
             sumSnr += p.m_dRssi - p.m_nNoise;
             ++n;
         }
-    doc.m_dMeanRssi = n ? sumRssi / n : -70;
-    doc.m_dMeanSnr = n ? sumSnr / n : 20;
+    Edit::Coverage(doc).m_dMeanRssi = n ? sumRssi / n : -70;
+    Edit::Coverage(doc).m_dMeanSnr = n ? sumSnr / n : 20;
 }
 
 } // namespace demo_detail
@@ -138,7 +139,7 @@ inline void SetMeanRssi(CPlotraDoc& doc) {
 /// map is shown), as the extent computation of processing would give for an 800 x 500 window.
 inline void SetDemoFrame(CPlotraDoc& doc, bool showMap) {
     double minX = 1e300, minY = 1e300, maxX = -1e300, maxY = -1e300;
-    for (const CAPInfo& ap : doc.m_aAPs) {
+    for (const CAPInfo& ap : doc.Aps().m_aAPs) {
         if (!ap.m_bSelected) continue;
         minX = std::min(minX, ap.m_areaOrigin.m_dX);
         minY = std::min(minY, ap.m_areaOrigin.m_dY);
@@ -146,13 +147,13 @@ inline void SetDemoFrame(CPlotraDoc& doc, bool showMap) {
         maxY = std::max(maxY, ap.m_areaOrigin.m_dY + ap.m_areaSize.m_dY);
     }
     if (minX > maxX) return;
-    doc.m_dGridOriginX = minX;
-    doc.m_dGridOriginY = minY;
-    doc.m_dGridSpanX = maxX - minX;
-    doc.m_dGridSpanY = maxY - minY;
+    Edit::Frame(doc).m_dGridOriginX = minX;
+    Edit::Frame(doc).m_dGridOriginY = minY;
+    Edit::Frame(doc).m_dGridSpanX = maxX - minX;
+    Edit::Frame(doc).m_dGridSpanY = maxY - minY;
     const ModelRect f = FrameFromBox(doc, showMap, minX, minY, maxX, maxY, 800, 500);
-    doc.m_dFrameOriginX = f.originX, doc.m_dFrameOriginY = f.originY;
-    doc.m_dFrameSpanX = f.spanX, doc.m_dFrameSpanY = f.spanY;
+    Edit::Frame(doc).m_dFrameOriginX = f.originX, Edit::Frame(doc).m_dFrameOriginY = f.originY;
+    Edit::Frame(doc).m_dFrameSpanX = f.spanX, Edit::Frame(doc).m_dFrameSpanY = f.spanY;
 }
 
 /// Fills \p doc from a simulated survey (see the file comment).
@@ -161,11 +162,11 @@ inline void BuildDemoDocument(CPlotraDoc& doc, const DemoOptions& o = {}) {
     const sim::GeneratedSurvey g = sim::Generate(*params, o.seed);
     if (o.withMap) {
         demo_detail::SetUpProjection(doc, g, o);
-        doc.m_aMapImage = demo_detail::DrawMap(doc, g);
-        doc.m_nMapImageSize = static_cast<int>(doc.m_aMapImage.size());
+        Edit::Map(doc).m_aMapImage = demo_detail::DrawMap(doc, g);
+        Edit::Map(doc).m_nMapImageSize = static_cast<int>(doc.Map().m_aMapImage.size());
     }
     auto place = [&](double lat, double lon) {
-        return doc.m_bMetricXY ? doc.GeoToMap(lat, lon) : CDataGeo(lat, lon);
+        return doc.Map().m_bMetricXY ? doc.GeoToMap(lat, lon) : CDataGeo(lat, lon);
     };
 
     // Files, path and GPS states; readings gathered per BSSID.
@@ -176,15 +177,15 @@ inline void BuildDemoDocument(CPlotraDoc& doc, const DemoOptions& o = {}) {
         ap.m_abyMAC = t.mac;
         ap.m_szSSID = MakeSsid(t.ssid);
         ap.m_byChannel = static_cast<std::uint8_t>(t.channel);
-        apIndex[t.mac] = doc.m_aAPs.size();
-        doc.m_aAPs.push_back(ap);
+        apIndex[t.mac] = doc.Aps().m_aAPs.size();
+        Edit::Aps(doc).m_aAPs.push_back(ap);
     }
     for (const sim::GeneratedFile& f : g.files) {
         CDataFile file;
         file.m_strName = f.name;
         file.m_strPath = "/survey/" + f.name;
-        doc.m_aFiles.push_back(file);
-        doc.m_aFileColor.push_back(doc.NextApColour());
+        Edit::Survey(doc).m_aFiles.push_back(file);
+        Edit::Survey(doc).m_aFileColor.push_back(doc.NextApColour());
         int count = 0;
         for (const CDataPoint& pt : f.image.records) {
             if (pt.m_rec.m_byKind != 0) continue;
@@ -192,8 +193,8 @@ inline void BuildDemoDocument(CPlotraDoc& doc, const DemoOptions& o = {}) {
             CData c;
             c.m_dY = pos.m_dY;
             c.m_dX = pos.m_dX;
-            doc.m_aPoints.push_back(c);
-            doc.m_aGpsState.push_back(pt.m_rec.m_byFix);
+            Edit::Path(doc).m_aPoints.push_back(c);
+            Edit::Path(doc).m_aGpsState.push_back(pt.m_rec.m_byFix);
             ++count;
             for (const CHssData& r : pt.m_aReadings) {
                 auto it = apIndex.find(r.m_abyMAC);
@@ -201,17 +202,17 @@ inline void BuildDemoDocument(CPlotraDoc& doc, const DemoOptions& o = {}) {
                 CData s = c;
                 s.m_dRssi = r.RssiDbm();
                 s.m_nNoise = r.m_byChannel < 14 ? pt.m_rec.m_anNoise[r.m_byChannel] : 0;
-                doc.m_aAPs[it->second].m_aSamples.push_back(s);
+                Edit::Aps(doc).m_aAPs[it->second].m_aSamples.push_back(s);
             }
         }
-        doc.m_aFilePathCount.push_back(count);
+        Edit::Path(doc).m_aFilePathCount.push_back(count);
     }
 
     // Per AP: points, area, position and model from the truth, grid and picture.
-    for (CAPInfo& ap : doc.m_aAPs)
+    for (CAPInfo& ap : Edit::Aps(doc).m_aAPs)
         ap.m_crColour = doc.NextApColour();
-    for (std::size_t i = 0; i < doc.m_aAPs.size(); ++i) {
-        CAPInfo& ap = doc.m_aAPs[i];
+    for (std::size_t i = 0; i < doc.Aps().m_aAPs.size(); ++i) {
+        CAPInfo& ap = Edit::Aps(doc).m_aAPs[i];
         const sim::TruthAp& t =
             *std::find_if(g.aps.begin(), g.aps.end(), [&](const auto& a) { return a.mac == ap.m_abyMAC; });
         ap.m_aApPoints = ap.m_aSamples;
@@ -233,8 +234,9 @@ inline void BuildDemoDocument(CPlotraDoc& doc, const DemoOptions& o = {}) {
         for (int ix = 0; ix < 50; ++ix)
             for (int iy = 0; iy < 50; ++iy) {
                 const double x = minX + ix * (maxX - minX) / 49, y = minY + iy * (maxY - minY) / 49;
-                const double dist = doc.m_bMetricXY ? std::hypot(x - ap.m_posAP.m_dX, y - ap.m_posAP.m_dY)
-                                                    : GeoDistance(y, x, ap.m_posAP.m_dY, ap.m_posAP.m_dX);
+                const double dist = doc.Map().m_bMetricXY
+                                        ? std::hypot(x - ap.m_posAP.m_dX, y - ap.m_posAP.m_dY)
+                                        : GeoDistance(y, x, ap.m_posAP.m_dY, ap.m_posAP.m_dX);
                 const double v = ap.m_dSlope * Log10Distance(std::max(dist, 1.0)) + ap.m_dIntercept;
                 ap.m_aGrid[static_cast<std::size_t>(ix) * 50 + iy] = v;
                 ap.m_dGridMax = std::max(ap.m_dGridMax, v);
@@ -243,17 +245,17 @@ inline void BuildDemoDocument(CPlotraDoc& doc, const DemoOptions& o = {}) {
         ap.m_bSelected = ap.m_aApPoints.size() > 20;
         if (ap.m_bSelected) RegenerateApCoverageBitmap(doc, i);
     }
-    doc.m_aApNotes.resize(doc.m_aAPs.size());
+    Edit::Aps(doc).m_aApNotes.resize(doc.Aps().m_aAPs.size());
     demo_detail::SetMeanRssi(doc);
-    doc.m_bDataLoaded = 1;
-    doc.m_bShowPath = 1;
-    doc.m_nAlpha = 192;
+    Edit::Display(doc).m_bDataLoaded = 1;
+    Edit::Display(doc).m_bShowPath = 1;
+    Edit::Display(doc).m_nAlpha = 192;
     SetDemoFrame(doc, o.withMap);
 
     if (o.coverage) {
         const auto [wm, hm] = doc.GridRectangleMetres();
-        doc.m_dResolutionX = wm / doc.m_dUnitFactor / o.resolutionDivisor;
-        doc.m_dResolutionY = hm / doc.m_dUnitFactor / o.resolutionDivisor;
+        Edit::Frame(doc).m_dResolutionX = wm / doc.Display().m_dUnitFactor / o.resolutionDivisor;
+        Edit::Frame(doc).m_dResolutionY = hm / doc.Display().m_dUnitFactor / o.resolutionDivisor;
         auto snapshot = PrepareCoverage(doc, doc.ProgressSink());
         if (snapshot) {
             if (o.coveragePoints > 0) {

@@ -6,6 +6,7 @@
 #include "mapview/Shapes.h"
 #include "model/ViewState.h"
 
+#include "model/EditAccess.h"
 #include "support/PromptRecorder.h"
 
 #include <QPainter>
@@ -38,20 +39,20 @@ int CountNonWhite(const QImage& image) {
 TEST(DemoPictures, EveryGraphTypeDrawsOverlayPathAndAxes) {
     CPlotraDoc doc;
     test::BuildDemoDocument(doc);
-    ASSERT_TRUE(doc.m_bCoverageReady);
+    ASSERT_TRUE(doc.Coverage().m_bCoverageReady);
     ViewState view;
-    doc.m_bMultiContours = 1;
-    doc.m_bShowLegend = 1;
+    Edit::Display(doc).m_bMultiContours = 1;
+    Edit::Display(doc).m_bShowLegend = 1;
     for (int graph = 1; graph <= 3; ++graph) {
-        doc.m_nGraphType = graph;
+        Edit::Display(doc).m_nGraphType = graph;
         const QImage image = RenderGraph(doc, view, 800, 500);
         ASSERT_EQ(image.size(), QSize(800, 500));
         EXPECT_GT(CountNonWhite(image), 800 * 500 / 4) << graph;
         Save(image, "demo_graph" + std::to_string(graph));
     }
-    doc.m_bMultiContours = 0;
-    doc.m_bCombined = 0;
-    doc.m_nGraphType = StoredValue(GraphKind::SignalPower);
+    Edit::Display(doc).m_bMultiContours = 0;
+    Edit::Display(doc).m_bCombined = 0;
+    Edit::Display(doc).m_nGraphType = StoredValue(GraphKind::SignalPower);
     Save(RenderGraph(doc, view, 800, 500), "demo_per_ap");
 }
 
@@ -64,18 +65,18 @@ TEST(DemoPictures, PlanarMapWithLonLatGridAndCompass) {
     view.m_bShowMap = true;
     view.m_bShowDirections = true;
     test::SetDemoFrame(doc, true);
-    doc.m_bXGrid = doc.m_bYGrid = 1;
-    doc.m_bShowLegend = 1;
+    Edit::Display(doc).m_bXGrid = Edit::Display(doc).m_bYGrid = 1;
+    Edit::Display(doc).m_bShowLegend = 1;
     const QImage power = RenderGraph(doc, view, 800, 500);
     EXPECT_GT(CountNonWhite(power), 800 * 500 * 6 / 10);
     Save(power, "map-power");
-    doc.m_bMultiContours = 1;
+    Edit::Display(doc).m_bMultiContours = 1;
     Save(RenderGraph(doc, view, 800, 500), "map-power-multi");
-    doc.m_bMultiContours = 0;
-    doc.m_bCombined = 0;
+    Edit::Display(doc).m_bMultiContours = 0;
+    Edit::Display(doc).m_bCombined = 0;
     Save(RenderGraph(doc, view, 800, 500), "map-per-ap");
-    doc.m_bShowCellRadius = 1;
-    doc.m_bCoveragePlotted = 0;
+    Edit::Display(doc).m_bShowCellRadius = 1;
+    Edit::Display(doc).m_bCoveragePlotted = 0;
     Save(RenderGraph(doc, view, 800, 500), "map-cells");
 }
 
@@ -88,8 +89,8 @@ TEST(DemoPictures, MapAndPathOnly) {
     ViewState view;
     view.m_bShowMap = true;
     view.FitInMapPath(doc, 800, 500);
-    doc.m_nAlpha = 0;
-    doc.m_bShowNoGps = 0;
+    Edit::Display(doc).m_nAlpha = 0;
+    Edit::Display(doc).m_bShowNoGps = 0;
     Save(RenderGraph(doc, view, 800, 500), "demo_map_path");
 }
 
@@ -101,16 +102,16 @@ TEST(DemoPictures, MultipleContoursOfEveryGraph) {
     ViewState view;
     view.m_bShowMap = true;
     view.m_bShowDirections = true;
-    doc.m_bXGrid = doc.m_bYGrid = 1;
-    doc.m_bMultiContours = 1;
-    doc.m_bShowLegend = 1;
+    Edit::Display(doc).m_bXGrid = Edit::Display(doc).m_bYGrid = 1;
+    Edit::Display(doc).m_bMultiContours = 1;
+    Edit::Display(doc).m_bShowLegend = 1;
     for (int graph = 1; graph <= 3; ++graph) {
-        doc.m_nGraphType = graph;
+        Edit::Display(doc).m_nGraphType = graph;
         Save(RenderGraph(doc, view, 800, 500), "map-graph" + std::to_string(graph) + "-multi-above");
     }
-    doc.m_nGraphType = StoredValue(GraphKind::SignalPower);
-    doc.m_bMultiContours = 0;
-    doc.m_bShowContour = 1;
+    Edit::Display(doc).m_nGraphType = StoredValue(GraphKind::SignalPower);
+    Edit::Display(doc).m_bMultiContours = 0;
+    Edit::Display(doc).m_bShowContour = 1;
     Save(RenderGraph(doc, view, 800, 500), "map-single-above");
 }
 
@@ -119,12 +120,12 @@ TEST(DemoPictures, MultipleContoursOfEveryGraph) {
 TEST(DemoPictures, ContourPiecesOfTheDemoMatchThePlainDrawing) {
     CPlotraDoc doc;
     test::BuildDemoDocument(doc);
-    ASSERT_TRUE(doc.m_bCoverageReady);
+    ASSERT_TRUE(doc.Coverage().m_bCoverageReady);
     ViewState view;
     test::PromptRecorder prompts;
     for (int zoom = 0; zoom < 3; ++zoom) {
         const PixelMapping m = view.Mapping(doc, 800, 500);
-        for (const ContourLayerSet& set : doc.m_aContours) {
+        for (const ContourLayerSet& set : doc.Coverage().m_aContours) {
             ASSERT_FALSE(set.m_aLevelAreas.empty());
             QImage fast(800, 500, QImage::Format_RGB32), plain(800, 500, QImage::Format_RGB32);
             fast.fill(Qt::white);

@@ -13,6 +13,7 @@
 
 #include <QPainter>
 
+#include "model/EditAccess.h"
 #include "support/Fixtures.h"
 
 #include <gtest/gtest.h>
@@ -42,16 +43,16 @@ QRgb Rgb32(int r, int g, int b) {
 }
 
 void Planar(CPlotraDoc& doc) {
-    doc.m_bMetricXY = 1;
-    doc.m_bDataLoaded = 1;
-    doc.m_dFrameOriginX = doc.m_dFrameOriginY = 0;
-    doc.m_dFrameSpanX = doc.m_dFrameSpanY = 100;
-    doc.m_nAlpha = 255;
-    doc.m_bShowPath = 0;
-    doc.m_bShowApMarkers = 0;
-    doc.m_bCoveragePlotted = 0;
-    doc.m_bShowLonLat = 0;
-    doc.m_bShowNoGps = 0;
+    Edit::Map(doc).m_bMetricXY = 1;
+    Edit::Display(doc).m_bDataLoaded = 1;
+    Edit::Frame(doc).m_dFrameOriginX = Edit::Frame(doc).m_dFrameOriginY = 0;
+    Edit::Frame(doc).m_dFrameSpanX = Edit::Frame(doc).m_dFrameSpanY = 100;
+    Edit::Display(doc).m_nAlpha = 255;
+    Edit::Display(doc).m_bShowPath = 0;
+    Edit::Display(doc).m_bShowApMarkers = 0;
+    Edit::Display(doc).m_bCoveragePlotted = 0;
+    Edit::Display(doc).m_bShowLonLat = 0;
+    Edit::Display(doc).m_bShowNoGps = 0;
 }
 
 // A selected AP with n points spread over its area and a one-colour 3 x 3 coverage picture.
@@ -116,10 +117,10 @@ class GraphRenderer : public ::testing::Test {
 TEST_F(GraphRenderer, PerApPictureChangesOnlyItsOwnRectangle) {
     CPlotraDoc doc;
     Planar(doc);
-    doc.m_bCoveragePlotted = 1;
-    doc.m_aAPs.push_back(MakeAp(50, 40, 20, 30, Rgb(255, 0, 0)));
+    Edit::Display(doc).m_bCoveragePlotted = 1;
+    Edit::Aps(doc).m_aAPs.push_back(MakeAp(50, 40, 20, 30, Rgb(255, 0, 0)));
     const QImage with = Render(doc);
-    doc.m_aAPs[0].m_bSelected = 0;
+    Edit::Aps(doc).m_aAPs[0].m_bSelected = 0;
     const QImage without = Render(doc);
     const QRect rect(PX(50), PY(60), PX(70) - PX(50), PY(40) - PY(60));
     EXPECT_GT(DiffersOnlyInside(with, without, rect), rect.width() * rect.height() / 2);
@@ -133,21 +134,21 @@ TEST_F(GraphRenderer, PerApPictureChangesOnlyItsOwnRectangle) {
 TEST_F(GraphRenderer, TwentyPointsAreCirclesAndTwentyOneThePicture) {
     CPlotraDoc doc;
     Planar(doc);
-    doc.m_bCoveragePlotted = 1;
-    doc.m_nLineWidth = 1;
-    doc.m_aAPs.push_back(MakeAp(50, 40, 20, 20, Rgb(0, 0, 255)));
+    Edit::Display(doc).m_bCoveragePlotted = 1;
+    Edit::Display(doc).m_nLineWidth = 1;
+    Edit::Aps(doc).m_aAPs.push_back(MakeAp(50, 40, 20, 20, Rgb(0, 0, 255)));
     const QImage circles = Render(doc);
     // Points lie on a 5 x 5 lattice with 5-unit (20-pixel) spacing: discs of radius 5 at the
     // points, white between them.
     EXPECT_NE(At(circles, PX(50), PY(40)), kWhite);
     EXPECT_EQ(At(circles, PX(52.5), PY(42.5)), kWhite);
     // Changes reach at most the rectangle enlarged by the disc radius.
-    doc.m_aAPs[0].m_bSelected = 0;
+    Edit::Aps(doc).m_aAPs[0].m_bSelected = 0;
     const QImage none = Render(doc);
     const QRect rect = QRect(PX(50), PY(60), PX(70) - PX(50), PY(40) - PY(60)).adjusted(-5, -5, 5, 5);
     EXPECT_GT(DiffersOnlyInside(circles, none, rect), 0);
 
-    doc.m_aAPs[0] = MakeAp(50, 40, 20, 21, Rgb(0, 0, 255));
+    Edit::Aps(doc).m_aAPs[0] = MakeAp(50, 40, 20, 21, Rgb(0, 0, 255));
     const QImage picture = Render(doc);
     EXPECT_NE(At(picture, PX(52.5), PY(42.5)), kWhite);
 }
@@ -155,18 +156,19 @@ TEST_F(GraphRenderer, TwentyPointsAreCirclesAndTwentyOneThePicture) {
 TEST_F(GraphRenderer, AlphaOpaqueShowsTheOverlayAndZeroOnlyWhatCameBefore) {
     CPlotraDoc doc;
     Planar(doc);
-    doc.m_bCoveragePlotted = 1;
-    doc.m_bCombined = 1;
-    doc.m_nGraphType = StoredValue(GraphKind::ApCount);
-    doc.m_nGridCols = 2, doc.m_nGridRows = 2;
-    doc.m_dGridOriginX = 50, doc.m_dGridOriginY = 50, doc.m_dGridSpanX = 40, doc.m_dGridSpanY = 40;
-    doc.m_aCoveragePictures[CPlotraDoc::kApCount] = {Rgb(10, 20, 30), Rgb(40, 50, 60), Rgb(70, 80, 90),
-                                                     Rgb(100, 110, 120)};
-    doc.m_aAPs.push_back(MakeAp(50, 50, 40, 30, Rgb(255, 0, 0)));
-    doc.m_aAPs[0].m_bSelected = 0;
-    doc.m_bMapLoaded = 1;
-    doc.m_aMapImage = SolidMapBmp(10, 10, QColor(0, 200, 0));
-    doc.m_dMapWidth = doc.m_dMapHeight = 100;
+    Edit::Display(doc).m_bCoveragePlotted = 1;
+    Edit::Display(doc).m_bCombined = 1;
+    Edit::Display(doc).m_nGraphType = StoredValue(GraphKind::ApCount);
+    Edit::Frame(doc).m_nGridCols = 2, Edit::Frame(doc).m_nGridRows = 2;
+    Edit::Frame(doc).m_dGridOriginX = 50, Edit::Frame(doc).m_dGridOriginY = 50,
+    Edit::Frame(doc).m_dGridSpanX = 40, Edit::Frame(doc).m_dGridSpanY = 40;
+    Edit::Coverage(doc).m_aCoveragePictures[CPlotraDoc::kApCount] = {Rgb(10, 20, 30), Rgb(40, 50, 60),
+                                                                     Rgb(70, 80, 90), Rgb(100, 110, 120)};
+    Edit::Aps(doc).m_aAPs.push_back(MakeAp(50, 50, 40, 30, Rgb(255, 0, 0)));
+    Edit::Aps(doc).m_aAPs[0].m_bSelected = 0;
+    Edit::Map(doc).m_bMapLoaded = 1;
+    Edit::Map(doc).m_aMapImage = SolidMapBmp(10, 10, QColor(0, 200, 0));
+    Edit::Map(doc).m_dMapWidth = Edit::Map(doc).m_dMapHeight = 100;
     ViewState view;
     view.m_bShowMap = true;
 
@@ -175,32 +177,32 @@ TEST_F(GraphRenderer, AlphaOpaqueShowsTheOverlayAndZeroOnlyWhatCameBefore) {
     EXPECT_EQ(At(opaque, PX(85), PY(55)), Rgb32(100, 110, 120));
     EXPECT_EQ(At(opaque, PX(20), PY(80)), Rgb32(0, 200, 0)); // map around the picture
 
-    doc.m_nAlpha = 0;
+    Edit::Display(doc).m_nAlpha = 0;
     const QImage clear = Render(doc, view);
     EXPECT_EQ(At(clear, PX(55), PY(85)), Rgb32(0, 200, 0));
     EXPECT_EQ(At(clear, PX(85), PY(55)), Rgb32(0, 200, 0));
 
     // The mixed and dominant power pictures follow the overlay switch.
-    doc.m_nAlpha = 255;
-    doc.m_nGraphType = StoredValue(GraphKind::SignalPower);
-    doc.m_aCoveragePictures[CPlotraDoc::kPowerMixed].assign(4, Rgb(1, 2, 3));
-    doc.m_aCoveragePictures[CPlotraDoc::kPowerDominant].assign(4, Rgb(4, 5, 6));
+    Edit::Display(doc).m_nAlpha = 255;
+    Edit::Display(doc).m_nGraphType = StoredValue(GraphKind::SignalPower);
+    Edit::Coverage(doc).m_aCoveragePictures[CPlotraDoc::kPowerMixed].assign(4, Rgb(1, 2, 3));
+    Edit::Coverage(doc).m_aCoveragePictures[CPlotraDoc::kPowerDominant].assign(4, Rgb(4, 5, 6));
     EXPECT_EQ(At(Render(doc, view), PX(60), PY(60)), Rgb32(1, 2, 3));
-    doc.m_bCoverageOverlay = 0;
+    Edit::Display(doc).m_bCoverageOverlay = 0;
     EXPECT_EQ(At(Render(doc, view), PX(60), PY(60)), Rgb32(4, 5, 6));
 }
 
 TEST_F(GraphRenderer, TwoSurveyFilesAreTwoSeparatePolylines) {
     CPlotraDoc doc;
     Planar(doc);
-    doc.m_bShowPath = 1;
-    doc.m_aAPs.push_back(MakeAp(0, 0, 1, 1, 0));
-    doc.m_aAPs[0].m_bSelected = 0;
-    doc.m_aPoints = {MakeSample(80, 20), MakeSample(80, 30), MakeSample(80, 40),
-                     MakeSample(20, 60), MakeSample(20, 70), MakeSample(20, 80)};
-    doc.m_aFilePathCount = {3, 3};
-    doc.m_aFileColor = {Rgb(255, 0, 0), Rgb(0, 160, 0)};
-    doc.m_aGpsState.assign(6, 2);
+    Edit::Display(doc).m_bShowPath = 1;
+    Edit::Aps(doc).m_aAPs.push_back(MakeAp(0, 0, 1, 1, 0));
+    Edit::Aps(doc).m_aAPs[0].m_bSelected = 0;
+    Edit::Path(doc).m_aPoints = {MakeSample(80, 20), MakeSample(80, 30), MakeSample(80, 40),
+                                 MakeSample(20, 60), MakeSample(20, 70), MakeSample(20, 80)};
+    Edit::Path(doc).m_aFilePathCount = {3, 3};
+    Edit::Survey(doc).m_aFileColor = {Rgb(255, 0, 0), Rgb(0, 160, 0)};
+    Edit::Path(doc).m_aGpsState.assign(6, 2);
     const QImage image = Render(doc);
     EXPECT_EQ(At(image, PX(35), PY(80)), Rgb32(255, 0, 0));
     EXPECT_EQ(At(image, PX(65), PY(20)), Rgb32(0, 160, 0));
@@ -217,27 +219,27 @@ TEST_F(GraphRenderer, TwoSurveyFilesAreTwoSeparatePolylines) {
 TEST_F(GraphRenderer, GpsRingsMarkTwoDimensionalAndMissingFixes) {
     CPlotraDoc doc;
     Planar(doc);
-    doc.m_bShowPath = 1;
-    doc.m_bShowNoGps = 1;
-    doc.m_aAPs.push_back(MakeAp(0, 0, 1, 1, 0));
-    doc.m_aAPs[0].m_bSelected = 0;
-    doc.m_aPoints = {MakeSample(50, 20), MakeSample(50, 50), MakeSample(50, 80)};
-    doc.m_aFilePathCount = {3};
-    doc.m_aFileColor = {Rgb(255, 0, 0)};
-    doc.m_aGpsState = {2, 1, 0};
+    Edit::Display(doc).m_bShowPath = 1;
+    Edit::Display(doc).m_bShowNoGps = 1;
+    Edit::Aps(doc).m_aAPs.push_back(MakeAp(0, 0, 1, 1, 0));
+    Edit::Aps(doc).m_aAPs[0].m_bSelected = 0;
+    Edit::Path(doc).m_aPoints = {MakeSample(50, 20), MakeSample(50, 50), MakeSample(50, 80)};
+    Edit::Path(doc).m_aFilePathCount = {3};
+    Edit::Survey(doc).m_aFileColor = {Rgb(255, 0, 0)};
+    Edit::Path(doc).m_aGpsState = {2, 1, 0};
     const QImage image = Render(doc);
     const QRgb black = Rgb32(0, 0, 0);
     EXPECT_FALSE(AnyOf(image, black, QRect(PX(20) - 6, PY(50) - 6, 13, 13)));
     EXPECT_EQ(At(image, PX(50) + 3, PY(50)), black); // radius lw + 2
     EXPECT_EQ(At(image, PX(80) + 4, PY(50)), black); // radius lw + 3
-    doc.m_bShowNoGps = 0;
+    Edit::Display(doc).m_bShowNoGps = 0;
     EXPECT_FALSE(AnyOf(Render(doc), black, QRect(PX(45), PY(55), 200, 40)));
 }
 
 TEST_F(GraphRenderer, MarkersOnlyForFixedApsOrWellFittedOnes) {
     CPlotraDoc doc;
     Planar(doc);
-    doc.m_bShowApMarkers = 1;
+    Edit::Display(doc).m_bShowApMarkers = 1;
     auto ap = [](double x, double y, std::size_t n, double slope, bool fixed) {
         CAPInfo a = MakeAp(x - 1, y - 1, 2, n, Rgb(0, 0, 0));
         a.m_posAP = CDataGeo(y, x);
@@ -245,8 +247,8 @@ TEST_F(GraphRenderer, MarkersOnlyForFixedApsOrWellFittedOnes) {
         a.m_bFixed = fixed;
         return a;
     };
-    doc.m_aAPs = {ap(20, 80, 5, 0.0, true), ap(60, 80, 80, -10.5, false), ap(20, 40, 80, -10.0, false),
-                  ap(60, 40, 79, -20.0, false)};
+    Edit::Aps(doc).m_aAPs = {ap(20, 80, 5, 0.0, true), ap(60, 80, 80, -10.5, false),
+                             ap(20, 40, 80, -10.0, false), ap(60, 40, 79, -20.0, false)};
     const QImage image = Render(doc);
     auto box = [](double x, double y) { return QRect(PX(x) - 16, PY(y) - 16, 32, 32); };
     EXPECT_TRUE(AnyNonWhite(image, box(20, 80)));
@@ -260,20 +262,20 @@ TEST_F(GraphRenderer, MarkersOnlyForFixedApsOrWellFittedOnes) {
             if (qAlpha(icon.pixel(x, y)) == 255) {
                 ASSERT_EQ(At(image, PX(60) - 16 + x, PY(80) - 16 + y), icon.pixel(x, y) | 0xFF000000u);
             }
-    doc.m_bShowApMarkers = 0;
+    Edit::Display(doc).m_bShowApMarkers = 0;
     EXPECT_FALSE(AnyNonWhite(Render(doc), box(20, 80)));
-    doc.m_bShowApMarkers = 1;
-    doc.m_aAPs[0].m_bSelected = 0;
+    Edit::Display(doc).m_bShowApMarkers = 1;
+    Edit::Aps(doc).m_aAPs[0].m_bSelected = 0;
     EXPECT_FALSE(AnyNonWhite(Render(doc), box(20, 80)));
 }
 
 TEST_F(GraphRenderer, NumberOfApsGraphDrawsContourAreasButNoLines) {
     CPlotraDoc doc;
     Planar(doc);
-    doc.m_bCombined = 1;
-    doc.m_bMultiContours = 1;
-    doc.m_aAPs.push_back(MakeAp(0, 0, 1, 1, 0));
-    for (auto& set : doc.m_aContours) {
+    Edit::Display(doc).m_bCombined = 1;
+    Edit::Display(doc).m_bMultiContours = 1;
+    Edit::Aps(doc).m_aAPs.push_back(MakeAp(0, 0, 1, 1, 0));
+    for (auto& set : Edit::Coverage(doc).m_aContours) {
         CData_Area square;
         square.m_nCorners = 4;
         square.m_adX = {50, 70, 70, 50};
@@ -289,31 +291,31 @@ TEST_F(GraphRenderer, NumberOfApsGraphDrawsContourAreasButNoLines) {
         lineLevel.m_nCount = 1, lineLevel.m_nRed = 250, lineLevel.m_nGreen = 0, lineLevel.m_nBlue = 100;
         set.m_aLineLevels = {lineLevel};
     }
-    doc.m_nGraphType = StoredValue(GraphKind::SignalPower);
+    Edit::Display(doc).m_nGraphType = StoredValue(GraphKind::SignalPower);
     const QImage power = Render(doc);
     EXPECT_EQ(At(power, PX(60), PY(60)), Rgb32(0, 100, 200));
     EXPECT_EQ(At(power, PX(70), PY(90)), Rgb32(250, 0, 100));
-    doc.m_nGraphType = StoredValue(GraphKind::ApCount);
+    Edit::Display(doc).m_nGraphType = StoredValue(GraphKind::ApCount);
     const QImage count = Render(doc);
     EXPECT_EQ(At(count, PX(60), PY(60)), Rgb32(0, 100, 200));
     EXPECT_FALSE(AnyOf(count, Rgb32(250, 0, 100)));
     // Per-AP mode shows no contours at all.
-    doc.m_bCombined = 0;
+    Edit::Display(doc).m_bCombined = 0;
     EXPECT_EQ(At(Render(doc), PX(60), PY(60)), kWhite);
 }
 
 TEST_F(GraphRenderer, SingleContourFillsBothThresholdAreas) {
     CPlotraDoc doc;
     Planar(doc);
-    doc.m_bCombined = 1;
-    doc.m_bShowContour = 1;
-    doc.m_aAPs.push_back(MakeAp(0, 0, 1, 1, 0));
+    Edit::Display(doc).m_bCombined = 1;
+    Edit::Display(doc).m_bShowContour = 1;
+    Edit::Aps(doc).m_aAPs.push_back(MakeAp(0, 0, 1, 1, 0));
     CData_Area low, high;
     low.m_nCorners = high.m_nCorners = 4;
     low.m_adX = {40, 80, 80, 40}, low.m_adY = {40, 40, 80, 80};
     high.m_adX = {55, 65, 60, 60}, high.m_adY = {55, 55, 65, 65}; // a triangle-like quad
-    doc.m_aContours[FactsOf(GraphKind::SignalPower).contourSet].m_aAreaLow = {low};
-    doc.m_aContours[FactsOf(GraphKind::SignalPower).contourSet].m_aAreaHigh = {high};
+    Edit::Coverage(doc).m_aContours[FactsOf(GraphKind::SignalPower).contourSet].m_aAreaLow = {low};
+    Edit::Coverage(doc).m_aContours[FactsOf(GraphKind::SignalPower).contourSet].m_aAreaHigh = {high};
     const QImage image = Render(doc);
     EXPECT_EQ(At(image, PX(45), PY(45)), Rgb32(128, 200, 0));
     EXPECT_EQ(At(image, PX(60), PY(58)), Rgb32(128, 80, 0));
@@ -322,15 +324,15 @@ TEST_F(GraphRenderer, SingleContourFillsBothThresholdAreas) {
 TEST_F(GraphRenderer, WithoutDataOnlyTheMapIsDrawn) {
     CPlotraDoc doc;
     Planar(doc);
-    doc.m_bMapLoaded = 1;
-    doc.m_aMapImage = SolidMapBmp(8, 8, QColor(0, 0, 160));
-    doc.m_dMapWidth = doc.m_dMapHeight = 50;
-    doc.m_dMapOriginX = doc.m_dMapOriginY = 25;
-    doc.m_bShowPath = 1;
-    doc.m_bShowLegend = 1;
-    doc.m_aPoints = {MakeSample(10, 10), MakeSample(90, 90)};
-    doc.m_aFilePathCount = {2};
-    doc.m_aFileColor = {Rgb(255, 0, 0)};
+    Edit::Map(doc).m_bMapLoaded = 1;
+    Edit::Map(doc).m_aMapImage = SolidMapBmp(8, 8, QColor(0, 0, 160));
+    Edit::Map(doc).m_dMapWidth = Edit::Map(doc).m_dMapHeight = 50;
+    Edit::Map(doc).m_dMapOriginX = Edit::Map(doc).m_dMapOriginY = 25;
+    Edit::Display(doc).m_bShowPath = 1;
+    Edit::Display(doc).m_bShowLegend = 1;
+    Edit::Path(doc).m_aPoints = {MakeSample(10, 10), MakeSample(90, 90)};
+    Edit::Path(doc).m_aFilePathCount = {2};
+    Edit::Survey(doc).m_aFileColor = {Rgb(255, 0, 0)};
     ViewState view;
     view.m_bShowMap = true;
     view.m_bShowDirections = true;
@@ -342,50 +344,50 @@ TEST_F(GraphRenderer, WithoutDataOnlyTheMapIsDrawn) {
             }
         return true;
     };
-    doc.m_bDataLoaded = 0;
-    doc.m_aAPs.push_back(MakeAp(30, 30, 20, 30, Rgb(255, 0, 0)));
+    Edit::Display(doc).m_bDataLoaded = 0;
+    Edit::Aps(doc).m_aAPs.push_back(MakeAp(30, 30, 20, 30, Rgb(255, 0, 0)));
     EXPECT_TRUE(onlyMap(Render(doc, view)));
-    doc.m_bDataLoaded = 1;
-    doc.m_aAPs.clear();
+    Edit::Display(doc).m_bDataLoaded = 1;
+    Edit::Aps(doc).m_aAPs.clear();
     EXPECT_TRUE(onlyMap(Render(doc, view)));
     // With data the axes, path, legend and compass appear.
-    doc.m_aAPs.push_back(MakeAp(30, 30, 20, 30, Rgb(255, 0, 0)));
-    doc.m_aAPs[0].m_bSelected = 0;
+    Edit::Aps(doc).m_aAPs.push_back(MakeAp(30, 30, 20, 30, Rgb(255, 0, 0)));
+    Edit::Aps(doc).m_aAPs[0].m_bSelected = 0;
     EXPECT_FALSE(onlyMap(Render(doc, view)));
 }
 
 TEST_F(GraphRenderer, CellRadiusCirclesNeedEightyPoints) {
     CPlotraDoc doc;
     Planar(doc);
-    doc.m_bShowCellRadius = 1;
-    doc.m_nGraphType = StoredValue(GraphKind::SignalPower);
-    doc.m_aAPs.push_back(MakeAp(40, 40, 20, 80, Rgb(200, 0, 0)));
-    doc.m_aAPs[0].m_fReliability = 10.0f; // 40 pixels
+    Edit::Display(doc).m_bShowCellRadius = 1;
+    Edit::Display(doc).m_nGraphType = StoredValue(GraphKind::SignalPower);
+    Edit::Aps(doc).m_aAPs.push_back(MakeAp(40, 40, 20, 80, Rgb(200, 0, 0)));
+    Edit::Aps(doc).m_aAPs[0].m_fReliability = 10.0f; // 40 pixels
     const QImage circle = Render(doc);
     const int cx = PX(50), cy = PY(50);
     EXPECT_NE(At(circle, cx + 38, cy), kWhite);
     EXPECT_EQ(At(circle, cx + 43, cy), kWhite);
     EXPECT_NE(At(circle, cx, cy - 38), kWhite);
-    doc.m_aAPs[0] = MakeAp(40, 40, 20, 79, Rgb(200, 0, 0));
-    doc.m_aAPs[0].m_fReliability = 10.0f;
+    Edit::Aps(doc).m_aAPs[0] = MakeAp(40, 40, 20, 79, Rgb(200, 0, 0));
+    Edit::Aps(doc).m_aAPs[0].m_fReliability = 10.0f;
     EXPECT_EQ(At(Render(doc), cx + 20, cy), kWhite);
-    doc.m_aAPs[0] = MakeAp(40, 40, 20, 80, Rgb(200, 0, 0));
-    doc.m_aAPs[0].m_fReliability = 10.0f;
-    doc.m_nGraphType = StoredValue(GraphKind::Snr); // only with the signal power graph
+    Edit::Aps(doc).m_aAPs[0] = MakeAp(40, 40, 20, 80, Rgb(200, 0, 0));
+    Edit::Aps(doc).m_aAPs[0].m_fReliability = 10.0f;
+    Edit::Display(doc).m_nGraphType = StoredValue(GraphKind::Snr); // only with the signal power graph
     EXPECT_EQ(At(Render(doc), cx + 20, cy), kWhite);
 }
 
 TEST_F(GraphRenderer, CompassLegendAndGridLinesHaveTheirPlaces) {
     CPlotraDoc doc;
     Planar(doc);
-    doc.m_aAPs.push_back(MakeAp(0, 0, 1, 1, 0));
-    doc.m_bXGrid = doc.m_bYGrid = 1;
-    doc.m_bShowLegend = 1;
-    doc.m_bShowPath = 1;
+    Edit::Aps(doc).m_aAPs.push_back(MakeAp(0, 0, 1, 1, 0));
+    Edit::Display(doc).m_bXGrid = Edit::Display(doc).m_bYGrid = 1;
+    Edit::Display(doc).m_bShowLegend = 1;
+    Edit::Display(doc).m_bShowPath = 1;
     CDataFile file;
     file.m_strName = "walk.hsd";
-    doc.m_aFiles = {file};
-    doc.m_aFileColor = {Rgb(255, 0, 0)};
+    Edit::Survey(doc).m_aFiles = {file};
+    Edit::Survey(doc).m_aFileColor = {Rgb(255, 0, 0)};
     ViewState view;
     view.m_bShowDirections = true;
     const QImage image = RenderGraph(doc, view, 800, 500);
@@ -412,8 +414,8 @@ TEST_F(GraphRenderer, CompassLegendAndGridLinesHaveTheirPlaces) {
 // at the picture's right edge, so a text beyond it is cut there) and the picture itself.
 TEST_F(GraphRenderer, LegendTextsAndTheLastAxisLabelStayInside) {
     CPlotraDoc doc;
-    doc.m_bCombined = 1;
-    doc.m_dPowerMax = -30, doc.m_dPowerMin = -100;
+    Edit::Display(doc).m_bCombined = 1;
+    Edit::Coverage(doc).m_dPowerMax = -30, Edit::Coverage(doc).m_dPowerMin = -100;
     CDataFile shortName, longName;
     shortName.m_strName = "a.hsd";
     longName.m_strName = "a-rather-long-survey-file-name.hsd";
@@ -424,12 +426,12 @@ TEST_F(GraphRenderer, LegendTextsAndTheLastAxisLabelStayInside) {
     const Case cases[] = {{1, 1, 0, 1, {shortName}}, {0, 1, 0, 1, {}},         {0, 1, 0, 3, {}},
                           {1, 0, 1, 1, {shortName}}, {1, 1, 0, 2, {longName}}, {1, 0, 0, 1, {longName}}};
     for (const Case& c : cases) {
-        doc.m_bShowPath = c.path;
-        doc.m_bMultiContours = c.multi;
-        doc.m_bShowContour = c.single;
-        doc.m_nGraphType = c.graph;
-        doc.m_aFiles = c.files;
-        doc.m_aFileColor.assign(c.files.size(), Rgb(255, 0, 0));
+        Edit::Display(doc).m_bShowPath = c.path;
+        Edit::Display(doc).m_bMultiContours = c.multi;
+        Edit::Display(doc).m_bShowContour = c.single;
+        Edit::Display(doc).m_nGraphType = c.graph;
+        Edit::Survey(doc).m_aFiles = c.files;
+        Edit::Survey(doc).m_aFileColor.assign(c.files.size(), Rgb(255, 0, 0));
         Legend legend;
         legend.Refresh(doc);
         QImage image(400, 400, QImage::Format_RGB32);
@@ -457,10 +459,10 @@ TEST_F(GraphRenderer, LegendTextsAndTheLastAxisLabelStayInside) {
 
     // Axis labels of a 400-pixel target drawn on a wider picture: nothing beyond x = 399. The last
     // label reads "210.00" in metres, "-122.30000" in degrees.
-    doc.m_dUnitFactor = 1.0;
+    Edit::Display(doc).m_dUnitFactor = 1.0;
     for (const bool lonLat : {false, true}) {
-        doc.m_bShowLonLat = lonLat ? 1 : 0;
-        doc.m_bMetricXY = lonLat ? 0 : 1;
+        Edit::Display(doc).m_bShowLonLat = lonLat ? 1 : 0;
+        Edit::Map(doc).m_bMetricXY = lonLat ? 0 : 1;
         const VisibleFrame frame =
             lonLat ? VisibleFrame{-122.5, 47.5, 0.2, 0.1} : VisibleFrame{0, 0, 210, 100};
         QImage image(480, 300, QImage::Format_RGB32);
@@ -486,10 +488,10 @@ TEST_F(GraphRenderer, KeepsTheLastPictureWithTheDocument) {
 TEST_F(GraphRenderer, ReportPictureAlwaysShowsMarkersAndGridLines) {
     CPlotraDoc doc;
     Planar(doc);
-    doc.m_bShowApMarkers = 0;
-    doc.m_aAPs.push_back(MakeAp(40, 40, 20, 5, Rgb(0, 0, 0)));
-    doc.m_aAPs[0].m_bFixed = 1;
-    doc.m_aAPs[0].m_posAP = CDataGeo(50, 50);
+    Edit::Display(doc).m_bShowApMarkers = 0;
+    Edit::Aps(doc).m_aAPs.push_back(MakeAp(40, 40, 20, 5, Rgb(0, 0, 0)));
+    Edit::Aps(doc).m_aAPs[0].m_bFixed = 1;
+    Edit::Aps(doc).m_aAPs[0].m_posAP = CDataGeo(50, 50);
     ReportSwitches switches;
     const QImage image = RenderReportPicture(doc, GraphKind::SignalPower, switches);
     ASSERT_EQ(image.size(), QSize(800, 500));
@@ -497,8 +499,8 @@ TEST_F(GraphRenderer, ReportPictureAlwaysShowsMarkersAndGridLines) {
     EXPECT_TRUE(AnyNonWhite(image, QRect(x - 16, y - 16, 32, 32)));
     EXPECT_TRUE(AnyOf(image, Rgb32(255, 255, 0), QRect(160, 100, 1, 300))); // x = 1 * 800 / 5
     EXPECT_TRUE(AnyOf(image, Rgb32(255, 255, 0), QRect(100, 400, 300, 1))); // y = 500 - 500 / 5
-    EXPECT_EQ(doc.m_bXGrid, 0);
-    EXPECT_EQ(doc.m_bYGrid, 0);
+    EXPECT_EQ(doc.Display().m_bXGrid, 0);
+    EXPECT_EQ(doc.Display().m_bYGrid, 0);
 }
 
 TEST_F(GraphRenderer, GridColoursFromMaximumToMinimum) {
@@ -514,8 +516,9 @@ TEST_F(GraphRenderer, GridColoursFromMaximumToMinimum) {
 TEST_F(GraphRenderer, MapPlacementClipsAndDescribesTheVisiblePart) {
     CPlotraDoc doc;
     Planar(doc);
-    doc.m_dMapOriginX = -50, doc.m_dMapOriginY = 50;
-    doc.m_dMapWidth = 100, doc.m_dMapHeight = 100; // x -50..50, y 50..150 on a frame of 0..100
+    Edit::Map(doc).m_dMapOriginX = -50, Edit::Map(doc).m_dMapOriginY = 50;
+    Edit::Map(doc).m_dMapWidth = 100,
+    Edit::Map(doc).m_dMapHeight = 100; // x -50..50, y 50..150 on a frame of 0..100
     ViewState view;
     const MapPlacement p = PlaceMap(doc, view.Mapping(doc, kSize, kSize));
     ASSERT_TRUE(p.visible);
@@ -547,11 +550,11 @@ TEST_F(GraphRenderer, MapPlacementClipsAndDescribesTheVisiblePart) {
 TEST(Legend, SizeLabelsAndFileColours) {
     EnsureRenderApplication();
     CPlotraDoc doc;
-    doc.m_bCombined = 1;
-    doc.m_bMultiContours = 1;
-    doc.m_nGraphType = StoredValue(GraphKind::SignalPower);
-    doc.m_dPowerMax = -30, doc.m_dPowerMin = -100;
-    doc.m_bShowPath = 0;
+    Edit::Display(doc).m_bCombined = 1;
+    Edit::Display(doc).m_bMultiContours = 1;
+    Edit::Display(doc).m_nGraphType = StoredValue(GraphKind::SignalPower);
+    Edit::Coverage(doc).m_dPowerMax = -30, Edit::Coverage(doc).m_dPowerMin = -100;
+    Edit::Display(doc).m_bShowPath = 0;
     Legend legend;
     legend.Refresh(doc);
     QImage device(10, 10, QImage::Format_RGB32);
@@ -559,9 +562,9 @@ TEST(Legend, SizeLabelsAndFileColours) {
     EXPECT_EQ(legend.LevelLabel(1), "-44:-37");
     EXPECT_EQ(legend.LevelLabel(9), "-100:-93");
     EXPECT_EQ(legend.Title(), "Power: dBm");
-    EXPECT_EQ(legend.m_aLevelColour[0], doc.m_crPalette[9]);
+    EXPECT_EQ(legend.m_aLevelColour[0], doc.Display().m_crPalette[9]);
 
-    doc.m_nGraphType = StoredValue(GraphKind::ApCount);
+    Edit::Display(doc).m_nGraphType = StoredValue(GraphKind::ApCount);
     legend.Refresh(doc);
     EXPECT_EQ(legend.Title(), "N APs");
     EXPECT_EQ(legend.LevelLabel(0), "N=1");
@@ -569,22 +572,22 @@ TEST(Legend, SizeLabelsAndFileColours) {
     EXPECT_EQ(legend.LevelLabel(9), "N>=10");
 
     // The single contour's range comes from the contour range control's thumbs.
-    doc.m_nGraphType = StoredValue(GraphKind::SignalPower);
-    doc.m_bShowContour = 1;
-    doc.m_panel.m_nContourLow = -85, doc.m_panel.m_nContourHigh = -55;
+    Edit::Display(doc).m_nGraphType = StoredValue(GraphKind::SignalPower);
+    Edit::Display(doc).m_bShowContour = 1;
+    Edit::Display(doc).m_panel.m_nContourLow = -85, Edit::Display(doc).m_panel.m_nContourHigh = -55;
     legend.Refresh(doc);
     EXPECT_EQ(legend.m_dRangeMin, -85);
     EXPECT_EQ(legend.m_dRangeMax, -55);
 
     // Files that are not used take no colour and no row.
-    doc.m_bShowPath = 1;
-    doc.m_bShowContour = 0;
-    doc.m_bMultiContours = 0;
+    Edit::Display(doc).m_bShowPath = 1;
+    Edit::Display(doc).m_bShowContour = 0;
+    Edit::Display(doc).m_bMultiContours = 0;
     CDataFile a, b, c;
     a.m_strName = "first.hsd", b.m_strName = "skipped-with-a-long-name.hsd", c.m_strName = "third.hsd";
     b.m_bUse = 0;
-    doc.m_aFiles = {a, b, c};
-    doc.m_aFileColor = {Rgb(255, 0, 0), Rgb(0, 0, 255)};
+    Edit::Survey(doc).m_aFiles = {a, b, c};
+    Edit::Survey(doc).m_aFileColor = {Rgb(255, 0, 0), Rgb(0, 0, 255)};
     legend.Refresh(doc);
     const QFontMetrics fm(legend.m_font, &device);
     const int h = fm.height() + 2;
@@ -603,37 +606,37 @@ TEST(Legend, SizeLabelsAndFileColours) {
 TEST_F(GraphRenderer, DamagedProjectValuesDrawWithoutHangingOrCrashing) {
     CPlotraDoc doc;
     Planar(doc);
-    doc.m_nLineWidth = 1 << 30;
-    doc.m_nGridDivisions = 1 << 30;
-    doc.m_bXGrid = doc.m_bYGrid = 1;
-    doc.m_bShowPath = 1;
-    doc.m_bShowNoGps = 1;
-    doc.m_bShowCellRadius = 1;
-    doc.m_bCombined = 1;
-    doc.m_bMultiContours = 1;
-    doc.m_bShowApMarkers = 1;
-    doc.m_nGraphType = StoredValue(GraphKind::SignalPower);
-    doc.m_nAlpha = 1000;
-    doc.m_aPoints = {MakeSample(10, std::nan("")), MakeSample(-1e300, 1e300), MakeSample(50, 50)};
-    doc.m_aFilePathCount = {7, -3}; // more points than exist, then a negative count
-    doc.m_aGpsState = {0, 1, 0};
-    doc.m_aAPs.push_back(MakeAp(40, 40, 20, 90, Rgb(1, 2, 3)));
-    doc.m_aAPs[0].m_fReliability = 1e30f;
-    doc.m_aAPs[0].m_bFixed = 1;
-    doc.m_aAPs[0].m_nIconId = -7;
+    Edit::Display(doc).m_nLineWidth = 1 << 30;
+    Edit::Display(doc).m_nGridDivisions = 1 << 30;
+    Edit::Display(doc).m_bXGrid = Edit::Display(doc).m_bYGrid = 1;
+    Edit::Display(doc).m_bShowPath = 1;
+    Edit::Display(doc).m_bShowNoGps = 1;
+    Edit::Display(doc).m_bShowCellRadius = 1;
+    Edit::Display(doc).m_bCombined = 1;
+    Edit::Display(doc).m_bMultiContours = 1;
+    Edit::Display(doc).m_bShowApMarkers = 1;
+    Edit::Display(doc).m_nGraphType = StoredValue(GraphKind::SignalPower);
+    Edit::Display(doc).m_nAlpha = 1000;
+    Edit::Path(doc).m_aPoints = {MakeSample(10, std::nan("")), MakeSample(-1e300, 1e300), MakeSample(50, 50)};
+    Edit::Path(doc).m_aFilePathCount = {7, -3}; // more points than exist, then a negative count
+    Edit::Path(doc).m_aGpsState = {0, 1, 0};
+    Edit::Aps(doc).m_aAPs.push_back(MakeAp(40, 40, 20, 90, Rgb(1, 2, 3)));
+    Edit::Aps(doc).m_aAPs[0].m_fReliability = 1e30f;
+    Edit::Aps(doc).m_aAPs[0].m_bFixed = 1;
+    Edit::Aps(doc).m_aAPs[0].m_nIconId = -7;
     CData_Area area;
     area.m_nCorners = 99;
     area.m_adX = {1e300, -1e300, std::nan(""), 5};
-    doc.m_aContours[0].m_aLevelAreas = {area};
+    Edit::Coverage(doc).m_aContours[0].m_aLevelAreas = {area};
     CData_Pos level;
     level.m_nCount = 1 << 30;
     level.m_nRed = 999, level.m_nGreen = -5;
-    doc.m_aContours[0].m_aAreaLevels = {level, level};
-    doc.m_aContours[0].m_aLineLevels = {level};
+    Edit::Coverage(doc).m_aContours[0].m_aAreaLevels = {level, level};
+    Edit::Coverage(doc).m_aContours[0].m_aLineLevels = {level};
     const QImage image = Render(doc);
     EXPECT_EQ(image.size(), QSize(kSize, kSize));
     EXPECT_TRUE(RenderGraph(doc, ViewState(), kMaxPictureSide + 1, 10).isNull());
     // A frame without extent draws the map only.
-    doc.m_dFrameSpanX = 0;
+    Edit::Frame(doc).m_dFrameSpanX = 0;
     EXPECT_FALSE(Render(doc).isNull());
 }

@@ -4,6 +4,7 @@
 #include "mapview/GraphExport.h"
 #include "mapview/GraphRenderer.h"
 #include "mapview/RenderApplication.h"
+#include "model/EditAccess.h"
 #include "model/PlotraDoc.h"
 #include "support/Fixtures.h"
 #include "support/PromptRecorder.h"
@@ -32,17 +33,17 @@ std::tm FixedTime() {
 // A planar map whose transformation is lon = 7.44 + x / 1000 and lat = 46.94 + y / 1000, with the
 // frame (100, 200) + (300, 400) in map metres.
 void PlanarDocument(CPlotraDoc& doc) {
-    doc.m_bMetricXY = 1;
-    doc.m_bMapLoaded = 1;
-    doc.m_adProj = {};
-    doc.m_adProj[1] = 1000;
-    doc.m_adProj[3] = -7440;
-    doc.m_adProj[4] = -1000;
-    doc.m_adProj[7] = 46950;
-    doc.m_nImageHeight = 10;
-    doc.m_dMetersPerPixelX = doc.m_dMetersPerPixelY = 1;
-    doc.m_dFrameOriginX = 100, doc.m_dFrameOriginY = 200;
-    doc.m_dFrameSpanX = 300, doc.m_dFrameSpanY = 400;
+    Edit::Map(doc).m_bMetricXY = 1;
+    Edit::Map(doc).m_bMapLoaded = 1;
+    Edit::Map(doc).m_adProj = {};
+    Edit::Map(doc).m_adProj[1] = 1000;
+    Edit::Map(doc).m_adProj[3] = -7440;
+    Edit::Map(doc).m_adProj[4] = -1000;
+    Edit::Map(doc).m_adProj[7] = 46950;
+    Edit::Map(doc).m_nImageHeight = 10;
+    Edit::Map(doc).m_dMetersPerPixelX = Edit::Map(doc).m_dMetersPerPixelY = 1;
+    Edit::Frame(doc).m_dFrameOriginX = 100, Edit::Frame(doc).m_dFrameOriginY = 200;
+    Edit::Frame(doc).m_dFrameSpanX = 300, Edit::Frame(doc).m_dFrameSpanY = 400;
 }
 
 const char kGolden[] = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
@@ -103,7 +104,7 @@ TEST_F(KmlExport, WritesTheGoldenDocumentTheFolderAndTheOverlay) {
     const std::string path = dir.File("site.kml");
     ASSERT_TRUE(WriteKml(doc, path, Picture(40, 30), FixedTime()));
     EXPECT_EQ(ReadText(path), kGolden);
-    EXPECT_EQ(doc.m_strKmlPath, path);
+    EXPECT_EQ(doc.Project().m_strKmlPath, path);
     const QImage overlay(QString::fromStdString(dir.File("site/overlay.bmp")), "BMP");
     EXPECT_EQ(overlay.size(), QSize(40, 30));
     EXPECT_EQ(overlay.pixel(5, 5), qRgb(0, 255, 255));
@@ -118,7 +119,7 @@ TEST_F(KmlExport, ExportingTwiceOverwritesAndKeepsTheFolder) {
     ASSERT_TRUE(WriteKml(doc, path, Picture(40, 30), FixedTime()));
     std::filesystem::path marker = std::filesystem::path(dir.File("site")) / "keep.txt";
     { std::ofstream(marker) << "x"; }
-    doc.m_dFrameSpanX = 0; // another frame: different text
+    Edit::Frame(doc).m_dFrameSpanX = 0; // another frame: different text
     ASSERT_TRUE(WriteKml(doc, path, Picture(20, 10), FixedTime()));
     EXPECT_NE(ReadText(path), kGolden);
     EXPECT_TRUE(std::filesystem::exists(marker));
@@ -127,8 +128,8 @@ TEST_F(KmlExport, ExportingTwiceOverwritesAndKeepsTheFolder) {
 
 TEST_F(KmlExport, DegreesAreTheFrameItselfAndTheRangeIsTheGreatCircleDiagonal) {
     CPlotraDoc doc;
-    doc.m_dFrameOriginX = 7.44, doc.m_dFrameOriginY = 46.94;
-    doc.m_dFrameSpanX = 0.01, doc.m_dFrameSpanY = 0.005;
+    Edit::Frame(doc).m_dFrameOriginX = 7.44, Edit::Frame(doc).m_dFrameOriginY = 46.94;
+    Edit::Frame(doc).m_dFrameSpanX = 0.01, Edit::Frame(doc).m_dFrameSpanY = 0.005;
     const auto k = KmlPlacementOf(doc);
     ASSERT_TRUE(k);
     EXPECT_DOUBLE_EQ(k->west, 7.44);
@@ -175,7 +176,7 @@ TEST_F(KmlExport, TimeTextAndFailedConversion) {
     test::PromptRecorder prompts;
     CPlotraDoc doc;
     doc.SetOutside(&prompts, nullptr, nullptr);
-    doc.m_bMetricXY = 1;
+    Edit::Map(doc).m_bMetricXY = 1;
     EXPECT_FALSE(WriteKml(doc, dir.File("bad.kml"), Picture(4, 4), FixedTime()));
     EXPECT_TRUE(std::filesystem::exists(dir.File("bad/overlay.bmp")));
     EXPECT_FALSE(std::filesystem::exists(dir.File("bad.kml")));
@@ -193,7 +194,7 @@ TEST_F(KmlExport, CommandProposesTheTitleAndWritesTheKeptPicture) {
     EXPECT_EQ(prompts.choosers[0].defaultName, "campus");
     EXPECT_EQ(prompts.choosers[0].defaultExtension, "kml");
     EXPECT_EQ(prompts.choosers[0].filter, "KML (Goolge Earth) File (*.kml)|*.kml|All files (*.*)|*.*||");
-    EXPECT_TRUE(doc.m_strKmlPath.empty());
+    EXPECT_TRUE(doc.Project().m_strKmlPath.empty());
     prompts.saveFiles.push_back(dir.File("campus.kml"));
     EXPECT_TRUE(CreateKmlFile(doc, ".campus", prompts));
     EXPECT_EQ(prompts.choosers[1].defaultName, ".campus");
@@ -205,21 +206,21 @@ TEST_F(KmlExport, CommandLineExportsRenderTheFittedGraph) {
     test::TempDir dir;
     CPlotraDoc doc;
     PlanarDocument(doc);
-    doc.m_bDataLoaded = 1;
+    Edit::Display(doc).m_bDataLoaded = 1;
     CData a, b;
     a.m_dX = 10, a.m_dY = 20, b.m_dX = 110, b.m_dY = 70;
-    doc.m_aPoints = {a, b};
-    doc.m_aFilePathCount = {2};
-    doc.m_aFileColor = {Rgb(255, 0, 0)};
-    doc.m_aAPs.resize(1);
+    Edit::Path(doc).m_aPoints = {a, b};
+    Edit::Path(doc).m_aFilePathCount = {2};
+    Edit::Survey(doc).m_aFileColor = {Rgb(255, 0, 0)};
+    Edit::Aps(doc).m_aAPs.resize(1);
     test::PromptRecorder prompts;
     ASSERT_TRUE(ExportKml(doc, dir.File("out.kml"), 300, 200, FixedTime(), prompts));
     // "Fit in the window" without a selected AP and without the map frames the path, widened about
     // its centre to square metres per pixel (100 m on 300 pixels: 200 pixels show 66.7 m).
-    EXPECT_EQ(doc.m_dFrameOriginX, 10);
-    EXPECT_EQ(doc.m_dFrameSpanX, 100);
-    EXPECT_DOUBLE_EQ(doc.m_dFrameSpanY, 100.0 / 300 * 200);
-    EXPECT_DOUBLE_EQ(doc.m_dFrameOriginY + doc.m_dFrameSpanY / 2, 45);
+    EXPECT_EQ(doc.Frame().m_dFrameOriginX, 10);
+    EXPECT_EQ(doc.Frame().m_dFrameSpanX, 100);
+    EXPECT_DOUBLE_EQ(doc.Frame().m_dFrameSpanY, 100.0 / 300 * 200);
+    EXPECT_DOUBLE_EQ(doc.Frame().m_dFrameOriginY + doc.Frame().m_dFrameSpanY / 2, 45);
     EXPECT_EQ(GraphPictureOf(doc).size(), QSize(300, 200));
     EXPECT_NE(ReadText(dir.File("out.kml")).find(" <west>7.45000 </west>"), std::string::npos);
 
@@ -233,8 +234,8 @@ TEST_F(KmlExport, CommandLineExportsRenderTheFittedGraph) {
     EXPECT_EQ(written, dir.File("graph.bmp"));
     EXPECT_EQ(QImage(QString::fromStdString(written), "BMP").size(), QSize(800, 500));
     EXPECT_EQ(doc.Graph(), GraphKind::ApCount);
-    EXPECT_EQ(doc.m_nAlpha, 255);
-    EXPECT_EQ(doc.m_bMultiContours, 1);
+    EXPECT_EQ(doc.Display().m_nAlpha, 255);
+    EXPECT_EQ(doc.Display().m_bMultiContours, 1);
     EXPECT_TRUE(prompts.Messages().empty());
 
     options.path = dir.File("missing/graph.bmp");

@@ -6,6 +6,7 @@
 #include "mapview/GraphRenderer.h"
 #include "mapview/Legend.h"
 #include "mapview/RenderApplication.h"
+#include "model/EditAccess.h"
 #include "model/PlotraDoc.h"
 #include "model/ViewState.h"
 #include "report/ReportWriter.h"
@@ -33,10 +34,10 @@ constexpr int kWidth = 800, kHeight = 500;
 // stripes in the middles of the ten power bands (-100 .. -30 in steps of 7) and of the ten SNR bands
 // (-10 .. 60 in steps of 7). The last two stripes lie above both ranges and complete the counts to 12.
 void BuildStripes(CPlotraDoc& doc) {
-    doc.m_bMetricXY = 1;
-    doc.m_dUnitFactor = 1.0;
-    doc.m_dResolutionX = doc.m_dResolutionY = 1.0;
-    doc.m_dMeanRssi = -60, doc.m_dMeanSnr = 30;
+    Edit::Map(doc).m_bMetricXY = 1;
+    Edit::Display(doc).m_dUnitFactor = 1.0;
+    Edit::Frame(doc).m_dResolutionX = Edit::Frame(doc).m_dResolutionY = 1.0;
+    Edit::Coverage(doc).m_dMeanRssi = -60, Edit::Coverage(doc).m_dMeanSnr = 30;
     const double width = kStripes * kStripeWidth, height = 10.0;
     for (int j = 0; j < kStripes; ++j) {
         CAPInfo ap;
@@ -56,7 +57,7 @@ void BuildStripes(CPlotraDoc& doc) {
             p.m_nNoise = -90;
             ap.m_aApPoints.push_back(p);
         }
-        doc.m_aAPs.push_back(ap);
+        Edit::Aps(doc).m_aAPs.push_back(ap);
     }
 }
 
@@ -67,16 +68,16 @@ struct Row {
 };
 
 double NodeValue(const CPlotraDoc& doc, int graph, std::size_t node) {
-    if (graph == 1) return doc.m_aGridPower[node];
-    if (graph == 2) return doc.m_aGridSnr[node];
-    return doc.m_aGridCount[node];
+    if (graph == 1) return doc.Coverage().m_aGridPower[node];
+    if (graph == 2) return doc.Coverage().m_aGridSnr[node];
+    return doc.Coverage().m_aGridCount[node];
 }
 
 // Every node well inside the picture whose value and whose eight neighbours' values lie in a row's band
 // must be drawn in the row's colour. Returns how many rows had such a node.
 int RowsCheckedAgainstPixels(const CPlotraDoc& doc, int graph, const QImage& picture, const PixelMapping& m,
                              const std::vector<Row>& rows, const char* where) {
-    const int cols = doc.m_nGridCols, nrows = doc.m_nGridRows;
+    const int cols = doc.Frame().m_nGridCols, nrows = doc.Frame().m_nGridRows;
     int checked = 0;
     for (std::size_t r = 0; r < rows.size(); ++r) {
         const Row& row = rows[r];
@@ -94,8 +95,8 @@ int RowsCheckedAgainstPixels(const CPlotraDoc& doc, int graph, const QImage& pic
                     for (int dy = -1; dy <= 1 && inside; ++dy)
                         inside = inBand(ix + dx, iy + dy);
                 if (!inside) continue;
-                const double x = doc.m_dGridOriginX + ix * doc.m_dGridSpanX / (cols - 1);
-                const double y = doc.m_dGridOriginY + iy * doc.m_dGridSpanY / (nrows - 1);
+                const double x = doc.Frame().m_dGridOriginX + ix * doc.Frame().m_dGridSpanX / (cols - 1);
+                const double y = doc.Frame().m_dGridOriginY + iy * doc.Frame().m_dGridSpanY / (nrows - 1);
                 const int px = m.Px(x), py = m.Py(y);
                 if (px < 50 || px >= picture.width() - 50 || py < 20 || py >= picture.height() - 20) continue;
                 any = true;
@@ -156,19 +157,19 @@ TEST(LegendColours, EveryLevelRowShowsTheColourItsBandIsDrawnIn) {
     CPlotraDoc doc;
     BuildStripes(doc);
     ASSERT_TRUE(CalculateCoverage(doc, 2));
-    ASSERT_EQ(doc.m_dPowerMin, -100);
-    ASSERT_EQ(doc.m_dPowerMax, -30);
-    ASSERT_EQ(doc.m_dSnrMin, -10);
-    ASSERT_EQ(doc.m_dSnrMax, 60);
-    doc.m_bMultiContours = 1;
-    doc.m_nAlpha = 255; // swatches and areas unblended
-    doc.m_bShowPath = 0;
-    doc.m_bShowApMarkers = 0;
-    doc.m_nGridDivisions = 1; // no grid lines across the report pictures
+    ASSERT_EQ(doc.Coverage().m_dPowerMin, -100);
+    ASSERT_EQ(doc.Coverage().m_dPowerMax, -30);
+    ASSERT_EQ(doc.Coverage().m_dSnrMin, -10);
+    ASSERT_EQ(doc.Coverage().m_dSnrMax, 60);
+    Edit::Display(doc).m_bMultiContours = 1;
+    Edit::Display(doc).m_nAlpha = 255; // swatches and areas unblended
+    Edit::Display(doc).m_bShowPath = 0;
+    Edit::Display(doc).m_bShowApMarkers = 0;
+    Edit::Display(doc).m_nGridDivisions = 1; // no grid lines across the report pictures
 
     // The graph window: each row's swatch as drawn by the legend.
     for (int graph = 1; graph <= 3; ++graph) {
-        doc.m_nGraphType = graph;
+        Edit::Display(doc).m_nGraphType = graph;
         const QImage picture = RenderGraph(doc, ViewState(), kWidth, kHeight);
         Legend legend;
         legend.Refresh(doc);

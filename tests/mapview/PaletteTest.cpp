@@ -32,7 +32,7 @@ TEST(Palette, LevelColoursRecolourOnlyTheClassicLevels) {
     for (const PaletteKind kind : {PaletteKind::Viridis, PaletteKind::Cividis}) {
         std::set<COLORREF> seen;
         for (int k = 0; k < 10; ++k) {
-            const COLORREF c = InPalette(kind, doc.m_crPalette[static_cast<std::size_t>(k)]);
+            const COLORREF c = InPalette(kind, doc.Display().m_crPalette[static_cast<std::size_t>(k)]);
             EXPECT_EQ(c, PaletteLevelColour(kind, k));
             seen.insert(c);
             // Perceptually even scales get lighter level by level, which is what lets a reader with a
@@ -49,8 +49,8 @@ TEST(Palette, LevelColoursRecolourOnlyTheClassicLevels) {
             EXPECT_EQ(InPalette(kind, other), other);
     }
     for (int k = 0; k < 10; ++k)
-        EXPECT_EQ(InPalette(PaletteKind::Classic, doc.m_crPalette[static_cast<std::size_t>(k)]),
-                  doc.m_crPalette[static_cast<std::size_t>(k)]);
+        EXPECT_EQ(InPalette(PaletteKind::Classic, doc.Display().m_crPalette[static_cast<std::size_t>(k)]),
+                  doc.Display().m_crPalette[static_cast<std::size_t>(k)]);
     EXPECT_EQ(PaletteLevelColour(PaletteKind::Viridis, -3), PaletteLevelColour(PaletteKind::Viridis, 0));
     EXPECT_EQ(PaletteLevelColour(PaletteKind::Viridis, 12), PaletteLevelColour(PaletteKind::Viridis, 9));
 }
@@ -62,9 +62,9 @@ TEST(Palette, PicturesAreTheClassicOnesMappedAndTheProjectStaysAsItWas) {
     CPlotraDoc doc;
     ASSERT_TRUE(LoadDemoProject(doc, true));
     doc.SetAlpha(255);
-    const std::uint64_t changes = doc.m_nChangeCounter;
-    const VisibleFrame frame =
-        WholeFrame(ModelRect{doc.m_dFrameOriginY, doc.m_dFrameOriginX, doc.m_dFrameSpanY, doc.m_dFrameSpanX});
+    const std::uint64_t changes = doc.ChangeCounter();
+    const VisibleFrame frame = WholeFrame(ModelRect{doc.Frame().m_dFrameOriginY, doc.Frame().m_dFrameOriginX,
+                                                    doc.Frame().m_dFrameSpanY, doc.Frame().m_dFrameSpanX});
 
     for (const bool areas : {false, true}) {
         GraphLayers layers;
@@ -91,12 +91,12 @@ TEST(Palette, PicturesAreTheClassicOnesMappedAndTheProjectStaysAsItWas) {
     // The legend's level rows follow the scale; the document is not touched by any of it.
     Legend classicLegend, viridisLegend;
     doc.SetGraphType(GraphKind::SignalPower);
-    const std::uint64_t afterGraph = doc.m_nChangeCounter;
+    const std::uint64_t afterGraph = doc.ChangeCounter();
     classicLegend.Refresh(doc);
     viridisLegend.Refresh(doc, PaletteKind::Viridis);
     for (std::size_t i = 0; i < 10; ++i)
         EXPECT_EQ(viridisLegend.m_aLevelColour[i], InPalette(PaletteKind::Viridis, classicLegend.m_aLevelColour[i]));
     EXPECT_EQ(viridisLegend.m_aLevelColour[0], PaletteLevelColour(PaletteKind::Viridis, 9)); // top band first
-    EXPECT_EQ(doc.m_nChangeCounter, afterGraph);
+    EXPECT_EQ(doc.ChangeCounter(), afterGraph);
     EXPECT_GT(afterGraph, changes);
 }

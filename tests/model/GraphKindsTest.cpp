@@ -1,4 +1,5 @@
 #include "model/GraphKinds.h"
+#include "model/EditAccess.h"
 #include "model/PlotraDoc.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +14,7 @@ TEST(GraphKinds, EveryKindHasARowWithEveryFact) {
     std::set<std::string_view> names, captions;
     std::set<std::size_t> contourSets;
     CPlotraDoc doc;
-    doc.m_nGridCols = doc.m_nGridRows = 1;
+    Edit::Frame(doc).m_nGridCols = Edit::Frame(doc).m_nGridRows = 1;
     for (GraphKind kind : kGraphKinds) {
         const GraphFacts& f = FactsOf(kind);
         SCOPED_TRACE(std::string(f.cliName));
@@ -24,7 +25,7 @@ TEST(GraphKinds, EveryKindHasARowWithEveryFact) {
         EXPECT_TRUE(names.insert(f.cliName).second);
         EXPECT_TRUE(captions.insert(f.caption).second);
         EXPECT_TRUE(contourSets.insert(f.contourSet).second);
-        EXPECT_LT(f.contourSet, doc.m_aContours.size());
+        EXPECT_LT(f.contourSet, doc.Coverage().m_aContours.size());
         EXPECT_LT(f.dominantPicture, kPictureCount);
         EXPECT_LT(f.mixedPicture, kPictureCount);
         ASSERT_NE(f.nodeValue, nullptr);
@@ -39,7 +40,7 @@ TEST(GraphKinds, EveryKindHasARowWithEveryFact) {
         // Nothing outside the grids, whichever grid the graph reads.
         EXPECT_FALSE(f.nodeValue(doc, 0).has_value());
     }
-    EXPECT_EQ(contourSets.size(), doc.m_aContours.size());
+    EXPECT_EQ(contourSets.size(), doc.Coverage().m_aContours.size());
 }
 
 TEST(GraphKinds, StoredValuesAndCommandLineNamesRoundTrip) {
@@ -60,20 +61,21 @@ TEST(GraphKinds, StoredValuesAndCommandLineNamesRoundTrip) {
 TEST(GraphKinds, TheDocumentShowsThePowerForAStoredValueThatNamesNoGraph) {
     CPlotraDoc doc;
     EXPECT_EQ(doc.Graph(), GraphKind::SignalPower);
-    doc.m_nGraphType = 3;
+    Edit::Display(doc).m_nGraphType = 3;
     EXPECT_EQ(doc.Graph(), GraphKind::ApCount);
     for (int damaged : {0, 4, -7}) {
-        doc.m_nGraphType = damaged;
+        Edit::Display(doc).m_nGraphType = damaged;
         EXPECT_EQ(doc.Graph(), GraphKind::SignalPower) << damaged;
     }
 }
 
 TEST(GraphKinds, EachGraphReadsItsOwnGridAndRange) {
     CPlotraDoc doc;
-    doc.m_aGridPower = {-61.5};
-    doc.m_aGridSnr = {23.25};
-    doc.m_aGridCount = {4};
-    doc.m_dPowerMin = -90, doc.m_dPowerMax = -40, doc.m_dSnrMin = 0, doc.m_dSnrMax = 30;
+    Edit::Coverage(doc).m_aGridPower = {-61.5};
+    Edit::Coverage(doc).m_aGridSnr = {23.25};
+    Edit::Coverage(doc).m_aGridCount = {4};
+    Edit::Coverage(doc).m_dPowerMin = -90, Edit::Coverage(doc).m_dPowerMax = -40,
+    Edit::Coverage(doc).m_dSnrMin = 0, Edit::Coverage(doc).m_dSnrMax = 30;
     EXPECT_EQ(FactsOf(GraphKind::SignalPower).nodeValue(doc, 0), -61.5);
     EXPECT_EQ(FactsOf(GraphKind::Snr).nodeValue(doc, 0), 23.25);
     EXPECT_EQ(FactsOf(GraphKind::ApCount).nodeValue(doc, 0), 4.0);

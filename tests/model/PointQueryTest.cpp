@@ -2,6 +2,7 @@
 // and placement. The document is a planar one framed so that one pixel is one metre (101 x 101
 // pixels over a 100 m frame).
 #include "model/PointQuery.h"
+#include "model/EditAccess.h"
 #include "model/PlotraDoc.h"
 
 #include <cstdio>
@@ -37,12 +38,12 @@ struct PlanarDoc {
     CPlotraDoc doc;
     ViewState view;
     PlanarDoc() {
-        doc.m_bDataLoaded = 1;
-        doc.m_bMetricXY = 1;
-        doc.m_bShowLonLat = 0;
-        doc.m_dUnitFactor = 1.0;
-        doc.m_dFrameOriginX = doc.m_dFrameOriginY = 0.0;
-        doc.m_dFrameSpanX = doc.m_dFrameSpanY = 100.0;
+        Edit::Display(doc).m_bDataLoaded = 1;
+        Edit::Map(doc).m_bMetricXY = 1;
+        Edit::Display(doc).m_bShowLonLat = 0;
+        Edit::Display(doc).m_dUnitFactor = 1.0;
+        Edit::Frame(doc).m_dFrameOriginX = Edit::Frame(doc).m_dFrameOriginY = 0.0;
+        Edit::Frame(doc).m_dFrameSpanX = Edit::Frame(doc).m_dFrameSpanY = 100.0;
     }
     PixelMapping Mapping() const { return view.Mapping(doc, kSize, kSize); }
 };
@@ -51,8 +52,8 @@ struct PlanarDoc {
 
 TEST(PointQuery, HitTestTakesTheNearestMarkerWithinFivePixels) {
     PlanarDoc p;
-    p.doc.m_aAPs = {ApAt(50, 50, 100), ApAt(50, 53, 100), ApAt(20, 20, 100)};
-    p.doc.m_aAPs[2].m_bSelected = 0; // unticked APs are never hit
+    Edit::Aps(p.doc).m_aAPs = {ApAt(50, 50, 100), ApAt(50, 53, 100), ApAt(20, 20, 100)};
+    Edit::Aps(p.doc).m_aAPs[2].m_bSelected = 0; // unticked APs are never hit
     const PixelMapping m = p.Mapping();
     EXPECT_EQ(HitTestAp(p.doc, m, 55, 50), 1); // 5 px from AP 0, 2 px from AP 1
     EXPECT_EQ(HitTestAp(p.doc, m, 51, 50), 0);
@@ -60,7 +61,7 @@ TEST(PointQuery, HitTestTakesTheNearestMarkerWithinFivePixels) {
     EXPECT_EQ(HitTestAp(p.doc, m, 58, 50), 1);
     EXPECT_EQ(HitTestAp(p.doc, m, 52, 50), 1);
     EXPECT_EQ(HitTestAp(p.doc, m, 20, 80), -1);
-    p.doc.m_aAPs[1].m_posAP = CDataGeo(50, 50); // two markers on one spot: the first in list order
+    Edit::Aps(p.doc).m_aAPs[1].m_posAP = CDataGeo(50, 50); // two markers on one spot: the first in list order
     EXPECT_EQ(HitTestAp(p.doc, m, 52, 51), 0);
 }
 
@@ -76,7 +77,7 @@ TEST(PointQuery, RulerLabelsAndUnits) {
     EXPECT_EQ(r.distanceLabel, "Distance (KMs)");
     EXPECT_EQ(r.distance, "1.001000");
 
-    p.doc.m_dUnitFactor = 0.3048; // feet
+    Edit::Display(p.doc).m_dUnitFactor = 0.3048; // feet
     r = MeasureRuler(p.doc, 0, 0, 5278 * 0.3048, 0);
     EXPECT_EQ(r.distanceLabel, "Distance (Feet)");
     EXPECT_EQ(r.right2, "5278.000");
@@ -84,8 +85,8 @@ TEST(PointQuery, RulerLabelsAndUnits) {
     EXPECT_EQ(r.distanceLabel, "Distance (Miles)");
     EXPECT_EQ(r.distance, "1.000024"); // 5279 ft in miles of 1609 m
 
-    p.doc.m_bMetricXY = 0; // latitude/longitude: degrees as they are, distance on the sphere
-    p.doc.m_dUnitFactor = 1.0;
+    Edit::Map(p.doc).m_bMetricXY = 0; // latitude/longitude: degrees as they are, distance on the sphere
+    Edit::Display(p.doc).m_dUnitFactor = 1.0;
     r = MeasureRuler(p.doc, 7.0, 46.0, 7.0, 46.001);
     EXPECT_EQ(r.leftLabel, "Lat");
     EXPECT_EQ(r.left2, "46.001000");
@@ -115,8 +116,8 @@ TEST(PointQuery, RulerLabelsAndUnits) {
     for (const Case c :
          {Case{true, 1.0, 14994.333, RulerUnit::Kilometre}, Case{true, 0.3048, 14994.333, RulerUnit::Mile},
           Case{false, 1.0, 7.2, RulerUnit::Kilometre}, Case{false, 0.3048, 7.2, RulerUnit::Mile}}) {
-        p.doc.m_bMetricXY = c.metric ? 1 : 0;
-        p.doc.m_dUnitFactor = c.unitFactor;
+        Edit::Map(p.doc).m_bMetricXY = c.metric ? 1 : 0;
+        Edit::Display(p.doc).m_dUnitFactor = c.unitFactor;
         const double y = c.metric ? 0.0 : 46.0, x1 = c.metric ? 0.0 : 7.0;
         r = MeasureRuler(p.doc, x1, y, c.x2, y);
         EXPECT_EQ(r.unit, c.unit);
@@ -128,31 +129,31 @@ TEST(PointQuery, RulerLabelsAndUnits) {
 
 TEST(PointQuery, StatusTextForEachGraphInsideAndOutsideTheCoverage) {
     PlanarDoc p;
-    p.doc.m_bDataLoaded = 0;
+    Edit::Display(p.doc).m_bDataLoaded = 0;
     EXPECT_EQ(StatusText(p.doc, p.view, 3, 4, kSize, kSize), "(X_Pixel = 3, Y_Pixel =  4)");
     EXPECT_EQ(StatusText(p.doc, p.view, -1, 4, kSize, kSize), "");
-    p.doc.m_bDataLoaded = 1;
+    Edit::Display(p.doc).m_bDataLoaded = 1;
     EXPECT_EQ(StatusText(p.doc, p.view, 10, 90, kSize, kSize), "(X = 10.000, Y = 10.000)");
     EXPECT_EQ(StatusText(p.doc, p.view, kSize, 90, kSize, kSize), "");
-    p.doc.m_dUnitFactor = 0.3048;
+    Edit::Display(p.doc).m_dUnitFactor = 0.3048;
     EXPECT_EQ(StatusText(p.doc, p.view, 10, 90, kSize, kSize), "(X = 32.808, Y = 32.808)");
-    p.doc.m_dUnitFactor = 1.0;
+    Edit::Display(p.doc).m_dUnitFactor = 1.0;
 
     // A 5 x 5 combined grid over 20..60 m: pixel (40, 60) is node (2, 2).
-    p.doc.m_bCombined = 1;
-    p.doc.m_dGridOriginX = p.doc.m_dGridOriginY = 20.0;
-    p.doc.m_dGridSpanX = p.doc.m_dGridSpanY = 40.0;
-    p.doc.m_nGridCols = p.doc.m_nGridRows = 5;
-    p.doc.m_aGridPower.assign(25, -90.0);
-    p.doc.m_aGridSnr.assign(25, 5.0);
-    p.doc.m_aGridCount.assign(25, 0);
-    p.doc.m_aGridPower[12] = -55.7;
-    p.doc.m_aGridSnr[12] = 30.9;
-    p.doc.m_aGridCount[12] = 3;
+    Edit::Display(p.doc).m_bCombined = 1;
+    Edit::Frame(p.doc).m_dGridOriginX = Edit::Frame(p.doc).m_dGridOriginY = 20.0;
+    Edit::Frame(p.doc).m_dGridSpanX = Edit::Frame(p.doc).m_dGridSpanY = 40.0;
+    Edit::Frame(p.doc).m_nGridCols = Edit::Frame(p.doc).m_nGridRows = 5;
+    Edit::Coverage(p.doc).m_aGridPower.assign(25, -90.0);
+    Edit::Coverage(p.doc).m_aGridSnr.assign(25, 5.0);
+    Edit::Coverage(p.doc).m_aGridCount.assign(25, 0);
+    Edit::Coverage(p.doc).m_aGridPower[12] = -55.7;
+    Edit::Coverage(p.doc).m_aGridSnr[12] = 30.9;
+    Edit::Coverage(p.doc).m_aGridCount[12] = 3;
     EXPECT_EQ(StatusText(p.doc, p.view, 40, 60, kSize, kSize), "(X = 40.000, Y = 40.000, Power = -55 dBm)");
-    p.doc.m_nGraphType = StoredValue(GraphKind::Snr);
+    Edit::Display(p.doc).m_nGraphType = StoredValue(GraphKind::Snr);
     EXPECT_EQ(StatusText(p.doc, p.view, 40, 60, kSize, kSize), "(X = 40.000, Y = 40.000, SNR = 30 dB)");
-    p.doc.m_nGraphType = StoredValue(GraphKind::ApCount);
+    Edit::Display(p.doc).m_nGraphType = StoredValue(GraphKind::ApCount);
     EXPECT_EQ(StatusText(p.doc, p.view, 40, 60, kSize, kSize), "(X = 40.000, Y = 40.000, 3 APs)");
     EXPECT_EQ(StatusText(p.doc, p.view, 10, 90, kSize, kSize), "No coverage! (X = 10.000, Y = 10.000)");
     // Rounding: 0.4 of a cell stays, more goes to the next (pixel 45 is 2.5 cells: node 3).
@@ -160,22 +161,22 @@ TEST(PointQuery, StatusTextForEachGraphInsideAndOutsideTheCoverage) {
     EXPECT_EQ(GridCellAt(45, 80, 20, 60, 40, 80, 5, 5), std::optional<std::size_t>(3 * 5 + 0));
 
     // Degrees with the longitude/latitude display print the position itself.
-    p.doc.m_bMetricXY = 0;
-    p.doc.m_bShowLonLat = 1;
-    p.doc.m_bCombined = 0;
-    p.doc.m_dFrameOriginX = 7.0, p.doc.m_dFrameOriginY = 46.0;
-    p.doc.m_dFrameSpanX = p.doc.m_dFrameSpanY = 0.01;
+    Edit::Map(p.doc).m_bMetricXY = 0;
+    Edit::Display(p.doc).m_bShowLonLat = 1;
+    Edit::Display(p.doc).m_bCombined = 0;
+    Edit::Frame(p.doc).m_dFrameOriginX = 7.0, Edit::Frame(p.doc).m_dFrameOriginY = 46.0;
+    Edit::Frame(p.doc).m_dFrameSpanX = Edit::Frame(p.doc).m_dFrameSpanY = 0.01;
     EXPECT_EQ(StatusText(p.doc, p.view, 50, 50, kSize, kSize), "(Lon = 7.00500, Lat = 46.00500)");
 }
 
 TEST(PointQuery, InfoTextNamesTheApsThatCoverThePoint) {
     PlanarDoc p;
-    p.doc.m_bShowPath = 1;
+    Edit::Display(p.doc).m_bShowPath = 1;
     CData pathPoint;
     pathPoint.m_dY = 30.0, pathPoint.m_dX = 30.0;
-    p.doc.m_aPoints = {pathPoint};
-    p.doc.m_aAltitude = {123456}; // cm
-    p.doc.m_aVelocity = {1000};   // cm/s
+    Edit::Path(p.doc).m_aPoints = {pathPoint};
+    Edit::Path(p.doc).m_aAltitude = {123456}; // cm
+    Edit::Path(p.doc).m_aVelocity = {1000};   // cm/s
     CAPInfo few = ApAt(30, 30, 5);
     few.m_szSSID = MakeSsid("lab");
     CAPInfo located = ApAt(30, 32, 100);         // marker 2 px away
@@ -184,7 +185,7 @@ TEST(PointQuery, InfoTextNamesTheApsThatCoverThePoint) {
     predicted.m_areaSize = CDataGeo(20, 20);
     predicted.m_nApGridCols = predicted.m_nApGridRows = 3;
     predicted.m_aGrid.assign(9, -72.4);
-    p.doc.m_aAPs = {few, located, predicted};
+    Edit::Aps(p.doc).m_aAPs = {few, located, predicted};
 
     const std::string text = InfoText(p.doc, p.view, 30, 70, kSize, kSize);
     EXPECT_EQ(text, "X(m) = 30.000, Y(m) = 30.000 \n"
@@ -201,22 +202,22 @@ TEST(PointQuery, InfoTextNamesTheApsThatCoverThePoint) {
                     "\n 3 selected APs cover this point \n"); // the readings' AP counts once
 
     // A placed AP with few points is named once however many of its points are near.
-    p.doc.m_aAPs = {few};
-    p.doc.m_aAPs[0].m_bFixed = 1;
+    Edit::Aps(p.doc).m_aAPs = {few};
+    Edit::Aps(p.doc).m_aAPs[0].m_bFixed = 1;
     const std::string placed = InfoText(p.doc, p.view, 30, 70, kSize, kSize);
     EXPECT_EQ(placed.substr(placed.find("SSID\n")), "SSID\n"
                                                     "\n   (AP)      6  00-11-22-33-44-55  lab\n"
                                                     "\n 1 selected AP covers this point \n");
 
     // Feet, no path point under the mouse, a grid value at -100 dBm is not counted.
-    p.doc.m_dUnitFactor = 0.3048;
-    p.doc.m_aAPs = {predicted};
-    p.doc.m_aAPs[0].m_aGrid.assign(9, -100.0);
+    Edit::Display(p.doc).m_dUnitFactor = 0.3048;
+    Edit::Aps(p.doc).m_aAPs = {predicted};
+    Edit::Aps(p.doc).m_aAPs[0].m_aGrid.assign(9, -100.0);
     const std::string feet = InfoText(p.doc, p.view, 25, 75, kSize, kSize);
     EXPECT_EQ(feet.substr(0, 14), "X(Ft) = 82.021");
     EXPECT_EQ(feet.find("Altitude"), std::string::npos);
     EXPECT_NE(feet.find("\n No selected AP covers this point\n"), std::string::npos);
-    p.doc.m_aAPs[0].m_aGrid.assign(9, -99.0);
+    Edit::Aps(p.doc).m_aAPs[0].m_aGrid.assign(9, -99.0);
     EXPECT_NE(InfoText(p.doc, p.view, 25, 75, kSize, kSize).find("\n 1 selected AP covers this point \n"),
               std::string::npos);
 }

@@ -18,7 +18,7 @@ TEST(Colours, HueSequenceStartsAt174AndStepsBy52) {
     const int expected[] = {174, 226, 26, 78, 130, 182};
     for (int hue : expected) {
         const COLORREF c = doc.NextApColour();
-        EXPECT_EQ(doc.m_nHue, hue);
+        EXPECT_EQ(doc.Aps().m_nHue, hue);
         EXPECT_EQ(c, HsvToRgb(hue, 224, 176));
     }
 }
@@ -44,9 +44,9 @@ TEST(Colours, HsvToRgbSectorsAndGrey) {
 
 TEST(Colours, PaletteRunsFromRedToBlue) {
     CPlotraDoc doc;
-    EXPECT_EQ(doc.m_crPalette.front(), Rgb(255, 0, 0));
-    EXPECT_EQ(doc.m_crPalette.back(), Rgb(0, 0, 255));
-    EXPECT_EQ(doc.m_crPalette[3], 0x228B22u);
+    EXPECT_EQ(doc.Display().m_crPalette.front(), Rgb(255, 0, 0));
+    EXPECT_EQ(doc.Display().m_crPalette.back(), Rgb(0, 0, 255));
+    EXPECT_EQ(doc.Display().m_crPalette[3], 0x228B22u);
 }
 
 TEST(Texts, MacIsUpperCaseHexJoinedByDashes) {
@@ -158,8 +158,10 @@ TEST(Layering, CoreFoldersIncludeNoQtHeader) {
 }
 
 // The folders stand in floors, and no file includes a floor above its own: a window's header reached
-// from the core, or the main window from a dialog, would tie the lower floor to the upper one.
-TEST(Layering, NoFolderIncludesOneAbove) {
+// from the core, or the main window from a dialog, would tie the lower floor to the upper one. And
+// only the core's edits reach the document's parts writable: a window, the renderer or plotra-cli
+// that included the writable access would be a writer outside the edits.
+TEST(Layering, NoFolderIncludesOneAboveAndOnlyTheCoreWrites) {
     namespace fs = std::filesystem;
     // The first matching prefix gives a path's floor.
     const std::vector<std::pair<std::string, int>> floors{
@@ -188,6 +190,9 @@ TEST(Layering, NoFolderIncludesOneAbove) {
         while (std::getline(in, line)) {
             if (std::regex_search(line, m, include)) {
                 EXPECT_LE(floorOf(m[1].str()), own) << file << " includes " << m[1].str();
+                if (m[1].str() == "model/EditAccess.h") {
+                    EXPECT_TRUE(own <= 2 || file.rfind("table/", 0) == 0) << file << " writes the document";
+                }
             }
         }
         ++scanned;

@@ -2,6 +2,7 @@
 #include "model/PlotraDoc.h"
 #include "support/PromptRecorder.h"
 
+#include "model/EditAccess.h"
 #include "support/Fixtures.h"
 
 #include <gtest/gtest.h>
@@ -18,10 +19,10 @@ using plotra::test::MakeSample;
 namespace {
 
 void SetFrame(CPlotraDoc& doc, double ox, double oy, double sx, double sy) {
-    doc.m_dFrameOriginX = ox;
-    doc.m_dFrameOriginY = oy;
-    doc.m_dFrameSpanX = sx;
-    doc.m_dFrameSpanY = sy;
+    Edit::Frame(doc).m_dFrameOriginX = ox;
+    Edit::Frame(doc).m_dFrameOriginY = oy;
+    Edit::Frame(doc).m_dFrameSpanX = sx;
+    Edit::Frame(doc).m_dFrameSpanY = sy;
 }
 
 } // namespace
@@ -250,23 +251,23 @@ TEST(ViewScroll, StepsComeFromTheHiddenLength) {
 TEST(ViewFit, FitInTheWindowWithoutSelectionFramesThePoints) {
     test::RecordedDoc r;
     CPlotraDoc& doc = r.doc;
-    doc.m_aPoints = {MakeSample(5, 10), MakeSample(-5, 30), MakeSample(15, 20)};
-    doc.m_aAPs.resize(1); // not selected
-    doc.m_bDataLoaded = 1;
+    Edit::Path(doc).m_aPoints = {MakeSample(5, 10), MakeSample(-5, 30), MakeSample(15, 20)};
+    Edit::Aps(doc).m_aAPs.resize(1); // not selected
+    Edit::Display(doc).m_bDataLoaded = 1;
     ViewState view;
     view.m_dViewXMin = 0.3, view.m_dViewXMax = 0.5;
     view.FitInWindow(doc, 800, 500);
     // The combined rectangle is the box of the points; the frame is that box widened along x to
     // equal ground per pixel (20 degrees of latitude on 500 pixels, around 5 degrees N).
-    EXPECT_EQ(doc.m_dGridOriginX, 10);
-    EXPECT_EQ(doc.m_dGridOriginY, -5);
-    EXPECT_EQ(doc.m_dGridSpanX, 20);
-    EXPECT_EQ(doc.m_dGridSpanY, 20);
-    EXPECT_EQ(doc.m_dFrameOriginY, -5);
-    EXPECT_EQ(doc.m_dFrameSpanY, 20);
+    EXPECT_EQ(doc.Frame().m_dGridOriginX, 10);
+    EXPECT_EQ(doc.Frame().m_dGridOriginY, -5);
+    EXPECT_EQ(doc.Frame().m_dGridSpanX, 20);
+    EXPECT_EQ(doc.Frame().m_dGridSpanY, 20);
+    EXPECT_EQ(doc.Frame().m_dFrameOriginY, -5);
+    EXPECT_EQ(doc.Frame().m_dFrameSpanY, 20);
     const double spanX = 20.0 / 500 * 800 / std::cos(5 * std::numbers::pi / 180);
-    EXPECT_NEAR(doc.m_dFrameSpanX, spanX, 1e-12);
-    EXPECT_NEAR(doc.m_dFrameOriginX + doc.m_dFrameSpanX / 2, 20, 1e-12);
+    EXPECT_NEAR(doc.Frame().m_dFrameSpanX, spanX, 1e-12);
+    EXPECT_NEAR(doc.Frame().m_dFrameOriginX + doc.Frame().m_dFrameSpanX / 2, 20, 1e-12);
     EXPECT_EQ(view.m_dViewXMin, 0.0);
     EXPECT_EQ(view.m_dViewXMax, 1.0);
     EXPECT_EQ(r.notices.Count(DocChange::Frame), 1);
@@ -274,57 +275,57 @@ TEST(ViewFit, FitInTheWindowWithoutSelectionFramesThePoints) {
 
 TEST(ViewFit, ShownPlanarMapGetsAMarginAndEqualScale) {
     CPlotraDoc doc;
-    doc.m_aPoints = {MakeSample(0, 0), MakeSample(50, 100)};
-    doc.m_bMetricXY = 1;
-    doc.m_bDataLoaded = 1;
+    Edit::Path(doc).m_aPoints = {MakeSample(0, 0), MakeSample(50, 100)};
+    Edit::Map(doc).m_bMetricXY = 1;
+    Edit::Display(doc).m_bDataLoaded = 1;
     ViewState view;
     view.m_bShowMap = true;
     view.FitInWindow(doc, 800, 500);
     // Box 100 x 50, widened by a tenth per side: 120 x 60 from (-10, -5). Units per pixel: 0.15 in x,
     // 0.12 in y, so y widens about its centre to 0.15 * 500 = 75.
-    EXPECT_DOUBLE_EQ(doc.m_dFrameOriginX, -10);
-    EXPECT_DOUBLE_EQ(doc.m_dFrameSpanX, 120);
-    EXPECT_DOUBLE_EQ(doc.m_dFrameSpanY, 75);
-    EXPECT_DOUBLE_EQ(doc.m_dFrameOriginY, -5 - (0.15 / 0.12 - 1) * 60 * 0.5);
+    EXPECT_DOUBLE_EQ(doc.Frame().m_dFrameOriginX, -10);
+    EXPECT_DOUBLE_EQ(doc.Frame().m_dFrameSpanX, 120);
+    EXPECT_DOUBLE_EQ(doc.Frame().m_dFrameSpanY, 75);
+    EXPECT_DOUBLE_EQ(doc.Frame().m_dFrameOriginY, -5 - (0.15 / 0.12 - 1) * 60 * 0.5);
     // Degrees never get the equal scale.
     CPlotraDoc geo;
-    geo.m_aPoints = doc.m_aPoints;
+    Edit::Path(geo).m_aPoints = doc.Path().m_aPoints;
     view.FitInWindow(geo, 800, 500);
-    EXPECT_DOUBLE_EQ(geo.m_dFrameSpanY, 60);
+    EXPECT_DOUBLE_EQ(geo.Frame().m_dFrameSpanY, 60);
 }
 
 TEST(ViewFit, FitInTheMapAndPathUsesTheTargetSizeAndTheMap) {
     CPlotraDoc doc;
-    doc.m_bMetricXY = 1;
-    doc.m_bDataLoaded = 1;
-    doc.m_dMapWidth = 200, doc.m_dMapHeight = 100;
-    doc.m_aAPs.resize(2);
-    doc.m_aAPs[0].m_areaOrigin = CDataGeo(20, 30); // y, x
-    doc.m_aAPs[0].m_areaSize = CDataGeo(10, 10);
-    doc.m_aAPs[1].m_areaOrigin = CDataGeo(-500, -500); // only the first AP counts
-    doc.m_aPoints = {MakeSample(40, 50), MakeSample(25, 60)};
+    Edit::Map(doc).m_bMetricXY = 1;
+    Edit::Display(doc).m_bDataLoaded = 1;
+    Edit::Map(doc).m_dMapWidth = 200, Edit::Map(doc).m_dMapHeight = 100;
+    Edit::Aps(doc).m_aAPs.resize(2);
+    Edit::Aps(doc).m_aAPs[0].m_areaOrigin = CDataGeo(20, 30); // y, x
+    Edit::Aps(doc).m_aAPs[0].m_areaSize = CDataGeo(10, 10);
+    Edit::Aps(doc).m_aAPs[1].m_areaOrigin = CDataGeo(-500, -500); // only the first AP counts
+    Edit::Path(doc).m_aPoints = {MakeSample(40, 50), MakeSample(25, 60)};
     ViewState view;
     view.m_dViewXMin = 0.4;
     view.FitInMapPath(doc, 400, 400);
     // Without the map: the box of the first AP and the points (30 x 20 m from (30, 20)), square
     // pixels for 400 x 400.
-    EXPECT_DOUBLE_EQ(doc.m_dFrameOriginX, 30);
-    EXPECT_DOUBLE_EQ(doc.m_dFrameSpanX, 30);
-    EXPECT_DOUBLE_EQ(doc.m_dFrameOriginY, 15);
-    EXPECT_DOUBLE_EQ(doc.m_dFrameSpanY, 30);
+    EXPECT_DOUBLE_EQ(doc.Frame().m_dFrameOriginX, 30);
+    EXPECT_DOUBLE_EQ(doc.Frame().m_dFrameSpanX, 30);
+    EXPECT_DOUBLE_EQ(doc.Frame().m_dFrameOriginY, 15);
+    EXPECT_DOUBLE_EQ(doc.Frame().m_dFrameSpanY, 30);
     EXPECT_EQ(view.m_dViewXMin, 0.0);
     // With the map: the box reaches 0..200 x 0..100, framed with margins, then square pixels for 400 x 400.
     view.m_bShowMap = true;
     view.FitInMapPath(doc, 400, 400);
-    EXPECT_DOUBLE_EQ(doc.m_dFrameOriginX, -20);
-    EXPECT_DOUBLE_EQ(doc.m_dFrameSpanX, 240);
-    EXPECT_DOUBLE_EQ(doc.m_dFrameSpanY, 240);
-    EXPECT_DOUBLE_EQ(doc.m_dFrameOriginY, -10 - (240.0 / 120.0 - 1) * 120 * 0.5);
+    EXPECT_DOUBLE_EQ(doc.Frame().m_dFrameOriginX, -20);
+    EXPECT_DOUBLE_EQ(doc.Frame().m_dFrameSpanX, 240);
+    EXPECT_DOUBLE_EQ(doc.Frame().m_dFrameSpanY, 240);
+    EXPECT_DOUBLE_EQ(doc.Frame().m_dFrameOriginY, -10 - (240.0 / 120.0 - 1) * 120 * 0.5);
     // Without data nothing happens.
     CPlotraDoc empty;
     SetFrame(empty, 1, 2, 3, 4);
     view.FitInMapPath(empty, 400, 400);
-    EXPECT_EQ(empty.m_dFrameSpanY, 4);
+    EXPECT_EQ(empty.Frame().m_dFrameSpanY, 4);
 }
 
 // Without a map the picture is drawn to scale: on a log at 32 degrees N a pixel covers the same
@@ -338,7 +339,8 @@ TEST(ViewFit, WithoutTheMapAPixelCoversEqualGroundBothWays) {
                          GeoDistance(lat, lon, lat + f.spanY / h, lon)};
     };
     const auto frameOf = [](const CPlotraDoc& d) {
-        return ModelRect{d.m_dFrameOriginY, d.m_dFrameOriginX, d.m_dFrameSpanY, d.m_dFrameSpanX};
+        return ModelRect{d.Frame().m_dFrameOriginY, d.Frame().m_dFrameOriginX, d.Frame().m_dFrameSpanY,
+                         d.Frame().m_dFrameSpanX};
     };
     const auto expectSquare = [&](const ModelRect& f, int w, int h) {
         const auto [x, y] = metresPerPixel(f, w, h);
@@ -348,9 +350,10 @@ TEST(ViewFit, WithoutTheMapAPixelCoversEqualGroundBothWays) {
 
     // A wide log (about 19 km east-west, 1.1 km north-south): the frame grows north and south.
     CPlotraDoc doc;
-    doc.m_aPoints = {MakeSample(32.70, -117.0), MakeSample(32.71, -116.8), MakeSample(32.705, -116.9)};
-    doc.m_aAPs.resize(1); // not ticked
-    doc.m_bDataLoaded = 1;
+    Edit::Path(doc).m_aPoints = {MakeSample(32.70, -117.0), MakeSample(32.71, -116.8),
+                                 MakeSample(32.705, -116.9)};
+    Edit::Aps(doc).m_aAPs.resize(1); // not ticked
+    Edit::Display(doc).m_bDataLoaded = 1;
     ViewState view;
     {
         // Before: 0.2 degrees of longitude on 800 pixels against 0.01 degrees of latitude on 500.
@@ -359,18 +362,19 @@ TEST(ViewFit, WithoutTheMapAPixelCoversEqualGroundBothWays) {
     }
     view.FitInWindow(doc, 800, 500);
     expectSquare(frameOf(doc), 800, 500);
-    EXPECT_DOUBLE_EQ(doc.m_dFrameOriginX, -117.0);
-    EXPECT_EQ(doc.m_dFrameSpanX, -116.8 - -117.0);                           // x untouched
-    EXPECT_NEAR(doc.m_dFrameOriginY + doc.m_dFrameSpanY / 2, 32.705, 1e-12); // widened about the centre
-    EXPECT_EQ(doc.m_dGridOriginY, 32.70);
-    EXPECT_EQ(doc.m_dGridSpanX, -116.8 - -117.0);
+    EXPECT_DOUBLE_EQ(doc.Frame().m_dFrameOriginX, -117.0);
+    EXPECT_EQ(doc.Frame().m_dFrameSpanX, -116.8 - -117.0); // x untouched
+    EXPECT_NEAR(doc.Frame().m_dFrameOriginY + doc.Frame().m_dFrameSpanY / 2, 32.705,
+                1e-12); // widened about the centre
+    EXPECT_EQ(doc.Frame().m_dGridOriginY, 32.70);
+    EXPECT_EQ(doc.Frame().m_dGridSpanX, -116.8 - -117.0);
     // Fit in the map/path and the extent of the processing give the same kind of frame; the grid
     // rectangle the coverage uses stays the box.
-    doc.m_aAPs[0].m_areaOrigin = CDataGeo(32.69, -116.95); // y, x
-    doc.m_aAPs[0].m_areaSize = CDataGeo(0.05, 0.01);       // a tall rectangle: the frame grows sideways
+    Edit::Aps(doc).m_aAPs[0].m_areaOrigin = CDataGeo(32.69, -116.95); // y, x
+    Edit::Aps(doc).m_aAPs[0].m_areaSize = CDataGeo(0.05, 0.01); // a tall rectangle: the frame grows sideways
     view.FitInMapPath(doc, 640, 480);
     expectSquare(frameOf(doc), 640, 480);
-    doc.m_aAPs[0].m_bSelected = 1;
+    Edit::Aps(doc).m_aAPs[0].m_bSelected = 1;
     const ExtentRects r = doc.ExtentFor(800, 500, 0, false);
     EXPECT_EQ(r.grid.originX, -116.95);
     EXPECT_NEAR(r.grid.spanY, 0.05, 1e-12);
@@ -386,21 +390,21 @@ TEST(ViewFit, WithoutTheMapAPixelCoversEqualGroundBothWays) {
     // Degenerate frames stay usable: a single row of points gets a height to scale, one point or a
     // pole is left alone, and nothing turns into a NaN.
     CPlotraDoc row;
-    row.m_aPoints = {MakeSample(32.7, -117.0), MakeSample(32.7, -116.8)};
-    row.m_bDataLoaded = 1;
+    Edit::Path(row).m_aPoints = {MakeSample(32.7, -117.0), MakeSample(32.7, -116.8)};
+    Edit::Display(row).m_bDataLoaded = 1;
     view.FitInWindow(row, 800, 500);
-    EXPECT_GT(row.m_dFrameSpanY, 0.0);
+    EXPECT_GT(row.Frame().m_dFrameSpanY, 0.0);
     expectSquare(frameOf(row), 800, 500);
     CPlotraDoc point;
-    point.m_aPoints = {MakeSample(32.7, -117.0)};
-    point.m_bDataLoaded = 1;
+    Edit::Path(point).m_aPoints = {MakeSample(32.7, -117.0)};
+    Edit::Display(point).m_bDataLoaded = 1;
     view.FitInWindow(point, 800, 500);
-    EXPECT_EQ(point.m_dFrameSpanX, 0.0);
-    EXPECT_EQ(point.m_dFrameSpanY, 0.0);
+    EXPECT_EQ(point.Frame().m_dFrameSpanX, 0.0);
+    EXPECT_EQ(point.Frame().m_dFrameSpanY, 0.0);
     CPlotraDoc pole;
-    pole.m_aPoints = {MakeSample(80, 10), MakeSample(100, 20)}; // centred on 90 degrees
-    pole.m_bDataLoaded = 1;
+    Edit::Path(pole).m_aPoints = {MakeSample(80, 10), MakeSample(100, 20)}; // centred on 90 degrees
+    Edit::Display(pole).m_bDataLoaded = 1;
     view.FitInWindow(pole, 800, 500);
-    EXPECT_EQ(pole.m_dFrameSpanX, 10.0);
-    EXPECT_EQ(pole.m_dFrameSpanY, 20.0);
+    EXPECT_EQ(pole.Frame().m_dFrameSpanX, 10.0);
+    EXPECT_EQ(pole.Frame().m_dFrameSpanY, 20.0);
 }

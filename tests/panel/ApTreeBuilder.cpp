@@ -41,14 +41,14 @@ QIcon ApTreeBuilder::SwatchIcon(COLORREF colour, bool dot) {
 }
 
 void ApTreeBuilder::BuildApImageList() {
-    const std::size_t count = m_doc.m_aAPs.size() + 2;
+    const std::size_t count = m_doc.Aps().m_aAPs.size() + 2;
     m_images.assign(count, QIcon());
     m_imageColours.assign(count, 0);
     m_images[0] = QIcon(artwork::WhiteSwatch());
     m_imageColours[0] = Rgb(255, 255, 255);
-    SetSwatch(1, m_doc.m_crSingleColour);
-    for (std::size_t i = 0; i < m_doc.m_aAPs.size(); ++i)
-        SetSwatch(static_cast<int>(i) + 2, m_doc.m_aAPs[i].m_crColour);
+    SetSwatch(1, m_doc.Display().m_crSingleColour);
+    for (std::size_t i = 0; i < m_doc.Aps().m_aAPs.size(); ++i)
+        SetSwatch(static_cast<int>(i) + 2, m_doc.Aps().m_aAPs[i].m_crColour);
 }
 
 void ApTreeBuilder::SetSwatch(int index, COLORREF colour) {
@@ -62,11 +62,11 @@ COLORREF ApTreeBuilder::ImageColour(int index) const {
 }
 
 int ApTreeBuilder::GroupImage(int group) const {
-    return m_doc.m_nColourMode == 1 ? group + 2 : 0;
+    return m_doc.Display().m_nColourMode == 1 ? group + 2 : 0;
 }
 
 int ApTreeBuilder::ApImage(int ap) const {
-    switch (m_doc.m_nColourMode) {
+    switch (m_doc.Display().m_nColourMode) {
     case 0:
         return ap + 2;
     case 2:
@@ -83,19 +83,19 @@ void ApTreeBuilder::SetImage(QTreeWidgetItem* item, int image) {
 }
 
 void ApTreeBuilder::PaintModeSwatches() {
-    if (m_doc.m_nColourMode == 0) {
-        for (std::size_t i = 0; i < m_doc.m_aAPs.size(); ++i)
-            SetSwatch(static_cast<int>(i) + 2, m_doc.m_aAPs[i].m_crColour);
-    } else if (m_doc.m_nColourMode == 1) {
-        const auto& groups = m_doc.m_groups.m_aGroups;
+    if (m_doc.Display().m_nColourMode == 0) {
+        for (std::size_t i = 0; i < m_doc.Aps().m_aAPs.size(); ++i)
+            SetSwatch(static_cast<int>(i) + 2, m_doc.Aps().m_aAPs[i].m_crColour);
+    } else if (m_doc.Display().m_nColourMode == 1) {
+        const auto& groups = m_doc.Aps().m_groups.m_aGroups;
         for (std::size_t g = 0; g < groups.size(); ++g)
             SetSwatch(static_cast<int>(g) + 2, groups[g].m_crColour);
     }
 }
 
 void ApTreeBuilder::RebuildApTree() {
-    const auto& aps = m_doc.m_aAPs;
-    const auto& groups = m_doc.m_groups.m_aGroups;
+    const auto& aps = m_doc.Aps().m_aAPs;
+    const auto& groups = m_doc.Aps().m_groups.m_aGroups;
     if (m_images.size() != aps.size() + 2) BuildApImageList();
     PaintModeSwatches();
 
@@ -117,7 +117,8 @@ void ApTreeBuilder::RebuildApTree() {
             const int i = member.m_nIndex;
             if (i < 0 || static_cast<std::size_t>(i) >= aps.size()) continue;
             const CAPInfo& ap = aps[static_cast<std::size_t>(i)];
-            auto* apItem = new QTreeWidgetItem(QStringList(ApItemText(ap, m_doc.m_groups.m_nLabelMode)));
+            auto* apItem =
+                new QTreeWidgetItem(QStringList(ApItemText(ap, m_doc.Aps().m_groups.m_nLabelMode)));
             // The narrow pane cuts long texts: the tip names channel and SSID whatever the grouping.
             apItem->setToolTip(0, ApItemText(ap, 2));
             apItem->setFlags(kItemFlags);
@@ -142,9 +143,9 @@ void ApTreeBuilder::RebuildApTree() {
 }
 
 void ApTreeBuilder::RefreshApTreeIcons() {
-    if (m_images.size() != m_doc.m_aAPs.size() + 2) BuildApImageList();
+    if (m_images.size() != m_doc.Aps().m_aAPs.size() + 2) BuildApImageList();
     PaintModeSwatches();
-    SetSwatch(1, m_doc.m_crSingleColour);
+    SetSwatch(1, m_doc.Display().m_crSingleColour);
     for (std::size_t g = 0; g < m_groupItems.size(); ++g) {
         SetImage(m_groupItems[g], GroupImage(static_cast<int>(g)));
         for (int c = 0; c < m_groupItems[g]->childCount(); ++c) {
@@ -155,7 +156,7 @@ void ApTreeBuilder::RefreshApTreeIcons() {
 }
 
 void ApTreeBuilder::UpdateTicks(const std::vector<int>& aps) {
-    const auto& groups = m_doc.m_groups.m_aGroups;
+    const auto& groups = m_doc.Aps().m_groups.m_aGroups;
     auto updateGroup = [&](QTreeWidgetItem* groupItem) {
         if (!groupItem) return;
         const int g = -1 - ApTreeCtrl::ItemData(groupItem);
@@ -165,7 +166,7 @@ void ApTreeBuilder::UpdateTicks(const std::vector<int>& aps) {
     auto updateAp = [&](int i) {
         QTreeWidgetItem* item = ApItem(i);
         if (!item) return;
-        item->setCheckState(0, Tick(m_doc.m_aAPs[static_cast<std::size_t>(i)].m_bSelected));
+        item->setCheckState(0, Tick(m_doc.Aps().m_aAPs[static_cast<std::size_t>(i)].m_bSelected));
         updateGroup(item->parent());
     };
     if (aps.empty()) {
@@ -186,7 +187,7 @@ void ApTreeBuilder::UpdateGroupTicks(int group) {
     members.reserve(static_cast<std::size_t>(groupItem->childCount()));
     for (int c = 0; c < groupItem->childCount(); ++c)
         members.push_back(ApTreeCtrl::ItemData(groupItem->child(c)));
-    const auto& groups = m_doc.m_groups.m_aGroups;
+    const auto& groups = m_doc.Aps().m_groups.m_aGroups;
     if (static_cast<std::size_t>(group) < groups.size())
         groupItem->setCheckState(0, Tick(groups[static_cast<std::size_t>(group)].m_bSelected));
     if (!members.empty()) UpdateTicks(members);
@@ -212,7 +213,7 @@ void ApTreeBuilder::SetFilter(const QString& text) {
 }
 
 void ApTreeBuilder::ApplyFilter() {
-    const auto& aps = m_doc.m_aAPs;
+    const auto& aps = m_doc.Aps().m_aAPs;
     for (QTreeWidgetItem* groupItem : m_groupItems) {
         bool anyShown = false;
         for (int c = 0; c < groupItem->childCount(); ++c) {
@@ -231,7 +232,7 @@ void ApTreeBuilder::ApplyFilter() {
 
 QTreeWidgetItem* ApTreeBuilder::ApItem(int ap) const {
     if (ap < 0 || static_cast<std::size_t>(ap) >= m_apItems.size() ||
-        static_cast<std::size_t>(ap) >= m_doc.m_aAPs.size())
+        static_cast<std::size_t>(ap) >= m_doc.Aps().m_aAPs.size())
         return nullptr;
     return m_apItems[static_cast<std::size_t>(ap)];
 }

@@ -3,6 +3,7 @@
 // the rows a notice names are the rows it changes; and rows that outlive their APs answer nothing.
 #include "ApTreeBuilder.h"
 #include "PanelFixture.h"
+#include "model/EditAccess.h"
 
 #include <gtest/gtest.h>
 
@@ -18,18 +19,18 @@ namespace {
 
 /// \p count APs with 37 SSIDs on 13 channels (one SSID hidden), planar, every third ticked.
 void FillGenerated(CPlotraDoc& doc, int count) {
-    doc.m_bMetricXY = 1;
-    doc.m_dUnitFactor = 1.0;
-    doc.m_aAPs.clear();
+    Edit::Map(doc).m_bMetricXY = 1;
+    Edit::Display(doc).m_dUnitFactor = 1.0;
+    Edit::Aps(doc).m_aAPs.clear();
     for (int i = 0; i < count; ++i) {
         CAPInfo ap = PanelAp(i % 37 == 5 ? std::string() : "net-" + std::to_string(i % 37), 1 + i % 13,
                              static_cast<std::uint8_t>(i), 30);
         ap.m_abyMAC[4] = static_cast<std::uint8_t>(i >> 8);
         ap.m_crColour = doc.NextApColour();
         ap.m_bSelected = i % 3 == 0;
-        doc.m_aAPs.push_back(ap);
+        Edit::Aps(doc).m_aAPs.push_back(ap);
     }
-    doc.m_bDataLoaded = 1;
+    Edit::Display(doc).m_bDataLoaded = 1;
     doc.RebuildGroups();
 }
 
@@ -108,10 +109,10 @@ TEST(ApTreeModel, SameRowsAsTheOldBuilderInBothGroupingsAndEveryColourMode) {
         doc.SetSortMode(sort);
         model.Reset();
         for (int colours : {0, 1, 2}) {
-            doc.m_nColourMode = colours;
+            Edit::Display(doc).m_nColourMode = colours;
             builder.RebuildApTree();
             const std::vector<Row> expected = BuilderRows(tree);
-            ASSERT_EQ(expected.size(), doc.m_aAPs.size() + doc.m_groups.m_aGroups.size());
+            ASSERT_EQ(expected.size(), doc.Aps().m_aAPs.size() + doc.Aps().m_groups.m_aGroups.size());
             EXPECT_EQ(ModelRows(model), expected) << "sort " << sort << ", colours " << colours;
         }
     }
@@ -136,7 +137,7 @@ TEST(ApTreeModel, ANoticeChangesExactlyTheRowsItNamesAndAGroupingResets) {
     QSignalSpy layouts(&model, &QAbstractItemModel::layoutChanged);
 
     // One AP: its row and its group's row, the tick role only.
-    const int group = doc.m_aAPs[7].m_nGroupIndex;
+    const int group = doc.Aps().m_aAPs[7].m_nGroupIndex;
     doc.SetApTicked(7, true);
     EXPECT_EQ(ChangedRows(changed), (std::set<int>{7, -1 - group}));
     for (const auto& args : changed)
@@ -147,7 +148,7 @@ TEST(ApTreeModel, ANoticeChangesExactlyTheRowsItNamesAndAGroupingResets) {
     changed.clear();
     doc.SetGroupTicked(group, false);
     std::set<int> expected{-1 - group};
-    for (const CGroupItem& item : doc.m_groups.m_aGroups[static_cast<std::size_t>(group)].m_aItems)
+    for (const CGroupItem& item : doc.Aps().m_groups.m_aGroups[static_cast<std::size_t>(group)].m_aItems)
         expected.insert(item.m_nIndex);
     EXPECT_EQ(ChangedRows(changed), expected);
     EXPECT_EQ(resets.count(), 0);
@@ -156,24 +157,24 @@ TEST(ApTreeModel, ANoticeChangesExactlyTheRowsItNamesAndAGroupingResets) {
     changed.clear();
     const std::vector<int> before = [&] {
         std::vector<int> ticked;
-        for (std::size_t i = 0; i < doc.m_aAPs.size(); ++i)
-            if (doc.m_aAPs[i].m_bSelected) ticked.push_back(static_cast<int>(i));
+        for (std::size_t i = 0; i < doc.Aps().m_aAPs.size(); ++i)
+            if (doc.Aps().m_aAPs[i].m_bSelected) ticked.push_back(static_cast<int>(i));
         return ticked;
     }();
     ASSERT_GT(before.size(), 2u);
     doc.SetTickedAps({before[1], 2});
     const std::set<int> rows = ChangedRows(changed);
-    for (std::size_t i = 0; i < doc.m_aAPs.size(); ++i) {
+    for (std::size_t i = 0; i < doc.Aps().m_aAPs.size(); ++i) {
         const bool ticked =
             model.ApIndex(static_cast<int>(i)).data(Qt::CheckStateRole).toInt() == Qt::Checked;
-        EXPECT_EQ(ticked, doc.m_aAPs[i].m_bSelected != 0) << "AP " << i;
+        EXPECT_EQ(ticked, doc.Aps().m_aAPs[i].m_bSelected != 0) << "AP " << i;
         if (std::find(before.begin(), before.end(), static_cast<int>(i)) != before.end() || i == 2) {
             EXPECT_TRUE(rows.count(static_cast<int>(i))) << "AP " << i << " not named";
         }
     }
     for (int g = 0; g < model.GroupCount(); ++g) {
         EXPECT_EQ(model.GroupIndex(g).data(Qt::CheckStateRole).toInt() == Qt::Checked,
-                  doc.m_groups.m_aGroups[static_cast<std::size_t>(g)].m_bSelected != 0)
+                  doc.Aps().m_groups.m_aGroups[static_cast<std::size_t>(g)].m_bSelected != 0)
             << "group " << g;
     }
 
@@ -181,7 +182,7 @@ TEST(ApTreeModel, ANoticeChangesExactlyTheRowsItNamesAndAGroupingResets) {
     changed.clear();
     doc.SetColourMode(1);
     EXPECT_EQ(resets.count(), 0);
-    EXPECT_EQ(ChangedRows(changed).size(), doc.m_aAPs.size() + doc.m_groups.m_aGroups.size());
+    EXPECT_EQ(ChangedRows(changed).size(), doc.Aps().m_aAPs.size() + doc.Aps().m_groups.m_aGroups.size());
     for (const auto& args : changed)
         EXPECT_TRUE(args[2].value<QList<int>>().contains(Qt::DecorationRole));
 
@@ -207,14 +208,14 @@ TEST(ApTreeModel, RowsWhoseApsLeftTheDocumentAnswerNothing) {
     QCoreApplication::processEvents();
     // The APs leave (as they do for a processing job) before the notice that says so arrives.
     const QModelIndex row = model.ApIndex(3);
-    doc.m_aAPs.clear();
+    Edit::Aps(doc).m_aAPs.clear();
     EXPECT_FALSE(row.data().isValid());
     EXPECT_FALSE(row.data(Qt::CheckStateRole).isValid());
     EXPECT_FALSE(model.Matches(row, QStringLiteral("net")));
     view.SetFilter(QStringLiteral("net"));
     view.viewport()->repaint();
     model.OnNotice(ChangeNotice{DocChange::Selection, ApField::All, {3, -5, 1000}});
-    doc.m_groups.m_aGroups.clear();
+    Edit::Aps(doc).m_groups.m_aGroups.clear();
     model.Reset();
     EXPECT_EQ(model.rowCount(), 0);
     EXPECT_EQ(model.rowCount(model.index(0, 0)), 0);

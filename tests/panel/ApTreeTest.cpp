@@ -3,6 +3,7 @@
 // cycle of the icons, colours chosen with a right click, double clicks on tick boxes, the tree's
 // height in the pane and the filter above it.
 #include "PanelFixture.h"
+#include "model/EditAccess.h"
 
 #include <gtest/gtest.h>
 
@@ -55,16 +56,16 @@ TEST(ApTree, GroupsBySsidThenByChannelWithTextsColoursAndTicks) {
     EXPECT_EQ(tree.minimumHeight(), (4 + 3) * f.panel->LineHeight());
     EXPECT_GE(tree.height(), tree.minimumHeight());
     // Per-AP colours: AP icons in their colours, group icons white.
-    EXPECT_EQ(IconColour(f.Tree().ApIndex(2)), ToQColor(f.doc.m_aAPs[2].m_crColour));
+    EXPECT_EQ(IconColour(f.Tree().ApIndex(2)), ToQColor(f.doc.Aps().m_aAPs[2].m_crColour));
     EXPECT_EQ(IconColour(f.Tree().GroupIndex(0)), QColor(Qt::white));
     EXPECT_TRUE(f.Find<QRadioButton>("161")->isChecked());
 
     // A ticked AP ticks its group; "By Channel" shows the other grouping with the ticks kept.
     f.ClickItem(f.Tree().ApIndex(2), ApTreeView::Hit::TickBox);
-    EXPECT_EQ(f.doc.m_aAPs[2].m_bSelected, 1);
+    EXPECT_EQ(f.doc.Aps().m_aAPs[2].m_bSelected, 1);
     EXPECT_EQ(CheckOf(f.Tree().GroupIndex(0)), Qt::Checked);
     f.Click("163");
-    EXPECT_EQ(f.doc.m_nSortMode, 2);
+    EXPECT_EQ(f.doc.Display().m_nSortMode, 2);
     EXPECT_TRUE(f.Find<QRadioButton>("163")->isChecked());
     EXPECT_FALSE(f.Find<QRadioButton>("161")->isChecked());
     EXPECT_EQ(ChildTexts(f.Tree()), (std::vector<QString>{"Channel 1", "Channel 6"}));
@@ -72,11 +73,11 @@ TEST(ApTree, GroupsBySsidThenByChannelWithTextsColoursAndTicks) {
               (std::vector<QString>{"00-1A-2B-3C-4D-02, SSID:\"b\"", "00-1A-2B-3C-4D-03, SSID:\"a\""}));
     EXPECT_EQ(CheckOf(f.Tree().GroupIndex(0)), Qt::Unchecked);
     EXPECT_EQ(CheckOf(f.Tree().GroupIndex(1)), Qt::Checked);
-    EXPECT_EQ(f.doc.m_groups.m_aGroups[1].m_bSelected, 1);
+    EXPECT_EQ(f.doc.Aps().m_groups.m_aGroups[1].m_bSelected, 1);
     EXPECT_EQ(CheckOf(f.Tree().ApIndex(2)), Qt::Checked);
     // Per-group colours take the hues 0, 52, ... in order of first appearance.
     f.ClickItem(f.Tree().GroupIndex(0), ApTreeView::Hit::Icon);
-    EXPECT_EQ(f.doc.m_nColourMode, 1);
+    EXPECT_EQ(f.doc.Display().m_nColourMode, 1);
     EXPECT_EQ(IconColour(f.Tree().GroupIndex(0)), ToQColor(HsvToRgb(0, 224, 176)));
     EXPECT_EQ(IconColour(f.Tree().GroupIndex(1)), ToQColor(HsvToRgb(52, 224, 176)));
     EXPECT_EQ(IconColour(f.Tree().ApIndex(2)), QColor(Qt::white));
@@ -105,52 +106,52 @@ TEST(ApTree, TicksUpdateTheirItemsWithTheMessagesAndWithoutRebuilding) {
     EXPECT_EQ(f.TakeMessages(),
               std::vector<std::string>{"Invalid AP: No enough points for this AP: \n\n N,\tMAC\n  "
                                        "20, 00-1A-2B-3C-4D-02\n \n\n N: Number of Points "});
-    EXPECT_EQ(f.doc.m_aAPs[1].m_bSelected + f.doc.m_aAPs[2].m_bSelected, 2);
+    EXPECT_EQ(f.doc.Aps().m_aAPs[1].m_bSelected + f.doc.Aps().m_aAPs[2].m_bSelected, 2);
     EXPECT_EQ(CheckOf(ap1), Qt::Checked);
     EXPECT_EQ(CheckOf(f.Tree().ApIndex(2)), Qt::Checked);
-    EXPECT_EQ(f.doc.m_panel.m_nSelectedAP, -1);
+    EXPECT_EQ(f.doc.Display().m_panel.m_nSelectedAP, -1);
     EXPECT_FALSE(f.Shown("114"));
-    EXPECT_FALSE(f.doc.m_aAPs[2].m_aCoverageBitmap.empty());
-    EXPECT_TRUE(f.doc.m_aAPs[1].m_aCoverageBitmap.empty());
+    EXPECT_FALSE(f.doc.Aps().m_aAPs[2].m_aCoverageBitmap.empty());
+    EXPECT_TRUE(f.doc.Aps().m_aAPs[1].m_aCoverageBitmap.empty());
     EXPECT_EQ(resets.count(), 0);
 
     // Unticking an AP leaves its group ticked; ticking the 20-point AP alone reports it and keeps the tick.
     f.ClickItem(ap1, ApTreeView::Hit::TickBox);
-    EXPECT_EQ(f.doc.m_aAPs[1].m_bSelected, 0);
+    EXPECT_EQ(f.doc.Aps().m_aAPs[1].m_bSelected, 0);
     EXPECT_EQ(CheckOf(group), Qt::Checked);
-    EXPECT_EQ(f.doc.m_panel.m_nSelectedAP, 1);
+    EXPECT_EQ(f.doc.Display().m_panel.m_nSelectedAP, 1);
     f.ClickItem(ap1, ApTreeView::Hit::TickBox);
     EXPECT_EQ(f.TakeMessages(),
               std::vector<std::string>{"Invalid AP: No enough points for this AP:\n\n N,\t MAC\n "
                                        "20, 00-1A-2B-3C-4D-02\n\n N: Number of Points"});
     EXPECT_EQ(CheckOf(ap1), Qt::Checked);
-    EXPECT_EQ(f.doc.m_aAPs[1].m_bSelected, 1);
+    EXPECT_EQ(f.doc.Aps().m_aAPs[1].m_bSelected, 1);
     // A group ticked off unticks its members.
     f.ClickItem(group, ApTreeView::Hit::TickBox);
     EXPECT_EQ(CheckOf(ap1), Qt::Unchecked);
-    EXPECT_EQ(f.doc.m_aAPs[2].m_bSelected, 0);
+    EXPECT_EQ(f.doc.Aps().m_aAPs[2].m_bSelected, 0);
     EXPECT_EQ(resets.count(), 0);
     // The keyboard ticks the current item.
     f.TreeCtrl().setCurrentIndex(f.Tree().ApIndex(2));
     QTest::keyClick(&f.TreeCtrl(), Qt::Key_Space);
-    EXPECT_EQ(f.doc.m_aAPs[2].m_bSelected, 1);
-    EXPECT_EQ(f.doc.m_panel.m_nSelectedAP, 2);
+    EXPECT_EQ(f.doc.Aps().m_aAPs[2].m_bSelected, 1);
+    EXPECT_EQ(f.doc.Display().m_panel.m_nSelectedAP, 2);
     EXPECT_TRUE(f.Shown("114"));
     f.ExpectTreeInStep();
 
     // A double click on a box is two clicks, each one a tick the document hears of.
     f.DoubleClickItem(f.Tree().ApIndex(2), ApTreeView::Hit::TickBox);
-    EXPECT_EQ(f.doc.m_aAPs[2].m_bSelected, 1);
+    EXPECT_EQ(f.doc.Aps().m_aAPs[2].m_bSelected, 1);
     f.ExpectTreeInStep();
     f.DoubleClickItem(group, ApTreeView::Hit::TickBox);
     EXPECT_EQ(f.TakeMessages().size(), 1u); // unticked, then ticked again (AP 1 reported once)
-    EXPECT_EQ(f.doc.m_groups.m_aGroups[1].m_bSelected, 1);
-    EXPECT_EQ(f.doc.m_aAPs[1].m_bSelected, 1);
+    EXPECT_EQ(f.doc.Aps().m_groups.m_aGroups[1].m_bSelected, 1);
+    EXPECT_EQ(f.doc.Aps().m_aAPs[1].m_bSelected, 1);
     f.ExpectTreeInStep();
     QTest::mouseDClick(f.TreeCtrl().viewport(), Qt::LeftButton, {}, f.PointOn(ap1, ApTreeView::Hit::TickBox));
     QTest::mouseRelease(f.TreeCtrl().viewport(), Qt::LeftButton, {},
                         f.PointOn(ap1, ApTreeView::Hit::TickBox));
-    EXPECT_EQ(f.doc.m_aAPs[1].m_bSelected, 0); // a double click event alone is one click
+    EXPECT_EQ(f.doc.Aps().m_aAPs[1].m_bSelected, 0); // a double click event alone is one click
     f.ExpectTreeInStep();
 }
 
@@ -167,24 +168,24 @@ TEST(ApTree, ColourModesCycleAndRightClickColoursTheRightAps) {
     };
     // Group icon: 0 -> 1 -> 2; AP icon: 2 -> 0 -> 2.
     f.ClickItem(f.Tree().GroupIndex(1), ApTreeView::Hit::Icon);
-    EXPECT_EQ(f.doc.m_nColourMode, 1);
+    EXPECT_EQ(f.doc.Display().m_nColourMode, 1);
     f.ClickItem(f.Tree().GroupIndex(1), ApTreeView::Hit::Icon);
-    EXPECT_EQ(f.doc.m_nColourMode, 2);
-    const QColor single = ToQColor(f.doc.m_crSingleColour);
+    EXPECT_EQ(f.doc.Display().m_nColourMode, 2);
+    const QColor single = ToQColor(f.doc.Display().m_crSingleColour);
     EXPECT_EQ(iconsOfAps(), std::vector<QColor>(4, single));
     EXPECT_EQ(IconColour(f.Tree().GroupIndex(0)), QColor(Qt::white));
     f.ClickItem(f.Tree().ApIndex(3), ApTreeView::Hit::Icon);
-    EXPECT_EQ(f.doc.m_nColourMode, 0);
-    EXPECT_EQ(IconColour(f.Tree().ApIndex(3)), ToQColor(f.doc.m_aAPs[3].m_crColour));
+    EXPECT_EQ(f.doc.Display().m_nColourMode, 0);
+    EXPECT_EQ(IconColour(f.Tree().ApIndex(3)), ToQColor(f.doc.Aps().m_aAPs[3].m_crColour));
     f.ClickItem(f.Tree().ApIndex(3), ApTreeView::Hit::Icon);
-    EXPECT_EQ(f.doc.m_nColourMode, 2);
+    EXPECT_EQ(f.doc.Display().m_nColourMode, 2);
 
     // Mode 2, an AP's icon: the single colour, every ticked AP redrawn in it.
     bool opened = false;
     AnswerColourDialog(QColor(10, 200, 30), &opened);
     f.ClickItem(f.Tree().ApIndex(1), ApTreeView::Hit::Icon, true);
     EXPECT_TRUE(opened);
-    EXPECT_EQ(f.doc.m_crSingleColour, Rgb(10, 200, 30));
+    EXPECT_EQ(f.doc.Display().m_crSingleColour, Rgb(10, 200, 30));
     EXPECT_EQ(iconsOfAps(), std::vector<QColor>(4, QColor(10, 200, 30)));
     EXPECT_EQ(f.doc.ApPictureColour(2), Rgb(10, 200, 30));
 
@@ -192,42 +193,42 @@ TEST(ApTree, ColourModesCycleAndRightClickColoursTheRightAps) {
     f.doc.SetColourMode(1);
     AnswerColourDialog(QColor(200, 0, 200));
     f.ClickItem(f.Tree().GroupIndex(0), ApTreeView::Hit::Icon, true);
-    EXPECT_EQ(f.doc.m_groups.m_aGroups[0].m_crColour, Rgb(200, 0, 200));
-    EXPECT_EQ(f.doc.m_groupsBySsid.m_aGroups[0].m_crColour, Rgb(200, 0, 200));
+    EXPECT_EQ(f.doc.Aps().m_groups.m_aGroups[0].m_crColour, Rgb(200, 0, 200));
+    EXPECT_EQ(f.doc.Aps().m_groupsBySsid.m_aGroups[0].m_crColour, Rgb(200, 0, 200));
     EXPECT_EQ(IconColour(f.Tree().GroupIndex(0)), QColor(200, 0, 200));
     EXPECT_EQ(IconColour(f.Tree().GroupIndex(1)), ToQColor(HsvToRgb(52, 224, 176)));
     EXPECT_EQ(f.doc.ApPictureColour(2), Rgb(200, 0, 200));
     // Mode 1, an AP's icon: no dialog, but the combined display is dropped all the same.
-    f.doc.m_bCombined = 1;
+    Edit::Display(f.doc).m_bCombined = 1;
     opened = false;
     AnswerColourDialog(QColor(1, 2, 3), &opened);
     f.ClickItem(f.Tree().ApIndex(0), ApTreeView::Hit::Icon, true);
     QTest::qWait(700); // the answer stands ready until then
     EXPECT_FALSE(opened);
-    EXPECT_EQ(f.doc.m_bCombined, 0);
+    EXPECT_EQ(f.doc.Display().m_bCombined, 0);
 
     // Mode 0, an AP's icon: that AP alone; Cancel changes nothing.
     f.doc.SetColourMode(0);
-    const COLORREF before = f.doc.m_aAPs[0].m_crColour;
+    const COLORREF before = f.doc.Aps().m_aAPs[0].m_crColour;
     AnswerColourDialog(QColor(250, 250, 0));
     f.ClickItem(f.Tree().ApIndex(2), ApTreeView::Hit::Icon, true);
-    EXPECT_EQ(f.doc.m_aAPs[2].m_crColour, Rgb(250, 250, 0));
+    EXPECT_EQ(f.doc.Aps().m_aAPs[2].m_crColour, Rgb(250, 250, 0));
     EXPECT_EQ(IconColour(f.Tree().ApIndex(2)), QColor(250, 250, 0));
     EXPECT_EQ(IconColour(f.Tree().ApIndex(0)), ToQColor(before));
     AnswerColourDialog(std::nullopt);
     f.ClickItem(f.Tree().ApIndex(0), ApTreeView::Hit::Icon, true);
-    EXPECT_EQ(f.doc.m_aAPs[0].m_crColour, before);
+    EXPECT_EQ(f.doc.Aps().m_aAPs[0].m_crColour, before);
 }
 
 TEST(ApTree, TakesThePanesFreeHeightAndFiltersByMacOrSsid) {
     PanelFixture f;
-    f.doc.m_bMetricXY = 1;
-    f.doc.m_dUnitFactor = 1.0;
-    f.doc.m_aAPs = {PanelAp("office", 1, 1, 120), PanelAp("Guest", 6, 2, 30), PanelAp("office", 6, 3, 100),
-                    PanelAp("lab", 1, 4, 79)};
-    f.doc.m_aPoints.resize(3);
-    f.doc.m_aGpsState = {2, 2, 2};
-    f.doc.m_bDataLoaded = 1;
+    Edit::Map(f.doc).m_bMetricXY = 1;
+    Edit::Display(f.doc).m_dUnitFactor = 1.0;
+    Edit::Aps(f.doc).m_aAPs = {PanelAp("office", 1, 1, 120), PanelAp("Guest", 6, 2, 30),
+                               PanelAp("office", 6, 3, 100), PanelAp("lab", 1, 4, 79)};
+    Edit::Path(f.doc).m_aPoints.resize(3);
+    Edit::Path(f.doc).m_aGpsState = {2, 2, 2};
+    Edit::Display(f.doc).m_bDataLoaded = 1;
     f.doc.RebuildGroups();
     f.doc.Notify(DocChange::Everything);
     f.Click("171");
@@ -258,7 +259,7 @@ TEST(ApTree, TakesThePanesFreeHeightAndFiltersByMacOrSsid) {
     f.TakeMessages();
     auto ticks = [&] {
         std::vector<int> out;
-        for (const CAPInfo& ap : f.doc.m_aAPs)
+        for (const CAPInfo& ap : f.doc.Aps().m_aAPs)
             out.push_back(ap.m_bSelected);
         return out;
     };
@@ -314,7 +315,7 @@ TEST(ApTree, ATickWhileTheCoverageRunsIsRefusedAndTheBoxShowsTheDocument) {
     f.LoadProject();
     f.Click("171");
     f.ClickItem(f.Tree().ApIndex(2), ApTreeView::Hit::TickBox);
-    ASSERT_EQ(f.doc.m_aAPs[2].m_bSelected, 1);
+    ASSERT_EQ(f.doc.Aps().m_aAPs[2].m_bSelected, 1);
     f.TakeMessages();
     int finished = 0;
     QObject::connect(&f.session, &gui::GuiSession::jobFinished, [&](bool) { ++finished; });
@@ -323,20 +324,20 @@ TEST(ApTree, ATickWhileTheCoverageRunsIsRefusedAndTheBoxShowsTheDocument) {
 
     // The click reaches the document, which refuses it: the combined rectangle the job computes for
     // stays the one of the ticked APs, and the box shows the document's tick again.
-    const double originY = f.doc.m_dGridOriginY, spanX = f.doc.m_dGridSpanX;
+    const double originY = f.doc.Frame().m_dGridOriginY, spanX = f.doc.Frame().m_dGridSpanX;
     f.ClickItem(f.Tree().ApIndex(0), ApTreeView::Hit::TickBox);
     EXPECT_EQ(f.TakeMessages(),
               std::vector<std::string>{"Busy: A calculation is still running. Please wait until "
                                        "it has finished, or cancel it."});
-    EXPECT_EQ(f.doc.m_aAPs[0].m_bSelected, 0);
+    EXPECT_EQ(f.doc.Aps().m_aAPs[0].m_bSelected, 0);
     EXPECT_EQ(CheckOf(f.Tree().ApIndex(0)), Qt::Unchecked);
     f.ExpectTreeInStep();
-    EXPECT_EQ(f.doc.m_dGridOriginY, originY);
-    EXPECT_EQ(f.doc.m_dGridSpanX, spanX);
+    EXPECT_EQ(f.doc.Frame().m_dGridOriginY, originY);
+    EXPECT_EQ(f.doc.Frame().m_dGridSpanX, spanX);
 
     ASSERT_TRUE(WaitUntil([&] { return finished == 1; }, 30000));
-    EXPECT_EQ(f.doc.m_bCombined, 1);
+    EXPECT_EQ(f.doc.Display().m_bCombined, 1);
     f.ClickItem(f.Tree().ApIndex(0), ApTreeView::Hit::TickBox);
-    EXPECT_EQ(f.doc.m_aAPs[0].m_bSelected, 1);
+    EXPECT_EQ(f.doc.Aps().m_aAPs[0].m_bSelected, 1);
     f.ExpectTreeInStep();
 }

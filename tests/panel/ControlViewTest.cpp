@@ -4,6 +4,7 @@
 #include "PanelFixture.h"
 #include "analysis/Reliability.h"
 #include "mapview/DemoDocument.h"
+#include "model/EditAccess.h"
 #include "panel/PanelTexts.h"
 
 #include <gtest/gtest.h>
@@ -38,7 +39,7 @@ TEST(ControlView, SectionsOpenOnlyWithDataAndShowTheMeasuredArea) {
     f.Click("144");
     f.Click("101");
     EXPECT_FALSE(f.Shown("103"));
-    EXPECT_EQ(f.doc.m_bShowCellRadius, 0);
+    EXPECT_EQ(f.doc.Display().m_bShowCellRadius, 0);
     EXPECT_EQ(f.Find<CImageTextButton>("144")->DrawnText(), "Measurement Information");
 
     f.LoadProject();
@@ -67,28 +68,28 @@ TEST(ControlView, SectionsOpenOnlyWithDataAndShowTheMeasuredArea) {
     EXPECT_TRUE(hasLabel("Top") && hasLabel("Left") && hasLabel("Bottom") && hasLabel("Right"));
     EXPECT_TRUE(hasLabel("Area Size in Meter:"));
     // Feet: the same area in feet, and every unit label follows.
-    f.doc.m_dUnitFactor = 0.3048;
+    Edit::Display(f.doc).m_dUnitFactor = 0.3048;
     f.doc.Notify(DocChange::Display);
     EXPECT_EQ(f.Text("103"), "360.89");
     EXPECT_EQ(f.Text("1020"), "328.08");
     EXPECT_TRUE(hasLabel("Area Size in Feet:"));
     // Latitude/longitude: five decimals, compass labels.
-    f.doc.m_bMetricXY = 0;
+    Edit::Map(f.doc).m_bMetricXY = 0;
     f.doc.Notify(DocChange::Display);
     EXPECT_EQ(f.Text("103"), "110.00000");
     EXPECT_TRUE(hasLabel("North") && hasLabel("West") && hasLabel("South") && hasLabel("East"));
-    f.doc.m_bMetricXY = 1;
+    Edit::Map(f.doc).m_bMetricXY = 1;
     f.Click("144");
     EXPECT_FALSE(f.Shown("103"));
 
     // Reliability: open selects the cell-radius display, closing returns to plain coverage.
     f.Click("101");
     EXPECT_TRUE(f.Shown("148"));
-    EXPECT_EQ(f.doc.m_bShowCellRadius, 1);
-    EXPECT_EQ(f.doc.m_bCoveragePlotted, 0);
+    EXPECT_EQ(f.doc.Display().m_bShowCellRadius, 1);
+    EXPECT_EQ(f.doc.Display().m_bCoveragePlotted, 0);
     f.Click("101");
-    EXPECT_EQ(f.doc.m_bShowCellRadius, 0);
-    EXPECT_EQ(f.doc.m_bCoveragePlotted, 1);
+    EXPECT_EQ(f.doc.Display().m_bShowCellRadius, 0);
+    EXPECT_EQ(f.doc.Display().m_bCoveragePlotted, 1);
 
     // The table window takes the data away from the panel: sections closed, display block hidden.
     f.Click("171");
@@ -116,21 +117,21 @@ TEST(ControlView, DisplayBlockControlsWriteTheDocument) {
     // Walk path off: width button and "Path without GPS" off and disabled; on again: enabled.
     EXPECT_TRUE(toggle("132")->IsDown());
     f.Click("132");
-    EXPECT_EQ(f.doc.m_bShowPath, 0);
-    EXPECT_EQ(f.doc.m_bShowNoGps, 0);
+    EXPECT_EQ(f.doc.Display().m_bShowPath, 0);
+    EXPECT_EQ(f.doc.Display().m_bShowNoGps, 0);
     EXPECT_FALSE(f.Find("218")->isEnabled());
     EXPECT_FALSE(toggle("229")->isEnabled());
     EXPECT_EQ(toggle("229")->ShownFrame(), 2);
     f.Click("132");
-    EXPECT_EQ(f.doc.m_bShowPath, 1);
+    EXPECT_EQ(f.doc.Display().m_bShowPath, 1);
     EXPECT_TRUE(toggle("229")->isEnabled());
     // Path without GPS with every point at a 3D fix: the flag is set and the user told.
     f.Click("229");
-    EXPECT_EQ(f.doc.m_bShowNoGps, 1);
+    EXPECT_EQ(f.doc.Display().m_bShowNoGps, 1);
     EXPECT_EQ(f.TakeMessages(), std::vector<std::string>{"GPS Status: All the points have 3D fix."});
     // In the real box: OK keeps the choice, Cancel takes it back and the toggle comes up.
     f.Click("229");
-    EXPECT_EQ(f.doc.m_bShowNoGps, 0);
+    EXPECT_EQ(f.doc.Display().m_bShowNoGps, 0);
     f.session.setPrompts(&f.session.prompts());
     for (const auto answer : {QMessageBox::Cancel, QMessageBox::Ok}) {
         QString caption, text;
@@ -145,49 +146,49 @@ TEST(ControlView, DisplayBlockControlsWriteTheDocument) {
         EXPECT_EQ(caption, "GPS Status");
         EXPECT_EQ(text, "All the points have 3D fix.");
         EXPECT_EQ(buttons, QMessageBox::Ok | QMessageBox::Cancel);
-        EXPECT_EQ(f.doc.m_bShowNoGps, answer == QMessageBox::Ok ? 1 : 0);
+        EXPECT_EQ(f.doc.Display().m_bShowNoGps, answer == QMessageBox::Ok ? 1 : 0);
         EXPECT_EQ(toggle("229")->IsDown(), answer == QMessageBox::Ok);
     }
     f.session.setPrompts(&f.prompts);
     f.Click("221");
-    EXPECT_EQ(f.doc.m_bShowLonLat, 0);
+    EXPECT_EQ(f.doc.Display().m_bShowLonLat, 0);
     f.Click("142");
     f.Click("143");
-    EXPECT_EQ(f.doc.m_bXGrid + f.doc.m_bYGrid, 2);
+    EXPECT_EQ(f.doc.Display().m_bXGrid + f.doc.Display().m_bYGrid, 2);
     // AP markers without a ticked AP are refused; the toggle shows them off.
     f.Click("134");
-    EXPECT_EQ(f.doc.m_bShowApMarkers, 0);
+    EXPECT_EQ(f.doc.Display().m_bShowApMarkers, 0);
     EXPECT_FALSE(toggle("134")->IsDown());
     EXPECT_EQ(f.TakeMessages(), std::vector<std::string>{"No AP: No AP Is Selected. Please Select AP."});
     f.doc.SetApTicked(0, true);
     f.Click("134");
-    EXPECT_EQ(f.doc.m_bShowApMarkers, 1);
+    EXPECT_EQ(f.doc.Display().m_bShowApMarkers, 1);
     EXPECT_TRUE(toggle("134")->IsDown());
     // The width button cycles 1, 2, 3, 1; a stored 5 also becomes 1.
     std::vector<int> widths;
     for (int k = 0; k < 3; ++k) {
         f.Click("218");
-        widths.push_back(f.doc.m_nLineWidth);
+        widths.push_back(f.doc.Display().m_nLineWidth);
     }
     EXPECT_EQ(widths, (std::vector<int>{2, 3, 1}));
-    f.doc.m_nLineWidth = 5;
+    Edit::Display(f.doc).m_nLineWidth = 5;
     f.Click("218");
-    EXPECT_EQ(f.doc.m_nLineWidth, 1);
+    EXPECT_EQ(f.doc.Display().m_nLineWidth, 1);
 
     // Transparency: either thumb sets it; 100 gives alpha 255, which shows as 100 on the low thumb.
     auto* transparency = f.Find<CRangeControl>("136");
     EXPECT_EQ(transparency->LowValue(), 75); // alpha 192 is 75.3 %
     DragThumb(*transparency, true, 400);
-    EXPECT_EQ(f.doc.m_nAlpha, 255);
+    EXPECT_EQ(f.doc.Display().m_nAlpha, 255);
     EXPECT_EQ(transparency->LowValue(), 100);
     DragThumb(*transparency, false, 133); // (133 - 5 - 25) / 1.4 = 73.6: 73 %
-    EXPECT_EQ(f.doc.m_nAlpha, 73 * 255 / 100);
+    EXPECT_EQ(f.doc.Display().m_nAlpha, 73 * 255 / 100);
     EXPECT_EQ(transparency->LowValue(), 73); // the percent dragged to, not one below
     // Power range: the dragged thumb's end only.
     auto* power = f.Find<CRangeControl>("215");
     DragThumb(*power, false, power->LowThumbX() + 20); // 2 pixels per dBm
-    EXPECT_EQ(f.doc.m_nPowerRangeLow, -90);
-    EXPECT_EQ(f.doc.m_nPowerRangeHigh, -30);
+    EXPECT_EQ(f.doc.Display().m_nPowerRangeLow, -90);
+    EXPECT_EQ(f.doc.Display().m_nPowerRangeHigh, -30);
     EXPECT_EQ(power->LowValue(), -90);
 
     // Grid lines by keyboard; the matrix sliders reset to W/400..W/50 by the tick and write the
@@ -195,7 +196,7 @@ TEST(ControlView, DisplayBlockControlsWriteTheDocument) {
     auto* grid = f.Find<CResolutionControl>("186");
     grid->setFocus();
     QTest::keyClick(grid, Qt::Key_End);
-    EXPECT_EQ(f.doc.m_nGridDivisions, 10);
+    EXPECT_EQ(f.doc.Display().m_nGridDivisions, 10);
     auto* matrixX = f.Find<CResolutionControl>("189");
     auto* matrixY = f.Find<CResolutionControl>("168");
     EXPECT_DOUBLE_EQ(matrixX->Minimum(), 100.0 / 400);
@@ -203,31 +204,31 @@ TEST(ControlView, DisplayBlockControlsWriteTheDocument) {
     EXPECT_EQ(matrixX->Position(), 84);
     EXPECT_EQ(matrixX->Unit(), "Meter(X)");
     EXPECT_EQ(matrixY->Unit(), "Meter(Y)");
-    EXPECT_EQ(f.doc.m_dResolutionX, 2.0);
+    EXPECT_EQ(f.doc.Frame().m_dResolutionX, 2.0);
     matrixX->setFocus();
     QTest::keyClick(matrixX, Qt::Key_Home);
-    EXPECT_DOUBLE_EQ(f.doc.m_dResolutionX, 0.25);
+    EXPECT_DOUBLE_EQ(f.doc.Frame().m_dResolutionX, 0.25);
     EXPECT_EQ(matrixX->Position(), 0); // the document's value does not move the thumb back
     QTest::keyClick(matrixX, Qt::Key_Right);
     EXPECT_EQ(matrixX->Position(), 1);
-    EXPECT_DOUBLE_EQ(f.doc.m_dResolutionX, 1.75 / 84 + 0.25);
+    EXPECT_DOUBLE_EQ(f.doc.Frame().m_dResolutionX, 1.75 / 84 + 0.25);
     matrixY->setFocus();
     QTest::keyClick(matrixY, Qt::Key_Home);
-    EXPECT_DOUBLE_EQ(f.doc.m_dResolutionY, 0.25);
+    EXPECT_DOUBLE_EQ(f.doc.Frame().m_dResolutionY, 0.25);
     QTest::keyClick(matrixY, Qt::Key_Backspace); // back to the default, the largest cell
-    EXPECT_DOUBLE_EQ(f.doc.m_dResolutionY, 2.0);
-    f.doc.m_dUnitFactor = 0.3048;
+    EXPECT_DOUBLE_EQ(f.doc.Frame().m_dResolutionY, 2.0);
+    Edit::Display(f.doc).m_dUnitFactor = 0.3048;
     f.doc.Notify(DocChange::Display);
     EXPECT_EQ(matrixX->Unit(), "Feet(X)");
 
     // Analysis scope and grouping radios.
     f.Click("101");
     f.Click("174");
-    EXPECT_EQ(f.doc.m_nAnalysisMode, 2);
+    EXPECT_EQ(f.doc.Display().m_nAnalysisMode, 2);
     EXPECT_TRUE(f.Find<QRadioButton>("174")->isChecked());
     EXPECT_FALSE(f.Find<QRadioButton>("173")->isChecked());
     f.Click("173");
-    EXPECT_EQ(f.doc.m_nAnalysisMode, 1);
+    EXPECT_EQ(f.doc.Display().m_nAnalysisMode, 1);
     EXPECT_FALSE(f.Find<QRadioButton>("174")->isChecked());
     f.Click("173"); // a second click on the checked radio keeps it checked
     EXPECT_TRUE(f.Find<QRadioButton>("173")->isChecked());
@@ -239,8 +240,8 @@ TEST(ControlView, PlotCoverageRunsAsAJobAndTheGraphChoiceFollows) {
     options.coverage = false;
     BuildDemoDocument(f.doc, options);
     const auto [w, h] = f.doc.GridRectangleDisplay();
-    f.doc.m_dResolutionX = w / 60;
-    f.doc.m_dResolutionY = h / 60;
+    Edit::Frame(f.doc).m_dResolutionX = w / 60;
+    Edit::Frame(f.doc).m_dResolutionY = h / 60;
     f.doc.RebuildGroups();
     f.doc.Notify(DocChange::Everything);
     auto* plot = f.Find<CImageTextButton>("190");
@@ -263,7 +264,7 @@ TEST(ControlView, PlotCoverageRunsAsAJobAndTheGraphChoiceFollows) {
     EXPECT_EQ(finished, 1);
     EXPECT_TRUE(f.prompts.prompts.empty());
     EXPECT_TRUE(plot->isEnabled());
-    EXPECT_EQ(f.doc.m_bCombined, 1);
+    EXPECT_EQ(f.doc.Display().m_bCombined, 1);
 
     // After the job: "Signal Power" checked, its header closed, overlay toggle enabled.
     auto* header = f.Find<CImageTextButton>("169");
@@ -273,8 +274,8 @@ TEST(ControlView, PlotCoverageRunsAsAJobAndTheGraphChoiceFollows) {
     EXPECT_FALSE(f.Shown("176"));
     EXPECT_TRUE(f.Find("183")->isEnabled());
     auto* contour = f.Find<CRangeControl>("140");
-    EXPECT_EQ(contour->Minimum(), static_cast<int>(f.doc.m_dPowerMin));
-    EXPECT_EQ(contour->Maximum(), static_cast<int>(f.doc.m_dPowerMax));
+    EXPECT_EQ(contour->Minimum(), static_cast<int>(f.doc.Coverage().m_dPowerMin));
+    EXPECT_EQ(contour->Maximum(), static_cast<int>(f.doc.Coverage().m_dPowerMax));
     EXPECT_EQ(contour->LowValue(), contour->Minimum());
     EXPECT_EQ(contour->Caption(), "Draw Signal Power Contour (dBm)");
     EXPECT_EQ(f.Find<CRangeControl>("136")->LowValue(), 75);
@@ -303,22 +304,22 @@ TEST(ControlView, PlotCoverageRunsAsAJobAndTheGraphChoiceFollows) {
 
     // The single contour at the dragged thumb's value; multiple contours released by it.
     f.Click("141");
-    EXPECT_EQ(f.doc.m_bMultiContours, 1);
+    EXPECT_EQ(f.doc.Display().m_bMultiContours, 1);
     EXPECT_FALSE(f.Find("183")->isEnabled());
     DragThumb(*contour, true, contour->HighThumbX() - 60);
     EXPECT_LT(contour->HighValue(), 10);
-    EXPECT_EQ(f.doc.m_panel.m_nContourHigh, contour->HighValue());
-    EXPECT_EQ(f.doc.m_bShowContour, 1);
-    EXPECT_EQ(f.doc.m_bMultiContours, 0);
-    EXPECT_EQ(f.doc.m_bCoveragePlotted, 0);
+    EXPECT_EQ(f.doc.Display().m_panel.m_nContourHigh, contour->HighValue());
+    EXPECT_EQ(f.doc.Display().m_bShowContour, 1);
+    EXPECT_EQ(f.doc.Display().m_bMultiContours, 0);
+    EXPECT_EQ(f.doc.Display().m_bCoveragePlotted, 0);
     EXPECT_FALSE(f.Find<CBitCheckButton>("141")->IsDown());
     EXPECT_TRUE(f.Find("183")->isEnabled());
     f.Click("141");
     f.Click("141");
-    EXPECT_EQ(f.doc.m_bMultiContours, 0);
-    EXPECT_EQ(f.doc.m_bCoveragePlotted, 1);
+    EXPECT_EQ(f.doc.Display().m_bMultiContours, 0);
+    EXPECT_EQ(f.doc.Display().m_bCoveragePlotted, 1);
     f.Click("183");
-    EXPECT_EQ(f.doc.m_bCoverageOverlay, 0);
+    EXPECT_EQ(f.doc.Display().m_bCoverageOverlay, 0);
 
     // A tick makes the combined coverage out of date: the graph choice goes away.
     f.doc.SetApTicked(0, false);
@@ -336,8 +337,8 @@ TEST(ControlView, ReliabilityResultsAndMessages) {
     f.Click("150"); // "->": reliabilities for the radius
     EXPECT_EQ(f.Text("156").toStdString(), Format4(EdgeReliability(-30, -35, 6, -80, 50)));
     EXPECT_EQ(f.Text("151").toStdString(), Format4(CellReliability(-30, -35, 6, -80, 50)));
-    EXPECT_FLOAT_EQ(f.doc.m_aAPs[0].m_fReliability, 50.0f);
-    EXPECT_EQ(f.doc.m_bShowCellRadius, 1);
+    EXPECT_FLOAT_EQ(f.doc.Aps().m_aAPs[0].m_fReliability, 50.0f);
+    EXPECT_EQ(f.doc.Display().m_bShowCellRadius, 1);
     EXPECT_TRUE(f.prompts.prompts.empty());
     // A notice about something else leaves the results as they are.
     f.doc.SetGridDivisions(7);
@@ -389,7 +390,7 @@ TEST(ControlView, ReliabilityResultsAndMessages) {
     // Two APs with models: the means. Feet: a radius of 100 is 30.48 m.
     f.doc.SetApTicked(0, true);
     f.doc.SetApTicked(2, true);
-    f.doc.m_dUnitFactor = 0.3048;
+    Edit::Display(f.doc).m_dUnitFactor = 0.3048;
     f.doc.Notify(DocChange::Display);
     f.Type("153", "100");
     f.Click("150");
@@ -405,7 +406,7 @@ TEST(ControlView, SelectedApBlockAndTypedPositions) {
     f.Click("171");
     EXPECT_FALSE(f.Shown("114"));
     f.ClickItem(f.Tree().ApIndex(0), ApTreeView::Hit::TickBox);
-    ASSERT_EQ(f.doc.m_panel.m_nSelectedAP, 0);
+    ASSERT_EQ(f.doc.Display().m_panel.m_nSelectedAP, 0);
     EXPECT_TRUE(f.Shown("114"));
     EXPECT_TRUE(f.Shown("242"));
     EXPECT_EQ(f.Text("114"), "60.00");
@@ -417,18 +418,18 @@ TEST(ControlView, SelectedApBlockAndTypedPositions) {
         return std::any_of(labels.begin(), labels.end(), [&](QLabel* l) { return l->text() == t; });
     };
     EXPECT_TRUE(label("Y(m):") && label("X(m):"));
-    f.doc.m_dUnitFactor = 0.3048;
+    Edit::Display(f.doc).m_dUnitFactor = 0.3048;
     f.doc.Notify(DocChange::Display);
     EXPECT_EQ(f.Text("114"), "196.85");
     EXPECT_TRUE(label("Y(ft):") && label("X(ft):"));
-    f.doc.m_dUnitFactor = 1.0;
+    Edit::Display(f.doc).m_dUnitFactor = 1.0;
     f.doc.Notify(DocChange::Display);
 
     // 79 points and no fixed position: "N/A"; fixed: the values whatever the number of points.
     f.ClickItem(f.Tree().ApIndex(3), ApTreeView::Hit::TickBox);
     EXPECT_EQ(f.Text("114"), "N/A");
     EXPECT_EQ(f.Text("125"), "N/A");
-    f.doc.m_aAPs[3].m_bFixed = 1;
+    Edit::Aps(f.doc).m_aAPs[3].m_bFixed = 1;
     f.doc.Notify(DocChange::Aps, ApField::All, {3});
     EXPECT_EQ(f.Text("114"), "90.00");
     EXPECT_EQ(f.Text("124"), "3.0");
@@ -453,20 +454,20 @@ TEST(ControlView, SelectedApBlockAndTypedPositions) {
     EXPECT_EQ(f.TakeMessages(),
               std::vector<std::string>{"Invalid Position: This AP position results in wrong "
                                        "progation parameters."});
-    EXPECT_EQ(f.doc.m_aAPs[0].m_posAP.m_dY, 60.0);
+    EXPECT_EQ(f.doc.Aps().m_aAPs[0].m_posAP.m_dY, 60.0);
     EXPECT_EQ(f.Text("114"), "60.00");
     EXPECT_EQ(f.Text("115"), "55.00");
     f.Type("114", "62.5");
     f.Type("115", "54");
     QTest::keyClick(f.Find("115"), Qt::Key_Return);
     EXPECT_TRUE(f.prompts.prompts.empty());
-    EXPECT_EQ(f.doc.m_aAPs[0].m_posAP.m_dY, 62.5);
-    EXPECT_EQ(f.doc.m_aAPs[0].m_posAP.m_dX, 54.0);
-    EXPECT_EQ(f.doc.m_posMovedFrom.m_dY, 60.0);
-    EXPECT_EQ(f.doc.m_aAPs[0].m_bFixed, 1);
+    EXPECT_EQ(f.doc.Aps().m_aAPs[0].m_posAP.m_dY, 62.5);
+    EXPECT_EQ(f.doc.Aps().m_aAPs[0].m_posAP.m_dX, 54.0);
+    EXPECT_EQ(f.doc.Aps().m_posMovedFrom.m_dY, 60.0);
+    EXPECT_EQ(f.doc.Aps().m_aAPs[0].m_bFixed, 1);
     EXPECT_EQ(f.Text("114"), "62.50");
     EXPECT_EQ(f.Text("124").toStdString(),
-              QString::asprintf("%2.1f", f.doc.m_aAPs[0].m_dSlope / -10).toStdString());
+              QString::asprintf("%2.1f", f.doc.Aps().m_aAPs[0].m_dSlope / -10).toStdString());
     // Out of range (1e10 m) is ignored silently; unparsable text is refused like "N/A".
     f.Type("114", "2e10");
     f.Click("242");
@@ -475,5 +476,5 @@ TEST(ControlView, SelectedApBlockAndTypedPositions) {
     f.Click("242");
     EXPECT_EQ(f.TakeMessages(),
               std::vector<std::string>{"Invalid Location: Please input the value for X(m)."});
-    EXPECT_EQ(f.doc.m_aAPs[0].m_posAP.m_dX, 54.0);
+    EXPECT_EQ(f.doc.Aps().m_aAPs[0].m_posAP.m_dX, 54.0);
 }

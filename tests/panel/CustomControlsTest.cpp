@@ -2,6 +2,7 @@
 // positions, reset and texts, the three-frame toggle and the picture button; mouse and keyboard.
 #include "PanelFixture.h"
 #include "mapview/Axes.h"
+#include "model/EditAccess.h"
 #include "panel/BitCheckButton.h"
 #include "panel/ImageTextButton.h"
 #include "panel/PanelArtwork.h"
@@ -169,7 +170,7 @@ TEST(ResolutionControl, GridLabelCountsTheLinesTheGraphDraws) {
         const QString text = grid->ValueText();
         ASSERT_TRUE(text.endsWith(" Lines"));
         EXPECT_EQ(text.chopped(6).trimmed().toInt(), linesDrawn())
-            << "at " << position << ": " << text.toStdString() << ", " << f.doc.m_nGridDivisions
+            << "at " << position << ": " << text.toStdString() << ", " << f.doc.Display().m_nGridDivisions
             << " divisions";
     }
     EXPECT_EQ(grid->ValueText(), "   9 Lines");
@@ -180,9 +181,10 @@ TEST(ResolutionControl, GridLabelCountsTheLinesTheGraphDraws) {
 // slider used to show the alpha truncated by 256ths: Right came back where it was, Left fell two.)
 TEST(PanelSliders, ArrowsMoveOneStepEachWayAndNotifyOnce) {
     PanelFixture f;
-    f.doc.m_dPowerMin = -95, f.doc.m_dPowerMax = -35;
-    f.doc.m_panel.m_nContourLow = -80, f.doc.m_panel.m_nContourHigh = -50;
-    f.doc.m_nAlpha = 192;
+    plotra::Edit::Coverage(f.doc).m_dPowerMin = -95, plotra::Edit::Coverage(f.doc).m_dPowerMax = -35;
+    plotra::Edit::Display(f.doc).m_panel.m_nContourLow = -80,
+    plotra::Edit::Display(f.doc).m_panel.m_nContourHigh = -50;
+    plotra::Edit::Display(f.doc).m_nAlpha = 192;
     f.LoadProject();
 
     // One step towards the side with room, then back; towards a side without room nothing moves.
@@ -211,15 +213,15 @@ TEST(PanelSliders, ArrowsMoveOneStepEachWayAndNotifyOnce) {
     const std::vector<Range> ranges = {
         {"136",
          [&] {
-             return std::pair{f.doc.m_nAlpha, f.doc.m_nAlpha};
+             return std::pair{f.doc.Display().m_nAlpha, f.doc.Display().m_nAlpha};
          }},
         {"215",
          [&] {
-             return std::pair{f.doc.m_nPowerRangeLow, f.doc.m_nPowerRangeHigh};
+             return std::pair{f.doc.Display().m_nPowerRangeLow, f.doc.Display().m_nPowerRangeHigh};
          }},
         {"140",
          [&] {
-             return std::pair{f.doc.m_panel.m_nContourLow, f.doc.m_panel.m_nContourHigh};
+             return std::pair{f.doc.Display().m_panel.m_nContourLow, f.doc.Display().m_panel.m_nContourHigh};
          }},
     };
     for (const Range& r : ranges) {
@@ -251,7 +253,7 @@ TEST(PanelSliders, ArrowsMoveOneStepEachWayAndNotifyOnce) {
                 const int before = s->LowValue();
                 QTest::keyClick(s, key);
                 EXPECT_EQ(s->LowValue(), before + (key == Qt::Key_Right ? 1 : -1));
-                EXPECT_EQ(f.doc.m_nAlpha, s->LowValue() * 255 / 100);
+                EXPECT_EQ(f.doc.Display().m_nAlpha, s->LowValue() * 255 / 100);
             }
             EXPECT_EQ(notices, 4);
         }
@@ -264,20 +266,20 @@ TEST(PanelSliders, ArrowsMoveOneStepEachWayAndNotifyOnce) {
     int gridNotices = 0;
     QObject::connect(grid, &CResolutionControl::notified, [&gridNotices] { ++gridNotices; });
     grid->setFocus();
-    const int divisions = f.doc.m_nGridDivisions;
+    const int divisions = f.doc.Display().m_nGridDivisions;
     stepAndBack(
         grid, gridNotices, [&] { return static_cast<int>(grid->Value()); }, 3, 10, 1);
-    EXPECT_EQ(f.doc.m_nGridDivisions, divisions);
+    EXPECT_EQ(f.doc.Display().m_nGridDivisions, divisions);
     QTest::keyClick(grid, Qt::Key_Right);
-    EXPECT_EQ(f.doc.m_nGridDivisions, divisions + 1);
+    EXPECT_EQ(f.doc.Display().m_nGridDivisions, divisions + 1);
     EXPECT_EQ(grid->ValueText(), QString::asprintf("%4d Lines", divisions));
     QTest::keyClick(grid, Qt::Key_End);
     QTest::keyClick(grid, Qt::Key_Left);
-    EXPECT_EQ(f.doc.m_nGridDivisions, 9);
+    EXPECT_EQ(f.doc.Display().m_nGridDivisions, 9);
     QTest::keyClick(grid, Qt::Key_Home);
     gridNotices = 0;
     stepAndBack(
-        grid, gridNotices, [&] { return f.doc.m_nGridDivisions; }, 3, 10, 1);
+        grid, gridNotices, [&] { return f.doc.Display().m_nGridDivisions; }, 3, 10, 1);
     for (const char* id : {"168", "189"}) {
         SCOPED_TRACE(id);
         auto* matrix = f.Find<CResolutionControl>(id);
@@ -291,7 +293,8 @@ TEST(PanelSliders, ArrowsMoveOneStepEachWayAndNotifyOnce) {
         notices = 0;
         stepAndBack(
             matrix, notices, [&] { return matrix->Position(); }, 0, CResolutionControl::kTrack, 1);
-        const double resolution = std::string(id) == "168" ? f.doc.m_dResolutionY : f.doc.m_dResolutionX;
+        const double resolution =
+            std::string(id) == "168" ? f.doc.Frame().m_dResolutionY : f.doc.Frame().m_dResolutionX;
         EXPECT_DOUBLE_EQ(resolution, matrix->Value());
     }
 }

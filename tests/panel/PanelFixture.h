@@ -4,6 +4,7 @@
 /// planar projects whose numbers are known.
 
 #include "gui/GuiSession.h"
+#include "model/EditAccess.h"
 #include "model/PlotraDoc.h"
 #include "panel/ApTreeModel.h"
 #include "panel/ApTreeView.h"
@@ -81,14 +82,14 @@ struct PanelFixture {
     /// Three SSIDs on two channels, planar in metres: a/1 (120 points), b/6 (20 points), a/6 (100
     /// points, slope -25), c/1 (79 points). Nothing ticked; data loaded; groups by SSID.
     void LoadProject() {
-        doc.m_bMetricXY = 1;
-        doc.m_dUnitFactor = 1.0;
-        doc.m_aAPs = {PanelAp("a", 1, 1, 120), PanelAp("b", 6, 2, 20), PanelAp("a", 6, 3, 100, -25.0, -40.0),
-                      PanelAp("c", 1, 4, 79)};
-        doc.m_aPoints.resize(3);
-        doc.m_aGpsState = {2, 2, 2};
-        doc.m_dResolutionX = doc.m_dResolutionY = 2.0;
-        doc.m_bDataLoaded = 1;
+        Edit::Map(doc).m_bMetricXY = 1;
+        Edit::Display(doc).m_dUnitFactor = 1.0;
+        Edit::Aps(doc).m_aAPs = {PanelAp("a", 1, 1, 120), PanelAp("b", 6, 2, 20),
+                                 PanelAp("a", 6, 3, 100, -25.0, -40.0), PanelAp("c", 1, 4, 79)};
+        Edit::Path(doc).m_aPoints.resize(3);
+        Edit::Path(doc).m_aGpsState = {2, 2, 2};
+        Edit::Frame(doc).m_dResolutionX = Edit::Frame(doc).m_dResolutionY = 2.0;
+        Edit::Display(doc).m_bDataLoaded = 1;
         doc.RebuildGroups();
         doc.Notify(DocChange::Everything);
     }
@@ -143,16 +144,16 @@ struct PanelFixture {
     }
     /// Every tick box of the tree shows the document's tick (of the AP, or the group's byte).
     void ExpectTreeInStep() {
-        for (std::size_t i = 0; i < doc.m_aAPs.size(); ++i) {
+        for (std::size_t i = 0; i < doc.Aps().m_aAPs.size(); ++i) {
             const QModelIndex row = Tree().ApIndex(static_cast<int>(i));
             if (row.isValid()) {
-                EXPECT_EQ(Ticked(row), doc.m_aAPs[i].m_bSelected != 0) << "AP " << i;
+                EXPECT_EQ(Ticked(row), doc.Aps().m_aAPs[i].m_bSelected != 0) << "AP " << i;
             }
         }
-        for (std::size_t g = 0; g < doc.m_groups.m_aGroups.size(); ++g) {
+        for (std::size_t g = 0; g < doc.Aps().m_groups.m_aGroups.size(); ++g) {
             const QModelIndex row = Tree().GroupIndex(static_cast<int>(g));
             if (row.isValid()) {
-                EXPECT_EQ(Ticked(row), doc.m_groups.m_aGroups[g].m_bSelected != 0) << "group " << g;
+                EXPECT_EQ(Ticked(row), doc.Aps().m_groups.m_aGroups[g].m_bSelected != 0) << "group " << g;
             }
         }
     }

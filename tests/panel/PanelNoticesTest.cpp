@@ -4,6 +4,7 @@
 // reach that section alone.
 #include "PanelFixture.h"
 #include "gui/Panes.h"
+#include "model/EditAccess.h"
 #include "panel/DisplaySection.h"
 #include "panel/GraphSection.h"
 #include "panel/MeasurementSection.h"
@@ -93,8 +94,8 @@ TEST(PanelNotices, TickingOneApNamesItAndRebuildsOnlyItsTreeRowsAndThePicture) {
     NoticeFixture f;
     // AP 2's area lies inside AP 0's: ticking it leaves the measured rectangle as it is.
     f.LoadProject();
-    f.doc.m_aAPs[2].m_areaOrigin = CDataGeo(30, 20);
-    f.doc.m_aAPs[2].m_areaSize = CDataGeo(50, 50);
+    Edit::Aps(f.doc).m_aAPs[2].m_areaOrigin = CDataGeo(30, 20);
+    Edit::Aps(f.doc).m_aAPs[2].m_areaSize = CDataGeo(50, 50);
     for (const char* header : {"144", "171", "101"})
         f.Click(header);
     f.doc.SetApTicked(0, true);
@@ -110,7 +111,7 @@ TEST(PanelNotices, TickingOneApNamesItAndRebuildsOnlyItsTreeRowsAndThePicture) {
     const ChangeNotice& notice = f.notices.notices[0];
     EXPECT_EQ(notice.what, DocChange::Selection);
     EXPECT_EQ(notice.aps, std::vector<int>{2});
-    const int group = f.doc.m_aAPs[2].m_nGroupIndex;
+    const int group = f.doc.Aps().m_aAPs[2].m_nGroupIndex;
     EXPECT_EQ(ChangedRows(rows), (std::set<int>{2, -1 - group}));
     EXPECT_EQ(resets.count(), 0);
     EXPECT_EQ(f.picture.paints, 1);
@@ -162,9 +163,9 @@ TEST(PanelNotices, ADisplaySettingOrASectionReachesOnlyItsSection) {
 
     // A gesture shows its own section again, not the whole panel.
     Rebuilds expected = f.Now();
-    const int path = f.doc.m_bShowPath;
+    const int path = f.doc.Display().m_bShowPath;
     f.Click("132"); // the walk path
     ++expected.display;
     EXPECT_EQ(f.Now(), expected);
-    EXPECT_NE(f.doc.m_bShowPath, path);
+    EXPECT_NE(f.doc.Display().m_bShowPath, path);
 }

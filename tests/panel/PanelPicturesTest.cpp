@@ -3,6 +3,7 @@
 // to PLOTRA_PANEL_PICTURES when it names a folder (docs/images takes the good ones), else only made.
 #include "PanelFixture.h"
 #include "mapview/DemoDocument.h"
+#include "model/EditAccess.h"
 
 #include <gtest/gtest.h>
 
@@ -49,8 +50,8 @@ TEST(PanelPictures, DemoProjectBeforeAndAfterCoverageAndTheGroupedTree) {
     options.coverage = false;
     BuildDemoDocument(f.doc, options);
     const auto [w, h] = f.doc.GridRectangleDisplay();
-    f.doc.m_dResolutionX = w / 60;
-    f.doc.m_dResolutionY = h / 60;
+    Edit::Frame(f.doc).m_dResolutionX = w / 60;
+    Edit::Frame(f.doc).m_dResolutionY = h / 60;
     f.doc.ResetResolutionSliders(false);
     f.doc.RebuildGroups();
     f.doc.Notify(DocChange::Everything);
@@ -58,9 +59,9 @@ TEST(PanelPictures, DemoProjectBeforeAndAfterCoverageAndTheGroupedTree) {
         f.Click(header);
     // The AP with the most points becomes the selected one.
     int best = 0;
-    for (std::size_t i = 0; i < f.doc.m_aAPs.size(); ++i)
-        if (f.doc.m_aAPs[i].m_aApPoints.size() >
-            f.doc.m_aAPs[static_cast<std::size_t>(best)].m_aApPoints.size())
+    for (std::size_t i = 0; i < f.doc.Aps().m_aAPs.size(); ++i)
+        if (f.doc.Aps().m_aAPs[i].m_aApPoints.size() >
+            f.doc.Aps().m_aAPs[static_cast<std::size_t>(best)].m_aApPoints.size())
             best = static_cast<int>(i);
     f.ClickItem(f.Tree().ApIndex(best), ApTreeView::Hit::TickBox);
     f.ClickItem(f.Tree().ApIndex(best), ApTreeView::Hit::TickBox);
@@ -87,7 +88,7 @@ TEST(PanelPictures, DemoProjectBeforeAndAfterCoverageAndTheGroupedTree) {
     f.Click("169");
     f.doc.SetSortMode(1);
     f.doc.SetColourMode(1);
-    for (int i = 0; i < static_cast<int>(f.doc.m_aAPs.size()); i += 3)
+    for (int i = 0; i < static_cast<int>(f.doc.Aps().m_aAPs.size()); i += 3)
         f.doc.SetApTicked(i, false);
     f.TreeCtrl().setFixedHeight(16 * 22);
     f.TreeCtrl().scrollToTop();

@@ -7,6 +7,7 @@
 #include "files/FileIo.h"
 #include "files/NewProject.h"
 #include "files/Workspace.h"
+#include "model/EditAccess.h"
 #include "model/Palette.h"
 #include "model/PlotraDoc.h"
 #include "support/DocFixtures.h"
@@ -77,8 +78,8 @@ TEST(ClientReport, DemoProjectPdfStatesTheFiguresTheApSectionsAndEmbedsItsFonts)
     CPlotraDoc doc;
     ASSERT_TRUE(LoadDemoProject(doc, true));
     std::vector<int> ticked;
-    for (std::size_t i = 0; i < doc.m_aAPs.size(); ++i)
-        if (doc.m_aAPs[i].m_bSelected) ticked.push_back(static_cast<int>(i));
+    for (std::size_t i = 0; i < doc.Aps().m_aAPs.size(); ++i)
+        if (doc.Aps().m_aAPs[i].m_bSelected) ticked.push_back(static_cast<int>(i));
     ASSERT_GE(ticked.size(), 3u);
     CApFile notes;
     notes.m_strNotes = "Mounted above the reception desk";
@@ -110,7 +111,7 @@ TEST(ClientReport, DemoProjectPdfStatesTheFiguresTheApSectionsAndEmbedsItsFonts)
     EXPECT_EQ(text.find("Coverage has not been calculated."), std::string::npos);
     // One section per ticked AP with its MAC, and the notes typed for one of them.
     for (std::size_t k = 0; k < ticked.size(); ++k) {
-        const CAPInfo& ap = doc.m_aAPs[static_cast<std::size_t>(ticked[k])];
+        const CAPInfo& ap = doc.Aps().m_aAPs[static_cast<std::size_t>(ticked[k])];
         EXPECT_TRUE(std::regex_search(
             text, std::regex("Access point " + std::to_string(k + 1) + ":\\s+" + ap.SsidText())))
             << k << " " << ap.SsidText();
@@ -176,7 +177,7 @@ TEST(ClientReport, LongTablesRepeatTheirHeadingsAndKeepSsidsAndMacsWhole) {
     CPlotraDoc doc;
     CDataFile file;
     file.m_strName = "walk.hsd";
-    doc.m_aFiles = {file};
+    Edit::Survey(doc).m_aFiles = {file};
     for (int i = 0; i < 40; ++i) {
         CAPInfo ap;
         const std::string ssid = i == 0 ? "Plotra Guest Network Thirty-Two" : "Net-" + std::to_string(i);
@@ -187,7 +188,7 @@ TEST(ClientReport, LongTablesRepeatTheirHeadingsAndKeepSsidsAndMacsWhole) {
         ap.m_byChannel = 6;
         ap.m_areaOrigin = CDataGeo(0.0 + i, 0.0);
         ap.m_areaSize = CDataGeo(100.0, 100.0);
-        doc.m_aAPs.push_back(std::move(ap));
+        Edit::Aps(doc).m_aAPs.push_back(std::move(ap));
     }
     TempDir dir;
     const std::string pdf = dir.File("long.pdf");

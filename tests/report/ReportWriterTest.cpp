@@ -1,5 +1,6 @@
 #include "report/ReportWriter.h"
 #include "files/FileIo.h"
+#include "model/EditAccess.h"
 #include "support/Fixtures.h"
 #include "support/PromptRecorder.h"
 
@@ -25,7 +26,7 @@ class RecordingSink : public ReportPictureSink {
         draws.push_back("draw " + std::string(FactsOf(graph).cliName) + (s.map ? " map" : "") +
                         (s.coverage ? " coverage" : "") + (s.contourLevels ? " levels" : "") +
                         (s.path ? " path" : "") + (s.perAp ? " perAp" : "") +
-                        (doc.m_bCombined ? " combined" : ""));
+                        (doc.Display().m_bCombined ? " combined" : ""));
         return static_cast<int>(draws.size()) - 1;
     }
     bool SaveReportPicture(int picture, const std::string& path) override {
@@ -73,14 +74,14 @@ struct Project {
         a.m_strCreated = "Mon Oct 26 07:33:20 2026\n";
         a.m_strNotes = "first floor\nnorth wing";
         b.m_strName = "walk2.hsd", b.m_strPath = "/surveys/walk2.hsd", b.m_bUse = 0;
-        doc.m_aFiles = {a, b};
-        doc.m_aFileColor = {Rgb(1, 2, 3)};
-        doc.m_aAPs = {Ap("Lobby", 80, -10.0, true, 1), Ap("Hall", 80, -10.5, true, 2),
-                      Ap("Few", 20, -20, true, 3), Ap("Enough", 21, -20, true, 4),
-                      Ap("Off", 100, -30, false, 5)};
-        doc.m_aApNotes.resize(doc.m_aAPs.size());
-        doc.m_aApNotes[1].m_strTxPower = "20";
-        doc.m_aApNotes[1].m_strNotes = "ceiling\nmounted";
+        Edit::Survey(doc).m_aFiles = {a, b};
+        Edit::Survey(doc).m_aFileColor = {Rgb(1, 2, 3)};
+        Edit::Aps(doc).m_aAPs = {Ap("Lobby", 80, -10.0, true, 1), Ap("Hall", 80, -10.5, true, 2),
+                                 Ap("Few", 20, -20, true, 3), Ap("Enough", 21, -20, true, 4),
+                                 Ap("Off", 100, -30, false, 5)};
+        Edit::Aps(doc).m_aApNotes.resize(doc.Aps().m_aAPs.size());
+        Edit::Aps(doc).m_aApNotes[1].m_strTxPower = "20";
+        Edit::Aps(doc).m_aApNotes[1].m_strNotes = "ceiling\nmounted";
     }
     ReportOptions Options() const {
         ReportOptions o;
@@ -125,9 +126,9 @@ TEST(ReportWriter, PositionRulesAndLegendSplitAt20Points) {
 
 TEST(ReportWriter, PicturesAreDrawnFirstAndNumberedInWritingOrder) {
     Project p;
-    p.doc.m_bCoverageReady = 1;
-    p.doc.m_bCombined = 1;
-    p.doc.m_dPowerMin = -100, p.doc.m_dPowerMax = -30;
+    Edit::Coverage(p.doc).m_bCoverageReady = 1;
+    Edit::Display(p.doc).m_bCombined = 1;
+    Edit::Coverage(p.doc).m_dPowerMin = -100, Edit::Coverage(p.doc).m_dPowerMax = -30;
     TempDir dir;
     RecordingSink sink;
     const ReportSnapshot snapshot = TakeReportSnapshot(p.doc, p.Options(), sink);
@@ -138,8 +139,8 @@ TEST(ReportWriter, PicturesAreDrawnFirstAndNumberedInWritingOrder) {
     EXPECT_EQ(snapshot.options.reportTime, p.Options().reportTime);
 
     // The page needs nothing more from the document.
-    p.doc.m_aAPs.clear();
-    p.doc.m_aFiles.clear();
+    Edit::Aps(p.doc).m_aAPs.clear();
+    Edit::Survey(p.doc).m_aFiles.clear();
     ASSERT_EQ(WriteReportPage(snapshot, dir.File("r.html"), sink, p.progress), ReportResult::Written);
     ASSERT_GE(sink.calls.size(), 4u);
     EXPECT_EQ(sink.calls[0], "picture 0 bmp2.bmp");
@@ -152,7 +153,7 @@ TEST(ReportWriter, PicturesAreDrawnFirstAndNumberedInWritingOrder) {
     EXPECT_NE(html.find("<td class=\"legendLabel\"> >= 10 </td>"), std::string::npos);
     EXPECT_EQ(p.progress.texts.front(), "Begin to Write A Report...");
     EXPECT_EQ(p.progress.texts.back(), "Launching Report...");
-    EXPECT_EQ(p.doc.m_bCombined, 1);
+    EXPECT_EQ(p.doc.Display().m_bCombined, 1);
 }
 
 TEST(ReportWriter, CancelStopsBetweenStepsWithoutAPage) {
@@ -186,8 +187,8 @@ TEST(ReportWriter, SelectedOnlyAnswersDropTheSelectedColumn) {
 
 TEST(ReportWriter, HostileTextsAppearAsText) {
     Project p;
-    p.doc.m_aAPs[0].m_szSSID = MakeSsid("<script>x\"&'\xff");
-    p.doc.m_aFiles[0].m_strNotes = "<b>bold</b>";
+    Edit::Aps(p.doc).m_aAPs[0].m_szSSID = MakeSsid("<script>x\"&'\xff");
+    Edit::Survey(p.doc).m_aFiles[0].m_strNotes = "<b>bold</b>";
     TempDir dir;
     RecordingSink sink;
     ASSERT_TRUE(WriteReport(p.doc, dir.File("r.html"), p.Options(), sink));
@@ -204,8 +205,8 @@ TEST(ReportWriter, HostileTextsAppearAsText) {
 // '#', '?', '%' or space not part of a path), names a file that exists beside the page.
 TEST(ReportWriter, LinksReachTheirFilesWhateverTheReportIsNamed) {
     Project p;
-    p.doc.m_bCoverageReady = 1;
-    p.doc.m_bCombined = 1;
+    Edit::Coverage(p.doc).m_bCoverageReady = 1;
+    Edit::Display(p.doc).m_bCombined = 1;
     TempDir dir;
     std::ofstream(dir.File("report.css")) << "body {}";
     std::ofstream(dir.File("projector.bmp")) << "BM";
@@ -257,10 +258,10 @@ TEST(ReportWriter, LinksReachTheirFilesWhateverTheReportIsNamed) {
 // PLOTRA_UPDATE_GOLDEN=1 to rewrite the golden after a deliberate change.
 TEST(ReportWriter, SmallProjectMatchesTheGolden) {
     Project p;
-    p.doc.m_bMetricXY = 1;
-    p.doc.m_dUnitFactor = 1.0;
-    p.doc.m_strProjectionPath = "/maps/campus.hpf";
-    p.doc.m_aAPs[1].m_posAP = CDataGeo(120.5, 340.25);
+    Edit::Map(p.doc).m_bMetricXY = 1;
+    Edit::Display(p.doc).m_dUnitFactor = 1.0;
+    Edit::Map(p.doc).m_strProjectionPath = "/maps/campus.hpf";
+    Edit::Aps(p.doc).m_aAPs[1].m_posAP = CDataGeo(120.5, 340.25);
     TempDir dir;
     RecordingSink sink;
     ASSERT_TRUE(WriteReport(p.doc, dir.File("small.html"), p.Options(), sink));

@@ -13,12 +13,12 @@ AccuracyFigures PositionAccuracy(const CPlotraDoc& doc, const sim::GeneratedSurv
     for (const auto& ap : truth.aps)
         byMac[ap.mac] = &ap;
     AccuracyFigures f;
-    for (const CAPInfo& ap : doc.m_aAPs) {
+    for (const CAPInfo& ap : doc.Aps().m_aAPs) {
         if (ap.m_nApGridCols <= 0) continue;
         const auto it = byMac.find(ap.m_abyMAC);
         if (it == byMac.end()) continue;
         double lat = ap.m_posAP.m_dY, lon = ap.m_posAP.m_dX;
-        if (doc.m_bMetricXY) {
+        if (doc.Map().m_bMetricXY) {
             const auto geo = doc.MapToGeo(ap.m_posAP.m_dX, ap.m_posAP.m_dY);
             if (!geo) continue;
             lat = geo->m_dY;

@@ -4,6 +4,7 @@
 #include "analysis/Processing.h"
 #include "files/NewProject.h"
 #include "files/SurveyFile.h"
+#include "model/EditAccess.h"
 
 #include <gtest/gtest.h>
 
@@ -34,18 +35,18 @@ bool LoadDemoProject(CPlotraDoc& doc, bool coverage) {
 }
 
 void ReadGenerated(CPlotraDoc& doc, const sim::GeneratedSurvey& survey) {
-    doc.m_aFiles.clear();
+    Edit::Survey(doc).m_aFiles.clear();
     for (const auto& f : survey.files) {
         CDataFile file;
         file.m_strName = f.name;
         file.m_strPath = f.name;
-        doc.m_aFiles.push_back(file);
+        Edit::Survey(doc).m_aFiles.push_back(file);
         const auto bytes = EncodeSurveyFile(f.image);
-        doc.m_strCurrentFile = f.name;
+        Edit::Survey(doc).m_strCurrentFile = f.name;
         doc.ReadSurveyFile(bytes);
-        doc.m_aFiles.back().m_strCreated = doc.m_strSurveyTime;
+        Edit::Survey(doc).m_aFiles.back().m_strCreated = doc.Survey().m_strSurveyTime;
     }
-    doc.m_bNoData = doc.m_aDataPoints.empty() ? 1 : 0;
+    Edit::Survey(doc).m_bNoData = doc.Survey().m_aDataPoints.empty() ? 1 : 0;
 }
 
 void PlaceGenerated(CPlotraDoc& doc, const sim::GeneratedSurvey& survey) {
@@ -55,9 +56,9 @@ void PlaceGenerated(CPlotraDoc& doc, const sim::GeneratedSurvey& survey) {
 
 void KeepEveryNthAp(CPlotraDoc& doc, std::size_t every) {
     std::vector<CAPInfo> kept;
-    for (std::size_t i = 0; i < doc.m_aAPs.size(); i += every)
-        kept.push_back(doc.m_aAPs[i]);
-    doc.m_aAPs = std::move(kept);
+    for (std::size_t i = 0; i < doc.Aps().m_aAPs.size(); i += every)
+        kept.push_back(doc.Aps().m_aAPs[i]);
+    Edit::Aps(doc).m_aAPs = std::move(kept);
 }
 
 bool SameBits(double a, double b) {
@@ -107,10 +108,11 @@ class Differ {
 std::vector<std::string> ProcessingDifferences(const CPlotraDoc& a, const CPlotraDoc& b) {
     std::vector<std::string> out;
     Differ d(out);
-    d.I("AP count", static_cast<long long>(a.m_aAPs.size()), static_cast<long long>(b.m_aAPs.size()));
-    for (std::size_t i = 0; i < std::min(a.m_aAPs.size(), b.m_aAPs.size()); ++i) {
-        const CAPInfo& p = a.m_aAPs[i];
-        const CAPInfo& q = b.m_aAPs[i];
+    d.I("AP count", static_cast<long long>(a.Aps().m_aAPs.size()),
+        static_cast<long long>(b.Aps().m_aAPs.size()));
+    for (std::size_t i = 0; i < std::min(a.Aps().m_aAPs.size(), b.Aps().m_aAPs.size()); ++i) {
+        const CAPInfo& p = a.Aps().m_aAPs[i];
+        const CAPInfo& q = b.Aps().m_aAPs[i];
         const std::string ap = "AP " + std::to_string(i) + " ";
         d.Points(ap + "points", p.m_aApPoints, q.m_aApPoints);
         d.Values(ap + "grid", p.m_aGrid, q.m_aGrid);
@@ -131,31 +133,33 @@ std::vector<std::string> ProcessingDifferences(const CPlotraDoc& a, const CPlotr
             static_cast<long long>(q.m_aCoverageBitmap.size()));
         if (p.m_aCoverageBitmap != q.m_aCoverageBitmap) d.I(ap + "picture differs", 0, 1);
     }
-    d.D("meanRssi", a.m_dMeanRssi, b.m_dMeanRssi);
-    d.D("meanSnr", a.m_dMeanSnr, b.m_dMeanSnr);
-    d.D("slope", a.m_dSlope, b.m_dSlope);
-    d.D("intercept", a.m_dIntercept, b.m_dIntercept);
-    d.D("shadow", a.m_dShadowStd, b.m_dShadowStd);
-    d.D("gridOriginY", a.m_dGridOriginY, b.m_dGridOriginY);
-    d.D("gridOriginX", a.m_dGridOriginX, b.m_dGridOriginX);
-    d.D("gridSpanY", a.m_dGridSpanY, b.m_dGridSpanY);
-    d.D("gridSpanX", a.m_dGridSpanX, b.m_dGridSpanX);
-    d.D("frameOriginY", a.m_dFrameOriginY, b.m_dFrameOriginY);
-    d.D("frameOriginX", a.m_dFrameOriginX, b.m_dFrameOriginX);
-    d.D("frameSpanY", a.m_dFrameSpanY, b.m_dFrameSpanY);
-    d.D("frameSpanX", a.m_dFrameSpanX, b.m_dFrameSpanX);
-    d.D("resolutionX", a.m_dResolutionX, b.m_dResolutionX);
-    d.D("resolutionY", a.m_dResolutionY, b.m_dResolutionY);
-    d.I("dataLoaded", a.m_bDataLoaded, b.m_bDataLoaded);
-    d.I("alpha", a.m_nAlpha, b.m_nAlpha);
-    d.I("notes", static_cast<long long>(a.m_aApNotes.size()), static_cast<long long>(b.m_aApNotes.size()));
+    d.D("meanRssi", a.Coverage().m_dMeanRssi, b.Coverage().m_dMeanRssi);
+    d.D("meanSnr", a.Coverage().m_dMeanSnr, b.Coverage().m_dMeanSnr);
+    d.D("slope", a.Coverage().m_dSlope, b.Coverage().m_dSlope);
+    d.D("intercept", a.Coverage().m_dIntercept, b.Coverage().m_dIntercept);
+    d.D("shadow", a.Coverage().m_dShadowStd, b.Coverage().m_dShadowStd);
+    d.D("gridOriginY", a.Frame().m_dGridOriginY, b.Frame().m_dGridOriginY);
+    d.D("gridOriginX", a.Frame().m_dGridOriginX, b.Frame().m_dGridOriginX);
+    d.D("gridSpanY", a.Frame().m_dGridSpanY, b.Frame().m_dGridSpanY);
+    d.D("gridSpanX", a.Frame().m_dGridSpanX, b.Frame().m_dGridSpanX);
+    d.D("frameOriginY", a.Frame().m_dFrameOriginY, b.Frame().m_dFrameOriginY);
+    d.D("frameOriginX", a.Frame().m_dFrameOriginX, b.Frame().m_dFrameOriginX);
+    d.D("frameSpanY", a.Frame().m_dFrameSpanY, b.Frame().m_dFrameSpanY);
+    d.D("frameSpanX", a.Frame().m_dFrameSpanX, b.Frame().m_dFrameSpanX);
+    d.D("resolutionX", a.Frame().m_dResolutionX, b.Frame().m_dResolutionX);
+    d.D("resolutionY", a.Frame().m_dResolutionY, b.Frame().m_dResolutionY);
+    d.I("dataLoaded", a.Display().m_bDataLoaded, b.Display().m_bDataLoaded);
+    d.I("alpha", a.Display().m_nAlpha, b.Display().m_nAlpha);
+    d.I("notes", static_cast<long long>(a.Aps().m_aApNotes.size()),
+        static_cast<long long>(b.Aps().m_aApNotes.size()));
     return out;
 }
 
 std::size_t TickCoverageAps(CPlotraDoc& doc) {
     std::vector<int> ticked;
-    for (std::size_t i = 0; i < doc.m_aAPs.size(); ++i)
-        if (doc.m_aAPs[i].m_aApPoints.size() > kMinCoveragePoints) ticked.push_back(static_cast<int>(i));
+    for (std::size_t i = 0; i < doc.Aps().m_aAPs.size(); ++i)
+        if (doc.Aps().m_aAPs[i].m_aApPoints.size() > kMinCoveragePoints)
+            ticked.push_back(static_cast<int>(i));
     doc.SetTickedAps(ticked);
     return ticked.size();
 }

@@ -1,5 +1,6 @@
 #include "table/TableModel.h"
 #include "files/FileIo.h"
+#include "model/EditAccess.h"
 #include "model/PlotraDoc.h"
 #include "support/DocFixtures.h"
 #include "support/Fixtures.h"
@@ -25,7 +26,7 @@ CTableModel Filled(const CPlotraDoc& doc) {
 
 TEST(TableModel, OnePointWithoutReadingsWithDefaultOptions) {
     CPlotraDoc doc;
-    doc.m_aDataPoints.push_back(MakePoint(40.5, -3.25));
+    Edit::Survey(doc).m_aDataPoints.push_back(MakePoint(40.5, -3.25));
     const auto text = Filled(doc).TableText(true, true, GetDelimiter(0, ""));
     EXPECT_EQ(text, "\"#\"\t\"Lon\"\t\"Lat\"\t\"GPS\"\t\"RSSI\"\t\"CH\"\t\"MAC\"\t\"SSID\"\t\r\n"
                     "0\t-3.25000\t40.50000\t\"3D\"\t\t\t\"\"\t\"\"\t\r\n");
@@ -33,11 +34,11 @@ TEST(TableModel, OnePointWithoutReadingsWithDefaultOptions) {
 
 TEST(TableModel, OneRowPerReadingWithSharedPointCells) {
     CPlotraDoc doc;
-    doc.m_aDataPoints.push_back(MakePoint(1, 2));
+    Edit::Survey(doc).m_aDataPoints.push_back(MakePoint(1, 2));
     auto p = MakePoint(
         40.5, 7, {MakeReading(6, -70, 1, "a"), MakeReading(11, -61.25, 2, "b"), MakeReading(1, -90, 3, "c")},
         1);
-    doc.m_aDataPoints.push_back(p);
+    Edit::Survey(doc).m_aDataPoints.push_back(p);
     const auto t = Filled(doc);
     ASSERT_EQ(t.m_aRows.size(), 4u);
     for (std::size_t r = 1; r < 4; ++r) {
@@ -55,7 +56,7 @@ TEST(TableModel, OneRowPerReadingWithSharedPointCells) {
 
 TEST(TableModel, HeadingsAndQuotesOffWithComma) {
     CPlotraDoc doc;
-    doc.m_aDataPoints.push_back(MakePoint(1, 2, {MakeReading(6, -70, 1, "net")}, 0));
+    Edit::Survey(doc).m_aDataPoints.push_back(MakePoint(1, 2, {MakeReading(6, -70, 1, "net")}, 0));
     EXPECT_EQ(Filled(doc).TableText(false, false, GetDelimiter(1, "")),
               "0,2.00000,1.00000,No, -70.0,6,00-11-22-33-44-01,net,\r\n");
 }
@@ -72,14 +73,14 @@ TEST(TableModel, DelimiterChoicesAndDefaultName) {
 
 TEST(TableModel, UnknownFixLeavesGpsEmpty) {
     CPlotraDoc doc;
-    doc.m_aDataPoints.push_back(MakePoint(1, 2, {}, 7));
+    Edit::Survey(doc).m_aDataPoints.push_back(MakePoint(1, 2, {}, 7));
     EXPECT_EQ(Filled(doc).m_aRows[0].m_aCells[3].m_strText, "");
 }
 
 TEST(TableExport, QuotesInsideTextAreDoubledAndReadBackUnchanged) {
     CPlotraDoc doc;
     const std::string hostile = "say \"hi\", ok";
-    doc.m_aDataPoints.push_back(MakePoint(1, 2, {MakeReading(6, -70, 1, hostile)}));
+    Edit::Survey(doc).m_aDataPoints.push_back(MakePoint(1, 2, {MakeReading(6, -70, 1, hostile)}));
     const auto t = Filled(doc);
     TempDir dir;
     PromptRecorder prompts;
@@ -110,7 +111,7 @@ namespace {
 
 /// Points with 0, 3, 1 and 0 readings: rows 0 | 1 2 3 | 4 | 5.
 CPlotraDoc& MixedPoints(CPlotraDoc& doc) {
-    doc.m_aDataPoints = {
+    Edit::Survey(doc).m_aDataPoints = {
         MakePoint(1, 2),
         MakePoint(3, 4,
                   {MakeReading(1, -50, 1, "a"), MakeReading(6, -60, 2, "b"), MakeReading(11, -70, 3, "c")}),
@@ -156,7 +157,7 @@ TEST(TableRowIndex, RowsMapToTheirPointAndReading) {
     FormatTableRow(doc, index, 6, row);
     EXPECT_TRUE(row.m_aCells.empty());
     // An index older than the points (fewer points now) gives no cells instead of reading past them.
-    doc.m_aDataPoints.resize(1);
+    Edit::Survey(doc).m_aDataPoints.resize(1);
     FormatTableRow(doc, index, 3, row);
     EXPECT_TRUE(row.m_aCells.empty());
 }

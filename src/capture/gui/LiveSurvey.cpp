@@ -55,7 +55,7 @@ LiveTrackPainter::Placement LiveTrackPainter::PlacementFor(const CPlotraDoc& doc
                                                            const QSize& size, const LiveTrack& track) const {
     Placement p;
     p.width = size.width(), p.height = size.height();
-    if (doc.m_bMapLoaded) {
+    if (doc.Map().m_bMapLoaded) {
         p.map = true;
         p.frame = {mapping.frame.x0, mapping.frame.y0, mapping.frame.xs, mapping.frame.ys};
         return p;
@@ -138,7 +138,7 @@ void LiveTrackPainter::Paint(QPainter& painter, const CPlotraDoc& doc, const Pix
 
 void PaintClicks(QPainter& painter, const CPlotraDoc& doc, const PixelMapping& mapping,
                  const std::vector<capture::Click>& clicks) {
-    if (!doc.m_bMapLoaded) return;
+    if (!doc.Map().m_bMapLoaded) return;
     std::vector<QPointF> px;
     for (const capture::Click& c : clicks) {
         const CDataGeo m = doc.GeoToMap(c.lat, c.lon);
@@ -248,7 +248,7 @@ void LiveSurvey::poll() {
 
 bool LiveSurvey::addClick(double x, double y) {
     const CPlotraDoc& doc = m_session.doc();
-    if (!doc.m_bMapLoaded || !running()) return false;
+    if (!doc.Map().m_bMapLoaded || !running()) return false;
     const auto geo = doc.MapToGeoQuiet(x, y);
     std::shared_ptr<capture::CaptureSession> session;
     {
@@ -489,7 +489,7 @@ void OfferToProcess(GuiSession& session, LiveSurvey& survey) {
 
 LiveSurvey* StartSurvey(GuiSession& session, QWidget* window) {
     SurveyDialog dialog(window);
-    dialog.setPlanLoaded(session.doc().m_bMapLoaded != 0);
+    dialog.setPlanLoaded(session.doc().Map().m_bMapLoaded != 0);
     dialog.setSetup(LoadLastSetup());
     if (dialog.exec() != QDialog::Accepted) return nullptr;
     const SurveySetup setup = dialog.setup();

@@ -130,7 +130,7 @@ QCursor MoveApTool::cursor() const {
 
 int MoveApTool::dragged() const {
     const int ap = m_view.view().m_nDraggedAP;
-    return ap >= 0 && static_cast<std::size_t>(ap) < m_view.doc().m_aAPs.size() ? ap : -1;
+    return ap >= 0 && static_cast<std::size_t>(ap) < m_view.doc().Aps().m_aAPs.size() ? ap : -1;
 }
 
 void MoveApTool::press(const QPoint& pos) {
@@ -163,7 +163,7 @@ void MoveApTool::paint(QPainter& painter) const {
     painter.save();
     painter.setClipRect(m_rcApIcon);
     painter.drawImage(m_ptIcon - QPoint(16, 16),
-                      ApIcon(m_view.doc().m_aAPs[static_cast<std::size_t>(ap)].m_nIconId));
+                      ApIcon(m_view.doc().Aps().m_aAPs[static_cast<std::size_t>(ap)].m_nIconId));
     painter.restore();
 }
 

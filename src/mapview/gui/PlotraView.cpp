@@ -120,10 +120,11 @@ CPlotraView::PictureKey CPlotraView::currentKey() const {
     const CPlotraDoc& d = doc();
     const ViewState& v = view();
     PictureKey k;
-    k.change = d.m_nChangeCounter;
+    k.change = d.ChangeCounter();
     // The frame is part of the key as well: the extent computation moves it and asks the host to reset
     // the zoom, which repaints through the view's signal rather than through a notice.
-    k.frame = {d.m_dFrameOriginX, d.m_dFrameOriginY, d.m_dFrameSpanX, d.m_dFrameSpanY};
+    k.frame = {d.Frame().m_dFrameOriginX, d.Frame().m_dFrameOriginY, d.Frame().m_dFrameSpanX,
+               d.Frame().m_dFrameSpanY};
     k.window = {v.m_dViewXMin, v.m_dViewXMax, v.m_dViewYMin, v.m_dViewYMax};
     k.map = v.m_bShowMap;
     k.directions = v.m_bShowDirections;
@@ -154,8 +155,9 @@ void CPlotraView::placeLegend() {
     const CPlotraDoc& d = doc();
     const VisibleFrame f = view().Visible(d);
     // The renderer draws the legend only over data, and only for a frame with an extent.
-    const bool drawn = d.m_bShowLegend && d.m_bDataLoaded && !d.m_aAPs.empty() && f.xs != 0.0 &&
-                       f.ys != 0.0 && std::isfinite(f.xs) && std::isfinite(f.ys) && !m_picture.isNull();
+    const bool drawn = d.Display().m_bShowLegend && d.Display().m_bDataLoaded && !d.Aps().m_aAPs.empty() &&
+                       f.xs != 0.0 && f.ys != 0.0 && std::isfinite(f.xs) && std::isfinite(f.ys) &&
+                       !m_picture.isNull();
     QSize size;
     if (drawn) {
         Legend legend;
@@ -311,7 +313,7 @@ void CPlotraView::wheelEvent(QWheelEvent* event) {
         // Ctrl + wheel zooms about the mouse, as map viewers do; the steps and limits of the zoom
         // commands apply, and at a limit further notches do nothing. Without data there is nothing
         // to zoom.
-        if (doc().m_bDataLoaded != 1) return;
+        if (doc().Display().m_bDataLoaded != 1) return;
         const QPoint pos = event->position().toPoint();
         const QSize client = clientSize();
         const PixelMapping before = mapping();
@@ -330,8 +332,8 @@ void CPlotraView::wheelEvent(QWheelEvent* event) {
         if (after.width != before.width || after.height != before.height) {
             ViewState& v = view();
             const CPlotraDoc& d = doc();
-            const double dx = (before.ModelX(pos.x()) - after.ModelX(pos.x())) / d.m_dFrameSpanX;
-            const double dy = (before.ModelY(pos.y()) - after.ModelY(pos.y())) / d.m_dFrameSpanY;
+            const double dx = (before.ModelX(pos.x()) - after.ModelX(pos.x())) / d.Frame().m_dFrameSpanX;
+            const double dy = (before.ModelY(pos.y()) - after.ModelY(pos.y())) / d.Frame().m_dFrameSpanY;
             if (std::isfinite(dx) && std::isfinite(dy)) {
                 v.m_dViewXMin += dx, v.m_dViewXMax += dx;
                 v.m_dViewYMin += dy, v.m_dViewYMax += dy;
@@ -437,7 +439,7 @@ void CPlotraView::cancelApDrag() {
 
 void CPlotraView::showInfo() {
     const CPlotraDoc& d = doc();
-    if (!d.m_bDataLoaded || !view().m_bInfoWindow) return;
+    if (!d.Display().m_bDataLoaded || !view().m_bInfoWindow) return;
     const QSize client = viewport()->size();
     const QPoint pos = m_ptMouse;
     if (!QRect(QPoint(0, 0), client).contains(pos)) return;
@@ -457,8 +459,8 @@ void CPlotraView::rightButtonDown(const QPoint& pos) {
     ViewState& v = view();
     v.m_nHitAP = HitTestAp(d, mapping(), pos.x(), pos.y());
     const int hit = v.m_nHitAP;
-    if (hit >= 0 && static_cast<std::size_t>(hit) < d.m_aAPs.size() && d.m_bShowApMarkers) {
-        const CAPInfo& ap = d.m_aAPs[static_cast<std::size_t>(hit)];
+    if (hit >= 0 && static_cast<std::size_t>(hit) < d.Aps().m_aAPs.size() && d.Display().m_bShowApMarkers) {
+        const CAPInfo& ap = d.Aps().m_aAPs[static_cast<std::size_t>(hit)];
         CDialogApicon dialog(this);
         dialog.m_nIconOption = ap.m_nIconOption;
         dialog.m_nIconId = ap.m_nIconId;
@@ -494,7 +496,7 @@ bool CPlotraView::handlesCommand(int id) const {
 CommandState CPlotraView::commandState(int id) const {
     const CPlotraDoc& d = doc();
     const ViewState& v = view();
-    const bool data = d.m_bDataLoaded != 0;
+    const bool data = d.Display().m_bDataLoaded != 0;
     switch (id) {
     case kCmdRuler:
         return {data, v.m_bRuler};
@@ -506,15 +508,15 @@ CommandState CPlotraView::commandState(int id) const {
     case kCmdFitMapPath:
         return {data, false};
     case kCmdShowMap:
-        return {d.m_bMapLoaded != 0, v.m_bShowMap};
+        return {d.Map().m_bMapLoaded != 0, v.m_bShowMap};
     case kCmdShowDirections:
         return {data, v.m_bShowDirections};
     case kCmdInfoWindow:
         return {data, v.m_bInfoWindow};
     case kCmdShowLegend:
-        return {data, d.m_bShowLegend != 0};
+        return {data, d.Display().m_bShowLegend != 0};
     case kCmdMoveAp:
-        return {data, v.m_bMoveAP && d.m_bShowApMarkers};
+        return {data, v.m_bMoveAP && d.Display().m_bShowApMarkers};
     case kCmdCreateKml:
         return {data && !v.m_bShowMap, false};
     case kCmdSaveGraphImage:
@@ -546,17 +548,17 @@ void CPlotraView::runCommand(int id) {
     const QSize whole = contentsRect().size().expandedTo(QSize(1, 1));
     switch (id) {
     case kCmdRuler:
-        if (!d.m_bDataLoaded) {
+        if (!d.Display().m_bDataLoaded) {
             d.Prompts().message("Please Input the Data File!", "No Data", PromptIcon::Information);
             return;
         }
         toggleMode(&ViewState::m_bRuler);
         break;
     case kCmdZoomIn:
-        if (d.m_bDataLoaded == 1) toggleMode(&ViewState::m_bZoomIn);
+        if (d.Display().m_bDataLoaded == 1) toggleMode(&ViewState::m_bZoomIn);
         break;
     case kCmdZoomOut:
-        if (d.m_bDataLoaded == 1) toggleMode(&ViewState::m_bZoomOut);
+        if (d.Display().m_bDataLoaded == 1) toggleMode(&ViewState::m_bZoomOut);
         break;
     case kCmdFitWindow:
         v.FitInWindow(d, whole.width(), whole.height());
@@ -583,14 +585,14 @@ void CPlotraView::runCommand(int id) {
         modesChanged();
         break;
     case kCmdShowLegend: {
-        const bool on = !d.m_bShowLegend;
+        const bool on = !d.Display().m_bShowLegend;
         d.SetDisplayFlag(DisplayFlag::Legend, on);
         if (!on) m_legend->hide();
         modesChanged();
         break;
     }
     case kCmdMoveAp:
-        if (d.m_bDataLoaded && d.m_bShowApMarkers) toggleMode(&ViewState::m_bMoveAP);
+        if (d.Display().m_bDataLoaded && d.Display().m_bShowApMarkers) toggleMode(&ViewState::m_bMoveAP);
         break;
     case kCmdCreateKml:
         picture();

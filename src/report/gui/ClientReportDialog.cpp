@@ -118,7 +118,7 @@ void SaveSettings(const ClientReportOptions& o) {
 
 void ExportClientReport(GuiSession& session, QWidget* parent) {
     CPlotraDoc& doc = session.doc();
-    if (doc.m_aAPs.empty() || doc.RefuseWhileBusy()) return;
+    if (doc.Aps().m_aAPs.empty() || doc.RefuseWhileBusy()) return;
     ClientReportDialog dialog(parent);
     dialog.setOptions(LoadSettings(session.palette()));
     if (dialog.exec() != QDialog::Accepted) return;

@@ -56,12 +56,12 @@ EditSubject NotesEdit() {
 void EditFileNotes(CPlotraDoc& doc, bool selectedOnly, QWidget* parent) {
     std::vector<int> listed;
     for (int pass = 0; pass < (selectedOnly ? 1 : 2); ++pass)
-        for (std::size_t i = 0; i < doc.m_aFiles.size(); ++i)
-            if ((doc.m_aFiles[i].m_bUse != 0) == (pass == 0)) listed.push_back(static_cast<int>(i));
+        for (std::size_t i = 0; i < doc.Survey().m_aFiles.size(); ++i)
+            if ((doc.Survey().m_aFiles[i].m_bUse != 0) == (pass == 0)) listed.push_back(static_cast<int>(i));
     if (listed.empty()) return;
     std::vector<CReportFileNotes::Entry> entries;
     for (std::size_t k = 0; k < listed.size(); ++k) {
-        const CDataFile& f = doc.m_aFiles[static_cast<std::size_t>(listed[k])];
+        const CDataFile& f = doc.Survey().m_aFiles[static_cast<std::size_t>(listed[k])];
         entries.push_back({QStringLiteral("File Name: %1").arg(Text(f.m_strName)),
                            QStringLiteral("Created: %1").arg(Text(f.m_strCreated).trimmed()),
                            QStringLiteral("%1 out of %2 files").arg(k + 1).arg(listed.size()),
@@ -74,7 +74,7 @@ void EditFileNotes(CPlotraDoc& doc, bool selectedOnly, QWidget* parent) {
     for (std::size_t k = 0; k < listed.size(); ++k) {
         const QString& notes = dialog.entries()[k].notes;
         const auto file = static_cast<std::size_t>(listed[k]);
-        if (notes != EditText(doc.m_aFiles[file].m_strNotes))
+        if (notes != EditText(doc.Survey().m_aFiles[file].m_strNotes))
             doc.SetFileNotes(listed[k], notes.toStdString());
     }
 }
@@ -82,16 +82,16 @@ void EditFileNotes(CPlotraDoc& doc, bool selectedOnly, QWidget* parent) {
 /// The antenna information and notes of the ticked APs, edited in "AP Information and Notes".
 void EditApNotes(CPlotraDoc& doc, QWidget* parent) {
     std::vector<int> listed;
-    for (std::size_t i = 0; i < doc.m_aAPs.size(); ++i)
-        if (doc.m_aAPs[i].m_bSelected) listed.push_back(static_cast<int>(i));
+    for (std::size_t i = 0; i < doc.Aps().m_aAPs.size(); ++i)
+        if (doc.Aps().m_aAPs[i].m_bSelected) listed.push_back(static_cast<int>(i));
     if (listed.empty()) return;
     auto notesOf = [&doc](int ap) {
         const auto i = static_cast<std::size_t>(ap);
-        return i < doc.m_aApNotes.size() ? doc.m_aApNotes[i] : CApFile{};
+        return i < doc.Aps().m_aApNotes.size() ? doc.Aps().m_aApNotes[i] : CApFile{};
     };
     std::vector<CHtmlrptApnotes::Entry> entries;
     for (std::size_t k = 0; k < listed.size(); ++k) {
-        const CAPInfo& ap = doc.m_aAPs[static_cast<std::size_t>(listed[k])];
+        const CAPInfo& ap = doc.Aps().m_aAPs[static_cast<std::size_t>(listed[k])];
         const CApFile n = notesOf(listed[k]);
         entries.push_back({QStringLiteral("%1 out of %2 APs").arg(k + 1).arg(listed.size()),
                            QString::fromStdString(ap.MacText()), Text(ap.SsidText()), Text(n.m_strTxPower),
@@ -99,8 +99,8 @@ void EditApNotes(CPlotraDoc& doc, QWidget* parent) {
                            EditText(n.m_strNotes)});
     }
     CHtmlrptApnotes dialog(parent);
-    dialog.setHeightLabel(doc.m_dUnitFactor > 0.5 ? QStringLiteral("Antenna Height(m)")
-                                                  : QStringLiteral("Antenna Height(Ft)"));
+    dialog.setHeightLabel(doc.Display().m_dUnitFactor > 0.5 ? QStringLiteral("Antenna Height(m)")
+                                                            : QStringLiteral("Antenna Height(Ft)"));
     dialog.setEntries(std::move(entries));
     if (dialog.exec() != QDialog::Accepted) return;
     const CPlotraDoc::UndoableEdit edit(doc, NotesEdit());
@@ -134,12 +134,12 @@ void SetReportOpener(ReportOpener opener) {
 }
 
 bool CanCreateReport(const GuiSession& session) {
-    return !session.doc().m_aAPs.empty();
+    return !session.doc().Aps().m_aAPs.empty();
 }
 
 void CreateReport(GuiSession& session, QWidget* parent) {
     CPlotraDoc& doc = session.doc();
-    if (doc.m_aAPs.empty() || doc.RefuseWhileBusy()) return;
+    if (doc.Aps().m_aAPs.empty() || doc.RefuseWhileBusy()) return;
 
     FileChooserRequest request;
     request.title = "Save As";
@@ -150,7 +150,7 @@ void CreateReport(GuiSession& session, QWidget* parent) {
     if (!path) return;
 
     CDialogHtmlRpt optionsDialog(parent);
-    optionsDialog.setCoverageReady(doc.m_bCoverageReady != 0);
+    optionsDialog.setCoverageReady(doc.Coverage().m_bCoverageReady != 0);
     if (optionsDialog.exec() != QDialog::Accepted) return;
     ReportOptions options = optionsDialog.options();
     if (options.files) {

@@ -77,7 +77,7 @@ class PageWriter {
     void Cover() {
         p.setFont(m_double);
         int band = 0;
-        for (const CDataFile& f : m_doc.m_aFiles) {
+        for (const CDataFile& f : m_doc.Survey().m_aFiles) {
             if (!f.m_bUse) continue;
             ++band;
             const QRect r(m_rect.left() + 2 * cx, m_rect.top() + 2 * cy * band, m_rect.width() - 4 * cx,
@@ -147,8 +147,8 @@ class PageWriter {
                    QStringLiteral("Data collected by:"));
 
         const QRect dateBox = boxes[2].adjusted(pad, cy / 4, -pad, 0);
-        const QString date = QString::fromStdString(FooterDateText(m_doc.m_timeCreated));
-        const QString time = QString::fromStdString(FooterTimeText(m_doc.m_timeCreated));
+        const QString date = QString::fromStdString(FooterDateText(m_doc.Project().m_timeCreated));
+        const QString time = QString::fromStdString(FooterTimeText(m_doc.Project().m_timeCreated));
         LabelAndValue(dateBox.topLeft(), dateBox.width(), QStringLiteral("Date:"), date);
         LabelAndValue(dateBox.topLeft() + QPoint(0, cy + cy / 3), dateBox.width(), QStringLiteral("Time:"),
                       time);
@@ -181,7 +181,7 @@ class PageWriter {
 TablePrintout PrintTable(QPrinter& printer, const CPlotraDoc& doc, const CTableRowIndex& index,
                          const FontSettings& fonts, const PageRunner& run) {
     TablePrintout out;
-    if (doc.m_bNoData) return out;
+    if (doc.Survey().m_bNoData) return out;
     QPainter painter;
     if (!painter.begin(&printer)) {
         out.refused = true;

@@ -73,8 +73,8 @@ int CTableView::topRow() const {
 void CTableView::ShowStatusText() {
     const CPlotraDoc& doc = m_session.doc();
     m_session.setStatusText(QStringLiteral("%1 Points, %2 APs")
-                                .arg(static_cast<qulonglong>(doc.m_aDataPoints.size()))
-                                .arg(static_cast<qulonglong>(doc.m_aAPs.size())));
+                                .arg(static_cast<qulonglong>(doc.Survey().m_aDataPoints.size()))
+                                .arg(static_cast<qulonglong>(doc.Aps().m_aAPs.size())));
 }
 
 void CTableView::wheelEvent(QWheelEvent* event) {
@@ -91,7 +91,7 @@ bool CTableView::handlesCommand(int id) const {
 }
 
 CommandState CTableView::commandState(int id) const {
-    if (id == kCmdSaveTableAs) return {m_session.doc().m_bTableWindowActive != 0, false};
+    if (id == kCmdSaveTableAs) return {m_session.doc().Display().m_bTableWindowActive != 0, false};
     return {handlesCommand(id), false};
 }
 

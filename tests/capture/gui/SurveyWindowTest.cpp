@@ -59,7 +59,7 @@ class SurveyWindowTest : public ::testing::Test {
         CPlotraDoc doc;
         const auto file = ReadWholeFile(path);
         EXPECT_TRUE(doc.ReadSurveyFile(file.bytes)) << path;
-        return doc.m_aDataPoints.size();
+        return doc.Survey().m_aDataPoints.size();
     }
 
     SettingsSandbox settings;
@@ -102,13 +102,15 @@ TEST_F(SurveyWindowTest, AReplayedWalkIsDrawnAsItGrowsAndBecomesTheProject) {
     const std::string question = "The survey was written to " + out + ": " + std::to_string(written) +
                                  " points, " + std::to_string(s->track().heard.size()) +
                                  " APs heard.\n\nProcess it into the project now?";
-    ASSERT_TRUE(WaitUntil([&] { return !prompts.prompts.empty() && !session.jobRunning() &&
-                                       !session.doc().m_aAPs.empty(); },
-                          60000));
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            return !prompts.prompts.empty() && !session.jobRunning() && !session.doc().Aps().m_aAPs.empty();
+        },
+        60000));
     EXPECT_EQ(prompts.prompts.front().text, question);
-    ASSERT_EQ(session.doc().m_aFiles.size(), 1u);
-    EXPECT_EQ(session.doc().m_aFiles.front().m_strPath, out);
-    EXPECT_EQ(static_cast<long>(session.doc().m_aDataPoints.size()), written);
+    ASSERT_EQ(session.doc().Survey().m_aFiles.size(), 1u);
+    EXPECT_EQ(session.doc().Survey().m_aFiles.front().m_strPath, out);
+    EXPECT_EQ(static_cast<long>(session.doc().Survey().m_aDataPoints.size()), written);
     EXPECT_FALSE(session.graphOverlay()); // the project draws its own path now
     EXPECT_EQ(static_cast<long>(PointsIn(out)), written);
 }
@@ -126,7 +128,7 @@ TEST_F(SurveyWindowTest, StopKeepsEveryScanWrittenAndARefusedRecordingWritesNoth
     EXPECT_LT(static_cast<std::size_t>(written), static_cast<std::size_t>(survey.files.front().points));
     EXPECT_EQ(static_cast<long>(PointsIn(out)), written);
     ASSERT_TRUE(WaitUntil([&] { return !prompts.prompts.empty(); }, 10000));
-    EXPECT_TRUE(session.doc().m_aFiles.empty()); // No: the project was not replaced
+    EXPECT_TRUE(session.doc().Survey().m_aFiles.empty()); // No: the project was not replaced
     delete s;
 
     // A recording that is not one: refused with its reason, no survey file.
@@ -162,7 +164,7 @@ TEST_F(SurveyWindowTest, ClicksOnThePlanPlaceTheScansAlongTheWalk) {
     ASSERT_TRUE(session.graphClick());
     const CPlotraDoc& doc = session.doc();
     // Map metres of three corners of a walk, and a slip of the mouse.
-    const double w = doc.m_dMapWidth, h = doc.m_dMapHeight;
+    const double w = doc.Map().m_dMapWidth, h = doc.Map().m_dMapHeight;
     const std::pair<double, double> a{w * 0.2, h * 0.2}, b{w * 0.6, h * 0.2}, slip{w * 0.9, h * 0.9},
         c{w * 0.6, h * 0.7};
     const auto scansSoFar = [&] { return s->status().scans; };
@@ -182,16 +184,16 @@ TEST_F(SurveyWindowTest, ClicksOnThePlanPlaceTheScansAlongTheWalk) {
 
     CPlotraDoc read;
     ASSERT_TRUE(read.ReadSurveyFile(ReadWholeFile(out).bytes));
-    ASSERT_GE(read.m_aDataPoints.size(), 3u);
-    EXPECT_EQ(static_cast<long>(read.m_aDataPoints.size()), s->status().pointsWritten);
+    ASSERT_GE(read.Survey().m_aDataPoints.size(), 3u);
+    EXPECT_EQ(static_cast<long>(read.Survey().m_aDataPoints.size()), s->status().pointsWritten);
     // Every scan lies on the walk a → b → c (never towards the slip), with the fix "No".
     const auto onSegment = [](double px, double py, std::pair<double, double> p, std::pair<double, double> q) {
         const double dx = q.first - p.first, dy = q.second - p.second;
         const double t = std::clamp(((px - p.first) * dx + (py - p.second) * dy) / (dx * dx + dy * dy), 0.0, 1.0);
         return std::hypot(px - (p.first + t * dx), py - (p.second + t * dy));
     };
-    for (std::size_t i = 0; i < read.m_aDataPoints.size(); ++i) {
-        const CPointRecord& rec = read.m_aDataPoints[i].m_rec;
+    for (std::size_t i = 0; i < read.Survey().m_aDataPoints.size(); ++i) {
+        const CPointRecord& rec = read.Survey().m_aDataPoints[i].m_rec;
         EXPECT_EQ(rec.m_byFix, 0);
         const CDataGeo m = doc.GeoToMap(rec.m_nLatMas / 3600000.0, rec.m_nLonMas / 3600000.0);
         EXPECT_LT(std::min(onSegment(m.m_dX, m.m_dY, a, b), onSegment(m.m_dX, m.m_dY, b, c)), 0.5) << i;

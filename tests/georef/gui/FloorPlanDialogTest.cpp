@@ -98,16 +98,18 @@ TEST(FloorPlanDialog, TwoClicksAndADistanceMakeTheProjectsMap) {
     ASSERT_EQ(r.prompts.choosers.size(), 1u);
     EXPECT_EQ(r.prompts.choosers[0].title, "Load Floor Plan");
     EXPECT_EQ(r.prompts.Messages(), std::vector<std::string>{});
-    ASSERT_TRUE(r.doc().m_bMapLoaded);
-    EXPECT_EQ(r.doc().m_strProjectionPath, plan);
-    EXPECT_EQ(r.doc().m_nImageWidth, 1000);
+    ASSERT_TRUE(r.doc().Map().m_bMapLoaded);
+    EXPECT_EQ(r.doc().Map().m_strProjectionPath, plan);
+    EXPECT_EQ(r.doc().Map().m_nImageWidth, 1000);
     // Clicks land on whole screen pixels: the points are within a plan pixel or two of the aim.
     const double metresPerPixel = 131.2 * 0.3048 / 800.0;
-    EXPECT_NEAR(r.doc().m_dMetersPerPixelX / metresPerPixel, 1.0, 0.005);
-    EXPECT_NEAR(r.doc().m_dMetersPerPixelY, r.doc().m_dMetersPerPixelX, r.doc().m_dMetersPerPixelX * 1e-4);
+    EXPECT_NEAR(r.doc().Map().m_dMetersPerPixelX / metresPerPixel, 1.0, 0.005);
+    EXPECT_NEAR(r.doc().Map().m_dMetersPerPixelY, r.doc().Map().m_dMetersPerPixelX,
+                r.doc().Map().m_dMetersPerPixelX * 1e-4);
     EXPECT_NE(summaryAfter.find("pixels = 131.2 ft"), std::string::npos) << summaryAfter;
     // North 90 degrees clockwise from up: north is to the plan's right.
-    const auto left = r.doc().MapToGeoQuiet(0, 100), right = r.doc().MapToGeoQuiet(r.doc().m_dMapWidth, 100);
+    const auto left = r.doc().MapToGeoQuiet(0, 100),
+               right = r.doc().MapToGeoQuiet(r.doc().Map().m_dMapWidth, 100);
     EXPECT_GT(right->m_dY, left->m_dY);
     EXPECT_NEAR(right->m_dX, left->m_dX, 1e-9);
 }
@@ -124,7 +126,7 @@ TEST(FloorPlanDialog, CancelEscAndNoChangeNothing) {
         d->reject();
     });
     r.Load();
-    EXPECT_FALSE(r.doc().m_bMapLoaded);
+    EXPECT_FALSE(r.doc().Map().m_bMapLoaded);
 
     // A map loaded: No at the question asks for no file; Yes and then Esc keeps the old map.
     r.prompts.openFiles.push_back(plan);
@@ -135,9 +137,9 @@ TEST(FloorPlanDialog, CancelEscAndNoChangeNothing) {
         QTest::mouseClick(OkButton(*d), Qt::LeftButton);
     });
     r.Load();
-    ASSERT_TRUE(r.doc().m_bMapLoaded);
-    const auto coefficients = r.doc().m_adProj;
-    const double scale = r.doc().m_dMetersPerPixelX;
+    ASSERT_TRUE(r.doc().Map().m_bMapLoaded);
+    const auto coefficients = r.doc().Map().m_adProj;
+    const double scale = r.doc().Map().m_dMetersPerPixelX;
     r.prompts.prompts.clear();
     r.prompts.choosers.clear();
     r.prompts.answers = {false};
@@ -155,9 +157,9 @@ TEST(FloorPlanDialog, CancelEscAndNoChangeNothing) {
         QTest::keyClick(d, Qt::Key_Escape);
     });
     r.Load();
-    EXPECT_TRUE(r.doc().m_bMapLoaded);
-    EXPECT_EQ(r.doc().m_adProj, coefficients);
-    EXPECT_EQ(r.doc().m_dMetersPerPixelX, scale);
+    EXPECT_TRUE(r.doc().Map().m_bMapLoaded);
+    EXPECT_EQ(r.doc().Map().m_adProj, coefficients);
+    EXPECT_EQ(r.doc().Map().m_dMetersPerPixelX, scale);
 }
 
 TEST(FloorPlanDialog, PdfPagesAreChosenInTheDialog) {
@@ -188,9 +190,9 @@ TEST(FloorPlanDialog, PdfPagesAreChosenInTheDialog) {
     r.Load();
     EXPECT_EQ(pages, 3);
     EXPECT_GE(widthOnPage3, 2000);
-    ASSERT_TRUE(r.doc().m_bMapLoaded) << ::testing::PrintToString(r.prompts.Messages());
-    EXPECT_EQ(r.doc().m_nImageWidth, widthOnPage3);
-    EXPECT_NEAR(r.doc().m_dMetersPerPixelX * 1800, 20.0, 0.05);
+    ASSERT_TRUE(r.doc().Map().m_bMapLoaded) << ::testing::PrintToString(r.prompts.Messages());
+    EXPECT_EQ(r.doc().Map().m_nImageWidth, widthOnPage3);
+    EXPECT_NEAR(r.doc().Map().m_dMetersPerPixelX * 1800, 20.0, 0.05);
 }
 
 // A processed survey keeps its work through Cancel; accepted, the plan replaces its map and the
@@ -202,17 +204,17 @@ TEST(FloorPlanDialog, AProcessedSurveyIsPlacedOnThePlanOnlyWhenAccepted) {
     PlanSession r;
     ASSERT_TRUE(LoadDemoProject(r.doc(), false));
     ASSERT_TRUE(WaitUntil([&] { return !r.session.jobRunning(); }, 60000));
-    ASSERT_TRUE(r.doc().m_bDataLoaded);
-    const std::size_t aps = r.doc().m_aAPs.size();
-    const double demoScale = r.doc().m_dMetersPerPixelX;
+    ASSERT_TRUE(r.doc().Display().m_bDataLoaded);
+    const std::size_t aps = r.doc().Aps().m_aAPs.size();
+    const double demoScale = r.doc().Map().m_dMetersPerPixelX;
     r.prompts.prompts.clear();
     r.prompts.answers = {true};
     r.prompts.openFiles.push_back(plan);
     OnNextModal<FloorPlanDialog>([&](FloorPlanDialog* d) { d->reject(); });
     r.Load();
-    EXPECT_TRUE(r.doc().m_bDataLoaded);
-    EXPECT_EQ(r.doc().m_dMetersPerPixelX, demoScale);
-    EXPECT_EQ(r.doc().m_aAPs.size(), aps);
+    EXPECT_TRUE(r.doc().Display().m_bDataLoaded);
+    EXPECT_EQ(r.doc().Map().m_dMetersPerPixelX, demoScale);
+    EXPECT_EQ(r.doc().Aps().m_aAPs.size(), aps);
 
     r.prompts.answers = {true};
     r.prompts.openFiles.push_back(plan);
@@ -223,11 +225,11 @@ TEST(FloorPlanDialog, AProcessedSurveyIsPlacedOnThePlanOnlyWhenAccepted) {
         QTest::keyClick(Named<QLineEdit>(*d, "distance"), Qt::Key_Return);
     });
     r.Load();
-    ASSERT_TRUE(r.doc().m_bMapLoaded);
-    EXPECT_NEAR(r.doc().m_dMetersPerPixelX, 30.0 / 780.0, 30.0 / 780.0 * 0.01);
-    EXPECT_TRUE(r.doc().m_bMetricXY);
-    EXPECT_TRUE(r.doc().m_bDataLoaded);
-    EXPECT_EQ(r.doc().m_aAPs.size(), aps);
+    ASSERT_TRUE(r.doc().Map().m_bMapLoaded);
+    EXPECT_NEAR(r.doc().Map().m_dMetersPerPixelX, 30.0 / 780.0, 30.0 / 780.0 * 0.01);
+    EXPECT_TRUE(r.doc().Map().m_bMetricXY);
+    EXPECT_TRUE(r.doc().Display().m_bDataLoaded);
+    EXPECT_EQ(r.doc().Aps().m_aAPs.size(), aps);
     const auto messages = r.prompts.Messages();
     ASSERT_FALSE(messages.empty());
     EXPECT_EQ(messages.front().rfind("Map Outside the Survey: ", 0), 0u)

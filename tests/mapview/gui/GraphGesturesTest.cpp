@@ -6,6 +6,7 @@
 #include "mapview/GraphRenderer.h"
 #include "mapview/gui/DialogApicon.h"
 #include "mapview/gui/RulerDlg.h"
+#include "model/EditAccess.h"
 #include "model/PointQuery.h"
 
 #include <gtest/gtest.h>
@@ -34,7 +35,7 @@ namespace {
 
 QPoint ApPixel(const GraphWindow& w, int ap = 0) {
     const PixelMapping m = w.view->mapping();
-    const CDataGeo& pos = w.session.doc().m_aAPs[static_cast<std::size_t>(ap)].m_posAP;
+    const CDataGeo& pos = w.session.doc().Aps().m_aAPs[static_cast<std::size_t>(ap)].m_posAP;
     return QPoint(RoundView(m.PxExact(pos.m_dX)), RoundView(m.PyExact(pos.m_dY)));
 }
 
@@ -107,33 +108,33 @@ TEST(GraphViewGestures, ApFiveAwayIsHitSixIsNot) {
     w.view->runCommand(kCmdMoveAp);
     w.Press(ap + QPoint(0, 6));
     EXPECT_EQ(w.view_().m_nHitAP, -1);
-    EXPECT_EQ(w.doc().m_aAPs[0].m_posAP.m_dX, 0.0);
+    EXPECT_EQ(w.doc().Aps().m_aAPs[0].m_posAP.m_dX, 0.0);
     w.Release(ap + QPoint(40, 6));
-    EXPECT_EQ(w.doc().m_aAPs[0].m_posAP.m_dX, 0.0);
+    EXPECT_EQ(w.doc().Aps().m_aAPs[0].m_posAP.m_dX, 0.0);
     EXPECT_TRUE(w.view_().m_bMoveAP);
     w.Press(ap + QPoint(-5, 0));
     EXPECT_EQ(w.view_().m_nHitAP, 0);
     EXPECT_EQ(w.view_().m_nDraggedAP, 0) << "the dragged AP leaves the picture";
-    EXPECT_EQ(w.doc().m_aAPs[0].m_posAP.m_dX, 0.0) << "and stays in its place in the project";
+    EXPECT_EQ(w.doc().Aps().m_aAPs[0].m_posAP.m_dX, 0.0) << "and stays in its place in the project";
 }
 
 TEST(GraphViewGestures, DraggedApIsRefittedOrRefusedAndPutBack) {
     GraphWindow w;
     BuildLineProject(w.doc());
-    w.doc().m_bCoveragePlotted = 1;
+    Edit::Display(w.doc()).m_bCoveragePlotted = 1;
     w.Changed();
     CPlotraDoc& doc = w.doc();
     const QPoint ap = ApPixel(w);
     w.view->runCommand(kCmdMoveAp);
-    doc.m_posMovedFrom = CDataGeo(7, 7);
+    Edit::Aps(doc).m_posMovedFrom = CDataGeo(7, 7);
     w.Press(ap);
-    EXPECT_EQ(doc.m_aAPs[0].m_posAP.m_dX, 0.0);
-    EXPECT_EQ(doc.m_bCoveragePlotted, 1) << "the project changes with the drop only";
+    EXPECT_EQ(doc.Aps().m_aAPs[0].m_posAP.m_dX, 0.0);
+    EXPECT_EQ(doc.Display().m_bCoveragePlotted, 1) << "the project changes with the drop only";
     // The icon follows the mouse over the picture without the AP.
     const QPoint carried = ap + QPoint(60, 40);
     w.Move(carried, Qt::LeftButton);
     QImage expected = w.view->picture().copy();
-    QPainter(&expected).drawImage(carried - QPoint(16, 16), ApIcon(doc.m_aAPs[0].m_nIconId));
+    QPainter(&expected).drawImage(carried - QPoint(16, 16), ApIcon(doc.Aps().m_aAPs[0].m_nIconId));
     const QRect icon(carried - QPoint(16, 16), QSize(32, 32));
     EXPECT_EQ(w.Shown().copy(icon), expected.copy(icon));
 
@@ -143,15 +144,15 @@ TEST(GraphViewGestures, DraggedApIsRefittedOrRefusedAndPutBack) {
     w.Move(drop, Qt::LeftButton);
     w.Release(drop);
     EXPECT_TRUE(w.prompts.prompts.empty()) << w.Messages().front();
-    const CAPInfo& moved = doc.m_aAPs[0];
+    const CAPInfo& moved = doc.Aps().m_aAPs[0];
     EXPECT_DOUBLE_EQ(moved.m_posAP.m_dX, m.ModelX(drop.x()));
     EXPECT_DOUBLE_EQ(moved.m_posAP.m_dY, m.ModelY(drop.y()));
     EXPECT_NE(moved.m_dSlope, -20.0);
     EXPECT_LT(moved.m_dSlope, -15.0);
     EXPECT_EQ(moved.m_bFixed, 1);
-    EXPECT_EQ(doc.m_posMovedFrom.m_dX, 0.0);
-    EXPECT_EQ(doc.m_posMovedFrom.m_dY, 0.0);
-    EXPECT_EQ(doc.m_bCoveragePlotted, 1);
+    EXPECT_EQ(doc.Aps().m_posMovedFrom.m_dX, 0.0);
+    EXPECT_EQ(doc.Aps().m_posMovedFrom.m_dY, 0.0);
+    EXPECT_EQ(doc.Display().m_bCoveragePlotted, 1);
     EXPECT_FALSE(w.view_().m_bMoveAP) << "the mode ends after one drag";
     EXPECT_EQ(w.view_().m_nHitAP, -1);
     EXPECT_FALSE(w.State(kCmdMoveAp).checked);
@@ -168,10 +169,10 @@ TEST(GraphViewGestures, DraggedApIsRefittedOrRefusedAndPutBack) {
     w.Release(end);
     ASSERT_EQ(w.Messages().size(), 1u);
     EXPECT_EQ(w.Messages()[0], "Invalid Position: This AP position results in wrong progation parameters.");
-    EXPECT_EQ(doc.m_aAPs[0].m_posAP.m_dX, before.m_dX);
-    EXPECT_EQ(doc.m_aAPs[0].m_posAP.m_dY, before.m_dY);
-    EXPECT_EQ(doc.m_aAPs[0].m_dSlope, slope);
-    EXPECT_EQ(doc.m_aAPs[0].m_dIntercept, intercept);
+    EXPECT_EQ(doc.Aps().m_aAPs[0].m_posAP.m_dX, before.m_dX);
+    EXPECT_EQ(doc.Aps().m_aAPs[0].m_posAP.m_dY, before.m_dY);
+    EXPECT_EQ(doc.Aps().m_aAPs[0].m_dSlope, slope);
+    EXPECT_EQ(doc.Aps().m_aAPs[0].m_dIntercept, intercept);
     EXPECT_FALSE(w.view_().m_bMoveAP);
 }
 
@@ -179,14 +180,14 @@ TEST(GraphViewGestures, ApDragEndedWithoutADropLeavesTheProjectAsItWas) {
     GraphWindow w;
     BuildDemo(w.doc());
     CPlotraDoc& doc = w.doc();
-    doc.m_bMultiContours = 1;
+    Edit::Display(doc).m_bMultiContours = 1;
     w.Changed();
-    ASSERT_EQ(doc.m_bCombined, 1);
-    ASSERT_EQ(doc.m_bCoverageReady, 1);
+    ASSERT_EQ(doc.Display().m_bCombined, 1);
+    ASSERT_EQ(doc.Coverage().m_bCoverageReady, 1);
     // An AP whose marker the press takes.
     int ap = -1;
-    for (std::size_t i = 0; i < doc.m_aAPs.size() && ap < 0; ++i)
-        if (doc.m_aAPs[i].m_bSelected && w.area()->rect().contains(ApPixel(w, static_cast<int>(i))) &&
+    for (std::size_t i = 0; i < doc.Aps().m_aAPs.size() && ap < 0; ++i)
+        if (doc.Aps().m_aAPs[i].m_bSelected && w.area()->rect().contains(ApPixel(w, static_cast<int>(i))) &&
             HitTestAp(doc, w.view->mapping(), ApPixel(w, static_cast<int>(i)).x(),
                       ApPixel(w, static_cast<int>(i)).y()) == static_cast<int>(i))
             ap = static_cast<int>(i);
@@ -194,7 +195,7 @@ TEST(GraphViewGestures, ApDragEndedWithoutADropLeavesTheProjectAsItWas) {
     const QPoint at = ApPixel(w, ap);
     const QRect marker(at - QPoint(16, 16), QSize(32, 32));
     const std::vector<std::uint8_t> saved = doc.EncodeWorkspace();
-    const CAPInfo before = doc.m_aAPs[static_cast<std::size_t>(ap)];
+    const CAPInfo before = doc.Aps().m_aAPs[static_cast<std::size_t>(ap)];
     const QImage shown = w.Shown();
 
     auto startDrag = [&] {
@@ -207,17 +208,17 @@ TEST(GraphViewGestures, ApDragEndedWithoutADropLeavesTheProjectAsItWas) {
     // The AP where it was, bit for bit, the project as it would be saved, and the AP on the picture.
     auto expectUntouched = [&](const char* how) {
         SCOPED_TRACE(how);
-        const CAPInfo& now = doc.m_aAPs[static_cast<std::size_t>(ap)];
+        const CAPInfo& now = doc.Aps().m_aAPs[static_cast<std::size_t>(ap)];
         EXPECT_EQ(std::memcmp(&now.m_posAP, &before.m_posAP, sizeof before.m_posAP), 0);
         EXPECT_EQ(std::memcmp(&now.m_dSlope, &before.m_dSlope, sizeof(double)), 0);
         EXPECT_EQ(std::memcmp(&now.m_dIntercept, &before.m_dIntercept, sizeof(double)), 0);
         EXPECT_EQ(std::memcmp(&now.m_dShadowStd, &before.m_dShadowStd, sizeof(double)), 0);
         EXPECT_EQ(now.m_aGrid, before.m_aGrid);
         EXPECT_EQ(now.m_bFixed, before.m_bFixed);
-        EXPECT_EQ(doc.m_bCombined, 1);
-        EXPECT_EQ(doc.m_bMultiContours, 1);
-        EXPECT_EQ(doc.m_bCoverageReady, 1);
-        EXPECT_EQ(doc.m_bCoveragePlotted, 1);
+        EXPECT_EQ(doc.Display().m_bCombined, 1);
+        EXPECT_EQ(doc.Display().m_bMultiContours, 1);
+        EXPECT_EQ(doc.Coverage().m_bCoverageReady, 1);
+        EXPECT_EQ(doc.Display().m_bCoveragePlotted, 1);
         EXPECT_TRUE(doc.EncodeWorkspace() == saved);
         EXPECT_EQ(w.view_().m_nDraggedAP, -1);
         EXPECT_EQ(w.view_().m_nHitAP, -1);
@@ -266,7 +267,7 @@ TEST(GraphViewGestures, ApDragEndedWithoutADropLeavesTheProjectAsItWas) {
     // (d) Saving during the drag saves the AP where it was.
     startDrag();
     EXPECT_TRUE(doc.EncodeWorkspace() == saved);
-    EXPECT_EQ(doc.m_aAPs[static_cast<std::size_t>(ap)].m_posAP.m_dX, before.m_posAP.m_dX);
+    EXPECT_EQ(doc.Aps().m_aAPs[static_cast<std::size_t>(ap)].m_posAP.m_dX, before.m_posAP.m_dX);
     w.view->hide(); // the switch to the table window hides the graph window first
     w.view->show();
     QApplication::processEvents();
@@ -288,12 +289,12 @@ TEST(GraphViewGestures, ApDragEndedWithoutADropLeavesTheProjectAsItWas) {
     w.Move(at + QPoint(3, 2), Qt::LeftButton);
     w.Release(at + QPoint(3, 2));
     EXPECT_EQ(ApPixel(w, ap), at + QPoint(3, 2));
-    EXPECT_NE(doc.m_aAPs[static_cast<std::size_t>(ap)].m_dSlope, before.m_dSlope);
-    EXPECT_EQ(doc.m_posMovedFrom.m_dX, before.m_posAP.m_dX);
-    EXPECT_EQ(doc.m_bCombined, 0);
-    EXPECT_EQ(doc.m_bMultiContours, 0);
-    EXPECT_EQ(doc.m_bCoverageReady, 0);
-    EXPECT_EQ(doc.m_bCoveragePlotted, 1);
+    EXPECT_NE(doc.Aps().m_aAPs[static_cast<std::size_t>(ap)].m_dSlope, before.m_dSlope);
+    EXPECT_EQ(doc.Aps().m_posMovedFrom.m_dX, before.m_posAP.m_dX);
+    EXPECT_EQ(doc.Display().m_bCombined, 0);
+    EXPECT_EQ(doc.Display().m_bMultiContours, 0);
+    EXPECT_EQ(doc.Coverage().m_bCoverageReady, 0);
+    EXPECT_EQ(doc.Display().m_bCoveragePlotted, 1);
     EXPECT_TRUE(w.prompts.prompts.empty());
 }
 
@@ -321,9 +322,9 @@ TEST(GraphViewGestures, ApDragGivenUpWhenAModalBoxTakesTheWindow) {
     EXPECT_EQ(w.view_().m_nDraggedAP, -1);
     box.close();
     w.Release(at + QPoint(30, 0));
-    EXPECT_EQ(w.doc().m_aAPs[0].m_posAP.m_dX, 0.0);
-    EXPECT_EQ(w.doc().m_aAPs[0].m_posAP.m_dY, 0.0);
-    EXPECT_EQ(w.doc().m_aAPs[0].m_dSlope, -20.0);
+    EXPECT_EQ(w.doc().Aps().m_aAPs[0].m_posAP.m_dX, 0.0);
+    EXPECT_EQ(w.doc().Aps().m_aAPs[0].m_posAP.m_dY, 0.0);
+    EXPECT_EQ(w.doc().Aps().m_aAPs[0].m_dSlope, -20.0);
     EXPECT_EQ(w.Shown(), shown);
 }
 
@@ -363,14 +364,14 @@ TEST(GraphViewGestures, IconDialogPicksOneOfTheSixMarkers) {
         return accept;
     };
     w.Press(ApPixel(w), Qt::RightButton);
-    EXPECT_EQ(w.doc().m_aAPs[0].m_nIconOption, 5);
-    EXPECT_EQ(w.doc().m_aAPs[0].m_nIconId, 240);
+    EXPECT_EQ(w.doc().Aps().m_aAPs[0].m_nIconOption, 5);
+    EXPECT_EQ(w.doc().Aps().m_aAPs[0].m_nIconId, 240);
     EXPECT_NE(w.view->picture(), before) << "the marker is drawn with the new icon";
     // Cancel keeps the icon.
     w.doc().SetApIcon(0, 1, 236);
     accept = false;
     w.Press(ApPixel(w), Qt::RightButton);
-    EXPECT_EQ(w.doc().m_aAPs[0].m_nIconId, 236);
+    EXPECT_EQ(w.doc().Aps().m_aAPs[0].m_nIconId, 236);
 
     // An option that names no place (an old project) shows the first icon chosen.
     CDialogApicon odd;
@@ -489,8 +490,8 @@ TEST(GraphViewGestures, RulerMeasuresOnceWithItsDialog) {
 
 TEST(GraphViewGestures, RulerCalculationGivesTheDistanceInTheUnitOfItsLabel) {
     CPlotraDoc doc;
-    doc.m_bMetricXY = 1;
-    doc.m_dUnitFactor = 0.3048; // feet: a long line is shown in miles
+    Edit::Map(doc).m_bMetricXY = 1;
+    Edit::Display(doc).m_dUnitFactor = 0.3048; // feet: a long line is shown in miles
     CRulerDlg dialog;
     dialog.show();
     const auto text = [&](int id) { return dialog.field(id)->text().toStdString(); };
@@ -506,14 +507,14 @@ TEST(GraphViewGestures, RulerCalculationGivesTheDistanceInTheUnitOfItsLabel) {
     dialog.field(1026)->setText("5280"); // edited to one mile of 5280 ft: the label stays
     EXPECT_EQ(calculate(), 1.0);
 
-    doc.m_dUnitFactor = 1.0; // metres: kilometres
+    Edit::Display(doc).m_dUnitFactor = 1.0; // metres: kilometres
     dialog.setReading(MeasureRuler(doc, 0, 0, 14994.333, 0));
     EXPECT_EQ(text(1066), "Distance (KMs)");
     EXPECT_EQ(calculate(), 14.994);
 
-    doc.m_bMetricXY = 0; // degrees: kilometres, and miles in feet mode
+    Edit::Map(doc).m_bMetricXY = 0; // degrees: kilometres, and miles in feet mode
     for (const double unitFactor : {1.0, 0.3048}) {
-        doc.m_dUnitFactor = unitFactor;
+        Edit::Display(doc).m_dUnitFactor = unitFactor;
         dialog.setReading(MeasureRuler(doc, 7.0, 46.0, 7.2, 46.0));
         EXPECT_EQ(text(1066), unitFactor > 0.5 ? "Distance (KMs)" : "Distance (Miles)");
         const double measured = dialog.field(1022)->text().toDouble();
@@ -526,8 +527,8 @@ TEST(GraphViewGestures, RulerCalculationGivesTheDistanceInTheUnitOfItsLabel) {
 TEST(GraphViewExports, SavePrintPreviewAndKmlUseTheKeptPicture) {
     GraphWindow w;
     BuildDemo(w.doc());
-    w.doc().m_bMultiContours = 1;
-    w.doc().m_bShowLegend = 1;
+    Edit::Display(w.doc()).m_bMultiContours = 1;
+    Edit::Display(w.doc()).m_bShowLegend = 1;
     w.Changed();
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
@@ -588,7 +589,7 @@ TEST(GraphViewExports, SavePrintPreviewAndKmlUseTheKeptPicture) {
     EXPECT_EQ(w.prompts.choosers[3].defaultName, "Campus");
     EXPECT_EQ(w.prompts.choosers[3].defaultExtension, "kml");
     EXPECT_EQ(w.prompts.choosers[3].filter, "KML (Goolge Earth) File (*.kml)|*.kml|All files (*.*)|*.*||");
-    EXPECT_EQ(w.doc().m_strKmlPath, kml);
+    EXPECT_EQ(w.doc().Project().m_strKmlPath, kml);
     EXPECT_TRUE(ReadAll(QString::fromStdString(kml)).contains("<href> campus/overlay.bmp </href>"));
     EXPECT_EQ(QImage(dir.filePath("campus/overlay.bmp")).convertToFormat(QImage::Format_RGB32), shown);
     EXPECT_TRUE(w.prompts.prompts.empty());

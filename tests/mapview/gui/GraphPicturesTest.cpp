@@ -5,6 +5,7 @@
 #include "mapview/gui/DialogApicon.h"
 #include "mapview/gui/InfoWnd.h"
 #include "mapview/gui/RulerDlg.h"
+#include "model/EditAccess.h"
 
 #include <gtest/gtest.h>
 
@@ -50,10 +51,10 @@ TEST(GraphViewPictures, ScreenshotsOfTheDemo) {
     Save(*w.view, "graph-window-count");
     doc.SetGraphType(GraphKind::SignalPower);
     doc.SetMultipleContours(false);
-    doc.m_bCombined = 0;
+    Edit::Display(doc).m_bCombined = 0;
     w.Changed();
     Save(*w.view, "graph-window-per-ap");
-    doc.m_bCombined = 1;
+    Edit::Display(doc).m_bCombined = 1;
     w.Changed();
 
     // Zoomed in twice with the scroll bars, the info bubble open over an AP's area.

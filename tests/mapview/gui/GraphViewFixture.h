@@ -6,6 +6,7 @@
 #include "gui/GuiSession.h"
 #include "mapview/DemoDocument.h"
 #include "mapview/gui/PlotraView.h"
+#include "model/EditAccess.h"
 #include "support/PromptRecorder.h"
 #include "support/gui/GuiTest.h"
 
@@ -23,9 +24,9 @@ namespace plotra::test {
 /// Dropped near the origin the AP refits to a slope near -20; dropped at x = 1000 the nearest points
 /// are the weakest and the slope turns positive, which the document refuses.
 inline void BuildLineProject(CPlotraDoc& doc) {
-    doc.m_bMetricXY = 1;
-    doc.m_dUnitFactor = 1.0;
-    doc.m_bShowLonLat = 0; // no projection to convert with: distances in metres
+    Edit::Map(doc).m_bMetricXY = 1;
+    Edit::Display(doc).m_dUnitFactor = 1.0;
+    Edit::Display(doc).m_bShowLonLat = 0; // no projection to convert with: distances in metres
     CAPInfo ap;
     ap.m_bSelected = 1;
     ap.m_abyMAC = {0x00, 0x11, 0x22, 0x33, 0x44, 0x55};
@@ -49,23 +50,24 @@ inline void BuildLineProject(CPlotraDoc& doc) {
     ap.m_nApGridCols = ap.m_nApGridRows = 50;
     ap.m_aGrid.assign(2500, -60.0);
     ap.m_crColour = 0x2080FF;
-    doc.m_aAPs = {ap};
-    doc.m_aApNotes.resize(1);
-    doc.m_aFiles.resize(1);
-    doc.m_aFiles[0].m_strName = "line.hsd";
-    doc.m_aFileColor = {0xFF0000};
+    Edit::Aps(doc).m_aAPs = {ap};
+    Edit::Aps(doc).m_aApNotes.resize(1);
+    Edit::Survey(doc).m_aFiles.resize(1);
+    Edit::Survey(doc).m_aFiles[0].m_strName = "line.hsd";
+    Edit::Survey(doc).m_aFileColor = {0xFF0000};
     for (const CData& p : ap.m_aApPoints) {
-        doc.m_aPoints.push_back(p);
-        doc.m_aGpsState.push_back(2);
-        doc.m_aAltitude.push_back(12000);
-        doc.m_aVelocity.push_back(150);
+        Edit::Path(doc).m_aPoints.push_back(p);
+        Edit::Path(doc).m_aGpsState.push_back(2);
+        Edit::Path(doc).m_aAltitude.push_back(12000);
+        Edit::Path(doc).m_aVelocity.push_back(150);
     }
-    doc.m_aFilePathCount = {static_cast<int>(doc.m_aPoints.size())};
-    doc.m_dGridOriginX = -1000, doc.m_dGridOriginY = -500, doc.m_dGridSpanX = 2000, doc.m_dGridSpanY = 1000;
-    doc.m_dFrameOriginX = -1100, doc.m_dFrameOriginY = -550, doc.m_dFrameSpanX = 2200,
-    doc.m_dFrameSpanY = 1100;
-    doc.m_bCoveragePlotted = 0;
-    doc.m_bDataLoaded = 1;
+    Edit::Path(doc).m_aFilePathCount = {static_cast<int>(doc.Path().m_aPoints.size())};
+    Edit::Frame(doc).m_dGridOriginX = -1000, Edit::Frame(doc).m_dGridOriginY = -500,
+    Edit::Frame(doc).m_dGridSpanX = 2000, Edit::Frame(doc).m_dGridSpanY = 1000;
+    Edit::Frame(doc).m_dFrameOriginX = -1100, Edit::Frame(doc).m_dFrameOriginY = -550,
+    Edit::Frame(doc).m_dFrameSpanX = 2200, Edit::Frame(doc).m_dFrameSpanY = 1100;
+    Edit::Display(doc).m_bCoveragePlotted = 0;
+    Edit::Display(doc).m_bDataLoaded = 1;
 }
 
 /// \brief A session and its graph window with a W x H client area.

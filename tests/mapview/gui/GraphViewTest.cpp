@@ -6,6 +6,7 @@
 #include "mapview/Legend.h"
 #include "mapview/gui/InfoWnd.h"
 #include "mapview/gui/LegendWnd.h"
+#include "model/EditAccess.h"
 #include "model/PointQuery.h"
 
 #include <gtest/gtest.h>
@@ -89,9 +90,9 @@ TEST(GraphViewCommands, EnableAndCheckRulesFollowDataMapAndModes) {
     w.doc().SetDisplayFlag(DisplayFlag::ApMarkers, true);
     w.view->runCommand(kCmdMoveAp);
     EXPECT_TRUE(w.State(kCmdMoveAp).checked);
-    w.doc().m_bShowApMarkers = 0;
+    Edit::Display(w.doc()).m_bShowApMarkers = 0;
     EXPECT_FALSE(w.State(kCmdMoveAp).checked);
-    w.doc().m_bShowApMarkers = 1;
+    Edit::Display(w.doc()).m_bShowApMarkers = 1;
     w.view->runCommand(kCmdMoveAp);
 
     // The toggles.
@@ -101,7 +102,7 @@ TEST(GraphViewCommands, EnableAndCheckRulesFollowDataMapAndModes) {
     EXPECT_TRUE(w.State(kCmdShowDirections).checked);
     w.view->runCommand(kCmdShowLegend);
     EXPECT_TRUE(w.State(kCmdShowLegend).checked);
-    EXPECT_EQ(w.doc().m_bShowLegend, 1);
+    EXPECT_EQ(w.doc().Display().m_bShowLegend, 1);
 
     // The map: shown, the frame recomputed for the selected APs with the map; the KML needs it hidden.
     EXPECT_TRUE(w.State(kCmdCreateKml).enabled);
@@ -109,12 +110,12 @@ TEST(GraphViewCommands, EnableAndCheckRulesFollowDataMapAndModes) {
     EXPECT_TRUE(w.State(kCmdShowMap).checked);
     EXPECT_FALSE(w.State(kCmdCreateKml).enabled);
     const ExtentRects expected = w.doc().ExtentFor(800, 500, 0, true);
-    EXPECT_DOUBLE_EQ(w.doc().m_dFrameOriginX, expected.frame.originX);
-    EXPECT_DOUBLE_EQ(w.doc().m_dFrameSpanY, expected.frame.spanY);
+    EXPECT_DOUBLE_EQ(w.doc().Frame().m_dFrameOriginX, expected.frame.originX);
+    EXPECT_DOUBLE_EQ(w.doc().Frame().m_dFrameSpanY, expected.frame.spanY);
     w.view->runCommand(kCmdShowMap);
     EXPECT_FALSE(w.State(kCmdShowMap).checked);
     EXPECT_TRUE(w.State(kCmdCreateKml).enabled);
-    EXPECT_DOUBLE_EQ(w.doc().m_dFrameSpanX, w.doc().ExtentFor(800, 500, 0, false).frame.spanX);
+    EXPECT_DOUBLE_EQ(w.doc().Frame().m_dFrameSpanX, w.doc().ExtentFor(800, 500, 0, false).frame.spanX);
     EXPECT_EQ(w.prompts.prompts.size(), 1u);
 }
 
@@ -225,7 +226,7 @@ TEST(GraphViewScroll, BarsAndWheelMoveTheWindowByTheViewSteps) {
     w.Wheel(at, 120, Qt::ControlModifier);
     EXPECT_NEAR(s.m_dViewWidth, 0.8 * 0.8 * 0.8, 1e-12);
     const PixelMapping after = w.view->mapping();
-    const double spanX = w.doc().m_dFrameSpanX, spanY = w.doc().m_dFrameSpanY;
+    const double spanX = w.doc().Frame().m_dFrameSpanX, spanY = w.doc().Frame().m_dFrameSpanY;
     EXPECT_NEAR(after.ModelX(at.x()), before.ModelX(at.x()), spanX * 1e-9);
     EXPECT_NEAR(after.ModelY(at.y()), before.ModelY(at.y()), spanY * 1e-9);
     w.Wheel(at, -240, Qt::ControlModifier);
@@ -241,7 +242,7 @@ TEST(GraphViewZoom, CtrlWheelStopsAtItsLimitsWithThePointUnderTheMouse) {
     w.Changed();
     ViewState& s = w.view_();
     const QPoint at(600, 120);
-    const double spanX = w.doc().m_dFrameSpanX, spanY = w.doc().m_dFrameSpanY;
+    const double spanX = w.doc().Frame().m_dFrameSpanX, spanY = w.doc().Frame().m_dFrameSpanY;
     int steps = 0;
     while (s.m_dViewWidth >= 0.1 && steps < 20) {
         const PixelMapping before = w.view->mapping();
@@ -279,44 +280,45 @@ TEST(GraphViewFit, FitCommandsResetTheWindowAndFrameTheData) {
     w.Changed();
     w.view->runCommand(kCmdZoomIn);
     w.Click(QPoint(100, 100));
-    w.doc().m_dFrameSpanX *= 3;
+    Edit::Frame(w.doc()).m_dFrameSpanX *= 3;
     w.view->runCommand(kCmdFitWindow);
     EXPECT_EQ(w.view_().m_dViewWidth, 1.0);
     EXPECT_FALSE(w.view->verticalScrollBar()->isVisibleTo(w.view.get()));
     const ExtentRects aps = w.doc().ExtentFor(800, 500, 0, false);
-    EXPECT_DOUBLE_EQ(w.doc().m_dFrameSpanX, aps.frame.spanX);
-    EXPECT_DOUBLE_EQ(w.doc().m_dFrameOriginY, aps.frame.originY);
+    EXPECT_DOUBLE_EQ(w.doc().Frame().m_dFrameSpanX, aps.frame.spanX);
+    EXPECT_DOUBLE_EQ(w.doc().Frame().m_dFrameOriginY, aps.frame.originY);
 
     // No AP ticked: the box of the measurement points, widened about its centre so that a pixel of
     // the window (the whole 800 x 500, the scroll bars go with the fit) covers equal ground both ways.
     w.doc().SetTickedAps({});
     w.view->runCommand(kCmdFitWindow);
     double minX = 1e300, maxX = -1e300;
-    for (const CData& p : w.doc().m_aPoints)
+    for (const CData& p : w.doc().Path().m_aPoints)
         minX = std::min(minX, p.m_dX), maxX = std::max(maxX, p.m_dX);
     const CPlotraDoc& d = w.doc();
-    EXPECT_EQ(d.m_dGridOriginX, minX);
-    EXPECT_EQ(d.m_dGridSpanX, maxX - minX);
-    EXPECT_LE(d.m_dFrameOriginX, minX);
-    EXPECT_GE(d.m_dFrameOriginX + d.m_dFrameSpanX, maxX);
-    const double lat = d.m_dFrameOriginY + d.m_dFrameSpanY / 2;
-    EXPECT_NEAR(d.m_dFrameSpanX * std::cos(lat * std::numbers::pi / 180) / 800 / (d.m_dFrameSpanY / 500), 1.0,
-                1e-9);
+    EXPECT_EQ(d.Frame().m_dGridOriginX, minX);
+    EXPECT_EQ(d.Frame().m_dGridSpanX, maxX - minX);
+    EXPECT_LE(d.Frame().m_dFrameOriginX, minX);
+    EXPECT_GE(d.Frame().m_dFrameOriginX + d.Frame().m_dFrameSpanX, maxX);
+    const double lat = d.Frame().m_dFrameOriginY + d.Frame().m_dFrameSpanY / 2;
+    EXPECT_NEAR(d.Frame().m_dFrameSpanX * std::cos(lat * std::numbers::pi / 180) / 800 /
+                    (d.Frame().m_dFrameSpanY / 500),
+                1.0, 1e-9);
 
     w.Click(QPoint(300, 300));
     w.view->runCommand(kCmdFitMapPath);
     EXPECT_EQ(w.view_().m_dViewWidth, 1.0);
     const auto frame = MapPathFrame(w.doc(), false, 800, 500);
     ASSERT_TRUE(frame);
-    EXPECT_DOUBLE_EQ(w.doc().m_dFrameOriginX, frame->originX);
-    EXPECT_DOUBLE_EQ(w.doc().m_dFrameSpanY, frame->spanY);
+    EXPECT_DOUBLE_EQ(w.doc().Frame().m_dFrameOriginX, frame->originX);
+    EXPECT_DOUBLE_EQ(w.doc().Frame().m_dFrameSpanY, frame->spanY);
 }
 
 TEST(GraphViewPicture, RepaintsKeepThePictureUntilTheDocumentOrTheViewChanges) {
     GraphWindow w;
     BuildDemo(w.doc());
-    w.doc().m_bMultiContours = 1;
-    w.doc().m_bShowLegend = 1;
+    Edit::Display(w.doc()).m_bMultiContours = 1;
+    Edit::Display(w.doc()).m_bShowLegend = 1;
     w.Changed();
     const QImage first = w.view->picture();
     EXPECT_EQ(first.size(), QSize(800, 500));
@@ -337,10 +339,10 @@ TEST(GraphViewPicture, RepaintsKeepThePictureUntilTheDocumentOrTheViewChanges) {
     // Every text of the legend lies inside its window, with short file names and with the path
     // hidden too: the legend drawn alone leaves nothing beyond the window's size, and the window
     // shows exactly that drawing.
-    for (CDataFile& file : w.doc().m_aFiles)
+    for (CDataFile& file : Edit::Survey(w.doc()).m_aFiles)
         file.m_strName = "a";
     for (const int path : {1, 0}) {
-        w.doc().m_bShowPath = path;
+        Edit::Display(w.doc()).m_bShowPath = path;
         w.Changed();
         legend.Refresh(w.doc());
         const QImage picture = w.view->picture();
@@ -392,7 +394,7 @@ TEST(GraphViewStatus, TextsForEveryGraphTypeInsideAndOutsideTheCoverage) {
 
     BuildDemo(w.doc());
     w.Changed();
-    ASSERT_TRUE(w.doc().m_bCombined);
+    ASSERT_TRUE(w.doc().Display().m_bCombined);
     // Zoomed out once, so that the window shows a margin without coverage around the frame.
     w.view->runCommand(kCmdZoomOut);
     w.Click(Centre(w));
@@ -412,7 +414,7 @@ TEST(GraphViewStatus, TextsForEveryGraphTypeInsideAndOutsideTheCoverage) {
         EXPECT_TRUE(w.status.startsWith("No coverage! (Lon = ")) << w.status.toStdString();
     }
     // Per AP: the position only; in the display unit without the longitude/latitude display.
-    w.doc().m_bCombined = 0;
+    Edit::Display(w.doc()).m_bCombined = 0;
     w.doc().SetDisplayFlag(DisplayFlag::LonLat, false);
     w.Move(Centre(w));
     EXPECT_TRUE(QRegularExpression(R"(^\(X = -?\d+\.\d{3}, Y = -?\d+\.\d{3}\)$)").match(w.status).hasMatch())
@@ -474,7 +476,7 @@ TEST(GraphViewInfo, BubbleOpensOnHoverBesideTheMouseAtEveryEdgeAndGoesOnTheNextM
 TEST(GraphViewRobustness, TinyWindowAndEmptyFrameAnswerEveryGesture) {
     GraphWindow w(1, 1);
     BuildLineProject(w.doc());
-    w.doc().m_dFrameSpanX = 0; // a damaged project: a frame without extent
+    Edit::Frame(w.doc()).m_dFrameSpanX = 0; // a damaged project: a frame without extent
     w.Changed();
     for (int id : {kCmdZoomIn, kCmdInfoWindow})
         w.view->runCommand(id);

@@ -2,10 +2,11 @@
 // answered each way, the notes typed into the dialogs stored in the document, the page written by a
 // job (the command returns while it runs) and opened at the end; cancelling on the way.
 #include "report/gui/ReportCommand.h"
-#include "gui/GuiSession.h"
 #include "files/FileIo.h"
-#include "mapview/DemoDocument.h"
+#include "gui/GuiSession.h"
 #include "gui/ProgressDialog.h"
+#include "mapview/DemoDocument.h"
+#include "model/EditAccess.h"
 #include "report/gui/DialogHtmlRpt.h"
 #include "report/gui/HtmlrptApnotes.h"
 #include "report/gui/ReportFileNotes.h"
@@ -37,7 +38,7 @@ class ReportCommandTest : public ::testing::Test {
     ReportCommandTest() {
         session.setPrompts(&prompts);
         BuildDemoDocument(session.doc());
-        for (CDataFile& f : session.doc().m_aFiles)
+        for (CDataFile& f : Edit::Survey(session.doc()).m_aFiles)
             f.m_strCreated = "Mon Oct 26 09:12:40 2026\n"; // as read from a file
         session.setPathName("/surveys/campus.hws", false);
         SetReportOpener([this](const QString& path) { opened.push_back(path.toStdString()); });
@@ -98,13 +99,13 @@ std::vector<std::string> Questions(const PromptRecorder& p) {
 TEST_F(ReportCommandTest, SelectedOnlyAnswersAndNotesReachThePageAndTheDocument) {
     CPlotraDoc& doc = session.doc();
     ASSERT_TRUE(CanCreateReport(session));
-    ASSERT_EQ(doc.m_bCoverageReady, 1);
+    ASSERT_EQ(doc.Coverage().m_bCoverageReady, 1);
     const std::string page = dir.File("campus report.html");
     prompts.saveFiles = {page};
     prompts.answers = {true, true};
     int firstTicked = -1;
-    for (std::size_t i = 0; i < doc.m_aAPs.size() && firstTicked < 0; ++i)
-        if (doc.m_aAPs[i].m_bSelected) firstTicked = static_cast<int>(i);
+    for (std::size_t i = 0; i < doc.Aps().m_aAPs.size() && firstTicked < 0; ++i)
+        if (doc.Aps().m_aAPs[i].m_bSelected) firstTicked = static_cast<int>(i);
     ASSERT_GE(firstTicked, 0);
 
     bool contourBoxesEnabled = false;
@@ -143,9 +144,9 @@ TEST_F(ReportCommandTest, SelectedOnlyAnswersAndNotesReachThePageAndTheDocument)
                                                             "Show APs: Show Selected APs Only?"}));
 
     // The notes are the document's now (the workspace keeps them) and the page shows them.
-    EXPECT_EQ(doc.m_aFiles[0].m_strNotes, "north wing\nsecond floor");
-    EXPECT_EQ(doc.m_aApNotes[static_cast<std::size_t>(firstTicked)].m_strTxPower, "20");
-    EXPECT_EQ(doc.m_aApNotes[static_cast<std::size_t>(firstTicked)].m_strNotes, "<ceiling> mount");
+    EXPECT_EQ(doc.Survey().m_aFiles[0].m_strNotes, "north wing\nsecond floor");
+    EXPECT_EQ(doc.Aps().m_aApNotes[static_cast<std::size_t>(firstTicked)].m_strTxPower, "20");
+    EXPECT_EQ(doc.Aps().m_aApNotes[static_cast<std::size_t>(firstTicked)].m_strNotes, "<ceiling> mount");
     ASSERT_EQ(opened, std::vector<std::string>{page});
     EXPECT_EQ(finished, std::vector<bool>{true});
     EXPECT_FALSE(doc.JobRunning());
@@ -173,7 +174,7 @@ TEST_F(ReportCommandTest, AllFilesAndApsWithoutThePathAndWithTheNotesCancelled) 
     prompts.saveFiles = {page};
     prompts.answers = {false, false};
     doc.SetFileNotes(0, "kept");
-    doc.SetApTicked(static_cast<int>(doc.m_aAPs.size()) - 1, false);
+    doc.SetApTicked(static_cast<int>(doc.Aps().m_aAPs.size()) - 1, false);
     Run(
         [](CDialogHtmlRpt* d) {
             d->box(1101)->setChecked(false);
@@ -184,7 +185,7 @@ TEST_F(ReportCommandTest, AllFilesAndApsWithoutThePathAndWithTheNotesCancelled) 
             Named<QPushButton>(*f, "2")->click();
         },
         [](CHtmlrptApnotes* a) { Named<QPushButton>(*a, "2")->click(); });
-    EXPECT_EQ(doc.m_aFiles[0].m_strNotes, "kept");
+    EXPECT_EQ(doc.Survey().m_aFiles[0].m_strNotes, "kept");
     ASSERT_EQ(opened, std::vector<std::string>{page});
     const std::string html = Slurp(page);
     EXPECT_NE(html.find("<th align =\"Center\">Selected?</th>"), std::string::npos);
@@ -216,7 +217,7 @@ TEST_F(ReportCommandTest, NothingHappensWhenCancelledOrWithoutAccessPoints) {
     EXPECT_EQ(prompts.Messages().size(), 1u);
     EXPECT_EQ(prompts.choosers.size(), 2u);
     // Without an AP the command cannot be given and does nothing.
-    session.doc().m_aAPs.clear();
+    Edit::Aps(session.doc()).m_aAPs.clear();
     EXPECT_FALSE(CanCreateReport(session));
     CreateReport(session, nullptr);
     EXPECT_EQ(prompts.choosers.size(), 2u);

@@ -2,9 +2,10 @@
 // as they come into view, whole-line wheel scrolling, its commands, "Save Table As..." with the
 // options dialog, and the printout as a PDF with the cover page and the page count of its rows.
 #include "table/gui/TableView.h"
-#include "gui/GuiSession.h"
 #include "files/FileIo.h"
 #include "files/ResourceDir.h"
+#include "gui/GuiSession.h"
+#include "model/EditAccess.h"
 #include "support/DocFixtures.h"
 #include "support/Fixtures.h"
 #include "support/HeldWriter.h"
@@ -99,8 +100,8 @@ TEST_F(TableViewTest, ShowsTheCoresTableFormattingOnlyTheRowsInView) {
     CTableView& v = View();
     EXPECT_EQ(v.objectName(), "CTableView");
     const CPlotraDoc& doc = session.doc();
-    EXPECT_EQ(status.toStdString(), std::to_string(doc.m_aDataPoints.size()) + " Points, " +
-                                        std::to_string(doc.m_aAPs.size()) + " APs");
+    EXPECT_EQ(status.toStdString(), std::to_string(doc.Survey().m_aDataPoints.size()) + " Points, " +
+                                        std::to_string(doc.Aps().m_aAPs.size()) + " APs");
 
     // Same rows, headings, widths (characters x the width of "X") and cells as the core's table.
     ASSERT_EQ(v.model()->rowCount(), static_cast<int>(whole.m_aRows.size()));
@@ -172,10 +173,11 @@ TEST_F(TableViewTest, WheelScrollsWholeLinesWithinTheBarAndCommandsFollowTheWind
     EXPECT_FALSE(v.commandState(kCmdSaveTableAs).enabled);
 
     // A project replaced while the table is shown: its points are counted again.
-    session.doc().m_aDataPoints.resize(3);
+    Edit::Survey(session.doc()).m_aDataPoints.resize(3);
     session.doc().Notify(DocChange::Everything);
     EXPECT_EQ(v.model()->rowCount(), static_cast<int>(CTableRowIndex(session.doc()).RowCount()));
-    EXPECT_EQ(status.toStdString(), "3 Points, " + std::to_string(session.doc().m_aAPs.size()) + " APs");
+    EXPECT_EQ(status.toStdString(),
+              "3 Points, " + std::to_string(session.doc().Aps().m_aAPs.size()) + " APs");
 }
 
 TEST_F(TableViewTest, SaveTableAsTakesTheOptionsAndTheirDefaultsEveryTime) {
@@ -273,9 +275,9 @@ TEST_F(TableViewTest, ExportIsAJobThatReplacesTheOldFileOnlyWhenWritten) {
         session.exportTable(what);
         ASSERT_TRUE(session.jobRunning());
         ASSERT_TRUE(WaitUntil([&] { return held.Entered(); }));
-        const int alpha = session.doc().m_nAlpha;
+        const int alpha = session.doc().Display().m_nAlpha;
         session.doc().SetAlpha(alpha == 50 ? 60 : 50);
-        EXPECT_EQ(session.doc().m_nAlpha, alpha) << "an edit under the export";
+        EXPECT_EQ(session.doc().Display().m_nAlpha, alpha) << "an edit under the export";
         prompts.prompts.clear();
         session.cancelJob();
         held.Release();
@@ -325,7 +327,7 @@ TEST_F(TableViewTest, PrintsTheCoverAndOnePagePerLinesPerPageToAPdf) {
     printer.setFromTo(2, 3);
     EXPECT_EQ(v.PrintOn(printer), 2);
     EXPECT_EQ(PdfPages(part), 2);
-    session.doc().m_bNoData = 1;
+    Edit::Survey(session.doc()).m_bNoData = 1;
     const std::string none = dir.File("none.pdf");
     printer.setOutputFileName(QString::fromStdString(none));
     EXPECT_EQ(v.PrintOn(printer), 0);
