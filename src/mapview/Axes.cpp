@@ -62,10 +62,8 @@ void DrawLabels(QPainter& painter, const CPlotraDoc& doc, const VisibleFrame& fr
         const int px = i * W / N, py = H - i * H / N;
         if (!metric && !lonLat) {
             // Distances in metres from the frame origin, along its parallel and its meridian.
-            X = GeoDistance(doc.Frame().m_dFrameOriginY, doc.Frame().m_dFrameOriginX,
-                            doc.Frame().m_dFrameOriginY, X);
-            Y = GeoDistance(doc.Frame().m_dFrameOriginY, doc.Frame().m_dFrameOriginX, Y,
-                            doc.Frame().m_dFrameOriginX);
+            X = GeoDistance(frame.originY, frame.originX, frame.originY, X);
+            Y = GeoDistance(frame.originY, frame.originX, Y, frame.originX);
         } else if (metric && lonLat) {
             if (auto g = toGeo(X, Y)) {
                 X = g->m_dX;

@@ -123,7 +123,7 @@ bool ExportGraphImage(CPlotraDoc& doc, const GraphImageOptions& options, UserPro
     view.m_bShowDirections = options.compass;
     view.m_palette = options.palette;
     doc.Host().setMapShown(view.m_bShowMap);
-    view.FitInWindow(doc, options.width, options.height);
+    view.FitOwnFrame(doc, options.width, options.height);
     const QImage picture = RenderGraph(doc, view, options.width, options.height);
     if (picture.isNull()) {
         prompts.message("Not enough memory for the picture.", "Save Graph Image", PromptIcon::Stop);
@@ -150,18 +150,19 @@ bool ExportKml(CPlotraDoc& doc, const std::string& kmlPath, int width, int heigh
         prompts.message(SizeMessage(), kKmlCaption, PromptIcon::Stop);
         return false;
     }
-    // The overlay is laid over the display frame, so it must show exactly the frame: no map, fitted.
+    // The overlay is laid over its frame, so it must show exactly the frame: no map, fitted to the
+    // picture in a frame of the export's own (the project keeps its display frame).
     ViewState view;
     view.m_bShowMap = false;
     view.m_palette = palette;
     doc.Host().setMapShown(false);
-    view.FitInWindow(doc, width, height);
+    view.FitOwnFrame(doc, width, height);
     const QImage picture = RenderGraph(doc, view, width, height);
     if (picture.isNull()) {
         prompts.message("Not enough memory for the picture.", kKmlCaption, PromptIcon::Stop);
         return false;
     }
-    if (!WriteKml(doc, kmlPath, picture, localTime)) {
+    if (!WriteKml(doc, kmlPath, picture, localTime, view.FrameOf(doc))) {
         prompts.message("Can not write the KML export " + kmlPath, kKmlCaption, PromptIcon::Stop);
         return false;
     }

@@ -27,18 +27,19 @@ bool EndsWithKml(const std::string& path) {
 
 } // namespace
 
-std::optional<KmlPlacement> KmlPlacementOf(const CPlotraDoc& doc) {
+std::optional<KmlPlacement> KmlPlacementOf(const CPlotraDoc& doc, const std::optional<ModelRect>& frame) {
+    const FrameGeometry& g = doc.Frame();
+    const ModelRect f = frame.value_or(ModelRect{g.m_dFrameOriginY, g.m_dFrameOriginX, g.m_dFrameSpanY, g.m_dFrameSpanX});
     KmlPlacement k;
     if (!doc.Map().m_bMetricXY) {
-        k.west = doc.Frame().m_dFrameOriginX;
-        k.east = doc.Frame().m_dFrameOriginX + doc.Frame().m_dFrameSpanX;
-        k.south = doc.Frame().m_dFrameOriginY;
-        k.north = doc.Frame().m_dFrameOriginY + doc.Frame().m_dFrameSpanY;
+        k.west = f.originX;
+        k.east = f.originX + f.spanX;
+        k.south = f.originY;
+        k.north = f.originY + f.spanY;
     } else {
-        const auto low = doc.MapToGeo(doc.Frame().m_dFrameOriginX, doc.Frame().m_dFrameOriginY);
+        const auto low = doc.MapToGeo(f.originX, f.originY);
         if (!low) return std::nullopt;
-        const auto high = doc.MapToGeo(doc.Frame().m_dFrameOriginX + doc.Frame().m_dFrameSpanX,
-                                       doc.Frame().m_dFrameOriginY + doc.Frame().m_dFrameSpanY);
+        const auto high = doc.MapToGeo(f.originX + f.spanX, f.originY + f.spanY);
         if (!high) return std::nullopt;
         k.west = low->m_dX;
         k.south = low->m_dY;
@@ -47,8 +48,7 @@ std::optional<KmlPlacement> KmlPlacementOf(const CPlotraDoc& doc) {
     }
     k.longitude = (k.west + k.east) * 0.5;
     k.latitude = (k.north + k.south) * 0.5;
-    k.range = doc.Map().m_bMetricXY ? 2.0 * std::sqrt(doc.Frame().m_dFrameSpanX * doc.Frame().m_dFrameSpanX +
-                                                      doc.Frame().m_dFrameSpanY * doc.Frame().m_dFrameSpanY)
+    k.range = doc.Map().m_bMetricXY ? 2.0 * std::sqrt(f.spanX * f.spanX + f.spanY * f.spanY)
                                     : 2.0 * GeoDistance(k.south, k.west, k.north, k.east);
     return k;
 }
@@ -133,7 +133,7 @@ std::optional<KmlPaths> KmlPathsFor(const std::string& kmlPath) {
 }
 
 bool WriteKml(CPlotraDoc& doc, const std::string& kmlPath, const QImage& picture,
-              const std::optional<std::tm>& localTime) {
+              const std::optional<std::tm>& localTime, const std::optional<ModelRect>& frame) {
     const auto paths = KmlPathsFor(kmlPath);
     if (!paths) return false;
     doc.RememberKmlPath(kmlPath);
@@ -141,7 +141,7 @@ bool WriteKml(CPlotraDoc& doc, const std::string& kmlPath, const QImage& picture
     std::filesystem::create_directories(paths->folder, ec); // an existing folder is used as it is
     const bool bitmapWritten = WriteBmpFile(paths->overlayFile, picture);
 
-    const auto placement = KmlPlacementOf(doc);
+    const auto placement = KmlPlacementOf(doc, frame);
     if (!placement) return false;
     const std::string text = KmlDocumentText(*placement, paths->overlayHref, KmlTimeText(localTime));
     const std::vector<std::uint8_t> bytes(text.begin(), text.end());

@@ -3,6 +3,8 @@
 /// graph picture) and a KML 2.0 document that lays the bitmap over the display frame on the earth,
 /// with a camera looking down on it.
 
+#include "model/Geometry.h"
+
 #include <QImage>
 
 #include <ctime>
@@ -21,9 +23,10 @@ struct KmlPlacement {
     double range = 0;                   ///< camera: twice the frame diagonal in metres
 };
 
-/// The frame in degrees: directly without a map; on a map its lower-left and upper-right corners
-/// through the map-to-geographic conversion. Nothing when that conversion fails.
-std::optional<KmlPlacement> KmlPlacementOf(const CPlotraDoc& doc);
+/// The frame in degrees (\p frame, the document's display frame without it): directly without a map;
+/// on a map its lower-left and upper-right corners through the map-to-geographic conversion. Nothing
+/// when that conversion fails.
+std::optional<KmlPlacement> KmlPlacementOf(const CPlotraDoc& doc, const std::optional<ModelRect>& frame = std::nullopt);
 
 /// The description's time text, "%m/%d/%Y,%H:%M:%S" of \p localTime; empty without a time or when it
 /// cannot be formatted.
@@ -54,9 +57,10 @@ std::optional<KmlPaths> KmlPathsFor(const std::string& kmlPath);
 /// Writes the folder, the overlay bitmap of \p picture and the KML document for \p kmlPath, with the
 /// description time of \p localTime, and records the path in m_strKmlPath. A file that cannot be
 /// written is skipped (the other is still attempted); returns true only when both were written.
-/// A path without ".kml" writes nothing.
+/// A path without ".kml" writes nothing. The overlay covers \p frame (the document's display frame
+/// without it).
 bool WriteKml(CPlotraDoc& doc, const std::string& kmlPath, const QImage& picture,
-              const std::optional<std::tm>& localTime);
+              const std::optional<std::tm>& localTime, const std::optional<ModelRect>& frame = std::nullopt);
 
 /// The "Create a Kml file" command: proposes the title without its extension, asks for the path
 /// through the prompts' save chooser and writes the export of the document's last graph picture

@@ -37,12 +37,21 @@ void ViewState::ResetWindow() {
     m_dViewWidth = m_dViewHeight = 1.0;
 }
 
+ModelRect ViewState::FrameOf(const CPlotraDoc& doc) const {
+    if (m_ownFrame) return *m_ownFrame;
+    const FrameGeometry& g = doc.Frame();
+    return {g.m_dFrameOriginY, g.m_dFrameOriginX, g.m_dFrameSpanY, g.m_dFrameSpanX};
+}
+
 VisibleFrame ViewState::Visible(const CPlotraDoc& doc) const {
+    const ModelRect frame = FrameOf(doc);
     VisibleFrame f;
-    f.x0 = doc.Frame().m_dFrameOriginX + doc.Frame().m_dFrameSpanX * m_dViewXMin;
-    f.y0 = doc.Frame().m_dFrameOriginY + doc.Frame().m_dFrameSpanY * m_dViewYMin;
-    f.xs = doc.Frame().m_dFrameSpanX * (m_dViewXMax - m_dViewXMin);
-    f.ys = doc.Frame().m_dFrameSpanY * (m_dViewYMax - m_dViewYMin);
+    f.x0 = frame.originX + frame.spanX * m_dViewXMin;
+    f.y0 = frame.originY + frame.spanY * m_dViewYMin;
+    f.xs = frame.spanX * (m_dViewXMax - m_dViewXMin);
+    f.ys = frame.spanY * (m_dViewYMax - m_dViewYMin);
+    f.originX = frame.originX;
+    f.originY = frame.originY;
     return f;
 }
 
@@ -283,25 +292,54 @@ ModelRect EqualGroundScale(const ModelRect& frame, bool metricXY, int width, int
     return f;
 }
 
+namespace {
+
+/// The bounding box of the path points (nothing without points).
+struct PathBounds {
+    double minX, minY, maxX, maxY;
+};
+std::optional<PathBounds> PathBox(const CPlotraDoc& doc) {
+    if (doc.Path().m_aPoints.empty()) return std::nullopt;
+    PathBounds b{std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity(),
+                 -std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()};
+    for (const CData& p : doc.Path().m_aPoints) {
+        b.minX = std::min(b.minX, p.m_dX);
+        b.maxX = std::max(b.maxX, p.m_dX);
+        b.minY = std::min(b.minY, p.m_dY);
+        b.maxY = std::max(b.maxY, p.m_dY);
+    }
+    return b;
+}
+
+bool AnyApTicked(const CPlotraDoc& doc) {
+    return std::any_of(doc.Aps().m_aAPs.begin(), doc.Aps().m_aAPs.end(),
+                       [](const CAPInfo& ap) { return ap.m_bSelected != 0; });
+}
+
+ModelRect FrameAroundBox(const CPlotraDoc& doc, bool showMap, const PathBounds& b, int width, int height) {
+    return FrameFromBox(doc, showMap, b.minX, b.minY, b.maxX, b.maxY, width, height);
+}
+
+} // namespace
+
 void ViewState::FitInWindow(CPlotraDoc& doc, int width, int height) {
-    const bool anySelected = std::any_of(doc.Aps().m_aAPs.begin(), doc.Aps().m_aAPs.end(),
-                                         [](const CAPInfo& ap) { return ap.m_bSelected != 0; });
-    if (anySelected) {
+    if (AnyApTicked(doc)) {
         doc.ComputeExtent(width, height, 0);
-    } else if (!doc.Path().m_aPoints.empty()) {
-        double minX = std::numeric_limits<double>::infinity(), minY = minX;
-        double maxX = -minX, maxY = -minX;
-        for (const CData& p : doc.Path().m_aPoints) {
-            minX = std::min(minX, p.m_dX);
-            maxX = std::max(maxX, p.m_dX);
-            minY = std::min(minY, p.m_dY);
-            maxY = std::max(maxY, p.m_dY);
-        }
-        doc.SetFrame(FrameFromBox(doc, m_bShowMap, minX, minY, maxX, maxY, width, height),
-                     ModelRect{minY, minX, maxY - minY, maxX - minX});
+    } else if (const auto box = PathBox(doc)) {
+        doc.SetFrame(FrameAroundBox(doc, m_bShowMap, *box, width, height),
+                     ModelRect{box->minY, box->minX, box->maxY - box->minY, box->maxX - box->minX});
     }
     if (doc.Display().m_bDataLoaded) ResetWindow();
     doc.Notify(DocChange::Frame);
+}
+
+void ViewState::FitOwnFrame(const CPlotraDoc& doc, int width, int height) {
+    m_ownFrame.reset();
+    if (AnyApTicked(doc))
+        m_ownFrame = doc.ExtentFor(width, height, 0, doc.Host().mapShown()).frame;
+    else if (const auto box = PathBox(doc))
+        m_ownFrame = FrameAroundBox(doc, m_bShowMap, *box, width, height);
+    if (doc.Display().m_bDataLoaded) ResetWindow();
 }
 
 std::optional<ModelRect> MapPathFrame(const CPlotraDoc& doc, bool showMap, int width, int height) {

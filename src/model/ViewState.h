@@ -19,6 +19,8 @@ class UserPrompts;
 /// \brief The visible part of model space: lower-left corner (x0, y0) and size (xs, ys).
 struct VisibleFrame {
     double x0 = 0.0, y0 = 0.0, xs = 0.0, ys = 0.0;
+    /// The whole frame's lower corner, from which the axes measure distances (zoomed or not).
+    double originX = 0.0, originY = 0.0;
 };
 
 /// Rounds a pixel position the way the view does everywhere it rounds: floor(v), plus one when the
@@ -92,6 +94,9 @@ class ViewState {
     /// The colour scale of the contours, the count picture and the legend (a setting of the
     /// program, not of the project).
     PaletteKind m_palette = PaletteKind::Classic;
+    /// A display frame of the view's own instead of the document's: a picture exported at its own
+    /// size is fitted here, and the project keeps the frame its window shows.
+    std::optional<ModelRect> m_ownFrame;
 
     /// Zoom limits of the zoom-out placement, in frame fractions (about 1.25^8 frame widths).
     static constexpr double kZoomOutLow = -2.4802;
@@ -100,7 +105,9 @@ class ViewState {
     void RecomputeExtents();
     /// The whole frame: window (0, 0, 1, 1) with both extents 1.
     void ResetWindow();
-    /// The visible model rectangle for the document's display frame.
+    /// The display frame this view shows: its own, or the document's.
+    ModelRect FrameOf(const CPlotraDoc& doc) const;
+    /// The visible model rectangle for that frame.
     VisibleFrame Visible(const CPlotraDoc& doc) const;
     /// Mapping of the visible frame onto a W x H target.
     PixelMapping Mapping(const CPlotraDoc& doc, int width, int height) const;
@@ -130,6 +137,8 @@ class ViewState {
     /// path points (widened by a tenth per side with the map shown, equal scale on a shown planar
     /// map). Resets the window when data is loaded and updates all views.
     void FitInWindow(CPlotraDoc& doc, int width, int height);
+    /// The same fit for a W x H picture, into the view's own frame: the document does not change.
+    void FitOwnFrame(const CPlotraDoc& doc, int width, int height);
     /// "Fit in the map/path": first AP's coverage rectangle plus every path point, plus the map when
     /// shown. The equal scale uses \p width x \p height when both are at least 1, otherwise the
     /// graph window's client size. Resets the window. Acts only when data is loaded.
@@ -145,6 +154,8 @@ ModelRect FrameFromBox(const CPlotraDoc& doc, bool showMap, double minX, double 
 std::optional<ModelRect> MapPathFrame(const CPlotraDoc& doc, bool showMap, int width, int height);
 
 /// The visible frame of a whole display frame (the view window at 0..1).
-inline VisibleFrame WholeFrame(const ModelRect& f) { return {f.originX, f.originY, f.spanX, f.spanY}; }
+inline VisibleFrame WholeFrame(const ModelRect& f) {
+    return {f.originX, f.originY, f.spanX, f.spanY, f.originX, f.originY};
+}
 
 } // namespace plotra

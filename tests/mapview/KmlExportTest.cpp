@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
 using namespace plotra;
 
@@ -202,7 +203,7 @@ TEST_F(KmlExport, CommandProposesTheTitleAndWritesTheKeptPicture) {
     EXPECT_NE(ReadText(dir.File("campus.kml")).find("Overlay shows RF Coverage on "), std::string::npos);
 }
 
-TEST_F(KmlExport, CommandLineExportsRenderTheFittedGraph) {
+TEST_F(KmlExport, CommandLineExportsRenderTheFittedGraphAndLeaveTheProjectsFrame) {
     test::TempDir dir;
     CPlotraDoc doc;
     PlanarDocument(doc);
@@ -214,15 +215,23 @@ TEST_F(KmlExport, CommandLineExportsRenderTheFittedGraph) {
     Edit::Survey(doc).m_aFileColor = {Rgb(255, 0, 0)};
     Edit::Aps(doc).m_aAPs.resize(1);
     test::PromptRecorder prompts;
+    const auto frameOf = [](const CPlotraDoc& d) {
+        const FrameGeometry& f = d.Frame();
+        return std::vector<double>{f.m_dFrameOriginY, f.m_dFrameOriginX, f.m_dFrameSpanY, f.m_dFrameSpanX,
+                                   f.m_dGridOriginY,  f.m_dGridOriginX,  f.m_dGridSpanY,  f.m_dGridSpanX};
+    };
+    const std::vector<double> projectFrame = frameOf(doc);
     ASSERT_TRUE(ExportKml(doc, dir.File("out.kml"), 300, 200, FixedTime(), prompts));
     // "Fit in the window" without a selected AP and without the map frames the path, widened about
-    // its centre to square metres per pixel (100 m on 300 pixels: 200 pixels show 66.7 m).
-    EXPECT_EQ(doc.Frame().m_dFrameOriginX, 10);
-    EXPECT_EQ(doc.Frame().m_dFrameSpanX, 100);
-    EXPECT_DOUBLE_EQ(doc.Frame().m_dFrameSpanY, 100.0 / 300 * 200);
-    EXPECT_DOUBLE_EQ(doc.Frame().m_dFrameOriginY + doc.Frame().m_dFrameSpanY / 2, 45);
+    // its centre to square metres per pixel (100 m on 300 pixels: 200 pixels show 66.7 m, y 11.67 to
+    // 78.33). The fit is the export's own: the project keeps the frame its window shows.
+    const std::string kml = ReadText(dir.File("out.kml"));
+    EXPECT_NE(kml.find(" <west>7.45000 </west>"), std::string::npos);
+    EXPECT_NE(kml.find(" <east> 7.55000 </east>"), std::string::npos);
+    EXPECT_NE(kml.find(" <south> 46.95167 </south>"), std::string::npos) << kml;
+    EXPECT_NE(kml.find(" <north> 47.01833 </north>"), std::string::npos);
+    EXPECT_EQ(frameOf(doc), projectFrame);
     EXPECT_EQ(GraphPictureOf(doc).size(), QSize(300, 200));
-    EXPECT_NE(ReadText(dir.File("out.kml")).find(" <west>7.45000 </west>"), std::string::npos);
 
     GraphImageOptions options;
     options.path = dir.File("graph.v2.bmp");
@@ -236,6 +245,7 @@ TEST_F(KmlExport, CommandLineExportsRenderTheFittedGraph) {
     EXPECT_EQ(doc.Graph(), GraphKind::ApCount);
     EXPECT_EQ(doc.Display().m_nAlpha, 255);
     EXPECT_EQ(doc.Display().m_bMultiContours, 1);
+    EXPECT_EQ(frameOf(doc), projectFrame);
     EXPECT_TRUE(prompts.Messages().empty());
 
     options.path = dir.File("missing/graph.bmp");
