@@ -532,10 +532,7 @@ std::unique_ptr<CoverageJob> StartCoverageJob(CPlotraDoc& doc, Progress& progres
                                               unsigned threads) {
     if (doc.Aps().m_aAPs.empty() || doc.Display().m_bTableWindowActive || doc.RefuseWhileBusy())
         return nullptr;
-    Edit::Display(doc).m_bShowCellRadius = 0;
-    Edit::Display(doc).m_bShowContour = 0;
-    Edit::Display(doc).m_bMultiContours = 0;
-    Edit::Display(doc).m_bCoveragePlotted = 1;
+    Edit::Display(doc).SetMode(DisplayMode::Coverage);
     Edit::Display(doc).m_bCombined = 0;
     Edit::Coverage(doc).m_bCoverageReady = 0;
     std::optional<CoverageSnapshot> snapshot = PrepareCoverage(doc, progress);
@@ -588,10 +585,7 @@ void CPlotraDoc::SetThreshold(bool highThumb, int level) {
     for (std::size_t i = 0; i < grid.size(); ++i)
         if (const std::optional<double> value = graph.nodeValue(doc, i))
             grid[i] = ContourInput(graph.levels, *value);
-    Edit::Display(doc).m_bShowContour = 1;
-    Edit::Display(doc).m_bMultiContours = 0;
-    Edit::Display(doc).m_bCoveragePlotted = 0;
-    Edit::Display(doc).m_bShowCellRadius = 0;
+    Edit::Display(doc).SetMode(DisplayMode::SingleContour);
     auto& target = highThumb ? Edit::Coverage(doc).m_aContours[graph.contourSet].m_aAreaHigh
                              : Edit::Coverage(doc).m_aContours[graph.contourSet].m_aAreaLow;
     target.clear();

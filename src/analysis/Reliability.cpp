@@ -109,11 +109,8 @@ bool EnoughPoints(CPlotraDoc& doc, const CAPInfo& ap) {
 }
 
 void ShowCellRadius(CPlotraDoc& doc) {
-    Edit::Display(doc).m_bShowCellRadius = 1;
+    Edit::Display(doc).SetMode(DisplayMode::CellRadius);
     Edit::Display(doc).m_nGraphType = StoredValue(GraphKind::SignalPower);
-    Edit::Display(doc).m_bCoveragePlotted = 0;
-    Edit::Display(doc).m_bShowContour = 0;
-    Edit::Display(doc).m_bMultiContours = 0;
     doc.Notify(DocChange::Aps, ApField::Reliability);
 }
 

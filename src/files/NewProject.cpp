@@ -451,10 +451,7 @@ void ForgetPlacedSurvey(CPlotraDoc& d) {
     Edit::Path(d).m_aRawAltitude.clear();
     Edit::Path(d).m_aRawVelocity.clear();
     Edit::Display(d).m_bDataLoaded = 0;
-    Edit::Display(d).m_bShowCellRadius = 0;
-    Edit::Display(d).m_bShowContour = 0;
-    Edit::Display(d).m_bMultiContours = 0;
-    Edit::Display(d).m_bCoveragePlotted = 1;
+    Edit::Display(d).SetMode(DisplayMode::Coverage);
 }
 
 /// \brief Which AP each reading of a file goes to. APs are found by MAC, over all files unless the

@@ -35,7 +35,9 @@ namespace {
 class Decoder {
   public:
     Decoder(std::span<const std::uint8_t> file, CPlotraDoc& scratch, Progress* progress)
-        : r(file), d(scratch), m_walk(progress) {}
+        : r(file), survey(Edit::Survey(scratch)), path(Edit::Path(scratch)), aps(Edit::Aps(scratch)),
+          map(Edit::Map(scratch)), frame(Edit::Frame(scratch)), display(Edit::Display(scratch)),
+          coverage(Edit::Coverage(scratch)), project(Edit::Project(scratch)), m_walk(progress) {}
 
     bool mapShown = false;  ///< the map view's map toggle as stored
     bool wrongType = false; ///< refused for its file type byte
@@ -46,11 +48,11 @@ class Decoder {
 
   public:
     bool Run() {
-        return Header() && Map() && Files() && ApNotes() && Bool(Edit::Survey(d).m_bMerge) &&
-               Bool(Edit::Display(d).m_bShowLegend) && FilePaths() && GpsStates() && RawPoints() &&
+        return Header() && Map() && Files() && ApNotes() && Bool(survey.m_bMerge) &&
+               Bool(display.m_bShowLegend) && FilePaths() && GpsStates() && RawPoints() &&
                Geometry() && Path() && AccessPoints() && Flags() && Display() && Panel() &&
-               Contours(Edit::Coverage(d).m_aContours[0]) && Contours(Edit::Coverage(d).m_aContours[1]) &&
-               Contours(Edit::Coverage(d).m_aContours[2]) && Grids();
+               Contours(coverage.m_aContours[0]) && Contours(coverage.m_aContours[1]) &&
+               Contours(coverage.m_aContours[2]) && Grids();
     }
 
   private:
@@ -99,34 +101,34 @@ class Decoder {
         if (r.U32() != kWorkspaceMagic) return false;
         r.U16();
         r.U16();
-        Edit::Map(d).m_byProjType = r.U8();
-        if (d.Map().m_byProjType > 1) {
+        map.m_byProjType = r.U8();
+        if (map.m_byProjType > 1) {
             wrongType = true;
             return false;
         }
-        for (double& c : Edit::Map(d).m_adProj)
+        for (double& c : map.m_adProj)
             c = r.F64();
         r.U32();
         return Ok();
     }
     bool Map() {
-        Edit::Map(d).m_nImageWidth = r.I32();
-        Edit::Map(d).m_nImageHeight = r.I32();
+        map.m_nImageWidth = r.I32();
+        map.m_nImageHeight = r.I32();
         const std::uint32_t size = r.U32();
         if (r.Failed() || size > r.Remaining() ||
             size > static_cast<std::uint32_t>(std::numeric_limits<int>::max()))
             return false;
         const std::uint8_t* p = r.Take(size);
         if (size > 0 && !p) return false;
-        Edit::Map(d).m_nMapImageSize = static_cast<int>(size);
-        Edit::Map(d).m_aMapImage.assign(p, p + size);
+        map.m_nMapImageSize = static_cast<int>(size);
+        map.m_aMapImage.assign(p, p + size);
         return true;
     }
     bool Files() {
         std::size_t n = 0;
         if (!Count(kMinFileSize, n)) return false;
-        Edit::Survey(d).m_aFiles.resize(n);
-        for (auto& f : Edit::Survey(d).m_aFiles)
+        survey.m_aFiles.resize(n);
+        for (auto& f : survey.m_aFiles)
             if (!String(f.m_strName) || !String(f.m_strPath) || !String(f.m_strCreated) ||
                 !String(f.m_strNotes) || !Bool(f.m_bUse))
                 return false;
@@ -135,8 +137,8 @@ class Decoder {
     bool ApNotes() {
         std::size_t n = 0;
         if (!Count(kMinApNoteSize, n)) return false;
-        Edit::Aps(d).m_aApNotes.resize(n);
-        for (auto& a : Edit::Aps(d).m_aApNotes)
+        aps.m_aApNotes.resize(n);
+        for (auto& a : aps.m_aApNotes)
             if (!String(a.m_strDirection) || !String(a.m_strHeight) || !String(a.m_strAntennaGain) ||
                 !String(a.m_strNotes) || !String(a.m_strTxPower))
                 return false;
@@ -145,74 +147,74 @@ class Decoder {
     bool FilePaths() {
         std::size_t n = 0;
         if (!Count(8, n)) return false;
-        Edit::Path(d).m_aFilePathCount.resize(n);
-        Edit::Survey(d).m_aFileColor.resize(n);
+        path.m_aFilePathCount.resize(n);
+        survey.m_aFileColor.resize(n);
         for (std::size_t i = 0; i < n; ++i) {
-            Edit::Path(d).m_aFilePathCount[i] = r.I32();
-            Edit::Survey(d).m_aFileColor[i] = r.U32();
+            path.m_aFilePathCount[i] = r.I32();
+            survey.m_aFileColor[i] = r.U32();
         }
         return Ok();
     }
     bool GpsStates() {
         std::size_t n = 0;
         if (!Count(4, n)) return false;
-        Edit::Path(d).m_aGpsState.resize(n);
-        for (int& s : Edit::Path(d).m_aGpsState)
+        path.m_aGpsState.resize(n);
+        for (int& s : path.m_aGpsState)
             s = r.I32();
         return Ok();
     }
     bool RawPoints() {
         std::size_t n = 0;
         if (!Count(kMinPointSize, n)) return false;
-        Edit::Survey(d).m_aDataPoints.clear();
+        survey.m_aDataPoints.clear();
         for (std::size_t i = 0; i < n; ++i) {
             m_walk.Step(0, 45, r.Position(), r.Position() + r.Remaining());
             const std::uint8_t* rec = r.Take(CPointRecord::kSize);
             if (!rec) return false;
-            Edit::Survey(d).m_aDataPoints.AddPoint(CPointRecord::Parse(rec));
+            survey.m_aDataPoints.AddPoint(CPointRecord::Parse(rec));
             std::size_t readings = 0;
             if (!Count(CHssData::kSize, readings)) return false;
             for (std::size_t k = 0; k < readings; ++k) {
                 const std::uint8_t* bytes = r.Take(CHssData::kSize);
                 if (!bytes) return false;
-                Edit::Survey(d).m_aDataPoints.AddStoredReading(bytes);
+                survey.m_aDataPoints.AddStoredReading(bytes);
             }
         }
         return Ok();
     }
     bool Geometry() {
-        Bool(Edit::Map(d).m_bMetricXY);
+        Bool(map.m_bMetricXY);
         for (double* v :
-             {&Edit::Map(d).m_dMetersPerPixelX, &Edit::Map(d).m_dMetersPerPixelY, &Edit::Map(d).m_dMapHeight,
-              &Edit::Map(d).m_dMapWidth, &Edit::Map(d).m_dMapOriginY, &Edit::Map(d).m_dMapOriginX,
-              &Edit::Frame(d).m_dGridSpanY, &Edit::Frame(d).m_dGridSpanX, &Edit::Frame(d).m_dGridOriginY,
-              &Edit::Frame(d).m_dGridOriginX, &Edit::Frame(d).m_dFrameSpanY, &Edit::Frame(d).m_dFrameSpanX,
-              &Edit::Frame(d).m_dFrameOriginY, &Edit::Frame(d).m_dFrameOriginX})
+             {&map.m_dMetersPerPixelX, &map.m_dMetersPerPixelY, &map.m_dMapHeight,
+              &map.m_dMapWidth, &map.m_dMapOriginY, &map.m_dMapOriginX,
+              &frame.m_dGridSpanY, &frame.m_dGridSpanX, &frame.m_dGridOriginY,
+              &frame.m_dGridOriginX, &frame.m_dFrameSpanY, &frame.m_dFrameSpanX,
+              &frame.m_dFrameOriginY, &frame.m_dFrameOriginX})
             *v = r.F64();
         return Ok();
     }
     bool Path() {
         std::size_t n = 0;
         if (!Count(kSampleSize + kPathExtraSize, n)) return false;
-        Edit::Path(d).m_aPoints.resize(n);
-        for (auto& p : Edit::Path(d).m_aPoints) {
+        path.m_aPoints.resize(n);
+        for (auto& p : path.m_aPoints) {
             p.m_nNoise = r.I32();
             p.m_dRssi = r.F64();
             p.m_dY = r.F64();
             p.m_dX = r.F64();
         }
-        Edit::Path(d).m_aAltitude.resize(n);
-        Edit::Path(d).m_aVelocity.resize(n);
+        path.m_aAltitude.resize(n);
+        path.m_aVelocity.resize(n);
         for (std::size_t i = 0; i < n; ++i) {
-            Edit::Path(d).m_aAltitude[i] = r.I32();
-            Edit::Path(d).m_aVelocity[i] = r.I32();
+            path.m_aAltitude[i] = r.I32();
+            path.m_aVelocity[i] = r.I32();
         }
         if (!Ok()) return false;
         if (n > 0 && n <= std::numeric_limits<std::uint32_t>::max()) {
             auto positions = std::make_shared<PathPositions>();
             positions->y.reserve(n);
             positions->x.reserve(n);
-            for (const CData& p : d.Path().m_aPoints) {
+            for (const CData& p : path.m_aPoints) {
                 positions->y.push_back(p.m_dY);
                 positions->x.push_back(p.m_dX);
             }
@@ -255,8 +257,8 @@ class Decoder {
     bool AccessPoints() {
         std::size_t n = 0;
         if (!Count(kMinApSize, n)) return false;
-        Edit::Aps(d).m_aAPs.resize(n);
-        for (auto& ap : Edit::Aps(d).m_aAPs) {
+        aps.m_aAPs.resize(n);
+        for (auto& ap : aps.m_aAPs) {
             m_walk.Step(45, 80, r.Position(), r.Position() + r.Remaining());
             ap.m_bFixed = r.U8();
             ap.m_nIconOption = r.I32();
@@ -287,49 +289,49 @@ class Decoder {
         return Ok();
     }
     bool Flags() {
-        Edit::Display(d).m_bStarted = r.U8();
-        Edit::Project(d).m_bWorkspaceNamed = r.U8();
+        display.m_bStarted = r.U8();
+        project.m_bWorkspaceNamed = r.U8();
         r.Skip(2);
-        for (int* f : {&Edit::Display(d).m_bDataLoaded, &Edit::Display(d).m_bShowApMarkers,
-                       &Edit::Coverage(d).m_bCoverageReady, &Edit::Display(d).m_bCombined,
-                       &Edit::Display(d).m_bShowCellRadius, &Edit::Display(d).m_bShowContour,
-                       &Edit::Display(d).m_bMultiContours, &Edit::Display(d).m_bCoveragePlotted,
-                       &Edit::Map(d).m_bMapLoaded})
+        for (int* f : {&display.m_bDataLoaded, &display.m_bShowApMarkers,
+                       &coverage.m_bCoverageReady, &display.m_bCombined,
+                       &display.m_bShowCellRadius, &display.m_bShowContour,
+                       &display.m_bMultiContours, &display.m_bCoveragePlotted,
+                       &map.m_bMapLoaded})
             Bool(*f);
         mapShown = r.U32() != 0;
-        Edit::Display(d).m_bCoverageOverlay = r.U8() != 0 ? 1 : 0;
+        display.m_bCoverageOverlay = r.U8() != 0 ? 1 : 0;
         r.Skip(3);
         return Ok();
     }
     bool Display() {
-        Edit::Display(d).m_dUnitFactor = r.F64();
-        Edit::Display(d).m_nGridDivisions = r.I32();
-        Bool(Edit::Display(d).m_bYGrid);
-        Bool(Edit::Display(d).m_bXGrid);
-        Edit::Display(d).m_nAlpha = r.I32();
+        display.m_dUnitFactor = r.F64();
+        display.m_nGridDivisions = r.I32();
+        Bool(display.m_bYGrid);
+        Bool(display.m_bXGrid);
+        display.m_nAlpha = r.I32();
         r.Skip(8);
-        Bool(Edit::Display(d).m_bShowPath);
-        for (int* v : {&Edit::Frame(d).m_nGridRows, &Edit::Frame(d).m_nGridCols,
-                       &Edit::Display(d).m_nGraphType, &Edit::Display(d).m_nAnalysisMode,
-                       &Edit::Display(d).m_nSortMode, &Edit::Display(d).m_nColourMode,
-                       &Edit::Display(d).m_nPowerRangeHigh, &Edit::Display(d).m_nPowerRangeLow})
+        Bool(display.m_bShowPath);
+        for (int* v : {&frame.m_nGridRows, &frame.m_nGridCols,
+                       &display.m_nGraphType, &display.m_nAnalysisMode,
+                       &display.m_nSortMode, &display.m_nColourMode,
+                       &display.m_nPowerRangeHigh, &display.m_nPowerRangeLow})
             *v = r.I32();
         for (double* v :
-             {&Edit::Coverage(d).m_dPowerMax, &Edit::Coverage(d).m_dPowerMin, &Edit::Coverage(d).m_dSnrMax,
-              &Edit::Coverage(d).m_dSnrMin, &Edit::Frame(d).m_dResolutionX, &Edit::Frame(d).m_dResolutionY,
-              &Edit::Coverage(d).m_dMeanRssi, &Edit::Coverage(d).m_dMeanSnr})
+             {&coverage.m_dPowerMax, &coverage.m_dPowerMin, &coverage.m_dSnrMax,
+              &coverage.m_dSnrMin, &frame.m_dResolutionX, &frame.m_dResolutionY,
+              &coverage.m_dMeanRssi, &coverage.m_dMeanSnr})
             *v = r.F64();
         return Ok();
     }
     bool Panel() {
-        PanelState& p = Edit::Display(d).m_panel;
+        PanelState& p = display.m_panel;
         for (float& v : p.m_afReliability)
             v = r.F32();
         p.m_nSelectedAP = r.I32();
         Bool(p.m_bExpandSorting);
         Bool(p.m_bExpandMeasurement);
         Bool(p.m_bExpandReliability);
-        if (d.Coverage().m_bCoverageReady) {
+        if (coverage.m_bCoverageReady) {
             Bool(p.m_bExpandGraph);
             p.m_nContourLow = r.I32();
             p.m_nContourHigh = r.I32();
@@ -377,29 +379,37 @@ class Decoder {
         return Ok() && Levels(set.m_aLineLevels) && Areas(set.m_aLevelAreas) && Levels(set.m_aAreaLevels);
     }
     bool Grids() {
-        const std::uint64_t g = NodeCount(d.Frame().m_nGridCols, d.Frame().m_nGridRows);
+        const std::uint64_t g = NodeCount(frame.m_nGridCols, frame.m_nGridRows);
         if (g > r.Remaining() / kGridNodeSize) return false;
         const std::size_t n = static_cast<std::size_t>(g);
-        Edit::Coverage(d).m_aDominantColour.resize(n);
-        Edit::Coverage(d).m_aMixedColour.resize(n);
-        Edit::Coverage(d).m_aGridPower.resize(n);
-        Edit::Coverage(d).m_aGridSnr.resize(n);
-        Edit::Coverage(d).m_aGridCount.resize(n);
-        for (auto& c : Edit::Coverage(d).m_aDominantColour)
+        coverage.m_aDominantColour.resize(n);
+        coverage.m_aMixedColour.resize(n);
+        coverage.m_aGridPower.resize(n);
+        coverage.m_aGridSnr.resize(n);
+        coverage.m_aGridCount.resize(n);
+        for (auto& c : coverage.m_aDominantColour)
             c = r.U32();
-        for (auto& c : Edit::Coverage(d).m_aMixedColour)
+        for (auto& c : coverage.m_aMixedColour)
             c = r.U32();
-        for (auto& v : Edit::Coverage(d).m_aGridPower)
+        for (auto& v : coverage.m_aGridPower)
             v = r.F64();
-        for (auto& v : Edit::Coverage(d).m_aGridSnr)
+        for (auto& v : coverage.m_aGridSnr)
             v = r.F64();
-        for (auto& v : Edit::Coverage(d).m_aGridCount)
+        for (auto& v : coverage.m_aGridCount)
             v = r.I32();
         return Ok();
     }
 
     ByteReader r;
-    CPlotraDoc& d;
+    // The scratch document's parts, which the reader builds.
+    SurveyInput& survey;
+    SurveyPath& path;
+    ApSet& aps;
+    MapGeometry& map;
+    FrameGeometry& frame;
+    DisplaySettings& display;
+    CoverageGrids& coverage;
+    ProjectFiles& project;
     WalkProgress m_walk;
 };
 
@@ -443,105 +453,94 @@ struct CopyFrom {
     template <class List> const List& Pass(const List& list) const { return list; }
 };
 
-/// Every member the layout stores, from one document into another: moved out of a scratch document
-/// that was just read (TakeFrom), copied from a live one (CopyFrom).
-template <class Source> void TransferStoredState(CPlotraDoc& to, Source from) {
-    auto& survey = Edit::Survey(to);
-    auto& fromSurvey = from.Survey();
-    auto& path = Edit::Path(to);
-    auto& fromPath = from.Path();
-    auto& aps = Edit::Aps(to);
-    auto& fromAps = from.Aps();
-    auto& map = Edit::Map(to);
-    auto& fromMap = from.Map();
-    auto& frame = Edit::Frame(to);
-    auto& fromFrame = from.Frame();
-    auto& display = Edit::Display(to);
-    auto& fromDisplay = from.Display();
-    auto& coverage = Edit::Coverage(to);
-    auto& fromCoverage = from.Coverage();
-    auto& project = Edit::Project(to);
-    auto& fromProject = from.Project();
+/// The parts' values the layout stores, part by part, from one document into another: moved out of
+/// a scratch document that was just read (TakeFrom), copied from a live one (CopyFrom). A value the
+/// workspace does not store stays what the receiving document had.
+template <class Source> void TransferMap(MapGeometry& map, const Source& from) {
+    auto& f = from.Map();
+    map.m_byProjType = f.m_byProjType;
+    map.m_adProj = f.m_adProj;
+    map.m_nImageWidth = f.m_nImageWidth;
+    map.m_nImageHeight = f.m_nImageHeight;
+    map.m_nMapImageSize = f.m_nMapImageSize;
+    map.m_aMapImage = from.Pass(f.m_aMapImage);
+    map.m_bMetricXY = f.m_bMetricXY;
+    map.m_dMetersPerPixelX = f.m_dMetersPerPixelX;
+    map.m_dMetersPerPixelY = f.m_dMetersPerPixelY;
+    map.m_dMapHeight = f.m_dMapHeight;
+    map.m_dMapWidth = f.m_dMapWidth;
+    map.m_dMapOriginY = f.m_dMapOriginY;
+    map.m_dMapOriginX = f.m_dMapOriginX;
+    map.m_bMapLoaded = f.m_bMapLoaded;
+}
 
-    map.m_byProjType = fromMap.m_byProjType;
-    map.m_adProj = fromMap.m_adProj;
-    map.m_nImageWidth = fromMap.m_nImageWidth;
-    map.m_nImageHeight = fromMap.m_nImageHeight;
-    map.m_nMapImageSize = fromMap.m_nMapImageSize;
-    map.m_aMapImage = from.Pass(fromMap.m_aMapImage);
-    survey.m_aFiles = from.Pass(fromSurvey.m_aFiles);
-    aps.m_aApNotes = from.Pass(fromAps.m_aApNotes);
-    survey.m_bMerge = fromSurvey.m_bMerge;
-    display.m_bShowLegend = fromDisplay.m_bShowLegend;
-    path.m_aFilePathCount = from.Pass(fromPath.m_aFilePathCount);
-    survey.m_aFileColor = from.Pass(fromSurvey.m_aFileColor);
-    path.m_aGpsState = from.Pass(fromPath.m_aGpsState);
-    survey.m_aDataPoints = from.Pass(fromSurvey.m_aDataPoints);
+template <class Source> void TransferSurvey(SurveyInput& survey, SurveyPath& path, ApSet& aps, const Source& from) {
+    auto& s = from.Survey();
+    survey.m_aFiles = from.Pass(s.m_aFiles);
+    survey.m_bMerge = s.m_bMerge;
+    survey.m_aFileColor = from.Pass(s.m_aFileColor);
+    survey.m_aDataPoints = from.Pass(s.m_aDataPoints);
+    auto& p = from.Path();
+    path.m_aFilePathCount = from.Pass(p.m_aFilePathCount);
+    path.m_aGpsState = from.Pass(p.m_aGpsState);
+    path.m_aPoints = from.Pass(p.m_aPoints);
+    path.m_aAltitude = from.Pass(p.m_aAltitude);
+    path.m_aVelocity = from.Pass(p.m_aVelocity);
+    aps.m_aApNotes = from.Pass(from.Aps().m_aApNotes);
+    aps.m_aAPs = from.Pass(from.Aps().m_aAPs);
+}
 
-    map.m_bMetricXY = fromMap.m_bMetricXY;
-    map.m_dMetersPerPixelX = fromMap.m_dMetersPerPixelX;
-    map.m_dMetersPerPixelY = fromMap.m_dMetersPerPixelY;
-    map.m_dMapHeight = fromMap.m_dMapHeight;
-    map.m_dMapWidth = fromMap.m_dMapWidth;
-    map.m_dMapOriginY = fromMap.m_dMapOriginY;
-    map.m_dMapOriginX = fromMap.m_dMapOriginX;
-    frame.m_dGridSpanY = fromFrame.m_dGridSpanY;
-    frame.m_dGridSpanX = fromFrame.m_dGridSpanX;
-    frame.m_dGridOriginY = fromFrame.m_dGridOriginY;
-    frame.m_dGridOriginX = fromFrame.m_dGridOriginX;
-    frame.m_dFrameSpanY = fromFrame.m_dFrameSpanY;
-    frame.m_dFrameSpanX = fromFrame.m_dFrameSpanX;
-    frame.m_dFrameOriginY = fromFrame.m_dFrameOriginY;
-    frame.m_dFrameOriginX = fromFrame.m_dFrameOriginX;
+template <class Source> void TransferDisplay(DisplaySettings& display, const Source& from) {
+    auto& f = from.Display();
+    display.m_bShowLegend = f.m_bShowLegend;
+    display.m_bStarted = f.m_bStarted;
+    display.m_bDataLoaded = f.m_bDataLoaded;
+    display.m_bShowApMarkers = f.m_bShowApMarkers;
+    display.m_bCombined = f.m_bCombined;
+    display.m_bShowCellRadius = f.m_bShowCellRadius;
+    display.m_bShowContour = f.m_bShowContour;
+    display.m_bMultiContours = f.m_bMultiContours;
+    display.m_bCoveragePlotted = f.m_bCoveragePlotted;
+    display.m_bCoverageOverlay = f.m_bCoverageOverlay;
+    display.m_dUnitFactor = f.m_dUnitFactor;
+    display.m_nGridDivisions = f.m_nGridDivisions;
+    display.m_bYGrid = f.m_bYGrid;
+    display.m_bXGrid = f.m_bXGrid;
+    display.m_nAlpha = f.m_nAlpha;
+    display.m_bShowPath = f.m_bShowPath;
+    display.m_nGraphType = f.m_nGraphType;
+    display.m_nAnalysisMode = f.m_nAnalysisMode;
+    display.m_nSortMode = f.m_nSortMode;
+    display.m_nColourMode = f.m_nColourMode;
+    display.m_nPowerRangeHigh = f.m_nPowerRangeHigh;
+    display.m_nPowerRangeLow = f.m_nPowerRangeLow;
+    display.m_panel = f.m_panel;
+}
 
-    path.m_aPoints = from.Pass(fromPath.m_aPoints);
-    path.m_aAltitude = from.Pass(fromPath.m_aAltitude);
-    path.m_aVelocity = from.Pass(fromPath.m_aVelocity);
-    aps.m_aAPs = from.Pass(fromAps.m_aAPs);
+template <class Source> void TransferCoverage(CoverageGrids& coverage, const Source& from) {
+    auto& f = from.Coverage();
+    coverage.m_bCoverageReady = f.m_bCoverageReady;
+    coverage.m_dPowerMax = f.m_dPowerMax;
+    coverage.m_dPowerMin = f.m_dPowerMin;
+    coverage.m_dSnrMax = f.m_dSnrMax;
+    coverage.m_dSnrMin = f.m_dSnrMin;
+    coverage.m_dMeanRssi = f.m_dMeanRssi;
+    coverage.m_dMeanSnr = f.m_dMeanSnr;
+    coverage.m_aContours = from.Pass(f.m_aContours);
+    coverage.m_aDominantColour = from.Pass(f.m_aDominantColour);
+    coverage.m_aMixedColour = from.Pass(f.m_aMixedColour);
+    coverage.m_aGridPower = from.Pass(f.m_aGridPower);
+    coverage.m_aGridSnr = from.Pass(f.m_aGridSnr);
+    coverage.m_aGridCount = from.Pass(f.m_aGridCount);
+}
 
-    display.m_bStarted = fromDisplay.m_bStarted;
-    project.m_bWorkspaceNamed = fromProject.m_bWorkspaceNamed;
-    display.m_bDataLoaded = fromDisplay.m_bDataLoaded;
-    display.m_bShowApMarkers = fromDisplay.m_bShowApMarkers;
-    coverage.m_bCoverageReady = fromCoverage.m_bCoverageReady;
-    display.m_bCombined = fromDisplay.m_bCombined;
-    display.m_bShowCellRadius = fromDisplay.m_bShowCellRadius;
-    display.m_bShowContour = fromDisplay.m_bShowContour;
-    display.m_bMultiContours = fromDisplay.m_bMultiContours;
-    display.m_bCoveragePlotted = fromDisplay.m_bCoveragePlotted;
-    map.m_bMapLoaded = fromMap.m_bMapLoaded;
-    display.m_bCoverageOverlay = fromDisplay.m_bCoverageOverlay;
-
-    display.m_dUnitFactor = fromDisplay.m_dUnitFactor;
-    display.m_nGridDivisions = fromDisplay.m_nGridDivisions;
-    display.m_bYGrid = fromDisplay.m_bYGrid;
-    display.m_bXGrid = fromDisplay.m_bXGrid;
-    display.m_nAlpha = fromDisplay.m_nAlpha;
-    display.m_bShowPath = fromDisplay.m_bShowPath;
-    frame.m_nGridRows = fromFrame.m_nGridRows;
-    frame.m_nGridCols = fromFrame.m_nGridCols;
-    display.m_nGraphType = fromDisplay.m_nGraphType;
-    display.m_nAnalysisMode = fromDisplay.m_nAnalysisMode;
-    display.m_nSortMode = fromDisplay.m_nSortMode;
-    display.m_nColourMode = fromDisplay.m_nColourMode;
-    display.m_nPowerRangeHigh = fromDisplay.m_nPowerRangeHigh;
-    display.m_nPowerRangeLow = fromDisplay.m_nPowerRangeLow;
-    coverage.m_dPowerMax = fromCoverage.m_dPowerMax;
-    coverage.m_dPowerMin = fromCoverage.m_dPowerMin;
-    coverage.m_dSnrMax = fromCoverage.m_dSnrMax;
-    coverage.m_dSnrMin = fromCoverage.m_dSnrMin;
-    frame.m_dResolutionX = fromFrame.m_dResolutionX;
-    frame.m_dResolutionY = fromFrame.m_dResolutionY;
-    coverage.m_dMeanRssi = fromCoverage.m_dMeanRssi;
-    coverage.m_dMeanSnr = fromCoverage.m_dMeanSnr;
-
-    display.m_panel = fromDisplay.m_panel;
-    coverage.m_aContours = from.Pass(fromCoverage.m_aContours);
-    coverage.m_aDominantColour = from.Pass(fromCoverage.m_aDominantColour);
-    coverage.m_aMixedColour = from.Pass(fromCoverage.m_aMixedColour);
-    coverage.m_aGridPower = from.Pass(fromCoverage.m_aGridPower);
-    coverage.m_aGridSnr = from.Pass(fromCoverage.m_aGridSnr);
-    coverage.m_aGridCount = from.Pass(fromCoverage.m_aGridCount);
+template <class Source> void TransferStoredState(CPlotraDoc& to, const Source& from) {
+    TransferMap(Edit::Map(to), from);
+    TransferSurvey(Edit::Survey(to), Edit::Path(to), Edit::Aps(to), from);
+    Edit::Frame(to) = from.Frame(); // every value of the frame is stored
+    TransferDisplay(Edit::Display(to), from);
+    TransferCoverage(Edit::Coverage(to), from);
+    Edit::Project(to).m_bWorkspaceNamed = from.Project().m_bWorkspaceNamed;
 }
 
 /// Lists that describe the previous project and that a workspace does not store: they would point

@@ -12,20 +12,14 @@ namespace plotra {
 void CPlotraDoc::SetDisplayMode(DisplayMode mode) {
     if (RefuseEditWhileBusy(DocChange::Display)) return;
     UndoableEdit edit(*this, EditSubject{"Display Settings"});
-    m_bCoveragePlotted = mode == DisplayMode::Coverage;
-    m_bShowContour = mode == DisplayMode::SingleContour;
-    m_bMultiContours = mode == DisplayMode::MultipleContours;
-    m_bShowCellRadius = mode == DisplayMode::CellRadius;
+    DisplaySettings::SetMode(mode);
     Notify(DisplayNotice(DisplaySetting::DisplayMode));
 }
 
 void CPlotraDoc::SetMultipleContours(bool on) {
     if (RefuseEditWhileBusy(DocChange::Display)) return;
     UndoableEdit edit(*this, EditSubject{"Display Settings"});
-    m_bMultiContours = on ? 1 : 0;
-    m_bShowContour = 0;
-    m_bShowCellRadius = 0;
-    m_bCoveragePlotted = on ? 0 : 1;
+    DisplaySettings::SetMode(on ? DisplayMode::MultipleContours : DisplayMode::Coverage);
     Notify(DisplayNotice(DisplaySetting::DisplayMode));
 }
 

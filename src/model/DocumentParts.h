@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -105,6 +106,11 @@ struct FrameGeometry {
     double m_dResolutionY = 0.0;
 };
 
+/// \brief The display-mode combinations the panel selects: plain coverage, the single contour, the
+/// multiple contours and the cell-radius circles. The edits set a mode; the workspace stores it as
+/// the four switches m_bCoveragePlotted, m_bShowContour, m_bMultiContours and m_bShowCellRadius.
+enum class DisplayMode { Coverage, SingleContour, MultipleContours, CellRadius };
+
 /// \brief What the project shows and how: units, switches, display mode, graph, colours, modes,
 /// and the panel values stored with it.
 struct DisplaySettings {
@@ -114,8 +120,7 @@ struct DisplaySettings {
     int m_nLineWidth = 1;
     std::uint8_t m_bShowLonLat = 1;
     int m_bCombined = 0;
-    /// The display mode (DisplayMode) as the workspace stores it: four switches that SetDisplayMode
-    /// sets together.
+    /// The display mode as the workspace stores it: four switches that SetMode sets together.
     int m_bShowContour = 0;
     int m_bMultiContours = 0;
     int m_bShowCellRadius = 0;
@@ -142,6 +147,24 @@ struct DisplaySettings {
     int m_bUnitUnchanged = 1;
     /// Control panel values stored with the workspace.
     PanelState m_panel;
+
+    /// Sets the four switches of \p mode together.
+    void SetMode(DisplayMode mode) {
+        m_bCoveragePlotted = mode == DisplayMode::Coverage;
+        m_bShowContour = mode == DisplayMode::SingleContour;
+        m_bMultiContours = mode == DisplayMode::MultipleContours;
+        m_bShowCellRadius = mode == DisplayMode::CellRadius;
+    }
+    /// The mode the switches show; nothing when no overlay is on (a dropped AP switches them off
+    /// until the coverage is calculated again) or a damaged workspace combined them otherwise.
+    std::optional<DisplayMode> Mode() const {
+        const int on = (m_bCoveragePlotted != 0) + (m_bShowContour != 0) + (m_bMultiContours != 0) +
+                       (m_bShowCellRadius != 0);
+        if (on != 1) return std::nullopt;
+        if (m_bCoveragePlotted) return DisplayMode::Coverage;
+        if (m_bShowContour) return DisplayMode::SingleContour;
+        return m_bMultiContours ? DisplayMode::MultipleContours : DisplayMode::CellRadius;
+    }
 };
 
 /// \brief The coverage result: grids, pictures, contours, and the figures they were made from.

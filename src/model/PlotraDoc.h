@@ -39,11 +39,6 @@ inline constexpr std::size_t kMinCoveragePoints = 20;
 /// An AP's position, marker, cell radius and reliability need at least this many working points.
 inline constexpr std::size_t kMinLocatedPoints = 80;
 
-/// \brief The display-mode combinations the panel selects: plain coverage, the single contour, the
-/// multiple contours and the cell-radius circles. Each sets m_bCoveragePlotted, m_bShowContour,
-/// m_bMultiContours and m_bShowCellRadius together.
-enum class DisplayMode { Coverage, SingleContour, MultipleContours, CellRadius };
-
 /// \brief The display switches of the panel's toggles and the graph window's legend command.
 enum class DisplayFlag { Path, PathWithoutGps, LonLat, ApMarkers, CoverageOverlay, XGrid, YGrid, Legend };
 

@@ -49,6 +49,28 @@ TEST(Colours, PaletteRunsFromRedToBlue) {
     EXPECT_EQ(doc.Display().m_crPalette[3], 0x228B22u);
 }
 
+// The edits set a display mode; the workspace keeps it as four switches, exactly one of them on.
+TEST(DisplayModes, EachModeIsOneSwitchAndReadsBack) {
+    CPlotraDoc doc;
+    for (DisplayMode mode : {DisplayMode::SingleContour, DisplayMode::MultipleContours, DisplayMode::CellRadius,
+                             DisplayMode::Coverage}) {
+        doc.SetDisplayMode(mode);
+        const DisplaySettings& d = doc.Display();
+        EXPECT_EQ(d.Mode(), mode);
+        EXPECT_EQ(d.m_bCoveragePlotted + d.m_bShowContour + d.m_bMultiContours + d.m_bShowCellRadius, 1);
+    }
+    doc.SetMultipleContours(true);
+    EXPECT_EQ(doc.Display().Mode(), DisplayMode::MultipleContours);
+    doc.SetMultipleContours(false);
+    EXPECT_EQ(doc.Display().Mode(), DisplayMode::Coverage);
+    // No overlay (after a drop), or two at once (a damaged workspace): no mode.
+    DisplaySettings s;
+    s.m_bCoveragePlotted = 0;
+    EXPECT_FALSE(s.Mode());
+    s.m_bShowContour = s.m_bShowCellRadius = 1;
+    EXPECT_FALSE(s.Mode());
+}
+
 TEST(Texts, MacIsUpperCaseHexJoinedByDashes) {
     EXPECT_EQ(MacText({0x00, 0x1a, 0xFF, 0x0b, 0x10, 0xc0}), "00-1A-FF-0B-10-C0");
 }
