@@ -492,38 +492,40 @@ CoverageResult RunCoverage(const CoverageSnapshot& s, Progress& progress, unsign
 }
 
 void ApplyCoverage(CPlotraDoc& doc, CoverageResult&& r) {
+    CoverageGrids& coverage = Edit::Coverage(doc);
     if (r.cancelled) {
-        Edit::Coverage(doc).m_bCoverageReady = 0;
-        for (auto& c : Edit::Coverage(doc).m_aContours)
+        coverage.m_bCoverageReady = 0;
+        for (auto& c : coverage.m_aContours)
             c.Clear();
-        Edit::Coverage(doc).m_workContours.Clear();
+        coverage.m_workContours.Clear();
         doc.Notify(DocChange::Coverage);
         return;
     }
     Edit::Frame(doc).m_nGridCols = r.cols;
     Edit::Frame(doc).m_nGridRows = r.rows;
-    Edit::Coverage(doc).m_aGridPower = std::move(r.power);
-    Edit::Coverage(doc).m_aGridSnr = std::move(r.snr);
-    Edit::Coverage(doc).m_aGridCount = std::move(r.count);
-    Edit::Coverage(doc).m_aDominantColour = std::move(r.dominant);
-    Edit::Coverage(doc).m_aMixedColour = std::move(r.mixed);
-    Edit::Coverage(doc).m_dPowerMax = r.powerMax, Edit::Coverage(doc).m_dPowerMin = r.powerMin;
-    Edit::Coverage(doc).m_dSnrMax = r.snrMax, Edit::Coverage(doc).m_dSnrMin = r.snrMin;
-    Edit::Coverage(doc).m_aCoveragePictures = std::move(r.pictures);
-    Edit::Coverage(doc).m_aContours = std::move(r.contours);
-    Edit::Coverage(doc).m_workContours.Clear();
+    coverage.m_aGridPower = std::move(r.power);
+    coverage.m_aGridSnr = std::move(r.snr);
+    coverage.m_aGridCount = std::move(r.count);
+    coverage.m_aDominantColour = std::move(r.dominant);
+    coverage.m_aMixedColour = std::move(r.mixed);
+    coverage.m_dPowerMax = r.powerMax, coverage.m_dPowerMin = r.powerMin;
+    coverage.m_dSnrMax = r.snrMax, coverage.m_dSnrMin = r.snrMin;
+    coverage.m_aCoveragePictures = std::move(r.pictures);
+    coverage.m_aContours = std::move(r.contours);
+    coverage.m_workContours.Clear();
+    coverage.m_bCoverageReady = 1;
     // End state: back to the power graph with the contour range over the power range.
-    Edit::Display(doc).m_nGraphType = StoredValue(GraphKind::SignalPower);
-    Edit::Display(doc).m_panel.m_nContourLow = static_cast<int>(doc.Coverage().m_dPowerMin);
-    Edit::Display(doc).m_panel.m_nContourHigh = static_cast<int>(doc.Coverage().m_dPowerMax);
-    Edit::Display(doc).m_panel.m_bExpandGraph = 0;
-    Edit::Display(doc).m_nAlpha = 192;
-    Edit::Display(doc).m_bCoveragePlotted = 1;
-    Edit::Display(doc).m_bCombined = 1;
-    Edit::Display(doc).m_bDataLoaded = 1;
-    Edit::Coverage(doc).m_bCoverageReady = 1;
-    Edit::Display(doc).m_bShowContour = 0;
-    Edit::Display(doc).m_bMultiContours = 0;
+    DisplaySettings& display = Edit::Display(doc);
+    display.m_nGraphType = StoredValue(GraphKind::SignalPower);
+    display.m_panel.m_nContourLow = static_cast<int>(coverage.m_dPowerMin);
+    display.m_panel.m_nContourHigh = static_cast<int>(coverage.m_dPowerMax);
+    display.m_panel.m_bExpandGraph = 0;
+    display.m_nAlpha = 192;
+    display.m_bCoveragePlotted = 1;
+    display.m_bCombined = 1;
+    display.m_bDataLoaded = 1;
+    display.m_bShowContour = 0;
+    display.m_bMultiContours = 0;
     doc.RefreshTableSwitch();
     doc.Notify(DocChange::Coverage);
 }

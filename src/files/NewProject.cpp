@@ -57,38 +57,42 @@ void PlaceReadPoints(CPlotraDoc& d);
 /// The loaded survey replaces the project's (moves only): its files, points, APs and paths, with the
 /// display reset a new survey gets; then the processing is asked for.
 void AdoptLoadedSurvey(CPlotraDoc& doc, CPlotraDoc& from) {
-    Edit::Survey(doc).m_aFiles = std::move(Edit::Survey(from).m_aFiles);
-    Edit::Survey(doc).m_bMerge = from.Survey().m_bMerge;
-    Edit::Survey(doc).m_aDataPoints = std::move(Edit::Survey(from).m_aDataPoints);
-    Edit::Survey(doc).m_aFilePointCount = std::move(Edit::Survey(from).m_aFilePointCount);
-    Edit::Survey(doc).m_aApMarkers = std::move(Edit::Survey(from).m_aApMarkers);
-    Edit::Survey(doc).m_strSurveyTime = from.Survey().m_strSurveyTime;
-    Edit::Survey(doc).m_strCurrentFile = from.Survey().m_strCurrentFile;
+    SurveyInput& survey = Edit::Survey(doc);
+    SurveyInput& read = Edit::Survey(from);
+    survey.m_aFiles = std::move(read.m_aFiles);
+    survey.m_bMerge = read.m_bMerge;
+    survey.m_aDataPoints = std::move(read.m_aDataPoints);
+    survey.m_aFilePointCount = std::move(read.m_aFilePointCount);
+    survey.m_aApMarkers = std::move(read.m_aApMarkers);
+    survey.m_strSurveyTime = read.m_strSurveyTime;
+    survey.m_strCurrentFile = read.m_strCurrentFile;
+    survey.m_bNoData = 0;
 
-    Edit::Display(doc).m_panel.m_bExpandMeasurement = Edit::Display(doc).m_panel.m_bExpandSorting =
-        Edit::Display(doc).m_panel.m_bExpandReliability = 0;
+    DisplaySettings& display = Edit::Display(doc);
+    display.m_panel.m_bExpandMeasurement = display.m_panel.m_bExpandSorting = display.m_panel.m_bExpandReliability = 0;
     doc.Host().setShowDirections(false);
-    Edit::Display(doc).m_bShowLegend = 0;
+    display.m_bShowLegend = 0;
+    display.m_bCombined = 0;
     Edit::Coverage(doc).m_bCoverageReady = 0;
-    Edit::Display(doc).m_bCombined = 0;
-    Edit::Survey(doc).m_bNoData = 0;
 
     // What placing the points makes, placed by the same code on the loading's document.
     ForgetPlacedSurvey(doc);
+    SurveyPath& path = Edit::Path(doc);
+    SurveyPath& placed = Edit::Path(from);
+    path.m_aPoints = std::move(placed.m_aPoints);
+    path.m_aGpsState = std::move(placed.m_aGpsState);
+    path.m_aAltitude = std::move(placed.m_aAltitude);
+    path.m_aVelocity = std::move(placed.m_aVelocity);
+    path.m_aFilePathCount = std::move(placed.m_aFilePathCount);
+    survey.m_aFileColor = std::move(read.m_aFileColor);
     Edit::Aps(doc).m_aAPs = std::move(Edit::Aps(from).m_aAPs);
-    Edit::Path(doc).m_aPoints = std::move(Edit::Path(from).m_aPoints);
-    Edit::Path(doc).m_aGpsState = std::move(Edit::Path(from).m_aGpsState);
-    Edit::Path(doc).m_aAltitude = std::move(Edit::Path(from).m_aAltitude);
-    Edit::Path(doc).m_aVelocity = std::move(Edit::Path(from).m_aVelocity);
-    Edit::Path(doc).m_aFilePathCount = std::move(Edit::Path(from).m_aFilePathCount);
-    Edit::Survey(doc).m_aFileColor = std::move(Edit::Survey(from).m_aFileColor);
     Edit::Aps(doc).m_nHue = from.Aps().m_nHue;
     Edit::Map(doc).m_bMetricXY = from.Map().m_bMetricXY;
     // Taken over while the table window is shown, the new survey is what the switch back restores.
     doc.RefreshTableSwitch();
     doc.Notify(DocChange::Everything);
     doc.Host().setTitle("");
-    Edit::Display(doc).m_bStarted = 1;
+    display.m_bStarted = 1;
 }
 
 } // namespace
@@ -424,34 +428,38 @@ namespace {
 void ForgetPlacedSurvey(CPlotraDoc& d) {
     // Everything the previous processing and coverage produced.
     Edit::Aps(d).m_aAPs.clear();
-    Edit::Coverage(d).m_aGridPower.clear();
-    Edit::Coverage(d).m_aGridSnr.clear();
-    Edit::Coverage(d).m_aGridCount.clear();
-    Edit::Coverage(d).m_aDominantColour.clear();
-    Edit::Coverage(d).m_aMixedColour.clear();
-    for (auto& picture : Edit::Coverage(d).m_aCoveragePictures)
-        picture.clear();
-    for (auto& layers : Edit::Coverage(d).m_aContours)
-        layers.Clear();
-    Edit::Coverage(d).m_workContours.Clear();
-    Edit::Path(d).m_aPoints.clear();
-    Edit::Path(d).m_aGpsState.clear();
-    Edit::Path(d).m_aAltitude.clear();
-    Edit::Path(d).m_aVelocity.clear();
-    Edit::Path(d).m_aFilePathCount.clear();
-    Edit::Survey(d).m_aFileColor.clear();
     Edit::Aps(d).m_nHue = 122;
+    CoverageGrids& coverage = Edit::Coverage(d);
+    coverage.m_aGridPower.clear();
+    coverage.m_aGridSnr.clear();
+    coverage.m_aGridCount.clear();
+    coverage.m_aDominantColour.clear();
+    coverage.m_aMixedColour.clear();
+    for (auto& picture : coverage.m_aCoveragePictures)
+        picture.clear();
+    for (auto& layers : coverage.m_aContours)
+        layers.Clear();
+    coverage.m_workContours.Clear();
+    // The path and its GPS facts, merged and raw.
+    SurveyPath& path = Edit::Path(d);
+    path.m_aPoints.clear();
+    path.m_aGpsState.clear();
+    path.m_aAltitude.clear();
+    path.m_aVelocity.clear();
+    path.m_aFilePathCount.clear();
+    path.m_aMeasurements.clear();
+    path.m_aRawFix.clear();
+    path.m_aRawAltitude.clear();
+    path.m_aRawVelocity.clear();
+    Edit::Survey(d).m_aFileColor.clear();
 
-    Edit::Display(d).m_nSortMode = 1;
-    Edit::Display(d).m_nAnalysisMode = 1;
-    Edit::Display(d).m_nGraphType = StoredValue(GraphKind::SignalPower);
-    Edit::Display(d).m_nColourMode = 0;
-    Edit::Path(d).m_aMeasurements.clear();
-    Edit::Path(d).m_aRawFix.clear();
-    Edit::Path(d).m_aRawAltitude.clear();
-    Edit::Path(d).m_aRawVelocity.clear();
-    Edit::Display(d).m_bDataLoaded = 0;
-    Edit::Display(d).SetMode(DisplayMode::Coverage);
+    DisplaySettings& display = Edit::Display(d);
+    display.m_nSortMode = 1;
+    display.m_nAnalysisMode = 1;
+    display.m_nGraphType = StoredValue(GraphKind::SignalPower);
+    display.m_nColourMode = 0;
+    display.m_bDataLoaded = 0;
+    display.SetMode(DisplayMode::Coverage);
 }
 
 /// \brief Which AP each reading of a file goes to. APs are found by MAC, over all files unless the
