@@ -34,14 +34,7 @@ void CPlotraDoc::ComputeExtent(int width, int height, int mode) {
         height = size.second;
     }
     const ExtentRects r = ExtentFor(width, height, mode, Host().mapShown());
-    m_dGridOriginY = r.grid.originY;
-    m_dGridOriginX = r.grid.originX;
-    m_dGridSpanY = r.grid.spanY;
-    m_dGridSpanX = r.grid.spanX;
-    m_dFrameOriginY = r.frame.originY;
-    m_dFrameOriginX = r.frame.originX;
-    m_dFrameSpanY = r.frame.spanY;
-    m_dFrameSpanX = r.frame.spanX;
+    SetFrame(r.frame, r.grid);
     Host().resetZoom();
 }
 

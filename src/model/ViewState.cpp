@@ -353,11 +353,11 @@ std::optional<ModelRect> MapPathFrame(const CPlotraDoc& doc, bool showMap, int w
         maxX = first.m_areaOrigin.m_dX + first.m_areaSize.m_dX;
         maxY = first.m_areaOrigin.m_dY + first.m_areaSize.m_dY;
     }
-    for (const CData& p : doc.Path().m_aPoints) {
-        minX = std::min(minX, p.m_dX);
-        maxX = std::max(maxX, p.m_dX);
-        minY = std::min(minY, p.m_dY);
-        maxY = std::max(maxY, p.m_dY);
+    if (const auto box = PathBox(doc)) {
+        minX = std::min(minX, box->minX);
+        maxX = std::max(maxX, box->maxX);
+        minY = std::min(minY, box->minY);
+        maxY = std::max(maxY, box->maxY);
     }
     if (showMap) {
         if (minX > 0.0) minX = 0.0;
