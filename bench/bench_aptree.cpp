@@ -19,7 +19,11 @@ namespace {
 using namespace plotra;
 using namespace plotra::gui;
 
-constexpr int kAps = 2000;
+/// 2,000 APs, or PLOTRA_BENCH_APS of them (20000: as many as the metro drive has).
+const int kAps = [] {
+    const int n = qEnvironmentVariableIntValue("PLOTRA_BENCH_APS");
+    return n > 0 ? n : 2000;
+}();
 
 /// 2,000 APs with 300 SSIDs on 13 channels, planar, 30 points each, every third ticked.
 void FillDocument(CPlotraDoc& doc) {

@@ -26,7 +26,11 @@ ApTreeView::ApTreeView(ApTreeModel& model, QWidget* parent) : QTreeView(parent),
 
 void ApTreeView::AfterReset() {
     setUpdatesEnabled(false);
-    expandAll();
+    // The groups open, one by one: expandAll() would also mark every AP row (a leaf) as expanded, a
+    // persistent index each, and thousands of those make every later reset and layout crawl.
+    const int groups = m_model.rowCount();
+    for (int g = 0; g < groups; ++g)
+        expand(m_model.index(g, 0));
     ApplyFilter();
     setUpdatesEnabled(true);
     scrollToTop();
