@@ -8,6 +8,8 @@
 #include "model/EditAccess.h"
 #include "model/PlotraDoc.h"
 
+#include <exception>
+
 namespace plotra {
 
 namespace {
@@ -203,9 +205,16 @@ std::unique_ptr<WorkspaceOpenJob> StartWorkspaceOpenJob(CPlotraDoc& doc, const W
     // The scratch document takes the live document's picture colours here, on its thread.
     auto scratch = std::make_shared<std::unique_ptr<CPlotraDoc>>(ScratchDocumentFor(doc));
     return std::make_unique<WorkspaceOpenJob>(
-        [path = open.path, scratch, &progress] {
+        [path = open.path, prepare = open.prepare, scratch, &progress] {
             ShowProgress(progress, "Opening the project...");
             DecodedWorkspace decoded = DecodeWorkspaceFile(path, std::move(*scratch), &progress);
+            if (prepare && decoded.status == DecodedWorkspace::Decoded && !progress.cancelRequested()) {
+                try {
+                    prepare(*decoded.doc, decoded.mapShown);
+                } catch (const std::exception&) {
+                    // What was to be prepared is made again where it is needed; the project opens.
+                }
+            }
             progress.hide();
             return decoded;
         },
@@ -238,7 +247,7 @@ void CPlotraDoc::OnOpenProject() {
     const std::optional<std::string> chosen = ChooseWorkspaceToOpen(*this);
     // Unsaved edits are asked about once there is something to open instead.
     if (!chosen || !SaveModified()) return;
-    WorkspaceOpen open{*chosen, true};
+    WorkspaceOpen open{*chosen, true, {}};
     FinishWorkspaceOpen(*this, open, DecodeWorkspaceFile(open.path, ScratchDocumentFor(*this), nullptr));
 }
 
@@ -249,7 +258,7 @@ bool CPlotraDoc::OnOpenDocument(const std::string& path) {
 OpenOutcome CPlotraDoc::OpenDocument(const std::string& path) {
     if (RefuseWorkspaceCommand(*this) || !SaveModified()) return OpenOutcome::NotNow;
     // The current APs stay until the file has been read: a refused file leaves the project as it was.
-    WorkspaceOpen open{path, false};
+    WorkspaceOpen open{path, false, {}};
     return FinishWorkspaceOpen(*this, open, DecodeWorkspaceFile(path, ScratchDocumentFor(*this), nullptr));
 }
 

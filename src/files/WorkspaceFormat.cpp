@@ -5,6 +5,7 @@
 #include "files/WorkspaceLayout.h"
 
 #include "files/FileIo.h"
+#include "model/BackgroundFree.h"
 #include "model/Bytes.h"
 #include "model/CoverageColours.h"
 #include "model/CoveragePictures.h"
@@ -19,6 +20,7 @@
 #include <memory>
 #include <new>
 #include <optional>
+#include <utility>
 
 namespace plotra {
 
@@ -543,15 +545,18 @@ template <class Source> void TransferStoredState(CPlotraDoc& to, const Source& f
     Edit::Project(to).m_bWorkspaceNamed = from.Project().m_bWorkspaceNamed;
 }
 
-/// Lists that describe the previous project and that a workspace does not store: they would point
-/// into arrays that no longer match (groups hold AP indices, point counts describe old files).
-void ForgetPreviousProject(CPlotraDoc& doc) {
-    Edit::Survey(doc).m_aFilePointCount.clear();
-    Edit::Survey(doc).m_aApMarkers.clear();
-    Edit::Path(doc).m_aMeasurements.clear();
-    Edit::Path(doc).m_aRawAltitude.clear();
-    Edit::Path(doc).m_aRawVelocity.clear();
-    Edit::Path(doc).m_aRawFix.clear();
+/// Hands the previous project to \p old: the lists a workspace stores, and those that describe the
+/// previous project and that it does not store, which would point into arrays that no longer match
+/// (groups hold AP indices, point counts describe old files).
+void ForgetPreviousProject(CPlotraDoc& doc, CPlotraDoc& old) {
+    TransferStoredState(old, TakeFrom{doc});
+    Edit::Survey(old).m_aFilePointCount = std::exchange(Edit::Survey(doc).m_aFilePointCount, {});
+    Edit::Survey(old).m_aApMarkers = std::exchange(Edit::Survey(doc).m_aApMarkers, {});
+    Edit::Path(old).m_aMeasurements = std::exchange(Edit::Path(doc).m_aMeasurements, {});
+    Edit::Path(old).m_aRawAltitude = std::exchange(Edit::Path(doc).m_aRawAltitude, {});
+    Edit::Path(old).m_aRawVelocity = std::exchange(Edit::Path(doc).m_aRawVelocity, {});
+    Edit::Path(old).m_aRawFix = std::exchange(Edit::Path(doc).m_aRawFix, {});
+    Edit::Coverage(old).m_aCoveragePictures = std::exchange(Edit::Coverage(doc).m_aCoveragePictures, {});
     Edit::Aps(doc).m_groupsBySsid.RemoveAll();
     Edit::Aps(doc).m_groupsByChannel.RemoveAll();
     Edit::Aps(doc).m_groups.RemoveAll();
@@ -609,7 +614,14 @@ DecodedWorkspace DecodeWorkspaceImage(std::span<const std::uint8_t> file, std::u
                 }
                 RegenerateApCoverageBitmap(d, i);
             }
-            if (d.Coverage().m_bCoverageReady) RestoreCoveragePictures(d);
+            if (d.Coverage().m_bCoverageReady)
+                RestoreCoveragePictures(d);
+            else
+                for (auto& picture : Edit::Coverage(d).m_aCoveragePictures)
+                    picture.clear();
+            // As the document will hold it, so that what the windows show can be drawn from it here.
+            Edit::Map(d).m_bMapLoaded = d.Map().m_nMapImageSize > 0;
+            if (d.Map().m_bMapLoaded) Edit::Display(d).m_bShowLonLat = 0;
             walk.Check();
             d.RebuildGroups();
             d.ResetResolutionSliders(false);
@@ -636,30 +648,29 @@ DecodedWorkspace DecodeWorkspaceImage(std::span<const std::uint8_t> file, std::u
 
 std::unique_ptr<CPlotraDoc> ScratchDocumentFor(const CPlotraDoc& doc) {
     auto scratch = std::make_unique<CPlotraDoc>();
-    // The colours the pictures are made in that a workspace does not store.
-    Edit::Display(*scratch).m_crSingleColour = doc.Display().m_crSingleColour;
-    Edit::Display(*scratch).m_crPalette = doc.Display().m_crPalette;
+    // What the pictures are made with that a workspace does not store, and that the document keeps.
+    DisplaySettings& display = Edit::Display(*scratch);
+    display.m_crSingleColour = doc.Display().m_crSingleColour;
+    display.m_crPalette = doc.Display().m_crPalette;
+    display.m_nLineWidth = doc.Display().m_nLineWidth;
+    display.m_bShowNoGps = doc.Display().m_bShowNoGps;
+    display.m_bShowLonLat = doc.Display().m_bShowLonLat;
     return scratch;
 }
 
 void AdoptDecodedWorkspace(CPlotraDoc& doc, DecodedWorkspace&& decoded) {
     CPlotraDoc& from = *decoded.doc;
-    ForgetPreviousProject(doc);
+    // The previous project is freed off this thread: a large one would hold the window up.
+    auto old = std::make_unique<CPlotraDoc>();
+    ForgetPreviousProject(doc, *old);
+    FreeInBackground(std::move(old));
     TransferStoredState(doc, TakeFrom{from});
     Edit::Coverage(doc).m_aCoveragePictures = std::move(Edit::Coverage(from).m_aCoveragePictures);
-    if (!doc.Coverage().m_bCoverageReady)
-        for (auto& picture : Edit::Coverage(doc).m_aCoveragePictures)
-            picture.clear();
     Edit::Aps(doc).m_groupsBySsid = std::move(Edit::Aps(from).m_groupsBySsid);
     Edit::Aps(doc).m_groupsByChannel = std::move(Edit::Aps(from).m_groupsByChannel);
     Edit::Aps(doc).m_groups = std::move(Edit::Aps(from).m_groups);
     doc.Host().setMapShown(decoded.mapShown);
-    if (doc.Map().m_nMapImageSize > 0) {
-        Edit::Map(doc).m_bMapLoaded = 1;
-        Edit::Display(doc).m_bShowLonLat = 0;
-    } else {
-        Edit::Map(doc).m_bMapLoaded = 0;
-    }
+    if (doc.Map().m_bMapLoaded) Edit::Display(doc).m_bShowLonLat = 0;
     doc.Notify(DocChange::Everything);
 }
 

@@ -47,6 +47,10 @@ struct WorkspaceOpen {
     std::string path;
     /// File > Open also words a refused file type as an unrecognised file.
     bool fromFileMenu = false;
+    /// Run on the job's thread with the decoded project, as the document will hold it, and whether
+    /// its map is shown: what the windows show first can be made there instead of on the
+    /// user-interface thread once the project is taken over.
+    std::function<void(const CPlotraDoc& decoded, bool mapShown)> prepare;
 };
 
 /// File > Open before the reading: the refusals and the file chooser; nothing when nothing was chosen.

@@ -157,28 +157,27 @@ void GuiSession::openProject() {
     const std::optional<std::string> chosen = ChooseWorkspaceToOpen(m_doc);
     if (!chosen) return;
     // Unsaved edits are asked about once there is something to open instead.
-    saveModifiedThen([this, path = *chosen] {
-        const WorkspaceOpen open{path, true};
-        Run<WorkspaceOpenJob>(
-            [&](auto finished) { return StartWorkspaceOpenJob(m_doc, open, progress(), finished); },
-            [this, open](WorkspaceOpenJob& job) {
-                return ApplyWorkspaceOpenJob(m_doc, job, open, &progress()) == OpenOutcome::Opened;
-            });
-    });
+    saveModifiedThen([this, path = *chosen] { runOpen(path, true, {}); });
 }
 
 void GuiSession::openDocument(const std::string& path, std::function<void(OpenOutcome)> done) {
     if (RefuseWorkspaceCommand(m_doc)) return;
-    saveModifiedThen([this, path, done] {
-        const WorkspaceOpen open{path, false};
-        Run<WorkspaceOpenJob>(
-            [&](auto finished) { return StartWorkspaceOpenJob(m_doc, open, progress(), finished); },
-            [this, open, done](WorkspaceOpenJob& job) {
-                const OpenOutcome outcome = ApplyWorkspaceOpenJob(m_doc, job, open, &progress());
-                TellLater(this, done, outcome);
-                return outcome == OpenOutcome::Opened;
-            });
-    });
+    saveModifiedThen([this, path, done] { runOpen(path, false, done); });
+}
+
+void GuiSession::runOpen(const std::string& path, bool fromFileMenu, std::function<void(OpenOutcome)> done) {
+    WorkspaceOpen open{path, fromFileMenu, {}};
+    std::shared_ptr<PreparedPicture> picture = m_preparer ? m_preparer() : nullptr;
+    if (picture)
+        open.prepare = [picture](const CPlotraDoc& decoded, bool mapShown) { picture->make(decoded, mapShown); };
+    Run<WorkspaceOpenJob>(
+        [&](auto finished) { return StartWorkspaceOpenJob(m_doc, open, progress(), finished); },
+        [this, open, done, picture](WorkspaceOpenJob& job) {
+            const OpenOutcome outcome = ApplyWorkspaceOpenJob(m_doc, job, open, &progress());
+            if (outcome == OpenOutcome::Opened && picture) picture->take();
+            if (done) TellLater(this, done, outcome);
+            return outcome == OpenOutcome::Opened;
+        });
 }
 
 void GuiSession::newProject() {

@@ -98,6 +98,26 @@ public:
     }
     const GraphClick& graphClick() const { return m_graphClick; }
 
+    /// \brief The graph window's first picture of a workspace being opened, drawn on the open job's
+    /// thread so that taking a large project over does not also wait for its drawing.
+    class PreparedPicture {
+      public:
+        virtual ~PreparedPicture() = default;
+        /// On the job's thread: \p decoded is the project as the document will hold it.
+        virtual void make(const CPlotraDoc& decoded, bool mapShown) = 0;
+        /// On this thread, once the opened project is the document's.
+        virtual void take() = 0;
+    };
+    /// Asked for a PreparedPicture when a workspace is opened (none: the window draws it itself).
+    using PicturePreparer = std::function<std::shared_ptr<PreparedPicture>()>;
+    void setPicturePreparer(PicturePreparer preparer, const QObject* owner) {
+        m_preparer = std::move(preparer);
+        m_preparerOwner = owner;
+    }
+    void releasePicturePreparer(const QObject* owner) {
+        if (owner && m_preparerOwner == owner) setPicturePreparer({}, nullptr);
+    }
+
     /// File > Open: the chooser, the question about unsaved changes (a Yes saves first, as a job), then
     /// the reading as a job; the project is replaced once the file has been read.
     void openProject();
@@ -199,9 +219,14 @@ private:
     GraphClick m_graphClick;
     const QObject* m_overlayOwner = nullptr;
     const QObject* m_graphClickOwner = nullptr;
+    PicturePreparer m_preparer;
+    const QObject* m_preparerOwner = nullptr;
     /// Keeps a started job until the event loop hears that it finished, then applies it there.
     template <class JobT, class Start, class Apply> bool Run(Start start, Apply apply);
     void takeMap(MapSource source, std::function<void(bool taken)> done);
+    /// Opens the workspace at \p path as a job, the window's first picture drawn beside the reading;
+    /// \p done hears how it ended.
+    void runOpen(const std::string& path, bool fromFileMenu, std::function<void(OpenOutcome)> done);
     /// After a processing that did not finish: says so and offers to process again.
     void offerProcessingAgain();
 

@@ -75,6 +75,7 @@ CPlotraView::CPlotraView(GuiSession& session, QWidget* parent)
     m_hoverTimer.setInterval(kHoverMs);
     connect(&m_hoverTimer, &QTimer::timeout, this, &CPlotraView::showInfo);
 
+    m_session.setPicturePreparer([this] { return prepareOpenPicture(); }, this);
     connect(&m_session.notices(), &DocumentSignals::changed, this, &CPlotraView::onDocumentChanged);
     connect(&m_session, &GuiSession::viewChanged, this, &CPlotraView::onViewChanged);
     connect(&m_session, &GuiSession::overlayChanged, viewport(), [this] { viewport()->update(); });
@@ -84,7 +85,10 @@ CPlotraView::CPlotraView(GuiSession& session, QWidget* parent)
 
 CPlotraView::~CPlotraView() {
     // The view state outlives the window: no AP may stay hidden in the next graph window.
-    if (m_liveSession) cancelApDrag();
+    if (m_liveSession) {
+        cancelApDrag();
+        m_session.releasePicturePreparer(this);
+    }
 }
 
 CPlotraDoc& CPlotraView::doc() const {
@@ -146,9 +150,76 @@ const QImage& CPlotraView::picture() {
     // The renderer keeps the picture with the document: the exports and printing use that one.
     m_picture =
         RenderGraph(d, view(), s.width(), s.height(), view().m_bShowDirections ? &m_compass : nullptr);
+    ++m_picturesDrawn;
     m_key = currentKey();
     placeLegend();
     return m_picture;
+}
+
+/// What the window would draw first for the project being opened, drawn from the decoded project
+/// with the window's view state and size as they were when the opening started (the opening itself
+/// gives up an AP drag and sets the map toggle).
+struct CPlotraView::OpenPicture final : GuiSession::PreparedPicture {
+    QPointer<CPlotraView> window;
+    ViewState view;
+    QSize size;
+    QImage compass, picture;
+    /// What the document keeps of its own through an opening, as the picture was drawn with it.
+    int lineWidth = 0;
+    int showNoGps = 0;
+    std::uint8_t showLonLat = 0;
+    COLORREF singleColour = 0;
+    decltype(DisplaySettings::m_crPalette) palette{};
+
+    void make(const CPlotraDoc& decoded, bool mapShown) override {
+        view.m_bShowMap = mapShown;
+        if (view.m_bShowDirections)
+            compass = BuildCompass(CompassNorthOffset(decoded, view.Mapping(decoded, size.width(), size.height())));
+        picture = ComposeGraph(decoded, view.Visible(decoded), ScreenLayers(decoded, view), size.width(),
+                               size.height(), view.m_bShowDirections ? &compass : nullptr);
+        const DisplaySettings& d = decoded.Display();
+        lineWidth = d.m_nLineWidth;
+        showNoGps = d.m_bShowNoGps;
+        showLonLat = d.m_bShowLonLat;
+        singleColour = d.m_crSingleColour;
+        palette = d.m_crPalette;
+    }
+    void take() override {
+        if (window) window->takeOpenPicture(*this);
+    }
+};
+
+std::shared_ptr<GuiSession::PreparedPicture> CPlotraView::prepareOpenPicture() {
+    // A window that is not shown draws nothing until it is.
+    if (!isVisible()) return nullptr;
+    auto prepared = std::make_shared<OpenPicture>();
+    prepared->window = this;
+    prepared->view = view();
+    prepared->view.m_nDraggedAP = -1;
+    prepared->size = clientSize();
+    return prepared;
+}
+
+void CPlotraView::takeOpenPicture(const OpenPicture& prepared) {
+    const ViewState& v = view();
+    const ViewState& p = prepared.view;
+    const DisplaySettings& d = doc().Display();
+    const bool sameView = v.m_dViewXMin == p.m_dViewXMin && v.m_dViewXMax == p.m_dViewXMax &&
+                          v.m_dViewYMin == p.m_dViewYMin && v.m_dViewYMax == p.m_dViewYMax &&
+                          v.m_bShowMap == p.m_bShowMap && v.m_bShowDirections == p.m_bShowDirections &&
+                          v.m_palette == p.m_palette && v.m_nDraggedAP == p.m_nDraggedAP && !v.m_ownFrame &&
+                          !p.m_ownFrame && clientSize() == prepared.size;
+    // The opening dropped the compass, and the picture's was made for the opened project.
+    const bool sameCompass = !v.m_bShowDirections || m_compass.isNull();
+    const bool sameDocument = d.m_nLineWidth == prepared.lineWidth && d.m_bShowNoGps == prepared.showNoGps &&
+                              d.m_bShowLonLat == prepared.showLonLat &&
+                              d.m_crSingleColour == prepared.singleColour && d.m_crPalette == prepared.palette;
+    if (prepared.picture.isNull() || !sameView || !sameCompass || !sameDocument) return;
+    if (v.m_bShowDirections) m_compass = prepared.compass;
+    m_picture = prepared.picture;
+    KeepGraphPicture(doc(), m_picture);
+    m_key = currentKey();
+    placeLegend();
 }
 
 void CPlotraView::placeLegend() {
@@ -197,6 +268,8 @@ void CPlotraView::resizeEvent(QResizeEvent* event) {
 
 void CPlotraView::onDocumentChanged(const ChangeNotice& notice) {
     if (notice.what == DocChange::Everything) {
+        // Another project may lie elsewhere on the globe: its north is found again.
+        m_compass = QImage();
         m_hoverTimer.stop();
         m_info->hide();
         // A new project (or a finished job's result) may have other APs under the same index.

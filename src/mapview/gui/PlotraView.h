@@ -5,6 +5,7 @@
 /// queries and the document's entry points. The mouse modes are small tool objects (MouseTools.h).
 
 #include "gui/Commands.h"
+#include "gui/GuiSession.h"
 #include "model/ViewState.h"
 
 #include <QAbstractScrollArea>
@@ -58,6 +59,8 @@ class CPlotraView : public QAbstractScrollArea, public CommandTarget {
     /// The picture for the current document, view and size: the kept one while nothing changed,
     /// otherwise a new one from the renderer (which keeps it with the document).
     const QImage& picture();
+    /// How many pictures this window has drawn itself (a picture made beside an opening is not one).
+    int picturesDrawn() const { return m_picturesDrawn; }
 
     CInfoWnd* infoWindow() const { return m_info; }
     CLegendWnd* legendWindow() const { return m_legend; }
@@ -123,6 +126,11 @@ class CPlotraView : public QAbstractScrollArea, public CommandTarget {
         bool operator==(const PictureKey&) const = default;
     };
     PictureKey currentKey() const;
+    /// The first picture of a workspace being opened, drawn on the open job's thread.
+    struct OpenPicture;
+    std::shared_ptr<GuiSession::PreparedPicture> prepareOpenPicture();
+    /// Shows \p prepared when it was drawn for what the window shows now.
+    void takeOpenPicture(const OpenPicture& prepared);
 
     GuiSession& m_session;
     /// A window switched out is deleted later, possibly after its session: its last words go to a
@@ -131,6 +139,7 @@ class CPlotraView : public QAbstractScrollArea, public CommandTarget {
     QImage m_picture;
     PictureKey m_key;
     QImage m_compass; ///< rebuilt when the directions are switched on
+    int m_picturesDrawn = 0;
     CInfoWnd* m_info = nullptr;
     CLegendWnd* m_legend = nullptr;
     std::unique_ptr<ZoomTool> m_zoomIn, m_zoomOut;

@@ -8,6 +8,8 @@
 #include "mapview/gui/LegendWnd.h"
 #include "model/EditAccess.h"
 #include "model/PointQuery.h"
+#include "support/Fixtures.h"
+#include "support/gui/GuiTest.h"
 
 #include <gtest/gtest.h>
 
@@ -382,6 +384,58 @@ TEST(GraphViewPicture, RepaintsKeepThePictureUntilTheDocumentOrTheViewChanges) {
     EXPECT_FALSE(wnd->isVisible());
     w.view->picture();
     EXPECT_FALSE(wnd->isVisible());
+}
+
+// Opening a workspace draws the window's first picture on the job's thread, from the decoded
+// project; the window shows it only when it is the picture the window would draw itself. The oracle
+// is a second window whose project was opened synchronously and which draws its own picture.
+TEST(GraphViewPicture, AnOpenedWorkspaceShowsThePictureDrawnBesideTheReadingOrDrawsItsOwn) {
+    TempDir dir;
+    const std::string path = dir.File("demo.hws");
+    {
+        CPlotraDoc demo;
+        BuildDemo(demo, true, true);
+        Edit::Display(demo).m_bMultiContours = 1;
+        Edit::Display(demo).m_bShowLegend = 1;
+        ASSERT_TRUE(demo.WriteWorkspace(path));
+    }
+    // Settings the windows keep through an opening: not stored in a workspace, or the view's own.
+    auto setUp = [](GraphWindow& w) {
+        Edit::Display(w.doc()).m_nLineWidth = 3;
+        Edit::Display(w.doc()).m_bShowNoGps = 1;
+        w.view_().m_bShowDirections = true;
+        w.view_().m_dViewXMin = 0.1, w.view_().m_dViewXMax = 0.7;
+        w.view_().m_dViewYMin = 0.2, w.view_().m_dViewYMax = 0.9;
+        w.view_().m_palette = PaletteKind::Viridis;
+        w.session.notifyViewChanged(); // the zoomed window shows its scroll bars
+        QApplication::processEvents();
+    };
+    GraphWindow w(640, 400);
+    setUp(w);
+    for (const bool zoomedMeanwhile : {false, true}) {
+        SCOPED_TRACE(zoomedMeanwhile ? "zoomed while the file was read" : "untouched");
+        bool opened = false;
+        w.session.openDocument(path, [&](OpenOutcome o) { opened = o == OpenOutcome::Opened; });
+        if (zoomedMeanwhile) {
+            w.view_().m_dViewXMin = 0.15;
+            w.session.notifyViewChanged();
+        }
+        w.view->picture(); // the project shown while the file is read
+        const int drawn = w.view->picturesDrawn();
+        ASSERT_TRUE(WaitUntil([&] { return opened && !w.session.jobRunning(); }));
+        QApplication::processEvents();
+        const QImage shown = w.view->picture();
+        EXPECT_EQ(w.view->picturesDrawn() - drawn, zoomedMeanwhile ? 1 : 0);
+        EXPECT_EQ(GraphPictureOf(w.doc()).cacheKey(), shown.cacheKey());
+
+        GraphWindow oracle(640, 400);
+        setUp(oracle);
+        oracle.view_().m_dViewXMin = w.view_().m_dViewXMin;
+        ASSERT_TRUE(oracle.doc().OnOpenDocument(path));
+        EXPECT_EQ(oracle.view_().m_bShowMap, w.view_().m_bShowMap);
+        EXPECT_TRUE(shown == oracle.view->picture()) << "the picture differs from the window's own";
+        EXPECT_EQ(w.Shown(), oracle.Shown());
+    }
 }
 
 TEST(GraphViewStatus, TextsForEveryGraphTypeInsideAndOutsideTheCoverage) {
