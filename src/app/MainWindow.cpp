@@ -388,6 +388,8 @@ void CMainFrame::OnSelectMetric() {
 }
 
 void CMainFrame::OnFilePrintSetup() {
+    // A printout painted as a job uses the printer until it ends.
+    if (m_session.doc().RefuseWhileBusy()) return;
     // The session's printer: what is set up here is what Print and Print Preview of either window use.
     QPageSetupDialog dialog(&SessionPrinter(m_session), this);
     dialog.setObjectName("pageSetupDialog");

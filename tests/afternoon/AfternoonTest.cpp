@@ -1116,6 +1116,7 @@ void Afternoon::Exports() {
     const QString graphPdf = QString::fromStdString(out.File("graph.pdf"));
     dialogs.Expect<QPrintDialog>("print the graph", PrintToPdf(graphPdf));
     Command(kCmdPrint);
+    ASSERT_TRUE(WaitUntil([&] { return !Session().jobRunning(); }, 60000)); // painted as a job
     ExpectMessages({});
     EXPECT_EQ(PdfPages(graphPdf), 1);
 

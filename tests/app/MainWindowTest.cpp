@@ -512,6 +512,7 @@ TEST_F(MainWindowTest, PrintSetupIsThePageBothWindowsPrintAndAJobThatCannotStart
         return true;
     };
     w.runCommand(kCmdPrint);
+    ASSERT_TRUE(WaitUntil([&] { return !session.jobRunning(); })); // painted as a job
     EXPECT_EQ(graphPrinter, &printer);
     EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Landscape);
     EXPECT_EQ(prompts.Messages(),

@@ -689,6 +689,8 @@ void CPlotraView::runCommand(int id) {
 // ---- printing -----------------------------------------------------------------------------------------
 
 void CPlotraView::print(bool preview) {
+    // The session's printer is busy while a printout is painted on a job's thread.
+    if (doc().RefuseWhileBusy()) return;
     picture();
     // The session's printer, as Print Setup left it.
     QPrinter& printer = PrinterForNewJob(m_session);
@@ -699,8 +701,30 @@ void CPlotraView::print(bool preview) {
                 [this](QPrinter* p) { printPicture(*p); });
         execDialog(dialog);
     } else if (choosePrinter(printer)) {
-        printPicture(printer);
+        printInBackground(printer);
     }
+}
+
+void CPlotraView::printInBackground(QPrinter& printer) {
+    // The page is painted on a job's thread (Qt paints on a printer from any thread): the file or
+    // spool it writes can wait seconds for a disk still busy with a large workspace just saved.
+    GuiSession* session = &m_session;
+    const QImage shown = GraphPictureOf(doc());
+    session->runJob<bool>(
+        [&printer, shown](Progress&) {
+            QPainter painter;
+            if (!painter.begin(&printer)) return false;
+            DrawPrintedGraph(painter, QRect(0, 0, printer.width(), printer.height()), shown);
+            return painter.end();
+        },
+        [session, &printer](std::optional<bool>& printed, const std::string& failure) {
+            if (!printed) {
+                session->doc().Prompts().message(failure, "Print", PromptIcon::Stop);
+                return false;
+            }
+            if (!*printed) ReportPrintJobFailure(printer, session->doc().Prompts());
+            return *printed;
+        });
 }
 
 void CPlotraView::printPicture(QPrinter& printer) {

@@ -112,6 +112,8 @@ class CPlotraView : public QAbstractScrollArea, public CommandTarget {
     void saveGraphImage();
     void print(bool preview);
     void printPicture(QPrinter& printer);
+    /// Print: the picture painted on \p printer (the session's) as a job.
+    void printInBackground(QPrinter& printer);
 
     /// What the kept picture was drawn for: a repaint reuses it while all of these are unchanged.
     struct PictureKey {

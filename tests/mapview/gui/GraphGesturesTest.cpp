@@ -557,6 +557,7 @@ TEST(GraphViewExports, SavePrintPreviewAndKmlUseTheKeptPicture) {
         return true;
     };
     w.view->runCommand(kCmdPrint);
+    ASSERT_TRUE(WaitUntil([&] { return !w.session.jobRunning(); })); // painted as a job
     ExpectOnePagePdf(pdf);
     // The preview prints the same way.
     const QString preview = dir.filePath("preview.pdf");

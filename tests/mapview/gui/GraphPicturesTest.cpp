@@ -86,6 +86,7 @@ TEST(GraphViewPictures, ScreenshotsOfTheDemo) {
         return true;
     };
     w.view->runCommand(kCmdPrint);
+    ASSERT_TRUE(WaitUntil([&] { return !w.session.jobRunning(); }));
 
     CDialogApicon icons;
     icons.m_nIconOption = 3;
