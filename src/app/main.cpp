@@ -1,6 +1,7 @@
 // plotra: the desktop program.
 #include "app/MainWindow.h"
 #include "app/PlotraApp.h"
+#include "gui/GuiSession.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -10,15 +11,17 @@
 
 namespace {
 
-/// PLOTRA_QUIT_AFTER_SHOW=1 (for tests of an installed program): once the main window is on the screen,
-/// print its title and its help folder on stdout and leave with status 0. Start-up problems still show
-/// as they would.
+/// PLOTRA_QUIT_AFTER_SHOW=1 (for tests of an installed program): once the main window is on the screen
+/// and the workspace named on the command line has been opened (its job has ended), print the window's
+/// title and its help folder on stdout and leave with status 0. Start-up problems still show as they
+/// would.
 void QuitOnceShown(plotra::gui::CPlotraApp& plotraApp) {
     auto* poll = new QTimer(qApp);
     poll->setInterval(10);
     QObject::connect(poll, &QTimer::timeout, qApp, [&plotraApp, poll] {
         const plotra::gui::CMainFrame* frame = plotraApp.mainFrame();
-        if (!frame || !frame->isVisible() || !frame->windowHandle() || !frame->windowHandle()->isExposed())
+        if (!frame || !frame->isVisible() || !frame->windowHandle() || !frame->windowHandle()->isExposed() ||
+            plotraApp.session().jobRunning())
             return;
         poll->stop();
         // The title as shown: the modified mark's place holder resolved.
