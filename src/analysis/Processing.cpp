@@ -493,7 +493,19 @@ ProcessingSnapshot TakeProcessingSnapshot(CPlotraDoc& doc) {
     return s;
 }
 
+namespace {
+
+ProcessingResult RunProcessingOf(ProcessingSnapshot& snapshot, Progress& progress, const ProcessingOptions& options);
+
+} // namespace
+
 ProcessingResult RunProcessing(ProcessingSnapshot snapshot, Progress& progress, const ProcessingOptions& options) {
+    return RunProcessingOf(snapshot, progress, options);
+}
+
+namespace {
+
+ProcessingResult RunProcessingOf(ProcessingSnapshot& snapshot, Progress& progress, const ProcessingOptions& options) {
     using namespace processing;
     progress.show();
     progress.setPosition(0);
@@ -556,6 +568,76 @@ ProcessingResult RunProcessing(ProcessingSnapshot snapshot, Progress& progress, 
     return r;
 }
 
+/// The graph window's size and map toggle as the extent computation asks for them.
+class FixedHost final : public DocumentHost {
+  public:
+    FixedHost(std::pair<int, int> size, bool mapShown) : m_size(size) { setMapShown(mapShown); }
+    std::pair<int, int> graphClientSize() const override { return m_size; }
+
+  private:
+    std::pair<int, int> m_size;
+};
+
+/// \brief A copy of what the views draw a project from, taken when its processing starts, that gets
+/// the processing's result on the job's thread for the preview to draw.
+class PreviewDocument {
+  public:
+    PreviewDocument(const CPlotraDoc& doc, ProcessedPreview preview)
+        : m_host(doc.Host().graphClientSize(), doc.Host().mapShown()), m_preview(std::move(preview)) {
+        CPlotraDoc& d = m_doc;
+        d.SetOutside(nullptr, nullptr, &m_host);
+        Edit::Display(d) = doc.Display();
+        Edit::Frame(d) = doc.Frame();
+        Edit::Map(d) = doc.Map();
+        SurveyInput& survey = Edit::Survey(d);
+        survey.m_aFiles = doc.Survey().m_aFiles;
+        survey.m_bMerge = doc.Survey().m_bMerge;
+        survey.m_aFilePointCount = doc.Survey().m_aFilePointCount;
+        survey.m_aFileColor = doc.Survey().m_aFileColor;
+        survey.m_aApMarkers = doc.Survey().m_aApMarkers;
+        survey.m_bNoData = doc.Survey().m_bNoData;
+        // The path's points come with the job's snapshot.
+        SurveyPath& path = Edit::Path(d);
+        path.m_aFilePathCount = doc.Path().m_aFilePathCount;
+        path.m_aGpsState = doc.Path().m_aGpsState;
+        ApSet& aps = Edit::Aps(d);
+        aps.m_nHue = doc.Aps().m_nHue;
+        aps.m_posMovedFrom = doc.Aps().m_posMovedFrom;
+        // A processing leaves no combined coverage shown: of the grids only the ranges are read.
+        const CoverageGrids& from = doc.Coverage();
+        CoverageGrids& to = Edit::Coverage(d);
+        to.m_bCoverageReady = from.m_bCoverageReady;
+        to.m_dPowerMax = from.m_dPowerMax, to.m_dPowerMin = from.m_dPowerMin;
+        to.m_dSnrMax = from.m_dSnrMax, to.m_dSnrMin = from.m_dSnrMin;
+    }
+
+    /// Applies \p r to the copy, as ApplyProcessing applies it to the document, and draws the preview;
+    /// the APs go back to \p r whatever happens.
+    void Draw(std::vector<CData>&& path, ProcessingResult& r) noexcept {
+        CPlotraDoc& d = m_doc;
+        try {
+            Edit::Path(d).m_aPoints = std::move(path);
+            ProcessingResult lent;
+            lent.aps = std::move(r.aps);
+            lent.anyProcessed = r.anyProcessed;
+            lent.meanRssi = r.meanRssi, lent.meanSnr = r.meanSnr, lent.slope = r.slope;
+            lent.intercept = r.intercept, lent.shadowStd = r.shadowStd;
+            ApplyProcessing(d, std::move(lent));
+            m_preview(d, m_host.mapShown());
+        } catch (...) {
+            // Without a preview the window draws the project itself.
+        }
+        r.aps = std::move(Edit::Aps(d).m_aAPs);
+    }
+
+  private:
+    FixedHost m_host;
+    CPlotraDoc m_doc;
+    ProcessedPreview m_preview;
+};
+
+} // namespace
+
 void FinishProcessing(CPlotraDoc& doc) {
     doc.ComputeExtent(0, 0, 0);
     Edit::Display(doc).m_bShowPath = 1;
@@ -595,7 +677,7 @@ void ApplyProcessing(CPlotraDoc& doc, ProcessingResult&& r) {
 }
 
 std::unique_ptr<ProcessingJob> StartProcessingJob(CPlotraDoc& doc, Progress& progress, std::function<void()> finished,
-                                                  const ProcessingOptions& options) {
+                                                  const ProcessingOptions& options, ProcessedPreview preview) {
     if (doc.RefuseWhileBusy()) return nullptr;
     progress.clearCancel();
     Edit::Coverage(doc).m_workContours.Clear();
@@ -603,9 +685,14 @@ std::unique_ptr<ProcessingJob> StartProcessingJob(CPlotraDoc& doc, Progress& pro
     Edit::Frame(doc).m_nGridRows = 50;
     Edit::Display(doc).m_bDataLoaded = 0;
     doc.SetJobRunning(true);
+    std::shared_ptr<PreviewDocument> previewDoc;
+    if (preview) previewDoc = std::make_shared<PreviewDocument>(doc, std::move(preview));
     auto job = std::make_unique<ProcessingJob>(
-        [snapshot = TakeProcessingSnapshot(doc), &progress, options]() mutable {
-            return RunProcessing(std::move(snapshot), progress, options);
+        [snapshot = TakeProcessingSnapshot(doc), &progress, options, previewDoc]() mutable {
+            ProcessingResult r = RunProcessingOf(snapshot, progress, options);
+            if (previewDoc && !r.cancelled) previewDoc->Draw(std::move(snapshot.path), r);
+            previewDoc.reset(); // its copy of the path is freed here, not where the job is
+            return r;
         },
         std::move(finished));
     doc.Notify(DocChange::Everything); // the APs are with the job until it is applied

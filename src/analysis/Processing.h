@@ -64,12 +64,21 @@ void FinishProcessing(CPlotraDoc& doc);
 /// that was not cancelled FinishProcessing; one notice for the whole document.
 void ApplyProcessing(CPlotraDoc& doc, ProcessingResult&& result);
 
+/// Draws, on the job's thread, what a window will show of the processed project: \p processed holds
+/// the project as ApplyProcessingJob will leave the document (all but the survey's readings), its
+/// frame fitted for the graph window's size and map toggle as they were when the job started.
+using ProcessedPreview = std::function<void(const CPlotraDoc& processed, bool mapShown)>;
+
 /// Starts the processing of the document's placed survey as a job. Refused (nothing started, the
 /// user told) while another job of the document runs. \p finished runs on the job's thread when the
-/// work is done; the caller then calls ApplyProcessingJob on the document's thread.
+/// work is done; the caller then calls ApplyProcessingJob on the document's thread. \p preview, when
+/// given, is called on the job's thread after a run that was not cancelled (a large project's first
+/// picture would otherwise be drawn on the document's thread when the result is applied); what it
+/// throws is ignored.
 std::unique_ptr<ProcessingJob> StartProcessingJob(CPlotraDoc& doc, Progress& progress,
                                                   std::function<void()> finished = {},
-                                                  const ProcessingOptions& options = {});
+                                                  const ProcessingOptions& options = {},
+                                                  ProcessedPreview preview = {});
 
 /// Applies a finished job (waiting for it if needed). A job that failed is reported to the user and
 /// leaves a project without APs. True when the processing completed.

@@ -122,15 +122,27 @@ void GuiSession::resetZoom() {
 }
 
 void GuiSession::startProcessing(CPlotraDoc& doc) {
-    Run<ProcessingJob>([&](auto finished) { return StartProcessingJob(doc, progress(), finished); },
-                       [this](ProcessingJob& job) {
-                           const bool completed = ApplyProcessingJob(m_doc, job);
-                           // Asked once this job is gone: a Yes starts the next one.
-                           if (!completed)
-                               QMetaObject::invokeMethod(
-                                   this, [this] { offerProcessingAgain(); }, Qt::QueuedConnection);
-                           return completed;
-                       });
+    std::shared_ptr<PreparedPicture> picture = m_preparer ? m_preparer(PictureFor::Processing) : nullptr;
+    ProcessedPreview preview;
+    if (picture)
+        preview = [picture](const CPlotraDoc& processed, bool mapShown) { picture->make(processed, mapShown); };
+    // The preview was drawn from the project as it was when the job started.
+    auto startedAt = std::make_shared<std::uint64_t>(0);
+    Run<ProcessingJob>(
+        [&](auto finished) {
+            auto job = StartProcessingJob(doc, progress(), finished, {}, std::move(preview));
+            *startedAt = doc.ChangeCounter();
+            return job;
+        },
+        [this, picture, startedAt](ProcessingJob& job) {
+            const bool untouched = m_doc.ChangeCounter() == *startedAt;
+            const bool completed = ApplyProcessingJob(m_doc, job);
+            if (completed && untouched && picture) picture->take();
+            // Asked once this job is gone: a Yes starts the next one.
+            if (!completed)
+                QMetaObject::invokeMethod(this, [this] { offerProcessingAgain(); }, Qt::QueuedConnection);
+            return completed;
+        });
 }
 
 bool GuiSession::canProcessAgain() const {
@@ -167,7 +179,7 @@ void GuiSession::openDocument(const std::string& path, std::function<void(OpenOu
 
 void GuiSession::runOpen(const std::string& path, bool fromFileMenu, std::function<void(OpenOutcome)> done) {
     WorkspaceOpen open{path, fromFileMenu, {}};
-    std::shared_ptr<PreparedPicture> picture = m_preparer ? m_preparer() : nullptr;
+    std::shared_ptr<PreparedPicture> picture = m_preparer ? m_preparer(PictureFor::Opening) : nullptr;
     if (picture)
         open.prepare = [picture](const CPlotraDoc& decoded, bool mapShown) { picture->make(decoded, mapShown); };
     Run<WorkspaceOpenJob>(

@@ -98,18 +98,21 @@ public:
     }
     const GraphClick& graphClick() const { return m_graphClick; }
 
-    /// \brief The graph window's first picture of a workspace being opened, drawn on the open job's
-    /// thread so that taking a large project over does not also wait for its drawing.
+    /// \brief The graph window's first picture of a workspace being opened or of a processed
+    /// project, drawn on the job's thread so that taking a large project over does not also wait
+    /// for its drawing.
     class PreparedPicture {
       public:
         virtual ~PreparedPicture() = default;
-        /// On the job's thread: \p decoded is the project as the document will hold it.
-        virtual void make(const CPlotraDoc& decoded, bool mapShown) = 0;
-        /// On this thread, once the opened project is the document's.
+        /// On the job's thread: \p made is the project as the document will hold it.
+        virtual void make(const CPlotraDoc& made, bool mapShown) = 0;
+        /// On this thread, once the job's project is the document's.
         virtual void take() = 0;
     };
-    /// Asked for a PreparedPicture when a workspace is opened (none: the window draws it itself).
-    using PicturePreparer = std::function<std::shared_ptr<PreparedPicture>()>;
+    /// What the picture is for: an opening keeps the zoom, a processing fits it to the new frame.
+    enum class PictureFor { Opening, Processing };
+    /// Asked for a PreparedPicture when a job makes a new project (none: the window draws it itself).
+    using PicturePreparer = std::function<std::shared_ptr<PreparedPicture>(PictureFor)>;
     void setPicturePreparer(PicturePreparer preparer, const QObject* owner) {
         m_preparer = std::move(preparer);
         m_preparerOwner = owner;

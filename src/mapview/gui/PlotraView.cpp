@@ -75,7 +75,8 @@ CPlotraView::CPlotraView(GuiSession& session, QWidget* parent)
     m_hoverTimer.setInterval(kHoverMs);
     connect(&m_hoverTimer, &QTimer::timeout, this, &CPlotraView::showInfo);
 
-    m_session.setPicturePreparer([this] { return prepareOpenPicture(); }, this);
+    m_session.setPicturePreparer([this](GuiSession::PictureFor purpose) { return prepareFirstPicture(purpose); },
+                                 this);
     connect(&m_session.notices(), &DocumentSignals::changed, this, &CPlotraView::onDocumentChanged);
     connect(&m_session, &GuiSession::viewChanged, this, &CPlotraView::onViewChanged);
     connect(&m_session, &GuiSession::overlayChanged, viewport(), [this] { viewport()->update(); });
@@ -156,51 +157,60 @@ const QImage& CPlotraView::picture() {
     return m_picture;
 }
 
-/// What the window would draw first for the project being opened, drawn from the decoded project
-/// with the window's view state and size as they were when the opening started (the opening itself
-/// gives up an AP drag and sets the map toggle).
-struct CPlotraView::OpenPicture final : GuiSession::PreparedPicture {
+/// What the window would draw first for the project being opened or processed, drawn from the
+/// project the job made with the window's view state and size as they were when the job started
+/// (an opening gives up an AP drag and sets the map toggle; a processing fits the zoom to its frame).
+struct CPlotraView::FirstPicture final : GuiSession::PreparedPicture {
     QPointer<CPlotraView> window;
     ViewState view;
     QSize size;
     QImage compass, picture;
-    /// What the document keeps of its own through an opening, as the picture was drawn with it.
+    /// What the document keeps of its own through the job, as the picture was drawn with it.
     int lineWidth = 0;
     int showNoGps = 0;
     std::uint8_t showLonLat = 0;
     COLORREF singleColour = 0;
     decltype(DisplaySettings::m_crPalette) palette{};
+    std::array<double, 4> frame{};
 
-    void make(const CPlotraDoc& decoded, bool mapShown) override {
+    static std::array<double, 4> FrameOf(const CPlotraDoc& doc) {
+        const FrameGeometry& f = doc.Frame();
+        return {f.m_dFrameOriginX, f.m_dFrameOriginY, f.m_dFrameSpanX, f.m_dFrameSpanY};
+    }
+
+    void make(const CPlotraDoc& made, bool mapShown) override {
         view.m_bShowMap = mapShown;
         if (view.m_bShowDirections)
-            compass = BuildCompass(CompassNorthOffset(decoded, view.Mapping(decoded, size.width(), size.height())));
-        picture = ComposeGraph(decoded, view.Visible(decoded), ScreenLayers(decoded, view), size.width(),
+            compass = BuildCompass(CompassNorthOffset(made, view.Mapping(made, size.width(), size.height())));
+        picture = ComposeGraph(made, view.Visible(made), ScreenLayers(made, view), size.width(),
                                size.height(), view.m_bShowDirections ? &compass : nullptr);
-        const DisplaySettings& d = decoded.Display();
+        const DisplaySettings& d = made.Display();
         lineWidth = d.m_nLineWidth;
         showNoGps = d.m_bShowNoGps;
         showLonLat = d.m_bShowLonLat;
         singleColour = d.m_crSingleColour;
         palette = d.m_crPalette;
+        frame = FrameOf(made);
     }
     void take() override {
-        if (window) window->takeOpenPicture(*this);
+        if (window) window->takeFirstPicture(*this);
     }
 };
 
-std::shared_ptr<GuiSession::PreparedPicture> CPlotraView::prepareOpenPicture() {
+std::shared_ptr<GuiSession::PreparedPicture>
+CPlotraView::prepareFirstPicture(GuiSession::PictureFor purpose) {
     // A window that is not shown draws nothing until it is.
     if (!isVisible()) return nullptr;
-    auto prepared = std::make_shared<OpenPicture>();
+    auto prepared = std::make_shared<FirstPicture>();
     prepared->window = this;
     prepared->view = view();
     prepared->view.m_nDraggedAP = -1;
+    if (purpose == GuiSession::PictureFor::Processing) prepared->view.ResetWindow();
     prepared->size = clientSize();
     return prepared;
 }
 
-void CPlotraView::takeOpenPicture(const OpenPicture& prepared) {
+void CPlotraView::takeFirstPicture(const FirstPicture& prepared) {
     const ViewState& v = view();
     const ViewState& p = prepared.view;
     const DisplaySettings& d = doc().Display();
@@ -209,11 +219,12 @@ void CPlotraView::takeOpenPicture(const OpenPicture& prepared) {
                           v.m_bShowMap == p.m_bShowMap && v.m_bShowDirections == p.m_bShowDirections &&
                           v.m_palette == p.m_palette && v.m_nDraggedAP == p.m_nDraggedAP && !v.m_ownFrame &&
                           !p.m_ownFrame && clientSize() == prepared.size;
-    // The opening dropped the compass, and the picture's was made for the opened project.
+    // The job's notice dropped the compass, and the picture's was made for the project it made.
     const bool sameCompass = !v.m_bShowDirections || m_compass.isNull();
-    const bool sameDocument = d.m_nLineWidth == prepared.lineWidth && d.m_bShowNoGps == prepared.showNoGps &&
-                              d.m_bShowLonLat == prepared.showLonLat &&
-                              d.m_crSingleColour == prepared.singleColour && d.m_crPalette == prepared.palette;
+    const bool sameDocument =
+        d.m_nLineWidth == prepared.lineWidth && d.m_bShowNoGps == prepared.showNoGps &&
+        d.m_bShowLonLat == prepared.showLonLat && d.m_crSingleColour == prepared.singleColour &&
+        d.m_crPalette == prepared.palette && FirstPicture::FrameOf(doc()) == prepared.frame;
     if (prepared.picture.isNull() || !sameView || !sameCompass || !sameDocument) return;
     if (v.m_bShowDirections) m_compass = prepared.compass;
     m_picture = prepared.picture;

@@ -128,11 +128,12 @@ class CPlotraView : public QAbstractScrollArea, public CommandTarget {
         bool operator==(const PictureKey&) const = default;
     };
     PictureKey currentKey() const;
-    /// The first picture of a workspace being opened, drawn on the open job's thread.
-    struct OpenPicture;
-    std::shared_ptr<GuiSession::PreparedPicture> prepareOpenPicture();
+    /// The first picture of a workspace being opened or of a processed project, drawn on the job's
+    /// thread.
+    struct FirstPicture;
+    std::shared_ptr<GuiSession::PreparedPicture> prepareFirstPicture(GuiSession::PictureFor purpose);
     /// Shows \p prepared when it was drawn for what the window shows now.
-    void takeOpenPicture(const OpenPicture& prepared);
+    void takeFirstPicture(const FirstPicture& prepared);
 
     GuiSession& m_session;
     /// A window switched out is deleted later, possibly after its session: its last words go to a

@@ -8,6 +8,7 @@
 #include "mapview/gui/LegendWnd.h"
 #include "model/EditAccess.h"
 #include "model/PointQuery.h"
+#include "support/DocFixtures.h"
 #include "support/Fixtures.h"
 #include "support/gui/GuiTest.h"
 
@@ -552,4 +553,48 @@ TEST(GraphViewRobustness, TinyWindowAndEmptyFrameAnswerEveryGesture) {
     w.Resize(200, 100);
     EXPECT_EQ(w.view->picture().size(), QSize(200, 100));
     QTest::qWait(5);
+}
+
+// A processing draws the window's first picture of the processed project on the job's thread too,
+// from a copy of what the window draws with; the window takes it only when nothing it shows changed
+// meanwhile. The oracle is a second window that processes the same project synchronously.
+TEST(GraphViewPicture, AProcessedProjectShowsThePictureDrawnBesideTheProcessingOrDrawsItsOwn) {
+    auto setUp = [](GraphWindow& w) {
+        BuildDemo(w.doc(), true, true);
+        Edit::Display(w.doc()).m_bShowLegend = 1;
+        Edit::Display(w.doc()).m_nLineWidth = 3;
+        Edit::Display(w.doc()).m_bShowNoGps = 1;
+        w.view_().m_bShowMap = true;
+        w.view_().m_bShowDirections = true;
+        w.view_().m_dViewXMin = 0.1, w.view_().m_dViewXMax = 0.7;
+        w.view_().m_palette = PaletteKind::Viridis;
+        w.Changed();
+    };
+    for (const bool resizedMeanwhile : {false, true}) {
+        SCOPED_TRACE(resizedMeanwhile ? "resized while processing" : "untouched");
+        GraphWindow w(640, 400);
+        setUp(w);
+        w.view->picture();
+        bool done = false;
+        const auto connection =
+            QObject::connect(&w.session, &gui::GuiSession::jobFinished, [&] { done = true; });
+        w.session.startProcessing(w.doc());
+        if (resizedMeanwhile) w.Resize(600, 420);
+        w.view->picture(); // the project shown while it is processed
+        const int drawn = w.view->picturesDrawn();
+        ASSERT_TRUE(WaitUntil([&] { return done; }));
+        QObject::disconnect(connection);
+        QApplication::processEvents();
+        const QImage shown = w.view->picture();
+        EXPECT_EQ(w.view->picturesDrawn() - drawn, resizedMeanwhile ? 1 : 0);
+        EXPECT_EQ(GraphPictureOf(w.doc()).cacheKey(), shown.cacheKey());
+        EXPECT_EQ(w.view_().m_dViewXMin, 0.0); // the processing fitted the zoom to the new frame
+
+        GraphWindow oracle(resizedMeanwhile ? 600 : 640, resizedMeanwhile ? 420 : 400);
+        setUp(oracle);
+        ASSERT_TRUE(oracle.doc().RunProcessing());
+        EXPECT_TRUE(ProcessingDifferences(oracle.doc(), w.doc()).empty());
+        EXPECT_TRUE(shown == oracle.view->picture()) << "the picture differs from the window's own";
+        EXPECT_EQ(w.Shown(), oracle.Shown());
+    }
 }
