@@ -6,9 +6,11 @@
 // the peak resident memory once the workspace is open again and its coverage drawn.
 //
 //   bench_workspace_window [SCENARIO] [ROUNDS] [--workspace FILE.hws] [--survey FILE.hsd]...
-//                          [--map FILE.hpf] [--jobs-only | --with-sync] [--no-table]
+//                          [--map FILE.hpf] [--jobs-only | --with-sync] [--no-table] [--process]
 //
 // With --map, the map is also loaded over the survey each round (the survey is read again onto it).
+// With --process, the processing that loading the survey starts is measured to its end (the result
+// applied and drawn) instead of being cancelled.
 //
 // SCENARIO (default city, 3 rounds) is generated, processed with its coverage and written as its
 // workspace and survey files into a temporary folder. "metro" is not generated here (minutes and
@@ -41,6 +43,8 @@
 #include <QPrinter>
 #include <QTimer>
 
+#include <sys/resource.h>
+
 #include <algorithm>
 #include <cctype>
 #include <chrono>
@@ -63,7 +67,13 @@ using Clock = std::chrono::steady_clock;
 /// \p run (which starts the work) until \p done says it has ended.
 struct Gap {
     double longestMs = 0, totalMs = 0;
+    long majorFaults = 0; ///< of the user-interface thread: pages it waited for the disk to read
 };
+
+long ThreadMajorFaults() {
+    rusage usage{};
+    return getrusage(RUSAGE_THREAD, &usage) == 0 ? usage.ru_majflt : 0;
+}
 
 Gap Measure(const std::function<void()>& run, const std::function<bool()>& done) {
     QTimer beat;
@@ -84,6 +94,7 @@ Gap Measure(const std::function<void()>& run, const std::function<bool()>& done)
         QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     longest = 0;
     const Clock::time_point start = Clock::now();
+    const long faults = ThreadMajorFaults();
     last = start;
     run();
     // Waits for events rather than polling for them: a loop that spins takes a core from the job.
@@ -97,18 +108,20 @@ Gap Measure(const std::function<void()>& run, const std::function<bool()>& done)
         QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     beat.stop();
     longest = std::max(longest, std::chrono::duration<double, std::milli>(Clock::now() - last).count());
-    return {longest, std::chrono::duration<double, std::milli>(end - start).count()};
+    return {longest, std::chrono::duration<double, std::milli>(end - start).count(), ThreadMajorFaults() - faults};
 }
 
 void Report(const char* what, std::vector<Gap> gaps) {
     std::sort(gaps.begin(), gaps.end(), [](const Gap& a, const Gap& b) { return a.longestMs < b.longestMs; });
     double worst = 0, total = 0;
+    long faults = 0;
     for (const Gap& g : gaps) {
         worst = std::max(worst, g.longestMs);
         total += g.totalMs;
+        faults = std::max(faults, g.majorFaults);
     }
-    std::printf("%-26s longest UI gap: median %7.1f ms, worst %7.1f ms   total: mean %7.1f ms\n", what,
-                gaps[gaps.size() / 2].longestMs, worst, total / static_cast<double>(gaps.size()));
+    std::printf("%-26s longest UI gap: median %7.1f ms, worst %7.1f ms   total: mean %7.1f ms   UI major faults: %ld\n",
+                what, gaps[gaps.size() / 2].longestMs, worst, total / static_cast<double>(gaps.size()), faults);
 }
 
 /// Says nothing, chooses \c map in the map's file dialog and agrees to replace the map; every other
@@ -141,7 +154,7 @@ int main(int argc, char** argv) {
     std::string scenario = "city", workspace, map;
     std::vector<std::string> surveys;
     int rounds = 0;
-    bool jobsOnly = false, withSync = false, withTable = true;
+    bool jobsOnly = false, withSync = false, withTable = true, process = false;
     for (int a = 1; a < argc; ++a) {
         const std::string arg = argv[a];
         if (arg == "--workspace" && a + 1 < argc)
@@ -156,6 +169,8 @@ int main(int argc, char** argv) {
             withSync = true;
         else if (arg == "--no-table")
             withTable = false;
+        else if (arg == "--process")
+            process = true;
         else if (!arg.empty() && std::isdigit(static_cast<unsigned char>(arg[0])))
             rounds = std::max(1, std::atoi(arg.c_str()));
         else
@@ -239,7 +254,7 @@ int main(int argc, char** argv) {
         };
 
         std::vector<Gap> mapSync, mapJob, loadSync, loadJob, openSync, saveSync, openJob, saveJob, exportSync, exportJob,
-            printSync, printJob, graphPrintSync, graphPrint;
+            printSync, printJob, graphPrintSync, graphPrint, processJob;
         std::vector<CDataFile> files;
         for (const std::string& f : surveys)
             AddSurveyFile(files, f, prompts);
@@ -260,6 +275,15 @@ int main(int argc, char** argv) {
                 loadJob.push_back(
                     Measure([&] { session.replaceSurveyFiles(files, true, [&](bool) { loaded = true; }); },
                             [&] { return loaded; }));
+                if (process) {
+                    // The processing to its end: its result is applied and the window shows it.
+                    const CPlotraView* graph = frame.findChild<CPlotraView*>();
+                    const int drawnBefore = graph ? graph->picturesDrawn() : 0;
+                    processJob.push_back(Measure([] {}, [&] { return !session.jobRunning(); }));
+                    std::printf("processing: the graph window shows %s; it drew %d picture(s) itself\n",
+                                GraphPictureOf(doc).isNull() ? "no picture" : "the processed project",
+                                graph ? graph->picturesDrawn() - drawnBefore : -1);
+                }
                 session.cancelJob();
                 waitForJobs();
                 if (doc.Survey().m_aFiles.size() != files.size()) return 1;
@@ -351,6 +375,7 @@ int main(int argc, char** argv) {
         if (!mapJob.empty()) Report("load map, job", mapJob);
         if (!loadSync.empty()) Report("load survey, synchronous", loadSync);
         if (!loadJob.empty()) Report("load survey, job", loadJob);
+        if (!processJob.empty()) Report("processing to its picture", processJob);
         if (!openSync.empty()) Report("open, synchronous", openSync);
         if (!openJob.empty()) Report("open, job", openJob);
         if (!saveSync.empty()) Report("save, synchronous", saveSync);
