@@ -19,6 +19,7 @@ namespace plotra {
 
 namespace {
 std::atomic<long long> g_failAfter{-1};
+std::atomic<bool> g_failSync{false};
 std::atomic<long long> g_readLimit{-1};
 std::atomic<long long> g_mapLimit{-1};
 
@@ -37,6 +38,7 @@ std::function<void()>& WriteHook() {
 void SetWriteHookForTesting(std::function<void()> hook) { WriteHook() = std::move(hook); }
 
 void SetWriteFailureAfterBytesForTesting(long long bytes) { g_failAfter = bytes; }
+void SetSyncFailureForTesting(bool fail) { g_failSync = fail; }
 void SetReadLimitForTesting(long long bytes) { g_readLimit = bytes; }
 void SetMapLimitForTesting(long long bytes) { g_mapLimit = bytes; }
 
@@ -133,16 +135,38 @@ void AtomicFileWriter::Write(std::string_view bytes) {
     if (!m_out || injectFailure) m_ok = false;
 }
 
+namespace {
+
+/// Waits until what was written to \p path (a file, or a folder's entries) is on the disk. A file
+/// system that cannot sync (EINVAL) has nothing more to give.
+bool SyncToDisk(const std::string& path, bool folder) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | (folder ? O_DIRECTORY : 0));
+    if (fd < 0) return false;
+    const bool synced = ::fsync(fd) == 0 || errno == EINVAL;
+    ::close(fd);
+    return synced;
+}
+
+} // namespace
+
 bool AtomicFileWriter::Commit() {
     if (m_committed || !m_out.is_open()) return false;
     if (m_ok) m_out.flush();
     m_ok = m_ok && static_cast<bool>(m_out);
     m_out.close();
     if (!m_ok) return false;
+    // The bytes reach the disk before the rename makes them the file: otherwise a power cut soon
+    // after a save could leave an empty or partial file where the previous one was. A disk that
+    // only now finds it has no room says so here.
+    if (g_failSync || !SyncToDisk(m_tmp, false)) return false;
     std::error_code ec;
     std::filesystem::rename(m_tmp, m_path, ec);
     if (ec) return false;
     m_committed = true;
+    // The rename itself, so that the new file is there after a crash as well. It has been made:
+    // a folder that cannot be synced does not undo it.
+    const std::filesystem::path folder = std::filesystem::path(m_path).parent_path();
+    SyncToDisk(folder.empty() ? std::string(".") : folder.string(), true);
     return true;
 }
 

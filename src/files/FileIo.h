@@ -70,7 +70,8 @@ public:
     /// False once opening or any write has failed (later writes are then ignored).
     bool Ok() const { return m_ok; }
     void Write(std::string_view bytes);
-    /// Finishes the file and renames it into place; false (nothing replaced) after any failure.
+    /// Finishes the file, waits until it is on the disk and renames it into place; false (nothing
+    /// replaced) after any failure.
     bool Commit();
 
 private:
@@ -95,6 +96,10 @@ void SetMapLimitForTesting(long long bytes);
 /// Test hook: when set, WriteFileAtomically and AtomicFileWriter fail after writing this many bytes of the temporary
 /// file, as a full disk would. Negative disables it.
 void SetWriteFailureAfterBytesForTesting(long long bytes);
+
+/// Test hook: when set, the temporary file's sync to the disk fails at Commit, as it does when a disk
+/// fills (or fails) while the written bytes are still only in memory.
+void SetSyncFailureForTesting(bool fail);
 
 /// Test hook: when set, called by every AtomicFileWriter write (on the writing thread) before the
 /// bytes go out; a test holds a writer there to act while the write is under way.

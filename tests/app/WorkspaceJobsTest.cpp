@@ -186,14 +186,25 @@ TEST_F(WorkspaceJobs, FailedSaveSaysSoAndKeepsTheProjectModified) {
     EXPECT_EQ(Doc().Project().m_strWorkspacePath, workspace);
     EXPECT_FALSE(std::filesystem::exists(dir.File("no/such/folder/x.hws")));
 
-    // A disk that fills half way keeps the previous file.
+    // A disk that fills half way keeps the previous file, and so does one that reports the failure
+    // only when the written bytes are synced to it.
     const std::vector<std::uint8_t> onDisk = OnDisk(workspace);
-    SetWriteFailureAfterBytesForTesting(100);
-    frame->runCommand(kCmdSaveProject);
-    ASSERT_TRUE(WaitForJob());
-    EXPECT_EQ(prompts.Messages().size(), 2u);
-    EXPECT_EQ(OnDisk(workspace), onDisk);
-    EXPECT_TRUE(Doc().IsModified());
+    for (const bool atSync : {false, true}) {
+        SCOPED_TRACE(atSync ? "failed at the sync" : "failed while writing");
+        if (atSync)
+            SetSyncFailureForTesting(true);
+        else
+            SetWriteFailureAfterBytesForTesting(100);
+        const std::size_t told = prompts.Messages().size();
+        frame->runCommand(kCmdSaveProject);
+        ASSERT_TRUE(WaitForJob());
+        SetSyncFailureForTesting(false);
+        SetWriteFailureAfterBytesForTesting(-1);
+        EXPECT_EQ(prompts.Messages().size(), told + 1);
+        EXPECT_EQ(OnDisk(workspace), onDisk);
+        EXPECT_FALSE(std::filesystem::exists(workspace + ".tmp-plotra"));
+        EXPECT_TRUE(Doc().IsModified());
+    }
 }
 
 TEST_F(WorkspaceJobs, ExitWithASaveClosesOnlyOnceTheFileIsWritten) {
