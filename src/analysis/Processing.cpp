@@ -495,16 +495,7 @@ ProcessingSnapshot TakeProcessingSnapshot(CPlotraDoc& doc) {
 
 namespace {
 
-ProcessingResult RunProcessingOf(ProcessingSnapshot& snapshot, Progress& progress, const ProcessingOptions& options);
-
-} // namespace
-
-ProcessingResult RunProcessing(ProcessingSnapshot snapshot, Progress& progress, const ProcessingOptions& options) {
-    return RunProcessingOf(snapshot, progress, options);
-}
-
-namespace {
-
+/// The processing of a snapshot that the caller keeps (the path is drawn with afterwards).
 ProcessingResult RunProcessingOf(ProcessingSnapshot& snapshot, Progress& progress, const ProcessingOptions& options) {
     using namespace processing;
     progress.show();
@@ -617,12 +608,8 @@ class PreviewDocument {
         CPlotraDoc& d = m_doc;
         try {
             Edit::Path(d).m_aPoints = std::move(path);
-            ProcessingResult lent;
-            lent.aps = std::move(r.aps);
-            lent.anyProcessed = r.anyProcessed;
-            lent.meanRssi = r.meanRssi, lent.meanSnr = r.meanSnr, lent.slope = r.slope;
-            lent.intercept = r.intercept, lent.shadowStd = r.shadowStd;
-            ApplyProcessing(d, std::move(lent));
+            // Only the APs are taken from r; its working values stay.
+            ApplyProcessing(d, std::move(r));
             m_preview(d, m_host.mapShown());
         } catch (...) {
             // Without a preview the window draws the project itself.
@@ -637,6 +624,10 @@ class PreviewDocument {
 };
 
 } // namespace
+
+ProcessingResult RunProcessing(ProcessingSnapshot snapshot, Progress& progress, const ProcessingOptions& options) {
+    return RunProcessingOf(snapshot, progress, options);
+}
 
 void FinishProcessing(CPlotraDoc& doc) {
     doc.ComputeExtent(0, 0, 0);
