@@ -23,6 +23,7 @@
 #include "analysis/Coverage.h"
 #include "analysis/Processing.h"
 #include "app/MainWindow.h"
+#include "gui/AppSettings.h"
 #include "files/NewProject.h"
 #include "files/SurveyFile.h"
 #include "gui/Commands.h"
@@ -41,6 +42,7 @@
 #include <QElapsedTimer>
 #include <QPainter>
 #include <QPrinter>
+#include <QSettings>
 #include <QTimer>
 
 #include <sys/resource.h>
@@ -183,6 +185,9 @@ int main(int argc, char** argv) {
         std::filesystem::temp_directory_path() /
         ("plotra-bench-workspace-" + std::to_string(QCoreApplication::applicationPid()));
     std::filesystem::create_directories(dir);
+    // The recent-file list the saves and opens write goes to the run's folder, not the user's.
+    for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
+        QSettings::setPath(format, QSettings::UserScope, QString::fromStdString(dir.string()));
     if (scenario == "metro" && workspace.empty()) {
         // Made by bench/scale, never here.
         const char* env = std::getenv("PLOTRA_SCALE_DIR");
@@ -420,6 +425,7 @@ int main(int argc, char** argv) {
             "memory: peak %.0f MB over the run (the survey loaded, not processed), %.0f MB resident\n",
             StatusMb("VmHWM"), StatusMb("VmRSS"));
     }
+    FlushSettings(); // nothing is still on its way into the folder removed
     std::filesystem::remove_all(dir);
     return 0;
 }
